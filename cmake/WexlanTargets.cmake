@@ -1,0 +1,44 @@
+# Helpers shared by every folder's CMakeLists.txt.
+#
+# Libraries are shared, hide their symbols by default and export what hosts and
+# plug-ins use through a generated <target>_export.h (WEXLAN..._EXPORT macros).
+# Their public headers sit beside their sources, so a folder's own directory is
+# a PUBLIC include directory of its target.
+
+include(GenerateExportHeader)
+
+# wexlan_add_library(NAME SOURCES ... [PUBLIC_LIBS ...] [PRIVATE_LIBS ...])
+function(wexlan_add_library name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;PUBLIC_LIBS;PRIVATE_LIBS" ${ARGN})
+    add_library(${name} SHARED ${ARG_SOURCES})
+    string(TOLOWER ${name} lower)
+    generate_export_header(${name} BASE_NAME ${name}
+                           EXPORT_FILE_NAME ${CMAKE_CURRENT_BINARY_DIR}/${lower}_export.h)
+    target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}
+                                              ${CMAKE_CURRENT_BINARY_DIR})
+    target_link_libraries(${name} PUBLIC ${ARG_PUBLIC_LIBS} PRIVATE ${ARG_PRIVATE_LIBS})
+    set_target_properties(${name} PROPERTIES CXX_VISIBILITY_PRESET hidden
+                                             VISIBILITY_INLINES_HIDDEN ON)
+endfunction()
+
+# wexlan_add_test(NAME SOURCES ... LIBS ... [LABEL unit|ui|render])
+#
+# One GoogleTest executable; its cases are registered with ctest one by one.
+# "ui" tests run Qt on the offscreen platform; "render" tests need an X server
+# (test.sh runs the whole suite under Xvfb).
+function(wexlan_add_test name)
+    cmake_parse_arguments(ARG "" "LABEL" "SOURCES;LIBS" ${ARGN})
+    if(NOT ARG_LABEL)
+        set(ARG_LABEL unit)
+    endif()
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main m)
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    set(env "")
+    if(ARG_LABEL STREQUAL "ui")
+        set(env "QT_QPA_PLATFORM=offscreen")
+    endif()
+    gtest_discover_tests(${name}
+        DISCOVERY_TIMEOUT 60
+        PROPERTIES LABELS ${ARG_LABEL} ENVIRONMENT "${env}" TIMEOUT 120)
+endfunction()

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds and runs every test headless.
+#   ./test.sh             normal build in build/
+#   ./test.sh --sanitize  AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
+set -euo pipefail
+source "$(dirname "$0")/scripts/common.sh"
+
+build_dir="$wexlan_root/build"
+cmake_args=(-DCMAKE_BUILD_TYPE=RelWithDebInfo)
+case "${1:-}" in
+    "") ;;
+    --sanitize)
+        build_dir="$wexlan_root/build-asan"
+        cmake_args=(-DCMAKE_BUILD_TYPE=Debug -DWEXLAN_SANITIZE=ON -DWEXLAN_BUILD_BENCHMARKS=OFF)
+        export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0:strict_string_checks=1"
+        export LSAN_OPTIONS="suppressions=$wexlan_root/scripts/lsan.supp:print_suppressions=0"
+        export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+        ;;
+    *)
+        echo "usage: $0 [--sanitize]" >&2
+        exit 2
+        ;;
+esac
+
+wexlan_install_packages
+wexlan_build "$build_dir" "${cmake_args[@]}"
+
+cd "$build_dir"
+# Rendering tests need an X server: the whole suite runs under Xvfb with Mesa's
+# software OpenGL; widget-only tests use Qt's offscreen platform by themselves.
+xvfb-run -a -s "-screen 0 1280x1024x24" \
+    ctest --output-on-failure --parallel "$(nproc)" --timeout 300
