@@ -1,0 +1,70 @@
+#pragma once
+
+#include <string>
+
+#include "wexlanplatform_export.h"
+
+namespace wexlan {
+
+// One dynamically loaded library (a plug-in module or a hardware resource).
+//
+// The object owns the loader's reference: Free() or the destructor gives it back, after which
+// every function pointer obtained through Symbol() dangles. Objects can be moved but not copied,
+// so exactly one of them frees a given reference.
+//
+// Libraries are only ever loaded by absolute path, never through the loader's search path, so
+// that a plug-in folder cannot pick up a same-named library from elsewhere. Loading resolves every
+// symbol at once (a library with unresolved references fails to load instead of crashing later)
+// and keeps the library's symbols to itself, so two plug-ins exporting the same entry-point names
+// do not interfere.
+class WEXLANPLATFORM_EXPORT DynamicLibrary {
+public:
+    DynamicLibrary() = default;
+    ~DynamicLibrary();
+
+    DynamicLibrary(const DynamicLibrary&) = delete;
+    DynamicLibrary& operator=(const DynamicLibrary&) = delete;
+    // The moved-from object is left empty (not loaded, empty path and error text).
+    DynamicLibrary(DynamicLibrary&& other) noexcept;
+    // Frees the library this object held before taking over the other's.
+    DynamicLibrary& operator=(DynamicLibrary&& other) noexcept;
+
+    // Loads the library at absolutePath. A library this object already holds is freed first,
+    // whether or not the new one loads. Returns false, and keeps the reason in ErrorText(), when
+    // the path is not absolute (a bare name or a relative path is refused without asking the
+    // loader) or when the loader fails (missing file, not a library, unresolved symbols).
+    // Never throws.
+    bool Load(const std::string& absolutePath);
+
+    // The address of the exported symbol called name, looked up anew on each call (nothing is
+    // cached, so a caller that asks for an entry point just before calling it always gets the
+    // library's current answer). Returns null when no library is loaded or the symbol is missing;
+    // ErrorText() then tells why. Never throws.
+    void* Symbol(const std::string& name) const;
+
+    // Gives the library back to the loader; does nothing when none is loaded. The path is
+    // forgotten, the error text kept.
+    void Free();
+
+    bool IsLoaded() const { return handle_ != nullptr; }
+
+    // The path given to the last successful Load(); empty when nothing is loaded.
+    const std::string& Path() const { return path_; }
+
+    // The loader's explanation of the last failed Load() or Symbol() (for example
+    // "/x/a.so: invalid ELF header" or "/x/a.so: undefined symbol: GetName"); empty when the most
+    // recent of these calls succeeded.
+    const std::string& ErrorText() const { return errorText_; }
+
+    // The loader's own handle (as dlopen returned it), for callers that must hand a library
+    // handle on; null when nothing is loaded. Ownership stays with this object.
+    void* NativeHandle() const { return handle_; }
+
+private:
+    void* handle_ = nullptr;
+    std::string path_;
+    // Symbol() is a query, yet it records why a lookup failed.
+    mutable std::string errorText_;
+};
+
+}  // namespace wexlan

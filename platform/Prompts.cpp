@@ -1,0 +1,39 @@
+#include "Prompts.h"
+
+#include <utility>
+
+#include "QtPrompts.h"
+
+namespace wexlan {
+
+namespace {
+
+// The only global of the prompt service: the installed instance.
+std::unique_ptr<Prompts>& Installed() {
+    static std::unique_ptr<Prompts> prompts;
+    return prompts;
+}
+
+}  // namespace
+
+Prompts::~Prompts() = default;
+
+Prompts& Prompts::Instance() {
+    if (!Installed()) {
+        Installed() = std::make_unique<QtPrompts>();
+    }
+    return *Installed();
+}
+
+std::unique_ptr<Prompts> Prompts::Install(std::unique_ptr<Prompts> prompts) {
+    return std::exchange(Installed(), std::move(prompts));
+}
+
+ScopedPrompts::ScopedPrompts(std::unique_ptr<Prompts> prompts)
+    : installed_(prompts.get()), previous_(Prompts::Install(std::move(prompts))) {}
+
+ScopedPrompts::~ScopedPrompts() {
+    Prompts::Install(std::move(previous_));
+}
+
+}  // namespace wexlan

@@ -1,0 +1,102 @@
+#include "QtPrompts.h"
+
+#include <QApplication>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QtGlobal>
+
+#include "FilterText.h"
+
+namespace wexlan {
+
+namespace {
+
+bool HaveScreen() {
+    return qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr;
+}
+
+QString ToQt(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+std::string FirstSelected(const QFileDialog& dialog) {
+    const QStringList files = dialog.selectedFiles();
+    return files.isEmpty() ? std::string() : files.first().toStdString();
+}
+
+std::string RunFileDialog(QFileDialog::AcceptMode mode, const std::string& filterText,
+                          const std::string& initialFolder, const FileDialogOptions& options) {
+    const bool save = mode == QFileDialog::AcceptSave;
+    if (!HaveScreen()) {
+        qWarning("%s dialog needs a QApplication; treated as cancelled", save ? "Save" : "Open");
+        return std::string();
+    }
+    QFileDialog dialog(QApplication::activeWindow());
+    dialog.setObjectName(save ? QStringLiteral("saveFileDialog")
+                              : QStringLiteral("openFileDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setWindowTitle(!options.caption.empty() ? ToQt(options.caption)
+                          : save                   ? QFileDialog::tr("Save As")
+                                                   : QFileDialog::tr("Open"));
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !options.promptOverwrite);
+    dialog.setNameFilters(QtNameFiltersFromFilterText(filterText));
+    if (!initialFolder.empty()) {
+        dialog.setDirectory(ToQt(initialFolder));
+    }
+    dialog.setDefaultSuffix(ToQt(options.defaultExtension));  // Qt drops a leading "."
+    if (!options.initialFileName.empty()) {
+        dialog.selectFile(ToQt(options.initialFileName));
+    }
+    // options.hideReadOnly: Qt's dialog has no read-only check box to hide.
+    return dialog.exec() == QDialog::Accepted ? FirstSelected(dialog) : std::string();
+}
+
+}  // namespace
+
+MessageAnswer QtPrompts::ShowMessage(const std::string& text, MessageButtons buttons) {
+    const bool question = buttons == MessageButtons::YesNo;
+    if (!HaveScreen()) {
+        qWarning("%s: %s", kMessageBoxCaption, text.c_str());
+        return question ? MessageAnswer::No : MessageAnswer::Ok;
+    }
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kMessageBoxCaption), ToQt(text),
+                    question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.setObjectName(QStringLiteral("promptMessageBox"));
+    box.setDefaultButton(question ? QMessageBox::Yes : QMessageBox::Ok);
+    box.setEscapeButton(question ? QMessageBox::No : QMessageBox::Ok);
+    box.exec();
+    if (!question) {
+        return MessageAnswer::Ok;
+    }
+    return box.clickedButton() == box.button(QMessageBox::Yes) ? MessageAnswer::Yes
+                                                               : MessageAnswer::No;
+}
+
+std::string QtPrompts::OpenFileName(const std::string& filterText, const std::string& initialFolder,
+                                    const FileDialogOptions& options) {
+    return RunFileDialog(QFileDialog::AcceptOpen, filterText, initialFolder, options);
+}
+
+std::string QtPrompts::SaveFileName(const std::string& filterText, const std::string& initialFolder,
+                                    const FileDialogOptions& options) {
+    return RunFileDialog(QFileDialog::AcceptSave, filterText, initialFolder, options);
+}
+
+std::string QtPrompts::BrowseFolder(const std::string& title, const std::string& initialFolder) {
+    if (!HaveScreen()) {
+        qWarning("Folder browser needs a QApplication; treated as cancelled");
+        return std::string();
+    }
+    // What QFileDialog::getExistingDirectory builds, but with an object name.
+    QFileDialog dialog(QApplication::activeWindow(), ToQt(title), ToQt(initialFolder));
+    dialog.setObjectName(QStringLiteral("browseFolderDialog"));
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::Directory);
+    dialog.setOption(QFileDialog::ShowDirsOnly);  // after setFileMode, which clears it
+    return dialog.exec() == QDialog::Accepted ? FirstSelected(dialog) : std::string();
+}
+
+}  // namespace wexlan

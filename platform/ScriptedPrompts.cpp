@@ -1,0 +1,100 @@
+#include "ScriptedPrompts.h"
+
+#include <utility>
+
+namespace wexlan {
+
+namespace {
+
+template <typename T>
+T TakeOr(std::deque<T>& queue, T fallback) {
+    if (queue.empty()) {
+        return fallback;
+    }
+    T next = std::move(queue.front());
+    queue.pop_front();
+    return next;
+}
+
+}  // namespace
+
+void ScriptedPrompts::QueueAnswer(MessageAnswer answer) {
+    answers_.push_back(answer);
+}
+
+void ScriptedPrompts::QueueFileName(const std::string& path) {
+    fileNames_.push_back(path);
+}
+
+void ScriptedPrompts::QueueFolder(const std::string& folder) {
+    folders_.push_back(folder);
+}
+
+MessageAnswer ScriptedPrompts::ShowMessage(const std::string& text, MessageButtons buttons) {
+    PromptCall call;
+    call.kind = PromptKind::Message;
+    call.text = text;
+    call.buttons = buttons;
+    call.answer =
+        TakeOr(answers_, buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok);
+    calls_.push_back(call);
+    return call.answer;
+}
+
+std::string ScriptedPrompts::OpenFileName(const std::string& filterText,
+                                          const std::string& initialFolder,
+                                          const FileDialogOptions& options) {
+    return FileDialog(PromptKind::OpenFile, filterText, initialFolder, options);
+}
+
+std::string ScriptedPrompts::SaveFileName(const std::string& filterText,
+                                          const std::string& initialFolder,
+                                          const FileDialogOptions& options) {
+    return FileDialog(PromptKind::SaveFile, filterText, initialFolder, options);
+}
+
+std::string ScriptedPrompts::BrowseFolder(const std::string& title,
+                                          const std::string& initialFolder) {
+    PromptCall call;
+    call.kind = PromptKind::BrowseFolder;
+    call.text = title;
+    call.initialFolder = initialFolder;
+    call.result = TakeOr(folders_, std::string());
+    calls_.push_back(call);
+    return call.result;
+}
+
+std::string ScriptedPrompts::FileDialog(PromptKind kind, const std::string& filterText,
+                                        const std::string& initialFolder,
+                                        const FileDialogOptions& options) {
+    PromptCall call;
+    call.kind = kind;
+    call.filterText = filterText;
+    call.initialFolder = initialFolder;
+    call.options = options;
+    call.result = TakeOr(fileNames_, std::string());
+    calls_.push_back(call);
+    return call.result;
+}
+
+std::vector<std::string> ScriptedPrompts::MessageTexts() const {
+    std::vector<std::string> texts;
+    for (const PromptCall& call : calls_) {
+        if (call.kind == PromptKind::Message) {
+            texts.push_back(call.text);
+        }
+    }
+    return texts;
+}
+
+std::size_t ScriptedPrompts::UnusedAnswers() const {
+    return answers_.size() + fileNames_.size() + folders_.size();
+}
+
+ScopedScriptedPrompts::ScopedScriptedPrompts()
+    : ScopedScriptedPrompts(std::make_unique<ScriptedPrompts>()) {}
+
+ScopedScriptedPrompts::ScopedScriptedPrompts(std::unique_ptr<ScriptedPrompts> scripted)
+    : scripted_(scripted.get()), scope_(std::move(scripted)) {}
+
+}  // namespace wexlan

@@ -1,0 +1,90 @@
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Prompts.h"
+#include "wexlanplatform_export.h"
+
+namespace wexlan {
+
+// Which Prompts call was made.
+enum class PromptKind { Message, OpenFile, SaveFile, BrowseFolder };
+
+// One recorded Prompts call: what was asked and what was answered.
+struct PromptCall {
+    PromptKind kind = PromptKind::Message;
+    std::string text;                             // message text, or the folder browser's title
+    MessageButtons buttons = MessageButtons::Ok;  // message boxes only
+    std::string filterText;                       // file dialogs only, exactly as passed
+    std::string initialFolder;                    // file dialogs and the folder browser
+    FileDialogOptions options;                    // file dialogs only
+    MessageAnswer answer = MessageAnswer::Ok;     // what a message box returned
+    std::string result;                           // what a dialog returned ("" = cancelled)
+};
+
+// Prompts for tests: nobody is asked. Every call is recorded in order, and each kind of call
+// takes the next answer from its own queue:
+//   - message boxes take QueueAnswer() answers, returned as queued even when they do not fit the
+//     buttons (so a test can see what a caller does with an unexpected answer);
+//   - open and save dialogs share the QueueFileName() queue;
+//   - the folder browser takes QueueFolder() answers.
+// With its queue empty a call gets the safe answer: Ok for an Ok box, No for a Yes/No question,
+// "" (cancelled) for every dialog.
+//
+// It lives in the platform library, next to the interface, so that the tests of every part of
+// the product can install it (see ScopedScriptedPrompts) without another test library.
+class WEXLANPLATFORM_EXPORT ScriptedPrompts final : public Prompts {
+public:
+    void QueueAnswer(MessageAnswer answer);
+    void QueueFileName(const std::string& path);
+    void QueueFolder(const std::string& folder);
+
+    MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons) override;
+    std::string OpenFileName(const std::string& filterText, const std::string& initialFolder,
+                             const FileDialogOptions& options) override;
+    std::string SaveFileName(const std::string& filterText, const std::string& initialFolder,
+                             const FileDialogOptions& options) override;
+    std::string BrowseFolder(const std::string& title, const std::string& initialFolder) override;
+
+    // Every call so far, oldest first.
+    const std::vector<PromptCall>& Calls() const { return calls_; }
+    // The texts of the message boxes shown so far, oldest first.
+    std::vector<std::string> MessageTexts() const;
+    // How many queued answers, file names and folders no call has taken yet.
+    std::size_t UnusedAnswers() const;
+
+private:
+    std::string FileDialog(PromptKind kind, const std::string& filterText,
+                           const std::string& initialFolder, const FileDialogOptions& options);
+
+    std::deque<MessageAnswer> answers_;
+    std::deque<std::string> fileNames_;
+    std::deque<std::string> folders_;
+    std::vector<PromptCall> calls_;
+};
+
+// Installs a fresh ScriptedPrompts for the lifetime of the object, then puts the previous
+// Prompts back; the usual first line of a test that may show a prompt:
+//     ScopedScriptedPrompts prompts;
+//     prompts->QueueAnswer(MessageAnswer::Yes);
+//     ...
+//     EXPECT_EQ(prompts->MessageTexts(), ...);
+class WEXLANPLATFORM_EXPORT ScopedScriptedPrompts {
+public:
+    ScopedScriptedPrompts();
+
+    ScriptedPrompts& operator*() const { return *scripted_; }
+    ScriptedPrompts* operator->() const { return scripted_; }
+
+private:
+    explicit ScopedScriptedPrompts(std::unique_ptr<ScriptedPrompts> scripted);
+
+    ScriptedPrompts* scripted_;  // owned by the installation that scope_ manages
+    ScopedPrompts scope_;
+};
+
+}  // namespace wexlan

@@ -1,0 +1,35 @@
+#include "WorkingDirectory.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <vector>
+
+namespace wexlan {
+
+std::string CurrentDirectory() {
+    // Paths have no useful upper bound on Linux: grow the buffer until getcwd fits.
+    std::vector<char> buffer(256);
+    while (getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE) {
+            return std::string();
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+    return std::string(buffer.data());
+}
+
+bool ChangeDirectory(const std::string& folder) {
+    return !folder.empty() && chdir(folder.c_str()) == 0;
+}
+
+ScopedWorkingDirectory::ScopedWorkingDirectory() : saved_(CurrentDirectory()) {}
+
+ScopedWorkingDirectory::ScopedWorkingDirectory(const std::string& folder)
+    : saved_(CurrentDirectory()), entered_(ChangeDirectory(folder)) {}
+
+ScopedWorkingDirectory::~ScopedWorkingDirectory() {
+    ChangeDirectory(saved_);
+}
+
+}  // namespace wexlan

@@ -1,0 +1,98 @@
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "DynamicLibrary.h"
+#include "WorkingDirectory.h"
+
+namespace wexlan {
+namespace {
+
+// Each test loads its own copies of the fixtures, so "still mapped" concerns that test alone.
+class DynamicLibraryTest : public ::testing::Test {
+protected:
+    std::string Copy(const std::string& name, const char* source = FIXTURE_LIBRARY) {
+        std::filesystem::copy_file(source, root_ + "/" + name);
+        return root_ + "/" + name;
+    }
+    static bool Mapped(const std::string& path) {
+        void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
+        return handle != nullptr && dlclose(handle) == 0;
+    }
+    static bool Says(const DynamicLibrary& library, const std::string& part) {
+        return library.ErrorText().find(part) != std::string::npos;
+    }
+    QTemporaryDir folder_;
+    const std::string root_ = folder_.path().toStdString();
+};
+
+TEST_F(DynamicLibraryTest, LoadsByAbsolutePathAndLooksUpSymbols) {
+    const std::string path = Copy("fixture.so");
+    DynamicLibrary library;
+    ASSERT_TRUE(library.Load(path)) << library.ErrorText();
+    EXPECT_EQ(library.Path(), path);
+    EXPECT_EQ(library.Symbol("NoSuchEntry"), nullptr);
+    EXPECT_TRUE(Says(library, "NoSuchEntry")) << library.ErrorText();
+    auto answer = reinterpret_cast<int (*)()>(library.Symbol("WexlanFixtureAnswer"));
+    ASSERT_NE(answer, nullptr);
+    EXPECT_EQ(answer(), 42);
+    EXPECT_EQ(library.ErrorText(), "");
+}
+
+TEST_F(DynamicLibraryTest, FailuresKeepTheReason) {
+    Copy("fixture.so");
+    std::ofstream(root_ + "/notes.so") << "not a library\n";
+    ScopedWorkingDirectory inFolder(root_);
+    DynamicLibrary library;
+    for (const std::string name : {"fixture.so", "./fixture.so", "libc.so.6", ""}) {
+        EXPECT_FALSE(library.Load(name)) << name;  // never through a search path
+        EXPECT_TRUE(Says(library, "not an absolute")) << library.ErrorText();
+    }
+    EXPECT_FALSE(library.Load(root_ + "/notes.so"));
+    EXPECT_TRUE(Says(library, root_ + "/notes.so")) << library.ErrorText();
+    EXPECT_FALSE(library.Load(root_ + "/missing.so"));
+    EXPECT_TRUE(Says(library, "No such file")) << library.ErrorText();
+    EXPECT_FALSE(library.Load(Copy("unresolved.so", FIXTURE_UNRESOLVED)));  // bound at load time
+    EXPECT_TRUE(Says(library, "WexlanFixtureNowhere")) << library.ErrorText();
+    EXPECT_FALSE(library.IsLoaded());
+    EXPECT_EQ(library.Symbol("WexlanFixtureAnswer"), nullptr);
+    EXPECT_TRUE(Says(library, "no library loaded"));
+}
+
+TEST_F(DynamicLibraryTest, EveryWayOfLettingGoUnloads) {
+    const std::string first = Copy("first.so"), second = Copy("second.so");
+    {
+        DynamicLibrary library;
+        ASSERT_TRUE(library.Load(first));
+        library.Free();
+        EXPECT_FALSE(library.IsLoaded() || Mapped(first));
+        EXPECT_EQ(library.Path(), "");
+        ASSERT_TRUE(library.Load(first) && library.Load(second));
+        EXPECT_FALSE(Mapped(first));
+        EXPECT_FALSE(library.Load(first + ".missing"));  // a failed load lets go too
+        EXPECT_FALSE(Mapped(second));
+        ASSERT_TRUE(library.Load(second));
+    }
+    EXPECT_FALSE(Mapped(second));  // the destructor
+}
+
+TEST_F(DynamicLibraryTest, MovingHandsOverTheOnlyReference) {
+    const std::string first = Copy("first.so"), second = Copy("second.so");
+    DynamicLibrary source, target;
+    ASSERT_TRUE(source.Load(first) && target.Load(second));
+    DynamicLibrary moved(std::move(source));
+    EXPECT_FALSE(source.IsLoaded());
+    EXPECT_NE(moved.Symbol("WexlanFixtureAnswer"), nullptr);
+    target = std::move(moved);
+    EXPECT_FALSE(Mapped(second));
+    EXPECT_EQ(target.Path(), first);
+    target.Free();
+    EXPECT_FALSE(Mapped(first));
+}
+
+}  // namespace
+}  // namespace wexlan

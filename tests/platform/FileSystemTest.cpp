@@ -1,0 +1,142 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "ExecutablePath.h"
+#include "FolderListing.h"
+#include "WorkingDirectory.h"
+
+namespace wexlan {
+namespace {
+
+namespace fs = std::filesystem;
+using ::testing::ElementsAre;
+using ::testing::UnorderedElementsAre;
+
+// A plug-in folder as discovery sees it: libraries, other files, a subfolder and links.
+class FolderListingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const char* file : {"b.so", "ab.so", "a.txt", ".hidden", "Sub/inner.so"}) {
+            fs::create_directories(fs::path(root_ + "/" + file).parent_path());
+            std::ofstream(root_ + "/" + file) << "x";
+        }
+        fs::create_directory_symlink(root_ + "/Sub", root_ + "/LinkToSub");
+        fs::create_symlink(root_ + "/gone", root_ + "/gone.so");
+    }
+    std::vector<std::string> Names(const std::string& folder, const std::string& pattern) {
+        std::vector<std::string> names;
+        for (const FolderEntry& entry : ListFolder(folder, pattern)) {
+            names.push_back(entry.name);
+        }
+        return names;
+    }
+    QTemporaryDir folder_;
+    const std::string root_ = folder_.path().toStdString();
+};
+
+TEST_F(FolderListingTest, ListsDotEntriesFirstThenInFileSystemOrder) {
+    std::vector<std::string> expected = {".", ".."};
+    for (const fs::directory_entry& entry : fs::directory_iterator(root_)) {
+        expected.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(Names(root_, "*.*"), expected);
+    EXPECT_EQ(Names(root_, "*"), expected);
+    for (const FolderEntry& entry : ListFolder(root_, "*.*")) {
+        const bool dot = entry.name == "." || entry.name == "..";
+        EXPECT_EQ(entry.isDotEntry, dot) << entry.name;
+        EXPECT_EQ(entry.isFolder, dot || entry.name == "Sub" || entry.name == "LinkToSub");
+        EXPECT_EQ(entry.path, root_ + "/" + entry.name);
+    }
+}
+
+TEST_F(FolderListingTest, PatternsSelectEntriesOfThisFolderOnly) {
+    EXPECT_THAT(Names(root_, "*.so"), UnorderedElementsAre("b.so", "ab.so", "gone.so"));
+    EXPECT_THAT(Names(root_, "?.so"), ElementsAre("b.so"));
+    EXPECT_THAT(Names(root_, "*.SO"), ElementsAre());
+    EXPECT_EQ(ListFolder(root_ + "/", "b.so").at(0).path, root_ + "/b.so");
+    for (const std::string& folder : {root_ + "/Missing", root_ + "/b.so", std::string()}) {
+        EXPECT_TRUE(ListFolder(folder, "*.*").empty()) << folder;
+    }
+}
+
+TEST(NamePatternTest, MatchesLikeTheWindowsListing) {
+    const std::vector<std::tuple<const char*, const char*, bool>> cases = {
+        {"a.so", "*.so", true},
+        {"a.so.1", "*.so", false},
+        {".so", "*.so", true},
+        {"abc", "a?c", true},
+        {"ac", "a?c", false},
+        {"readme", "*.*", true},
+        {"readme", "readme.*", true},
+        {"readme", "read.*", false},
+        {"x[1].so", "x[1].so", true},
+        {"x1.so", "x[1].so", false},
+        {"aXbXc", "a*b*c", true},
+        {"aXbX", "a*b*c", false},
+        {"", "*", true},
+        {"a", "", false}};
+    for (const auto& [name, pattern, matches] : cases) {
+        EXPECT_EQ(MatchesNamePattern(name, pattern), matches) << name << " / " << pattern;
+    }
+}
+
+TEST_F(FolderListingTest, FileExistsForFilesAndFoldersButNotDanglingLinks) {
+    EXPECT_TRUE(FileExists(root_ + "/b.so") && FileExists(root_ + "/LinkToSub"));
+    EXPECT_FALSE(FileExists(root_ + "/gone.so") || FileExists(root_ + "/missing"));
+    EXPECT_FALSE(FileExists(""));
+}
+
+TEST(ExecutablePathTest, NamesThisProgramUnlessOverridden) {
+    const std::string real = ExecutablePath();
+    EXPECT_TRUE(FileExists(real));
+    EXPECT_EQ(ExecutableFolder() + "/platform_unit_tests", real);
+    SetExecutablePathOverride("/tmp/app/varq");
+    EXPECT_EQ(ExecutablePath(), "/tmp/app/varq");
+    {
+        ScopedExecutablePathOverride inner("/varq");
+        EXPECT_EQ(ExecutableFolder(), "");
+    }
+    EXPECT_EQ(ExecutableFolder(), "/tmp/app");
+    ClearExecutablePathOverride();
+    EXPECT_EQ(ExecutablePath(), real);
+}
+
+class WorkingDirectoryTest : public ::testing::Test {
+protected:
+    void SetUp() override { fs::create_directory(root_ + "/Modules"); }
+    QTemporaryDir folder_;
+    const std::string root_ = fs::canonical(folder_.path().toStdString()).string();
+    const std::string start_ = CurrentDirectory();
+};
+
+TEST_F(WorkingDirectoryTest, ChangesOnlyIntoExistingFoldersAndScopesRestore) {
+    {
+        ScopedWorkingDirectory outer(root_);
+        EXPECT_TRUE(outer.Entered());
+        EXPECT_TRUE(ChangeDirectory("Modules"));  // relative to the current folder
+        EXPECT_FALSE(ChangeDirectory(root_ + "/Hard") || ChangeDirectory(""));
+        EXPECT_EQ(CurrentDirectory(), root_ + "/Modules");
+        ScopedWorkingDirectory missing(root_ + "/Hard");
+        EXPECT_FALSE(missing.Entered());
+    }
+    EXPECT_EQ(CurrentDirectory(), start_);
+}
+
+TEST_F(WorkingDirectoryTest, ARemovedWorkingDirectoryReadsAsEmpty) {
+    {
+        ScopedWorkingDirectory inModules(root_ + "/Modules");
+        fs::remove(root_ + "/Modules");
+        EXPECT_EQ(CurrentDirectory(), "");
+    }
+    EXPECT_EQ(CurrentDirectory(), start_);
+}
+
+}  // namespace
+}  // namespace wexlan

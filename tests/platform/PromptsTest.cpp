@@ -1,0 +1,77 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "Prompts.h"
+#include "QtPrompts.h"
+#include "ScriptedPrompts.h"
+
+namespace wexlan {
+namespace {
+
+using ::testing::ElementsAre;
+
+TEST(ScriptedPromptsTest, RecordsEveryCallWithWhatItAnswered) {
+    ScriptedPrompts prompts;
+    prompts.QueueAnswer(MessageAnswer::Yes);
+    prompts.QueueFileName("/data/a.vtk");
+    FileDialogOptions options;
+    options.defaultExtension = "vtk";
+    EXPECT_EQ(prompts.OpenFileName("A|*.a|", "/start", options), "/data/a.vtk");
+    EXPECT_EQ(prompts.ShowMessage("Replace?", MessageButtons::YesNo), MessageAnswer::Yes);
+    EXPECT_EQ(prompts.BrowseFolder("Choose", "/home"), "");
+
+    const std::vector<PromptCall>& calls = prompts.Calls();
+    ASSERT_EQ(calls.size(), 3u);
+    EXPECT_EQ(calls[0].kind, PromptKind::OpenFile);
+    EXPECT_EQ(calls[0].filterText + calls[0].initialFolder + calls[0].options.defaultExtension,
+              "A|*.a|/startvtk");
+    EXPECT_EQ(calls[1].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(calls[1].answer, MessageAnswer::Yes);
+    EXPECT_EQ(calls[2].text + calls[2].initialFolder, "Choose/home");
+}
+
+TEST(ScriptedPromptsTest, EachKindTakesItsOwnQueueThenTheSafeAnswer) {
+    ScriptedPrompts prompts;
+    prompts.QueueFileName("/x/first.f");
+    prompts.QueueFolder("/x");
+    EXPECT_EQ(prompts.ShowMessage("Couldn't load module", MessageButtons::Ok), MessageAnswer::Ok);
+    EXPECT_EQ(prompts.ShowMessage("Replace?", MessageButtons::YesNo), MessageAnswer::No);
+    EXPECT_EQ(prompts.UnusedAnswers(), 2u);
+    EXPECT_EQ(prompts.SaveFileName("", "", {}), "/x/first.f");
+    EXPECT_EQ(prompts.OpenFileName("", "", {}), "");
+    EXPECT_EQ(prompts.BrowseFolder("", ""), "/x");
+    prompts.QueueAnswer(MessageAnswer::Yes);  // returned as queued even if it does not fit
+    EXPECT_EQ(prompts.ShowMessage("Done", MessageButtons::Ok), MessageAnswer::Yes);
+    EXPECT_THAT(prompts.MessageTexts(), ElementsAre("Couldn't load module", "Replace?", "Done"));
+}
+
+TEST(PromptsInstanceTest, InstallAndScopesReplaceAndRestoreTheInstance) {
+    std::unique_ptr<Prompts> original = Prompts::Install(nullptr);
+    EXPECT_NE(dynamic_cast<QtPrompts*>(&Prompts::Instance()), nullptr);  // the default
+    auto first = std::make_unique<ScriptedPrompts>();
+    Prompts* firstAddress = first.get();
+    EXPECT_NE(dynamic_cast<QtPrompts*>(Prompts::Install(std::move(first)).get()), nullptr);
+    {
+        ScopedScriptedPrompts scoped;
+        Prompts::Instance().ShowMessage("inside", MessageButtons::Ok);
+        EXPECT_THAT(scoped->MessageTexts(), ElementsAre("inside"));
+    }
+    EXPECT_EQ(&Prompts::Instance(), firstAddress);
+    Prompts::Install(std::move(original));
+}
+
+// The unit tests run without a QApplication: the product's prompts must neither crash nor wait.
+TEST(QtPromptsTest, WithoutAnApplicationGivesTheSafeAnswers) {
+    QtPrompts prompts;
+    EXPECT_EQ(prompts.ShowMessage("Replace?", MessageButtons::YesNo), MessageAnswer::No);
+    EXPECT_EQ(prompts.ShowMessage("Note", MessageButtons::Ok), MessageAnswer::Ok);
+    EXPECT_EQ(prompts.OpenFileName("A|*.a|", "/", {}) + prompts.SaveFileName("", "/", {}) +
+                  prompts.BrowseFolder("Choose", "/"),
+              "");
+}
+
+}  // namespace
+}  // namespace wexlan

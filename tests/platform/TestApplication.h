@@ -1,0 +1,44 @@
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTimer>
+#include <functional>
+
+namespace wexlan {
+
+// The widget tests' QApplication, created on first use and kept for the whole run.
+inline void EnsureTestApplication() {
+    static int argc = 1;
+    static char name[] = "platform_ui_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication application(argc, argv);
+}
+
+// Runs act on the visible top-level widget called objectName once it appears, i.e. from inside
+// the modal loop showing it. After five seconds it fails and closes the modal widget instead.
+inline void WhenShown(const QString& objectName, std::function<void(QWidget*)> act) {
+    auto* timer = new QTimer;
+    QObject::connect(timer, &QTimer::timeout, [=, tries = 0]() mutable {
+        QWidget* found = nullptr;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            found = widget->isVisible() && widget->objectName() == objectName ? widget : found;
+        }
+        if (found != nullptr || ++tries == 500) {
+            timer->deleteLater();
+            timer->stop();
+            if (found != nullptr) {
+                act(found);
+            } else {
+                ADD_FAILURE() << "no " << objectName.toStdString() << " was shown";
+                if (QWidget* modal = QApplication::activeModalWidget()) {
+                    modal->close();
+                }
+            }
+        }
+    });
+    timer->start(10);
+}
+
+}  // namespace wexlan
