@@ -74,6 +74,20 @@ void* DynamicLibrary::Symbol(const std::string& name) const {
     return address;
 }
 
+DynamicLibrary DynamicLibrary::Adopt(void* nativeHandle, const std::string& path) {
+    DynamicLibrary library;
+    if (nativeHandle != nullptr) {
+        library.handle_ = nativeHandle;
+        library.path_ = path;
+    }
+    return library;
+}
+
+void* DynamicLibrary::Release() {
+    path_.clear();
+    return std::exchange(handle_, nullptr);
+}
+
 void DynamicLibrary::Free() {
     if (handle_ != nullptr) {
         dlclose(handle_);

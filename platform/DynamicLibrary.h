@@ -56,6 +56,14 @@ public:
     // recent of these calls succeeded.
     const std::string& ErrorText() const { return errorText_; }
 
+    // Takes over a reference that was obtained from the loader elsewhere (dlopen, or the
+    // NativeHandle() of an object that then gave it up with Release()), so that this object
+    // frees it. A null handle gives an empty object.
+    static DynamicLibrary Adopt(void* nativeHandle, const std::string& path);
+
+    // Hands the loader's reference to the caller, who must free it; the object is left empty.
+    void* Release();
+
     // The loader's own handle (as dlopen returned it), for callers that must hand a library
     // handle on; null when nothing is loaded. Ownership stays with this object.
     void* NativeHandle() const { return handle_; }

@@ -42,7 +42,15 @@ public:
 
     // Shows text with the given buttons and returns the button pressed. An Ok box always
     // returns MessageAnswer::Ok; a Yes/No box returns Yes or No (closing it counts as No).
-    virtual MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons) = 0;
+    // detail, when not empty, is the reason behind the message (a library's path and the
+    // loader's error, say), offered below the text for the user who wants to know more.
+    virtual MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons,
+                                      const std::string& detail) = 0;
+
+    // The same without detail.
+    MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons) {
+        return ShowMessage(text, buttons, std::string());
+    }
 
     // Asks for an existing file to open. filterText has the form
     // "description|pattern|description|pattern|" (see QtNameFiltersFromFilterText);

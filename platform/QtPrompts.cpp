@@ -55,16 +55,20 @@ std::string RunFileDialog(QFileDialog::AcceptMode mode, const std::string& filte
 
 }  // namespace
 
-MessageAnswer QtPrompts::ShowMessage(const std::string& text, MessageButtons buttons) {
+MessageAnswer QtPrompts::ShowMessage(const std::string& text, MessageButtons buttons,
+                                     const std::string& detail) {
     const bool question = buttons == MessageButtons::YesNo;
     if (!HaveScreen()) {
-        qWarning("%s: %s", kMessageBoxCaption, text.c_str());
+        qWarning("%s: %s %s", kMessageBoxCaption, text.c_str(), detail.c_str());
         return question ? MessageAnswer::No : MessageAnswer::Ok;
     }
     QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kMessageBoxCaption), ToQt(text),
                     question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok,
                     QApplication::activeWindow());
     box.setObjectName(QStringLiteral("promptMessageBox"));
+    if (!detail.empty()) {
+        box.setDetailedText(ToQt(detail));
+    }
     box.setDefaultButton(question ? QMessageBox::Yes : QMessageBox::Ok);
     box.setEscapeButton(question ? QMessageBox::No : QMessageBox::Ok);
     box.exec();

@@ -21,7 +21,9 @@ class WEXLANPLATFORM_EXPORT QtPrompts final : public Prompts {
 public:
     // A QMessageBox captioned "VARQ" without icon, with Ok or Yes and No; Yes and Ok are the
     // default buttons and Escape answers No.
-    MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons) override;
+    MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons,
+                              const std::string& detail) override;
+    using Prompts::ShowMessage;
 
     // A QFileDialog for an existing file, filtered by QtNameFiltersFromFilterText(filterText).
     std::string OpenFileName(const std::string& filterText, const std::string& initialFolder,

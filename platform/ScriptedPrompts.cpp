@@ -30,11 +30,13 @@ void ScriptedPrompts::QueueFolder(const std::string& folder) {
     folders_.push_back(folder);
 }
 
-MessageAnswer ScriptedPrompts::ShowMessage(const std::string& text, MessageButtons buttons) {
+MessageAnswer ScriptedPrompts::ShowMessage(const std::string& text, MessageButtons buttons,
+                                           const std::string& detail) {
     PromptCall call;
     call.kind = PromptKind::Message;
     call.text = text;
     call.buttons = buttons;
+    call.detail = detail;
     call.answer =
         TakeOr(answers_, buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok);
     calls_.push_back(call);

@@ -19,6 +19,7 @@ struct PromptCall {
     PromptKind kind = PromptKind::Message;
     std::string text;                             // message text, or the folder browser's title
     MessageButtons buttons = MessageButtons::Ok;  // message boxes only
+    std::string detail;                           // message boxes only: the reason, if given
     std::string filterText;                       // file dialogs only, exactly as passed
     std::string initialFolder;                    // file dialogs and the folder browser
     FileDialogOptions options;                    // file dialogs only
@@ -43,7 +44,9 @@ public:
     void QueueFileName(const std::string& path);
     void QueueFolder(const std::string& folder);
 
-    MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons) override;
+    MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons,
+                              const std::string& detail) override;
+    using Prompts::ShowMessage;
     std::string OpenFileName(const std::string& filterText, const std::string& initialFolder,
                              const FileDialogOptions& options) override;
     std::string SaveFileName(const std::string& filterText, const std::string& initialFolder,

@@ -94,5 +94,21 @@ TEST_F(DynamicLibraryTest, MovingHandsOverTheOnlyReference) {
     EXPECT_FALSE(Mapped(first));
 }
 
+TEST_F(DynamicLibraryTest, ReleaseAndAdoptPassTheReferenceOn) {
+    const std::string path = Copy("adopted.so");
+    DynamicLibrary loaded;
+    ASSERT_TRUE(loaded.Load(path));
+    void* handle = loaded.Release();
+    EXPECT_FALSE(loaded.IsLoaded());
+    EXPECT_TRUE(Mapped(path));  // released, not freed
+    {
+        DynamicLibrary adopted = DynamicLibrary::Adopt(handle, path);
+        EXPECT_EQ(adopted.Path(), path);
+        EXPECT_NE(adopted.Symbol("WexlanFixtureAnswer"), nullptr);
+    }
+    EXPECT_FALSE(Mapped(path));  // the adopting object freed it
+    EXPECT_FALSE(DynamicLibrary::Adopt(nullptr, path).IsLoaded());
+}
+
 }  // namespace
 }  // namespace wexlan

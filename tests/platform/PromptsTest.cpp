@@ -46,6 +46,9 @@ TEST(ScriptedPromptsTest, EachKindTakesItsOwnQueueThenTheSafeAnswer) {
     prompts.QueueAnswer(MessageAnswer::Yes);  // returned as queued even if it does not fit
     EXPECT_EQ(prompts.ShowMessage("Done", MessageButtons::Ok), MessageAnswer::Yes);
     EXPECT_THAT(prompts.MessageTexts(), ElementsAre("Couldn't load module", "Replace?", "Done"));
+    prompts.ShowMessage("Couldn't load module", MessageButtons::Ok, "/app/Modules/x.so: bad ELF");
+    EXPECT_EQ(prompts.Calls().back().detail, "/app/Modules/x.so: bad ELF");
+    EXPECT_EQ(prompts.Calls().front().detail, "");
 }
 
 TEST(PromptsInstanceTest, InstallAndScopesReplaceAndRestoreTheInstance) {
