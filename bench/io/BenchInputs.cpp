@@ -1,0 +1,300 @@
+#include "BenchInputs.h"
+
+#include <vtkCellArray.h>
+#include <vtkImageData.h>
+#include <vtkMetaImageWriter.h>
+#include <vtkNIFTIImageWriter.h>
+#include <vtkPoints.h>
+#include <vtkPolyData.h>
+#include <vtkSmartPointer.h>
+#include <vtkXMLPolyDataWriter.h>
+
+#include <array>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <vector>
+
+namespace wexlan::io::bench {
+
+namespace {
+
+constexpr double kPi = 3.14159265358979323846;
+
+struct Mesh {
+    std::vector<std::array<float, 3>> points;
+    std::vector<std::array<std::int32_t, 3>> triangles;
+};
+
+// A bumpy torus: closed, no two points alike, every point shared by six triangles.
+Mesh MakeMesh() {
+    Mesh mesh;
+    const int n = kMeshRings;
+    mesh.points.reserve(std::size_t(n) * n);
+    for (int i = 0; i < n; ++i) {
+        const double u = 2 * kPi * i / n;
+        for (int j = 0; j < n; ++j) {
+            const double v = 2 * kPi * j / n;
+            const double r = 30 + 2 * std::sin(7 * u) * std::cos(5 * v);
+            mesh.points.push_back({static_cast<float>((100 + r * std::cos(v)) * std::cos(u)),
+                                   static_cast<float>((100 + r * std::cos(v)) * std::sin(u)),
+                                   static_cast<float>(r * std::sin(v))});
+        }
+    }
+    const auto at = [n](int i, int j) { return static_cast<std::int32_t>((i % n) * n + (j % n)); };
+    mesh.triangles.reserve(std::size_t(2) * n * n);
+    for (int i = 0; i < n; ++i) {
+        for (int j = 0; j < n; ++j) {
+            mesh.triangles.push_back({at(i, j), at(i + 1, j), at(i + 1, j + 1)});
+            mesh.triangles.push_back({at(i, j), at(i + 1, j + 1), at(i, j + 1)});
+        }
+    }
+    return mesh;
+}
+
+// Text output through a large buffer; numbers in their shortest exact form.
+class TextOut {
+public:
+    explicit TextOut(const std::string& path) : file_(std::fopen(path.c_str(), "wb")) {
+        if (file_ == nullptr) {
+            std::perror(path.c_str());
+            std::exit(1);
+        }
+        buffer_.reserve(1 << 20);
+    }
+    ~TextOut() {
+        Flush();
+        std::fclose(file_);
+    }
+    TextOut& operator<<(const char* s) {
+        buffer_ += s;
+        return Check();
+    }
+    TextOut& operator<<(float v) { return Number(v); }
+    TextOut& operator<<(std::int64_t v) { return Number(v); }
+
+private:
+    template <typename T>
+    TextOut& Number(T v) {
+        char text[32];
+        const auto end = std::to_chars(text, text + sizeof text, v).ptr;
+        buffer_.append(text, end);
+        return Check();
+    }
+    TextOut& Check() {
+        if (buffer_.size() > (1 << 20) - 256)
+            Flush();
+        return *this;
+    }
+    void Flush() {
+        std::fwrite(buffer_.data(), 1, buffer_.size(), file_);
+        buffer_.clear();
+    }
+    std::FILE* file_;
+    std::string buffer_;
+};
+
+void WriteStl(const Mesh& mesh, const std::string& binaryPath, const std::string& asciiPath) {
+    {
+        std::ofstream out(binaryPath, std::ios::binary);
+        char header[80] = "benchmark torus";
+        out.write(header, 80);
+        const auto count = static_cast<std::uint32_t>(mesh.triangles.size());
+        out.write(reinterpret_cast<const char*>(&count), 4);
+        std::vector<char> record(50, 0);
+        for (const auto& t : mesh.triangles) {
+            for (int c = 0; c < 3; ++c)
+                std::memcpy(record.data() + 12 + 12 * c, mesh.points[t[c]].data(), 12);
+            out.write(record.data(), 50);
+        }
+    }
+    TextOut out(asciiPath);
+    out << "solid torus\n";
+    for (const auto& t : mesh.triangles) {
+        out << "facet normal 0 0 1\n outer loop\n";
+        for (int c = 0; c < 3; ++c) {
+            const auto& p = mesh.points[t[c]];
+            out << "  vertex " << p[0] << " " << p[1] << " " << p[2] << "\n";
+        }
+        out << " endloop\nendfacet\n";
+    }
+    out << "endsolid torus\n";
+}
+
+void WritePly(const Mesh& mesh, const std::string& binaryPath, const std::string& asciiPath) {
+    const auto header = [&mesh](const char* format) {
+        return std::string("ply\nformat ") + format + " 1.0\nelement vertex " +
+               std::to_string(mesh.points.size()) +
+               "\nproperty float x\nproperty float y\nproperty float z\nelement face " +
+               std::to_string(mesh.triangles.size()) +
+               "\nproperty list uchar int vertex_indices\nend_header\n";
+    };
+    {
+        std::ofstream out(binaryPath, std::ios::binary);
+        out << header("binary_little_endian");
+        out.write(reinterpret_cast<const char*>(mesh.points.data()),
+                  static_cast<std::streamsize>(mesh.points.size() * 12));
+        std::vector<char> faces;
+        faces.reserve(mesh.triangles.size() * 13);
+        for (const auto& t : mesh.triangles) {
+            faces.push_back(3);
+            faces.insert(faces.end(), reinterpret_cast<const char*>(t.data()),
+                         reinterpret_cast<const char*>(t.data()) + 12);
+        }
+        out.write(faces.data(), static_cast<std::streamsize>(faces.size()));
+    }
+    TextOut out(asciiPath);
+    out << header("ascii").c_str();
+    for (const auto& p : mesh.points)
+        out << p[0] << " " << p[1] << " " << p[2] << "\n";
+    for (const auto& t : mesh.triangles) {
+        out << "3 " << std::int64_t{t[0]} << " " << std::int64_t{t[1]} << " " << std::int64_t{t[2]}
+            << "\n";
+    }
+}
+
+void WriteObj(const Mesh& mesh, const std::string& path) {
+    TextOut out(path);
+    out << "# benchmark torus\n";
+    for (const auto& p : mesh.points)
+        out << "v " << p[0] << " " << p[1] << " " << p[2] << "\n";
+    for (const auto& t : mesh.triangles) {
+        out << "f " << std::int64_t{t[0] + 1} << " " << std::int64_t{t[1] + 1} << " "
+            << std::int64_t{t[2] + 1} << "\n";
+    }
+}
+
+void WriteVtp(const Mesh& mesh, const std::string& path) {
+    auto points = vtkSmartPointer<vtkPoints>::New();
+    points->SetNumberOfPoints(static_cast<vtkIdType>(mesh.points.size()));
+    for (std::size_t i = 0; i < mesh.points.size(); ++i)
+        points->SetPoint(vtkIdType(i), mesh.points[i].data());
+    auto polys = vtkSmartPointer<vtkCellArray>::New();
+    for (const auto& t : mesh.triangles)
+        polys->InsertNextCell({vtkIdType(t[0]), vtkIdType(t[1]), vtkIdType(t[2])});
+    auto poly = vtkSmartPointer<vtkPolyData>::New();
+    poly->SetPoints(points);
+    poly->SetPolys(polys);
+    auto writer = vtkSmartPointer<vtkXMLPolyDataWriter>::New();
+    writer->SetInputData(poly);
+    writer->SetFileName(path.c_str());
+    writer->Write();  // VTK's defaults: appended binary data, zlib-compressed
+}
+
+std::vector<std::uint16_t> MakeVolume() {
+    const int n = kVolumeSize;
+    std::vector<std::uint16_t> v(std::size_t(n) * n * n);
+    std::size_t i = 0;
+    for (int z = 0; z < n; ++z) {
+        for (int y = 0; y < n; ++y) {
+            for (int x = 0; x < n; ++x, ++i) {
+                const double dx = x - n / 2.0, dy = y - n / 2.0, dz = z - n / 2.0;
+                const double r2 = (dx * dx + dy * dy) / (0.4 * n * 0.4 * n);
+                v[i] = static_cast<std::uint16_t>(
+                    r2 < 1 ? 1064 + (dz * dz < n * n / 16 ? 200 : 0) + (i % 13) : 24);
+            }
+        }
+    }
+    return v;
+}
+
+void WriteVolumes(const std::string& folder) {
+    const int n = kVolumeSize;
+    const std::vector<std::uint16_t> volume = MakeVolume();
+    auto image = vtkSmartPointer<vtkImageData>::New();
+    image->SetDimensions(n, n, n);
+    image->SetSpacing(0.5, 0.5, 0.5);
+    image->AllocateScalars(VTK_UNSIGNED_SHORT, 1);
+    std::memcpy(image->GetScalarPointer(), volume.data(), volume.size() * 2);
+    auto mha = vtkSmartPointer<vtkMetaImageWriter>::New();
+    mha->SetInputData(image);
+    mha->SetFileName((folder + "/volume.mha").c_str());
+    mha->SetCompression(false);
+    mha->Write();
+    auto nii = vtkSmartPointer<vtkNIFTIImageWriter>::New();
+    nii->SetInputData(image);
+    nii->SetFileName((folder + "/volume.nii").c_str());
+    nii->Write();
+    {
+        std::ofstream out(folder + "/volume.nrrd", std::ios::binary);
+        out << "NRRD0004\ntype: ushort\ndimension: 3\nsizes: " << n << " " << n << " " << n
+            << "\nspacings: 0.5 0.5 0.5\nencoding: raw\nendian: little\n\n";
+        out.write(reinterpret_cast<const char*>(volume.data()),
+                  static_cast<std::streamsize>(volume.size() * 2));
+    }
+    {
+        std::string header(8192, '\0');
+        const unsigned char signature[6] = {0x4D, 0x08, 0x0F, 0x4D, 0x0B, 0x1D};
+        std::memcpy(header.data(), signature, 6);
+        const std::int32_t fields[5] = {1, 1, n, n, n};
+        std::memcpy(header.data() + 6, fields, sizeof fields);
+        const double spacing[3] = {0.5, 0.5, 0.5};
+        std::memcpy(header.data() + 26, spacing, sizeof spacing);
+        const std::int32_t dataType = 32;
+        std::memcpy(header.data() + 50, &dataType, 4);
+        std::ofstream out(folder + "/volume.vq", std::ios::binary);
+        out.write(header.data(), 8192);
+        std::vector<std::uint32_t> wide(volume.begin(), volume.end());
+        out.write(reinterpret_cast<const char*>(wide.data()),
+                  static_cast<std::streamsize>(wide.size() * 4));
+    }
+}
+
+void WriteCloud(const std::string& path) {
+    std::mt19937 random(3);
+    std::uniform_real_distribution<float> coordinate(-500.f, 500.f);
+    TextOut out(path);
+    out << "# x y z intensity\n";
+    for (int i = 0; i < kCloudPoints; ++i) {
+        out << coordinate(random) << " " << coordinate(random) << " " << coordinate(random) << " "
+            << std::int64_t{i % 255} << "\n";
+    }
+}
+
+}  // namespace
+
+std::uint64_t FileSize(const std::string& path) {
+    return std::filesystem::file_size(path);
+}
+
+const std::string& InputFolder() {
+    static const std::string folder = [] {
+        const char* env = std::getenv("WEXLAN_BENCH_DIR");
+        const std::string dir = env ? env : "/tmp/wexlan-io-bench";
+        std::filesystem::create_directories(dir);
+        const auto missing = [&dir](const char* name) {
+            return !std::filesystem::exists(dir + "/" + name);
+        };
+        if (missing("mesh_binary.stl") || missing("mesh_ascii.stl") || missing("mesh_binary.ply") ||
+            missing("mesh_ascii.ply") || missing("mesh.obj") || missing("mesh.vtp")) {
+            std::fprintf(stderr, "generating the mesh inputs in %s ...\n", dir.c_str());
+            const Mesh mesh = MakeMesh();
+            WriteStl(mesh, dir + "/mesh_binary.stl", dir + "/mesh_ascii.stl");
+            WritePly(mesh, dir + "/mesh_binary.ply", dir + "/mesh_ascii.ply");
+            WriteObj(mesh, dir + "/mesh.obj");
+            WriteVtp(mesh, dir + "/mesh.vtp");
+        }
+        if (missing("volume.mha") || missing("volume.nii") || missing("volume.nrrd") ||
+            missing("volume.vq")) {
+            std::fprintf(stderr, "generating the volume inputs in %s ...\n", dir.c_str());
+            WriteVolumes(dir);
+        }
+        if (missing("cloud.xyz")) {
+            std::fprintf(stderr, "generating the point cloud input in %s ...\n", dir.c_str());
+            WriteCloud(dir + "/cloud.xyz");
+        }
+        return dir;
+    }();
+    return folder;
+}
+
+std::string Input(const std::string& name) {
+    return InputFolder() + "/" + name;
+}
+
+}  // namespace wexlan::io::bench

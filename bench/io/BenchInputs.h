@@ -1,0 +1,25 @@
+#pragma once
+// Large benchmark inputs, generated on first use into a scratch folder (default
+// /tmp/wexlan-io-bench, or $WEXLAN_BENCH_DIR) and reused by later runs.
+
+#include <cstdint>
+#include <string>
+
+namespace wexlan::io::bench {
+
+/// The folder with the inputs; creates it and every missing input first.
+const std::string& InputFolder();
+
+/// Full path of an input: "mesh_binary.stl", "mesh_ascii.stl", "mesh_binary.ply",
+/// "mesh_ascii.ply", "mesh.obj", "mesh.vtp", "volume.mha", "volume.nrrd", "volume.nii",
+/// "volume.vq", "cloud.xyz".
+std::string Input(const std::string& name);
+
+/// Size of a file in bytes.
+std::uint64_t FileSize(const std::string& path);
+
+constexpr int kMeshRings = 1000;  // x 1000 segments: 1 million points, 2 million triangles
+constexpr int kVolumeSize = 512;  // 512^3 voxels
+constexpr int kCloudPoints = 5000000;
+
+}  // namespace wexlan::io::bench

@@ -1,0 +1,256 @@
+// Reading speed of wFileReader against VTK's own readers on the same large files.
+//
+//   build/bench/io_bench [Google Benchmark flags]
+//
+// Each case runs three times; the summary uses the medians.
+// The inputs (a 2-million-triangle mesh in STL, PLY, OBJ and VTP; a 512^3 volume in
+// MetaImage, NRRD, NIfTI and VQ; a 5-million-point XYZ cloud) are generated on the first
+// run into /tmp/wexlan-io-bench (or $WEXLAN_BENCH_DIR). After the runs a summary gives,
+// per format, both times, their ratio and whether both readers gave the same point and
+// cell counts.
+
+#include <benchmark/benchmark.h>
+#include <vtkAlgorithm.h>
+#include <vtkDataSet.h>
+#include <vtkMetaImageReader.h>
+#include <vtkNIFTIImageReader.h>
+#include <vtkNrrdReader.h>
+#include <vtkOBJReader.h>
+#include <vtkPLYReader.h>
+#include <vtkSTLReader.h>
+#include <vtkSmartPointer.h>
+#include <vtkXMLPolyDataReader.h>
+
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "BenchInputs.h"
+#include "wFileReader.h"
+
+namespace {
+
+using wexlan::io::bench::FileSize;
+using wexlan::io::bench::Input;
+
+struct Counts {
+    vtkIdType points = -1;
+    vtkIdType cells = -1;
+};
+std::map<std::string, Counts> g_counts;  // by benchmark name
+
+void Record(benchmark::State& state, vtkDataSet* data, const std::string& file,
+            const std::string& key) {
+    g_counts[key] = {data->GetNumberOfPoints(), data->GetNumberOfCells()};
+    state.counters["points"] = static_cast<double>(data->GetNumberOfPoints());
+    state.counters["cells"] = static_cast<double>(data->GetNumberOfCells());
+    state.SetBytesProcessed(static_cast<std::int64_t>(FileSize(file)) * state.iterations());
+}
+
+void Ours(benchmark::State& state, const char* name, std::string key) {
+    const std::string file = Input(name);
+    wFileReader reader;
+    for (auto _ : state) {
+        reader.SetFilename(file);
+        if (!reader.Read()) {
+            state.SkipWithError(reader.GetErrorMessage().c_str());
+            return;
+        }
+        benchmark::DoNotOptimize(reader.GetOutput());
+    }
+    Record(state, reader.GetOutput(), file, key);
+}
+
+template <typename Reader>
+void Vtk(benchmark::State& state, const char* name, std::string key) {
+    const std::string file = Input(name);
+    vtkSmartPointer<vtkDataSet> last;
+    for (auto _ : state) {
+        last = nullptr;  // the previous output is freed inside the timing, as in Ours
+        auto reader = vtkSmartPointer<Reader>::New();
+        reader->SetFileName(file.c_str());
+        reader->Update();
+        last = vtkDataSet::SafeDownCast(reader->GetOutputDataObject(0));
+        benchmark::DoNotOptimize(last.Get());
+    }
+    Record(state, last, file, key);
+}
+
+// The floor for a VQ volume: its bytes read into a freshly allocated buffer, plain or
+// (as our reader allocates voxels) aligned and backed by huge pages.
+template <bool kHugePages>
+void ReadIntoBuffer(benchmark::State& state, const char* name, std::string) {
+    const std::string file = Input(name);
+    const std::size_t size = FileSize(file);
+    for (auto _ : state) {
+        std::unique_ptr<char[], void (*)(char*)> buffer(nullptr, [](char* p) { std::free(p); });
+        if (kHugePages) {
+            void* p = nullptr;
+            if (posix_memalign(&p, std::size_t{2} << 20, size) != 0)
+                break;
+            madvise(p, size, MADV_HUGEPAGE);
+            buffer.reset(static_cast<char*>(p));
+        } else {
+            buffer.reset(static_cast<char*>(std::malloc(size)));
+        }
+        const int fd = open(file.c_str(), O_RDONLY);
+        std::size_t done = 0;
+        while (done < size) {
+            const ssize_t n = read(fd, buffer.get() + done, size - done);
+            if (n <= 0)
+                break;
+            done += static_cast<std::size_t>(n);
+        }
+        close(fd);
+        benchmark::DoNotOptimize(buffer[size - 1]);
+    }
+    state.SetBytesProcessed(static_cast<std::int64_t>(size) * state.iterations());
+}
+
+// name, file, iterations, the VTK reader (or the plain read for VQ)
+void RegisterAll() {
+    const auto add = [](const char* label, const char* file, int iterations, auto baseline,
+                        const char* baselineName) {
+        const std::string ours = std::string(label) + "/ours";
+        const std::string other = std::string(label) + "/" + baselineName;
+        // Three repetitions each, reported by their median: the machine is shared.
+        benchmark::RegisterBenchmark(ours.c_str(), Ours, file, ours)
+            ->Iterations(iterations)
+            ->Repetitions(3)
+            ->ReportAggregatesOnly(true)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+        benchmark::RegisterBenchmark(other.c_str(), baseline, file, other)
+            ->Iterations(iterations)
+            ->Repetitions(3)
+            ->ReportAggregatesOnly(true)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    };
+    add("stl_binary", "mesh_binary.stl", 3, Vtk<vtkSTLReader>, "vtk");
+    add("stl_ascii", "mesh_ascii.stl", 1, Vtk<vtkSTLReader>, "vtk");
+    add("ply_binary", "mesh_binary.ply", 3, Vtk<vtkPLYReader>, "vtk");
+    add("ply_ascii", "mesh_ascii.ply", 2, Vtk<vtkPLYReader>, "vtk");
+    add("obj", "mesh.obj", 2, Vtk<vtkOBJReader>, "vtk");
+    add("vtp", "mesh.vtp", 3, Vtk<vtkXMLPolyDataReader>, "vtk");
+    add("mha_512", "volume.mha", 5, Vtk<vtkMetaImageReader>, "vtk");
+    add("nrrd_512", "volume.nrrd", 5, Vtk<vtkNrrdReader>, "vtk");
+    add("nii_512", "volume.nii", 5, Vtk<vtkNIFTIImageReader>, "vtk");
+    add("vq_512", "volume.vq", 5, ReadIntoBuffer<false>, "read_buffer");
+    benchmark::RegisterBenchmark("vq_512/read_hugepages", ReadIntoBuffer<true>, "volume.vq",
+                                 std::string("vq_512/read_hugepages"))
+        ->Iterations(5)
+        ->Repetitions(3)
+        ->ReportAggregatesOnly(true)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+    benchmark::RegisterBenchmark("xyz/ours", Ours, "cloud.xyz", std::string("xyz/ours"))
+        ->Iterations(3)
+        ->Repetitions(3)
+        ->ReportAggregatesOnly(true)
+        ->Unit(benchmark::kMillisecond)
+        ->UseRealTime();
+}
+
+// Keeps each run's time per iteration for the summary.
+class SummaryReporter : public benchmark::ConsoleReporter {
+public:
+    SummaryReporter() : ConsoleReporter(isatty(1) ? OO_Defaults : OO_Tabular) {}
+
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            // With repetitions, the median of them stands for the benchmark.
+            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+            if (run.run_type == Run::RT_Aggregate && !median) {
+                continue;
+            }
+            const std::string& name = run.run_name.function_name;  // "stl_binary/ours"
+            times_[name] = run.GetAdjustedRealTime();              // ms per read
+            cpu_[name] = run.GetAdjustedCPUTime();
+            auto it = run.counters.find("bytes_per_second");
+            if (it != run.counters.end())
+                rates_[name] = it->second;
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void PrintSummary() const {
+        std::printf("\n%-12s %9s %9s %7s %9s %9s %7s  %s\n", "format", "ours ms", "other ms",
+                    "ratio", "ours cpu", "other cpu", "ratio", "same points and cells");
+        for (const auto& [name, ms] : times_) {
+            const auto slash = name.find('/');
+            if (name.substr(slash + 1) != "ours")
+                continue;
+            const std::string label = name.substr(0, slash);
+            const std::string other =
+                times_.count(label + "/vtk") ? label + "/vtk" : label + "/read_buffer";
+            if (!times_.count(other)) {
+                const auto rate = rates_.find(name);
+                const double mb = rate == rates_.end() ? 0.0 : rate->second / 1e6;
+                std::printf(
+                    "%-12s %9.1f %9s %7s %9.1f %9s %7s  %.0f MB/s (%.0f MB/s of CPU time)\n",
+                    label.c_str(), ms, "-", "-", cpu_.at(name), "-", "-", mb,
+                    mb * ms / cpu_.at(name));
+                continue;
+            }
+            const double theirs = times_.at(other);
+            const bool vtk = other.find("/vtk") != std::string::npos;
+            std::string same = "-";
+            if (vtk) {
+                const Counts a = g_counts.count(name) ? g_counts.at(name) : Counts{};
+                const Counts b = g_counts.count(other) ? g_counts.at(other) : Counts{};
+                same =
+                    (a.points == b.points && a.cells == b.cells)
+                        ? "yes (" + std::to_string(a.points) + ", " + std::to_string(a.cells) + ")"
+                        : "NO: ours " + std::to_string(a.points) + "/" + std::to_string(a.cells) +
+                              ", VTK " + std::to_string(b.points) + "/" + std::to_string(b.cells);
+            }
+            // For VTK: how many times faster we are; for the plain read: our time over it.
+            const double ratio = vtk ? theirs / ms : ms / theirs;
+            const double ours = cpu_.at(name), theirsCpu = cpu_.at(other);
+            const double cpuRatio = vtk ? theirsCpu / ours : ours / theirsCpu;
+            std::printf("%-12s %9.1f %9.1f %6.2f%s %9.1f %9.1f %6.2f%s  %s\n", label.c_str(), ms,
+                        theirs, ratio, vtk ? "x" : " ", ours, theirsCpu, cpuRatio, vtk ? "x" : " ",
+                        same.c_str());
+        }
+        if (times_.count("vq_512/read_hugepages") && times_.count("vq_512/ours")) {
+            const double ms = times_.at("vq_512/ours"), huge = times_.at("vq_512/read_hugepages");
+            const double cpu = cpu_.at("vq_512/ours"), hugeCpu = cpu_.at("vq_512/read_hugepages");
+            std::printf(
+                "%-12s %9.1f %9.1f %6.2f  %9.1f %9.1f %6.2f   against a plain read into "
+                "a huge-page buffer\n",
+                "vq_512", ms, huge, ms / huge, cpu, hugeCpu, cpu / hugeCpu);
+        }
+        std::printf(
+            "ratio: VTK time / our time (speed-up; below 1 is overhead); for vq_512 our "
+            "time / plain read time. Wall-clock and CPU time per read.\n");
+    }
+
+private:
+    std::map<std::string, double> times_;
+    std::map<std::string, double> cpu_;
+    std::map<std::string, double> rates_;
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) {
+        return 1;
+    }
+    wexlan::io::bench::InputFolder();  // generate inputs before any timing
+    RegisterAll();
+    SummaryReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintSummary();
+    benchmark::Shutdown();
+    return 0;
+}

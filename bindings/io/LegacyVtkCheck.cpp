@@ -1,0 +1,307 @@
+#include "LegacyVtkCheck.h"
+
+#include <cstdint>
+#include <vector>
+
+#include "ByteCursor.h"
+#include "TextCursor.h"
+
+namespace wexlan::io {
+
+namespace {
+
+// Bytes per value of a binary data block; 0 for types the walk cannot step over.
+std::size_t BinarySize(const std::string& type) {
+    static const struct {
+        const char* name;
+        std::size_t size;
+    } kTypes[] = {
+        {"unsigned_char", 1}, {"char", 1},          {"signed_char", 1},  {"unsigned_short", 2},
+        {"short", 2},         {"unsigned_int", 4},  {"int", 4},          {"unsigned_long", 8},
+        {"long", 8},          {"float", 4},         {"double", 8},       {"vtkidtype", 4},
+        {"vtktypeint64", 8},  {"vtktypeuint64", 8}, {"vtktypeint32", 4}, {"vtktypeuint32", 4}};
+    for (const auto& t : kTypes) {
+        if (type == t.name) {
+            return t.size;
+        }
+    }
+    return 0;
+}
+
+class Walker {
+public:
+    Walker(const MappedFile& file, bool binary, int version)
+        : text_(file.Begin(), file.End(), file.Begin()),
+          binary_(binary),
+          version_(version),
+          fileSize_(file.Size()) {}
+
+    TextCursor& Text() { return text_; }
+
+    std::string Run(const char* start) {
+        text_.SetPosition(start);
+        while (true) {
+            const std::string_view token = text_.Token();
+            if (token.empty()) {
+                break;
+            }
+            const char c = token[0];
+            if (!binary_ && ((c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.')) {
+                continue;  // a value of a text data block
+            }
+            if (!Keyword(ToLower(token), token.data()) && (binary_ || stop_)) {
+                break;  // lost in data the walk does not know: the guarded reader decides
+            }
+        }
+        if (dataset_.empty()) {
+            Fail("the VTK file has no DATASET line");
+        }
+        return dataset_;
+    }
+
+private:
+    std::uint64_t Count(const char* what) {
+        const char* at = text_.Position();
+        std::int64_t n = -1;
+        const std::string_view token = text_.Token();
+        if (!ParseNumber(token, n) || n < 0) {
+            text_.FailAt(at, what, " must be a count of 0 or more, found \"", Excerpt(token), "\"");
+        }
+        return static_cast<std::uint64_t>(n);
+    }
+
+    std::string Word() { return ToLower(text_.Token()); }
+
+    void RestOfLine() {
+        std::string_view ignored;
+        text_.NextLine(ignored);
+    }
+
+    // `values` values of `type` follow the keyword line.
+    void Block(const char* keyword, const char* at, std::uint64_t values, const std::string& type,
+               bool afterKeywordLine = true) {
+        if (afterKeywordLine) {
+            RestOfLine();
+        }
+        const std::uint64_t left = text_.Remaining();
+        if (type == "string" || type == "utf8_string" || type == "variant") {
+            stop_ = true;  // variable-size values: the walk cannot follow them
+            return;
+        }
+        if (!binary_) {
+            if (values > left / 2 + 1) {
+                text_.FailAt(at, keyword, " announces ", values, " values but only ", left,
+                             " bytes of text follow");
+            }
+            for (std::uint64_t i = 0; i < values; ++i) {
+                if (text_.Token().empty()) {
+                    text_.FailAt(at, keyword, " announces ", values,
+                                 " values but the file ends after ", i);
+                }
+            }
+            return;
+        }
+        std::uint64_t bytes = 0;
+        if (type == "bit") {
+            bytes = (values + 7) / 8;
+        } else {
+            const std::size_t size = BinarySize(type);
+            if (size == 0) {
+                stop_ = true;  // a type the walk does not know
+                return;
+            }
+            if (!CheckedMul(values, size, bytes)) {
+                bytes = UINT64_MAX;
+            }
+        }
+        if (bytes > left) {
+            text_.FailAt(at, keyword, " announces ", values, " values (", bytes,
+                         " bytes) but only ", left, " bytes are left in the file");
+        }
+        text_.SetPosition(text_.Position() + bytes);
+    }
+
+    void CheckContext(std::uint64_t n, const char* keyword, const char* at) {
+        // Every point or cell carries at least one bit of data.
+        if (n / 8 > fileSize_) {
+            text_.FailAt(at, keyword, " announces ", n, " items, more than the file can hold");
+        }
+    }
+
+    bool Keyword(const std::string& k, const char* at) {
+        if (stop_) {
+            return false;
+        }
+        if (k == "dataset") {
+            dataset_ = std::string(text_.Token());
+            for (char& c : dataset_)
+                c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+            if (dataset_ != "POLYDATA" && dataset_ != "UNSTRUCTURED_GRID" &&
+                dataset_ != "STRUCTURED_POINTS" && dataset_ != "STRUCTURED_GRID" &&
+                dataset_ != "RECTILINEAR_GRID") {
+                text_.FailAt(at, "unsupported VTK data set kind \"", Excerpt(dataset_), "\"");
+            }
+            RestOfLine();
+        } else if (k == "points") {
+            const std::uint64_t n = Count("the point count");
+            const std::string type = Word();
+            if (n > fileSize_) {
+                text_.FailAt(at, "POINTS announces ", n, " points, more than the file can hold");
+            }
+            Block("POINTS", at, 3 * n, type);
+        } else if (k == "vertices" || k == "lines" || k == "polygons" || k == "triangle_strips" ||
+                   k == "cells") {
+            const std::uint64_t a = Count("the cell count");
+            const std::uint64_t b = Count("the cell list size");
+            if (version_ >= 5) {
+                offsets_ = a;
+                connectivity_ = b;
+                CheckContext(a, "the cell list", at);
+                CheckContext(b, "the cell list", at);
+                RestOfLine();
+            } else {
+                Block("the cell list", at, b, "int");
+            }
+        } else if (k == "offsets") {
+            Block("OFFSETS", at, offsets_, Word());
+        } else if (k == "connectivity") {
+            Block("CONNECTIVITY", at, connectivity_, Word());
+        } else if (k == "cell_types") {
+            Block("CELL_TYPES", at, Count("the cell type count"), "int");
+        } else if (k == "dimensions") {
+            std::uint64_t product = 1;
+            for (int i = 0; i < 3; ++i) {
+                const std::uint64_t d = Count("a dimension");
+                if (!CheckedMul(product, d, product))
+                    product = UINT64_MAX;
+            }
+            CheckContext(product, "DIMENSIONS", at);
+            RestOfLine();
+        } else if (k == "x_coordinates" || k == "y_coordinates" || k == "z_coordinates") {
+            const std::uint64_t n = Count("the coordinate count");
+            Block("a coordinate list", at, n, Word());
+        } else if (k == "origin" || k == "spacing" || k == "aspect_ratio") {
+            RestOfLine();
+        } else if (k == "point_data" || k == "cell_data") {
+            context_ = Count("the data count");
+            CheckContext(context_, k == "point_data" ? "POINT_DATA" : "CELL_DATA", at);
+            RestOfLine();
+        } else if (k == "scalars") {
+            text_.Token();  // name
+            const std::string type = Word();
+            text_.SkipBlanks();
+            std::uint64_t components = 1;
+            if (!text_.AtEnd() && *text_.Position() != '\n' && *text_.Position() != '\r') {
+                components = Count("the component count");
+            }
+            RestOfLine();
+            // "LOOKUP_TABLE name" may follow; the values come after it.
+            const char* save = text_.Position();
+            const bool table = ToLower(text_.Token()) == "lookup_table";
+            if (!table) {
+                text_.SetPosition(save);
+            }
+            std::uint64_t values = 0;
+            if (!CheckedMul(context_, components, values))
+                values = UINT64_MAX;
+            Block("SCALARS", at, values, type, table);
+        } else if (k == "lookup_table") {
+            text_.Token();
+            const std::uint64_t n = Count("the table size");
+            Block("LOOKUP_TABLE", at, 4 * n, binary_ ? "unsigned_char" : "float");
+        } else if (k == "color_scalars") {
+            text_.Token();
+            const std::uint64_t n = Count("the colour component count");
+            std::uint64_t values = 0;
+            if (!CheckedMul(context_, n, values))
+                values = UINT64_MAX;
+            Block("COLOR_SCALARS", at, values, "unsigned_char");
+        } else if (k == "vectors" || k == "normals") {
+            text_.Token();
+            Block(k == "vectors" ? "VECTORS" : "NORMALS", at, 3 * context_, Word());
+        } else if (k == "texture_coordinates") {
+            text_.Token();
+            const std::uint64_t dim = Count("the texture dimension");
+            const std::string type = Word();
+            Block("TEXTURE_COORDINATES", at, dim * context_, type);
+        } else if (k == "tensors" || k == "tensors6") {
+            text_.Token();
+            Block("TENSORS", at, (k == "tensors" ? 9 : 6) * context_, Word());
+        } else if (k == "global_ids" || k == "pedigree_ids") {
+            text_.Token();
+            Block("an id list", at, context_, Word());
+        } else if (k == "field") {
+            text_.Token();
+            const std::uint64_t arrays = Count("the field array count");
+            RestOfLine();
+            for (std::uint64_t i = 0; i < arrays && !stop_; ++i) {
+                const char* arrayAt = text_.Position();
+                const std::string_view name = text_.Token();
+                if (ToLower(name) == "null_array") {
+                    continue;
+                }
+                const std::uint64_t components = Count("the array component count");
+                const std::uint64_t tuples = Count("the array tuple count");
+                std::uint64_t values = 0;
+                if (!CheckedMul(components, tuples, values))
+                    values = UINT64_MAX;
+                Block("a field array", arrayAt, values, Word());
+            }
+        } else if (k == "metadata") {
+            // Text lines up to an empty line.
+            RestOfLine();
+            std::string_view line;
+            while (text_.NextLine(line) && !Trim(line).empty()) {
+            }
+        } else {
+            return k == "nan" || k == "inf";
+        }
+        return true;
+    }
+
+    TextCursor text_;
+    bool binary_;
+    int version_;
+    std::uint64_t fileSize_;
+    std::string dataset_;
+    std::uint64_t context_ = 0;
+    std::uint64_t offsets_ = 0;
+    std::uint64_t connectivity_ = 0;
+    bool stop_ = false;
+};
+
+}  // namespace
+
+std::string CheckLegacyVtkFile(const MappedFile& file) {
+    TextCursor text(file.Begin(), file.End(), file.Begin());
+    std::string_view line;
+    text.NextLine(line);
+    constexpr std::string_view kMagic = "# vtk DataFile Version";
+    if (ToLower(line.substr(0, kMagic.size())) != ToLower(kMagic)) {
+        Fail("not a VTK legacy file (the first line is not \"# vtk DataFile Version ...\")");
+    }
+    // VTK's reader misbehaves on version numbers it never wrote: accept 1.0 to 5.x only.
+    const std::string_view versionText = Trim(line.substr(kMagic.size()));
+    const std::size_t dot = versionText.find('.');
+    int version = 0, minor = 0;
+    if (dot == std::string_view::npos || !ParseNumber(versionText.substr(0, dot), version) ||
+        !ParseNumber(versionText.substr(dot + 1), minor) || version < 1 || version > 5 ||
+        minor < 0 || minor > 9) {
+        Fail("unsupported VTK file version \"", Excerpt(versionText), "\" (1.0 to 5.1 are known)");
+    }
+    if (!text.NextLine(line)) {
+        Fail("the VTK file ends after its first line");
+    }
+    const char* formatLine = text.Position();
+    if (!text.NextLine(line)) {
+        Fail("the VTK file ends before its ASCII or BINARY line");
+    }
+    const std::string format = ToLower(Trim(line));
+    if (format != "ascii" && format != "binary") {
+        text.FailAt(formatLine, "expected ASCII or BINARY but found \"", Excerpt(line), "\"");
+    }
+    Walker walker(file, format == "binary", version);
+    return walker.Run(text.Position());
+}
+
+}  // namespace wexlan::io

@@ -1,0 +1,157 @@
+#include "NiftiCheck.h"
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+#include "ByteCursor.h"
+#include "MappedFile.h"
+
+namespace wexlan::io {
+
+namespace {
+
+constexpr std::uint64_t kMaxInflateRatio = 1100;
+
+// Bits per voxel of the NIfTI data type codes the VTK reader handles.
+int BitsOf(int datatype) {
+    switch (datatype) {
+        case 2:
+        case 256:
+            return 8;  // uint8, int8
+        case 4:
+        case 512:
+            return 16;  // int16, uint16
+        case 8:
+        case 768:
+        case 16:
+            return 32;  // int32, uint32, float32
+        case 64:
+        case 1024:
+        case 1280:
+            return 64;  // float64, int64, uint64
+        case 128:
+            return 24;  // RGB
+        case 2304:
+            return 32;  // RGBA
+        case 32:
+            return 64;  // complex64
+        case 1792:
+            return 128;  // complex128
+        default:
+            return 0;
+    }
+}
+
+// Reads the first `count` bytes, through zlib for compressed files.
+std::size_t ReadStart(const std::string& path, bool compressed, char* out, std::size_t count) {
+    if (!compressed) {
+        OpenedFile file(path);
+        const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(count, file.Size()));
+        file.ReadAt(0, out, n);
+        return n;
+    }
+    gzFile gz = gzopen(path.c_str(), "rb");
+    if (gz == nullptr) {
+        Fail("cannot be opened");
+    }
+    const int n = gzread(gz, out, static_cast<unsigned>(count));
+    gzclose(gz);
+    if (n < 0) {
+        Fail("the compressed data is damaged");
+    }
+    return static_cast<std::size_t>(n);
+}
+
+}  // namespace
+
+void CheckNiftiFile(const std::string& path, bool compressed) {
+    const std::uint64_t fileSize = MappedFile::CheckedFileSize(path);
+    char header[540] = {};
+    const std::size_t got = ReadStart(path, compressed, header, sizeof header);
+    if (got < 348) {
+        Fail("the file is too short for a NIfTI header (", got, " bytes; it needs 348)");
+    }
+    ByteOrder order = ByteOrder::Little;
+    int version = 0;
+    for (ByteOrder o : {ByteOrder::Little, ByteOrder::Big}) {
+        const auto size = FromBytes<std::int32_t>(header, o);
+        if (size == 348) {
+            version = 1;
+            order = o;
+        } else if (size == 540) {
+            version = 2;
+            order = o;
+        }
+    }
+    if (version == 0) {
+        Fail("not a NIfTI image (its header size field is neither 348 nor 540)");
+    }
+    if (version == 2 && got < 540) {
+        Fail("the file is too short for a NIfTI-2 header");
+    }
+    const char* magic = version == 1 ? header + 344 : header + 4;
+    if (std::memcmp(magic, version == 1 ? "n+1" : "n+2", 4) != 0) {
+        Fail(std::memcmp(magic, "ni", 2) == 0
+                 ? "NIfTI images split into .hdr and .img files are not supported"
+                 : "not a NIfTI image (its magic code is missing)");
+    }
+    std::int64_t dims[8];
+    int datatype, bitpix;
+    double voxOffset;
+    if (version == 1) {
+        for (int i = 0; i < 8; ++i)
+            dims[i] = FromBytes<std::int16_t>(header + 40 + 2 * i, order);
+        datatype = FromBytes<std::int16_t>(header + 70, order);
+        bitpix = FromBytes<std::int16_t>(header + 72, order);
+        voxOffset = FromBytes<float>(header + 108, order);
+    } else {
+        datatype = FromBytes<std::int16_t>(header + 12, order);
+        bitpix = FromBytes<std::int16_t>(header + 14, order);
+        for (int i = 0; i < 8; ++i)
+            dims[i] = FromBytes<std::int64_t>(header + 16 + 8 * i, order);
+        voxOffset = static_cast<double>(FromBytes<std::int64_t>(header + 168, order));
+    }
+    if (dims[0] < 1 || dims[0] > 7) {
+        Fail("the NIfTI header is damaged (", dims[0], " axes; 1 to 7 are possible)");
+    }
+    std::uint64_t voxels = 1;
+    for (int i = 1; i <= dims[0]; ++i) {
+        if (dims[i] < 1 || !CheckedMul(voxels, static_cast<std::uint64_t>(dims[i]), voxels)) {
+            Fail("the NIfTI header is damaged (axis ", i, " has size ", dims[i], ")");
+        }
+    }
+    const int bits = BitsOf(datatype);
+    if (bits == 0) {
+        Fail("the NIfTI voxel type ", datatype, " is not supported");
+    }
+    if (bitpix != bits) {
+        Fail("the NIfTI header is damaged (", bitpix, " bits per voxel for voxel type ", datatype,
+             ")");
+    }
+    const std::uint64_t minOffset = version == 1 ? 352 : 544;
+    if (!(voxOffset >= 0) || voxOffset > 1e15) {
+        Fail("the NIfTI header is damaged (data offset ", voxOffset, ")");
+    }
+    const auto offset = std::max<std::uint64_t>(static_cast<std::uint64_t>(voxOffset), minOffset);
+    std::uint64_t bytes = 0;
+    if (!CheckedMul(voxels, static_cast<std::uint64_t>(bits / 8), bytes) ||
+        bytes + offset < bytes) {
+        Fail("the NIfTI sizes are too large");
+    }
+    if (compressed) {
+        if (bytes + offset > fileSize * kMaxInflateRatio) {
+            Fail("the compressed NIfTI file (", fileSize, " bytes) is too small for ", bytes,
+                 " bytes of voxels");
+        }
+    } else if (bytes + offset > fileSize) {
+        Fail("the file ends too early: the NIfTI header announces ", bytes,
+             " bytes of voxels from "
+             "byte ",
+             offset, " but the file has ", fileSize, " bytes");
+    }
+}
+
+}  // namespace wexlan::io

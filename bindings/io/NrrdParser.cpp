@@ -1,0 +1,471 @@
+#include "NrrdParser.h"
+
+#include <vtkDataArray.h>
+#include <vtkMatrix3x3.h>
+#include <vtkPointData.h>
+#include <vtkVariant.h>
+
+#include <zlib.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+
+#include "ByteCursor.h"
+#include "MappedFile.h"
+#include "TextCursor.h"
+#include "VoxelBuffer.h"
+
+namespace wexlan::io {
+
+namespace {
+
+constexpr std::size_t kMaxHeader = 1 << 20;
+// zlib cannot expand data by more than about 1032 times.
+constexpr std::uint64_t kMaxInflateRatio = 1100;
+
+bool TypeFromName(const std::string& name, int& vtkType, std::size_t& size) {
+    static const struct {
+        const char* names;
+        int type;
+        std::size_t size;
+    } kTypes[] = {
+        {"|signed char|int8|int8_t|", VTK_SIGNED_CHAR, 1},
+        {"|uchar|unsigned char|uint8|uint8_t|", VTK_UNSIGNED_CHAR, 1},
+        {"|short|short int|signed short|signed short int|int16|int16_t|", VTK_SHORT, 2},
+        {"|ushort|unsigned short|unsigned short int|uint16|uint16_t|", VTK_UNSIGNED_SHORT, 2},
+        {"|int|signed int|int32|int32_t|", VTK_INT, 4},
+        {"|uint|unsigned int|uint32|uint32_t|", VTK_UNSIGNED_INT, 4},
+        {"|longlong|long long|long long int|signed long long|signed long long int|int64|int64_t|",
+         VTK_LONG_LONG, 8},
+        {"|ulonglong|unsigned long long|unsigned long long int|uint64|uint64_t|",
+         VTK_UNSIGNED_LONG_LONG, 8},
+        {"|float|", VTK_FLOAT, 4},
+        {"|double|", VTK_DOUBLE, 8},
+    };
+    const std::string key = "|" + name + "|";
+    for (const auto& t : kTypes) {
+        if (std::strstr(t.names, key.c_str()) != nullptr) {
+            vtkType = t.type;
+            size = t.size;
+            return true;
+        }
+    }
+    return false;
+}
+
+// "(1,0,0) (0,1.5,0) none" -> one vector per axis, empty for "none".
+bool ParseVectors(std::string_view text, std::vector<std::vector<double>>& out) {
+    out.clear();
+    std::size_t i = 0;
+    while (true) {
+        while (i < text.size() && IsBlank(text[i])) {
+            ++i;
+        }
+        if (i == text.size()) {
+            return true;
+        }
+        if (text.substr(i, 4) == "none") {
+            out.emplace_back();
+            i += 4;
+            continue;
+        }
+        if (text[i] != '(') {
+            return false;
+        }
+        const std::size_t close = text.find(')', i);
+        if (close == std::string_view::npos) {
+            return false;
+        }
+        std::vector<std::string_view> parts;
+        SplitFields(text.substr(i + 1, close - i - 1), ",", false, parts);
+        std::vector<double> v;
+        for (std::string_view p : parts) {
+            double d = 0;
+            if (!ParseNumber(p, d) || !std::isfinite(d)) {
+                return false;
+            }
+            v.push_back(d);
+        }
+        if (v.empty() || v.size() > 3) {
+            return false;
+        }
+        out.push_back(std::move(v));
+        i = close + 1;
+    }
+}
+
+std::string FolderOf(const std::string& path) {
+    const auto slash = path.find_last_of('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+void SwapBytes(void* data, std::uint64_t values, std::size_t size) {
+    auto* p = static_cast<unsigned char*>(data);
+    for (std::uint64_t i = 0; i < values; ++i, p += size) {
+        std::reverse(p, p + size);
+    }
+}
+
+}  // namespace
+
+std::size_t NrrdParser::ParseHeader(const char* begin, const char* end) {
+    TextCursor text(begin, end, begin);
+    std::string_view line;
+    if (!text.NextLine(line) || line.substr(0, 4) != "NRRD") {
+        Fail("not a NRRD file (it does not start with \"NRRD\")");
+    }
+    bool haveType = false, haveSizes = false;
+    int dimension = 0;
+    std::vector<std::string_view> words;
+    while (true) {
+        const char* lineStart = text.Position();
+        if (!text.NextLine(line)) {
+            break;  // a detached header may simply end
+        }
+        if (Trim(line).empty()) {
+            break;  // the blank line that ends the header
+        }
+        if (line.front() == '#' || line.find(":=") != std::string_view::npos) {
+            continue;  // comments and key/value pairs
+        }
+        const std::size_t colon = line.find(": ");
+        if (colon == std::string_view::npos) {
+            text.FailAt(lineStart, "not a NRRD header field: \"", Excerpt(line, 40), "\"");
+        }
+        const std::string field = ToLower(line.substr(0, colon));
+        const std::string_view value = Trim(line.substr(colon + 2));
+        SplitFields(value, " \t", true, words);
+        const auto bad = [&]() {
+            text.FailAt(lineStart, "the NRRD field \"", field, "\" has an invalid value \"",
+                        Excerpt(value, 40), "\"");
+        };
+        if (field == "type") {
+            haveType = TypeFromName(ToLower(value), h_.vtkType, h_.typeSize);
+            if (!haveType) {
+                text.FailAt(lineStart, "unsupported NRRD voxel type \"", Excerpt(value), "\"");
+            }
+        } else if (field == "dimension") {
+            if (!ParseNumber(value, dimension) || dimension < 1 || dimension > 4) {
+                text.FailAt(lineStart, "NRRD dimension ", Excerpt(value),
+                            " is not supported (1 to 4 axes)");
+            }
+        } else if (field == "sizes") {
+            h_.sizes.clear();
+            for (std::string_view w : words) {
+                std::uint64_t s = 0;
+                if (!ParseNumber(w, s) || s == 0) {
+                    bad();
+                }
+                h_.sizes.push_back(s);
+            }
+            haveSizes = true;
+        } else if (field == "encoding") {
+            h_.encoding = ToLower(value);
+            if (h_.encoding == "gz")
+                h_.encoding = "gzip";
+            if (h_.encoding == "txt" || h_.encoding == "ascii")
+                h_.encoding = "text";
+            if (h_.encoding != "raw" && h_.encoding != "gzip" && h_.encoding != "text") {
+                text.FailAt(lineStart, "the NRRD encoding \"", Excerpt(value),
+                            "\" is not supported (raw, gzip and text are)");
+            }
+        } else if (field == "endian") {
+            if (value != "little" && value != "big") {
+                bad();
+            }
+            h_.bigEndian = value == "big";
+        } else if (field == "byte skip" || field == "byteskip") {
+            if (!ParseNumber(value, h_.byteSkip) || h_.byteSkip < -1) {
+                bad();
+            }
+        } else if (field == "line skip" || field == "lineskip") {
+            if (!ParseNumber(value, h_.lineSkip)) {
+                bad();
+            }
+        } else if (field == "data file" || field == "datafile") {
+            if (words.size() != 1 || value == "LIST" || value.find('%') != std::string_view::npos) {
+                text.FailAt(lineStart, "NRRD data split over several files is not supported");
+            }
+            h_.dataFile = std::string(value);
+        } else if (field == "kinds") {
+            h_.kinds.clear();
+            for (std::string_view w : words) {
+                h_.kinds.push_back(ToLower(w));
+            }
+        } else if (field == "spacings") {
+            h_.spacings.clear();
+            for (std::string_view w : words) {
+                double d = 0;
+                if (!ParseNumber(w, d)) {
+                    bad();
+                }
+                h_.spacings.push_back(d);
+            }
+        } else if (field == "space directions") {
+            if (!ParseVectors(value, h_.directions)) {
+                bad();
+            }
+            h_.haveDirections = true;
+        } else if (field == "space origin") {
+            std::vector<std::vector<double>> origin;
+            if (!ParseVectors(value, origin) || origin.size() != 1 || origin[0].empty()) {
+                bad();
+            }
+            h_.origin = origin[0];
+        }
+        // Every other field (content, space, centers, units, min, max...) only describes.
+    }
+    if (!haveType || dimension == 0 || !haveSizes) {
+        Fail("the NRRD header lacks its ",
+             !haveType        ? "\"type\""
+             : dimension == 0 ? "\"dimension\""
+                              : "\"sizes\"",
+             " field");
+    }
+    if (h_.sizes.size() != static_cast<std::size_t>(dimension)) {
+        Fail("the NRRD header has ", h_.sizes.size(), " sizes for ", dimension, " axes");
+    }
+    if ((!h_.kinds.empty() && h_.kinds.size() != h_.sizes.size()) ||
+        (h_.haveDirections && h_.directions.size() != h_.sizes.size()) ||
+        (!h_.spacings.empty() && h_.spacings.size() != h_.sizes.size())) {
+        Fail("the NRRD header's kinds, spacings or space directions do not match its ", dimension,
+             " axes");
+    }
+    return static_cast<std::size_t>(text.Position() - begin);
+}
+
+vtkSmartPointer<vtkImageData> NrrdParser::Parse() {
+    std::size_t headerEnd = 0;
+    {
+        // The header is text at the start of the file; only that part is read here.
+        OpenedFile file(path_);
+        std::string head(static_cast<std::size_t>(std::min<std::uint64_t>(file.Size(), kMaxHeader)),
+                         '\0');
+        file.ReadAt(0, head.data(), head.size());
+        if (file.Size() > kMaxHeader && head.find("\n\n") == std::string::npos &&
+            head.find("\r\n\r\n") == std::string::npos) {
+            Fail("the NRRD header is longer than 1 MiB or has no end");
+        }
+        headerEnd = ParseHeader(head.data(), head.data() + head.size());
+    }
+
+    // Which axes are spatial: "kinds" says, else a "none" direction; otherwise all are.
+    const std::size_t axes = h_.sizes.size();
+    std::vector<bool> spatial(axes, true);
+    for (std::size_t a = 0; a < axes; ++a) {
+        if (!h_.kinds.empty()) {
+            const std::string& k = h_.kinds[a];
+            spatial[a] = k == "domain" || k == "space" || k == "time" || k == "???" || k == "none";
+        } else if (h_.haveDirections) {
+            spatial[a] = !h_.directions[a].empty();
+        }
+    }
+    const auto nonSpatial =
+        static_cast<std::size_t>(std::count(spatial.begin(), spatial.end(), false));
+    if (nonSpatial > 1 || (nonSpatial == 1 && spatial[0])) {
+        Fail("only NRRD volumes whose one non-spatial axis comes first are supported");
+    }
+    if (axes - nonSpatial > 3 || axes == nonSpatial) {
+        Fail("only NRRD volumes with one to three spatial axes are supported");
+    }
+    componentAxis_ = nonSpatial == 1 ? 0 : -1;
+    if (componentAxis_ == 0 && h_.sizes[0] > 4096) {
+        Fail("voxels with ", h_.sizes[0], " components are not supported");
+    }
+
+    std::uint64_t values = 1, bytes = 0;
+    for (std::uint64_t size : h_.sizes) {
+        if (!CheckedMul(values, size, values)) {
+            Fail("the NRRD sizes are too large");
+        }
+    }
+    if (!CheckedMul(values, h_.typeSize, bytes)) {
+        Fail("the NRRD sizes are too large");
+    }
+    const std::uint64_t components = componentAxis_ == 0 ? h_.sizes[0] : 1;
+    vtkSmartPointer<vtkDataArray> scalars;
+    ReadVoxels(scalars, values, bytes, components, headerEnd);
+    return BuildImage(scalars);
+}
+
+void NrrdParser::ReadVoxels(vtkSmartPointer<vtkDataArray>& scalars, std::uint64_t values,
+                            std::uint64_t bytes, std::uint64_t components, std::size_t headerEnd) {
+    std::string dataPath = path_;
+    std::uint64_t offset = headerEnd;
+    if (!h_.dataFile.empty()) {
+        dataPath = h_.dataFile.front() == '/' ? h_.dataFile : FolderOf(path_) + "/" + h_.dataFile;
+        offset = 0;
+    }
+    const auto needMessage = [&](std::uint64_t available) {
+        std::string dims;
+        for (std::uint64_t s : h_.sizes) {
+            dims += (dims.empty() ? "" : " x ") + std::to_string(s);
+        }
+        Fail("the ", h_.dataFile.empty() ? "file" : "data file \"" + h_.dataFile + "\"",
+             " ends too early: ", dims, " values of ", h_.typeSize, " bytes need ", bytes,
+             " bytes but only ", available, " are there");
+    };
+
+    if (h_.encoding == "raw" && h_.lineSkip == 0) {
+        // The common case: read straight into the voxel buffer.
+        OpenedFile data(dataPath, true);
+        if (h_.byteSkip == -1) {
+            if (data.Size() < bytes + offset) {
+                needMessage(data.Size() > offset ? data.Size() - offset : 0);
+            }
+            offset = data.Size() - bytes;
+        } else {
+            offset += static_cast<std::uint64_t>(h_.byteSkip);
+        }
+        const std::uint64_t available = data.Size() > offset ? data.Size() - offset : 0;
+        if (bytes > available) {
+            needMessage(available);
+        }
+        scalars = NewVoxelArray(h_.vtkType, values / components, static_cast<int>(components));
+        data.ReadAt(offset, scalars->GetVoidPointer(0), static_cast<std::size_t>(bytes));
+    } else {
+        MappedFile data(dataPath, true);
+        TextCursor text(data.Begin() + std::min<std::uint64_t>(offset, data.Size()), data.End(),
+                        data.Begin());
+        std::string_view skipped;
+        for (std::uint64_t i = 0; i < h_.lineSkip; ++i) {
+            if (!text.NextLine(skipped)) {
+                Fail("the data ends within the ", h_.lineSkip, " lines to skip");
+            }
+        }
+        const char* start = text.Position();
+        const auto available = static_cast<std::uint64_t>(data.End() - start);
+        if (h_.encoding == "raw") {
+            if (h_.byteSkip == -1) {
+                start = data.End() - std::min<std::uint64_t>(bytes, available);
+            } else {
+                start +=
+                    std::min<std::uint64_t>(static_cast<std::uint64_t>(h_.byteSkip), available);
+            }
+            if (bytes > static_cast<std::uint64_t>(data.End() - start)) {
+                needMessage(static_cast<std::uint64_t>(data.End() - start));
+            }
+            scalars = NewVoxelArray(h_.vtkType, values / components, static_cast<int>(components));
+            std::memcpy(scalars->GetVoidPointer(0), start, static_cast<std::size_t>(bytes));
+        } else if (h_.encoding == "gzip") {
+            if (h_.byteSkip < 0) {
+                Fail("\"byte skip: -1\" is only possible with raw data");
+            }
+            const auto skip = static_cast<std::uint64_t>(h_.byteSkip);
+            if (bytes + skip > available * kMaxInflateRatio) {
+                Fail("the compressed data (", available, " bytes) is too small for ", bytes,
+                     " bytes of voxels");
+            }
+            scalars = NewVoxelArray(h_.vtkType, values / components, static_cast<int>(components));
+            Inflate(start, available, skip, scalars->GetVoidPointer(0), bytes);
+        } else {
+            // Text: at least one digit and one separator per value.
+            if (values > available / 2 + 1) {
+                needMessage(available);
+            }
+            scalars = NewVoxelArray(h_.vtkType, values / components, static_cast<int>(components));
+            text.SetPosition(start);
+            for (std::uint64_t i = 0; i < values; ++i) {
+                scalars->SetVariantValue(static_cast<vtkIdType>(i),
+                                         vtkVariant(text.Number<double>("a voxel value")));
+            }
+            return;
+        }
+    }
+    if (h_.bigEndian && h_.typeSize > 1) {
+        SwapBytes(scalars->GetVoidPointer(0), values, h_.typeSize);
+    }
+}
+
+void NrrdParser::Inflate(const char* in, std::uint64_t inSize, std::uint64_t skip, void* out,
+                         std::uint64_t outSize) {
+    z_stream z{};
+    if (inflateInit2(&z, 15 + 32) != Z_OK) {  // gzip or zlib header
+        Fail("the compressed data cannot be unpacked");
+    }
+    struct End {
+        z_stream* z;
+        ~End() { inflateEnd(z); }
+    } end{&z};
+    std::vector<unsigned char> scratch(skip > 0 ? 65536 : 0);
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in));
+    std::uint64_t inLeft = inSize;
+    auto* target = static_cast<unsigned char*>(out);
+    std::uint64_t produced = 0;
+    while (produced < outSize) {
+        const bool skipping = skip > 0;
+        const std::uint64_t want = skipping ? std::min<std::uint64_t>(skip, scratch.size())
+                                            : std::min<std::uint64_t>(outSize - produced, 1u << 30);
+        z.next_out = skipping ? scratch.data() : target + produced;
+        z.avail_out = static_cast<uInt>(want);
+        if (z.avail_in == 0) {
+            z.avail_in = static_cast<uInt>(std::min<std::uint64_t>(inLeft, 1u << 30));
+            inLeft -= z.avail_in;
+        }
+        const int rc = inflate(&z, Z_NO_FLUSH);
+        const std::uint64_t got = want - z.avail_out;
+        if (skipping) {
+            skip -= got;
+        } else {
+            produced += got;
+        }
+        if (rc == Z_STREAM_END && produced < outSize) {
+            Fail("the compressed data ends after ", produced, " of ", outSize, " bytes");
+        }
+        if (rc != Z_OK && rc != Z_STREAM_END && !(rc == Z_BUF_ERROR && got > 0)) {
+            Fail("the compressed data is damaged (", z.msg ? z.msg : "inflate failed", ")");
+        }
+        if (got == 0 && z.avail_in == 0 && inLeft == 0) {
+            Fail("the compressed data ends after ", produced, " of ", outSize, " bytes");
+        }
+    }
+}
+
+vtkSmartPointer<vtkImageData> NrrdParser::BuildImage(vtkDataArray* scalars) {
+    int dims[3] = {1, 1, 1};
+    double spacing[3] = {1, 1, 1};
+    double origin[3] = {0, 0, 0};
+    double direction[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
+    bool directionComplete = h_.haveDirections;
+    int j = 0;
+    for (std::size_t a = (componentAxis_ == 0 ? 1 : 0); a < h_.sizes.size(); ++a, ++j) {
+        if (h_.sizes[a] > static_cast<std::uint64_t>(INT32_MAX)) {
+            Fail("an axis of ", h_.sizes[a], " voxels is too long");
+        }
+        dims[j] = static_cast<int>(h_.sizes[a]);
+        if (h_.haveDirections && !h_.directions[a].empty()) {
+            const std::vector<double>& d = h_.directions[a];
+            double norm = 0;
+            for (double c : d)
+                norm += c * c;
+            norm = std::sqrt(norm);
+            if (norm > 0 && d.size() == 3) {
+                spacing[j] = norm;
+                for (int r = 0; r < 3; ++r)
+                    direction[3 * r + j] = d[r] / norm;
+            } else {
+                directionComplete = false;
+                if (norm > 0)
+                    spacing[j] = norm;
+            }
+        } else if (!h_.spacings.empty() && std::isfinite(h_.spacings[a]) && h_.spacings[a] > 0) {
+            spacing[j] = h_.spacings[a];
+        }
+    }
+    for (std::size_t i = 0; i < h_.origin.size() && i < 3; ++i) {
+        origin[i] = h_.origin[i];
+    }
+    auto image = vtkSmartPointer<vtkImageData>::New();
+    image->SetDimensions(dims);
+    image->SetSpacing(spacing);
+    image->SetOrigin(origin);
+    if (directionComplete && j == 3) {
+        image->SetDirectionMatrix(direction);
+    }
+    scalars->SetName("NRRD");
+    image->GetPointData()->SetScalars(scalars);
+    return image;
+}
+
+}  // namespace wexlan::io

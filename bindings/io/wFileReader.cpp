@@ -1,0 +1,117 @@
+#include "wFileReader.h"
+
+#include <vtkDataSet.h>
+
+#include <exception>
+#include <new>
+#include <stdexcept>
+
+#include "FormatTable.h"
+#include "MappedFile.h"
+#include "OutputType.h"
+#include "ReadError.h"
+#include "VtkMessageCapture.h"
+
+using wexlan::io::FileFormat;
+
+namespace {
+
+const FileFormat& FormatAt(int index) {
+    const auto& formats = wexlan::io::SupportedFormats();
+    if (index < 0 || index >= static_cast<int>(formats.size())) {
+        throw std::invalid_argument("wFileReader: no supported file format with index " +
+                                    std::to_string(index));
+    }
+    return formats[static_cast<std::size_t>(index)];
+}
+
+std::string SupportedExtensionList() {
+    std::string list;
+    for (const FileFormat& f : wexlan::io::SupportedFormats()) {
+        list += list.empty() ? "." : ", .";
+        list += f.extension;
+    }
+    return list;
+}
+
+std::string ExtensionOf(const std::string& path) {
+    const auto slash = path.find_last_of("/\\");
+    const auto dot = path.find_last_of('.');
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
+        return {};
+    }
+    return path.substr(dot);
+}
+
+}  // namespace
+
+wFileReader::wFileReader() = default;
+wFileReader::~wFileReader() = default;
+
+void wFileReader::SetFilename(const std::string& path) {
+    filename_ = path;
+}
+
+int wFileReader::Read() {
+    output_ = nullptr;
+    outputType_ = NoOutput;
+    errorMessage_.clear();
+
+    const std::string name = filename_.empty() ? std::string("(no file name)") : filename_;
+    std::string reason;
+    try {
+        if (filename_.empty()) {
+            throw wexlan::io::ReadError("no file name was given");
+        }
+        const FileFormat* format = wexlan::io::FindFormat(filename_);
+        if (format == nullptr) {
+            // The file's own problems (missing, folder) are the clearer message.
+            wexlan::io::MappedFile::CheckedFileSize(filename_, true);
+            const std::string ext = ExtensionOf(filename_);
+            if (ext.empty()) {
+                throw wexlan::io::ReadError(
+                    "the file name has no extension, so its format is unknown (supported: " +
+                    SupportedExtensionList() + ")");
+            }
+            throw wexlan::io::ReadError(
+                "files ending in \"" + ext +
+                "\" are not a supported format (supported: " + SupportedExtensionList() + ")");
+        }
+        // Own parsers print nothing; VTK's readers and the libraries under them might,
+        // so everything they say is captured for the message instead.
+        wexlan::io::VtkMessageCapture capture;
+        vtkSmartPointer<vtkDataSet> data = format->read(filename_);
+        if (!data) {
+            throw wexlan::io::ReadError("no data could be read");
+        }
+        output_ = data;
+        outputType_ = wexlan::io::ClassifyOutput(data, format->markers);
+        return 1;
+    } catch (const wexlan::io::ReadError& e) {
+        reason = e.what();
+    } catch (const std::bad_alloc&) {
+        reason = "not enough memory to read the file (its sizes may be damaged)";
+    } catch (const std::exception& e) {
+        reason = std::string("the file could not be read (") + e.what() + ")";
+    } catch (...) {
+        reason = "the file could not be read (unexpected failure)";
+    }
+    errorMessage_ = name + ": " + reason;
+    return 0;
+}
+
+vtkDataSet* wFileReader::GetOutput() {
+    return output_;
+}
+
+int wFileReader::GetNumberOfSupportedFileFormat() const {
+    return static_cast<int>(wexlan::io::SupportedFormats().size());
+}
+
+std::string wFileReader::GetSupportedFileDesc(int index) const {
+    return FormatAt(index).description;
+}
+
+std::string wFileReader::GetSupportedFileExt(int index) const {
+    return FormatAt(index).extension;
+}

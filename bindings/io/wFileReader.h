@@ -1,0 +1,83 @@
+#pragma once
+// wFileReader: reads one data file of any supported format into a VTK data set.
+//
+//   wFileReader reader;
+//   reader.SetFilename("/data/liver.stl");
+//   if (!reader.Read()) {
+//       ShowError(reader.GetErrorMessage());     // names the file and the reason
+//   } else {
+//       vtkSmartPointer<vtkDataSet> data = reader.GetOutput();  // keep a reference
+//       int type = reader.GetOutputType();        // 16: a surface
+//   }
+//
+// The format is chosen by the file's extension (case does not matter); what the data
+// is (surface, point cloud, ...) is decided by the content that was read. A reader can
+// be used for any number of files, one after the other; a failed read leaves it ready
+// for the next. Nothing is ever printed on the terminal: every problem, including what
+// VTK's own readers report, ends up in GetErrorMessage(). Call Read() from one thread at
+// a time (the user-interface thread): while it runs it redirects VTK's process-wide
+// message output and the standard streams.
+
+#include <vtkSmartPointer.h>
+
+#include <string>
+
+#include "wexlanio_export.h"
+
+class vtkDataSet;
+
+class WEXLANIO_EXPORT wFileReader {
+public:
+    /// What GetOutputType() reports after a successful Read().
+    enum OutputType {
+        NoOutput = 0,     ///< nothing read yet, or the last Read() failed
+        OtherModel = 2,   ///< a model that is neither of the below (unstructured grid, lines)
+        Image = 4,        ///< an image volume (vtkImageData)
+        Surface = 16,     ///< poly data with polygons or triangle strips
+        Markers = 32,     ///< a marker list (landmarks), one vertex per marker
+        PointCloud = 64,  ///< poly data with only vertices, or with points and no cells
+    };
+
+    wFileReader();
+    virtual ~wFileReader();
+    wFileReader(const wFileReader&) = delete;
+    wFileReader& operator=(const wFileReader&) = delete;
+
+    /// Sets the file that the next Read() reads (a path in UTF-8 bytes).
+    void SetFilename(const std::string& path);
+    const std::string& GetFilename() const { return filename_; }
+
+    /// Reads the file set by SetFilename(). Returns non-zero on success. On failure
+    /// returns 0, GetOutput() returns null and GetErrorMessage() says why. Never throws.
+    virtual int Read();
+
+    /// The data of the last successful Read(), or null. The reader owns it and releases
+    /// it at the next Read() or when destroyed: callers that keep it hold their own
+    /// reference (vtkSmartPointer<vtkDataSet> data = reader.GetOutput();).
+    virtual vtkDataSet* GetOutput();
+
+    /// One of OutputType: 4 image, 16 surface, 32 markers, 64 point cloud, 2 other
+    /// models; 0 when there is no output.
+    int GetOutputType() const { return outputType_; }
+
+    /// After a failed Read(): "<path>: <reason>" in words meant for the user, e.g.
+    /// "/data/a.ply: line 14: face 3 refers to vertex 120 but the file has 100 vertices".
+    /// Empty after a successful Read().
+    std::string GetErrorMessage() const { return errorMessage_; }
+
+    /// The supported formats, one entry per file extension ("nii" and "nii.gz" are two
+    /// entries). Indices run from 0 to GetNumberOfSupportedFileFormat() - 1.
+    int GetNumberOfSupportedFileFormat() const;
+    /// Description of format `index`, e.g. "Stereolithography surface".
+    /// Throws std::invalid_argument for an index out of range.
+    std::string GetSupportedFileDesc(int index) const;
+    /// Extension of format `index` without the dot, in lower case, e.g. "stl", "nii.gz".
+    /// Throws std::invalid_argument for an index out of range.
+    std::string GetSupportedFileExt(int index) const;
+
+private:
+    std::string filename_;
+    vtkSmartPointer<vtkDataSet> output_;
+    int outputType_ = NoOutput;
+    std::string errorMessage_;
+};

@@ -1,0 +1,289 @@
+#include "MutationSeeds.h"
+
+#include <vtkCellArray.h>
+#include <vtkCellType.h>
+#include <vtkFloatArray.h>
+#include <vtkImageData.h>
+#include <vtkMetaImageWriter.h>
+#include <vtkNIFTIImageWriter.h>
+#include <vtkPointData.h>
+#include <vtkPoints.h>
+#include <vtkPolyData.h>
+#include <vtkPolyDataWriter.h>
+#include <vtkSmartPointer.h>
+#include <vtkUnstructuredGrid.h>
+#include <vtkUnstructuredGridWriter.h>
+#include <vtkXMLImageDataWriter.h>
+#include <vtkXMLPolyDataWriter.h>
+#include <vtkXMLUnstructuredGridWriter.h>
+
+#include <zlib.h>
+
+#include <cstdint>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+
+namespace wexlan::io::mutation {
+
+namespace {
+
+template <typename T>
+std::string Le(T value) {
+    std::string out(sizeof(T), '\0');
+    std::memcpy(out.data(), &value, sizeof(T));
+    return out;
+}
+
+void Save(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+// An octahedron: 6 points, 8 triangles.
+const float kPoints[6][3] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
+const int kTriangles[8][3] = {{0, 2, 4}, {2, 1, 4}, {1, 3, 4}, {3, 0, 4},
+                              {2, 0, 5}, {1, 2, 5}, {3, 1, 5}, {0, 3, 5}};
+
+vtkSmartPointer<vtkPolyData> Octahedron() {
+    auto points = vtkSmartPointer<vtkPoints>::New();
+    for (const auto& p : kPoints)
+        points->InsertNextPoint(p[0], p[1], p[2]);
+    auto polys = vtkSmartPointer<vtkCellArray>::New();
+    for (const auto& t : kTriangles)
+        polys->InsertNextCell({t[0], t[1], t[2]});
+    auto poly = vtkSmartPointer<vtkPolyData>::New();
+    poly->SetPoints(points);
+    poly->SetPolys(polys);
+    auto normals = vtkSmartPointer<vtkFloatArray>::New();
+    normals->SetName("Normals");
+    normals->SetNumberOfComponents(3);
+    for (const auto& p : kPoints)
+        normals->InsertNextTuple3(p[0], p[1], p[2]);
+    poly->GetPointData()->SetNormals(normals);
+    return poly;
+}
+
+vtkSmartPointer<vtkUnstructuredGrid> TwoTetrahedra() {
+    auto grid = vtkSmartPointer<vtkUnstructuredGrid>::New();
+    auto points = vtkSmartPointer<vtkPoints>::New();
+    for (int i = 0; i < 5; ++i)
+        points->InsertNextPoint(kPoints[i][0], kPoints[i][1], kPoints[i][2]);
+    grid->SetPoints(points);
+    const vtkIdType a[4] = {0, 2, 3, 4}, b[4] = {1, 2, 3, 4};
+    grid->InsertNextCell(VTK_TETRA, 4, a);
+    grid->InsertNextCell(VTK_TETRA, 4, b);
+    return grid;
+}
+
+vtkSmartPointer<vtkImageData> Volume() {
+    auto image = vtkSmartPointer<vtkImageData>::New();
+    image->SetDimensions(6, 5, 4);
+    image->SetSpacing(0.5, 0.5, 1.0);
+    image->AllocateScalars(VTK_SHORT, 1);
+    auto* v = static_cast<short*>(image->GetScalarPointer());
+    for (int i = 0; i < 120; ++i)
+        v[i] = static_cast<short>(i * 7 - 300);
+    return image;
+}
+
+template <typename Writer, typename Data>
+void WriteVtk(const std::string& path, Data* data, int mode) {
+    auto writer = vtkSmartPointer<Writer>::New();
+    writer->SetInputData(data);
+    writer->SetFileName(path.c_str());
+    if constexpr (std::is_base_of_v<vtkDataWriter, Writer>) {
+        writer->SetFileType(mode);
+    } else {
+        writer->SetDataMode(mode);
+    }
+    writer->Write();
+}
+
+std::string Gzip(const std::string& data) {
+    z_stream z{};
+    deflateInit2(&z, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
+    std::string out(deflateBound(&z, data.size()) + 32, '\0');
+    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
+    z.avail_in = static_cast<uInt>(data.size());
+    z.next_out = reinterpret_cast<Bytef*>(out.data());
+    z.avail_out = static_cast<uInt>(out.size());
+    deflate(&z, Z_FINISH);
+    out.resize(z.total_out);
+    deflateEnd(&z);
+    return out;
+}
+
+}  // namespace
+
+std::vector<SeedFile> WriteSeeds(const std::string& folder) {
+    std::vector<SeedFile> seeds;
+    const auto add = [&](const std::string& name, const std::string& bytes) {
+        Save(folder + "/" + name, bytes);
+        seeds.push_back({name, folder + "/" + name, {}});
+    };
+    const auto addWritten = [&](const std::string& name) {
+        seeds.push_back({name, folder + "/" + name, {}});
+        return folder + "/" + name;
+    };
+
+    // STL, binary and ASCII.
+    std::string stl = std::string("octahedron") + std::string(70, ' ') + Le<std::uint32_t>(8);
+    std::ostringstream stlText;
+    stlText << "solid octahedron\n";
+    for (const auto& t : kTriangles) {
+        stl += std::string(12, '\0');
+        stlText << " facet normal 0 0 0\n  outer loop\n";
+        for (int c : t) {
+            for (float v : kPoints[c])
+                stl += Le(v);
+            stlText << "   vertex " << kPoints[c][0] << " " << kPoints[c][1] << " " << kPoints[c][2]
+                    << "\n";
+        }
+        stl += std::string(2, '\0');
+        stlText << "  endloop\n endfacet\n";
+    }
+    stlText << "endsolid octahedron\n";
+    add("binary.stl", stl);
+    add("ascii.stl", stlText.str());
+
+    // PLY, binary with normals and colours, and ASCII.
+    std::string ply =
+        "ply\nformat binary_little_endian 1.0\nelement vertex 6\nproperty float x\n"
+        "property float y\nproperty float z\nproperty float nx\nproperty float ny\n"
+        "property float nz\nproperty uchar red\nproperty uchar green\n"
+        "property uchar blue\nelement face 8\nproperty list uchar int vertex_indices\n"
+        "end_header\n";
+    std::ostringstream plyText;
+    plyText << "ply\nformat ascii 1.0\ncomment octahedron\nelement vertex 6\nproperty float x\n"
+               "property float y\nproperty float z\nelement face 8\n"
+               "property list uchar int vertex_indices\nend_header\n";
+    for (const auto& p : kPoints) {
+        for (float v : p)
+            ply += Le(v);
+        for (float v : p)
+            ply += Le(v);
+        ply += "\x80\x40\x20";
+        plyText << p[0] << " " << p[1] << " " << p[2] << "\n";
+    }
+    for (const auto& t : kTriangles) {
+        ply += '\3';
+        for (int c : t)
+            ply += Le<std::int32_t>(c);
+        plyText << "3 " << t[0] << " " << t[1] << " " << t[2] << "\n";
+    }
+    add("binary.ply", ply);
+    add("ascii.ply", plyText.str());
+
+    // OBJ, OFF, XYZ, FCSV.
+    std::ostringstream obj, off, xyz, fcsv;
+    obj << "# octahedron\no shape\n";
+    off << "OFF\n# octahedron\n6 8 12\n";
+    fcsv << "# Markups fiducial file version = 4.11\n# CoordinateSystem = LPS\n"
+            "# columns = id,x,y,z,ow,ox,oy,oz,vis,sel,lock,label,desc,associatedNodeID\n";
+    int id = 0;
+    for (const auto& p : kPoints) {
+        obj << "v " << p[0] << " " << p[1] << " " << p[2] << "\nvn " << p[0] << " " << p[1] << " "
+            << p[2] << "\n";
+        off << p[0] << " " << p[1] << " " << p[2] << "\n";
+        xyz << p[0] << " " << p[1] << " " << p[2] << " 200 100 50\n";
+        fcsv << "m" << id << "," << p[0] << "," << p[1] << "," << p[2] << ",0,0,0,1,1,1,0,F-" << id
+             << ",\"note, " << id << "\",\n";
+        ++id;
+    }
+    for (const auto& t : kTriangles) {
+        obj << "f " << t[0] + 1 << "//" << t[0] + 1 << " " << t[1] + 1 << "//" << t[1] + 1 << " -"
+            << 6 - t[2] << "\n";
+        off << "3 " << t[0] << " " << t[1] << " " << t[2] << "\n";
+    }
+    add("shape.obj", obj.str());
+    add("shape.off", off.str());
+    add("cloud.xyz", "# x y z r g b\n" + xyz.str());
+    add("markers.fcsv", fcsv.str());
+
+    // PCD, ASCII and binary.
+    const std::string pcdHead =
+        "# .PCD v0.7\nVERSION 0.7\nFIELDS x y z intensity\nSIZE 4 4 4 4\n"
+        "TYPE F F F F\nCOUNT 1 1 1 1\nWIDTH 6\nHEIGHT 1\n"
+        "VIEWPOINT 0 0 0 1 0 0 0\nPOINTS 6\n";
+    std::string pcd = pcdHead + "DATA binary\n";
+    std::ostringstream pcdText;
+    pcdText << pcdHead << "DATA ascii\n";
+    for (const auto& p : kPoints) {
+        for (float v : p)
+            pcd += Le(v);
+        pcd += Le(1.5f);
+        pcdText << p[0] << " " << p[1] << " " << p[2] << " 1.5\n";
+    }
+    add("binary.pcd", pcd);
+    add("ascii.pcd", pcdText.str());
+
+    // VQ and NRRD (raw, gzip, detached).
+    std::string vq(8192, '\0');
+    const char signature[] = {0x4D, 0x08, 0x0F, 0x4D, 0x0B, 0x1D};
+    std::memcpy(vq.data(), signature, 6);
+    const auto put = [&vq](std::size_t at, const std::string& b) { vq.replace(at, b.size(), b); };
+    put(6, Le<std::int32_t>(1));
+    put(10, Le<std::int32_t>(1));
+    put(14, Le<std::int32_t>(5));
+    put(18, Le<std::int32_t>(6));
+    put(22, Le<std::int32_t>(4));
+    put(26, Le(0.5));
+    put(34, Le(0.5));
+    put(42, Le(1.0));
+    put(50, Le<std::int32_t>(32));
+    std::string voxels;
+    for (std::uint32_t i = 0; i < 120; ++i)
+        voxels += Le<std::uint32_t>(i * 1000);
+    add("volume.vq", vq + voxels);
+    const std::string nrrdHead =
+        "NRRD0004\n# small volume\ntype: int16\ndimension: 3\nsizes: 6 5 4\n"
+        "space: left-posterior-superior\n"
+        "space directions: (0.5,0,0) (0,0.5,0) (0,0,1)\n"
+        "space origin: (-10,-10,5)\nendian: little\n";
+    std::string shorts;
+    for (int i = 0; i < 120; ++i)
+        shorts += Le<std::int16_t>(static_cast<std::int16_t>(i * 7 - 300));
+    add("raw.nrrd", nrrdHead + "encoding: raw\n\n" + shorts);
+    add("gzip.nrrd", nrrdHead + "encoding: gzip\n\n" + Gzip(shorts));
+    Save(folder + "/detached.raw", shorts);
+    add("detached.nhdr", nrrdHead + "encoding: raw\ndata file: detached.raw\n");
+    seeds.back().companions.push_back("detached.raw");
+
+    // VTK's own formats, written by VTK.
+    WriteVtk<vtkPolyDataWriter>(addWritten("ascii.vtk"), Octahedron().Get(), VTK_ASCII);
+    WriteVtk<vtkPolyDataWriter>(addWritten("binary.vtk"), Octahedron().Get(), VTK_BINARY);
+    WriteVtk<vtkUnstructuredGridWriter>(addWritten("grid.vtk"), TwoTetrahedra().Get(), VTK_ASCII);
+    WriteVtk<vtkXMLPolyDataWriter>(addWritten("ascii.vtp"), Octahedron().Get(),
+                                   vtkXMLWriter::Ascii);
+    WriteVtk<vtkXMLPolyDataWriter>(addWritten("appended.vtp"), Octahedron().Get(),
+                                   vtkXMLWriter::Appended);
+    WriteVtk<vtkXMLUnstructuredGridWriter>(addWritten("grid.vtu"), TwoTetrahedra().Get(),
+                                           vtkXMLWriter::Binary);
+    WriteVtk<vtkXMLImageDataWriter>(addWritten("volume.vti"), Volume().Get(), vtkXMLWriter::Binary);
+    for (bool compressed : {false, true}) {
+        auto writer = vtkSmartPointer<vtkMetaImageWriter>::New();
+        writer->SetInputData(Volume());
+        writer->SetFileName(addWritten(compressed ? "packed.mha" : "volume.mha").c_str());
+        writer->SetCompression(compressed);
+        writer->Write();
+    }
+    {
+        auto writer = vtkSmartPointer<vtkMetaImageWriter>::New();
+        writer->SetInputData(Volume());
+        writer->SetFileName(addWritten("volume.mhd").c_str());
+        writer->SetRAWFileName((folder + "/volume.raw").c_str());
+        writer->SetCompression(false);
+        writer->Write();
+        seeds.back().companions.push_back("volume.raw");
+    }
+    for (const char* name : {"volume.nii", "volume.nii.gz"}) {
+        auto writer = vtkSmartPointer<vtkNIFTIImageWriter>::New();
+        writer->SetInputData(Volume());
+        writer->SetFileName(addWritten(name).c_str());
+        writer->Write();
+    }
+    return seeds;
+}
+
+}  // namespace wexlan::io::mutation

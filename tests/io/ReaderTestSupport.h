@@ -1,0 +1,63 @@
+#pragma once
+// Shared by the reader tests: a scratch folder per test, file writers, and reading a
+// file through a wFileReader that lives as long as the test.
+
+#include <gtest/gtest.h>
+#include <vtkDataSet.h>
+#include <vtkPolyData.h>
+#include <vtkSmartPointer.h>
+
+#include <cstdint>
+#include <cstring>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "wFileReader.h"
+
+namespace wexlan::io::test {
+
+class ReaderTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    /// Full path of `name` in this test's scratch folder.
+    std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+    /// Writes `bytes` to `name` and returns the full path.
+    std::string Write(const std::string& name, const std::string& bytes) const;
+
+    /// Reads `name` (or an absolute path) with the test's reader; true on success.
+    bool Read(const std::string& name);
+    /// Expects the read to fail with a message naming the file and holding every part.
+    void ExpectFailure(const std::string& name, std::initializer_list<const char*> parts);
+    /// Expects success with the given output type, point and cell counts.
+    void ExpectRead(const std::string& name, int type, vtkIdType points, vtkIdType cells);
+
+    vtkPolyData* Poly() { return vtkPolyData::SafeDownCast(reader_.GetOutput()); }
+
+    wFileReader reader_;
+    std::string dir_;
+};
+
+/// Little-endian bytes of a value, for hand-written binary files.
+template <typename T>
+std::string Bytes(T value) {
+    std::string out(sizeof(T), '\0');
+    std::memcpy(out.data(), &value, sizeof(T));
+    return out;
+}
+
+/// The same, big-endian.
+template <typename T>
+std::string BigEndianBytes(T value) {
+    std::string out = Bytes(value);
+    return std::string(out.rbegin(), out.rend());
+}
+
+/// A VQ file: the 8192-byte header with the given fields, then `voxels` as uint32.
+std::string VqFile(std::int32_t fileType, std::int32_t d1, std::int32_t d2, std::int32_t d3,
+                   std::int32_t dataType, const std::vector<std::uint32_t>& voxels,
+                   double spacing = 1.0);
+
+}  // namespace wexlan::io::test

@@ -1,0 +1,130 @@
+// The reader's interface: the format list, failures every format shares, reuse of one
+// reader across files, ownership of the output, and silence on the terminal.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <vtkSmartPointer.h>
+
+#include <filesystem>
+#include <set>
+#include <stdexcept>
+
+#include "ReaderTestSupport.h"
+
+namespace wexlan::io::test {
+namespace {
+
+using ::testing::HasSubstr;
+
+const char* kTriangleObj = "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n";
+
+TEST(FormatList, CoversEveryExtensionOnceWithDescriptions) {
+    wFileReader reader;
+    std::set<std::string> extensions;
+    for (int i = 0; i < reader.GetNumberOfSupportedFileFormat(); ++i) {
+        const std::string ext = reader.GetSupportedFileExt(i);
+        EXPECT_EQ(ext.find('.') == 0, false) << "no leading dot: " << ext;
+        EXPECT_FALSE(reader.GetSupportedFileDesc(i).empty()) << ext;
+        EXPECT_TRUE(extensions.insert(ext).second) << "listed twice: " << ext;
+    }
+    const std::set<std::string> expected = {"vtk",  "vtp",  "stl", "obj",    "ply", "off",
+                                            "fcsv", "xyz",  "pcd", "mha",    "mhd", "vti",
+                                            "nrrd", "nhdr", "nii", "nii.gz", "vq",  "vtu"};
+    EXPECT_EQ(extensions, expected);
+}
+
+TEST(FormatList, RejectsIndicesOutOfRange) {
+    wFileReader reader;
+    const int n = reader.GetNumberOfSupportedFileFormat();
+    EXPECT_THROW(reader.GetSupportedFileExt(-1), std::invalid_argument);
+    EXPECT_THROW(reader.GetSupportedFileExt(n), std::invalid_argument);
+    EXPECT_THROW(reader.GetSupportedFileDesc(n), std::invalid_argument);
+    EXPECT_NO_THROW(reader.GetSupportedFileDesc(n - 1));
+}
+
+using ReaderApi = ReaderTest;
+
+TEST_F(ReaderApi, NothingReadYetMeansNoOutput) {
+    EXPECT_EQ(reader_.GetOutput(), nullptr);
+    EXPECT_EQ(reader_.GetOutputType(), 0);
+    EXPECT_TRUE(reader_.GetErrorMessage().empty());
+    EXPECT_FALSE(reader_.Read());
+    EXPECT_THAT(reader_.GetErrorMessage(), HasSubstr("no file name"));
+}
+
+TEST_F(ReaderApi, FileSystemProblemsAreNamed) {
+    ExpectFailure(Path("missing.stl"), {"does not exist"});
+    ExpectFailure(Path("no/such/folder/a.ply"), {"does not exist"});
+    std::filesystem::create_directory(Path("folder.vtk"));
+    ExpectFailure(Path("folder.vtk"), {"is a folder"});
+    ExpectFailure(dir_, {"is a folder"});
+    ExpectFailure(Write("empty.stl", ""), {"the file is empty"});
+    ExpectFailure(Write("empty.vq", ""), {"empty"});
+    ExpectFailure(Write("empty.mha", ""), {"empty"});
+}
+
+TEST_F(ReaderApi, UnknownExtensionsListWhatIsSupported) {
+    ExpectFailure(Write("notes.txt", "hello"), {"\".txt\"", "not a supported format", ".stl"});
+    ExpectFailure(Write("README", "hello"), {"no extension"});
+    // The file's own problem comes first.
+    ExpectFailure(Path("missing.txt"), {"does not exist"});
+}
+
+TEST_F(ReaderApi, ExtensionsMatchIgnoringCase) {
+    Write("TRI.OBJ", kTriangleObj);
+    ExpectRead("TRI.OBJ", wFileReader::Surface, 3, 1);
+}
+
+TEST_F(ReaderApi, ReadsAGoodFileAfterABadOne) {
+    Write("good.obj", kTriangleObj);
+    Write("bad.obj", "v 0 0 0\nf 1 2 3\n");
+    Write("truncated.stl", std::string(84, '\0').replace(80, 4, Bytes<std::uint32_t>(1000)));
+    for (const char* bad : {"bad.obj", "truncated.stl", "missing.ply"}) {
+        EXPECT_FALSE(Read(bad));
+        ExpectRead("good.obj", wFileReader::Surface, 3, 1);
+    }
+}
+
+TEST_F(ReaderApi, FailureClearsTheEarlierOutput) {
+    Write("good.obj", kTriangleObj);
+    ASSERT_TRUE(Read("good.obj"));
+    EXPECT_FALSE(Read("missing.obj"));
+    EXPECT_EQ(reader_.GetOutput(), nullptr);
+    EXPECT_EQ(reader_.GetOutputType(), 0);
+}
+
+TEST_F(ReaderApi, CallersKeepTheOutputBeyondTheNextRead) {
+    Write("good.obj", kTriangleObj);
+    ASSERT_TRUE(Read("good.obj"));
+    vtkSmartPointer<vtkDataSet> kept = reader_.GetOutput();
+    ASSERT_TRUE(Read("good.obj"));
+    EXPECT_NE(kept.Get(), reader_.GetOutput());  // every read gives new data
+    EXPECT_EQ(kept->GetNumberOfPoints(), 3);
+}
+
+TEST_F(ReaderApi, PrintsNothingOnTheTerminal) {
+    // Damaged files of VTK-read formats make VTK's readers complain; none of it may
+    // reach stdout or stderr.
+    Write("bad.vtp",
+          "<?xml version=\"1.0\"?>\n<VTKFile type=\"PolyData\"><PolyData><Piece "
+          "NumberOfPoints=\"3\"><Points><DataArray type=\"Float32\" "
+          "NumberOfComponents=\"3\" format=\"ascii\">0 0 ");
+    Write("bad.vtk",
+          "# vtk DataFile Version 3.0\nx\nASCII\nDATASET POLYDATA\nPOINTS 3 float\n0 0\n");
+    Write("bad.mha",
+          "ObjectType = Image\nNDims = 3\nDimSize = 2 2 2\nElementType = MET_UCHAR\n"
+          "CompressedData = True\nElementDataFile = LOCAL\n12345678");
+    Write("bad.nii", std::string(400, 'x'));
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    for (const char* name : {"bad.vtp", "bad.vtk", "bad.mha", "bad.nii"}) {
+        EXPECT_FALSE(Read(name)) << name;
+    }
+    const std::string out = ::testing::internal::GetCapturedStdout();
+    const std::string err = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(err, "");
+}
+
+}  // namespace
+}  // namespace wexlan::io::test

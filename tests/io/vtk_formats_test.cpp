@@ -1,0 +1,271 @@
+// VTK's own formats (.vtk, .vtp, .vtu) behind their header checks and the guard, and
+// the output type decided by what the file holds.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <vtkCellArray.h>
+#include <vtkCellData.h>
+#include <vtkCellType.h>
+#include <vtkFieldData.h>
+#include <vtkFloatArray.h>
+#include <vtkIdTypeArray.h>
+#include <vtkPointData.h>
+#include <vtkPoints.h>
+#include <vtkPolyData.h>
+#include <vtkPolyDataWriter.h>
+#include <vtkUnsignedCharArray.h>
+#include <vtkUnstructuredGrid.h>
+#include <vtkUnstructuredGridWriter.h>
+#include <vtkXMLPolyDataWriter.h>
+#include <vtkXMLUnstructuredGridWriter.h>
+
+#include <array>
+#include <fstream>
+#include <type_traits>
+
+#include "ReaderTestSupport.h"
+
+namespace wexlan::io::test {
+namespace {
+
+using VtkFormats = ReaderTest;
+
+// Four points; which cells they get decides what the data is.
+enum class Cells { Triangles, Strips, Vertices, Lines, None };
+
+vtkSmartPointer<vtkPolyData> Shape(Cells kind) {
+    auto points = vtkSmartPointer<vtkPoints>::New();
+    points->InsertNextPoint(0, 0, 0);
+    points->InsertNextPoint(1, 0, 0);
+    points->InsertNextPoint(1, 1, 0);
+    points->InsertNextPoint(0, 1, 0);
+    auto poly = vtkSmartPointer<vtkPolyData>::New();
+    poly->SetPoints(points);
+    auto cells = vtkSmartPointer<vtkCellArray>::New();
+    const vtkIdType all[4] = {0, 1, 2, 3};
+    switch (kind) {
+        case Cells::Triangles:
+            cells->InsertNextCell({0, 1, 2});
+            cells->InsertNextCell({0, 2, 3});
+            poly->SetPolys(cells);
+            break;
+        case Cells::Strips:
+            cells->InsertNextCell(4, all);
+            poly->SetStrips(cells);
+            break;
+        case Cells::Vertices:
+            for (vtkIdType i = 0; i < 4; ++i)
+                cells->InsertNextCell(1, &i);
+            poly->SetVerts(cells);
+            break;
+        case Cells::Lines:
+            cells->InsertNextCell(4, all);
+            poly->SetLines(cells);
+            break;
+        case Cells::None:
+            break;
+    }
+    return poly;
+}
+
+vtkSmartPointer<vtkUnstructuredGrid> Tetrahedron() {
+    auto grid = vtkSmartPointer<vtkUnstructuredGrid>::New();
+    auto points = vtkSmartPointer<vtkPoints>::New();
+    const double corners[4][3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    for (const auto& p : corners) {
+        points->InsertNextPoint(p);
+    }
+    grid->SetPoints(points);
+    const vtkIdType ids[4] = {0, 1, 2, 3};
+    grid->InsertNextCell(VTK_TETRA, 4, ids);
+    return grid;
+}
+
+template <typename Writer, typename Data>
+void WriteWith(const std::string& path, Data* data, bool binary) {
+    auto writer = vtkSmartPointer<Writer>::New();
+    writer->SetInputData(data);
+    writer->SetFileName(path.c_str());
+    if constexpr (std::is_base_of_v<vtkDataWriter, Writer>) {
+        writer->SetFileType(binary ? VTK_BINARY : VTK_ASCII);
+    } else if (!binary) {
+        writer->SetDataModeToAscii();
+    }
+    writer->Write();
+}
+
+TEST_F(VtkFormats, OutputTypeFollowsTheContent) {
+    const struct {
+        Cells cells;
+        int type;
+        vtkIdType count;
+    } cases[] = {{Cells::Triangles, wFileReader::Surface, 2},
+                 {Cells::Strips, wFileReader::Surface, 1},
+                 {Cells::Vertices, wFileReader::PointCloud, 4},
+                 {Cells::None, wFileReader::PointCloud, 0},
+                 {Cells::Lines, wFileReader::OtherModel, 1}};
+    for (const auto& c : cases) {
+        for (bool binary : {false, true}) {
+            WriteWith<vtkPolyDataWriter>(Path("shape.vtk"), Shape(c.cells).Get(), binary);
+            WriteWith<vtkXMLPolyDataWriter>(Path("shape.vtp"), Shape(c.cells).Get(), binary);
+            ExpectRead("shape.vtk", c.type, 4, c.count);
+            ExpectRead("shape.vtp", c.type, 4, c.count);
+        }
+    }
+}
+
+TEST_F(VtkFormats, UnstructuredGridsAreOtherModels) {
+    for (bool binary : {false, true}) {
+        WriteWith<vtkUnstructuredGridWriter>(Path("tet.vtk"), Tetrahedron().Get(), binary);
+        WriteWith<vtkXMLUnstructuredGridWriter>(Path("tet.vtu"), Tetrahedron().Get(), binary);
+        ExpectRead("tet.vtk", wFileReader::OtherModel, 4, 1);
+        ExpectRead("tet.vtu", wFileReader::OtherModel, 4, 1);
+    }
+}
+
+// Every kind of attribute a legacy file can carry, so that the size check walks them all.
+vtkSmartPointer<vtkPolyData> AttributedShape() {
+    auto poly = Shape(Cells::Triangles);
+    const auto add = [](vtkFieldData* data, const char* name, int components, vtkIdType tuples) {
+        auto array = vtkSmartPointer<vtkFloatArray>::New();
+        array->SetName(name);
+        array->SetNumberOfComponents(components);
+        array->SetNumberOfTuples(tuples);
+        for (vtkIdType i = 0; i < tuples * components; ++i)
+            array->SetValue(i, 0.5f * i);
+        data->AddArray(array);
+        return array;
+    };
+    vtkPointData* pd = poly->GetPointData();
+    pd->SetScalars(add(pd, "scalars", 2, 4));
+    pd->SetVectors(add(pd, "vectors", 3, 4));
+    pd->SetNormals(add(pd, "normals", 3, 4));
+    pd->SetTCoords(add(pd, "tcoords", 2, 4));
+    pd->SetTensors(add(pd, "tensors", 9, 4));
+    add(pd, "extra", 4, 4);
+    auto ids = vtkSmartPointer<vtkIdTypeArray>::New();
+    ids->SetName("ids");
+    for (vtkIdType i = 0; i < 4; ++i)
+        ids->InsertNextValue(i);
+    pd->SetGlobalIds(ids);
+    add(poly->GetCellData(), "area", 1, 2);
+    auto colours = vtkSmartPointer<vtkUnsignedCharArray>::New();
+    colours->SetName("colours");
+    colours->SetNumberOfComponents(3);
+    for (int i = 0; i < 6; ++i)
+        colours->InsertNextValue(static_cast<unsigned char>(40 * i));
+    poly->GetCellData()->SetScalars(colours);
+    add(poly->GetFieldData(), "history", 1, 3);
+    return poly;
+}
+
+TEST_F(VtkFormats, LegacyFilesWithEveryAttributeKindPassTheCheck) {
+    for (bool binary : {false, true}) {
+        WriteWith<vtkPolyDataWriter>(Path("attributes.vtk"), AttributedShape().Get(), binary);
+        ExpectRead("attributes.vtk", wFileReader::Surface, 4, 2);
+        vtkPointData* pd = Poly()->GetPointData();
+        EXPECT_NE(pd->GetArray("extra"), nullptr) << "binary " << binary;
+        EXPECT_NE(pd->GetTensors(), nullptr) << "binary " << binary;
+        EXPECT_EQ(pd->GetScalars()->GetNumberOfComponents(), 2) << "binary " << binary;
+        EXPECT_NE(Poly()->GetCellData()->GetArray("area"), nullptr) << "binary " << binary;
+    }
+}
+
+TEST_F(VtkFormats, PolyhedronFacesMustNamePoints) {
+    // A cube as one polyhedron cell: six faces of four points.
+    auto grid = vtkSmartPointer<vtkUnstructuredGrid>::New();
+    auto points = vtkSmartPointer<vtkPoints>::New();
+    for (int i = 0; i < 8; ++i)
+        points->InsertNextPoint(i & 1, (i >> 1) & 1, (i >> 2) & 1);
+    grid->SetPoints(points);
+    const vtkIdType faces[] = {6, 4, 0, 2, 3, 1, 4, 4, 5, 7, 6, 4, 0, 1, 5, 4,
+                               4, 2, 6, 7, 3, 4, 0, 4, 6, 2, 4, 1, 3, 7, 5};
+    grid->InsertNextCell(VTK_POLYHEDRON, 8, std::array<vtkIdType, 8>{0, 1, 2, 3, 4, 5, 6, 7}.data(),
+                         6, faces + 1);
+    WriteWith<vtkXMLUnstructuredGridWriter>(Path("cube.vtu"), grid.Get(), false);
+    ExpectRead("cube.vtu", wFileReader::OtherModel, 8, 1);
+
+    std::ifstream in(Path("cube.vtu"));
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::size_t start = text.find('>', text.find("Name=\"faces\"")) + 1;
+    const std::size_t end = text.find('<', start);
+    text.replace(start, end - start,
+                 "6 4 99 2 3 1 4 4 5 7 6 4 0 1 5 4 4 2 6 7 3 4 0 4 6 2 4 1 3 7 5");
+    Write("bad-face.vtu", text);
+    ExpectFailure("bad-face.vtu", {"polyhedron face refers to point 99", "8 points"});
+}
+
+TEST_F(VtkFormats, LegacyCountsTheFileCannotHoldAreRefused) {
+    const std::string head = "# vtk DataFile Version 3.0\ninflated\n";
+    Write("ascii.vtk", head + "ASCII\nDATASET POLYDATA\nPOINTS 274877906944 float\n0 0 0\n");
+    ExpectFailure("ascii.vtk", {"line 5", "POINTS announces 274877906944 points"});
+    Write("binary.vtk", head + "BINARY\nDATASET POLYDATA\nPOINTS 3 float\n" +
+                            std::string(36, '\0') + "\nPOLYGONS 1 4000000\n" +
+                            std::string(16, '\0'));
+    ExpectFailure("binary.vtk", {"line 7", "4000000 values", "16000000 bytes"});
+    Write("scalars.vtk", head + "BINARY\nDATASET POLYDATA\nPOINTS 1 float\n" +
+                             std::string(12, '\0') +
+                             "\nPOINT_DATA 1\nSCALARS s float 200000\nLOOKUP_TABLE default\n" +
+                             std::string(4, '\0'));
+    ExpectFailure("scalars.vtk", {"SCALARS announces 200000 values"});
+    Write("format.vtk", head + "TEXT\nDATASET POLYDATA\n");
+    ExpectFailure("format.vtk", {"line 3", "expected ASCII or BINARY"});
+    Write("kind.vtk", head + "ASCII\nDATASET GRAPH\n");
+    ExpectFailure("kind.vtk", {"unsupported VTK data set kind \"GRAPH\""});
+    Write("header.vtk", "hello\n");
+    ExpectFailure("header.vtk", {"not a VTK legacy file"});
+}
+
+TEST_F(VtkFormats, LegacyDataVtkRefusesIsReportedWithItsReason) {
+    Write("short.vtk",
+          "# vtk DataFile Version 3.0\nx\nASCII\nDATASET POLYDATA\nPOINTS 3 float\n"
+          "0 0 0 1 0 0 1 1\n");
+    ExpectFailure("short.vtk", {"line 5", "POINTS announces 9 values but the file ends after 8"});
+    Write("index.vtk",
+          "# vtk DataFile Version 3.0\nx\nASCII\nDATASET POLYDATA\nPOINTS 3 float\n"
+          "0 0 0 1 0 0 1 1 0\nPOLYGONS 1 4\n3 0 1 9\n");
+    ExpectFailure("index.vtk", {"refers to point 9", "3 points"});
+    Write("word.vtk",
+          "# vtk DataFile Version 3.0\nx\nASCII\nDATASET POLYDATA\nPOINTS 3 float\n"
+          "0 0 0 1 0 0 1 one 0\n");
+    ExpectFailure("word.vtk", {"VTK content is damaged"});
+}
+
+TEST_F(VtkFormats, XmlCountsTheFileCannotHoldAreRefused) {
+    WriteWith<vtkXMLPolyDataWriter>(Path("good.vtp"), Shape(Cells::Triangles).Get(), false);
+    std::ifstream in(Path("good.vtp"));
+    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string inflated = text;
+    inflated.replace(inflated.find("NumberOfPoints=\"4\""), 18, "NumberOfPoints=\"274877906944\"");
+    Write("inflated.vtp", inflated);
+    ExpectFailure("inflated.vtp", {"NumberOfPoints=\"274877906944\"", "more than the file"});
+    std::string negative = text;
+    negative.replace(negative.find("NumberOfPolys=\"2\""), 17, "NumberOfPolys=\"-2\"");
+    Write("negative.vtp", negative);
+    ExpectFailure("negative.vtp", {"NumberOfPolys", "\"-2\""});
+    Write("other.vtp", "<?xml version=\"1.0\"?>\n<VTKFile type=\"ImageData\" version=\"1.0\">\n");
+    ExpectFailure("other.vtp", {"\"ImageData\" data, not \"PolyData\""});
+    Write("truncated.vtp", text.substr(0, text.size() / 2));
+    ExpectFailure("truncated.vtp", {"VTK XML content is damaged"});
+}
+
+TEST_F(VtkFormats, XmlCompressedBlockHeadersAreChecked) {
+    // Inline compressed arrays start with a base64 block header: [blocks][size][last]...
+    auto writer = vtkSmartPointer<vtkXMLPolyDataWriter>::New();
+    writer->SetInputData(Shape(Cells::Triangles));
+    writer->SetFileName(Path("good.vtp").c_str());
+    writer->SetDataModeToBinary();
+    writer->Write();
+    ExpectRead("good.vtp", wFileReader::Surface, 4, 2);
+    std::ifstream in(Path("good.vtp"));
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::size_t points = text.find('>', text.find("Name=\"Points\"")) + 1;
+    const std::size_t header = text.find_first_not_of(" \n", points);
+    text.replace(header, 4, "////");  // 0xFFFFFFFF blocks, a few bytes of data
+    Write("blocks.vtp", text);
+    ExpectFailure("blocks.vtp", {"compressed data of the VTK XML array \"Points\"",
+                                 "more blocks than the file holds"});
+}
+
+}  // namespace
+}  // namespace wexlan::io::test
