@@ -1,0 +1,145 @@
+// Frames per second of slice playback (SetSlice + Render, as the slice dialog's timer
+// does) for the 2D and the 3D image layer on 16-bit volumes of 256^3 and 512^3 voxels
+// in a 512 x 512 window, and the time to build property sets.
+//
+// The "fps" counter is the figure to read; 30 fps playback needs well above 30. The
+// second argument is the window's multisampling: 1 keeps VTK's default (8 samples, the
+// costly case with software OpenGL), 0 turns it off as the tests' windows do.
+
+#include <benchmark/benchmark.h>
+#include <vtkImageData.h>
+#include <vtkRenderWindow.h>
+#include <vtkSmartPointer.h>
+#include <vtkSphereSource.h>
+
+#include <cstdint>
+#include <map>
+#include <memory>
+
+#include "wImage3DLayer.h"
+#include "wImageLayer.h"
+#include "wMeshLayer.h"
+#include "wProp.h"
+#include "wViewer.h"
+
+namespace {
+
+// A 16-bit volume of n^3 voxels with structure in every direction (so that slices
+// differ), built once per size.
+vtkImageData* Volume(int n) {
+    static std::map<int, vtkSmartPointer<vtkImageData>> volumes;
+    auto& volume = volumes[n];
+    if (!volume) {
+        volume = vtkSmartPointer<vtkImageData>::New();
+        volume->SetDimensions(n, n, n);
+        volume->AllocateScalars(VTK_UNSIGNED_SHORT, 1);
+        auto* voxel = static_cast<std::uint16_t*>(volume->GetScalarPointer());
+        for (int k = 0; k < n; ++k) {
+            for (int j = 0; j < n; ++j) {
+                for (int i = 0; i < n; ++i) {
+                    *voxel++ = static_cast<std::uint16_t>(((i ^ j) + 3 * k) & 4095);
+                }
+            }
+        }
+        volume->GetScalarRange();  // computed once here, not in the first layer
+    }
+    return volume;
+}
+
+vtkSmartPointer<vtkRenderWindow> Window512(bool multisampling) {
+    auto window = vtkSmartPointer<vtkRenderWindow>::New();
+    window->SetOffScreenRendering(1);
+    window->SetSize(512, 512);
+    if (!multisampling) {
+        window->SetMultiSamples(0);
+    }
+    return window;
+}
+
+// Plays slices along `axis` (0 x, 1 y, 2 z) of a 2D layer in the matching orientation,
+// or of a 3D layer when `threeD`, and counts frames.
+void Playback(benchmark::State& state, bool threeD, int axis) {
+    const int n = static_cast<int>(state.range(0));
+    vtkImageData* volume = Volume(n);
+    auto window = Window512(state.range(1) != 0);
+    wViewer viewer(window);
+    wImageLayer* layer = nullptr;
+    if (threeD) {
+        auto owned = std::make_unique<wImage3DLayer>(volume, "volume");
+        layer = owned.get();
+        viewer.AddInput(std::move(owned));
+    } else {
+        auto owned = std::make_unique<wImageLayer>(volume, "volume", 2 - axis);
+        layer = owned.get();
+        viewer.AddInput(std::move(owned));
+    }
+    viewer.Render();  // the first frame creates the context and textures
+    int slice = 0;
+    for (auto _ : state) {
+        slice = (slice + 1) % n;
+        if (threeD) {
+            int xyz[3] = {wProp::NoSlice, wProp::NoSlice, wProp::NoSlice};
+            xyz[axis] = slice;
+            layer->SetSlice(xyz[0], xyz[1], xyz[2]);
+        } else {
+            layer->SetSlice(slice, wProp::NoSlice, wProp::NoSlice);
+        }
+        layer->Render();
+    }
+    state.counters["fps"] = benchmark::Counter(state.iterations(), benchmark::Counter::kIsRate);
+}
+
+void BM_ImageLayer_XY(benchmark::State& state) {
+    Playback(state, false, 2);
+}
+void BM_ImageLayer_YZ(benchmark::State& state) {
+    Playback(state, false, 0);
+}
+void BM_Image3DLayer_Z(benchmark::State& state) {
+    Playback(state, true, 2);
+}
+void BM_Image3DLayer_X(benchmark::State& state) {
+    Playback(state, true, 0);
+}
+
+#define PLAYBACK(name)                      \
+    BENCHMARK(name)                         \
+        ->ArgNames({"n", "msaa"})           \
+        ->ArgsProduct({{256, 512}, {1, 0}}) \
+        ->Unit(benchmark::kMillisecond)     \
+        ->MinTime(2.0)                      \
+        ->UseRealTime()
+PLAYBACK(BM_ImageLayer_XY);
+PLAYBACK(BM_ImageLayer_YZ);
+PLAYBACK(BM_Image3DLayer_Z);
+PLAYBACK(BM_Image3DLayer_X);
+
+void BM_ViewerProperty(benchmark::State& state) {
+    wViewer viewer;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(viewer.GetProperty()->GetNumberOfItems());
+    }
+}
+BENCHMARK(BM_ViewerProperty)->Unit(benchmark::kMicrosecond);
+
+void BM_MeshLayerProperty(benchmark::State& state) {
+    auto sphere = vtkSmartPointer<vtkSphereSource>::New();
+    sphere->Update();
+    wMeshLayer layer(sphere->GetOutput(), "ball");
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(layer.GetProperty()->GetNumberOfItems());
+    }
+}
+BENCHMARK(BM_MeshLayerProperty)->Unit(benchmark::kMicrosecond);
+
+void BM_Image3DLayerProperty(benchmark::State& state) {
+    wImage3DLayer layer(Volume(256), "volume");
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(layer.GetProperty()->GetNumberOfItems());
+    }
+}
+BENCHMARK(BM_Image3DLayerProperty)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,252 @@
+#include "wMeshLayer.h"
+
+#include <vtkActor.h>
+#include <vtkCellArray.h>
+#include <vtkClipPolyData.h>
+#include <vtkDataSetSurfaceFilter.h>
+#include <vtkFloatArray.h>
+#include <vtkLookupTable.h>
+#include <vtkOutlineSource.h>
+#include <vtkPlane.h>
+#include <vtkPointData.h>
+#include <vtkPolyData.h>
+#include <vtkPolyDataMapper.h>
+#include <vtkProperty.h>
+#include <vtkSmartPointer.h>
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "wProp.h"
+#include "wRenderText.h"
+#include "wVtkQuiet.h"
+
+namespace {
+
+const char* const kRepresentationWords[] = {"Surface", "Wireframe", "Points"};
+const char* const kColorMapArray = "wColorMap";
+
+// The surface to draw, in the layer's own poly data (a shallow copy), so that adding
+// vertex cells or colour-map scalars never touches the registry's data set.
+vtkSmartPointer<vtkPolyData> MakeSurface(vtkDataSet* data) {
+    auto surface = vtkSmartPointer<vtkPolyData>::New();
+    if (!data) {
+        return surface;
+    }
+    if (auto* poly = vtkPolyData::SafeDownCast(data)) {
+        surface->ShallowCopy(poly);
+    } else {
+        wVtkQuiet quiet;
+        auto filter = vtkSmartPointer<vtkDataSetSurfaceFilter>::New();
+        quiet.Watch(filter);
+        filter->SetInputData(data);
+        filter->Update();
+        surface->ShallowCopy(filter->GetOutput());
+    }
+    if (surface->GetNumberOfCells() == 0 && surface->GetNumberOfPoints() > 0) {
+        const vtkIdType count = surface->GetNumberOfPoints();
+        auto verts = vtkSmartPointer<vtkCellArray>::New();
+        verts->AllocateExact(count, count);
+        for (vtkIdType i = 0; i < count; ++i) {
+            verts->InsertNextCell(1, &i);
+        }
+        surface->SetVerts(verts);
+    }
+    return surface;
+}
+
+}  // namespace
+
+struct wMeshLayer::Impl {
+    vtkSmartPointer<vtkPolyData> surface;
+    vtkSmartPointer<vtkPlane> plane = vtkSmartPointer<vtkPlane>::New();
+    vtkSmartPointer<vtkClipPolyData> clipper = vtkSmartPointer<vtkClipPolyData>::New();
+    vtkSmartPointer<vtkPolyDataMapper> mapper = vtkSmartPointer<vtkPolyDataMapper>::New();
+    vtkSmartPointer<vtkActor> actor = vtkSmartPointer<vtkActor>::New();
+    vtkSmartPointer<vtkOutlineSource> outline = vtkSmartPointer<vtkOutlineSource>::New();
+    vtkSmartPointer<vtkActor> outlineActor = vtkSmartPointer<vtkActor>::New();
+    vtkSmartPointer<vtkLookupTable> colorScale = vtkSmartPointer<vtkLookupTable>::New();
+    bool clipping = false;
+    bool boundingBox = false;
+    bool colorMap = false;
+};
+
+wMeshLayer::wMeshLayer(vtkDataSet* data, const std::string& dataName)
+    : wLayer("MeshLayer", data, dataName), d(std::make_unique<Impl>()) {
+    d->surface = MakeSurface(data);
+    double bounds[6];
+    d->surface->GetBounds(bounds);
+    if (d->surface->GetNumberOfPoints() == 0) {
+        std::fill(bounds, bounds + 6, 0.0);
+    }
+    d->plane->SetOrigin((bounds[0] + bounds[1]) / 2, (bounds[2] + bounds[3]) / 2,
+                        (bounds[4] + bounds[5]) / 2);
+    d->plane->SetNormal(1, 0, 0);
+    d->clipper->SetClipFunction(d->plane);
+    d->clipper->SetInputData(d->surface);
+
+    d->mapper->ScalarVisibilityOff();
+    d->actor->SetMapper(d->mapper);
+    d->actor->GetProperty()->SetColor(1, 1, 1);
+    d->actor->GetProperty()->SetPointSize(3);
+    UpdateMapperInput();
+
+    d->outline->SetBounds(bounds);
+    auto outlineMapper = vtkSmartPointer<vtkPolyDataMapper>::New();
+    outlineMapper->SetInputConnection(d->outline->GetOutputPort());
+    d->outlineActor->SetMapper(outlineMapper);
+    d->outlineActor->PickableOff();
+    d->outlineActor->GetProperty()->SetColor(1, 1, 1);
+
+    d->colorScale->SetHueRange(0.667, 0.0);
+    d->colorScale->SetNumberOfTableValues(256);
+    d->colorScale->SetNanColor(0.5, 0.5, 0.5, 1.0);
+    d->colorScale->Build();
+
+    AddProp(d->actor);
+    AddProp(d->outlineActor, false);
+}
+
+wMeshLayer::~wMeshLayer() = default;
+
+bool wMeshLayer::IsClass(std::string_view name) const {
+    return name == "wMeshLayer" || name == "MeshLayer" || wLayer::IsClass(name);
+}
+
+void wMeshLayer::UpdateMapperInput() {
+    if (d->clipping) {
+        d->mapper->SetInputConnection(d->clipper->GetOutputPort());
+    } else {
+        d->mapper->SetInputData(d->surface);
+    }
+}
+
+void wMeshLayer::SetColor(double red, double green, double blue) {
+    const auto clamp = [](double v) { return std::isnan(v) ? 0.0 : std::clamp(v, 0.0, 1.0); };
+    d->actor->GetProperty()->SetColor(clamp(red), clamp(green), clamp(blue));
+    d->outlineActor->GetProperty()->SetColor(d->actor->GetProperty()->GetColor());
+    Changed();
+}
+
+void wMeshLayer::GetColor(double rgb[3]) const {
+    d->actor->GetProperty()->GetColor(rgb);
+}
+
+void wMeshLayer::SetOpacity(double opacity) {
+    if (std::isnan(opacity)) {
+        return;
+    }
+    d->actor->GetProperty()->SetOpacity(std::clamp(opacity, 0.0, 1.0));
+    d->outlineActor->GetProperty()->SetOpacity(std::clamp(opacity, 0.0, 1.0));
+    Changed();
+}
+
+double wMeshLayer::GetOpacity() const {
+    return d->actor->GetProperty()->GetOpacity();
+}
+
+void wMeshLayer::SetRepresentation(int representation) {
+    if (representation < 0 || representation > 2) {
+        return;
+    }
+    // vtkProperty numbers them points 0, wireframe 1, surface 2.
+    d->actor->GetProperty()->SetRepresentation(2 - representation);
+    Changed();
+}
+
+int wMeshLayer::GetRepresentation() const {
+    return 2 - d->actor->GetProperty()->GetRepresentation();
+}
+
+void wMeshLayer::SetClipping(bool on) {
+    d->clipping = on;
+    UpdateMapperInput();
+    Changed();
+}
+
+bool wMeshLayer::GetClipping() const {
+    return d->clipping;
+}
+
+void wMeshLayer::SetBoundingBox(bool on) {
+    d->boundingBox = on;
+    ShowProp(d->outlineActor, on);
+}
+
+bool wMeshLayer::GetBoundingBox() const {
+    return d->boundingBox;
+}
+
+void wMeshLayer::SetColorMap(const double* values, int count) {
+    vtkPointData* points = d->surface->GetPointData();
+    if (!values || count <= 0) {
+        points->RemoveArray(kColorMapArray);
+        d->colorMap = false;
+        d->mapper->ScalarVisibilityOff();
+        Changed();
+        return;
+    }
+    const vtkIdType pointCount = d->surface->GetNumberOfPoints();
+    auto scalars = vtkSmartPointer<vtkFloatArray>::New();
+    scalars->SetName(kColorMapArray);
+    scalars->SetNumberOfValues(pointCount);
+    double low = std::numeric_limits<double>::infinity();
+    double high = -low;
+    for (vtkIdType i = 0; i < pointCount; ++i) {
+        const double value = i < count ? values[i] : std::numeric_limits<double>::quiet_NaN();
+        scalars->SetValue(i, static_cast<float>(value));
+        if (std::isfinite(value)) {
+            low = std::min(low, value);
+            high = std::max(high, value);
+        }
+    }
+    if (!(low <= high)) {
+        low = high = 0;
+    }
+    // A one-value scale still needs a width for the lookup table.
+    d->colorScale->SetTableRange(low, high > low ? high : low + 1);
+    points->AddArray(scalars);
+    points->SetActiveScalars(kColorMapArray);
+    d->surface->Modified();
+    d->mapper->SetLookupTable(d->colorScale);
+    d->mapper->UseLookupTableScalarRangeOn();
+    d->mapper->SetScalarModeToUsePointData();
+    d->mapper->ScalarVisibilityOn();
+    d->colorMap = true;
+    Changed();
+}
+
+bool wMeshLayer::HasColorMap() const {
+    return d->colorMap;
+}
+
+vtkScalarsToColors* wMeshLayer::GetLookupTable() const {
+    return d->colorMap ? d->colorScale.Get() : nullptr;
+}
+
+void wMeshLayer::FillProperty(wProp& prop) {
+    wLayer::FillProperty(prop);
+    double rgb[3];
+    GetColor(rgb);
+    prop.SetColor(rgb[0], rgb[1], rgb[2]);
+    prop.SetValue("Opacity", wRenderText::Number(GetOpacity()), wProp::Double);
+    prop.SetValue("Representation", kRepresentationWords[GetRepresentation()], wProp::Choice);
+    prop.SetValue("Clipping", wRenderText::OnOff(d->clipping), wProp::Choice);
+    prop.SetValue("Bounding Box", wRenderText::OnOff(d->boundingBox), wProp::Choice);
+    AddTransformItem(prop);
+    prop.SetValue("Color Map", wRenderText::TrueFalse(d->colorMap), wProp::Boolean);
+}
+
+bool wMeshLayer::SetPropertyValue(const std::string& tag, const std::string& value) {
+    if (tag == "Color Map") {
+        // The values come from a file the user picked and are not part of the state
+        // text: "False" removes the colour map, "True" cannot restore it.
+        if (value != "False") {
+            return false;
+        }
+        SetColorMap(nullptr, 0);
+        return true;
+    }
+    return wLayer::SetPropertyValue(tag, value);
+}

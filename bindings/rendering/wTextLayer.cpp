@@ -1,0 +1,110 @@
+#include "wTextLayer.h"
+
+#include <vtkSmartPointer.h>
+#include <vtkTextActor.h>
+#include <vtkTextProperty.h>
+
+#include <algorithm>
+#include <cmath>
+
+#include "wProp.h"
+#include "wRenderText.h"
+#include "wScript.h"
+
+struct wTextLayer::Impl {
+    vtkSmartPointer<vtkTextActor> actor = vtkSmartPointer<vtkTextActor>::New();
+    std::string text;
+};
+
+wTextLayer::wTextLayer(const std::string& text)
+    : wLayer("TextLayer", nullptr, ""), d(std::make_unique<Impl>()) {
+    d->actor->SetDisplayPosition(10, 10);
+    vtkTextProperty* style = d->actor->GetTextProperty();
+    style->SetFontSize(18);
+    style->SetColor(1, 1, 1);
+    SetText(text);
+    AddProp(d->actor);
+}
+
+wTextLayer::~wTextLayer() = default;
+
+bool wTextLayer::IsClass(std::string_view name) const {
+    return name == "wTextLayer" || name == "TextLayer" || wLayer::IsClass(name);
+}
+
+void wTextLayer::SetText(const std::string& text) {
+    d->text = text;
+    d->actor->SetInput(text.c_str());
+    Changed();
+}
+
+const std::string& wTextLayer::GetText() const {
+    return d->text;
+}
+
+bool wTextLayer::SetTextSize(int size) {
+    if (size < 1 || size > 64) {
+        return false;
+    }
+    d->actor->GetTextProperty()->SetFontSize(size);
+    Changed();
+    return true;
+}
+
+int wTextLayer::GetTextSize() const {
+    return d->actor->GetTextProperty()->GetFontSize();
+}
+
+void wTextLayer::SetPosition(int x, int y) {
+    d->actor->SetDisplayPosition(x, y);
+    Changed();
+}
+
+void wTextLayer::SetColor(double red, double green, double blue) {
+    const auto clamp = [](double v) { return std::isnan(v) ? 0.0 : std::clamp(v, 0.0, 1.0); };
+    d->actor->GetTextProperty()->SetColor(clamp(red), clamp(green), clamp(blue));
+    Changed();
+}
+
+void wTextLayer::GetColor(double rgb[3]) const {
+    d->actor->GetTextProperty()->GetColor(rgb);
+}
+
+void wTextLayer::SetOpacity(double opacity) {
+    if (std::isnan(opacity)) {
+        return;
+    }
+    d->actor->GetTextProperty()->SetOpacity(std::clamp(opacity, 0.0, 1.0));
+    Changed();
+}
+
+double wTextLayer::GetOpacity() const {
+    return d->actor->GetTextProperty()->GetOpacity();
+}
+
+void wTextLayer::SetTransform(const double*) {}
+
+void wTextLayer::FillProperty(wProp& prop) {
+    wLayer::FillProperty(prop);
+    double rgb[3];
+    GetColor(rgb);
+    prop.SetColor(rgb[0], rgb[1], rgb[2]);
+    prop.SetValue("Opacity", wRenderText::Number(GetOpacity()), wProp::Double);
+    prop.SetValue("Text Size", std::to_string(GetTextSize()), wProp::Integer);
+}
+
+void wTextLayer::AddScriptItems(wScriptRecord& record) const {
+    record.items.emplace_back("Text", d->text);
+}
+
+bool wTextLayer::SetPropertyValue(const std::string& tag, const std::string& value) {
+    if (tag == "Text Size") {
+        int size = 0;
+        return wRenderText::ParseInt(value, size) && SetTextSize(size);
+    }
+    if (tag == "Text") {
+        SetText(value);
+        return true;
+    }
+    return wLayer::SetPropertyValue(tag, value);
+}

@@ -1,0 +1,471 @@
+#include "wViewer.h"
+
+#include <vtkAxesActor.h>
+#include <vtkCallbackCommand.h>
+#include <vtkCamera.h>
+#include <vtkRenderWindow.h>
+#include <vtkRenderer.h>
+#include <vtkScalarBarActor.h>
+#include <vtkScalarsToColors.h>
+#include <vtkSmartPointer.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "wLayer.h"
+#include "wProp.h"
+#include "wRenderText.h"
+#include "wScript.h"
+
+namespace {
+
+const char* const kColorBarWords[] = {"Off", "Left", "Right", "Top", "Bottom"};
+
+// VTK's default camera view angle, restored before every fit so that the scale
+// factor's zoom is not compounded.
+constexpr double kViewAngle = 30.0;
+
+}  // namespace
+
+struct wViewer::Impl {
+    vtkSmartPointer<vtkRenderWindow> window;
+    vtkSmartPointer<vtkRenderer> renderer = vtkSmartPointer<vtkRenderer>::New();
+    std::vector<std::unique_ptr<wLayer>> layers;
+    int key = -1;
+
+    // The orientation triad lives in its own small renderer on layer 1 of the window,
+    // drawn over the corner of the scene; its camera copies the scene camera's
+    // direction at the start of every scene render, whoever triggers the render.
+    vtkSmartPointer<vtkRenderer> axesRenderer = vtkSmartPointer<vtkRenderer>::New();
+    vtkSmartPointer<vtkAxesActor> axes = vtkSmartPointer<vtkAxesActor>::New();
+    vtkSmartPointer<vtkCallbackCommand> followCamera = vtkSmartPointer<vtkCallbackCommand>::New();
+    bool axesOn = false;
+
+    // Layers' overlay props (cursors) are drawn by a renderer on layer 1 that shares the
+    // scene camera, so they are never hidden by the scene. It joins the window only
+    // once a layer has such a prop.
+    vtkSmartPointer<vtkRenderer> overlayRenderer = vtkSmartPointer<vtkRenderer>::New();
+    bool overlayUsed = false;
+
+    vtkSmartPointer<vtkScalarBarActor> colorBar = vtkSmartPointer<vtkScalarBarActor>::New();
+    int colorBarPosition = ColorBarOff;
+
+    double transform[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    double scale = 1.0;
+    bool changed = true;
+
+    void AttachRenderers() {
+        if (!window) {
+            return;
+        }
+        window->AddRenderer(renderer);
+        if ((axesOn || overlayUsed) && window->GetNumberOfLayers() < 2) {
+            window->SetNumberOfLayers(2);
+        }
+        if (overlayUsed) {
+            window->AddRenderer(overlayRenderer);
+        }
+        if (axesOn) {
+            window->AddRenderer(axesRenderer);
+        }
+    }
+
+    void DetachRenderers() {
+        if (!window) {
+            return;
+        }
+        window->RemoveRenderer(renderer);
+        window->RemoveRenderer(overlayRenderer);
+        window->RemoveRenderer(axesRenderer);
+    }
+
+    static void FollowCamera(vtkObject*, unsigned long, void* clientData, void*) {
+        auto* self = static_cast<Impl*>(clientData);
+        vtkCamera* scene = self->renderer->GetActiveCamera();
+        vtkCamera* corner = self->axesRenderer->GetActiveCamera();
+        double direction[3];
+        scene->GetDirectionOfProjection(direction);
+        corner->SetFocalPoint(0, 0, 0);
+        corner->SetPosition(-direction[0], -direction[1], -direction[2]);
+        corner->SetViewUp(scene->GetViewUp());
+        self->axesRenderer->ResetCamera();
+    }
+};
+
+wViewer::wViewer(vtkRenderWindow* window) : wRenderable("Viewer"), d(std::make_unique<Impl>()) {
+    d->renderer->SetBackground(0.1, 0.1, 0.2);
+    d->axesRenderer->SetLayer(1);
+    d->axesRenderer->SetViewport(0.0, 0.0, 0.2, 0.2);
+    d->axesRenderer->InteractiveOff();
+    d->axesRenderer->AddViewProp(d->axes);
+    d->overlayRenderer->SetLayer(1);
+    d->overlayRenderer->InteractiveOff();
+    d->overlayRenderer->SetActiveCamera(d->renderer->GetActiveCamera());
+    d->followCamera->SetCallback(&Impl::FollowCamera);
+    d->followCamera->SetClientData(d.get());
+    d->renderer->AddObserver(vtkCommand::StartEvent, d->followCamera);
+
+    d->colorBar->SetNumberOfLabels(3);
+    d->colorBar->SetVisibility(0);
+    d->renderer->AddViewProp(d->colorBar);
+    SetRenderWindow(window);
+}
+
+wViewer::~wViewer() {
+    d->layers.clear();
+    d->renderer->RemoveObserver(d->followCamera);
+    d->DetachRenderers();
+}
+
+bool wViewer::IsClass(std::string_view name) const {
+    return name == "wViewer" || name == "Viewer" || wRenderable::IsClass(name);
+}
+
+void wViewer::SetRenderWindow(vtkRenderWindow* window) {
+    if (window == d->window) {
+        return;
+    }
+    d->DetachRenderers();
+    d->window = window;
+    d->AttachRenderers();
+    MarkChanged();
+}
+
+vtkRenderWindow* wViewer::GetRenderWindow() const {
+    return d->window;
+}
+
+vtkRenderer* wViewer::GetRenderer() const {
+    return d->renderer;
+}
+
+int wViewer::AddInput(std::unique_ptr<wLayer> layer) {
+    if (!layer) {
+        return -1;
+    }
+    wLayer* added = layer.get();
+    d->layers.push_back(std::move(layer));
+    bool overlay = false;
+    for (int i = 0; i < added->GetNumberOfProps(); ++i) {
+        overlay = overlay || added->IsOverlayProp(i);
+        (added->IsOverlayProp(i) ? d->overlayRenderer : d->renderer)
+            ->AddViewProp(added->GetProp(i));
+    }
+    if (overlay && !d->overlayUsed) {
+        d->DetachRenderers();
+        d->overlayUsed = true;
+        d->AttachRenderers();
+    }
+    added->AttachTo(this);
+    if (d->layers.size() == 1) {
+        d->key = 0;
+        ResetCamera();
+    }
+    MarkChanged();
+    return static_cast<int>(d->layers.size()) - 1;
+}
+
+wLayer* wViewer::GetInput(int index) const {
+    return (index >= 0 && index < GetNumberOfItems()) ? d->layers[index].get() : nullptr;
+}
+
+wLayer* wViewer::GetInput(const std::string& layerName) const {
+    for (const auto& layer : d->layers) {
+        if (layer->GetLayerName() == layerName) {
+            return layer.get();
+        }
+    }
+    return nullptr;
+}
+
+wLayer* wViewer::GetInput() const {
+    return GetKeyLayer();
+}
+
+int wViewer::GetNumberOfItems() const {
+    return static_cast<int>(d->layers.size());
+}
+
+wLayer* wViewer::GetKeyLayer() const {
+    return GetInput(d->key);
+}
+
+int wViewer::GetKeyLayerId() const {
+    return d->key;
+}
+
+bool wViewer::SetKeyLayer(int index) {
+    if (!GetInput(index)) {
+        return false;
+    }
+    d->key = index;
+    MarkChanged();
+    return true;
+}
+
+bool wViewer::RemoveInput(const std::string& layerName) {
+    for (int i = 0; i < GetNumberOfItems(); ++i) {
+        if (d->layers[i]->GetLayerName() == layerName) {
+            return RemoveInput(i);
+        }
+    }
+    return false;
+}
+
+bool wViewer::RemoveInput(int index) {
+    wLayer* layer = GetInput(index);
+    if (!layer) {
+        return false;
+    }
+    for (int i = 0; i < layer->GetNumberOfProps(); ++i) {
+        (layer->IsOverlayProp(i) ? d->overlayRenderer : d->renderer)
+            ->RemoveViewProp(layer->GetProp(i));
+    }
+    layer->AttachTo(nullptr);
+    d->layers.erase(d->layers.begin() + index);
+    if (d->layers.empty()) {
+        d->key = -1;
+    } else if (index < d->key) {
+        --d->key;
+    } else if (index == d->key) {
+        d->key = 0;
+    }
+    MarkChanged();
+    return true;
+}
+
+void wViewer::RemoveAllInputs() {
+    while (GetNumberOfItems() > 0) {
+        RemoveInput(GetNumberOfItems() - 1);
+    }
+}
+
+int wViewer::FindInputIndex(const std::string& dataName) const {
+    for (int i = 0; i < GetNumberOfItems(); ++i) {
+        if (d->layers[i]->SearchResource(dataName) >= 0) {
+            return i;
+        }
+    }
+    return -1;
+}
+
+void wViewer::SetAxesVisibility(bool visible) {
+    if (visible == d->axesOn) {
+        return;
+    }
+    d->DetachRenderers();
+    d->axesOn = visible;
+    d->AttachRenderers();
+    MarkChanged();
+}
+
+bool wViewer::GetAxesVisibility() const {
+    return d->axesOn;
+}
+
+void wViewer::SetColorBar(int position) {
+    if (position < ColorBarOff || position > ColorBarBottom) {
+        return;
+    }
+    d->colorBarPosition = position;
+    vtkScalarBarActor* bar = d->colorBar;
+    // Positions in normalised viewport coordinates: a strip along the chosen edge.
+    if (position == ColorBarLeft || position == ColorBarRight) {
+        bar->SetOrientationToVertical();
+        bar->SetPosition(position == ColorBarLeft ? 0.02 : 0.86, 0.1);
+        bar->SetPosition2(0.12, 0.8);
+    } else if (position != ColorBarOff) {
+        bar->SetOrientationToHorizontal();
+        bar->SetPosition(0.1, position == ColorBarTop ? 0.86 : 0.02);
+        bar->SetPosition2(0.8, 0.12);
+    }
+    SyncColorBar();
+    MarkChanged();
+}
+
+int wViewer::GetColorBar() const {
+    return d->colorBarPosition;
+}
+
+void wViewer::SyncColorBar() {
+    wLayer* key = GetKeyLayer();
+    vtkScalarsToColors* table = key ? key->GetLookupTable() : nullptr;
+    const bool shown = table && d->colorBarPosition != ColorBarOff;
+    if (table && d->colorBar->GetLookupTable() != table) {
+        d->colorBar->SetLookupTable(table);
+        MarkChanged();
+    }
+    if (static_cast<bool>(d->colorBar->GetVisibility()) != shown) {
+        d->colorBar->SetVisibility(shown);
+        MarkChanged();
+    }
+}
+
+void wViewer::SetScaleFactor(double factor) {
+    if (!(factor > 0) || !std::isfinite(factor)) {
+        return;
+    }
+    d->renderer->GetActiveCamera()->Zoom(factor / d->scale);
+    d->scale = factor;
+    MarkChanged();
+}
+
+double wViewer::GetScaleFactor() const {
+    return d->scale;
+}
+
+void wViewer::ResetCamera() {
+    vtkCamera* camera = d->renderer->GetActiveCamera();
+    const wLayer* key = GetKeyLayer();
+    const auto view = key ? key->GetPreferredView() : wLayer::ViewDirection::Any;
+    double position[3] = {0, 0, 0};
+    double up[3] = {0, 0, 1};
+    switch (view) {
+        case wLayer::ViewDirection::AlongX:
+            position[0] = 1;
+            break;
+        case wLayer::ViewDirection::AlongY:
+            position[1] = -1;
+            break;
+        case wLayer::ViewDirection::AlongZ:
+            position[2] = 1;
+            up[1] = 1;
+            up[2] = 0;
+            break;
+        case wLayer::ViewDirection::Oblique:
+            position[0] = 1;
+            position[1] = -1;
+            position[2] = 1;
+            break;
+        case wLayer::ViewDirection::Any:
+            break;
+    }
+    if (view != wLayer::ViewDirection::Any) {
+        camera->SetFocalPoint(0, 0, 0);
+        camera->SetPosition(position);
+        camera->SetViewUp(up);
+    }
+    camera->SetViewAngle(kViewAngle);
+    d->renderer->ResetCamera();
+    camera->Zoom(d->scale);
+    MarkChanged();
+}
+
+void wViewer::SetBackgroundColor(double red, double green, double blue) {
+    const auto clamp = [](double v) { return std::isnan(v) ? 0.0 : std::clamp(v, 0.0, 1.0); };
+    d->renderer->SetBackground(clamp(red), clamp(green), clamp(blue));
+    MarkChanged();
+}
+
+void wViewer::GetBackgroundColor(double rgb[3]) const {
+    d->renderer->GetBackground(rgb);
+}
+
+void wViewer::SetTransform(const double matrix[16]) {
+    for (int i = 0; i < 16; ++i) {
+        if (!std::isfinite(matrix[i])) {
+            return;
+        }
+    }
+    std::copy(matrix, matrix + 16, d->transform);
+    for (auto& layer : d->layers) {
+        layer->ApplyTransform();
+    }
+    MarkChanged();
+}
+
+void wViewer::GetTransform(double matrix[16]) const {
+    std::copy(d->transform, d->transform + 16, matrix);
+}
+
+void wViewer::Render() {
+    if (!d->window) {
+        return;
+    }
+    SyncColorBar();
+    d->renderer->ResetCameraClippingRange();
+    // An overlay renderer with nothing to show would still clear the depth buffer of
+    // the whole window every frame, which software OpenGL pays for.
+    d->overlayRenderer->SetDraw(d->overlayRenderer->VisibleActorCount() > 0);
+    d->window->Render();
+    d->changed = false;
+}
+
+void wViewer::Update() {
+    SyncColorBar();
+    if (d->changed) {
+        Render();
+    }
+}
+
+void wViewer::MarkChanged() {
+    d->changed = true;
+}
+
+void wViewer::FillProperty(wProp& prop) {
+    wRenderable::FillProperty(prop);
+    double rgb[3];
+    GetBackgroundColor(rgb);
+    prop.SetBackgroundColor(rgb[0], rgb[1], rgb[2]);
+    prop.SetValue("Axes", wRenderText::OnOff(d->axesOn), wProp::Choice);
+    prop.SetValue("Color Bar", kColorBarWords[d->colorBarPosition], wProp::Choice);
+    prop.SetValue("Transform", wRenderText::Matrix(d->transform), wProp::Text);
+}
+
+bool wViewer::SetPropertyValue(const std::string& tag, const std::string& value) {
+    if (tag == "Axes") {
+        bool on = false;
+        if (!wRenderText::ParseOnOff(value, on)) {
+            return false;
+        }
+        SetAxesVisibility(on);
+        return true;
+    }
+    if (tag == "Color Bar") {
+        for (int i = ColorBarOff; i <= ColorBarBottom; ++i) {
+            if (value == kColorBarWords[i]) {
+                SetColorBar(i);
+                return true;
+            }
+        }
+        return false;
+    }
+    if (tag == "Scale Factor") {
+        double factor = 0;
+        if (!wRenderText::ParseDouble(value, factor) || !(factor > 0)) {
+            return false;
+        }
+        SetScaleFactor(factor);
+        return true;
+    }
+    return wRenderable::SetPropertyValue(tag, value);
+}
+
+std::string wViewer::GetScript() {
+    wScriptRecord record;
+    record.kind = GetKindName();
+    record.name = "View";
+    const wProp* prop = GetProperty();
+    for (int i = 0; i < prop->GetNumberOfItems(); ++i) {
+        if (prop->GetTag(i) != "IsA") {
+            record.items.emplace_back(prop->GetTag(i), prop->GetValue(i));
+        }
+    }
+    record.items.emplace_back("Scale Factor", wRenderText::Number(d->scale));
+    std::string text = record.Format() + "\n";
+    for (auto& layer : d->layers) {
+        text += layer->GetScript() + "\n";
+    }
+    return text;
+}
+
+bool wViewer::ApplyScript(const wScriptRecord& record) {
+    if (record.kind != GetKindName()) {
+        return false;
+    }
+    for (const auto& [tag, value] : record.items) {
+        SetPropertyValue(tag, value);
+    }
+    return true;
+}

@@ -1,0 +1,140 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "wRenderable.h"
+#include "wexlanrendering_export.h"
+
+class vtkRenderWindow;
+class vtkRenderer;
+class wLayer;
+struct wScriptRecord;
+
+/// One scene in a render window: a vtkRenderer that fills the window, the layers drawn
+/// in it (its inputs, owned, by 0-based index and by display name), an orientation
+/// triad ("axes") in the lower left corner and a colour bar.
+///
+/// Render window. The viewer adds its renderer to the window it is given and takes it
+/// out again when it is destroyed or moved to another window. Two more renderers join
+/// on layer 1 of the window when needed (the window's layer count is raised to 2): one
+/// for the axes while they are on, one for overlays (a 3D image layer's cursor) once a
+/// layer has one. The viewer keeps a reference to the window. Without a window nothing
+/// is drawn, but every state change is kept.
+///
+/// Key layer. The first layer added becomes the key layer: the camera is reset to it,
+/// the colour bar shows its colour scale and GetInput() returns it. Removing the key
+/// layer makes the first remaining layer the key layer.
+///
+/// Camera. Adding the first layer (to an empty viewer) resets the camera to that
+/// layer's preferred direction (wLayer::GetPreferredView) and fits the visible layers.
+///
+/// Property set: "IsA" ("Viewer"), "Background", "Axes" ("On"/"Off"), "Color Bar"
+/// ("Off", "Left", "Right", "Top", "Bottom"), "Transform".
+class WEXLANRENDERING_EXPORT wViewer : public wRenderable {
+public:
+    /// Colour bar positions, the numbers SetColorBar takes.
+    enum ColorBarPosition {
+        ColorBarOff = 0,
+        ColorBarLeft,
+        ColorBarRight,
+        ColorBarTop,
+        ColorBarBottom
+    };
+
+    /// A viewer drawing into `window` (may be null: set it later). Background dark blue
+    /// (0.1, 0.1, 0.2), axes off, colour bar off, scale factor 1.
+    explicit wViewer(vtkRenderWindow* window = nullptr);
+    /// Destroys the layers and takes the renderers out of the window (without drawing).
+    ~wViewer() override;
+
+    /// Moves the viewer to `window` (null: to none).
+    void SetRenderWindow(vtkRenderWindow* window);
+    vtkRenderWindow* GetRenderWindow() const;
+    /// The scene's renderer (owned by the viewer), for cameras and picking.
+    vtkRenderer* GetRenderer() const;
+
+    /// @name Layers
+    /// @{
+    /// Takes ownership of `layer` and appends it. The first layer of an empty viewer
+    /// becomes the key layer and resets the camera. Draws nothing.
+    /// @return the new layer's index, or -1 for a null layer.
+    int AddInput(std::unique_ptr<wLayer> layer);
+    /// Layer `index`, or null when out of range.
+    wLayer* GetInput(int index) const;
+    /// The first layer whose display name (wLayer::GetLayerName) is `layerName`, or null.
+    wLayer* GetInput(const std::string& layerName) const;
+    /// The key layer, or null when the viewer has no layers.
+    wLayer* GetInput() const;
+    int GetNumberOfItems() const;
+    /// The key layer, or null; its index, or -1.
+    wLayer* GetKeyLayer() const;
+    int GetKeyLayerId() const;
+    /// Makes layer `index` the key layer. @return false for an index out of range.
+    bool SetKeyLayer(int index);
+    /// Destroys the first layer whose display name is `layerName` (later layers move down
+    /// by one). Draws nothing. @return false when no layer has that name.
+    bool RemoveInput(const std::string& layerName);
+    /// Destroys layer `index`. @return false for an index out of range.
+    bool RemoveInput(int index);
+    void RemoveAllInputs();
+    /// The index of the first layer that shows the data item named `dataName`
+    /// (wLayer::SearchResource), or -1.
+    int FindInputIndex(const std::string& dataName) const;
+    /// @}
+
+    /// @name Decorations
+    /// @{
+    /// The orientation triad in the lower left corner (x red, y green, z blue), turning
+    /// with the camera. AxiesOn/AxiesOff and SetAxesVisibility set the same state.
+    void AxiesOn() { SetAxesVisibility(true); }
+    void AxiesOff() { SetAxesVisibility(false); }
+    void SetAxesVisibility(bool visible);
+    bool GetAxesVisibility() const;
+    /// The colour bar of the key layer's colour scale (wLayer::GetLookupTable) at
+    /// ColorBarPosition `position`; other values are ignored. While the key layer has
+    /// no colour scale the bar is not drawn, but its position is kept.
+    void SetColorBar(int position);
+    int GetColorBar() const;
+    /// Magnification of the view relative to the fitted camera: 2 shows the scene
+    /// twice as large. Kept across camera resets. Values <= 0 or non-finite are ignored.
+    void SetScaleFactor(double factor);
+    double GetScaleFactor() const;
+    /// Points the camera as the key layer prefers and fits the visible layers.
+    void ResetCamera();
+    /// @}
+
+    using wRenderable::SetBackgroundColor;  // the three-number array form
+    void SetBackgroundColor(double red, double green, double blue) override;
+    void GetBackgroundColor(double rgb[3]) const;
+    /// The scene transform, applied on top of every layer's own transform.
+    void SetTransform(const double matrix[16]) override;
+    void GetTransform(double matrix[16]) const override;
+
+    void Render() override;
+    void Update() override;
+
+    /// The viewer's script line followed by one line per layer, each ending with "\n"
+    /// (wScriptRecord grammar; the viewer line's kind is "Viewer", its name "View").
+    std::string GetScript();
+    /// Restores the viewer's own state from its script line (layers are the caller's:
+    /// it creates them from their lines, see wLayerFactory). Draws nothing.
+    /// @return false for a record that is not a viewer's.
+    bool ApplyScript(const wScriptRecord& record);
+    /// Also understands "Axes", "Color Bar" and "Scale Factor".
+    bool SetPropertyValue(const std::string& tag, const std::string& value) override;
+
+protected:
+    bool IsClass(std::string_view name) const override;
+    void FillProperty(wProp& prop) override;
+
+private:
+    friend class wLayer;
+    struct Impl;
+
+    // Something drawn changed: the next Update draws a frame.
+    void MarkChanged();
+    void SyncColorBar();
+
+    std::unique_ptr<Impl> d;
+};
