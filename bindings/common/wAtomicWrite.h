@@ -1,8 +1,11 @@
 #pragma once
-// Atomic file replacement, internal to WexlanCommon.
+// Atomic file replacement, for every file the workstation writes on the user's behalf
+// (matrices, data sets, configuration, workspace files).
 
 #include <string>
 #include <string_view>
+
+#include "wexlancommon_export.h"
 
 namespace wAtomicWrite {
 
@@ -10,6 +13,6 @@ namespace wAtomicWrite {
 // beside the target, which is renamed over it only when everything was written.
 // An existing file is therefore either kept intact or replaced whole, and a failure
 // leaves nothing behind. Returns false for an empty path or any write failure.
-bool Write(const std::string& path, std::string_view bytes);
+WEXLANCOMMON_EXPORT bool Write(const std::string& path, std::string_view bytes);
 
 }  // namespace wAtomicWrite

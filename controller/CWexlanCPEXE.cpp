@@ -1,0 +1,207 @@
+#include "CWexlanCPEXE.h"
+
+#include <optional>
+
+#include "CWexlanModules.h"
+#include "ExecutablePath.h"
+#include "FileFilters.h"
+#include "ItemNames.h"
+#include "Prompts.h"
+#include "WorkspaceScript.h"
+#include "vtkTools.h"
+#include "wAtomicWrite.h"
+#include "wDataResource.h"
+#include "wFileReader.h"
+#include "wLayer.h"
+#include "wRendererManager.h"
+#include "wViewer.h"
+#include "wVolumeResource.h"
+
+namespace {
+
+constexpr int kModelType = 2;
+constexpr int kImageType = 4;
+constexpr int kHardwareType = 256;
+
+bool IsModelOutput(int outputType) {
+    return outputType == 2 || outputType == 16 || outputType == 32 || outputType == 64;
+}
+
+// Options shared by every file dialog of the controller.
+wexlan::FileDialogOptions DialogOptions() {
+    wexlan::FileDialogOptions options;
+    options.hideReadOnly = true;
+    options.promptOverwrite = true;
+    return options;
+}
+
+}  // namespace
+
+CWexlanCPEXE::CWexlanCPEXE() {
+    // The order matters: hardware discovery and module discovery both change the
+    // working directory, and the module folder must be the last one entered.
+    SetupDLLHardResources();
+    m_reader = std::make_unique<wFileReader>();
+    m_modules = std::make_unique<CWexlanModules>();
+    m_modules->Initialise();
+    m_renderers = std::make_unique<wRendererManager>();
+    m_modules->SetRenderer(m_renderers.get());
+    m_volumes = std::make_unique<wVolumeResource>();
+    m_models = std::make_unique<wDataResource>();
+}
+
+CWexlanCPEXE::~CWexlanCPEXE() {
+    // Modules are told to release their memory and are unloaded while the
+    // renderer manager and the data they may still refer to are alive.
+    m_reader.reset();
+    m_modules.reset();
+    m_renderers.reset();
+    m_volumes.reset();
+    m_models.reset();
+}
+
+std::string CWexlanCPEXE::ExtractFilePath(const std::string& path) {
+    return wexlan::ExtractFilePath(path);
+}
+
+std::string CWexlanCPEXE::ConstructDataName(const std::string& path) {
+    return wexlan::ConstructDataName(path);
+}
+
+int CWexlanCPEXE::OpenFile(const std::string& path) {
+    if (isFileLoaded(path) == 1) {
+        return -1;
+    }
+    if (!m_reader) {
+        m_reader = std::make_unique<wFileReader>();
+    }
+    const std::string name = ConstructDataName(path);
+    m_reader->SetFilename(path);
+    if (m_reader->Read() == 0) {
+        wexlan::Prompts::Instance().ShowMessage(m_reader->GetErrorMessage(),
+                                                wexlan::MessageButtons::Ok);
+        return -1;
+    }
+    const int outputType = m_reader->GetOutputType();
+    wDataResourceFake* registry = nullptr;
+    const char* typeText = nullptr;
+    if (IsModelOutput(outputType)) {
+        registry = m_models.get();
+        typeText = "model";
+    } else if (outputType == kImageType) {
+        registry = m_volumes.get();
+        typeText = "image";
+    }
+    if (registry != nullptr) {
+        const int index = registry->AddData(m_reader->GetOutput());
+        if (index >= 0) {
+            registry->SetType(typeText);
+            registry->SetDataName(index, name);
+            registry->SetFilename(index, path);
+        }
+    }
+    return outputType;
+}
+
+int CWexlanCPEXE::isFileLoaded(const std::string& path) const {
+    return m_models->FindFilename(path) >= 0 || m_volumes->FindFilename(path) >= 0 ? 1 : 0;
+}
+
+void CWexlanCPEXE::Find(const std::string& name, int& dataType, int& index) const {
+    dataType = 0;
+    index = -1;
+    if (const int model = m_models->Find(name); model >= 0) {
+        dataType = kModelType;
+        index = model;
+    } else if (const int image = m_volumes->Find(name); image >= 0) {
+        dataType = kImageType;
+        index = image;
+    } else if (const int hardware = FindHardResource(name); hardware >= 0) {
+        dataType = kHardwareType;
+        index = hardware;
+    }
+}
+
+int CWexlanCPEXE::Remove(const std::string& name) {
+    int dataType = 0;
+    int index = -1;
+    Find(name, dataType, index);
+    if (index < 0) {
+        return -1;
+    }
+    if (dataType == kModelType) {
+        m_models->RemoveData(index);
+    } else if (dataType == kImageType) {
+        m_volumes->RemoveData(index);
+    }
+    return 0;
+}
+
+int CWexlanCPEXE::Save(const std::string& initialFolder, const std::string& name) {
+    int dataType = 0;
+    int index = -1;
+    Find(name, dataType, index);
+    if (index < 0) {
+        return -1;
+    }
+    if (dataType == kModelType) {
+        const std::string file = ConstructSaveModelDlgAndGetFilename(initialFolder);
+        vtkTools::vtkSave(m_models->GetData(index), file);  // a cancelled dialog writes nothing
+    }
+    return 0;
+}
+
+int CWexlanCPEXE::Show(int dataType, int index) {
+    const int effectiveType = dataType == kHardwareType ? GetHardResourceType(index) : dataType;
+    const int module = m_modules->GetActivatedModuleId();
+    if (module >= 0) {
+        m_modules->AddSecondaryData(module, effectiveType, index);
+    }
+    return module;
+}
+
+int CWexlanCPEXE::SaveWorkspace() {
+    wexlan::FileDialogOptions options = DialogOptions();
+    const std::string path =
+        wexlan::Prompts::Instance().SaveFileName(wexlan::WorkspaceFilterText(), "", options);
+    if (path.empty()) {
+        return 0;
+    }
+    std::optional<wexlan::ActiveModuleScript> active;
+    const int module = m_modules->GetActivatedModuleId();
+    if (module >= 0) {
+        active.emplace();
+        active->moduleName = m_modules->GetModuleName(module);
+        // A module may be active before it made its viewer: then it has no layers to record.
+        if (wViewer* viewer = m_modules->GetViewer()) {
+            for (int i = 0; i < viewer->GetNumberOfItems(); ++i) {
+                wLayer* layer = viewer->GetInput(i);
+                active->layerScripts.push_back(layer != nullptr ? layer->GetScript() : "");
+            }
+        }
+    }
+    const std::string text =
+        wexlan::ComposeWorkspaceScript(m_models->GetScript(), m_volumes->GetScript(), active);
+    wAtomicWrite::Write(path, text);  // a failure leaves any earlier file as it was
+    return 0;
+}
+
+std::string CWexlanCPEXE::ConstructFileDlgAndGetFilename(const std::string& initialFolder) {
+    return wexlan::Prompts::Instance().OpenFileName(wexlan::OpenDataFilterText(wexlan::SupportedFormats(*m_reader)),
+                                                    initialFolder, DialogOptions());
+}
+
+std::string CWexlanCPEXE::ConstructSaveModelDlgAndGetFilename(const std::string& initialFolder) {
+    return wexlan::Prompts::Instance().SaveFileName(wexlan::SaveModelFilterText(), initialFolder,
+                                                    DialogOptions());
+}
+
+void CWexlanCPEXE::SetupDLLHardResources() {
+    m_hardware.Scan(ExtractFilePath(wexlan::ExecutablePath()) + "/" + m_hardwareFolderName);
+}
+
+void CWexlanCPEXE::AddHardResourcesInfo(const std::string& name, const std::string& version,
+                                        const std::string& description, int dataType,
+                                        const std::string& libraryPath) {
+    m_hardware.Add(name, version, description, dataType, libraryPath);
+}

@@ -1,0 +1,138 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "HardwareTable.h"
+#include "wexlancp_export.h"
+
+class CWexlanModules;
+class QWidget;
+class wDataResource;
+class wFileReader;
+class wRendererManager;
+class wVolumeResource;
+
+/// The controller of the control panel: everything that is not a window.
+///
+/// It owns the file reader, the registry of loaded models (data type code 2),
+/// the registry of loaded images (4), the module registry, the renderer
+/// manager and the table of hardware resources (256). It loads files into the
+/// registries, finds, removes and saves items by name, hands items to the
+/// module active in the current render window, and writes workspace files.
+/// It also keeps small pieces of state for the host: the label selected in the
+/// workspace tree, the number of viewing tabs and the host window.
+///
+/// Construction scans the "Hard" folder beside the executable, then discovers
+/// the modules of the "Modules" folder; afterwards the working directory is
+/// the "Modules" folder when it exists (the application folder is its parent).
+///
+/// Everything runs on the user-interface thread.
+class WEXLANCP_EXPORT CWexlanCPEXE {
+public:
+    CWexlanCPEXE();
+    ~CWexlanCPEXE();
+    CWexlanCPEXE(const CWexlanCPEXE&) = delete;
+    CWexlanCPEXE& operator=(const CWexlanCPEXE&) = delete;
+
+    wFileReader* GetFileReader() const { return m_reader.get(); }
+    CWexlanModules* GetModules() const { return m_modules.get(); }
+    wRendererManager* GetRenderers() const { return m_renderers.get(); }
+    wDataResource* GetModel() const { return m_models.get(); }
+    wVolumeResource* GetVolume() const { return m_volumes.get(); }
+
+    /// @name Loaded data
+    /// @{
+
+    /// Reads the file and registers what it holds under the name
+    /// ConstructDataName(path): models (output types 2, 16, 32, 64) in the
+    /// model registry, images (4) in the image registry.
+    /// @return the reader's output type; -1 when the file is already loaded
+    ///         (nothing read, no message) or cannot be read (the reader's error
+    ///         is shown in a message box, the registries stay unchanged).
+    int OpenFile(const std::string& path);
+
+    /// 1 when a registry holds an item loaded from `path`, else 0.
+    int isFileLoaded(const std::string& path) const;
+
+    /// Finds an item by name: models first, then images, then hardware
+    /// resources (by name, ignoring case). Fills the data type code and index,
+    /// or 0 and -1 when nothing bears the name.
+    void Find(const std::string& name, int& dataType, int& index) const;
+
+    /// Removes the model or image of that name. A hardware resource is found
+    /// but not removed. @return 0, or -1 when nothing bears the name.
+    int Remove(const std::string& name);
+
+    /// Asks for a file name (starting in `initialFolder`) and writes the model
+    /// of that name to it as a VTK file; images and hardware resources are not
+    /// saved and ask nothing. @return 0, or -1 when nothing bears the name.
+    /// The result does not say whether the user confirmed the dialog.
+    int Save(const std::string& initialFolder, const std::string& name);
+
+    /// Hands the item (data type code, index) to the module active in the
+    /// current render window through its "AddSecondaryData"; a hardware
+    /// resource is handed on under the data type its library reported.
+    /// @return the id of the module that received it, or -1 when no module is
+    ///         active (nothing is called).
+    int Show(int dataType, int index);
+
+    /// Asks for a workspace file name ("*.f") and writes the workspace there in
+    /// one piece (a failure or a killed process leaves any earlier file
+    /// intact). Cancelling or an unwritable path writes nothing and says
+    /// nothing. @return 0 in every case.
+    int SaveWorkspace();
+    /// @}
+
+    /// @name Paths and dialogs
+    /// @{
+    static std::string ExtractFilePath(const std::string& path);
+    static std::string ConstructDataName(const std::string& path);
+    /// The open dialog for data files, offering every format of the reader.
+    /// @return the chosen path, or "" when cancelled.
+    std::string ConstructFileDlgAndGetFilename(const std::string& initialFolder);
+    /// The save dialog for models ("VTK (*.vtk)"); the path comes back exactly as
+    /// chosen, without an added extension. @return "" when cancelled.
+    std::string ConstructSaveModelDlgAndGetFilename(const std::string& initialFolder);
+    /// @}
+
+    /// @name Hardware resources
+    /// @{
+    void SetupDLLHardResources();
+    void AddHardResourcesInfo(const std::string& name, const std::string& version,
+                              const std::string& description, int dataType,
+                              const std::string& libraryPath);
+    int GetNumberOfHardResources() const { return m_hardware.Count(); }
+    int FindHardResource(const std::string& name) const { return m_hardware.Find(name); }
+    /// Throw std::invalid_argument for an index outside the table.
+    std::string GetHardResourceName(int index) const { return m_hardware.Name(index); }
+    std::string GetHardResourceDesc(int index) const { return m_hardware.Description(index); }
+    std::string GetHardResourceVer(int index) const { return m_hardware.Version(index); }
+    std::string GetHardResourceDLL(int index) const { return m_hardware.LibraryPath(index); }
+    /// 0 for an index outside the table.
+    int GetHardResourceType(int index) const { return m_hardware.DataType(index); }
+    /// @}
+
+    /// @name State kept for the host
+    /// @{
+    void SetSelItemText(const std::string& text) { m_selectedItemText = text; }
+    std::string GetSelItemText() const { return m_selectedItemText; }
+    void ViewingTabPlusPlus() { ++m_viewingTabCount; }
+    void ViewingTabMinusMinus() { --m_viewingTabCount; }
+    int hasAtLeastOneViewingTab() const { return m_viewingTabCount > 0 ? 1 : 0; }
+    void SetHwnd(QWidget* host) { m_host = host; }
+    QWidget* GetHwnd() const { return m_host; }
+    /// @}
+
+private:
+    int m_viewingTabCount = 0;
+    std::unique_ptr<wFileReader> m_reader;
+    std::string m_selectedItemText;
+    wexlan::HardwareTable m_hardware;
+    std::string m_hardwareFolderName = "Hard";
+    std::unique_ptr<CWexlanModules> m_modules;
+    std::unique_ptr<wRendererManager> m_renderers;
+    std::unique_ptr<wVolumeResource> m_volumes;
+    std::unique_ptr<wDataResource> m_models;
+    QWidget* m_host = nullptr;
+};

@@ -1,0 +1,64 @@
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+#include "wexlancp_export.h"
+
+namespace wexlan {
+
+/// The hardware resources: devices that deliver live data, each described by a
+/// small library in the "Hard" folder beside the executable.
+///
+/// Each library exports four `extern "C"` functions without arguments:
+/// "GetDataType" (int, the data type code of what the device delivers),
+/// "GetDesc", "GetName" and "GetVer" (NUL-terminated texts, copied at once).
+/// A library is registered only when it exports all four, and is unloaded
+/// again right after the questions.
+///
+/// Rows are kept in registration order and never removed. The table holds at
+/// most 129 resources; further libraries are skipped (unloaded, not
+/// registered, no message).
+class WEXLANCP_EXPORT HardwareTable {
+public:
+    static constexpr int kCapacity = 129;
+
+    /// Registers the libraries of `folder` in the order the folder lists them,
+    /// after making it the working directory (it stays so). A missing folder
+    /// registers nothing, says nothing and leaves the working directory alone.
+    /// A library that cannot be loaded is reported with the message "Couldn't
+    /// load module" (its path and the loader's reason as the detail).
+    void Scan(const std::string& folder);
+
+    /// Appends one row. @return false, storing nothing, when the table is full.
+    bool Add(const std::string& name, const std::string& version, const std::string& description,
+             int dataType, const std::string& libraryPath);
+
+    int Count() const { return static_cast<int>(m_names.size()); }
+
+    /// The first row whose name equals `name` ignoring case, or -1.
+    int Find(const std::string& name) const;
+
+    /// Texts of row `index`; throw std::invalid_argument for an index outside
+    /// 0..Count()-1.
+    std::string Name(int index) const;
+    std::string Description(int index) const;
+    std::string Version(int index) const;
+    std::string LibraryPath(int index) const;
+
+    /// The data type row `index` reported; 0 for an index outside the table
+    /// (callers pass indices read from labels, which may be stale).
+    int DataType(int index) const;
+
+private:
+    void CheckIndex(int index) const;
+
+    std::vector<std::string> m_names;
+    std::vector<std::string> m_descriptions;
+    std::vector<std::string> m_versions;
+    std::vector<std::string> m_paths;
+    std::array<int, kCapacity> m_dataTypes{};
+};
+
+}  // namespace wexlan

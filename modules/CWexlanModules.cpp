@@ -1,0 +1,252 @@
+#include "CWexlanModules.h"
+
+#include <stdexcept>
+
+#include "ExecutablePath.h"
+#include "FolderListing.h"
+#include "ItemNames.h"
+#include "Prompts.h"
+#include "TextCase.h"
+#include "WorkingDirectory.h"
+#include "wRendererManager.h"
+#include "wUtil.h"
+
+namespace {
+
+using TextQuery = const char* (*)();
+using IntQuery = int (*)();
+using VoidCall = void (*)();
+
+// Texts from modules are copied at once; a null text counts as empty.
+std::string CopyText(const char* text) {
+    return text != nullptr ? std::string(text) : std::string();
+}
+
+}  // namespace
+
+CWexlanModules::CWexlanModules() {
+    m_activated.fill(-1);
+}
+
+CWexlanModules::~CWexlanModules() {
+    FreeModules();
+}
+
+std::string CWexlanModules::ExtractFilePath(const std::string& path) {
+    return wexlan::ExtractFilePath(path);
+}
+
+void CWexlanModules::Initialise() {
+    m_loadFailures.clear();
+    const std::string folder = ExtractFilePath(wexlan::ExecutablePath()) + "/" + m_moduleFolderName;
+    if (!wexlan::ChangeDirectory(folder)) {
+        return;
+    }
+    for (const wexlan::FolderEntry& entry : wexlan::ListFolder(folder, "*.so")) {
+        if (entry.isFolder || entry.isDotEntry) {
+            continue;
+        }
+        wexlan::DynamicLibrary library;
+        if (!library.Load(entry.path)) {
+            m_loadFailures.push_back({entry.path, library.ErrorText()});
+            wexlan::Prompts::Instance().ShowMessage("Couldn't load module",
+                                                    wexlan::MessageButtons::Ok,
+                                                    entry.path + "\n" + library.ErrorText());
+            continue;
+        }
+        // Queried in this order: version, name, description, target data type.
+        std::string version, name, description;
+        int targetDataType = 0;
+        if (auto query = reinterpret_cast<TextQuery>(library.Symbol("GetModuleVer"))) {
+            version = CopyText(query());
+        }
+        if (auto query = reinterpret_cast<TextQuery>(library.Symbol("GetModuleName"))) {
+            name = CopyText(query());
+        }
+        if (auto query = reinterpret_cast<TextQuery>(library.Symbol("GetModuleDesc"))) {
+            description = CopyText(query());
+        }
+        if (auto query = reinterpret_cast<IntQuery>(library.Symbol("GetModuleTargetDataType"))) {
+            targetDataType = query();
+        }
+        const auto handle = reinterpret_cast<unsigned long>(library.NativeHandle());
+        if (AddModule(handle, name, targetDataType, version, description, entry.path) == 1) {
+            library.Release();  // the registry owns it now
+        }
+        // Otherwise the registry is full and `library` frees it on leaving the scope.
+    }
+}
+
+int CWexlanModules::AddModule(unsigned long handle, const std::string& name, int targetDataType,
+                              const std::string& version, const std::string& description,
+                              const std::string& path) {
+    const int id = GetNumberOfModules();
+    if (id >= kMaxModules) {
+        return 0;
+    }
+    m_targetDataTypes[id] = targetDataType;
+    m_libraries.push_back(wexlan::DynamicLibrary::Adopt(reinterpret_cast<void*>(handle), path));
+    m_names.push_back(name);
+    m_versions.push_back(version);
+    m_descriptions.push_back(description);
+    m_paths.push_back(path);
+    m_statuses.push_back("L");
+    return 1;
+}
+
+void CWexlanModules::CheckId(int id) const {
+    if (id < 0 || id >= GetNumberOfModules()) {
+        throw std::invalid_argument("module id " + std::to_string(id) + " is out of range (" +
+                                    std::to_string(GetNumberOfModules()) + " modules)");
+    }
+}
+
+unsigned long CWexlanModules::GetModule(int id) const {
+    CheckId(id);
+    return reinterpret_cast<unsigned long>(m_libraries[id].NativeHandle());
+}
+
+std::string CWexlanModules::GetModuleName(int id) const {
+    CheckId(id);
+    return m_names[id];
+}
+
+std::string CWexlanModules::GetModuleVer(int id) const {
+    CheckId(id);
+    return m_versions[id];
+}
+
+std::string CWexlanModules::GetModuleDesc(int id) const {
+    CheckId(id);
+    return m_descriptions[id];
+}
+
+std::string CWexlanModules::GetModulePath(int id) const {
+    CheckId(id);
+    return m_paths[id];
+}
+
+int CWexlanModules::GetTargetDataType(int id) const {
+    return id >= 0 && id < kMaxModules ? m_targetDataTypes[id] : 0;
+}
+
+int CWexlanModules::isModuleLoaded(int id) const {
+    CheckId(id);
+    return wexlan::EqualsIgnoringCase(m_statuses[id], "L") ? 1 : 0;
+}
+
+int CWexlanModules::FindModule(const std::string& name) const {
+    int found = -1;
+    for (int id = 0; id < GetNumberOfModules(); ++id) {
+        if (wexlan::EqualsIgnoringCase(m_names[id], name)) {
+            found = id;  // the last one discovered wins
+        }
+    }
+    return found;
+}
+
+int CWexlanModules::CurrentSlot() const {
+    const int slot = m_renderers != nullptr ? m_renderers->GetCurrentRenderWindowId() : 0;
+    return IsSlot(slot) ? slot : -1;
+}
+
+void CWexlanModules::SetActivatedModule(int id) {
+    const int slot = CurrentSlot();
+    if (slot >= 0) {
+        m_activated[slot] = id;
+    }
+}
+
+void CWexlanModules::SetActivatedModule(const std::string& name) {
+    SetActivatedModule(FindModule(name));
+}
+
+int CWexlanModules::GetActivatedModuleId() const {
+    const int slot = CurrentSlot();
+    return slot >= 0 ? m_activated[slot] : -1;
+}
+
+void* CWexlanModules::GetEntryPoint(int id, const std::string& name) const {
+    CheckId(id);
+    return m_libraries[id].Symbol(name);
+}
+
+wViewer* CWexlanModules::GetViewer(int id) const {
+    auto entry = reinterpret_cast<wViewer* (*)()>(GetEntryPoint(id, "GetViewer"));
+    return entry != nullptr ? entry() : nullptr;
+}
+
+wViewer* CWexlanModules::GetViewer() const {
+    const int id = GetActivatedModuleId();
+    return id >= 0 ? GetViewer(id) : nullptr;
+}
+
+void CWexlanModules::DeleteViewer() {
+    if (auto entry = reinterpret_cast<VoidCall>(GetEntryPoint(GetActivatedModuleId(), "DelViewer"))) {
+        entry();
+    }
+}
+
+void CWexlanModules::DetachData() {
+    DetachData(CurrentSlot());
+}
+
+void CWexlanModules::DetachData(int slot) {
+    if (!IsSlot(slot) || m_activated[slot] < 0) {
+        return;
+    }
+    if (auto entry = reinterpret_cast<VoidCall>(GetEntryPoint(m_activated[slot], "DetachData"))) {
+        entry();
+    }
+    m_activated[slot] = -1;
+}
+
+void CWexlanModules::SetPrimaryData(int id, int dataId) {
+    if (auto entry = reinterpret_cast<void (*)(int)>(GetEntryPoint(id, "SetPrimaryData"))) {
+        entry(dataId);
+    }
+}
+
+void CWexlanModules::AddSecondaryData(int id, int dataType, int dataId) {
+    if (auto entry = reinterpret_cast<void (*)(int, int)>(GetEntryPoint(id, "AddSecondaryData"))) {
+        entry(dataType, dataId);
+    }
+}
+
+void CWexlanModules::Command(int id, const std::string& word,
+                             const std::vector<std::string>& arguments) {
+    auto entry = reinterpret_cast<void (*)(char*)>(GetEntryPoint(id, "Command"));
+    if (entry == nullptr) {
+        return;
+    }
+    std::string line = word;
+    for (const std::string& argument : arguments) {
+        line += " " + argument;
+    }
+    // The module gets a writable copy that lives for the duration of the call.
+    std::vector<char> writable(line.begin(), line.end());
+    writable.push_back('\0');
+    entry(writable.data());
+}
+
+std::string CWexlanModules::GetInfo() const {
+    const std::vector<int> widths = {8, 20, 255};
+    std::string text = wUtil::ConstructRow({"id", "name", "description"}, widths) + "\n";
+    for (int id = 0; id < GetNumberOfModules(); ++id) {
+        text += wUtil::ConstructRow({std::to_string(id), m_names[id], m_descriptions[id]}, widths) +
+                "\n";
+    }
+    return text;
+}
+
+void CWexlanModules::FreeModules() {
+    for (int id = 0; id < GetNumberOfModules(); ++id) {
+        if (!wexlan::EqualsIgnoringCase(m_statuses[id], "L") || !m_libraries[id].IsLoaded()) {
+            continue;
+        }
+        if (auto release = reinterpret_cast<VoidCall>(m_libraries[id].Symbol("ReleaseMemory"))) {
+            release();
+        }
+        m_libraries[id].Free();
+    }
+}

@@ -1,0 +1,235 @@
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "AppFolder.h"
+#include "CWexlanCPEXE.h"
+#include "CWexlanModules.h"
+#include "FileFilters.h"
+#include "ScriptedPrompts.h"
+#include "TestData.h"
+#include "WorkingDirectory.h"
+#include "wDataResource.h"
+#include "wFileReader.h"
+#include "wVolumeResource.h"
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using wexlan::MessageButtons;
+using wexlan::PromptKind;
+using wexlan::ScopedScriptedPrompts;
+
+namespace {
+
+class ControllerTest : public ::testing::Test {
+protected:
+    std::string Data(const std::string& name) const { return app_.Root() + "/data/" + name; }
+    void SetUp() override { std::filesystem::create_directories(app_.Root() + "/data"); }
+
+    AppFolder app_;
+    ScopedScriptedPrompts prompts_;
+};
+
+}  // namespace
+
+TEST_F(ControllerTest, ConstructionDiscoversHardwareThenModules) {
+    const std::string scanner = app_.AddHardware("hard_scanner", "scanner.so");
+    app_.AddHardware("hard_scanner_lower", "scanner2.so");
+    app_.AddHardware("hard_without_type", "typeless.so");
+    app_.AddModule("module_alpha", "alpha.so");
+
+    CWexlanCPEXE controller;
+    EXPECT_EQ(wexlan::CurrentDirectory(), app_.Modules());  // the last folder entered
+    EXPECT_EQ(controller.GetModules()->GetNumberOfModules(), 1);
+    ASSERT_EQ(controller.GetNumberOfHardResources(), 2);  // the typeless library is skipped
+    // Scanner and scanner are both registered; a search ignoring case finds the first.
+    const int first = controller.FindHardResource("SCANNER");
+    EXPECT_EQ(first, 0);
+    const int upper = controller.GetHardResourceName(0) == "Scanner" ? 0 : 1;
+    EXPECT_EQ(controller.GetHardResourceDLL(upper), scanner);
+    EXPECT_EQ(controller.GetHardResourceType(1 - upper), 2);
+    EXPECT_EQ(controller.GetHardResourceDesc(upper), "Test device");
+    EXPECT_EQ(controller.GetHardResourceVer(upper), "2.0");
+    EXPECT_EQ(controller.GetHardResourceType(upper), 4);
+    EXPECT_EQ(controller.FindHardResource("Hardware [0] Scanner"), -1);
+    EXPECT_THROW(controller.GetHardResourceName(2), std::invalid_argument);
+    EXPECT_THROW(controller.GetHardResourceDLL(-1), std::invalid_argument);
+    EXPECT_EQ(controller.GetHardResourceType(500), 0);
+    // Asked in the order data type, description, name, version.
+    std::vector<std::string> scannerCalls;
+    for (const auto& entry : calllog::Entries()) {
+        if (entry.rfind("Scanner:", 0) == 0) {
+            scannerCalls.push_back(entry);
+        }
+    }
+    EXPECT_THAT(scannerCalls, ElementsAre("Scanner:GetDataType", "Scanner:GetDesc",
+                                          "Scanner:GetName", "Scanner:GetVer"));
+    EXPECT_TRUE(prompts_->Calls().empty());
+}
+
+TEST_F(ControllerTest, HardwareTableStopsAt129Rows) {
+    wexlan::HardwareTable table;
+    for (int i = 0; i < wexlan::HardwareTable::kCapacity; ++i) {
+        ASSERT_TRUE(table.Add("device" + std::to_string(i), "1", "", i, "/x.so"));
+    }
+    EXPECT_FALSE(table.Add("one too many", "1", "", 7, "/y.so"));
+    EXPECT_EQ(table.Count(), 129);
+    EXPECT_EQ(table.DataType(128), 128);
+    EXPECT_EQ(table.DataType(129), 0);
+    EXPECT_EQ(table.Find("ONE TOO MANY"), -1);
+}
+
+TEST_F(ControllerTest, OpenFileRegistersByOutputType) {
+    CWexlanCPEXE controller;
+    const std::string mesh = testdata::WriteTriangle(Data("bunny.vtk"));
+    const std::string volume = testdata::WriteVolume(Data("head.scan.vti"));
+    const std::string grid = testdata::WriteTetrahedron(Data("grid.vtu"));
+
+    EXPECT_EQ(controller.OpenFile(mesh), 16);
+    EXPECT_EQ(controller.OpenFile(volume), 4);
+    EXPECT_EQ(controller.OpenFile(grid), 2);
+    wDataResource* models = controller.GetModel();
+    wVolumeResource* images = controller.GetVolume();
+    ASSERT_EQ(models->GetNumberOfItems(), 2);
+    EXPECT_EQ(models->GetDataName(0), "bunny");
+    EXPECT_EQ(models->GetFilename(0), mesh);
+    EXPECT_EQ(models->GetType(), "model");
+    EXPECT_EQ(models->GetLastDataName(), "grid");
+    ASSERT_EQ(images->GetNumberOfItems(), 1);
+    EXPECT_EQ(images->GetDataName(0), "head.scan");
+    EXPECT_EQ(images->GetType(), "image");
+    EXPECT_EQ(controller.isFileLoaded(volume), 1);
+    EXPECT_EQ(controller.isFileLoaded(Data("other.vtk")), 0);
+
+    // The same path again: refused at once, nothing added, nothing said.
+    EXPECT_EQ(controller.OpenFile(mesh), -1);
+    EXPECT_EQ(models->GetNumberOfItems(), 2);
+    EXPECT_TRUE(prompts_->Calls().empty());
+}
+
+TEST_F(ControllerTest, UnreadableFilesAreReportedAndTheReaderServesTheNext) {
+    CWexlanCPEXE controller;
+    std::ofstream(Data("broken.stl")) << "solid x\nfacet normal 0 0 1\nouter loop\nvertex 1 2\n";
+    EXPECT_EQ(controller.OpenFile(Data("broken.stl")), -1);
+    EXPECT_EQ(controller.OpenFile(Data("missing.vtk")), -1);
+    ASSERT_EQ(prompts_->Calls().size(), 2u);
+    EXPECT_THAT(prompts_->Calls()[0].text, HasSubstr("broken.stl"));
+    EXPECT_EQ(prompts_->Calls()[0].buttons, MessageButtons::Ok);
+    EXPECT_THAT(prompts_->Calls()[1].text, HasSubstr("missing.vtk"));
+    EXPECT_EQ(controller.GetModel()->GetNumberOfItems(), 0);
+    EXPECT_EQ(controller.OpenFile(testdata::WriteTriangle(Data("good.vtk"))), 16);
+}
+
+TEST_F(ControllerTest, FindRemoveAndSaveByName) {
+    app_.AddHardware("hard_scanner", "scanner.so");
+    CWexlanCPEXE controller;
+    controller.OpenFile(testdata::WriteTriangle(Data("Scanner.vtk")));  // a model named like a device
+    controller.OpenFile(testdata::WriteVolume(Data("head.vti")));
+    int type = -7, index = -7;
+    controller.Find("Scanner", type, index);
+    EXPECT_EQ(type, 2);  // models come first
+    EXPECT_EQ(index, 0);
+    controller.Find("head", type, index);
+    EXPECT_EQ(type, 4);
+    controller.Find("SCANNER", type, index);  // data names match exactly, devices ignoring case
+    EXPECT_EQ(type, 256);
+    EXPECT_EQ(index, 0);
+    controller.Find("nothing", type, index);
+    EXPECT_EQ(type, 0);
+    EXPECT_EQ(index, -1);
+
+    // Saving: images ask nothing; a model asks for a file and writes it there.
+    EXPECT_EQ(controller.Save("/start", "head"), 0);
+    EXPECT_TRUE(prompts_->Calls().empty());
+    prompts_->QueueFileName(Data("copy.vtk"));
+    EXPECT_EQ(controller.Save("/start", "Scanner"), 0);
+    ASSERT_EQ(prompts_->Calls().size(), 1u);
+    const auto& dialog = prompts_->Calls()[0];
+    EXPECT_EQ(dialog.kind, PromptKind::SaveFile);
+    EXPECT_EQ(dialog.filterText, "VTK (*.vtk)|*.vtk;|");
+    EXPECT_EQ(dialog.initialFolder, "/start");
+    EXPECT_TRUE(dialog.options.hideReadOnly && dialog.options.promptOverwrite);
+    EXPECT_EQ(dialog.options.defaultExtension, "");
+    EXPECT_EQ(controller.OpenFile(Data("copy.vtk")), 16);  // a real, readable VTK file
+    EXPECT_EQ(controller.Save("", "Scanner"), 0);  // cancelled: nothing written, still 0
+    EXPECT_EQ(controller.Save("", "nothing"), -1);
+
+    EXPECT_EQ(controller.Remove("SCANNER"), 0);  // a device: found, not removed
+    EXPECT_EQ(controller.GetNumberOfHardResources(), 1);
+    EXPECT_EQ(controller.Remove("nothing"), -1);
+    EXPECT_EQ(controller.Remove("Scanner"), 0);
+    EXPECT_EQ(controller.GetModel()->GetNumberOfItems(), 1);  // the copy is left
+    EXPECT_EQ(controller.Remove("head"), 0);
+    EXPECT_EQ(controller.GetVolume()->GetNumberOfItems(), 0);
+}
+
+TEST_F(ControllerTest, ShowHandsItemsToTheActiveModuleOnly) {
+    app_.AddHardware("hard_scanner", "scanner.so");  // reports data type 4
+    app_.AddModule("module_alpha", "alpha.so");       // target type 2 only
+    CWexlanCPEXE controller;
+    calllog::Clear();
+    EXPECT_EQ(controller.Show(2, 5), -1);
+    EXPECT_TRUE(calllog::Entries().empty());
+
+    controller.GetModules()->SetActivatedModule(0);
+    EXPECT_EQ(controller.Show(256, 0), 0);
+    EXPECT_EQ(controller.Show(4, 5), 0);  // whatever the module's target mask says
+    EXPECT_THAT(calllog::Entries(),
+                ElementsAre("Alpha:AddSecondaryData(4,0)", "Alpha:AddSecondaryData(4,5)"));
+}
+
+TEST_F(ControllerTest, HostStateAndViewingTabs) {
+    CWexlanCPEXE controller;
+    EXPECT_EQ(controller.hasAtLeastOneViewingTab(), 0);
+    controller.ViewingTabPlusPlus();
+    EXPECT_EQ(controller.hasAtLeastOneViewingTab(), 1);
+    controller.ViewingTabMinusMinus();
+    controller.ViewingTabMinusMinus();  // no lower bound
+    EXPECT_EQ(controller.hasAtLeastOneViewingTab(), 0);
+    controller.ViewingTabPlusPlus();
+    EXPECT_EQ(controller.hasAtLeastOneViewingTab(), 0);  // -1 + 1
+    controller.SetSelItemText("Surface [0] bunny");
+    EXPECT_EQ(controller.GetSelItemText(), "Surface [0] bunny");
+    EXPECT_EQ(controller.GetHwnd(), nullptr);
+}
+
+TEST(FileFilters, OpenFilterListsEveryFormatTwice) {
+    using wexlan::OpenDataFilterText;
+    EXPECT_EQ(OpenDataFilterText({{"Alpha", "aaa"}, {"Beta", "bbb"}}),
+              "All supported file formats (*.aaa,*.bbb)|*.aaa;*.bbb;|Alpha (*.aaa)| *.aaa|Beta "
+              "(*.bbb)| *.bbb||");
+    EXPECT_EQ(OpenDataFilterText({{"VTK", "vtk"}}),
+              "All supported file formats (*.vtk)|*.vtk;|VTK (*.vtk)| *.vtk||");
+    EXPECT_EQ(OpenDataFilterText({}), "All supported file formats (|||");
+    EXPECT_EQ(wexlan::WorkspaceFilterText(), "Script file (*.f) | *.f |");
+}
+
+TEST_F(ControllerTest, OpenDialogOffersTheReadersFormats) {
+    CWexlanCPEXE controller;
+    prompts_->QueueFileName("/data/bunny.vtk");
+    EXPECT_EQ(controller.ConstructFileDlgAndGetFilename("/data"), "/data/bunny.vtk");
+    EXPECT_EQ(controller.ConstructFileDlgAndGetFilename(""), "");  // cancelled
+    const auto& dialog = prompts_->Calls()[0];
+    EXPECT_EQ(dialog.kind, PromptKind::OpenFile);
+    EXPECT_EQ(dialog.initialFolder, "/data");
+    EXPECT_EQ(dialog.filterText,
+              wexlan::OpenDataFilterText(wexlan::SupportedFormats(*controller.GetFileReader())));
+    EXPECT_THAT(dialog.filterText, HasSubstr("*.vtk;"));
+    EXPECT_TRUE(dialog.options.hideReadOnly && dialog.options.promptOverwrite);
+}
+
+TEST(ShippedHardware, TheSimulatedTrackerIsFoundInTheBuildTree) {
+    ScopedScriptedPrompts prompts;
+    wexlan::ScopedWorkingDirectory restore;
+    wexlan::ScopedExecutablePathOverride exe(std::string(APPLICATION_BIN_DIR) + "/varq");
+    CWexlanCPEXE controller;
+    const int tracker = controller.FindHardResource("simulated tracker");
+    ASSERT_GE(tracker, 0);
+    EXPECT_EQ(controller.GetHardResourceType(tracker), 1);
+    EXPECT_EQ(controller.GetHardResourceDLL(tracker),
+              std::string(APPLICATION_BIN_DIR) + "/Hard/libSimulatedTracker.so");
+}

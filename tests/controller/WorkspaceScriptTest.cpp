@@ -1,0 +1,116 @@
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "AppFolder.h"
+#include "CWexlanCPEXE.h"
+#include "CWexlanModules.h"
+#include "ScriptedPrompts.h"
+#include "TestData.h"
+#include "WorkspaceScript.h"
+#include "wDataResource.h"
+#include "wLayer.h"
+#include "wLayerFactory.h"
+#include "wViewer.h"
+
+using wexlan::ComposeWorkspaceScript;
+using wexlan::ScopedScriptedPrompts;
+
+namespace {
+
+const std::string kHeader = std::string("# workspace created by VARQ\n# Visit ") +
+                            wexlan::kWorkspaceVendorAddress + " for more information\n\n";
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+}  // namespace
+
+TEST(WorkspaceScript, LayoutWithAndWithoutModule) {
+    EXPECT_EQ(ComposeWorkspaceScript("", "", std::nullopt),
+              kHeader + "# MODELS\n# VOLUMES\n# activated component\n# No component\n# THE END");
+    wexlan::ActiveModuleScript module{"M", {"layer one", "layer two"}};
+    EXPECT_EQ(ComposeWorkspaceScript("model\tbunny\t/d/bunny.vtk\n", "image\thead\t/d/head.mha\n",
+                                     module),
+              kHeader +
+                  "# MODELS\nmodel\tbunny\t/d/bunny.vtk\n# VOLUMES\nimage\thead\t/d/head.mha\n"
+                  "# activated component\nM\ncoolstart\n# Layers\nlayer one\nlayer two\n# THE END");
+}
+
+TEST(WorkspaceScript, SavedThroughTheDialogInOnePiece) {
+    AppFolder app;
+    app.AddModule("module_partial", "partial.so");
+    ScopedScriptedPrompts prompts;
+    std::filesystem::create_directories(app.Root() + "/data");
+    CWexlanCPEXE controller;
+    controller.OpenFile(testdata::WriteTriangle(app.Root() + "/data/bunny.vtk"));
+
+    const std::string target = app.Root() + "/work.f";
+    std::ofstream(target) << "an older workspace";
+    EXPECT_EQ(controller.SaveWorkspace(), 0);  // cancelled: the old file stays
+    EXPECT_EQ(ReadAll(target), "an older workspace");
+    const auto& dialog = prompts->Calls().at(0);
+    EXPECT_EQ(dialog.kind, wexlan::PromptKind::SaveFile);
+    EXPECT_EQ(dialog.filterText, "Script file (*.f) | *.f |");
+    EXPECT_EQ(dialog.options.defaultExtension, "");
+    EXPECT_EQ(dialog.options.initialFileName, "");
+    EXPECT_TRUE(dialog.options.hideReadOnly && dialog.options.promptOverwrite);
+
+    prompts->QueueFileName(target);
+    EXPECT_EQ(controller.SaveWorkspace(), 0);
+    const std::string models = controller.GetModel()->GetScript();
+    EXPECT_EQ(ReadAll(target), kHeader + "# MODELS\n" + models +
+                                   "# VOLUMES\n# activated component\n# No component\n# THE END");
+
+    // The active module has no viewer: its name and no layers.
+    controller.GetModules()->SetActivatedModule("partial");
+    const std::string noExtension = app.Root() + "/plain";
+    prompts->QueueFileName(noExtension);
+    controller.SaveWorkspace();
+    EXPECT_EQ(ReadAll(noExtension), kHeader + "# MODELS\n" + models +
+                                        "# VOLUMES\n# activated component\nPartial\ncoolstart\n"
+                                        "# Layers\n# THE END");
+
+    // An unwritable place: nothing said, nothing written, still 0.
+    prompts->QueueFileName(app.Root() + "/no/such/folder/work.f");
+    EXPECT_EQ(controller.SaveWorkspace(), 0);
+    EXPECT_FALSE(std::filesystem::exists(app.Root() + "/no"));
+    ASSERT_EQ(prompts->Calls().size(), 4u);
+    for (const auto& call : prompts->Calls()) {
+        EXPECT_EQ(call.kind, wexlan::PromptKind::SaveFile);  // dialogs only, no message box
+    }
+}
+
+TEST(WorkspaceScript, RecordsTheLayersOfTheActiveModulesViewer) {
+    AppFolder app;
+    app.AddModule("module_alpha", "alpha.so");
+    ScopedScriptedPrompts prompts;
+    std::filesystem::create_directories(app.Root() + "/data");
+    CWexlanCPEXE controller;
+    controller.OpenFile(testdata::WriteTriangle(app.Root() + "/data/bunny.vtk"));
+    controller.OpenFile(testdata::WriteTriangle(app.Root() + "/data/liver.vtk"));
+
+    wViewer viewer;
+    for (int i = 0; i < 2; ++i) {
+        viewer.AddInput(wLayerFactory::CreateForOutputType(controller.GetModel()->GetData(i), 16,
+                                                           controller.GetModel()->GetDataName(i)));
+    }
+    calllog::SetPointer("Alpha:viewer", &viewer);
+    controller.GetModules()->SetActivatedModule("Alpha");
+
+    const std::string target = app.Root() + "/two-layers.f";
+    prompts->QueueFileName(target);
+    controller.SaveWorkspace();
+    EXPECT_EQ(ReadAll(target),
+              kHeader + "# MODELS\n" + controller.GetModel()->GetScript() +
+                  "# VOLUMES\n# activated component\nAlpha\ncoolstart\n# Layers\n" +
+                  viewer.GetInput(0)->GetScript() + "\n" + viewer.GetInput(1)->GetScript() +
+                  "\n# THE END");
+    EXPECT_NE(viewer.GetInput(0)->GetScript().find("bunny"), std::string::npos);
+}
