@@ -1,0 +1,69 @@
+#pragma once
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include "AppFolder.h"
+
+// A temporary application folder for the workspace panel: the plug-in folders
+// of AppFolder plus SystemRegistry/, local/ and data/, with small data files
+// that the reader loads as the output types the tree files them by.
+class WorkspaceFolder {
+public:
+    WorkspaceFolder() {
+        app_.MakeEmptyFolders();  // discovery then leaves the working directory in Modules/
+        std::filesystem::create_directories(Registry());
+        std::filesystem::create_directories(Data(""));
+    }
+
+    AppFolder& App() { return app_; }
+    const std::string& Root() const { return app_.Root(); }
+    std::string Registry(const std::string& file = "") const {
+        return Root() + "/SystemRegistry" + (file.empty() ? "" : "/" + file);
+    }
+    std::string Local(const std::string& path = "") const {
+        return Root() + "/local" + (path.empty() ? "" : "/" + path);
+    }
+    std::string Data(const std::string& file) const { return Root() + "/data/" + file; }
+
+    static std::string Write(const std::string& path, const std::string& text) {
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path());
+        std::ofstream(path, std::ios::binary) << text;
+        return path;
+    }
+    static std::string Read(const std::string& path) {
+        std::ifstream file(path, std::ios::binary);
+        std::ostringstream text;
+        text << file.rdbuf();
+        return text.str();
+    }
+
+    // Output type 16: a triangle in ASCII STL.
+    static std::string Surface(const std::string& path) {
+        return Write(path,
+                     "solid t\nfacet normal 0 0 1\nouter loop\nvertex 0 0 0\nvertex 1 0 0\n"
+                     "vertex 0 1 0\nendloop\nendfacet\nendsolid t\n");
+    }
+    // Output type 32: a marker list.
+    static std::string Markers(const std::string& path) {
+        return Write(path,
+                     "# columns = id,x,y,z,ow,ox,oy,oz,vis,sel,lock,label,desc,"
+                     "associatedNodeID\nm_0,1,2,3,0,0,0,1,1,1,0,F-1,,\n");
+    }
+    // Output type 64: a point cloud.
+    static std::string Cloud(const std::string& path) {
+        return Write(path, "0 0 0\n1 0 0\n0 1 0\n1 1 1\n");
+    }
+    // Output type 4: a 2x2x2 volume.
+    static std::string Volume(const std::string& path) {
+        return Write(path,
+                     "# vtk DataFile Version 3.0\nv\nASCII\nDATASET STRUCTURED_POINTS\n"
+                     "DIMENSIONS 2 2 2\nSPACING 1 1 1\nORIGIN 0 0 0\nPOINT_DATA 8\n"
+                     "SCALARS s unsigned_char 1\nLOOKUP_TABLE default\n0 1 2 3 4 5 6 7\n");
+    }
+
+private:
+    AppFolder app_;
+};

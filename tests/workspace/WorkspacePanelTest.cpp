@@ -1,0 +1,494 @@
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QTreeWidget>
+#include <QUrl>
+#include <filesystem>
+
+#include "CComponentUI.h"
+#include "CMyTabCtrl.h"
+#include "CWexlanCPEXE.h"
+#include "CWexlanCPUI.h"
+#include "CWexlanModuleManager.h"
+#include "CWexlanModules.h"
+#include "HostNotification.h"
+#include "RecordingDisplay.h"
+#include "ScriptedPrompts.h"
+#include "TestApplication.h"
+#include "WorkspaceFolder.h"
+#include "wDataResource.h"
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using wexlan::MessageAnswer;
+
+namespace {
+
+std::vector<std::string> Texts(QTreeWidgetItem* parent, QTreeWidget* tree = nullptr) {
+    std::vector<std::string> texts;
+    const int count = parent != nullptr ? parent->childCount() : tree->topLevelItemCount();
+    for (int i = 0; i < count; ++i) {
+        texts.push_back(
+            (parent != nullptr ? parent->child(i) : tree->topLevelItem(i))->text(0).toStdString());
+    }
+    return texts;
+}
+
+// The calls of the test modules that a click makes: commands and viewer deletions.
+std::vector<std::string> ModuleCalls() {
+    std::vector<std::string> calls;
+    for (const std::string& entry : calllog::Entries()) {
+        if (entry.find(":Command(") != std::string::npos ||
+            entry.find(":DelViewer") != std::string::npos) {
+            calls.push_back(entry);
+        }
+    }
+    return calls;
+}
+
+// A host window that counts the notifications posted to it.
+class Host : public QWidget {
+public:
+    int Delivered() {
+        QCoreApplication::sendPostedEvents(this, wexlan::kHostNotificationEvent);
+        return count_;
+    }
+
+protected:
+    bool event(QEvent* e) override {
+        count_ += e->type() == wexlan::kHostNotificationEvent ? 1 : 0;
+        return QWidget::event(e);
+    }
+
+private:
+    int count_ = 0;
+};
+
+class WorkspacePanelTest : public ::testing::Test {
+protected:
+    // Builds controller and panel from what the test put into the application folder.
+    CWexlanCPUI& Panel() {
+        if (!panel_) {
+            controller_ = std::make_unique<CWexlanCPEXE>();
+            components_ = std::make_unique<CComponentUI>();
+            components_->OnInitDialog();
+            panel_ = std::make_unique<CWexlanCPUI>();
+            panel_->SetBoss(controller_.get());
+            panel_->SetPropertyDisplay(&display_);
+            panel_->SetComponentUI(components_.get());
+            panel_->SetParentHWND(&host_);
+            panel_->OnInitDialog();
+        }
+        return *panel_;
+    }
+    void Rebuild() {
+        panel_.reset();
+        controller_.reset();
+        Panel();
+    }
+    QTreeWidget* Tree() { return Panel().GetTree(); }
+    QTreeWidgetItem* Root(const std::string& text) {
+        const auto found = Tree()->findItems(QString::fromStdString(text), Qt::MatchExactly);
+        return found.isEmpty() ? nullptr : found.first();
+    }
+    QTreeWidgetItem* Child(const std::string& parent, const std::string& text) {
+        QTreeWidgetItem* node = Root(parent);
+        for (int i = 0; node != nullptr && i < node->childCount(); ++i) {
+            if (node->child(i)->text(0).toStdString() == text) {
+                return node->child(i);
+            }
+        }
+        return nullptr;
+    }
+    void Select(QTreeWidgetItem* item) { Tree()->setCurrentItem(item); }
+    void PressDelete() {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+        QCoreApplication::sendEvent(Tree(), &press);
+    }
+    QPushButton* Button(const std::string& caption) {
+        for (int i = 0; i < 5; ++i) {
+            QPushButton* button = Panel().GetComponentButton(i);
+            if (button != nullptr && button->text().toStdString() == caption) {
+                return button;
+            }
+        }
+        return nullptr;
+    }
+    QComboBox* Box() { return Panel().findChild<QComboBox*>("currentDirectoryBox"); }
+
+    struct Application {
+        Application() { wexlan::EnsureTestApplication(); }
+    } application_;
+    WorkspaceFolder folder_;
+    wexlan::ScopedScriptedPrompts prompts_;
+    RecordingDisplay display_;
+    Host host_;
+    std::unique_ptr<CWexlanCPEXE> controller_;
+    std::unique_ptr<CComponentUI> components_;
+    std::unique_ptr<CWexlanCPUI> panel_;
+};
+
+}  // namespace
+
+TEST_F(WorkspacePanelTest, FreshPanelHasTheSixRootsThenHardwareAndNoConfiguration) {
+    folder_.App().AddHardware("hard_scanner", "a.so");
+    folder_.App().AddHardware("hard_scanner_lower", "b.so");
+    Panel();
+    EXPECT_THAT(
+        Texts(nullptr, Tree()),
+        ElementsAre("Meshes", "Markers", "PointCloud", "Images", "Recent Files", "LocalRepository",
+                    "Hardware [0] " + controller_->GetHardResourceName(0),
+                    "Hardware [1] " + controller_->GetHardResourceName(1)));
+    EXPECT_TRUE(Tree()->isVisibleTo(&Panel()));
+    EXPECT_EQ(Root("LocalRepository")->childCount(), 0);  // no local/ folder
+    EXPECT_EQ(Panel().GetCurDir(), "/");                  // no Wexlan.conf
+    EXPECT_THAT(Panel().GetFolderList(), ElementsAre("/"));
+    EXPECT_EQ(Panel().GetComponentButton(0), nullptr);
+    EXPECT_EQ(Panel().GetTreeItemText(), "");
+    EXPECT_EQ(Root("Meshes")->icon(0).pixmap(24, 24).size(), QSize(24, 24));
+    EXPECT_TRUE(prompts_->Calls().empty());
+}
+
+TEST_F(WorkspacePanelTest, ConfigurationIsReadWrittenAndLeftoversRemoved) {
+    WorkspaceFolder::Write(folder_.Registry("Wexlan.conf"),
+                           "## [CurrentDirectory]\r\n/data/b\r\n/data/C\r\n/data/a\r\n");
+    WorkspaceFolder::Write(folder_.Registry("Wexlan.conf.AbCdEf"), "half");
+    WorkspaceFolder::Write(folder_.Registry("Wexlan.conf.backup"), "mine");
+    EXPECT_EQ(Panel().GetCurDir(), "/data/b");
+    EXPECT_THAT(Panel().GetFolderList(), ElementsAre("/data/a", "/data/b", "/data/C"));
+    EXPECT_FALSE(std::filesystem::exists(folder_.Registry("Wexlan.conf.AbCdEf")));
+    EXPECT_TRUE(std::filesystem::exists(folder_.Registry("Wexlan.conf.backup")));
+
+    Panel().SetCurDir("/data/new");  // the edit text only; the list stays
+    Panel().AddRecentFolder("/DATA/A");
+    Panel().AddRecentFolder("/data/B2");
+    EXPECT_EQ(Panel().GetCurDir(), "/data/new");
+    Panel().WriteConfiguration();
+    const std::string saved =
+        "## [CurrentDirectory]\n/data/new\n/data/a\n/data/b\n/data/B2\n/data/C\n";
+    EXPECT_EQ(WorkspaceFolder::Read(folder_.Registry("Wexlan.conf")), saved);
+    Rebuild();
+    EXPECT_EQ(Panel().GetCurDir(), "/data/new");
+    EXPECT_THAT(Panel().GetFolderList(),
+                ElementsAre("/data/a", "/data/b", "/data/B2", "/data/C", "/data/new"));
+
+    Panel().SetCurDir("bare");
+    Panel().WriteConfiguration();
+    EXPECT_EQ(WorkspaceFolder::Read(folder_.Registry("Wexlan.conf")),
+              "## [CurrentDirectory]\n/data/a\n/data/b\n/data/B2\n/data/C\n/data/new\n");
+    std::filesystem::remove_all(folder_.Registry());
+    Panel().WriteConfiguration();  // no folder: nothing written, nothing said
+    EXPECT_FALSE(std::filesystem::exists(folder_.Registry()));
+    EXPECT_TRUE(prompts_->Calls().empty());
+}
+
+TEST_F(WorkspacePanelTest, BrowseButtonSetsAndListsTheChosenFolder) {
+    prompts_->QueueFolder("/picked");
+    Panel().findChild<QPushButton*>("browseFolderButton")->click();
+    Panel().findChild<QPushButton*>("browseFolderButton")->click();  // cancelled
+    EXPECT_EQ(Panel().GetCurDir(), "/picked");
+    EXPECT_THAT(Panel().GetFolderList(), ElementsAre("/", "/picked"));
+    ASSERT_EQ(prompts_->Calls().size(), 2u);
+    EXPECT_EQ(prompts_->Calls()[0].kind, wexlan::PromptKind::BrowseFolder);
+    EXPECT_EQ(prompts_->Calls()[0].text, "");
+    EXPECT_EQ(prompts_->Calls()[0].initialFolder, "");
+}
+
+TEST_F(WorkspacePanelTest, OpeningFilesFillsTreeRecentFilesAndFolders) {
+    std::string recent;
+    for (int i = 1; i <= 10; ++i) {
+        recent += "old" + std::to_string(i) + ",/old/old" + std::to_string(i) + ".stl\n";
+    }
+    WorkspaceFolder::Write(folder_.Registry("RecentFiles.conf"), "# list\n" + recent);
+    EXPECT_EQ(Texts(Root("Recent Files")).front(), "old1");
+    EXPECT_EQ(Root("Recent Files")->child(0)->toolTip(0).toStdString(), "/old/old1.stl");
+
+    EXPECT_EQ(Panel().OpenFile(folder_.Surface(folder_.Data("bunny.stl"))), 16);
+    EXPECT_EQ(Panel().OpenFile(folder_.Cloud(folder_.Data("scan.xyz"))), 64);
+    EXPECT_EQ(Panel().OpenFile(folder_.Markers(folder_.Data("tips.fcsv"))), 32);
+    EXPECT_EQ(Panel().OpenFile(folder_.Volume(folder_.Data("head.vtk"))), 4);
+    EXPECT_THAT(Texts(Root("Meshes")), ElementsAre("bunny"));
+    EXPECT_THAT(Texts(Root("PointCloud")), ElementsAre("scan"));
+    EXPECT_THAT(Texts(Root("Markers")), ElementsAre("tips"));
+    EXPECT_THAT(Texts(Root("Images")), ElementsAre("head"));
+    EXPECT_TRUE(Root("Images")->isExpanded());
+    EXPECT_FALSE(Root("Meshes")->isExpanded());  // expanding one collapses the others
+    EXPECT_THAT(Panel().GetFolderList(), ElementsAre("/", folder_.Root() + "/data"));
+
+    // Four new entries pushed old7 to old10 out of the table and the file, not the tree.
+    const std::string data = folder_.Root() + "/data/";
+    EXPECT_EQ(
+        WorkspaceFolder::Read(folder_.Registry("RecentFiles.conf")),
+        "head," + data + "head.vtk\ntips," + data + "tips.fcsv\nscan," + data + "scan.xyz\nbunny," +
+            data +
+            "bunny.stl\nold1,/old/old1.stl\nold2,/old/old2.stl\n"
+            "old3,/old/old3.stl\nold4,/old/old4.stl\nold5,/old/old5.stl\nold6,/old/old6.stl\n");
+    EXPECT_EQ(Root("Recent Files")->childCount(), 14);
+    EXPECT_EQ(Texts(Root("Recent Files")).front(), "head");
+
+    // A name listed already (reopened from another folder): table and file stay, the folder joins.
+    const std::string before = WorkspaceFolder::Read(folder_.Registry("RecentFiles.conf"));
+    controller_->Remove("bunny");
+    EXPECT_EQ(Panel().OpenFile(folder_.Surface(folder_.Root() + "/other/bunny.stl")), 16);
+    EXPECT_EQ(WorkspaceFolder::Read(folder_.Registry("RecentFiles.conf")), before);
+    EXPECT_EQ(Panel().GetRecentFiles().FindPath("bunny"), data + "bunny.stl");
+    EXPECT_EQ(Panel().GetFolderList().back(), folder_.Root() + "/other");
+
+    // Refused: the empty path, a file loaded already, an unreadable file.
+    EXPECT_EQ(Panel().OpenFile(""), -1);
+    EXPECT_EQ(Panel().OpenFile(folder_.Root() + "/other/bunny.stl"), -1);
+    EXPECT_EQ(Panel().OpenFile(WorkspaceFolder::Write(folder_.Root() + "/bad/x.stl", "solid")), -1);
+    EXPECT_THAT(Texts(Root("Meshes")), ElementsAre("bunny", "bunny"));
+    EXPECT_EQ(Panel().GetFolderList().size(), 3u);
+    EXPECT_EQ(prompts_->MessageTexts().size(), 1u);  // the reader's complaint only
+}
+
+TEST_F(WorkspacePanelTest, OpenCommandAndDroppedFiles) {
+    Panel().SetCurDir("/start");
+    const std::string mesh = folder_.Surface(folder_.Data("leg.stl"));
+    prompts_->QueueFileName(mesh);
+    Panel().OnBnClickedButtonLoadmodel();
+    EXPECT_EQ(prompts_->Calls().at(0).initialFolder, "/start");
+    EXPECT_EQ(Panel().GetLastOpenFilename(), mesh);
+    EXPECT_THAT(Texts(Root("Meshes")), ElementsAre("leg"));
+    prompts_->QueueFileName(mesh);  // loaded already: nothing happens
+    Panel().OnBnClickedButtonLoadmodel();
+    Panel().OnBnClickedButtonLoadmodel();  // cancelled
+    EXPECT_EQ(Panel().GetLastOpenFilename(), "");
+    EXPECT_EQ(Root("Meshes")->childCount(), 1);
+
+    QMimeData dropped;
+    dropped.setUrls(
+        {QUrl::fromLocalFile(QString::fromStdString(folder_.Cloud(folder_.Data("c.xyz")))),
+         QUrl::fromLocalFile(QString::fromStdString(folder_.Root())),
+         QUrl("https://example.org/a.stl")});
+    QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&Panel(), &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&Panel(), &drop);
+    EXPECT_THAT(Texts(Root("PointCloud")), ElementsAre("c"));
+    EXPECT_EQ(prompts_->MessageTexts().size(), 0u);  // the folder and the URL were not opened
+}
+
+TEST_F(WorkspacePanelTest, RepositoryIsListedAndRefreshed) {
+    WorkspaceFolder::Write(folder_.Local("Case1/Leg.stl"), "");
+    WorkspaceFolder::Write(folder_.Local("loose.obj"), "");
+    EXPECT_THAT(Texts(Root("LocalRepository")), ElementsAre("Case1"));
+    EXPECT_EQ(Child("LocalRepository", "Case1")->child(0)->toolTip(0).toStdString(),
+              folder_.Local("Case1/Leg.stl"));
+    Panel().OpenFile(folder_.Surface(folder_.Data("bunny.stl")));
+
+    WorkspaceFolder::Write(folder_.Local("Case2/Arm.stl"), "");
+    EXPECT_EQ(Root("LocalRepository")->childCount(), 1);  // a snapshot until refreshed
+    Panel().RefreshLocalRepository();
+    std::vector<std::string> folders = Texts(Root("LocalRepository"));
+    std::sort(folders.begin(), folders.end());
+    EXPECT_THAT(folders, ElementsAre("Case1", "Case2"));
+    EXPECT_THAT(Texts(Root("Meshes")), ElementsAre("bunny"));
+    EXPECT_THAT(Texts(Root("Recent Files")), ElementsAre("bunny"));
+}
+
+TEST_F(WorkspacePanelTest, DeleteKeyAsksAndRemovesItemAndNode) {
+    Panel().OpenFile(folder_.Surface(folder_.Data("Bone.stl")));
+    Select(Child("Meshes", "Bone"));
+    prompts_->QueueAnswer(MessageAnswer::No);
+    PressDelete();
+    EXPECT_EQ(controller_->GetModel()->GetNumberOfItems(), 1);
+    EXPECT_THAT(Texts(Root("Meshes")), ElementsAre("Bone"));
+    prompts_->QueueAnswer(MessageAnswer::Yes);
+    PressDelete();
+    EXPECT_EQ(controller_->GetModel()->GetNumberOfItems(), 0);
+    EXPECT_THAT(Texts(Root("Meshes")), IsEmpty());
+    EXPECT_THAT(prompts_->MessageTexts(), ElementsAre("Are you sure to remove object Bone?",
+                                                      "Are you sure to remove object Bone?"));
+    EXPECT_EQ(prompts_->Calls()[1].buttons, wexlan::MessageButtons::YesNo);
+    Select(Root("Meshes"));  // fixed nodes are never removed, nothing is asked
+    PressDelete();
+    EXPECT_EQ(prompts_->Calls().size(), 2u);
+    EXPECT_NE(Root("Meshes"), nullptr);
+}
+
+TEST_F(WorkspacePanelTest, SelectionFillsThePropertyDisplay) {
+    const std::string scanner = folder_.App().AddHardware("hard_scanner", "scanner.so");
+    WorkspaceFolder::Write(folder_.Local("Case1/File.vtk"), "");
+    WorkspaceFolder::Write(folder_.Registry("RecentFiles.conf"), "leg,/d/leg.stl\n");
+    Panel().OpenFile(folder_.Surface(folder_.Data("bunny.stl")));
+    const auto shows = [this](QTreeWidgetItem* item) {
+        display_.shown.clear();
+        Select(item);
+        return display_.shown;
+    };
+    EXPECT_THAT(shows(Root("Markers")), ElementsAre("clear", "record{Name=Points, Type=Category}"));
+    EXPECT_THAT(shows(Root("Recent Files")),
+                ElementsAre("record{Name=Recent files, Type=Category}"));
+    EXPECT_THAT(shows(Child("Recent Files", "leg")),
+                ElementsAre("record{Name=leg, Type=Recent file, File=/d/leg.stl}"));
+    EXPECT_THAT(shows(Child("LocalRepository", "Case1")->child(0)),
+                ElementsAre("record{Name=File.vtk, Type=LocalRepository, File=" +
+                            folder_.Local("Case1/File.vtk") + "}"));
+    EXPECT_THAT(shows(Root("Hardware [0] Scanner")),
+                ElementsAre("record{Name=Scanner, File=" + scanner +
+                            ", Description=Test device, Version=2.0}"));
+    EXPECT_THAT(shows(Child("Meshes", "bunny")),
+                ElementsAre("clear", "record{Name=bunny, Type=Resource}"));
+    EXPECT_EQ(Panel().GetSelectedItemText(), "bunny");
+    EXPECT_EQ(Panel().GetParentItemText(), "Meshes");
+    EXPECT_EQ(controller_->GetSelItemText(), "bunny");
+    {
+        const QSignalBlocker quiet(Tree());  // moved without a notification
+        Select(Root("Images"));
+    }
+    EXPECT_EQ(Panel().GetSelectedItemText(), "bunny");
+}
+
+TEST_F(WorkspacePanelTest, ComponentButtonsSendTheirModulesCommands) {
+    folder_.App().AddModule("module_alpha", "alpha.so");
+    folder_.App().AddModule("module_beta", "beta.so");
+    folder_.App().AddHardware("hard_scanner", "scanner.so");
+    WorkspaceFolder::Surface(folder_.Local("Case1/Leg.stl"));
+    const std::string knee = folder_.Surface(folder_.Data("knee.stl"));
+    WorkspaceFolder::Write(folder_.Registry("RecentFiles.conf"), "knee," + knee + "\n");
+    Panel();
+    ASSERT_NE(Button("Alpha"), nullptr);
+    EXPECT_EQ(Button("Alpha")->property("controlId").toInt(),
+              45000 + controller_->GetModules()->FindModule("Alpha"));
+    QWidget alphaPage, betaPage;
+    components_->AddTabItem(0, "Beta", &betaPage);
+    components_->AddTabItem(1, "ALPHA", &alphaPage);
+    CWexlanModules* modules = controller_->GetModules();
+
+    Button("Alpha")->click();  // no viewing tab yet
+    EXPECT_THAT(prompts_->MessageTexts(), ElementsAre("error: no viewing tab available, please "
+                                                      "create a new one by using ctrl + N"));
+    EXPECT_EQ(host_.Delivered(), 0);
+    controller_->ViewingTabPlusPlus();
+    calllog::Clear();
+
+    const auto click = [&](QTreeWidgetItem* item, const std::string& caption = "Alpha") {
+        Select(item);
+        Button(caption)->click();
+    };
+    click(nullptr);
+    EXPECT_EQ(modules->GetActivatedModuleId(), modules->FindModule("Alpha"));
+    EXPECT_EQ(components_->GetTabCtrl()->GetCurSel(), 1);
+    click(Root("Images"));
+    click(Child("LocalRepository", "Case1"));
+    click(Child("Recent Files", "knee"));
+    click(Child("LocalRepository", "Case1")->child(0));
+    click(Child("Meshes", "knee"));
+    click(Root("Hardware [0] Scanner"));
+    EXPECT_THAT(ModuleCalls(), ElementsAre("Alpha:Command(coolstart)", "Alpha:Command(coolstart)",
+                                           "Alpha:Command(coolstart)", "Alpha:Command(add knee)",
+                                           "Alpha:Command(add Leg)", "Alpha:Command(add knee)",
+                                           "Alpha:Command(add Hardware [0] Scanner)"));
+    EXPECT_THAT(Texts(Root("Meshes")), ElementsAre("knee", "Leg"));  // both files were opened
+    EXPECT_EQ(host_.Delivered(), 7);
+    EXPECT_EQ(prompts_->MessageTexts().size(), 1u);  // the same module asks nothing
+
+    // Another module is active: No stops everything, Yes deletes its viewer first.
+    calllog::Clear();
+    prompts_->QueueAnswer(MessageAnswer::No);
+    click(nullptr, "Beta");
+    EXPECT_THAT(ModuleCalls(), IsEmpty());
+    EXPECT_EQ(host_.Delivered(), 7);
+    prompts_->QueueAnswer(MessageAnswer::Yes);
+    click(Root("Meshes"), "Beta");
+    EXPECT_THAT(ModuleCalls(), ElementsAre("Alpha:DelViewer", "Beta:Command(coolstart)"));
+    EXPECT_EQ(components_->GetTabCtrl()->GetCurSel(), 0);
+    EXPECT_EQ(prompts_->MessageTexts().back(), "Clear current viewer?");
+
+    // A caption that names no module: no command, only the notification.
+    calllog::Clear();
+    Button("Beta")->setText("Gamma");
+    prompts_->QueueAnswer(MessageAnswer::Yes);
+    click(nullptr, "Gamma");
+    EXPECT_THAT(ModuleCalls(), ElementsAre("Beta:DelViewer"));
+    EXPECT_EQ(host_.Delivered(), 9);
+
+    // A recent entry dropped from the table opens nothing and adds the empty name.
+    modules->SetActivatedModule(-1);
+    QTreeWidgetItem* stale = new QTreeWidgetItem(QStringList("dropped"));
+    Root("Recent Files")->addChild(stale);
+    calllog::Clear();
+    click(stale);
+    EXPECT_THAT(ModuleCalls(), ElementsAre("Alpha:Command(add )"));
+}
+
+TEST_F(WorkspacePanelTest, LayoutOfFiveButtonsInAPanel300Wide) {
+    for (const char* module :
+         {"module_alpha", "module_beta", "module_alpha_lower", "module_partial", "module_empty"}) {
+        folder_.App().AddModule(module, std::string(module) + ".so");
+    }
+    CWexlanCPUI& panel = Panel();
+    panel.resize(300, 600);
+    panel.show();  // the first resize after initialisation lays the panel out
+    const int h = panel.findChild<QComboBox*>("currentDirectoryBox")->height();
+    const QRect tree = panel.GetTree()->geometry();
+    EXPECT_EQ(tree, QRect(5, h + 10, 290, 600 - 15 - h - 50));
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(panel.GetComponentButton(i)->geometry(),
+                  QRect(5 + i * 59, tree.height() - 2 + h + 20, 54, 40));
+        EXPECT_TRUE(panel.GetComponentButton(i)->isVisible());
+    }
+    const QRect box = Box()->geometry();
+    const QRect browse = panel.findChild<QPushButton*>("browseFolderButton")->geometry();
+    const int labelWidth = panel.findChild<QWidget*>("currentDirectoryLabel")->width();
+    EXPECT_EQ(box, QRect(labelWidth + 5, 5, 300 - 15 - labelWidth - browse.width(), h));
+    EXPECT_EQ(browse.left(), box.right() + 6);
+    EXPECT_FALSE(panel.findChild<QPushButton*>("showButton")->isVisible());
+    EXPECT_FALSE(panel.close());  // close requests are ignored
+    EXPECT_TRUE(panel.isVisible());
+}
+
+TEST_F(WorkspacePanelTest, ResizeBeforeInitialisationChangesNothing) {
+    CWexlanCPUI panel;
+    const QRect tree = panel.GetTree()->geometry();
+    panel.resize(300, 600);
+    panel.show();
+    EXPECT_EQ(panel.GetTree()->geometry(), tree);
+    EXPECT_FALSE(panel.GetTree()->isVisible());
+}
+
+TEST_F(WorkspacePanelTest, ShowButtonHandsTheParsedItemToTheActiveModule) {
+    folder_.App().AddModule("module_alpha", "alpha.so");
+    const std::string label = "Surface [3] x";
+    Panel().AddTreeItemSurface(label);
+    controller_->GetModules()->SetActivatedModule(0);
+    calllog::Clear();
+    Select(Child("Meshes", label));
+    Panel().findChild<QPushButton*>("showButton")->click();
+    Select(Root("Meshes"));  // no index in the caption: nothing is shown
+    Panel().findChild<QPushButton*>("showButton")->click();
+    EXPECT_EQ(Panel().GetSelectedDataType(), 0);
+    EXPECT_EQ(Panel().GetSelectedDataId(), -1);
+    EXPECT_THAT(calllog::Entries(), ::testing::Contains("Alpha:AddSecondaryData(2,3)"));
+    EXPECT_THAT(calllog::Entries(),
+                ::testing::Not(::testing::Contains("Alpha:AddSecondaryData(0,-1)")));
+}
+
+TEST_F(WorkspacePanelTest, ModuleManagerListsEveryModule) {
+    const std::string alpha = folder_.App().AddModule("module_alpha", "alpha.so");
+    Panel();
+    std::vector<std::string> row;
+    bool loaded = false;
+    wexlan::WhenShown("moduleManagerDialog", [&](QWidget* shown) {
+        auto* dialog = static_cast<CWexlanModuleManager*>(shown);
+        QTreeWidgetItem* item = dialog->GetList()->topLevelItem(0);
+        for (int column = 0; column < 4; ++column) {
+            row.push_back(item->text(column).toStdString());
+        }
+        loaded = dialog->IsLoaded(0);
+        dialog->accept();
+    });
+    Panel().OnToolsModulemanager();
+    EXPECT_THAT(row, ElementsAre("0", "Alpha", "1.0", alpha));
+    EXPECT_TRUE(loaded);
+}

@@ -1,0 +1,122 @@
+#include "TreeSelection.h"
+
+#include "ItemNames.h"
+
+namespace wexlan {
+
+namespace {
+
+std::string TrimBlanks(const std::string& text) {
+    const char* blanks = " \t\r\n\v\f";
+    const std::size_t first = text.find_first_not_of(blanks);
+    if (first == std::string::npos) {
+        return std::string();
+    }
+    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+SelectionDisplay Record(const std::string& type, const std::string& name) {
+    SelectionDisplay display;
+    display.view = SelectionView::Record;
+    display.type = type;
+    display.name = name;
+    return display;
+}
+
+SelectionDisplay RecordWithFile(const std::string& type, const std::string& name,
+                                const std::string& file) {
+    SelectionDisplay display = Record(type, name);
+    display.file = file;
+    display.hasFile = true;
+    return display;
+}
+
+SelectionDisplay View(SelectionView view, const std::string& name) {
+    SelectionDisplay display;
+    display.view = view;
+    display.name = name;
+    return display;
+}
+
+}  // namespace
+
+bool IsFixedRootCaption(const std::string& caption) {
+    for (const char* root : {kMeshesNode, kMarkersNode, kPointCloudNode, kImagesNode,
+                             kRecentFilesNode, kLocalRepositoryNode}) {
+        if (caption == root) {
+            return true;
+        }
+    }
+    return false;
+}
+
+std::string HardwareCaption(int index, const std::string& name) {
+    return "Hardware [" + std::to_string(index) + "] " + name;
+}
+
+std::string HardwareNameOf(const std::string& caption) {
+    const std::size_t bracket = caption.rfind(']');
+    return bracket == std::string::npos ? std::string() : TrimBlanks(caption.substr(bracket + 1));
+}
+
+SelectionDisplay ClassifySelection(const TreeSelection& selection, const RecentFileTable& recent,
+                                   const std::string& repositoryRoot, bool isHardware) {
+    const std::string& text = selection.selected;
+    if (text == kMeshesNode) {
+        return View(SelectionView::MeshCategory, "Meshes");
+    }
+    if (text == kMarkersNode) {
+        return View(SelectionView::PointsCategory, "Points");
+    }
+    if (text == kPointCloudNode) {
+        return View(SelectionView::PointCloudCategory, "PointCloud");
+    }
+    if (text == kImagesNode) {
+        return View(SelectionView::ImageCategory, "Images");
+    }
+    if (text == kRecentFilesNode) {
+        return Record("Category", "Recent files");
+    }
+    if (text == kLocalRepositoryNode) {
+        return RecordWithFile("Category", "Local Repository", repositoryRoot);
+    }
+    if (selection.parent == kRecentFilesNode) {
+        const std::string path = recent.FindPath(text);
+        return path.empty() ? Record("Recent file", text)
+                            : RecordWithFile("Recent file", text, path);
+    }
+    if (selection.parent == kLocalRepositoryNode) {
+        return RecordWithFile("Local Repository", text, repositoryRoot + "/" + text);
+    }
+    if (selection.grandparent == kLocalRepositoryNode) {
+        return RecordWithFile("LocalRepository", text,
+                              repositoryRoot + "/" + selection.parent + "/" + text);
+    }
+    if (isHardware) {
+        return View(SelectionView::HardwareResource, HardwareNameOf(text));
+    }
+    return View(SelectionView::DataItem, text);
+}
+
+ComponentCommand ChooseComponentCommand(const TreeSelection& selection,
+                                        const RecentFileTable& recent,
+                                        const std::string& repositoryRoot) {
+    ComponentCommand command;
+    const std::string& text = selection.selected;
+    if (text.empty() || IsFixedRootCaption(text) || selection.parent == kLocalRepositoryNode) {
+        command.word = "coolstart";
+        return command;
+    }
+    command.word = "add";
+    if (selection.parent == kRecentFilesNode) {
+        command.opensFile = true;
+        command.file = recent.FindPath(text);
+    } else if (selection.grandparent == kLocalRepositoryNode) {
+        command.opensFile = true;
+        command.file = repositoryRoot + "/" + selection.parent + "/" + text;
+    }
+    command.arguments.push_back(command.opensFile ? ConstructDataName(command.file) : text);
+    return command;
+}
+
+}  // namespace wexlan
