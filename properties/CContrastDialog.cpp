@@ -1,0 +1,140 @@
+#include "CContrastDialog.h"
+
+#include <algorithm>
+
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+#include <QSlider>
+#include <QVBoxLayout>
+
+#include "wRenderable.h"
+
+namespace {
+QSlider* MakeSlider(const char* name, QWidget* parent) {
+    auto* slider = new QSlider(Qt::Horizontal, parent);
+    slider->setObjectName(name);
+    slider->setMinimumWidth(360);
+    return slider;
+}
+
+QLineEdit* MakeBox(const char* name, QWidget* parent) {
+    auto* box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setReadOnly(true);
+    box->setFocusPolicy(Qt::NoFocus);
+    box->setFixedWidth(64);
+    return box;
+}
+}  // namespace
+
+CContrastDialog::CContrastDialog(QWidget* parent) : QDialog(parent) {
+    setObjectName("contrastDialog");
+    setWindowTitle(QStringLiteral("Contrast"));
+
+    m_minSlider = MakeSlider("minSlider", this);
+    m_maxSlider = MakeSlider("maxSlider", this);
+    m_minEdit = MakeBox("minEdit", this);
+    m_maxEdit = MakeBox("maxEdit", this);
+    auto* minLabel = new QLabel(QStringLiteral("Min."), this);
+    auto* maxLabel = new QLabel(QStringLiteral("Max."), this);
+    minLabel->setBuddy(m_minSlider);
+    maxLabel->setBuddy(m_maxSlider);
+    m_rangeLabel = new QLabel(this);
+    m_rangeLabel->setObjectName("rangeLabel");
+
+    auto* grid = new QGridLayout;
+    grid->setColumnStretch(1, 1);
+    grid->addWidget(minLabel, 0, 0);
+    grid->addWidget(m_minSlider, 0, 1);
+    grid->addWidget(m_minEdit, 0, 2);
+    grid->addWidget(maxLabel, 1, 0);
+    grid->addWidget(m_maxSlider, 1, 1);
+    grid->addWidget(m_maxEdit, 1, 2);
+
+    auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName("okButton");
+    ok->setDefault(true);
+    auto* cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    cancel->setObjectName("cancelButton");
+    cancel->setAutoDefault(false);
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(m_rangeLabel);
+    buttons->addStretch(1);
+    buttons->addWidget(ok);
+    buttons->addWidget(cancel);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addLayout(buttons);
+
+    connect(m_minSlider, &QSlider::valueChanged, this, [this] { OnSliderMoved(); });
+    connect(m_maxSlider, &QSlider::valueChanged, this, [this] { OnSliderMoved(); });
+    connect(ok, &QPushButton::clicked, this, &CContrastDialog::OnOK);
+    connect(cancel, &QPushButton::clicked, this, &CContrastDialog::OnCancel);
+}
+
+void CContrastDialog::GetContrast(int& minimum, int& maximum) const {
+    minimum = m_window.Minimum();
+    maximum = m_window.Maximum();
+}
+
+bool CContrastDialog::OnInitDialog() {
+    if (m_initialised) {
+        return true;
+    }
+    m_initialised = true;
+    const int low = m_window.SliderMin();
+    const int high = m_window.SliderMax();
+    const int page = std::max(1, (high - low) / 20);
+    for (QSlider* slider : {m_minSlider, m_maxSlider}) {
+        const QSignalBlocker blocker(slider);
+        slider->setRange(low, high);
+        slider->setSingleStep(1);
+        slider->setPageStep(page);
+    }
+    {
+        const QSignalBlocker maxBlocker(m_maxSlider);
+        const QSignalBlocker minBlocker(m_minSlider);
+        m_maxSlider->setValue(m_window.SliderPosition(m_window.Maximum()));
+        m_minSlider->setValue(m_window.SliderPosition(m_window.Minimum()));
+    }
+    m_maxEdit->setText(QString::number(m_window.Maximum()));
+    m_minEdit->setText(QString::number(m_window.Minimum()));
+    m_rangeLabel->setText(
+        QStringLiteral("Scalar range: %1 to %2").arg(m_window.RangeMin()).arg(m_window.RangeMax()));
+    return true;
+}
+
+void CContrastDialog::showEvent(QShowEvent* event) {
+    OnInitDialog();
+    QDialog::showEvent(event);
+}
+
+void CContrastDialog::OnSliderMoved() {
+    const bool maximumFollows = m_window.Maximum() >= 0;
+    const bool minimumFollows = m_window.Minimum() >= 0;
+    m_window.TakeSliderPositions(m_minSlider->value(), m_maxSlider->value());
+    if (maximumFollows) {
+        m_maxEdit->setText(QString::number(m_window.Maximum()));
+    }
+    if (minimumFollows) {
+        m_minEdit->setText(QString::number(m_window.Minimum()));
+    }
+    if (m_layer != nullptr) {
+        m_layer->SetContrast(m_window.Minimum(), m_window.Maximum());
+        m_layer->Update();
+    }
+}
+
+void CContrastDialog::OnOK() {
+    m_window.AcceptSliderPositions(m_minSlider->value(), m_maxSlider->value());
+    accept();
+}
+
+void CContrastDialog::OnCancel() {
+    reject();
+}

@@ -1,0 +1,32 @@
+#include "CMyProp.h"
+
+#include "EditActions.h"
+#include "wRenderable.h"
+
+CMyProp::CMyProp(const std::string& name, const std::string& value, const std::string& description)
+    : CPropertyGridProperty(name, CPropertyValue::Text(value), description) {}
+
+CMyProp::CMyProp(const std::string& name, const CPropertyValue& value)
+    : CPropertyGridProperty(name, value) {}
+
+bool CMyProp::OnCommit(const CPropertyValue& edited) {
+    const bool accepted = CPropertyGridProperty::OnCommit(edited);
+    if (m_renderable != nullptr) {
+        wexlan::ApplyTextEdit(*m_renderable, GetName(), GetValue().ToDisplayText());
+    }
+    return accepted;
+}
+
+CMyColorProp::CMyColorProp(const std::string& name, unsigned int color,
+                           const std::string& description)
+    : CPropertyGridColorProperty(name, color, description) {}
+
+bool CMyColorProp::OnCommit(const CPropertyValue& edited) {
+    wRenderable* target = GetRenderable();
+    if (target == nullptr || edited.GetKind() != CPropertyValue::Kind::Color) {
+        return false;
+    }
+    StoreValue(edited);
+    wexlan::ApplyColorEdit(*target, GetName(), edited.GetColor());
+    return true;
+}

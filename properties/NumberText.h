@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "wexlancp_export.h"
+
+namespace wexlan {
+
+/// Number texts of the property sheet and its dialogs, independent of the process locale
+/// (a Qt application sets the user's locale, under which printf would write "1,5").
+
+/// The decimal number at the start of `text`, read as C's atof reads it: leading blanks
+/// are skipped, a sign, digits, a decimal point and an exponent are taken as far as they
+/// form a number, and the rest is ignored ("12abc" gives 12). 0 when the text does not
+/// begin with a number. Only decimal forms are read ("inf", "nan" and hex give 0).
+WEXLANCP_EXPORT double LeadingDouble(std::string_view text);
+
+/// The decimal integer at the start of `text`, read as C's atoi reads it ("12.7" gives 12,
+/// "x" gives 0); values beyond the int range saturate.
+WEXLANCP_EXPORT int LeadingInt(std::string_view text);
+
+/// `value` with `decimals` digits after the point, as printf("%.*f") writes it
+/// ("%f" is FormatFixed(value, 6)); a negative value that rounds to zero keeps its sign.
+WEXLANCP_EXPORT std::string FormatFixed(double value, int decimals);
+
+}  // namespace wexlan

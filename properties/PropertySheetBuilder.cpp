@@ -1,0 +1,154 @@
+#include "PropertySheetBuilder.h"
+
+#include <map>
+
+#include "NumberText.h"
+#include "wProp.h"
+
+namespace {
+
+struct ListRow {
+    std::vector<std::string> options;
+    bool allowTyping;
+};
+
+const std::map<std::string, ListRow>& ListRows() {
+    static const std::vector<std::string> onOff = {"On", "Off"};
+    static const std::vector<std::string> trueFalse = {"True", "False"};
+    static const std::map<std::string, ListRow> rows = {
+        {"Color Bar", {{"Off", "Left", "Right", "Top", "Bottom"}, false}},
+        {"Visibility", {trueFalse, false}},
+        {"Visibi. XY", {trueFalse, false}},
+        {"Visibi. XZ", {trueFalse, false}},
+        {"Visibi. YZ", {trueFalse, false}},
+        {"Orientation", {{"XY Plane", "XZ Plane", "YZ Plane"}, false}},
+        {"Representation", {{"Surface", "Wireframe", "Points"}, false}},
+        {"Cursor", {onOff, false}},
+        {"Lookup Table",
+         {{"None", "Red", "Green", "Blue", "Cyan", "Magent", "Yellow", "Rainbow"}, false}},
+        {"Axes", {onOff, true}},
+        {"Clipping", {onOff, false}},
+        {"Bounding Box", {onOff, true}},
+    };
+    return rows;
+}
+
+bool IsDialogTag(const std::string& tag) {
+    return tag == "Contrast" || tag == "Transform" || tag == "Color Map";
+}
+
+}  // namespace
+
+namespace wexlan {
+
+unsigned int ColorRefFromRgb(const double rgb[3]) {
+    unsigned int color = 0;
+    for (int i = 0; i < 3; ++i) {
+        const int byte = static_cast<int>(rgb[i] * 255.0 + 0.5) & 0xFF;
+        color |= static_cast<unsigned int>(byte) << (8 * i);
+    }
+    return color;
+}
+
+void RgbFromColorRef(unsigned int color, double rgb[3]) {
+    for (int i = 0; i < 3; ++i) {
+        rgb[i] = static_cast<double>((color >> (8 * i)) & 0xFF) / 255.0;
+    }
+}
+
+int OpacityPercent(const std::string& valueText) {
+    return static_cast<int>(LeadingDouble(valueText) * 100.0);
+}
+
+bool IsShownSliceTriple(const int xyz[3]) {
+    const bool single = xyz[0] >= 0 && xyz[1] == wProp::NoSlice && xyz[2] == wProp::NoSlice;
+    const bool triple = xyz[0] >= 0 && xyz[1] >= 0 && xyz[2] >= 0;
+    return single || triple;
+}
+
+}  // namespace wexlan
+
+std::optional<RowSpec> CPropertySheetBuilder::EditableRow(const std::string& tag,
+                                                          const std::string& value,
+                                                          const wProp& set) {
+    if (value == wProp::Null) {
+        return std::nullopt;
+    }
+    RowSpec row;
+    row.name = tag;
+    row.text = value;
+    if (tag == "Background" || tag == "Color") {
+        double rgb[3];
+        if (tag == "Background") {
+            set.GetBackgroundColor(rgb);
+            row.description = "Specifies background color";
+        } else {
+            set.GetColor(rgb);
+            row.description = "Specifies layer color";
+        }
+        row.kind = RowKind::Color;
+        row.color = wexlan::ColorRefFromRgb(rgb);
+        row.text.clear();
+        return row;
+    }
+    if (tag == "Opacity") {
+        row.kind = RowKind::Slider;
+        row.number = wexlan::OpacityPercent(value);
+        return row;
+    }
+    if (tag == "Slice") {
+        int xyz[3];
+        set.GetSlice(xyz);
+        if (!wexlan::IsShownSliceTriple(xyz)) {
+            return std::nullopt;
+        }
+        row.kind = RowKind::Dialog;
+        row.allowTyping = false;
+        return row;
+    }
+    if (IsDialogTag(tag)) {
+        row.kind = RowKind::Dialog;
+        row.allowTyping = false;
+        return row;
+    }
+    const auto list = ListRows().find(tag);
+    if (list != ListRows().end()) {
+        row.kind = RowKind::List;
+        row.options = list->second.options;
+        row.allowTyping = list->second.allowTyping;
+        return row;
+    }
+    row.kind = RowKind::Text;
+    row.enabled = tag != "IsA";
+    return row;
+}
+
+GroupSpec CPropertySheetBuilder::EditableGroup(const wProp& set) {
+    GroupSpec group;
+    group.caption = set.GetType();
+    const int count = set.GetNumberOfItems();
+    for (int i = 0; i < count; ++i) {
+        if (auto row = EditableRow(set.GetTag(i), set.GetValue(i), set)) {
+            group.rows.push_back(std::move(*row));
+        }
+    }
+    return group;
+}
+
+GroupSpec CPropertySheetBuilder::RecordGroup(const wProp& set) {
+    GroupSpec group;
+    group.caption = kRecordGroupCaption;
+    const int count = set.GetNumberOfItems();
+    for (int i = 0; i < count; ++i) {
+        const std::string value = set.GetValue(i);
+        if (value == wProp::Null) {
+            continue;
+        }
+        RowSpec row;
+        row.name = set.GetTag(i);
+        row.text = value;
+        row.enabled = false;
+        group.rows.push_back(std::move(row));
+    }
+    return group;
+}

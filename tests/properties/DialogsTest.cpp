@@ -1,0 +1,322 @@
+// The slice, contrast and matrix dialogs driven through their handlers, their timers and
+// the keyboard, against recording renderables.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include "CContrastDialog.h"
+#include "CMatrixUI.h"
+#include "CSliderDialog.h"
+#include "Recording.h"
+#include "ScriptedPrompts.h"
+#include "TestApp.h"
+#include "wUtil.h"
+
+using proptest::RecordingRenderable;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+
+namespace {
+
+template <typename T = QWidget>
+T* Child(QWidget& dialog, const QString& name) {
+    T* child = dialog.findChild<T*>(name);
+    EXPECT_NE(child, nullptr) << name.toStdString();
+    return child;
+}
+QString Text(QWidget& dialog, const QString& name) {
+    return Child<QLineEdit>(dialog, name)->text();
+}
+QSlider* Slider(QWidget& dialog, const QString& name) {
+    return Child<QSlider>(dialog, name);
+}
+QPushButton* Button(QWidget& dialog, const QString& name) {
+    return Child<QPushButton>(dialog, name);
+}
+
+class SliceDialogTest : public ::testing::Test, proptest::WithApplication {
+protected:
+    void Open(std::array<int, 6> range, std::array<int, 3> slice) {
+        layer_.set.SetSliceRange(range.data());
+        dialog_.SetSliceRange(range.data());
+        dialog_.SetSlice(slice.data());
+        dialog_.SetLayer(&layer_);
+        dialog_.OnInitDialog();
+    }
+    std::array<int, 3> Slice() const {
+        std::array<int, 3> xyz;
+        dialog_.GetSlice(xyz.data());
+        return xyz;
+    }
+
+    RecordingRenderable layer_{"Image3DLayer"};
+    CSliderDialog dialog_;
+};
+
+}  // namespace
+
+TEST_F(SliceDialogTest, OpeningShowsEachAxisOrNull) {
+    Open({0, 10, -1, -1, 2, 30}, {4, 7, 9});
+    EXPECT_EQ(dialog_.windowTitle(), "Slice");
+    EXPECT_EQ(Slider(dialog_, "sliderX")->maximum(), 10);
+    EXPECT_EQ(Slider(dialog_, "sliderX")->value(), 4);
+    EXPECT_EQ(Slider(dialog_, "sliderZ")->minimum(), 2);
+    EXPECT_EQ(Text(dialog_, "sliceZ"), "9");
+    EXPECT_FALSE(Slider(dialog_, "sliderY")->isEnabled());
+    EXPECT_FALSE(Button(dialog_, "playY")->isEnabled());
+    EXPECT_EQ(Text(dialog_, "sliceY"), "NULL");
+    EXPECT_TRUE(Button(dialog_, "rate15")->isChecked());
+    EXPECT_THAT(layer_.calls, IsEmpty()) << "opening applies nothing";
+    dialog_.OnOK();
+    EXPECT_EQ(dialog_.result(), QDialog::Accepted);
+    EXPECT_THAT(Slice(), ElementsAre(4, 7, 9)) << "the NULL axis keeps the caller's y";
+}
+
+TEST_F(SliceDialogTest, EachTickShowsTheSliceAndDrawsOneFrame) {
+    Open({0, 10, 0, 10, 0, 10}, {9, 1, 1});
+    dialog_.OnTimer(0);
+    EXPECT_EQ(Text(dialog_, "sliceX"), "0");
+    EXPECT_EQ(Slider(dialog_, "sliderX")->value(), 0);
+    layer_.set.SetSliceRange(std::array<int, 6>{0, 10, 5, 8, 0, 10}.data());
+    dialog_.OnTimer(1);  // the range is read from the layer at each tick
+    EXPECT_EQ(Text(dialog_, "sliceY"), "5");
+    EXPECT_THAT(layer_.calls,
+                ElementsAre("SetSlice(0,1,1)", "Render", "SetSlice(0,5,1)", "Render"));
+
+    // The real timer: ticks keep coming, one frame each, until the axis stops.
+    layer_.calls.clear();
+    dialog_.OnFrameRate(30.0);
+    dialog_.OnPlay(2);
+    QTest::qWait(200);
+    dialog_.OnPlay(2);
+    ASSERT_GE(layer_.calls.size(), 6u);
+    for (std::size_t i = 0; i < layer_.calls.size(); i += 2) {
+        EXPECT_EQ(layer_.calls[i], "SetSlice(0,5," + std::to_string((i / 2 + 2) % 10) + ")");
+        EXPECT_EQ(layer_.calls[i + 1], "Render");
+    }
+}
+
+TEST_F(SliceDialogTest, PlayButtonsRunTimersAtTheRateChosenWhenStarted) {
+    Open({0, 10, 0, 10, 0, 10}, {1, 1, 1});
+    Button(dialog_, "playX")->click();
+    EXPECT_EQ(Button(dialog_, "playX")->text(), "||");
+    EXPECT_EQ(dialog_.GetTimerInterval(0), 66);
+    Button(dialog_, "rate30")->click();
+    EXPECT_FALSE(Button(dialog_, "rate15")->isChecked());
+    EXPECT_EQ(dialog_.GetTimerInterval(0), 66) << "a running axis keeps its rate";
+    Button(dialog_, "playY")->click();
+    EXPECT_EQ(dialog_.GetTimerInterval(1), 33);
+    Button(dialog_, "rate7_5")->click();
+    Button(dialog_, "playZ")->click();
+    EXPECT_EQ(dialog_.GetTimerInterval(2), 133);
+    Button(dialog_, "playX")->click();
+    EXPECT_EQ(Button(dialog_, "playX")->text(), ">");
+    EXPECT_EQ(dialog_.GetTimerInterval(0), -1);
+    EXPECT_EQ(dialog_.GetTimerInterval(1), 33);
+}
+
+TEST_F(SliceDialogTest, EveryWayOfClosingStopsTheTimers) {
+    Open({0, 10, 0, 10, 0, 10}, {1, 1, 1});
+    const std::vector<std::function<void()>> closings = {
+        [&] { dialog_.OnOK(); },
+        [&] { dialog_.OnCancel(); },
+        [&] { QTest::keyClick(&dialog_, Qt::Key_Escape); },
+        [&] { dialog_.close(); },
+    };
+    for (const auto& close : closings) {
+        dialog_.show();
+        dialog_.OnPlay(0);
+        dialog_.OnPlay(2);
+        close();
+        for (int axis = 0; axis < 3; ++axis) {
+            EXPECT_FALSE(dialog_.IsPlaying(axis));
+            EXPECT_EQ(dialog_.GetTimerInterval(axis), -1);
+        }
+        EXPECT_EQ(Button(dialog_, "playZ")->text(), ">");
+    }
+}
+
+TEST_F(SliceDialogTest, SlidersMoveOnlyAxesWithASliceAndOkTakesThemAll) {
+    Open({0, 10, 0, 10, 0, 10}, {3, -999, 5});
+    EXPECT_TRUE(Slider(dialog_, "sliderY")->isEnabled());
+    Slider(dialog_, "sliderY")->setValue(6);
+    EXPECT_EQ(Text(dialog_, "sliceY"), "-999");
+    dialog_.show();
+    QSlider* z = Slider(dialog_, "sliderZ");
+    z->setFocus();
+    QTest::keyClick(z, Qt::Key_Right);
+    QTest::keyClick(z, Qt::Key_PageUp);
+    EXPECT_EQ(Text(dialog_, "sliceZ"), "10");
+    EXPECT_THAT(layer_.calls, ElementsAre("SetSlice(3,-999,5)", "Render", "SetSlice(3,-999,6)",
+                                          "Render", "SetSlice(3,-999,10)", "Render"));
+    QTest::keyClick(z, Qt::Key_Return);  // Enter is OK
+    EXPECT_EQ(dialog_.result(), QDialog::Accepted);
+    EXPECT_THAT(Slice(), ElementsAre(3, 6, 10)) << "OK takes the Y slider";
+}
+
+TEST(ContrastDialog, OpensAtTheContrastAndAppliesEachMove) {
+    proptest::EnsureApplication();
+    RecordingRenderable layer("ImageLayer");
+    CContrastDialog dialog;
+    dialog.SetRange(0, 255);
+    dialog.SetContrast(10, 200);
+    dialog.SetLayer(&layer);
+    dialog.OnInitDialog();
+    EXPECT_EQ(dialog.windowTitle(), "Contrast");
+    QSlider* minSlider = Slider(dialog, "minSlider");
+    QSlider* maxSlider = Slider(dialog, "maxSlider");
+    EXPECT_EQ(minSlider->value(), 10);
+    EXPECT_EQ(maxSlider->value(), 200);
+    EXPECT_EQ(maxSlider->maximum(), 255);
+    EXPECT_EQ(Text(dialog, "maxEdit"), "200");
+    EXPECT_EQ(Child<QLabel>(dialog, "rangeLabel")->text(), "Scalar range: 0 to 255");
+    EXPECT_THAT(layer.calls, IsEmpty());
+
+    minSlider->setValue(230);  // past the maximum: passed on as it is
+    EXPECT_EQ(Text(dialog, "minEdit"), "230");
+    dialog.show();
+    maxSlider->setFocus();
+    QTest::keyClick(maxSlider, Qt::Key_Left);
+    EXPECT_THAT(layer.calls,
+                ElementsAre("SetContrast(230,200)", "Update", "SetContrast(230,199)", "Update"));
+    QTest::keyClick(maxSlider, Qt::Key_Escape);
+    EXPECT_EQ(dialog.result(), QDialog::Rejected);
+    int minimum = 0;
+    int maximum = 0;
+    dialog.GetContrast(minimum, maximum);  // what the moves set, after Cancel too
+    EXPECT_EQ(minimum, 230);
+    EXPECT_EQ(maximum, 199);
+}
+
+namespace {
+
+class MatrixDialogTest : public ::testing::Test, proptest::WithApplication {
+protected:
+    void SetUp() override { dialog_.SetRenderable(&target_); }
+    std::vector<std::string> GridRow(int row) {
+        std::vector<std::string> texts;
+        for (const char* column : {"A", "B", "C", "D"}) {
+            texts.push_back(
+                Text(dialog_, QStringLiteral("cell%1%2").arg(column).arg(row)).toStdString());
+        }
+        return texts;
+    }
+
+    RecordingRenderable target_;
+    CMatrixUI dialog_;
+};
+
+}  // namespace
+
+TEST_F(MatrixDialogTest, OpensWithTheMatrixAndTranslationIsAnOffset) {
+    const double m[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0, 0, 0, 1};
+    dialog_.SetMatrix(m);
+    dialog_.OnInitDialog();
+    EXPECT_EQ(dialog_.windowTitle(), "Matrix ");
+    EXPECT_THAT(GridRow(3), ElementsAre("9.000000", "10.000000", "11.000000", "12.000000"));
+    EXPECT_EQ(Text(dialog_, "valueRz"), "0");
+    EXPECT_EQ(Slider(dialog_, "sliderTy")->value(), 50);
+    EXPECT_EQ(Slider(dialog_, "sliderRz")->maximum(), 360);
+    EXPECT_THAT(target_.calls, IsEmpty());
+
+    dialog_.SetMatrix(
+        std::array<double, 16>{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}.data());
+    Slider(dialog_, "sliderTx")->setValue(60);
+    EXPECT_EQ(Text(dialog_, "cellD1"), "10.000000");
+    EXPECT_EQ(Text(dialog_, "valueTx"), "10");
+    Slider(dialog_, "sliderTx")->setValue(55);  // from the base, not from the last move
+    EXPECT_EQ(Text(dialog_, "cellD1"), "5.000000");
+    EXPECT_THAT(target_.calls,
+                ElementsAre("SetTransform(1,0,0,10,0,1,0,0,0,0,1,0,0,0,0,1)", "Update",
+                            "SetTransform(1,0,0,5,0,1,0,0,0,0,1,0,0,0,0,1)", "Update"));
+}
+
+TEST_F(MatrixDialogTest, RotationAboutZByNinety) {
+    dialog_.OnInitDialog();
+    Slider(dialog_, "sliderRz")->setValue(270);
+    EXPECT_EQ(Text(dialog_, "valueRz"), "90");
+    const auto zero = [](const std::string& t) { return t == "0.000000" || t == "-0.000000"; };
+    const auto row1 = GridRow(1);
+    const auto row2 = GridRow(2);
+    EXPECT_TRUE(zero(row1[0]) && row1[1] == "1.000000" && zero(row1[2]) && zero(row1[3]));
+    EXPECT_TRUE(row2[0] == "-1.000000" && zero(row2[1]) && zero(row2[2]) && zero(row2[3]));
+    EXPECT_EQ(target_.transform[0], 0.0) << "applied as read back, with six decimals";
+    EXPECT_EQ(target_.transform[4], -1.0);
+}
+
+TEST_F(MatrixDialogTest, LoadAndSaveGoThroughThePrompts) {
+    QTemporaryDir folder;
+    const std::string path = folder.filePath("shift.mat").toStdString();
+    const double shift[16] = {1, 0, 0, 1, 0, 1, 0, 2, 0, 0, 1, 3, 0, 0, 0, 1};
+    ASSERT_TRUE(wUtil::SaveMat(path, shift));
+    wexlan::ScopedScriptedPrompts prompts;
+    dialog_.OnInitDialog();
+    Slider(dialog_, "sliderTy")->setValue(60);
+    target_.calls.clear();
+
+    dialog_.OnLoad();  // cancelled: nothing
+    prompts->QueueFileName(path);
+    Button(dialog_, "loadButton")->click();
+    EXPECT_EQ(Text(dialog_, "cellD2"), "2.000000");
+    EXPECT_EQ(Text(dialog_, "valueTy"), "10") << "sliders and renderable are left alone";
+    EXPECT_THAT(target_.calls, IsEmpty());
+    const wexlan::PromptCall& load = prompts->Calls()[1];
+    EXPECT_EQ(load.kind, wexlan::PromptKind::OpenFile);
+    EXPECT_EQ(load.filterText, "Matrix (*.mat) | *.mat|");
+    EXPECT_TRUE(load.options.hideReadOnly && load.options.promptOverwrite);
+
+    Slider(dialog_, "sliderTx")->setValue(45);  // composes onto the loaded matrix
+    EXPECT_THAT(GridRow(1), ElementsAre("1.000000", "0.000000", "0.000000", "-4.000000"));
+    EXPECT_EQ(Text(dialog_, "cellD2"), "12.000000");
+
+    Child<QLineEdit>(dialog_, "cellA1")->setText("abc");
+    Child<QLineEdit>(dialog_, "cellD3")->setText("7.25 mm");
+    const std::string saved = folder.filePath("out.mat").toStdString();
+    prompts->QueueFileName(saved);
+    Button(dialog_, "saveButton")->click();
+    EXPECT_EQ(prompts->Calls()[2].kind, wexlan::PromptKind::SaveFile);
+    EXPECT_EQ(prompts->Calls()[2].filterText, "Matrix (*.mat) | *.mat|");
+    double written[16];
+    ASSERT_TRUE(wUtil::LoadMat(saved, written));
+    EXPECT_EQ(written[0], 0.0) << "letters read as 0";
+    EXPECT_EQ(written[11], 7.25);
+}
+
+TEST_F(MatrixDialogTest, ResetOkAndCancel) {
+    const double m[16] = {2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 1};
+    dialog_.SetMatrix(m);
+    dialog_.OnInitDialog();
+    Slider(dialog_, "sliderRx")->setValue(200);
+    target_.calls.clear();
+    Button(dialog_, "resetButton")->click();
+    EXPECT_EQ(Slider(dialog_, "sliderRx")->value(), 180);
+    EXPECT_EQ(Text(dialog_, "valueRx"), "0");
+    EXPECT_THAT(target_.calls,
+                ElementsAre("SetTransform(1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1)", "Update"));
+
+    Slider(dialog_, "sliderTz")->setValue(51);
+    dialog_.OnCancel();  // what the sliders applied stays; the base is unchanged
+    EXPECT_EQ(target_.transform[11], 1.0);
+    double base[16];
+    dialog_.GetMatrix(base);
+    EXPECT_EQ(base[11], 0.0);
+
+    // OK takes the grid, typed text included, and applies nothing itself.
+    Child<QLineEdit>(dialog_, "cellB2")->setText("2.5abc");
+    target_.calls.clear();
+    dialog_.show();
+    QTest::keyClick(Child<QLineEdit>(dialog_, "cellB2"), Qt::Key_Return);  // Enter is OK
+    EXPECT_EQ(dialog_.result(), QDialog::Accepted);
+    double result[16];
+    dialog_.GetMatrix(result);
+    EXPECT_EQ(result[5], 2.5);
+    EXPECT_EQ(result[11], 1.0);
+    EXPECT_THAT(target_.calls, IsEmpty());
+}

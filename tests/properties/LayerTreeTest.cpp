@@ -1,0 +1,240 @@
+// The layer tree panel against a controller whose active module is this test program:
+// it exports the module entry point "GetViewer", which returns the test's viewer.
+
+#include <dlfcn.h>
+
+#include <memory>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "CMyProp.h"
+#include "CPropertyGridCtrl.h"
+#include "CPropertyUI.h"
+#include "CWexlanCPEXE.h"
+#include "CWexlanLayerUI.h"
+#include "CWexlanModules.h"
+#include "ExecutablePath.h"
+#include "ScriptedPrompts.h"
+#include "TestApp.h"
+#include "WorkingDirectory.h"
+#include "wMeshLayer.h"
+#include "wViewer.h"
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using wexlan::MessageAnswer;
+
+namespace {
+wViewer* g_viewer = nullptr;
+}
+
+extern "C" __attribute__((visibility("default"))) wViewer* GetViewer() {
+    return g_viewer;
+}
+
+namespace {
+
+class LayerTreeTest : public ::testing::Test, proptest::WithApplication {
+protected:
+    void SetUp() override {
+        properties_.OnInitDialog();
+        panel_.OnInitDialog();
+        panel_.SetPropertyUI(&properties_);
+        panel_.show();
+        panel_.resize(200, 300);
+    }
+    void TearDown() override { g_viewer = nullptr; }
+
+    // Makes this program the active module of the current render window.
+    void ActivateSelf() {
+        void* self = dlopen(nullptr, RTLD_NOW);
+        ASSERT_EQ(controller_.GetModules()->AddModule(reinterpret_cast<unsigned long>(self),
+                                                      "LayerTest", 2, "1.0", "", "/self"),
+                  1);
+        controller_.GetModules()->SetActivatedModule(0);
+        panel_.SetBoss(&controller_);
+    }
+    wMeshLayer* AddLayer(const std::string& name) {
+        auto layer = std::make_unique<wMeshLayer>(nullptr, name);
+        wMeshLayer* raw = layer.get();
+        viewer_.AddInput(std::move(layer));
+        return raw;
+    }
+    QTreeWidget& Tree() { return *panel_.GetTree(); }
+    QTreeWidgetItem* Root() { return Tree().topLevelItem(0); }
+    std::vector<std::string> Labels() {
+        std::vector<std::string> labels;
+        for (int i = 0; Root() != nullptr && i < Root()->childCount(); ++i) {
+            labels.push_back(Root()->child(i)->text(0).toStdString());
+        }
+        return labels;
+    }
+    std::vector<std::string> Groups() {
+        std::vector<std::string> groups;
+        for (int i = 0; i < properties_.GetGrid()->GetPropertyCount(); ++i) {
+            groups.push_back(properties_.GetGrid()->GetProperty(i)->GetName());
+        }
+        return groups;
+    }
+    QTreeWidgetItem* Child(const std::string& label) {
+        const auto found =
+            Tree().findItems(QString::fromStdString(label),
+                             Qt::MatchExactly | Qt::MatchCaseSensitive | Qt::MatchRecursive);
+        return found.isEmpty() ? nullptr : found.front();
+    }
+    void PressDelete(QTreeWidgetItem* item) {
+        Tree().setCurrentItem(item);
+        QTest::keyClick(&Tree(), Qt::Key_Delete);
+    }
+
+    QTemporaryDir appFolder_;
+    wexlan::ScopedExecutablePathOverride exe_{appFolder_.filePath("varq").toStdString()};
+    wexlan::ScopedWorkingDirectory workingDirectory_;
+    wexlan::ScopedScriptedPrompts prompts_;
+    CWexlanCPEXE controller_;
+    wViewer viewer_;
+    CPropertyUI properties_;
+    CWexlanLayerUI panel_;
+};
+
+}  // namespace
+
+TEST_F(LayerTreeTest, OpensWithNoLayersAndUpdatesFromTheCurrentViewer) {
+    EXPECT_EQ(Root()->text(0), "View");
+    EXPECT_THAT(Labels(), ElementsAre("No Layers"));
+    EXPECT_TRUE(Root()->isExpanded());
+    EXPECT_EQ(Tree().iconSize(), QSize(24, 24));
+    EXPECT_NE(Root()->icon(0).cacheKey(), Root()->child(0)->icon(0).cacheKey());
+    EXPECT_EQ(Tree().geometry(), QRect(5, 5, 190, 290));
+
+    AddLayer("bunny");
+    g_viewer = &viewer_;
+    panel_.UpdateUI();  // no boss yet: nothing happens
+    EXPECT_THAT(Labels(), ElementsAre("No Layers"));
+    panel_.SetBoss(&controller_);
+    panel_.UpdateUI();  // no active module: no viewer
+    EXPECT_THAT(Labels(), ElementsAre("No Layers"));
+
+    ActivateSelf();
+    AddLayer("skull");
+    panel_.UpdateUI();
+    EXPECT_THAT(Labels(), ElementsAre("bunny", "skull"));
+    EXPECT_THAT(Groups(), IsEmpty()) << "rebuilding does not fill the sheet";
+    viewer_.RemoveAllInputs();
+    panel_.UpdateUI();
+    EXPECT_EQ(Tree().topLevelItemCount(), 1);
+    EXPECT_THAT(Labels(), IsEmpty()) << "a viewer without layers: the root alone";
+}
+
+TEST_F(LayerTreeTest, SelectionFillsThePropertySheet) {
+    ActivateSelf();
+    panel_.UpdateUI();
+    Tree().setCurrentItem(Root());  // no viewer: the placeholder record
+    EXPECT_THAT(Groups(), ElementsAre("VARQ"));
+    CPropertyGridProperty* varq = properties_.GetGrid()->GetProperty(0);
+    ASSERT_EQ(varq->GetSubItemsCount(), 2);
+    EXPECT_EQ(varq->GetSubItem(0)->GetValue().GetText(), "Viewer");
+    EXPECT_EQ(varq->GetSubItem(1)->GetValue().GetText(), "Empty Viewer");
+    Tree().setCurrentItem(Child("No Layers"));  // no viewer: nothing happens
+    EXPECT_THAT(Groups(), ElementsAre("VARQ"));
+
+    g_viewer = &viewer_;
+    AddLayer("bunny");
+    AddLayer("View")->SetLayerName("VIEW");
+    panel_.UpdateUI();
+    Tree().setCurrentItem(Child("bunny"));
+    EXPECT_THAT(Groups(), ElementsAre("Viewer", "MeshLayer"));
+    Tree().setCurrentItem(Root());
+    EXPECT_THAT(Groups(), ElementsAre("Viewer"));
+    Tree().setCurrentItem(Child("VIEW"));  // a layer labelled "view" is taken for the root
+    EXPECT_THAT(Groups(), ElementsAre("Viewer"));
+
+    viewer_.RemoveAllInputs();
+    g_viewer = nullptr;
+    panel_.UpdateUI();
+    g_viewer = &viewer_;
+    Tree().setCurrentItem(Child("No Layers"));  // a viewer again: its rows only
+    EXPECT_THAT(Groups(), ElementsAre("Viewer"));
+    panel_.ShowLayerCtrlUI("nothing by that name");
+    EXPECT_THAT(Groups(), ElementsAre("Viewer"));
+}
+
+TEST_F(LayerTreeTest, DeleteKeyAsksAndRemovesTheLayer) {
+    ActivateSelf();
+    g_viewer = &viewer_;
+    AddLayer("bunny");
+    AddLayer("skull");
+    panel_.UpdateUI();
+
+    PressDelete(Root());
+    EXPECT_THAT(prompts_->Calls(), IsEmpty());
+
+    Tree().setCurrentItem(Child("skull"));
+    EXPECT_THAT(Groups(), ElementsAre("Viewer", "MeshLayer"));
+    prompts_->QueueAnswer(MessageAnswer::No);
+    PressDelete(Child("skull"));
+    EXPECT_THAT(prompts_->MessageTexts(), ElementsAre("Are you sure to remove layer skull?"));
+    EXPECT_EQ(prompts_->Calls()[0].buttons, wexlan::MessageButtons::YesNo);
+    EXPECT_EQ(viewer_.GetNumberOfItems(), 2);
+    EXPECT_THAT(Labels(), ElementsAre("bunny", "skull"));
+
+    prompts_->QueueAnswer(MessageAnswer::Yes);
+    PressDelete(Child("skull"));
+    EXPECT_EQ(viewer_.GetNumberOfItems(), 1);
+    EXPECT_EQ(viewer_.GetInput("skull"), nullptr);
+    EXPECT_THAT(Labels(), ElementsAre("bunny"));
+    // The sheet shows the new selection, never rows of the removed layer.
+    CPropertyGridCtrl* grid = properties_.GetGrid();
+    for (int g = 0; g < grid->GetPropertyCount(); ++g) {
+        for (int r = 0; r < grid->GetProperty(g)->GetSubItemsCount(); ++r) {
+            auto* row = dynamic_cast<CMyProp*>(grid->GetProperty(g)->GetSubItem(r));
+            if (row != nullptr) {
+                EXPECT_TRUE(row->GetRenderable() == &viewer_ ||
+                            row->GetRenderable() == viewer_.GetInput("bunny"));
+            }
+        }
+    }
+
+    prompts_->QueueAnswer(MessageAnswer::Yes);
+    PressDelete(Child("bunny"));
+    EXPECT_EQ(viewer_.GetNumberOfItems(), 0);
+    EXPECT_THAT(Labels(), ElementsAre("No Layers"));
+    EXPECT_EQ(prompts_->UnusedAnswers(), 0u);
+
+    PressDelete(Child("No Layers"));
+    EXPECT_EQ(prompts_->MessageTexts().back(), "You want to delete 'No Layers'???");
+    EXPECT_EQ(prompts_->Calls().back().buttons, wexlan::MessageButtons::Ok);
+}
+
+TEST_F(LayerTreeTest, DeleteRulesForSpecialLabelsAndDuplicates) {
+    ActivateSelf();
+    g_viewer = &viewer_;
+    AddLayer("view");
+    AddLayer("No Layers");
+    wMeshLayer* first = AddLayer("twin");
+    AddLayer("twin");
+    panel_.UpdateUI();
+
+    PressDelete(Child("view"));
+    EXPECT_THAT(prompts_->Calls(), IsEmpty());
+    PressDelete(Child("No Layers"));
+    EXPECT_THAT(prompts_->MessageTexts(), ElementsAre("You want to delete 'No Layers'???"));
+    EXPECT_EQ(viewer_.GetNumberOfItems(), 4);
+
+    // Two layers of one name: the viewer removes its first, the tree the selected item.
+    prompts_->QueueAnswer(MessageAnswer::Yes);
+    PressDelete(Root()->child(3));
+    EXPECT_EQ(viewer_.GetNumberOfItems(), 3);
+    EXPECT_NE(viewer_.GetInput("twin"), first);
+    EXPECT_THAT(Labels(), ElementsAre("view", "No Layers", "twin"));
+
+    // Without a viewer the Delete key asks nothing.
+    g_viewer = nullptr;
+    PressDelete(Child("twin"));
+    EXPECT_EQ(prompts_->Calls().size(), 2u);
+}

@@ -1,0 +1,369 @@
+// The property panel and its rows as widgets: building the sheet, committing values,
+// the opacity slider and the four dialog rows, against recording renderables.
+
+#include <fstream>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+#include "CContrastDialog.h"
+#include "CCustomDlgProp.h"
+#include "CMatrixUI.h"
+#include "CPropertyGridCtrl.h"
+#include "CPropertyUI.h"
+#include "CSliderDialog.h"
+#include "CSliderProp.h"
+#include "ModalDialogs.h"
+#include "Recording.h"
+#include "ScriptedPrompts.h"
+#include "TestApp.h"
+#include "wResource.h"
+
+using proptest::RecordingRenderable;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using wexlan::ScopedModalRunner;
+
+namespace {
+
+class PropertySheetTest : public ::testing::Test, proptest::WithApplication {
+protected:
+    void SetUp() override {
+        panel_.OnInitDialog();
+        panel_.resize(320, 420);
+        panel_.show();
+        layer_.set = wProp("ImageLayer");
+        layer_.set.SetValue("IsA", "ImageLayer");
+        layer_.set.SetValue("Visibility", "True");
+        layer_.set.SetColor(1, 0.5, 0);
+        layer_.set.SetValue("Opacity", "0.25");
+        layer_.set.SetValue("Axes", "Off");
+        layer_.set.SetValue("Cursor", "Off");
+        layer_.set.SetValue("Size", "null");
+        layer_.set.SetSliceRange(std::array<int, 6>{0, 10, 0, 20, 0, 30}.data());
+        layer_.set.SetSlice(3, 4, 5);
+        layer_.set.SetScalarRange(-1024.7, 3071.2);
+        layer_.set.SetContrast(10.9, 200.2);
+        layer_.set.SetValue("Transform", "identity");
+        layer_.set.SetValue("Color Map", "False");
+    }
+
+    CPropertyGridCtrl& Grid() { return *panel_.GetGrid(); }
+    CPropertyGridProperty* Row(const std::string& name) {
+        return Grid().FindRow("ImageLayer", name);
+    }
+    std::vector<std::string> RowNames(int group) {
+        std::vector<std::string> names;
+        for (int i = 0; i < Grid().GetProperty(group)->GetSubItemsCount(); ++i) {
+            names.push_back(Grid().GetProperty(group)->GetSubItem(i)->GetName());
+        }
+        return names;
+    }
+    static std::string Shown(CPropertyGridProperty* row) { return row->GetValue().ToDisplayText(); }
+
+    CPropertyUI panel_;
+    RecordingRenderable layer_;
+};
+
+class StubRegistry : public wResource {
+public:
+    int GetNumberOfItems() const override { return 0; }
+};
+
+}  // namespace
+
+TEST(PropertyPanel, OpeningCreatesTheGridThatFillsThePanel) {
+    proptest::EnsureApplication();
+    CPropertyUI panel;
+    panel.resize(200, 150);
+    wProp record;
+    panel.UpdateProperty(&record);  // before opening: no grid, nothing happens
+    EXPECT_EQ(panel.GetGrid(), nullptr);
+    EXPECT_TRUE(panel.OnInitDialog());
+    ASSERT_NE(panel.GetGrid(), nullptr);
+    EXPECT_EQ(panel.GetGrid()->GetHeaderText(0), "Property");
+    EXPECT_EQ(panel.GetGrid()->GetHeaderText(1), "Value");
+    EXPECT_TRUE(panel.GetGrid()->IsHeaderEnabled());
+    EXPECT_TRUE(panel.GetGrid()->IsDescriptionAreaEnabled());
+    EXPECT_EQ(panel.GetGrid()->geometry(), QRect(0, 0, 200, 150));
+    panel.show();
+    panel.resize(333, 444);
+    EXPECT_EQ(panel.GetGrid()->geometry(), QRect(0, 0, 333, 444));
+}
+
+TEST_F(PropertySheetTest, RecordsAreShownReadOnlyAndReplaceTheSheet) {
+    panel_.UpdateProperty(&layer_);
+    wProp record;
+    record.SetName("bunny");
+    record.SetFilename("null");
+    record.SetValue("Points", "35947");
+    panel_.UpdateProperty(&record);
+    ASSERT_EQ(Grid().GetPropertyCount(), 1);
+    EXPECT_EQ(Grid().GetProperty(0)->GetName(), "VARQ");
+    EXPECT_THAT(RowNames(0), ElementsAre("Name", "Points"));
+    CPropertyGridProperty* points = Grid().FindRow("VARQ", "Points");
+    EXPECT_FALSE(points->IsEnabled());
+    EXPECT_FALSE(Grid().CommitValue(points, CPropertyValue::Text("1")));
+    EXPECT_EQ(Grid().BeginEdit(points), nullptr);
+    EXPECT_EQ(Shown(points), "35947");
+
+    StubRegistry registry;
+    panel_.UpdateProperty(&registry);  // registries show nothing and change nothing
+    EXPECT_EQ(Grid().GetPropertyCount(), 1);
+    panel_.UpdateProperty(static_cast<wProp*>(nullptr));
+    EXPECT_EQ(Grid().GetPropertyCount(), 0);
+}
+
+TEST_F(PropertySheetTest, RenderablesAppendTheirGroupsWithBoundRows) {
+    RecordingRenderable viewer("Viewer");
+    viewer.set = wProp("Viewer");
+    viewer.set.SetBackgroundColor(0.1, 0.1, 0.2);
+    panel_.UpdateProperty(static_cast<wRenderable*>(nullptr));
+    panel_.UpdateProperty(&viewer);
+    panel_.UpdateProperty(&layer_);
+    ASSERT_EQ(Grid().GetPropertyCount(), 2);
+    EXPECT_EQ(Grid().GetProperty(0)->GetName(), "Viewer");
+    EXPECT_THAT(RowNames(1), ElementsAre("IsA", "Visibility", "Color", "Opacity", "Axes", "Cursor",
+                                         "Slice", "Contrast", "Transform", "Color Map"));
+
+    auto* background = dynamic_cast<CMyColorProp*>(Grid().FindRow("Viewer", "Background"));
+    ASSERT_NE(background, nullptr);
+    EXPECT_EQ(background->GetRenderable(), &viewer);
+    EXPECT_EQ(background->GetColor(), 26u + (26u << 8) + (51u << 16));
+    auto* opacity = dynamic_cast<CSliderProp*>(Row("Opacity"));
+    ASSERT_NE(opacity, nullptr);
+    EXPECT_EQ(opacity->GetRenderable(), &layer_);
+    EXPECT_EQ(Shown(opacity), "25");
+    for (const char* name : {"Slice", "Contrast", "Transform", "Color Map"}) {
+        auto* row = dynamic_cast<CCustomDlgProp*>(Row(name));
+        ASSERT_NE(row, nullptr) << name;
+        EXPECT_EQ(row->GetRenderable(), &layer_);
+        EXPECT_EQ(Grid().BeginEdit(row), nullptr) << name << " is not typed into";
+    }
+    EXPECT_FALSE(Row("IsA")->IsEnabled());
+    EXPECT_EQ(Shown(Row("Color")), "255, 128, 0");
+
+    Grid().SetCurrentProperty(background);  // the description area follows the current row
+    EXPECT_EQ(Grid().GetDescriptionText(), "Specifies background color");
+    panel_.RemoveAll();
+    EXPECT_EQ(Grid().GetTree()->topLevelItemCount(), 0);
+}
+
+TEST_F(PropertySheetTest, CommittedValuesActOnTheBoundRenderable) {
+    panel_.UpdateProperty(&layer_);
+    EXPECT_TRUE(Grid().CommitValue(Row("Visibility"), CPropertyValue::Text("False")));
+    EXPECT_EQ(Grid().GetTree()->topLevelItem(0)->child(1)->text(1), "False");
+
+    // "Axes" takes typed text; "Cursor" offers its two options only.
+    auto* axes = qobject_cast<QComboBox*>(Grid().BeginEdit(Row("Axes")));
+    ASSERT_NE(axes, nullptr);
+    EXPECT_TRUE(axes->isEditable());
+    axes->setEditText("on");
+    Grid().EndEdit(true);
+    EXPECT_EQ(Shown(Row("Axes")), "on");
+    auto* cursor = qobject_cast<QComboBox*>(Grid().BeginEdit(Row("Cursor")));
+    ASSERT_NE(cursor, nullptr);
+    EXPECT_FALSE(cursor->isEditable());
+    EXPECT_EQ(cursor->count(), 2);
+    cursor->setCurrentIndex(0);
+    emit cursor->activated(0);  // a choice ends the edit at once
+    EXPECT_EQ(Grid().GetEditor(), nullptr);
+    EXPECT_EQ(Shown(Row("Cursor")), "On");
+    QTest::keyClick(Grid().BeginEdit(Row("Visibility")), Qt::Key_Escape);  // changes nothing
+    EXPECT_THAT(layer_.calls, ElementsAre("VisibilityOff", "Render", "Render", "Update"));
+
+    // Colours: applied with a bound renderable, rejected without one.
+    auto* color = dynamic_cast<CMyColorProp*>(Row("Color"));
+    auto* picker = qobject_cast<QComboBox*>(Grid().BeginEdit(color));
+    ASSERT_NE(picker, nullptr);
+    EXPECT_EQ(picker->itemText(picker->count() - 1), "Other...");
+    picker->setCurrentIndex(3);  // red
+    emit picker->activated(3);
+    EXPECT_EQ(color->GetColor(), 0x0000FFu);
+    color->SetRenderable(nullptr);
+    EXPECT_FALSE(Grid().CommitValue(color, CPropertyValue::Color(0x00FF00u)));
+    EXPECT_EQ(color->GetColor(), 0x0000FFu);
+    EXPECT_THAT(std::vector<std::string>(layer_.calls.begin() + 4, layer_.calls.end()),
+                ElementsAre("SetColor(1,0,0)", "Update"));
+}
+
+TEST_F(PropertySheetTest, OpacitySliderActsWhileItMovesAndEscapeUndoes) {
+    panel_.UpdateProperty(&layer_);
+    auto* opacity = dynamic_cast<CSliderProp*>(Row("Opacity"));
+    qRegisterMetaType<CPropertyGridProperty*>();
+    QSignalSpy changed(&Grid(), &CPropertyGridCtrl::PropertyChanged);
+    auto* slider = qobject_cast<CPropSliderCtrl*>(Grid().BeginEdit(opacity));
+    ASSERT_NE(slider, nullptr);
+    EXPECT_EQ(slider->maximum(), 100);
+    EXPECT_EQ(slider->value(), 25);
+    // The number stays visible: the slider starts a row height plus 5 pixels into the cell.
+    const QRect row = Grid().GetTree()->visualItemRect(Grid().ItemOf(opacity));
+    EXPECT_EQ(slider->geometry().left(),
+              Grid().GetTree()->header()->sectionViewportPosition(1) + row.height() + 5);
+
+    slider->setValue(37);
+    EXPECT_THAT(layer_.calls, ElementsAre("SetOpacity(0.37)", "Render", "Update"));
+    EXPECT_EQ(Shown(opacity), "37");
+    QTest::keyClick(slider, Qt::Key_Right);
+    QTest::keyClick(slider, Qt::Key_Return);
+    QCoreApplication::processEvents();  // Enter commits from the event loop
+    EXPECT_EQ(Grid().GetEditor(), nullptr);
+    EXPECT_EQ(Shown(opacity), "38");
+    EXPECT_EQ(changed.count(), 2);
+
+    slider = qobject_cast<CPropSliderCtrl*>(Grid().BeginEdit(opacity));
+    layer_.calls.clear();
+    QTest::keyClick(slider, Qt::Key_PageUp);
+    QTest::keyClick(slider, Qt::Key_Escape);
+    EXPECT_EQ(Shown(opacity), "38");
+    EXPECT_THAT(layer_.calls, ElementsAre("SetOpacity(0.48)", "Render", "Update",
+                                          "SetOpacity(0.38)", "Render", "Update"));
+}
+
+TEST_F(PropertySheetTest, SliceRowWritesTheTripleBackAfterOkOnly) {
+    panel_.UpdateProperty(&layer_);
+    CPropertyGridProperty* slice = Row("Slice");
+    bool accept = true;
+    ScopedModalRunner runner([&](QDialog& dialog) {
+        auto& sliceDialog = dynamic_cast<CSliderDialog&>(dialog);
+        sliceDialog.OnInitDialog();
+        dialog.findChild<QSlider*>("sliderX")->setValue(7);
+        accept ? sliceDialog.OnOK() : sliceDialog.OnCancel();
+        return dialog.result();
+    });
+    Grid().SetCurrentProperty(slice);
+    QTest::keyClick(Grid().GetTree(), Qt::Key_F2);  // the keyboard presses the button
+    EXPECT_EQ(Shown(slice), "7, 4, 5");
+    EXPECT_THAT(layer_.calls, ElementsAre("SetSlice(7,4,5)", "Render"));
+    accept = false;
+    layer_.set.SetSlice(1, 1, 1);
+    Grid().ClickButton(slice);
+    EXPECT_EQ(Shown(slice), "7, 4, 5");
+
+    // The single-slice form of a 2D layer writes one number.
+    RecordingRenderable image("ImageLayer");
+    image.set = wProp("Image2D");
+    image.set.SetSlice(2);
+    image.set.SetSliceRange(std::array<int, 6>{0, 9, -1, -1, -1, -1}.data());
+    panel_.UpdateProperty(&image);
+    accept = true;
+    Grid().ClickButton(Grid().FindRow("Image2D", "Slice"));
+    EXPECT_EQ(Shown(Grid().FindRow("Image2D", "Slice")), "7");
+    EXPECT_THAT(image.calls, ElementsAre("SetSlice(7,-999,-999)", "Render"));
+}
+
+TEST_F(PropertySheetTest, ContrastRowWritesTheWindowAfterOkAndCancel) {
+    panel_.UpdateProperty(&layer_);
+    for (bool accept : {false, true}) {
+        ScopedModalRunner runner([&](QDialog& dialog) {
+            auto& contrast = dynamic_cast<CContrastDialog&>(dialog);
+            contrast.OnInitDialog();
+            QSlider* minSlider = dialog.findChild<QSlider*>("minSlider");
+            // -1024.7 .. 3071.2 and 10.9 .. 200.2 arrive truncated.
+            EXPECT_EQ(minSlider->minimum(), -1024);
+            EXPECT_EQ(minSlider->maximum(), 3071);
+            EXPECT_EQ(minSlider->value(), 10);
+            minSlider->setValue(accept ? 60 : 50);
+            accept ? contrast.OnOK() : contrast.OnCancel();
+            return dialog.result();
+        });
+        Grid().ClickButton(Row("Contrast"));
+        EXPECT_EQ(Shown(Row("Contrast")), accept ? "[60.0, 200.0]" : "[50.0, 200.0]");
+    }
+    EXPECT_EQ(layer_.calls[0], "SetContrast(50,200)");
+}
+
+TEST_F(PropertySheetTest, TransformRowShowsTheSetsTextAfterOk) {
+    layer_.transform[3] = 5;
+    panel_.UpdateProperty(&layer_);
+    for (bool accept : {true, false}) {
+        ScopedModalRunner runner([&](QDialog& dialog) {
+            auto& matrix = dynamic_cast<CMatrixUI&>(dialog);
+            matrix.OnInitDialog();
+            dialog.findChild<QSlider*>("sliderTx")->setValue(60);
+            layer_.set.SetValue("Transform", accept ? "moved" : "cancelled");
+            accept ? matrix.OnOK() : matrix.OnCancel();
+            return dialog.result();
+        });
+        Grid().ClickButton(Row("Transform"));
+        EXPECT_EQ(Shown(Row("Transform")), "moved");
+    }
+    // The dialog starts from the renderable's transform: 5, then 15.
+    EXPECT_EQ(layer_.calls[0], "SetTransform(1,0,0,15,0,1,0,0,0,0,1,0,0,0,0,1)");
+    EXPECT_EQ(layer_.calls[2], "SetTransform(1,0,0,25,0,1,0,0,0,0,1,0,0,0,0,1)");
+}
+
+TEST_F(PropertySheetTest, ColorMapRowReadsTheFileForMeshLayersOnly) {
+    QTemporaryDir folder;
+    const std::string small = folder.filePath("small.txt").toStdString();
+    const std::string big = folder.filePath("big.txt").toStdString();
+    std::ofstream(small) << "1.5, 2\n3";
+    {
+        std::ofstream numbers(big);
+        for (int i = 0; i < 102410; ++i) {
+            numbers << i << ' ';
+        }
+    }
+    wexlan::ScopedScriptedPrompts prompts;
+    RecordingRenderable mesh("MeshLayer");
+    mesh.set = wProp("MeshLayer");
+    mesh.set.SetValue("Color Map", "False");
+    RecordingRenderable image("ImageLayer");
+    image.set = wProp("ImageLayer");
+    image.set.SetValue("Color Map", "False");
+    panel_.UpdateProperty(&mesh);
+    panel_.UpdateProperty(&image);
+    CPropertyGridProperty* meshMap = Grid().FindRow("MeshLayer", "Color Map");
+
+    Grid().ClickButton(meshMap);  // cancelled
+    for (const std::string& path : {small, big}) {
+        prompts->QueueFileName(path);
+        Grid().ClickButton(meshMap);
+    }
+    EXPECT_THAT(mesh.calls, ElementsAre("SetColorMap(3,1.5,2,3)", "Update",
+                                        "SetColorMap(102400,0,1,2)", "Update"));
+    EXPECT_EQ(Shown(meshMap), "True");
+    const wexlan::PromptCall& call = prompts->Calls()[1];
+    EXPECT_EQ(call.kind, wexlan::PromptKind::OpenFile);
+    EXPECT_EQ(call.filterText, "");
+    EXPECT_TRUE(call.options.hideReadOnly && call.options.promptOverwrite);
+
+    prompts->QueueFileName(small);
+    Grid().ClickButton(Grid().FindRow("ImageLayer", "Color Map"));
+    EXPECT_THAT(image.calls, IsEmpty());
+    EXPECT_EQ(Shown(Grid().FindRow("ImageLayer", "Color Map")), "False");
+}
+
+TEST_F(PropertySheetTest, DialogRowsWithoutRenderableOrRowAfterwards) {
+    int runs = 0;
+    ScopedModalRunner runner([&](QDialog& dialog) {
+        ++runs;
+        panel_.RemoveAll();  // the row that opened the dialog is gone when it returns
+        dialog.accept();
+        return dialog.result();
+    });
+    auto* group = new CPropertyGridProperty("Loose");
+    auto* loose = new CCustomDlgProp("Slice", "1");
+    group->AddSubItem(loose);
+    Grid().AddProperty(group);
+    EXPECT_TRUE(Grid().ClickButton(loose));
+    EXPECT_EQ(runs, 0) << "no renderable: no dialog";
+    EXPECT_FALSE(Grid().ClickButton(group));
+
+    for (const char* name : {"Slice", "Transform", "Contrast"}) {
+        panel_.RemoveAll();
+        panel_.UpdateProperty(&layer_);
+        EXPECT_TRUE(Grid().ClickButton(Row(name)));
+        EXPECT_EQ(Grid().GetPropertyCount(), 0);
+    }
+    EXPECT_EQ(runs, 3);
+}

@@ -1,0 +1,178 @@
+// The property sheet and its dialogs acting on real layers of the rendering library,
+// drawn into an off-screen window (needs an X server: Xvfb).
+
+#include <fstream>
+#include <memory>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <QSlider>
+#include <QTemporaryDir>
+
+#include <vtkCallbackCommand.h>
+#include <vtkPolyData.h>
+#include <vtkRenderWindow.h>
+#include <vtkSmartPointer.h>
+#include <vtkSphereSource.h>
+#include <vtkUnsignedCharArray.h>
+
+#include "CContrastDialog.h"
+#include "CPropertyGridCtrl.h"
+#include "CPropertyUI.h"
+#include "CSliderDialog.h"
+#include "ModalDialogs.h"
+#include "Recording.h"
+#include "ScriptedPrompts.h"
+#include "TestApp.h"
+#include "wMeshLayer.h"
+
+using wexlan::ScopedModalRunner;
+
+namespace {
+
+class RealLayersTest : public ::testing::Test, proptest::WithApplication {
+protected:
+    void SetUp() override {
+        window_->SetOffScreenRendering(1);
+        window_->SetSize(64, 64);
+        window_->SetMultiSamples(0);
+        command_->SetClientData(&frames_);
+        command_->SetCallback(
+            [](vtkObject*, unsigned long, void* count, void*) { ++*static_cast<int*>(count); });
+        window_->AddObserver(vtkCommand::StartEvent, command_);
+        panel_.OnInitDialog();
+    }
+    void Show(std::unique_ptr<wLayer> layer) {
+        wLayer* shown = layer.get();
+        viewer_.AddInput(std::move(layer));
+        panel_.UpdateProperty(static_cast<wRenderable*>(&viewer_));
+        panel_.UpdateProperty(static_cast<wRenderable*>(shown));
+        viewer_.Render();
+        frames_ = 0;
+    }
+    CPropertyGridProperty* Row(const std::string& group, const std::string& name) {
+        return panel_.GetGrid()->FindRow(group, name);
+    }
+    void Commit(const std::string& group, const std::string& name, const CPropertyValue& value) {
+        EXPECT_TRUE(panel_.GetGrid()->CommitValue(Row(group, name), value)) << name;
+    }
+    int Frames() { return std::exchange(frames_, 0); }
+    std::array<int, 3> Pixel(int x, int y) {
+        auto pixels = vtkSmartPointer<vtkUnsignedCharArray>::New();
+        window_->GetPixelData(x, y, x, y, 0, pixels);
+        return {pixels->GetValue(0), pixels->GetValue(1), pixels->GetValue(2)};
+    }
+
+    vtkSmartPointer<vtkRenderWindow> window_ = vtkSmartPointer<vtkRenderWindow>::New();
+    vtkSmartPointer<vtkCallbackCommand> command_ = vtkSmartPointer<vtkCallbackCommand>::New();
+    int frames_ = 0;
+    wViewer viewer_{window_};
+    CPropertyUI panel_;
+};
+
+CPropertyValue Text(const char* text) {
+    return CPropertyValue::Text(text);
+}
+
+}  // namespace
+
+TEST_F(RealLayersTest, MeshLayerRowsChangeTheLayerAndDraw) {
+    auto sphere = vtkSmartPointer<vtkSphereSource>::New();
+    sphere->Update();
+    auto owned = std::make_unique<wMeshLayer>(sphere->GetOutput(), "ball");
+    wMeshLayer* mesh = owned.get();
+    Show(std::move(owned));
+
+    Commit("MeshLayer", "Representation", Text("Wireframe"));
+    EXPECT_EQ(mesh->GetRepresentation(), 1);
+    EXPECT_EQ(Frames(), 1);
+    Commit("MeshLayer", "Representation", Text("Surface"));
+    Commit("MeshLayer", "Clipping", Text("On"));
+    Commit("MeshLayer", "Bounding Box", Text("On"));
+    EXPECT_TRUE(mesh->GetClipping() && mesh->GetBoundingBox());
+    Commit("Viewer", "Axes", Text("On"));
+    EXPECT_TRUE(viewer_.GetAxesVisibility());
+    Commit("MeshLayer", "Clipping", Text("Off"));
+    Frames();
+
+    // The layer turns red in the middle, the background green in the corner.
+    Commit("MeshLayer", "Color", CPropertyValue::Color(0x0000FFu));
+    Commit("Viewer", "Background", CPropertyValue::Color(0x00FF00u));
+    EXPECT_EQ(Frames(), 2);
+    EXPECT_GT(Pixel(32, 32)[0], 100);
+    EXPECT_LT(Pixel(32, 32)[1], 60);
+    EXPECT_EQ(Pixel(1, 62), (std::array<int, 3>{0, 255, 0}));
+
+    auto* slider = qobject_cast<QSlider*>(panel_.GetGrid()->BeginEdit(Row("MeshLayer", "Opacity")));
+    ASSERT_NE(slider, nullptr);
+    slider->setValue(40);
+    EXPECT_DOUBLE_EQ(mesh->GetOpacity(), 0.4);
+    EXPECT_GE(Frames(), 1);
+    panel_.GetGrid()->EndEdit(true);
+    Commit("MeshLayer", "Visibility", Text("False"));
+    EXPECT_FALSE(mesh->GetVisibility());
+    EXPECT_EQ(Frames(), 1);
+
+    QTemporaryDir folder;
+    const std::string path = folder.filePath("values.txt").toStdString();
+    {
+        std::ofstream values(path);
+        for (vtkIdType i = 0; i < sphere->GetOutput()->GetNumberOfPoints(); ++i) {
+            values << i << '\n';
+        }
+    }
+    wexlan::ScopedScriptedPrompts prompts;
+    prompts->QueueFileName(path);
+    panel_.GetGrid()->ClickButton(Row("MeshLayer", "Color Map"));
+    EXPECT_TRUE(mesh->HasColorMap());
+    EXPECT_EQ(Row("MeshLayer", "Color Map")->GetValue().GetText(), "True");
+}
+
+TEST_F(RealLayersTest, VolumeRowsAndDialogs) {
+    auto image = proptest::SmallVolume(16);
+    auto owned = std::make_unique<wImage3DLayer>(image, "volume");
+    wImage3DLayer* volume = owned.get();
+    Show(std::move(owned));
+
+    Commit("Image3DLayer", "Lookup Table", Text("Rainbow"));
+    Commit("Image3DLayer", "Cursor", Text("On"));
+    EXPECT_EQ(volume->GetLookupTableName(), "Rainbow");
+    EXPECT_TRUE(volume->GetCursor());
+    Frames();
+    Commit("Image3DLayer", "Visibi. XZ", Text("False"));
+    EXPECT_FALSE(volume->GetPlaneVisibility(1));
+    EXPECT_EQ(Frames(), 1) << "plane visibility draws by itself";
+
+    // Playback: every tick moves the plane and draws exactly one frame.
+    CPropertyGridProperty* slice = Row("Image3DLayer", "Slice");
+    EXPECT_EQ(slice->GetValue().GetText(), "7, 7, 7");
+    {
+        ScopedModalRunner runner([&](QDialog& dialog) {
+            auto& sliceDialog = dynamic_cast<CSliderDialog&>(dialog);
+            sliceDialog.OnInitDialog();
+            for (int tick = 0; tick < 3; ++tick) {
+                sliceDialog.OnTimer(2);
+                EXPECT_EQ(Frames(), 1);
+            }
+            sliceDialog.OnOK();
+            return dialog.result();
+        });
+        panel_.GetGrid()->ClickButton(slice);
+    }
+    int xyz[3];
+    volume->GetSlice(xyz);
+    EXPECT_EQ(xyz[2], 10);
+    EXPECT_EQ(slice->GetValue().GetText(), "7, 7, 10");
+
+    ScopedModalRunner runner([&](QDialog& dialog) {
+        dynamic_cast<CContrastDialog&>(dialog).OnInitDialog();
+        dialog.findChild<QSlider*>("maxSlider")->setValue(20);
+        return int(QDialog::Rejected);
+    });
+    panel_.GetGrid()->ClickButton(Row("Image3DLayer", "Contrast"));
+    double window[2];
+    volume->GetContrast(window);
+    EXPECT_EQ(window[1], 20.0);
+    EXPECT_EQ(Row("Image3DLayer", "Contrast")->GetValue().GetText(), "[0.0, 20.0]");
+}

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QApplication>
+
+namespace proptest {
+
+// The widget tests' QApplication, created on first use and kept for the whole run.
+inline void EnsureApplication() {
+    static int argc = 1;
+    static char name[] = "properties_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication application(argc, argv);
+}
+
+}  // namespace proptest
+
+namespace proptest {
+
+// A first base for fixtures whose members are widgets: the application exists before them.
+struct WithApplication {
+    WithApplication() { EnsureApplication(); }
+};
+
+}  // namespace proptest
