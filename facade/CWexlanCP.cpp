@@ -1,0 +1,199 @@
+#include "CWexlanCP.h"
+
+#include "CComponentUI.h"
+#include "CPropertyUI.h"
+#include "CWexlanCPEXE.h"
+#include "CWexlanCPUI.h"
+#include "CWexlanLayerUI.h"
+#include "CWexlanModules.h"
+#include "VariableListing.h"
+#include "wDataResource.h"
+#include "wLayer.h"
+#include "wRendererManager.h"
+#include "wViewer.h"
+#include "wVolumeResource.h"
+
+CWexlanCP::~CWexlanCP() {
+    Delete();
+}
+
+int CWexlanCP::UIInit() {
+    if (m_workspace || m_layers || m_components || m_properties) {
+        return 1;
+    }
+    m_controller = new CWexlanCPEXE();
+
+    m_properties = new CPropertyUI();
+    m_properties->OnInitDialog();
+    m_properties->SetBoss(m_controller);
+    m_properties->hide();
+
+    m_components = new CComponentUI();
+    m_components->OnInitDialog();
+    m_components->SetBoss(m_controller);
+    m_components->hide();
+
+    // The workspace panel's initialisation uses the controller and both panels.
+    m_workspace = new CWexlanCPUI();
+    m_workspace->SetBoss(m_controller);
+    m_workspace->SetPropertyUI(m_properties);
+    m_workspace->SetComponentUI(m_components);
+    m_workspace->OnInitDialog();
+    m_workspace->hide();
+
+    m_layers = new CWexlanLayerUI();
+    m_layers->OnInitDialog();
+    m_layers->SetBoss(m_controller);
+    m_layers->hide();
+    m_layers->SetPropertyUI(m_properties);
+    return 0;
+}
+
+void CWexlanCP::SetParentHwnd(QWidget* host) {
+    m_workspace->SetParentHWND(host);
+    m_controller->SetHwnd(host);
+}
+
+void CWexlanCP::Delete() {
+    if (m_workspace == nullptr) {
+        return;
+    }
+    m_workspace->Delete();
+    delete m_workspace;
+    m_workspace = nullptr;
+    delete m_layers;
+    m_layers = nullptr;
+    delete m_components;
+    m_components = nullptr;
+    delete m_properties;
+    m_properties = nullptr;
+    // Last: every panel refers to the controller.
+    delete m_controller;
+    m_controller = nullptr;
+}
+
+std::string CWexlanCP::GetSelectedItemText() const {
+    return m_workspace->GetSelectedItemText();
+}
+
+std::string CWexlanCP::GetCurDir() const {
+    return m_workspace != nullptr ? m_workspace->GetCurDir() : std::string();
+}
+
+void CWexlanCP::SetCurDir(const std::string& folder) {
+    if (m_workspace != nullptr) {
+        m_workspace->SetCurDir(folder);
+    }
+}
+
+void CWexlanCP::SaveConfig() {
+    if (m_workspace != nullptr) {
+        m_workspace->WriteConfiguration();
+    }
+}
+
+void CWexlanCP::RefreshLocalRepository() {
+    m_workspace->RefreshLocalRepository();
+}
+
+void CWexlanCP::UpdateLayerProperty() {
+    if (m_controller == nullptr || m_workspace == nullptr) {
+        return;
+    }
+    wViewer* viewer = m_controller->GetModules()->GetViewer();
+    if (viewer == nullptr) {
+        return;
+    }
+    wLayer* layer = viewer->GetInput();
+    if (layer == nullptr || layer->GetNumberOfResources() == 0) {
+        // Nothing is shown in the viewer yet: its own properties are all there is.
+        m_properties->RemoveAll();
+        m_properties->UpdateProperty(static_cast<wRenderable*>(viewer));
+        return;
+    }
+    m_workspace->ShowItemProp(layer->GetResourceName(0));
+}
+
+void CWexlanCP::HideTabDialogs() {
+    if (m_components != nullptr) {
+        m_components->HideTabs();
+    }
+}
+
+void CWexlanCP::AddTabComponent(const std::string& caption, QWidget* dialog) {
+    if (m_components != nullptr) {
+        m_components->AddTabItem(m_components->GetNumberOfTabs(), caption, dialog);
+    }
+}
+
+void CWexlanCP::ShowAxes(bool visible) {
+    if (m_controller == nullptr) {
+        return;
+    }
+    if (wViewer* viewer = m_controller->GetModules()->GetViewer()) {
+        viewer->SetAxesVisibility(visible);
+    }
+}
+
+void CWexlanCP::SetScaleFactor(double factor) {
+    if (m_controller == nullptr) {
+        return;
+    }
+    if (wViewer* viewer = m_controller->GetModules()->GetViewer()) {
+        viewer->SetScaleFactor(factor);
+        viewer->Render();
+    }
+}
+
+std::string CWexlanCP::Open(const std::string& argument) {
+    const std::string path = wexlan::ResolveOpenArgument(argument, m_workspace->GetCurDir());
+    return m_workspace->OpenFile(path) > 0 ? "File loaded" : "error: file loading error";
+}
+
+std::string CWexlanCP::Open() {
+    if (m_workspace == nullptr) {
+        return std::string();
+    }
+    m_workspace->OnBnClickedButtonLoadmodel();
+    return m_workspace->GetLastOpenFilename();
+}
+
+std::string CWexlanCP::Save() {
+    if (m_workspace == nullptr) {
+        return std::string();
+    }
+    m_controller->Save(m_workspace->GetCurDir(), m_workspace->GetSelectedItemText());
+    return std::string();
+}
+
+std::string CWexlanCP::GetVar() const {
+    return wexlan::ListVariables(*m_controller);
+}
+
+void CWexlanCP::RunModuleRoutine(int id) {
+    CWexlanModules* modules = m_controller->GetModules();
+    modules->GetModule(id);  // throws for an id out of range, before anything is looked up
+    auto setRenderWindow =
+        reinterpret_cast<void (*)(void*)>(modules->GetEntryPoint(id, "SetRenderWindow"));
+    auto setPanel = reinterpret_cast<void (*)(CWexlanCP*)>(modules->GetEntryPoint(id, "SetCP"));
+    auto run = reinterpret_cast<void (*)()>(modules->GetEntryPoint(id, "Run"));
+    if (setRenderWindow == nullptr || setPanel == nullptr || run == nullptr) {
+        return;
+    }
+    setRenderWindow(m_controller->GetRenderers()->GetFirstRenderWindow());
+    setPanel(this);
+    run();
+}
+
+void CWexlanCP::RunModuleRoutine() {
+    if (m_controller == nullptr || m_controller->GetModules() == nullptr) {
+        return;
+    }
+    const int count = m_controller->GetModules()->GetNumberOfModules();
+    for (int id = 0; id < count; ++id) {
+        RunModuleRoutine(id);
+    }
+    if (count > 0 && m_components != nullptr) {
+        m_components->InitTab();
+    }
+}

@@ -1,0 +1,191 @@
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+
+#include <QApplication>
+#include <QTreeWidget>
+#include <QWidget>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "AppFolder.h"
+#include "CComponentUI.h"
+#include "CPropertyUI.h"
+#include "CWexlanCP.h"
+#include "CWexlanCPEXE.h"
+#include "CWexlanCPUI.h"
+#include "CWexlanLayerUI.h"
+#include "CWexlanModules.h"
+#include "ScriptedPrompts.h"
+#include "VariableListing.h"
+#include "wDataResource.h"
+#include "../controller/TestData.h"
+
+using ::testing::ElementsAre;
+using wexlan::ResolveOpenArgument;
+
+namespace {
+
+void EnsureApplication() {
+    static int argc = 1;
+    static char name[] = "facade_tests";
+    static char* argv[] = {name, nullptr};
+    static QApplication application(argc, argv);
+}
+
+std::string Row(const std::string& id, const std::string& name, const std::string& type) {
+    auto pad = [](std::string text, size_t width) {
+        return text.size() < width ? text + std::string(width - text.size(), ' ') : text + " ";
+    };
+    return pad(id, 8) + pad(name, 20) + pad(type, 20) + "\r\n";
+}
+
+class FacadeTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EnsureApplication();
+        std::filesystem::create_directories(Data(""));
+    }
+    std::string Data(const std::string& name) const { return app_.Root() + "/data/" + name; }
+
+    AppFolder app_;
+    wexlan::ScopedScriptedPrompts prompts_;
+};
+
+}  // namespace
+
+TEST_F(FacadeTest, BuildsOnceAndTearsDownOnce) {
+    CWexlanCP panel;
+    EXPECT_EQ(panel.GetCurDir(), "");
+    EXPECT_EQ(panel.GetEXE(), nullptr);
+    EXPECT_EQ(panel.Open(), "");
+    EXPECT_EQ(panel.Save(), "");
+    panel.SetCurDir("/nowhere");  // no panel: nothing happens
+    panel.SaveConfig();
+    panel.HideTabDialogs();
+    panel.ShowAxes(true);
+    panel.SetScaleFactor(2.0);
+
+    ASSERT_EQ(panel.UIInit(), 0);
+    CWexlanCPEXE* controller = panel.GetEXE();
+    ASSERT_NE(controller, nullptr);
+    EXPECT_EQ(panel.GetUI(), panel.GetWorkspaceUIPointer());
+    for (QWidget* widget : std::initializer_list<QWidget*>{
+             panel.GetWorkspaceUIPointer(), panel.GetLayerUIPointer(),
+             panel.GetComponentUIPointer(), panel.GetPropertyUIPointer()}) {
+        ASSERT_NE(widget, nullptr);
+        EXPECT_FALSE(widget->isVisible());
+        EXPECT_EQ(widget->parentWidget(), nullptr);
+    }
+    EXPECT_EQ(panel.GetPropertyUIPointer()->GetBoss(), controller);
+    EXPECT_EQ(panel.GetComponentUIPointer()->GetBoss(), controller);
+    EXPECT_EQ(panel.GetWorkspaceUIPointer()->GetBoss(), controller);
+    EXPECT_EQ(panel.GetLayerUIPointer()->GetBoss(), controller);
+    EXPECT_EQ(panel.GetPreviewUIPointer(), nullptr);
+    EXPECT_EQ(panel.GetTab(), nullptr);
+
+    EXPECT_EQ(panel.UIInit(), 1);  // already built: nothing changes
+    EXPECT_EQ(panel.GetEXE(), controller);
+
+    QWidget host;
+    panel.SetParentHwnd(&host);
+    EXPECT_EQ(controller->GetHwnd(), &host);
+    panel.SetCurDir(app_.Root());
+    EXPECT_EQ(panel.GetCurDir(), app_.Root());
+
+    panel.Delete();
+    EXPECT_EQ(panel.GetEXE(), nullptr);
+    EXPECT_EQ(panel.GetWorkspaceUIPointer(), nullptr);
+    EXPECT_EQ(panel.GetPropertyUIPointer(), nullptr);
+    EXPECT_EQ(panel.GetCurDir(), "");
+    panel.Delete();  // nothing left to do; the destructor neither
+    EXPECT_EQ(panel.UIInit(), 0);  // and it can be built again
+}
+
+TEST_F(FacadeTest, TeardownUnloadsTheModulesLast) {
+    app_.AddModule("module_alpha", "alpha.so");
+    {
+        CWexlanCP panel;
+        panel.UIInit();
+        calllog::Clear();
+    }
+    EXPECT_THAT(calllog::Entries(), ElementsAre("Alpha:ReleaseMemory"));
+}
+
+TEST_F(FacadeTest, VariableListingCountsAcrossGroups) {
+    {
+        CWexlanCP panel;
+        panel.UIInit();
+        EXPECT_EQ(panel.GetVar(), "Workspace is Empty");
+    }
+    app_.AddHardware("hard_scanner", "scanner.so");
+    CWexlanCP panel;
+    panel.UIInit();
+    const std::string header = Row("id", "name", "type");
+    EXPECT_EQ(panel.GetVar(), header + Row("0", "Scanner", "<live>"));
+    panel.GetEXE()->OpenFile(testdata::WriteTriangle(Data("bunny.vtk")));
+    panel.GetEXE()->OpenFile(testdata::WriteTriangle(Data("liver.vtk")));
+    panel.GetEXE()->OpenFile(testdata::WriteVolume(Data("head.vti")));
+    EXPECT_EQ(panel.GetVar(), header + Row("0", "bunny", "<model>") + Row("1", "liver", "<model>") +
+                                  Row("2", "head", "<image>") + Row("3", "Scanner", "<live>"));
+}
+
+TEST(OpenArgument, QuotesBackslashesAndFolders) {
+    EXPECT_EQ(ResolveOpenArgument("'bunny.vtk", "/data"), "/data/bunny.vtk");
+    EXPECT_EQ(ResolveOpenArgument("\\bunny.vtk", "/data"), "/data/bunny.vtk");
+    EXPECT_EQ(ResolveOpenArgument("'\\bunny.vtk", "/data"), "/data/bunny.vtk");
+    EXPECT_EQ(ResolveOpenArgument("bunny.vtk", "/data"), "/data/bunny.vtk");
+    EXPECT_EQ(ResolveOpenArgument("/models/bunny.vtk", "/data"), "/models/bunny.vtk");
+    EXPECT_EQ(ResolveOpenArgument("C:\\models\\bunny.vtk", "/data"), "C:\\models\\bunny.vtk");
+    EXPECT_EQ(ResolveOpenArgument("sub\\bunny.vtk", "/data"), "sub\\bunny.vtk");
+    EXPECT_EQ(ResolveOpenArgument("sub/bunny.vtk", "/data"), "sub/bunny.vtk");
+    EXPECT_EQ(ResolveOpenArgument("'/a.vtk'", "/data"), "/a.vtk'");  // the closing quote stays
+}
+
+TEST_F(FacadeTest, OpenAndSaveCommands) {
+    CWexlanCP panel;
+    panel.UIInit();
+    testdata::WriteTriangle(Data("bunny.vtk"));
+    panel.SetCurDir(Data("").substr(0, Data("").size() - 1));
+    EXPECT_EQ(panel.Open("'bunny.vtk"), "File loaded");
+    EXPECT_EQ(panel.Open("'bunny.vtk"), "error: file loading error");  // loaded already
+    EXPECT_EQ(panel.Open("'" + Data("missing.vtk") + "'"), "error: file loading error");
+    EXPECT_EQ(panel.GetEXE()->GetModel()->GetNumberOfItems(), 1);
+
+    testdata::WriteVolume(Data("head.vti"));
+    prompts_->QueueFileName(Data("head.vti"));
+    EXPECT_EQ(panel.Open(), Data("head.vti"));
+    EXPECT_EQ(panel.Open(), "") << "cancelled";
+
+    // Saving the selected model through the save dialog; the file is readable.
+    QTreeWidget* tree = panel.GetWorkspaceUIPointer()->GetTree();
+    const auto found = tree->findItems("bunny", Qt::MatchExactly | Qt::MatchRecursive);
+    ASSERT_EQ(found.size(), 2);  // the data item and its recent-file entry
+    tree->setCurrentItem(found[0]->parent()->text(0) == "Meshes" ? found[0] : found[1]);
+    ASSERT_EQ(panel.GetSelectedItemText(), "bunny");
+    prompts_->QueueFileName(Data("saved.vtk"));
+    EXPECT_EQ(panel.Save(), "");
+    EXPECT_TRUE(std::filesystem::exists(Data("saved.vtk")));
+    EXPECT_EQ(panel.Open(Data("saved.vtk")), "File loaded");
+}
+
+TEST_F(FacadeTest, ModuleRoutinesNeedAllThreeEntryPoints) {
+    app_.AddModule("module_alpha", "alpha.so");              // all three
+    app_.AddModule("module_beta", "beta.so");                // no "SetCP"
+    app_.AddModule("module_alpha_lower", "lower.so");        // none
+    CWexlanCP panel;
+    panel.UIInit();
+    calllog::Clear();
+    panel.RunModuleRoutine();
+    EXPECT_THAT(calllog::Entries(),
+                ElementsAre("Alpha:SetRenderWindow(null)", "Alpha:SetCP", "Alpha:Run"));
+    EXPECT_EQ(calllog::Pointer("Alpha:panel"), &panel);
+    EXPECT_THROW(panel.RunModuleRoutine(3), std::invalid_argument);
+    EXPECT_THROW(panel.RunModuleRoutine(-1), std::invalid_argument);
+
+    // A module's routine adds its dialog as a tab at the end.
+    auto* dialog = new QWidget;
+    panel.AddTabComponent("Alpha", dialog);
+    EXPECT_EQ(panel.GetComponentUIPointer()->GetNumberOfTabs(), 1);
+}

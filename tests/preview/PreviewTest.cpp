@@ -1,0 +1,203 @@
+#include <QApplication>
+#include <QFrame>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include "CWexlanPreviewUI.h"
+#include "GreyPicture.h"
+#include "VqSlice.h"
+#include "VqWriter.h"
+
+using wexlan::VqSlice;
+
+namespace {
+
+int argc = 1;
+char arg0[] = "preview_tests";
+char* argv[] = {arg0, nullptr};
+QApplication& App() {
+    static QApplication app(argc, argv);
+    return app;
+}
+
+class PreviewTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        panel_.OnInitDialog();
+        panel_.resize(410, 310);  // a 400 x 300 preview area
+        panel_.show();
+    }
+    std::string Path(const std::string& name) const { return dir_.filePath(QString::fromStdString(name)).toStdString(); }
+
+    struct ApplicationFirst {
+        ApplicationFirst() { App(); }
+    } application_;  // constructed before the panel
+    QTemporaryDir dir_;
+    CWexlanPreviewUI panel_;
+};
+
+}  // namespace
+
+TEST(VqSliceTest, EachHeaderCheckHasItsMessage) {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("scan.vq").toStdString();
+    auto check = [&](VqFile file) {
+        file.voxels.assign(6, 7u);
+        file.Write(path);
+        VqSlice slice;
+        return slice.Read(path);
+    };
+    EXPECT_EQ(check(VqFile{}), "");
+    VqFile bad;
+    bad.signature[5] = 0x1E;
+    EXPECT_EQ(check(bad), VqSlice::kCorruptedMessage);
+    bad = {};
+    bad.headerValue = 0;
+    EXPECT_EQ(check(bad), VqSlice::kCorruptedMessage);
+    for (int type : {0, 2, 4}) {
+        bad = {};
+        bad.fileType = type;
+        EXPECT_EQ(check(bad), "error: unrecognized file type") << type;
+    }
+    bad = {};
+    bad.fileType = 3;
+    EXPECT_EQ(check(bad), "");
+    for (int axis = 0; axis < 3; ++axis) {
+        bad = {};
+        bad.dimensions[axis] = axis == 1 ? -4 : 0;
+        EXPECT_EQ(check(bad), VqSlice::kCorruptedMessage) << axis;
+    }
+    bad = {};
+    bad.dataType = 16;
+    EXPECT_EQ(check(bad), "error: unrecoginized data type");
+    bad = {};
+    bad.dataType = 64;  // accepted; the slice is read as 32-bit values all the same
+    EXPECT_EQ(check(bad), "");
+    // The order of the checks: a bad file type is reported before bad dimensions.
+    bad = {};
+    bad.fileType = 2;
+    bad.dimensions[0] = 0;
+    bad.dataType = 16;
+    EXPECT_EQ(check(bad), "error: unrecognized file type");
+}
+
+TEST(VqSliceTest, ShortOrMissingFilesAreCorrupted) {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("short.vq").toStdString();
+    VqSlice slice;
+    EXPECT_EQ(slice.Read(dir.filePath("missing.vq").toStdString()), VqSlice::kCorruptedMessage);
+    for (std::size_t size : {std::size_t{3}, std::size_t{53}, std::size_t{8192}, std::size_t{8192 + 23}}) {
+        VqFile file;
+        file.voxels.assign(6, 1u);
+        file.truncateTo = size;
+        file.Write(path);
+        EXPECT_EQ(slice.Read(path), VqSlice::kCorruptedMessage) << size;
+        EXPECT_TRUE(slice.values.empty());
+    }
+    // A header claiming a huge slice in a small file allocates nothing.
+    VqFile huge;
+    huge.dimensions[0] = huge.dimensions[1] = 1 << 30;
+    huge.Write(path);
+    EXPECT_EQ(slice.Read(path), VqSlice::kCorruptedMessage);
+}
+
+TEST(VqSliceTest, ReadsOnlyTheFirstSliceRowByRow) {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("two.vq").toStdString();
+    VqFile file;
+    file.dimensions[0] = 2;  // rows
+    file.dimensions[1] = 3;  // values per row
+    file.dimensions[2] = 2;
+    file.voxels = {1, 2, 3, 4, 5, 6, 100, 100, 100, 100, 100, 100};
+    file.Write(path);
+    VqSlice slice;
+    ASSERT_EQ(slice.Read(path), "");
+    EXPECT_EQ(slice.width, 3);
+    EXPECT_EQ(slice.height, 2);
+    EXPECT_EQ(slice.values, (std::vector<std::uint32_t>{1, 2, 3, 4, 5, 6}));
+}
+
+TEST(GreyPictureTest, LevelsAreScaledToTheLargestValue) {
+    const std::uint32_t ramp[3] = {0, 1, 2};
+    QImage picture = wexlan::GreyPicture(ramp, 3, 1);
+    ASSERT_EQ(picture.format(), QImage::Format_Indexed8);
+    EXPECT_EQ(picture.pixelIndex(0, 0), 0);
+    EXPECT_EQ(picture.pixelIndex(1, 0), 127);
+    EXPECT_EQ(picture.pixelIndex(2, 0), 255);
+    EXPECT_EQ(picture.color(127), qRgb(127, 127, 127));
+
+    const std::uint32_t black[4] = {0, 0, 0, 0};
+    picture = wexlan::GreyPicture(black, 2, 2);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(picture.pixelIndex(i % 2, i / 2), 0);
+    }
+    // Row 0 at the top, value i in row i / width.
+    const std::uint32_t rows[6] = {0, 0, 0, 9, 9, 9};
+    picture = wexlan::GreyPicture(rows, 3, 2);
+    EXPECT_EQ(picture.pixelIndex(2, 0), 0);
+    EXPECT_EQ(picture.pixelIndex(0, 1), 255);
+    const std::uint32_t big[2] = {0xFFFFFFFFu, 0x7FFFFFFFu};
+    picture = wexlan::GreyPicture(big, 2, 1);
+    EXPECT_EQ(picture.pixelIndex(0, 0), 255);
+    EXPECT_EQ(picture.pixelIndex(1, 0), 127);
+}
+
+TEST(GreyPictureTest, PlacementKeepsTheAspectAndCentres) {
+    EXPECT_EQ(wexlan::PicturePlacement(256, 256, QRect(5, 5, 400, 300)), QRect(55, 5, 300, 300));
+    EXPECT_EQ(wexlan::PicturePlacement(800, 100, QRect(0, 0, 400, 300)), QRect(0, 125, 400, 50));
+    EXPECT_EQ(wexlan::PicturePlacement(3, 3, QRect(0, 0, 0, 300)), QRect());
+}
+
+TEST_F(PreviewTest, FrameKeepsAFivePixelMargin) {
+    EXPECT_EQ(panel_.GetPreviewArea(), QRect(5, 5, 400, 300));
+    panel_.resize(200, 100);
+    EXPECT_EQ(panel_.GetPreviewArea(), QRect(5, 5, 190, 90));
+    CWexlanPreviewUI unopened;
+    unopened.resize(100, 100);
+    unopened.show();
+    EXPECT_EQ(unopened.GetPreviewArea(), QRect());
+}
+
+TEST_F(PreviewTest, OnlyNamesEndingInLowerCaseVqArePreviewed) {
+    VqFile file;
+    file.dimensions[0] = file.dimensions[1] = 256;
+    file.voxels.assign(256 * 256, 5u);
+    for (const char* name : {"scan.VQ", "scan.mha"}) {
+        file.Write(Path(name));
+        panel_.SetFilename(Path(name));
+        panel_.Preview();
+        EXPECT_TRUE(panel_.GetPicture().isNull()) << name;
+    }
+    file.Write(Path("scanvq"));  // the dot is not looked at
+    panel_.SetFilename(Path("scanvq"));
+    EXPECT_EQ(panel_.GetFilename(), Path("scanvq"));
+    panel_.Preview();
+    ASSERT_FALSE(panel_.GetPicture().isNull());
+    EXPECT_EQ(panel_.GetPictureRect(), QRect(55, 5, 300, 300));
+    EXPECT_EQ(panel_.GetErrMsg(), "");
+
+    panel_.SetFilename(Path("absent.vq"));  // no file: nothing happens
+    panel_.Preview();
+    EXPECT_FALSE(panel_.GetPicture().isNull());
+    EXPECT_EQ(panel_.GetErrMsg(), "");
+}
+
+TEST_F(PreviewTest, FailuresAreKeptAsTheErrorMessageAndDrawNothing) {
+    VqFile bad;
+    bad.fileType = 2;
+    bad.Write(Path("bad.vq"));
+    panel_.SetFilename(Path("bad.vq"));
+    panel_.Preview();
+    EXPECT_EQ(panel_.GetErrMsg(), "error: unrecognized file type");
+    EXPECT_TRUE(panel_.GetPicture().isNull());
+
+    VqFile good;
+    good.voxels.assign(6, 1u);
+    good.Write(Path("good.vq"));
+    panel_.PreviewVQ(Path("good.vq"));
+    EXPECT_FALSE(panel_.GetPicture().isNull());
+    EXPECT_EQ(panel_.GetErrMsg(), "error: unrecognized file type");  // an earlier message stays
+    panel_.DrawImageFromDataPtr(nullptr, 4, 4);  // ignored
+    EXPECT_EQ(panel_.GetPicture().width(), 3);
+}
