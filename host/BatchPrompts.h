@@ -1,0 +1,37 @@
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <string>
+
+#include "Prompts.h"
+
+/// The prompts of batch mode: nobody is there to answer, so every message box
+/// and dialog takes the next answer queued with the "answer" command ("yes",
+/// "no", "ok", "cancel" or a path) and is reported as "prompt: TEXT -> ANSWER".
+/// Without a queued answer a question is answered No and a dialog is
+/// cancelled.
+class BatchPrompts : public wexlan::Prompts {
+public:
+    using Printer = std::function<void(const std::string& line)>;
+    explicit BatchPrompts(Printer print) : m_print(std::move(print)) {}
+
+    void QueueAnswer(const std::string& answer) { m_answers.push_back(answer); }
+
+    wexlan::MessageAnswer ShowMessage(const std::string& text, wexlan::MessageButtons buttons,
+                                      const std::string& detail) override;
+    using Prompts::ShowMessage;
+    std::string OpenFileName(const std::string& filterText, const std::string& initialFolder,
+                             const wexlan::FileDialogOptions& options) override;
+    std::string SaveFileName(const std::string& filterText, const std::string& initialFolder,
+                             const wexlan::FileDialogOptions& options) override;
+    std::string BrowseFolder(const std::string& title, const std::string& initialFolder) override;
+
+private:
+    /// The next queued answer, or "" when none is queued.
+    std::string Take();
+    std::string Dialog(const std::string& text);
+
+    Printer m_print;
+    std::deque<std::string> m_answers;
+};

@@ -1,0 +1,141 @@
+#include "CommandInterpreter.h"
+
+#include <QTreeWidget>
+
+#include "CWexlanCP.h"
+#include "CWexlanCPEXE.h"
+#include "CWexlanModules.h"
+#include "MainWindow.h"
+
+namespace {
+
+CommandInterpreter::Result Fail(const std::string& why) {
+    CommandInterpreter::Result result;
+    result.ran = false;
+    result.error = why;
+    return result;
+}
+
+CommandInterpreter::Result Print(const std::string& text) {
+    CommandInterpreter::Result result;
+    result.output = text;
+    return result;
+}
+
+std::string Trim(const std::string& text) {
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos) {
+        return std::string();
+    }
+    const auto last = text.find_last_not_of(" \t\r\n");
+    return text.substr(first, last - first + 1);
+}
+
+}  // namespace
+
+CommandInterpreter::CommandInterpreter(MainWindow& window) : m_window(window) {
+    CWexlanCP& panel = window.Panel();
+    Add("open", "open [FILE]", "open a data file (without FILE: choose one)",
+        [&panel](const std::string& file) {
+            return Print(file.empty() ? panel.Open() : panel.Open(file));
+        });
+    Add("save", "save", "save the selected model as a VTK file",
+        [&panel](const std::string&) { return Print(panel.Save()); });
+    Add("vars", "vars", "list the loaded models, images and hardware resources",
+        [&panel](const std::string&) { return Print(panel.GetVar()); });
+    Add("modules", "modules", "list the viewer modules",
+        [&panel](const std::string&) { return Print(panel.GetEXE()->GetModules()->GetInfo()); });
+    Add("help", "help", "this list", [this](const std::string&) { return Print(Help()); });
+    Add("select", "select TEXT", "select the first workspace tree node called TEXT",
+        [&window](const std::string& text) {
+            return window.SelectTreeNode(text) ? Print("") : Fail("no tree node \"" + text + "\"");
+        });
+    Add("button", "button NAME", "press the component button captioned NAME",
+        [&window](const std::string& name) {
+            return window.PressComponentButton(name) ? Print("")
+                                                     : Fail("no component button \"" + name + "\"");
+        });
+    Add("newtab", "newtab", "open a new viewing tab", [&window](const std::string&) {
+        return window.NewViewingTab() >= 0 ? Print("") : Fail("all 24 viewing tabs are in use");
+    });
+    Add("props", "props", "print the property sheet (group, row, value, enabled)",
+        [&window](const std::string&) { return Print(window.PropertySheetText()); });
+    Add("layers", "layers", "print the layer tree",
+        [&window](const std::string&) { return Print(window.LayerTreeText()); });
+    Add("set", "set ROW VALUE", "commit VALUE to the first property row called ROW",
+        [&window](const std::string& argument) {
+            std::string why;
+            return window.SetPropertyRow(argument, why) ? Print("") : Fail(why);
+        });
+    Add("loadworkspace", "loadworkspace FILE", "read a workspace file back",
+        [&window](const std::string& file) {
+            if (file.empty()) {
+                return Fail("loadworkspace needs a file");
+            }
+            const std::string problems = window.LoadWorkspaceFile(file);
+            return Print(problems.empty() ? "workspace loaded" : "error: " + problems);
+        });
+    Add("workspace", "workspace FILE", "save the workspace to FILE",
+        [&window](const std::string& file) {
+            if (file.empty()) {
+                return Fail("workspace needs a file");
+            }
+            window.SaveWorkspaceTo(file);
+            return Print("");
+        });
+    Add("answer", "answer yes|no|ok|cancel|PATH", "answer the next question or file dialog",
+        [&window](const std::string& answer) {
+            if (answer.empty()) {
+                return Fail("answer needs yes, no, ok, cancel or a path");
+            }
+            return window.QueueAnswer(answer) ? Print("")
+                                               : Fail("answers can only be queued in batch mode");
+        });
+    Add("screenshot", "screenshot FILE.png", "save a picture of the current viewing tab",
+        [&window](const std::string& file) {
+            std::string why;
+            return !file.empty() && window.SaveScreenshot(file, why)
+                       ? Print("")
+                       : Fail(file.empty() ? "screenshot needs a file" : why);
+        });
+    Add("preview", "preview FILE", "preview a VQ volume file",
+        [&window](const std::string& file) {
+            return file.empty() ? Fail("preview needs a file") : Print(window.PreviewFile(file));
+        });
+    Add("quit", "quit", "end the session", [](const std::string&) {
+        Result result;
+        result.quit = true;
+        return result;
+    });
+}
+
+void CommandInterpreter::Add(const std::string& word, std::string usage, std::string what,
+                             Handler handler) {
+    m_commands[word] = Command{std::move(usage), std::move(what), std::move(handler)};
+    m_order.push_back(word);
+}
+
+std::string CommandInterpreter::Help() const {
+    std::string text;
+    for (const std::string& word : m_order) {
+        const Command& command = m_commands.at(word);
+        text += command.usage + std::string(command.usage.size() < 32 ? 32 - command.usage.size() : 1, ' ') +
+                command.what + "\n";
+    }
+    return text;
+}
+
+CommandInterpreter::Result CommandInterpreter::Run(const std::string& line) {
+    const std::string text = Trim(line);
+    if (text.empty() || text.front() == '#') {
+        return Print("");  // blank lines and comments in command files
+    }
+    const auto blank = text.find(' ');
+    const std::string word = text.substr(0, blank);
+    const std::string argument = blank == std::string::npos ? "" : Trim(text.substr(blank + 1));
+    const auto command = m_commands.find(word);
+    if (command == m_commands.end()) {
+        return Fail("unknown command \"" + word + "\" (type help for the list)");
+    }
+    return command->second.handler(argument);
+}

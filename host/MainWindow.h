@@ -1,0 +1,95 @@
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include <QMainWindow>
+
+#include "CWexlanCP.h"
+
+class BatchPrompts;
+class CWexlanPreviewUI;
+class CommandConsole;
+class CommandInterpreter;
+class QLabel;
+class ViewingTabs;
+
+/// The VARQ workstation's main window: the control panel's panels docked
+/// around the viewing tabs, menus, a command line and the status bar.
+///
+/// Start-up: the control panel is built (hardware resources and modules are
+/// discovered), the first viewing tab is opened, every module runs its routine
+/// (adding its dialog as a component tab), and the panels are docked: the
+/// workspace panel on the left, the property sheet and the layer tree on the
+/// right, the component tabs and the command line below.
+///
+/// After a component button started a module, the control panel posts event
+/// 1224 to this window: the layer tree and the property sheet are refreshed
+/// and the current tab is drawn.
+///
+/// In batch mode (no person) the same window is built but not shown, viewing
+/// tabs render off screen, and questions are answered from a queue.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+public:
+    enum class Mode { Interactive, Batch };
+
+    explicit MainWindow(Mode mode);
+    ~MainWindow() override;
+
+    CWexlanCP& Panel() { return m_panel; }
+    CommandInterpreter& Interpreter() { return *m_interpreter; }
+    ViewingTabs& Tabs() { return *m_tabs; }
+
+    /// @name Actions of the menus and the command language
+    /// @{
+    int NewViewingTab();
+    /// Selects the first workspace tree node (top to bottom) whose text is `text`.
+    bool SelectTreeNode(const std::string& text);
+    /// Clicks the component button captioned `caption`.
+    bool PressComponentButton(const std::string& caption);
+    /// The property sheet, one line per row: group, row, value, "enabled"/"disabled",
+    /// separated by tabs.
+    std::string PropertySheetText() const;
+    /// The layer tree, one line per node, children indented by two blanks.
+    std::string LayerTreeText() const;
+    /// "ROW VALUE": commits VALUE to the first property row called ROW, as an edit.
+    bool SetPropertyRow(const std::string& argument, std::string& why);
+    /// Reads a workspace file back; @return "" or the problems met.
+    std::string LoadWorkspaceFile(const std::string& path);
+    /// Saves the workspace to `path` (answering the save dialog with it).
+    void SaveWorkspaceTo(const std::string& path);
+    /// Queues an answer for the next prompt (batch mode only).
+    bool QueueAnswer(const std::string& answer);
+    /// Saves a picture of the current viewing tab.
+    bool SaveScreenshot(const std::string& path, std::string& why);
+    /// Previews a VQ file; @return the picture's size ("W x H") or the error message.
+    std::string PreviewFile(const std::string& path);
+    /// Refreshes the layer tree and the property sheet and draws the current tab.
+    void RefreshViews();
+    /// @}
+
+    /// Prints a line on the console (and, in batch mode, on standard output).
+    void Report(const std::string& text);
+
+protected:
+    bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildDocks();
+    void BuildMenus();
+    void OpenWithProgress();
+    void LoadWorkspaceFromDialog();
+    void AskScaleFactor();
+    void ScreenshotFromDialog();
+
+    Mode m_mode;
+    CWexlanCP m_panel;
+    BatchPrompts* m_batchPrompts = nullptr;  // installed in Prompts while in batch mode
+    ViewingTabs* m_tabs = nullptr;
+    CWexlanPreviewUI* m_preview = nullptr;
+    std::unique_ptr<CommandInterpreter> m_interpreter;
+    CommandConsole* m_console = nullptr;
+    QLabel* m_status = nullptr;
+};

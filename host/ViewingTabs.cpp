@@ -1,0 +1,117 @@
+#include "ViewingTabs.h"
+
+#include <QLabel>
+#include <QTabBar>
+#include <QVTKOpenGLNativeWidget.h>
+#include <vtkGenericOpenGLRenderWindow.h>
+#include <vtkRenderWindow.h>
+
+#include "CWexlanCPEXE.h"
+#include "CWexlanModules.h"
+#include "wRendererManager.h"
+
+namespace {
+// The size of an off-screen tab's picture.
+constexpr int kOffScreenWidth = 800;
+constexpr int kOffScreenHeight = 600;
+}  // namespace
+
+ViewingTabs::ViewingTabs(CWexlanCPEXE* controller, bool onScreen, QWidget* parent)
+    : QTabWidget(parent), m_controller(controller), m_onScreen(onScreen) {
+    setObjectName(QStringLiteral("viewingTabs"));
+    setTabsClosable(true);
+    setMovable(false);
+    connect(this, &QTabWidget::currentChanged, this, &ViewingTabs::OnCurrentChanged);
+    connect(this, &QTabWidget::tabCloseRequested, this, &ViewingTabs::CloseViewingTab);
+    m_controller->GetRenderers()->SetCaptionListener(
+        [this](const std::string& caption) { OnCaption(caption); });
+}
+
+ViewingTabs::~ViewingTabs() = default;
+
+void ViewingTabs::StopFollowingCaption() {
+    m_controller->GetRenderers()->SetCaptionListener({});
+}
+
+int ViewingTabs::AddViewingTab() {
+    Tab tab{};
+    if (m_onScreen) {
+        auto* widget = new QVTKOpenGLNativeWidget;
+        vtkNew<vtkGenericOpenGLRenderWindow> window;
+        widget->setRenderWindow(window);
+        tab.widget = widget;
+        tab.window = window;
+    } else {
+        auto* placeholder = new QLabel(QStringLiteral("(off-screen view)"));
+        placeholder->setAlignment(Qt::AlignCenter);
+        tab.widget = placeholder;
+        tab.window = vtkSmartPointer<vtkRenderWindow>::New();
+        tab.window->SetOffScreenRendering(1);
+        tab.window->SetSize(kOffScreenWidth, kOffScreenHeight);
+    }
+    // Without multisampling slice playback of large volumes keeps its frame rate
+    // on software OpenGL; the lines of meshes lose little.
+    tab.window->SetMultiSamples(0);
+    tab.id = m_controller->GetRenderers()->AddRenderWindow(tab.window);
+    if (tab.id < 0) {
+        delete tab.widget;
+        return -1;
+    }
+    tab.widget->setObjectName(QStringLiteral("viewingTab%1").arg(tab.id));
+    m_tabs.push_back(tab);
+    m_controller->ViewingTabPlusPlus();
+    const int index = addTab(tab.widget, QStringLiteral("View %1").arg(++m_created));
+    setCurrentIndex(index);
+    OnCurrentChanged(index);  // also when the index did not change (the first tab)
+    tabBar()->setVisible(count() > 1 || !m_onScreen);
+    return tab.id;
+}
+
+void ViewingTabs::CloseViewingTab(int index) {
+    if (count() <= 1 || index < 0 || index >= static_cast<int>(m_tabs.size())) {
+        return;
+    }
+    const Tab tab = m_tabs[index];
+    wRendererManager* renderers = m_controller->GetRenderers();
+    CWexlanModules* modules = m_controller->GetModules();
+    // The module drawing in this window lets go of it before the window goes.
+    renderers->SetCurrentRenderWindow(tab.id);
+    if (modules->GetActivatedModuleId() >= 0) {
+        modules->DeleteViewer();
+        modules->DetachData();
+    }
+    renderers->RemoveRenderWindow(tab.id);
+    m_controller->ViewingTabMinusMinus();
+    m_tabs.erase(m_tabs.begin() + index);
+    removeTab(index);
+    delete tab.widget;
+    tabBar()->setVisible(count() > 1 || !m_onScreen);
+    OnCurrentChanged(currentIndex());
+}
+
+vtkRenderWindow* ViewingTabs::CurrentRenderWindow() const {
+    const int index = currentIndex();
+    return index >= 0 && index < static_cast<int>(m_tabs.size()) ? m_tabs[index].window.Get()
+                                                                  : nullptr;
+}
+
+void ViewingTabs::RenderCurrent() {
+    if (vtkRenderWindow* window = CurrentRenderWindow()) {
+        window->Render();
+    }
+}
+
+void ViewingTabs::OnCurrentChanged(int index) {
+    if (index < 0 || index >= static_cast<int>(m_tabs.size())) {
+        return;
+    }
+    m_controller->GetRenderers()->SetCurrentRenderWindow(m_tabs[index].id);
+    emit currentWindowChanged();
+}
+
+void ViewingTabs::OnCaption(const std::string& caption) {
+    const int index = currentIndex();
+    if (index >= 0) {
+        setTabText(index, QString::fromStdString(caption));
+    }
+}

@@ -1,0 +1,125 @@
+// "Surface Viewer": surfaces, point clouds and marker lists in 3D, and the
+// live marker of a tracking device.
+#include <cmath>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWidget>
+#include <vtkCellArray.h>
+#include <vtkNew.h>
+#include <vtkPoints.h>
+#include <vtkPolyData.h>
+#include <vtkRenderer.h>
+
+#include "ViewerModule.h"
+#include "wLandmarkLayer.h"
+#include "wLayerFactory.h"
+#include "wViewer.h"
+
+namespace {
+
+constexpr int kModelType = 2;
+constexpr int kTrackerTickMs = 50;
+
+/// Shows models; a tracked tool appears as a marker that moves on a circle, as
+/// the simulated tracker reports it.
+class SurfaceViewer : public varq::ViewerModule {
+public:
+    SurfaceViewer()
+        : ViewerModule("Surface Viewer", "Surfaces, point clouds and markers in 3D",
+                       kModelType | varq::kPoseDataType) {
+        m_tracker.setInterval(kTrackerTickMs);
+        QObject::connect(&m_tracker, &QTimer::timeout, [this] { MoveToolMarker(); });
+    }
+
+protected:
+    std::unique_ptr<wLayer> CreateLayer(vtkDataSet* data, int dataType,
+                                        const std::string& name) override {
+        if (dataType != kModelType) {
+            return nullptr;
+        }
+        return wLayerFactory::CreateForOutputType(data, varq::OutputTypeOf(data), name);
+    }
+
+    QWidget* CreateDialog() override {
+        auto* dialog = new QWidget;
+        dialog->setObjectName(QStringLiteral("surfaceViewerDialog"));
+        auto* layout = new QVBoxLayout(dialog);
+        layout->addWidget(new QLabel(QStringLiteral(
+            "Select a surface, point cloud or marker list and press \"Surface Viewer\".")));
+        auto* reset = new QPushButton(QStringLiteral("Reset camera"));
+        reset->setObjectName(QStringLiteral("surfaceResetCamera"));
+        QObject::connect(reset, &QPushButton::clicked, [this] {
+            if (wViewer* viewer = ViewerOfCurrentWindow()) {
+                viewer->ResetCamera();
+                viewer->Render();
+            }
+        });
+        auto* axes = new QCheckBox(QStringLiteral("Show axes"));
+        axes->setObjectName(QStringLiteral("surfaceShowAxes"));
+        QObject::connect(axes, &QCheckBox::toggled, [this](bool on) {
+            if (wViewer* viewer = ViewerOfCurrentWindow()) {
+                viewer->SetAxesVisibility(on);
+                viewer->Render();
+            }
+        });
+        layout->addWidget(reset);
+        layout->addWidget(axes);
+        layout->addStretch();
+        return dialog;
+    }
+
+    void OnHardwareShown(int /*hardwareIndex*/) override {
+        wViewer* viewer = EnsureViewer();
+        if (viewer == nullptr || viewer->FindInputIndex(kToolName) >= 0) {
+            return;
+        }
+        vtkNew<vtkPoints> points;
+        points->InsertNextPoint(0, 0, 0);
+        vtkNew<vtkCellArray> vertices;
+        const vtkIdType id = 0;
+        vertices->InsertNextCell(1, &id);
+        m_tool = vtkSmartPointer<vtkPolyData>::New();
+        m_tool->SetPoints(points);
+        m_tool->SetVerts(vertices);
+        auto layer = std::make_unique<wLandmarkLayer>(m_tool, kToolName);
+        layer->SetColor(1.0, 0.8, 0.0);
+        layer->SetLandmarkSize(4.0);
+        viewer->AddInput(std::move(layer));
+        m_tracker.start();
+    }
+
+private:
+    static constexpr const char* kToolName = "Tracked tool";
+
+    void MoveToolMarker() {
+        wViewer* viewer = ViewerOfCurrentWindow();
+        wLayer* layer = viewer != nullptr ? viewer->GetInput(std::string(kToolName)) : nullptr;
+        if (layer == nullptr) {
+            m_tracker.stop();
+            return;
+        }
+        // The tool circles the scene's centre, a turn every six seconds.
+        m_phase += 2.0 * M_PI * kTrackerTickMs / 6000.0;
+        double bounds[6] = {-50, 50, -50, 50, -50, 50};
+        viewer->GetRenderer()->ComputeVisiblePropBounds(bounds);
+        const double radius = 0.4 * std::max(bounds[1] - bounds[0], bounds[3] - bounds[2]);
+        const double matrix[16] = {1, 0, 0, 0.5 * (bounds[0] + bounds[1]) + radius * std::cos(m_phase),
+                                   0, 1, 0, 0.5 * (bounds[2] + bounds[3]) + radius * std::sin(m_phase),
+                                   0, 0, 1, 0.5 * (bounds[4] + bounds[5]),
+                                   0, 0, 0, 1};
+        layer->SetTransform(matrix);
+        viewer->Render();
+    }
+
+    QTimer m_tracker;
+    double m_phase = 0.0;
+    vtkSmartPointer<vtkPolyData> m_tool;
+};
+
+}  // namespace
+
+VARQ_VIEWER_MODULE(SurfaceViewer)

@@ -1,0 +1,81 @@
+// "Volume Viewer": image volumes as three orthogonal planes, or one slice.
+#include <QButtonGroup>
+#include <QLabel>
+#include <QRadioButton>
+#include <QVBoxLayout>
+#include <QWidget>
+#include <vtkImageData.h>
+
+#include "ViewerModule.h"
+#include "wImage3DLayer.h"
+#include "wImageLayer.h"
+#include "wViewer.h"
+
+namespace {
+
+constexpr int kImageType = 4;
+
+class VolumeViewer : public varq::ViewerModule {
+public:
+    VolumeViewer() : ViewerModule("Volume Viewer", "Image volumes as three planes or one slice", kImageType) {}
+
+protected:
+    std::unique_ptr<wLayer> CreateLayer(vtkDataSet* data, int dataType,
+                                        const std::string& name) override {
+        auto* image = vtkImageData::SafeDownCast(data);
+        if (dataType != kImageType || image == nullptr) {
+            return nullptr;
+        }
+        if (m_singleSlice) {
+            return std::make_unique<wImageLayer>(image, name, wImageLayer::XYPlane);
+        }
+        return std::make_unique<wImage3DLayer>(image, name);
+    }
+
+    QWidget* CreateDialog() override {
+        auto* dialog = new QWidget;
+        dialog->setObjectName(QStringLiteral("volumeViewerDialog"));
+        auto* layout = new QVBoxLayout(dialog);
+        layout->addWidget(new QLabel(QStringLiteral("How new volumes are shown:")));
+        auto* planes = new QRadioButton(QStringLiteral("Three planes (3D)"));
+        planes->setObjectName(QStringLiteral("volumeThreePlanes"));
+        auto* slice = new QRadioButton(QStringLiteral("Single slice (2D)"));
+        slice->setObjectName(QStringLiteral("volumeSingleSlice"));
+        planes->setChecked(true);
+        auto* group = new QButtonGroup(dialog);
+        group->addButton(planes);
+        group->addButton(slice);
+        QObject::connect(slice, &QRadioButton::toggled, [this](bool on) { ShowAsSingleSlice(on); });
+        layout->addWidget(planes);
+        layout->addWidget(slice);
+        layout->addStretch();
+        return dialog;
+    }
+
+private:
+    /// Switches the mode and shows the current viewer's volumes again in it.
+    void ShowAsSingleSlice(bool singleSlice) {
+        m_singleSlice = singleSlice;
+        wViewer* viewer = ViewerOfCurrentWindow();
+        if (viewer == nullptr) {
+            return;
+        }
+        std::vector<std::string> names;
+        for (int i = 0; i < viewer->GetNumberOfItems(); ++i) {
+            names.push_back(viewer->GetInput(i)->GetResourceName(0));
+        }
+        viewer->RemoveAllInputs();
+        m_NumberOfSecondaryData = 0;
+        for (const std::string& name : names) {
+            AddSecondaryDataByName(name);
+        }
+        viewer->ResetCamera();
+        viewer->Render();
+    }
+
+    bool m_singleSlice = false;
+};
+
+}  // namespace
+
+VARQ_VIEWER_MODULE(VolumeViewer)

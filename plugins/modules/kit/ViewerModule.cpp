@@ -1,0 +1,220 @@
+#include "ViewerModule.h"
+
+#include <sstream>
+
+#include <QWidget>
+#include <vtkDataSet.h>
+#include <vtkImageData.h>
+#include <vtkPointData.h>
+#include <vtkPolyData.h>
+
+#include "CWexlanCP.h"
+#include "CWexlanCPEXE.h"
+#include "CWexlanModules.h"
+#include "wDataResource.h"
+#include "wLayer.h"
+#include "wRendererManager.h"
+#include "wViewer.h"
+#include "wViewerWrapperBase.h"
+#include "wVolumeResource.h"
+
+namespace varq {
+
+namespace {
+constexpr int kModelType = 2;
+constexpr int kImageType = 4;
+}  // namespace
+
+int OutputTypeOf(vtkDataSet* data) {
+    if (vtkImageData::SafeDownCast(data) != nullptr) {
+        return 4;
+    }
+    auto* poly = vtkPolyData::SafeDownCast(data);
+    if (poly == nullptr) {
+        return 2;
+    }
+    if (poly->GetNumberOfPolys() > 0 || poly->GetNumberOfStrips() > 0) {
+        return 16;
+    }
+    if (poly->GetPointData()->GetAbstractArray("Label") != nullptr) {
+        return 32;
+    }
+    return poly->GetNumberOfLines() > 0 ? 2 : 64;
+}
+
+ViewerModule::ViewerModule(std::string name, std::string description, int targetDataType)
+    : m_name(std::move(name)),
+      m_description(std::move(description)),
+      m_targetDataType(targetDataType) {}
+
+ViewerModule::~ViewerModule() {
+    // Every viewer goes with the module; the dialog belongs to the tab host.
+    m_ViewerWrapper = nullptr;
+    m_wrappers.clear();
+    delete m_dialog.data();
+}
+
+void ViewerModule::SetPanel(CWexlanCP* panel) {
+    m_panel = panel;
+    SetController(panel != nullptr ? panel->GetEXE() : nullptr);
+}
+
+void ViewerModule::Run() {
+    if (m_panel != nullptr && m_dialog.isNull()) {
+        m_dialog = CreateDialog();
+        m_panel->AddTabComponent(m_name, m_dialog);
+    }
+}
+
+void ViewerModule::SelectCurrentWindow() {
+    m_ViewerWrapper = nullptr;
+    if (GetController() == nullptr) {
+        return;
+    }
+    const int window = GetController()->GetRenderers()->GetCurrentRenderWindowId();
+    auto it = m_wrappers.find(window);
+    if (it != m_wrappers.end()) {
+        m_ViewerWrapper = it->second.get();
+    }
+}
+
+wViewer* ViewerModule::ViewerOfCurrentWindow() {
+    SelectCurrentWindow();
+    return GetCurrentViewer();
+}
+
+wViewer* ViewerModule::EnsureViewer() {
+    if (wViewer* viewer = ViewerOfCurrentWindow()) {
+        return viewer;
+    }
+    if (GetController() == nullptr) {
+        return nullptr;
+    }
+    wRendererManager* renderers = GetController()->GetRenderers();
+    vtkRenderWindow* window = renderers->GetCurrentRenderWindow();
+    if (window == nullptr) {
+        return nullptr;
+    }
+    auto wrapper = std::make_unique<wViewerWrapperBase>();
+    wrapper->CreateViewer(window);
+    m_ViewerWrapper = wrapper.get();
+    m_wrappers[renderers->GetCurrentRenderWindowId()] = std::move(wrapper);
+    return GetCurrentViewer();
+}
+
+void ViewerModule::RemoveViewerOfCurrentWindow() {
+    SelectCurrentWindow();
+    if (m_ViewerWrapper == nullptr) {
+        return;
+    }
+    DeleteViewer();  // caption, viewer removed, the window's module cleared, data forgotten
+    const int window = GetController()->GetRenderers()->GetCurrentRenderWindowId();
+    m_ViewerWrapper = nullptr;
+    m_wrappers.erase(window);
+}
+
+void ViewerModule::DetachAll() {
+    if (wViewer* viewer = ViewerOfCurrentWindow()) {
+        viewer->RemoveAllInputs();
+        viewer->Render();
+    }
+    m_PrimaryDataId = -1;
+    m_NumberOfSecondaryData = 0;
+}
+
+void ViewerModule::UpdateCaption() {
+    if (GetController() == nullptr) {
+        return;
+    }
+    std::string caption = m_name;
+    if (wViewer* viewer = ViewerOfCurrentWindow(); viewer != nullptr && viewer->GetNumberOfItems() > 0) {
+        caption += " - ";
+        for (int i = 0; i < viewer->GetNumberOfItems(); ++i) {
+            caption += (i > 0 ? ", " : "") + viewer->GetInput(i)->GetLayerName();
+        }
+    }
+    GetController()->GetRenderers()->SetCaption(caption);
+}
+
+void ViewerModule::CoolStart() {
+    if (wViewer* viewer = EnsureViewer()) {
+        viewer->Render();
+    }
+    UpdateCaption();
+}
+
+std::vector<std::string> ViewerModule::SplitNames(const std::string& rest) const {
+    int type = 0;
+    int id = -1;
+    if (GetController() != nullptr) {
+        GetController()->Find(rest, type, id);
+    }
+    if (id >= 0) {
+        return {rest};  // the whole rest is one name, blanks and all
+    }
+    std::vector<std::string> names;
+    std::istringstream words(rest);
+    for (std::string word; words >> word;) {
+        names.push_back(word);
+    }
+    return names;
+}
+
+void ViewerModule::Command(const std::string& line) {
+    const auto blank = line.find(' ');
+    const std::string word = line.substr(0, blank);
+    if (word == "coolstart") {
+        CoolStart();
+    } else if (word == "add" && blank != std::string::npos) {
+        EnsureViewer();
+        for (const std::string& name : SplitNames(line.substr(blank + 1))) {
+            AddSecondaryDataByName(name);
+        }
+    }
+}
+
+void ViewerModule::SetPrimaryData(int dataId) {
+    m_PrimaryDataId = dataId;
+}
+
+void ViewerModule::AddSecondaryData(int dataType, int dataId) {
+    wViewer* viewer = EnsureViewer();
+    if (viewer == nullptr || GetController() == nullptr) {
+        return;
+    }
+    if (dataType == kPoseDataType) {
+        OnHardwareShown(dataId);
+    } else {
+        vtkDataSet* data = nullptr;
+        std::string name;
+        if (dataType == kModelType && dataId < GetController()->GetModel()->GetNumberOfItems()) {
+            data = GetController()->GetModel()->GetData(dataId);
+            name = GetController()->GetModel()->GetDataName(dataId);
+        } else if (dataType == kImageType &&
+                   dataId < GetController()->GetVolume()->GetNumberOfItems()) {
+            data = GetController()->GetVolume()->GetData(dataId);
+            name = GetController()->GetVolume()->GetDataName(dataId);
+        }
+        if (data == nullptr || viewer->FindInputIndex(name) >= 0) {
+            return;  // unknown, or already shown
+        }
+        std::unique_ptr<wLayer> layer = CreateLayer(data, dataType, name);
+        if (!layer) {
+            return;
+        }
+        viewer->AddInput(std::move(layer));
+    }
+    if (m_NumberOfSecondaryData < kMaxSecondaryData) {
+        m_SecondaryDataIds[m_NumberOfSecondaryData++] = dataId;
+    }
+    viewer->Render();
+    UpdateCaption();
+}
+
+void ViewerModule::Refresh() {
+    if (wViewer* viewer = ViewerOfCurrentWindow()) {
+        viewer->Render();
+    }
+}
+
+}  // namespace varq

@@ -1,0 +1,157 @@
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <QPointer>
+
+#include "wModuleBase.h"
+
+class CWexlanCP;
+class QWidget;
+class vtkDataSet;
+class vtkRenderWindow;
+class wLayer;
+class wViewer;
+class wViewerWrapperBase;
+
+namespace varq {
+
+/// What the sample viewer modules share: a viewer per render window, the
+/// command words, the caption, the dialog tab and the clean-up on "DelViewer",
+/// "DetachData" and "ReleaseMemory". A module says which layer shows which
+/// data item (CreateLayer) and what its dialog holds (CreateDialog).
+///
+/// Commands:
+///  - "coolstart": an empty viewer in the current render window;
+///  - "add NAME...": a layer for each named data item (a name holding blanks
+///    is recognised when the whole rest of the line names an item).
+class ViewerModule : public wModuleBase {
+public:
+    ViewerModule(std::string name, std::string description, int targetDataType);
+    ~ViewerModule() override;
+
+    const std::string& Name() const { return m_name; }
+    const std::string& Description() const { return m_description; }
+    int TargetDataType() const { return m_targetDataType; }
+
+    /// @name The routine run by the host at start-up
+    /// @{
+    void SetRenderWindow(vtkRenderWindow* first) { m_firstWindow = first; }
+    void SetPanel(CWexlanCP* panel);
+    /// Adds the module's dialog as a component tab.
+    void Run();
+    /// @}
+
+    /// The viewer of the current render window, or null.
+    wViewer* ViewerOfCurrentWindow();
+    /// Removes the current window's viewer and forgets its data.
+    void RemoveViewerOfCurrentWindow();
+    /// Removes the layers of the current window's viewer, keeping the viewer.
+    void DetachAll();
+    void Command(const std::string& line);
+
+    // wModuleBase
+    void CoolStart() override;
+    void SetPrimaryData(int dataId) override;
+    int GetCompatibleDataType() override { return m_targetDataType; }
+    void AddSecondaryData(int dataType, int dataId) override;
+    void Refresh() override;
+
+protected:
+    /// The layer that shows data item (dataType, dataId) called `name`, or null
+    /// when this module does not show such data.
+    virtual std::unique_ptr<wLayer> CreateLayer(vtkDataSet* data, int dataType,
+                                                const std::string& name) = 0;
+    /// The dialog shown in the module's tab; the tab host takes it.
+    virtual QWidget* CreateDialog() = 0;
+    /// Called after a data item or hardware resource was shown; modules that
+    /// animate live devices start here.
+    virtual void OnHardwareShown(int hardwareIndex) {}
+
+    /// Makes sure the current render window has a viewer and points
+    /// m_ViewerWrapper at it; null when there is no render window.
+    wViewer* EnsureViewer();
+    /// Points m_ViewerWrapper at the current render window's viewer wrapper.
+    void SelectCurrentWindow();
+    /// Shows the module's name, or the item names, as the window caption.
+    void UpdateCaption();
+    CWexlanCP* Panel() const { return m_panel; }
+
+private:
+    std::vector<std::string> SplitNames(const std::string& rest) const;
+
+    std::string m_name;
+    std::string m_description;
+    int m_targetDataType;
+    vtkRenderWindow* m_firstWindow = nullptr;
+    CWexlanCP* m_panel = nullptr;
+    QPointer<QWidget> m_dialog;
+    std::map<int, std::unique_ptr<wViewerWrapperBase>> m_wrappers;  // by render window id
+};
+
+/// The data type code of a tracked tool's pose, as a tracking device reports it.
+constexpr int kPoseDataType = 1;
+
+/// The output type a data set of the registries is shown as: 4 image, 16
+/// surface, 32 markers (a point set carrying a "Label" array), 64 point cloud,
+/// 2 anything else.
+int OutputTypeOf(vtkDataSet* data);
+
+}  // namespace varq
+
+/// Defines the entry points of the plug-in protocol for a module library whose
+/// one module object is of class `ModuleClass` (default-constructible, derived
+/// from varq::ViewerModule). The object is made on first use and destroyed by
+/// "ReleaseMemory".
+#define VARQ_VIEWER_MODULE(ModuleClass)                                                        \
+    namespace {                                                                                \
+    std::unique_ptr<ModuleClass>& Instance() {                                                 \
+        static std::unique_ptr<ModuleClass> instance;                                          \
+        return instance;                                                                       \
+    }                                                                                          \
+    ModuleClass& Module() {                                                                    \
+        if (!Instance()) {                                                                     \
+            Instance() = std::make_unique<ModuleClass>();                                      \
+        }                                                                                      \
+        return *Instance();                                                                    \
+    }                                                                                          \
+    }                                                                                          \
+    extern "C" {                                                                               \
+    __attribute__((visibility("default"))) const char* GetModuleVer() { return "1.0"; }       \
+    __attribute__((visibility("default"))) const char* GetModuleName() {                      \
+        return Module().Name().c_str();                                                        \
+    }                                                                                          \
+    __attribute__((visibility("default"))) const char* GetModuleDesc() {                      \
+        return Module().Description().c_str();                                                 \
+    }                                                                                          \
+    __attribute__((visibility("default"))) int GetModuleTargetDataType() {                    \
+        return Module().TargetDataType();                                                      \
+    }                                                                                          \
+    __attribute__((visibility("default"))) void SetPrimaryData(int id) {                      \
+        Module().SetPrimaryData(id);                                                           \
+    }                                                                                          \
+    __attribute__((visibility("default"))) void AddSecondaryData(int type, int id) {          \
+        Module().AddSecondaryData(type, id);                                                   \
+    }                                                                                          \
+    __attribute__((visibility("default"))) wViewer* GetViewer() {                             \
+        return Module().ViewerOfCurrentWindow();                                               \
+    }                                                                                          \
+    __attribute__((visibility("default"))) void DelViewer() {                                 \
+        Module().RemoveViewerOfCurrentWindow();                                                \
+    }                                                                                          \
+    __attribute__((visibility("default"))) void DetachData() { Module().DetachAll(); }        \
+    __attribute__((visibility("default"))) void Command(char* line) {                         \
+        Module().Command(line != nullptr ? line : "");                                         \
+    }                                                                                          \
+    __attribute__((visibility("default"))) void ReleaseMemory() { Instance().reset(); }       \
+    __attribute__((visibility("default"))) void SetRenderWindow(vtkRenderWindow* window) {    \
+        Module().SetRenderWindow(window);                                                      \
+    }                                                                                          \
+    __attribute__((visibility("default"))) void SetCP(CWexlanCP* panel) {                     \
+        Module().SetPanel(panel);                                                              \
+    }                                                                                          \
+    __attribute__((visibility("default"))) void Run() { Module().Run(); }                     \
+    }
