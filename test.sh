@@ -28,5 +28,5 @@ wexlan_build "$build_dir" "${cmake_args[@]}"
 cd "$build_dir"
 # Rendering tests need an X server: the whole suite runs under Xvfb with Mesa's
 # software OpenGL; widget-only tests use Qt's offscreen platform by themselves.
-xvfb-run -a -s "-screen 0 1280x1024x24" \
+xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
     ctest --output-on-failure --parallel "$(nproc)" --timeout 300

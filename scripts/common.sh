@@ -4,7 +4,7 @@
 # Every Debian package the project needs to build, test and run headless.
 WEXLAN_PACKAGES=(
     cmake g++ ninja-build pkg-config
-    qtbase5-dev libvtk9-dev libvtk9-qt-dev
+    qtbase5-dev libqt5opengl5-dev libvtk9-dev libvtk9-qt-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth libgl1-mesa-dri fonts-dejavu-core
 )
