@@ -7,6 +7,19 @@
 
 include(GenerateExportHeader)
 
+# Installed headers go flat into one folder, as they are included ("wProp.h").
+set(WEXLAN_INSTALL_INCLUDEDIR include/WexlanCP)
+
+# wexlan_install_headers(FOLDER [EXTRA_FILES...]): the public headers of a
+# library folder (every header beside its sources), plus generated ones.
+function(wexlan_install_headers folder)
+    install(DIRECTORY ${folder}/ DESTINATION ${WEXLAN_INSTALL_INCLUDEDIR}
+            FILES_MATCHING PATTERN "*.h")
+    if(ARGN)
+        install(FILES ${ARGN} DESTINATION ${WEXLAN_INSTALL_INCLUDEDIR})
+    endif()
+endfunction()
+
 # wexlan_add_library(NAME SOURCES ... [PUBLIC_LIBS ...] [PRIVATE_LIBS ...])
 function(wexlan_add_library name)
     cmake_parse_arguments(ARG "" "" "SOURCES;PUBLIC_LIBS;PRIVATE_LIBS" ${ARGN})
@@ -14,8 +27,13 @@ function(wexlan_add_library name)
     string(TOLOWER ${name} lower)
     generate_export_header(${name} BASE_NAME ${name}
                            EXPORT_FILE_NAME ${CMAKE_CURRENT_BINARY_DIR}/${lower}_export.h)
-    target_include_directories(${name} PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}
-                                              ${CMAKE_CURRENT_BINARY_DIR})
+    target_include_directories(${name} PUBLIC
+        $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}>
+        $<BUILD_INTERFACE:${CMAKE_CURRENT_BINARY_DIR}>
+        $<INSTALL_INTERFACE:${WEXLAN_INSTALL_INCLUDEDIR}>)
+    wexlan_install_headers(${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/${lower}_export.h)
+    install(TARGETS ${name} EXPORT WexlanCPTargets
+            LIBRARY DESTINATION lib RUNTIME DESTINATION bin)
     target_link_libraries(${name} PUBLIC ${ARG_PUBLIC_LIBS} PRIVATE ${ARG_PRIVATE_LIBS})
     set_target_properties(${name} PROPERTIES CXX_VISIBILITY_PRESET hidden
                                              VISIBILITY_INLINES_HIDDEN ON)

@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the build into a temporary application folder and builds the
+# minimal module of docs/module-authoring.md against the installed package,
+# the way a module author outside this tree would.
+set -euo pipefail
+build_dir="$1"
+source_dir="$2"
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+
+cmake --install "$build_dir" --prefix "$work/app" > "$work/install.log"
+for f in bin/varq bin/Modules/libSurfaceViewer.so bin/Hard/libSimulatedTracker.so \
+         lib/libWexlanCP.so include/WexlanCP/CWexlanCP.h include/WexlanCP/wModuleBase.h \
+         include/WexlanCP/wexlancp_export.h lib/cmake/WexlanCP/WexlanCPConfig.cmake \
+         bin/SystemRegistry/Wexlan.conf; do
+    [ -e "$work/app/$f" ] || { echo "not installed: $f"; exit 1; }
+done
+
+cmake -S "$source_dir/docs/examples/minimal-module" -B "$work/module" -G Ninja \
+      -DCMAKE_PREFIX_PATH="$work/app" > "$work/configure.log" || { cat "$work/configure.log"; exit 1; }
+cmake --build "$work/module" > "$work/build.log" || { cat "$work/build.log"; exit 1; }
+module="$work/module/libMinimalModule.so"
+nm -D --defined-only "$module" | grep -q ' GetModuleName$' || { echo "no GetModuleName in $module"; exit 1; }
+
+# The installed workstation finds the new module beside the shipped ones.
+cp "$module" "$work/app/bin/Modules/"
+printf 'modules\nquit\n' | QT_QPA_PLATFORM=offscreen "$work/app/bin/varq" --batch - > "$work/modules.txt"
+grep -q "Minimal Viewer" "$work/modules.txt" || { cat "$work/modules.txt"; exit 1; }
+echo "installed package and an outside module work"
