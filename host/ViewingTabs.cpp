@@ -5,6 +5,9 @@
 #include <QVTKOpenGLNativeWidget.h>
 #include <vtkGenericOpenGLRenderWindow.h>
 #include <vtkRenderWindow.h>
+#include <vtkRenderer.h>
+#include <vtkTextActor.h>
+#include <vtkTextProperty.h>
 
 #include "CWexlanCPEXE.h"
 #include "CWexlanModules.h"
@@ -14,6 +17,20 @@ namespace {
 // The size of an off-screen tab's picture.
 constexpr int kOffScreenWidth = 800;
 constexpr int kOffScreenHeight = 600;
+
+// What an empty tab shows until a module puts its viewer there (which covers it):
+// the viewers' background and a hint where to start.
+vtkSmartPointer<vtkRenderer> EmptyTabScene() {
+    auto scene = vtkSmartPointer<vtkRenderer>::New();
+    scene->SetBackground(0.1, 0.1, 0.2);
+    vtkNew<vtkTextActor> hint;
+    hint->SetInput("Open data (Ctrl+O), select it in the workspace and press a viewer button");
+    hint->GetTextProperty()->SetFontSize(14);
+    hint->GetTextProperty()->SetColor(0.7, 0.7, 0.8);
+    hint->SetPosition(12, 12);
+    scene->AddActor2D(hint);
+    return scene;
+}
 }  // namespace
 
 ViewingTabs::ViewingTabs(CWexlanCPEXE* controller, bool onScreen, QWidget* parent)
@@ -49,6 +66,7 @@ int ViewingTabs::AddViewingTab() {
         tab.window->SetOffScreenRendering(1);
         tab.window->SetSize(kOffScreenWidth, kOffScreenHeight);
     }
+    tab.window->AddRenderer(EmptyTabScene());
     // Without multisampling slice playback of large volumes keeps its frame rate
     // on software OpenGL; the lines of meshes lose little.
     tab.window->SetMultiSamples(0);

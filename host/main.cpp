@@ -12,12 +12,10 @@
 #include <string>
 
 #include <QApplication>
+#include <QOpenGLWidget>
 #include <QSurfaceFormat>
 #include <QTimer>
 #include <QVTKOpenGLNativeWidget.h>
-#include <vtkCallbackCommand.h>
-#include <vtkCommand.h>
-#include <vtkRenderWindow.h>
 
 #include "CommandInterpreter.h"
 #include "MainWindow.h"
@@ -96,10 +94,9 @@ int main(int argc, char** argv) {
     MainWindow window(MainWindow::Mode::Interactive);
     window.show();
     if (startupTime) {
-        // The first frame of the first viewing tab ends the measurement.
-        vtkRenderWindow* first = window.Tabs().CurrentRenderWindow();
-        auto* observer = vtkCallbackCommand::New();
-        observer->SetCallback([](vtkObject*, unsigned long, void*, void*) {
+        // The first frame the first viewing tab puts on screen ends the measurement.
+        auto* view = window.findChild<QOpenGLWidget*>();
+        QObject::connect(view, &QOpenGLWidget::frameSwapped, &application, [] {
             static bool reported = false;
             if (!reported) {
                 reported = true;
@@ -109,8 +106,6 @@ int main(int argc, char** argv) {
                 QTimer::singleShot(0, qApp, &QApplication::quit);
             }
         });
-        first->AddObserver(vtkCommand::EndEvent, observer);
-        observer->Delete();
     }
     return application.exec();
 }
