@@ -74,6 +74,9 @@ int main(int argc, char** argv) {
 
     if (!batch) {
         QSurfaceFormat::setDefaultFormat(QVTKOpenGLNativeWidget::defaultFormat());
+    } else if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        // Batch mode shows no window: its viewing tabs render off screen by themselves.
+        qputenv("QT_QPA_PLATFORM", "offscreen");
     }
     QApplication application(argc, argv);
     application.setApplicationName(QStringLiteral("VARQ"));

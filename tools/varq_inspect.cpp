@@ -6,6 +6,10 @@
 //                                 <TAB> bounds xmin,xmax,ymin,ymax,zmin,zmax <TAB> read time (ms)
 //                            or: path <TAB> error: <the reader's message>
 //   varq-inspect --formats   one line per format: extension <TAB> description
+//   varq-inspect --snapshot OUT.png [--size WxH] FILE
+//                            reads FILE, shows it with the layer that suits it (mesh,
+//                            landmarks, three image planes), resets the camera and
+//                            writes a picture (needs an X server, e.g. Xvfb)
 //
 // Exit status: 0 when every file was read, 1 when any failed, 2 for a usage error.
 
@@ -18,6 +22,7 @@
 #include <string>
 
 #include "wFileReader.h"
+#include "wSnapshot.h"
 
 namespace {
 
@@ -25,11 +30,46 @@ void PrintUsage(std::FILE* out) {
     std::fputs(
         "usage: varq-inspect FILE...\n"
         "       varq-inspect --formats\n"
+        "       varq-inspect --snapshot OUT.png [--size WxH] FILE\n"
         "Reads each FILE as the VARQ workstation does and prints, tab-separated:\n"
         "path, output type (4 image, 16 surface, 32 markers, 64 point cloud, 2 other model),\n"
         "points, cells, bounds and read time in milliseconds; or the path and \"error: \"\n"
         "with the reason. Exit status 0 if every file was read, 1 otherwise.\n",
         out);
+}
+
+// varq-inspect --snapshot OUT.png [--size WxH] FILE
+int Snapshot(int argc, char** argv) {
+    int width = 800;
+    int height = 600;
+    std::string file;
+    int i = 3;
+    if (i + 1 < argc && std::strcmp(argv[i], "--size") == 0) {
+        if (!wSnapshot::ParseSize(argv[i + 1], width, height)) {
+            std::fprintf(stderr, "varq-inspect: bad size %s (WxH, e.g. 800x600)\n", argv[i + 1]);
+            return 2;
+        }
+        i += 2;
+    }
+    if (i + 1 != argc) {
+        PrintUsage(stderr);
+        return 2;
+    }
+    file = argv[i];
+    wFileReader reader;
+    reader.SetFilename(file);
+    if (!reader.Read()) {
+        std::printf("%s\terror: %s\n", file.c_str(), reader.GetErrorMessage().c_str());
+        return 1;
+    }
+    std::string error;
+    if (!wSnapshot::Write(reader.GetOutput(), reader.GetOutputType(), argv[2], width, height,
+                          &error)) {
+        std::printf("%s\terror: %s\n", file.c_str(), error.c_str());
+        return 1;
+    }
+    std::printf("%s\t%s\n", file.c_str(), argv[2]);
+    return 0;
 }
 
 }  // namespace
@@ -43,6 +83,13 @@ int main(int argc, char** argv) {
     if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
         PrintUsage(stdout);
         return 0;
+    }
+    if (std::strcmp(argv[1], "--snapshot") == 0) {
+        if (argc < 4) {
+            PrintUsage(stderr);
+            return 2;
+        }
+        return Snapshot(argc, argv);
     }
     if (std::strcmp(argv[1], "--formats") == 0) {
         if (argc != 2) {

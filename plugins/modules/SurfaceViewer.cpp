@@ -41,7 +41,16 @@ protected:
         if (dataType != kModelType) {
             return nullptr;
         }
-        return wLayerFactory::CreateForOutputType(data, varq::OutputTypeOf(data), name);
+        const int outputType = varq::OutputTypeOf(data);
+        std::unique_ptr<wLayer> layer = wLayerFactory::CreateForOutputType(data, outputType, name);
+        if (layer && outputType == 16) {
+            // Surfaces take turns through soft tissue colours, so neighbours differ.
+            static const double kPalette[][3] = {
+                {0.86, 0.55, 0.47}, {0.55, 0.75, 0.55}, {0.55, 0.65, 0.85}, {0.90, 0.80, 0.55}};
+            const double* color = kPalette[m_surfaces++ % 4];
+            layer->SetColor(color[0], color[1], color[2]);
+        }
+        return layer;
     }
 
     QWidget* CreateDialog() override {
@@ -117,6 +126,7 @@ private:
 
     QTimer m_tracker;
     double m_phase = 0.0;
+    int m_surfaces = 0;
     vtkSmartPointer<vtkPolyData> m_tool;
 };
 

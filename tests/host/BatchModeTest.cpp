@@ -168,3 +168,21 @@ TEST_F(BatchModeTest, PreviewPrintsThePictureOrTheReason) {
     EXPECT_THAT(run.out, HasSubstr(" x "));
     EXPECT_THAT(run.out, HasSubstr("error: the VQ file may have been corrupted"));
 }
+
+TEST_F(BatchModeTest, InspectRendersASnapshotOfASampleFile) {
+    const std::string picture = Path("kidney.png");
+    const std::string command = kBin + "/varq-inspect --snapshot " + picture + " --size 200x150 " +
+                                kLocal + "/Kidney/kidney.stl > " + Path("inspect.txt") + " 2>&1";
+    ASSERT_EQ(WEXITSTATUS(std::system(command.c_str())), 0) << ReadAll(Path("inspect.txt"));
+    const QImage image(QString::fromStdString(picture));
+    ASSERT_EQ(image.size(), QSize(200, 150));
+    // The surface is drawn: the picture is not all background.
+    const QRgb corner = image.pixel(0, 0);
+    auto differs = [](QRgb p) { return qRed(p) > 100 || qGreen(p) > 100; };
+    EXPECT_FALSE(differs(corner));
+    EXPECT_GT(Share(image, differs), 0.02);
+
+    const std::string bad = kBin + "/varq-inspect --snapshot " + picture + " --size nonsense " +
+                            kLocal + "/Kidney/kidney.stl > /dev/null 2>&1";
+    EXPECT_EQ(WEXITSTATUS(std::system(bad.c_str())), 2);
+}
