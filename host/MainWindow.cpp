@@ -94,6 +94,11 @@ MainWindow::MainWindow(Mode mode) : m_mode(mode) {
     m_panel.UIInit();
     m_tabs = new ViewingTabs(m_panel.GetEXE(), m_mode == Mode::Interactive, this);
     setCentralWidget(m_tabs);
+    // With one tab its bar is hidden: the window title shows what the view shows.
+    connect(m_tabs, &ViewingTabs::captionChanged, this, [this](const QString& caption) {
+        setWindowTitle(caption.startsWith(QLatin1String("View ")) ? QStringLiteral("VARQ")
+                                                                 : QStringLiteral("VARQ - ") + caption);
+    });
     m_tabs->AddViewingTab();
     connect(m_tabs, &ViewingTabs::currentWindowChanged, this, [this] { RefreshViews(); });
 

@@ -124,6 +124,7 @@ void ViewingTabs::OnCurrentChanged(int index) {
         return;
     }
     m_controller->GetRenderers()->SetCurrentRenderWindow(m_tabs[index].id);
+    emit captionChanged(tabText(index));
     emit currentWindowChanged();
 }
 
@@ -132,4 +133,5 @@ void ViewingTabs::OnCaption(const std::string& caption) {
     if (index >= 0) {
         setTabText(index, QString::fromStdString(caption));
     }
+    emit captionChanged(QString::fromStdString(caption));
 }

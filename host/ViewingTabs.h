@@ -43,6 +43,8 @@ public:
 signals:
     /// The current render window changed (a tab was switched, added or closed).
     void currentWindowChanged();
+    /// The current tab's caption changed.
+    void captionChanged(const QString& caption);
 
 private:
     struct Tab {
