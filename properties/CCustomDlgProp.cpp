@@ -6,6 +6,7 @@
 
 #include "CContrastDialog.h"
 #include "CMatrixUI.h"
+#include "CPropertyGridCtrl.h"
 #include "CSliderDialog.h"
 #include "EditActions.h"
 #include "ModalDialogs.h"
@@ -39,7 +40,7 @@ void CCustomDlgProp::OnClickButton() {
 void CCustomDlgProp::EditTransform(wRenderable& target) {
     double matrix[16];
     target.GetTransform(matrix);
-    CMatrixUI dialog;
+    CMatrixUI dialog(GetGrid());
     dialog.SetMatrix(matrix);
     dialog.SetRenderable(&target);
     const auto alive = LifeToken();
@@ -54,7 +55,7 @@ void CCustomDlgProp::EditSlice(wRenderable& target) {
     int xyz[3];
     set->GetSliceRange(range);
     set->GetSlice(xyz);
-    CSliderDialog dialog;
+    CSliderDialog dialog(GetGrid());
     dialog.SetSliceRange(range);
     dialog.SetSlice(xyz);
     dialog.SetLayer(&target);
@@ -71,7 +72,7 @@ void CCustomDlgProp::EditContrast(wRenderable& target) {
     double contrast[2];
     set->GetScalarRange(range);
     set->GetContrast(contrast);
-    CContrastDialog dialog;
+    CContrastDialog dialog(GetGrid());
     dialog.SetRange(static_cast<int>(range[0]), static_cast<int>(range[1]));
     dialog.SetContrast(static_cast<int>(contrast[0]), static_cast<int>(contrast[1]));
     dialog.SetLayer(&target);

@@ -135,6 +135,9 @@ void CSliderDialog::showEvent(QShowEvent* event) {
 }
 
 void CSliderDialog::OnPlay(int axis) {
+    if (!m_playback.IsAxisUsable(axis)) {
+        return;  // its button is disabled
+    }
     if (m_playback.TogglePlaying(axis)) {
         m_play[axis]->setText(kPauseText);
         m_timers[axis]->start(CSlicePlayback::IntervalFor(m_playback.GetFrameRate()));
