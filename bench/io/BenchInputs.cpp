@@ -9,6 +9,8 @@
 #include <vtkSmartPointer.h>
 #include <vtkXMLPolyDataWriter.h>
 
+#include "DicomWriting.h"
+
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -245,6 +247,53 @@ void WriteVolumes(const std::string& folder) {
     }
 }
 
+// A CT-like stack: air around a body cylinder of soft tissue with a denser core, stored
+// as scanners store CT (12 bits, intercept -1024), one file per slice; and the same
+// rescaled volume as one MetaImage file.
+void WriteCtSeries(const std::string& folder) {
+    const int n = kCtSize;
+    const std::string series = folder + "/ct_series";
+    std::filesystem::create_directories(series);
+    auto image = vtkSmartPointer<vtkImageData>::New();
+    image->SetDimensions(n, n, kCtSlices);
+    image->SetSpacing(0.7, 0.7, 1.25);
+    image->SetOrigin(-179.2, -179.2, -200);
+    image->AllocateScalars(VTK_SHORT, 1);
+    auto* hu = static_cast<short*>(image->GetScalarPointer());
+    std::vector<int> stored(static_cast<std::size_t>(n) * n);
+    for (int z = 0; z < kCtSlices; ++z) {
+        for (int y = 0; y < n; ++y) {
+            for (int x = 0; x < n; ++x) {
+                const double dx = x - n / 2.0, dy = y - n / 2.0;
+                const double r2 = (dx * dx + dy * dy) / (0.4 * n * 0.4 * n);
+                const int value =
+                    r2 < 1 ? (r2 < 0.05 ? 700 : 40) + (x * 7 + y * 3 + z) % 20 : -1000;
+                stored[static_cast<std::size_t>(y) * n + x] = value + 1024;
+                *hu++ = static_cast<short>(value);
+            }
+        }
+        test::DicomSlice slice;
+        slice.rows = slice.columns = n;
+        slice.bitsStored = 12;
+        slice.pixels = test::Pixels16(stored);
+        slice.position = std::array<double, 3>{-179.2, -179.2, -200 + 1.25 * z};
+        slice.orientation = std::array<double, 6>{1, 0, 0, 0, 1, 0};
+        slice.pixelSpacing = std::array<double, 2>{0.7, 0.7};
+        slice.sliceThickness = 1.25;
+        slice.intercept = -1024;
+        slice.slope = 1;
+        slice.instanceNumber = z + 1;
+        char name[32];
+        std::snprintf(name, sizeof name, "/IM%04d", z);
+        test::WriteDicom(series + name, slice);
+    }
+    auto mha = vtkSmartPointer<vtkMetaImageWriter>::New();
+    mha->SetInputData(image);
+    mha->SetFileName((folder + "/ct_series.mha").c_str());
+    mha->SetCompression(false);
+    mha->Write();
+}
+
 void WriteCloud(const std::string& path) {
     std::mt19937 random(3);
     std::uniform_real_distribution<float> coordinate(-500.f, 500.f);
@@ -283,6 +332,10 @@ const std::string& InputFolder() {
             missing("volume.vq")) {
             std::fprintf(stderr, "generating the volume inputs in %s ...\n", dir.c_str());
             WriteVolumes(dir);
+        }
+        if (missing("ct_series/IM0299") || missing("ct_series.mha")) {
+            std::fprintf(stderr, "generating the CT series inputs in %s ...\n", dir.c_str());
+            WriteCtSeries(dir);
         }
         if (missing("cloud.xyz")) {
             std::fprintf(stderr, "generating the point cloud input in %s ...\n", dir.c_str());

@@ -151,6 +151,17 @@ void RegisterAll() {
         ->ReportAggregatesOnly(true)
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
+    // A DICOM series of 300 files against the same volume in one MetaImage file, both
+    // through wFileReader.
+    for (const auto& [name, file] : {std::pair{"ct_series/dicom", "ct_series/IM0150"},
+                                     std::pair{"ct_series/mha", "ct_series.mha"}}) {
+        benchmark::RegisterBenchmark(name, Ours, file, std::string(name))
+            ->Iterations(3)
+            ->Repetitions(3)
+            ->ReportAggregatesOnly(true)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    }
     benchmark::RegisterBenchmark("xyz/ours", Ours, "cloud.xyz", std::string("xyz/ours"))
         ->Iterations(3)
         ->Repetitions(3)
@@ -228,9 +239,20 @@ public:
                 "a huge-page buffer\n",
                 "vq_512", ms, huge, ms / huge, cpu, hugeCpu, cpu / hugeCpu);
         }
+        if (times_.count("ct_series/dicom") && times_.count("ct_series/mha")) {
+            const double dicom = times_.at("ct_series/dicom"), mha = times_.at("ct_series/mha");
+            const Counts a = g_counts["ct_series/dicom"], b = g_counts["ct_series/mha"];
+            std::printf(
+                "%-12s %9.1f %9.1f %6.2f  %9.1f %9.1f %6.2f   DICOM series (300 files) "
+                "against one .mha; same points: %s\n",
+                "ct_512x300", dicom, mha, dicom / mha, cpu_.at("ct_series/dicom"),
+                cpu_.at("ct_series/mha"), cpu_.at("ct_series/dicom") / cpu_.at("ct_series/mha"),
+                a.points == b.points ? "yes" : "NO");
+        }
         std::printf(
             "ratio: VTK time / our time (speed-up; below 1 is overhead); for vq_512 our "
-            "time / plain read time. Wall-clock and CPU time per read.\n");
+            "time / plain read time; for ct_512x300 DICOM time / MetaImage time. Wall-clock and "
+            "CPU time per read.\n");
     }
 
 private:

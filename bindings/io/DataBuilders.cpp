@@ -1,5 +1,9 @@
 #include "DataBuilders.h"
 
+#include <vtkFieldData.h>
+#include <vtkPointData.h>
+#include <vtkStringArray.h>
+
 #include <vtkTypeInt32Array.h>
 
 namespace wexlan::io {
@@ -68,6 +72,26 @@ vtkSmartPointer<vtkPolyData> MakePointSet(GrowableArray<float>& xyz) {
     auto poly = vtkSmartPointer<vtkPolyData>::New();
     poly->SetPoints(MakePoints(xyz));
     poly->SetVerts(MakeVertexCells(count));
+    return poly;
+}
+
+vtkSmartPointer<vtkPolyData> MakeMarkerList(GrowableArray<float>& xyz,
+                                            const std::vector<std::string>& labels,
+                                            const std::string& coordinateSystem) {
+    auto poly = MakePointSet(xyz);
+    auto labelArray = vtkSmartPointer<vtkStringArray>::New();
+    labelArray->SetName("Label");
+    labelArray->SetNumberOfValues(static_cast<vtkIdType>(labels.size()));
+    for (std::size_t i = 0; i < labels.size(); ++i) {
+        labelArray->SetValue(static_cast<vtkIdType>(i), labels[i]);
+    }
+    poly->GetPointData()->AddArray(labelArray);
+    if (!coordinateSystem.empty()) {
+        auto system = vtkSmartPointer<vtkStringArray>::New();
+        system->SetName("CoordinateSystem");
+        system->InsertNextValue(coordinateSystem);
+        poly->GetFieldData()->AddArray(system);
+    }
     return poly;
 }
 

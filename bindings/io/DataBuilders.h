@@ -16,8 +16,10 @@
 #include <cstdint>
 #include <cstdlib>
 #include <new>
+#include <string>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include <sys/mman.h>
 
@@ -129,5 +131,13 @@ vtkSmartPointer<vtkCellArray> MakeVertexCells(vtkIdType pointCount);
 
 /// Poly data of `points` with one vertex cell per point: markers and point clouds.
 vtkSmartPointer<vtkPolyData> MakePointSet(GrowableArray<float>& xyz);
+
+/// A marker list as every marker format gives it: one vertex per marker, the labels in
+/// the point array "Label" (one per marker), and the coordinate system the positions
+/// are written in ("LPS", "RAS"), when the file says, in the field data array
+/// "CoordinateSystem".
+vtkSmartPointer<vtkPolyData> MakeMarkerList(GrowableArray<float>& xyz,
+                                            const std::vector<std::string>& labels,
+                                            const std::string& coordinateSystem);
 
 }  // namespace wexlan::io

@@ -1,9 +1,5 @@
 #include "FcsvParser.h"
 
-#include <vtkFieldData.h>
-#include <vtkPointData.h>
-#include <vtkStringArray.h>
-
 #include <algorithm>
 #include <cmath>
 #include <string>
@@ -66,8 +62,7 @@ vtkSmartPointer<vtkPolyData> FcsvParser::Parse() {
     int xColumn = 1, yColumn = 2, zColumn = 3, labelColumn = 11;
     std::string coordinateSystem;
     GrowableArray<float> xyz;
-    auto labels = vtkSmartPointer<vtkStringArray>::New();
-    labels->SetName("Label");
+    std::vector<std::string> labels;
     std::vector<std::string> fields;
     std::string_view line;
     while (true) {
@@ -124,22 +119,14 @@ vtkSmartPointer<vtkPolyData> FcsvParser::Parse() {
             }
             xyz.PushBack(value);
         }
-        labels->InsertNextValue(labelColumn >= 0 && labelColumn < static_cast<int>(fields.size())
-                                    ? fields[labelColumn]
-                                    : std::string());
+        labels.push_back(labelColumn >= 0 && labelColumn < static_cast<int>(fields.size())
+                             ? fields[labelColumn]
+                             : std::string());
     }
     if (xyz.Size() == 0) {
         Fail("the marker list contains no markers");
     }
-    auto poly = MakePointSet(xyz);
-    poly->GetPointData()->AddArray(labels);
-    if (!coordinateSystem.empty()) {
-        auto system = vtkSmartPointer<vtkStringArray>::New();
-        system->SetName("CoordinateSystem");
-        system->InsertNextValue(coordinateSystem);
-        poly->GetFieldData()->AddArray(system);
-    }
-    return poly;
+    return MakeMarkerList(xyz, labels, coordinateSystem);
 }
 
 }  // namespace wexlan::io

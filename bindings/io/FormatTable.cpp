@@ -4,22 +4,30 @@
 #include <vtkImageData.h>
 #include <vtkMetaImageReader.h>
 #include <vtkNIFTIImageReader.h>
+#include <vtkTIFFReader.h>
 #include <vtkXMLImageDataReader.h>
 #include <vtkXMLPolyDataReader.h>
 #include <vtkXMLUnstructuredGridReader.h>
 
+#include "ByuParser.h"
+#include "DicomHeader.h"
+#include "DicomReader.h"
 #include "FcsvParser.h"
+#include "GltfScene.h"
 #include "LegacyVtkCheck.h"
 #include "MappedFile.h"
+#include "MarkupsJsonParser.h"
 #include "MetaImageCheck.h"
 #include "NiftiCheck.h"
 #include "NrrdParser.h"
 #include "ObjParser.h"
 #include "OffParser.h"
 #include "PcdParser.h"
+#include "PickedPointsParser.h"
 #include "PlyParser.h"
 #include "StlParser.h"
 #include "TextCursor.h"
+#include "TiffCheck.h"
 #include "VqParser.h"
 #include "VtkReaderGuard.h"
 #include "VtkXmlCheck.h"
@@ -102,6 +110,34 @@ vtkSmartPointer<vtkDataSet> ReadNiiGz(const std::string& path) {
     return ReadNifti(path, true);
 }
 
+// Analyze 7.5 and split NIfTI: VTK's NIfTI reader takes either file of the pair.
+vtkSmartPointer<vtkDataSet> ReadNiftiPair(const std::string& path) {
+    const NiftiPair pair = CheckNiftiPair(path);
+    auto reader = vtkSmartPointer<vtkNIFTIImageReader>::New();
+    reader->SetFileName(pair.header.c_str());
+    return RunGuarded(reader, "Analyze");
+}
+
+vtkSmartPointer<vtkDataSet> ReadTiff(const std::string& path) {
+    const TiffMessages messages;  // libtiff would print on the terminal
+    CheckTiffFile(path);
+    auto reader = vtkSmartPointer<vtkTIFFReader>::New();
+    reader->SetFileName(path.c_str());
+    vtkSmartPointer<vtkDataSet> data = RunGuarded(reader, "TIFF");
+    if (const std::string error = TiffMessages::FirstError(); !error.empty()) {
+        Fail("the TIFF content is damaged: ", error);
+    }
+    return data;
+}
+
+vtkSmartPointer<vtkDataSet> ReadGltf(const std::string& path) {
+    return ReadGltfScene(path);
+}
+
+vtkSmartPointer<vtkDataSet> ReadDicom(const std::string& path) {
+    return ReadDicomVolume(path);
+}
+
 }  // namespace
 
 const std::vector<FileFormat>& SupportedFormats() {
@@ -112,9 +148,15 @@ const std::vector<FileFormat>& SupportedFormats() {
         {"obj", "Wavefront OBJ model", ReadMapped<ObjParser>, false},
         {"ply", "Stanford PLY polygon file", ReadMapped<PlyParser>, false},
         {"off", "Object File Format surface", ReadMapped<OffParser>, false},
+        {"gltf", "glTF scene", ReadGltf, false},
+        {"glb", "Binary glTF scene", ReadGltf, false},
+        {"g", "BYU surface", ReadMapped<ByuParser>, false},
         {"fcsv", "Fiducial marker list", ReadMapped<FcsvParser>, true},
+        {"mrk.json", "Markups JSON marker list", ReadMapped<MarkupsJsonParser>, true},
+        {"pp", "MeshLab picked points", ReadMapped<PickedPointsParser>, true},
         {"xyz", "XYZ point cloud", ReadMapped<XyzParser>, false},
         {"pcd", "Point Cloud Data", ReadMapped<PcdParser>, false},
+        {"dcm", "DICOM image or series", ReadDicom, false},
         {"mha", "MetaImage volume", ReadMetaImage, false},
         {"mhd", "MetaImage header with separate data", ReadMetaImage, false},
         {"vti", "VTK XML image data", ReadVti, false},
@@ -122,10 +164,19 @@ const std::vector<FileFormat>& SupportedFormats() {
         {"nhdr", "NRRD header with separate data", ReadByPath<NrrdParser>, false},
         {"nii", "NIfTI volume", ReadNii, false},
         {"nii.gz", "Compressed NIfTI volume", ReadNiiGz, false},
+        {"hdr", "Analyze or NIfTI header of a split image", ReadNiftiPair, false},
+        {"img", "Analyze or NIfTI data of a split image", ReadNiftiPair, false},
+        {"tif", "TIFF image stack", ReadTiff, false},
+        {"tiff", "TIFF image stack", ReadTiff, false},
         {"vq", "VQ image volume", ReadByPath<VqParser>, false},
         {"vtu", "VTK XML unstructured grid", ReadVtu, false},
     };
     return kFormats;
+}
+
+const FileFormat& DicomFormat() {
+    static const FileFormat& dicom = *FindFormat("series.dcm");
+    return dicom;
 }
 
 const FileFormat* FindFormat(const std::string& path) {

@@ -25,4 +25,8 @@ const std::vector<FileFormat>& SupportedFormats();
 /// The format whose extension ends `path` (longest match, case ignored), or null.
 const FileFormat* FindFormat(const std::string& path);
 
+/// DICOM: also the format of files whose name does not tell (no extension, or a UID
+/// as name) but whose content starts like DICOM.
+const FileFormat& DicomFormat();
+
 }  // namespace wexlan::io

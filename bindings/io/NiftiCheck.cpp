@@ -5,9 +5,11 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <string>
 
 #include "ByteCursor.h"
 #include "MappedFile.h"
+#include "TextCursor.h"
 
 namespace wexlan::io {
 
@@ -65,43 +67,46 @@ std::size_t ReadStart(const std::string& path, bool compressed, char* out, std::
     return static_cast<std::size_t>(n);
 }
 
-}  // namespace
+// The fields of the fixed header that decide how many bytes of voxels follow.
+struct NiftiHeader {
+    int version = 0;  // 1 (also Analyze 7.5) or 2
+    std::string magic;
+    std::uint64_t voxelBytes = 0;
+    std::uint64_t offset = 0;  // where the voxels start
+};
 
-void CheckNiftiFile(const std::string& path, bool compressed) {
-    const std::uint64_t fileSize = MappedFile::CheckedFileSize(path);
-    char header[540] = {};
-    const std::size_t got = ReadStart(path, compressed, header, sizeof header);
+// Parses a header of `got` bytes. `analyze` accepts the older Analyze 7.5 headers,
+// which have no magic code.
+NiftiHeader ParseHeader(const char* header, std::size_t got, bool analyze) {
     if (got < 348) {
         Fail("the file is too short for a NIfTI header (", got, " bytes; it needs 348)");
     }
     ByteOrder order = ByteOrder::Little;
-    int version = 0;
+    NiftiHeader h;
     for (ByteOrder o : {ByteOrder::Little, ByteOrder::Big}) {
         const auto size = FromBytes<std::int32_t>(header, o);
         if (size == 348) {
-            version = 1;
+            h.version = 1;
             order = o;
         } else if (size == 540) {
-            version = 2;
+            h.version = 2;
             order = o;
         }
     }
-    if (version == 0) {
-        Fail("not a NIfTI image (its header size field is neither 348 nor 540)");
+    if (h.version == 0) {
+        Fail(analyze ? "not an Analyze or NIfTI header (its header size field is neither 348 "
+                       "nor 540)"
+                     : "not a NIfTI image (its header size field is neither 348 nor 540)");
     }
-    if (version == 2 && got < 540) {
+    if (h.version == 2 && got < 540) {
         Fail("the file is too short for a NIfTI-2 header");
     }
-    const char* magic = version == 1 ? header + 344 : header + 4;
-    if (std::memcmp(magic, version == 1 ? "n+1" : "n+2", 4) != 0) {
-        Fail(std::memcmp(magic, "ni", 2) == 0
-                 ? "NIfTI images split into .hdr and .img files are not supported"
-                 : "not a NIfTI image (its magic code is missing)");
-    }
+    const char* magic = h.version == 1 ? header + 344 : header + 4;
+    h.magic.assign(magic, strnlen(magic, 4));
     std::int64_t dims[8];
     int datatype, bitpix;
     double voxOffset;
-    if (version == 1) {
+    if (h.version == 1) {
         for (int i = 0; i < 8; ++i)
             dims[i] = FromBytes<std::int16_t>(header + 40 + 2 * i, order);
         datatype = FromBytes<std::int16_t>(header + 70, order);
@@ -131,16 +136,43 @@ void CheckNiftiFile(const std::string& path, bool compressed) {
         Fail("the NIfTI header is damaged (", bitpix, " bits per voxel for voxel type ", datatype,
              ")");
     }
-    const std::uint64_t minOffset = version == 1 ? 352 : 544;
     if (!(voxOffset >= 0) || voxOffset > 1e15) {
         Fail("the NIfTI header is damaged (data offset ", voxOffset, ")");
     }
-    const auto offset = std::max<std::uint64_t>(static_cast<std::uint64_t>(voxOffset), minOffset);
-    std::uint64_t bytes = 0;
-    if (!CheckedMul(voxels, static_cast<std::uint64_t>(bits / 8), bytes) ||
-        bytes + offset < bytes) {
+    h.offset = static_cast<std::uint64_t>(voxOffset);
+    if (!CheckedMul(voxels, static_cast<std::uint64_t>(bits / 8), h.voxelBytes) ||
+        h.voxelBytes + h.offset < h.voxelBytes) {
         Fail("the NIfTI sizes are too large");
     }
+    return h;
+}
+
+// `path` with its last extension replaced by `extension`, in the case the path uses.
+std::string WithExtension(const std::string& path, const char* extension) {
+    const std::size_t dot = path.find_last_of('.');
+    const bool upper = dot + 1 < path.size() && path[dot + 1] >= 'A' && path[dot + 1] <= 'Z';
+    std::string ext = extension;
+    if (upper) {
+        for (char& c : ext)
+            c = static_cast<char>(c - 'a' + 'A');
+    }
+    return path.substr(0, dot + 1) + ext;
+}
+
+}  // namespace
+
+void CheckNiftiFile(const std::string& path, bool compressed) {
+    const std::uint64_t fileSize = MappedFile::CheckedFileSize(path);
+    char header[540] = {};
+    const std::size_t got = ReadStart(path, compressed, header, sizeof header);
+    const NiftiHeader h = ParseHeader(header, got, false);
+    if (h.magic != (h.version == 1 ? "n+1" : "n+2")) {
+        Fail(h.magic.rfind("ni", 0) == 0
+                 ? "this NIfTI header belongs to a separate image file: open it as .hdr"
+                 : "not a NIfTI image (its magic code is missing)");
+    }
+    const std::uint64_t offset = std::max<std::uint64_t>(h.offset, h.version == 1 ? 352 : 544);
+    const std::uint64_t bytes = h.voxelBytes;
     if (compressed) {
         if (bytes + offset > fileSize * kMaxInflateRatio) {
             Fail("the compressed NIfTI file (", fileSize, " bytes) is too small for ", bytes,
@@ -148,10 +180,37 @@ void CheckNiftiFile(const std::string& path, bool compressed) {
         }
     } else if (bytes + offset > fileSize) {
         Fail("the file ends too early: the NIfTI header announces ", bytes,
-             " bytes of voxels from "
-             "byte ",
-             offset, " but the file has ", fileSize, " bytes");
+             " bytes of voxels from byte ", offset, " but the file has ", fileSize, " bytes");
     }
+}
+
+NiftiPair CheckNiftiPair(const std::string& path) {
+    const std::string lower = ToLower(path);
+    const bool givenImage = lower.size() > 4 && lower.compare(lower.size() - 4, 4, ".img") == 0;
+    NiftiPair pair{givenImage ? WithExtension(path, "hdr") : path,
+                   givenImage ? path : WithExtension(path, "img")};
+    const auto sizeOf = [](const std::string& file, const char* role) {
+        try {
+            return MappedFile::CheckedFileSize(file);
+        } catch (const ReadError& e) {
+            Fail("its ", role, " file ", file, ": ", e.what());
+        }
+    };
+    const std::uint64_t headerSize = sizeOf(pair.header, "header");
+    char header[540] = {};
+    const std::size_t got =
+        ReadStart(pair.header, false, header, std::min<std::uint64_t>(headerSize, 540));
+    const NiftiHeader h = ParseHeader(header, got, true);
+    if (h.magic == "n+1" || h.magic == "n+2") {
+        Fail("the header ", pair.header, " is a single-file NIfTI image: rename it to .nii");
+    }
+    const std::uint64_t dataSize = sizeOf(pair.image, "image data");
+    if (h.offset + h.voxelBytes > dataSize) {
+        Fail("the image data file ", pair.image, " ends too early: its header announces ",
+             h.voxelBytes, " bytes of voxels from byte ", h.offset, " but it has ", dataSize,
+             " bytes");
+    }
+    return pair;
 }
 
 }  // namespace wexlan::io

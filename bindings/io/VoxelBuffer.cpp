@@ -14,17 +14,21 @@ namespace {
 
 // Buffers are often hundreds of megabytes: aligning them to 2 MiB lets the kernel back
 // them with huge pages, which makes touching them for the first time much cheaper.
-void* Allocate(std::size_t bytes) {
+void* Allocate(std::uint64_t bytes) {
     constexpr std::size_t kHugePage = std::size_t{2} << 20;
+    if (bytes > static_cast<std::uint64_t>(VTK_ID_MAX) || bytes > SIZE_MAX) {
+        throw std::bad_alloc();
+    }
+    const auto size = static_cast<std::size_t>(bytes);
     void* p = nullptr;
-    if (bytes >= kHugePage) {
-        if (posix_memalign(&p, kHugePage, bytes) != 0) {
+    if (size >= kHugePage) {
+        if (posix_memalign(&p, kHugePage, size) != 0) {
             throw std::bad_alloc();
         }
-        ::madvise(p, bytes, MADV_HUGEPAGE);
+        ::madvise(p, size, MADV_HUGEPAGE);
         return p;
     }
-    p = std::malloc(bytes == 0 ? 1 : bytes);
+    p = std::malloc(size == 0 ? 1 : size);
     if (p == nullptr) {
         throw std::bad_alloc();
     }
@@ -32,48 +36,73 @@ void* Allocate(std::size_t bytes) {
 }
 
 template <typename T>
-vtkSmartPointer<vtkDataArray> Adopt(std::uint64_t values, int components) {
+vtkSmartPointer<vtkDataArray> AdoptAs(void* memory, std::uint64_t values, int components) {
     auto array = vtkSmartPointer<vtkAOSDataArrayTemplate<T>>::New();
     array->SetNumberOfComponents(components);
-    if (values > static_cast<std::uint64_t>(VTK_ID_MAX) / 2 || values > SIZE_MAX / sizeof(T)) {
-        throw std::bad_alloc();
-    }
-    void* p = Allocate(static_cast<std::size_t>(values) * sizeof(T));
-    array->SetArray(static_cast<T*>(p), static_cast<vtkIdType>(values), 0,
+    array->SetArray(static_cast<T*>(memory), static_cast<vtkIdType>(values), 0,
                     vtkAOSDataArrayTemplate<T>::VTK_DATA_ARRAY_FREE);
     return array;
+}
+
+vtkSmartPointer<vtkDataArray> AdoptMemory(void* memory, int vtkType, std::uint64_t bytes,
+                                          int components) {
+    switch (vtkType) {
+        case VTK_SIGNED_CHAR:
+            return AdoptAs<signed char>(memory, bytes, components);
+        case VTK_CHAR:
+            return AdoptAs<char>(memory, bytes, components);
+        case VTK_UNSIGNED_CHAR:
+            return AdoptAs<unsigned char>(memory, bytes, components);
+        case VTK_SHORT:
+            return AdoptAs<short>(memory, bytes / 2, components);
+        case VTK_UNSIGNED_SHORT:
+            return AdoptAs<unsigned short>(memory, bytes / 2, components);
+        case VTK_INT:
+            return AdoptAs<int>(memory, bytes / 4, components);
+        case VTK_UNSIGNED_INT:
+            return AdoptAs<unsigned int>(memory, bytes / 4, components);
+        case VTK_LONG_LONG:
+            return AdoptAs<long long>(memory, bytes / 8, components);
+        case VTK_UNSIGNED_LONG_LONG:
+            return AdoptAs<unsigned long long>(memory, bytes / 8, components);
+        case VTK_FLOAT:
+            return AdoptAs<float>(memory, bytes / 4, components);
+        case VTK_DOUBLE:
+            return AdoptAs<double>(memory, bytes / 8, components);
+        default:
+            return nullptr;
+    }
 }
 
 }  // namespace
 
 vtkSmartPointer<vtkDataArray> NewVoxelArray(int vtkType, std::uint64_t tuples, int components) {
+    const int size = vtkDataArray::GetDataTypeSize(vtkType);
     const std::uint64_t values = tuples * static_cast<std::uint64_t>(components);
-    switch (vtkType) {
-        case VTK_SIGNED_CHAR:
-            return Adopt<signed char>(values, components);
-        case VTK_CHAR:
-            return Adopt<char>(values, components);
-        case VTK_UNSIGNED_CHAR:
-            return Adopt<unsigned char>(values, components);
-        case VTK_SHORT:
-            return Adopt<short>(values, components);
-        case VTK_UNSIGNED_SHORT:
-            return Adopt<unsigned short>(values, components);
-        case VTK_INT:
-            return Adopt<int>(values, components);
-        case VTK_UNSIGNED_INT:
-            return Adopt<unsigned int>(values, components);
-        case VTK_LONG_LONG:
-            return Adopt<long long>(values, components);
-        case VTK_UNSIGNED_LONG_LONG:
-            return Adopt<unsigned long long>(values, components);
-        case VTK_FLOAT:
-            return Adopt<float>(values, components);
-        case VTK_DOUBLE:
-            return Adopt<double>(values, components);
-        default:
+    if (size <= 0 || values > static_cast<std::uint64_t>(VTK_ID_MAX) / 2 ||
+        values > SIZE_MAX / static_cast<std::uint64_t>(size)) {
+        if (size <= 0) {
             return nullptr;
+        }
+        throw std::bad_alloc();
     }
+    VoxelMemory memory(values * static_cast<std::uint64_t>(size));
+    return memory.Adopt(vtkType, components);
+}
+
+VoxelMemory::VoxelMemory(std::uint64_t bytes) : data_(Allocate(bytes)), bytes_(bytes) {}
+
+VoxelMemory::~VoxelMemory() {
+    std::free(data_);
+}
+
+vtkSmartPointer<vtkDataArray> VoxelMemory::Adopt(int vtkType, int components) {
+    vtkSmartPointer<vtkDataArray> array = AdoptMemory(data_, vtkType, bytes_, components);
+    if (array) {
+        data_ = nullptr;
+        bytes_ = 0;
+    }
+    return array;
 }
 
 }  // namespace wexlan::io

@@ -154,7 +154,7 @@ void CheckDataSet(vtkDataSet* data) {
     CheckArrays(data->GetCellData(), data->GetNumberOfCells(), "cell");
 }
 
-vtkSmartPointer<vtkDataSet> RunGuarded(vtkAlgorithm* reader, const char* formatName) {
+void UpdateGuarded(vtkAlgorithm* reader, const char* formatName) {
     VtkMessageCapture capture;
     std::vector<std::string> errors;
     auto observer = vtkSmartPointer<vtkCallbackCommand>::New();
@@ -197,6 +197,10 @@ vtkSmartPointer<vtkDataSet> RunGuarded(vtkAlgorithm* reader, const char* formatN
         Fail("the ", formatName,
              " content is damaged or not supported: ", CleanVtkMessage(errors.front()));
     }
+}
+
+vtkSmartPointer<vtkDataSet> RunGuarded(vtkAlgorithm* reader, const char* formatName) {
+    UpdateGuarded(reader, formatName);
     auto* output = vtkDataSet::SafeDownCast(reader->GetOutputDataObject(0));
     if (output == nullptr) {
         Fail("the ", formatName, " reader produced no data");

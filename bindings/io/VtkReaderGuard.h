@@ -20,6 +20,11 @@ namespace wexlan::io {
 /// Throws ReadError on any failure.
 vtkSmartPointer<vtkDataSet> RunGuarded(vtkAlgorithm* reader, const char* formatName);
 
+/// The first half of RunGuarded, for readers whose output is not a single data set
+/// (glTF scenes): updates `reader` and throws ReadError for anything it reported. The
+/// caller checks the output.
+void UpdateGuarded(vtkAlgorithm* reader, const char* formatName);
+
 /// Throws ReadError if `data` is empty or inconsistent: no points, cell point indices
 /// out of range, offsets that go backwards, arrays shorter than the points or cells
 /// they describe, an image without values for every voxel.

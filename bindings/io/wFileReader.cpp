@@ -6,6 +6,7 @@
 #include <new>
 #include <stdexcept>
 
+#include "DicomHeader.h"
 #include "FormatTable.h"
 #include "MappedFile.h"
 #include "OutputType.h"
@@ -67,6 +68,12 @@ int wFileReader::Read() {
         if (format == nullptr) {
             // The file's own problems (missing, folder) are the clearer message.
             wexlan::io::MappedFile::CheckedFileSize(filename_, true);
+            // DICOM files are often named by a number or a UID, without extension.
+            if (wexlan::io::LooksLikeDicom(filename_)) {
+                format = &wexlan::io::DicomFormat();
+            }
+        }
+        if (format == nullptr) {
             const std::string ext = ExtensionOf(filename_);
             if (ext.empty()) {
                 throw wexlan::io::ReadError(

@@ -10,8 +10,10 @@
 //       int type = reader.GetOutputType();        // 16: a surface
 //   }
 //
-// The format is chosen by the file's extension (case does not matter); what the data
-// is (surface, point cloud, ...) is decided by the content that was read. A reader can
+// The format is chosen by the file's extension (case does not matter), and a file
+// without a known extension that starts like DICOM is read as DICOM; what the data is
+// (surface, point cloud, ...) is decided by the content that was read. Opening one
+// file of a DICOM series reads the whole series from its folder. A reader can
 // be used for any number of files, one after the other; a failed read leaves it ready
 // for the next. Nothing is ever printed on the terminal: every problem, including what
 // VTK's own readers report, ends up in GetErrorMessage(). Call Read() from one thread at

@@ -1,16 +1,20 @@
 #include "MutationSeeds.h"
 
+#include <vtkBYUWriter.h>
 #include <vtkCellArray.h>
 #include <vtkCellType.h>
 #include <vtkFloatArray.h>
+#include <vtkGLTFWriter.h>
 #include <vtkImageData.h>
 #include <vtkMetaImageWriter.h>
+#include <vtkMultiBlockDataSet.h>
 #include <vtkNIFTIImageWriter.h>
 #include <vtkPointData.h>
 #include <vtkPoints.h>
 #include <vtkPolyData.h>
 #include <vtkPolyDataWriter.h>
 #include <vtkSmartPointer.h>
+#include <vtkTIFFWriter.h>
 #include <vtkUnstructuredGrid.h>
 #include <vtkUnstructuredGridWriter.h>
 #include <vtkXMLImageDataWriter.h>
@@ -18,6 +22,11 @@
 #include <vtkXMLUnstructuredGridWriter.h>
 
 #include <zlib.h>
+
+#include <filesystem>
+
+#include <nlohmann/json.hpp>
+#include "DicomWriting.h"
 
 #include <cstdint>
 #include <cstring>
@@ -112,6 +121,160 @@ std::string Gzip(const std::string& data) {
     out.resize(z.total_out);
     deflateEnd(&z);
     return out;
+}
+
+std::string DecodeBase64(const std::string& text) {
+    std::string out;
+    std::uint32_t bits = 0;
+    int count = 0;
+    for (char c : text) {
+        const char* digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+        const char* at = std::strchr(digits, c);
+        if (c == '=' || at == nullptr || c == '\0')
+            break;
+        bits = bits << 6 | static_cast<std::uint32_t>(at - digits);
+        if ((count += 6) >= 8) {
+            count -= 8;
+            out += static_cast<char>((bits >> count) & 0xFF);
+        }
+    }
+    return out;
+}
+
+// The binary form of a glTF file whose buffers are embedded as base64: all of them
+// become the one binary chunk.
+std::string GlbFrom(const std::string& gltfPath) {
+    std::ifstream in(gltfPath);
+    nlohmann::json doc = nlohmann::json::parse(in);
+    std::string bin;
+    std::vector<std::size_t> starts;
+    for (auto& buffer : doc["buffers"]) {
+        const std::string uri = buffer["uri"].get<std::string>();
+        starts.push_back(bin.size());
+        bin += DecodeBase64(uri.substr(uri.find(',') + 1));
+        bin.append((4 - bin.size() % 4) % 4, '\0');
+    }
+    for (auto& view : doc["bufferViews"]) {
+        const auto b = view["buffer"].get<std::size_t>();
+        view["byteOffset"] = view.value("byteOffset", 0) + starts[b];
+        view["buffer"] = 0;
+    }
+    doc["buffers"] = nlohmann::json::array({{{"byteLength", bin.size()}}});
+    std::string json = doc.dump();
+    json.append((4 - json.size() % 4) % 4, ' ');
+    const auto total = static_cast<std::uint32_t>(12 + 8 + json.size() + 8 + bin.size());
+    return "glTF" + Le<std::uint32_t>(2) + Le(total) + Le<std::uint32_t>(json.size()) + "JSON" +
+           json + Le<std::uint32_t>(bin.size()) + std::string("BIN\0", 4) + bin;
+}
+
+using test::DicomSlice;
+using test::Pixels16;
+using test::WriteDicom;
+
+DicomSlice CtSlice(int k) {
+    DicomSlice s;
+    s.rows = 5;
+    s.columns = 6;
+    s.bitsStored = 12;
+    std::vector<int> values;
+    for (int i = 0; i < 30; ++i)
+        values.push_back(1000 + 50 * k + i);
+    s.pixels = Pixels16(values);
+    s.position = std::array<double, 3>{-10, -10, 5.0 + 2.5 * k};
+    s.orientation = std::array<double, 6>{1, 0, 0, 0, 1, 0};
+    s.pixelSpacing = std::array<double, 2>{0.5, 0.5};
+    s.intercept = -1024;
+    s.slope = 1;
+    s.instanceNumber = k + 1;
+    return s;
+}
+
+// DICOM (a series, implicit and compressed files, an enhanced multi-frame file),
+// markers of other tools, TIFF, split NIfTI, glTF and BYU.
+void AddMedicalSeeds(const std::string& folder, std::vector<SeedFile>& seeds) {
+    std::filesystem::create_directories(folder + "/series");
+    for (int k = 0; k < 3; ++k) {
+        WriteDicom(folder + "/series/ct" + std::to_string(k) + ".dcm", CtSlice(k));
+    }
+    // The middle slice is damaged; its neighbours stay good beside it.
+    seeds.push_back(
+        {"series/ct1.dcm", folder + "/series/ct1.dcm", {"series/ct0.dcm", "series/ct2.dcm"}});
+    DicomSlice implicit = CtSlice(0);
+    implicit.seriesUid += ".2";
+    implicit.encoding = "implicit";
+    WriteDicom(folder + "/implicit.dcm", implicit);
+    seeds.push_back({"implicit.dcm", folder + "/implicit.dcm", {}});
+    DicomSlice rle = CtSlice(1);
+    rle.seriesUid += ".3";
+    rle.encoding = "rle";
+    WriteDicom(folder + "/rle.dcm", rle);
+    seeds.push_back({"rle.dcm", folder + "/rle.dcm", {}});
+    DicomSlice enhanced = CtSlice(0);
+    enhanced.seriesUid += ".4";
+    enhanced.sopClassUid = "1.2.840.10008.5.1.4.1.1.2.1";
+    enhanced.frames = 3;
+    enhanced.pixels = CtSlice(0).pixels + CtSlice(1).pixels + CtSlice(2).pixels;
+    enhanced.framePositions = {{{0, 0, 4}}, {{0, 0, 2}}, {{0, 0, 0}}};
+    enhanced.frameRescales = {{{1, -1024}}, {{1, -1024}}, {{2, -1024}}};
+    WriteDicom(folder + "/enhanced.dcm", enhanced);
+    seeds.push_back({"enhanced.dcm", folder + "/enhanced.dcm", {}});
+
+    std::ostringstream json, pp;
+    json << "{\"@schema\": \"markups-schema-v1.0.3.json#\",\n \"markups\": [{\"type\": "
+            "\"Fiducial\", \"coordinateSystem\": \"LPS\",\n  \"controlPoints\": [\n";
+    pp << "<!DOCTYPE PickedPoints>\n<PickedPoints>\n <DocumentData>\n  <DataFileName "
+          "name=\"shape.ply\"/>\n </DocumentData>\n";
+    for (int i = 0; i < 6; ++i) {
+        const auto& p = kPoints[i];
+        json << "   {\"id\": \"" << i << "\", \"label\": \"F-" << i << "\", \"position\": [" << p[0]
+             << ", " << p[1] << ", " << p[2] << "], \"positionStatus\": \"defined\"}"
+             << (i < 5 ? ",\n" : "\n");
+        pp << " <point x=\"" << p[0] << "\" y=\"" << p[1] << "\" z=\"" << p[2] << "\" name=\"P" << i
+           << "\" active=\"1\"/>\n";
+    }
+    json << "  ]}]\n}\n";
+    pp << "</PickedPoints>\n";
+    Save(folder + "/points.mrk.json", json.str());
+    seeds.push_back({"points.mrk.json", folder + "/points.mrk.json", {}});
+    Save(folder + "/points.pp", pp.str());
+    seeds.push_back({"points.pp", folder + "/points.pp", {}});
+
+    // TIFF holds unsigned values: the volume shifted to start at 0.
+    vtkSmartPointer<vtkImageData> unsignedVolume = vtkSmartPointer<vtkImageData>::New();
+    unsignedVolume->SetDimensions(Volume()->GetDimensions());
+    unsignedVolume->AllocateScalars(VTK_UNSIGNED_SHORT, 1);
+    auto* values = static_cast<unsigned short*>(unsignedVolume->GetScalarPointer());
+    for (int i = 0; i < 120; ++i)
+        values[i] = static_cast<unsigned short>(i * 7);
+    auto tiff = vtkSmartPointer<vtkTIFFWriter>::New();
+    tiff->SetInputData(unsignedVolume);
+    tiff->SetFileName((folder + "/stack.tif").c_str());
+    tiff->Write();
+    seeds.push_back({"stack.tif", folder + "/stack.tif", {}});
+    auto pair = vtkSmartPointer<vtkNIFTIImageWriter>::New();
+    pair->SetInputData(Volume());
+    pair->SetFileName((folder + "/pair.hdr").c_str());
+    pair->Write();
+    seeds.push_back({"pair.hdr", folder + "/pair.hdr", {"pair.img"}});
+    seeds.push_back({"pair.img", folder + "/pair.img", {"pair.hdr"}});
+
+    auto inner = vtkSmartPointer<vtkMultiBlockDataSet>::New();
+    inner->SetBlock(0, Octahedron());
+    auto scene = vtkSmartPointer<vtkMultiBlockDataSet>::New();
+    scene->SetBlock(0, inner);
+    auto gltf = vtkSmartPointer<vtkGLTFWriter>::New();
+    gltf->SetInputData(scene);
+    gltf->SetFileName((folder + "/scene.gltf").c_str());
+    gltf->InlineDataOn();
+    gltf->Write();
+    seeds.push_back({"scene.gltf", folder + "/scene.gltf", {}});
+    seeds.push_back({"scene.glb", folder + "/scene.glb", {}});
+    Save(folder + "/scene.glb", GlbFrom(folder + "/scene.gltf"));
+    auto byu = vtkSmartPointer<vtkBYUWriter>::New();
+    byu->SetInputData(Octahedron());
+    byu->SetGeometryFileName((folder + "/surface.g").c_str());
+    byu->Write();
+    seeds.push_back({"surface.g", folder + "/surface.g", {}});
 }
 
 }  // namespace
@@ -283,6 +446,7 @@ std::vector<SeedFile> WriteSeeds(const std::string& folder) {
         writer->SetFileName(addWritten(name).c_str());
         writer->Write();
     }
+    AddMedicalSeeds(folder, seeds);
     return seeds;
 }
 

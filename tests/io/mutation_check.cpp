@@ -161,7 +161,9 @@ std::string Mutate(const std::string& good, int index, std::mt19937_64& random,
 // Reads `mutant`, then `good`, in a child process under the limits.
 Outcome ReadInChild(const std::string& mutant, const std::string& good, const Options& options,
                     std::string& detail) {
-    const std::string outputPath = mutant + ".out";
+    // Beside the mutant folder, where no reader looks for companions.
+    const std::string outputPath =
+        std::filesystem::path(mutant).parent_path().parent_path().string() + "/printed.txt";
     int pipeFds[2];
     if (pipe(pipeFds) != 0) {
         detail = "pipe failed";
@@ -280,7 +282,7 @@ int main(int argc, char** argv) {
                 static_cast<unsigned long long>(options.seed), options.mutants, options.timeLimit,
                 options.memoryLimit,
                 RunningUnderSanitizer() ? " (no memory limit under sanitizer)" : "");
-    std::printf("%-16s %8s %8s %8s\n", "file", "mutants", "accepted", "refused");
+    std::printf("%-18s %8s %8s %8s\n", "file", "mutants", "accepted", "refused");
     for (const SeedFile& seed : seeds) {
         if (!options.only.empty() && seed.name != options.only) {
             continue;
@@ -299,12 +301,22 @@ int main(int argc, char** argv) {
         const std::string good = ReadAll(seed.path);
         // Each file has its own sequence, so that --only reproduces the same mutants.
         std::mt19937_64 random(options.seed ^ Fnv1a(seed.name));
-        const std::string extension = seed.name.substr(seed.name.find('.'));
+        // Mutants keep the good file's name, in a folder of their own with copies of the
+        // files it needs (the other half of a split image, the rest of a series).
+        const std::string base = std::filesystem::path(seed.name).filename().string();
+        const std::string mutantFolder = folder + "/mutants-" + std::to_string(Fnv1a(seed.name));
+        std::filesystem::create_directories(mutantFolder);
+        for (const std::string& companion : seed.companions) {
+            std::filesystem::copy_file(
+                folder + "/" + companion,
+                mutantFolder + "/" + std::filesystem::path(companion).filename().string(),
+                std::filesystem::copy_options::overwrite_existing);
+        }
+        const std::string mutant = mutantFolder + "/" + base;
         std::map<Outcome, int> counts;
         for (int i = 0; i < options.mutants; ++i) {
             std::string description;
             const std::string bad = Mutate(good, i, random, description);
-            const std::string mutant = folder + "/mutant" + extension;
             WriteAll(mutant, bad);
             std::string detail;
             const Outcome outcome = ReadInChild(mutant, seed.path, options, detail);
@@ -319,12 +331,11 @@ int main(int argc, char** argv) {
                 ++failures;
                 if (!options.keep.empty()) {
                     std::filesystem::create_directories(options.keep);
-                    WriteAll(options.keep + "/" + seed.name + "." + std::to_string(i) + extension,
-                             bad);
+                    WriteAll(options.keep + "/" + std::to_string(i) + "-" + base, bad);
                 }
             }
         }
-        std::printf("%-16s %8d %8d %8d\n", seed.name.c_str(), options.mutants,
+        std::printf("%-18s %8d %8d %8d\n", seed.name.c_str(), options.mutants,
                     counts[Outcome::Accepted], counts[Outcome::Refused]);
     }
     const double seconds =

@@ -27,9 +27,10 @@ TEST(FormatList, CoversEveryExtensionOnceWithDescriptions) {
         EXPECT_FALSE(reader.GetSupportedFileDesc(i).empty()) << ext;
         EXPECT_TRUE(extensions.insert(ext).second) << "listed twice: " << ext;
     }
-    const std::set<std::string> expected = {"vtk",  "vtp",  "stl", "obj",    "ply", "off",
-                                            "fcsv", "xyz",  "pcd", "mha",    "mhd", "vti",
-                                            "nrrd", "nhdr", "nii", "nii.gz", "vq",  "vtu"};
+    const std::set<std::string> expected = {
+        "vtk", "vtp", "stl",  "obj",      "ply", "off",    "fcsv", "xyz", "pcd", "mha",
+        "mhd", "vti", "nrrd", "nhdr",     "nii", "nii.gz", "vq",   "vtu", "dcm", "hdr",
+        "img", "tif", "tiff", "mrk.json", "pp",  "gltf",   "glb",  "g"};
     EXPECT_EQ(extensions, expected);
 }
 

@@ -5,8 +5,10 @@
 
 #include <sys/wait.h>
 #include <cstdio>
+#include <filesystem>
 #include <sstream>
 
+#include "DicomWriting.h"
 #include "ReaderTestSupport.h"
 
 namespace wexlan::io::test {
@@ -71,6 +73,31 @@ TEST_F(VarqInspect, ReportsEachFailureAndExitsWithOne) {
     ASSERT_EQ(r.lines.size(), 2u);
     EXPECT_EQ(r.lines[0], missing + "\terror: " + missing + ": the file does not exist");
     EXPECT_THAT(r.lines[1], StartsWith(good + "\t16\t"));
+}
+
+TEST_F(VarqInspect, ReadsADicomSeriesAndTheOtherToolsMarkers) {
+    std::filesystem::create_directory(Path("ct"));
+    for (int k = 0; k < 3; ++k) {
+        DicomSlice slice;
+        slice.pixels = Pixels16(std::vector<int>(12, 1000 + k));
+        slice.position = std::array<double, 3>{0, 0, 2.0 * k};
+        slice.orientation = std::array<double, 6>{1, 0, 0, 0, 1, 0};
+        slice.intercept = -1024;
+        ASSERT_TRUE(WriteDicom(Path("ct/IM" + std::to_string(k)), slice));
+    }
+    const std::string json =
+        Write("points.mrk.json", R"({"markups": [{"controlPoints": [{"position": [1, 2, 3]}]}]})");
+    const std::string pp = Write(
+        "points.pp", "<PickedPoints><point x=\"1\" y=\"2\" z=\"3\" name=\"a\"/></PickedPoints>");
+    const Result r = RunInspect(Path("ct/IM1") + " " + json + " " + pp);
+    EXPECT_EQ(r.status, 0);
+    ASSERT_EQ(r.lines.size(), 3u);
+    const auto series = Columns(r.lines[0]);
+    ASSERT_GE(series.size(), 5u);
+    EXPECT_THAT(std::vector<std::string>(series.begin(), series.begin() + 5),
+                ElementsAre(Path("ct/IM1"), "4", "36", "12", "0,3,0,2,0,4"));
+    EXPECT_THAT(r.lines[1], StartsWith(json + "\t32\t1\t1\t"));
+    EXPECT_THAT(r.lines[2], StartsWith(pp + "\t32\t1\t1\t"));
 }
 
 TEST_F(VarqInspect, ListsFormatsAndRefusesBadUsage) {

@@ -1,0 +1,411 @@
+#include "GltfCheck.h"
+
+#include <nlohmann/json.hpp>
+
+#include <cstdint>
+#include <cstring>
+#include <filesystem>
+#include <initializer_list>
+#include <string>
+#include <vector>
+
+#include "ByteCursor.h"
+#include "MappedFile.h"
+#include "ReadError.h"
+#include "TextCursor.h"
+
+namespace wexlan::io {
+
+namespace {
+
+using Json = nlohmann::json;
+
+constexpr int kMaxDepth = 64;
+struct TooDeep {};
+
+const Json& List(const Json& doc, const char* name) {
+    static const Json kEmpty = Json::array();
+    const auto it = doc.find(name);
+    if (it == doc.end()) {
+        return kEmpty;
+    }
+    if (!it->is_array()) {
+        Fail("the glTF document's \"", name, "\" is not a list");
+    }
+    return *it;
+}
+
+// A non-negative integer member, or `fallback` when it is absent.
+std::uint64_t Count(const Json& object, const char* name, const std::string& owner,
+                    std::int64_t fallback = -1) {
+    const auto it = object.find(name);
+    if (it == object.end()) {
+        if (fallback < 0) {
+            Fail(owner, " has no \"", name, "\"");
+        }
+        return static_cast<std::uint64_t>(fallback);
+    }
+    if (!it->is_number_integer() || it->get<std::int64_t>() < 0) {
+        Fail(owner, ": \"", name, "\" is not a count");
+    }
+    return it->get<std::uint64_t>();
+}
+
+// An index member that must name one of `size` objects of a list.
+void CheckIndex(const Json& value, std::size_t size, const std::string& owner, const char* list) {
+    if (!value.is_number_integer() || value.get<std::int64_t>() < 0 ||
+        value.get<std::uint64_t>() >= size) {
+        Fail(owner, " refers to ", list, " ", value.dump(), " but the document has ", size);
+    }
+}
+
+void CheckMember(const Json& object, const char* name, std::size_t size, const std::string& owner,
+                 const char* list) {
+    const auto it = object.find(name);
+    if (it != object.end()) {
+        CheckIndex(*it, size, owner, list);
+    }
+}
+
+std::uint64_t Base64Bytes(const std::string& uri) {
+    const std::size_t comma = uri.find(',');
+    const std::size_t digits = uri.size() - comma - 1;
+    std::uint64_t padding = 0;
+    for (std::size_t i = uri.size(); i > comma + 1 && uri[i - 1] == '='; --i)
+        ++padding;
+    return digits / 4 * 3 - std::min<std::uint64_t>(padding, 2);
+}
+
+// Bytes actually available for buffer `i`.
+std::uint64_t AvailableBytes(const Json& buffer, std::size_t i, const std::string& folder,
+                             bool binary, std::uint64_t binChunk) {
+    const auto uri = buffer.find("uri");
+    if (uri == buffer.end()) {
+        return i == 0 ? binChunk : 0;  // only the first buffer may live in the .glb
+    }
+    if (binary) {
+        // VTK's loader crashes on binary files whose buffers lie elsewhere.
+        Fail("buffer ", i,
+             " of the binary glTF file lies outside its binary chunk; such "
+             "files are not supported");
+    }
+    if (!uri->is_string()) {
+        Fail("buffer ", i, ": its \"uri\" is not text");
+    }
+    const std::string text = uri->get<std::string>();
+    if (text.rfind("data:", 0) == 0) {
+        if (text.find(";base64,") == std::string::npos) {
+            Fail("buffer ", i, ": only base64 data can be embedded");
+        }
+        return Base64Bytes(text);
+    }
+    const std::string file = (std::filesystem::path(folder) / text).string();
+    try {
+        return MappedFile::CheckedFileSize(file);
+    } catch (const ReadError& e) {
+        Fail("its buffer file ", file, ": ", e.what());
+    }
+}
+
+int ComponentBytes(const Json& type) {
+    switch (type.is_number_integer() ? type.get<int>() : 0) {
+        case 5120:
+        case 5121:
+            return 1;
+        case 5122:
+        case 5123:
+            return 2;
+        case 5125:
+        case 5126:
+            return 4;
+        default:
+            return 0;
+    }
+}
+
+int Components(const Json& type) {
+    const std::string t = type.is_string() ? type.get<std::string>() : "";
+    if (t == "SCALAR")
+        return 1;
+    if (t == "VEC2")
+        return 2;
+    if (t == "VEC3")
+        return 3;
+    if (t == "VEC4" || t == "MAT2")
+        return 4;
+    if (t == "MAT3")
+        return 9;
+    if (t == "MAT4")
+        return 16;
+    return 0;
+}
+
+void CheckNodes(const Json& nodes, std::size_t meshes, std::size_t skins, std::size_t cameras) {
+    std::vector<int> parents(nodes.size(), -1);
+    for (std::size_t n = 0; n < nodes.size(); ++n) {
+        const std::string owner = "node " + std::to_string(n);
+        const Json& node = nodes[n];
+        if (!node.is_object()) {
+            Fail(owner, " is not a JSON object");
+        }
+        CheckMember(node, "mesh", meshes, owner, "mesh");
+        CheckMember(node, "skin", skins, owner, "skin");
+        CheckMember(node, "camera", cameras, owner, "camera");
+        for (const Json& child : List(node, "children")) {
+            CheckIndex(child, nodes.size(), owner, "node");
+            const auto c = child.get<std::size_t>();
+            if (parents[c] != -1 || c == n) {
+                Fail("node ", c, " has more than one parent: the nodes do not form trees");
+            }
+            parents[c] = static_cast<int>(n);
+        }
+    }
+    // Every chain of parents must end: a cycle would never reach a root.
+    for (std::size_t n = 0; n < nodes.size(); ++n) {
+        std::size_t steps = 0;
+        for (int p = parents[n]; p != -1; p = parents[static_cast<std::size_t>(p)]) {
+            if (++steps > nodes.size()) {
+                Fail("node ", n, " is its own ancestor: the nodes do not form trees");
+            }
+        }
+    }
+}
+
+void CheckDocument(const Json& doc, const std::string& folder, bool binary,
+                   std::uint64_t binChunk) {
+    if (!doc.is_object()) {
+        Fail("not a glTF document (it is not a JSON object)");
+    }
+    const Json& buffers = List(doc, "buffers");
+    const Json& views = List(doc, "bufferViews");
+    const Json& accessors = List(doc, "accessors");
+    const Json& meshes = List(doc, "meshes");
+    const Json& nodes = List(doc, "nodes");
+    std::vector<std::uint64_t> bufferBytes;
+    for (std::size_t b = 0; b < buffers.size(); ++b) {
+        const std::string owner = "buffer " + std::to_string(b);
+        if (!buffers[b].is_object()) {
+            Fail(owner, " is not a JSON object");
+        }
+        const std::uint64_t length = Count(buffers[b], "byteLength", owner);
+        const std::uint64_t available = AvailableBytes(buffers[b], b, folder, binary, binChunk);
+        if (length > available) {
+            Fail(owner, " announces ", length, " bytes but only ", available, " are there");
+        }
+        bufferBytes.push_back(length);
+    }
+    std::vector<std::uint64_t> viewBytes;
+    std::vector<std::uint64_t> viewStrides;
+    for (std::size_t v = 0; v < views.size(); ++v) {
+        const std::string owner = "buffer view " + std::to_string(v);
+        const Json& view = views[v];
+        if (!view.is_object() || view.find("buffer") == view.end()) {
+            Fail(owner, " names no buffer");
+        }
+        CheckIndex(view["buffer"], buffers.size(), owner, "buffer");
+        const std::uint64_t offset = Count(view, "byteOffset", owner, 0);
+        const std::uint64_t length = Count(view, "byteLength", owner);
+        const std::uint64_t stride = Count(view, "byteStride", owner, 0);
+        const std::uint64_t available = bufferBytes[view["buffer"].get<std::size_t>()];
+        if (offset > available || length > available - offset) {
+            Fail(owner, " reaches beyond its buffer (bytes ", offset, " to ", offset + length,
+                 " of ", available, ")");
+        }
+        if (stride != 0 && (stride < 4 || stride > 252)) {
+            Fail(owner, " has a byte stride of ", stride, " (4 to 252 are possible)");
+        }
+        viewBytes.push_back(length);
+        viewStrides.push_back(stride);
+    }
+    struct AccessorKind {
+        int components;
+        int componentType;
+        std::uint64_t count;
+    };
+    std::vector<AccessorKind> kinds;
+    for (std::size_t a = 0; a < accessors.size(); ++a) {
+        const std::string owner = "accessor " + std::to_string(a);
+        const Json& accessor = accessors[a];
+        if (!accessor.is_object()) {
+            Fail(owner, " is not a JSON object");
+        }
+        if (accessor.find("bufferView") == accessor.end() ||
+            accessor.find("sparse") != accessor.end()) {
+            Fail(owner,
+                 ": accessors without a buffer view or with sparse storage are not "
+                 "supported");
+        }
+        CheckIndex(accessor["bufferView"], views.size(), owner, "buffer view");
+        const int componentBytes = ComponentBytes(accessor.value("componentType", Json()));
+        const int components = Components(accessor.value("type", Json()));
+        if (componentBytes == 0 || components == 0) {
+            Fail(owner, " has an unknown component type or element type");
+        }
+        const std::uint64_t count = Count(accessor, "count", owner);
+        const std::uint64_t offset = Count(accessor, "byteOffset", owner, 0);
+        const auto view = accessor["bufferView"].get<std::size_t>();
+        const std::uint64_t element = static_cast<std::uint64_t>(componentBytes) * components;
+        const std::uint64_t stride = viewStrides[view] != 0 ? viewStrides[view] : element;
+        const unsigned __int128 needed =
+            count == 0 ? 0
+                       : static_cast<unsigned __int128>(offset) +
+                             static_cast<unsigned __int128>(stride) * (count - 1) + element;
+        if (count == 0 || needed > viewBytes[view]) {
+            Fail(owner, " needs ", ToDecimal(needed), " bytes of buffer view ", view,
+                 " but the view has ", viewBytes[view]);
+        }
+        kinds.push_back({components, accessor["componentType"].get<int>(), count});
+    }
+    // VTK's loader takes every accessor for what its use says it is: an index list of
+    // floats, or normals shorter than the points, are read out of bounds.
+    const auto checkUse = [&](const Json& index, const std::string& owner, const char* use,
+                              std::initializer_list<int> components, bool floatOnly,
+                              std::uint64_t count) {
+        CheckIndex(index, accessors.size(), owner, "accessor");
+        const AccessorKind& kind = kinds[index.get<std::size_t>()];
+        bool shaped = false;
+        for (int c : components)
+            shaped = shaped || kind.components == c;
+        if (!shaped || (floatOnly && kind.componentType != 5126) ||
+            (count && kind.count != count)) {
+            Fail(owner, ": accessor ", index.get<std::size_t>(), " does not fit its use as ", use);
+        }
+    };
+    for (std::size_t m = 0; m < meshes.size(); ++m) {
+        for (const Json& primitive : List(meshes[m], "primitives")) {
+            const std::string owner = "a primitive of mesh " + std::to_string(m);
+            const auto attributes = primitive.find("attributes");
+            if (!primitive.is_object() || attributes == primitive.end() ||
+                !attributes->is_object() || attributes->find("POSITION") == attributes->end()) {
+                Fail(owner, " has no points (no POSITION attribute)");
+            }
+            checkUse((*attributes)["POSITION"], owner, "points", {3}, true, 0);
+            const std::uint64_t points = kinds[(*attributes)["POSITION"].get<std::size_t>()].count;
+            for (const auto& [name, index] : attributes->items()) {
+                const bool vec4 = name == "TANGENT" || name.rfind("JOINTS_", 0) == 0 ||
+                                  name.rfind("WEIGHTS_", 0) == 0;
+                const bool vec2 = name.rfind("TEXCOORD_", 0) == 0;
+                const bool colour = name.rfind("COLOR_", 0) == 0;
+                checkUse(index, owner, name.c_str(),
+                         vec4     ? std::initializer_list<int>{4}
+                         : vec2   ? std::initializer_list<int>{2}
+                         : colour ? std::initializer_list<int>{3, 4}
+                                  : std::initializer_list<int>{1, 2, 3, 4, 9, 16},
+                         name == "NORMAL" || name == "TANGENT", points);
+            }
+            const auto indices = primitive.find("indices");
+            if (indices != primitive.end()) {
+                checkUse(*indices, owner, "indices", {1}, false, 0);
+                if (kinds[indices->get<std::size_t>()].componentType == 5126 ||
+                    kinds[indices->get<std::size_t>()].componentType < 5121 ||
+                    kinds[indices->get<std::size_t>()].componentType == 5122) {
+                    Fail(owner, ": its indices are not unsigned integers");
+                }
+            }
+            const auto mode = primitive.find("mode");
+            if (mode != primitive.end() &&
+                (!mode->is_number_integer() || mode->get<int>() < 0 || mode->get<int>() > 6)) {
+                Fail(owner, " has an unknown drawing mode ", mode->dump());
+            }
+            for (const Json& target : List(primitive, "targets")) {
+                for (const auto& [name, index] : target.items()) {
+                    checkUse(index, owner, "a morph target", {3}, true, points);
+                }
+            }
+        }
+    }
+    const Json& skins = List(doc, "skins");
+    for (std::size_t s = 0; s < skins.size(); ++s) {
+        const std::string owner = "skin " + std::to_string(s);
+        CheckMember(skins[s], "inverseBindMatrices", accessors.size(), owner, "accessor");
+        for (const Json& joint : List(skins[s], "joints")) {
+            CheckIndex(joint, nodes.size(), owner, "node");
+        }
+    }
+    CheckNodes(nodes, meshes.size(), skins.size(), List(doc, "cameras").size());
+    for (const Json& scene : List(doc, "scenes")) {
+        for (const Json& node : List(scene, "nodes")) {
+            CheckIndex(node, nodes.size(), "a scene", "node");
+        }
+    }
+    CheckMember(doc, "scene", List(doc, "scenes").size(), "the document", "scene");
+    for (const Json& animation : List(doc, "animations")) {
+        for (const Json& sampler : List(animation, "samplers")) {
+            CheckMember(sampler, "input", accessors.size(), "an animation", "accessor");
+            CheckMember(sampler, "output", accessors.size(), "an animation", "accessor");
+        }
+        for (const Json& channel : List(animation, "channels")) {
+            const auto target = channel.find("target");
+            if (target != channel.end()) {
+                CheckMember(*target, "node", nodes.size(), "an animation", "node");
+            }
+            CheckMember(channel, "sampler", List(animation, "samplers").size(), "an animation",
+                        "sampler");
+        }
+    }
+    for (const Json& image : List(doc, "images")) {
+        CheckMember(image, "bufferView", views.size(), "an image", "buffer view");
+    }
+    for (const Json& texture : List(doc, "textures")) {
+        CheckMember(texture, "source", List(doc, "images").size(), "a texture", "image");
+    }
+}
+
+}  // namespace
+
+void CheckGltfFile(const std::string& path) {
+    const MappedFile file(path);
+    const char* json = file.Begin();
+    std::size_t jsonBytes = file.Size();
+    std::uint64_t binChunk = 0;
+    const bool binary = file.Size() >= 4 && std::memcmp(file.Begin(), "glTF", 4) == 0;
+    if (binary) {
+        // Binary: a 12-byte header, the JSON chunk, then an optional binary chunk.
+        ByteCursor bytes(file.Begin(), file.End(), file.Begin(), ByteOrder::Little);
+        bytes.Skip(8, "the glTF header");
+        const auto total = bytes.Read<std::uint32_t>("the glTF file length");
+        if (total > file.Size()) {
+            Fail("the file ends too early: its glTF header announces ", total,
+                 " bytes but the file has ", file.Size());
+        }
+        const auto length = bytes.Read<std::uint32_t>("the JSON chunk length");
+        if (bytes.Read<std::uint32_t>("the JSON chunk type") != 0x4E4F534A) {
+            Fail("the binary glTF file does not start with its JSON chunk");
+        }
+        json = bytes.Take(length, "the JSON chunk");
+        jsonBytes = length;
+        if (bytes.Remaining() >= 8) {
+            const auto binLength = bytes.Read<std::uint32_t>("the binary chunk length");
+            if (bytes.Read<std::uint32_t>("the binary chunk type") == 0x004E4942) {
+                bytes.Require(binLength, "the binary chunk");
+                binChunk = binLength;
+            }
+        }
+    }
+    Json doc;
+    try {
+        const auto limitDepth = [](int depth, Json::parse_event_t, Json&) {
+            if (depth > kMaxDepth) {
+                throw TooDeep{};
+            }
+            return true;
+        };
+        doc = Json::parse(json, json + jsonBytes, limitDepth);
+    } catch (const Json::parse_error& e) {
+        std::string why = e.what();
+        const std::size_t colon = why.find(": ");
+        why = colon == std::string::npos ? why : why.substr(colon + 2);
+        const std::size_t at = std::min<std::size_t>(e.byte > 0 ? e.byte - 1 : 0, jsonBytes);
+        const TextCursor text(json, json + jsonBytes, json);
+        text.FailAt(json + at, "the glTF JSON is damaged (", Excerpt(why, 160), ")");
+    } catch (const TooDeep&) {
+        Fail("the glTF JSON nests deeper than ", kMaxDepth, " levels");
+    }
+    try {
+        CheckDocument(doc, std::filesystem::path(path).parent_path().string(), binary, binChunk);
+    } catch (const Json::exception& e) {
+        Fail("the glTF document is damaged (", Excerpt(e.what(), 160), ")");
+    }
+}
+
+}  // namespace wexlan::io

@@ -1,0 +1,290 @@
+// DICOM volumes: series written file by file with GDCM (shuffled, tilted, rescaled,
+// mixed with other series), multi-frame files, encodings, and damaged files.
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+#include <vtkFieldData.h>
+#include <vtkImageData.h>
+#include <vtkPointData.h>
+#include <vtkStringArray.h>
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+#include "DicomWriting.h"
+#include "ReaderTestSupport.h"
+
+namespace wexlan::io::test {
+namespace {
+
+using ::testing::HasSubstr;
+
+using Dicom = ReaderTest;
+
+// Slice k of a 4 x 3 image: value 100 * k + 10 * row + column, so that every voxel
+// says where it came from.
+DicomSlice Slice(int k, std::array<double, 3> position) {
+    DicomSlice s;
+    std::vector<int> values;
+    for (int row = 0; row < 3; ++row)
+        for (int column = 0; column < 4; ++column)
+            values.push_back(100 * k + 10 * row + column);
+    s.pixels = Pixels16(values);
+    s.position = position;
+    s.orientation = std::array<double, 6>{1, 0, 0, 0, 1, 0};
+    s.pixelSpacing = std::array<double, 2>{0.75, 0.5};  // between rows, between columns
+    s.instanceNumber = k + 1;
+    return s;
+}
+
+vtkImageData* Volume(wFileReader& reader) {
+    return vtkImageData::SafeDownCast(reader.GetOutput());
+}
+
+double At(wFileReader& reader, int i, int j, int k) {
+    return Volume(reader)->GetScalarComponentAsDouble(i, j, k, 0);
+}
+
+std::string Text(vtkImageData* image, const char* name) {
+    auto* array = vtkStringArray::SafeDownCast(image->GetFieldData()->GetAbstractArray(name));
+    return array != nullptr ? array->GetValue(0) : std::string();
+}
+
+void ExpectPoint(vtkImageData* image, int i, int j, int k, std::array<double, 3> expected) {
+    double p[3];
+    image->TransformIndexToPhysicalPoint(i, j, k, p);
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_NEAR(p[c], expected[c], 1e-6) << "voxel " << i << "," << j << "," << k;
+    }
+}
+
+TEST_F(Dicom, ShuffledSeriesLoadsWholeInOrderAlongTheNormal) {
+    // File names and instance numbers run against the positions.
+    const char* names[4] = {"d.dcm", "b.dcm", "c.dcm", "a.dcm"};
+    for (int k = 0; k < 4; ++k) {
+        DicomSlice s = Slice(k, {-20, 10, 30 + 2.5 * k});
+        s.instanceNumber = 4 - k;
+        s.sliceThickness = 7;  // not the spacing: the positions tell it
+        ASSERT_TRUE(WriteDicom(Path(names[k]), s));
+    }
+    for (const char* opened : {"a.dcm", "c.dcm"}) {
+        ExpectRead(opened, wFileReader::Image, 48, 18);
+        vtkImageData* image = Volume(reader_);
+        EXPECT_EQ(image->GetDimensions()[2], 4);
+        EXPECT_DOUBLE_EQ(image->GetSpacing()[0], 0.5);
+        EXPECT_DOUBLE_EQ(image->GetSpacing()[1], 0.75);
+        EXPECT_DOUBLE_EQ(image->GetSpacing()[2], 2.5);
+        ExpectPoint(image, 0, 0, 0, {-20, 10, 30});
+        for (int k = 0; k < 4; ++k) {
+            EXPECT_EQ(At(reader_, 3, 2, k), 100 * k + 23) << opened;
+        }
+        EXPECT_EQ(Text(image, "CoordinateSystem"), "LPS");
+        EXPECT_EQ(Text(image, "Modality"), "CT");
+    }
+}
+
+TEST_F(Dicom, OnlyTheOpenedFilesSeriesLoadsFromASharedFolder) {
+    for (int k = 0; k < 3; ++k) {
+        ASSERT_TRUE(
+            WriteDicom(Path("first" + std::to_string(k) + ".dcm"), Slice(k, {0, 0, 1.0 * k})));
+        DicomSlice other = Slice(5 + k, {0, 0, 1.0 * k});
+        other.seriesUid = "1.2.826.0.1.3680043.8.498.2";
+        if (k < 2) {
+            ASSERT_TRUE(WriteDicom(Path("second" + std::to_string(k) + ".dcm"), other));
+        }
+    }
+    ASSERT_TRUE(WriteDicomReport(Path("report.dcm")));
+    Write("notes.txt", "not an image");
+    ExpectRead("first1.dcm", wFileReader::Image, 36, 12);
+    EXPECT_EQ(At(reader_, 0, 0, 2), 200);
+    ExpectRead("second0.dcm", wFileReader::Image, 24, 6);
+    EXPECT_EQ(At(reader_, 0, 0, 1), 600);
+    EXPECT_EQ(Text(Volume(reader_), "SeriesInstanceUID"), "1.2.826.0.1.3680043.8.498.2");
+}
+
+TEST_F(Dicom, TiltedAndObliqueSlicesKeepEveryVoxelWhereItsFilePutIt) {
+    // A tilted gantry: each slice moves 2 mm along the table and 0.5 mm in y.
+    for (int k = 0; k < 3; ++k) {
+        DicomSlice s = Slice(k, {5, 0.5 * k, 2.0 * k});
+        s.sliceThickness = 2;
+        ASSERT_TRUE(WriteDicom(Path("tilt" + std::to_string(k) + ".dcm"), s));
+    }
+    ExpectRead("tilt0.dcm", wFileReader::Image, 36, 12);
+    EXPECT_NEAR(Volume(reader_)->GetSpacing()[2], std::sqrt(4.25), 1e-9);
+    for (int k = 0; k < 3; ++k) {
+        ExpectPoint(Volume(reader_), 0, 0, k, {5, 0.5 * k, 2.0 * k});
+        ExpectPoint(Volume(reader_), 3, 2, k, {5 + 3 * 0.5, 0.5 * k + 2 * 0.75, 2.0 * k});
+    }
+
+    // Rows along (cos 30, sin 30, 0), columns along -z: a sagittal-like oblique stack.
+    std::filesystem::create_directory(Path("oblique"));
+    const double c = std::cos(M_PI / 6), s = std::sin(M_PI / 6);
+    for (int k = 0; k < 3; ++k) {
+        // The normal of (c, s, 0) x (0, 0, -1) is (-s, c, 0).
+        DicomSlice slice = Slice(k, {1 - 3 * s * k, 2 + 3 * c * k, 3});
+        slice.orientation = std::array<double, 6>{c, s, 0, 0, 0, -1};
+        ASSERT_TRUE(WriteDicom(Path("oblique/" + std::to_string(k) + ".dcm"), slice));
+    }
+    ExpectRead("oblique/2.dcm", wFileReader::Image, 36, 12);
+    EXPECT_NEAR(Volume(reader_)->GetSpacing()[2], 3, 1e-9);
+    ExpectPoint(Volume(reader_), 2, 1, 2,
+                {1 - 6 * s + 2 * 0.5 * c, 2 + 6 * c + 2 * 0.5 * s, 3 - 0.75});
+    EXPECT_EQ(At(reader_, 2, 1, 2), 212);
+}
+
+TEST_F(Dicom, RescaleGivesRealValuesInTheNarrowestFittingType) {
+    // 12 stored bits with an intercept of -1024: the usual CT.
+    for (int k = 0; k < 2; ++k) {
+        DicomSlice s = Slice(k, {0, 0, 1.0 * k});
+        s.bitsStored = 12;
+        s.intercept = -1024;
+        s.slope = 1;
+        ASSERT_TRUE(WriteDicom(Path("ct" + std::to_string(k) + ".dcm"), s));
+    }
+    ExpectRead("ct0.dcm", wFileReader::Image, 24, 6);
+    EXPECT_EQ(Volume(reader_)->GetScalarType(), VTK_SHORT);
+    EXPECT_EQ(At(reader_, 1, 2, 1), 121 - 1024);
+
+    // Slopes that differ per slice (as PET writes them) give floating point.
+    std::filesystem::create_directory(Path("pet"));
+    for (int k = 0; k < 2; ++k) {
+        DicomSlice s = Slice(k, {0, 0, 1.0 * k});
+        s.slope = 0.5 * (k + 1);
+        s.intercept = 0.25;
+        ASSERT_TRUE(WriteDicom(Path("pet/" + std::to_string(k) + ".dcm"), s));
+    }
+    ExpectRead("pet/1.dcm", wFileReader::Image, 24, 6);
+    EXPECT_EQ(Volume(reader_)->GetScalarType(), VTK_FLOAT);
+    EXPECT_DOUBLE_EQ(At(reader_, 3, 0, 0), 3 * 0.5 + 0.25);
+    EXPECT_DOUBLE_EQ(At(reader_, 3, 0, 1), 103 * 1.0 + 0.25);
+
+    // Only the stored bits count: bits above them are dropped, signed values extended.
+    DicomSlice bits = Slice(0, {0, 0, 0});
+    bits.bitsStored = 12;
+    bits.isSigned = true;
+    bits.pixels = Pixels16({0x0FFB, 0xF005, 0x07FF, 0x0800, 0, 0, 0, 0, 0, 0, 0, 0});
+    ASSERT_TRUE(WriteDicom(Path("bits.dcm"), bits));
+    ExpectRead("bits.dcm", wFileReader::Image, 12, 6);
+    EXPECT_EQ(At(reader_, 0, 0, 0), -5);
+    EXPECT_EQ(At(reader_, 1, 0, 0), 5);
+    EXPECT_EQ(At(reader_, 2, 0, 0), 2047);
+    EXPECT_EQ(At(reader_, 3, 0, 0), -2048);
+}
+
+TEST_F(Dicom, SeriesWithSeveralVolumesLoadsTheOpenedFilesVolume) {
+    for (int echo = 1; echo <= 2; ++echo) {
+        for (int k = 0; k < 3; ++k) {
+            DicomSlice s = Slice(10 * echo + k, {0, 0, 1.0 * k});
+            s.echoNumber = echo;
+            ASSERT_TRUE(
+                WriteDicom(Path("e" + std::to_string(echo) + std::to_string(k) + ".dcm"), s));
+        }
+    }
+    ExpectRead("e21.dcm", wFileReader::Image, 36, 12);
+    EXPECT_EQ(At(reader_, 0, 0, 0), 2000);
+    EXPECT_EQ(At(reader_, 0, 0, 2), 2200);
+
+    std::filesystem::create_directory(Path("same"));
+    for (int copy = 0; copy < 2; ++copy) {
+        for (int k = 0; k < 2; ++k) {
+            ASSERT_TRUE(
+                WriteDicom(Path("same/" + std::to_string(copy) + std::to_string(k) + ".dcm"),
+                           Slice(k, {0, 0, 1.0 * k})));
+        }
+    }
+    ExpectFailure("same/00.dcm", {"more than one image per position"});
+}
+
+TEST_F(Dicom, GapsAndDamagedOrientationAreRefused) {
+    for (int k : {0, 1, 2, 4}) {
+        ASSERT_TRUE(
+            WriteDicom(Path("gap" + std::to_string(k) + ".dcm"), Slice(k, {0, 0, 2.0 * k})));
+    }
+    ExpectFailure("gap0.dcm",
+                  {"not evenly spaced", "images 3 and 4", "4 mm apart", "an image may be missing"});
+    DicomSlice skew = Slice(0, {0, 0, 0});
+    skew.orientation = std::array<double, 6>{1, 0, 0, 0.5, 0.5, 0};
+    ASSERT_TRUE(WriteDicom(Path("skew.dcm"), skew));
+    ExpectFailure("skew.dcm", {"Image Orientation (Patient)", "not perpendicular unit vectors"});
+}
+
+TEST_F(Dicom, MultiFrameFilesAreOneVolumeInPositionOrder) {
+    // Enhanced CT: frames stored top-down, each with its own position and rescale.
+    DicomSlice s = Slice(0, {0, 0, 0});
+    s.sopClassUid = "1.2.840.10008.5.1.4.1.1.2.1";
+    s.frames = 3;
+    std::vector<int> values;
+    for (int f = 0; f < 3; ++f)
+        for (int i = 0; i < 12; ++i)
+            values.push_back(100 * f + i);
+    s.pixels = Pixels16(values);
+    s.framePositions = {{{1, 2, 9}}, {{1, 2, 6}}, {{1, 2, 3}}};
+    s.frameRescales = {{{1, 0}}, {{2, 0}}, {{1, -5}}};
+    ASSERT_TRUE(WriteDicom(Path("enhanced.dcm"), s));
+    ExpectRead("enhanced.dcm", wFileReader::Image, 36, 12);
+    EXPECT_DOUBLE_EQ(Volume(reader_)->GetSpacing()[2], 3);
+    ExpectPoint(Volume(reader_), 0, 0, 0, {1, 2, 3});
+    EXPECT_EQ(At(reader_, 1, 0, 0), 201 - 5);  // the last frame, lowest position
+    EXPECT_EQ(At(reader_, 1, 0, 1), 2 * 101);
+    EXPECT_EQ(At(reader_, 1, 0, 2), 1);
+
+    // Classic multi-frame: one position and a slice spacing.
+    DicomSlice classic = s;
+    classic.sopClassUid = "1.2.840.10008.5.1.4.1.1.20";  // nuclear medicine
+    classic.framePositions.clear();
+    classic.spacingBetweenSlices = 4;
+    ASSERT_TRUE(WriteDicom(Path("classic.dcm"), classic));
+    ExpectRead("classic.dcm", wFileReader::Image, 36, 12);
+    EXPECT_DOUBLE_EQ(Volume(reader_)->GetSpacing()[2], 4);
+    EXPECT_EQ(At(reader_, 1, 0, 2), 201);
+}
+
+TEST_F(Dicom, EncodingsAndFilesNamedWithoutExtension) {
+    DicomSlice implicit = Slice(3, {0, 0, 0});
+    implicit.encoding = "implicit";
+    ASSERT_TRUE(WriteDicom(Path("IM0001"), implicit));
+    ExpectRead("IM0001", wFileReader::Image, 12, 6);
+    EXPECT_EQ(At(reader_, 3, 2, 0), 323);
+
+    std::filesystem::create_directory(Path("rle"));
+    for (int k = 0; k < 2; ++k) {
+        DicomSlice packed = Slice(k, {0, 0, 1.0 * k});
+        packed.encoding = "rle";
+        ASSERT_TRUE(WriteDicom(Path("rle/1.2.826.0.1.3680043.8.498." + std::to_string(k)), packed));
+    }
+    ExpectRead("rle/1.2.826.0.1.3680043.8.498.1", wFileReader::Image, 24, 6);
+    EXPECT_EQ(At(reader_, 2, 1, 1), 112);
+}
+
+TEST_F(Dicom, BrokenAndNonImageFilesAreRefusedWithTheirReason) {
+    ASSERT_TRUE(WriteDicomReport(Path("report.dcm")));
+    ExpectFailure("report.dcm", {"holds no image", "Basic Text SR"});
+    Write("text.dcm", "just some text, long enough to have a preamble of 128 bytes or not");
+    ExpectFailure("text.dcm", {"not a DICOM file"});
+
+    ASSERT_TRUE(WriteDicom(Path("good.dcm"), Slice(0, {0, 0, 0})));
+    std::ifstream in(Path("good.dcm"), std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::filesystem::create_directory(Path("cut"));
+    Write("cut/short.dcm", bytes.substr(0, bytes.size() - 6));
+    ExpectFailure("cut/short.dcm", {"pixel data"});
+    Write("cut/header.dcm", bytes.substr(0, 200));
+    ExpectFailure("cut/header.dcm", {"DICOM"});
+
+    // A damaged file in the series is named in the message about the opened one.
+    std::filesystem::create_directory(Path("series"));
+    for (int k = 0; k < 3; ++k) {
+        ASSERT_TRUE(
+            WriteDicom(Path("series/" + std::to_string(k) + ".dcm"), Slice(k, {0, 0, 1.0 * k})));
+    }
+    std::ifstream last(Path("series/2.dcm"), std::ios::binary);
+    const std::string lastBytes((std::istreambuf_iterator<char>(last)),
+                                std::istreambuf_iterator<char>());
+    Write("series/2.dcm", lastBytes.substr(0, lastBytes.size() - 4));
+    ExpectFailure("series/0.dcm", {"of the series"});
+    EXPECT_THAT(reader_.GetErrorMessage(), HasSubstr("image " + Path("series/2.dcm")));
+}
+
+}  // namespace
+}  // namespace wexlan::io::test
