@@ -54,10 +54,14 @@ std::string VqSlice::Read(const std::string& path) {
     }
     // The slice must be in the file before anything is allocated for it, so a
     // header that claims a huge slice in a small file costs nothing.
+    // The count is bounded first: two 31-bit dimensions multiply to at most 62 bits,
+    // and four bytes per value would overflow 64.
     const qint64 count = static_cast<qint64>(dimension1) * dimension2;
+    if (count > std::numeric_limits<int>::max()) {
+        return kCorruptedMessage;
+    }
     const qint64 bytes = count * static_cast<qint64>(sizeof(std::uint32_t));
-    if (file.size() < static_cast<qint64>(kHeaderSize) + bytes || !file.seek(kHeaderSize) ||
-        count > std::numeric_limits<int>::max()) {
+    if (file.size() < static_cast<qint64>(kHeaderSize) + bytes || !file.seek(kHeaderSize)) {
         return kCorruptedMessage;
     }
     values.resize(static_cast<std::size_t>(count));

@@ -1,3 +1,5 @@
+#include <limits>
+
 #include <QApplication>
 #include <QFrame>
 #include <QTemporaryDir>
@@ -28,7 +30,9 @@ protected:
         panel_.resize(410, 310);  // a 400 x 300 preview area
         panel_.show();
     }
-    std::string Path(const std::string& name) const { return dir_.filePath(QString::fromStdString(name)).toStdString(); }
+    std::string Path(const std::string& name) const {
+        return dir_.filePath(QString::fromStdString(name)).toStdString();
+    }
 
     struct ApplicationFirst {
         ApplicationFirst() { App(); }
@@ -87,7 +91,8 @@ TEST(VqSliceTest, ShortOrMissingFilesAreCorrupted) {
     const std::string path = dir.filePath("short.vq").toStdString();
     VqSlice slice;
     EXPECT_EQ(slice.Read(dir.filePath("missing.vq").toStdString()), VqSlice::kCorruptedMessage);
-    for (std::size_t size : {std::size_t{3}, std::size_t{53}, std::size_t{8192}, std::size_t{8192 + 23}}) {
+    for (std::size_t size :
+         {std::size_t{3}, std::size_t{53}, std::size_t{8192}, std::size_t{8192 + 23}}) {
         VqFile file;
         file.voxels.assign(6, 1u);
         file.truncateTo = size;
@@ -97,9 +102,11 @@ TEST(VqSliceTest, ShortOrMissingFilesAreCorrupted) {
     }
     // A header claiming a huge slice in a small file allocates nothing.
     VqFile huge;
-    huge.dimensions[0] = huge.dimensions[1] = 1 << 30;
-    huge.Write(path);
-    EXPECT_EQ(slice.Read(path), VqSlice::kCorruptedMessage);
+    for (std::int32_t side : {1 << 30, std::numeric_limits<std::int32_t>::max()}) {
+        huge.dimensions[0] = huge.dimensions[1] = side;  // the second overflows a byte count
+        huge.Write(path);
+        EXPECT_EQ(slice.Read(path), VqSlice::kCorruptedMessage) << side;
+    }
 }
 
 TEST(VqSliceTest, ReadsOnlyTheFirstSliceRowByRow) {
@@ -198,6 +205,6 @@ TEST_F(PreviewTest, FailuresAreKeptAsTheErrorMessageAndDrawNothing) {
     panel_.PreviewVQ(Path("good.vq"));
     EXPECT_FALSE(panel_.GetPicture().isNull());
     EXPECT_EQ(panel_.GetErrMsg(), "error: unrecognized file type");  // an earlier message stays
-    panel_.DrawImageFromDataPtr(nullptr, 4, 4);  // ignored
+    panel_.DrawImageFromDataPtr(nullptr, 4, 4);                      // ignored
     EXPECT_EQ(panel_.GetPicture().width(), 3);
 }
