@@ -69,8 +69,11 @@ public:
                 FailAt(pos, "the DICOM data ends inside an element");
             }
             const std::uint32_t tag = Tag(pos);
-            if (tag == until) {
+            if (until != 0 && tag == until) {
                 return pos + 8;  // the delimiter and its (zero) length
+            }
+            if (until == 0 && depth == 0 && tag == 0 && AllZero(pos, end)) {
+                return end;  // zero padding up to the end of the file
             }
             if (headerOnly_ && depth == 0 && tag >= kPixelData) {
                 return end;
@@ -148,7 +151,7 @@ private:
             }
             const std::uint32_t tag = Tag(pos);
             const std::uint32_t length = FromBytes<std::uint32_t>(pos + 4, order_);
-            if (tag == until) {
+            if (until != 0 && tag == until) {
                 return pos + 8;
             }
             if (tag != kItem) {

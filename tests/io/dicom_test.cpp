@@ -272,6 +272,22 @@ TEST_F(Dicom, BrokenAndNonImageFilesAreRefusedWithTheirReason) {
     Write("cut/header.dcm", bytes.substr(0, 200));
     ExpectFailure("cut/header.dcm", {"DICOM"});
 
+    // Zeros over the first elements of the data set are damage (GDCM would read
+    // on and trust whatever length it meets next); zeros after the end are padding.
+    std::size_t dataSet = 132;
+    while (bytes[dataSet] == 0x02 && bytes[dataSet + 1] == 0) {
+        const bool longLength = bytes.compare(dataSet + 4, 2, "OB") == 0;
+        dataSet += longLength ? 12 + *reinterpret_cast<const std::uint32_t*>(&bytes[dataSet + 8])
+                              : 8 + *reinterpret_cast<const std::uint16_t*>(&bytes[dataSet + 6]);
+    }
+    std::string zeroed = bytes;
+    std::fill(zeroed.begin() + dataSet, zeroed.begin() + dataSet + 16, '\0');
+    Write("cut/zeroed.dcm", zeroed);
+    ExpectFailure("cut/zeroed.dcm", {"(0000,0000)"});
+    std::filesystem::create_directory(Path("padded"));
+    Write("padded/one.dcm", bytes + std::string(64, '\0'));
+    EXPECT_TRUE(Read("padded/one.dcm")) << reader_.GetErrorMessage();
+
     // A damaged file in the series is named in the message about the opened one.
     std::filesystem::create_directory(Path("series"));
     for (int k = 0; k < 3; ++k) {
