@@ -4,6 +4,7 @@
 
 #include "DynamicLibrary.h"
 #include "FolderListing.h"
+#include "PluginCall.h"
 #include "Prompts.h"
 #include "TextCase.h"
 #include "WorkingDirectory.h"
@@ -39,10 +40,23 @@ void HardwareTable::Scan(const std::string& folder) {
         auto getVer = reinterpret_cast<TextQuery>(library.Symbol("GetVer"));
         if (getDataType && getDesc && getName && getVer) {
             // Asked in this order: data type, description, name, version.
-            const int dataType = getDataType();
-            const std::string description = CopyText(getDesc());
-            const std::string name = CopyText(getName());
-            const std::string version = CopyText(getVer());
+            int dataType = 0;
+            std::string description, name, version;
+            std::string failure = CallPlugin("GetDataType", [&] { dataType = getDataType(); });
+            if (failure.empty()) {
+                failure = CallPlugin("GetDesc", [&] { description = CopyText(getDesc()); });
+            }
+            if (failure.empty()) {
+                failure = CallPlugin("GetName", [&] { name = CopyText(getName()); });
+            }
+            if (failure.empty()) {
+                failure = CallPlugin("GetVer", [&] { version = CopyText(getVer()); });
+            }
+            if (!failure.empty()) {
+                Prompts::Instance().ShowMessage("Couldn't load module", MessageButtons::Ok,
+                                                entry.path + "\n" + failure);
+                continue;
+            }
             Add(name, version, description, dataType, entry.path);
         }
         // The library is unloaded here, registered or not.

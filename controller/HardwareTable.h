@@ -28,7 +28,8 @@ public:
     /// after making it the working directory (it stays so). A missing folder
     /// registers nothing, says nothing and leaves the working directory alone.
     /// A library that cannot be loaded is reported with the message "Couldn't
-    /// load module" (its path and the loader's reason as the detail).
+    /// load module" (its path and the loader's reason as the detail), and so is
+    /// one whose query throws a C++ exception (then it is not registered).
     void Scan(const std::string& folder);
 
     /// Appends one row. @return false, storing nothing, when the table is full.

@@ -180,19 +180,28 @@ void CWexlanCP::RunModuleRoutine(int id) {
     if (setRenderWindow == nullptr || setPanel == nullptr || run == nullptr) {
         return;
     }
-    setRenderWindow(m_controller->GetRenderers()->GetFirstRenderWindow());
-    setPanel(this);
-    run();
+    // A module that throws stops its own routine, not the others'.
+    if (modules->CallModule(
+            id, "SetRenderWindow",
+            [&] { setRenderWindow(m_controller->GetRenderers()->GetFirstRenderWindow()); }) &&
+        modules->CallModule(id, "SetCP", [&] { setPanel(this); })) {
+        modules->CallModule(id, "Run", run);
+    }
 }
 
 void CWexlanCP::RunModuleRoutine() {
     if (m_controller == nullptr || m_controller->GetModules() == nullptr) {
         return;
     }
+    if (m_runningModuleRoutines) {
+        return;  // a module's routine asked for all routines again
+    }
+    m_runningModuleRoutines = true;
     const int count = m_controller->GetModules()->GetNumberOfModules();
     for (int id = 0; id < count; ++id) {
         RunModuleRoutine(id);
     }
+    m_runningModuleRoutines = false;
     if (count > 0 && m_components != nullptr) {
         m_components->InitTab();
     }

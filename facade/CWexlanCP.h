@@ -133,10 +133,12 @@ public:
     /// Runs the routine of module `id`: when the module exports
     /// "SetRenderWindow", "SetCP" and "Run", calls them in that order with the
     /// first render window and this facade; otherwise calls nothing. Throws
-    /// std::invalid_argument for an id out of range.
+    /// std::invalid_argument for an id out of range. An exception escaping one
+    /// of the three is reported ("Module failed") and ends this routine only.
     void RunModuleRoutine(int id);
     /// Runs every module's routine in id order, then initialises the component
-    /// tabs (when there is at least one module).
+    /// tabs (when there is at least one module). Called again from inside a
+    /// routine, it does nothing.
     void RunModuleRoutine();
     /// @}
 
@@ -147,4 +149,5 @@ private:
     CPropertyUI* m_properties = nullptr;
     CWexlanPreviewUI* m_preview = nullptr;
     CWexlanCPEXE* m_controller = nullptr;
+    bool m_runningModuleRoutines = false;
 };

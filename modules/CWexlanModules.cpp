@@ -5,6 +5,7 @@
 #include "ExecutablePath.h"
 #include "FolderListing.h"
 #include "ItemNames.h"
+#include "PluginCall.h"
 #include "Prompts.h"
 #include "TextCase.h"
 #include "WorkingDirectory.h"
@@ -37,44 +38,73 @@ std::string CWexlanModules::ExtractFilePath(const std::string& path) {
 }
 
 void CWexlanModules::Initialise() {
-    m_loadFailures.clear();
-    const std::string folder = ExtractFilePath(wexlan::ExecutablePath()) + "/" + m_moduleFolderName;
-    if (!wexlan::ChangeDirectory(folder)) {
+    if (m_discovering) {
+        // A module's query called back into discovery: the running discovery
+        // goes on, the nested one does nothing.
         return;
     }
-    for (const wexlan::FolderEntry& entry : wexlan::ListFolder(folder, "*.so")) {
-        if (entry.isFolder || entry.isDotEntry) {
-            continue;
+    m_discovering = true;
+    m_loadFailures.clear();
+    const std::string folder = ExtractFilePath(wexlan::ExecutablePath()) + "/" + m_moduleFolderName;
+    if (wexlan::ChangeDirectory(folder)) {
+        for (const wexlan::FolderEntry& entry : wexlan::ListFolder(folder, "*.so")) {
+            if (!entry.isFolder && !entry.isDotEntry) {
+                Discover(entry.path);
+            }
         }
-        wexlan::DynamicLibrary library;
-        if (!library.Load(entry.path)) {
-            m_loadFailures.push_back({entry.path, library.ErrorText()});
-            wexlan::Prompts::Instance().ShowMessage("Couldn't load module",
-                                                    wexlan::MessageButtons::Ok,
-                                                    entry.path + "\n" + library.ErrorText());
-            continue;
-        }
-        // Queried in this order: version, name, description, target data type.
-        std::string version, name, description;
-        int targetDataType = 0;
-        if (auto query = reinterpret_cast<TextQuery>(library.Symbol("GetModuleVer"))) {
-            version = CopyText(query());
-        }
-        if (auto query = reinterpret_cast<TextQuery>(library.Symbol("GetModuleName"))) {
-            name = CopyText(query());
-        }
-        if (auto query = reinterpret_cast<TextQuery>(library.Symbol("GetModuleDesc"))) {
-            description = CopyText(query());
-        }
-        if (auto query = reinterpret_cast<IntQuery>(library.Symbol("GetModuleTargetDataType"))) {
-            targetDataType = query();
-        }
-        const auto handle = reinterpret_cast<unsigned long>(library.NativeHandle());
-        if (AddModule(handle, name, targetDataType, version, description, entry.path) == 1) {
-            library.Release();  // the registry owns it now
-        }
-        // Otherwise the registry is full and `library` frees it on leaving the scope.
     }
+    m_discovering = false;
+}
+
+void CWexlanModules::Discover(const std::string& path) {
+    wexlan::DynamicLibrary library;
+    if (!library.Load(path)) {
+        ReportLoadFailure(path, library.ErrorText());
+        return;
+    }
+    // Queried in this order: version, name, description, target data type.
+    std::string version, name, description;
+    int targetDataType = 0;
+    std::string failure;
+    const auto askText = [&](const char* entryPoint, std::string& text) {
+        auto query = reinterpret_cast<TextQuery>(library.Symbol(entryPoint));
+        if (query != nullptr && failure.empty()) {
+            failure = wexlan::CallPlugin(entryPoint, [&] { text = CopyText(query()); });
+        }
+    };
+    askText("GetModuleVer", version);
+    askText("GetModuleName", name);
+    askText("GetModuleDesc", description);
+    if (auto query = reinterpret_cast<IntQuery>(library.Symbol("GetModuleTargetDataType"));
+        query != nullptr && failure.empty()) {
+        failure = wexlan::CallPlugin("GetModuleTargetDataType", [&] { targetDataType = query(); });
+    }
+    if (!failure.empty()) {
+        ReportLoadFailure(path, failure);
+        return;  // `library` is unloaded on leaving
+    }
+    const auto handle = reinterpret_cast<unsigned long>(library.NativeHandle());
+    if (AddModule(handle, name, targetDataType, version, description, path) == 1) {
+        library.Release();  // the registry owns it now
+    }
+    // Otherwise the registry is full and `library` frees it on leaving the scope.
+}
+
+void CWexlanModules::ReportLoadFailure(const std::string& path, const std::string& reason) {
+    m_loadFailures.push_back({path, reason});
+    wexlan::Prompts::Instance().ShowMessage("Couldn't load module", wexlan::MessageButtons::Ok,
+                                            path + "\n" + reason);
+}
+
+bool CWexlanModules::CallModule(int id, const char* entryPoint,
+                                const std::function<void()>& call) const {
+    const std::string failure = wexlan::CallPlugin(entryPoint, call);
+    if (failure.empty()) {
+        return true;
+    }
+    wexlan::Prompts::Instance().ShowMessage("Module failed", wexlan::MessageButtons::Ok,
+                                            m_names[id] + " (" + m_paths[id] + ")\n" + failure);
+    return false;
 }
 
 int CWexlanModules::AddModule(unsigned long handle, const std::string& name, int targetDataType,
@@ -173,7 +203,11 @@ void* CWexlanModules::GetEntryPoint(int id, const std::string& name) const {
 
 wViewer* CWexlanModules::GetViewer(int id) const {
     auto entry = reinterpret_cast<wViewer* (*)()>(GetEntryPoint(id, "GetViewer"));
-    return entry != nullptr ? entry() : nullptr;
+    wViewer* viewer = nullptr;
+    if (entry != nullptr) {
+        CallModule(id, "GetViewer", [&] { viewer = entry(); });
+    }
+    return viewer;
 }
 
 wViewer* CWexlanModules::GetViewer() const {
@@ -182,8 +216,9 @@ wViewer* CWexlanModules::GetViewer() const {
 }
 
 void CWexlanModules::DeleteViewer() {
-    if (auto entry = reinterpret_cast<VoidCall>(GetEntryPoint(GetActivatedModuleId(), "DelViewer"))) {
-        entry();
+    const int id = GetActivatedModuleId();
+    if (auto entry = reinterpret_cast<VoidCall>(GetEntryPoint(id, "DelViewer"))) {
+        CallModule(id, "DelViewer", entry);
     }
 }
 
@@ -196,20 +231,20 @@ void CWexlanModules::DetachData(int slot) {
         return;
     }
     if (auto entry = reinterpret_cast<VoidCall>(GetEntryPoint(m_activated[slot], "DetachData"))) {
-        entry();
+        CallModule(m_activated[slot], "DetachData", entry);
     }
     m_activated[slot] = -1;
 }
 
 void CWexlanModules::SetPrimaryData(int id, int dataId) {
     if (auto entry = reinterpret_cast<void (*)(int)>(GetEntryPoint(id, "SetPrimaryData"))) {
-        entry(dataId);
+        CallModule(id, "SetPrimaryData", [&] { entry(dataId); });
     }
 }
 
 void CWexlanModules::AddSecondaryData(int id, int dataType, int dataId) {
     if (auto entry = reinterpret_cast<void (*)(int, int)>(GetEntryPoint(id, "AddSecondaryData"))) {
-        entry(dataType, dataId);
+        CallModule(id, "AddSecondaryData", [&] { entry(dataType, dataId); });
     }
 }
 
@@ -226,7 +261,7 @@ void CWexlanModules::Command(int id, const std::string& word,
     // The module gets a writable copy that lives for the duration of the call.
     std::vector<char> writable(line.begin(), line.end());
     writable.push_back('\0');
-    entry(writable.data());
+    CallModule(id, "Command", [&] { entry(writable.data()); });
 }
 
 std::string CWexlanModules::GetInfo() const {
@@ -245,7 +280,7 @@ void CWexlanModules::FreeModules() {
             continue;
         }
         if (auto release = reinterpret_cast<VoidCall>(m_libraries[id].Symbol("ReleaseMemory"))) {
-            release();
+            CallModule(id, "ReleaseMemory", release);
         }
         m_libraries[id].Free();
     }

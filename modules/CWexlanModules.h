@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -76,6 +77,12 @@ public:
     /// loader's reason as the detail) and skipped; a missing folder registers
     /// nothing and says nothing. Libraries beyond the 128th are freed again
     /// without a message.
+    ///
+    /// A module whose query throws a C++ exception is reported the same way and
+    /// not registered. A query that calls Initialise again (a module calling
+    /// back into the host during discovery) finds it running and returns at once.
+    /// Every later call into a module is guarded too: an exception escaping it
+    /// is reported with the message "Module failed" and the host goes on.
     void Initialise();
 
     /// The renderer manager asked for the current render window; not owned.
@@ -153,6 +160,13 @@ public:
     /// std::invalid_argument for an id out of range.
     void* GetEntryPoint(int id, const std::string& name) const;
 
+    /// Runs `call`, a call of entry point `entryPoint` of module `id`. An exception
+    /// escaping it is reported with the message "Module failed" (the module's name
+    /// and path and the exception as the detail). Every call the registry makes
+    /// goes through here; hosts calling entry points themselves should too.
+    /// @return whether the call returned normally.
+    bool CallModule(int id, const char* entryPoint, const std::function<void()>& call) const;
+
     /// The libraries of the last discovery that could not be loaded.
     const std::vector<LoadFailure>& GetLoadFailures() const { return m_loadFailures; }
 
@@ -160,6 +174,9 @@ public:
     static std::string ExtractFilePath(const std::string& path);
 
 private:
+    /// Loads one library of the module folder and registers it, or reports why not.
+    void Discover(const std::string& path);
+    void ReportLoadFailure(const std::string& path, const std::string& reason);
     void CheckId(int id) const;
     /// The slot of the current render window, or -1 when it has none.
     int CurrentSlot() const;
@@ -176,4 +193,5 @@ private:
     std::vector<std::string> m_paths;
     std::vector<std::string> m_statuses;
     std::vector<LoadFailure> m_loadFailures;
+    bool m_discovering = false;
 };

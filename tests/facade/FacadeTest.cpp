@@ -9,6 +9,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "../controller/TestData.h"
 #include "AppFolder.h"
 #include "CComponentUI.h"
 #include "CPropertyUI.h"
@@ -20,7 +21,6 @@
 #include "ScriptedPrompts.h"
 #include "VariableListing.h"
 #include "wDataResource.h"
-#include "../controller/TestData.h"
 
 using ::testing::ElementsAre;
 using wexlan::ResolveOpenArgument;
@@ -99,7 +99,7 @@ TEST_F(FacadeTest, BuildsOnceAndTearsDownOnce) {
     EXPECT_EQ(panel.GetWorkspaceUIPointer(), nullptr);
     EXPECT_EQ(panel.GetPropertyUIPointer(), nullptr);
     EXPECT_EQ(panel.GetCurDir(), "");
-    panel.Delete();  // nothing left to do; the destructor neither
+    panel.Delete();                // nothing left to do; the destructor neither
     EXPECT_EQ(panel.UIInit(), 0);  // and it can be built again
 }
 
@@ -171,9 +171,9 @@ TEST_F(FacadeTest, OpenAndSaveCommands) {
 }
 
 TEST_F(FacadeTest, ModuleRoutinesNeedAllThreeEntryPoints) {
-    app_.AddModule("module_alpha", "alpha.so");              // all three
-    app_.AddModule("module_beta", "beta.so");                // no "SetCP"
-    app_.AddModule("module_alpha_lower", "lower.so");        // none
+    app_.AddModule("module_alpha", "alpha.so");        // all three
+    app_.AddModule("module_beta", "beta.so");          // no "SetCP"
+    app_.AddModule("module_alpha_lower", "lower.so");  // none
     CWexlanCP panel;
     panel.UIInit();
     calllog::Clear();
@@ -188,4 +188,40 @@ TEST_F(FacadeTest, ModuleRoutinesNeedAllThreeEntryPoints) {
     auto* dialog = new QWidget;
     panel.AddTabComponent("Alpha", dialog);
     EXPECT_EQ(panel.GetComponentUIPointer()->GetNumberOfTabs(), 1);
+}
+
+TEST_F(FacadeTest, AFailingOrReenteringRoutineLeavesTheOthersRunning) {
+    app_.AddModule("module_throwing_calls", "a.so");  // SetRenderWindow throws
+    app_.AddModule("module_callback", "b.so");        // Run calls back into the panel
+    app_.AddModule("module_alpha", "c.so");
+    CWexlanCP panel;
+    panel.UIInit();
+    calllog::Clear();
+    std::string variables;
+    calllog::SetAction("Callback:Run", [&] {
+        panel.RunModuleRoutine();  // nested: does nothing
+        variables = panel.GetVar();
+    });
+
+    panel.RunModuleRoutine();
+
+    // Each module's calls, in order (the modules run in the order the folder lists them).
+    const auto callsOf = [](const std::string& module) {
+        std::vector<std::string> calls;
+        for (const std::string& entry : calllog::Entries()) {
+            if (entry.rfind(module + ":", 0) == 0) {
+                calls.push_back(entry.substr(module.size() + 1));
+            }
+        }
+        return calls;
+    };
+    EXPECT_THAT(callsOf("Thrower"), ElementsAre("SetRenderWindow"));
+    EXPECT_THAT(callsOf("Caller"), ElementsAre("SetRenderWindow", "SetCP", "Run"));
+    EXPECT_THAT(callsOf("Alpha"), ElementsAre("SetRenderWindow(null)", "SetCP", "Run"));
+    ASSERT_EQ(prompts_->Calls().size(), 1u);
+    EXPECT_EQ(prompts_->Calls()[0].text, "Module failed");
+    EXPECT_THAT(prompts_->Calls()[0].detail,
+                ::testing::HasSubstr(
+                    "SetRenderWindow threw an exception: SetRenderWindow lost its licence"));
+    EXPECT_FALSE(variables.empty());
 }

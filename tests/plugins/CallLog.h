@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -17,5 +18,11 @@ __attribute__((visibility("default"))) void Clear();
 // Answers left by a test for a plug-in, by key (e.g. "Alpha:viewer").
 __attribute__((visibility("default"))) void SetPointer(const std::string& key, void* value);
 __attribute__((visibility("default"))) void* Pointer(const std::string& key);
+
+// Actions left by a test for a plug-in to run, by key (e.g. "Callback:GetModuleName"):
+// how a test makes a plug-in call back into the host. Running a missing one does nothing.
+__attribute__((visibility("default"))) void SetAction(const std::string& key,
+                                                      std::function<void()> action);
+__attribute__((visibility("default"))) void RunAction(const std::string& key);
 
 }  // namespace calllog

@@ -1,5 +1,8 @@
 // A hardware resource library. Built with other names and data types
-// (HARDWARE_NAME, HARDWARE_TYPE); HARDWARE_WITHOUT_TYPE leaves "GetDataType" out.
+// (HARDWARE_NAME, HARDWARE_TYPE); HARDWARE_WITHOUT_TYPE leaves "GetDataType" out,
+// HARDWARE_THROWS makes "GetName" throw.
+#include <stdexcept>
+
 #include "CallLog.h"
 
 #define EXPORT extern "C" __attribute__((visibility("default")))
@@ -16,6 +19,9 @@ EXPORT const char* GetDesc() {
 }
 EXPORT const char* GetName() {
     calllog::Record(HARDWARE_NAME ":GetName");
+#ifdef HARDWARE_THROWS
+    throw std::runtime_error("device not connected");
+#endif
     return HARDWARE_NAME;
 }
 EXPORT const char* GetVer() {
