@@ -1,0 +1,274 @@
+// The files the workstation writes for the user ("Wexlan.conf", "RecentFiles.conf"
+// and workspace files) under write failures: a read-only folder, a missing folder,
+// a full disk, and a process killed in the middle of writing. Each time the earlier
+// file stays whole (or the new one is complete), nothing is left half-written, and
+// the workstation neither crashes nor asks anything.
+//
+// The failures happen in a child process: there a test run as root can drop to an
+// unprivileged user (so that folder permissions apply) and set a file size limit,
+// which makes write() fail with EFBIG exactly as a full disk does with ENOSPC.
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <random>
+#include <thread>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "CComponentUI.h"
+#include "CWexlanCPEXE.h"
+#include "CWexlanCPUI.h"
+#include "ConfigurationFiles.h"
+#include "RecentFiles.h"
+#include "RecordingDisplay.h"
+#include "ScriptedPrompts.h"
+#include "TestApplication.h"
+#include "WorkspaceFolder.h"
+#include "WorkspaceScript.h"
+#include "wAtomicWrite.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct ChildLimits {
+    bool unprivileged = false;             // run as "nobody" when started as root
+    rlim_t fileSizeLimit = RLIM_INFINITY;  // bytes any one file may grow to
+};
+
+// Runs `body` in a child process under `limits`. @return the child's exit status
+// (body's result), or 128 + the signal that ended it.
+int RunInChild(const std::function<int()>& body, ChildLimits limits = {}) {
+    const pid_t pid = fork();
+    if (pid == 0) {
+        if (limits.unprivileged && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) {
+            _exit(90);
+        }
+        if (limits.fileSizeLimit != RLIM_INFINITY) {
+            signal(SIGXFSZ, SIG_IGN);  // a write past the limit then fails instead of killing
+            const rlimit limit{limits.fileSizeLimit, limits.fileSizeLimit};
+            if (setrlimit(RLIMIT_FSIZE, &limit) != 0) {
+                _exit(91);
+            }
+        }
+        int status = 92;
+        try {
+            status = body();
+        } catch (...) {
+            status = 93;
+        }
+        _exit(status);
+    }
+    int status = 0;
+    waitpid(pid, &status, 0);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+}
+
+// The names in a folder, sorted; empty when it does not exist.
+std::vector<std::string> Listing(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(folder, ec)) {
+        names.push_back(entry.path().filename().string());
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+enum class Fault { None, ReadOnlyFolders, MissingFolders, FullDisk };
+
+std::string FaultName(const ::testing::TestParamInfo<Fault>& info) {
+    switch (info.param) {
+        case Fault::None:
+            return "NoFault";
+        case Fault::ReadOnlyFolders:
+            return "ReadOnlyFolders";
+        case Fault::MissingFolders:
+            return "MissingFolders";
+        case Fault::FullDisk:
+            return "FullDisk";
+    }
+    return "?";
+}
+
+class WriteFaultsTest : public ::testing::TestWithParam<Fault> {
+protected:
+    void SetUp() override {
+        WorkspaceFolder::Write(folder_.Registry("Wexlan.conf"), kOldConfiguration);
+        WorkspaceFolder::Write(folder_.Registry("RecentFiles.conf"), kOldRecentFiles);
+        WorkspaceFolder::Write(Workspace(), kOldWorkspace);
+        WorkspaceFolder::Surface(folder_.Data("new.stl"));
+
+        controller_ = std::make_unique<CWexlanCPEXE>();
+        components_.OnInitDialog();
+        panel_.SetBoss(controller_.get());
+        panel_.SetPropertyDisplay(&display_);
+        panel_.SetComponentUI(&components_);
+        panel_.OnInitDialog();
+    }
+    void TearDown() override {
+        // Give the folders back so that the temporary folder can be removed.
+        std::error_code ec;
+        fs::permissions(folder_.Registry(), fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::permissions(Projects(), fs::perms::owner_all, fs::perm_options::add, ec);
+    }
+
+    std::string Projects() const { return folder_.Root() + "/projects"; }
+    std::string Workspace() const { return Projects() + "/session.f"; }
+
+    // What a user's session writes: the current folder, a newly opened file (which
+    // goes to the recent files at once) and the workspace. @return the number of
+    // messages shown.
+    int WriteEverything() {
+        panel_.SetCurDir("/data/changed");
+        panel_.WriteConfiguration();
+        panel_.OpenFile(folder_.Data("new.stl"));
+        prompts_->QueueFileName(Workspace());
+        controller_->SaveWorkspace();
+        return static_cast<int>(std::count_if(prompts_->Calls().begin(), prompts_->Calls().end(),
+                                              [](const wexlan::PromptCall& call) {
+                                                  return call.kind == wexlan::PromptKind::Message;
+                                              }));
+    }
+
+    static constexpr const char* kOldConfiguration =
+        "## [CurrentDirectory]\n/data/old\n/data/other\n";
+    static constexpr const char* kOldRecentFiles = "liver,/data/old/liver.stl\n";
+    static constexpr const char* kOldWorkspace = "# an earlier session, kept by the user\n";
+
+    struct Application {
+        Application() { wexlan::EnsureTestApplication(); }
+    } application_;
+    WorkspaceFolder folder_;
+    wexlan::ScopedScriptedPrompts prompts_;
+    RecordingDisplay display_;
+    std::unique_ptr<CWexlanCPEXE> controller_;
+    CComponentUI components_;
+    CWexlanCPUI panel_;
+};
+
+}  // namespace
+
+TEST_P(WriteFaultsTest, EarlierFilesStayWholeAndNothingIsLeftBehind) {
+    const Fault fault = GetParam();
+    ChildLimits limits;
+    switch (fault) {
+        case Fault::None:
+            break;
+        case Fault::ReadOnlyFolders:
+            // The root must stay reachable for the unprivileged child.
+            fs::permissions(folder_.Root(),
+                            fs::perms::all & ~fs::perms::group_write & ~fs::perms::others_write);
+            for (const std::string& folder : {folder_.Registry(), Projects()}) {
+                fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec |
+                                            fs::perms::group_read | fs::perms::group_exec |
+                                            fs::perms::others_read | fs::perms::others_exec);
+            }
+            fs::permissions(folder_.Data(""), fs::perms::all);
+            limits.unprivileged = true;
+            break;
+        case Fault::MissingFolders:
+            fs::remove_all(folder_.Registry());
+            fs::remove_all(Projects());
+            break;
+        case Fault::FullDisk:
+            limits.fileSizeLimit = 8;  // smaller than any of the three files
+            break;
+    }
+    const std::vector<std::string> registryBefore = Listing(folder_.Registry());
+    const std::vector<std::string> projectsBefore = Listing(Projects());
+
+    const int messages = RunInChild([this] { return WriteEverything(); }, limits);
+
+    EXPECT_EQ(messages, 0) << "the child shows no message and does not crash";
+    const std::string configuration = WorkspaceFolder::Read(folder_.Registry("Wexlan.conf"));
+    const std::string recent = WorkspaceFolder::Read(folder_.Registry("RecentFiles.conf"));
+    const std::string workspace = WorkspaceFolder::Read(Workspace());
+    if (fault == Fault::None) {
+        // The same session without a fault writes all three files.
+        EXPECT_EQ(configuration, "## [CurrentDirectory]\n/data/changed\n/data/old\n/data/other\n");
+        EXPECT_EQ(recent, "new," + folder_.Data("new.stl") + "\nliver,/data/old/liver.stl\n");
+        EXPECT_THAT(workspace, ::testing::HasSubstr(folder_.Data("new.stl")));
+        return;
+    }
+    if (fault == Fault::MissingFolders) {
+        EXPECT_FALSE(fs::exists(folder_.Registry()));
+        EXPECT_FALSE(fs::exists(Projects()));
+        return;
+    }
+    EXPECT_EQ(configuration, kOldConfiguration);
+    EXPECT_EQ(recent, kOldRecentFiles);
+    EXPECT_EQ(workspace, kOldWorkspace);
+    EXPECT_EQ(Listing(folder_.Registry()), registryBefore);
+    EXPECT_EQ(Listing(Projects()), projectsBefore);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, WriteFaultsTest,
+                         ::testing::Values(Fault::None, Fault::ReadOnlyFolders,
+                                           Fault::MissingFolders, Fault::FullDisk),
+                         FaultName);
+
+// A writer killed at a random moment, again and again, while it replaces a file
+// with one of two large versions: every time, the file is the earlier version or
+// one of the new ones, whole; the temporary files a kill leaves are the ones the
+// panel removes at its next start.
+TEST(KilledWriter, LeavesTheOldOrTheNewFileNeverAMixture) {
+    QTemporaryDir temporary;
+    const std::string folder = temporary.path().toStdString();
+    const std::string longPath = "/data/" + std::string(200000, 'p');
+
+    wexlan::RecentFileTable recentA, recentB;
+    for (int i = 0; i < 10; ++i) {
+        recentA.Append("a" + std::to_string(i), longPath + std::to_string(i));
+        recentB.Append("b" + std::to_string(i), longPath + std::to_string(i));
+    }
+    std::vector<std::string> folders(2000, "/data/" + std::string(500, 'f'));
+    const struct {
+        std::string name, old, a, b;
+    } files[] = {
+        {"Wexlan.conf", "## [CurrentDirectory]\n/old\n",
+         wexlan::ComposeConfiguration("/a", folders), wexlan::ComposeConfiguration("/b", folders)},
+        {"RecentFiles.conf", "old,/old.stl\n", wexlan::ComposeRecentFiles(recentA),
+         wexlan::ComposeRecentFiles(recentB)},
+        {"session.f", "# old\n",
+         wexlan::ComposeWorkspaceScript(std::string(1000000, 'a'), "", std::nullopt),
+         wexlan::ComposeWorkspaceScript(std::string(1000000, 'b'), "", std::nullopt)},
+    };
+
+    std::mt19937 random(20261205);
+    for (const auto& file : files) {
+        const std::string path = folder + "/" + file.name;
+        WorkspaceFolder::Write(path, file.old);
+        int replaced = 0;
+        for (int kill = 0; kill < 25; ++kill) {
+            const pid_t pid = fork();
+            if (pid == 0) {
+                for (int i = 0;; ++i) {
+                    wAtomicWrite::Write(path, i % 2 == 0 ? file.a : file.b);
+                }
+            }
+            std::this_thread::sleep_for(std::chrono::microseconds(random() % 40000));
+            ::kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+
+            const std::string now = WorkspaceFolder::Read(path);
+            ASSERT_TRUE(now == file.old || now == file.a || now == file.b)
+                << file.name << " is a mixture after kill " << kill << " (" << now.size()
+                << " bytes)";
+            replaced += now != file.old ? 1 : 0;
+        }
+        EXPECT_GT(replaced, 0) << file.name << ": the writer never got through once";
+        for (const std::string& name : Listing(folder)) {
+            if (name != file.name && name.rfind(file.name, 0) == 0) {
+                EXPECT_TRUE(wexlan::IsLeftoverTemporaryFile(name, file.name)) << name;
+            }
+        }
+        wexlan::RemoveLeftoverTemporaryFiles(folder, {file.name});
+    }
+}
