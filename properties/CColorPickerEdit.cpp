@@ -30,8 +30,6 @@ constexpr NamedColor kStandardColors[] = {
     {"Orange", 255, 128, 0}, {"Dark blue", 26, 26, 51},
 };
 
-constexpr int kColorRole = Qt::UserRole + 1;
-
 }  // namespace
 
 CColorPickerEdit::CColorPickerEdit(unsigned int color, const std::string& otherLabel,

@@ -148,7 +148,7 @@ void CWexlanCPUI::MakeControls() {
     m_tree->installEventFilter(this);
 
     // Controls of the panel's original form that stay hidden; only "Show" acts.
-    auto hidden = [this](QWidget* control, const char* name, QRect place) {
+    auto hidden = [](QWidget* control, const char* name, QRect place) {
         control->setObjectName(name);
         control->setGeometry(place);
         control->hide();
