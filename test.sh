@@ -2,6 +2,8 @@
 # Installs what is missing, builds and runs every test headless.
 #   ./test.sh             normal build in build/
 #   ./test.sh --sanitize  AddressSanitizer + UndefinedBehaviorSanitizer build in build-asan/
+#   ./test.sh --fuzz [fuzz/run.sh options]
+#                         libFuzzer campaign over every parser in build-fuzz/ (see fuzz/run.sh)
 set -euo pipefail
 source "$(dirname "$0")/scripts/common.sh"
 
@@ -16,8 +18,12 @@ case "${1:-}" in
         export LSAN_OPTIONS="suppressions=$wexlan_root/scripts/lsan.supp:print_suppressions=0"
         export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
         ;;
+    --fuzz)
+        shift
+        exec "$(dirname "$0")/fuzz/run.sh" "$@"
+        ;;
     *)
-        echo "usage: $0 [--sanitize]" >&2
+        echo "usage: $0 [--sanitize | --fuzz [options]]" >&2
         exit 2
         ;;
 esac

@@ -1,0 +1,23 @@
+#pragma once
+// What the fuzz targets share: a private scratch folder for inputs that must be
+// files, and a check that stops the run with a message when a property breaks.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+namespace wexlan::fuzz {
+
+/// Writes `size` bytes to `<scratch folder>/<name>` and returns the full path. The
+/// scratch folder is made once per process under /dev/shm (or TMPDIR when /dev/shm
+/// is missing), so that writing each input costs no disk work, and removed at exit.
+std::string WriteScratchFile(const std::string& name, const std::uint8_t* data, std::size_t size);
+
+/// The scratch folder itself (made on first use).
+const std::string& ScratchFolder();
+
+/// Prints `what` and aborts when `condition` is false: libFuzzer and the
+/// regression runner both report an abort as a finding.
+void Require(bool condition, const char* what);
+
+}  // namespace wexlan::fuzz

@@ -1,0 +1,61 @@
+// Fuzz target for wFileReader: the input becomes a file with one of the
+// extensions in WEXLAN_FUZZ_EXTENSIONS (a comma-separated list given at build
+// time) and is read as a user's file would be. With several extensions the first
+// byte of the input picks one and the rest is the file.
+//
+// Besides not crashing, the reader must keep its promise: a failed read leaves
+// no output and a message naming the file; a successful one leaves data and no
+// message.
+
+#include <cstdint>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <vtkDataSet.h>
+
+#include "FuzzSupport.h"
+#include "wFileReader.h"
+
+namespace {
+
+std::vector<std::string> Extensions() {
+    std::vector<std::string> list;
+    std::istringstream text(WEXLAN_FUZZ_EXTENSIONS);
+    for (std::string ext; std::getline(text, ext, ',');) {
+        list.push_back(ext);
+    }
+    return list;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    using wexlan::fuzz::Require;
+    static const std::vector<std::string> extensions = Extensions();
+    std::string extension = extensions.front();
+    if (extensions.size() > 1) {
+        if (size == 0) {
+            return 0;
+        }
+        extension = extensions[data[0] % extensions.size()];
+        ++data;
+        --size;
+    }
+    const std::string path = wexlan::fuzz::WriteScratchFile("input." + extension, data, size);
+
+    wFileReader reader;
+    reader.SetFilename(path);
+    if (reader.Read()) {
+        Require(reader.GetOutput() != nullptr, "a successful read gives data");
+        Require(reader.GetOutputType() != wFileReader::NoOutput, "a successful read has a type");
+        Require(reader.GetErrorMessage().empty(), "a successful read leaves no message");
+    } else {
+        const std::string message = reader.GetErrorMessage();
+        Require(reader.GetOutput() == nullptr, "a failed read gives no data");
+        Require(message.compare(0, path.size() + 2, path + ": ") == 0,
+                "a failed read's message begins with the file's path");
+        Require(message.size() > path.size() + 2, "a failed read says why");
+    }
+    return 0;
+}

@@ -1,0 +1,161 @@
+// Writes the seed corpus of every fuzz target:
+//
+//   fuzz_seeds FOLDER      ->  FOLDER/<target>/<seed files>
+//
+// Reader targets get the good files of their formats (with the extension-picking
+// byte in front when a target reads several formats); the text targets get a few
+// typical and borderline texts.
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "MutationSeeds.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ReaderTarget {
+    const char* name;
+    const char* extensions;  // comma-separated
+};
+
+const ReaderTarget kReaderTargets[] = {
+#include "ReaderTargets.inc"
+};
+
+std::vector<std::string> Split(const std::string& text) {
+    std::vector<std::string> parts;
+    std::istringstream in(text);
+    for (std::string part; std::getline(in, part, ',');) {
+        parts.push_back(part);
+    }
+    return parts;
+}
+
+bool EndsWith(const std::string& text, const std::string& tail) {
+    return text.size() > tail.size() &&
+           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+std::string ReadAll(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    return bytes.str();
+}
+
+void Write(const fs::path& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary) << bytes;
+}
+
+void WriteTexts(const fs::path& folder, const std::vector<std::string>& texts) {
+    fs::create_directories(folder);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+        Write(folder / ("seed" + std::to_string(i)), texts[i]);
+    }
+}
+
+// The reader targets' seeds: each good file whose extension the target reads.
+int WriteReaderSeeds(const fs::path& out) {
+    const fs::path goodFiles = out / "good-files";
+    fs::create_directories(goodFiles);
+    const auto seeds = wexlan::io::mutation::WriteSeeds(goodFiles.string());
+    int written = 0;
+    for (const ReaderTarget& target : kReaderTargets) {
+        const std::vector<std::string> extensions = Split(target.extensions);
+        const fs::path folder = out / target.name;
+        fs::create_directories(folder);
+        for (const auto& seed : seeds) {
+            // The longest extension that matches decides ("nii.gz" over "gz").
+            int picked = -1;
+            for (std::size_t i = 0; i < extensions.size(); ++i) {
+                if (EndsWith(seed.name, "." + extensions[i]) &&
+                    (picked < 0 || extensions[i].size() > extensions[picked].size())) {
+                    picked = static_cast<int>(i);
+                }
+            }
+            if (picked < 0) {
+                continue;
+            }
+            std::string bytes = ReadAll(seed.path);
+            if (extensions.size() > 1) {
+                bytes.insert(bytes.begin(), static_cast<char>(picked));
+            }
+            std::string fileName = seed.name;
+            for (char& c : fileName) {
+                c = c == '/' ? '_' : c;
+            }
+            Write(folder / fileName, bytes);
+            ++written;
+        }
+    }
+    fs::remove_all(goodFiles);
+    return written;
+}
+
+// A VQ file: the 8192-byte header, then `rows` x `columns` x `slices` voxels.
+std::string VqBytes(std::int32_t rows, std::int32_t columns, std::int32_t slices,
+                    std::int32_t fileType, std::int32_t dataType) {
+    std::string bytes(8192, '\0');
+    const unsigned char signature[6] = {0x4D, 0x08, 0x0F, 0x4D, 0x0B, 0x1D};
+    const std::int32_t header = 1;
+    const std::int32_t dims[3] = {rows, columns, slices};
+    const double spacing[3] = {0.5, 0.5, 1.25};
+    std::memcpy(&bytes[0], signature, 6);
+    std::memcpy(&bytes[6], &header, 4);
+    std::memcpy(&bytes[10], &fileType, 4);
+    std::memcpy(&bytes[14], dims, 12);
+    std::memcpy(&bytes[26], spacing, 24);
+    std::memcpy(&bytes[50], &dataType, 4);
+    for (std::int32_t i = 0; i < rows * columns * slices; ++i) {
+        const std::uint32_t value = static_cast<std::uint32_t>(i * 37u);
+        bytes.append(reinterpret_cast<const char*>(&value), 4);
+    }
+    return bytes;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
+        return 2;
+    }
+    const fs::path out(argv[1]);
+    fs::remove_all(out);
+    int written = WriteReaderSeeds(out);
+
+    const std::pair<const char*, std::vector<std::string>> texts[] = {
+        {"fuzz_vq_preview",
+         {VqBytes(3, 4, 2, 1, 32), VqBytes(2, 2, 1, 3, 64), VqBytes(1, 1, 1, 2, 32)}},
+        {"fuzz_configuration",
+         {"## [CurrentDirectory]\n/data/cases/kidney\n/data/cases/liver\n/home/ana/scans\n",
+          "# comment\r\n## [currentdirectory]\r\nC:\\data\\case 1\r\nD:\\more\r\n"
+          "## [Other]\r\n/skipped\r\n## [CurrentDirectory]\r\n/second\r\n",
+          "## [CurrentDirectory]\n\n/after-empty\n## [Next\n/x"}},
+        {"fuzz_recent_files",
+         {"liver,/data/cases/liver/liver.stl\nkidney,/data/k.vq\n",
+          "# recent files\r\n  spleen , /data/a,b.vtk \r\n,no-name\nnocomma\n",
+          "a,1\nb,2\nc,3\nd,4\ne,5\nf,6\ng,7\nh,8\ni,9\nj,10\nk,11\n"}},
+        {"fuzz_matrix_file",
+         {"# 4x4 matrix, row-major\n1 0 0 0\n0 1 0 0\n0 0 1 0\n0 0 0 1\n",
+          "1,0,0,10.5\n0,1,0,-2e3\n0,0,1,0.125\n0,0,0,1\n",
+          "1 2 3 4 5 6 7 8 9 10 11 12 13 14 15\n"}},
+        {"fuzz_double_array",
+         {std::string(1, '\x10') + "1, 2,3\n4 -5.5e-3\t6", std::string(1, '\x02') + "1 2 3",
+          std::string(1, '\x08') + "0.1 nan 7", std::string(1, '\x3f') + "1e308 1e309"}},
+    };
+    for (const auto& [target, seedTexts] : texts) {
+        WriteTexts(out / target, seedTexts);
+        written += static_cast<int>(seedTexts.size());
+    }
+    std::printf("%d seed files written to %s\n", written, out.c_str());
+    return 0;
+}
