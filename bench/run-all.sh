@@ -1,29 +1,60 @@
 #!/usr/bin/env bash
-# Runs every benchmark of the project in turn and prints their figures.
-#   bench/run-all.sh [BUILD_DIR]      (default: build; build it first with ./test.sh or ./run.sh)
-# Benchmarks that draw run under Xvfb when no display is set. The reader benchmark writes
-# about 2 GB of inputs to /tmp/wexlan-io-bench the first time. Figures vary with what else
-# the machine does: run it on a quiet machine and compare ratios, not absolute times.
+# Runs every benchmark of the project and writes the performance table.
+#   bench/run-all.sh [BUILD_DIR] [OUTPUT]
+#     BUILD_DIR  default: build (build it first with ./test.sh or ./run.sh)
+#     OUTPUT     default: docs/performance.md
+# Every benchmark prints "FIGURE | what | figure | target | ratio | met" lines besides
+# its own output; they become the table, headed by the machine and the date, and
+# followed by the notes in bench/performance-notes.md. The full output goes to
+# BUILD_DIR/bench/run-all.log. Benchmarks that draw run under Xvfb when no display is
+# set. The reader benchmark writes about 2 GB of inputs to /tmp/wexlan-io-bench the
+# first time. Figures vary with what else the machine does: run it on a quiet machine.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
-build="${1:-$root/build}"
+build="$(cd "${1:-$root/build}" && pwd)"
+output="${2:-$root/docs/performance.md}"
 bench="$build/bench"
+log="$bench/run-all.log"
 
 display() {
     if [ -n "${DISPLAY:-}" ]; then "$@"; else xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$@"; fi
 }
 
-echo "== registries: Find and FindFilename (ns per lookup at 1k, 10k, 100k items)"
-"$bench/bench_resource" --benchmark_min_time=0.2
-echo "== controller: start-up discovery and OpenFile + Find"
-"$bench/bench_controller"
-echo "== reader: own parsers and guarded VTK readers against VTK"
-"$bench/io_bench"
-echo "== rendering: slice playback frames per second, property sets"
-display "$bench/rendering_bench"
-echo "== property sheet: slice dialog playback"
-display "$bench/properties_bench"
-echo "== preview: 2048 x 2048 VQ slice"
-QT_QPA_PLATFORM=offscreen "$bench/bench_preview"
-echo "== workstation start-up"
-"$root/bench/host/startup.sh" "$build"
+run_all() {
+    echo "== registries: Find and FindFilename"
+    "$bench/bench_resource" --benchmark_min_time=0.2
+    echo "== controller: start-up discovery and OpenFile + Find"
+    "$bench/bench_controller"
+    echo "== reader: own parsers and guarded VTK readers against VTK"
+    "$bench/io_bench"
+    echo "== rendering: slice playback frames per second, property sets"
+    display "$bench/rendering_bench"
+    echo "== property sheet: slice dialog playback"
+    display "$bench/properties_bench"
+    echo "== preview: 2048 x 2048 VQ slice"
+    QT_QPA_PLATFORM=offscreen "$bench/bench_preview"
+    echo "== workstation start-up"
+    "$root/bench/host/startup.sh" "$build"
+}
+run_all 2>&1 | tee "$log"
+
+cpu="$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)"
+memory="$(awk '/MemTotal/ {printf "%.0f GiB", $2 / 1048576}' /proc/meminfo)"
+system="$(. /etc/os-release && echo "$PRETTY_NAME")"
+commit="$(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo unknown)"
+{
+    echo "# Performance"
+    echo
+    echo "Every benchmark of the project, as \`bench/run-all.sh\` measured them. Rerun it to"
+    echo "measure your own machine: it rewrites this file."
+    echo
+    echo "Measured on $(date -u +%Y-%m-%d): ${cpu:-unknown CPU}, $(nproc) cores, $memory,"
+    echo "$system, commit $commit, build \`$(basename "$build")\`."
+    echo
+    echo "| What | Figure | Target | Ratio | Met |"
+    echo "|---|---|---|---|---|"
+    sed -n 's/^FIGURE | \(.*\)$/| \1 |/p' "$log"
+    echo
+    cat "$root/bench/performance-notes.md"
+} >"$output"
+echo "wrote $output"

@@ -22,6 +22,7 @@
 #include <vtkPoints.h>
 #include <vtkPolyData.h>
 
+#include "BenchFigures.h"
 #include "CWexlanCPEXE.h"
 #include "ExecutablePath.h"
 #include "ScriptedPrompts.h"
@@ -77,8 +78,14 @@ void BenchStartUp(const fs::path& root) {
     });
     std::printf("start-up, 128 modules + 128 hardware libraries\n");
     std::printf("  bare dlopen/dlclose loop: %8.2f ms\n", bare * 1e3);
-    std::printf("  controller discovery:     %8.2f ms  (%.2fx, target <= 1.3x)\n",
-                controller * 1e3, controller / bare);
+    std::printf("  controller discovery:     %8.2f ms  (%.2fx, target <= 1.3x)\n", controller * 1e3,
+                controller / bare);
+    wexlan::bench::PrintFigure("Discovery of 128 modules + 128 hardware libraries",
+                               wexlan::bench::Format("%.1f ms", controller * 1e3),
+                               "<= 1.3x a bare dlopen loop",
+                               wexlan::bench::Format("%.2fx a bare dlopen/dlclose loop (%.1f ms)",
+                                                     controller / bare, bare * 1e3),
+                               wexlan::bench::Met(controller <= 1.3 * bare));
 }
 
 double OpenAndFind(const std::vector<std::string>& paths, const fs::path& appRoot) {
@@ -124,6 +131,11 @@ void BenchOpenFile(const fs::path& root) {
     std::printf("OpenFile of N small .vtk files, then Find of each\n");
     std::printf("  N = 1,000:  %8.1f ms\n", small * 1e3);
     std::printf("  N = 10,000: %8.1f ms  (%.2fx, target <= 11x)\n", large * 1e3, large / small);
+    wexlan::bench::PrintFigure(
+        "OpenFile + Find of 10,000 vs 1,000 small files",
+        wexlan::bench::Format("%.0f ms vs %.0f ms", large * 1e3, small * 1e3),
+        "<= 11x (linear is 10x)", wexlan::bench::Format("%.2fx", large / small),
+        wexlan::bench::Met(large <= 11 * small));
 }
 
 }  // namespace

@@ -16,6 +16,8 @@
 #include <map>
 #include <memory>
 
+#include "BenchFigures.h"
+#include "RecordingReporter.h"
 #include "wImage3DLayer.h"
 #include "wImageLayer.h"
 #include "wMeshLayer.h"
@@ -140,6 +142,55 @@ void BM_Image3DLayerProperty(benchmark::State& state) {
 }
 BENCHMARK(BM_Image3DLayerProperty)->Unit(benchmark::kMicrosecond);
 
+// The slowest playback among the runs whose names start with `prefix` and hold `args`.
+double SlowestFps(const wexlan::bench::RecordingReporter& reporter, const std::string& prefix,
+                  const std::string& args) {
+    double slowest = 0;
+    for (const auto& [name, time] : reporter.Times()) {
+        if (name.rfind(prefix, 0) == 0 && name.find(args) != std::string::npos) {
+            const double fps = reporter.Counter(name, "fps");
+            slowest = slowest == 0 ? fps : std::min(slowest, fps);
+        }
+    }
+    return slowest;
+}
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    wexlan::bench::RecordingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    using wexlan::bench::Format;
+    using wexlan::bench::Met;
+    using wexlan::bench::PrintFigure;
+    const struct {
+        const char* prefix;
+        const char* what;
+    } layers[] = {{"BM_ImageLayer_", "2D image layer"}, {"BM_Image3DLayer_", "3D image layer"}};
+    for (const auto& layer : layers) {
+        for (const char* msaa : {"0", "1"}) {
+            const double fps =
+                SlowestFps(reporter, layer.prefix, std::string("/n:512/msaa:") + msaa);
+            if (fps == 0) {
+                continue;
+            }
+            PrintFigure(Format("SetSlice + Render at 512^3 in 512 x 512, %s, multisampling %s",
+                               layer.what, *msaa == '0' ? "off" : "on (VTK's default)"),
+                        Format("%.0f fps (slowest axis)", fps), ">= 45 fps",
+                        Format("%.1fx the 30 fps playback rate", fps / 30), Met(fps >= 45));
+        }
+    }
+    double slowestSet = 0;
+    for (const char* name :
+         {"BM_ViewerProperty", "BM_MeshLayerProperty", "BM_Image3DLayerProperty"}) {
+        slowestSet = std::max(slowestSet, reporter.Time(name));
+    }
+    if (slowestSet > 0) {
+        PrintFigure("Property set of a viewer or layer (slowest of three)",
+                    Format("%.1f us", slowestSet), "< 1 ms",
+                    Format("%.2f %% of the budget", slowestSet / 10), Met(slowestSet < 1000));
+    }
+    benchmark::Shutdown();
+    return 0;
+}

@@ -10,6 +10,8 @@
 #include <vtkNew.h>
 #include <vtkPolyData.h>
 
+#include "BenchFigures.h"
+#include "RecordingReporter.h"
 #include "wDataResource.h"
 
 namespace {
@@ -104,4 +106,26 @@ BENCHMARK_TEMPLATE(BM_FindFilename, false)
     ->Arg(10000)
     ->Arg(100000);
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    wexlan::bench::RecordingReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    using wexlan::bench::Format;
+    // Flat means the largest registry costs at most 1.5 times the smallest per lookup.
+    for (const char* lookup : {"Find/present", "FindFilename/present"}) {
+        const std::string base = lookup;
+        if (!reporter.Has(base + "/1000") || !reporter.Has(base + "/100000")) {
+            continue;
+        }
+        const double small = reporter.Time(base + "/1000");
+        const double large = reporter.Time(base + "/100000");
+        wexlan::bench::PrintFigure(
+            "Registry " + base.substr(0, base.find('/')) +
+                ", ns per lookup at 1k / 10k / 100k items",
+            Format("%.0f / %.0f / %.0f ns", small, reporter.Time(base + "/10000"), large),
+            "flat (100k <= 1.5x 1k)", Format("%.2fx from 1k to 100k items", large / small),
+            wexlan::bench::Met(large <= 1.5 * small));
+    }
+    benchmark::Shutdown();
+    return 0;
+}
