@@ -8,7 +8,6 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -16,6 +15,7 @@
 #include <vector>
 
 #include "MutationSeeds.h"
+#include "VqWriter.h"
 
 namespace {
 
@@ -100,25 +100,19 @@ int WriteReaderSeeds(const fs::path& out) {
     return written;
 }
 
-// A VQ file: the 8192-byte header, then `rows` x `columns` x `slices` voxels.
-std::string VqBytes(std::int32_t rows, std::int32_t columns, std::int32_t slices,
-                    std::int32_t fileType, std::int32_t dataType) {
-    std::string bytes(8192, '\0');
-    const unsigned char signature[6] = {0x4D, 0x08, 0x0F, 0x4D, 0x0B, 0x1D};
-    const std::int32_t header = 1;
-    const std::int32_t dims[3] = {rows, columns, slices};
-    const double spacing[3] = {0.5, 0.5, 1.25};
-    std::memcpy(&bytes[0], signature, 6);
-    std::memcpy(&bytes[6], &header, 4);
-    std::memcpy(&bytes[10], &fileType, 4);
-    std::memcpy(&bytes[14], dims, 12);
-    std::memcpy(&bytes[26], spacing, 24);
-    std::memcpy(&bytes[50], &dataType, 4);
+// A VQ file of `rows` x `columns` x `slices` voxels (the preview reads the first slice).
+void WriteVq(const fs::path& path, std::int32_t rows, std::int32_t columns, std::int32_t slices,
+             std::int32_t fileType, std::int32_t dataType) {
+    VqFile file;
+    file.dimensions[0] = rows;
+    file.dimensions[1] = columns;
+    file.dimensions[2] = slices;
+    file.fileType = fileType;
+    file.dataType = dataType;
     for (std::int32_t i = 0; i < rows * columns * slices; ++i) {
-        const std::uint32_t value = static_cast<std::uint32_t>(i * 37u);
-        bytes.append(reinterpret_cast<const char*>(&value), 4);
+        file.voxels.push_back(static_cast<std::uint32_t>(i * 37u));
     }
-    return bytes;
+    file.Write(path.string());
 }
 
 }  // namespace
@@ -133,8 +127,6 @@ int main(int argc, char** argv) {
     int written = WriteReaderSeeds(out);
 
     const std::pair<const char*, std::vector<std::string>> texts[] = {
-        {"fuzz_vq_preview",
-         {VqBytes(3, 4, 2, 1, 32), VqBytes(2, 2, 1, 3, 64), VqBytes(1, 1, 1, 2, 32)}},
         {"fuzz_configuration",
          {"## [CurrentDirectory]\n/data/cases/kidney\n/data/cases/liver\n/home/ana/scans\n",
           "# comment\r\n## [currentdirectory]\r\nC:\\data\\case 1\r\nD:\\more\r\n"
@@ -156,6 +148,12 @@ int main(int argc, char** argv) {
         WriteTexts(out / target, seedTexts);
         written += static_cast<int>(seedTexts.size());
     }
+    const fs::path preview = out / "fuzz_vq_preview";
+    fs::create_directories(preview);
+    WriteVq(preview / "volume.vq", 3, 4, 2, 1, 32);
+    WriteVq(preview / "type3.vq", 2, 2, 1, 3, 64);
+    WriteVq(preview / "unknown-type.vq", 1, 1, 1, 2, 32);
+    written += 3;
     std::printf("%d seed files written to %s\n", written, out.c_str());
     return 0;
 }
