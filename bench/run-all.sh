@@ -20,21 +20,22 @@ display() {
     if [ -n "${DISPLAY:-}" ]; then "$@"; else xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$@"; fi
 }
 
+# step TITLE COMMAND...: one benchmark; a failing one is reported and the rest still run.
+step() {
+    local title="$1"
+    shift
+    echo "== $title"
+    "$@" || echo "!! $title: the benchmark failed (exit $?)"
+}
+
 run_all() {
-    echo "== registries: Find and FindFilename"
-    "$bench/bench_resource" --benchmark_min_time=0.2
-    echo "== controller: start-up discovery and OpenFile + Find"
-    "$bench/bench_controller"
-    echo "== reader: own parsers and guarded VTK readers against VTK"
-    "$bench/io_bench"
-    echo "== rendering: slice playback frames per second, property sets"
-    display "$bench/rendering_bench"
-    echo "== property sheet: slice dialog playback"
-    display "$bench/properties_bench"
-    echo "== preview: 2048 x 2048 VQ slice"
-    QT_QPA_PLATFORM=offscreen "$bench/bench_preview"
-    echo "== workstation start-up"
-    "$root/bench/host/startup.sh" "$build"
+    step "registries: Find and FindFilename" "$bench/bench_resource" --benchmark_min_time=0.2
+    step "controller: start-up discovery and OpenFile + Find" "$bench/bench_controller"
+    step "reader: own parsers and guarded VTK readers against VTK" "$bench/io_bench"
+    step "rendering: slice playback frames per second, property sets" display "$bench/rendering_bench"
+    step "property sheet: slice dialog playback" display "$bench/properties_bench"
+    step "preview: 2048 x 2048 VQ slice" env QT_QPA_PLATFORM=offscreen "$bench/bench_preview"
+    step "workstation start-up" "$root/bench/host/startup.sh" "$build"
 }
 run_all 2>&1 | tee "$log"
 
@@ -54,6 +55,7 @@ commit="$(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo unknown)"
     echo "| What | Figure | Target | Ratio | Met |"
     echo "|---|---|---|---|---|"
     sed -n 's/^FIGURE | \(.*\)$/| \1 |/p' "$log"
+    grep '^!! ' "$log" | sed 's/^!! /\nNot measured: /' || true
     echo
     cat "$root/bench/performance-notes.md"
 } >"$output"
