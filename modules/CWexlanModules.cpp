@@ -102,8 +102,12 @@ bool CWexlanModules::CallModule(int id, const char* entryPoint,
     if (failure.empty()) {
         return true;
     }
-    wexlan::Prompts::Instance().ShowMessage("Module failed", wexlan::MessageButtons::Ok,
-                                            m_names[id] + " (" + m_paths[id] + ")\n" + failure);
+    // The panel asks some entry points (GetViewer) on every refresh: a module failing
+    // there would otherwise bury the user in the same message.
+    if (m_reportedFailures.insert({id, entryPoint}).second) {
+        wexlan::Prompts::Instance().ShowMessage("Module failed", wexlan::MessageButtons::Ok,
+                                                m_names[id] + " (" + m_paths[id] + ")\n" + failure);
+    }
     return false;
 }
 

@@ -2,6 +2,7 @@
 
 #include <array>
 #include <functional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -162,8 +163,10 @@ public:
 
     /// Runs `call`, a call of entry point `entryPoint` of module `id`. An exception
     /// escaping it is reported with the message "Module failed" (the module's name
-    /// and path and the exception as the detail). Every call the registry makes
-    /// goes through here; hosts calling entry points themselves should too.
+    /// and path and the exception as the detail), the first time that entry point
+    /// of that module fails; later failures of it are not shown again. Every call
+    /// the registry makes goes through here; hosts calling entry points themselves
+    /// should too.
     /// @return whether the call returned normally.
     bool CallModule(int id, const char* entryPoint, const std::function<void()>& call) const;
 
@@ -194,4 +197,6 @@ private:
     std::vector<std::string> m_statuses;
     std::vector<LoadFailure> m_loadFailures;
     bool m_discovering = false;
+    /// (module id, entry point) of the failures reported so far.
+    mutable std::set<std::pair<int, std::string>> m_reportedFailures;
 };
