@@ -244,6 +244,12 @@ TEST(KilledWriter, LeavesTheOldOrTheNewFileNeverAMixture) {
     std::mt19937 random(20261205);
     for (const auto& file : files) {
         const std::string path = folder + "/" + file.name;
+        // Kills land anywhere within three writes, however fast this machine writes.
+        const auto start = std::chrono::steady_clock::now();
+        ASSERT_TRUE(wAtomicWrite::Write(path, file.a));
+        const auto writeTime = std::chrono::duration_cast<std::chrono::microseconds>(
+            std::chrono::steady_clock::now() - start);
+        const auto window = static_cast<unsigned>(3 * writeTime.count() + 1000);
         WorkspaceFolder::Write(path, file.old);
         int replaced = 0;
         for (int kill = 0; kill < 25; ++kill) {
@@ -253,7 +259,7 @@ TEST(KilledWriter, LeavesTheOldOrTheNewFileNeverAMixture) {
                     wAtomicWrite::Write(path, i % 2 == 0 ? file.a : file.b);
                 }
             }
-            std::this_thread::sleep_for(std::chrono::microseconds(random() % 40000));
+            std::this_thread::sleep_for(std::chrono::microseconds(random() % window));
             ::kill(pid, SIGKILL);
             waitpid(pid, nullptr, 0);
 
