@@ -70,7 +70,8 @@ public:
             }
             const std::uint32_t tag = Tag(pos);
             if (until != 0 && tag == until) {
-                return pos + 8;  // the delimiter and its (zero) length
+                CheckDelimiterLength(pos, tag, FromBytes<std::uint32_t>(pos + 4, order_));
+                return pos + 8;
             }
             if (until == 0 && depth == 0 && tag == 0 && AllZero(pos, end)) {
                 return end;  // zero padding up to the end of the file
@@ -152,6 +153,7 @@ private:
             const std::uint32_t tag = Tag(pos);
             const std::uint32_t length = FromBytes<std::uint32_t>(pos + 4, order_);
             if (until != 0 && tag == until) {
+                CheckDelimiterLength(pos, tag, length);
                 return pos + 8;
             }
             if (tag != kItem) {
@@ -213,6 +215,7 @@ private:
             const std::uint32_t tag = Tag(pos);
             const std::uint32_t length = FromBytes<std::uint32_t>(pos + 4, order_);
             if (tag == kSequenceEnd) {
+                CheckDelimiterLength(pos, tag, length);
                 if (rle_ && fragment - 1 != frames_) {
                     FailAt(pos, "the run-length compressed pixel data has ", fragment - 1,
                            " fragments for ", frames_, " frames");
@@ -228,6 +231,15 @@ private:
             }
             ++fragment;
             pos += 8 + length;
+        }
+    }
+
+    // A delimiter's length is zero. GDCM reads a delimiter that announces more as a
+    // value of that length and allocates it before reading, however short the file.
+    void CheckDelimiterLength(const char* pos, std::uint32_t tag, std::uint32_t length) const {
+        if (length != 0) {
+            FailAt(pos, "the DICOM delimiter ", TagText(tag), " announces ", length,
+                   " bytes where it has none");
         }
     }
 

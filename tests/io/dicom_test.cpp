@@ -255,6 +255,17 @@ TEST_F(Dicom, EncodingsAndFilesNamedWithoutExtension) {
     }
     ExpectRead("rle/1.2.826.0.1.3680043.8.498.1", wFileReader::Image, 24, 6);
     EXPECT_EQ(At(reader_, 2, 1, 1), 112);
+
+    // The sequence delimiter closing the fragments must announce no bytes: GDCM would
+    // allocate what it announces (here 1 GiB) before finding the file too short.
+    std::ifstream in(Path("rle/1.2.826.0.1.3680043.8.498.1"), std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::size_t delimiter = bytes.rfind(std::string("\xFE\xFF\xDD\xE0", 4));
+    ASSERT_NE(delimiter, std::string::npos);
+    bytes.replace(delimiter + 4, 4, std::string("\0\0\0\x40", 4));
+    std::filesystem::create_directory(Path("delimiter"));
+    Write("delimiter/one.dcm", bytes);
+    ExpectFailure("delimiter/one.dcm", {"delimiter (FFFE,E0DD) announces 1073741824 bytes"});
 }
 
 TEST_F(Dicom, BrokenAndNonImageFilesAreRefusedWithTheirReason) {
