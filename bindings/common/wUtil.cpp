@@ -101,14 +101,14 @@ bool wUtil::LoadMat(const std::string& path, double m[16]) {
     if (!file) {
         return false;
     }
-    // Read at most one byte more than allowed, to tell a file over the limit.
-    std::string text(kMaxMatrixFileBytes + 1, '\0');
-    file.read(text.data(), static_cast<std::streamsize>(text.size()));
-    if (file.bad()) {
-        return false;
+    // Read in chunks up to one byte past the limit, to tell a file over it without
+    // reserving the whole limit for the few hundred bytes a matrix file holds.
+    std::string text;
+    char chunk[4096];
+    while (text.size() <= kMaxMatrixFileBytes && file.read(chunk, sizeof chunk).gcount() > 0) {
+        text.append(chunk, static_cast<std::size_t>(file.gcount()));
     }
-    text.resize(static_cast<std::size_t>(file.gcount()));
-    if (text.size() > kMaxMatrixFileBytes) {
+    if (file.bad() || text.size() > kMaxMatrixFileBytes) {
         return false;
     }
     return ParseMatrixText(text, m);
