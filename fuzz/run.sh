@@ -9,10 +9,11 @@
 #   TARGET       fuzz_reader_xyz, fuzz_configuration, ... (default: all of them)
 #
 # Each target keeps its growing corpus in build-fuzz/fuzz/corpus/<target>/ (so a
-# later run continues where the last stopped) and writes what it finds to
-# build-fuzz/fuzz/findings/<target>/. A finding is turned into a regression test by
-# copying its input to fuzz/regressions/<target>/: the normal and the sanitizer
-# suites replay that folder. The run fails if any target found something; a summary
+# later run continues where the last stopped) and writes what it finds (crashes,
+# property breaks, timeouts, slow inputs) to build-fuzz/fuzz/findings/<target>/,
+# which is emptied when the target starts. A finding is turned into a regression
+# test by copying its input to fuzz/regressions/<target>/: the normal and the
+# sanitizer suites replay that folder. The run fails if any target found something; a summary
 # with executions and coverage per target goes to build-fuzz/fuzz/summary.txt.
 set -euo pipefail
 source "$(dirname "$0")/../scripts/common.sh"
@@ -50,6 +51,8 @@ export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
 # fuzz_one TARGET: one campaign; its log ends with libFuzzer's final statistics.
 fuzz_one() {
     local target="$1"
+    # Findings are this run's: earlier ones were reported by their own run.
+    rm -rf "$out/findings/$target"
     mkdir -p "$out/corpus/$target" "$out/findings/$target"
     # The regressions folder seeds the run too, so old findings stay fixed.
     local regressions="$wexlan_root/fuzz/regressions/$target"
