@@ -31,9 +31,9 @@ step() {
 run_all() {
     step "registries: Find and FindFilename" "$bench/bench_resource" --benchmark_min_time=0.2
     step "controller: start-up discovery and OpenFile + Find" "$bench/bench_controller"
-    step "reader: own parsers and guarded VTK readers against VTK" "$bench/io_bench"
-    step "rendering: slice playback frames per second, property sets" display "$bench/rendering_bench"
-    step "property sheet: slice dialog playback" display "$bench/properties_bench"
+    step "reader: own parsers and guarded VTK readers against VTK" "$bench/bench_io"
+    step "rendering: slice playback frames per second, property sets" display "$bench/bench_rendering"
+    step "property sheet: slice dialog playback" display "$bench/bench_properties"
     step "preview: 2048 x 2048 VQ slice" env QT_QPA_PLATFORM=offscreen "$bench/bench_preview"
     step "workstation start-up" "$root/bench/host/startup.sh" "$build"
 }

@@ -1,6 +1,6 @@
 // Reading speed of wFileReader against VTK's own readers on the same large files.
 //
-//   build/bench/io_bench [Google Benchmark flags]
+//   build/bench/bench_io [Google Benchmark flags]
 //
 // Each case runs three times; the summary uses the medians.
 // The inputs (a 2-million-triangle mesh in STL, PLY, OBJ and VTP; a 512^3 volume in
