@@ -60,3 +60,21 @@ function(wexlan_add_test name)
         DISCOVERY_TIMEOUT 60
         PROPERTIES LABELS ${ARG_LABEL} ENVIRONMENT "${env}" TIMEOUT 120)
 endfunction()
+
+# wexlan_add_part_subdirectories([WITH_FACADE folders...]): in a folder that mirrors
+# the control panel's parts (tests/, bench/), adds the subfolder of each part being
+# built (WEXLAN_CP_PARTS) that exists here, and the WITH_FACADE folders when the
+# whole control panel is built.
+function(wexlan_add_part_subdirectories)
+    cmake_parse_arguments(ARG "" "" "WITH_FACADE" ${ARGN})
+    foreach(part IN LISTS WEXLAN_CP_PARTS)
+        if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${part})
+            add_subdirectory(${part})
+        endif()
+    endforeach()
+    if("facade" IN_LIST WEXLAN_CP_PARTS)
+        foreach(folder IN LISTS ARG_WITH_FACADE)
+            add_subdirectory(${folder})
+        endforeach()
+    endif()
+endfunction()
