@@ -62,8 +62,11 @@ public:
         const bool isExplicit = explicit_ && !implicitInside;
         while (pos < end) {
             if (end - pos < 8) {
-                // Some writers pad the file with a few zero bytes.
-                if (until == 0 && depth == 0 && AllZero(pos, end)) {
+                // Some writers pad the file with a few zero bytes. In explicit files
+                // GDCM reads four or more as the start of an element and aborts when
+                // its value representation or length is cut off.
+                if (until == 0 && depth == 0 && AllZero(pos, end) &&
+                    (!isExplicit || end - pos < 4)) {
                     return end;
                 }
                 FailAt(pos, "the DICOM data ends inside an element");
