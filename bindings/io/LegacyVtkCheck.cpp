@@ -28,6 +28,20 @@ std::size_t BinarySize(const std::string& type) {
     return 0;
 }
 
+// Whether a text token can be read as a number by a C++ stream: digits, signs, a
+// decimal point and exponents only ("nan", "inf" and words make VTK's reader fail).
+bool LooksNumeric(std::string_view token) {
+    bool digit = false;
+    for (char c : token) {
+        if (c >= '0' && c <= '9') {
+            digit = true;
+        } else if (c != '+' && c != '-' && c != '.' && c != 'e' && c != 'E') {
+            return false;
+        }
+    }
+    return digit;
+}
+
 class Walker {
 public:
     Walker(const MappedFile& file, bool binary, int version)
@@ -93,10 +107,17 @@ private:
                 text_.FailAt(at, keyword, " announces ", values, " values but only ", left,
                              " bytes of text follow");
             }
+            // VTK's reader goes on after a value it cannot read and then crashes on
+            // what it did not fill in: every value must be a number.
             for (std::uint64_t i = 0; i < values; ++i) {
-                if (text_.Token().empty()) {
+                const std::string_view token = text_.Token();
+                if (token.empty()) {
                     text_.FailAt(at, keyword, " announces ", values,
                                  " values but the file ends after ", i);
+                }
+                if (!LooksNumeric(token)) {
+                    text_.FailAt(at, keyword, " announces ", values, " numbers but value ", i + 1,
+                                 " is \"", Excerpt(token), "\"");
                 }
             }
             return;
@@ -132,6 +153,14 @@ private:
         if (stop_) {
             return false;
         }
+        // Version 5 cell lists are two arrays that must follow their keyword line.
+        if (!expectedArray_.empty()) {
+            if (k != expectedArray_) {
+                text_.FailAt(at, "a cell list lacks its ",
+                             expectedArray_ == "offsets" ? "OFFSETS" : "CONNECTIVITY", " array");
+            }
+            expectedArray_ = k == "offsets" ? "connectivity" : "";
+        }
         if (k == "dataset") {
             dataset_ = std::string(text_.Token());
             for (char& c : dataset_)
@@ -159,6 +188,7 @@ private:
                 CheckContext(a, "the cell list", at);
                 CheckContext(b, "the cell list", at);
                 RestOfLine();
+                expectedArray_ = "offsets";
             } else {
                 Block("the cell list", at, b, "int");
             }
@@ -267,6 +297,7 @@ private:
     std::uint64_t context_ = 0;
     std::uint64_t offsets_ = 0;
     std::uint64_t connectivity_ = 0;
+    std::string expectedArray_;  // the keyword a version 5 cell list needs next
     bool stop_ = false;
 };
 

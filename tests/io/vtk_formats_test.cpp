@@ -216,7 +216,7 @@ TEST_F(VtkFormats, LegacyCountsTheFileCannotHoldAreRefused) {
     ExpectFailure("header.vtk", {"not a VTK legacy file"});
 }
 
-TEST_F(VtkFormats, LegacyDataVtkRefusesIsReportedWithItsReason) {
+TEST_F(VtkFormats, LegacyDataThatIsNotWhatItsKeywordsSayIsRefusedWithTheReason) {
     Write("short.vtk",
           "# vtk DataFile Version 3.0\nx\nASCII\nDATASET POLYDATA\nPOINTS 3 float\n"
           "0 0 0 1 0 0 1 1\n");
@@ -228,7 +228,14 @@ TEST_F(VtkFormats, LegacyDataVtkRefusesIsReportedWithItsReason) {
     Write("word.vtk",
           "# vtk DataFile Version 3.0\nx\nASCII\nDATASET POLYDATA\nPOINTS 3 float\n"
           "0 0 0 1 0 0 1 one 0\n");
-    ExpectFailure("word.vtk", {"VTK content is damaged"});
+    ExpectFailure("word.vtk", {"line 5", "POINTS announces 9 numbers but value 8 is \"one\""});
+    // A version 5 cell list needs its OFFSETS and CONNECTIVITY arrays, in that order
+    // (VTK's reader crashed on a list without them).
+    Write("cells.vtk",
+          "# vtk DataFile Version 5.1\nx\nASCII\nDATASET POLYDATA\nPOINTS 3 float\n"
+          "0 0 0 1 0 0 1 1 0\nPOLYGONS 2 3\nOFFSETS vtktypeint64\n0 3\n"
+          "CONNE vtktypeint64\n0 1 2\n");
+    ExpectFailure("cells.vtk", {"line 10", "a cell list lacks its CONNECTIVITY array"});
 }
 
 TEST_F(VtkFormats, XmlCountsTheFileCannotHoldAreRefused) {
