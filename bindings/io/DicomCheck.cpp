@@ -188,6 +188,10 @@ public:
     /// bit beyond the allocated bits): the values read on the walk are checked here.
     void CheckPixelDescription() const {
         if (bitsAllocated_ < 0) {
+            if (pixelData_ || rows_ > 0 || columns_ > 0) {
+                // GDCM guesses the pixel layout then and aborts on what it guessed.
+                Fail("the DICOM image description lacks Bits Allocated (0028,0100)");
+            }
             return;  // no image
         }
         const int stored = bitsStored_ < 0 ? bitsAllocated_ : bitsStored_;
@@ -315,6 +319,7 @@ private:
                        " of the image description is damaged (it must be one 16-bit number)");
             }
         }
+        pixelData_ = pixelData_ || tag == kPixelData;
         const int number = FromBytes<std::uint16_t>(value, order_);
         switch (tag) {
             case 0x00280002:
@@ -382,6 +387,7 @@ private:
     bool explicit_;
     bool headerOnly_;
     bool rle_ = false;
+    bool pixelData_ = false;
     int rows_ = 0, columns_ = 0, samples_ = 1, bitsAllocated_ = -1, frames_ = 1;
     int bitsStored_ = -1, highBit_ = -1, pixelRepresentation_ = 0, planar_ = 0;
 };

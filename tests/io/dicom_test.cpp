@@ -291,6 +291,15 @@ TEST_F(Dicom, BrokenAndNonImageFilesAreRefusedWithTheirReason) {
         dataSet += longLength ? 12 + *reinterpret_cast<const std::uint32_t*>(&bytes[dataSet + 8])
                               : 8 + *reinterpret_cast<const std::uint16_t*>(&bytes[dataSet + 6]);
     }
+    // Without Bits Allocated, GDCM guesses a pixel layout it then aborts on.
+    std::string noBits = bytes;
+    const std::size_t bits = noBits.find(std::string("\x28\x00\x00\x01US", 6));
+    ASSERT_NE(bits, std::string::npos);
+    noBits[bits + 2] = '\x99';
+    noBits[bits + 3] = '\x00';  // (0028,0100) becomes (0028,0099)
+    Write("cut/nobits.dcm", noBits);
+    ExpectFailure("cut/nobits.dcm", {"lacks Bits Allocated (0028,0100)"});
+
     std::string zeroed = bytes;
     std::fill(zeroed.begin() + dataSet, zeroed.begin() + dataSet + 16, '\0');
     Write("cut/zeroed.dcm", zeroed);
