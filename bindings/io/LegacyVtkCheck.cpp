@@ -1,5 +1,6 @@
 #include "LegacyVtkCheck.h"
 
+#include <charconv>
 #include <cstdint>
 #include <vector>
 
@@ -142,6 +143,44 @@ private:
         text_.SetPosition(text_.Position() + bytes);
     }
 
+    // A cell list of the versions before 5: `size` integers, each cell its point count
+    // followed by that many point ids. VTK's reader copies the records as they come
+    // and reads past the list on a count that overruns it.
+    void LegacyCellList(const char* at, std::uint64_t cells, std::uint64_t size) {
+        RestOfLine();
+        const char* data = text_.Position();
+        Block("the cell list", at, size, "int", false);  // enough numbers or bytes
+        const char* after = text_.Position();
+        text_.SetPosition(data);
+        const auto value = [&] {
+            if (binary_) {
+                const std::int32_t v = FromBytes<std::int32_t>(text_.Position(), ByteOrder::Big);
+                text_.SetPosition(text_.Position() + 4);
+                return static_cast<std::int64_t>(v);
+            }
+            const std::string_view token = text_.Token();
+            std::int64_t v = -1;
+            std::from_chars(token.data(), token.data() + token.size(), v);
+            return v;
+        };
+        std::uint64_t records = 0;
+        for (std::uint64_t i = 0; i < size; ++records) {
+            const std::int64_t points = value();
+            if (points < 0 || static_cast<std::uint64_t>(points) > size - i - 1) {
+                text_.FailAt(at, "cell ", records + 1, " of the cell list announces ", points,
+                             " points but ", size - i - 1, " values are left in the list");
+            }
+            for (std::int64_t p = 0; p < points; ++p) {
+                value();
+            }
+            i += 1 + static_cast<std::uint64_t>(points);
+        }
+        if (records != cells) {
+            text_.FailAt(at, "the cell list holds ", records, " cells but announces ", cells);
+        }
+        text_.SetPosition(after);
+    }
+
     void CheckContext(std::uint64_t n, const char* keyword, const char* at) {
         // Every point or cell carries at least one bit of data.
         if (n / 8 > fileSize_) {
@@ -190,7 +229,7 @@ private:
                 RestOfLine();
                 expectedArray_ = "offsets";
             } else {
-                Block("the cell list", at, b, "int");
+                LegacyCellList(at, a, b);
             }
         } else if (k == "offsets") {
             Block("OFFSETS", at, offsets_, Word());

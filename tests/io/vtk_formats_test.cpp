@@ -229,6 +229,12 @@ TEST_F(VtkFormats, LegacyDataThatIsNotWhatItsKeywordsSayIsRefusedWithTheReason) 
           "# vtk DataFile Version 3.0\nx\nASCII\nDATASET POLYDATA\nPOINTS 3 float\n"
           "0 0 0 1 0 0 1 one 0\n");
     ExpectFailure("word.vtk", {"line 5", "POINTS announces 9 numbers but value 8 is \"one\""});
+    // A cell whose point count overruns its list (VTK's reader read past the list).
+    Write("overrun.vtk",
+          "# vtk DataFile Version 3.0\nx\nASCII\nDATASET POLYDATA\nPOINTS 3 float\n"
+          "0 0 0 1 0 0 1 1 0\nPOLYGONS 1 4\n5 0 1 2\n");
+    ExpectFailure("overrun.vtk",
+                  {"line 7", "cell 1 of the cell list announces 5 points but 3 values are left"});
     // A version 5 cell list needs its OFFSETS and CONNECTIVITY arrays, in that order
     // (VTK's reader crashed on a list without them).
     Write("cells.vtk",
