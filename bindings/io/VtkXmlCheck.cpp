@@ -133,6 +133,9 @@ void CheckBlockHeader(HeaderBytes bytes, std::size_t wordSize, std::uint64_t rat
     if (blocks > bytes.Remaining() / wordSize) {
         damaged("its header announces more blocks than the file holds");
     }
+    if (blockSize == 0) {
+        damaged("its block size is 0");  // VTK divides by it, even for no block
+    }
     std::uint64_t total = 0;
     for (std::uint64_t b = 0; b < blocks; ++b) {
         std::uint64_t size = 0;

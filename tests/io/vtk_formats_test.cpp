@@ -3,6 +3,7 @@
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <vtkBase64Utilities.h>
 #include <vtkCellArray.h>
 #include <vtkCellData.h>
 #include <vtkCellType.h>
@@ -271,13 +272,28 @@ TEST_F(VtkFormats, XmlCompressedBlockHeadersAreChecked) {
     writer->Write();
     ExpectRead("good.vtp", wFileReader::Surface, 4, 2);
     std::ifstream in(Path("good.vtp"));
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    const std::size_t points = text.find('>', text.find("Name=\"Points\"")) + 1;
-    const std::size_t header = text.find_first_not_of(" \n", points);
+    const std::string good((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::size_t points = good.find('>', good.find("Name=\"Points\"")) + 1;
+    const std::size_t header = good.find_first_not_of(" \n", points);
+    std::string text = good;
     text.replace(header, 4, "////");  // 0xFFFFFFFF blocks, a few bytes of data
     Write("blocks.vtp", text);
     ExpectFailure("blocks.vtp", {"compressed data of the VTK XML array \"Points\"",
                                  "more blocks than the file holds"});
+
+    // A block size of 0 (VTK divided by it): bytes 4 to 7 of the header, which the
+    // base64 characters 4 to 11 carry together with bytes 3 and 8.
+    std::string zeroSize = good;
+    unsigned char bytes[6];
+    vtkBase64Utilities::DecodeSafely(
+        reinterpret_cast<const unsigned char*>(zeroSize.data() + header + 4), 8, bytes, 6);
+    std::fill(bytes + 1, bytes + 5, 0);
+    unsigned char encoded[8];
+    vtkBase64Utilities::Encode(bytes, 6, encoded);
+    zeroSize.replace(header + 4, 8, reinterpret_cast<const char*>(encoded), 8);
+    Write("zero.vtp", zeroSize);
+    ExpectFailure("zero.vtp",
+                  {"compressed data of the VTK XML array \"Points\"", "its block size is 0"});
 }
 
 }  // namespace
