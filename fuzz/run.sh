@@ -56,17 +56,19 @@ fuzz_one() {
     mkdir -p "$out/corpus/$target" "$out/findings/$target"
     # The regressions folder seeds the run too, so old findings stay fixed.
     local regressions="$wexlan_root/fuzz/regressions/$target"
-    (cd "$out/findings/$target" &&
+    local scratch="$out/scratch/$target"
+    [ -d /dev/shm ] && scratch="/dev/shm/wexlan-fuzz-$target-$$"
+    (cd "$out/findings/$target" && WEXLAN_FUZZ_SCRATCH="$scratch" \
         "$out/$target" "$out/corpus/$target" "$out/seeds/$target" \
             $( [ -d "$regressions" ] && echo "$regressions" ) \
             -max_total_time="$seconds" -timeout=30 -rss_limit_mb=2560 -max_len=65536 \
             -print_final_stats=1 -close_fd_mask=3 \
-            >"$out/logs/$target.log" 2>&1)
+            >"$out/logs/$target.log" 2>&1) || true
+    rm -rf "$scratch"
 }
 
 mkdir -p "$out/logs"
 echo "Fuzzing ${#targets[@]} targets for $seconds s each, $jobs at a time"
-pids=()
 status=0
 for target in "${targets[@]}"; do
     while [ "$(jobs -rp | wc -l)" -ge "$jobs" ]; do wait -n || true; done
@@ -81,8 +83,10 @@ for target in "${targets[@]}"; do
     log="$out/logs/$target.log"
     runs="$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo '?')"
     cov="$(grep -o 'cov: [0-9]*' "$log" | tail -1 | grep -o '[0-9]*' || echo '?')"
+    slowest="$(grep -o 'slowest_unit_time_sec: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo '?')"
     found="$(find "$out/findings/$target" -type f | wc -l)"
-    printf '%-26s %10s executions  %6s edges  %s findings\n' "$target" "$runs" "$cov" "$found" | tee -a "$summary"
+    printf '%-26s %10s executions  %6s edges  slowest input %3s s  %s findings\n' \
+        "$target" "$runs" "$cov" "$slowest" "$found" | tee -a "$summary"
     [ "$found" -eq 0 ] || status=1
 done
 exit $status
