@@ -2,6 +2,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
@@ -140,6 +141,26 @@ int Components(const Json& type) {
     return 0;
 }
 
+// A node's transform: VTK's loader keeps no matrix for a list of another length and
+// then multiplies with the missing one.
+void CheckTransform(const Json& node, const std::string& owner) {
+    static const struct {
+        const char* name;
+        std::size_t length;
+    } kParts[] = {{"matrix", 16}, {"rotation", 4}, {"scale", 3}, {"translation", 3}};
+    for (const auto& part : kParts) {
+        if (!node.contains(part.name)) {
+            continue;
+        }
+        const Json& values = node[part.name];
+        if (!values.is_array() || values.size() != part.length ||
+            !std::all_of(values.begin(), values.end(),
+                         [](const Json& v) { return v.is_number(); })) {
+            Fail(owner, "'s ", part.name, " is not a list of ", part.length, " numbers");
+        }
+    }
+}
+
 void CheckNodes(const Json& nodes, std::size_t meshes, std::size_t skins, std::size_t cameras) {
     std::vector<int> parents(nodes.size(), -1);
     for (std::size_t n = 0; n < nodes.size(); ++n) {
@@ -151,6 +172,7 @@ void CheckNodes(const Json& nodes, std::size_t meshes, std::size_t skins, std::s
         CheckMember(node, "mesh", meshes, owner, "mesh");
         CheckMember(node, "skin", skins, owner, "skin");
         CheckMember(node, "camera", cameras, owner, "camera");
+        CheckTransform(node, owner);
         for (const Json& child : List(node, "children")) {
             CheckIndex(child, nodes.size(), owner, "node");
             const auto c = child.get<std::size_t>();

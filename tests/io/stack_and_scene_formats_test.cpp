@@ -185,6 +185,15 @@ TEST_F(StacksAndScenes, GltfScenesBecomeOneSurfaceWithNodeTransforms) {
                             Bytes<std::uint32_t>(bin.size()) + std::string("BIN\0", 4) + bin);
     ExpectRead("binary.glb", wFileReader::Surface, 6, 2);
     ExpectTwoTriangles(reader_);
+
+    // A transform of the wrong length (VTK's loader then used a matrix it never made).
+    std::string badMatrix = TriangleScene("triangle.bin");
+    const std::string translation = R"("translation": [10, 0, 0])";
+    badMatrix.replace(badMatrix.find(translation), translation.size(),
+                      R"("matrix": [1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 10, 0, 0, 1, 0])");
+    Write("triangle.bin", TriangleBuffer());
+    Write("matrix.gltf", badMatrix);
+    ExpectFailure("matrix.gltf", {"node 1's matrix is not a list of 16 numbers"});
 }
 
 TEST_F(StacksAndScenes, VtkWrittenGltfAndByuSurfacesReadBack) {
