@@ -103,6 +103,10 @@ private:
             stop_ = true;  // variable-size values: the walk cannot follow them
             return;
         }
+        if (type != "bit" && BinarySize(type) == 0) {
+            // VTK's reader skips what it cannot read and goes on out of step.
+            text_.FailAt(at, keyword, " has an unknown data type \"", Excerpt(type), "\"");
+        }
         if (!binary_) {
             if (values > left / 2 + 1) {
                 text_.FailAt(at, keyword, " announces ", values, " values but only ", left,
@@ -128,10 +132,6 @@ private:
             bytes = (values + 7) / 8;
         } else {
             const std::size_t size = BinarySize(type);
-            if (size == 0) {
-                stop_ = true;  // a type the walk does not know
-                return;
-            }
             if (!CheckedMul(values, size, bytes)) {
                 bytes = UINT64_MAX;
             }

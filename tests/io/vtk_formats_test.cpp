@@ -230,6 +230,10 @@ TEST_F(VtkFormats, LegacyDataThatIsNotWhatItsKeywordsSayIsRefusedWithTheReason) 
           "# vtk DataFile Version 3.0\nx\nASCII\nDATASET POLYDATA\nPOINTS 3 float\n"
           "0 0 0 1 0 0 1 one 0\n");
     ExpectFailure("word.vtk", {"line 5", "POINTS announces 9 numbers but value 8 is \"one\""});
+    Write("type.vtk",
+          "# vtk DataFile Version 3.0\nx\nASCII\nDATASET POLYDATA\nPOINTS 3 flaot\n"
+          "0 0 0 1 0 0 1 1 0\n");
+    ExpectFailure("type.vtk", {"line 5", "POINTS has an unknown data type \"flaot\""});
     // A cell whose point count overruns its list (VTK's reader read past the list).
     Write("overrun.vtk",
           "# vtk DataFile Version 3.0\nx\nASCII\nDATASET POLYDATA\nPOINTS 3 float\n"
