@@ -253,15 +253,28 @@ TEST(KilledWriter, LeavesTheOldOrTheNewFileNeverAMixture) {
         WorkspaceFolder::Write(path, file.old);
         int replaced = 0;
         for (int kill = 0; kill < 25; ++kill) {
+            // The writer reports each finished write; the kill comes after 0 to 2 of
+            // them, so that some kills find a replaced file however slow the machine.
+            int finished[2];
+            ASSERT_EQ(pipe(finished), 0);
             const pid_t pid = fork();
             if (pid == 0) {
+                close(finished[0]);
                 for (int i = 0;; ++i) {
                     wAtomicWrite::Write(path, i % 2 == 0 ? file.a : file.b);
+                    const char done = 1;
+                    (void)!write(finished[1], &done, 1);
                 }
+            }
+            close(finished[1]);
+            char done = 0;
+            for (unsigned n = random() % 3; n > 0; --n) {
+                ASSERT_EQ(read(finished[0], &done, 1), 1);
             }
             std::this_thread::sleep_for(std::chrono::microseconds(random() % window));
             ::kill(pid, SIGKILL);
             waitpid(pid, nullptr, 0);
+            close(finished[0]);
 
             const std::string now = WorkspaceFolder::Read(path);
             ASSERT_TRUE(now == file.old || now == file.a || now == file.b)
