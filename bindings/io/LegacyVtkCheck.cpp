@@ -64,9 +64,16 @@ public:
             if (!binary_ && ((c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.')) {
                 continue;  // a value of a text data block
             }
-            if (!Keyword(ToLower(token), token.data()) && (binary_ || stop_)) {
-                break;  // lost in data the walk does not know: the guarded reader decides
+            if (Keyword(ToLower(token), token.data()) || !(binary_ || stop_)) {
+                continue;
             }
+            if (stop_) {
+                break;  // data the walk cannot step over: the guarded reader decides
+            }
+            // VTK's reader matches keywords by their start ("POINTS]" is POINTS) and
+            // reads binary blocks out of step after one it misread.
+            text_.FailAt(token.data(), "unknown keyword \"", Excerpt(token),
+                         "\" where a binary VTK file has a keyword");
         }
         if (dataset_.empty()) {
             Fail("the VTK file has no DATASET line");
