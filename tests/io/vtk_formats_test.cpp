@@ -234,6 +234,13 @@ TEST_F(VtkFormats, LegacyDataThatIsNotWhatItsKeywordsSayIsRefusedWithTheReason) 
           "# vtk DataFile Version 3.0\nx\nASCII\nDATASET POLYDATA\nPOINTS 3 flaot\n"
           "0 0 0 1 0 0 1 1 0\n");
     ExpectFailure("type.vtk", {"line 5", "POINTS has an unknown data type \"flaot\""});
+    // VTK reads "POINTS]" as POINTS; in a binary file the walk refuses the word.
+    WriteWith<vtkPolyDataWriter>(Path("binary.vtk"), Shape(Cells::Triangles).Get(), true);
+    std::ifstream in(Path("binary.vtk"), std::ios::binary);
+    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    bytes.replace(bytes.find("POINTS "), 7, "POINTS] ");
+    Write("suffix.vtk", bytes);
+    ExpectFailure("suffix.vtk", {"line 5", "unknown keyword \"POINTS]\""});
     // A cell whose point count overruns its list (VTK's reader read past the list).
     Write("overrun.vtk",
           "# vtk DataFile Version 3.0\nx\nASCII\nDATASET POLYDATA\nPOINTS 3 float\n"
