@@ -54,7 +54,8 @@ commit="$(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo unknown)"
     echo
     echo "| What | Figure | Target | Ratio | Met |"
     echo "|---|---|---|---|---|"
-    sed -n 's/^FIGURE | \(.*\)$/| \1 |/p' "$log"
+    # Google Benchmark colours its table even into a pipe: drop the colour codes.
+    sed 's/\x1b\[[0-9;]*m//g' "$log" | sed -n 's/^FIGURE | \(.*\)$/| \1 |/p'
     grep '^!! ' "$log" | sed 's/^!! /\nNot measured: /' || true
     echo
     cat "$root/bench/performance-notes.md"
