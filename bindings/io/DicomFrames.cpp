@@ -6,9 +6,13 @@
 
 #include <string>
 
+#include "DicomTags.h"
+
 namespace wexlan::io {
 
 namespace {
+
+using namespace dicomtag;
 
 const gdcm::Tag kSharedGroups(0x5200, 0x9229);
 const gdcm::Tag kPerFrameGroups(0x5200, 0x9230);
@@ -16,13 +20,6 @@ const gdcm::Tag kPlanePosition(0x0020, 0x9113);
 const gdcm::Tag kPlaneOrientation(0x0020, 0x9116);
 const gdcm::Tag kPixelMeasures(0x0028, 0x9110);
 const gdcm::Tag kValueTransformation(0x0028, 0x9145);
-const gdcm::Tag kPosition(0x0020, 0x0032);
-const gdcm::Tag kOrientation(0x0020, 0x0037);
-const gdcm::Tag kPixelSpacing(0x0028, 0x0030);
-const gdcm::Tag kSliceThickness(0x0018, 0x0050);
-const gdcm::Tag kSpacingBetweenSlices(0x0018, 0x0088);
-const gdcm::Tag kRescaleIntercept(0x0028, 0x1052);
-const gdcm::Tag kRescaleSlope(0x0028, 0x1053);
 const gdcm::Tag kGridFrameOffsets(0x3004, 0x000c);
 
 std::string Text(const gdcm::DataSet& ds, const gdcm::Tag& tag) {

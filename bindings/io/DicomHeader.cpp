@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "DicomCheck.h"
+#include "DicomTags.h"
 #include "MappedFile.h"
 #include "ReadError.h"
 #include "TextCursor.h"
@@ -18,28 +19,23 @@ namespace wexlan::io {
 
 namespace {
 
+using namespace dicomtag;
+
 const gdcm::Tag kSopClass(0x0008, 0x0016);
 const gdcm::Tag kModality(0x0008, 0x0060);
-const gdcm::Tag kSliceThickness(0x0018, 0x0050);
 const gdcm::Tag kEchoNumbers(0x0018, 0x0086);
-const gdcm::Tag kSpacingBetweenSlices(0x0018, 0x0088);
 const gdcm::Tag kTriggerTime(0x0018, 0x1060);
 const gdcm::Tag kImagerPixelSpacing(0x0018, 0x1164);
 const gdcm::Tag kSeriesUid(0x0020, 0x000e);
 const gdcm::Tag kAcquisitionNumber(0x0020, 0x0012);
 const gdcm::Tag kInstanceNumber(0x0020, 0x0013);
-const gdcm::Tag kPosition(0x0020, 0x0032);
-const gdcm::Tag kOrientation(0x0020, 0x0037);
 const gdcm::Tag kTemporalPosition(0x0020, 0x0100);
 const gdcm::Tag kSamplesPerPixel(0x0028, 0x0002);
 const gdcm::Tag kNumberOfFrames(0x0028, 0x0008);
 const gdcm::Tag kRows(0x0028, 0x0010);
 const gdcm::Tag kColumns(0x0028, 0x0011);
-const gdcm::Tag kPixelSpacing(0x0028, 0x0030);
 const gdcm::Tag kBitsAllocated(0x0028, 0x0100);
 const gdcm::Tag kPixelRepresentation(0x0028, 0x0103);
-const gdcm::Tag kRescaleIntercept(0x0028, 0x1052);
-const gdcm::Tag kRescaleSlope(0x0028, 0x1053);
 
 // Attributes in whose values the volumes of one series differ, most telling first.
 const gdcm::Tag kVolumeKeys[] = {kEchoNumbers, kTemporalPosition, kTriggerTime, kAcquisitionNumber};
