@@ -16,6 +16,8 @@ for f in bin/varq bin/Modules/libSurfaceViewer.so bin/Hard/libSimulatedTracker.s
     [ -e "$work/app/$f" ] || { echo "not installed: $f"; exit 1; }
 done
 
+"$(dirname "$0")/check_rpaths.sh" "$work/app" > "$work/rpaths.log" || { cat "$work/rpaths.log"; exit 1; }
+
 cmake -S "$source_dir/docs/examples/minimal-module" -B "$work/module" -G Ninja \
       -DCMAKE_PREFIX_PATH="$work/app" > "$work/configure.log" || { cat "$work/configure.log"; exit 1; }
 cmake --build "$work/module" > "$work/build.log" || { cat "$work/build.log"; exit 1; }
