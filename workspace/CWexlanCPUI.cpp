@@ -8,6 +8,7 @@
 #include <QDropEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QLockFile>
 #include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
@@ -37,6 +38,8 @@
 namespace {
 
 constexpr int kParentSlots = 1152;
+// How long opening a file waits for another workstation writing the recent files.
+constexpr int kRecentFileLockTimeoutMs = 2000;
 
 // Message texts of the panel.
 constexpr char kNoViewingTab[] =
@@ -57,6 +60,15 @@ private:
 
 std::string TextOf(const QTreeWidgetItem* item) {
     return item != nullptr ? item->text(0).toStdString() : std::string();
+}
+
+// The file a "Recent Files" node stands for is kept in the node, not looked up by
+// its caption: two recent files may have the same name.
+constexpr int kRecentPathRole = Qt::UserRole;
+constexpr int kRecentNameRole = Qt::UserRole + 1;
+
+std::string RecentPathOf(const QTreeWidgetItem* item) {
+    return item->data(0, kRecentPathRole).toString().toStdString();
 }
 
 // Dialog units of the panel's original template to pixels (a 8-point dialog font).
@@ -293,9 +305,12 @@ void CWexlanCPUI::SetupCurrentFolder() {
 }
 
 void CWexlanCPUI::WriteConfiguration() {
-    wAtomicWrite::Write(
-        wexlan::FileInFolder(wexlan::ConfigurationFolderForWriting(), m_configurationFileName),
-        wexlan::ComposeConfiguration(GetCurDir(), GetFolderList()));
+    const std::string path =
+        wexlan::FileInFolder(wexlan::ConfigurationFolderForWriting(), m_configurationFileName);
+    std::string reason;
+    if (!path.empty() && !wAtomicWrite::Write(path, wexlan::ComposeConfiguration(GetCurDir(), GetFolderList()), reason)) {
+        ReportConfigurationNotSaved(path, reason, "The folder list");
+    }
 }
 
 void CWexlanCPUI::ReadRecentFileList() {
@@ -307,9 +322,39 @@ void CWexlanCPUI::ReadRecentFileList() {
 }
 
 void CWexlanCPUI::WriteRecentFileList() {
-    wAtomicWrite::Write(
-        wexlan::FileInFolder(wexlan::ConfigurationFolderForReading(), m_recentFileListName),
-        wexlan::ComposeRecentFiles(m_recentFiles));
+    const std::string path =
+        wexlan::FileInFolder(wexlan::ConfigurationFolderForReading(), m_recentFileListName);
+    std::string reason;
+    if (!path.empty() &&
+        !wAtomicWrite::Write(path, wexlan::ComposeRecentFiles(m_recentFiles), reason)) {
+        ReportConfigurationNotSaved(path, reason, "The recent-file list");
+    }
+}
+
+void CWexlanCPUI::AddRecentFile(const wexlan::RecentFileEntry& entry) {
+    const std::string path =
+        wexlan::FileInFolder(wexlan::ConfigurationFolderForReading(), m_recentFileListName);
+    // Other workstations may have added entries since this one read the file: under
+    // the lock, what is on disk now is merged in rather than overwritten.
+    std::optional<QLockFile> lock;
+    if (!path.empty()) {
+        lock.emplace(QString::fromStdString(path + wexlan::kLockFileSuffix));
+        lock->tryLock(kRecentFileLockTimeoutMs);  // written all the same if a lock hangs
+    }
+    const std::optional<std::string> onDisk = wexlan::ReadWholeFile(path);
+    m_recentFiles = wexlan::MergeRecentFiles(
+        entry, onDisk ? wexlan::ParseRecentFiles(*onDisk) : wexlan::RecentFileTable(), m_recentFiles);
+    WriteRecentFileList();
+}
+
+void CWexlanCPUI::ReportConfigurationNotSaved(const std::string& path, const std::string& reason,
+                                              const std::string& what) {
+    // Once per file and session: the next write would fail the same way.
+    if (!m_unsavedConfigurationFiles.insert(path).second) {
+        return;
+    }
+    wexlan::Prompts::Instance().ShowMessage(path + " " + reason + ".", wexlan::MessageButtons::Ok,
+                                            what + " is kept for this session only.");
 }
 
 void CWexlanCPUI::AddRecentFolder(const std::string& folder) {
@@ -352,11 +397,37 @@ void CWexlanCPUI::AddRecentNode(const wexlan::RecentFileEntry& entry, bool atTop
     if (m_recentFilesNode == nullptr) {
         return;
     }
-    auto* item = new QTreeWidgetItem(QStringList(QString::fromStdString(entry.name)));
+    auto* item = new QTreeWidgetItem();
     item->setIcon(0, QIcon(m_icons[wexlan::kFileIcon]));
     item->setToolTip(0, QString::fromStdString(entry.path));
+    item->setData(0, kRecentPathRole, QString::fromStdString(entry.path));
+    item->setData(0, kRecentNameRole, QString::fromStdString(entry.name));
     // Newest first, the order of the table and of the nodes listed at start-up.
     m_recentFilesNode->insertChild(atTop ? 0 : m_recentFilesNode->childCount(), item);
+    UpdateRecentCaptions();
+}
+
+void CWexlanCPUI::UpdateRecentCaptions() {
+    std::vector<wexlan::RecentFileEntry> entries;
+    for (int i = 0; i < m_recentFilesNode->childCount(); ++i) {
+        const QTreeWidgetItem* node = m_recentFilesNode->child(i);
+        entries.push_back({node->data(0, kRecentNameRole).toString().toStdString(),
+                           RecentPathOf(node)});
+    }
+    const std::vector<std::string> captions = wexlan::RecentNodeCaptions(entries);
+    for (int i = 0; i < m_recentFilesNode->childCount(); ++i) {
+        m_recentFilesNode->child(i)->setText(0, QString::fromStdString(captions[i]));
+    }
+}
+
+wexlan::TreeSelection CWexlanCPUI::SelectionOf(const QTreeWidgetItem* selected) const {
+    const QTreeWidgetItem* parent = selected != nullptr ? selected->parent() : nullptr;
+    const QTreeWidgetItem* grandparent = parent != nullptr ? parent->parent() : nullptr;
+    wexlan::TreeSelection selection{TextOf(selected), TextOf(parent), TextOf(grandparent), {}};
+    if (parent != nullptr && parent == m_recentFilesNode) {
+        selection.recentPath = RecentPathOf(selected);
+    }
+    return selection;
 }
 
 // ---------------------------------------------------------------- local repository
@@ -532,8 +603,8 @@ int CWexlanCPUI::OpenFile(const std::string& path) {
     }
     const std::string folder = GetBoss()->ExtractFilePath(path);
     const std::string name = AddTreeItem(type);
-    if (m_recentFiles.Add(name, path)) {
-        WriteRecentFileList();
+    if (!name.empty() && !m_recentFiles.ListsPath(path)) {
+        AddRecentFile({name, path});
         AddRecentNode({name, path}, true);
     }
     if (!folder.empty()) {
@@ -623,17 +694,13 @@ void CWexlanCPUI::OnBnClickedComponent(unsigned int id) {
         modules->DeleteViewer();
     }
     if (module >= 0) {
-        QTreeWidgetItem* selected = m_tree->currentItem();
-        QTreeWidgetItem* parent = selected != nullptr ? selected->parent() : nullptr;
-        QTreeWidgetItem* grandparent = parent != nullptr ? parent->parent() : nullptr;
-        const wexlan::TreeSelection selection{TextOf(selected), TextOf(parent),
-                                              TextOf(grandparent)};
+        const wexlan::TreeSelection selection = SelectionOf(m_tree->currentItem());
         modules->SetActivatedModule(module);
         if (m_componentUI != nullptr) {
             m_componentUI->SelectTab(caption);
         }
         const wexlan::ComponentCommand command =
-            wexlan::ChooseComponentCommand(selection, m_recentFiles, wexlan::RepositoryRoot());
+            wexlan::ChooseComponentCommand(selection, wexlan::RepositoryRoot());
         if (command.opensFile) {
             OpenFile(command.file);  // sent all the same when the file does not open
         }
@@ -646,9 +713,7 @@ void CWexlanCPUI::OnBnClickedComponent(unsigned int id) {
 
 void CWexlanCPUI::OnTvnSelchangedTree1() {
     QTreeWidgetItem* selected = m_tree->currentItem();
-    QTreeWidgetItem* parent = selected != nullptr ? selected->parent() : nullptr;
-    QTreeWidgetItem* grandparent = parent != nullptr ? parent->parent() : nullptr;
-    const wexlan::TreeSelection selection{TextOf(selected), TextOf(parent), TextOf(grandparent)};
+    const wexlan::TreeSelection selection = SelectionOf(selected);
     m_selectedItemText = selection.selected;
     m_parentItemText = selection.parent;
     const std::string hardwareName = wexlan::HardwareNameOf(selection.selected);
@@ -665,7 +730,7 @@ void CWexlanCPUI::OnTvnSelchangedTree1() {
     const bool isHardware = GetBoss() != nullptr && !hardwareName.empty() &&
                             GetBoss()->FindHardResource(hardwareName) >= 0;
     const wexlan::SelectionDisplay display =
-        wexlan::ClassifySelection(selection, m_recentFiles, wexlan::RepositoryRoot(), isHardware);
+        wexlan::ClassifySelection(selection, wexlan::RepositoryRoot(), isHardware);
     switch (display.view) {
         case wexlan::SelectionView::MeshCategory:
             ShowMeshProp();

@@ -4,12 +4,17 @@
 #include <QWidget>
 #include <array>
 #include <memory>
+#include <set>
 #include <string>
 #include <vector>
 
 #include "RecentFiles.h"
 #include "wViewBase.h"
 #include "wexlancp_export.h"
+
+namespace wexlan {
+struct TreeSelection;
+}
 
 class CComponentUI;
 class CPropertyUI;
@@ -105,13 +110,19 @@ public:
     /// Reads "Wexlan.conf" into the current-directory box. Without the file
     /// the box shows "/" and lists only "/".
     void SetupCurrentFolder();
-    /// Writes the box to "Wexlan.conf" beside the executable. A folder that
-    /// cannot be created or written is skipped silently.
+    /// Writes the box to "Wexlan.conf" beside the executable. When the file
+    /// cannot be written (a read-only or missing folder, a full disk, a symbolic
+    /// link, which is never written through), the user is told once per session.
     void WriteConfiguration();
     /// Fills the recent-file table from "RecentFiles.conf" (stays empty without it).
     void ReadRecentFileList();
-    /// Writes the recent-file table to "RecentFiles.conf"; silently skipped on failure.
+    /// Writes the recent-file table to "RecentFiles.conf"; a failure is reported
+    /// as for WriteConfiguration.
     void WriteRecentFileList();
+    /// Records a newly opened file: under a lock beside "RecentFiles.conf", the
+    /// file's current content (which another workstation may have changed) is
+    /// merged with the table, `entry` first (MergeRecentFiles), and written back.
+    void AddRecentFile(const wexlan::RecentFileEntry& entry);
     /// Adds `folder` to the box's list unless it is listed, ignoring case; the
     /// edit text does not change.
     void AddRecentFolder(const std::string& folder);
@@ -223,6 +234,11 @@ private:
     QTreeWidgetItem* AppendNode(QTreeWidgetItem* parent, const std::string& text, int icon);
     void AddCategoryChild(QTreeWidgetItem* category, const std::string& name, int icon);
     void AddRecentNode(const wexlan::RecentFileEntry& entry, bool atTop);
+    // Captions of the recent nodes: the name, with the path where names clash.
+    void UpdateRecentCaptions();
+    wexlan::TreeSelection SelectionOf(const QTreeWidgetItem* selected) const;
+    void ReportConfigurationNotSaved(const std::string& path, const std::string& reason,
+                                     const std::string& what);
     bool IsFixedNode(const QTreeWidgetItem* item) const;
     void ShowCategory(wexlan::SelectionView view, const std::string& name);
     void CollapseSiblings(QTreeWidgetItem* expanded);
@@ -251,6 +267,7 @@ private:
     std::string m_configurationFileName = "Wexlan.conf";
     std::string m_recentFileListName = "RecentFiles.conf";
     wexlan::RecentFileTable m_recentFiles;
+    std::set<std::string> m_unsavedConfigurationFiles;  // reported once each
     std::vector<QPixmap> m_icons;
 
     int m_selectedDataType = 0;

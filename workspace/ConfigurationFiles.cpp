@@ -1,17 +1,20 @@
 #include "ConfigurationFiles.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
-#include <fstream>
 #include <iterator>
-#include <sstream>
 #include <system_error>
 
 #include "ExecutablePath.h"
 #include "FolderListing.h"
 #include "TextCase.h"
 #include "WorkingDirectory.h"
+#include "wAtomicWrite.h"
 
 namespace wexlan {
 
@@ -64,16 +67,28 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
     if (path.empty()) {
         return std::nullopt;
     }
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
         return std::nullopt;
     }
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    if (file.bad()) {
-        return std::nullopt;
+    std::optional<std::string> text;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+        static_cast<std::uint64_t>(st.st_size) <= kConfigurationFileLimit) {
+        // Read to the end, within the limit, even if the file grew since fstat.
+        std::string bytes;
+        char buffer[65536];
+        ssize_t got = 0;
+        while ((got = ::read(fd, buffer, sizeof buffer)) > 0 &&
+               bytes.size() + static_cast<std::size_t>(got) <= kConfigurationFileLimit) {
+            bytes.append(buffer, static_cast<std::size_t>(got));
+        }
+        if (got == 0) {
+            text = std::move(bytes);
+        }
     }
-    return bytes.str();
+    ::close(fd);
+    return text;
 }
 
 CurrentDirectorySettings ParseConfiguration(std::string_view text) {
@@ -158,21 +173,6 @@ std::string FileInFolder(const std::string& folder, const std::string& name) {
     return folder.empty() ? std::string() : folder + "/" + name;
 }
 
-bool IsLeftoverTemporaryFile(const std::string& fileName, const std::string& target) {
-    constexpr std::size_t kSuffix = 6;
-    if (fileName.size() != target.size() + 1 + kSuffix ||
-        fileName.compare(0, target.size(), target) != 0 || fileName[target.size()] != '.') {
-        return false;
-    }
-    const std::string suffix = fileName.substr(target.size() + 1);
-    const bool alphanumeric = std::all_of(suffix.begin(), suffix.end(), [](unsigned char c) {
-        return std::isalnum(c) != 0 && c < 0x80;
-    });
-    const bool allLowerCase = std::all_of(suffix.begin(), suffix.end(),
-                                          [](unsigned char c) { return std::islower(c) != 0; });
-    return alphanumeric && !allLowerCase;
-}
-
 int RemoveLeftoverTemporaryFiles(const std::string& folder,
                                  const std::vector<std::string>& targets) {
     int removed = 0;
@@ -182,7 +182,7 @@ int RemoveLeftoverTemporaryFiles(const std::string& folder,
         }
         for (const std::string& target : targets) {
             std::error_code error;
-            if (IsLeftoverTemporaryFile(entry.name, target) &&
+            if (wAtomicWrite::IsTemporaryFileOf(entry.name, target) &&
                 std::filesystem::remove(entry.path, error)) {
                 ++removed;
             }

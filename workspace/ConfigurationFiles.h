@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -21,6 +22,11 @@ inline constexpr char kConfigurationFileName[] = "Wexlan.conf";
 inline constexpr char kRecentFileListName[] = "RecentFiles.conf";
 inline constexpr char kConfigurationFolderName[] = "SystemRegistry";
 inline constexpr char kRepositoryFolderName[] = "local";
+/// Added to "RecentFiles.conf" for the lock file that workstations writing it at
+/// the same time take turns on.
+inline constexpr char kLockFileSuffix[] = ".varq-lock";
+/// The largest configuration file read; a larger one is not a configuration.
+inline constexpr std::uint64_t kConfigurationFileLimit = 16 * 1024 * 1024;
 /// The header line of the folder section of "Wexlan.conf".
 inline constexpr char kCurrentDirectoryHeader[] = "## [CurrentDirectory]";
 
@@ -28,7 +34,9 @@ inline constexpr char kCurrentDirectoryHeader[] = "## [CurrentDirectory]";
 /// without "\n" counts, an empty text has no line.
 WEXLANCP_EXPORT std::vector<std::string_view> SplitLines(std::string_view text);
 
-/// The whole content of a file, or nothing when it cannot be opened or read.
+/// The whole content of a configuration file, or nothing when it cannot be opened
+/// or read, or is not a regular file (a pipe or device is never waited on) or is
+/// larger than kConfigurationFileLimit.
 WEXLANCP_EXPORT std::optional<std::string> ReadWholeFile(const std::string& path);
 
 /// What "Wexlan.conf" says about the current-directory box.
@@ -91,15 +99,9 @@ WEXLANCP_EXPORT std::string RepositoryRoot();
 /// `folder` + "/" + `name`, or "" when `folder` is "".
 WEXLANCP_EXPORT std::string FileInFolder(const std::string& folder, const std::string& name);
 
-/// Whether `fileName` is a temporary file that an interrupted atomic write of
-/// `target` left behind: `target`, ".", then six ASCII letters or digits not
-/// all lower-case letters (Qt draws the six from both cases; a user's own
-/// "Wexlan.conf.backup" is left alone).
-WEXLANCP_EXPORT bool IsLeftoverTemporaryFile(const std::string& fileName,
-                                             const std::string& target);
-
-/// Removes from `folder` the leftover temporary files of each of `targets`
-/// (see IsLeftoverTemporaryFile). @return the number of files removed.
+/// Removes from `folder` the temporary files that interrupted atomic writes of each
+/// of `targets` left behind (wAtomicWrite::IsTemporaryFileOf: only names that are
+/// unmistakably the writer's own). @return the number of files removed.
 WEXLANCP_EXPORT int RemoveLeftoverTemporaryFiles(const std::string& folder,
                                                  const std::vector<std::string>& targets);
 

@@ -47,15 +47,10 @@ int RecentFileTable::Count() const {
 }
 
 bool RecentFileTable::Add(const std::string& name, const std::string& path) {
-    int used = 0;
-    bool listed = false;
-    for (const RecentFileEntry& slot : m_slots) {
-        used += slot.name.empty() ? 0 : 1;
-        listed = listed || slot.name == name;
-    }
-    if (listed) {
+    if (name.empty() || ListsPath(path)) {
         return false;
     }
+    const int used = Count();
     // Moving back min(used, 9) entries drops slot 9 exactly when 10 were in use.
     for (int i = std::min(used, kLimit - 1); i > 0; --i) {
         m_slots[i] = m_slots[i - 1];
@@ -73,14 +68,10 @@ bool RecentFileTable::Append(const std::string& name, const std::string& path) {
     return true;
 }
 
-std::string RecentFileTable::FindPath(const std::string& name) const {
-    std::string path;
-    for (const RecentFileEntry& slot : m_slots) {
-        if (slot.name == name) {
-            path = slot.path;
-        }
-    }
-    return path;
+bool RecentFileTable::ListsPath(const std::string& path) const {
+    return std::any_of(m_slots.begin(), m_slots.end(), [&](const RecentFileEntry& slot) {
+        return !slot.name.empty() && slot.path == path;
+    });
 }
 
 RecentFileTable ParseRecentFiles(std::string_view text) {
@@ -91,6 +82,38 @@ RecentFileTable ParseRecentFiles(std::string_view text) {
         }
     }
     return table;
+}
+
+RecentFileTable MergeRecentFiles(const RecentFileEntry& opened, const RecentFileTable& onDisk,
+                                 const RecentFileTable& session) {
+    RecentFileTable merged;
+    const auto append = [&merged](const RecentFileEntry& entry) {
+        if (!merged.ListsPath(entry.path)) {
+            merged.Append(entry.name, entry.path);
+        }
+    };
+    append(opened);
+    for (const RecentFileTable* table : {&onDisk, &session}) {
+        for (int i = 0; i < RecentFileTable::kSlots; ++i) {
+            if (!table->Slot(i).name.empty()) {
+                append(table->Slot(i));
+            }
+        }
+    }
+    return merged;
+}
+
+std::vector<std::string> RecentNodeCaptions(const std::vector<RecentFileEntry>& entries) {
+    std::vector<std::string> captions;
+    captions.reserve(entries.size());
+    for (const RecentFileEntry& entry : entries) {
+        const bool clashes =
+            std::count_if(entries.begin(), entries.end(), [&](const RecentFileEntry& other) {
+                return other.name == entry.name;
+            }) > 1;
+        captions.push_back(clashes ? entry.name + " (" + entry.path + ")" : entry.name);
+    }
+    return captions;
 }
 
 bool IsStorableRecentEntry(const RecentFileEntry& entry) {

@@ -3,6 +3,7 @@
 #include <array>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "wexlancp_export.h"
 
@@ -24,7 +25,9 @@ struct RecentFileEntry {
 /// most 10 (the recent-file limit) are used, slot 0 holding the most recent
 /// entry. Every scan (count, search, writing) runs over all 128 slots.
 ///
-/// Names are compared exactly (case matters).
+/// Entries are keyed by their full path, compared exactly: two files with the
+/// same name in different folders are two entries, so that a recent entry never
+/// opens another file than the one it was made for.
 class WEXLANCP_EXPORT RecentFileTable {
 public:
     static constexpr int kSlots = 128;
@@ -33,12 +36,11 @@ public:
     /// The number of slots with a non-empty name.
     int Count() const;
 
-    /// The opening rule. When a slot already holds `name` (or `name` is empty,
-    /// which every free slot "holds"), nothing changes and the result is false:
-    /// the entry is neither moved to the front nor given the new path.
-    /// Otherwise the used entries move one slot back, the entry of slot 9 being
-    /// dropped when 10 were in use, and (name, path) takes slot 0; the result is
-    /// true.
+    /// The opening rule. When `name` is empty or a used slot already holds
+    /// `path`, nothing changes and the result is false: the entry is not moved to
+    /// the front. Otherwise the used entries move one slot back, the entry of
+    /// slot 9 being dropped when 10 were in use, and (name, path) takes slot 0;
+    /// the result is true.
     bool Add(const std::string& name, const std::string& path);
 
     /// The reading rule: stores (name, path) in the first free slot, without
@@ -46,8 +48,8 @@ public:
     /// is empty (then the result is false and nothing changes).
     bool Append(const std::string& name, const std::string& path);
 
-    /// The path of the last slot whose name equals `name`; "" when none does.
-    std::string FindPath(const std::string& name) const;
+    /// Whether a used slot holds `path`.
+    bool ListsPath(const std::string& path) const;
 
     /// Slot `index` (0..127); a free slot has an empty name.
     const RecentFileEntry& Slot(int index) const { return m_slots.at(index); }
@@ -73,6 +75,20 @@ WEXLANCP_EXPORT RecentFileTable ParseRecentFiles(std::string_view text);
 /// break anywhere) is left out, so that no entry can corrupt the others; it
 /// stays in the table for the running session.
 WEXLANCP_EXPORT std::string ComposeRecentFiles(const RecentFileTable& table);
+
+/// The table to write after `opened` was added to `session` while another
+/// workstation may have written `onDisk` meanwhile: `opened` first, then the
+/// entries of `onDisk`, then the other entries of `session`, each path once, at
+/// most 10. Nothing another workstation added is lost, nor anything of this one.
+WEXLANCP_EXPORT RecentFileTable MergeRecentFiles(const RecentFileEntry& opened,
+                                                 const RecentFileTable& onDisk,
+                                                 const RecentFileTable& session);
+
+/// The captions of the "Recent Files" nodes for `entries`, in the same order:
+/// the entry's name, or "name (path)" when another entry has the same name, so
+/// that files of the same name from different folders can be told apart.
+WEXLANCP_EXPORT std::vector<std::string> RecentNodeCaptions(
+    const std::vector<RecentFileEntry>& entries);
 
 /// Whether ComposeRecentFiles writes the entry (see there).
 WEXLANCP_EXPORT bool IsStorableRecentEntry(const RecentFileEntry& entry);

@@ -59,7 +59,7 @@ std::string HardwareNameOf(const std::string& caption) {
     return bracket == std::string::npos ? std::string() : TrimBlanks(caption.substr(bracket + 1));
 }
 
-SelectionDisplay ClassifySelection(const TreeSelection& selection, const RecentFileTable& recent,
+SelectionDisplay ClassifySelection(const TreeSelection& selection,
                                    const std::string& repositoryRoot, bool isHardware) {
     const std::string& text = selection.selected;
     if (text == kMeshesNode) {
@@ -81,9 +81,9 @@ SelectionDisplay ClassifySelection(const TreeSelection& selection, const RecentF
         return RecordWithFile("Category", "Local Repository", repositoryRoot);
     }
     if (selection.parent == kRecentFilesNode) {
-        const std::string path = recent.FindPath(text);
-        return path.empty() ? Record("Recent file", text)
-                            : RecordWithFile("Recent file", text, path);
+        return selection.recentPath.empty()
+                   ? Record("Recent file", text)
+                   : RecordWithFile("Recent file", text, selection.recentPath);
     }
     if (selection.parent == kLocalRepositoryNode) {
         return RecordWithFile("Local Repository", text, repositoryRoot + "/" + text);
@@ -99,7 +99,6 @@ SelectionDisplay ClassifySelection(const TreeSelection& selection, const RecentF
 }
 
 ComponentCommand ChooseComponentCommand(const TreeSelection& selection,
-                                        const RecentFileTable& recent,
                                         const std::string& repositoryRoot) {
     ComponentCommand command;
     const std::string& text = selection.selected;
@@ -110,7 +109,7 @@ ComponentCommand ChooseComponentCommand(const TreeSelection& selection,
     command.word = "add";
     if (selection.parent == kRecentFilesNode) {
         command.opensFile = true;
-        command.file = recent.FindPath(text);
+        command.file = selection.recentPath;
     } else if (selection.grandparent == kLocalRepositoryNode) {
         command.opensFile = true;
         command.file = repositoryRoot + "/" + selection.parent + "/" + text;

@@ -3,13 +3,12 @@
 #include <string>
 #include <vector>
 
-#include "RecentFiles.h"
 #include "wexlancp_export.h"
 
 /// What a selection in the workspace tree means, decided from texts alone.
 ///
-/// Tree nodes carry nothing but their caption, so the panel looks at the texts
-/// of the selected node, of its parent and of its grandparent, and decides what
+/// The panel looks at the texts of the selected node, of its parent and of its
+/// grandparent (and, for a recent file, at the path its node carries), and decides what
 /// the selection shows in the property panel (ClassifySelection) and what a
 /// component button sends to its module (ChooseComponentCommand). All caption
 /// comparisons are exact.
@@ -29,6 +28,8 @@ struct TreeSelection {
     std::string selected;
     std::string parent;
     std::string grandparent;
+    /// The file a child of "Recent Files" stands for; empty for other nodes.
+    std::string recentPath;
 };
 
 /// Whether `caption` is one of the six fixed root captions.
@@ -69,8 +70,7 @@ struct SelectionDisplay {
 ///  - "LocalRepository": record type "Category", name "Local Repository", file
 ///    `repositoryRoot`;
 ///  - a child of "Recent Files": record type "Recent file", name the caption,
-///    file the path `recent` holds for that name (none once the entry was
-///    dropped from the table);
+///    file its `recentPath` (none when that is empty);
 ///  - a child of "LocalRepository" (a repository folder): record type
 ///    "Local Repository", file `repositoryRoot` + "/" + the caption;
 ///  - a grandchild of "LocalRepository" (a repository file): record type
@@ -79,7 +79,6 @@ struct SelectionDisplay {
 ///    caption): HardwareResource with that name;
 ///  - anything else: DataItem with the caption.
 WEXLANCP_EXPORT SelectionDisplay ClassifySelection(const TreeSelection& selection,
-                                                   const RecentFileTable& recent,
                                                    const std::string& repositoryRoot,
                                                    bool isHardware);
 
@@ -93,14 +92,12 @@ struct ComponentCommand {
 
 /// Decides the command of a component button, by the first matching rule:
 ///  - nothing selected, a fixed root node or a repository folder: "coolstart";
-///  - a child of "Recent Files": open the path `recent` holds for the caption
-///    ("" once dropped) and "add" the data name that path gives
-///    (ConstructDataName);
+///  - a child of "Recent Files": open its `recentPath` and "add" the data name
+///    that path gives (ConstructDataName);
 ///  - a repository file: open `repositoryRoot` + "/" + parent + "/" + caption
 ///    and "add" its data name;
 ///  - anything else (a data item, a hardware node): "add" the caption.
 WEXLANCP_EXPORT ComponentCommand ChooseComponentCommand(const TreeSelection& selection,
-                                                        const RecentFileTable& recent,
                                                         const std::string& repositoryRoot);
 
 }  // namespace wexlan

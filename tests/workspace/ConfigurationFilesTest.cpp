@@ -78,23 +78,29 @@ TEST(FolderSettings, SortedListsAndFolders) {
     EXPECT_THAT(SplitLines("a\r\nb\n\nc"), ElementsAre("a", "b", "", "c"));
 }
 
-TEST(FolderSettings, LeftoverTemporaryFilesAreRemovedAndOthersKept) {
-    EXPECT_TRUE(IsLeftoverTemporaryFile("Wexlan.conf.AbCdEf", "Wexlan.conf"));
-    EXPECT_TRUE(IsLeftoverTemporaryFile("Wexlan.conf.x1Y2z3", "Wexlan.conf"));
-    EXPECT_FALSE(IsLeftoverTemporaryFile("Wexlan.conf.backup", "Wexlan.conf"));
-    EXPECT_FALSE(IsLeftoverTemporaryFile("Wexlan.conf.AbCdE", "Wexlan.conf"));
-    EXPECT_FALSE(IsLeftoverTemporaryFile("Wexlan.conf.AbC-Ef", "Wexlan.conf"));
-    EXPECT_FALSE(IsLeftoverTemporaryFile("Other.conf.AbCdEf", "Wexlan.conf"));
-
+TEST(FolderSettings, OnlyTheWritersOwnTemporaryFilesAreRemoved) {
     QTemporaryDir dir;
     const std::string folder = dir.path().toStdString();
-    for (const char* name :
-         {"Wexlan.conf.AbCdEf", "RecentFiles.conf.QQQQQQ", "Wexlan.conf.backup", "Wexlan.conf"}) {
+    const std::vector<std::string> leftovers = {"Wexlan.conf.AbCdEf.varq-partial",
+                                                "RecentFiles.conf.x1y2z3.varq-partial"};
+    // A user's own files beside the configuration, including names that look random.
+    const std::vector<std::string> kept = {
+        "Wexlan.conf",        "Wexlan.conf.Backup",           "Wexlan.conf.202405",
+        "Wexlan.conf.AbCdEf", "Wexlan.conf.AbC-Ef.varq-partial", "Other.conf.AbCdEf.varq-partial",
+        "Wexlan.conf.AbCdE.varq-partial"};
+    for (const std::string& name : leftovers) {
+        WorkspaceFolder::Write(folder + "/" + name, "x");
+    }
+    for (const std::string& name : kept) {
         WorkspaceFolder::Write(folder + "/" + name, "x");
     }
     EXPECT_EQ(RemoveLeftoverTemporaryFiles(folder, {"Wexlan.conf", "RecentFiles.conf"}), 2);
-    EXPECT_TRUE(std::filesystem::exists(folder + "/Wexlan.conf.backup"));
-    EXPECT_TRUE(std::filesystem::exists(folder + "/Wexlan.conf"));
+    for (const std::string& name : leftovers) {
+        EXPECT_FALSE(std::filesystem::exists(folder + "/" + name)) << name;
+    }
+    for (const std::string& name : kept) {
+        EXPECT_TRUE(std::filesystem::exists(folder + "/" + name)) << name;
+    }
     EXPECT_EQ(RemoveLeftoverTemporaryFiles(folder + "/missing", {"Wexlan.conf"}), 0);
 }
 
@@ -110,26 +116,39 @@ TEST(RecentFiles, ReadingSkipsMalformedLinesAndStopsStoringAtTen) {
     EXPECT_EQ(used[1], (RecentFileEntry{"empty", ""}));
     EXPECT_EQ(used[9].name, "n7");  // n8 and n9 are ignored
 
-    // Same names are both stored; lookups find the later slot.
-    const RecentFileTable twice = ParseRecentFiles("x,/first\nx,/second\n");
-    EXPECT_EQ(twice.Count(), 2);
-    EXPECT_EQ(twice.FindPath("x"), "/second");
-    EXPECT_EQ(twice.FindPath("X"), "");
+    EXPECT_EQ(ParseRecentFiles("x,/first\nx,/second\n").Count(), 2);  // same names both kept
 }
 
-TEST(RecentFiles, AddingPutsNewEntriesFirstAndDropsSlotNine) {
+TEST(RecentFiles, EntriesAreKeyedByPathNewOnesFirstSlotNineDropped) {
     RecentFileTable table = TableOf(10);
-    EXPECT_FALSE(table.Add("f3", "/elsewhere/f3.vtk"));  // listed: not moved, path kept
-    EXPECT_EQ(table.FindPath("f3"), "/d/f3.vtk");
-    EXPECT_FALSE(table.Add("", "/d/noname"));  // the free slots "hold" the empty name
-    EXPECT_TRUE(table.Add("new", "/d/new.vtk"));
+    EXPECT_FALSE(table.Add("f3", "/d/f3.vtk"));  // listed: not moved
+    EXPECT_FALSE(table.Add("", "/d/noname"));
+    // The same name from another folder is another file.
+    EXPECT_TRUE(table.Add("f3", "/elsewhere/f3.vtk"));
     const auto used = Used(table);
     ASSERT_EQ(used.size(), 10u);
-    EXPECT_EQ(used[0].name, "new");
+    EXPECT_EQ(used[0], (RecentFileEntry{"f3", "/elsewhere/f3.vtk"}));
     EXPECT_EQ(used[1].name, "f1");
+    EXPECT_EQ(used[3], (RecentFileEntry{"f3", "/d/f3.vtk"}));
     EXPECT_EQ(used[9].name, "f9");  // f10 was dropped
-    EXPECT_EQ(table.FindPath("f10"), "");
-    EXPECT_EQ(TableOf(3).Slot(0).name, "f1");
+    EXPECT_FALSE(table.ListsPath("/d/f10.vtk"));
+}
+
+TEST(RecentFiles, MergingKeepsWhatAnotherWorkstationWrote) {
+    // This workstation read b and a, then opened n; another one wrote x and a meanwhile.
+    const RecentFileTable session = ParseRecentFiles("n,/n\nb,/b\na,/a\n");
+    const RecentFileTable onDisk = ParseRecentFiles("x,/x\na,/a\n");
+    EXPECT_EQ(ComposeRecentFiles(MergeRecentFiles({"n", "/n"}, onDisk, session)),
+              "n,/n\nx,/x\na,/a\nb,/b\n");
+    EXPECT_EQ(MergeRecentFiles({"n", "/n"}, TableOf(10), TableOf(10)).Count(), 10);
+    EXPECT_EQ(MergeRecentFiles({"n", "/n"}, TableOf(10), TableOf(10)).Slot(0).path, "/n");
+}
+
+TEST(RecentFiles, CaptionsShowThePathWhereNamesClash) {
+    EXPECT_THAT(RecentNodeCaptions({{"kidney", "/b/kidney.stl"},
+                                    {"liver", "/a/liver.stl"},
+                                    {"kidney", "/a/kidney.stl"}}),
+                ElementsAre("kidney (/b/kidney.stl)", "liver", "kidney (/a/kidney.stl)"));
 }
 
 TEST(RecentFiles, WritingGivesOneLinePerEntryAndLeavesOutWhatWouldNotReadBack) {

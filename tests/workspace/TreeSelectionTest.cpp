@@ -24,15 +24,13 @@ const std::string kBase = "/app/local";
 
 // "view|type|name|file" of a selection's display, file "-" when it has none.
 std::string Shown(const TreeSelection& selection, bool isHardware = false) {
-    RecentFileTable recent = ParseRecentFiles("leg,/data/leg.stl\n");
-    const SelectionDisplay d = ClassifySelection(selection, recent, kBase, isHardware);
+    const SelectionDisplay d = ClassifySelection(selection, kBase, isHardware);
     return std::to_string(static_cast<int>(d.view)) + "|" + d.type + "|" + d.name + "|" +
            (d.hasFile ? d.file : "-");
 }
 
 std::string Command(const TreeSelection& selection) {
-    const RecentFileTable recent = ParseRecentFiles("leg,/data/Leg.stl\n");
-    const ComponentCommand c = ChooseComponentCommand(selection, recent, kBase);
+    const ComponentCommand c = ChooseComponentCommand(selection, kBase);
     std::string text = c.word;
     for (const std::string& argument : c.arguments) {
         text += " [" + argument + "]";
@@ -57,7 +55,8 @@ TEST(TreeSelection, EachKindOfNodeShowsItsRecord) {
     EXPECT_EQ(Shown({"Images", "", ""}), "3||Images|-");
     EXPECT_EQ(Shown({"Recent Files", "", ""}), "4|Category|Recent files|-");
     EXPECT_EQ(Shown({"LocalRepository", "", ""}), "4|Category|Local Repository|/app/local");
-    EXPECT_EQ(Shown({"leg", "Recent Files", ""}), "4|Recent file|leg|/data/leg.stl");
+    EXPECT_EQ(Shown({"leg (/data/leg.stl)", "Recent Files", "", "/data/leg.stl"}),
+              "4|Recent file|leg (/data/leg.stl)|/data/leg.stl");
     EXPECT_EQ(Shown({"gone", "Recent Files", ""}), "4|Recent file|gone|-");
     EXPECT_EQ(Shown({"Case1", "LocalRepository", ""}), "4|Local Repository|Case1|/app/local/Case1");
     EXPECT_EQ(Shown({"File.vtk", "Case1", "LocalRepository"}),
@@ -77,7 +76,8 @@ TEST(TreeSelection, ComponentCommandsByBranch) {
         EXPECT_EQ(Command({root, "", ""}), "coolstart") << root;
     }
     EXPECT_EQ(Command({"Case1", "LocalRepository", ""}), "coolstart");
-    EXPECT_EQ(Command({"leg", "Recent Files", ""}), "add [Leg] after opening /data/Leg.stl");
+    EXPECT_EQ(Command({"leg", "Recent Files", "", "/data/Leg.stl"}),
+              "add [Leg] after opening /data/Leg.stl");
     EXPECT_EQ(Command({"gone", "Recent Files", ""}), "add [] after opening ");
     EXPECT_EQ(Command({"Leg.stl", "Case1", "LocalRepository"}),
               "add [Leg] after opening /app/local/Case1/Leg.stl");

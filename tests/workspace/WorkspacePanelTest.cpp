@@ -159,11 +159,11 @@ TEST_F(WorkspacePanelTest, FreshPanelHasTheSixRootsThenHardwareAndNoConfiguratio
 TEST_F(WorkspacePanelTest, ConfigurationIsReadWrittenAndLeftoversRemoved) {
     WorkspaceFolder::Write(folder_.Registry("Wexlan.conf"),
                            "## [CurrentDirectory]\r\n/data/b\r\n/data/C\r\n/data/a\r\n");
-    WorkspaceFolder::Write(folder_.Registry("Wexlan.conf.AbCdEf"), "half");
+    WorkspaceFolder::Write(folder_.Registry("Wexlan.conf.AbCdEf.varq-partial"), "half");
     WorkspaceFolder::Write(folder_.Registry("Wexlan.conf.backup"), "mine");
     EXPECT_EQ(Panel().GetCurDir(), "/data/b");
     EXPECT_THAT(Panel().GetFolderList(), ElementsAre("/data/a", "/data/b", "/data/C"));
-    EXPECT_FALSE(std::filesystem::exists(folder_.Registry("Wexlan.conf.AbCdEf")));
+    EXPECT_FALSE(std::filesystem::exists(folder_.Registry("Wexlan.conf.AbCdEf.varq-partial")));
     EXPECT_TRUE(std::filesystem::exists(folder_.Registry("Wexlan.conf.backup")));
 
     Panel().SetCurDir("/data/new");  // the edit text only; the list stays
@@ -183,10 +183,49 @@ TEST_F(WorkspacePanelTest, ConfigurationIsReadWrittenAndLeftoversRemoved) {
     Panel().WriteConfiguration();
     EXPECT_EQ(WorkspaceFolder::Read(folder_.Registry("Wexlan.conf")),
               "## [CurrentDirectory]\n/data/a\n/data/b\n/data/B2\n/data/C\n/data/new\n");
-    std::filesystem::remove_all(folder_.Registry());
-    Panel().WriteConfiguration();  // no folder: nothing written, nothing said
-    EXPECT_FALSE(std::filesystem::exists(folder_.Registry()));
     EXPECT_TRUE(prompts_->Calls().empty());
+    std::filesystem::remove_all(folder_.Registry());
+    Panel().WriteConfiguration();  // no folder: nothing written, told once
+    Panel().WriteConfiguration();
+    EXPECT_FALSE(std::filesystem::exists(folder_.Registry()));
+    EXPECT_THAT(prompts_->MessageTexts(),
+                ElementsAre(folder_.Registry("Wexlan.conf") +
+                            " cannot be written (its folder does not exist)."));
+}
+
+TEST_F(WorkspacePanelTest, ConfigurationFilesThatAreLinksAreNeverWrittenThrough) {
+    namespace fs = std::filesystem;
+    const std::string target = WorkspaceFolder::Write(folder_.Root() + "/mine/notes.txt", "mine");
+    const std::string dangling = folder_.Root() + "/mine/absent.txt";
+    fs::create_symlink(target, folder_.Registry("Wexlan.conf"));
+    fs::create_symlink(dangling, folder_.Registry("RecentFiles.conf"));
+    Rebuild();
+    Panel().OpenFile(folder_.Surface(folder_.Data("bunny.stl")));
+    Panel().OpenFile(folder_.Surface(folder_.Data("leg.stl")));
+    Panel().WriteConfiguration();
+
+    EXPECT_EQ(WorkspaceFolder::Read(target), "mine");
+    EXPECT_FALSE(fs::exists(dangling));
+    EXPECT_TRUE(fs::is_symlink(folder_.Registry("Wexlan.conf")));
+    EXPECT_TRUE(fs::is_symlink(folder_.Registry("RecentFiles.conf")));
+    // Each file is told once, however often it is written.
+    ASSERT_EQ(prompts_->MessageTexts().size(), 2u);
+    EXPECT_THAT(prompts_->MessageTexts()[0],
+                ::testing::StartsWith(folder_.Registry("RecentFiles.conf") + " is a symbolic link"));
+    EXPECT_THAT(prompts_->MessageTexts()[1],
+                ::testing::StartsWith(folder_.Registry("Wexlan.conf") + " is a symbolic link"));
+    EXPECT_THAT(Texts(Root("Recent Files")), ElementsAre("leg", "bunny"));  // kept for the session
+}
+
+TEST_F(WorkspacePanelTest, RecentFilesOfAnotherWorkstationAreMergedNotOverwritten) {
+    Panel().OpenFile(folder_.Surface(folder_.Data("bunny.stl")));
+    // Another workstation writes its entries meanwhile.
+    WorkspaceFolder::Write(folder_.Registry("RecentFiles.conf"),
+                           "liver,/other/liver.stl\nbunny," + folder_.Data("bunny.stl") + "\n");
+    Panel().OpenFile(folder_.Surface(folder_.Data("leg.stl")));
+    EXPECT_EQ(WorkspaceFolder::Read(folder_.Registry("RecentFiles.conf")),
+              "leg," + folder_.Data("leg.stl") + "\nliver,/other/liver.stl\nbunny," +
+                  folder_.Data("bunny.stl") + "\n");
 }
 
 TEST_F(WorkspacePanelTest, BrowseButtonSetsAndListsTheChosenFolder) {
@@ -233,12 +272,15 @@ TEST_F(WorkspacePanelTest, OpeningFilesFillsTreeRecentFilesAndFolders) {
     EXPECT_EQ(Root("Recent Files")->childCount(), 14);
     EXPECT_EQ(Texts(Root("Recent Files")).front(), "head");
 
-    // A name listed already (reopened from another folder): table and file stay, the folder joins.
-    const std::string before = WorkspaceFolder::Read(folder_.Registry("RecentFiles.conf"));
+    // The same name from another folder is another recent file: both nodes show
+    // their paths, and each opens its own file.
     controller_->Remove("bunny");
-    EXPECT_EQ(Panel().OpenFile(folder_.Surface(folder_.Root() + "/other/bunny.stl")), 16);
-    EXPECT_EQ(WorkspaceFolder::Read(folder_.Registry("RecentFiles.conf")), before);
-    EXPECT_EQ(Panel().GetRecentFiles().FindPath("bunny"), data + "bunny.stl");
+    const std::string other = folder_.Surface(folder_.Root() + "/other/bunny.stl");
+    EXPECT_EQ(Panel().OpenFile(other), 16);
+    EXPECT_THAT(WorkspaceFolder::Read(folder_.Registry("RecentFiles.conf")),
+                ::testing::StartsWith("bunny," + other + "\nhead,"));
+    EXPECT_EQ(Texts(Root("Recent Files"))[0], "bunny (" + other + ")");
+    EXPECT_EQ(Texts(Root("Recent Files"))[4], "bunny (" + data + "bunny.stl)");
     EXPECT_EQ(Panel().GetFolderList().back(), folder_.Root() + "/other");
 
     // Refused: the empty path, a file loaded already, an unreadable file.
