@@ -55,7 +55,7 @@ TEST_F(DynamicLibraryTest, FailuresKeepTheReason) {
         EXPECT_TRUE(Says(library, "not an absolute")) << library.ErrorText();
     }
     EXPECT_FALSE(library.Load(root_ + "/notes.so"));
-    EXPECT_TRUE(Says(library, root_ + "/notes.so")) << library.ErrorText();
+    EXPECT_EQ(library.ErrorText(), root_ + "/notes.so is not an ELF library");
     EXPECT_FALSE(library.Load(root_ + "/missing.so"));
     EXPECT_TRUE(Says(library, "No such file")) << library.ErrorText();
     EXPECT_FALSE(library.Load(Copy("unresolved.so", FIXTURE_UNRESOLVED)));  // bound at load time
@@ -100,10 +100,6 @@ TEST_F(DynamicLibraryTest, RefusesFilesTheLoaderCannotTakeWhole) {
     EXPECT_TRUE(
         Says(library, "is truncated (its section headers end at byte " + std::to_string(fileSize)))
         << library.ErrorText();
-    const std::string stub = Copy("stub.so");
-    damage::Truncate(stub, 10);
-    EXPECT_FALSE(library.Load(stub));
-    EXPECT_EQ(library.ErrorText(), stub + " is not an ELF library");
 
     // Built for something else: said as such, not as a missing file.
     const std::string foreign = Copy("foreign.so");
