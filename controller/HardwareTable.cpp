@@ -23,8 +23,13 @@ void HardwareTable::Scan(const std::string& folder) {
     if (!ChangeDirectory(folder)) {
         return;
     }
+    std::vector<std::string> skipped;
     for (const FolderEntry& entry : ListFolder(folder, "*.so")) {
         if (entry.isFolder || entry.isDotEntry) {
+            continue;
+        }
+        if (Count() >= kCapacity) {
+            skipped.push_back(entry.path);  // not even loaded: it could not be registered
             continue;
         }
         DynamicLibrary library;
@@ -61,6 +66,8 @@ void HardwareTable::Scan(const std::string& folder) {
         }
         // The library is unloaded here, registered or not.
     }
+    ReportLibrariesLeftOut(
+        skipped, "the hardware table holds at most " + std::to_string(kCapacity) + " resources");
 }
 
 bool HardwareTable::Add(const std::string& name, const std::string& version,

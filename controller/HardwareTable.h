@@ -18,8 +18,9 @@ namespace wexlan {
 /// again right after the questions.
 ///
 /// Rows are kept in registration order and never removed. The table holds at
-/// most 129 resources; further libraries are skipped (unloaded, not
-/// registered, no message).
+/// most 129 resources; once it is full, the remaining libraries of a scan are
+/// not loaded and one "Couldn't load module" message tells how many were left
+/// out (see ReportLibrariesLeftOut).
 class WEXLANCP_EXPORT HardwareTable {
 public:
     static constexpr int kCapacity = 129;
@@ -27,9 +28,12 @@ public:
     /// Registers the libraries of `folder` in the order the folder lists them,
     /// after making it the working directory (it stays so). A missing folder
     /// registers nothing, says nothing and leaves the working directory alone.
-    /// A library that cannot be loaded is reported with the message "Couldn't
-    /// load module" (its path and the loader's reason as the detail), and so is
-    /// one whose query throws a C++ exception (then it is not registered).
+    /// A library that cannot be loaded (see DynamicLibrary::Load: it is checked
+    /// to be a complete library of this machine first) is reported with the
+    /// message "Couldn't load module" (its path and the reason as the detail),
+    /// and so is one whose query throws a C++ exception (then it is not
+    /// registered). A library lacking one of the four functions is skipped
+    /// without a message.
     void Scan(const std::string& folder);
 
     /// Appends one row. @return false, storing nothing, when the table is full.

@@ -18,6 +18,24 @@ using TextQuery = const char* (*)();
 using IntQuery = int (*)();
 using VoidCall = void (*)();
 
+// Every entry point the registry or the start-up routine asks a module for.
+constexpr const char* kEntryPoints[] = {"GetModuleVer",   "GetModuleName",
+                                        "GetModuleDesc",  "GetModuleTargetDataType",
+                                        "SetPrimaryData", "AddSecondaryData",
+                                        "GetViewer",      "DelViewer",
+                                        "DetachData",     "Command",
+                                        "ReleaseMemory",  "SetRenderWindow",
+                                        "SetCP",          "Run"};
+
+bool ExportsAnEntryPoint(const wexlan::DynamicLibrary& library) {
+    for (const char* entryPoint : kEntryPoints) {
+        if (library.Symbol(entryPoint) != nullptr) {
+            return true;
+        }
+    }
+    return false;
+}
+
 // Texts from modules are copied at once; a null text counts as empty.
 std::string CopyText(const char* text) {
     return text != nullptr ? std::string(text) : std::string();
@@ -47,11 +65,18 @@ void CWexlanModules::Initialise() {
     m_loadFailures.clear();
     const std::string folder = ExtractFilePath(wexlan::ExecutablePath()) + "/" + m_moduleFolderName;
     if (wexlan::ChangeDirectory(folder)) {
+        std::vector<std::string> skipped;
         for (const wexlan::FolderEntry& entry : wexlan::ListFolder(folder, "*.so")) {
-            if (!entry.isFolder && !entry.isDotEntry) {
+            if (entry.isFolder || entry.isDotEntry) {
+                continue;
+            }
+            if (GetNumberOfModules() < kMaxModules) {
                 Discover(entry.path);
+            } else {
+                skipped.push_back(entry.path);  // not even loaded: it could not be registered
             }
         }
+        ReportSkipped(skipped);
     }
     m_discovering = false;
 }
@@ -60,6 +85,14 @@ void CWexlanModules::Discover(const std::string& path) {
     wexlan::DynamicLibrary library;
     if (!library.Load(path)) {
         ReportLoadFailure(path, library.ErrorText());
+        return;
+    }
+    if (!ExportsAnEntryPoint(library)) {
+        // Some other library dropped into the folder (a dependency, say): it would show as a
+        // module without a name that does nothing.
+        ReportLoadFailure(path,
+                          "exports none of the module entry points (such as GetModuleName "
+                          "or Command): it is not a viewer module");
         return;
     }
     // Queried in this order: version, name, description, target data type.
@@ -94,6 +127,15 @@ void CWexlanModules::ReportLoadFailure(const std::string& path, const std::strin
     m_loadFailures.push_back({path, reason});
     wexlan::Prompts::Instance().ShowMessage("Couldn't load module", wexlan::MessageButtons::Ok,
                                             path + "\n" + reason);
+}
+
+void CWexlanModules::ReportSkipped(const std::vector<std::string>& paths) {
+    const std::string reason =
+        "the registry holds at most " + std::to_string(kMaxModules) + " modules";
+    for (const std::string& path : paths) {
+        m_loadFailures.push_back({path, reason});
+    }
+    wexlan::ReportLibrariesLeftOut(paths, reason);
 }
 
 bool CWexlanModules::CallModule(int id, const char* entryPoint,

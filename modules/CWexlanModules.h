@@ -18,8 +18,11 @@ class wViewer;
 /// executable. Discovery (Initialise) loads each "*.so" there by its absolute
 /// path, asks it for its version, name, description and target data type, and
 /// registers it under the next module id (0-based, in the order the folder
-/// lists the files, at most 128 modules). Ids never change and modules are
-/// never removed while the registry lives.
+/// lists the files, at most 128 modules: a fixed-size table, not a limit of the
+/// loader). A library exporting none of the entry points below, nor any of
+/// the start-up routine's ("SetRenderWindow", "SetCP", "Run"), is not a module
+/// and is refused. Ids never change and modules are never removed while
+/// the registry lives.
 ///
 /// Every request to a module goes through one of its exported entry points,
 /// looked up by name at the moment it is needed; a missing entry point makes
@@ -62,7 +65,7 @@ public:
     /// Why a library of the module folder was not registered.
     struct LoadFailure {
         std::string path;    ///< the library's absolute path
-        std::string reason;  ///< the loader's explanation
+        std::string reason;  ///< why, in plain words
     };
 
     CWexlanModules();
@@ -74,10 +77,14 @@ public:
     /// Discovers and registers the libraries of the "Modules" folder beside the
     /// executable. The working directory is left in that folder (the
     /// application folder is then its parent). A library that cannot be loaded
-    /// is reported with the message "Couldn't load module" (the path and the
-    /// loader's reason as the detail) and skipped; a missing folder registers
-    /// nothing and says nothing. Libraries beyond the 128th are freed again
-    /// without a message.
+    /// (see wexlan::DynamicLibrary::Load: it is checked to be a complete library
+    /// of this machine first) or that exports none of the entry points is
+    /// reported with the message "Couldn't load module" (the path and the
+    /// reason as the detail) and skipped; a missing folder registers nothing
+    /// and says nothing. Once the registry holds 128 modules the remaining
+    /// libraries are not loaded: they are recorded as load failures and
+    /// reported together in one "Couldn't load module" message that tells how
+    /// many were left out.
     ///
     /// A module whose query throws a C++ exception is reported the same way and
     /// not registered. A query that calls Initialise again (a module calling
@@ -170,7 +177,8 @@ public:
     /// @return whether the call returned normally.
     bool CallModule(int id, const char* entryPoint, const std::function<void()>& call) const;
 
-    /// The libraries of the last discovery that could not be loaded.
+    /// The libraries of the last discovery that were not registered, each with
+    /// the reason, in the order the folder lists them.
     const std::vector<LoadFailure>& GetLoadFailures() const { return m_loadFailures; }
 
     /// The folder part of a path (see wexlan::ExtractFilePath).
@@ -180,6 +188,8 @@ private:
     /// Loads one library of the module folder and registers it, or reports why not.
     void Discover(const std::string& path);
     void ReportLoadFailure(const std::string& path, const std::string& reason);
+    /// Records the libraries left out because the registry was full, with one message.
+    void ReportSkipped(const std::vector<std::string>& paths);
     void CheckId(int id) const;
     /// The slot of the current render window, or -1 when it has none.
     int CurrentSlot() const;

@@ -4,6 +4,8 @@
 
 #include <utility>
 
+#include "LibraryFile.h"
+
 namespace wexlan {
 
 namespace {
@@ -49,6 +51,13 @@ bool DynamicLibrary::Load(const std::string& absolutePath) {
         errorText_ = "not an absolute library path: \"" + absolutePath + "\"";
         return false;
     }
+    errorText_ = CheckLibraryFile(absolutePath);
+    if (!errorText_.empty()) {
+        return false;
+    }
+    // Loaded by path, not through /proc/self/fd of the checked descriptor: the loader takes a
+    // library's $ORIGIN from the name it is given, and it would also take a later library opened
+    // under a reused descriptor number for the one already loaded under that name.
     dlerror();  // forget any failure left over from elsewhere
     void* handle = dlopen(absolutePath.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {

@@ -30,10 +30,14 @@ public:
     DynamicLibrary& operator=(DynamicLibrary&& other) noexcept;
 
     // Loads the library at absolutePath. A library this object already holds is freed first,
-    // whether or not the new one loads. Returns false, and keeps the reason in ErrorText(), when
-    // the path is not absolute (a bare name or a relative path is refused without asking the
-    // loader) or when the loader fails (missing file, not a library, unresolved symbols).
-    // Never throws.
+    // whether or not the new one loads. Before the loader sees the file, CheckLibraryFile()
+    // (LibraryFile.h) makes sure it is a complete ELF shared library of this machine: the loader
+    // would hang on a FIFO and crash (SIGBUS) on a library cut short. Returns false, and keeps
+    // the reason in ErrorText(), when the path is not absolute (a bare name or a relative path is
+    // refused without asking the loader), when the check refuses the file (missing, not a regular
+    // file, not ELF, built for another machine, truncated) or when the loader fails (unresolved
+    // symbols, a missing dependency). The file is checked and then loaded by its path: replacing
+    // it in between is not guarded against. Never throws.
     bool Load(const std::string& absolutePath);
 
     // The address of the exported symbol called name, looked up anew on each call (nothing is
@@ -51,9 +55,9 @@ public:
     // The path given to the last successful Load(); empty when nothing is loaded.
     const std::string& Path() const { return path_; }
 
-    // The loader's explanation of the last failed Load() or Symbol() (for example
-    // "/x/a.so: invalid ELF header" or "/x/a.so: undefined symbol: GetName"); empty when the most
-    // recent of these calls succeeded.
+    // Why the last Load() or Symbol() failed (for example "/x/a.so is built for aarch64, not
+    // x86_64" or the loader's "/x/a.so: undefined symbol: GetName"); empty when the most recent
+    // of these calls succeeded.
     const std::string& ErrorText() const { return errorText_; }
 
     // Takes over a reference that was obtained from the loader elsewhere (dlopen, or the

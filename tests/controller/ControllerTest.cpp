@@ -81,6 +81,19 @@ TEST_F(ControllerTest, HardwareTableStopsAt129Rows) {
     EXPECT_EQ(table.DataType(128), 128);
     EXPECT_EQ(table.DataType(129), 0);
     EXPECT_EQ(table.Find("ONE TOO MANY"), -1);
+
+    // A scan into the full table loads nothing and says so once.
+    app_.AddHardware("hard_scanner", "a.so");
+    app_.AddHardware("hard_scanner_lower", "b.so");
+    table.Scan(app_.Hard());
+    EXPECT_EQ(table.Count(), 129);
+    EXPECT_TRUE(calllog::Entries().empty());
+    ASSERT_EQ(prompts_->Calls().size(), 1u);
+    EXPECT_EQ(prompts_->Calls()[0].text, "Couldn't load module");
+    EXPECT_THAT(prompts_->Calls()[0].detail,
+                HasSubstr("2 libraries were not loaded: the hardware table holds at most 129 "
+                          "resources.\nThe first not loaded: " +
+                          app_.Hard() + "/"));
 }
 
 TEST_F(ControllerTest, OpenFileRegistersByOutputType) {

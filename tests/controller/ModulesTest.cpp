@@ -1,7 +1,9 @@
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <fstream>
+#include <map>
 #include <stdexcept>
 
 #include <gmock/gmock.h>
@@ -9,6 +11,7 @@
 
 #include "AppFolder.h"
 #include "CWexlanModules.h"
+#include "DamagedLibrary.h"
 #include "FolderListing.h"
 #include "ScriptedPrompts.h"
 #include "WorkingDirectory.h"
@@ -49,7 +52,6 @@ protected:
 
 TEST_F(ModulesTest, DiscoveryRegistersEveryLibraryInFolderOrder) {
     app_.AddModule("module_alpha", "alpha.so");
-    app_.AddModule("module_empty", "empty.so");
     app_.AddModule("module_partial", "partial.so");
     std::filesystem::create_directories(app_.Modules() + "/sub.so");  // folders are not libraries
     std::ofstream(app_.Modules() + "/readme.txt") << "not a module";
@@ -59,8 +61,8 @@ TEST_F(ModulesTest, DiscoveryRegistersEveryLibraryInFolderOrder) {
 
     EXPECT_EQ(wexlan::CurrentDirectory(), app_.Modules());
     const auto order = DiscoveryOrder(app_.Modules());
-    ASSERT_EQ(modules.GetNumberOfModules(), 3);
-    for (int id = 0; id < 3; ++id) {
+    ASSERT_EQ(modules.GetNumberOfModules(), 2);
+    for (int id = 0; id < 2; ++id) {
         EXPECT_EQ(modules.GetModulePath(id), app_.Modules() + "/" + order[id]);
         EXPECT_EQ(modules.isModuleLoaded(id), 1);
     }
@@ -74,10 +76,10 @@ TEST_F(ModulesTest, DiscoveryRegistersEveryLibraryInFolderOrder) {
                 ElementsAre("Alpha:GetModuleVer", "Alpha:GetModuleName", "Alpha:GetModuleDesc",
                             "Alpha:GetModuleTargetDataType"));
 
-    const int empty = modules.FindModule("");  // exports nothing, registered all the same
-    ASSERT_GE(empty, 0);
-    EXPECT_EQ(modules.GetModuleVer(empty), "");
-    EXPECT_EQ(modules.GetTargetDataType(empty), 0);
+    const int partial = modules.FindModule("Partial");  // what it does not export is empty
+    ASSERT_GE(partial, 0);
+    EXPECT_EQ(modules.GetModuleVer(partial), "");
+    EXPECT_EQ(modules.GetTargetDataType(partial), 0);
     EXPECT_TRUE(prompts_->Calls().empty());
 }
 
@@ -98,39 +100,81 @@ TEST_F(ModulesTest, MissingOrEmptyModuleFolder) {
     EXPECT_EQ(modules.GetInfo(), "id      name                description" + std::string(244, ' ') + "\n");
 }
 
-TEST_F(ModulesTest, ALibraryThatFailsToLoadIsReportedOnceWithItsReason) {
+// Each library that is no module of this machine is reported once, with its reason, and
+// discovery goes on; none of them is handed to the loader in a way that hangs or crashes.
+TEST_F(ModulesTest, LibrariesThatAreNoModulesAreReportedWithTheirReason) {
     app_.AddModule("module_alpha", "alpha.so");
     const std::string broken = app_.AddModule("module_unloadable", "broken.so");
+    const std::string empty = app_.AddModule("module_empty", "empty.so");
+    const std::string cut = app_.AddModule("module_beta", "cut.so");
+    damage::Truncate(cut, damage::SegmentsEnd(cut) - 1);
+    const std::string foreign = app_.AddModule("module_beta", "foreign.so");
+    damage::SetMachine(foreign, damage::kForeignMachine);
+    const std::string fifo = app_.Modules() + "/fifo.so";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+
     CWexlanModules modules;
     modules.Initialise();
+
     EXPECT_EQ(modules.GetNumberOfModules(), 1);
-    ASSERT_EQ(prompts_->Calls().size(), 1u);
-    EXPECT_EQ(prompts_->Calls()[0].text, "Couldn't load module");
-    EXPECT_EQ(prompts_->Calls()[0].buttons, wexlan::MessageButtons::Ok);
-    EXPECT_THAT(prompts_->Calls()[0].detail, HasSubstr(broken));
-    EXPECT_THAT(prompts_->Calls()[0].detail, HasSubstr("WexlanTestSymbolThatDoesNotExist"));
-    ASSERT_EQ(modules.GetLoadFailures().size(), 1u);
-    EXPECT_EQ(modules.GetLoadFailures()[0].path, broken);
+    EXPECT_EQ(modules.GetModuleName(0), "Alpha");
+    std::map<std::string, std::string> reasons;
+    for (const auto& failure : modules.GetLoadFailures()) {
+        reasons[failure.path] = failure.reason;
+    }
+    ASSERT_EQ(reasons.size(), 5u);
+    EXPECT_FALSE(Mapped(broken) || Mapped(empty));  // (asking about the FIFO would block)
+    EXPECT_THAT(reasons[broken], HasSubstr("WexlanTestSymbolThatDoesNotExist"));
+    EXPECT_EQ(reasons[empty],
+              "exports none of the module entry points (such as GetModuleName or Command): it is "
+              "not a viewer module");
+    EXPECT_THAT(reasons[cut], HasSubstr(cut + " is truncated (its segments end at byte"));
+    EXPECT_THAT(reasons[foreign],
+                HasSubstr(foreign + " is built for " + damage::kForeignMachineName + ", not"));
+    EXPECT_EQ(reasons[fifo], fifo + " is not a regular file");
+    // One message each, in the order of the failures, the path and the reason as the detail.
+    ASSERT_EQ(prompts_->Calls().size(), 5u);
+    for (std::size_t i = 0; i < 5; ++i) {
+        const auto& failure = modules.GetLoadFailures()[i];
+        EXPECT_EQ(prompts_->Calls()[i].text, "Couldn't load module");
+        EXPECT_EQ(prompts_->Calls()[i].buttons, wexlan::MessageButtons::Ok);
+        EXPECT_EQ(prompts_->Calls()[i].detail, failure.path + "\n" + failure.reason);
+    }
 }
 
-TEST_F(ModulesTest, TheRegistryHoldsAtMost128Modules) {
-    const std::string first = app_.AddModule("module_alpha", "first.so");
-    CWexlanModules modules;
-    for (int i = 0; i < CWexlanModules::kMaxModules; ++i) {
-        void* handle = dlopen(first.c_str(), RTLD_NOW | RTLD_LOCAL);
-        ASSERT_EQ(modules.AddModule(reinterpret_cast<unsigned long>(handle), "m", 0, "", "", first), 1);
+TEST_F(ModulesTest, AFullRegistryLeavesTheRestOutWithOneMessage) {
+    const int extra = 3;
+    std::vector<std::string> paths;
+    for (int i = 0; i < CWexlanModules::kMaxModules + extra; ++i) {
+        paths.push_back(app_.AddModule("module_alpha", "copy" + std::to_string(i) + ".so"));
     }
-    void* extra = dlopen(first.c_str(), RTLD_NOW | RTLD_LOCAL);
-    EXPECT_EQ(modules.AddModule(reinterpret_cast<unsigned long>(extra), "m", 0, "", "", first), 0);
-    dlclose(extra);  // a refused handle stays the caller's
-
-    const std::string late = app_.AddModule("module_beta", "late.so");
+    CWexlanModules modules;
     modules.Initialise();
-    EXPECT_EQ(modules.GetNumberOfModules(), 128);
-    EXPECT_FALSE(Mapped(late));  // refused and freed again, without a message
-    EXPECT_TRUE(prompts_->Calls().empty());
+
+    EXPECT_EQ(modules.GetNumberOfModules(), CWexlanModules::kMaxModules);
+    // The libraries beyond the 128th are not loaded, so not asked anything.
+    EXPECT_EQ(calllog::Entries().size(), 4u * CWexlanModules::kMaxModules);
+    ASSERT_EQ(modules.GetLoadFailures().size(), static_cast<std::size_t>(extra));
+    for (const auto& failure : modules.GetLoadFailures()) {
+        EXPECT_EQ(failure.reason, "the registry holds at most 128 modules");
+        EXPECT_FALSE(Mapped(failure.path));
+    }
+    ASSERT_EQ(prompts_->Calls().size(), 1u);
+    EXPECT_EQ(prompts_->Calls()[0].text, "Couldn't load module");
+    EXPECT_EQ(prompts_->Calls()[0].detail,
+              "3 libraries were not loaded: the registry holds at most 128 modules.\nThe first "
+              "not loaded: " +
+                  modules.GetLoadFailures()[0].path);
+
+    // A host registering a library itself is refused too; the handle stays the caller's.
+    void* handle = dlopen(paths[0].c_str(), RTLD_NOW | RTLD_LOCAL);
+    EXPECT_EQ(modules.AddModule(reinterpret_cast<unsigned long>(handle), "m", 0, "", "", paths[0]),
+              0);
+    dlclose(handle);
     modules.FreeModules();
-    EXPECT_FALSE(Mapped(first));  // every adopted reference was given back
+    for (const std::string& path : paths) {
+        ASSERT_FALSE(Mapped(path)) << path;  // every registered reference was given back
+    }
 }
 
 TEST_F(ModulesTest, FindModuleIgnoresCaseAndTakesTheLastDiscovered) {

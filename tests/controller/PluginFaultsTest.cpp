@@ -2,12 +2,14 @@
 // modules that call back into the host while it is discovering them. The host
 // reports each failure and goes on.
 #include <dlfcn.h>
+#include <sys/stat.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "AppFolder.h"
 #include "CWexlanModules.h"
+#include "DamagedLibrary.h"
 #include "HardwareTable.h"
 #include "PluginCall.h"
 #include "ScriptedPrompts.h"
@@ -157,4 +159,25 @@ TEST_F(PluginFaultsTest, HardwareWhoseQueryThrowsIsReportedAndNotRegistered) {
     EXPECT_THAT(MessageTitles(), ElementsAre("Couldn't load module"));
     EXPECT_EQ(LastDetail(), faulty + "\nGetName threw an exception: device not connected");
     EXPECT_FALSE(Mapped(faulty));
+}
+
+// Hardware libraries are checked before loading like modules: a half-copied one or a FIFO is
+// reported instead of crashing or hanging the scan.
+TEST_F(PluginFaultsTest, DamagedHardwareLibrariesAreReportedAndNotLoaded) {
+    app_.AddHardware("hard_scanner", "a.so");
+    const std::string cut = app_.AddHardware("hard_scanner_lower", "b.so");
+    damage::Truncate(cut, 4096);
+    const std::string fifo = app_.Hard() + "/c.so";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    wexlan::HardwareTable table;
+    table.Scan(app_.Hard());
+    ASSERT_EQ(table.Count(), 1);
+    EXPECT_EQ(table.Name(0), "Scanner");
+    std::vector<std::string> details;
+    for (const auto& call : prompts_->Calls()) {
+        EXPECT_EQ(call.text, "Couldn't load module");
+        details.push_back(call.detail);
+    }
+    EXPECT_THAT(details, UnorderedElementsAre(HasSubstr(cut + " is truncated"),
+                                              fifo + "\n" + fifo + " is not a regular file"));
 }

@@ -1,11 +1,13 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QTemporaryDir>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "DamagedLibrary.h"
 #include "DynamicLibrary.h"
 #include "WorkingDirectory.h"
 
@@ -53,7 +55,7 @@ TEST_F(DynamicLibraryTest, FailuresKeepTheReason) {
         EXPECT_TRUE(Says(library, "not an absolute")) << library.ErrorText();
     }
     EXPECT_FALSE(library.Load(root_ + "/notes.so"));
-    EXPECT_TRUE(Says(library, root_ + "/notes.so")) << library.ErrorText();
+    EXPECT_EQ(library.ErrorText(), root_ + "/notes.so is not an ELF library");
     EXPECT_FALSE(library.Load(root_ + "/missing.so"));
     EXPECT_TRUE(Says(library, "No such file")) << library.ErrorText();
     EXPECT_FALSE(library.Load(Copy("unresolved.so", FIXTURE_UNRESOLVED)));  // bound at load time
@@ -61,6 +63,60 @@ TEST_F(DynamicLibraryTest, FailuresKeepTheReason) {
     EXPECT_FALSE(library.IsLoaded());
     EXPECT_EQ(library.Symbol("WexlanFixtureAnswer"), nullptr);
     EXPECT_TRUE(Says(library, "no library loaded"));
+}
+
+// What the loader would hang or crash on is refused before it sees the file, in plain words.
+TEST_F(DynamicLibraryTest, RefusesFilesTheLoaderCannotTakeWhole) {
+    DynamicLibrary library;
+    const std::string fifo = root_ + "/fifo.so";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(library.Load(fifo));  // the loader's open() would wait for a writer forever
+    EXPECT_EQ(library.ErrorText(), fifo + " is not a regular file");
+    EXPECT_FALSE(library.Load(root_));
+    EXPECT_EQ(library.ErrorText(), root_ + " is not a regular file");
+
+    // Cut anywhere inside its segments, the library would be mapped and fault with SIGBUS.
+    const std::string whole = Copy("whole.so");
+    const std::uint64_t fileSize = std::filesystem::file_size(whole);
+    const std::uint64_t segmentsEnd = damage::SegmentsEnd(whole);
+    ASSERT_LT(segmentsEnd, fileSize);  // the section headers come after the segments
+    for (const std::uint64_t size :
+         {std::uint64_t{700}, std::uint64_t{4096}, segmentsEnd / 2, segmentsEnd - 1}) {
+        const std::string cut = Copy("cut" + std::to_string(size) + ".so");
+        damage::Truncate(cut, size);
+        EXPECT_FALSE(library.Load(cut));
+        EXPECT_EQ(library.ErrorText(), cut + " is truncated (its segments end at byte " +
+                                           std::to_string(segmentsEnd) + ", the file has " +
+                                           std::to_string(size) + ")");
+    }
+    const std::string headerOnly = Copy("header.so");
+    damage::Truncate(headerOnly, 100);
+    EXPECT_FALSE(library.Load(headerOnly));
+    EXPECT_TRUE(Says(library, "is truncated (its program headers end at byte"))
+        << library.ErrorText();
+    const std::string lastByte = Copy("last.so");
+    damage::Truncate(lastByte, fileSize - 1);
+    EXPECT_FALSE(library.Load(lastByte));
+    EXPECT_TRUE(
+        Says(library, "is truncated (its section headers end at byte " + std::to_string(fileSize)))
+        << library.ErrorText();
+
+    // Built for something else: said as such, not as a missing file.
+    const std::string foreign = Copy("foreign.so");
+    damage::SetMachine(foreign, damage::kForeignMachine);
+    EXPECT_FALSE(library.Load(foreign));
+    EXPECT_TRUE(Says(library, foreign + " is built for " + damage::kForeignMachineName + ", not "))
+        << library.ErrorText();
+    const std::string narrow = Copy("narrow.so");
+    damage::Patch(narrow, EI_CLASS, {ELFCLASS32});
+    EXPECT_FALSE(library.Load(narrow));
+    EXPECT_EQ(library.ErrorText(), narrow + " is built for 32-bit programs, not 64-bit ones");
+    const std::string program = Copy("program.so");
+    damage::Patch(program, offsetof(ElfW(Ehdr), e_type), {ET_EXEC, 0});
+    EXPECT_FALSE(library.Load(program));
+    EXPECT_EQ(library.ErrorText(), program + " is not a shared library (ELF type 2)");
+
+    ASSERT_TRUE(library.Load(whole)) << library.ErrorText();  // the undamaged copy loads
 }
 
 TEST_F(DynamicLibraryTest, EveryWayOfLettingGoUnloads) {

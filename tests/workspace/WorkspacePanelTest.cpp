@@ -465,8 +465,8 @@ TEST_F(WorkspacePanelTest, ComponentButtonsSendTheirModulesCommands) {
 }
 
 TEST_F(WorkspacePanelTest, LayoutOfFiveButtonsInAPanel300Wide) {
-    for (const char* module :
-         {"module_alpha", "module_beta", "module_alpha_lower", "module_partial", "module_empty"}) {
+    for (const char* module : {"module_alpha", "module_beta", "module_alpha_lower",
+                               "module_partial", "module_null_texts"}) {
         folder_.App().AddModule(module, std::string(module) + ".so");
     }
     CWexlanCPUI& panel = Panel();
