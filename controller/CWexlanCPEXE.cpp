@@ -44,8 +44,11 @@ wexlan::FileDialogOptions DialogOptions() {
 std::string WriteFailureReason(const std::string& path, const char* refusedByWriter) {
     const std::filesystem::path folder = std::filesystem::absolute(path).parent_path();
     std::error_code noThrow;
-    if (!std::filesystem::is_directory(folder, noThrow)) {
+    if (!std::filesystem::exists(folder, noThrow)) {
         return "the folder " + folder.string() + " does not exist";
+    }
+    if (!std::filesystem::is_directory(folder, noThrow)) {
+        return folder.string() + " is not a folder";
     }
     return errno != 0 ? std::string(std::strerror(errno)) : std::string(refusedByWriter);
 }

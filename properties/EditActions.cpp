@@ -173,7 +173,18 @@ void ApplyTextEdit(wRenderable& target, const std::string& tag, const std::strin
         }
         target.Update();
     } else if (tag == "Transform" || tag == "Slice" || tag == "Contrast") {
-        target.SetPropertyValue(tag, value);
+        // The rows commit these only in the forms TextEditRefusal accepts.
+        std::vector<double> n;
+        ParseNumberList(value, n);
+        if (tag == "Transform" && n.size() == 16) {
+            target.SetTransform(n.data());
+        } else if (tag == "Slice" && (n.size() == 1 || n.size() == 3)) {
+            const int y = n.size() == 3 ? static_cast<int>(n[1]) : wProp::NoSlice;
+            const int z = n.size() == 3 ? static_cast<int>(n[2]) : wProp::NoSlice;
+            target.SetSlice(static_cast<int>(n[0]), y, z);
+        } else if (tag == "Contrast" && n.size() == 2) {
+            target.SetContrast(n[0], n[1]);
+        }
         target.Update();
     } else if (tag == "Text Size") {
         const int size = LeadingInt(value);

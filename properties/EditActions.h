@@ -32,8 +32,9 @@ namespace wexlan {
 /// | "Cursor"           | 3D image layer: "On" CursorOn, other CursorOff  | Update    |
 /// | "Text Size"        | n = leading integer; if 1 <= n <= 64: text      | Update if |
 /// |                    | layer SetTextSize(n)                            | in range  |
-/// | "Transform", "Slice", | SetPropertyValue(tag, value): the matrix, the  | Update    |
-/// | "Contrast"         | slice indices, the contrast window              |           |
+/// | "Transform"        | SetTransform(the 16 numbers)                    | Update    |
+/// | "Slice"            | SetSlice(x, y, z), or SetSlice(x, -999, -999)   | Update    |
+/// | "Contrast"         | SetContrast(minimum, maximum)                   | Update    |
 /// | anything else      | nothing ("Orientation", ...)                    | nothing   |
 ///
 /// The rows commit only values that TextEditRefusal accepts. A value outside a tag's
