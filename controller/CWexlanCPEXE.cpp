@@ -1,8 +1,6 @@
 #include "CWexlanCPEXE.h"
 
 #include <cctype>
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
 #include <optional>
 
@@ -39,22 +37,9 @@ wexlan::FileDialogOptions DialogOptions() {
     return options;
 }
 
-// Why writing `path` just failed, in words: errno is cleared before each write, so a value
-// here comes from that write; without one the writer itself refused the data.
-std::string WriteFailureReason(const std::string& path, const char* refusedByWriter) {
-    const std::filesystem::path folder = std::filesystem::absolute(path).parent_path();
-    std::error_code noThrow;
-    if (!std::filesystem::exists(folder, noThrow)) {
-        return "the folder " + folder.string() + " does not exist";
-    }
-    if (!std::filesystem::is_directory(folder, noThrow)) {
-        return folder.string() + " is not a folder";
-    }
-    return errno != 0 ? std::string(std::strerror(errno)) : std::string(refusedByWriter);
-}
-
+// `reason` reads after the path ("cannot be written (its folder does not exist)").
 void ShowSaveFailure(const std::string& what, const std::string& path, const std::string& reason) {
-    wexlan::Prompts::Instance().ShowMessage("Cannot save " + what + " to " + path + ": " + reason + ".",
+    wexlan::Prompts::Instance().ShowMessage("Cannot save " + what + ": " + path + " " + reason + ".",
                                             wexlan::MessageButtons::Ok);
 }
 
@@ -191,10 +176,8 @@ int CWexlanCPEXE::Save(const std::string& initialFolder, const std::string& name
     if (!HasVtkExtension(file)) {
         file += ".vtk";
     }
-    errno = 0;
-    if (!vtkTools::vtkSave(m_models->GetData(index), file)) {
-        ShowSaveFailure("the model " + name, file,
-                        WriteFailureReason(file, "this format cannot hold the model"));
+    if (std::string reason; !vtkTools::vtkSave(m_models->GetData(index), file, reason)) {
+        ShowSaveFailure("the model " + name, file, reason);
         return -2;
     }
     return 0;
@@ -232,9 +215,9 @@ bool CWexlanCPEXE::SaveWorkspaceTo(const std::string& path) {
     }
     const std::string text =
         wexlan::ComposeWorkspaceScript(m_models->GetScript(), m_volumes->GetScript(), active);
-    errno = 0;
-    if (!wAtomicWrite::Write(path, text)) {  // a failure leaves any earlier file as it was
-        ShowSaveFailure("the workspace", path, WriteFailureReason(path, "it could not be written"));
+    // A failure leaves any earlier file as it was.
+    if (std::string reason; !wAtomicWrite::Write(path, text, reason)) {
+        ShowSaveFailure("the workspace", path, reason);
         return false;
     }
     return true;

@@ -168,8 +168,8 @@ TEST_F(ControllerTest, FindRemoveAndSaveByName) {
     prompts_->QueueFileName(Data("gone/copy.vtp"));
     EXPECT_EQ(controller.Save("", "Scanner"), -2);
     EXPECT_THAT(prompts_->MessageTexts(),
-                ElementsAre("Cannot save the model Scanner to " + Data("gone/copy.vtp") +
-                            ": the folder " + Data("gone") + " does not exist."));
+                ElementsAre("Cannot save the model Scanner: " + Data("gone/copy.vtp") +
+                            " cannot be written (its folder does not exist)."));
 
     EXPECT_EQ(controller.Remove("SCANNER"), 0);  // a device: found, not removed
     EXPECT_EQ(controller.GetNumberOfHardResources(), 1);

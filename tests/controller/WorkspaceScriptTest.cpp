@@ -85,12 +85,10 @@ TEST(WorkspaceScript, SavedThroughTheDialogInOnePiece) {
     EXPECT_FALSE(std::filesystem::exists(app.Root() + "/no"));
     EXPECT_FALSE(controller.SaveWorkspaceTo(app.Root() + "/data/bunny.vtk/work.f"));
     EXPECT_THAT(prompts->MessageTexts(),
-                ElementsAre("Cannot save the workspace to " + app.Root() +
-                                "/no/such/folder/work.f: the folder " + app.Root() +
-                                "/no/such/folder does not exist.",
-                            "Cannot save the workspace to " + app.Root() +
-                                "/data/bunny.vtk/work.f: " + app.Root() +
-                                "/data/bunny.vtk is not a folder."));
+                ElementsAre("Cannot save the workspace: " + app.Root() +
+                                "/no/such/folder/work.f cannot be written (its folder does not exist).",
+                            "Cannot save the workspace: " + app.Root() +
+                                "/data/bunny.vtk/work.f cannot be written (its folder does not exist)."));
 }
 
 TEST(WorkspaceScript, RecordsTheLayersOfTheActiveModulesViewer) {

@@ -173,9 +173,9 @@ TEST_F(BatchModeTest, FailedOpensLoadsAndSavesFailTheSession) {
                                 "workspace " + Path("none/work.f") + "\nquit\n");
     EXPECT_EQ(saves.status, 1);
     EXPECT_THAT(ReadAll(Path("kidney_fixed.stl.vtk")), HasSubstr("# vtk DataFile"));
-    EXPECT_THAT(saves.out, HasSubstr("prompt: Cannot save the model kidney to " + Path("none/kidney.vtk") +
-                                     ": the folder " + Path("none") + " does not exist. -> ok"));
-    EXPECT_THAT(saves.out, HasSubstr("prompt: Cannot save the workspace to " + Path("none/work.f")));
+    EXPECT_THAT(saves.out, HasSubstr("prompt: Cannot save the model kidney: " + Path("none/kidney.vtk") +
+                                     " cannot be written (its folder does not exist). -> ok"));
+    EXPECT_THAT(saves.out, HasSubstr("prompt: Cannot save the workspace: " + Path("none/work.f")));
     EXPECT_THAT(saves.err, Not(HasSubstr("line 6:")));
     EXPECT_THAT(saves.err, HasSubstr("line 8: the model kidney was not saved"));
     EXPECT_THAT(saves.err, HasSubstr("line 9: the workspace was not saved"));
