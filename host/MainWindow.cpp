@@ -318,7 +318,8 @@ void MainWindow::LoadWorkspaceFromDialog() {
     }
     const std::string problems = LoadWorkspaceFile(path);
     if (!problems.empty()) {
-        wexlan::Prompts::Instance().ShowMessage("The workspace was loaded with problems: " + problems,
+        // The problems say themselves whether anything loaded (the file itself, or some parts).
+        wexlan::Prompts::Instance().ShowMessage("Loading the workspace " + path + ": " + problems,
                                                 wexlan::MessageButtons::Ok);
     }
 }
