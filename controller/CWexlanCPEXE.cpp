@@ -1,5 +1,7 @@
 #include "CWexlanCPEXE.h"
 
+#include <cctype>
+#include <filesystem>
 #include <optional>
 
 #include "CWexlanModules.h"
@@ -33,6 +35,26 @@ wexlan::FileDialogOptions DialogOptions() {
     options.hideReadOnly = true;
     options.promptOverwrite = true;
     return options;
+}
+
+// `reason` reads after the path ("cannot be written (its folder does not exist)").
+void ShowSaveFailure(const std::string& what, const std::string& path, const std::string& reason) {
+    wexlan::Prompts::Instance().ShowMessage("Cannot save " + what + ": " + path + " " + reason + ".",
+                                            wexlan::MessageButtons::Ok);
+}
+
+// The VTK formats vtkTools::vtkSave writes, by extension.
+bool HasVtkExtension(const std::string& path) {
+    std::string extension = std::filesystem::path(path).extension().string();
+    for (char& c : extension) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    for (const char* known : {".vtk", ".vtp", ".vtu", ".vti", ".vts", ".vtr"}) {
+        if (extension == known) {
+            return true;
+        }
+    }
+    return false;
 }
 
 }  // namespace
@@ -144,9 +166,19 @@ int CWexlanCPEXE::Save(const std::string& initialFolder, const std::string& name
     if (index < 0) {
         return -1;
     }
-    if (dataType == kModelType) {
-        const std::string file = ConstructSaveModelDlgAndGetFilename(initialFolder);
-        vtkTools::vtkSave(m_models->GetData(index), file);  // a cancelled dialog writes nothing
+    if (dataType != kModelType) {
+        return 0;
+    }
+    std::string file = ConstructSaveModelDlgAndGetFilename(initialFolder);
+    if (file.empty()) {
+        return 0;  // cancelled
+    }
+    if (!HasVtkExtension(file)) {
+        file += ".vtk";
+    }
+    if (std::string reason; !vtkTools::vtkSave(m_models->GetData(index), file, reason)) {
+        ShowSaveFailure("the model " + name, file, reason);
+        return -2;
     }
     return 0;
 }
@@ -164,9 +196,10 @@ int CWexlanCPEXE::SaveWorkspace() {
     wexlan::FileDialogOptions options = DialogOptions();
     const std::string path =
         wexlan::Prompts::Instance().SaveFileName(wexlan::WorkspaceFilterText(), "", options);
-    if (path.empty()) {
-        return 0;
-    }
+    return path.empty() || SaveWorkspaceTo(path) ? 0 : -1;
+}
+
+bool CWexlanCPEXE::SaveWorkspaceTo(const std::string& path) {
     std::optional<wexlan::ActiveModuleScript> active;
     const int module = m_modules->GetActivatedModuleId();
     if (module >= 0) {
@@ -182,8 +215,12 @@ int CWexlanCPEXE::SaveWorkspace() {
     }
     const std::string text =
         wexlan::ComposeWorkspaceScript(m_models->GetScript(), m_volumes->GetScript(), active);
-    wAtomicWrite::Write(path, text);  // a failure leaves any earlier file as it was
-    return 0;
+    // A failure leaves any earlier file as it was.
+    if (std::string reason; !wAtomicWrite::Write(path, text, reason)) {
+        ShowSaveFailure("the workspace", path, reason);
+        return false;
+    }
+    return true;
 }
 
 std::string CWexlanCPEXE::ConstructFileDlgAndGetFilename(const std::string& initialFolder) {

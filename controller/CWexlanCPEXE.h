@@ -65,9 +65,13 @@ public:
     int Remove(const std::string& name);
 
     /// Asks for a file name (starting in `initialFolder`) and writes the model
-    /// of that name to it as a VTK file; images and hardware resources are not
-    /// saved and ask nothing. @return 0, or -1 when nothing bears the name.
-    /// The result does not say whether the user confirmed the dialog.
+    /// of that name to it as a VTK file, in the format its extension names (see
+    /// vtkTools::vtkSave); a name without one of those extensions gets ".vtk"
+    /// added and is written as legacy VTK. Images and hardware resources are
+    /// not saved and ask nothing. A file that cannot be written is reported in a
+    /// message naming it and the reason.
+    /// @return 0 (saved, cancelled, or not a model), -1 when nothing bears the
+    ///         name, -2 when the file could not be written.
     int Save(const std::string& initialFolder, const std::string& name);
 
     /// Hands the item (data type code, index) to the module active in the
@@ -77,11 +81,16 @@ public:
     ///         active (nothing is called).
     int Show(int dataType, int index);
 
-    /// Asks for a workspace file name ("*.f") and writes the workspace there in
-    /// one piece (a failure or a killed process leaves any earlier file
-    /// intact). Cancelling or an unwritable path writes nothing and says
-    /// nothing. @return 0 in every case.
+    /// Asks for a workspace file name ("*.f") and saves the workspace there
+    /// (SaveWorkspaceTo). @return 0 when saved or cancelled, -1 when the file
+    /// could not be written.
     int SaveWorkspace();
+
+    /// Writes the workspace to `path` in one piece (a failure or a killed
+    /// process leaves any earlier file intact). A file that cannot be written
+    /// (a missing or read-only folder, say) is reported in a message naming it
+    /// and the reason. @return whether the file was written.
+    bool SaveWorkspaceTo(const std::string& path);
     /// @}
 
     /// @name Paths and dialogs

@@ -162,8 +162,15 @@ std::string CWexlanCP::Save() {
     if (m_workspace == nullptr) {
         return std::string();
     }
-    m_controller->Save(m_workspace->GetCurDir(), m_workspace->GetSelectedItemText());
-    return std::string();
+    const std::string name = m_workspace->GetSelectedItemText();
+    switch (m_controller->Save(m_workspace->GetCurDir(), name)) {
+        case -1:
+            return "nothing called \"" + name + "\" can be saved";
+        case -2:
+            return "the model " + name + " was not saved";
+        default:
+            return std::string();
+    }
 }
 
 std::string CWexlanCP::GetVar() const {

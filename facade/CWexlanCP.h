@@ -118,7 +118,11 @@ public:
     /// Asks for a file and opens it. @return its path, or "" (cancelled, or
     /// before UIInit).
     std::string Open();
-    /// Saves the selected model through a save dialog. @return "".
+    /// Saves the selected model through a save dialog (CWexlanCPEXE::Save).
+    /// @return "" when it was saved or the dialog was cancelled (or the
+    ///         selection is an image or hardware resource), else why not: nothing
+    ///         selected bears a name, or the file could not be written (which a
+    ///         message has also told the user).
     std::string Save();
     /// A table of the loaded models, images and hardware resources ("id",
     /// "name", "type" with "<model>", "<image>", "<live>"), rows ending with

@@ -3,6 +3,7 @@
 #include <deque>
 #include <functional>
 #include <string>
+#include <utility>
 
 #include "Prompts.h"
 
@@ -10,13 +11,15 @@
 /// and dialog takes the next answer queued with the "answer" command ("yes",
 /// "no", "ok", "cancel" or a path) and is reported as "prompt: TEXT -> ANSWER".
 /// Without a queued answer a question is answered No and a dialog is
-/// cancelled.
+/// cancelled. The command interpreter drops the answers a command left.
 class BatchPrompts : public wexlan::Prompts {
 public:
     using Printer = std::function<void(const std::string& line)>;
     explicit BatchPrompts(Printer print) : m_print(std::move(print)) {}
 
     void QueueAnswer(const std::string& answer) { m_answers.push_back(answer); }
+    /// The answers no prompt has taken yet, oldest first; the queue is emptied.
+    std::deque<std::string> TakeUnusedAnswers() { return std::exchange(m_answers, {}); }
 
     wexlan::MessageAnswer ShowMessage(const std::string& text, wexlan::MessageButtons buttons,
                                       const std::string& detail) override;

@@ -37,10 +37,17 @@ CommandInterpreter::CommandInterpreter(MainWindow& window) : m_window(window) {
     CWexlanCP& panel = window.Panel();
     Add("open", "open [FILE]", "open a data file (without FILE: choose one)",
         [&panel](const std::string& file) {
-            return Print(file.empty() ? panel.Open() : panel.Open(file));
+            if (file.empty()) {
+                return Print(panel.Open());
+            }
+            const std::string answer = panel.Open(file);
+            return answer == "File loaded" ? Print(answer) : Fail("cannot open " + file);
         });
     Add("save", "save", "save the selected model as a VTK file",
-        [&panel](const std::string&) { return Print(panel.Save()); });
+        [&panel](const std::string&) {
+            const std::string why = panel.Save();
+            return why.empty() ? Print("") : Fail(why);
+        });
     Add("vars", "vars", "list the loaded models, images and hardware resources",
         [&panel](const std::string&) { return Print(panel.GetVar()); });
     Add("modules", "modules", "list the viewer modules",
@@ -73,17 +80,16 @@ CommandInterpreter::CommandInterpreter(MainWindow& window) : m_window(window) {
                 return Fail("loadworkspace needs a file");
             }
             const std::string problems = window.LoadWorkspaceFile(file);
-            return Print(problems.empty() ? "workspace loaded" : "error: " + problems);
+            return problems.empty() ? Print("workspace loaded") : Fail(problems);
         });
     Add("workspace", "workspace FILE", "save the workspace to FILE",
         [&window](const std::string& file) {
             if (file.empty()) {
                 return Fail("workspace needs a file");
             }
-            window.SaveWorkspaceTo(file);
-            return Print("");
+            return window.SaveWorkspaceTo(file) ? Print("") : Fail("the workspace was not saved");
         });
-    Add("answer", "answer yes|no|ok|cancel|PATH", "answer the next question or file dialog",
+    Add("answer", "answer yes|no|ok|cancel|PATH", "answer a prompt of the next command",
         [&window](const std::string& answer) {
             if (answer.empty()) {
                 return Fail("answer needs yes, no, ok, cancel or a path");
@@ -137,5 +143,24 @@ CommandInterpreter::Result CommandInterpreter::Run(const std::string& line) {
     if (command == m_commands.end()) {
         return Fail("unknown command \"" + word + "\" (type help for the list)");
     }
-    return command->second.handler(argument);
+    Result result = command->second.handler(argument);
+    // An answer belongs to the command after it: one that no prompt took must not
+    // answer a later, unrelated question.
+    if (word != "answer") {
+        const std::string unused = TakeUnusedAnswers();
+        if (!unused.empty()) {
+            result.ran = false;
+            result.error += (result.error.empty() ? "" : "; ") + std::string("no prompt of \"") + word + "\"" +
+                            " took the answer " + unused;
+        }
+    }
+    return result;
+}
+
+std::string CommandInterpreter::TakeUnusedAnswers() {
+    std::string text;
+    for (const std::string& answer : m_window.TakeUnusedAnswers()) {
+        text += (text.empty() ? "" : ", ") + ("\"" + answer + "\"");
+    }
+    return text;
 }

@@ -22,7 +22,13 @@ public:
 
     explicit CommandInterpreter(MainWindow& window);
 
+    /// Runs one line. Answers queued with "answer" belong to the next command:
+    /// any that none of its prompts took are dropped and fail that command.
     Result Run(const std::string& line);
+
+    /// The answers still queued, quoted and separated by commas ("" when none),
+    /// dropping them: for the end of a batch session.
+    std::string TakeUnusedAnswers();
 
     /// "word  what it does" lines for every command.
     std::string Help() const;

@@ -1,6 +1,5 @@
 #include "MainWindow.h"
 
-#include <cstdio>
 #include <iostream>
 
 #include <QAction>
@@ -63,21 +62,6 @@ void DumpTree(const QTreeWidgetItem* item, int depth, std::string& text) {
     for (int i = 0; i < item->childCount(); ++i) {
         DumpTree(item->child(i), depth + 1, text);
     }
-}
-
-// A colour typed as "#rrggbb" or "r, g, b" (0..255) in the grid's form (red in the low byte).
-bool ParseColor(const std::string& text, unsigned int& color) {
-    const QColor named(QString::fromStdString(text));
-    if (named.isValid()) {
-        color = named.red() | (named.green() << 8) | (named.blue() << 16);
-        return true;
-    }
-    int r = 0, g = 0, b = 0;
-    if (std::sscanf(text.c_str(), "%d , %d , %d", &r, &g, &b) == 3) {
-        color = (r & 0xFF) | ((g & 0xFF) << 8) | ((b & 0xFF) << 16);
-        return true;
-    }
-    return false;
 }
 
 }  // namespace
@@ -298,30 +282,22 @@ bool MainWindow::SetPropertyRow(const std::string& argument, std::string& why) {
         why = "no property row at the start of \"" + argument + "\"";
         return false;
     }
-    CPropertyValue edited;
-    switch (target->GetValue().GetKind()) {
-        case CPropertyValue::Kind::Integer:
-            edited = CPropertyValue::Integer(std::atoi(value.c_str()));
-            break;
-        case CPropertyValue::Kind::Color: {
-            unsigned int color = 0;
-            if (!ParseColor(value, color)) {
-                why = "\"" + value + "\" is not a colour (#rrggbb or r, g, b)";
-                return false;
-            }
-            edited = CPropertyValue::Color(color);
-            break;
-        }
-        default:
-            edited = CPropertyValue::Text(value);
-    }
     if (!target->IsEnabled()) {
         why = "the row \"" + target->GetName() + "\" cannot be edited";
         return false;
     }
-    grid->CommitValue(target, edited);
+    // The row reads the text and says what it accepts; the grid commits nothing it refuses.
+    CPropertyValue edited;
+    if (const std::string refusal = target->ValueFromText(value, edited); !refusal.empty()) {
+        why = "\"" + value + "\" is refused: " + refusal;
+        return false;
+    }
+    const bool taken = grid->CommitValue(target, edited);
     m_tabs->RenderCurrent();
-    return true;
+    if (!taken) {
+        why = "the row \"" + target->GetName() + "\" did not take \"" + value + "\"";
+    }
+    return taken;
 }
 
 std::string MainWindow::LoadWorkspaceFile(const std::string& path) {
@@ -342,16 +318,14 @@ void MainWindow::LoadWorkspaceFromDialog() {
     }
     const std::string problems = LoadWorkspaceFile(path);
     if (!problems.empty()) {
-        wexlan::Prompts::Instance().ShowMessage("The workspace was loaded with problems: " + problems,
+        // The problems say themselves whether anything loaded (the file itself, or some parts).
+        wexlan::Prompts::Instance().ShowMessage("Loading the workspace " + path + ": " + problems,
                                                 wexlan::MessageButtons::Ok);
     }
 }
 
-void MainWindow::SaveWorkspaceTo(const std::string& path) {
-    if (m_batchPrompts != nullptr) {
-        m_batchPrompts->QueueAnswer(path);
-    }
-    m_panel.GetEXE()->SaveWorkspace();
+bool MainWindow::SaveWorkspaceTo(const std::string& path) {
+    return m_panel.GetEXE()->SaveWorkspaceTo(path);
 }
 
 bool MainWindow::QueueAnswer(const std::string& answer) {
@@ -360,6 +334,14 @@ bool MainWindow::QueueAnswer(const std::string& answer) {
     }
     m_batchPrompts->QueueAnswer(answer);
     return true;
+}
+
+std::vector<std::string> MainWindow::TakeUnusedAnswers() {
+    if (m_batchPrompts == nullptr) {
+        return {};
+    }
+    const std::deque<std::string> unused = m_batchPrompts->TakeUnusedAnswers();
+    return std::vector<std::string>(unused.begin(), unused.end());
 }
 
 bool MainWindow::SaveScreenshot(const std::string& path, std::string& why) {
@@ -397,11 +379,13 @@ void MainWindow::ScreenshotFromDialog() {
 }
 
 std::string MainWindow::PreviewFile(const std::string& path) {
+    // The command names a VQ file outright: whatever its name, it is read as one, and a
+    // path that is missing or no file at all gets its own reason.
+    // A failure clears the picture and keeps its reason as the panel's message.
     m_preview->SetFilename(path);
-    const std::string before = m_preview->GetErrMsg();
-    m_preview->Preview();
-    if (m_preview->GetErrMsg() != before || m_preview->GetPicture().isNull()) {
-        return m_preview->GetErrMsg().empty() ? "error: nothing to preview" : m_preview->GetErrMsg();
+    m_preview->PreviewVQ(path);
+    if (m_preview->GetPicture().isNull()) {
+        return m_preview->GetErrMsg();
     }
     return std::to_string(m_preview->GetPicture().width()) + " x " +
            std::to_string(m_preview->GetPicture().height());

@@ -2,6 +2,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 #include <QMainWindow>
 
@@ -57,10 +58,13 @@ public:
     bool SetPropertyRow(const std::string& argument, std::string& why);
     /// Reads a workspace file back; @return "" or the problems met.
     std::string LoadWorkspaceFile(const std::string& path);
-    /// Saves the workspace to `path` (answering the save dialog with it).
-    void SaveWorkspaceTo(const std::string& path);
+    /// Saves the workspace to `path`; a failure is shown in a message.
+    /// @return whether the file was written.
+    bool SaveWorkspaceTo(const std::string& path);
     /// Queues an answer for the next prompt (batch mode only).
     bool QueueAnswer(const std::string& answer);
+    /// The queued answers no prompt took (batch mode), oldest first; they are dropped.
+    std::vector<std::string> TakeUnusedAnswers();
     /// Saves a picture of the current viewing tab.
     bool SaveScreenshot(const std::string& path, std::string& why);
     /// Previews a VQ file; @return the picture's size ("W x H") or the error message.

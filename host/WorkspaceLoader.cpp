@@ -1,6 +1,7 @@
 #include "WorkspaceLoader.h"
 
-#include <fstream>
+#include <algorithm>
+#include <filesystem>
 #include <map>
 #include <sstream>
 #include <vector>
@@ -9,6 +10,7 @@
 #include "CWexlanCPEXE.h"
 #include "CWexlanCPUI.h"
 #include "CWexlanModules.h"
+#include "RegularFile.h"
 #include "wDataResource.h"
 #include "wDataResourceFake.h"
 #include "wLayer.h"
@@ -25,13 +27,17 @@ struct WorkspaceText {
     std::vector<std::string> layers;
 };
 
+// The most missing files a message names one by one; the rest are counted.
+constexpr std::size_t kNamedMissingFiles = 10;
+
 // Splits the file into its sections by their header lines.
 bool Split(const std::string& path, WorkspaceText& text, std::string& error) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        error = "cannot open the workspace file " + path;
+    std::string whole;
+    if (const std::string why = wexlan::ReadSmallTextFile(path, whole); !why.empty()) {
+        error = "cannot read the workspace file: " + why;
         return false;
     }
+    std::istringstream in(whole);
     enum class Section { Header, Models, Volumes, Component, Layers, End } section = Section::Header;
     bool sawEnd = false;
     for (std::string line; std::getline(in, line);) {
@@ -67,6 +73,26 @@ bool Split(const std::string& path, WorkspaceText& text, std::string& error) {
     return true;
 }
 
+// "the data files a, b and c are missing", naming the first kNamedMissingFiles.
+std::string MissingFilesText(const std::vector<std::string>& missing) {
+    if (missing.size() == 1) {
+        return "the data file " + missing.front() + " is missing";
+    }
+    std::string text = "the " + std::to_string(missing.size()) + " data files ";
+    const std::size_t named = std::min(missing.size(), kNamedMissingFiles);
+    for (std::size_t i = 0; i < named; ++i) {
+        text += (i == 0 ? "" : i + 1 == missing.size() ? " and " : ", ") + missing[i];
+    }
+    if (named < missing.size()) {
+        text += " and " + std::to_string(missing.size() - named) + " more";
+    }
+    return text + " are missing";
+}
+
+void AddProblem(std::string& problems, const std::string& problem) {
+    problems += (problems.empty() ? "" : "; ") + problem;
+}
+
 }  // namespace
 
 std::string LoadWorkspace(CWexlanCP& panel, const std::string& path) {
@@ -86,7 +112,13 @@ std::string LoadWorkspace(CWexlanCP& panel, const std::string& path) {
     CWexlanCPEXE* controller = panel.GetEXE();
     std::map<std::string, std::string> names;  // recorded name -> name now
     std::string problems;
+    std::vector<std::string> missing;  // named once, together, rather than one message each
     for (const auto& item : items) {
+        std::error_code noThrow;
+        if (!std::filesystem::exists(item.filename, noThrow)) {
+            missing.push_back(item.filename);
+            continue;
+        }
         if (controller->isFileLoaded(item.filename) == 0) {
             panel.GetUI()->OpenFile(item.filename);
         }
@@ -96,18 +128,20 @@ std::string LoadWorkspace(CWexlanCP& panel, const std::string& path) {
             name = controller->GetVolume()->GetDataName(index);
         }
         if (name.empty()) {
-            problems += (problems.empty() ? "" : "; ") + std::string("could not open ") + item.filename;
+            AddProblem(problems, "could not open " + item.filename);
             continue;
         }
         names[item.name] = name;
+    }
+    if (!missing.empty()) {
+        AddProblem(problems, MissingFilesText(missing));
     }
 
     if (!text.module.empty()) {
         CWexlanModules* modules = controller->GetModules();
         const int id = modules->FindModule(text.module);
         if (id < 0) {
-            problems += (problems.empty() ? "" : "; ") + std::string("the module \"") + text.module +
-                        "\" is not installed";
+            AddProblem(problems, "the module \"" + text.module + "\" is not installed");
         } else {
             if (modules->GetActivatedModuleId() >= 0) {
                 modules->DeleteViewer();

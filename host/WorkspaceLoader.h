@@ -9,7 +9,12 @@ class CWexlanCP;
 /// module that was active, shows the recorded layers in it and gives each
 /// layer its recorded state.
 ///
-/// @return "" on success, else what went wrong in words for the user (a file
-///         that is missing, a module that is not installed...). Files that
-///         cannot be opened are skipped and named; the rest still loads.
+/// The workspace file must be a regular file of at most 4 MiB
+/// (wexlan::ReadSmallTextFile): a folder, a FIFO or a device is refused at once.
+///
+/// @return "" on success, else what went wrong in words for the user (the
+///         workspace file itself, a module that is not installed...). Data files
+///         that are missing are not opened and are named together in one problem
+///         (the first ten by name, the rest counted); files that cannot be opened
+///         are skipped and named; the rest still loads.
 std::string LoadWorkspace(CWexlanCP& panel, const std::string& path);

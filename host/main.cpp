@@ -7,8 +7,8 @@
 //                             start to the first drawn frame and quits
 #include <chrono>
 #include <cstring>
-#include <fstream>
 #include <iostream>
+#include <sstream>
 #include <string>
 
 #include <QApplication>
@@ -19,16 +19,44 @@
 
 #include "CommandInterpreter.h"
 #include "MainWindow.h"
+#include "RegularFile.h"
 #include "ViewingTabs.h"
+
+// Xlib last: its macros (None, Bool, Status...) clash with the Qt and VTK headers.
+#include <X11/Xlib.h>
 
 namespace {
 
 const auto kStart = std::chrono::steady_clock::now();
 
+// The longest command line read: a line of standard input is held whole before it runs,
+// and piping a stream without line feeds must not take all memory.
+constexpr std::size_t kLongestLine = 64 * 1024;
+
+// Reads the next line of `in` (without its line feed) into `line`, holding at most
+// kLongestLine characters. @return false at the end of the input or for a longer line
+// (then `tooLong` is set).
+bool NextLine(std::istream& in, std::string& line, bool& tooLong) {
+    line.clear();
+    std::streambuf* buffer = in.rdbuf();
+    for (int c = buffer->sbumpc(); c != std::char_traits<char>::eof(); c = buffer->sbumpc()) {
+        if (c == '\n') {
+            return true;
+        }
+        if (line.size() == kLongestLine) {
+            tooLong = true;
+            return false;
+        }
+        line.push_back(static_cast<char>(c));
+    }
+    return !line.empty();
+}
+
 int RunBatch(MainWindow& window, std::istream& in) {
     bool allRan = true;
     int lineNumber = 0;
-    for (std::string line; std::getline(in, line);) {
+    bool tooLong = false;
+    for (std::string line; NextLine(in, line, tooLong);) {
         ++lineNumber;
         const CommandInterpreter::Result result = window.Interpreter().Run(line);
         QApplication::processEvents();
@@ -43,7 +71,27 @@ int RunBatch(MainWindow& window, std::istream& in) {
             break;
         }
     }
+    if (tooLong) {
+        std::cerr << "line " << lineNumber + 1 << ": longer than " << kLongestLine
+                  << " characters; the rest of the input is not read" << std::endl;
+        allRan = false;
+    }
+    if (const std::string unused = window.Interpreter().TakeUnusedAnswers(); !unused.empty()) {
+        std::cerr << "no command followed the answer " << unused << std::endl;
+        allRan = false;
+    }
     return allRan ? 0 : 1;
+}
+
+// Whether an X server can be reached: the viewing tabs render through it even in batch
+// mode, and VTK aborts the process when it cannot open one.
+bool HasXDisplay() {
+    Display* display = XOpenDisplay(nullptr);
+    if (display == nullptr) {
+        return false;
+    }
+    XCloseDisplay(display);
+    return true;
 }
 
 int Usage() {
@@ -72,6 +120,23 @@ int main(int argc, char** argv) {
         }
     }
 
+    // Batch mode: the command file and the display are checked before anything is built.
+    std::istringstream file;
+    if (batch && commands != "-") {
+        std::string text;
+        if (const std::string why = wexlan::ReadSmallTextFile(commands, text); !why.empty()) {
+            std::cerr << "cannot read the command file: " << why << std::endl;
+            return 2;
+        }
+        file.str(text);
+    }
+    if (batch && !HasXDisplay()) {
+        std::cerr << "varq --batch draws its viewing tabs through an X server, and none can be "
+                     "reached: set DISPLAY, or run it under Xvfb (xvfb-run -a varq --batch FILE)"
+                  << std::endl;
+        return 1;
+    }
+
     if (!batch) {
         QSurfaceFormat::setDefaultFormat(QVTKOpenGLNativeWidget::defaultFormat());
     } else if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -82,14 +147,6 @@ int main(int argc, char** argv) {
     application.setApplicationName(QStringLiteral("VARQ"));
 
     if (batch) {
-        std::ifstream file;
-        if (commands != "-") {
-            file.open(commands);
-            if (!file) {
-                std::cerr << "cannot read the command file " << commands << std::endl;
-                return 2;
-            }
-        }
         MainWindow window(MainWindow::Mode::Batch);
         return RunBatch(window, commands == "-" ? std::cin : file);
     }

@@ -40,9 +40,10 @@ public:
     /// when the name ends in "vq" (case-sensitive), else NoPreview.
     void Preview();
 
-    /// Reads the VQ file's first slice and draws it; on failure stores the
-    /// reason as the error message and draws nothing (an earlier message stays
-    /// after a success).
+    /// Reads the VQ file's first slice (wexlan::VqSlice: sub-sampled to at most
+    /// VqSlice::kMaxSide values a side) and draws it; on failure stores the reason
+    /// as the error message and draws nothing (an earlier message stays after a
+    /// success).
     void PreviewVQ(const std::string& path);
 
     /// Leaves the panel as it is.

@@ -1,10 +1,10 @@
 #include "VqSlice.h"
 
-#include <QFile>
-
+#include <algorithm>
 #include <array>
 #include <cstring>
-#include <limits>
+
+#include "RegularFile.h"
 
 namespace wexlan {
 
@@ -21,18 +21,18 @@ std::int32_t Int32At(const char* bytes) {
 
 }  // namespace
 
-std::string VqSlice::Read(const std::string& path) {
+std::string VqSlice::Read(const std::string& path, int maxSide) {
     width = 0;
     height = 0;
     values.clear();
 
-    QFile file(QFile::decodeName(QByteArray::fromStdString(path)));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return kCorruptedMessage;
+    const RegularFile file(path);
+    if (!file.IsOpen()) {
+        return "error: " + file.Error();
     }
     // The fields the checks need end at offset 54; read them at once.
     char header[54];
-    if (file.read(header, sizeof header) != static_cast<qint64>(sizeof header)) {
+    if (file.ReadAt(0, header, sizeof header) != sizeof header) {
         return kCorruptedMessage;
     }
     if (std::memcmp(header, kSignature.data(), kSignature.size()) != 0 || Int32At(header + 6) < 1) {
@@ -52,25 +52,34 @@ std::string VqSlice::Read(const std::string& path) {
     if (dataType != 32 && dataType != 64) {
         return kUnknownDataTypeMessage;
     }
-    // The slice must be in the file before anything is allocated for it, so a
-    // header that claims a huge slice in a small file costs nothing.
-    // The count is bounded first: two 31-bit dimensions multiply to at most 62 bits,
-    // and four bytes per value would overflow 64.
-    const qint64 count = static_cast<qint64>(dimension1) * dimension2;
-    if (count > std::numeric_limits<int>::max()) {
+    // The slice must be in the file before anything is read from it. Two 31-bit
+    // dimensions multiply to at most 62 bits, so four bytes per value fit 64.
+    const std::uint64_t rowBytes = static_cast<std::uint64_t>(dimension2) * sizeof(std::uint32_t);
+    if (file.Size() < kHeaderSize + rowBytes * static_cast<std::uint64_t>(dimension1)) {
         return kCorruptedMessage;
     }
-    const qint64 bytes = count * static_cast<qint64>(sizeof(std::uint32_t));
-    if (file.size() < static_cast<qint64>(kHeaderSize) + bytes || !file.seek(kHeaderSize)) {
-        return kCorruptedMessage;
+    const std::int64_t longer = std::max(dimension1, dimension2);
+    const std::int64_t step = (longer + std::max(maxSide, 1) - 1) / std::max(maxSide, 1);
+    const int columns = static_cast<int>((dimension2 + step - 1) / step);
+    const int rows = static_cast<int>((dimension1 + step - 1) / step);
+    values.resize(static_cast<std::size_t>(columns) * static_cast<std::size_t>(rows));
+    std::uint32_t* out = values.data();
+    for (std::int64_t row = 0; row < rows; ++row) {
+        const std::uint64_t rowStart = kHeaderSize + static_cast<std::uint64_t>(row * step) * rowBytes;
+        // Whole rows are read in one piece; sub-sampled ones value by value, so a
+        // sparse pick never reads the bytes in between.
+        const std::size_t wanted = step == 1 ? columns * sizeof(std::uint32_t) : sizeof(std::uint32_t);
+        for (std::int64_t column = 0; column < (step == 1 ? 1 : columns); ++column) {
+            const std::uint64_t at = rowStart + static_cast<std::uint64_t>(column * step) * sizeof(std::uint32_t);
+            if (file.ReadAt(at, out, wanted) != wanted) {
+                values.clear();
+                return kCorruptedMessage;
+            }
+            out += wanted / sizeof(std::uint32_t);
+        }
     }
-    values.resize(static_cast<std::size_t>(count));
-    if (file.read(reinterpret_cast<char*>(values.data()), bytes) != bytes) {
-        values.clear();
-        return kCorruptedMessage;
-    }
-    width = dimension2;
-    height = dimension1;
+    width = columns;
+    height = rows;
     return std::string();
 }
 

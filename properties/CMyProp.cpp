@@ -9,6 +9,17 @@ CMyProp::CMyProp(const std::string& name, const std::string& value, const std::s
 CMyProp::CMyProp(const std::string& name, const CPropertyValue& value)
     : CPropertyGridProperty(name, value) {}
 
+std::string CMyProp::Refusal(const CPropertyValue& value) const {
+    std::string refusal = CPropertyGridProperty::Refusal(value);
+    if (refusal.empty() && m_renderable != nullptr && value.GetKind() == CPropertyValue::Kind::Text) {
+        const std::string rule = wexlan::TextEditRefusal(*m_renderable, GetName(), value.GetText());
+        if (!rule.empty()) {
+            refusal = Accepts(rule);
+        }
+    }
+    return refusal;
+}
+
 bool CMyProp::OnCommit(const CPropertyValue& edited) {
     const bool accepted = CPropertyGridProperty::OnCommit(edited);
     if (m_renderable != nullptr) {

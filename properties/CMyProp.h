@@ -22,6 +22,10 @@ public:
     void SetRenderable(wRenderable* renderable) { m_renderable = renderable; }
     wRenderable* GetRenderable() const { return m_renderable; }
 
+    /// The base rules, then, for a text bound to a renderable, the tag's own rule
+    /// (wexlan::TextEditRefusal: a size, a matrix, a slice in range...).
+    std::string Refusal(const CPropertyValue& value) const override;
+
     /// The standard commit, then the tag's action on the bound renderable.
     /// @return the standard commit's answer.
     bool OnCommit(const CPropertyValue& edited) override;

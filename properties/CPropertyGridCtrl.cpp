@@ -260,7 +260,7 @@ void CPropertyGridCtrl::EndEdit(bool commit) {
 }
 
 bool CPropertyGridCtrl::CommitValue(CPropertyGridProperty* row, const CPropertyValue& value) {
-    if (row == nullptr || row->IsGroup() || !row->IsEnabled()) {
+    if (row == nullptr || row->IsGroup() || !row->IsEnabled() || !row->Refusal(value).empty()) {
         return false;
     }
     const bool accepted = row->OnCommit(value);

@@ -72,8 +72,8 @@ public:
     void EndEdit(bool commit);
 
     /// Ends an edit of `row` with `value`: the row's OnCommit decides, then the row is
-    /// redrawn. @return the row's answer; false without calling it for a disabled row
-    /// or a group.
+    /// redrawn. @return the row's answer; false without calling it (nothing changes)
+    /// for a disabled row, a group, or a value the row refuses (Refusal).
     bool CommitValue(CPropertyGridProperty* row, const CPropertyValue& value);
     /// Presses the button of `row`. @return false, doing nothing, when the row has no
     /// button or is disabled.

@@ -1,10 +1,16 @@
 #include "CPropertyGridProperty.h"
 
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include <QColor>
 #include <QComboBox>
 #include <QLineEdit>
 
 #include "CColorPickerEdit.h"
 #include "CPropertyGridCtrl.h"
+#include "NumberText.h"
 
 // ---------------------------------------------------------------------------------------
 // CPropertyValue
@@ -73,6 +79,97 @@ CPropertyGridProperty::~CPropertyGridProperty() {
     if (m_grid != nullptr) {
         m_grid->Detach(this);
     }
+}
+
+namespace {
+
+constexpr const char* kColorWords =
+    "a colour: #rrggbb, a colour name, or r, g, b with each a whole number 0..255";
+
+// A colour typed as "#rrggbb", a colour name or "r, g, b" (0..255), in the grid's form.
+bool ParseColor(const std::string& text, unsigned int& color) {
+    const QColor named(QString::fromStdString(text));
+    if (named.isValid()) {
+        color = named.red() | (named.green() << 8) | (named.blue() << 16);
+        return true;
+    }
+    std::vector<double> components;
+    if (!wexlan::ParseNumberList(text, components) || components.size() != 3) {
+        return false;
+    }
+    color = 0;
+    for (int i = 0; i < 3; ++i) {
+        const double c = components[i];
+        if (c < 0 || c > 255 || c != static_cast<int>(c)) {
+            return false;
+        }
+        color |= static_cast<unsigned int>(c) << (8 * i);
+    }
+    return true;
+}
+
+}  // namespace
+
+std::string CPropertyGridProperty::Accepts(const std::string& what) const {
+    return "the row \"" + m_name + "\" accepts " + what;
+}
+
+std::string CPropertyGridProperty::Refusal(const CPropertyValue& value) const {
+    if (m_isGroup) {
+        return "the group \"" + m_name + "\" holds no value";
+    }
+    switch (m_value.GetKind()) {
+        case CPropertyValue::Kind::Integer:
+            return value.GetKind() == m_value.GetKind() ? "" : Accepts("a whole number");
+        case CPropertyValue::Kind::Color:
+            return value.GetKind() == m_value.GetKind() && value.GetColor() <= 0xFFFFFFu
+                       ? ""
+                       : Accepts(kColorWords);
+        case CPropertyValue::Kind::Text:
+            break;
+    }
+    if (value.GetKind() != CPropertyValue::Kind::Text) {
+        return Accepts("a text");
+    }
+    if (m_options.empty() || m_allowEdit ||
+        std::find(m_options.begin(), m_options.end(), value.GetText()) != m_options.end()) {
+        return "";
+    }
+    std::string choices;
+    for (const std::string& option : m_options) {
+        choices += (choices.empty() ? "" : ", ") + option;
+    }
+    return Accepts("one of " + choices);
+}
+
+std::string CPropertyGridProperty::ValueFromText(const std::string& text, CPropertyValue& value) const {
+    CPropertyValue read;  // a text: refused by integer and colour rows when unreadable
+    switch (m_value.GetKind()) {
+        case CPropertyValue::Kind::Text:
+            read = CPropertyValue::Text(text);
+            break;
+        case CPropertyValue::Kind::Integer: {
+            std::vector<double> number;
+            if (wexlan::ParseNumberList(text, number) && number.size() == 1 &&
+                number[0] == static_cast<double>(static_cast<long long>(number[0])) &&
+                std::abs(number[0]) <= std::numeric_limits<int>::max()) {
+                read = CPropertyValue::Integer(static_cast<int>(number[0]));
+            }
+            break;
+        }
+        case CPropertyValue::Kind::Color: {
+            unsigned int color = 0;
+            if (ParseColor(text, color)) {
+                read = CPropertyValue::Color(color);
+            }
+            break;
+        }
+    }
+    const std::string refusal = Refusal(read);
+    if (refusal.empty()) {
+        value = read;
+    }
+    return refusal;
 }
 
 void CPropertyGridProperty::SetValue(const CPropertyValue& value) {

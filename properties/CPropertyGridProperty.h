@@ -104,8 +104,22 @@ public:
     /// Shows the current value and state in the grid (nothing outside a grid).
     void Redraw();
 
+    /// Reads a typed text as a value of this row's kind: the text itself for a text
+    /// row, a whole decimal number for an integer row, and for a colour row "#rrggbb",
+    /// a colour name or "r, g, b" with each component a whole number 0..255.
+    /// @return "" when the row accepts the value read (then stored in `value`), else
+    ///         the refusal (see Refusal).
+    std::string ValueFromText(const std::string& text, CPropertyValue& value) const;
+
     /// @name Hooks
     /// @{
+    /// Why the row refuses `value`, as "the row "NAME" accepts WHAT", or "" when it
+    /// accepts it. The grid commits no refused value (CPropertyGridCtrl::CommitValue),
+    /// so a refused value changes nothing. The base accepts a value of the row's own
+    /// kind; from a list row that does not allow typing, only one of its options; as a
+    /// colour, only three components 0..255. Rows with narrower rules override it and
+    /// call the base first.
+    virtual std::string Refusal(const CPropertyValue& value) const;
     /// The value edited by the user; @return whether it was accepted. The base stores it.
     virtual bool OnCommit(const CPropertyValue& edited);
     /// Whether the value cell has a "..." button. The base has none.
@@ -124,6 +138,8 @@ public:
     /// @}
 
 protected:
+    /// "the row "NAME" accepts `what`": the form of every refusal.
+    std::string Accepts(const std::string& what) const;
     /// Stores a value without calling hooks or redrawing.
     void StoreValue(const CPropertyValue& value) { m_value = value; }
     /// Expires when the row is deleted: a hook that runs an event loop (a modal dialog)

@@ -14,6 +14,12 @@ QWidget* CSliderProp::CreateEditor(QWidget* parent) {
     return new CPropSliderCtrl(this, background, parent);
 }
 
+std::string CSliderProp::Refusal(const CPropertyValue& value) const {
+    const bool inRange = value.GetKind() == CPropertyValue::Kind::Integer && value.GetInteger() >= 0 &&
+                         value.GetInteger() <= 100;
+    return inRange ? "" : Accepts("a whole number 0..100");
+}
+
 CPropertyValue CSliderProp::ReadEditor(QWidget* editor) const {
     if (auto* slider = qobject_cast<QSlider*>(editor)) {
         return CPropertyValue::Integer(slider->value());

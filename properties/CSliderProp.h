@@ -15,6 +15,8 @@ class WEXLANCP_EXPORT CSliderProp : public CMyProp {
 public:
     CSliderProp(const std::string& name, int value);
 
+    /// Refuses anything but an integer 0..100.
+    std::string Refusal(const CPropertyValue& value) const override;
     /// The slider editor, positioned at the row's value.
     QWidget* CreateEditor(QWidget* parent) override;
     CPropertyValue ReadEditor(QWidget* editor) const override;

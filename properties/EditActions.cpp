@@ -1,5 +1,7 @@
 #include "EditActions.h"
 
+#include <vector>
+
 #include "NumberText.h"
 #include "PropertySheetBuilder.h"
 #include "wImage3DLayer.h"
@@ -7,6 +9,7 @@
 #include "wLandmarkLayer.h"
 #include "wRenderable.h"
 #include "wTextLayer.h"
+#include "wProp.h"
 #include "wViewer.h"
 
 namespace wexlan {
@@ -32,7 +35,68 @@ void ApplyPlaneVisibility(wRenderable& target, int axis, const std::string& valu
     }
 }
 
+// Whether every number is whole and within [low, high].
+bool WholeWithin(const std::vector<double>& numbers, const int* low, const int* high) {
+    for (std::size_t i = 0; i < numbers.size(); ++i) {
+        if (numbers[i] != static_cast<double>(static_cast<long long>(numbers[i])) ||
+            numbers[i] < low[i] || numbers[i] > high[i]) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string SliceRule(wRenderable& target, const std::vector<double>& numbers, bool parsed) {
+    const wProp* set = target.GetProperty();
+    int range[6] = {0, 0, 0, 0, 0, 0};
+    int xyz[3] = {0, 0, 0};
+    set->GetSliceRange(range);
+    set->GetSlice(xyz);
+    const int low[3] = {range[0], range[2], range[4]};
+    const int high[3] = {range[1], range[3], range[5]};
+    const bool single = xyz[1] == wProp::NoSlice;
+    if (parsed && numbers.size() == (single ? 1u : 3u) && WholeWithin(numbers, low, high)) {
+        return "";
+    }
+    const auto span = [&](int axis) {
+        return std::to_string(low[axis]) + ".." + std::to_string(high[axis]);
+    };
+    return single ? "a whole number " + span(0)
+                  : "three whole numbers x, y, z within " + span(0) + ", " + span(1) + ", " + span(2);
+}
+
 }  // namespace
+
+std::string TextEditRefusal(wRenderable& target, const std::string& tag, const std::string& value) {
+    std::vector<double> numbers;
+    const bool parsed = ParseNumberList(value, numbers);
+    if (tag == "Size") {
+        return parsed && numbers.size() == 1 && numbers[0] >= 0 ? "" : "a number 0 or more";
+    }
+    if (tag == "Text Size") {
+        const int low = 1;
+        const int high = 64;
+        return parsed && numbers.size() == 1 && WholeWithin(numbers, &low, &high)
+                   ? ""
+                   : "a whole number 1..64";
+    }
+    if (tag == "Transform") {
+        return parsed && numbers.size() == 16 ? "" : "16 numbers, row after row ([1, 0, 0, 0; 0, 1, 0, 0; ...])";
+    }
+    if (tag == "Slice") {
+        return SliceRule(target, numbers, parsed);
+    }
+    if (tag == "Contrast") {
+        const bool bracketed = value.find('[') != std::string::npos;
+        return bracketed && parsed && numbers.size() == 2 && numbers[0] <= numbers[1]
+                   ? ""
+                   : "[minimum, maximum], two numbers with minimum <= maximum";
+    }
+    if (tag == "Color Map") {
+        return "no typed value: a file chosen with its button";
+    }
+    return "";
+}
 
 void ApplyTextEdit(wRenderable& target, const std::string& tag, const std::string& value) {
     if (tag == "Visibility") {
@@ -106,6 +170,20 @@ void ApplyTextEdit(wRenderable& target, const std::string& tag, const std::strin
             } else {
                 volume->CursorOff();
             }
+        }
+        target.Update();
+    } else if (tag == "Transform" || tag == "Slice" || tag == "Contrast") {
+        // The rows commit these only in the forms TextEditRefusal accepts.
+        std::vector<double> n;
+        ParseNumberList(value, n);
+        if (tag == "Transform" && n.size() == 16) {
+            target.SetTransform(n.data());
+        } else if (tag == "Slice" && (n.size() == 1 || n.size() == 3)) {
+            const int y = n.size() == 3 ? static_cast<int>(n[1]) : wProp::NoSlice;
+            const int z = n.size() == 3 ? static_cast<int>(n[2]) : wProp::NoSlice;
+            target.SetSlice(static_cast<int>(n[0]), y, z);
+        } else if (tag == "Contrast" && n.size() == 2) {
+            target.SetContrast(n[0], n[1]);
         }
         target.Update();
     } else if (tag == "Text Size") {

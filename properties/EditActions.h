@@ -32,13 +32,33 @@ namespace wexlan {
 /// | "Cursor"           | 3D image layer: "On" CursorOn, other CursorOff  | Update    |
 /// | "Text Size"        | n = leading integer; if 1 <= n <= 64: text      | Update if |
 /// |                    | layer SetTextSize(n)                            | in range  |
-/// | anything else      | nothing ("Slice", "Orientation", ...)           | nothing   |
+/// | "Transform"        | SetTransform(the 16 numbers)                    | Update    |
+/// | "Slice"            | SetSlice(x, y, z), or SetSlice(x, -999, -999)   | Update    |
+/// | "Contrast"         | SetContrast(minimum, maximum)                   | Update    |
+/// | anything else      | nothing ("Orientation", ...)                    | nothing   |
 ///
-/// A value outside a tag's words changes nothing but still gets the Render or Update.
+/// The rows commit only values that TextEditRefusal accepts. A value outside a tag's
+/// words changes nothing but still gets the Render or Update.
 /// An action for a kind of renderable ("viewer:", "image layer:") is skipped when the
 /// renderable is of another kind; the Render or Update still follows.
 WEXLANCP_EXPORT void ApplyTextEdit(wRenderable& target, const std::string& tag,
                                    const std::string& value);
+
+/// What a text or list row of tag `tag` bound to `target` accepts, in words, when
+/// `value` is not one of those values; "" when the row can apply `value` (or the tag
+/// takes any text; the choices of list rows are the rows' own rule):
+///
+/// | tag          | accepts                                                      |
+/// |--------------|--------------------------------------------------------------|
+/// | "Size"       | a number 0 or more                                           |
+/// | "Text Size"  | a whole number 1..64                                         |
+/// | "Transform"  | 16 numbers, row after row ("[1, 0, 0, 0; 0, 1, 0, 0; ...]")  |
+/// | "Slice"      | whole numbers within the layer's slice range, in the form    |
+/// |              | the row shows: "x", or "x, y, z"                             |
+/// | "Contrast"   | "[minimum, maximum]", two numbers, minimum <= maximum         |
+/// | "Color Map"  | nothing typed: a file chosen with the row's button           |
+WEXLANCP_EXPORT std::string TextEditRefusal(wRenderable& target, const std::string& tag,
+                                            const std::string& value);
 
 /// A colour row's committed colour (red in the low byte): "Background" sets the
 /// background colour, "Color" the colour, each byte / 255.0; then Update (for every tag).

@@ -104,6 +104,38 @@ int LeadingInt(std::string_view text) {
     return static_cast<int>(value);
 }
 
+bool ParseNumberList(std::string_view text, std::vector<double>& numbers) {
+    numbers.clear();
+    const auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
+    while (!text.empty() && blank(text.front())) {
+        text.remove_prefix(1);
+    }
+    while (!text.empty() && blank(text.back())) {
+        text.remove_suffix(1);
+    }
+    if (text.size() >= 2 && text.front() == '[' && text.back() == ']') {
+        text = text.substr(1, text.size() - 2);
+    }
+    while (true) {
+        const std::size_t end = text.find_first_of(",;");
+        std::string_view field = text.substr(0, end);
+        const bool negative = SkipBlanksAndSign(field);
+        const std::size_t length = MantissaAndExponentLength(field);
+        double value = 0.0;
+        const bool whole = length > 0 && field.substr(length).find_first_not_of(" \t") == std::string_view::npos;
+        if (!whole || std::from_chars(field.data(), field.data() + length, value).ec != std::errc() ||
+            !std::isfinite(value)) {
+            numbers.clear();
+            return false;
+        }
+        numbers.push_back(negative ? -value : value);
+        if (end == std::string_view::npos) {
+            return true;
+        }
+        text.remove_prefix(end + 1);
+    }
+}
+
 std::string FormatFixed(double value, int decimals) {
     if (std::isnan(value)) {
         return std::signbit(value) ? "-nan" : "nan";

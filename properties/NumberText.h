@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "wexlancp_export.h"
 
@@ -19,6 +20,12 @@ WEXLANCP_EXPORT double LeadingDouble(std::string_view text);
 /// The decimal integer at the start of `text`, read as C's atoi reads it ("12.7" gives 12,
 /// "x" gives 0); values beyond the int range saturate.
 WEXLANCP_EXPORT int LeadingInt(std::string_view text);
+
+/// The whole of `text` read as a list of finite decimal numbers separated by commas or
+/// semicolons, blanks allowed around each, the list optionally in square brackets
+/// ("[1, 0; 0, 1]", "3, 4, 5", "12"). @return false, leaving `numbers` empty, when any
+/// field is not a finite number in decimal form, or the text holds none.
+WEXLANCP_EXPORT bool ParseNumberList(std::string_view text, std::vector<double>& numbers);
 
 /// `value` with `decimals` digits after the point, as printf("%.*f") writes it
 /// ("%f" is FormatFixed(value, 6)); a negative value that rounds to zero keeps its sign.

@@ -7,7 +7,7 @@ WEXLAN_PACKAGES=(
     qtbase5-dev libqt5opengl5-dev libvtk9-dev libvtk9-qt-dev
     libgdcm-dev libgdcm-tools nlohmann-json3-dev libtiff-dev libexpat1-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    xvfb xauth libgl1-mesa-dri fonts-dejavu-core
+    libx11-dev xvfb xauth libgl1-mesa-dri fonts-dejavu-core
 )
 
 wexlan_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"

@@ -1,9 +1,5 @@
 #include "ConfigurationFiles.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <filesystem>
@@ -12,6 +8,7 @@
 
 #include "ExecutablePath.h"
 #include "FolderListing.h"
+#include "RegularFile.h"
 #include "TextCase.h"
 #include "WorkingDirectory.h"
 #include "wAtomicWrite.h"
@@ -64,30 +61,10 @@ std::vector<std::string_view> SplitLines(std::string_view text) {
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-    if (path.empty()) {
+    std::string text;
+    if (path.empty() || !ReadSmallTextFile(path, text, kConfigurationFileLimit).empty()) {
         return std::nullopt;
     }
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return std::nullopt;
-    }
-    std::optional<std::string> text;
-    struct stat st {};
-    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
-        static_cast<std::uint64_t>(st.st_size) <= kConfigurationFileLimit) {
-        // Read to the end, within the limit, even if the file grew since fstat.
-        std::string bytes;
-        char buffer[65536];
-        ssize_t got = 0;
-        while ((got = ::read(fd, buffer, sizeof buffer)) > 0 &&
-               bytes.size() + static_cast<std::size_t>(got) <= kConfigurationFileLimit) {
-            bytes.append(buffer, static_cast<std::size_t>(got));
-        }
-        if (got == 0) {
-            text = std::move(bytes);
-        }
-    }
-    ::close(fd);
     return text;
 }
 

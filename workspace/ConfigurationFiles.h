@@ -1,6 +1,6 @@
 #pragma once
 
-#include <cstdint>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -26,7 +26,7 @@ inline constexpr char kRepositoryFolderName[] = "local";
 /// the same time take turns on.
 inline constexpr char kLockFileSuffix[] = ".varq-lock";
 /// The largest configuration file read; a larger one is not a configuration.
-inline constexpr std::uint64_t kConfigurationFileLimit = 16 * 1024 * 1024;
+inline constexpr std::size_t kConfigurationFileLimit = 16 * 1024 * 1024;
 /// The header line of the folder section of "Wexlan.conf".
 inline constexpr char kCurrentDirectoryHeader[] = "## [CurrentDirectory]";
 

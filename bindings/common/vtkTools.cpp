@@ -89,7 +89,13 @@ bool WriteXml(vtkDataSet* data, std::string& bytes) {
 }  // namespace
 
 bool vtkTools::vtkSave(vtkDataSet* data, const std::string& path) {
+    std::string reason;
+    return vtkSave(data, path, reason);
+}
+
+bool vtkTools::vtkSave(vtkDataSet* data, const std::string& path, std::string& reason) {
     if (!data || path.empty()) {
+        reason = !data ? "has no data to save" : "no file name was given";
         return false;
     }
     const std::string extension = LowerExtension(path);
@@ -110,5 +116,9 @@ bool vtkTools::vtkSave(vtkDataSet* data, const std::string& path) {
     } else if (extension == ".vtr") {
         written = WriteXml<vtkXMLRectilinearGridWriter, vtkRectilinearGrid>(data, bytes);
     }
-    return written && wAtomicWrite::Write(path, bytes);
+    if (!written) {
+        reason = "cannot hold this data set in the format of its extension";
+        return false;
+    }
+    return wAtomicWrite::Write(path, bytes, reason);
 }

@@ -33,4 +33,9 @@ public:
     ///         a path that cannot be written. VTK's error messages are caught and
     ///         never reach the terminal.
     static bool vtkSave(vtkDataSet* data, const std::string& path);
+
+    /// The same, with `reason` set on failure to a short reason that reads after the
+    /// path ("cannot hold this data set in the format of its extension", or
+    /// wAtomicWrite's reason, e.g. "cannot be written (its folder does not exist)").
+    static bool vtkSave(vtkDataSet* data, const std::string& path, std::string& reason);
 };

@@ -87,6 +87,12 @@ TEST(vtkSave, RefusalsAndUnwritablePathsWriteNothing) {
     EXPECT_FALSE(vtkTools::vtkSave(Triangle(), dir.Path("missing/tri.vtk")));
     EXPECT_FALSE(vtkTools::vtkSave(Triangle(), dir.Path("plain/tri.vtk")));
     EXPECT_EQ(dir.Entries(), std::set<std::string>{"plain"});
+    // The reason reads after the path.
+    std::string reason;
+    EXPECT_FALSE(vtkTools::vtkSave(Triangle(), dir.Path("tri.vti"), reason));
+    EXPECT_EQ(reason, "cannot hold this data set in the format of its extension");
+    EXPECT_FALSE(vtkTools::vtkSave(Triangle(), dir.Path("missing/tri.vtk"), reason));
+    EXPECT_EQ(reason, "cannot be written (its folder does not exist)");
 }
 
 TEST(vtkSave, WriterErrorsAreCaughtSilently) {

@@ -2,6 +2,7 @@
 #include <fstream>
 #include <sstream>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "AppFolder.h"
@@ -15,6 +16,7 @@
 #include "wLayerFactory.h"
 #include "wViewer.h"
 
+using ::testing::ElementsAre;
 using wexlan::ComposeWorkspaceScript;
 using wexlan::ScopedScriptedPrompts;
 
@@ -77,14 +79,16 @@ TEST(WorkspaceScript, SavedThroughTheDialogInOnePiece) {
                                         "# VOLUMES\n# activated component\nPartial\ncoolstart\n"
                                         "# Layers\n# THE END");
 
-    // An unwritable place: nothing said, nothing written, still 0.
+    // An unwritable place: nothing written, and the user is told which file and why.
     prompts->QueueFileName(app.Root() + "/no/such/folder/work.f");
-    EXPECT_EQ(controller.SaveWorkspace(), 0);
+    EXPECT_EQ(controller.SaveWorkspace(), -1);
     EXPECT_FALSE(std::filesystem::exists(app.Root() + "/no"));
-    ASSERT_EQ(prompts->Calls().size(), 4u);
-    for (const auto& call : prompts->Calls()) {
-        EXPECT_EQ(call.kind, wexlan::PromptKind::SaveFile);  // dialogs only, no message box
-    }
+    EXPECT_FALSE(controller.SaveWorkspaceTo(app.Root() + "/data/bunny.vtk/work.f"));
+    EXPECT_THAT(prompts->MessageTexts(),
+                ElementsAre("Cannot save the workspace: " + app.Root() +
+                                "/no/such/folder/work.f cannot be written (its folder does not exist).",
+                            "Cannot save the workspace: " + app.Root() +
+                                "/data/bunny.vtk/work.f cannot be written (its folder does not exist)."));
 }
 
 TEST(WorkspaceScript, RecordsTheLayersOfTheActiveModulesViewer) {

@@ -1,5 +1,6 @@
 // End-to-end tests of the workstation through its batch mode: the real varq
 // program with the shipped modules and the sample repository, under Xvfb.
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <cstdio>
@@ -134,14 +135,110 @@ TEST_F(BatchModeTest, AWorkspaceComesBackAsSaved) {
 }
 
 TEST_F(BatchModeTest, UnknownCommandsAndMissingTargetsFail) {
-    const Outcome run = Batch("frobnicate\nselect Nowhere\nbutton Nobody\nopen /no/such/file.vtk\nquit\n");
+    const Outcome run = Batch("frobnicate\nselect Nowhere\nbutton Nobody\nquit\n");
     EXPECT_EQ(run.status, 1);
-    EXPECT_THAT(run.err, HasSubstr("unknown command \"frobnicate\""));
-    EXPECT_THAT(run.err, HasSubstr("no tree node \"Nowhere\""));
-    EXPECT_THAT(run.err, HasSubstr("no component button \"Nobody\""));
-    // A file that cannot be loaded is an answer, not a failure of the command.
-    EXPECT_THAT(run.out, HasSubstr("error: file loading error"));
-    EXPECT_THAT(run.out, HasSubstr("prompt: "));
+    EXPECT_THAT(run.err, HasSubstr("line 1: unknown command \"frobnicate\""));
+    EXPECT_THAT(run.err, HasSubstr("line 2: no tree node \"Nowhere\""));
+    EXPECT_THAT(run.err, HasSubstr("line 3: no component button \"Nobody\""));
+}
+
+// Each failed open, load or save is a failed command, and the session exits 1.
+TEST_F(BatchModeTest, FailedOpensLoadsAndSavesFailTheSession) {
+    // A workspace naming many missing files says so once, naming the first few.
+    std::ofstream many(Path("many.f"));
+    many << "# MODELS\n";
+    for (int i = 0; i < 1000; ++i) {
+        many << "model\tm" << i << "\t" << Path("gone" + std::to_string(i) + ".stl") << "\n";
+    }
+    many << "# VOLUMES\n# activated component\n# No component\n# THE END";
+    many.close();
+    fs::create_directory(Path("folder.f"));
+    const Outcome open = Batch("open /no/such/file.vtk\n");
+    EXPECT_EQ(open.status, 1);
+    EXPECT_THAT(open.err, HasSubstr("line 1: cannot open /no/such/file.vtk"));
+    const Outcome missing = Batch("loadworkspace " + Path("many.f") + "\n");
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_THAT(missing.out, Not(HasSubstr("prompt: ")));
+    EXPECT_THAT(missing.err, HasSubstr("the 1000 data files " + Path("gone0.stl") + ", "));
+    EXPECT_THAT(missing.err, HasSubstr(Path("gone9.stl") + " and 990 more are missing"));
+    EXPECT_THAT(missing.err, Not(HasSubstr(Path("gone10.stl"))));
+    const Outcome folder = Batch("loadworkspace " + Path("folder.f") + "\n");
+    EXPECT_EQ(folder.status, 1);
+    EXPECT_THAT(folder.err, HasSubstr(Path("folder.f") + " is a folder"));
+
+    // Saves: a model name without a VTK extension is saved as legacy VTK with ".vtk"
+    // added; a file that cannot be written is named with the reason.
+    const Outcome saves = Batch(kOpenKidney + "select kidney\nanswer " + Path("kidney_fixed.stl") +
+                                "\nsave\nanswer " + Path("none/kidney.vtk") + "\nsave\n" +
+                                "workspace " + Path("none/work.f") + "\nquit\n");
+    EXPECT_EQ(saves.status, 1);
+    EXPECT_THAT(ReadAll(Path("kidney_fixed.stl.vtk")), HasSubstr("# vtk DataFile"));
+    EXPECT_THAT(saves.out, HasSubstr("prompt: Cannot save the model kidney: " + Path("none/kidney.vtk") +
+                                     " cannot be written (its folder does not exist). -> ok"));
+    EXPECT_THAT(saves.out, HasSubstr("prompt: Cannot save the workspace: " + Path("none/work.f")));
+    EXPECT_THAT(saves.err, Not(HasSubstr("line 6:")));
+    EXPECT_THAT(saves.err, HasSubstr("line 8: the model kidney was not saved"));
+    EXPECT_THAT(saves.err, HasSubstr("line 9: the workspace was not saved"));
+}
+
+// An answer is for the command after it: one that no prompt took is an error and does
+// not answer a later question.
+TEST_F(BatchModeTest, AnUnusedAnswerFailsItsCommandAndIsDropped) {
+    const Outcome run = Batch("answer yes\nworkspace " + Path("A.f") + "\nworkspace " + Path("B.f") +
+                              "\nanswer no\n");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_THAT(run.err, HasSubstr("line 2: no prompt of \"workspace\" took the answer \"yes\""));
+    EXPECT_THAT(run.err, HasSubstr("no command followed the answer \"no\""));
+    EXPECT_THAT(run.err, Not(HasSubstr("line 3:")));
+    EXPECT_THAT(ReadAll(Path("A.f")), HasSubstr("# THE END"));
+    EXPECT_THAT(ReadAll(Path("B.f")), HasSubstr("# THE END"));
+}
+
+// Command input that is no small text file is refused before anything is built, and
+// standard input is read a bounded line at a time; none of these may take memory or hang.
+TEST_F(BatchModeTest, CommandInputIsBounded) {
+    // A memory limit turns unbounded growth into a quick failure; AddressSanitizer
+    // reserves its shadow memory beyond any such limit, so there the timeout alone tells.
+#if defined(__SANITIZE_ADDRESS__)
+    const std::string bounded = "timeout 60 ";
+#else
+    const std::string bounded = "ulimit -v 4000000; timeout 60 ";
+#endif
+    ASSERT_EQ(::mkfifo(Path("fifo").c_str(), 0600), 0);
+    for (const std::string& input : {std::string("/dev/zero"), Path("fifo")}) {
+        const std::string command = bounded + kBin + "/varq --batch " + input + " 2> " + Path("err.txt");
+        EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), 2) << input;
+        EXPECT_THAT(ReadAll(Path("err.txt")), HasSubstr(input + " is not a regular file"));
+    }
+    const std::string piped = bounded + kBin + "/varq --batch - < /dev/zero > /dev/null 2> " + Path("err.txt");
+    EXPECT_EQ(WEXITSTATUS(std::system(piped.c_str())), 1);
+    EXPECT_THAT(ReadAll(Path("err.txt")), HasSubstr("line 1: longer than 65536 characters"));
+}
+
+TEST_F(BatchModeTest, WithoutADisplayItSaysSoAndExits1) {
+    std::ofstream(Path("commands.txt")) << "help\n";
+    const std::string command = "env -u DISPLAY -u QT_QPA_PLATFORM " + kBin + "/varq --batch " +
+                                Path("commands.txt") + " > /dev/null 2> " + Path("err.txt");
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status)) << "no core dump";
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+    EXPECT_THAT(ReadAll(Path("err.txt")), HasSubstr("run it under Xvfb"));
+}
+
+TEST_F(BatchModeTest, SetRefusesWhatTheRowCannotApplyAndChangesNothing) {
+    const Outcome run = Batch(kOpenKidney + "select kidney_ct\nbutton Volume Viewer\nprops\n" +
+                              "set Background 300, -5, 20\nset Transform [1, 2, 3]\nset Slice 1e308\n"
+                              "set Lookup Table Bogus\nprops\nquit\n");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_THAT(run.err, HasSubstr("line 7: \"300, -5, 20\" is refused: the row \"Background\""));
+    EXPECT_THAT(run.err, HasSubstr("line 8: \"[1, 2, 3]\" is refused: the row \"Transform\" accepts 16"));
+    EXPECT_THAT(run.err, HasSubstr("line 9: \"1e308\" is refused: the row \"Slice\" accepts three"));
+    EXPECT_THAT(run.err, HasSubstr("line 10: \"Bogus\" is refused: the row \"Lookup Table\" accepts one of"));
+    // Both sheets are the same: nothing changed.
+    const std::size_t first = run.out.find("Viewer\tIsA");
+    const std::size_t second = run.out.find("Viewer\tIsA", first + 1);
+    ASSERT_NE(second, std::string::npos);
+    EXPECT_EQ(run.out.substr(first, second - first), run.out.substr(second));
 }
 
 TEST_F(BatchModeTest, AModuleThatFailsToLoadIsReportedAndTheRestRuns) {
@@ -162,11 +259,16 @@ TEST_F(BatchModeTest, AModuleThatFailsToLoadIsReportedAndTheRestRuns) {
 
 TEST_F(BatchModeTest, PreviewPrintsThePictureOrTheReason) {
     std::ofstream(Path("broken.vq")) << "not a volume";
+    ASSERT_EQ(::mkfifo(Path("fifo.vq").c_str(), 0600), 0);
     const Outcome run = Batch("preview " + kLocal + "/Kidney/kidney_ct.vq\npreview " + Path("broken.vq") +
-                          "\nquit\n");
+                              "\npreview " + Path("fifo.vq") + "\npreview " + Path("") +
+                              "\npreview " + Path("none.vq") + "\nquit\n");
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_THAT(run.out, HasSubstr(" x "));
     EXPECT_THAT(run.out, HasSubstr("error: the VQ file may have been corrupted"));
+    EXPECT_THAT(run.out, HasSubstr("error: " + Path("fifo.vq") + " is not a regular file (it is a pipe)"));
+    EXPECT_THAT(run.out, HasSubstr("error: " + Path("") + " is a folder"));
+    EXPECT_THAT(run.out, HasSubstr("error: " + Path("none.vq") + " does not exist"));
 }
 
 TEST_F(BatchModeTest, InspectRendersASnapshotOfASampleFile) {

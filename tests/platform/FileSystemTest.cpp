@@ -1,5 +1,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <QTemporaryDir>
 #include <filesystem>
@@ -10,6 +11,7 @@
 
 #include "ExecutablePath.h"
 #include "FolderListing.h"
+#include "RegularFile.h"
 #include "WorkingDirectory.h"
 
 namespace wexlan {
@@ -136,6 +138,39 @@ TEST_F(WorkingDirectoryTest, ARemovedWorkingDirectoryReadsAsEmpty) {
         EXPECT_EQ(CurrentDirectory(), "");
     }
     EXPECT_EQ(CurrentDirectory(), start_);
+}
+
+
+// Workspace and command files are read with ReadSmallTextFile: whatever the path names, the
+// read ends at once with the file's text or a reason naming it.
+TEST(SmallTextFileTest, ReadsRegularFilesAndRefusesEverythingElseAtOnce) {
+    QTemporaryDir dir;
+    const std::string root = dir.path().toStdString();
+    std::string text = "stale";
+
+    std::ofstream(root + "/a.f", std::ios::binary) << "line 1\r\nline 2\n";
+    EXPECT_EQ(ReadSmallTextFile(root + "/a.f", text), "");
+    EXPECT_EQ(text, "line 1\r\nline 2\n");
+
+    EXPECT_EQ(ReadSmallTextFile(root + "/none.f", text), root + "/none.f does not exist");
+    EXPECT_EQ(text, "");
+    EXPECT_EQ(ReadSmallTextFile(root, text), root + " is a folder");
+
+    // A FIFO without a writer would block a plain open; a device never ends.
+    ASSERT_EQ(::mkfifo((root + "/fifo").c_str(), 0600), 0);
+    EXPECT_EQ(ReadSmallTextFile(root + "/fifo", text), root + "/fifo is not a regular file (it is a pipe)");
+    fs::create_symlink("/dev/zero", root + "/zero.f");
+    EXPECT_EQ(ReadSmallTextFile(root + "/zero.f", text),
+              root + "/zero.f is not a regular file (it is a device)");
+
+    // A sparse file costs nothing to make and must cost nothing to refuse.
+    fs::resize_file(root + "/a.f", kSmallTextFileLimit + 1);
+    EXPECT_EQ(ReadSmallTextFile(root + "/a.f", text), root + "/a.f is larger than 4 MiB");
+    EXPECT_EQ(text, "");
+    fs::resize_file(root + "/a.f", 10);
+    EXPECT_EQ(ReadSmallTextFile(root + "/a.f", text, 10), "");
+    EXPECT_EQ(text.size(), 10u);
+    EXPECT_EQ(ReadSmallTextFile(root + "/a.f", text, 9), root + "/a.f is larger than 9 bytes");
 }
 
 }  // namespace

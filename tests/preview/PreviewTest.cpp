@@ -1,3 +1,7 @@
+#include <sys/stat.h>
+
+#include <chrono>
+#include <filesystem>
 #include <limits>
 
 #include <QApplication>
@@ -86,11 +90,16 @@ TEST(VqSliceTest, EachHeaderCheckHasItsMessage) {
     EXPECT_EQ(check(bad), "error: unrecognized file type");
 }
 
-TEST(VqSliceTest, ShortOrMissingFilesAreCorrupted) {
+TEST(VqSliceTest, ShortFilesAreCorruptedAndOtherPathsSayWhatTheyAre) {
     QTemporaryDir dir;
     const std::string path = dir.filePath("short.vq").toStdString();
     VqSlice slice;
-    EXPECT_EQ(slice.Read(dir.filePath("missing.vq").toStdString()), VqSlice::kCorruptedMessage);
+    const std::string missing = dir.filePath("missing.vq").toStdString();
+    EXPECT_EQ(slice.Read(missing), "error: " + missing + " does not exist");
+    EXPECT_EQ(slice.Read(dir.path().toStdString()), "error: " + dir.path().toStdString() + " is a folder");
+    const std::string fifo = dir.filePath("fifo.vq").toStdString();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);  // a plain open would wait for a writer
+    EXPECT_EQ(slice.Read(fifo), "error: " + fifo + " is not a regular file (it is a pipe)");
     for (std::size_t size :
          {std::size_t{3}, std::size_t{53}, std::size_t{8192}, std::size_t{8192 + 23}}) {
         VqFile file;
@@ -100,13 +109,42 @@ TEST(VqSliceTest, ShortOrMissingFilesAreCorrupted) {
         EXPECT_EQ(slice.Read(path), VqSlice::kCorruptedMessage) << size;
         EXPECT_TRUE(slice.values.empty());
     }
-    // A header claiming a huge slice in a small file allocates nothing.
+    // A header claiming a huge slice in a small file reads nothing.
     VqFile huge;
     for (std::int32_t side : {1 << 30, std::numeric_limits<std::int32_t>::max()}) {
-        huge.dimensions[0] = huge.dimensions[1] = side;  // the second overflows a byte count
+        huge.dimensions[0] = huge.dimensions[1] = side;
         huge.Write(path);
         EXPECT_EQ(slice.Read(path), VqSlice::kCorruptedMessage) << side;
     }
+}
+
+TEST(VqSliceTest, LargeSlicesAreReadSubSampledToThePicture) {
+    QTemporaryDir dir;
+    const std::string path = dir.filePath("wide.vq").toStdString();
+    VqFile file;
+    file.dimensions[0] = 5;  // rows
+    file.dimensions[1] = 7;  // values per row
+    for (std::uint32_t i = 0; i < 35; ++i) {
+        file.voxels.push_back(i);
+    }
+    file.Write(path);
+    VqSlice slice;
+    ASSERT_EQ(slice.Read(path, 3), "");  // every third value of every third row
+    EXPECT_EQ(slice.width, 3);
+    EXPECT_EQ(slice.height, 2);
+    EXPECT_EQ(slice.values, (std::vector<std::uint32_t>{0, 3, 6, 21, 24, 27}));
+
+    // 32768 x 32768 values (4 GiB, sparse): only the picture's values are read.
+    file.dimensions[0] = file.dimensions[1] = 32768;
+    file.voxels.clear();
+    file.Write(path);
+    std::filesystem::resize_file(path, VqSlice::kHeaderSize + std::uint64_t{32768} * 32768 * 4);
+    const auto start = std::chrono::steady_clock::now();
+    ASSERT_EQ(slice.Read(path), "");
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(5));
+    EXPECT_EQ(slice.width, VqSlice::kMaxSide);
+    EXPECT_EQ(slice.height, VqSlice::kMaxSide);
+    EXPECT_EQ(slice.values.size(), std::size_t{VqSlice::kMaxSide} * VqSlice::kMaxSide);
 }
 
 TEST(VqSliceTest, ReadsOnlyTheFirstSliceRowByRow) {

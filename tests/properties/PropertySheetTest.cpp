@@ -196,6 +196,53 @@ TEST_F(PropertySheetTest, CommittedValuesActOnTheBoundRenderable) {
                 ElementsAre("SetColor(1,0,0)", "Update"));
 }
 
+// Every row says what it accepts, and the grid commits nothing else: the row keeps its
+// value and the renderable is not called.
+TEST_F(PropertySheetTest, RowsRefuseValuesTheyCannotApply) {
+    layer_.set.SetValue("Text Size", "12");
+    panel_.UpdateProperty(&layer_);
+    const auto refused = [&](const std::string& row, const std::string& text) {
+        CPropertyValue value;
+        const std::string before = Shown(Row(row));
+        const std::string refusal = Row(row)->ValueFromText(text, value);
+        EXPECT_EQ(Shown(Row(row)), before);
+        return refusal;
+    };
+    EXPECT_EQ(refused("Color", "300, -5, 20"),
+              "the row \"Color\" accepts a colour: #rrggbb, a colour name, or r, g, b with each a "
+              "whole number 0..255");
+    EXPECT_NE(refused("Color", "1.5, 2, 3"), "");
+    EXPECT_EQ(refused("Visibility", "Bogus"), "the row \"Visibility\" accepts one of True, False");
+    EXPECT_EQ(refused("Opacity", "150"), "the row \"Opacity\" accepts a whole number 0..100");
+    EXPECT_NE(refused("Opacity", "50%"), "");
+    EXPECT_THAT(refused("Transform", "[1, 2, 3]"), ::testing::HasSubstr("accepts 16 numbers"));
+    EXPECT_EQ(refused("Slice", "1e308"),
+              "the row \"Slice\" accepts three whole numbers x, y, z within 0..10, 0..20, 0..30");
+    EXPECT_NE(refused("Slice", "3, 21, 5"), "");
+    EXPECT_NE(refused("Contrast", "[5, 1]"), "");
+    EXPECT_EQ(refused("Text Size", "65"), "the row \"Text Size\" accepts a whole number 1..64");
+    EXPECT_NE(refused("Color Map", "True"), "");
+    // The grid itself refuses what a row refuses, whoever commits it.
+    EXPECT_FALSE(Grid().CommitValue(Row("Visibility"), CPropertyValue::Text("Maybe")));
+    EXPECT_FALSE(Grid().CommitValue(Row("Opacity"), CPropertyValue::Integer(-1)));
+    EXPECT_FALSE(Grid().CommitValue(Row("Color"), CPropertyValue::Color(0x1000000u)));
+    EXPECT_FALSE(Grid().CommitValue(Row("Color"), CPropertyValue::Text("red")));
+    EXPECT_THAT(layer_.calls, IsEmpty());
+
+    // What is accepted is applied.
+    const auto commit = [&](const std::string& row, const std::string& text) {
+        CPropertyValue value;
+        EXPECT_EQ(Row(row)->ValueFromText(text, value), "") << row;
+        EXPECT_TRUE(Grid().CommitValue(Row(row), value)) << row;
+    };
+    commit("Color", "255, 0, 128");
+    commit("Slice", "10, 20, 0");
+    commit("Contrast", "[-5, 7.5]");
+    commit("Axes", "anything");  // a list that allows typing
+    EXPECT_THAT(layer_.calls, ElementsAre("SetColor(1,0,0.501961)", "Update", "SetSlice(10,20,0)",
+                                          "Update", "SetContrast(-5,7.5)", "Update", "Render"));
+}
+
 TEST_F(PropertySheetTest, OpacitySliderActsWhileItMovesAndEscapeUndoes) {
     panel_.UpdateProperty(&layer_);
     auto* opacity = dynamic_cast<CSliderProp*>(Row("Opacity"));

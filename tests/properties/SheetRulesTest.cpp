@@ -43,6 +43,15 @@ TEST(NumberText, ReadsLeadingNumbersWithoutTheLocale) {
     EXPECT_EQ(wexlan::LeadingInt("12.7"), 12);
     EXPECT_EQ(wexlan::LeadingInt("99999999999"), INT_MAX);
     EXPECT_EQ(wexlan::FormatFixed(-1e-9, 6), "-0.000000");
+
+    // Whole lists, for typed values: every field must be a finite number.
+    std::vector<double> n;
+    EXPECT_TRUE(wexlan::ParseNumberList(" [1, -2.5; 3e1 ] ", n));
+    EXPECT_EQ(n, (std::vector<double>{1, -2.5, 30}));
+    for (const char* bad : {"", "1,", "1, x", "12abc", "1e999", "[1, 2", "nan"}) {
+        EXPECT_FALSE(wexlan::ParseNumberList(bad, n)) << bad;
+        EXPECT_TRUE(n.empty());
+    }
 }
 
 TEST(SheetBuilder, EveryTagMakesItsKindOfRow) {
@@ -187,7 +196,10 @@ TEST(EditActions, EachTagCallsItsOperationThenRenderOrUpdate) {
         {"Size", "3", {"Update"}},
         {"Size", "-1", {}},
         {"Text Size", "65", {}},
-        {"Slice", "1, 2, 3", {}},
+        // Typed dialog values (the rows commit only well-formed ones).
+        {"Slice", "1, 2, 3", {"SetSlice(1,2,3)", "Update"}},
+        {"Slice", "4", {"SetSlice(4,-999,-999)", "Update"}},
+        {"Contrast", "[2, 9]", {"SetContrast(2,9)", "Update"}},
         {"Orientation", "XZ Plane", {}},
     };
     for (const auto& c : cases) {

@@ -195,7 +195,7 @@ TEST_P(WriteFaultsTest, EarlierFilesStayWholeAndNothingIsLeftBehind) {
     const int named = RunInChild([this] { return WriteEverything(); }, limits);
 
     // The child does not crash, and tells of every file it could not write.
-    EXPECT_EQ(named, fault == Fault::None ? 0 : kConfigurationBit | kRecentFilesBit);
+    EXPECT_EQ(named, fault == Fault::None ? 0 : kConfigurationBit | kRecentFilesBit | kWorkspaceBit);
     const std::string configuration = WorkspaceFolder::Read(folder_.Registry("Wexlan.conf"));
     const std::string recent = WorkspaceFolder::Read(folder_.Registry("RecentFiles.conf"));
     const std::string workspace = WorkspaceFolder::Read(Workspace());
