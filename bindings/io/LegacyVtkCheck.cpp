@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "ByteCursor.h"
@@ -44,12 +45,6 @@ bool LooksNumeric(std::string_view token) {
     return digit;
 }
 
-// Keywords and type names are short: a longer token is cut (it then matches none), so
-// that a huge run of bytes without spaces is never copied.
-std::string Lower(std::string_view token) {
-    return ToLower(token.substr(0, 32));
-}
-
 class Walker {
 public:
     Walker(const MappedFile& file, bool binary, int version)
@@ -71,7 +66,7 @@ public:
             if (!binary_ && ((c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.')) {
                 continue;  // a value of a text data block
             }
-            if (Keyword(Lower(token), token.data()) || !(binary_ || stop_)) {
+            if (Keyword(LowerWord(token), token.data()) || !(binary_ || stop_)) {
                 continue;
             }
             if (stop_) {
@@ -99,7 +94,7 @@ private:
         return static_cast<std::uint64_t>(n);
     }
 
-    std::string Word() { return Lower(text_.Token()); }
+    std::string Word() { return LowerWord(text_.Token()); }
 
     void RestOfLine() {
         std::string_view ignored;
@@ -215,7 +210,7 @@ private:
             expectedArray_ = k == "offsets" ? "connectivity" : "";
         }
         if (k == "dataset") {
-            dataset_ = Lower(text_.Token());
+            dataset_ = LowerWord(text_.Token());
             for (char& c : dataset_)
                 c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
             if (dataset_ != "POLYDATA" && dataset_ != "UNSTRUCTURED_GRID" &&
@@ -280,7 +275,7 @@ private:
             RestOfLine();
             // "LOOKUP_TABLE name" may follow; the values come after it.
             const char* save = text_.Position();
-            const bool table = Lower(text_.Token()) == "lookup_table";
+            const bool table = LowerWord(text_.Token()) == "lookup_table";
             if (!table) {
                 text_.SetPosition(save);
             }
@@ -320,7 +315,7 @@ private:
             for (std::uint64_t i = 0; i < arrays && !stop_; ++i) {
                 const char* arrayAt = text_.Position();
                 const std::string_view name = text_.Token();
-                if (Lower(name) == "null_array") {
+                if (LowerWord(name) == "null_array") {
                     continue;
                 }
                 const std::uint64_t components = Count("the array component count");
@@ -382,9 +377,17 @@ std::string CheckLegacyVtkFile(const MappedFile& file) {
     if (!text.NextLine(line)) {
         Fail("the VTK file ends before its ASCII or BINARY line");
     }
-    const std::string format = Lower(Trim(line));
+    const std::string format = LowerWord(Trim(line));
     if (format != "ascii" && format != "binary") {
         text.FailAt(formatLine, "expected ASCII or BINARY but found \"", Excerpt(line), "\"");
+    }
+    // Text has no zero bytes; finding one at once spares the walk through a huge file
+    // of zeros token by token.
+    if (format == "ascii") {
+        if (const void* zero = std::memchr(text.Position(), '\0', text.Remaining())) {
+            text.FailAt(static_cast<const char*>(zero),
+                        "the ASCII VTK file holds binary data (zero bytes)");
+        }
     }
     Walker walker(file, format == "binary", version);
     return walker.Run(text.Position());
