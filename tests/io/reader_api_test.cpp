@@ -5,10 +5,20 @@
 #include <gtest/gtest.h>
 #include <vtkSmartPointer.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <set>
 #include <stdexcept>
 
+#include "MappedFile.h"
+#include "ReadError.h"
 #include "ReaderTestSupport.h"
 
 namespace wexlan::io::test {
@@ -62,6 +72,63 @@ TEST_F(ReaderApi, FileSystemProblemsAreNamed) {
     ExpectFailure(Write("empty.stl", ""), {"the file is empty"});
     ExpectFailure(Write("empty.vq", ""), {"empty"});
     ExpectFailure(Write("empty.mha", ""), {"empty"});
+}
+
+std::string ErrorOf(const std::function<void()>& read) {
+    try {
+        read();
+    } catch (const ReadError& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+TEST_F(ReaderApi, FileBytesStayWhenTheFileShrinksAndChangesDuringTheReadAreRefused) {
+    const std::string path = Write("cloud.xyz", std::string(100000, '1'));
+    {
+        const MappedFile file(path);
+        std::filesystem::resize_file(path, 10);  // an exporter rewriting the file in place
+        EXPECT_EQ(std::count(file.Begin(), file.End(), '1'), 100000);  // (a mapping faulted)
+    }
+    // Shorter, or as long but written again, between opening and reading.
+    OpenedFile shortened(path);
+    std::filesystem::resize_file(path, 4);
+    EXPECT_THAT(ErrorOf([&] { MappedFile file(std::move(shortened)); }),
+                HasSubstr("the file changed while it was being read"));
+    OpenedFile rewritten(path);
+    std::filesystem::last_write_time(
+        path, std::filesystem::last_write_time(path) - std::chrono::hours(1));
+    EXPECT_THAT(ErrorOf([&] { MappedFile file(std::move(rewritten)); }),
+                HasSubstr("the file changed while it was being read"));
+    const OpenedFile opened(path);
+    std::filesystem::resize_file(path, 2);
+    char bytes[4];
+    EXPECT_THAT(ErrorOf([&] { opened.ReadAt(0, bytes, sizeof bytes); }),
+                HasSubstr("the file changed while it was being read"));
+}
+
+// Resident memory of this process.
+std::uint64_t ResidentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    std::uint64_t size = 0, resident = 0;
+    statm >> size >> resident;
+    return resident * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+}
+
+TEST_F(ReaderApi, HolesAndZerosOfAFileCostNoMemory) {
+    const std::string sparse = Write("sparse.stl", "solid");
+    std::filesystem::resize_file(sparse, std::uint64_t{4} << 30);
+    std::string zeros(std::size_t{32} << 20, '\0');
+    zeros += "end";
+    Write("zeros.stl", zeros);
+    zeros = std::string();
+    const std::uint64_t before = ResidentBytes();
+    const MappedFile holes(sparse);
+    const MappedFile written(Path("zeros.stl"));
+    EXPECT_LT(ResidentBytes() - before, std::uint64_t{8} << 20);
+    EXPECT_EQ(std::string(holes.Begin(), 5), "solid");
+    EXPECT_EQ(holes.End()[-1], '\0');
+    EXPECT_EQ(std::string(written.End() - 4, 4), std::string("\0end", 4));
 }
 
 TEST_F(ReaderApi, UnknownExtensionsListWhatIsSupported) {
