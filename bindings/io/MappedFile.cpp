@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
 #include "ReadError.h"
@@ -67,7 +68,46 @@ void ReleaseZeroPages(char* begin, char* end) {
     }
 }
 
+volatile std::sig_atomic_t g_mappedReadFaulted = 0;
+std::uintptr_t g_pageSize = 0;
+struct sigaction g_previousBusAction {};
+
+// Replaces the page that cannot be read (past the end of a shortened mapped file) by
+// zeros and lets the read go on; any other bus error is left to the earlier action.
+void OnBusError(int, siginfo_t* info, void*) {
+    if (info->si_code == BUS_ADRERR) {
+        void* page = reinterpret_cast<void*>(reinterpret_cast<std::uintptr_t>(info->si_addr) &
+                                             ~(g_pageSize - 1));
+        if (::mmap(page, g_pageSize, PROT_READ | PROT_WRITE,
+                   MAP_FIXED | MAP_PRIVATE | MAP_ANONYMOUS, -1, 0) != MAP_FAILED) {
+            g_mappedReadFaulted = 1;
+            return;
+        }
+    }
+    ::sigaction(SIGBUS, &g_previousBusAction, nullptr);  // the fault repeats under it
+}
+
 }  // namespace
+
+MappedReadGuard::MappedReadGuard() {
+    g_pageSize = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    g_mappedReadFaulted = 0;
+    struct sigaction action {};
+    action.sa_sigaction = OnBusError;
+    action.sa_flags = SA_SIGINFO;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGBUS, &action, &g_previousBusAction);
+}
+
+MappedReadGuard::~MappedReadGuard() {
+    ::sigaction(SIGBUS, &g_previousBusAction, nullptr);
+}
+
+void MappedReadGuard::ThrowIfFaulted() const {
+    if (g_mappedReadFaulted != 0) {
+        Fail("the file changed while it was being read");
+    }
+}
 
 OpenedFile::OpenedFile(const std::string& path, bool allowEmpty) {
     struct stat st {};

@@ -78,4 +78,20 @@ private:
     std::size_t size_ = 0;
 };
 
+/// Keeps a library's file mapping from ending the program. libtiff maps the files VTK's
+/// TIFF reader opens; when such a file is shortened while it is read (an exporter
+/// rewriting it), a read past its new end raises SIGBUS. While a guard lives, such a
+/// read gets a page of zeros instead and is recorded, so the caller can refuse the data.
+/// One guard at a time; other bus errors keep their usual effect.
+class MappedReadGuard {
+public:
+    MappedReadGuard();
+    ~MappedReadGuard();
+    MappedReadGuard(const MappedReadGuard&) = delete;
+    MappedReadGuard& operator=(const MappedReadGuard&) = delete;
+
+    /// Throws ReadError "the file changed while it was being read" if a read failed.
+    void ThrowIfFaulted() const;
+};
+
 }  // namespace wexlan::io

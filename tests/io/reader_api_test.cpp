@@ -5,6 +5,8 @@
 #include <gtest/gtest.h>
 #include <vtkSmartPointer.h>
 
+#include <fcntl.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -105,6 +107,25 @@ TEST_F(ReaderApi, FileBytesStayWhenTheFileShrinksAndChangesDuringTheReadAreRefus
     char bytes[4];
     EXPECT_THAT(ErrorOf([&] { opened.ReadAt(0, bytes, sizeof bytes); }),
                 HasSubstr("the file changed while it was being read"));
+}
+
+TEST_F(ReaderApi, LibraryReadsOfAShortenedMappedFileAreCaughtWhileGuarded) {
+    const std::string path = Write("stack.tif", std::string(65536, 'a'));
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    void* mapped = ::mmap(nullptr, 65536, PROT_READ, MAP_SHARED, fd, 0);  // as libtiff does
+    ASSERT_NE(mapped, MAP_FAILED);
+    std::filesystem::resize_file(path, 100);
+    {
+        const MappedReadGuard guard;
+        EXPECT_EQ(static_cast<const volatile char*>(mapped)[50], 'a');
+        guard.ThrowIfFaulted();
+        EXPECT_EQ(static_cast<const volatile char*>(mapped)[40000], '\0');  // past the end
+        EXPECT_THAT(ErrorOf([&] { guard.ThrowIfFaulted(); }),
+                    HasSubstr("the file changed while it was being read"));
+    }
+    ::munmap(mapped, 65536);
+    ::close(fd);
 }
 
 // Resident memory of this process.
