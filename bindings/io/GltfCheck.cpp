@@ -393,9 +393,13 @@ void CheckDocument(const Json& doc, const std::string& folder, bool binary,
     }
 }
 
+[[noreturn]] void FailToWriteCopy() {
+    Fail("a copy of the scene for VTK's reader cannot be written (", std::strerror(errno), ")");
+}
+
 void WriteAll(std::FILE* out, const void* bytes, std::size_t count) {
     if (count > 0 && std::fwrite(bytes, 1, count, out) != count) {
-        Fail("a copy of the scene for VTK's reader cannot be written (", std::strerror(errno), ")");
+        FailToWriteCopy();
     }
 }
 
@@ -440,7 +444,7 @@ void WriteForVtk(Json doc, const std::vector<BufferBytes>& loaded, const std::st
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> out(std::fopen(glbPath.c_str(), "wb"),
                                                          &std::fclose);
     if (!out) {
-        Fail("a copy of the scene for VTK's reader cannot be written (", std::strerror(errno), ")");
+        FailToWriteCopy();
     }
     const auto word = [&](std::uint32_t value) { WriteAll(out.get(), &value, 4); };
     word(0x46546C67);  // "glTF"
@@ -459,7 +463,7 @@ void WriteForVtk(Json doc, const std::vector<BufferBytes>& loaded, const std::st
         }
     }
     if (std::fflush(out.get()) != 0) {
-        Fail("a copy of the scene for VTK's reader cannot be written (", std::strerror(errno), ")");
+        FailToWriteCopy();
     }
 }
 

@@ -166,9 +166,6 @@ MappedFile::MappedFile(const std::string& path, bool allowEmpty)
     : MappedFile(OpenedFile(path, allowEmpty)) {}
 
 MappedFile::MappedFile(OpenedFile file) : file_(std::move(file)) {
-    if (file_.Size() > SIZE_MAX / 2) {
-        Fail("the file is too large to be read (", file_.Size(), " bytes)");
-    }
     size_ = static_cast<std::size_t>(file_.Size());
     if (size_ == 0) {
         return;
