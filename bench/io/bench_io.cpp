@@ -168,9 +168,8 @@ void RegisterAll() {
             ->UseRealTime();
     }
     // Markups files of 160,000 and 640,000 points: the time must grow with the count.
-    for (const auto& [name, file] :
-         {std::pair{"markups/160k", "markers_160k.mrk.json"},
-          std::pair{"markups/640k", "markers_640k.mrk.json"}}) {
+    for (const auto& [name, file] : {std::pair{"markups/160k", "markers_160k.mrk.json"},
+                                     std::pair{"markups/640k", "markers_640k.mrk.json"}}) {
         benchmark::RegisterBenchmark(name, Ours, file, std::string(name))
             ->Iterations(1)
             ->Repetitions(3)

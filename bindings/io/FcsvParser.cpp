@@ -145,8 +145,7 @@ vtkSmartPointer<vtkPolyData> FcsvParser::Parse() {
             float value = 0;
             const std::string_view field = FieldText(fields[column], storage);
             if (!ParseNumber(field, value) || !std::isfinite(value)) {
-                text.FailAt(lineStart, "the coordinate \"", Excerpt(field),
-                            "\" is not a number");
+                text.FailAt(lineStart, "the coordinate \"", Excerpt(field), "\" is not a number");
             }
             xyz.PushBack(value);
         }

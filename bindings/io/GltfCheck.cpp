@@ -6,8 +6,8 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <initializer_list>
@@ -442,7 +442,7 @@ void WriteForVtk(Json doc, const std::vector<BufferBytes>& loaded, const std::st
         Fail("the glTF scene is larger than the 4 GiB a binary glTF file can hold");
     }
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> out(std::fopen(glbPath.c_str(), "wb"),
-                                                         &std::fclose);
+                                                        &std::fclose);
     if (!out) {
         FailToWriteCopy();
     }

@@ -116,7 +116,8 @@ vtkSmartPointer<vtkPolyData> PickedPointsParser::Parse() {
     constexpr std::size_t kPiece = std::size_t{1} << 16;
     XML_Status status = XML_STATUS_OK;
     for (const char* piece = file_.Begin(); status == XML_STATUS_OK;) {
-        const auto size = std::min<std::size_t>(kPiece, static_cast<std::size_t>(file_.End() - piece));
+        const auto size =
+            std::min<std::size_t>(kPiece, static_cast<std::size_t>(file_.End() - piece));
         const bool last = piece + size == file_.End();
         status = XML_Parse(expat.Get(), piece, static_cast<int>(size), last ? XML_TRUE : XML_FALSE);
         piece += size;

@@ -150,8 +150,9 @@ TEST_F(Images, NrrdRefusesDamagedHeadersAndMissingData) {
     const std::string gone = "its data file " + Path("gone.raw") + ": the file does not exist";
     ExpectFailure("missing.nhdr", {gone.c_str()});
     std::filesystem::create_directory(Path("folder.raw"));
-    Write("folder.nhdr",
-          NrrdHeader("type: uint8\ndimension: 1\nsizes: 4\nencoding: text\ndata file: folder.raw\n"));
+    Write(
+        "folder.nhdr",
+        NrrdHeader("type: uint8\ndimension: 1\nsizes: 4\nencoding: text\ndata file: folder.raw\n"));
     const std::string folder = "its data file " + Path("folder.raw") + ": is a folder";
     ExpectFailure("folder.nhdr", {folder.c_str()});
     Write("gzip.nrrd", NrrdHeader("type: uint8\ndimension: 1\nsizes: 64\nencoding: gzip\n") +
