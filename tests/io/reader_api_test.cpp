@@ -152,6 +152,37 @@ TEST_F(ReaderApi, HolesAndZerosOfAFileCostNoMemory) {
     EXPECT_EQ(std::string(written.End() - 4, 4), std::string("\0end", 4));
 }
 
+// Peak resident memory of this process since the last ResetPeakMemory.
+std::uint64_t PeakResidentBytes() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmHWM:", 0) == 0) {
+            return std::stoull(line.substr(6)) * 1024;
+        }
+    }
+    return 0;
+}
+
+void ResetPeakMemory() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+TEST_F(ReaderApi, EveryFormatRefusesAHugeSparseFileInBoundedMemory) {
+    // 512 MiB of zeros that occupy no disk, under every extension.
+    const int formats = reader_.GetNumberOfSupportedFileFormat();
+    std::vector<std::string> paths;
+    for (int i = 0; i < formats; ++i) {
+        paths.push_back(Write("zeros." + reader_.GetSupportedFileExt(i), ""));
+        std::filesystem::resize_file(paths.back(), std::uint64_t{512} << 20);
+    }
+    ResetPeakMemory();
+    const std::uint64_t before = PeakResidentBytes();
+    for (const std::string& path : paths) {
+        EXPECT_FALSE(Read(path)) << path;
+    }
+    EXPECT_LT(PeakResidentBytes() - before, std::uint64_t{64} << 20);
+}
+
 TEST_F(ReaderApi, UnknownExtensionsListWhatIsSupported) {
     ExpectFailure(Write("notes.txt", "hello"), {"\".txt\"", "not a supported format", ".stl"});
     ExpectFailure(Write("README", "hello"), {"no extension"});

@@ -3,7 +3,6 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <cstdio>
 #include <filesystem>
@@ -64,26 +63,6 @@ TEST_F(VarqInspect, PrintsTypePointsAndCellsPerFile) {
     ASSERT_GE(second.size(), 6u);
     EXPECT_THAT(std::vector<std::string>(second.begin(), second.begin() + 5),
                 ElementsAre(xyz, "64", "2", "2", "0,1,0,2,0,3"));
-}
-
-TEST_F(VarqInspect, EveryFormatRefusesAHugeSparseFileInBoundedMemory) {
-    // A file of 512 MiB of zeros that occupies no disk, under every extension.
-    std::string arguments;
-    const int formats = reader_.GetNumberOfSupportedFileFormat();
-    for (int i = 0; i < formats; ++i) {
-        const std::string path = Write("zeros." + reader_.GetSupportedFileExt(i), "");
-        std::filesystem::resize_file(path, std::uint64_t{512} << 20);
-        arguments += " " + path;
-    }
-    const Result r = RunInspect(arguments);
-    EXPECT_EQ(r.status, 1);
-    ASSERT_EQ(r.lines.size(), static_cast<std::size_t>(formats));
-    for (const std::string& line : r.lines) {
-        EXPECT_THAT(line, HasSubstr("\terror: "));
-    }
-    rusage children{};
-    ::getrusage(RUSAGE_CHILDREN, &children);
-    EXPECT_LT(children.ru_maxrss, 160 * 1024) << "KiB at most for the largest of them";
 }
 
 TEST_F(VarqInspect, ReportsEachFailureAndExitsWithOne) {
