@@ -305,6 +305,19 @@ void WriteCloud(const std::string& path) {
     }
 }
 
+// A markups file of one point list with `points` control points.
+void WriteMarkups(const std::string& path, int points) {
+    std::ofstream out(path);
+    out << "{\"markups\": [{\"type\": \"Fiducial\", \"coordinateSystem\": \"LPS\", "
+           "\"controlPoints\": [";
+    for (int i = 0; i < points; ++i) {
+        out << (i ? ",\n" : "\n") << "{\"id\": \"" << i + 1 << "\", \"label\": \"F-" << i + 1
+            << "\", \"position\": [" << i % 1000 << ".5, " << i / 1000 << ".25, -" << i % 7
+            << "], \"positionStatus\": \"defined\"}";
+    }
+    out << "\n]}]}\n";
+}
+
 }  // namespace
 
 std::uint64_t FileSize(const std::string& path) {
@@ -340,6 +353,12 @@ const std::string& InputFolder() {
         if (missing("cloud.xyz")) {
             std::fprintf(stderr, "generating the point cloud input in %s ...\n", dir.c_str());
             WriteCloud(dir + "/cloud.xyz");
+        }
+        for (const auto& [name, points] : {std::pair{"markers_160k.mrk.json", kMarkers},
+                                           std::pair{"markers_640k.mrk.json", 4 * kMarkers}}) {
+            if (missing(name)) {
+                WriteMarkups(dir + "/" + name, points);
+            }
         }
         return dir;
     }();

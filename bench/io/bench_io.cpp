@@ -7,7 +7,8 @@
 // MetaImage, NRRD, NIfTI and VQ; a 5-million-point XYZ cloud) are generated on the first
 // run into /tmp/wexlan-io-bench (or $WEXLAN_BENCH_DIR). After the runs a summary gives,
 // per format, both times, their ratio and whether both readers gave the same point and
-// cell counts.
+// cell counts; markups files of 160,000 and 640,000 points give the growth of the time
+// with the point count (4 when linear).
 
 #include <benchmark/benchmark.h>
 #include <vtkAlgorithm.h>
@@ -166,6 +167,16 @@ void RegisterAll() {
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
     }
+    // Markups files of 160,000 and 640,000 points: the time must grow with the count.
+    for (const auto& [name, file] : {std::pair{"markups/160k", "markers_160k.mrk.json"},
+                                     std::pair{"markups/640k", "markers_640k.mrk.json"}}) {
+        benchmark::RegisterBenchmark(name, Ours, file, std::string(name))
+            ->Iterations(1)
+            ->Repetitions(3)
+            ->ReportAggregatesOnly(true)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    }
     benchmark::RegisterBenchmark("xyz/ours", Ours, "cloud.xyz", std::string("xyz/ours"))
         ->Iterations(3)
         ->Repetitions(3)
@@ -272,6 +283,14 @@ public:
             figures_.push_back({"Reader, CT series 512x512x300 (DICOM) vs the same volume as .mha",
                                 Format("%.0f ms vs %.0f ms", dicom, mha), "compare",
                                 Format("%.1fx the MetaImage time", dicom / mha), "-"});
+        }
+        if (times_.count("markups/160k") && times_.count("markups/640k")) {
+            const double small = times_.at("markups/160k"), large = times_.at("markups/640k");
+            std::printf("%-12s %9.1f %9.1f %6.2f   640,000 against 160,000 markups points\n",
+                        "markups", large, small, large / small);
+            figures_.push_back({"Reader, markups JSON with 4x the points",
+                                Format("%.0f ms vs %.0f ms", large, small), "<= 5x (linear)",
+                                Format("%.1fx the time", large / small), Met(large <= 5 * small)});
         }
         for (const Figure& f : figures_) {
             wexlan::bench::PrintFigure(f.what, f.figure, f.target, f.ratio, f.met);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -12,34 +13,54 @@ namespace wexlan::io {
 
 namespace {
 
-// Splits one CSV line; quoted fields may hold commas, and "" stands for a quote.
-// Returns false for an unterminated quote.
-bool SplitCsv(std::string_view line, std::vector<std::string>& fields) {
+// Splits one CSV line at the commas outside quotes, without copying: the fields keep
+// their quotes (see FieldText). Returns false for an unterminated quote.
+bool SplitCsv(std::string_view line, std::vector<std::string_view>& fields) {
     fields.clear();
-    std::string field;
     bool quoted = false;
+    std::size_t start = 0;
     for (std::size_t i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (quoted) {
-            if (c == '"' && i + 1 < line.size() && line[i + 1] == '"') {
-                field += '"';
-                ++i;
-            } else if (c == '"') {
-                quoted = false;
-            } else {
-                field += c;
-            }
-        } else if (c == '"') {
-            quoted = true;
-        } else if (c == ',') {
-            fields.emplace_back(Trim(field));
-            field.clear();
-        } else {
-            field += c;
+        if (line[i] == '"') {
+            quoted = !quoted;  // "" inside quotes closes and reopens: still one field
+        } else if (line[i] == ',' && !quoted) {
+            fields.push_back(Trim(line.substr(start, i - start)));
+            start = i + 1;
         }
     }
-    fields.emplace_back(Trim(field));
+    fields.push_back(Trim(line.substr(start)));
     return !quoted;
+}
+
+// The text of a field: as it stands when it has no quotes, else unquoted into `storage`
+// ("" inside quotes stands for a quote).
+std::string_view FieldText(std::string_view field, std::string& storage) {
+    if (field.find('"') == std::string_view::npos) {
+        return field;
+    }
+    storage.clear();
+    bool quoted = false;
+    for (std::size_t i = 0; i < field.size(); ++i) {
+        const std::size_t quote = std::min(field.find('"', i), field.size());
+        storage.append(field, i, quote - i);
+        i = quote;
+        if (i == field.size()) {
+            break;
+        }
+        if (quoted && i + 1 < field.size() && field[i + 1] == '"') {
+            storage += '"';
+            ++i;
+        } else {
+            quoted = !quoted;
+        }
+    }
+    return Trim(storage);
+}
+
+// Whether `text` is `lowerWord` in any case (ASCII letters), without copying `text`.
+bool Is(std::string_view text, std::string_view lowerWord) {
+    return text.size() == lowerWord.size() &&
+           std::equal(text.begin(), text.end(), lowerWord.begin(),
+                      [](char c, char w) { return (c | 0x20) == w; });
 }
 
 std::string CoordinateSystemName(std::string_view value) {
@@ -56,6 +77,12 @@ std::string CoordinateSystemName(std::string_view value) {
 }  // namespace
 
 vtkSmartPointer<vtkPolyData> FcsvParser::Parse() {
+    // A marker list is text: a zero byte near the start means binary data or a sparse
+    // file, refused before any line end is searched for in it.
+    const std::size_t head = std::min<std::size_t>(file_.Size(), 4096);
+    if (std::memchr(file_.Begin(), '\0', head) != nullptr) {
+        Fail("the file holds binary data (zero bytes), not a marker list");
+    }
     TextCursor text(file_.Begin(), file_.End(), file_.Begin());
     text.SkipByteOrderMark();
     // Default layout of the common fiducial list.
@@ -63,38 +90,41 @@ vtkSmartPointer<vtkPolyData> FcsvParser::Parse() {
     std::string coordinateSystem;
     GrowableArray<float> xyz;
     std::vector<std::string> labels;
-    std::vector<std::string> fields;
+    std::vector<std::string_view> fields;
+    std::string storage;
     std::string_view line;
     while (true) {
         const char* lineStart = text.Position();
         if (!text.NextLine(line)) {
             break;
         }
+        if (line.find('\0') != std::string_view::npos) {
+            text.FailAt(lineStart, "the line holds binary data (zero bytes), not marker text");
+        }
         line = Trim(line);
         if (line.empty()) {
             continue;
         }
         if (line.front() == '#') {
-            const std::string lower = ToLower(line);
             const std::size_t eq = line.find('=');
             if (eq == std::string_view::npos) {
                 continue;
             }
-            const std::string key = std::string(Trim(std::string_view(lower).substr(1, eq - 1)));
-            if (key == "coordinatesystem") {
+            const std::string_view key = Trim(line.substr(1, eq - 1));
+            if (Is(key, "coordinatesystem")) {
                 coordinateSystem = CoordinateSystemName(line.substr(eq + 1));
-            } else if (key == "columns") {
+            } else if (Is(key, "columns")) {
                 SplitCsv(line.substr(eq + 1), fields);
                 xColumn = yColumn = zColumn = labelColumn = -1;
                 for (std::size_t i = 0; i < fields.size(); ++i) {
-                    const std::string name = ToLower(fields[i]);
-                    if (name == "x")
+                    const std::string_view name = FieldText(fields[i], storage);
+                    if (Is(name, "x"))
                         xColumn = static_cast<int>(i);
-                    if (name == "y")
+                    if (Is(name, "y"))
                         yColumn = static_cast<int>(i);
-                    if (name == "z")
+                    if (Is(name, "z"))
                         zColumn = static_cast<int>(i);
-                    if (name == "label")
+                    if (Is(name, "label"))
                         labelColumn = static_cast<int>(i);
                 }
                 if (xColumn < 0 || yColumn < 0 || zColumn < 0) {
@@ -113,15 +143,15 @@ vtkSmartPointer<vtkPolyData> FcsvParser::Parse() {
         }
         for (int column : {xColumn, yColumn, zColumn}) {
             float value = 0;
-            if (!ParseNumber(std::string_view(fields[column]), value) || !std::isfinite(value)) {
-                text.FailAt(lineStart, "the coordinate \"", Excerpt(fields[column]),
-                            "\" is not a number");
+            const std::string_view field = FieldText(fields[column], storage);
+            if (!ParseNumber(field, value) || !std::isfinite(value)) {
+                text.FailAt(lineStart, "the coordinate \"", Excerpt(field), "\" is not a number");
             }
             xyz.PushBack(value);
         }
-        labels.push_back(labelColumn >= 0 && labelColumn < static_cast<int>(fields.size())
-                             ? fields[labelColumn]
-                             : std::string());
+        labels.emplace_back(labelColumn >= 0 && labelColumn < static_cast<int>(fields.size())
+                                ? FieldText(fields[labelColumn], storage)
+                                : std::string_view());
     }
     if (xyz.Size() == 0) {
         Fail("the marker list contains no markers");

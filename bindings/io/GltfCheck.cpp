@@ -2,15 +2,22 @@
 
 #include <nlohmann/json.hpp>
 
+#include <vtkBase64Utilities.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <initializer_list>
+#include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "ByteCursor.h"
+#include "JsonDocument.h"
 #include "MappedFile.h"
 #include "ReadError.h"
 #include "TextCursor.h"
@@ -20,9 +27,6 @@ namespace wexlan::io {
 namespace {
 
 using Json = nlohmann::json;
-
-constexpr int kMaxDepth = 64;
-struct TooDeep {};
 
 const Json& List(const Json& doc, const char* name) {
     static const Json kEmpty = Json::array();
@@ -68,21 +72,24 @@ void CheckMember(const Json& object, const char* name, std::size_t size, const s
     }
 }
 
-std::uint64_t Base64Bytes(const std::string& uri) {
-    const std::size_t comma = uri.find(',');
-    const std::size_t digits = uri.size() - comma - 1;
-    std::uint64_t padding = 0;
-    for (std::size_t i = uri.size(); i > comma + 1 && uri[i - 1] == '='; --i)
-        ++padding;
-    return digits / 4 * 3 - std::min<std::uint64_t>(padding, 2);
-}
+// The bytes of one buffer, as far as they are there.
+struct BufferBytes {
+    std::unique_ptr<MappedFile> file;    // a buffer file beside the document
+    std::vector<unsigned char> decoded;  // embedded base64 data
+    const char* begin = nullptr;
+    std::uint64_t size = 0;
+};
 
-// Bytes actually available for buffer `i`.
-std::uint64_t AvailableBytes(const Json& buffer, std::size_t i, const std::string& folder,
-                             bool binary, std::uint64_t binChunk) {
+BufferBytes LoadBuffer(const Json& buffer, std::size_t i, const std::string& folder, bool binary,
+                       std::string_view binChunk) {
+    BufferBytes bytes;
     const auto uri = buffer.find("uri");
     if (uri == buffer.end()) {
-        return i == 0 ? binChunk : 0;  // only the first buffer may live in the .glb
+        if (i == 0) {  // only the first buffer may live in the .glb
+            bytes.begin = binChunk.data();
+            bytes.size = binChunk.size();
+        }
+        return bytes;
     }
     if (binary) {
         // VTK's loader crashes on binary files whose buffers lie elsewhere.
@@ -93,19 +100,29 @@ std::uint64_t AvailableBytes(const Json& buffer, std::size_t i, const std::strin
     if (!uri->is_string()) {
         Fail("buffer ", i, ": its \"uri\" is not text");
     }
-    const std::string text = uri->get<std::string>();
+    const std::string& text = uri->get_ref<const std::string&>();
     if (text.rfind("data:", 0) == 0) {
-        if (text.find(";base64,") == std::string::npos) {
+        const std::size_t comma = text.find(";base64,");
+        if (comma == std::string::npos) {
             Fail("buffer ", i, ": only base64 data can be embedded");
         }
-        return Base64Bytes(text);
+        const std::size_t digits = text.size() - comma - 8;
+        bytes.decoded.resize(digits / 4 * 3 + 3);
+        bytes.size = vtkBase64Utilities::DecodeSafely(
+            reinterpret_cast<const unsigned char*>(text.data() + comma + 8), digits,
+            bytes.decoded.data(), bytes.decoded.size());
+        bytes.begin = reinterpret_cast<const char*>(bytes.decoded.data());
+        return bytes;
     }
     const std::string file = (std::filesystem::path(folder) / text).string();
     try {
-        return MappedFile::CheckedFileSize(file);
+        bytes.file = std::make_unique<MappedFile>(file);
     } catch (const ReadError& e) {
         Fail("its buffer file ", file, ": ", e.what());
     }
+    bytes.begin = bytes.file->Begin();
+    bytes.size = bytes.file->Size();
+    return bytes;
 }
 
 int ComponentBytes(const Json& type) {
@@ -193,8 +210,10 @@ void CheckNodes(const Json& nodes, std::size_t meshes, std::size_t skins, std::s
     }
 }
 
+// Requires every index to name an object and every byte range to be there; loads the
+// buffers into `loaded`.
 void CheckDocument(const Json& doc, const std::string& folder, bool binary,
-                   std::uint64_t binChunk) {
+                   std::string_view binChunk, std::vector<BufferBytes>& loaded) {
     if (!doc.is_object()) {
         Fail("not a glTF document (it is not a JSON object)");
     }
@@ -210,7 +229,8 @@ void CheckDocument(const Json& doc, const std::string& folder, bool binary,
             Fail(owner, " is not a JSON object");
         }
         const std::uint64_t length = Count(buffers[b], "byteLength", owner);
-        const std::uint64_t available = AvailableBytes(buffers[b], b, folder, binary, binChunk);
+        loaded.push_back(LoadBuffer(buffers[b], b, folder, binary, binChunk));
+        const std::uint64_t available = loaded.back().size;
         if (length > available) {
             Fail(owner, " announces ", length, " bytes but only ", available, " are there");
         }
@@ -373,13 +393,87 @@ void CheckDocument(const Json& doc, const std::string& folder, bool binary,
     }
 }
 
+[[noreturn]] void FailToWriteCopy() {
+    Fail("a copy of the scene for VTK's reader cannot be written (", std::strerror(errno), ")");
+}
+
+void WriteAll(std::FILE* out, const void* bytes, std::size_t count) {
+    if (count > 0 && std::fwrite(bytes, 1, count, out) != count) {
+        FailToWriteCopy();
+    }
+}
+
+// The document and bytes VTK's reader is given (see the header): one binary glTF file.
+void WriteForVtk(Json doc, const std::vector<BufferBytes>& loaded, const std::string& glbPath) {
+    for (const char* unused : {"images", "textures", "samplers", "materials"}) {
+        doc.erase(unused);
+    }
+    if (doc.contains("meshes")) {
+        for (Json& mesh : doc["meshes"]) {
+            if (mesh.is_object() && mesh.contains("primitives")) {
+                for (Json& primitive : mesh["primitives"]) {
+                    primitive.erase("material");
+                }
+            }
+        }
+    }
+    // The buffers' declared bytes one after the other, each from a multiple of 4.
+    std::vector<std::uint64_t> lengths, starts;
+    std::uint64_t binBytes = 0;
+    for (const Json& buffer : List(doc, "buffers")) {
+        lengths.push_back(buffer["byteLength"].get<std::uint64_t>());
+        starts.push_back(binBytes);
+        binBytes += (lengths.back() + 3) / 4 * 4;
+    }
+    if (!loaded.empty()) {
+        doc["buffers"] = Json::array({{{"byteLength", binBytes}}});
+    }
+    if (doc.contains("bufferViews")) {
+        for (Json& view : doc["bufferViews"]) {
+            const std::uint64_t start = starts[view["buffer"].get<std::size_t>()];
+            view["byteOffset"] = start + view.value("byteOffset", std::uint64_t{0});
+            view["buffer"] = 0;
+        }
+    }
+    std::string json = doc.dump();
+    json.resize((json.size() + 3) / 4 * 4, ' ');
+    const std::uint64_t total = 12 + 8 + json.size() + (loaded.empty() ? 0 : 8 + binBytes);
+    if (total > UINT32_MAX) {
+        Fail("the glTF scene is larger than the 4 GiB a binary glTF file can hold");
+    }
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> out(std::fopen(glbPath.c_str(), "wb"),
+                                                        &std::fclose);
+    if (!out) {
+        FailToWriteCopy();
+    }
+    const auto word = [&](std::uint32_t value) { WriteAll(out.get(), &value, 4); };
+    word(0x46546C67);  // "glTF"
+    word(2);
+    word(static_cast<std::uint32_t>(total));
+    word(static_cast<std::uint32_t>(json.size()));
+    word(0x4E4F534A);  // "JSON"
+    WriteAll(out.get(), json.data(), json.size());
+    if (!loaded.empty()) {
+        word(static_cast<std::uint32_t>(binBytes));
+        word(0x004E4942);  // "BIN"
+        static const char kZeros[4] = {};
+        for (std::size_t b = 0; b < loaded.size(); ++b) {
+            WriteAll(out.get(), loaded[b].begin, static_cast<std::size_t>(lengths[b]));
+            WriteAll(out.get(), kZeros, static_cast<std::size_t>((4 - lengths[b] % 4) % 4));
+        }
+    }
+    if (std::fflush(out.get()) != 0) {
+        FailToWriteCopy();
+    }
+}
+
 }  // namespace
 
-void CheckGltfFile(const std::string& path) {
+void CheckGltfFile(const std::string& path, const std::string& glbPath) {
     const MappedFile file(path);
     const char* json = file.Begin();
     std::size_t jsonBytes = file.Size();
-    std::uint64_t binChunk = 0;
+    std::string_view binChunk;
     const bool binary = file.Size() >= 4 && std::memcmp(file.Begin(), "glTF", 4) == 0;
     if (binary) {
         // Binary: a 12-byte header, the JSON chunk, then an optional binary chunk.
@@ -399,32 +493,16 @@ void CheckGltfFile(const std::string& path) {
         if (bytes.Remaining() >= 8) {
             const auto binLength = bytes.Read<std::uint32_t>("the binary chunk length");
             if (bytes.Read<std::uint32_t>("the binary chunk type") == 0x004E4942) {
-                bytes.Require(binLength, "the binary chunk");
-                binChunk = binLength;
+                binChunk = std::string_view(bytes.Take(binLength, "the binary chunk"), binLength);
             }
         }
     }
-    Json doc;
+    const Json doc = ParseJsonDocument(json, json + jsonBytes, "the glTF JSON");
+    std::vector<BufferBytes> loaded;
     try {
-        const auto limitDepth = [](int depth, Json::parse_event_t, Json&) {
-            if (depth > kMaxDepth) {
-                throw TooDeep{};
-            }
-            return true;
-        };
-        doc = Json::parse(json, json + jsonBytes, limitDepth);
-    } catch (const Json::parse_error& e) {
-        std::string why = e.what();
-        const std::size_t colon = why.find(": ");
-        why = colon == std::string::npos ? why : why.substr(colon + 2);
-        const std::size_t at = std::min<std::size_t>(e.byte > 0 ? e.byte - 1 : 0, jsonBytes);
-        const TextCursor text(json, json + jsonBytes, json);
-        text.FailAt(json + at, "the glTF JSON is damaged (", Excerpt(why, 160), ")");
-    } catch (const TooDeep&) {
-        Fail("the glTF JSON nests deeper than ", kMaxDepth, " levels");
-    }
-    try {
-        CheckDocument(doc, std::filesystem::path(path).parent_path().string(), binary, binChunk);
+        CheckDocument(doc, std::filesystem::path(path).parent_path().string(), binary, binChunk,
+                      loaded);
+        WriteForVtk(doc, loaded, glbPath);
     } catch (const Json::exception& e) {
         Fail("the glTF document is damaged (", Excerpt(e.what(), 160), ")");
     }

@@ -5,16 +5,50 @@
 #include <vtkGLTFReader.h>
 #include <vtkMultiBlockDataSet.h>
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+
 #include "GltfCheck.h"
 #include "ReadError.h"
 #include "VtkReaderGuard.h"
 
 namespace wexlan::io {
 
+namespace {
+
+// The copy of the scene VTK's reader reads, removed when the read is over.
+class TemporaryGlb {
+public:
+    TemporaryGlb() {
+        path_ = (std::filesystem::temp_directory_path() / "wexlan-scene-XXXXXX.glb").string();
+        const int fd = ::mkstemps(path_.data(), 4);
+        if (fd < 0) {
+            Fail("a copy of the scene for VTK's reader cannot be made (", std::strerror(errno),
+                 ")");
+        }
+        ::close(fd);
+    }
+    ~TemporaryGlb() { ::unlink(path_.c_str()); }
+    TemporaryGlb(const TemporaryGlb&) = delete;
+    TemporaryGlb& operator=(const TemporaryGlb&) = delete;
+
+    const std::string& Path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+}  // namespace
+
 vtkSmartPointer<vtkPolyData> ReadGltfScene(const std::string& path) {
-    CheckGltfFile(path);
+    const TemporaryGlb copy;
+    CheckGltfFile(path, copy.Path());
     auto reader = vtkSmartPointer<vtkGLTFReader>::New();
-    reader->SetFileName(path.c_str());
+    reader->SetFileName(copy.Path().c_str());
     UpdateGuarded(reader, "glTF");
     vtkMultiBlockDataSet* scene = reader->GetOutput();
     if (scene == nullptr) {

@@ -1,7 +1,9 @@
 #include "LegacyVtkCheck.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 #include "ByteCursor.h"
@@ -64,7 +66,7 @@ public:
             if (!binary_ && ((c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.')) {
                 continue;  // a value of a text data block
             }
-            if (Keyword(ToLower(token), token.data()) || !(binary_ || stop_)) {
+            if (Keyword(LowerWord(token), token.data()) || !(binary_ || stop_)) {
                 continue;
             }
             if (stop_) {
@@ -92,7 +94,7 @@ private:
         return static_cast<std::uint64_t>(n);
     }
 
-    std::string Word() { return ToLower(text_.Token()); }
+    std::string Word() { return LowerWord(text_.Token()); }
 
     void RestOfLine() {
         std::string_view ignored;
@@ -208,7 +210,7 @@ private:
             expectedArray_ = k == "offsets" ? "connectivity" : "";
         }
         if (k == "dataset") {
-            dataset_ = std::string(text_.Token());
+            dataset_ = LowerWord(text_.Token());
             for (char& c : dataset_)
                 c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
             if (dataset_ != "POLYDATA" && dataset_ != "UNSTRUCTURED_GRID" &&
@@ -273,7 +275,7 @@ private:
             RestOfLine();
             // "LOOKUP_TABLE name" may follow; the values come after it.
             const char* save = text_.Position();
-            const bool table = ToLower(text_.Token()) == "lookup_table";
+            const bool table = LowerWord(text_.Token()) == "lookup_table";
             if (!table) {
                 text_.SetPosition(save);
             }
@@ -313,7 +315,7 @@ private:
             for (std::uint64_t i = 0; i < arrays && !stop_; ++i) {
                 const char* arrayAt = text_.Position();
                 const std::string_view name = text_.Token();
-                if (ToLower(name) == "null_array") {
+                if (LowerWord(name) == "null_array") {
                     continue;
                 }
                 const std::uint64_t components = Count("the array component count");
@@ -350,13 +352,15 @@ private:
 }  // namespace
 
 std::string CheckLegacyVtkFile(const MappedFile& file) {
+    // The mark is looked for before any line end: a file of zeros has none to find.
+    constexpr std::string_view kMagic = "# vtk DataFile Version";
+    const std::string_view start(file.Begin(), std::min(file.Size(), kMagic.size()));
+    if (ToLower(start) != ToLower(kMagic)) {
+        Fail("not a VTK legacy file (the first line is not \"# vtk DataFile Version ...\")");
+    }
     TextCursor text(file.Begin(), file.End(), file.Begin());
     std::string_view line;
     text.NextLine(line);
-    constexpr std::string_view kMagic = "# vtk DataFile Version";
-    if (ToLower(line.substr(0, kMagic.size())) != ToLower(kMagic)) {
-        Fail("not a VTK legacy file (the first line is not \"# vtk DataFile Version ...\")");
-    }
     // VTK's reader misbehaves on version numbers it never wrote: accept 1.0 to 5.x only.
     const std::string_view versionText = Trim(line.substr(kMagic.size()));
     const std::size_t dot = versionText.find('.');
@@ -373,9 +377,17 @@ std::string CheckLegacyVtkFile(const MappedFile& file) {
     if (!text.NextLine(line)) {
         Fail("the VTK file ends before its ASCII or BINARY line");
     }
-    const std::string format = ToLower(Trim(line));
+    const std::string format = LowerWord(Trim(line));
     if (format != "ascii" && format != "binary") {
         text.FailAt(formatLine, "expected ASCII or BINARY but found \"", Excerpt(line), "\"");
+    }
+    // Text has no zero bytes; finding one at once spares the walk through a huge file
+    // of zeros token by token.
+    if (format == "ascii") {
+        if (const void* zero = std::memchr(text.Position(), '\0', text.Remaining())) {
+            text.FailAt(static_cast<const char*>(zero),
+                        "the ASCII VTK file holds binary data (zero bytes)");
+        }
     }
     Walker walker(file, format == "binary", version);
     return walker.Run(text.Position());

@@ -5,7 +5,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
 #include "ReadError.h"
@@ -16,8 +18,7 @@ namespace {
 
 // Opens without blocking (a named pipe would otherwise wait for a writer) and
 // refuses everything that is not a regular file with data in it.
-int OpenRegularFile(const std::string& path, bool allowEmpty, std::uint64_t& size) {
-    struct stat st {};
+int OpenRegularFile(const std::string& path, bool allowEmpty, struct stat& st) {
     if (::stat(path.c_str(), &st) != 0) {
         if (errno == ENOENT || errno == ENOTDIR) {
             Fail("the file does not exist");
@@ -38,18 +39,86 @@ int OpenRegularFile(const std::string& path, bool allowEmpty, std::uint64_t& siz
         ::close(fd);
         Fail("is not a regular file");
     }
-    size = static_cast<std::uint64_t>(st.st_size);
-    if (size == 0 && !allowEmpty) {
+    if (st.st_size == 0 && !allowEmpty) {
         ::close(fd);
         Fail("the file is empty");
     }
     return fd;
 }
 
+// The buffer is read in pieces of this size; each piece's pages of zeros are given back.
+constexpr std::size_t kChunk = std::size_t{1} << 20;
+
+// Returns the whole pages of [begin, end) that hold only zeros to the system: the
+// buffer then reads them as zeros without keeping memory for them.
+void ReleaseZeroPages(char* begin, char* end) {
+    static const auto kPage = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    auto page = (reinterpret_cast<std::uintptr_t>(begin) + kPage - 1) & ~(kPage - 1);
+    const auto last = reinterpret_cast<std::uintptr_t>(end) & ~(kPage - 1);
+    std::uintptr_t run = 0;  // start of the current run of zero pages, 0 if none
+    for (; page <= last; page += kPage) {
+        const auto* p = reinterpret_cast<const char*>(page);
+        const bool zero = page < last && p[0] == 0 && std::memcmp(p, p + 1, kPage - 1) == 0;
+        if (zero && run == 0) {
+            run = page;
+        } else if (!zero && run != 0) {
+            ::madvise(reinterpret_cast<void*>(run), page - run, MADV_DONTNEED);
+            run = 0;
+        }
+    }
+}
+
+volatile std::sig_atomic_t g_mappedReadFaulted = 0;
+std::uintptr_t g_pageSize = 0;
+struct sigaction g_previousBusAction {};
+
+// Replaces the page that cannot be read (past the end of a shortened mapped file) by
+// zeros and lets the read go on; any other bus error is left to the earlier action.
+void OnBusError(int, siginfo_t* info, void*) {
+    if (info->si_code == BUS_ADRERR) {
+        void* page = reinterpret_cast<void*>(reinterpret_cast<std::uintptr_t>(info->si_addr) &
+                                             ~(g_pageSize - 1));
+        if (::mmap(page, g_pageSize, PROT_READ | PROT_WRITE,
+                   MAP_FIXED | MAP_PRIVATE | MAP_ANONYMOUS, -1, 0) != MAP_FAILED) {
+            g_mappedReadFaulted = 1;
+            return;
+        }
+    }
+    ::sigaction(SIGBUS, &g_previousBusAction, nullptr);  // the fault repeats under it
+}
+
 }  // namespace
 
+MappedReadGuard::MappedReadGuard() {
+    g_pageSize = static_cast<std::uintptr_t>(::sysconf(_SC_PAGESIZE));
+    g_mappedReadFaulted = 0;
+    struct sigaction action {};
+    action.sa_sigaction = OnBusError;
+    action.sa_flags = SA_SIGINFO;
+    sigemptyset(&action.sa_mask);
+    ::sigaction(SIGBUS, &action, &g_previousBusAction);
+}
+
+MappedReadGuard::~MappedReadGuard() {
+    ::sigaction(SIGBUS, &g_previousBusAction, nullptr);
+}
+
+void MappedReadGuard::ThrowIfFaulted() const {
+    if (g_mappedReadFaulted != 0) {
+        Fail("the file changed while it was being read");
+    }
+}
+
 OpenedFile::OpenedFile(const std::string& path, bool allowEmpty) {
-    fd_ = OpenRegularFile(path, allowEmpty, size_);
+    struct stat st {};
+    fd_ = OpenRegularFile(path, allowEmpty, st);
+    size_ = static_cast<std::uint64_t>(st.st_size);
+    modified_ = st.st_mtim;
+}
+
+OpenedFile::OpenedFile(OpenedFile&& other) noexcept
+    : fd_(other.fd_), size_(other.size_), modified_(other.modified_) {
+    other.fd_ = -1;
 }
 
 OpenedFile::~OpenedFile() {
@@ -58,12 +127,11 @@ OpenedFile::~OpenedFile() {
     }
 }
 
-void OpenedFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t count) const {
-    auto* out = static_cast<char*>(buffer);
+void OpenedFile::ReadRange(std::uint64_t offset, char* out, std::size_t count) const {
     while (count > 0) {
         // Large reads go in pieces: the kernel caps one read at about 2 GiB.
-        const std::size_t chunk = count < (std::size_t{1} << 30) ? count : (std::size_t{1} << 30);
-        const ssize_t got = ::pread(fd_, out, chunk, static_cast<off_t>(offset));
+        const std::size_t piece = std::min(count, std::size_t{1} << 30);
+        const ssize_t got = ::pread(fd_, out, piece, static_cast<off_t>(offset));
         if (got < 0) {
             if (errno == EINTR) {
                 continue;
@@ -71,7 +139,9 @@ void OpenedFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t count) c
             Fail("cannot be read (", std::strerror(errno), ")");
         }
         if (got == 0) {
-            Fail("the file ends too early at byte ", offset);
+            // Every read stays within the size the file had when it was opened.
+            Fail("the file changed while it was being read (it ended at byte ", offset,
+                 " instead of ", size_, ")");
         }
         out += got;
         offset += static_cast<std::uint64_t>(got);
@@ -79,38 +149,77 @@ void OpenedFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t count) c
     }
 }
 
-MappedFile::MappedFile(const std::string& path, bool allowEmpty) {
-    std::uint64_t size = 0;
-    fd_ = OpenRegularFile(path, allowEmpty, size);
-    size_ = static_cast<std::size_t>(size);
+void OpenedFile::CheckUnchanged() const {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0 || static_cast<std::uint64_t>(st.st_size) != size_ ||
+        st.st_mtim.tv_sec != modified_.tv_sec || st.st_mtim.tv_nsec != modified_.tv_nsec) {
+        Fail("the file changed while it was being read");
+    }
+}
+
+void OpenedFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t count) const {
+    ReadRange(offset, static_cast<char*>(buffer), count);
+    CheckUnchanged();
+}
+
+MappedFile::MappedFile(const std::string& path, bool allowEmpty)
+    : MappedFile(OpenedFile(path, allowEmpty)) {}
+
+MappedFile::MappedFile(OpenedFile file) : file_(std::move(file)) {
+    size_ = static_cast<std::size_t>(file_.Size());
     if (size_ == 0) {
         return;
     }
-    void* p = ::mmap(nullptr, size_, PROT_READ, MAP_PRIVATE, fd_, 0);
+    // Anonymous memory starts as zeros without costing any until it is written, which
+    // is what lets holes and zero pages stay free.
+    void* p = ::mmap(nullptr, size_, PROT_READ | PROT_WRITE,
+                     MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
     if (p == MAP_FAILED) {
-        const int err = errno;
-        ::close(fd_);
-        Fail("cannot be read (", std::strerror(err), ")");
+        Fail("not enough memory to read the file (", size_, " bytes)");
     }
-    // Every parser walks the file front to back once.
-    ::madvise(p, size_, MADV_SEQUENTIAL);
-    ::madvise(p, size_, MADV_WILLNEED);
     data_ = static_cast<char*>(p);
+    try {
+        ReadWhole();
+    } catch (...) {
+        ::munmap(data_, size_);
+        throw;
+    }
+    ::mprotect(data_, size_, PROT_READ);
+}
+
+void MappedFile::ReadWhole() {
+    const int fd = file_.Descriptor();
+    std::uint64_t offset = 0;
+    while (offset < size_) {
+        // Holes of a sparse file are zeros already: only the data between them is read.
+        off_t data = ::lseek(fd, static_cast<off_t>(offset), SEEK_DATA);
+        if (data < 0 && errno == ENXIO) {
+            break;  // a hole up to the end (or the file was shortened: checked below)
+        }
+        off_t hole = data < 0 ? -1 : ::lseek(fd, data, SEEK_HOLE);
+        if (data < 0 || hole < 0) {
+            data = static_cast<off_t>(offset);  // no hole reports: read everything
+            hole = static_cast<off_t>(size_);
+        }
+        const std::uint64_t end = std::min<std::uint64_t>(static_cast<std::uint64_t>(hole), size_);
+        for (auto at = static_cast<std::uint64_t>(data); at < end; at += kChunk) {
+            const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, end - at));
+            file_.ReadRange(at, data_ + at, count);
+            ReleaseZeroPages(data_ + at, data_ + at + count);
+        }
+        offset = std::max(end, offset + 1);
+    }
+    file_.CheckUnchanged();
 }
 
 MappedFile::~MappedFile() {
     if (data_ != nullptr) {
         ::munmap(data_, size_);
     }
-    if (fd_ >= 0) {
-        ::close(fd_);
-    }
 }
 
 std::uint64_t MappedFile::CheckedFileSize(const std::string& path, bool allowEmpty) {
-    std::uint64_t size = 0;
-    ::close(OpenRegularFile(path, allowEmpty, size));
-    return size;
+    return OpenedFile(path, allowEmpty).Size();
 }
 
 }  // namespace wexlan::io

@@ -1,12 +1,11 @@
 #include "MarkupsJsonParser.h"
 
-#include <nlohmann/json.hpp>
-
 #include <cmath>
 #include <string>
 #include <vector>
 
 #include "DataBuilders.h"
+#include "JsonDocument.h"
 #include "TextCursor.h"
 
 namespace wexlan::io {
@@ -14,33 +13,6 @@ namespace wexlan::io {
 namespace {
 
 using Json = nlohmann::json;
-
-// Markups files nest four levels deep; a damaged file must not nest without bound.
-constexpr int kMaxDepth = 64;
-
-struct TooDeep {};
-
-Json ParseDocument(const MappedFile& file) {
-    const auto limitDepth = [](int depth, Json::parse_event_t, Json&) {
-        if (depth > kMaxDepth) {
-            throw TooDeep{};
-        }
-        return true;
-    };
-    try {
-        return Json::parse(file.Begin(), file.End(), limitDepth);
-    } catch (const Json::parse_error& e) {
-        // "[json.exception.parse_error.101] parse error at line 3, column 5: why"
-        std::string why = e.what();
-        const std::size_t colon = why.find(": ");
-        why = colon == std::string::npos ? why : why.substr(colon + 2);
-        const std::size_t at = std::min<std::size_t>(e.byte > 0 ? e.byte - 1 : 0, file.Size());
-        const TextCursor text(file.Begin(), file.End(), file.Begin());
-        text.FailAt(file.Begin() + at, "the JSON is damaged (", Excerpt(why, 160), ")");
-    } catch (const TooDeep&) {
-        Fail("the JSON nests deeper than ", kMaxDepth, " levels: it is not a markups file");
-    }
-}
 
 std::string LabelOf(const Json& point) {
     const auto it = point.find("label");
@@ -53,7 +25,7 @@ std::string LabelOf(const Json& point) {
 }  // namespace
 
 vtkSmartPointer<vtkPolyData> MarkupsJsonParser::Parse() {
-    const Json document = ParseDocument(file_);
+    const Json document = ParseJsonDocument(file_.Begin(), file_.End(), "the JSON");
     const auto markups = document.is_object() ? document.find("markups") : document.end();
     if (!document.is_object() || markups == document.end() || !markups->is_array()) {
         Fail("not a markups file: it has no \"markups\" list");

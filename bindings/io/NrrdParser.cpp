@@ -95,6 +95,20 @@ bool ParseVectors(std::string_view text, std::vector<std::vector<double>>& out) 
     }
 }
 
+// Runs `read` on the data file; when that is a detached file, a problem with it names
+// that file and not the header.
+template <typename Read>
+auto NameDataFile(const std::string& dataPath, bool detached, Read&& read) -> decltype(read()) {
+    try {
+        return read();
+    } catch (const ReadError& e) {
+        if (!detached) {
+            throw;
+        }
+        Fail("its data file ", dataPath, ": ", e.what());
+    }
+}
+
 std::string FolderOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
@@ -292,6 +306,7 @@ vtkSmartPointer<vtkImageData> NrrdParser::Parse() {
 void NrrdParser::ReadVoxels(vtkSmartPointer<vtkDataArray>& scalars, std::uint64_t values,
                             std::uint64_t bytes, std::uint64_t components, std::size_t headerEnd) {
     std::string dataPath = path_;
+    const bool detached = !h_.dataFile.empty();
     std::uint64_t offset = headerEnd;
     if (!h_.dataFile.empty()) {
         dataPath = h_.dataFile.front() == '/' ? h_.dataFile : FolderOf(path_) + "/" + h_.dataFile;
@@ -309,7 +324,8 @@ void NrrdParser::ReadVoxels(vtkSmartPointer<vtkDataArray>& scalars, std::uint64_
 
     if (h_.encoding == "raw" && h_.lineSkip == 0) {
         // The common case: read straight into the voxel buffer.
-        OpenedFile data(dataPath, true);
+        OpenedFile data =
+            NameDataFile(dataPath, detached, [&] { return OpenedFile(dataPath, true); });
         if (h_.byteSkip == -1) {
             if (data.Size() < bytes + offset) {
                 needMessage(data.Size() > offset ? data.Size() - offset : 0);
@@ -323,9 +339,12 @@ void NrrdParser::ReadVoxels(vtkSmartPointer<vtkDataArray>& scalars, std::uint64_
             needMessage(available);
         }
         scalars = NewVoxelArray(h_.vtkType, values / components, static_cast<int>(components));
-        data.ReadAt(offset, scalars->GetVoidPointer(0), static_cast<std::size_t>(bytes));
+        NameDataFile(dataPath, detached, [&] {
+            data.ReadAt(offset, scalars->GetVoidPointer(0), static_cast<std::size_t>(bytes));
+        });
     } else {
-        MappedFile data(dataPath, true);
+        const MappedFile data =
+            NameDataFile(dataPath, detached, [&] { return MappedFile(dataPath, true); });
         TextCursor text(data.Begin() + std::min<std::uint64_t>(offset, data.Size()), data.End(),
                         data.Begin());
         std::string_view skipped;

@@ -111,7 +111,7 @@ void PcdParser::ParseHeader() {
         if (words.empty() || words[0].front() == '#') {
             continue;
         }
-        const std::string key = ToLower(words[0]);
+        const std::string key = LowerWord(words[0]);
         const auto number = [&](std::uint64_t& out) {
             if (words.size() != 2 || !ParseNumber(words[1], out)) {
                 text.FailAt(lineStart, key, " must be a single whole number 0 or more, found \"",
@@ -124,7 +124,7 @@ void PcdParser::ParseHeader() {
             fields_.clear();
             for (std::size_t i = 1; i < words.size(); ++i) {
                 Field f;
-                f.name = ToLower(words[i]);
+                f.name = LowerWord(words[i], 256);
                 fields_.push_back(f);
             }
         } else if (key == "size") {
@@ -142,7 +142,7 @@ void PcdParser::ParseHeader() {
             number(points_);
             havePoints = true;
         } else if (key == "data") {
-            data_ = words.size() == 2 ? ToLower(words[1]) : std::string("?");
+            data_ = words.size() == 2 ? LowerWord(words[1]) : std::string("?");
         } else {
             text.FailAt(lineStart, "unknown PCD header line \"", Excerpt(line, 40), "\"");
         }

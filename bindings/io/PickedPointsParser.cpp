@@ -2,9 +2,9 @@
 
 #include <expat.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <limits>
 #include <string>
 #include <vector>
 
@@ -106,16 +106,25 @@ private:
 }  // namespace
 
 vtkSmartPointer<vtkPolyData> PickedPointsParser::Parse() {
-    if (file_.Size() > static_cast<std::size_t>(std::numeric_limits<int>::max())) {
-        Fail("the file is too large for a picked points list");
-    }
     ExpatParser expat;
     State state;
     state.parser = expat.Get();
     XML_SetUserData(expat.Get(), &state);
     XML_SetElementHandler(expat.Get(), StartElement, EndElement);
-    const XML_Status status =
-        XML_Parse(expat.Get(), file_.Begin(), static_cast<int>(file_.Size()), XML_TRUE);
+    // Expat copies what it is given into its own buffer: it gets the file in pieces, so
+    // that copy stays small and a damaged start ends the parse before the rest is seen.
+    constexpr std::size_t kPiece = std::size_t{1} << 16;
+    XML_Status status = XML_STATUS_OK;
+    for (const char* piece = file_.Begin(); status == XML_STATUS_OK;) {
+        const auto size =
+            std::min<std::size_t>(kPiece, static_cast<std::size_t>(file_.End() - piece));
+        const bool last = piece + size == file_.End();
+        status = XML_Parse(expat.Get(), piece, static_cast<int>(size), last ? XML_TRUE : XML_FALSE);
+        piece += size;
+        if (last) {
+            break;
+        }
+    }
     if (!state.error.empty()) {
         Fail("line ", state.errorLine, ": ", state.error);
     }

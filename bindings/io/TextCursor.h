@@ -40,6 +40,11 @@ bool ParseNumber(std::string_view text, T& value) {
 
 /// Lower-case ASCII copy, for keywords that files write in either case.
 std::string ToLower(std::string_view text);
+/// Lower-case copy of at most the first `maxLength` characters, for keywords: they are
+/// short, so a cut token matches none, and a huge token of a damaged file is never copied.
+inline std::string LowerWord(std::string_view token, std::size_t maxLength = 32) {
+    return ToLower(token.substr(0, maxLength));
+}
 /// Removes blanks (and CR) at both ends.
 std::string_view Trim(std::string_view text);
 /// Splits `line` at any of `separators`. With `mergeRuns` a run of separators is one

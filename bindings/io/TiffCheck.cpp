@@ -73,7 +73,8 @@ std::string TiffMessages::FirstError() {
 
 void CheckTiffFile(const std::string& path) {
     const std::uint64_t fileSize = MappedFile::CheckedFileSize(path);
-    std::unique_ptr<TIFF, TiffClose> tiff(TIFFOpen(path.c_str(), "r"));
+    // "m": libtiff reads the file instead of mapping it (see MappedReadGuard).
+    std::unique_ptr<TIFF, TiffClose> tiff(TIFFOpen(path.c_str(), "rm"));
     if (!tiff) {
         Fail("not a TIFF image, or its header is damaged",
              g_firstError.empty() ? std::string() : " (" + g_firstError + ")");

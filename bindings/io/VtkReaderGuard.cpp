@@ -18,6 +18,7 @@
 #include <string>
 #include <vector>
 
+#include "MappedFile.h"
 #include "ReadError.h"
 #include "VtkMessageCapture.h"
 
@@ -167,6 +168,7 @@ void UpdateGuarded(vtkAlgorithm* reader, const char* formatName) {
     reader->AddObserver(vtkCommand::ErrorEvent, observer);
     reader->AddObserver(vtkCommand::WarningEvent, warningObserver);
 
+    const MappedReadGuard mappedReads;
     try {
         reader->Update();
     } catch (const std::bad_alloc&) {
@@ -178,6 +180,7 @@ void UpdateGuarded(vtkAlgorithm* reader, const char* formatName) {
     }
     reader->RemoveObserver(observer);
     reader->RemoveObserver(warningObserver);
+    mappedReads.ThrowIfFaulted();
 
     errors.insert(errors.end(), capture.Errors().begin(), capture.Errors().end());
     // The MetaImage library reports damaged data only on the standard streams

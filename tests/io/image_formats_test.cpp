@@ -12,6 +12,7 @@
 #include <vtkUnsignedShortArray.h>
 #include <vtkXMLImageDataWriter.h>
 
+#include <filesystem>
 #include <fstream>
 #include <numeric>
 
@@ -146,7 +147,14 @@ TEST_F(Images, NrrdRefusesDamagedHeadersAndMissingData) {
     Write("zero.nrrd", NrrdHeader("type: uint8\ndimension: 3\nsizes: 4 0 4\n"));
     ExpectFailure("zero.nrrd", {"line 5", "sizes"});
     Write("missing.nhdr", NrrdHeader("type: uint8\ndimension: 1\nsizes: 4\ndata file: gone.raw\n"));
-    ExpectFailure("missing.nhdr", {"does not exist"});
+    const std::string gone = "its data file " + Path("gone.raw") + ": the file does not exist";
+    ExpectFailure("missing.nhdr", {gone.c_str()});
+    std::filesystem::create_directory(Path("folder.raw"));
+    Write(
+        "folder.nhdr",
+        NrrdHeader("type: uint8\ndimension: 1\nsizes: 4\nencoding: text\ndata file: folder.raw\n"));
+    const std::string folder = "its data file " + Path("folder.raw") + ": is a folder";
+    ExpectFailure("folder.nhdr", {folder.c_str()});
     Write("gzip.nrrd", NrrdHeader("type: uint8\ndimension: 1\nsizes: 64\nencoding: gzip\n") +
                            "not gzip data at all");
     ExpectFailure("gzip.nrrd", {"compressed data is damaged"});

@@ -164,6 +164,12 @@ TEST_F(PointSets, FcsvRefusesMalformedMarkers) {
     ExpectFailure("quote.fcsv", {"line 1", "quoted field"});
     Write("none.fcsv", "# Markups fiducial file version = 4.11\n");
     ExpectFailure("none.fcsv", {"no markers"});
+    // Zero bytes: a binary or sparse file is refused at its start, a text that turns
+    // into zeros where they are.
+    Write("zeros.fcsv", std::string(100, '\0') + "m0,1,2,3\n");
+    ExpectFailure("zeros.fcsv", {"binary data", "not a marker list"});
+    Write("tail.fcsv", std::string(5000, '#') + "\nm0,1,2,3\n" + std::string(100, '\0'));
+    ExpectFailure("tail.fcsv", {"line 3", "binary data"});
 }
 
 }  // namespace

@@ -5,10 +5,22 @@
 #include <gtest/gtest.h>
 #include <vtkSmartPointer.h>
 
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <functional>
 #include <set>
 #include <stdexcept>
 
+#include "MappedFile.h"
+#include "ReadError.h"
 #include "ReaderTestSupport.h"
 
 namespace wexlan::io::test {
@@ -62,6 +74,113 @@ TEST_F(ReaderApi, FileSystemProblemsAreNamed) {
     ExpectFailure(Write("empty.stl", ""), {"the file is empty"});
     ExpectFailure(Write("empty.vq", ""), {"empty"});
     ExpectFailure(Write("empty.mha", ""), {"empty"});
+}
+
+std::string ErrorOf(const std::function<void()>& read) {
+    try {
+        read();
+    } catch (const ReadError& e) {
+        return e.what();
+    }
+    return "no error";
+}
+
+TEST_F(ReaderApi, FileBytesStayWhenTheFileShrinksAndChangesDuringTheReadAreRefused) {
+    const std::string path = Write("cloud.xyz", std::string(100000, '1'));
+    {
+        const MappedFile file(path);
+        std::filesystem::resize_file(path, 10);  // an exporter rewriting the file in place
+        EXPECT_EQ(std::count(file.Begin(), file.End(), '1'), 100000);  // (a mapping faulted)
+    }
+    // Shorter, or as long but written again, between opening and reading.
+    OpenedFile shortened(path);
+    std::filesystem::resize_file(path, 4);
+    EXPECT_THAT(ErrorOf([&] { MappedFile file(std::move(shortened)); }),
+                HasSubstr("the file changed while it was being read"));
+    OpenedFile rewritten(path);
+    std::filesystem::last_write_time(
+        path, std::filesystem::last_write_time(path) - std::chrono::hours(1));
+    EXPECT_THAT(ErrorOf([&] { MappedFile file(std::move(rewritten)); }),
+                HasSubstr("the file changed while it was being read"));
+    const OpenedFile opened(path);
+    std::filesystem::resize_file(path, 2);
+    char bytes[4];
+    EXPECT_THAT(ErrorOf([&] { opened.ReadAt(0, bytes, sizeof bytes); }),
+                HasSubstr("the file changed while it was being read"));
+}
+
+TEST_F(ReaderApi, LibraryReadsOfAShortenedMappedFileAreCaughtWhileGuarded) {
+    const std::string path = Write("stack.tif", std::string(65536, 'a'));
+    const int fd = ::open(path.c_str(), O_RDONLY);
+    ASSERT_GE(fd, 0);
+    void* mapped = ::mmap(nullptr, 65536, PROT_READ, MAP_SHARED, fd, 0);  // as libtiff does
+    ASSERT_NE(mapped, MAP_FAILED);
+    std::filesystem::resize_file(path, 100);
+    {
+        const MappedReadGuard guard;
+        EXPECT_EQ(static_cast<const volatile char*>(mapped)[50], 'a');
+        guard.ThrowIfFaulted();
+        EXPECT_EQ(static_cast<const volatile char*>(mapped)[40000], '\0');  // past the end
+        EXPECT_THAT(ErrorOf([&] { guard.ThrowIfFaulted(); }),
+                    HasSubstr("the file changed while it was being read"));
+    }
+    ::munmap(mapped, 65536);
+    ::close(fd);
+}
+
+// Resident memory of this process.
+std::uint64_t ResidentBytes() {
+    std::ifstream statm("/proc/self/statm");
+    std::uint64_t size = 0, resident = 0;
+    statm >> size >> resident;
+    return resident * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
+}
+
+TEST_F(ReaderApi, HolesAndZerosOfAFileCostNoMemory) {
+    const std::string sparse = Write("sparse.stl", "solid");
+    std::filesystem::resize_file(sparse, std::uint64_t{4} << 30);
+    std::string zeros(std::size_t{32} << 20, '\0');
+    zeros += "end";
+    Write("zeros.stl", zeros);
+    zeros = std::string();
+    const std::uint64_t before = ResidentBytes();
+    const MappedFile holes(sparse);
+    const MappedFile written(Path("zeros.stl"));
+    EXPECT_LT(ResidentBytes() - before, std::uint64_t{8} << 20);
+    EXPECT_EQ(std::string(holes.Begin(), 5), "solid");
+    EXPECT_EQ(holes.End()[-1], '\0');
+    EXPECT_EQ(std::string(written.End() - 4, 4), std::string("\0end", 4));
+}
+
+// Peak resident memory of this process since the last ResetPeakMemory.
+std::uint64_t PeakResidentBytes() {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);) {
+        if (line.rfind("VmHWM:", 0) == 0) {
+            return std::stoull(line.substr(6)) * 1024;
+        }
+    }
+    return 0;
+}
+
+void ResetPeakMemory() {
+    std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+TEST_F(ReaderApi, EveryFormatRefusesAHugeSparseFileInBoundedMemory) {
+    // 512 MiB of zeros that occupy no disk, under every extension.
+    const int formats = reader_.GetNumberOfSupportedFileFormat();
+    std::vector<std::string> paths;
+    for (int i = 0; i < formats; ++i) {
+        paths.push_back(Write("zeros." + reader_.GetSupportedFileExt(i), ""));
+        std::filesystem::resize_file(paths.back(), std::uint64_t{512} << 20);
+    }
+    ResetPeakMemory();
+    const std::uint64_t before = PeakResidentBytes();
+    for (const std::string& path : paths) {
+        EXPECT_FALSE(Read(path)) << path;
+    }
+    EXPECT_LT(PeakResidentBytes() - before, std::uint64_t{64} << 20);
 }
 
 TEST_F(ReaderApi, UnknownExtensionsListWhatIsSupported) {

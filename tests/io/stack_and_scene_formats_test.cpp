@@ -14,6 +14,8 @@
 #include <vtkSphereSource.h>
 #include <vtkTIFFWriter.h>
 
+#include <sys/stat.h>
+
 #include <fstream>
 
 #include "ReaderTestSupport.h"
@@ -194,6 +196,36 @@ TEST_F(StacksAndScenes, GltfScenesBecomeOneSurfaceWithNodeTransforms) {
     Write("triangle.bin", TriangleBuffer());
     Write("matrix.gltf", badMatrix);
     ExpectFailure("matrix.gltf", {"node 1's matrix is not a list of 16 numbers"});
+}
+
+TEST_F(StacksAndScenes, GltfBufferFilesMayBeLongerAndImagesAreNeverOpened) {
+    // Points and indices in two buffer files, each longer than its declared length (the
+    // indices' 6 bytes are not a multiple of 4); the material's texture names a named
+    // pipe, a missing file and a file that is no image.
+    const std::string bytes = TriangleBuffer();
+    Write("points.bin", bytes.substr(0, 36) + "extra");
+    Write("indices.bin", bytes.substr(36, 6) + "x");
+    Write("junk.png", "not an image");
+    ASSERT_EQ(::mkfifo(Path("pipe.png").c_str(), 0600), 0);
+    Write("scene.gltf", R"({"asset": {"version": "2.0"}, "scene": 0, "scenes": [{"nodes": [0, 1]}],
+      "nodes": [{"mesh": 0}, {"mesh": 0, "translation": [10, 0, 0]}],
+      "meshes": [{"primitives": [{"attributes": {"POSITION": 0}, "indices": 1, "material": 0}]}],
+      "materials": [{"pbrMetallicRoughness": {"baseColorTexture": {"index": 0}}},
+                    {"normalTexture": {"index": 2}}],
+      "textures": [{"source": 0, "sampler": 0}, {"source": 1}, {"source": 2}],
+      "samplers": [{}],
+      "images": [{"uri": "pipe.png"}, {"uri": "missing.png"}, {"uri": "junk.png"}],
+      "buffers": [{"byteLength": 36, "uri": "points.bin"}, {"byteLength": 6, "uri": "indices.bin"}],
+      "bufferViews": [{"buffer": 0, "byteLength": 36}, {"buffer": 1, "byteLength": 6}],
+      "accessors": [{"bufferView": 0, "componentType": 5126, "count": 3, "type": "VEC3",
+                     "min": [0, 0, 0], "max": [1, 1, 0]},
+                    {"bufferView": 1, "componentType": 5123, "count": 3, "type": "SCALAR"}]})");
+    ExpectRead("scene.gltf", wFileReader::Surface, 6, 2);
+    ExpectTwoTriangles(reader_);
+
+    // A buffer file shorter than declared is still refused.
+    Write("indices.bin", bytes.substr(36, 5));
+    ExpectFailure("scene.gltf", {"buffer 1 announces 6 bytes but only 5 are there"});
 }
 
 TEST_F(StacksAndScenes, VtkWrittenGltfAndByuSurfacesReadBack) {

@@ -234,6 +234,9 @@ TEST_F(VtkFormats, LegacyDataThatIsNotWhatItsKeywordsSayIsRefusedWithTheReason) 
           "# vtk DataFile Version 3.0\nx\nASCII\nDATASET POLYDATA\nPOINTS 3 flaot\n"
           "0 0 0 1 0 0 1 1 0\n");
     ExpectFailure("type.vtk", {"line 5", "POINTS has an unknown data type \"flaot\""});
+    Write("zeros.vtk", "# vtk DataFile Version 3.0\nx\nASCII\nDATASET POLYDATA\nPOINTS 3 float\n" +
+                           std::string(64, '\0'));
+    ExpectFailure("zeros.vtk", {"line 6", "the ASCII VTK file holds binary data"});
     // VTK reads "POINTS]" as POINTS; in a binary file the walk refuses the word.
     WriteWith<vtkPolyDataWriter>(Path("binary.vtk"), Shape(Cells::Triangles).Get(), true);
     std::ifstream in(Path("binary.vtk"), std::ios::binary);
