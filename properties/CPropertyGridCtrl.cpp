@@ -403,11 +403,20 @@ QWidget* CPropertyGridCtrl::CreateEditorFor(CPropertyGridProperty* row, QWidget*
     editor->setAutoFillBackground(true);
     if (auto* combo = qobject_cast<QComboBox*>(editor)) {
         // A choice from the list ends the edit at once.
-        connect(combo, QOverload<int>::of(&QComboBox::activated), this, [this, combo] {
-            if (m_editor.data() == combo) {
-                emit m_delegate->commitData(combo);
-                emit m_delegate->closeEditor(combo);
+        connect(combo, QOverload<int>::of(&QComboBox::activated), this, [this, combo, row](int index) {
+            if (m_editor.data() != combo) {
+                return;
             }
+            auto* picker = qobject_cast<CColorPickerEdit*>(combo);
+            auto* colorRow = dynamic_cast<CPropertyGridColorProperty*>(row);
+            if (picker != nullptr && colorRow != nullptr && index == picker->GetOtherIndex()) {
+                // The chooser is modal: the editor goes first, so nothing commits under it.
+                DropEditor();
+                colorRow->ChooseOtherColor();
+                return;
+            }
+            emit m_delegate->commitData(combo);
+            emit m_delegate->closeEditor(combo);
         });
     }
     return editor;
@@ -418,7 +427,10 @@ void CPropertyGridCtrl::CommitFromEditor(QWidget* editor) {
         return;
     }
     m_editCommitted = true;
-    CommitValue(m_editingRow, m_editingRow->ReadEditor(editor));
+    const CPropertyValue edited = m_editingRow->ReadEditor(editor);
+    if (edited != m_editingRow->GetValue()) {  // an editor left as it opened commits nothing
+        CommitValue(m_editingRow, edited);
+    }
 }
 
 void CPropertyGridCtrl::DropEditor() {

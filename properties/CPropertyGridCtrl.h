@@ -22,7 +22,8 @@ class QTreeWidgetItem;
 /// Use from code and tests. Everything the user can do has a call that does the same,
 /// so the grid's behaviour is testable without clicking:
 ///  - BeginEdit opens a row's in-place editor (what a double click, Enter or F2 does);
-///  - CommitValue ends an edit with a value (what Enter or leaving the editor does);
+///  - CommitValue ends an edit with a value (what Enter or leaving the editor does; an
+///    editor that still holds the row's value when it closes commits nothing);
 ///  - ClickButton presses a row's "..." button.
 ///
 /// Keyboard: arrows move between rows; Enter or F2 edits the current row, or presses its

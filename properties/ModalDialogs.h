@@ -4,13 +4,18 @@
 
 #include "wexlancp_export.h"
 
+#include <QPoint>
+#include <QRect>
+#include <QSize>
+
 class QDialog;
 
 namespace wexlan {
 
 /// How the property sheet runs its modal dialogs (slice, contrast, matrix).
 ///
-/// The product runs them with QDialog::exec(). Tests install a runner (ScopedModalRunner)
+/// The product runs them with QDialog::exec(), placed beside the main window's view
+/// (its central widget) so that the live preview of every move stays visible. Tests install a runner (ScopedModalRunner)
 /// that drives the dialog through its slots and returns what exec() would have
 /// returned, so that no test waits in a modal loop.
 class WEXLANCP_EXPORT ModalDialogs {
@@ -25,6 +30,12 @@ public:
     /// Installs `runner` (empty: exec() again) and returns the previous one.
     static Runner Install(Runner runner);
 };
+
+/// Where a dialog of `size` goes beside `view` on `screen` (all in screen pixels): right
+/// of the view when it fits there, else left of it, else on the side with more room;
+/// top-aligned with the view; always inside the screen (a dialog larger than the screen
+/// starts at its top-left corner). @return the dialog's top-left corner.
+WEXLANCP_EXPORT QPoint BesideView(const QSize& size, const QRect& view, const QRect& screen);
 
 /// Installs a runner for its lifetime and puts the previous one back.
 class WEXLANCP_EXPORT ScopedModalRunner {
