@@ -41,10 +41,11 @@ bool CCustomDlgProp::OnCommit(const CPropertyValue& edited) {
     wRenderable* target = GetRenderable();
     if (GetName() == "Color Map") {
         StoreValue(CPropertyValue::Text("True"));  // a committed file was taken
-    } else if (target != nullptr && GetName() == "Transform") {
+    } else if (target != nullptr && (GetName() == "Transform" || GetName() == "Contrast")) {
+        // The layer's own form: a typed "-50, 150" shows as "[-50.0, 150.0]".
         const std::string shown = target->GetProperty()->GetValue(GetName());
         if (shown != wProp::Null) {
-            StoreValue(CPropertyValue::Text(shown));  // the layer's own matrix form
+            StoreValue(CPropertyValue::Text(shown));
         }
     }
     return accepted;

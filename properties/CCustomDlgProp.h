@@ -18,8 +18,8 @@
 /// | "Color Map" | open-file prompt, no filter  | a chosen path (a refused file is   |
 /// |             |                              | told through a message)            |
 ///
-/// After a commit "Transform" shows the layer's own text for its matrix, and "Color Map"
-/// "True" (a mesh layer took the numbers of the file, at most 102400).
+/// After a commit "Transform" and "Contrast" show the layer's own text for the tag, and
+/// "Color Map" "True" (a mesh layer took the numbers of the file, at most 102400).
 /// Dialogs run through wexlan::ModalDialogs, so tests can answer them; a row deleted
 /// while its dialog is open (the sheet was rebuilt, the layer removed) commits nothing.
 /// Without a bound renderable the button does nothing.
@@ -29,7 +29,8 @@ public:
 
     bool HasButton() const override { return true; }
     void OnClickButton() override;
-    /// The base commit; then "Transform" shows the layer's text, "Color Map" "True".
+    /// The base commit; then "Transform" and "Contrast" show the layer's text, "Color
+    /// Map" "True".
     bool OnCommit(const CPropertyValue& edited) override;
 
 private:

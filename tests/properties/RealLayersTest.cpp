@@ -165,14 +165,19 @@ TEST_F(RealLayersTest, VolumeRowsAndDialogs) {
     EXPECT_EQ(xyz[2], 10);
     EXPECT_EQ(slice->GetValue().GetText(), "7, 7, 10");
 
-    ScopedModalRunner runner([&](QDialog& dialog) {
-        dynamic_cast<CContrastDialog&>(dialog).OnInitDialog();
-        dialog.findChild<QSlider*>("maxSlider")->setValue(20);
-        return int(QDialog::Rejected);
-    });
-    panel_.GetGrid()->ClickButton(Row("Image3DLayer", "Contrast"));
-    double window[2];
-    volume->GetContrast(window);
-    EXPECT_EQ(window[1], 20.0);
-    EXPECT_EQ(Row("Image3DLayer", "Contrast")->GetValue().GetText(), "[0.0, 20.0]");
+    // The contrast: OK keeps the moved bound, Cancel puts back the opening window.
+    for (bool accept : {true, false}) {
+        ScopedModalRunner runner([&](QDialog& dialog) {
+            auto& contrast = dynamic_cast<CContrastDialog&>(dialog);
+            contrast.OnInitDialog();
+            dialog.findChild<QSlider*>("maxSlider")->setValue(accept ? 20 : 30);
+            accept ? contrast.OnOK() : contrast.OnCancel();
+            return dialog.result();
+        });
+        panel_.GetGrid()->ClickButton(Row("Image3DLayer", "Contrast"));
+        double window[2];
+        volume->GetContrast(window);
+        EXPECT_EQ(window[1], 20.0);
+        EXPECT_EQ(Row("Image3DLayer", "Contrast")->GetValue().GetText(), "[0.0, 20.0]");
+    }
 }
