@@ -127,6 +127,9 @@ void MainWindow::BuildDocks() {
     addDockWidget(Qt::BottomDockWidgetArea, Dock(tr("Command line"), "consoleDock", m_console, this));
     resizeDocks({findChild<QDockWidget*>("workspaceDock")}, {320}, Qt::Horizontal);
     resizeDocks({findChild<QDockWidget*>("propertiesDock")}, {340}, Qt::Horizontal);
+    // The property sheet of a volume has some twenty rows; the layer tree needs few.
+    resizeDocks({findChild<QDockWidget*>("propertiesDock"), findChild<QDockWidget*>("layersDock")},
+                {3, 1}, Qt::Vertical);
 }
 
 void MainWindow::BuildMenus() {

@@ -130,6 +130,7 @@ CPropertyGridCtrl::CPropertyGridCtrl(QWidget* parent) : QWidget(parent) {
     m_description->setMinimumHeight(3 * fontMetrics().height() + 8);
     m_description->setMaximumHeight(3 * fontMetrics().height() + 8);
     m_description->setMargin(3);
+    m_description->setVisible(false);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -169,11 +170,12 @@ bool CPropertyGridCtrl::IsHeaderEnabled() const {
 }
 
 void CPropertyGridCtrl::EnableDescriptionArea(bool enable) {
-    m_description->setVisible(enable);
+    m_descriptionEnabled = enable;
+    UpdateDescription();
 }
 
 bool CPropertyGridCtrl::IsDescriptionAreaEnabled() const {
-    return !m_description->isHidden();
+    return m_descriptionEnabled;
 }
 
 std::string CPropertyGridCtrl::GetDescriptionText() const {
@@ -363,16 +365,17 @@ void CPropertyGridCtrl::ShowRow(CPropertyGridProperty* row) {
 }
 
 void CPropertyGridCtrl::UpdateDescription() {
+    // The area takes room from the rows only while there is a description to read.
     const CPropertyGridProperty* row = GetCurrentProperty();
-    if (row == nullptr) {
+    if (row == nullptr || row->GetDescription().empty()) {
         m_description->clear();
+        m_description->setVisible(false);
         return;
     }
-    QString html = QStringLiteral("<b>%1</b>").arg(HtmlEscaped(row->GetName()));
-    if (!row->GetDescription().empty()) {
-        html += QStringLiteral("<br>") + HtmlEscaped(row->GetDescription());
-    }
-    m_description->setText(html);
+    m_description->setText(QStringLiteral("<b>%1</b><br>%2")
+                               .arg(HtmlEscaped(row->GetName()))
+                               .arg(HtmlEscaped(row->GetDescription())));
+    m_description->setVisible(m_descriptionEnabled);
 }
 
 void CPropertyGridCtrl::OnActivated(QTreeWidgetItem* item) {

@@ -137,6 +137,10 @@ GroupSpec CPropertySheetBuilder::EditableGroup(const wProp& set) {
             group.rows.push_back(std::move(*row));
         }
     }
+    // Rows that cannot be edited ("IsA") go last, so they never push the useful ones out
+    // of sight.
+    std::stable_partition(group.rows.begin(), group.rows.end(),
+                          [](const RowSpec& row) { return row.enabled; });
     return group;
 }
 

@@ -71,7 +71,8 @@ struct GroupSpec {
 class WEXLANCP_EXPORT CPropertySheetBuilder {
 public:
     /// The editable group of a viewer's or layer's set: caption = the set's type text,
-    /// one row per item in the set's order (see the table).
+    /// one row per item in the set's order (see the table), except that the disabled
+    /// rows ("IsA") come after all the others.
     static GroupSpec EditableGroup(const wProp& set);
 
     /// The read-only group "VARQ": one disabled text row per item, value text as is.

@@ -8,6 +8,7 @@
 
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QSlider>
@@ -163,8 +164,8 @@ TEST_F(PropertySheetTest, RenderablesAppendTheirGroupsWithBoundRows) {
     panel_.UpdateProperty(&layer_);
     ASSERT_EQ(Grid().GetPropertyCount(), 2);
     EXPECT_EQ(Grid().GetProperty(0)->GetName(), "Viewer");
-    EXPECT_THAT(RowNames(1), ElementsAre("IsA", "Visibility", "Color", "Opacity", "Axes", "Cursor",
-                                         "Slice", "Contrast", "Transform", "Color Map"));
+    EXPECT_THAT(RowNames(1), ElementsAre("Visibility", "Color", "Opacity", "Axes", "Cursor", "Slice",
+                                         "Contrast", "Transform", "Color Map", "IsA"));
 
     auto* background = dynamic_cast<CMyColorProp*>(Grid().FindRow("Viewer", "Background"));
     ASSERT_NE(background, nullptr);
@@ -185,6 +186,10 @@ TEST_F(PropertySheetTest, RenderablesAppendTheirGroupsWithBoundRows) {
 
     Grid().SetCurrentProperty(background);  // the description area follows the current row
     EXPECT_EQ(Grid().GetDescriptionText(), "Specifies background color");
+    auto* area = Grid().findChild<QLabel*>("descriptionArea");
+    EXPECT_TRUE(area->isVisible());
+    Grid().SetCurrentProperty(Row("Axes"));  // no description: the rows get the room
+    EXPECT_FALSE(area->isVisible());
     panel_.RemoveAll();
     EXPECT_EQ(Grid().GetTree()->topLevelItemCount(), 0);
 }
@@ -192,7 +197,7 @@ TEST_F(PropertySheetTest, RenderablesAppendTheirGroupsWithBoundRows) {
 TEST_F(PropertySheetTest, CommittedValuesActOnTheBoundRenderable) {
     panel_.UpdateProperty(&layer_);
     EXPECT_TRUE(Grid().CommitValue(Row("Visibility"), CPropertyValue::Text("False")));
-    EXPECT_EQ(Grid().GetTree()->topLevelItem(0)->child(1)->text(1), "False");
+    EXPECT_EQ(Grid().ItemOf(Row("Visibility"))->text(1), "False");
 
     // "Axes" takes typed text; "Cursor" offers its two options only.
     auto* axes = qobject_cast<QComboBox*>(Grid().BeginEdit(Row("Axes")));

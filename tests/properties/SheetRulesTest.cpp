@@ -129,8 +129,9 @@ TEST(SheetBuilder, NullItemsAndSliceTriplesOfNeitherFormMakeNoRow) {
     set.SetValue("Representation", "Surface");
     set.SetValue("Color", "null");
     set.SetValue("Size", "2");
+    // The disabled "IsA" row goes last: it must not push the useful rows out of sight.
     EXPECT_THAT(Names(CPropertySheetBuilder::EditableGroup(set)),
-                ElementsAre("IsA", "Representation", "Size"));
+                ElementsAre("Representation", "Size", "IsA"));
     wProp allNull("Viewer");
     allNull.SetValue("Axes", "null");
     EXPECT_EQ(CPropertySheetBuilder::EditableGroup(allNull).caption, "Viewer");
