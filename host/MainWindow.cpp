@@ -265,7 +265,8 @@ std::string MainWindow::LayerTreeText() const {
 
 bool MainWindow::SetPropertyRow(const std::string& argument, std::string& why) {
     CPropertyGridCtrl* grid = m_panel.GetPropertyUIPointer()->GetGrid();
-    // The row name may hold blanks ("Bounding Box"): take the longest name that matches.
+    // The row name may hold blanks ("Bounding Box"): take the longest name that matches;
+    // of rows with that name the last group's (the selected layer's, not the viewer's).
     CPropertyGridProperty* target = nullptr;
     std::string value;
     for (int g = 0; grid != nullptr && g < grid->GetPropertyCount(); ++g) {
@@ -275,7 +276,7 @@ bool MainWindow::SetPropertyRow(const std::string& argument, std::string& why) {
             const std::string& name = row->GetName();
             if (argument.size() > name.size() && argument.compare(0, name.size(), name) == 0 &&
                 argument[name.size()] == ' ' &&
-                (target == nullptr || name.size() > target->GetName().size())) {
+                (target == nullptr || name.size() >= target->GetName().size())) {
                 target = row;
                 value = argument.substr(name.size() + 1);
             }
