@@ -31,21 +31,27 @@ void PlaceBesideView(QDialog& dialog) {
 }  // namespace
 
 QPoint BesideView(const QSize& size, const QRect& view, const QRect& screen) {
-    const int roomRight = screen.right() - view.right();
-    const int roomLeft = view.left() - screen.left();
-    int x = 0;
-    if (roomRight >= size.width()) {
-        x = view.right() + 1;
-    } else if (roomLeft >= size.width()) {
-        x = view.left() - size.width();
-    } else {
-        x = roomRight >= roomLeft ? screen.right() + 1 - size.width() : screen.left();
-    }
-    const auto inside = [](int position, int extent, int low, int high) {
-        return std::max(low, std::min(position, high + 1 - extent));
+    const auto inside = [&](QPoint corner) {
+        corner.setX(std::max(screen.left(), std::min(corner.x(), screen.right() + 1 - size.width())));
+        corner.setY(std::max(screen.top(), std::min(corner.y(), screen.bottom() + 1 - size.height())));
+        return corner;
     };
-    return QPoint(inside(x, size.width(), screen.left(), screen.right()),
-                  inside(view.top(), size.height(), screen.top(), screen.bottom()));
+    // Right, left (top-aligned with the view), below, above (left-aligned with it),
+    // each moved inside the screen; the first that covers the least of the view wins.
+    const QPoint candidates[] = {
+        inside({view.right() + 1, view.top()}), inside({view.left() - size.width(), view.top()}),
+        inside({view.left(), view.bottom() + 1}), inside({view.left(), view.top() - size.height()})};
+    QPoint best = candidates[0];
+    long long leastCovered = -1;
+    for (const QPoint& corner : candidates) {
+        const QRect covered = QRect(corner, size).intersected(view);
+        const long long area = covered.isEmpty() ? 0 : 1LL * covered.width() * covered.height();
+        if (leastCovered < 0 || area < leastCovered) {
+            best = corner;
+            leastCovered = area;
+        }
+    }
+    return best;
 }
 
 int ModalDialogs::Run(QDialog& dialog) {

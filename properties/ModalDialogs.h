@@ -32,9 +32,10 @@ public:
 };
 
 /// Where a dialog of `size` goes beside `view` on `screen` (all in screen pixels): right
-/// of the view when it fits there, else left of it, else on the side with more room;
-/// top-aligned with the view; always inside the screen (a dialog larger than the screen
-/// starts at its top-left corner). @return the dialog's top-left corner.
+/// of the view, left of it (top-aligned with the view), below or above it (left-aligned
+/// with it), each moved inside the screen; the first of these that covers the least of
+/// the view. A dialog larger than the screen starts at the screen's top-left corner.
+/// @return the dialog's top-left corner.
 WEXLANCP_EXPORT QPoint BesideView(const QSize& size, const QRect& view, const QRect& screen);
 
 /// Installs a runner for its lifetime and puts the previous one back.

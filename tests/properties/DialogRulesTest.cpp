@@ -105,11 +105,14 @@ TEST(ContrastWindow, BothBoundsFollowTheirSlidersWhateverTheirSign) {
 // The dialogs open beside the view, so that the live preview stays in sight.
 TEST(ModalDialogs, DialogsGoBesideTheViewInsideTheScreen) {
     const QRect screen(0, 0, 1280, 1024);
-    // Room on the right, on the left only, on neither side (the wider side, clamped).
+    // Room on the right, on the left only, below, above.
     EXPECT_EQ(wexlan::BesideView({300, 200}, QRect(100, 50, 800, 600), screen), QPoint(900, 50));
     EXPECT_EQ(wexlan::BesideView({300, 200}, QRect(400, 50, 800, 600), screen), QPoint(100, 50));
+    EXPECT_EQ(wexlan::BesideView({600, 400}, QRect(330, 20, 720, 600), screen), QPoint(330, 620));
+    EXPECT_EQ(wexlan::BesideView({600, 400}, QRect(330, 500, 720, 500), screen), QPoint(330, 100));
+    // Room nowhere: where it covers the least of the view (here 30 rows below it).
+    EXPECT_EQ(wexlan::BesideView({620, 430}, QRect(330, 20, 720, 605), screen), QPoint(330, 594));
     EXPECT_EQ(wexlan::BesideView({500, 200}, QRect(320, 30, 620, 900), screen), QPoint(780, 30));
-    EXPECT_EQ(wexlan::BesideView({500, 200}, QRect(400, 30, 620, 900), screen), QPoint(0, 30));
     // Kept inside the screen, a dialog larger than the screen at its corner.
     EXPECT_EQ(wexlan::BesideView({300, 400}, QRect(100, 900, 500, 100), screen), QPoint(600, 624));
     EXPECT_EQ(wexlan::BesideView({2000, 2000}, QRect(100, 50, 800, 600), screen), QPoint(0, 0));
