@@ -57,6 +57,7 @@ std::optional<unsigned int> BatchPrompts::ChooseColor(unsigned int) {
         return std::nullopt;
     }
     m_print("prompt: choose colour -> " + color.name().toStdString());
-    return static_cast<unsigned int>(color.red()) | (static_cast<unsigned int>(color.green()) << 8) |
+    return static_cast<unsigned int>(color.red()) |
+           (static_cast<unsigned int>(color.green()) << 8) |
            (static_cast<unsigned int>(color.blue()) << 16);
 }

@@ -32,8 +32,9 @@ struct FileDialogOptions {
 };
 
 // The one way through which the control panel talks to the user in dialogs: message boxes, file
-// dialogs, the folder browser and the colour chooser. The product uses QtPrompts; tests install ScriptedPrompts,
-// which records every call and answers from a queue, so no test ever waits for a person.
+// dialogs, the folder browser and the colour chooser. The product uses QtPrompts; tests install
+// ScriptedPrompts, which records every call and answers from a queue, so no test ever waits for a
+// person.
 //
 // All texts are UTF-8. A dialog returns "" when the user cancelled. Calls block until the user
 // answers and must be made on the user-interface thread.

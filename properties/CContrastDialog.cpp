@@ -152,7 +152,8 @@ void CContrastDialog::OnBoundTyped(bool maximum) {
         const QSignalBlocker blocker(slider);
         slider->setValue(bound);
     }
-    m_window.SetContrast(maximum ? m_window.Minimum() : bound, maximum ? bound : m_window.Maximum());
+    m_window.SetContrast(maximum ? m_window.Minimum() : bound,
+                         maximum ? bound : m_window.Maximum());
     ShowBounds();
     ApplyToLayer();
 }

@@ -406,21 +406,22 @@ QWidget* CPropertyGridCtrl::CreateEditorFor(CPropertyGridProperty* row, QWidget*
     editor->setAutoFillBackground(true);
     if (auto* combo = qobject_cast<QComboBox*>(editor)) {
         // A choice from the list ends the edit at once.
-        connect(combo, QOverload<int>::of(&QComboBox::activated), this, [this, combo, row](int index) {
-            if (m_editor.data() != combo) {
-                return;
-            }
-            auto* picker = qobject_cast<CColorPickerEdit*>(combo);
-            auto* colorRow = dynamic_cast<CPropertyGridColorProperty*>(row);
-            if (picker != nullptr && colorRow != nullptr && index == picker->GetOtherIndex()) {
-                // The chooser is modal: the editor goes first, so nothing commits under it.
-                DropEditor();
-                colorRow->ChooseOtherColor();
-                return;
-            }
-            emit m_delegate->commitData(combo);
-            emit m_delegate->closeEditor(combo);
-        });
+        connect(
+            combo, QOverload<int>::of(&QComboBox::activated), this, [this, combo, row](int index) {
+                if (m_editor.data() != combo) {
+                    return;
+                }
+                auto* picker = qobject_cast<CColorPickerEdit*>(combo);
+                auto* colorRow = dynamic_cast<CPropertyGridColorProperty*>(row);
+                if (picker != nullptr && colorRow != nullptr && index == picker->GetOtherIndex()) {
+                    // The chooser is modal: the editor goes first, so nothing commits under it.
+                    DropEditor();
+                    colorRow->ChooseOtherColor();
+                    return;
+                }
+                emit m_delegate->commitData(combo);
+                emit m_delegate->closeEditor(combo);
+            });
     }
     return editor;
 }

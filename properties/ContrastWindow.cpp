@@ -23,6 +23,6 @@ void CContrastWindow::TakeSliderPositions(int minimumPosition, int maximumPositi
 
 int CContrastWindow::TypedBound(double value) const {
     // Clamped as a double first: a huge typed number must not overflow the int.
-    return static_cast<int>(std::clamp(value, static_cast<double>(SliderMin()),
-                                       static_cast<double>(SliderMax())));
+    return static_cast<int>(
+        std::clamp(value, static_cast<double>(SliderMin()), static_cast<double>(SliderMax())));
 }

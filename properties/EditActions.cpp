@@ -6,13 +6,13 @@
 #include "PropertySheetBuilder.h"
 #include "RegularFile.h"
 #include "TransformSliders.h"
-#include "wUtil.h"
 #include "wImage3DLayer.h"
 #include "wImageLayer.h"
 #include "wLandmarkLayer.h"
+#include "wProp.h"
 #include "wRenderable.h"
 #include "wTextLayer.h"
-#include "wProp.h"
+#include "wUtil.h"
 #include "wViewer.h"
 
 namespace wexlan {

@@ -24,23 +24,26 @@ void PlaceBesideView(QDialog& dialog) {
     }
     dialog.adjustSize();
     const QRect viewRect(view->mapToGlobal(QPoint(0, 0)), view->size());
-    dialog.move(BesideView(dialog.frameGeometry().size(), viewRect,
-                           window->screen()->availableGeometry()));
+    dialog.move(
+        BesideView(dialog.frameGeometry().size(), viewRect, window->screen()->availableGeometry()));
 }
 
 }  // namespace
 
 QPoint BesideView(const QSize& size, const QRect& view, const QRect& screen) {
     const auto inside = [&](QPoint corner) {
-        corner.setX(std::max(screen.left(), std::min(corner.x(), screen.right() + 1 - size.width())));
-        corner.setY(std::max(screen.top(), std::min(corner.y(), screen.bottom() + 1 - size.height())));
+        corner.setX(
+            std::max(screen.left(), std::min(corner.x(), screen.right() + 1 - size.width())));
+        corner.setY(
+            std::max(screen.top(), std::min(corner.y(), screen.bottom() + 1 - size.height())));
         return corner;
     };
     // Right, left (top-aligned with the view), below, above (left-aligned with it),
     // each moved inside the screen; the first that covers the least of the view wins.
-    const QPoint candidates[] = {
-        inside({view.right() + 1, view.top()}), inside({view.left() - size.width(), view.top()}),
-        inside({view.left(), view.bottom() + 1}), inside({view.left(), view.top() - size.height()})};
+    const QPoint candidates[] = {inside({view.right() + 1, view.top()}),
+                                 inside({view.left() - size.width(), view.top()}),
+                                 inside({view.left(), view.bottom() + 1}),
+                                 inside({view.left(), view.top() - size.height()})};
     QPoint best = candidates[0];
     long long leastCovered = -1;
     for (const QPoint& corner : candidates) {

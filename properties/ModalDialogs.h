@@ -15,9 +15,9 @@ namespace wexlan {
 /// How the property sheet runs its modal dialogs (slice, contrast, matrix).
 ///
 /// The product runs them with QDialog::exec(), placed beside the main window's view
-/// (its central widget) so that the live preview of every move stays visible. Tests install a runner (ScopedModalRunner)
-/// that drives the dialog through its slots and returns what exec() would have
-/// returned, so that no test waits in a modal loop.
+/// (its central widget) so that the live preview of every move stays visible. Tests install a
+/// runner (ScopedModalRunner) that drives the dialog through its slots and returns what exec()
+/// would have returned, so that no test waits in a modal loop.
 class WEXLANCP_EXPORT ModalDialogs {
 public:
     /// Receives the dialog (set up by the caller, not yet shown) and returns

@@ -293,21 +293,24 @@ TEST_F(BatchModeTest, SetChangesTheLayerThePictureAndTheWorkspace) {
             colorMap << i % 997 << "\n";
         }
     }
-    const auto shot = [&](int i) { return "screenshot " + Path("s" + std::to_string(i) + ".png") + "\n"; };
-    const Outcome run = Batch(
-        "open " + Path("ct.mha") + "\nopen " + kLocal + "/Kidney/kidney.stl\n" +
-        "select ct\nbutton Volume Viewer\n" + shot(0) + "set Contrast -50, 150\n" + shot(1) +
-        "set Slice 10, 30, 8\n" + shot(2) +
-        "set Transform [1, 0, 0, 12; 0, 1, 0, 0; 0, 0, 1, 0; 0, 0, 0, 1]\n" + shot(3) +
-        "set Opacity 40\n" + shot(4) +
-        "set Contrast 150, -50\nset Slice 10, 30, 99\nset Opacity 58.5\nset Color Map " +
-        Path("map.txt") + "\n" + shot(5) + "props\nworkspace " + Path("v.f") + "\n" +
-        "newtab\nselect kidney\nbutton Surface Viewer\n" + shot(6) + "set Color Map " +
-        Path("map.txt") + "\n" + shot(7) + "set Opacity 30\n" + shot(8) + "set Color Map " +
-        Path("nothing.txt") + "\nprops\nworkspace " + Path("w.f") + "\nquit\n");
+    const auto shot = [&](int i) {
+        return "screenshot " + Path("s" + std::to_string(i) + ".png") + "\n";
+    };
+    const Outcome run =
+        Batch("open " + Path("ct.mha") + "\nopen " + kLocal + "/Kidney/kidney.stl\n" +
+              "select ct\nbutton Volume Viewer\n" + shot(0) + "set Contrast -50, 150\n" + shot(1) +
+              "set Slice 10, 30, 8\n" + shot(2) +
+              "set Transform [1, 0, 0, 12; 0, 1, 0, 0; 0, 0, 1, 0; 0, 0, 0, 1]\n" + shot(3) +
+              "set Opacity 40\n" + shot(4) +
+              "set Contrast 150, -50\nset Slice 10, 30, 99\nset Opacity 58.5\nset Color Map " +
+              Path("map.txt") + "\n" + shot(5) + "props\nworkspace " + Path("v.f") + "\n" +
+              "newtab\nselect kidney\nbutton Surface Viewer\n" + shot(6) + "set Color Map " +
+              Path("map.txt") + "\n" + shot(7) + "set Opacity 30\n" + shot(8) + "set Color Map " +
+              Path("nothing.txt") + "\nprops\nworkspace " + Path("w.f") + "\nquit\n");
     EXPECT_EQ(run.status, 1) << "the refused values fail their lines";
     // Refusals name the row and what it accepts.
-    EXPECT_THAT(run.err, HasSubstr("\"150, -50\" is refused: the row \"Contrast\" accepts two numbers"));
+    EXPECT_THAT(run.err,
+                HasSubstr("\"150, -50\" is refused: the row \"Contrast\" accepts two numbers"));
     EXPECT_THAT(run.err, HasSubstr("the row \"Slice\" accepts three whole numbers x, y, z within"));
     EXPECT_THAT(run.err, HasSubstr("the row \"Opacity\" accepts a whole number 0..100"));
     EXPECT_THAT(run.err, HasSubstr("line 17: no property row at the start of \"Color Map"));

@@ -81,7 +81,8 @@ protected:
 // the layer from elsewhere would.
 class SheetEmptyingPrompts final : public wexlan::Prompts {
 public:
-    SheetEmptyingPrompts(CPropertyUI& panel, std::string path) : panel_(panel), path_(std::move(path)) {}
+    SheetEmptyingPrompts(CPropertyUI& panel, std::string path)
+        : panel_(panel), path_(std::move(path)) {}
     wexlan::MessageAnswer ShowMessage(const std::string&, wexlan::MessageButtons,
                                       const std::string&) override {
         return wexlan::MessageAnswer::Ok;
@@ -95,7 +96,9 @@ public:
                              const wexlan::FileDialogOptions&) override {
         return std::string();
     }
-    std::string BrowseFolder(const std::string&, const std::string&) override { return std::string(); }
+    std::string BrowseFolder(const std::string&, const std::string&) override {
+        return std::string();
+    }
     std::optional<unsigned int> ChooseColor(unsigned int) override {
         panel_.RemoveAll();
         return 0x0000FFu;
@@ -164,8 +167,8 @@ TEST_F(PropertySheetTest, RenderablesAppendTheirGroupsWithBoundRows) {
     panel_.UpdateProperty(&layer_);
     ASSERT_EQ(Grid().GetPropertyCount(), 2);
     EXPECT_EQ(Grid().GetProperty(0)->GetName(), "Viewer");
-    EXPECT_THAT(RowNames(1), ElementsAre("Visibility", "Color", "Opacity", "Axes", "Cursor", "Slice",
-                                         "Contrast", "Transform", "Color Map", "IsA"));
+    EXPECT_THAT(RowNames(1), ElementsAre("Visibility", "Color", "Opacity", "Axes", "Cursor",
+                                         "Slice", "Contrast", "Transform", "Color Map", "IsA"));
 
     auto* background = dynamic_cast<CMyColorProp*>(Grid().FindRow("Viewer", "Background"));
     ASSERT_NE(background, nullptr);
@@ -428,8 +431,8 @@ TEST_F(PropertySheetTest, SliceRowWritesTheTripleBackAfterOkOnly) {
     accept = true;
     Grid().ClickButton(Grid().FindRow("Image2D", "Slice"));
     EXPECT_EQ(Shown(Grid().FindRow("Image2D", "Slice")), "7");
-    EXPECT_THAT(image.calls, ElementsAre("SetSlice(7,-999,-999)", "Render",
-                                         "SetSlice(7,-999,-999)", "Update"));
+    EXPECT_THAT(image.calls,
+                ElementsAre("SetSlice(7,-999,-999)", "Render", "SetSlice(7,-999,-999)", "Update"));
 }
 
 TEST_F(PropertySheetTest, ContrastRowCommitsAfterOkAndCancelPutsTheContrastBack) {
@@ -473,12 +476,10 @@ TEST_F(PropertySheetTest, TransformRowCommitsAfterOkAndCancelPutsTheMatrixBack) 
     // The dialog starts from the renderable's transform: 5, then 15; OK commits what it
     // shows, Cancel puts back what it opened with.
     const std::string at15 = "SetTransform(1,0,0,15,0,1,0,0,0,0,1,0,0,0,0,1)";
-    EXPECT_THAT(layer_.calls,
-                ElementsAre(at15, "Update", at15, "Update",
-                            "SetTransform(1,0,0,25,0,1,0,0,0,0,1,0,0,0,0,1)", "Update", at15,
-                            "Update"));
+    EXPECT_THAT(layer_.calls, ElementsAre(at15, "Update", at15, "Update",
+                                          "SetTransform(1,0,0,25,0,1,0,0,0,0,1,0,0,0,0,1)",
+                                          "Update", at15, "Update"));
 }
-
 
 TEST_F(PropertySheetTest, ColorMapRowReadsTheFileForMeshLayersOnly) {
     QTemporaryDir folder;

@@ -9,8 +9,8 @@
 
 #include <QLineEdit>
 #include <QSlider>
-#include <QTest>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <vtkCallbackCommand.h>
 #include <vtkPolyData.h>
@@ -206,7 +206,8 @@ TEST_F(RealLayersTest, DialogControlsChangeThePictureAndCancelPutsItBack) {
         for (int j = 0; j < 24; ++j) {
             for (int i = 0; i < 24; ++i) {
                 const double r = std::hypot(i - 12.0, j - 12.0, k - 12.0);
-                *voxel++ = static_cast<short>(r > 11 ? -1024 : std::min(2000.0, -1024 + (11 - r) * 400));
+                *voxel++ =
+                    static_cast<short>(r > 11 ? -1024 : std::min(2000.0, -1024 + (11 - r) * 400));
             }
         }
     }
