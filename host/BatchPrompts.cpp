@@ -1,5 +1,7 @@
 #include "BatchPrompts.h"
 
+#include <QColor>
+
 std::string BatchPrompts::Take() {
     if (m_answers.empty()) {
         return std::string();
@@ -45,4 +47,17 @@ std::string BatchPrompts::SaveFileName(const std::string& filterText, const std:
 
 std::string BatchPrompts::BrowseFolder(const std::string& title, const std::string&) {
     return Dialog("choose folder: " + title);
+}
+
+std::optional<unsigned int> BatchPrompts::ChooseColor(unsigned int) {
+    const std::string answer = Take();
+    const QColor color(QString::fromStdString(answer));
+    if (answer.empty() || !color.isValid()) {
+        m_print("prompt: choose colour -> cancel");
+        return std::nullopt;
+    }
+    m_print("prompt: choose colour -> " + color.name().toStdString());
+    return static_cast<unsigned int>(color.red()) |
+           (static_cast<unsigned int>(color.green()) << 8) |
+           (static_cast<unsigned int>(color.blue()) << 16);
 }

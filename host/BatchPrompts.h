@@ -9,7 +9,8 @@
 
 /// The prompts of batch mode: nobody is there to answer, so every message box
 /// and dialog takes the next answer queued with the "answer" command ("yes",
-/// "no", "ok", "cancel" or a path) and is reported as "prompt: TEXT -> ANSWER".
+/// "no", "ok", "cancel", a path, or for the colour chooser a colour such as
+/// "#ff8000" or "orange") and is reported as "prompt: TEXT -> ANSWER".
 /// Without a queued answer a question is answered No and a dialog is
 /// cancelled. The command interpreter drops the answers a command left.
 class BatchPrompts : public wexlan::Prompts {
@@ -29,6 +30,8 @@ public:
     std::string SaveFileName(const std::string& filterText, const std::string& initialFolder,
                              const wexlan::FileDialogOptions& options) override;
     std::string BrowseFolder(const std::string& title, const std::string& initialFolder) override;
+    /// A queued answer that is no colour cancels the chooser.
+    std::optional<unsigned int> ChooseColor(unsigned int initial) override;
 
 private:
     /// The next queued answer, or "" when none is queued.

@@ -69,7 +69,7 @@ CommandInterpreter::CommandInterpreter(MainWindow& window) : m_window(window) {
         [&window](const std::string&) { return Print(window.PropertySheetText()); });
     Add("layers", "layers", "print the layer tree",
         [&window](const std::string&) { return Print(window.LayerTreeText()); });
-    Add("set", "set ROW VALUE", "commit VALUE to the first property row called ROW",
+    Add("set", "set ROW VALUE", "commit VALUE to the property row called ROW (the layer's first)",
         [&window](const std::string& argument) {
             std::string why;
             return window.SetPropertyRow(argument, why) ? Print("") : Fail(why);
@@ -89,7 +89,7 @@ CommandInterpreter::CommandInterpreter(MainWindow& window) : m_window(window) {
             }
             return window.SaveWorkspaceTo(file) ? Print("") : Fail("the workspace was not saved");
         });
-    Add("answer", "answer yes|no|ok|cancel|PATH", "answer a prompt of the next command",
+    Add("answer", "answer yes|no|ok|cancel|PATH|COLOUR", "answer a prompt of the next command",
         [&window](const std::string& answer) {
             if (answer.empty()) {
                 return Fail("answer needs yes, no, ok, cancel or a path");

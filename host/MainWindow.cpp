@@ -127,6 +127,9 @@ void MainWindow::BuildDocks() {
     addDockWidget(Qt::BottomDockWidgetArea, Dock(tr("Command line"), "consoleDock", m_console, this));
     resizeDocks({findChild<QDockWidget*>("workspaceDock")}, {320}, Qt::Horizontal);
     resizeDocks({findChild<QDockWidget*>("propertiesDock")}, {340}, Qt::Horizontal);
+    // The property sheet of a volume has some twenty rows; the layer tree needs few.
+    resizeDocks({findChild<QDockWidget*>("propertiesDock"), findChild<QDockWidget*>("layersDock")},
+                {3, 1}, Qt::Vertical);
 }
 
 void MainWindow::BuildMenus() {
@@ -262,7 +265,8 @@ std::string MainWindow::LayerTreeText() const {
 
 bool MainWindow::SetPropertyRow(const std::string& argument, std::string& why) {
     CPropertyGridCtrl* grid = m_panel.GetPropertyUIPointer()->GetGrid();
-    // The row name may hold blanks ("Bounding Box"): take the longest name that matches.
+    // The row name may hold blanks ("Bounding Box"): take the longest name that matches;
+    // of rows with that name the last group's (the selected layer's, not the viewer's).
     CPropertyGridProperty* target = nullptr;
     std::string value;
     for (int g = 0; grid != nullptr && g < grid->GetPropertyCount(); ++g) {
@@ -272,7 +276,7 @@ bool MainWindow::SetPropertyRow(const std::string& argument, std::string& why) {
             const std::string& name = row->GetName();
             if (argument.size() > name.size() && argument.compare(0, name.size(), name) == 0 &&
                 argument[name.size()] == ' ' &&
-                (target == nullptr || name.size() > target->GetName().size())) {
+                (target == nullptr || name.size() >= target->GetName().size())) {
                 target = row;
                 value = argument.substr(name.size() + 1);
             }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "wexlanplatform_export.h"
@@ -31,8 +32,9 @@ struct FileDialogOptions {
 };
 
 // The one way through which the control panel talks to the user in dialogs: message boxes, file
-// dialogs and the folder browser. The product uses QtPrompts; tests install ScriptedPrompts,
-// which records every call and answers from a queue, so no test ever waits for a person.
+// dialogs, the folder browser and the colour chooser. The product uses QtPrompts; tests install
+// ScriptedPrompts, which records every call and answers from a queue, so no test ever waits for a
+// person.
 //
 // All texts are UTF-8. A dialog returns "" when the user cancelled. Calls block until the user
 // answers and must be made on the user-interface thread.
@@ -70,6 +72,10 @@ public:
     // when cancelled.
     virtual std::string BrowseFolder(const std::string& title,
                                      const std::string& initialFolder) = 0;
+
+    // Asks for any colour, starting at initial. Colours are packed red + green * 256 +
+    // blue * 65536 (red in the low byte). Returns the chosen colour, or nothing when cancelled.
+    virtual std::optional<unsigned int> ChooseColor(unsigned int initial) = 0;
 
     // The installed instance. When none is installed, a QtPrompts is created and installed on
     // first use. The reference stays valid until the next Install().

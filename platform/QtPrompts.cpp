@@ -1,6 +1,7 @@
 #include "QtPrompts.h"
 
 #include <QApplication>
+#include <QColorDialog>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QtGlobal>
@@ -101,6 +102,23 @@ std::string QtPrompts::BrowseFolder(const std::string& title, const std::string&
     dialog.setFileMode(QFileDialog::Directory);
     dialog.setOption(QFileDialog::ShowDirsOnly);  // after setFileMode, which clears it
     return dialog.exec() == QDialog::Accepted ? FirstSelected(dialog) : std::string();
+}
+
+std::optional<unsigned int> QtPrompts::ChooseColor(unsigned int initial) {
+    if (!HaveScreen()) {
+        qWarning("Colour chooser needs a QApplication; treated as cancelled");
+        return std::nullopt;
+    }
+    QColorDialog dialog(QColor(initial & 0xFF, (initial >> 8) & 0xFF, (initial >> 16) & 0xFF),
+                        QApplication::activeWindow());
+    dialog.setObjectName(QStringLiteral("chooseColorDialog"));
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    const QColor chosen = dialog.selectedColor();
+    return static_cast<unsigned int>(chosen.red()) |
+           (static_cast<unsigned int>(chosen.green()) << 8) |
+           (static_cast<unsigned int>(chosen.blue()) << 16);
 }
 
 }  // namespace wexlan

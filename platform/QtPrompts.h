@@ -13,7 +13,7 @@ inline constexpr char kMessageBoxCaption[] = "VARQ";
 // overwrite confirmation and filters behave the same on every desktop.
 //
 // The dialogs carry object names for tests and automation: "promptMessageBox",
-// "openFileDialog", "saveFileDialog", "browseFolderDialog".
+// "openFileDialog", "saveFileDialog", "browseFolderDialog", "chooseColorDialog".
 //
 // Without a QApplication there is no screen to ask on: the text is written as a Qt warning and
 // the safe answer is returned (Ok for an Ok box, No for a question, "" for dialogs).
@@ -36,6 +36,9 @@ public:
 
     // A QFileDialog that shows and accepts folders only.
     std::string BrowseFolder(const std::string& title, const std::string& initialFolder) override;
+
+    // A QColorDialog starting at initial.
+    std::optional<unsigned int> ChooseColor(unsigned int initial) override;
 };
 
 }  // namespace wexlan

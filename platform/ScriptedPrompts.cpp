@@ -30,6 +30,10 @@ void ScriptedPrompts::QueueFolder(const std::string& folder) {
     folders_.push_back(folder);
 }
 
+void ScriptedPrompts::QueueColor(std::optional<unsigned int> color) {
+    colors_.push_back(color);
+}
+
 MessageAnswer ScriptedPrompts::ShowMessage(const std::string& text, MessageButtons buttons,
                                            const std::string& detail) {
     PromptCall call;
@@ -66,6 +70,15 @@ std::string ScriptedPrompts::BrowseFolder(const std::string& title,
     return call.result;
 }
 
+std::optional<unsigned int> ScriptedPrompts::ChooseColor(unsigned int initial) {
+    PromptCall call;
+    call.kind = PromptKind::Color;
+    call.initialColor = initial;
+    call.color = TakeOr(colors_, std::optional<unsigned int>());
+    calls_.push_back(call);
+    return call.color;
+}
+
 std::string ScriptedPrompts::FileDialog(PromptKind kind, const std::string& filterText,
                                         const std::string& initialFolder,
                                         const FileDialogOptions& options) {
@@ -90,7 +103,7 @@ std::vector<std::string> ScriptedPrompts::MessageTexts() const {
 }
 
 std::size_t ScriptedPrompts::UnusedAnswers() const {
-    return answers_.size() + fileNames_.size() + folders_.size();
+    return answers_.size() + fileNames_.size() + folders_.size() + colors_.size();
 }
 
 ScopedScriptedPrompts::ScopedScriptedPrompts()

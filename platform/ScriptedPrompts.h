@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <deque>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -12,7 +13,7 @@
 namespace wexlan {
 
 // Which Prompts call was made.
-enum class PromptKind { Message, OpenFile, SaveFile, BrowseFolder };
+enum class PromptKind { Message, OpenFile, SaveFile, BrowseFolder, Color };
 
 // One recorded Prompts call: what was asked and what was answered.
 struct PromptCall {
@@ -25,6 +26,8 @@ struct PromptCall {
     FileDialogOptions options;                    // file dialogs only
     MessageAnswer answer = MessageAnswer::Ok;     // what a message box returned
     std::string result;                           // what a dialog returned ("" = cancelled)
+    unsigned int initialColor = 0;                // the colour chooser only: its start
+    std::optional<unsigned int> color;            // what the colour chooser returned
 };
 
 // Prompts for tests: nobody is asked. Every call is recorded in order, and each kind of call
@@ -32,7 +35,8 @@ struct PromptCall {
 //   - message boxes take QueueAnswer() answers, returned as queued even when they do not fit the
 //     buttons (so a test can see what a caller does with an unexpected answer);
 //   - open and save dialogs share the QueueFileName() queue;
-//   - the folder browser takes QueueFolder() answers.
+//   - the folder browser takes QueueFolder() answers;
+//   - the colour chooser takes QueueColor() answers (std::nullopt: cancelled).
 // With its queue empty a call gets the safe answer: Ok for an Ok box, No for a Yes/No question,
 // "" (cancelled) for every dialog.
 //
@@ -43,6 +47,7 @@ public:
     void QueueAnswer(MessageAnswer answer);
     void QueueFileName(const std::string& path);
     void QueueFolder(const std::string& folder);
+    void QueueColor(std::optional<unsigned int> color);
 
     MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons,
                               const std::string& detail) override;
@@ -52,6 +57,7 @@ public:
     std::string SaveFileName(const std::string& filterText, const std::string& initialFolder,
                              const FileDialogOptions& options) override;
     std::string BrowseFolder(const std::string& title, const std::string& initialFolder) override;
+    std::optional<unsigned int> ChooseColor(unsigned int initial) override;
 
     // Every call so far, oldest first.
     const std::vector<PromptCall>& Calls() const { return calls_; }
@@ -67,6 +73,7 @@ private:
     std::deque<MessageAnswer> answers_;
     std::deque<std::string> fileNames_;
     std::deque<std::string> folders_;
+    std::deque<std::optional<unsigned int>> colors_;
     std::vector<PromptCall> calls_;
 };
 

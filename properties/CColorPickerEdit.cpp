@@ -1,6 +1,5 @@
 #include "CColorPickerEdit.h"
 
-#include <QColorDialog>
 #include <QPainter>
 #include <QPixmap>
 
@@ -57,15 +56,6 @@ void CColorPickerEdit::SetColor(unsigned int color) {
 }
 
 void CColorPickerEdit::OnActivated(int index) {
-    if (index == m_otherIndex) {
-        const QColor chosen = QColorDialog::getColor(ToQColor(m_color), this);
-        if (chosen.isValid()) {
-            SetColor(FromQColor(chosen));
-        } else {
-            setCurrentIndex(0);
-        }
-        return;
-    }
     const QVariant data = itemData(index);
     if (data.isValid()) {
         m_color = data.toUInt();

@@ -7,8 +7,10 @@
 #include "wexlancp_export.h"
 
 /// The in-place editor of a colour row: a drop-down of standard colours, each with its
-/// swatch, headed by the row's current colour, and (when enabled) a last entry that
-/// opens the full colour chooser. Choosing an entry makes it the editor's colour.
+/// swatch, headed by the row's current colour, and (when enabled) a last "other" entry.
+/// Choosing a colour entry makes it the editor's colour; the "other" entry changes
+/// nothing here: the grid closes the editor and the row asks for a colour through the
+/// prompts (CPropertyGridColorProperty::ChooseOtherColor).
 class WEXLANCP_EXPORT CColorPickerEdit : public QComboBox {
     Q_OBJECT
 public:
@@ -18,6 +20,8 @@ public:
     unsigned int GetColor() const { return m_color; }
     /// Makes `color` the editor's colour (and its first entry).
     void SetColor(unsigned int color);
+    /// The index of the "other" entry, or -1 when there is none.
+    int GetOtherIndex() const { return m_otherIndex; }
 
     /// A swatch of `color` (packed as above) of size `size` with a thin dark frame.
     static QIcon Swatch(unsigned int color, int size = 16);

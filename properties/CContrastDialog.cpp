@@ -1,9 +1,11 @@
 #include "CContrastDialog.h"
 
 #include <algorithm>
+#include <vector>
 
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -11,6 +13,7 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
+#include "NumberText.h"
 #include "wRenderable.h"
 
 namespace {
@@ -24,8 +27,6 @@ QSlider* MakeSlider(const char* name, QWidget* parent) {
 QLineEdit* MakeBox(const char* name, QWidget* parent) {
     auto* box = new QLineEdit(parent);
     box->setObjectName(name);
-    box->setReadOnly(true);
-    box->setFocusPolicy(Qt::NoFocus);
     box->setFixedWidth(64);
     return box;
 }
@@ -73,8 +74,16 @@ CContrastDialog::CContrastDialog(QWidget* parent) : QDialog(parent) {
 
     connect(m_minSlider, &QSlider::valueChanged, this, [this] { OnSliderMoved(); });
     connect(m_maxSlider, &QSlider::valueChanged, this, [this] { OnSliderMoved(); });
+    m_minEdit->installEventFilter(this);
+    m_maxEdit->installEventFilter(this);
     connect(ok, &QPushButton::clicked, this, &CContrastDialog::OnOK);
     connect(cancel, &QPushButton::clicked, this, &CContrastDialog::OnCancel);
+}
+
+void CContrastDialog::SetContrast(double minimum, double maximum) {
+    m_opened[0] = minimum;
+    m_opened[1] = maximum;
+    m_window.SetContrast(static_cast<int>(minimum), static_cast<int>(maximum));
 }
 
 void CContrastDialog::GetContrast(int& minimum, int& maximum) const {
@@ -102,8 +111,7 @@ bool CContrastDialog::OnInitDialog() {
         m_maxSlider->setValue(m_window.SliderPosition(m_window.Maximum()));
         m_minSlider->setValue(m_window.SliderPosition(m_window.Minimum()));
     }
-    m_maxEdit->setText(QString::number(m_window.Maximum()));
-    m_minEdit->setText(QString::number(m_window.Minimum()));
+    ShowBounds();
     m_rangeLabel->setText(
         QStringLiteral("Scalar range: %1 to %2").arg(m_window.RangeMin()).arg(m_window.RangeMax()));
     return true;
@@ -114,27 +122,66 @@ void CContrastDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
 }
 
+bool CContrastDialog::eventFilter(QObject* watched, QEvent* event) {
+    if ((watched == m_minEdit || watched == m_maxEdit) && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            OnBoundTyped(watched == m_maxEdit);
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
 void CContrastDialog::OnSliderMoved() {
-    const bool maximumFollows = m_window.Maximum() >= 0;
-    const bool minimumFollows = m_window.Minimum() >= 0;
     m_window.TakeSliderPositions(m_minSlider->value(), m_maxSlider->value());
-    if (maximumFollows) {
-        m_maxEdit->setText(QString::number(m_window.Maximum()));
+    ShowBounds();
+    ApplyToLayer();
+}
+
+void CContrastDialog::OnBoundTyped(bool maximum) {
+    QLineEdit* box = maximum ? m_maxEdit : m_minEdit;
+    std::vector<double> number;
+    if (!wexlan::ParseNumberList(box->text().toStdString(), number) || number.size() != 1) {
+        ShowBounds();
+        return;
     }
-    if (minimumFollows) {
-        m_minEdit->setText(QString::number(m_window.Minimum()));
+    const int bound = m_window.TypedBound(number[0]);
+    QSlider* slider = maximum ? m_maxSlider : m_minSlider;
+    {
+        const QSignalBlocker blocker(slider);
+        slider->setValue(bound);
     }
-    if (m_layer != nullptr) {
-        m_layer->SetContrast(m_window.Minimum(), m_window.Maximum());
-        m_layer->Update();
-    }
+    m_window.SetContrast(maximum ? m_window.Minimum() : bound,
+                         maximum ? bound : m_window.Maximum());
+    ShowBounds();
+    ApplyToLayer();
 }
 
 void CContrastDialog::OnOK() {
-    m_window.AcceptSliderPositions(m_minSlider->value(), m_maxSlider->value());
     accept();
 }
 
 void CContrastDialog::OnCancel() {
     reject();
+}
+
+void CContrastDialog::reject() {
+    if (m_layer != nullptr) {
+        m_layer->SetContrast(m_opened[0], m_opened[1]);
+        m_layer->Update();
+    }
+    QDialog::reject();
+}
+
+void CContrastDialog::ShowBounds() {
+    m_minEdit->setText(QString::number(m_window.Minimum()));
+    m_maxEdit->setText(QString::number(m_window.Maximum()));
+}
+
+void CContrastDialog::ApplyToLayer() {
+    if (m_layer != nullptr) {
+        m_layer->SetContrast(m_window.Minimum(), m_window.Maximum());
+        m_layer->Update();
+    }
 }

@@ -15,19 +15,25 @@ class wRenderable;
 /// once (SetContrast(min, max), then Update). The scalar range the sliders span is shown
 /// under them.
 ///
-/// The caller sets the range and the contrast (ints, truncated from the layer's numbers)
-/// and the layer, runs the dialog, and reads the contrast back after OK and after
-/// Cancel alike: Cancel keeps what the moves applied. The rules are CContrastWindow's.
+/// The caller sets the range and the contrast (the layer's numbers; the sliders take them
+/// truncated to ints) and the layer, runs the dialog, and after OK reads the contrast
+/// back. Cancel puts back the contrast the dialog was opened with, exactly as given, on
+/// the layer (SetContrast, then Update). The rules are CContrastWindow's.
+///
+/// The two boxes beside the sliders take typed numbers too: Enter in a box applies its
+/// number, clamped to the scalar range, as that bound (the slider follows) and does not
+/// close the dialog; a box holding no number shows its bound again.
 ///
 /// Keyboard: arrow keys move the focused slider by 1, Page keys by a twentieth of the
-/// range; Enter is OK, Escape is Cancel. The boxes display the values only.
+/// range; Enter (outside the boxes) is OK, Escape is Cancel.
 class WEXLANCP_EXPORT CContrastDialog : public QDialog {
     Q_OBJECT
 public:
     explicit CContrastDialog(QWidget* parent = nullptr);
 
     void SetRange(int minimum, int maximum) { m_window.SetRange(minimum, maximum); }
-    void SetContrast(int minimum, int maximum) { m_window.SetContrast(minimum, maximum); }
+    /// The contrast the dialog opens with and Cancel puts back.
+    void SetContrast(double minimum, double maximum);
     void GetContrast(int& minimum, int& maximum) const;
     /// The layer the contrast is applied to (not owned; may be null).
     void SetLayer(wRenderable* layer) { m_layer = layer; }
@@ -39,18 +45,29 @@ public:
     /// @name Event handlers
     /// @{
     void OnSliderMoved();
+    /// Enter in the box of the minimum (`maximum` false) or the maximum.
+    void OnBoundTyped(bool maximum);
     void OnOK();
     void OnCancel();
     /// @}
+
+    /// Cancel, Escape and closing the window: the opening contrast goes back on the layer.
+    void reject() override;
 
     const CContrastWindow& GetWindow() const { return m_window; }
 
 protected:
     void showEvent(QShowEvent* event) override;
+    /// Keeps Enter in a box from reaching the dialog's default button.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void ShowBounds();
+    void ApplyToLayer();
+
     CContrastWindow m_window;
     wRenderable* m_layer = nullptr;
+    double m_opened[2] = {0, 0};
     bool m_initialised = false;
     QSlider* m_minSlider = nullptr;
     QSlider* m_maxSlider = nullptr;

@@ -1,6 +1,6 @@
 #include "CCustomDlgProp.h"
 
-#include <vector>
+#include <algorithm>
 
 #include <QDialog>
 
@@ -13,7 +13,6 @@
 #include "Prompts.h"
 #include "wProp.h"
 #include "wRenderable.h"
-#include "wUtil.h"
 
 CCustomDlgProp::CCustomDlgProp(const std::string& name, const std::string& value)
     : CMyProp(name, value) {
@@ -33,8 +32,23 @@ void CCustomDlgProp::OnClickButton() {
     } else if (name == "Contrast") {
         EditContrast(*target);
     } else if (name == "Color Map") {
-        LoadColorMap(*target);
+        LoadColorMap();
     }
+}
+
+bool CCustomDlgProp::OnCommit(const CPropertyValue& edited) {
+    const bool accepted = CMyProp::OnCommit(edited);
+    wRenderable* target = GetRenderable();
+    if (GetName() == "Color Map") {
+        StoreValue(CPropertyValue::Text("True"));  // a committed file was taken
+    } else if (target != nullptr && (GetName() == "Transform" || GetName() == "Contrast")) {
+        // The layer's own form: a typed "-50, 150" shows as "[-50.0, 150.0]".
+        const std::string shown = target->GetProperty()->GetValue(GetName());
+        if (shown != wProp::Null) {
+            StoreValue(CPropertyValue::Text(shown));
+        }
+    }
+    return accepted;
 }
 
 void CCustomDlgProp::EditTransform(wRenderable& target) {
@@ -45,7 +59,8 @@ void CCustomDlgProp::EditTransform(wRenderable& target) {
     dialog.SetRenderable(&target);
     const auto alive = LifeToken();
     if (wexlan::ModalDialogs::Run(dialog) == QDialog::Accepted && !alive.expired()) {
-        SetValue(CPropertyValue::Text(target.GetProperty()->GetValue("Transform")));
+        dialog.GetMatrix(matrix);
+        CommitEdit(CPropertyValue::Text(wexlan::TransformRowText(matrix)));
     }
 }
 
@@ -62,7 +77,7 @@ void CCustomDlgProp::EditSlice(wRenderable& target) {
     const auto alive = LifeToken();
     if (wexlan::ModalDialogs::Run(dialog) == QDialog::Accepted && !alive.expired()) {
         dialog.GetSlice(xyz);
-        SetValue(CPropertyValue::Text(wexlan::SliceRowText(xyz)));
+        CommitEdit(CPropertyValue::Text(wexlan::SliceRowText(xyz)));
     }
 }
 
@@ -74,33 +89,34 @@ void CCustomDlgProp::EditContrast(wRenderable& target) {
     set->GetContrast(contrast);
     CContrastDialog dialog(GetGrid());
     dialog.SetRange(static_cast<int>(range[0]), static_cast<int>(range[1]));
-    dialog.SetContrast(static_cast<int>(contrast[0]), static_cast<int>(contrast[1]));
+    dialog.SetContrast(contrast[0], contrast[1]);
     dialog.SetLayer(&target);
     const auto alive = LifeToken();
-    wexlan::ModalDialogs::Run(dialog);  // OK and Cancel alike
-    if (alive.expired()) {
+    // Cancel has put the opening contrast back on the layer; the row still shows it.
+    if (wexlan::ModalDialogs::Run(dialog) != QDialog::Accepted || alive.expired()) {
         return;
     }
     int minimum = 0;
     int maximum = 0;
     dialog.GetContrast(minimum, maximum);
-    SetValue(CPropertyValue::Text(wexlan::ContrastRowText(minimum, maximum)));
+    // The sliders may cross; the layer draws the pair in either order.
+    CommitEdit(CPropertyValue::Text(
+        wexlan::ContrastRowText(std::min(minimum, maximum), std::max(minimum, maximum))));
 }
 
-void CCustomDlgProp::LoadColorMap(wRenderable& target) {
+void CCustomDlgProp::LoadColorMap() {
     wexlan::FileDialogOptions options;
     options.hideReadOnly = true;
     options.promptOverwrite = true;
+    const auto alive = LifeToken();
     const std::string path =
         wexlan::Prompts::Instance().OpenFileName(std::string(), std::string(), options);
-    if (path.empty()) {
+    // The sheet (and the layer with it) may have gone while the dialog was open.
+    if (path.empty() || alive.expired()) {
         return;
     }
-    std::vector<double> buffer(wexlan::kColorMapCapacity);
-    const int count = wUtil::ReadDoubleArray(path, buffer.data(), wexlan::kColorMapCapacity);
-    if (target.IsA("MeshLayer") != 0) {
-        target.SetColorMap(buffer.data(), count);
-        target.Update();
-        SetValue(CPropertyValue::Text("True"));
+    if (!CommitEdit(CPropertyValue::Text(path))) {
+        wexlan::Prompts::Instance().ShowMessage(Refusal(CPropertyValue::Text(path)),
+                                                wexlan::MessageButtons::Ok);
     }
 }

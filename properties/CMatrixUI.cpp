@@ -30,6 +30,7 @@ CMatrixUI::CMatrixUI(QWidget* parent) : QDialog(parent) {
     setObjectName("matrixDialog");
     setWindowTitle(QStringLiteral("Matrix "));
     wexlan::IdentityMatrix(m_matrix.data());
+    m_opened = m_matrix;
 
     auto* sliders = new QGridLayout;
     sliders->setColumnStretch(1, 1);
@@ -108,6 +109,7 @@ CMatrixUI::CMatrixUI(QWidget* parent) : QDialog(parent) {
 
 void CMatrixUI::SetMatrix(const double matrix[16]) {
     std::copy(matrix, matrix + 16, m_matrix.begin());
+    m_opened = m_matrix;
 }
 
 void CMatrixUI::GetMatrix(double matrix[16]) const {
@@ -178,6 +180,14 @@ void CMatrixUI::OnOK() {
 
 void CMatrixUI::OnCancel() {
     reject();
+}
+
+void CMatrixUI::reject() {
+    if (m_renderable != nullptr) {
+        m_renderable->SetTransform(m_opened.data());
+        m_renderable->Update();
+    }
+    QDialog::reject();
 }
 
 void CMatrixUI::ShowMatrix() {

@@ -27,7 +27,9 @@ class wRenderable;
 /// wUtil::LoadMat / SaveMat (their results are not examined). Load replaces the base
 /// and shows it, leaving sliders and renderable alone; Save writes the grid as read back.
 /// Reset makes the base the identity, puts the sliders back and applies it. OK takes
-/// the grid as the matrix (GetMatrix); Cancel keeps what the sliders applied.
+/// the grid as the matrix (GetMatrix); Cancel, Escape and closing the window put the
+/// matrix the dialog was opened with (SetMatrix) back on the renderable (SetTransform,
+/// then Update), whatever the sliders, Load or Reset did.
 ///
 /// A box is read as its leading number, 0 when it holds none. Typed texts take effect
 /// at OK, Save or the next slider move (which overwrites the grid). Keyboard: Tab moves
@@ -57,6 +59,9 @@ public:
     void OnCancel();
     /// @}
 
+    /// Every way of cancelling ends here: the opening matrix goes back on the renderable.
+    void reject() override;
+
     /// Writes the matrix into the 16 boxes ("%f").
     void ShowMatrix();
     /// Reads the 16 boxes, row by row.
@@ -76,6 +81,7 @@ private:
     void ApplyGrid();
 
     std::array<double, 16> m_matrix{};
+    std::array<double, 16> m_opened{};
     wRenderable* m_renderable = nullptr;
     bool m_initialised = false;
     std::array<QSlider*, 6> m_sliders{};

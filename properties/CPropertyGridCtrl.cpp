@@ -130,6 +130,7 @@ CPropertyGridCtrl::CPropertyGridCtrl(QWidget* parent) : QWidget(parent) {
     m_description->setMinimumHeight(3 * fontMetrics().height() + 8);
     m_description->setMaximumHeight(3 * fontMetrics().height() + 8);
     m_description->setMargin(3);
+    m_description->setVisible(false);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -169,11 +170,12 @@ bool CPropertyGridCtrl::IsHeaderEnabled() const {
 }
 
 void CPropertyGridCtrl::EnableDescriptionArea(bool enable) {
-    m_description->setVisible(enable);
+    m_descriptionEnabled = enable;
+    UpdateDescription();
 }
 
 bool CPropertyGridCtrl::IsDescriptionAreaEnabled() const {
-    return !m_description->isHidden();
+    return m_descriptionEnabled;
 }
 
 std::string CPropertyGridCtrl::GetDescriptionText() const {
@@ -363,16 +365,17 @@ void CPropertyGridCtrl::ShowRow(CPropertyGridProperty* row) {
 }
 
 void CPropertyGridCtrl::UpdateDescription() {
+    // The area takes room from the rows only while there is a description to read.
     const CPropertyGridProperty* row = GetCurrentProperty();
-    if (row == nullptr) {
+    if (row == nullptr || row->GetDescription().empty()) {
         m_description->clear();
+        m_description->setVisible(false);
         return;
     }
-    QString html = QStringLiteral("<b>%1</b>").arg(HtmlEscaped(row->GetName()));
-    if (!row->GetDescription().empty()) {
-        html += QStringLiteral("<br>") + HtmlEscaped(row->GetDescription());
-    }
-    m_description->setText(html);
+    m_description->setText(QStringLiteral("<b>%1</b><br>%2")
+                               .arg(HtmlEscaped(row->GetName()))
+                               .arg(HtmlEscaped(row->GetDescription())));
+    m_description->setVisible(m_descriptionEnabled);
 }
 
 void CPropertyGridCtrl::OnActivated(QTreeWidgetItem* item) {
@@ -403,12 +406,22 @@ QWidget* CPropertyGridCtrl::CreateEditorFor(CPropertyGridProperty* row, QWidget*
     editor->setAutoFillBackground(true);
     if (auto* combo = qobject_cast<QComboBox*>(editor)) {
         // A choice from the list ends the edit at once.
-        connect(combo, QOverload<int>::of(&QComboBox::activated), this, [this, combo] {
-            if (m_editor.data() == combo) {
+        connect(
+            combo, QOverload<int>::of(&QComboBox::activated), this, [this, combo, row](int index) {
+                if (m_editor.data() != combo) {
+                    return;
+                }
+                auto* picker = qobject_cast<CColorPickerEdit*>(combo);
+                auto* colorRow = dynamic_cast<CPropertyGridColorProperty*>(row);
+                if (picker != nullptr && colorRow != nullptr && index == picker->GetOtherIndex()) {
+                    // The chooser is modal: the editor goes first, so nothing commits under it.
+                    DropEditor();
+                    colorRow->ChooseOtherColor();
+                    return;
+                }
                 emit m_delegate->commitData(combo);
                 emit m_delegate->closeEditor(combo);
-            }
-        });
+            });
     }
     return editor;
 }
@@ -418,7 +431,10 @@ void CPropertyGridCtrl::CommitFromEditor(QWidget* editor) {
         return;
     }
     m_editCommitted = true;
-    CommitValue(m_editingRow, m_editingRow->ReadEditor(editor));
+    const CPropertyValue edited = m_editingRow->ReadEditor(editor);
+    if (edited != m_editingRow->GetValue()) {  // an editor left as it opened commits nothing
+        CommitValue(m_editingRow, edited);
+    }
 }
 
 void CPropertyGridCtrl::DropEditor() {

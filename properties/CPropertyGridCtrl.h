@@ -17,12 +17,14 @@ class QTreeWidgetItem;
 
 /// A property grid: top-level groups with child rows, shown in two columns (by default
 /// headed "Property" and "Value"), with a description area under the rows that shows
-/// the current row's name and description.
+/// the current row's name and description. The area appears only while the current row
+/// has a description: otherwise the rows have the whole height.
 ///
 /// Use from code and tests. Everything the user can do has a call that does the same,
 /// so the grid's behaviour is testable without clicking:
 ///  - BeginEdit opens a row's in-place editor (what a double click, Enter or F2 does);
-///  - CommitValue ends an edit with a value (what Enter or leaving the editor does);
+///  - CommitValue ends an edit with a value (what Enter or leaving the editor does; an
+///    editor that still holds the row's value when it closes commits nothing);
 ///  - ClickButton presses a row's "..." button.
 ///
 /// Keyboard: arrows move between rows; Enter or F2 edits the current row, or presses its
@@ -42,7 +44,8 @@ public:
     /// The header's titles.
     std::string GetHeaderText(int column) const;
     bool IsHeaderEnabled() const;
-    /// Shows or hides the description area below the rows.
+    /// Allows or forbids the description area below the rows (shown while the current
+    /// row has a description).
     void EnableDescriptionArea(bool enable);
     bool IsDescriptionAreaEnabled() const;
     /// The text the description area shows now: the current row's description.
@@ -120,6 +123,7 @@ private:
 
     QTreeWidget* m_tree = nullptr;
     QLabel* m_description = nullptr;
+    bool m_descriptionEnabled = false;
     class CPropertyGridDelegate* m_delegate = nullptr;
     std::vector<std::unique_ptr<CPropertyGridProperty>> m_rows;
     QPointer<QWidget> m_editor;

@@ -11,6 +11,7 @@
 #include "CColorPickerEdit.h"
 #include "CPropertyGridCtrl.h"
 #include "NumberText.h"
+#include "Prompts.h"
 
 // ---------------------------------------------------------------------------------------
 // CPropertyValue
@@ -225,6 +226,13 @@ bool CPropertyGridProperty::OnCommit(const CPropertyValue& edited) {
     return true;
 }
 
+bool CPropertyGridProperty::CommitEdit(const CPropertyValue& value) {
+    if (m_grid != nullptr) {
+        return m_grid->CommitValue(this, value);
+    }
+    return !m_isGroup && m_enabled && Refusal(value).empty() && OnCommit(value);
+}
+
 bool CPropertyGridProperty::HasButton() const {
     return false;
 }
@@ -243,8 +251,10 @@ QWidget* CPropertyGridProperty::CreateEditor(QWidget* parent) {
             combo->setInsertPolicy(QComboBox::NoInsert);
             combo->setEditText(QString::fromStdString(m_value.ToDisplayText()));
         } else {
-            combo->setCurrentIndex(
-                combo->findText(QString::fromStdString(m_value.ToDisplayText()), Qt::MatchExactly));
+            const QString current = QString::fromStdString(m_value.ToDisplayText());
+            combo->setCurrentIndex(combo->findText(current, Qt::MatchExactly));
+            // A value outside the list (from the layer) stays in sight until a choice.
+            combo->setPlaceholderText(current);
         }
         return combo;
     }
@@ -261,6 +271,9 @@ QWidget* CPropertyGridProperty::CreateEditor(QWidget* parent) {
 
 CPropertyValue CPropertyGridProperty::ReadEditor(QWidget* editor) const {
     if (auto* combo = qobject_cast<QComboBox*>(editor)) {
+        if (!combo->isEditable() && combo->currentIndex() < 0) {
+            return m_value;  // no choice made
+        }
         return CPropertyValue::Text(combo->currentText().toStdString());
     }
     if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
@@ -291,4 +304,12 @@ CPropertyValue CPropertyGridColorProperty::ReadEditor(QWidget* editor) const {
         return CPropertyValue::Color(picker->GetColor());
     }
     return GetValue();
+}
+
+void CPropertyGridColorProperty::ChooseOtherColor() {
+    const auto alive = LifeToken();
+    const std::optional<unsigned int> chosen = wexlan::Prompts::Instance().ChooseColor(GetColor());
+    if (chosen && !alive.expired()) {
+        CommitEdit(CPropertyValue::Color(*chosen));
+    }
 }

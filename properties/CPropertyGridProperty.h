@@ -54,8 +54,10 @@ private:
 /// OnCommit. Rows with a button (HasButton) get a "..." button in their value cell and
 /// OnClickButton when it is pressed. Subclasses override these hooks; the base row
 /// implements the standard behaviour:
-///  - CreateEditor: a drop-down list of the options (editable when typing is allowed),
-///    or a line edit when the row has no options and typing is allowed; none otherwise;
+///  - CreateEditor: a drop-down list of the options (editable when typing is allowed;
+///    without typing, a value outside the list is shown until a choice is made and,
+///    with no choice, read back unchanged), or a line edit when the row has no options
+///    and typing is allowed; none otherwise;
 ///  - OnCommit: stores the edited value and accepts it.
 ///
 /// Ownership: a group owns its child rows; the grid owns the groups added to it and
@@ -138,6 +140,11 @@ public:
     /// @}
 
 protected:
+    /// Commits `value` exactly as the grid commits a person's edit (the row's grid's
+    /// CommitValue; outside a grid the same rules: enabled, not refused, OnCommit).
+    /// Rows use it for values that come from their own dialogs. @return whether the
+    /// value was taken.
+    bool CommitEdit(const CPropertyValue& value);
     /// "the row "NAME" accepts `what`": the form of every refusal.
     std::string Accepts(const std::string& what) const;
     /// Stores a value without calling hooks or redrawing.
@@ -181,6 +188,12 @@ public:
 
     QWidget* CreateEditor(QWidget* parent) override;
     CPropertyValue ReadEditor(QWidget* editor) const override;
+
+    /// The "other" entry was chosen (its editor is closed by then): asks for any colour
+    /// through wexlan::Prompts, starting at the row's colour, and commits the choice as
+    /// an edit (CommitEdit), like a colour picked from the list. Cancelling, or the row
+    /// being deleted while the chooser is open, commits nothing.
+    void ChooseOtherColor();
 
 private:
     std::string m_otherLabel;

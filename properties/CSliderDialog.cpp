@@ -158,11 +158,21 @@ void CSliderDialog::OnFrameRate(double rate) {
 
 void CSliderDialog::OnTimer(int axis) {
     int range[6];
-    m_playback.GetRange(range);
-    if (m_layer != nullptr) {
-        m_layer->GetProperty()->GetSliceRange(range);
+    const int* current = range;
+    if (m_layer == nullptr) {
+        m_playback.GetRange(range);
+    } else if (!m_layer->GetProperty()->GetSliceRange(range)) {
+        current = nullptr;
     }
-    m_playback.Advance(axis, range);
+    if (!m_playback.Advance(axis, current)) {
+        m_timers[axis]->stop();
+        m_play[axis]->setText(kPlayText);
+        return;
+    }
+    {
+        const QSignalBlocker blocker(m_sliders[axis]);
+        m_sliders[axis]->setRange(m_playback.Min(axis), m_playback.Max(axis));
+    }
     ShowSlice(axis);
     ApplyToLayer();
 }

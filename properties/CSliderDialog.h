@@ -25,7 +25,9 @@ class wRenderable;
 /// Playback: ">" starts an axis's timer at 1000 / rate ms (truncated; a precise timer)
 /// and turns into "||", which stops it. Each tick advances the slice by one, wrapping
 /// from max - 1 to min (CSlicePlayback::Advance with the range the layer reports now),
-/// and draws exactly one frame (SetSlice, then Render). A rate change applies to axes
+/// and draws exactly one frame (SetSlice, then Render); the axis's slider takes that
+/// range too. An axis left with nothing to play (the layer reports no slice range, or
+/// an empty one) stops and draws nothing. A rate change applies to axes
 /// started afterwards. OK, Cancel, Escape, closing and destruction stop every timer.
 ///
 /// Keyboard: Tab moves between the controls, arrow and Page keys move the focused

@@ -40,17 +40,20 @@ void CSliderProp::OnCancelEdit() {
 bool CSliderProp::OnCommit(const CPropertyValue& edited) {
     const int previous = GetValue().GetInteger();
     StoreValue(CPropertyValue::Integer(edited.GetInteger()));
-    if (edited.GetInteger() != previous && GetGrid() != nullptr) {
+    if (edited.GetInteger() == previous) {
+        return true;
+    }
+    if (wRenderable* target = GetRenderable()) {
+        wexlan::ApplySliderMove(*target, GetName(), edited.GetInteger());
+    }
+    if (GetGrid() != nullptr) {
         GetGrid()->OnPropertyChanged(this);
     }
     return true;
 }
 
 void CSliderProp::OnSliderMoved(int position) {
-    if (wRenderable* target = GetRenderable()) {
-        wexlan::ApplySliderMove(*target, GetName(), position);
-    }
-    OnCommit(CPropertyValue::Integer(position));
+    CommitEdit(CPropertyValue::Integer(position));
     Redraw();
 }
 

@@ -7,10 +7,11 @@
 #include "wexlancp_export.h"
 
 /// The "Opacity" row: an integer 0..100 edited in place with a slider (CPropSliderCtrl)
-/// that acts while it moves: each position p sets the bound renderable's opacity to
-/// p / 100 (SetOpacity, Render, Update) and becomes the row's value. The slider leaves
-/// the number visible to its left. Escape while the slider is open puts the opacity back
-/// where it was when editing began.
+/// that acts while it moves: each position is committed as an edit. A committed value p
+/// that differs from the row's sets the bound renderable's opacity to p / 100
+/// (SetOpacity, Render, Update), however it was committed (slider, typed value, batch
+/// `set`). The slider leaves the number visible to its left. Escape while the slider is
+/// open puts the opacity back where it was when editing began.
 class WEXLANCP_EXPORT CSliderProp : public CMyProp {
 public:
     CSliderProp(const std::string& name, int value);
@@ -24,12 +25,12 @@ public:
     QRect EditorRect(const QRect& valueCell) const override;
     void OnCancelEdit() override;
 
-    /// Stores the integer; when it differs from the previous value the grid is told
-    /// (CPropertyGridCtrl::OnPropertyChanged). @return true.
+    /// Stores the integer; when it differs from the previous value the opacity is
+    /// applied (for "Opacity") and the grid is told (CPropertyGridCtrl::OnPropertyChanged).
+    /// @return true.
     bool OnCommit(const CPropertyValue& edited) override;
 
-    /// The slider moved to `position`: the live opacity change (for "Opacity"), then the
-    /// commit and a redraw of the row.
+    /// The slider moved to `position`: committed as an edit (CommitEdit).
     void OnSliderMoved(int position);
 
 private:

@@ -17,15 +17,12 @@ void CContrastWindow::SetContrast(int minimum, int maximum) {
 }
 
 void CContrastWindow::TakeSliderPositions(int minimumPosition, int maximumPosition) {
-    if (m_maximum >= 0) {
-        m_maximum = maximumPosition;
-    }
-    if (m_minimum >= 0) {
-        m_minimum = minimumPosition;
-    }
-}
-
-void CContrastWindow::AcceptSliderPositions(int minimumPosition, int maximumPosition) {
     m_minimum = minimumPosition;
     m_maximum = maximumPosition;
+}
+
+int CContrastWindow::TypedBound(double value) const {
+    // Clamped as a double first: a huge typed number must not overflow the int.
+    return static_cast<int>(
+        std::clamp(value, static_cast<double>(SliderMin()), static_cast<double>(SliderMax())));
 }

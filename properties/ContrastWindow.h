@@ -6,8 +6,8 @@
 /// two sliders span and the contrast window (minimum, maximum) they set.
 ///
 /// The bounds are not ordered against each other: the minimum may pass the maximum and
-/// the pair is passed on as it is. A bound that is negative is not taken from its
-/// slider while the sliders move (OK takes both positions all the same).
+/// the pair is passed on as it is. Both bounds follow their sliders whatever their sign
+/// (a CT's lower bound, -1024, moves like any other).
 class WEXLANCP_EXPORT CContrastWindow {
 public:
     void SetRange(int minimum, int maximum);
@@ -24,11 +24,10 @@ public:
     int Minimum() const { return m_minimum; }
     int Maximum() const { return m_maximum; }
 
-    /// The sliders moved: the maximum, then the minimum, take their slider's position
-    /// when they are >= 0.
+    /// The sliders moved: both bounds take their slider's position.
     void TakeSliderPositions(int minimumPosition, int maximumPosition);
-    /// OK: both bounds take their slider's position.
-    void AcceptSliderPositions(int minimumPosition, int maximumPosition);
+    /// A typed bound: `value` clamped to the scalar range (the sliders' ends).
+    int TypedBound(double value) const;
 
 private:
     int m_rangeMin = 0;

@@ -4,12 +4,15 @@
 
 #include "NumberText.h"
 #include "PropertySheetBuilder.h"
+#include "RegularFile.h"
+#include "TransformSliders.h"
 #include "wImage3DLayer.h"
 #include "wImageLayer.h"
 #include "wLandmarkLayer.h"
+#include "wProp.h"
 #include "wRenderable.h"
 #include "wTextLayer.h"
-#include "wProp.h"
+#include "wUtil.h"
 #include "wViewer.h"
 
 namespace wexlan {
@@ -65,6 +68,18 @@ std::string SliceRule(wRenderable& target, const std::vector<double>& numbers, b
                   : "three whole numbers x, y, z within " + span(0) + ", " + span(1) + ", " + span(2);
 }
 
+// The numbers of a colour-map file, or the reason there are none.
+std::string ReadColorMap(const std::string& path, std::vector<double>& numbers) {
+    const RegularFile file(path);  // never blocks on a FIFO nor reads a device
+    if (!file.IsOpen()) {
+        return file.Error();
+    }
+    numbers.resize(kColorMapCapacity);
+    const int count = wUtil::ReadDoubleArray(path, numbers.data(), kColorMapCapacity);
+    numbers.resize(count > 0 ? static_cast<std::size_t>(count) : 0u);
+    return numbers.empty() ? path + " holds no numbers" : "";
+}
+
 }  // namespace
 
 std::string TextEditRefusal(wRenderable& target, const std::string& tag, const std::string& value) {
@@ -87,13 +102,17 @@ std::string TextEditRefusal(wRenderable& target, const std::string& tag, const s
         return SliceRule(target, numbers, parsed);
     }
     if (tag == "Contrast") {
-        const bool bracketed = value.find('[') != std::string::npos;
-        return bracketed && parsed && numbers.size() == 2 && numbers[0] <= numbers[1]
+        return parsed && numbers.size() == 2 && numbers[0] <= numbers[1]
                    ? ""
-                   : "[minimum, maximum], two numbers with minimum <= maximum";
+                   : "two numbers minimum, maximum (brackets optional) with minimum <= maximum";
     }
     if (tag == "Color Map") {
-        return "no typed value: a file chosen with its button";
+        if (target.IsA("MeshLayer") == 0) {
+            return "nothing on this layer: only a mesh layer takes a colour map";
+        }
+        std::vector<double> colorMap;
+        const std::string why = ReadColorMap(value, colorMap);
+        return why.empty() ? "" : "the path of a file of numbers (" + why + ")";
     }
     return "";
 }
@@ -186,6 +205,12 @@ void ApplyTextEdit(wRenderable& target, const std::string& tag, const std::strin
             target.SetContrast(n[0], n[1]);
         }
         target.Update();
+    } else if (tag == "Color Map") {
+        std::vector<double> colorMap;
+        if (target.IsA("MeshLayer") != 0 && ReadColorMap(value, colorMap).empty()) {
+            target.SetColorMap(colorMap.data(), static_cast<int>(colorMap.size()));
+            target.Update();
+        }
     } else if (tag == "Text Size") {
         const int size = LeadingInt(value);
         if (size >= 1 && size <= 64) {
@@ -226,6 +251,14 @@ std::string SliceRowText(const int xyz[3]) {
         return std::to_string(xyz[0]);
     }
     return "";
+}
+
+std::string TransformRowText(const double matrix[16]) {
+    std::string text = "[";
+    for (int i = 0; i < 16; ++i) {
+        text += ElementText(matrix[i]) + (i == 15 ? "]" : i % 4 == 3 ? "; " : ", ");
+    }
+    return text;
 }
 
 std::string ContrastRowText(int minimum, int maximum) {

@@ -35,6 +35,8 @@ namespace wexlan {
 /// | "Transform"        | SetTransform(the 16 numbers)                    | Update    |
 /// | "Slice"            | SetSlice(x, y, z), or SetSlice(x, -999, -999)   | Update    |
 /// | "Contrast"         | SetContrast(minimum, maximum)                   | Update    |
+/// | "Color Map"        | mesh layer: SetColorMap(the numbers of the file | Update    |
+/// |                    | named by the value, at most kColorMapCapacity)  |           |
 /// | anything else      | nothing ("Orientation", ...)                    | nothing   |
 ///
 /// The rows commit only values that TextEditRefusal accepts. A value outside a tag's
@@ -55,8 +57,9 @@ WEXLANCP_EXPORT void ApplyTextEdit(wRenderable& target, const std::string& tag,
 /// | "Transform"  | 16 numbers, row after row ("[1, 0, 0, 0; 0, 1, 0, 0; ...]")  |
 /// | "Slice"      | whole numbers within the layer's slice range, in the form    |
 /// |              | the row shows: "x", or "x, y, z"                             |
-/// | "Contrast"   | "[minimum, maximum]", two numbers, minimum <= maximum         |
-/// | "Color Map"  | nothing typed: a file chosen with the row's button           |
+/// | "Contrast"   | two numbers, minimum <= maximum: "min, max" or "[min, max]"  |
+/// | "Color Map"  | on a mesh layer, the path of a regular file holding numbers; |
+/// |              | nothing on other layers                                      |
 WEXLANCP_EXPORT std::string TextEditRefusal(wRenderable& target, const std::string& tag,
                                             const std::string& value);
 
@@ -72,6 +75,10 @@ WEXLANCP_EXPORT void ApplySliderMove(wRenderable& target, const std::string& tag
 /// The "Slice" row's text after the slice dialog: "x, y, z" when all three are >= 0,
 /// else "x" when x >= 0, else "".
 WEXLANCP_EXPORT std::string SliceRowText(const int xyz[3]);
+
+/// The "Transform" row's text after the matrix dialog: the 16 elements row after row,
+/// "[a, b, c, d; e, ...]", each "%f".
+WEXLANCP_EXPORT std::string TransformRowText(const double matrix[16]);
 
 /// The "Contrast" row's text after the contrast dialog: "[min, max]" with one decimal.
 WEXLANCP_EXPORT std::string ContrastRowText(int minimum, int maximum);

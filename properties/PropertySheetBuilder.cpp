@@ -1,5 +1,7 @@
 #include "PropertySheetBuilder.h"
 
+#include <algorithm>
+#include <cmath>
 #include <map>
 
 #include "NumberText.h"
@@ -57,7 +59,10 @@ void RgbFromColorRef(unsigned int color, double rgb[3]) {
 }
 
 int OpacityPercent(const std::string& valueText) {
-    return static_cast<int>(LeadingDouble(valueText) * 100.0);
+    // Rounded, not truncated: 0.58 * 100 is 57.99..., and a truncated 57 would lower the
+    // opacity a little at each rebuild of the sheet.
+    const double percent = std::clamp(LeadingDouble(valueText) * 100.0, 0.0, 100.0);
+    return static_cast<int>(std::lround(percent));
 }
 
 bool IsShownSliceTriple(const int xyz[3]) {
@@ -132,6 +137,10 @@ GroupSpec CPropertySheetBuilder::EditableGroup(const wProp& set) {
             group.rows.push_back(std::move(*row));
         }
     }
+    // Rows that cannot be edited ("IsA") go last, so they never push the useful ones out
+    // of sight.
+    std::stable_partition(group.rows.begin(), group.rows.end(),
+                          [](const RowSpec& row) { return row.enabled; });
     return group;
 }
 

@@ -60,8 +60,9 @@ struct GroupSpec {
 ///
 /// (1) From GetBackgroundColor / GetColor (the value text is not used), with the
 ///     description "Specifies background color" / "Specifies layer color".
-/// (2) The value text read as a number, times 100, truncated toward zero: 0.257 gives
-///     25, a text that is not a number 0.
+/// (2) The value text read as a number, times 100, rounded to the nearest whole number
+///     and kept within 0..100: 0.58 gives 58, 0.257 gives 26, a text that is not a
+///     number 0.
 /// (3) Only when GetSlice gives (x, -999, -999) with x >= 0, or (x, y, z) all >= 0; any
 ///     other triple makes no row.
 ///
@@ -70,7 +71,8 @@ struct GroupSpec {
 class WEXLANCP_EXPORT CPropertySheetBuilder {
 public:
     /// The editable group of a viewer's or layer's set: caption = the set's type text,
-    /// one row per item in the set's order (see the table).
+    /// one row per item in the set's order (see the table), except that the disabled
+    /// rows ("IsA") come after all the others.
     static GroupSpec EditableGroup(const wProp& set);
 
     /// The read-only group "VARQ": one disabled text row per item, value text as is.
@@ -95,7 +97,7 @@ WEXLANCP_EXPORT unsigned int ColorRefFromRgb(const double rgb[3]);
 WEXLANCP_EXPORT void RgbFromColorRef(unsigned int color, double rgb[3]);
 
 /// The opacity row's integer: the value text read as a decimal number, times 100,
-/// truncated toward zero.
+/// rounded to the nearest whole number, kept within 0..100.
 WEXLANCP_EXPORT int OpacityPercent(const std::string& valueText);
 
 /// Whether a slice triple is one the "Slice" row shows: (x >= 0, -999, -999) or all >= 0.

@@ -36,14 +36,20 @@ bool CSlicePlayback::TogglePlaying(int axis) {
     return m_playing[axis];
 }
 
-int CSlicePlayback::Advance(int axis, const int currentRange[6]) {
-    SetRange(currentRange);
+bool CSlicePlayback::Advance(int axis, const int* currentRange) {
+    if (currentRange != nullptr) {
+        SetRange(currentRange);
+    }
+    if (currentRange == nullptr || !IsAxisUsable(axis) || Max(axis) <= Min(axis)) {
+        m_playing[axis] = false;
+        return false;
+    }
     int next = m_slice[axis] + 1;
     if (next >= Max(axis) || next < Min(axis)) {
         next = Min(axis);
     }
     m_slice[axis] = next;
-    return next;
+    return true;
 }
 
 void CSlicePlayback::TakeSliderPositions(const int positions[3]) {

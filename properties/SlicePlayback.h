@@ -40,10 +40,12 @@ public:
     void StopAll() { m_playing = {false, false, false}; }
 
     /// One playback step of `axis` with the range the layer reports now (which becomes
-    /// the range): the slice goes up by one and wraps to the axis's min when it reaches
-    /// the max or lies below the min, so playback runs min, min+1, ..., max-1, min, ...
-    /// @return the new slice.
-    int Advance(int axis, const int currentRange[6]);
+    /// the range; null when the layer reports none): the slice goes up by one and wraps
+    /// to the axis's min when it reaches the max or lies below the min, so playback runs
+    /// min, min+1, ..., max-1, min, ... An axis that has nothing to play (no range, an
+    /// unusable range, or max <= min) stops playing and keeps its slice.
+    /// @return whether the slice moved (the axis still plays).
+    bool Advance(int axis, const int* currentRange);
 
     /// The user moved the sliders: each axis whose slice is >= 0 takes its slider's
     /// position; other axes (-999, -1) keep their slice.

@@ -3,11 +3,14 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <QImage>
 #include <QTemporaryDir>
@@ -235,10 +238,112 @@ TEST_F(BatchModeTest, SetRefusesWhatTheRowCannotApplyAndChangesNothing) {
     EXPECT_THAT(run.err, HasSubstr("line 9: \"1e308\" is refused: the row \"Slice\" accepts three"));
     EXPECT_THAT(run.err, HasSubstr("line 10: \"Bogus\" is refused: the row \"Lookup Table\" accepts one of"));
     // Both sheets are the same: nothing changed.
-    const std::size_t first = run.out.find("Viewer\tIsA");
-    const std::size_t second = run.out.find("Viewer\tIsA", first + 1);
+    const std::size_t first = run.out.find("Viewer\tBackground");
+    const std::size_t second = run.out.find("Viewer\tBackground", first + 1);
     ASSERT_NE(second, std::string::npos);
     EXPECT_EQ(run.out.substr(first, second - first), run.out.substr(second));
+}
+
+namespace {
+
+// A CT-like volume: air at -1024 around a ball rising to 2000 in its middle, as an
+// uncompressed MetaImage of signed 16-bit voxels.
+void WriteCtVolume(const std::string& path) {
+    const int n[3] = {48, 48, 32};
+    std::ofstream out(path, std::ios::binary);
+    out << "ObjectType = Image\nNDims = 3\nBinaryData = True\nBinaryDataByteOrderMSB = False\n"
+           "CompressedData = False\nDimSize = 48 48 32\nElementSpacing = 1 1 1\n"
+           "ElementType = MET_SHORT\nElementDataFile = LOCAL\n";
+    for (int z = 0; z < n[2]; ++z) {
+        for (int y = 0; y < n[1]; ++y) {
+            for (int x = 0; x < n[0]; ++x) {
+                const double r = std::hypot(x - 24.0, y - 24.0, (z - 16.0) * 1.5);
+                const double value = r > 22 ? -1024 : std::min(2000.0, -1024 + (22 - r) * 200);
+                const auto voxel = static_cast<std::int16_t>(value);
+                out.write(reinterpret_cast<const char*>(&voxel), sizeof voxel);
+            }
+        }
+    }
+}
+
+// The share of pixels that differ between two pictures of the same size.
+double Changed(const QImage& a, const QImage& b) {
+    if (a.isNull() || a.size() != b.size()) {
+        return -1;
+    }
+    int count = 0;
+    for (int y = 0; y < a.height(); ++y) {
+        for (int x = 0; x < a.width(); ++x) {
+            count += a.pixel(x, y) != b.pixel(x, y) ? 1 : 0;
+        }
+    }
+    return static_cast<double>(count) / (a.width() * a.height());
+}
+
+}  // namespace
+
+// `set` is an edit: each row, dialog rows included, changes the layer and the picture
+// through the same path as a person's edit, and the workspace written afterwards holds
+// it; a value a row cannot take is refused by name and changes nothing.
+TEST_F(BatchModeTest, SetChangesTheLayerThePictureAndTheWorkspace) {
+    WriteCtVolume(Path("ct.mha"));
+    {
+        std::ofstream colorMap(Path("map.txt"));
+        for (int i = 0; i < 50000; ++i) {
+            colorMap << i % 997 << "\n";
+        }
+    }
+    const auto shot = [&](int i) {
+        return "screenshot " + Path("s" + std::to_string(i) + ".png") + "\n";
+    };
+    const Outcome run =
+        Batch("open " + Path("ct.mha") + "\nopen " + kLocal + "/Kidney/kidney.stl\n" +
+              "select ct\nbutton Volume Viewer\n" + shot(0) + "set Contrast -50, 150\n" + shot(1) +
+              "set Slice 10, 30, 8\n" + shot(2) +
+              "set Transform [1, 0, 0, 12; 0, 1, 0, 0; 0, 0, 1, 0; 0, 0, 0, 1]\n" + shot(3) +
+              "set Opacity 40\n" + shot(4) +
+              "set Contrast 150, -50\nset Slice 10, 30, 99\nset Opacity 58.5\nset Color Map " +
+              Path("map.txt") + "\n" + shot(5) + "props\nworkspace " + Path("v.f") + "\n" +
+              "newtab\nselect kidney\nbutton Surface Viewer\n" + shot(6) + "set Color Map " +
+              Path("map.txt") + "\n" + shot(7) + "set Opacity 30\n" + shot(8) + "set Color Map " +
+              Path("nothing.txt") + "\nprops\nworkspace " + Path("w.f") + "\nquit\n");
+    EXPECT_EQ(run.status, 1) << "the refused values fail their lines";
+    // Refusals name the row and what it accepts.
+    EXPECT_THAT(run.err,
+                HasSubstr("\"150, -50\" is refused: the row \"Contrast\" accepts two numbers"));
+    EXPECT_THAT(run.err, HasSubstr("the row \"Slice\" accepts three whole numbers x, y, z within"));
+    EXPECT_THAT(run.err, HasSubstr("the row \"Opacity\" accepts a whole number 0..100"));
+    EXPECT_THAT(run.err, HasSubstr("line 17: no property row at the start of \"Color Map"));
+    EXPECT_THAT(run.err, HasSubstr("the row \"Color Map\" accepts the path of a file of numbers"));
+
+    std::vector<QImage> shots;
+    for (int i = 0; i <= 8; ++i) {
+        shots.emplace_back(QString::fromStdString(Path("s" + std::to_string(i) + ".png")));
+        ASSERT_FALSE(shots.back().isNull()) << i;
+    }
+    // Each edit changes the picture; the refused ones leave it as it was.
+    EXPECT_GT(Changed(shots[0], shots[1]), 0.01) << "Contrast";
+    EXPECT_GT(Changed(shots[1], shots[2]), 0.01) << "Slice";
+    EXPECT_GT(Changed(shots[2], shots[3]), 0.01) << "Transform";
+    EXPECT_GT(Changed(shots[3], shots[4]), 0.01) << "Opacity of the volume";
+    EXPECT_EQ(Changed(shots[4], shots[5]), 0.0) << "refused values";
+    EXPECT_GT(Changed(shots[6], shots[7]), 0.01) << "Color Map";
+    EXPECT_GT(Changed(shots[7], shots[8]), 0.01) << "Opacity of the surface";
+
+    // The sheet shows what the layers took, and the workspace holds it.
+    EXPECT_THAT(run.out, HasSubstr("Image3DLayer\tContrast\t[-50.0, 150.0]\tenabled"));
+    EXPECT_THAT(run.out, HasSubstr("Image3DLayer\tSlice\t10, 30, 8\tenabled"));
+    EXPECT_THAT(run.out, HasSubstr("Image3DLayer\tOpacity\t40\tenabled"));
+    EXPECT_THAT(run.out, HasSubstr("MeshLayer\tColor Map\tTrue\tenabled"));
+    EXPECT_THAT(run.out, HasSubstr("MeshLayer\tOpacity\t30\tenabled"));
+    const std::string volume = ReadAll(Path("v.f"));
+    EXPECT_THAT(volume, HasSubstr("Slice=10, 30, 8"));
+    EXPECT_THAT(volume, HasSubstr("Contrast=[-50.0, 150.0]"));
+    EXPECT_THAT(volume, HasSubstr("Opacity=0.4\t"));
+    EXPECT_THAT(volume, HasSubstr("Transform=[1, 0, 0, 12; 0, 1, 0, 0; 0, 0, 1, 0; 0, 0, 0, 1]"));
+    const std::string surface = ReadAll(Path("w.f"));
+    EXPECT_THAT(surface, HasSubstr("Opacity=0.3"));
+    EXPECT_THAT(surface, HasSubstr("Color Map=True"));
 }
 
 TEST_F(BatchModeTest, AModuleThatFailsToLoadIsReportedAndTheRestRuns) {

@@ -43,6 +43,14 @@ TEST(ScriptedPromptsTest, EachKindTakesItsOwnQueueThenTheSafeAnswer) {
     EXPECT_EQ(prompts.SaveFileName("", "", {}), "/x/first.f");
     EXPECT_EQ(prompts.OpenFileName("", "", {}), "");
     EXPECT_EQ(prompts.BrowseFolder("", ""), "/x");
+    prompts.QueueColor(0x336699u);
+    prompts.QueueColor(std::nullopt);
+    EXPECT_EQ(prompts.UnusedAnswers(), 2u);
+    EXPECT_EQ(prompts.ChooseColor(0x0000FFu), std::optional<unsigned int>(0x336699u));
+    EXPECT_EQ(prompts.ChooseColor(0x0000FFu), std::nullopt);  // queued as cancelled
+    EXPECT_EQ(prompts.ChooseColor(0x0000FFu), std::nullopt);  // nothing queued: cancelled
+    EXPECT_EQ(prompts.Calls().back().kind, PromptKind::Color);
+    EXPECT_EQ(prompts.Calls().back().initialColor, 0x0000FFu);
     prompts.QueueAnswer(MessageAnswer::Yes);  // returned as queued even if it does not fit
     EXPECT_EQ(prompts.ShowMessage("Done", MessageButtons::Ok), MessageAnswer::Yes);
     EXPECT_THAT(prompts.MessageTexts(), ElementsAre("Couldn't load module", "Replace?", "Done"));
@@ -74,6 +82,7 @@ TEST(QtPromptsTest, WithoutAnApplicationGivesTheSafeAnswers) {
     EXPECT_EQ(prompts.OpenFileName("A|*.a|", "/", {}) + prompts.SaveFileName("", "/", {}) +
                   prompts.BrowseFolder("Choose", "/"),
               "");
+    EXPECT_EQ(prompts.ChooseColor(0xFFFFFFu), std::nullopt);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 
 #include "ContrastWindow.h"
 #include "LayerTreeRules.h"
+#include "ModalDialogs.h"
 #include "SlicePlayback.h"
 #include "TransformSliders.h"
 
@@ -33,17 +34,33 @@ TEST(SlicePlayback, AdvanceRunsFromMinToMaxMinusOneAndWraps) {
     CSlicePlayback playback = Playback({2, 6, 0, 10, 3, 9}, {4, 1, -999});
     std::vector<int> shown;
     for (int i = 0; i < 5; ++i) {
-        shown.push_back(playback.Advance(0, range));
+        EXPECT_TRUE(playback.Advance(0, range));
+        shown.push_back(playback.Slice(0));
     }
     EXPECT_THAT(shown, ElementsAre(5, 2, 3, 4, 5));
-    EXPECT_EQ(playback.Advance(2, range), 3) << "-999 restarts at the min";
+    EXPECT_TRUE(playback.Advance(2, range));
+    EXPECT_EQ(playback.Slice(2), 3) << "-999 restarts at the min";
     EXPECT_THAT(Slice(playback), ElementsAre(5, 1, 3));
 
     // Each step takes the range the layer reports now.
     const int shrunk[6] = {2, 6, 0, 4, 3, 9};
     CSlicePlayback fresh = Playback({2, 6, 0, 10, 3, 9}, {4, 3, 3});
-    EXPECT_EQ(fresh.Advance(1, shrunk), 0);
+    EXPECT_TRUE(fresh.Advance(1, shrunk));
+    EXPECT_EQ(fresh.Slice(1), 0);
     EXPECT_EQ(fresh.Max(1), 4);
+
+    // Nothing to play (no range reported, an empty or unusable one): the axis stops
+    // and keeps its slice rather than sticking at 0.
+    const int empty[6] = {0, 0, 0, 10, -1, -1};
+    CSlicePlayback idle = Playback({0, 10, 0, 10, 0, 10}, {4, 5, 6});
+    for (int axis : {0, 1, 2}) {
+        idle.TogglePlaying(axis);
+    }
+    EXPECT_FALSE(idle.Advance(0, empty));
+    EXPECT_FALSE(idle.Advance(2, empty));
+    EXPECT_FALSE(idle.Advance(1, nullptr));
+    EXPECT_THAT(Slice(idle), ElementsAre(4, 5, 6));
+    EXPECT_FALSE(idle.IsPlaying(0) || idle.IsPlaying(1) || idle.IsPlaying(2));
 }
 
 TEST(SlicePlayback, IntervalsFlagsAndSliderPositions) {
@@ -63,22 +80,42 @@ TEST(SlicePlayback, IntervalsFlagsAndSliderPositions) {
     EXPECT_THAT(Slice(playback), ElementsAre(7, 12, -1));
 }
 
-TEST(ContrastWindow, BoundsFollowTheirSlidersUnlessNegative) {
+TEST(ContrastWindow, BothBoundsFollowTheirSlidersWhateverTheirSign) {
     CContrastWindow window;
     window.SetRange(-1024, 3071);
-    window.SetContrast(-500, 2000);
+    window.SetContrast(-1024, 2000);
     EXPECT_EQ(window.SliderPosition(5000), 3071);
     EXPECT_EQ(window.SliderPosition(-2000), -1024);
     window.TakeSliderPositions(-100, 1500);
-    EXPECT_EQ(window.Minimum(), -500);
+    EXPECT_EQ(window.Minimum(), -100) << "a CT's lower bound moves";
     EXPECT_EQ(window.Maximum(), 1500);
-    window.TakeSliderPositions(1600, 1500);    // still negative: the minimum stays
-    window.AcceptSliderPositions(1600, 1500);  // OK takes both, unordered
+    window.TakeSliderPositions(1600, -300);  // crossed: passed on unordered
     EXPECT_EQ(window.Minimum(), 1600);
+    EXPECT_EQ(window.Maximum(), -300);
+    // Typed bounds are clamped to the scalar range, huge ones without overflow.
+    EXPECT_EQ(window.TypedBound(-5000.5), -1024);
+    EXPECT_EQ(window.TypedBound(1e300), 3071);
+    EXPECT_EQ(window.TypedBound(-50.7), -50);
 
     CContrastWindow reversed;
     reversed.SetRange(10, 5);
     EXPECT_EQ(reversed.SliderMax(), 10);
+}
+
+// The dialogs open beside the view, so that the live preview stays in sight.
+TEST(ModalDialogs, DialogsGoBesideTheViewInsideTheScreen) {
+    const QRect screen(0, 0, 1280, 1024);
+    // Room on the right, on the left only, below, above.
+    EXPECT_EQ(wexlan::BesideView({300, 200}, QRect(100, 50, 800, 600), screen), QPoint(900, 50));
+    EXPECT_EQ(wexlan::BesideView({300, 200}, QRect(400, 50, 800, 600), screen), QPoint(100, 50));
+    EXPECT_EQ(wexlan::BesideView({600, 400}, QRect(330, 20, 720, 600), screen), QPoint(330, 620));
+    EXPECT_EQ(wexlan::BesideView({600, 400}, QRect(330, 500, 720, 500), screen), QPoint(330, 100));
+    // Room nowhere: where it covers the least of the view (here 30 rows below it).
+    EXPECT_EQ(wexlan::BesideView({620, 430}, QRect(330, 20, 720, 605), screen), QPoint(330, 594));
+    EXPECT_EQ(wexlan::BesideView({500, 200}, QRect(320, 30, 620, 900), screen), QPoint(780, 30));
+    // Kept inside the screen, a dialog larger than the screen at its corner.
+    EXPECT_EQ(wexlan::BesideView({300, 400}, QRect(100, 900, 500, 100), screen), QPoint(600, 624));
+    EXPECT_EQ(wexlan::BesideView({2000, 2000}, QRect(100, 50, 800, 600), screen), QPoint(0, 0));
 }
 
 TEST(TransformSliders, FormulaOfTheSlidersAndTheOrderOfTheProduct) {

@@ -87,8 +87,21 @@ TEST_F(SliceDialogTest, EachTickShowsTheSliceAndDrawsOneFrame) {
     layer_.set.SetSliceRange(std::array<int, 6>{0, 10, 5, 8, 0, 10}.data());
     dialog_.OnTimer(1);  // the range is read from the layer at each tick
     EXPECT_EQ(Text(dialog_, "sliceY"), "5");
+    EXPECT_EQ(Slider(dialog_, "sliderY")->minimum(), 5) << "the slider follows the range";
+    EXPECT_EQ(Slider(dialog_, "sliderY")->maximum(), 8);
     EXPECT_THAT(layer_.calls,
                 ElementsAre("SetSlice(0,1,1)", "Render", "SetSlice(0,5,1)", "Render"));
+
+    // A layer that reports no slice range plays nothing: the axis stops where it is.
+    layer_.calls.clear();
+    dialog_.OnPlay(0);
+    layer_.set = wProp("Image3DLayer");
+    dialog_.OnTimer(0);
+    EXPECT_FALSE(dialog_.IsPlaying(0));
+    EXPECT_EQ(dialog_.GetTimerInterval(0), -1);
+    EXPECT_EQ(Text(dialog_, "sliceX"), "0");
+    EXPECT_THAT(layer_.calls, IsEmpty());
+    layer_.set.SetSliceRange(std::array<int, 6>{0, 10, 5, 8, 0, 10}.data());
 
     // The real timer: ticks keep coming, one frame each, until the axis stops.
     layer_.calls.clear();
@@ -161,38 +174,51 @@ TEST_F(SliceDialogTest, SlidersMoveOnlyAxesWithASliceAndOkTakesThemAll) {
     EXPECT_THAT(Slice(), ElementsAre(3, 6, 10)) << "OK takes the Y slider";
 }
 
-TEST(ContrastDialog, OpensAtTheContrastAndAppliesEachMove) {
+TEST(ContrastDialog, OpensAtTheContrastAppliesEachMoveAndCancelPutsItBack) {
     proptest::EnsureApplication();
     RecordingRenderable layer("ImageLayer");
     CContrastDialog dialog;
-    dialog.SetRange(0, 255);
-    dialog.SetContrast(10, 200);
+    dialog.SetRange(-1024, 2000);
+    dialog.SetContrast(-1024.5, 200.25);
     dialog.SetLayer(&layer);
     dialog.OnInitDialog();
     EXPECT_EQ(dialog.windowTitle(), "Contrast");
     QSlider* minSlider = Slider(dialog, "minSlider");
     QSlider* maxSlider = Slider(dialog, "maxSlider");
-    EXPECT_EQ(minSlider->value(), 10);
+    EXPECT_EQ(minSlider->value(), -1024);
     EXPECT_EQ(maxSlider->value(), 200);
-    EXPECT_EQ(maxSlider->maximum(), 255);
+    EXPECT_EQ(maxSlider->maximum(), 2000);
     EXPECT_EQ(Text(dialog, "maxEdit"), "200");
-    EXPECT_EQ(Child<QLabel>(dialog, "rangeLabel")->text(), "Scalar range: 0 to 255");
+    EXPECT_EQ(Child<QLabel>(dialog, "rangeLabel")->text(), "Scalar range: -1024 to 2000");
     EXPECT_THAT(layer.calls, IsEmpty());
 
-    minSlider->setValue(230);  // past the maximum: passed on as it is
-    EXPECT_EQ(Text(dialog, "minEdit"), "230");
+    minSlider->setValue(-50);  // a negative lower bound follows its slider
+    EXPECT_EQ(Text(dialog, "minEdit"), "-50");
     dialog.show();
     maxSlider->setFocus();
     QTest::keyClick(maxSlider, Qt::Key_Left);
+    // Typed bounds: applied on Enter, clamped to the scalar range, the dialog stays open.
+    QLineEdit* maxEdit = Child<QLineEdit>(dialog, "maxEdit");
+    maxEdit->setFocus();
+    maxEdit->setText("5000");
+    QTest::keyClick(maxEdit, Qt::Key_Return);
+    EXPECT_TRUE(dialog.isVisible());
+    EXPECT_EQ(maxSlider->value(), 2000);
+    EXPECT_EQ(Text(dialog, "maxEdit"), "2000");
+    QLineEdit* minEdit = Child<QLineEdit>(dialog, "minEdit");
+    minEdit->setText("-300.5");
+    QTest::keyClick(minEdit, Qt::Key_Enter);
+    EXPECT_EQ(minSlider->value(), -300);
+    minEdit->setText("low");  // no number: the bound is shown again, nothing applied
+    QTest::keyClick(minEdit, Qt::Key_Return);
+    EXPECT_EQ(Text(dialog, "minEdit"), "-300");
     EXPECT_THAT(layer.calls,
-                ElementsAre("SetContrast(230,200)", "Update", "SetContrast(230,199)", "Update"));
+                ElementsAre("SetContrast(-50,200)", "Update", "SetContrast(-50,199)", "Update",
+                            "SetContrast(-50,2000)", "Update", "SetContrast(-300,2000)", "Update"));
+    layer.calls.clear();
     QTest::keyClick(maxSlider, Qt::Key_Escape);
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
-    int minimum = 0;
-    int maximum = 0;
-    dialog.GetContrast(minimum, maximum);  // what the moves set, after Cancel too
-    EXPECT_EQ(minimum, 230);
-    EXPECT_EQ(maximum, 199);
+    EXPECT_THAT(layer.calls, ElementsAre("SetContrast(-1024.5,200.25)", "Update"));
 }
 
 namespace {
@@ -302,14 +328,16 @@ TEST_F(MatrixDialogTest, ResetOkAndCancel) {
                 ElementsAre("SetTransform(1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1)", "Update"));
 
     Slider(dialog_, "sliderTz")->setValue(51);
-    dialog_.OnCancel();  // what the sliders applied stays; the base is unchanged
     EXPECT_EQ(target_.transform[11], 1.0);
-    double base[16];
-    dialog_.GetMatrix(base);
-    EXPECT_EQ(base[11], 0.0);
+    target_.calls.clear();
+    dialog_.OnCancel();  // after Reset and moves alike: the opening matrix goes back
+    EXPECT_THAT(target_.calls,
+                ElementsAre("SetTransform(2,0,0,0,0,2,0,0,0,0,2,0,0,0,0,1)", "Update"));
+    EXPECT_EQ(dialog_.result(), QDialog::Rejected);
 
     // OK takes the grid, typed text included, and applies nothing itself.
     Child<QLineEdit>(dialog_, "cellB2")->setText("2.5abc");
+    Slider(dialog_, "sliderTz")->setValue(51);
     target_.calls.clear();
     dialog_.show();
     QTest::keyClick(Child<QLineEdit>(dialog_, "cellB2"), Qt::Key_Return);  // Enter is OK

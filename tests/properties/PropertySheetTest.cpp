@@ -8,6 +8,7 @@
 
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QSlider>
@@ -15,6 +16,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
+#include "CColorPickerEdit.h"
 #include "CContrastDialog.h"
 #include "CCustomDlgProp.h"
 #include "CMatrixUI.h"
@@ -30,6 +32,7 @@
 
 using proptest::RecordingRenderable;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using wexlan::ScopedModalRunner;
 
@@ -72,6 +75,38 @@ protected:
 
     CPropertyUI panel_;
     RecordingRenderable layer_;
+};
+
+// Prompts whose open-file dialog empties the sheet before answering `path`, as removing
+// the layer from elsewhere would.
+class SheetEmptyingPrompts final : public wexlan::Prompts {
+public:
+    SheetEmptyingPrompts(CPropertyUI& panel, std::string path)
+        : panel_(panel), path_(std::move(path)) {}
+    wexlan::MessageAnswer ShowMessage(const std::string&, wexlan::MessageButtons,
+                                      const std::string&) override {
+        return wexlan::MessageAnswer::Ok;
+    }
+    std::string OpenFileName(const std::string&, const std::string&,
+                             const wexlan::FileDialogOptions&) override {
+        panel_.RemoveAll();
+        return path_;
+    }
+    std::string SaveFileName(const std::string&, const std::string&,
+                             const wexlan::FileDialogOptions&) override {
+        return std::string();
+    }
+    std::string BrowseFolder(const std::string&, const std::string&) override {
+        return std::string();
+    }
+    std::optional<unsigned int> ChooseColor(unsigned int) override {
+        panel_.RemoveAll();
+        return 0x0000FFu;
+    }
+
+private:
+    CPropertyUI& panel_;
+    std::string path_;
 };
 
 class StubRegistry : public wResource {
@@ -132,8 +167,8 @@ TEST_F(PropertySheetTest, RenderablesAppendTheirGroupsWithBoundRows) {
     panel_.UpdateProperty(&layer_);
     ASSERT_EQ(Grid().GetPropertyCount(), 2);
     EXPECT_EQ(Grid().GetProperty(0)->GetName(), "Viewer");
-    EXPECT_THAT(RowNames(1), ElementsAre("IsA", "Visibility", "Color", "Opacity", "Axes", "Cursor",
-                                         "Slice", "Contrast", "Transform", "Color Map"));
+    EXPECT_THAT(RowNames(1), ElementsAre("Visibility", "Color", "Opacity", "Axes", "Cursor",
+                                         "Slice", "Contrast", "Transform", "Color Map", "IsA"));
 
     auto* background = dynamic_cast<CMyColorProp*>(Grid().FindRow("Viewer", "Background"));
     ASSERT_NE(background, nullptr);
@@ -154,6 +189,10 @@ TEST_F(PropertySheetTest, RenderablesAppendTheirGroupsWithBoundRows) {
 
     Grid().SetCurrentProperty(background);  // the description area follows the current row
     EXPECT_EQ(Grid().GetDescriptionText(), "Specifies background color");
+    auto* area = Grid().findChild<QLabel*>("descriptionArea");
+    EXPECT_TRUE(area->isVisible());
+    Grid().SetCurrentProperty(Row("Axes"));  // no description: the rows get the room
+    EXPECT_FALSE(area->isVisible());
     panel_.RemoveAll();
     EXPECT_EQ(Grid().GetTree()->topLevelItemCount(), 0);
 }
@@ -161,7 +200,7 @@ TEST_F(PropertySheetTest, RenderablesAppendTheirGroupsWithBoundRows) {
 TEST_F(PropertySheetTest, CommittedValuesActOnTheBoundRenderable) {
     panel_.UpdateProperty(&layer_);
     EXPECT_TRUE(Grid().CommitValue(Row("Visibility"), CPropertyValue::Text("False")));
-    EXPECT_EQ(Grid().GetTree()->topLevelItem(0)->child(1)->text(1), "False");
+    EXPECT_EQ(Grid().ItemOf(Row("Visibility"))->text(1), "False");
 
     // "Axes" takes typed text; "Cursor" offers its two options only.
     auto* axes = qobject_cast<QComboBox*>(Grid().BeginEdit(Row("Axes")));
@@ -238,9 +277,13 @@ TEST_F(PropertySheetTest, RowsRefuseValuesTheyCannotApply) {
     commit("Color", "255, 0, 128");
     commit("Slice", "10, 20, 0");
     commit("Contrast", "[-5, 7.5]");
-    commit("Axes", "anything");  // a list that allows typing
-    EXPECT_THAT(layer_.calls, ElementsAre("SetColor(1,0,0.501961)", "Update", "SetSlice(10,20,0)",
-                                          "Update", "SetContrast(-5,7.5)", "Update", "Render"));
+    commit("Contrast", "-50, 150");  // the brackets are optional
+    commit("Axes", "anything");      // a list that allows typing
+    commit("Opacity", "40");         // a typed opacity acts like the slider
+    EXPECT_THAT(layer_.calls,
+                ElementsAre("SetColor(1,0,0.501961)", "Update", "SetSlice(10,20,0)", "Update",
+                            "SetContrast(-5,7.5)", "Update", "SetContrast(-50,150)", "Update",
+                            "Render", "SetOpacity(0.4)", "Render", "Update"));
 }
 
 TEST_F(PropertySheetTest, OpacitySliderActsWhileItMovesAndEscapeUndoes) {
@@ -276,6 +319,87 @@ TEST_F(PropertySheetTest, OpacitySliderActsWhileItMovesAndEscapeUndoes) {
                                           "SetOpacity(0.38)", "Render", "Update"));
 }
 
+// A single click on the opacity value opens the slider at the row's value: nothing
+// moves, nothing is committed (0.58 shows 58, not 57).
+TEST_F(PropertySheetTest, AClickOnTheOpacityValueMovesNothing) {
+    layer_.set.SetValue("Opacity", "0.58");
+    panel_.UpdateProperty(&layer_);
+    CPropertyGridProperty* opacity = Row("Opacity");
+    EXPECT_EQ(Shown(opacity), "58");
+    QTreeWidget* tree = Grid().GetTree();
+    const QRect cell = tree->visualItemRect(Grid().ItemOf(opacity));
+    const int valueX = tree->header()->sectionViewportPosition(1);
+    for (int x : {valueX + 4, valueX + cell.height() + 40, cell.right() - 4}) {
+        QTest::mouseClick(tree->viewport(), Qt::LeftButton, {}, QPoint(x, cell.center().y()));
+        QCoreApplication::processEvents();
+        auto* slider = qobject_cast<QSlider*>(Grid().GetEditor());
+        ASSERT_NE(slider, nullptr) << x;
+        EXPECT_EQ(slider->value(), 58) << x;
+        Grid().EndEdit(true);
+    }
+    EXPECT_EQ(Shown(opacity), "58");
+    EXPECT_THAT(layer_.calls, IsEmpty());
+}
+
+// A list row whose value (from the layer) is none of its choices shows that value in
+// its editor and, left without a choice, commits nothing.
+TEST_F(PropertySheetTest, AListValueOutsideTheChoicesIsShownAndKeptUntilAChoice) {
+    layer_.set.SetValue("Cursor", "Partly");
+    panel_.UpdateProperty(&layer_);
+    CPropertyGridProperty* cursor = Row("Cursor");
+    auto* combo = qobject_cast<QComboBox*>(Grid().BeginEdit(cursor));
+    ASSERT_NE(combo, nullptr);
+    EXPECT_EQ(combo->currentIndex(), -1);
+    EXPECT_EQ(combo->placeholderText(), "Partly");
+    Grid().EndEdit(true);  // left without a choice
+    EXPECT_EQ(Shown(cursor), "Partly");
+    EXPECT_EQ(Grid().ItemOf(cursor)->text(1), "Partly");
+    EXPECT_THAT(layer_.calls, IsEmpty());
+
+    combo = qobject_cast<QComboBox*>(Grid().BeginEdit(cursor));
+    combo->setCurrentIndex(1);
+    emit combo->activated(1);
+    EXPECT_EQ(Shown(cursor), "Off");
+    EXPECT_THAT(layer_.calls, ElementsAre("Update"));
+}
+
+// "Other..." asks for a colour through the prompts and commits it like a picked one.
+TEST_F(PropertySheetTest, OtherColourGoesThroughThePromptsAndIsCommitted) {
+    panel_.UpdateProperty(&layer_);
+    auto* color = dynamic_cast<CMyColorProp*>(Row("Color"));
+    const auto chooseOther = [&] {
+        auto* picker = qobject_cast<CColorPickerEdit*>(Grid().BeginEdit(color));
+        EXPECT_NE(picker, nullptr);
+        if (picker != nullptr) {
+            picker->setCurrentIndex(picker->GetOtherIndex());
+            emit picker->activated(picker->GetOtherIndex());
+        }
+        EXPECT_EQ(Grid().GetEditor(), nullptr);
+    };
+    {
+        wexlan::ScopedScriptedPrompts prompts;
+        prompts->QueueColor(std::nullopt);  // cancelled: nothing changes
+        prompts->QueueColor(0x336699u);
+        chooseOther();
+        EXPECT_EQ(color->GetColor(), 0x0080FFu);
+        EXPECT_THAT(layer_.calls, IsEmpty());
+        chooseOther();
+        ASSERT_EQ(prompts->Calls().size(), 2u);
+        EXPECT_EQ(prompts->Calls()[1].kind, wexlan::PromptKind::Color);
+        EXPECT_EQ(prompts->Calls()[1].initialColor, 0x0080FFu) << "starts at the row's colour";
+    }
+    EXPECT_EQ(color->GetColor(), 0x336699u);
+    EXPECT_EQ(Grid().ItemOf(color)->text(1), "153, 102, 51");
+    EXPECT_THAT(layer_.calls, ElementsAre("SetColor(0.6,0.4,0.2)", "Update"));
+
+    // The sheet emptied while the chooser is open: nothing is committed.
+    layer_.calls.clear();
+    wexlan::ScopedPrompts removing(std::make_unique<SheetEmptyingPrompts>(panel_, ""));
+    chooseOther();
+    EXPECT_EQ(Grid().GetPropertyCount(), 0);
+    EXPECT_THAT(layer_.calls, IsEmpty());
+}
+
 TEST_F(PropertySheetTest, SliceRowWritesTheTripleBackAfterOkOnly) {
     panel_.UpdateProperty(&layer_);
     CPropertyGridProperty* slice = Row("Slice");
@@ -290,7 +414,9 @@ TEST_F(PropertySheetTest, SliceRowWritesTheTripleBackAfterOkOnly) {
     Grid().SetCurrentProperty(slice);
     QTest::keyClick(Grid().GetTree(), Qt::Key_F2);  // the keyboard presses the button
     EXPECT_EQ(Shown(slice), "7, 4, 5");
-    EXPECT_THAT(layer_.calls, ElementsAre("SetSlice(7,4,5)", "Render"));
+    // The live move, then OK's commit through the row, as a typed value would be.
+    EXPECT_THAT(layer_.calls,
+                ElementsAre("SetSlice(7,4,5)", "Render", "SetSlice(7,4,5)", "Update"));
     accept = false;
     layer_.set.SetSlice(1, 1, 1);
     Grid().ClickButton(slice);
@@ -305,10 +431,11 @@ TEST_F(PropertySheetTest, SliceRowWritesTheTripleBackAfterOkOnly) {
     accept = true;
     Grid().ClickButton(Grid().FindRow("Image2D", "Slice"));
     EXPECT_EQ(Shown(Grid().FindRow("Image2D", "Slice")), "7");
-    EXPECT_THAT(image.calls, ElementsAre("SetSlice(7,-999,-999)", "Render"));
+    EXPECT_THAT(image.calls,
+                ElementsAre("SetSlice(7,-999,-999)", "Render", "SetSlice(7,-999,-999)", "Update"));
 }
 
-TEST_F(PropertySheetTest, ContrastRowWritesTheWindowAfterOkAndCancel) {
+TEST_F(PropertySheetTest, ContrastRowCommitsAfterOkAndCancelPutsTheContrastBack) {
     panel_.UpdateProperty(&layer_);
     for (bool accept : {false, true}) {
         ScopedModalRunner runner([&](QDialog& dialog) {
@@ -324,12 +451,14 @@ TEST_F(PropertySheetTest, ContrastRowWritesTheWindowAfterOkAndCancel) {
             return dialog.result();
         });
         Grid().ClickButton(Row("Contrast"));
-        EXPECT_EQ(Shown(Row("Contrast")), accept ? "[60.0, 200.0]" : "[50.0, 200.0]");
+        EXPECT_EQ(Shown(Row("Contrast")), accept ? "[60.0, 200.0]" : "[10.9, 200.2]");
     }
-    EXPECT_EQ(layer_.calls[0], "SetContrast(50,200)");
+    EXPECT_THAT(layer_.calls,
+                ElementsAre("SetContrast(50,200)", "Update", "SetContrast(10.9,200.2)", "Update",
+                            "SetContrast(60,200)", "Update", "SetContrast(60,200)", "Update"));
 }
 
-TEST_F(PropertySheetTest, TransformRowShowsTheSetsTextAfterOk) {
+TEST_F(PropertySheetTest, TransformRowCommitsAfterOkAndCancelPutsTheMatrixBack) {
     layer_.transform[3] = 5;
     panel_.UpdateProperty(&layer_);
     for (bool accept : {true, false}) {
@@ -344,9 +473,12 @@ TEST_F(PropertySheetTest, TransformRowShowsTheSetsTextAfterOk) {
         Grid().ClickButton(Row("Transform"));
         EXPECT_EQ(Shown(Row("Transform")), "moved");
     }
-    // The dialog starts from the renderable's transform: 5, then 15.
-    EXPECT_EQ(layer_.calls[0], "SetTransform(1,0,0,15,0,1,0,0,0,0,1,0,0,0,0,1)");
-    EXPECT_EQ(layer_.calls[2], "SetTransform(1,0,0,25,0,1,0,0,0,0,1,0,0,0,0,1)");
+    // The dialog starts from the renderable's transform: 5, then 15; OK commits what it
+    // shows, Cancel puts back what it opened with.
+    const std::string at15 = "SetTransform(1,0,0,15,0,1,0,0,0,0,1,0,0,0,0,1)";
+    EXPECT_THAT(layer_.calls, ElementsAre(at15, "Update", at15, "Update",
+                                          "SetTransform(1,0,0,25,0,1,0,0,0,0,1,0,0,0,0,1)",
+                                          "Update", at15, "Update"));
 }
 
 TEST_F(PropertySheetTest, ColorMapRowReadsTheFileForMeshLayersOnly) {
@@ -388,6 +520,16 @@ TEST_F(PropertySheetTest, ColorMapRowReadsTheFileForMeshLayersOnly) {
     Grid().ClickButton(Grid().FindRow("ImageLayer", "Color Map"));
     EXPECT_THAT(image.calls, IsEmpty());
     EXPECT_EQ(Shown(Grid().FindRow("ImageLayer", "Color Map")), "False");
+    EXPECT_THAT(prompts->MessageTexts(),
+                ElementsAre(HasSubstr("\"Color Map\" accepts nothing on this layer")));
+
+    // The sheet emptied (the layer removed) while the file dialog is open: the row and
+    // the layer are not touched afterwards.
+    mesh.calls.clear();
+    wexlan::ScopedPrompts removing(std::make_unique<SheetEmptyingPrompts>(panel_, small));
+    Grid().ClickButton(Grid().FindRow("MeshLayer", "Color Map"));
+    EXPECT_EQ(Grid().GetPropertyCount(), 0);
+    EXPECT_THAT(mesh.calls, IsEmpty());
 }
 
 TEST_F(PropertySheetTest, DialogRowsWithoutRenderableOrRowAfterwards) {

@@ -7,8 +7,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <QLineEdit>
 #include <QSlider>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <vtkCallbackCommand.h>
 #include <vtkPolyData.h>
@@ -18,6 +20,7 @@
 #include <vtkUnsignedCharArray.h>
 
 #include "CContrastDialog.h"
+#include "CMatrixUI.h"
 #include "CPropertyGridCtrl.h"
 #include "CPropertyUI.h"
 #include "CSliderDialog.h"
@@ -25,6 +28,7 @@
 #include "Recording.h"
 #include "ScriptedPrompts.h"
 #include "TestApp.h"
+#include "wImage3DLayer.h"
 #include "wMeshLayer.h"
 
 using wexlan::ScopedModalRunner;
@@ -58,6 +62,15 @@ protected:
         EXPECT_TRUE(panel_.GetGrid()->CommitValue(Row(group, name), value)) << name;
     }
     int Frames() { return std::exchange(frames_, 0); }
+    // The whole window as drawn now.
+    std::vector<unsigned char> Picture() {
+        viewer_.Render();
+        auto pixels = vtkSmartPointer<vtkUnsignedCharArray>::New();
+        const int* size = window_->GetSize();
+        window_->GetPixelData(0, 0, size[0] - 1, size[1] - 1, 0, pixels);
+        return std::vector<unsigned char>(pixels->GetPointer(0),
+                                          pixels->GetPointer(0) + pixels->GetNumberOfValues());
+    }
     std::array<int, 3> Pixel(int x, int y) {
         auto pixels = vtkSmartPointer<vtkUnsignedCharArray>::New();
         window_->GetPixelData(x, y, x, y, 0, pixels);
@@ -165,14 +178,87 @@ TEST_F(RealLayersTest, VolumeRowsAndDialogs) {
     EXPECT_EQ(xyz[2], 10);
     EXPECT_EQ(slice->GetValue().GetText(), "7, 7, 10");
 
-    ScopedModalRunner runner([&](QDialog& dialog) {
-        dynamic_cast<CContrastDialog&>(dialog).OnInitDialog();
-        dialog.findChild<QSlider*>("maxSlider")->setValue(20);
-        return int(QDialog::Rejected);
+    // The contrast: OK keeps the moved bound, Cancel puts back the opening window.
+    for (bool accept : {true, false}) {
+        ScopedModalRunner runner([&](QDialog& dialog) {
+            auto& contrast = dynamic_cast<CContrastDialog&>(dialog);
+            contrast.OnInitDialog();
+            dialog.findChild<QSlider*>("maxSlider")->setValue(accept ? 20 : 30);
+            accept ? contrast.OnOK() : contrast.OnCancel();
+            return dialog.result();
+        });
+        panel_.GetGrid()->ClickButton(Row("Image3DLayer", "Contrast"));
+        double window[2];
+        volume->GetContrast(window);
+        EXPECT_EQ(window[1], 20.0);
+        EXPECT_EQ(Row("Image3DLayer", "Contrast")->GetValue().GetText(), "[0.0, 20.0]");
+    }
+}
+
+// A CT-like volume (air at -1024, a ball up to 2000) beside a surface: each dialog's
+// controls change the picture while they move, and Cancel puts the picture back.
+TEST_F(RealLayersTest, DialogControlsChangeThePictureAndCancelPutsItBack) {
+    auto ct = vtkSmartPointer<vtkImageData>::New();
+    ct->SetDimensions(24, 24, 24);
+    ct->AllocateScalars(VTK_SHORT, 1);
+    auto* voxel = static_cast<short*>(ct->GetScalarPointer());
+    for (int k = 0; k < 24; ++k) {
+        for (int j = 0; j < 24; ++j) {
+            for (int i = 0; i < 24; ++i) {
+                const double r = std::hypot(i - 12.0, j - 12.0, k - 12.0);
+                *voxel++ =
+                    static_cast<short>(r > 11 ? -1024 : std::min(2000.0, -1024 + (11 - r) * 400));
+            }
+        }
+    }
+    auto sphere = vtkSmartPointer<vtkSphereSource>::New();
+    sphere->SetRadius(6);
+    sphere->SetCenter(12, 12, 30);
+    sphere->Update();
+    Show(std::make_unique<wMeshLayer>(sphere->GetOutput(), "ball"));
+    Show(std::make_unique<wImage3DLayer>(ct, "ct"));
+    window_->SetSize(96, 96);
+    const std::vector<unsigned char> before = Picture();
+
+    // Contrast: the negative lower bound follows its slider, a typed bound applies on
+    // Enter; Cancel restores.
+    ScopedModalRunner contrast([&](QDialog& dialog) {
+        auto& contrastDialog = dynamic_cast<CContrastDialog&>(dialog);
+        contrastDialog.OnInitDialog();
+        QSlider* minSlider = dialog.findChild<QSlider*>("minSlider");
+        EXPECT_EQ(minSlider->value(), -1024);
+        minSlider->setValue(-50);
+        const std::vector<unsigned char> moved = Picture();
+        EXPECT_NE(moved, before) << "the lower bound moved";
+        auto* maxEdit = dialog.findChild<QLineEdit*>("maxEdit");
+        maxEdit->setText("150");
+        QTest::keyClick(maxEdit, Qt::Key_Return);
+        EXPECT_NE(Picture(), moved) << "the typed upper bound";
+        contrastDialog.OnCancel();
+        return dialog.result();
     });
     panel_.GetGrid()->ClickButton(Row("Image3DLayer", "Contrast"));
-    double window[2];
-    volume->GetContrast(window);
-    EXPECT_EQ(window[1], 20.0);
-    EXPECT_EQ(Row("Image3DLayer", "Contrast")->GetValue().GetText(), "[0.0, 20.0]");
+    EXPECT_EQ(Picture(), before) << "Cancel puts the contrast back";
+    EXPECT_EQ(Row("Image3DLayer", "Contrast")->GetValue().GetText(), "[-1024.0, 2000.0]");
+
+    // Matrix: a rotation shows at once; Cancel puts the opening transform back.
+    ScopedModalRunner matrix([&](QDialog& dialog) {
+        auto& matrixDialog = dynamic_cast<CMatrixUI&>(dialog);
+        matrixDialog.OnInitDialog();
+        dialog.findChild<QSlider*>("sliderRz")->setValue(225);
+        dialog.findChild<QSlider*>("sliderTx")->setValue(60);
+        EXPECT_NE(Picture(), before);
+        matrixDialog.OnCancel();
+        return dialog.result();
+    });
+    panel_.GetGrid()->ClickButton(Row("Image3DLayer", "Transform"));
+    EXPECT_EQ(Picture(), before) << "Cancel puts the transform back";
+
+    // Opacity of the surface: the slider acts while it moves; Escape puts it back.
+    auto* slider = qobject_cast<QSlider*>(panel_.GetGrid()->BeginEdit(Row("MeshLayer", "Opacity")));
+    ASSERT_NE(slider, nullptr);
+    slider->setValue(20);
+    EXPECT_NE(Picture(), before);
+    QTest::keyClick(slider, Qt::Key_Escape);
+    EXPECT_EQ(Picture(), before) << "Escape puts the opacity back";
 }

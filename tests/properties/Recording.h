@@ -52,6 +52,7 @@ public:
     void SetOpacity(double o) override { calls.push_back("SetOpacity(" + Num(o) + ")"); }
     void SetContrast(double a, double b) override {
         calls.push_back("SetContrast(" + Num(a) + "," + Num(b) + ")");
+        set.SetContrast(a, b);  // the sheet shows the layer's text after a commit
     }
     void SetColor(double r, double g, double b) override {
         calls.push_back("SetColor(" + Num(r) + "," + Num(g) + "," + Num(b) + ")");

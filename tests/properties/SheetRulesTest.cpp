@@ -119,7 +119,7 @@ TEST(SheetBuilder, EveryTagMakesItsKindOfRow) {
     EXPECT_EQ(color->color, 255u + (128u << 8));  // 0.5 rounds up to 128
     EXPECT_EQ(color->description, "Specifies layer color");
     EXPECT_EQ(FindRow(group, "Opacity")->kind, RowKind::Slider);
-    EXPECT_EQ(FindRow(group, "Opacity")->number, 25);
+    EXPECT_EQ(FindRow(group, "Opacity")->number, 26);
 }
 
 TEST(SheetBuilder, NullItemsAndSliceTriplesOfNeitherFormMakeNoRow) {
@@ -129,8 +129,9 @@ TEST(SheetBuilder, NullItemsAndSliceTriplesOfNeitherFormMakeNoRow) {
     set.SetValue("Representation", "Surface");
     set.SetValue("Color", "null");
     set.SetValue("Size", "2");
+    // The disabled "IsA" row goes last: it must not push the useful rows out of sight.
     EXPECT_THAT(Names(CPropertySheetBuilder::EditableGroup(set)),
-                ElementsAre("IsA", "Representation", "Size"));
+                ElementsAre("Representation", "Size", "IsA"));
     wProp allNull("Viewer");
     allNull.SetValue("Axes", "null");
     EXPECT_EQ(CPropertySheetBuilder::EditableGroup(allNull).caption, "Viewer");
@@ -150,8 +151,13 @@ TEST(SheetBuilder, NullItemsAndSliceTriplesOfNeitherFormMakeNoRow) {
 }
 
 TEST(SheetBuilder, OpacityAndColourConversions) {
-    EXPECT_EQ(wexlan::OpacityPercent("0.257"), 25);
-    EXPECT_EQ(wexlan::OpacityPercent("0.999"), 99);
+    // Rounded: 0.58 * 100 is 57.99..., which must not creep down to 57 at each rebuild.
+    EXPECT_EQ(wexlan::OpacityPercent("0.58"), 58);
+    EXPECT_EQ(wexlan::OpacityPercent("0.29"), 29);
+    EXPECT_EQ(wexlan::OpacityPercent("0.257"), 26);
+    EXPECT_EQ(wexlan::OpacityPercent("0.999"), 100);
+    EXPECT_EQ(wexlan::OpacityPercent("1e300"), 100);
+    EXPECT_EQ(wexlan::OpacityPercent("-0.2"), 0);
     EXPECT_EQ(wexlan::OpacityPercent("opaque"), 0);
     const double nearlyHalf[3] = {0.498, 0.002, 1.0};
     EXPECT_EQ(wexlan::ColorRefFromRgb(nearlyHalf), 127u + (1u << 8) + (255u << 16));
