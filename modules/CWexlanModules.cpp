@@ -63,7 +63,8 @@ void CWexlanModules::Initialise() {
     }
     m_discovering = true;
     m_loadFailures.clear();
-    const std::string folder = ExtractFilePath(wexlan::ExecutablePath()) + "/" + m_moduleFolderName;
+    const std::string folder =
+        wexlan::JoinPath(ExtractFilePath(wexlan::ExecutablePath()), m_moduleFolderName);
     if (wexlan::ChangeDirectory(folder)) {
         std::vector<std::string> skipped;
         for (const wexlan::FolderEntry& entry : wexlan::ListFolder(folder, "*.so")) {
