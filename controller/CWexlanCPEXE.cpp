@@ -91,7 +91,9 @@ std::string CWexlanCPEXE::ConstructDataName(const std::string& path) {
 }
 
 int CWexlanCPEXE::OpenFile(const std::string& path) {
+    m_openError.clear();
     if (isFileLoaded(path) == 1) {
+        m_openError = path + ": it is loaded already";
         return -1;
     }
     if (!m_reader) {
@@ -100,8 +102,8 @@ int CWexlanCPEXE::OpenFile(const std::string& path) {
     const std::string name = ConstructDataName(path);
     m_reader->SetFilename(path);
     if (m_reader->Read() == 0) {
-        wexlan::Prompts::Instance().ShowMessage(m_reader->GetErrorMessage(),
-                                                wexlan::MessageButtons::Ok);
+        m_openError = m_reader->GetErrorMessage();
+        wexlan::Prompts::Instance().ShowMessage(m_openError, wexlan::MessageButtons::Ok);
         return -1;
     }
     const int outputType = m_reader->GetOutputType();
@@ -234,7 +236,7 @@ std::string CWexlanCPEXE::ConstructSaveModelDlgAndGetFilename(const std::string&
 }
 
 void CWexlanCPEXE::SetupDLLHardResources() {
-    m_hardware.Scan(ExtractFilePath(wexlan::ExecutablePath()) + "/" + m_hardwareFolderName);
+    m_hardware.Scan(wexlan::JoinPath(ExtractFilePath(wexlan::ExecutablePath()), m_hardwareFolderName));
 }
 
 void CWexlanCPEXE::AddHardResourcesInfo(const std::string& name, const std::string& version,

@@ -141,6 +141,11 @@ TEST(OpenArgument, QuotesBackslashesAndFolders) {
     EXPECT_EQ(ResolveOpenArgument("sub\\bunny.vtk", "/data"), "sub\\bunny.vtk");
     EXPECT_EQ(ResolveOpenArgument("sub/bunny.vtk", "/data"), "sub/bunny.vtk");
     EXPECT_EQ(ResolveOpenArgument("'/a.vtk'", "/data"), "/a.vtk'");  // the closing quote stays
+    // Folders ending in a separator (the root above all) get none added.
+    EXPECT_EQ(ResolveOpenArgument("x.vtk", "/"), "/x.vtk");
+    EXPECT_EQ(ResolveOpenArgument("x.vtk", "/data/"), "/data/x.vtk");
+    EXPECT_EQ(ResolveOpenArgument("x.vtk", "C:\\"), "C:\\x.vtk");
+    EXPECT_EQ(ResolveOpenArgument("x.vtk", ""), "x.vtk");
 }
 
 TEST_F(FacadeTest, OpenAndSaveCommands) {
@@ -149,14 +154,26 @@ TEST_F(FacadeTest, OpenAndSaveCommands) {
     testdata::WriteTriangle(Data("bunny.vtk"));
     panel.SetCurDir(Data("").substr(0, Data("").size() - 1));
     EXPECT_EQ(panel.Open("'bunny.vtk"), "File loaded");
-    EXPECT_EQ(panel.Open("'bunny.vtk"), "error: file loading error");  // loaded already
-    EXPECT_EQ(panel.Open("'" + Data("missing.vtk") + "'"), "error: file loading error");
+    // A failure says why on the line after the error, and the status bar says so too.
+    EXPECT_EQ(panel.Open("'bunny.vtk"),
+              "error: file loading error\n" + Data("bunny.vtk") + ": it is loaded already");
+    EXPECT_EQ(panel.Open("'" + Data("missing.vtk") + "'"),
+              "error: file loading error\n" + Data("missing.vtk") + "': the file does not exist");
     EXPECT_EQ(panel.GetEXE()->GetModel()->GetNumberOfItems(), 1);
 
+    std::ofstream(Data("broken.stl")) << "solid broken\nfacet normal nonsense\n";
+    prompts_->QueueFileName(Data("broken.stl"));
+    EXPECT_EQ(panel.Open(), Data("broken.stl"));
+    const std::string status = wexlan::OpenStatusText(Data("broken.stl"), panel.GetEXE()->GetOpenError());
+    EXPECT_EQ(status.rfind("Could not open " + Data("broken.stl") + ": ", 0), 0u) << status;
+    EXPECT_GT(status.size(), ("Could not open " + Data("broken.stl") + ": ").size()) << "a reason";
     testdata::WriteVolume(Data("head.vti"));
     prompts_->QueueFileName(Data("head.vti"));
     EXPECT_EQ(panel.Open(), Data("head.vti"));
+    EXPECT_EQ(wexlan::OpenStatusText(Data("head.vti"), panel.GetEXE()->GetOpenError()),
+              "Opened " + Data("head.vti"));
     EXPECT_EQ(panel.Open(), "") << "cancelled";
+    EXPECT_EQ(wexlan::OpenStatusText("", ""), "Ready");
 
     // Saving the selected model through the save dialog; the file is readable.
     QTreeWidget* tree = panel.GetWorkspaceUIPointer()->GetTree();
