@@ -50,7 +50,11 @@ public:
     /// @return the reader's output type; -1 when the file is already loaded
     ///         (nothing read, no message) or cannot be read (the reader's error
     ///         is shown in a message box, the registries stay unchanged).
+    ///         GetOpenError says which.
     int OpenFile(const std::string& path);
+    /// Why the last OpenFile failed, as "<path>: <reason>" (the reader's message,
+    /// or "<path>: it is loaded already"); "" after a successful one.
+    const std::string& GetOpenError() const { return m_openError; }
 
     /// 1 when a registry holds an item loaded from `path`, else 0.
     int isFileLoaded(const std::string& path) const;
@@ -136,6 +140,7 @@ public:
 private:
     int m_viewingTabCount = 0;
     std::unique_ptr<wFileReader> m_reader;
+    std::string m_openError;
     std::string m_selectedItemText;
     wexlan::HardwareTable m_hardware;
     std::string m_hardwareFolderName = "Hard";

@@ -93,11 +93,29 @@ TEST_F(BatchModeTest, ButtonsShowWhatIsSelected) {
 TEST_F(BatchModeTest, ClearingTheViewerIsAskedAndRespected) {
     const Outcome run = Batch(kOpenKidney +
                           "select kidney\nbutton Surface Viewer\n"
-                          "select kidney_ct\nbutton Volume Viewer\nlayers\n"
+                          "select kidney_ct\nbutton Volume Viewer\nlayers\nprops\n"
                           "answer yes\nbutton Volume Viewer\nlayers\nquit\n");
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_THAT(run.out, HasSubstr("prompt: Clear current viewer? -> no\nView\n  kidney\n"));
+    // No: the sheet and the tree show what is shown, the surface, not the selection.
+    const std::string no = "prompt: Clear current viewer? -> no\nView\n  kidney\nViewer\t";
+    ASSERT_THAT(run.out, HasSubstr(no));
+    const std::string sheet = run.out.substr(run.out.find(no));
+    EXPECT_THAT(sheet.substr(0, sheet.find("prompt:", 1)), HasSubstr("MeshLayer\tColor\t"));
     EXPECT_THAT(run.out, HasSubstr("prompt: Clear current viewer? -> yes\nView\n  kidney_ct\n"));
+}
+
+TEST_F(BatchModeTest, TheSheetFollowsWhatTheCurrentTabShows) {
+    const Outcome run = Batch(kOpenKidney + "select kidney\nbutton Surface Viewer\n"
+                              "select kidney_landmarks\nbutton Surface Viewer\nprops\n"
+                              "newtab\nprops\nlayers\nquit\n");
+    EXPECT_EQ(run.status, 0) << run.err;
+    // After adding a layer the sheet shows that layer; a new tab shows nothing.
+    const std::string added = run.out.substr(run.out.find("Viewer\tIsA"));
+    EXPECT_THAT(added.substr(0, added.find("View\n")), HasSubstr("LandmarkLayer\tSize\t"));
+    EXPECT_THAT(added.substr(0, added.find("View\n")), Not(HasSubstr("MeshLayer")));
+    // The second "props" printed no row: the landmarks' last row, then the tree.
+    EXPECT_THAT(run.out, HasSubstr("LandmarkLayer\tTransform\t[1, 0, 0, 0; 0, 1, 0, 0; 0, 0, 1, 0; "
+                                   "0, 0, 0, 1]\tenabled\nView\n  No Layers\n"));
 }
 
 TEST_F(BatchModeTest, EditingAPropertyChangesThePicture) {
@@ -155,7 +173,7 @@ TEST_F(BatchModeTest, FailedOpensLoadsAndSavesFailTheSession) {
     fs::create_directory(Path("folder.f"));
     const Outcome open = Batch("open /no/such/file.vtk\n");
     EXPECT_EQ(open.status, 1);
-    EXPECT_THAT(open.err, HasSubstr("line 1: cannot open /no/such/file.vtk"));
+    EXPECT_THAT(open.err, HasSubstr("line 1: file loading error\n/no/such/file.vtk: the file does not exist"));
     const Outcome missing = Batch("loadworkspace " + Path("many.f") + "\n");
     EXPECT_EQ(missing.status, 1);
     EXPECT_THAT(missing.out, Not(HasSubstr("prompt: ")));
