@@ -73,8 +73,13 @@ CWexlanCPEXE::CWexlanCPEXE() {
 }
 
 CWexlanCPEXE::~CWexlanCPEXE() {
-    // Modules are told to release their memory and are unloaded while the
-    // renderer manager and the data they may still refer to are alive.
+    // Modules are told to release their memory and are unloaded first, while the
+    // module registry, the renderer manager and the data they may still refer to
+    // are alive: a module's wModuleBase reaches the registry through GetModules()
+    // as it goes, which resetting m_modules first would already have made null.
+    if (m_modules) {
+        m_modules->FreeModules();
+    }
     m_reader.reset();
     m_modules.reset();
     m_renderers.reset();

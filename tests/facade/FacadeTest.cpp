@@ -5,6 +5,9 @@
 #include <QApplication>
 #include <QTreeWidget>
 #include <QWidget>
+#include <vtkNew.h>
+#include <vtkRenderWindow.h>
+#include <vtkRendererCollection.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -21,6 +24,8 @@
 #include "ScriptedPrompts.h"
 #include "VariableListing.h"
 #include "wDataResource.h"
+#include "wRendererManager.h"
+#include "wViewer.h"
 
 using ::testing::ElementsAre;
 using wexlan::ResolveOpenArgument;
@@ -113,6 +118,29 @@ TEST_F(FacadeTest, TeardownUnloadsTheModulesLast) {
     EXPECT_THAT(calllog::Entries(), ElementsAre("Alpha:ReleaseMemory"));
 }
 
+TEST_F(FacadeTest, TeardownReleasesAModuleThatShowsDataWhileTheRegistryLives) {
+    app_.AddModule("module_showing", "showing.so");
+    vtkNew<vtkRenderWindow> window;  // never drawn: no display needed
+    {
+        CWexlanCP panel;
+        panel.UIInit();
+        panel.GetEXE()->GetRenderers()->AddRenderWindow(window);
+        panel.RunModuleRoutine();  // the module adds its own page as a tab
+        ASSERT_EQ(panel.GetComponentUIPointer()->GetNumberOfTabs(), 1);
+        panel.GetEXE()->OpenFile(testdata::WriteTriangle(Data("bunny.vtk")));
+        CWexlanModules* modules = panel.GetEXE()->GetModules();
+        modules->SetActivatedModule(0);
+        modules->AddSecondaryData(0, 2, 0);
+        ASSERT_NE(modules->GetViewer(), nullptr);
+        ASSERT_EQ(modules->GetViewer()->GetNumberOfItems(), 1);
+        calllog::Clear();
+    }
+    // The module's object went in ReleaseMemory, with the tab host gone before and
+    // the registry still there: its page was deleted once, its viewer removed.
+    EXPECT_THAT(calllog::Entries(), ElementsAre("Showing:released, registry alive"));
+    EXPECT_EQ(window->GetRenderers()->GetNumberOfItems(), 0);
+}
+
 TEST_F(FacadeTest, VariableListingCountsAcrossGroups) {
     {
         CWexlanCP panel;
@@ -202,8 +230,8 @@ TEST_F(FacadeTest, ModuleRoutinesNeedAllThreeEntryPoints) {
     EXPECT_THROW(panel.RunModuleRoutine(-1), std::invalid_argument);
 
     // A module's routine adds its dialog as a tab at the end.
-    auto* dialog = new QWidget;
-    panel.AddTabComponent("Alpha", dialog);
+    auto dialog = std::make_unique<QWidget>();  // the module's: the tab host never deletes it
+    panel.AddTabComponent("Alpha", dialog.get());
     EXPECT_EQ(panel.GetComponentUIPointer()->GetNumberOfTabs(), 1);
 }
 
