@@ -29,13 +29,15 @@ namespace wexlan {
 /// | "Size"             | d = leading number; if d >= 0: landmark layer   | Update if |
 /// |                    | SetLandmarkSize(d)                              | d >= 0    |
 /// | "Lookup Table"     | image layer: SetLookupTable(value) as it is     | Update    |
+/// | "Orientation"      | image layer: XY, XZ or YZ Plane, the plane shown | Update    |
+/// |                    | (wImageLayer::SetOrientation, camera turns too) |           |
 /// | "Cursor"           | 3D image layer: "On" CursorOn, other CursorOff  | Update    |
 /// | "Text Size"        | n = leading integer; if 1 <= n <= 64: text      | Update if |
 /// |                    | layer SetTextSize(n)                            | in range  |
 /// | "Transform"        | SetTransform(the 16 numbers)                    | Update    |
 /// | "Slice"            | SetSlice(x, y, z), or SetSlice(x, -999, -999)   | Update    |
 /// | "Contrast"         | SetContrast(minimum, maximum)                   | Update    |
-/// | anything else      | nothing ("Orientation", ...)                    | nothing   |
+/// | anything else      | nothing                                         | nothing   |
 ///
 /// The rows commit only values that TextEditRefusal accepts. A value outside a tag's
 /// words changes nothing but still gets the Render or Update.

@@ -153,6 +153,19 @@ TEST_F(ViewerTest, ColorBarWaitsForAKeyLayerWithAScale) {
     EXPECT_GT(Lit(), plain) << "a colour map gives the bar a scale";
 }
 
+TEST_F(ViewerTest, ColorBarTakesTheFirstScaleWhenTheKeyLayerHasNone) {
+    AddBall("ball");  // the key layer: plain colours
+    wMeshLayer* mapped = AddBall("mapped", 3);
+    viewer->SetColorBar(wViewer::ColorBarTop);
+    const int plain = Lit();
+    std::vector<double> values(mapped->GetResource(0)->GetNumberOfPoints(), -5.0);
+    values[0] = 5.0;
+    mapped->SetColorMap(values.data(), static_cast<int>(values.size()));
+    EXPECT_GT(Lit(), plain + 20) << "the second layer's colour map gives the bar its scale";
+    mapped->SetColorMap(nullptr, 0);
+    EXPECT_EQ(Lit(), plain);
+}
+
 TEST_F(ViewerTest, ScaleFactorMagnifiesAndSurvivesACameraReset) {
     AddBall("ball");
     const int normal = Lit();
