@@ -31,6 +31,8 @@ class wVolumeResource;
 class WEXLANCP_EXPORT CWexlanCPEXE {
 public:
     CWexlanCPEXE();
+    /// Releases and unloads the modules first (CWexlanModules::FreeModules), while
+    /// everything they may reach still exists, then the rest.
     ~CWexlanCPEXE();
     CWexlanCPEXE(const CWexlanCPEXE&) = delete;
     CWexlanCPEXE& operator=(const CWexlanCPEXE&) = delete;
