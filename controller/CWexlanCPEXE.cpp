@@ -241,7 +241,8 @@ std::string CWexlanCPEXE::ConstructSaveModelDlgAndGetFilename(const std::string&
 }
 
 void CWexlanCPEXE::SetupDLLHardResources() {
-    m_hardware.Scan(wexlan::JoinPath(ExtractFilePath(wexlan::ExecutablePath()), m_hardwareFolderName));
+    m_hardware.Scan(
+        wexlan::JoinPath(ExtractFilePath(wexlan::ExecutablePath()), m_hardwareFolderName));
 }
 
 void CWexlanCPEXE::AddHardResourcesInfo(const std::string& name, const std::string& version,

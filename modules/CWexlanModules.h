@@ -19,10 +19,9 @@ class wViewer;
 /// path, asks it for its version, name, description and target data type, and
 /// registers it under the next module id (0-based, in the byte order of the
 /// file names, see wexlan::ListLibraries; at most 128 modules: a fixed-size
-/// table, not a limit of the loader). A library exporting none of the entry points below, nor any of
-/// the start-up routine's ("SetRenderWindow", "SetCP", "Run"), is not a module
-/// and is refused. Ids never change and modules are never removed while
-/// the registry lives.
+/// table, not a limit of the loader). A library exporting none of the entry points below, nor any
+/// of the start-up routine's ("SetRenderWindow", "SetCP", "Run"), is not a module and is refused.
+/// Ids never change and modules are never removed while the registry lives.
 ///
 /// Every request to a module goes through one of its exported entry points,
 /// looked up by name at the moment it is needed; a missing entry point makes

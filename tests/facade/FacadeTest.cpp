@@ -192,7 +192,8 @@ TEST_F(FacadeTest, OpenAndSaveCommands) {
     std::ofstream(Data("broken.stl")) << "solid broken\nfacet normal nonsense\n";
     prompts_->QueueFileName(Data("broken.stl"));
     EXPECT_EQ(panel.Open(), Data("broken.stl"));
-    const std::string status = wexlan::OpenStatusText(Data("broken.stl"), panel.GetEXE()->GetOpenError());
+    const std::string status =
+        wexlan::OpenStatusText(Data("broken.stl"), panel.GetEXE()->GetOpenError());
     EXPECT_EQ(status.rfind("Could not open " + Data("broken.stl") + ": ", 0), 0u) << status;
     EXPECT_GT(status.size(), ("Could not open " + Data("broken.stl") + ": ").size()) << "a reason";
     testdata::WriteVolume(Data("head.vti"));

@@ -88,7 +88,8 @@ TEST_F(ViewerModulesTest, ASingleSliceViewKeepsItsPlaneForMoreImages) {
     Open("head", testdata::WriteVolume, ".vti");
     Open("neck", testdata::WriteVolume, ".vti");
     Open("knee", testdata::WriteVolume, ".vti");
-    auto* singleSlice = panel_.GetComponentUIPointer()->findChild<QRadioButton*>("volumeSingleSlice");
+    auto* singleSlice =
+        panel_.GetComponentUIPointer()->findChild<QRadioButton*>("volumeSingleSlice");
     ASSERT_NE(singleSlice, nullptr);
     singleSlice->setChecked(true);
     wViewer* viewer = Show("Volume Viewer", {"head"});
@@ -100,7 +101,8 @@ TEST_F(ViewerModulesTest, ASingleSliceViewKeepsItsPlaneForMoreImages) {
     Show("Volume Viewer", {"neck"});
     ASSERT_EQ(viewer->GetNumberOfItems(), 2);
     EXPECT_EQ(head->GetOrientation(), wImageLayer::YZPlane);
-    EXPECT_EQ(dynamic_cast<wImageLayer*>(viewer->GetInput(1))->GetOrientation(), wImageLayer::YZPlane);
+    EXPECT_EQ(dynamic_cast<wImageLayer*>(viewer->GetInput(1))->GetOrientation(),
+              wImageLayer::YZPlane);
     EXPECT_EQ(viewer->GetKeyLayer(), head);
     // Three planes again: the viewer shows its volumes anew, and so are later ones.
     panel_.GetComponentUIPointer()->findChild<QRadioButton*>("volumeThreePlanes")->setChecked(true);

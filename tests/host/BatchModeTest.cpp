@@ -93,9 +93,9 @@ TEST_F(BatchModeTest, ButtonsShowWhatIsSelected) {
 
 TEST_F(BatchModeTest, ClearingTheViewerIsAskedAndRespected) {
     const Outcome run = Batch(kOpenKidney +
-                          "select kidney\nbutton Surface Viewer\n"
-                          "select kidney_ct\nbutton Volume Viewer\nlayers\nprops\n"
-                          "answer yes\nbutton Volume Viewer\nlayers\nquit\n");
+                              "select kidney\nbutton Surface Viewer\n"
+                              "select kidney_ct\nbutton Volume Viewer\nlayers\nprops\n"
+                              "answer yes\nbutton Volume Viewer\nlayers\nquit\n");
     EXPECT_EQ(run.status, 0) << run.err;
     // No: the sheet and the tree show what is shown, the surface, not the selection.
     const std::string no = "prompt: Clear current viewer? -> no\nView\n  kidney\nViewer\t";
@@ -106,7 +106,8 @@ TEST_F(BatchModeTest, ClearingTheViewerIsAskedAndRespected) {
 }
 
 TEST_F(BatchModeTest, TheSheetFollowsWhatTheCurrentTabShows) {
-    const Outcome run = Batch(kOpenKidney + "select kidney\nbutton Surface Viewer\n"
+    const Outcome run = Batch(kOpenKidney +
+                              "select kidney\nbutton Surface Viewer\n"
                               "select kidney_landmarks\nbutton Surface Viewer\nprops\n"
                               "newtab\nprops\nlayers\nquit\n");
     EXPECT_EQ(run.status, 0) << run.err;
@@ -155,8 +156,8 @@ TEST_F(BatchModeTest, TheColorBarShowsTheScaleOfAVolumeAndNothingForAPlainSurfac
                                   << "ElementByteOrderMSB = False\nElementDataFile = ct.raw\n";
     const auto shots = [&](const std::string& open, const std::string& button,
                            const std::string& before) {
-        return "open " + open + "\nselect " + fs::path(open).stem().string() + "\nbutton " + button +
-               "\n" + before + "screenshot " + Path("off.png") +
+        return "open " + open + "\nselect " + fs::path(open).stem().string() + "\nbutton " +
+               button + "\n" + before + "screenshot " + Path("off.png") +
                "\nset Color Bar Right\nscreenshot " + Path("right.png") +
                "\nset Color Bar Bottom\nscreenshot " + Path("bottom.png") + "\nquit\n";
     };
@@ -170,7 +171,8 @@ TEST_F(BatchModeTest, TheColorBarShowsTheScaleOfAVolumeAndNothingForAPlainSurfac
         }
         return count;
     };
-    const Outcome volume = Batch(shots(Path("ct.mha"), "Volume Viewer", "set Lookup Table Rainbow\n"));
+    const Outcome volume =
+        Batch(shots(Path("ct.mha"), "Volume Viewer", "set Lookup Table Rainbow\n"));
     ASSERT_EQ(volume.status, 0) << volume.err;
     QImage off(QString::fromStdString(Path("off.png")));
     QImage right(QString::fromStdString(Path("right.png")));
@@ -235,7 +237,9 @@ TEST_F(BatchModeTest, FailedOpensLoadsAndSavesFailTheSession) {
     fs::create_directory(Path("folder.f"));
     const Outcome open = Batch("open /no/such/file.vtk\n");
     EXPECT_EQ(open.status, 1);
-    EXPECT_THAT(open.err, HasSubstr("line 1: file loading error\n/no/such/file.vtk: the file does not exist"));
+    EXPECT_THAT(
+        open.err,
+        HasSubstr("line 1: file loading error\n/no/such/file.vtk: the file does not exist"));
     const Outcome missing = Batch("loadworkspace " + Path("many.f") + "\n");
     EXPECT_EQ(missing.status, 1);
     EXPECT_THAT(missing.out, Not(HasSubstr("prompt: ")));

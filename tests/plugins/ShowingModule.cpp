@@ -74,14 +74,32 @@ ShowingModule& Module() {
 
 }  // namespace
 
-EXPORT const char* GetModuleName() { return "Showing"; }
-EXPORT const char* GetModuleVer() { return "1.0"; }
-EXPORT const char* GetModuleDesc() { return "Shows models and owns its page"; }
-EXPORT int GetModuleTargetDataType() { return 2; }
-EXPORT void AddSecondaryData(int type, int id) { Module().AddSecondaryData(type, id); }
-EXPORT wViewer* GetViewer() { return Module().GetCurrentViewer(); }
-EXPORT void DelViewer() { Module().DeleteViewer(); }
-EXPORT void ReleaseMemory() { Instance().reset(); }
+EXPORT const char* GetModuleName() {
+    return "Showing";
+}
+EXPORT const char* GetModuleVer() {
+    return "1.0";
+}
+EXPORT const char* GetModuleDesc() {
+    return "Shows models and owns its page";
+}
+EXPORT int GetModuleTargetDataType() {
+    return 2;
+}
+EXPORT void AddSecondaryData(int type, int id) {
+    Module().AddSecondaryData(type, id);
+}
+EXPORT wViewer* GetViewer() {
+    return Module().GetCurrentViewer();
+}
+EXPORT void DelViewer() {
+    Module().DeleteViewer();
+}
+EXPORT void ReleaseMemory() {
+    Instance().reset();
+}
 EXPORT void SetRenderWindow(void*) {}
-EXPORT void SetCP(CWexlanCP* panel) { Module().Run(panel); }
+EXPORT void SetCP(CWexlanCP* panel) {
+    Module().Run(panel);
+}
 EXPORT void Run() {}
