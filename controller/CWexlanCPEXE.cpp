@@ -162,6 +162,15 @@ int CWexlanCPEXE::Remove(const std::string& name) {
         m_models->RemoveData(index);
     } else if (dataType == kImageType) {
         m_volumes->RemoveData(index);
+    } else {
+        return 0;
+    }
+    // The item goes from the current window's viewer too (its caption follows).
+    if (wViewer* viewer = m_modules->GetViewer()) {
+        for (int layer; (layer = viewer->FindInputIndex(name)) >= 0;) {
+            viewer->RemoveInput(layer);
+        }
+        viewer->Render();
     }
     return 0;
 }

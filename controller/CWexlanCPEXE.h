@@ -66,8 +66,10 @@ public:
     /// or 0 and -1 when nothing bears the name.
     void Find(const std::string& name, int& dataType, int& index) const;
 
-    /// Removes the model or image of that name. A hardware resource is found
-    /// but not removed. @return 0, or -1 when nothing bears the name.
+    /// Removes the model or image of that name, and the layers that show it from
+    /// the viewer of the module active in the current render window (which is
+    /// then drawn). A hardware resource is found but not removed. @return 0, or
+    /// -1 when nothing bears the name.
     int Remove(const std::string& name);
 
     /// Asks for a file name (starting in `initialFolder`) and writes the model

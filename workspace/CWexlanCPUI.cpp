@@ -570,10 +570,15 @@ void CWexlanCPUI::OnTvnKeydownTree1(int key) {
     if (answer != wexlan::MessageAnswer::Yes) {
         return;
     }
+    // The sheet may show rows of a layer that goes with the item: empty it first.
+    if (m_display != nullptr) {
+        m_display->RemoveAll();
+    }
     if (GetBoss() != nullptr) {
         GetBoss()->Remove(text);
     }
     RemoveSelectedItem();
+    wexlan::PostHostNotification(m_host);  // the layer tree and the sheet follow
 }
 
 bool CWexlanCPUI::eventFilter(QObject* watched, QEvent* event) {

@@ -4,7 +4,9 @@
 #include <filesystem>
 
 #include <QApplication>
+#include <QKeyEvent>
 #include <QRadioButton>
+#include <QTreeWidget>
 #include <vtkNew.h>
 #include <vtkRenderWindow.h>
 
@@ -16,8 +18,10 @@
 #include "CComponentUI.h"
 #include "CWexlanCP.h"
 #include "CWexlanCPEXE.h"
+#include "CWexlanCPUI.h"
 #include "CWexlanModules.h"
 #include "ScriptedPrompts.h"
+#include "wDataResource.h"
 #include "wImageLayer.h"
 #include "wRendererManager.h"
 #include "wViewer.h"
@@ -53,7 +57,7 @@ protected:
     // Opens a file written by `write` as data item `name`.
     void Open(const std::string& name, std::string (*write)(const std::string&),
               const char* extension) {
-        ASSERT_GE(panel_.GetEXE()->OpenFile(write(app_.Root() + "/data/" + name + extension)), 0);
+        ASSERT_GE(panel_.GetWorkspaceUIPointer()->OpenFile(write(app_.Root() + "/data/" + name + extension)), 0);
     }
     // Activates the module called `module` and sends it "add NAMES".
     wViewer* Show(const std::string& module, const std::vector<std::string>& names) {
@@ -82,6 +86,20 @@ TEST_F(ViewerModulesTest, TheCaptionFollowsLayersAddedAndRemoved) {
     EXPECT_EQ(caption_, "Surface Viewer - liver");
     viewer->RemoveAllInputs();
     EXPECT_EQ(caption_, "Surface Viewer");
+
+    // The workspace's Delete key removes the item, from the viewer too.
+    Show("Surface Viewer", {"liver", "kidney"});
+    QTreeWidget* tree = panel_.GetWorkspaceUIPointer()->GetTree();
+    const auto found = tree->findItems("liver", Qt::MatchExactly | Qt::MatchRecursive);
+    ASSERT_FALSE(found.empty());
+    tree->setCurrentItem(found[0]->parent()->text(0) == "Meshes" ? found[0] : found.back());
+    prompts_->QueueAnswer(wexlan::MessageAnswer::Yes);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QCoreApplication::sendEvent(tree, &press);
+    EXPECT_EQ(panel_.GetEXE()->GetModel()->GetNumberOfItems(), 1);
+    ASSERT_EQ(viewer->GetNumberOfItems(), 1);
+    EXPECT_EQ(viewer->GetInput(0)->GetLayerName(), "kidney");
+    EXPECT_EQ(caption_, "Surface Viewer - kidney");
 }
 
 TEST_F(ViewerModulesTest, ASingleSliceViewKeepsItsPlaneForMoreImages) {
