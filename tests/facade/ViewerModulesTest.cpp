@@ -57,7 +57,8 @@ protected:
     // Opens a file written by `write` as data item `name`.
     void Open(const std::string& name, std::string (*write)(const std::string&),
               const char* extension) {
-        ASSERT_GE(panel_.GetWorkspaceUIPointer()->OpenFile(write(app_.Root() + "/data/" + name + extension)), 0);
+        const std::string path = write(app_.Root() + "/data/" + name + extension);
+        ASSERT_GE(panel_.GetWorkspaceUIPointer()->OpenFile(path), 0);
     }
     // Activates the module called `module` and sends it "add NAMES".
     wViewer* Show(const std::string& module, const std::vector<std::string>& names) {
