@@ -73,8 +73,13 @@ CWexlanCPEXE::CWexlanCPEXE() {
 }
 
 CWexlanCPEXE::~CWexlanCPEXE() {
-    // Modules are told to release their memory and are unloaded while the
-    // renderer manager and the data they may still refer to are alive.
+    // Modules are told to release their memory and are unloaded first, while the
+    // module registry, the renderer manager and the data they may still refer to
+    // are alive: a module's wModuleBase reaches the registry through GetModules()
+    // as it goes, which resetting m_modules first would already have made null.
+    if (m_modules) {
+        m_modules->FreeModules();
+    }
     m_reader.reset();
     m_modules.reset();
     m_renderers.reset();
@@ -91,7 +96,9 @@ std::string CWexlanCPEXE::ConstructDataName(const std::string& path) {
 }
 
 int CWexlanCPEXE::OpenFile(const std::string& path) {
+    m_openError.clear();
     if (isFileLoaded(path) == 1) {
+        m_openError = path + ": it is loaded already";
         return -1;
     }
     if (!m_reader) {
@@ -100,8 +107,8 @@ int CWexlanCPEXE::OpenFile(const std::string& path) {
     const std::string name = ConstructDataName(path);
     m_reader->SetFilename(path);
     if (m_reader->Read() == 0) {
-        wexlan::Prompts::Instance().ShowMessage(m_reader->GetErrorMessage(),
-                                                wexlan::MessageButtons::Ok);
+        m_openError = m_reader->GetErrorMessage();
+        wexlan::Prompts::Instance().ShowMessage(m_openError, wexlan::MessageButtons::Ok);
         return -1;
     }
     const int outputType = m_reader->GetOutputType();
@@ -155,6 +162,15 @@ int CWexlanCPEXE::Remove(const std::string& name) {
         m_models->RemoveData(index);
     } else if (dataType == kImageType) {
         m_volumes->RemoveData(index);
+    } else {
+        return 0;
+    }
+    // The item goes from the current window's viewer too (its caption follows).
+    if (wViewer* viewer = m_modules->GetViewer()) {
+        for (int layer; (layer = viewer->FindInputIndex(name)) >= 0;) {
+            viewer->RemoveInput(layer);
+        }
+        viewer->Render();
     }
     return 0;
 }
@@ -234,7 +250,8 @@ std::string CWexlanCPEXE::ConstructSaveModelDlgAndGetFilename(const std::string&
 }
 
 void CWexlanCPEXE::SetupDLLHardResources() {
-    m_hardware.Scan(ExtractFilePath(wexlan::ExecutablePath()) + "/" + m_hardwareFolderName);
+    m_hardware.Scan(
+        wexlan::JoinPath(ExtractFilePath(wexlan::ExecutablePath()), m_hardwareFolderName));
 }
 
 void CWexlanCPEXE::AddHardResourcesInfo(const std::string& name, const std::string& version,

@@ -31,6 +31,8 @@ class wVolumeResource;
 class WEXLANCP_EXPORT CWexlanCPEXE {
 public:
     CWexlanCPEXE();
+    /// Releases and unloads the modules first (CWexlanModules::FreeModules), while
+    /// everything they may reach still exists, then the rest.
     ~CWexlanCPEXE();
     CWexlanCPEXE(const CWexlanCPEXE&) = delete;
     CWexlanCPEXE& operator=(const CWexlanCPEXE&) = delete;
@@ -50,7 +52,11 @@ public:
     /// @return the reader's output type; -1 when the file is already loaded
     ///         (nothing read, no message) or cannot be read (the reader's error
     ///         is shown in a message box, the registries stay unchanged).
+    ///         GetOpenError says which.
     int OpenFile(const std::string& path);
+    /// Why the last OpenFile failed, as "<path>: <reason>" (the reader's message,
+    /// or "<path>: it is loaded already"); "" after a successful one.
+    const std::string& GetOpenError() const { return m_openError; }
 
     /// 1 when a registry holds an item loaded from `path`, else 0.
     int isFileLoaded(const std::string& path) const;
@@ -60,8 +66,10 @@ public:
     /// or 0 and -1 when nothing bears the name.
     void Find(const std::string& name, int& dataType, int& index) const;
 
-    /// Removes the model or image of that name. A hardware resource is found
-    /// but not removed. @return 0, or -1 when nothing bears the name.
+    /// Removes the model or image of that name, and the layers that show it from
+    /// the viewer of the module active in the current render window (which is
+    /// then drawn). A hardware resource is found but not removed. @return 0, or
+    /// -1 when nothing bears the name.
     int Remove(const std::string& name);
 
     /// Asks for a file name (starting in `initialFolder`) and writes the model
@@ -136,6 +144,7 @@ public:
 private:
     int m_viewingTabCount = 0;
     std::unique_ptr<wFileReader> m_reader;
+    std::string m_openError;
     std::string m_selectedItemText;
     wexlan::HardwareTable m_hardware;
     std::string m_hardwareFolderName = "Hard";

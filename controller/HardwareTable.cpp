@@ -3,7 +3,7 @@
 #include <stdexcept>
 
 #include "DynamicLibrary.h"
-#include "FolderListing.h"
+#include "LibraryFolder.h"
 #include "PluginCall.h"
 #include "Prompts.h"
 #include "TextCase.h"
@@ -24,18 +24,15 @@ void HardwareTable::Scan(const std::string& folder) {
         return;
     }
     std::vector<std::string> skipped;
-    for (const FolderEntry& entry : ListFolder(folder, "*.so")) {
-        if (entry.isFolder || entry.isDotEntry) {
-            continue;
-        }
+    for (const std::string& path : ListLibraries(folder)) {
         if (Count() >= kCapacity) {
-            skipped.push_back(entry.path);  // not even loaded: it could not be registered
+            skipped.push_back(path);  // not even loaded: it could not be registered
             continue;
         }
         DynamicLibrary library;
-        if (!library.Load(entry.path)) {
+        if (!library.Load(path)) {
             Prompts::Instance().ShowMessage("Couldn't load module", MessageButtons::Ok,
-                                            entry.path + "\n" + library.ErrorText());
+                                            path + "\n" + library.ErrorText());
             continue;
         }
         using TextQuery = const char* (*)();
@@ -59,10 +56,10 @@ void HardwareTable::Scan(const std::string& folder) {
             }
             if (!failure.empty()) {
                 Prompts::Instance().ShowMessage("Couldn't load module", MessageButtons::Ok,
-                                                entry.path + "\n" + failure);
+                                                path + "\n" + failure);
                 continue;
             }
-            Add(name, version, description, dataType, entry.path);
+            Add(name, version, description, dataType, path);
         }
         // The library is unloaded here, registered or not.
     }

@@ -25,8 +25,9 @@ class WEXLANCP_EXPORT HardwareTable {
 public:
     static constexpr int kCapacity = 129;
 
-    /// Registers the libraries of `folder` in the order the folder lists them,
-    /// after making it the working directory (it stays so). A missing folder
+    /// Registers the libraries of `folder` in the order of their file names
+    /// (wexlan::ListLibraries), after making it the working directory (it stays
+    /// so). A missing folder
     /// registers nothing, says nothing and leaves the working directory alone.
     /// A library that cannot be loaded (see DynamicLibrary::Load: it is checked
     /// to be a complete library of this machine first) is reported with the

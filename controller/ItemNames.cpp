@@ -13,6 +13,14 @@ std::string ExtractFilePath(const std::string& path) {
     return path.substr(0, separator);
 }
 
+std::string JoinPath(const std::string& folder, const std::string& name) {
+    if (folder.empty()) {
+        return name;
+    }
+    const char last = folder.back();
+    return last == '/' || last == '\\' ? folder + name : folder + "/" + name;
+}
+
 std::string ConstructDataName(const std::string& path) {
     const std::string folder = ExtractFilePath(path);
     // A path without separator is its own file name.

@@ -16,6 +16,11 @@ namespace wexlan {
 /// A path without any separator is returned unchanged.
 WEXLANCP_EXPORT std::string ExtractFilePath(const std::string& path);
 
+/// `name` inside `folder`: the two joined with one "/" between them. A folder
+/// that already ends with "/" or "\\" (the root "/", "C:\\") gets none added,
+/// and an empty folder gives `name` alone, so no path holds a doubled separator.
+WEXLANCP_EXPORT std::string JoinPath(const std::string& folder, const std::string& name);
+
 /// The item name for a file: its file name without the last extension
 /// ("/data/scan.part.mha" gives "scan.part"). Empty when the file name has no
 /// "." or the path ends with a separator.

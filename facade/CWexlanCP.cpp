@@ -102,10 +102,17 @@ void CWexlanCP::UpdateLayerProperty() {
     }
     wViewer* viewer = m_controller->GetModules()->GetViewer();
     if (viewer == nullptr) {
+        m_properties->RemoveAll();  // the rows of another window's viewer must not stay
         return;
     }
-    wLayer* layer = viewer->GetInput();
-    if (layer == nullptr || layer->GetNumberOfResources() == 0) {
+    // The layer added last: after a data item was added the sheet shows it.
+    wLayer* layer = nullptr;
+    for (int i = viewer->GetNumberOfItems() - 1; layer == nullptr && i >= 0; --i) {
+        if (viewer->GetInput(i)->GetNumberOfResources() > 0) {
+            layer = viewer->GetInput(i);
+        }
+    }
+    if (layer == nullptr) {
         // Nothing is shown in the viewer yet: its own properties are all there is.
         m_properties->RemoveAll();
         m_properties->UpdateProperty(static_cast<wRenderable*>(viewer));
@@ -147,7 +154,10 @@ void CWexlanCP::SetScaleFactor(double factor) {
 
 std::string CWexlanCP::Open(const std::string& argument) {
     const std::string path = wexlan::ResolveOpenArgument(argument, m_workspace->GetCurDir());
-    return m_workspace->OpenFile(path) > 0 ? "File loaded" : "error: file loading error";
+    if (m_workspace->OpenFile(path) > 0) {
+        return "File loaded";
+    }
+    return "error: file loading error\n" + m_controller->GetOpenError();
 }
 
 std::string CWexlanCP::Open() {

@@ -85,9 +85,10 @@ public:
     void SaveConfig();
     /// Lists the local repository again. Requires UIInit.
     void RefreshLocalRepository();
-    /// Refreshes the property sheet for the current viewer's first layer.
-    /// Without a viewer, or a viewer without layers, the sheet shows the
-    /// viewer alone (or is left as it is).
+    /// Refreshes the property sheet for what the current render window shows:
+    /// its viewer and the layer added last (of those showing a data item);
+    /// the viewer alone when it shows none; an empty sheet when the window
+    /// has no viewer (a new viewing tab).
     void UpdateLayerProperty();
     /// @}
 
@@ -113,10 +114,12 @@ public:
     /// leading backslash, is dropped; a name still holding a "/" or "\\" is
     /// used as it stands (relative names resolve against the working
     /// directory), any other name is looked up in the current folder.
-    /// @return "File loaded" or "error: file loading error". Requires UIInit.
+    /// @return "File loaded", or "error: file loading error" followed, on the
+    ///         next line, by why ("<path>: <reason>", see
+    ///         CWexlanCPEXE::GetOpenError). Requires UIInit.
     std::string Open(const std::string& argument);
     /// Asks for a file and opens it. @return its path, or "" (cancelled, or
-    /// before UIInit).
+    /// before UIInit); whether it opened is GetEXE()->GetOpenError().
     std::string Open();
     /// Saves the selected model through a save dialog (CWexlanCPEXE::Save).
     /// @return "" when it was saved or the dialog was cancelled (or the

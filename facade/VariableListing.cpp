@@ -1,6 +1,7 @@
 #include "VariableListing.h"
 
 #include "CWexlanCPEXE.h"
+#include "ItemNames.h"
 #include "wDataResource.h"
 #include "wUtil.h"
 #include "wVolumeResource.h"
@@ -43,7 +44,14 @@ std::string ResolveOpenArgument(const std::string& argument, const std::string& 
     if (name.find_first_of("/\\") != std::string::npos) {
         return name;
     }
-    return currentFolder + "/" + name;
+    return JoinPath(currentFolder, name);
+}
+
+std::string OpenStatusText(const std::string& path, const std::string& openError) {
+    if (path.empty()) {
+        return "Ready";
+    }
+    return openError.empty() ? "Opened " + path : "Could not open " + openError;
 }
 
 }  // namespace wexlan

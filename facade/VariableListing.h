@@ -22,4 +22,10 @@ WEXLANCP_EXPORT std::string ListVariables(const CWexlanCPEXE& controller);
 WEXLANCP_EXPORT std::string ResolveOpenArgument(const std::string& argument,
                                                 const std::string& currentFolder);
 
+/// The status bar's text after the open command chose `path` ("" when the
+/// dialog was cancelled): "Ready", "Opened PATH", or, when the controller
+/// gave `openError` ("PATH: REASON", CWexlanCPEXE::GetOpenError), "Could not
+/// open PATH: REASON".
+WEXLANCP_EXPORT std::string OpenStatusText(const std::string& path, const std::string& openError);
+
 }  // namespace wexlan

@@ -41,7 +41,10 @@ CommandInterpreter::CommandInterpreter(MainWindow& window) : m_window(window) {
                 return Print(panel.Open());
             }
             const std::string answer = panel.Open(file);
-            return answer == "File loaded" ? Print(answer) : Fail("cannot open " + file);
+            // On failure the panel's answer is "error: file loading error" and the
+            // reader's reason on the next line; the console prints "error: " itself.
+            return answer == "File loaded" ? Print(answer)
+                                           : Fail(answer.substr(answer.find(' ') + 1));
         });
     Add("save", "save", "save the selected model as a VTK file",
         [&panel](const std::string&) {

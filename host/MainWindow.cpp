@@ -31,6 +31,7 @@
 #include "CommandInterpreter.h"
 #include "HostNotification.h"
 #include "Prompts.h"
+#include "VariableListing.h"
 #include "ViewingTabs.h"
 #include "WorkspaceLoader.h"
 
@@ -212,7 +213,8 @@ void MainWindow::OpenWithProgress() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const std::string opened = m_panel.Open();
     QApplication::restoreOverrideCursor();
-    m_status->setText(opened.empty() ? tr("Ready") : tr("Opened %1").arg(QString::fromStdString(opened)));
+    m_status->setText(
+        QString::fromStdString(wexlan::OpenStatusText(opened, m_panel.GetEXE()->GetOpenError())));
 }
 
 bool MainWindow::SelectTreeNode(const std::string& text) {

@@ -3,8 +3,8 @@
 #include <stdexcept>
 
 #include "ExecutablePath.h"
-#include "FolderListing.h"
 #include "ItemNames.h"
+#include "LibraryFolder.h"
 #include "PluginCall.h"
 #include "Prompts.h"
 #include "TextCase.h"
@@ -63,17 +63,15 @@ void CWexlanModules::Initialise() {
     }
     m_discovering = true;
     m_loadFailures.clear();
-    const std::string folder = ExtractFilePath(wexlan::ExecutablePath()) + "/" + m_moduleFolderName;
+    const std::string folder =
+        wexlan::JoinPath(ExtractFilePath(wexlan::ExecutablePath()), m_moduleFolderName);
     if (wexlan::ChangeDirectory(folder)) {
         std::vector<std::string> skipped;
-        for (const wexlan::FolderEntry& entry : wexlan::ListFolder(folder, "*.so")) {
-            if (entry.isFolder || entry.isDotEntry) {
-                continue;
-            }
+        for (const std::string& path : wexlan::ListLibraries(folder)) {
             if (GetNumberOfModules() < kMaxModules) {
-                Discover(entry.path);
+                Discover(path);
             } else {
-                skipped.push_back(entry.path);  // not even loaded: it could not be registered
+                skipped.push_back(path);  // not even loaded: it could not be registered
             }
         }
         ReportSkipped(skipped);

@@ -17,12 +17,11 @@ class wViewer;
 /// A module is a shared library in the "Modules" folder beside the host
 /// executable. Discovery (Initialise) loads each "*.so" there by its absolute
 /// path, asks it for its version, name, description and target data type, and
-/// registers it under the next module id (0-based, in the order the folder
-/// lists the files, at most 128 modules: a fixed-size table, not a limit of the
-/// loader). A library exporting none of the entry points below, nor any of
-/// the start-up routine's ("SetRenderWindow", "SetCP", "Run"), is not a module
-/// and is refused. Ids never change and modules are never removed while
-/// the registry lives.
+/// registers it under the next module id (0-based, in the byte order of the
+/// file names, see wexlan::ListLibraries; at most 128 modules: a fixed-size
+/// table, not a limit of the loader). A library exporting none of the entry points below, nor any
+/// of the start-up routine's ("SetRenderWindow", "SetCP", "Run"), is not a module and is refused.
+/// Ids never change and modules are never removed while the registry lives.
 ///
 /// Every request to a module goes through one of its exported entry points,
 /// looked up by name at the moment it is needed; a missing entry point makes
@@ -178,7 +177,7 @@ public:
     bool CallModule(int id, const char* entryPoint, const std::function<void()>& call) const;
 
     /// The libraries of the last discovery that were not registered, each with
-    /// the reason, in the order the folder lists them.
+    /// the reason, in the order of their file names.
     const std::vector<LoadFailure>& GetLoadFailures() const { return m_loadFailures; }
 
     /// The folder part of a path (see wexlan::ExtractFilePath).

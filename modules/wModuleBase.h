@@ -43,7 +43,11 @@ public:
     wModuleBase(const wModuleBase&) = default;
     wModuleBase& operator=(const wModuleBase&) = default;
     /// Runs this class's DeleteViewer: the viewer is removed and the module is no
-    /// longer active in the current render window.
+    /// longer active in the current render window. It reaches the wrapper and the
+    /// controller: a derived class whose wrapper is its own member (destroyed before
+    /// this destructor runs) calls DeleteViewer itself and sets m_ViewerWrapper to
+    /// null, and the object is destroyed in "ReleaseMemory", while the controller
+    /// and its module registry exist (see docs/module-authoring.md).
     virtual ~wModuleBase();
 
     /// The viewer the wrapper holds; null without a wrapper.

@@ -4,7 +4,6 @@
 #include <QPainter>
 #include <QResizeEvent>
 
-#include "FolderListing.h"
 #include "GreyPicture.h"
 #include "VqSlice.h"
 
@@ -49,9 +48,6 @@ void CWexlanPreviewUI::resizeEvent(QResizeEvent* event) {
 }
 
 void CWexlanPreviewUI::Preview() {
-    if (!wexlan::FileExists(m_filename)) {
-        return;
-    }
     const bool vq = m_filename.size() >= 2 && m_filename.compare(m_filename.size() - 2, 2, "vq") == 0;
     if (vq) {
         PreviewVQ(m_filename);
@@ -65,12 +61,16 @@ void CWexlanPreviewUI::PreviewVQ(const std::string& path) {
     const std::string error = slice.Read(path);
     if (!error.empty()) {
         SetErrMsg(error);
-        m_picture = QImage();
-        m_pictureRect = QRect();
-        update();
+        NoPreview();
         return;
     }
     DrawImageFromDataPtr(slice.values.data(), slice.width, slice.height);
+}
+
+void CWexlanPreviewUI::NoPreview() {
+    m_picture = QImage();
+    m_pictureRect = QRect();
+    update();
 }
 
 void CWexlanPreviewUI::DrawImageFromDataPtr(const std::uint32_t* values, int width, int height) {

@@ -17,13 +17,13 @@ class QFrame;
 ///
 /// The host creates it (as a child of its own window), calls OnInitDialog once,
 /// then SetFilename and Preview whenever the user points at a file. Only names
-/// ending in "vq" (lower case) are previewed; other files leave the panel as it
-/// is. A file that cannot be previewed draws nothing: the reason is kept as the
-/// panel's error message (GetErrMsg), never shown in a message box.
+/// ending in "vq" (lower case) are previewed; any other file clears the panel.
+/// A file that cannot be previewed clears the panel too: the reason is kept as
+/// the panel's error message (GetErrMsg), never shown in a message box.
 ///
 /// The preview area is a black frame 5 pixels inside the panel's edges; the
 /// picture is scaled to fit it, keeping its aspect ratio, and centred. The
-/// picture stays until the next preview or failure.
+/// picture stays until the next file is previewed, or cannot be.
 class WEXLANCP_EXPORT CWexlanPreviewUI : public QWidget, public wViewBase {
     Q_OBJECT
 public:
@@ -36,18 +36,18 @@ public:
     void SetFilename(const std::string& path) { m_filename = path; }
     std::string GetFilename() const { return m_filename; }
 
-    /// Previews the stored file: nothing when no file exists there, PreviewVQ
-    /// when the name ends in "vq" (case-sensitive), else NoPreview.
+    /// Previews the stored file: PreviewVQ when the name ends in "vq"
+    /// (case-sensitive), else NoPreview.
     void Preview();
 
     /// Reads the VQ file's first slice (wexlan::VqSlice: sub-sampled to at most
-    /// VqSlice::kMaxSide values a side) and draws it; on failure stores the reason
-    /// as the error message and draws nothing (an earlier message stays after a
-    /// success).
+    /// VqSlice::kMaxSide values a side) and draws it; on failure (a missing file
+    /// included) stores the reason as the error message and clears the picture (an
+    /// earlier message stays after a success).
     void PreviewVQ(const std::string& path);
 
-    /// Leaves the panel as it is.
-    void NoPreview() {}
+    /// Clears the picture: the file shown is not one the panel can preview.
+    void NoPreview();
 
     /// Draws width x height values (row after row, see wexlan::GreyPicture) in
     /// the preview area; a null pointer does nothing.

@@ -182,6 +182,9 @@ void ApplyTextEdit(wRenderable& target, const std::string& tag, const std::strin
             image->SetLookupTable(value);
         }
         target.Update();
+    } else if (tag == "Orientation") {
+        target.SetPropertyValue(tag, value);  // image layer: the plane shown
+        target.Update();
     } else if (tag == "Cursor") {
         if (auto* volume = dynamic_cast<wImage3DLayer*>(&target)) {
             if (value == "On") {

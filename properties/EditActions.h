@@ -29,6 +29,8 @@ namespace wexlan {
 /// | "Size"             | d = leading number; if d >= 0: landmark layer   | Update if |
 /// |                    | SetLandmarkSize(d)                              | d >= 0    |
 /// | "Lookup Table"     | image layer: SetLookupTable(value) as it is     | Update    |
+/// | "Orientation"      | image layer: XY, XZ or YZ Plane, the plane shown | Update    |
+/// |                    | (wImageLayer::SetOrientation, camera turns too) |           |
 /// | "Cursor"           | 3D image layer: "On" CursorOn, other CursorOff  | Update    |
 /// | "Text Size"        | n = leading integer; if 1 <= n <= 64: text      | Update if |
 /// |                    | layer SetTextSize(n)                            | in range  |
@@ -37,7 +39,7 @@ namespace wexlan {
 /// | "Contrast"         | SetContrast(minimum, maximum)                   | Update    |
 /// | "Color Map"        | mesh layer: SetColorMap(the numbers of the file | Update    |
 /// |                    | named by the value, at most kColorMapCapacity)  |           |
-/// | anything else      | nothing ("Orientation", ...)                    | nothing   |
+/// | anything else      | nothing                                         | nothing   |
 ///
 /// The rows commit only values that TextEditRefusal accepts. A value outside a tag's
 /// words changes nothing but still gets the Render or Update.

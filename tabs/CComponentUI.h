@@ -23,7 +23,8 @@ class CMyTabCtrl;
 ///
 /// At most CMyTabCtrl::kMaxPages (128) tabs: a 129th AddTabItem is refused,
 /// adds no tab and leaves the dialog with its caller, unparented as it was.
-/// Dialogs are never deleted by the panel (see CMyTabCtrl).
+/// Dialogs are never deleted by the panel: they stay their modules', which delete
+/// them (see CMyTabCtrl).
 class WEXLANCP_EXPORT CComponentUI : public QWidget, public wViewBase {
     Q_OBJECT
 public:

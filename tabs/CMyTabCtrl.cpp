@@ -33,6 +33,17 @@ CMyTabCtrl::CMyTabCtrl(QWidget* parent) : QWidget(parent), m_tabBar(new QTabBar(
     connect(m_tabBar, &QTabBar::currentChanged, this, &CMyTabCtrl::OnSelChange);
 }
 
+CMyTabCtrl::~CMyTabCtrl() {
+    // The pages are their modules': Qt would delete them with this widget, and a
+    // module that deletes its page when it is released would then free it twice.
+    for (int i = 0; i < m_pageCount; ++i) {
+        if (QWidget* page = m_pages[i]) {
+            page->hide();
+            page->setParent(nullptr);
+        }
+    }
+}
+
 int CMyTabCtrl::InsertTab(int index, const std::string& label) {
     if (m_tabBar->count() >= kMaxPages) {
         return -1;
@@ -54,7 +65,7 @@ int CMyTabCtrl::AddPage(QWidget* dialog) {
 }
 
 QWidget* CMyTabCtrl::GetPage(int index) const {
-    return index >= 0 && index < m_pageCount ? m_pages[index] : nullptr;
+    return index >= 0 && index < m_pageCount ? m_pages[index].data() : nullptr;
 }
 
 int CMyTabCtrl::GetTabCount() const {
@@ -76,8 +87,10 @@ void CMyTabCtrl::ShowCurrentPage() {
     const int current = std::max(GetCurSel(), 0);
     const QRect area = DisplayArea();
     for (int i = 0; i < m_pageCount; ++i) {
-        m_pages[i]->setGeometry(area);
-        m_pages[i]->hide();
+        if (QWidget* page = m_pages[i]) {
+            page->setGeometry(area);
+            page->hide();
+        }
     }
     // A tab inserted at another place than the end has no page of its own.
     if (QWidget* page = GetPage(current)) {
@@ -107,7 +120,9 @@ void CMyTabCtrl::SelectIndex(int index) {
 
 void CMyTabCtrl::HidePages() {
     for (int i = 0; i < m_pageCount; ++i) {
-        m_pages[i]->hide();
+        if (QWidget* page = m_pages[i]) {
+            page->hide();
+        }
     }
 }
 
@@ -123,7 +138,9 @@ void CMyTabCtrl::resizeEvent(QResizeEvent* event) {
     // Pages follow the display area; which of them are shown does not change.
     const QRect area = DisplayArea();
     for (int i = 0; i < m_pageCount; ++i) {
-        m_pages[i]->setGeometry(area);
+        if (QWidget* page = m_pages[i]) {
+            page->setGeometry(area);
+        }
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <array>
 #include <string>
@@ -24,10 +25,12 @@ WEXLANCP_EXPORT int FindLastLabel(const std::vector<std::string>& labels, const 
 ///
 /// Tabs and pages are added together and at the end, so tab i and page i
 /// belong together. There is room for kMaxPages pages; AddPage refuses more.
-/// Pages are not owned: the tab control makes each one its child window, but
-/// never deletes or reparents it away, and hiding a page leaves it alive. Whoever
-/// created a page must delete it before the tab control goes, or let Qt's
-/// parent-child ownership delete it with the tab control.
+/// Pages are not owned: the tab control makes each one its child window but never
+/// deletes it, and hiding a page leaves it alive. Whoever created a page (a module)
+/// deletes it, before or after the tab control goes: a page deleted first is
+/// forgotten by the tab control, and the tab control's destructor hands the pages
+/// still alive back as hidden windows without parent, so that Qt does not delete
+/// them with it.
 ///
 /// Clicking a tab header shows that tab's page. Selecting by code (SelectPage)
 /// does the same.
@@ -37,6 +40,8 @@ public:
     static constexpr int kMaxPages = 128;
 
     explicit CMyTabCtrl(QWidget* parent = nullptr);
+    /// Takes the pages still alive out of the tab control (hidden, without parent).
+    ~CMyTabCtrl() override;
 
     /// Inserts a tab header with `label` at `index` (clamped to 0..count) and
     /// returns the index it got, or -1 when all kMaxPages pages are taken (then
@@ -50,7 +55,7 @@ public:
     int AddPage(QWidget* dialog);
 
     int GetPageCount() const { return m_pageCount; }
-    /// Page `index`, or null for an index without a page.
+    /// Page `index`, or null for an index without a page (or whose page was deleted).
     QWidget* GetPage(int index) const;
     int GetTabCount() const;
     std::string GetTabLabel(int index) const;
@@ -85,6 +90,6 @@ private:
     void OnSelChange(int index);
 
     QTabBar* m_tabBar;
-    std::array<QWidget*, kMaxPages> m_pages{};
+    std::array<QPointer<QWidget>, kMaxPages> m_pages{};
     int m_pageCount = 0;
 };

@@ -24,6 +24,7 @@
 #include "CWexlanModules.h"
 #include "ConfigurationFiles.h"
 #include "HostNotification.h"
+#include "ItemNames.h"
 #include "LocalRepository.h"
 #include "PanelLayout.h"
 #include "Prompts.h"
@@ -443,7 +444,7 @@ void CWexlanCPUI::SetupLocalRepository() {
         m_folderNodes.push_back(node);
         for (const std::string& file : folder.files) {
             QTreeWidgetItem* child = AppendNode(node, file, wexlan::kFileIcon);
-            child->setToolTip(0, QString::fromStdString(folder.path + "/" + file));
+            child->setToolTip(0, QString::fromStdString(wexlan::JoinPath(folder.path, file)));
         }
     }
 }
@@ -569,10 +570,15 @@ void CWexlanCPUI::OnTvnKeydownTree1(int key) {
     if (answer != wexlan::MessageAnswer::Yes) {
         return;
     }
+    // The sheet may show rows of a layer that goes with the item: empty it first.
+    if (m_display != nullptr) {
+        m_display->RemoveAll();
+    }
     if (GetBoss() != nullptr) {
         GetBoss()->Remove(text);
     }
     RemoveSelectedItem();
+    wexlan::PostHostNotification(m_host);  // the layer tree and the sheet follow
 }
 
 bool CWexlanCPUI::eventFilter(QObject* watched, QEvent* event) {
@@ -619,10 +625,7 @@ void CWexlanCPUI::OnBnClickedButtonLoadmodel() {
     }
     const std::string path = GetBoss()->ConstructFileDlgAndGetFilename(GetCurDir());
     m_lastOpenFilename = path;
-    if (GetBoss()->isFileLoaded(path) == 1) {
-        return;
-    }
-    OpenFile(path);
+    OpenFile(path);  // a file loaded already is refused there, without a message
 }
 
 void CWexlanCPUI::dragEnterEvent(QDragEnterEvent* event) {
@@ -689,6 +692,9 @@ void CWexlanCPUI::OnBnClickedComponent(unsigned int id) {
     if (active >= 0 && active != module) {
         if (prompts.ShowMessage(kClearViewer, wexlan::MessageButtons::YesNo) !=
             wexlan::MessageAnswer::Yes) {
+            // The viewer stays: the host shows it again in the property sheet and the
+            // layer tree, which the tree selection before the click may have changed.
+            wexlan::PostHostNotification(m_host);
             return;
         }
         modules->DeleteViewer();

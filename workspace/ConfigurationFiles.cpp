@@ -8,6 +8,7 @@
 
 #include "ExecutablePath.h"
 #include "FolderListing.h"
+#include "ItemNames.h"
 #include "RegularFile.h"
 #include "TextCase.h"
 #include "WorkingDirectory.h"
@@ -133,21 +134,21 @@ std::string ApplicationFolder() {
 
 std::string ConfigurationFolderForReading() {
     return CurrentDirectory().empty() ? std::string()
-                                      : ApplicationFolder() + "/" + kConfigurationFolderName;
+                                      : JoinPath(ApplicationFolder(), kConfigurationFolderName);
 }
 
 std::string ConfigurationFolderForWriting() {
     return ExecutablePath().empty() ? std::string()
-                                    : ExecutableFolder() + "/" + kConfigurationFolderName;
+                                    : JoinPath(ExecutableFolder(), kConfigurationFolderName);
 }
 
 std::string RepositoryRoot() {
     return CurrentDirectory().empty() ? std::string()
-                                      : ApplicationFolder() + "/" + kRepositoryFolderName;
+                                      : JoinPath(ApplicationFolder(), kRepositoryFolderName);
 }
 
 std::string FileInFolder(const std::string& folder, const std::string& name) {
-    return folder.empty() ? std::string() : folder + "/" + name;
+    return folder.empty() ? std::string() : JoinPath(folder, name);
 }
 
 int RemoveLeftoverTemporaryFiles(const std::string& folder,

@@ -86,11 +86,11 @@ SelectionDisplay ClassifySelection(const TreeSelection& selection,
                    : RecordWithFile("Recent file", text, selection.recentPath);
     }
     if (selection.parent == kLocalRepositoryNode) {
-        return RecordWithFile("Local Repository", text, repositoryRoot + "/" + text);
+        return RecordWithFile("Local Repository", text, JoinPath(repositoryRoot, text));
     }
     if (selection.grandparent == kLocalRepositoryNode) {
         return RecordWithFile("LocalRepository", text,
-                              repositoryRoot + "/" + selection.parent + "/" + text);
+                              JoinPath(JoinPath(repositoryRoot, selection.parent), text));
     }
     if (isHardware) {
         return View(SelectionView::HardwareResource, HardwareNameOf(text));
@@ -112,7 +112,7 @@ ComponentCommand ChooseComponentCommand(const TreeSelection& selection,
         command.file = selection.recentPath;
     } else if (selection.grandparent == kLocalRepositoryNode) {
         command.opensFile = true;
-        command.file = repositoryRoot + "/" + selection.parent + "/" + text;
+        command.file = JoinPath(JoinPath(repositoryRoot, selection.parent), text);
     }
     command.arguments.push_back(command.opensFile ? ConstructDataName(command.file) : text);
     return command;

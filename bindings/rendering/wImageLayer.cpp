@@ -15,6 +15,7 @@
 #include "wLookupTables.h"
 #include "wProp.h"
 #include "wRenderText.h"
+#include "wViewer.h"
 
 namespace {
 
@@ -127,6 +128,11 @@ void wImageLayer::SetOrientation(int orientation) {
     plane.mapper->SetOrientation(plane.axis);
     plane.mapper->SetSliceNumber(plane.index);
     Changed();
+    // Seen from the old direction the new plane would be edge-on: the viewer's
+    // camera follows the layer it is pointed at.
+    if (wViewer* viewer = GetViewer(); viewer != nullptr && viewer->GetKeyLayer() == this) {
+        viewer->ResetCamera();
+    }
 }
 
 int wImageLayer::GetOrientation() const {

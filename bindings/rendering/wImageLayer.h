@@ -44,8 +44,10 @@ public:
 
     vtkImageData* GetImage() const;
 
-    /// Changes the plane; the slice moves to the middle of the new range. Other values
-    /// are ignored. A 3D image layer has no single orientation and ignores it.
+    /// Changes the plane; the slice moves to the middle of the new range. When the layer
+    /// is its viewer's key layer, the viewer's camera turns to the new plane
+    /// (wViewer::ResetCamera). Draws nothing. Other values are ignored. A 3D image
+    /// layer has no single orientation and ignores it.
     virtual void SetOrientation(int orientation);
     int GetOrientation() const;
 

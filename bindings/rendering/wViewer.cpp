@@ -51,6 +51,8 @@ struct wViewer::Impl {
     vtkSmartPointer<vtkScalarBarActor> colorBar = vtkSmartPointer<vtkScalarBarActor>::New();
     int colorBarPosition = ColorBarOff;
 
+    std::function<void()> inputsListener;
+
     double transform[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     double scale = 1.0;
     bool changed = true;
@@ -113,6 +115,7 @@ wViewer::wViewer(vtkRenderWindow* window) : wRenderable("Viewer"), d(std::make_u
 }
 
 wViewer::~wViewer() {
+    d->inputsListener = nullptr;
     d->layers.clear();
     d->renderer->RemoveObserver(d->followCamera);
     d->DetachRenderers();
@@ -163,6 +166,9 @@ int wViewer::AddInput(std::unique_ptr<wLayer> layer) {
         ResetCamera();
     }
     MarkChanged();
+    if (d->inputsListener) {
+        d->inputsListener();
+    }
     return static_cast<int>(d->layers.size()) - 1;
 }
 
@@ -232,6 +238,9 @@ bool wViewer::RemoveInput(int index) {
         d->key = 0;
     }
     MarkChanged();
+    if (d->inputsListener) {
+        d->inputsListener();
+    }
     return true;
 }
 
@@ -248,6 +257,10 @@ int wViewer::FindInputIndex(const std::string& dataName) const {
         }
     }
     return -1;
+}
+
+void wViewer::SetInputsListener(std::function<void()> listener) {
+    d->inputsListener = std::move(listener);
 }
 
 void wViewer::SetAxesVisibility(bool visible) {
@@ -291,6 +304,9 @@ int wViewer::GetColorBar() const {
 void wViewer::SyncColorBar() {
     wLayer* key = GetKeyLayer();
     vtkScalarsToColors* table = key ? key->GetLookupTable() : nullptr;
+    for (std::size_t i = 0; table == nullptr && i < d->layers.size(); ++i) {
+        table = d->layers[i]->GetLookupTable();
+    }
     const bool shown = table && d->colorBarPosition != ColorBarOff;
     if (table && d->colorBar->GetLookupTable() != table) {
         d->colorBar->SetLookupTable(table);

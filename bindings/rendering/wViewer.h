@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -25,6 +26,10 @@ struct wScriptRecord;
 /// Key layer. The first layer added becomes the key layer: the camera is reset to it,
 /// the colour bar shows its colour scale and GetInput() returns it. Removing the key
 /// layer makes the first remaining layer the key layer.
+///
+/// Listener. A function given to SetInputsListener is called after every AddInput and
+/// RemoveInput (not while the viewer is destroyed), so that whoever names the layers
+/// somewhere (a window caption) can follow.
 ///
 /// Camera. Adding the first layer (to an empty viewer) resets the camera to that
 /// layer's preferred direction (wLayer::GetPreferredView) and fits the visible layers.
@@ -81,6 +86,8 @@ public:
     /// The index of the first layer that shows the data item named `dataName`
     /// (wLayer::SearchResource), or -1.
     int FindInputIndex(const std::string& dataName) const;
+    /// Calls `listener` after each layer added or removed (an empty function: none).
+    void SetInputsListener(std::function<void()> listener);
     /// @}
 
     /// @name Decorations
@@ -91,9 +98,11 @@ public:
     void AxiesOff() { SetAxesVisibility(false); }
     void SetAxesVisibility(bool visible);
     bool GetAxesVisibility() const;
-    /// The colour bar of the key layer's colour scale (wLayer::GetLookupTable) at
-    /// ColorBarPosition `position`; other values are ignored. While the key layer has
-    /// no colour scale the bar is not drawn, but its position is kept.
+    /// A vtkScalarBarActor at ColorBarPosition `position` (other values are ignored)
+    /// showing the key layer's colour scale (wLayer::GetLookupTable), or, while the
+    /// key layer draws plain colours, the scale of the first layer that has one (an
+    /// image, a mesh with a colour map). While no layer has a colour scale the bar is
+    /// not drawn, but its position is kept.
     void SetColorBar(int position);
     int GetColorBar() const;
     /// Magnification of the view relative to the fitted camera: 2 shows the scene

@@ -26,6 +26,11 @@ protected:
         if (dataType != kImageType || image == nullptr) {
             return nullptr;
         }
+        // A viewer that shows one plane keeps showing that plane (the one its camera
+        // looks at) for every image added to it.
+        if (const wImageLayer* shown = ShownSlice()) {
+            return std::make_unique<wImageLayer>(image, name, shown->GetOrientation());
+        }
         if (m_singleSlice) {
             return std::make_unique<wImageLayer>(image, name, wImageLayer::XYPlane);
         }
@@ -53,6 +58,13 @@ protected:
     }
 
 private:
+    /// The current viewer's key layer when it is a single-slice image layer, else null.
+    const wImageLayer* ShownSlice() {
+        wViewer* viewer = ViewerOfCurrentWindow();
+        auto* key = viewer != nullptr ? dynamic_cast<wImageLayer*>(viewer->GetKeyLayer()) : nullptr;
+        return key != nullptr && dynamic_cast<wImage3DLayer*>(key) == nullptr ? key : nullptr;
+    }
+
     /// Switches the mode and shows the current viewer's volumes again in it.
     void ShowAsSingleSlice(bool singleSlice) {
         m_singleSlice = singleSlice;

@@ -37,9 +37,10 @@ protected:
 }  // namespace
 
 TEST_F(ControllerTest, ConstructionDiscoversHardwareThenModules) {
-    const std::string scanner = app_.AddHardware("hard_scanner", "scanner.so");
-    app_.AddHardware("hard_scanner_lower", "scanner2.so");
+    // Created against the order of the names: the table follows the names.
     app_.AddHardware("hard_without_type", "typeless.so");
+    app_.AddHardware("hard_scanner_lower", "scanner2.so");
+    const std::string scanner = app_.AddHardware("hard_scanner", "scanner.so");
     app_.AddModule("module_alpha", "alpha.so");
 
     CWexlanCPEXE controller;
@@ -47,9 +48,9 @@ TEST_F(ControllerTest, ConstructionDiscoversHardwareThenModules) {
     EXPECT_EQ(controller.GetModules()->GetNumberOfModules(), 1);
     ASSERT_EQ(controller.GetNumberOfHardResources(), 2);  // the typeless library is skipped
     // Scanner and scanner are both registered; a search ignoring case finds the first.
-    const int first = controller.FindHardResource("SCANNER");
-    EXPECT_EQ(first, 0);
-    const int upper = controller.GetHardResourceName(0) == "Scanner" ? 0 : 1;
+    EXPECT_EQ(controller.FindHardResource("SCANNER"), 0);
+    EXPECT_EQ(controller.GetHardResourceName(0), "Scanner");  // scanner.so < scanner2.so
+    const int upper = 0;
     EXPECT_EQ(controller.GetHardResourceDLL(upper), scanner);
     EXPECT_EQ(controller.GetHardResourceType(1 - upper), 2);
     EXPECT_EQ(controller.GetHardResourceDesc(upper), "Test device");

@@ -12,7 +12,6 @@
 #include "AppFolder.h"
 #include "CWexlanModules.h"
 #include "DamagedLibrary.h"
-#include "FolderListing.h"
 #include "ScriptedPrompts.h"
 #include "WorkingDirectory.h"
 #include "wRendererManager.h"
@@ -25,17 +24,6 @@ using ::testing::HasSubstr;
 using wexlan::ScopedScriptedPrompts;
 
 namespace {
-
-// The file names of a folder's libraries in the order discovery meets them.
-std::vector<std::string> DiscoveryOrder(const std::string& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : wexlan::ListFolder(folder, "*.so")) {
-        if (!entry.isFolder && !entry.isDotEntry) {
-            names.push_back(entry.name);
-        }
-    }
-    return names;
-}
 
 bool Mapped(const std::string& path) {
     void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
@@ -50,9 +38,9 @@ protected:
 
 }  // namespace
 
-TEST_F(ModulesTest, DiscoveryRegistersEveryLibraryInFolderOrder) {
-    app_.AddModule("module_alpha", "alpha.so");
+TEST_F(ModulesTest, DiscoveryRegistersEveryLibraryInTheOrderOfTheNames) {
     app_.AddModule("module_partial", "partial.so");
+    app_.AddModule("module_alpha", "alpha.so");
     std::filesystem::create_directories(app_.Modules() + "/sub.so");  // folders are not libraries
     std::ofstream(app_.Modules() + "/readme.txt") << "not a module";
 
@@ -60,12 +48,11 @@ TEST_F(ModulesTest, DiscoveryRegistersEveryLibraryInFolderOrder) {
     modules.Initialise();
 
     EXPECT_EQ(wexlan::CurrentDirectory(), app_.Modules());
-    const auto order = DiscoveryOrder(app_.Modules());
     ASSERT_EQ(modules.GetNumberOfModules(), 2);
-    for (int id = 0; id < 2; ++id) {
-        EXPECT_EQ(modules.GetModulePath(id), app_.Modules() + "/" + order[id]);
-        EXPECT_EQ(modules.isModuleLoaded(id), 1);
-    }
+    EXPECT_EQ(modules.GetModulePath(0), app_.Modules() + "/alpha.so");
+    EXPECT_EQ(modules.GetModulePath(1), app_.Modules() + "/partial.so");
+    EXPECT_EQ(modules.isModuleLoaded(0), 1);
+    EXPECT_EQ(modules.isModuleLoaded(1), 1);
     const int alpha = modules.FindModule("Alpha");
     ASSERT_GE(alpha, 0);
     EXPECT_EQ(modules.GetModuleVer(alpha), "1.0");
@@ -177,16 +164,30 @@ TEST_F(ModulesTest, AFullRegistryLeavesTheRestOutWithOneMessage) {
     }
 }
 
+TEST_F(ModulesTest, IdsFollowTheByteOrderOfTheFileNamesWhateverTheFolderOrder) {
+    // Created against the order of the names, which the file system may list in any
+    // order: ids follow the names' byte order (capitals first, "m10" before "m2").
+    for (const char* file : {"m2.so", "m10.so", "b.so", "m1.so", "a.so", "Zulu.so"}) {
+        app_.AddModule("module_partial", file);
+    }
+    CWexlanModules modules;
+    modules.Initialise();
+    std::vector<std::string> files;
+    for (int id = 0; id < modules.GetNumberOfModules(); ++id) {
+        files.push_back(modules.GetModulePath(id).substr(app_.Modules().size() + 1));
+    }
+    EXPECT_THAT(files, ElementsAre("Zulu.so", "a.so", "b.so", "m1.so", "m10.so", "m2.so"));
+}
+
 TEST_F(ModulesTest, FindModuleIgnoresCaseAndTakesTheLastDiscovered) {
     app_.AddModule("module_alpha", "a1.so");
     app_.AddModule("module_alpha_lower", "a2.so");
     CWexlanModules modules;
     modules.Initialise();
-    // Both names match; the one discovered second wins.
-    const auto order = DiscoveryOrder(app_.Modules());
+    // Both names match; the one discovered second (a2.so) wins.
     EXPECT_EQ(modules.FindModule("ALPHA"), 1);
     EXPECT_EQ(modules.FindModule("alpha"), 1);
-    EXPECT_EQ(modules.GetModuleName(1), order[1] == "a1.so" ? "Alpha" : "alpha");
+    EXPECT_EQ(modules.GetModuleName(1), "alpha");
     EXPECT_EQ(modules.FindModule("Gamma"), -1);
 }
 
@@ -279,13 +280,8 @@ TEST_F(ModulesTest, TeardownReleasesMemoryThenUnloadsEachModule) {
         CWexlanModules modules;
         modules.Initialise();
         calllog::Clear();
-        const auto order = DiscoveryOrder(app_.Modules());
         modules.FreeModules();
-        std::vector<std::string> expected;
-        for (const auto& file : order) {
-            expected.push_back(file == "alpha.so" ? "Alpha:ReleaseMemory" : "Beta:ReleaseMemory");
-        }
-        EXPECT_EQ(calllog::Entries(), expected);
+        EXPECT_THAT(calllog::Entries(), ElementsAre("Alpha:ReleaseMemory", "Beta:ReleaseMemory"));
         EXPECT_FALSE(Mapped(alpha));
         EXPECT_FALSE(Mapped(beta));
         EXPECT_EQ(modules.GetNumberOfModules(), 2);  // rows stay

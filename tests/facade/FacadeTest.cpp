@@ -5,6 +5,9 @@
 #include <QApplication>
 #include <QTreeWidget>
 #include <QWidget>
+#include <vtkNew.h>
+#include <vtkRenderWindow.h>
+#include <vtkRendererCollection.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -21,6 +24,8 @@
 #include "ScriptedPrompts.h"
 #include "VariableListing.h"
 #include "wDataResource.h"
+#include "wRendererManager.h"
+#include "wViewer.h"
 
 using ::testing::ElementsAre;
 using wexlan::ResolveOpenArgument;
@@ -113,6 +118,29 @@ TEST_F(FacadeTest, TeardownUnloadsTheModulesLast) {
     EXPECT_THAT(calllog::Entries(), ElementsAre("Alpha:ReleaseMemory"));
 }
 
+TEST_F(FacadeTest, TeardownReleasesAModuleThatShowsDataWhileTheRegistryLives) {
+    app_.AddModule("module_showing", "showing.so");
+    vtkNew<vtkRenderWindow> window;  // never drawn: no display needed
+    {
+        CWexlanCP panel;
+        panel.UIInit();
+        panel.GetEXE()->GetRenderers()->AddRenderWindow(window);
+        panel.RunModuleRoutine();  // the module adds its own page as a tab
+        ASSERT_EQ(panel.GetComponentUIPointer()->GetNumberOfTabs(), 1);
+        panel.GetEXE()->OpenFile(testdata::WriteTriangle(Data("bunny.vtk")));
+        CWexlanModules* modules = panel.GetEXE()->GetModules();
+        modules->SetActivatedModule(0);
+        modules->AddSecondaryData(0, 2, 0);
+        ASSERT_NE(modules->GetViewer(), nullptr);
+        ASSERT_EQ(modules->GetViewer()->GetNumberOfItems(), 1);
+        calllog::Clear();
+    }
+    // The module's object went in ReleaseMemory, with the tab host gone before and
+    // the registry still there: its page was deleted once, its viewer removed.
+    EXPECT_THAT(calllog::Entries(), ElementsAre("Showing:released, registry alive"));
+    EXPECT_EQ(window->GetRenderers()->GetNumberOfItems(), 0);
+}
+
 TEST_F(FacadeTest, VariableListingCountsAcrossGroups) {
     {
         CWexlanCP panel;
@@ -141,6 +169,11 @@ TEST(OpenArgument, QuotesBackslashesAndFolders) {
     EXPECT_EQ(ResolveOpenArgument("sub\\bunny.vtk", "/data"), "sub\\bunny.vtk");
     EXPECT_EQ(ResolveOpenArgument("sub/bunny.vtk", "/data"), "sub/bunny.vtk");
     EXPECT_EQ(ResolveOpenArgument("'/a.vtk'", "/data"), "/a.vtk'");  // the closing quote stays
+    // Folders ending in a separator (the root above all) get none added.
+    EXPECT_EQ(ResolveOpenArgument("x.vtk", "/"), "/x.vtk");
+    EXPECT_EQ(ResolveOpenArgument("x.vtk", "/data/"), "/data/x.vtk");
+    EXPECT_EQ(ResolveOpenArgument("x.vtk", "C:\\"), "C:\\x.vtk");
+    EXPECT_EQ(ResolveOpenArgument("x.vtk", ""), "x.vtk");
 }
 
 TEST_F(FacadeTest, OpenAndSaveCommands) {
@@ -149,14 +182,27 @@ TEST_F(FacadeTest, OpenAndSaveCommands) {
     testdata::WriteTriangle(Data("bunny.vtk"));
     panel.SetCurDir(Data("").substr(0, Data("").size() - 1));
     EXPECT_EQ(panel.Open("'bunny.vtk"), "File loaded");
-    EXPECT_EQ(panel.Open("'bunny.vtk"), "error: file loading error");  // loaded already
-    EXPECT_EQ(panel.Open("'" + Data("missing.vtk") + "'"), "error: file loading error");
+    // A failure says why on the line after the error, and the status bar says so too.
+    EXPECT_EQ(panel.Open("'bunny.vtk"),
+              "error: file loading error\n" + Data("bunny.vtk") + ": it is loaded already");
+    EXPECT_EQ(panel.Open("'" + Data("missing.vtk") + "'"),
+              "error: file loading error\n" + Data("missing.vtk") + "': the file does not exist");
     EXPECT_EQ(panel.GetEXE()->GetModel()->GetNumberOfItems(), 1);
 
+    std::ofstream(Data("broken.stl")) << "solid broken\nfacet normal nonsense\n";
+    prompts_->QueueFileName(Data("broken.stl"));
+    EXPECT_EQ(panel.Open(), Data("broken.stl"));
+    const std::string status =
+        wexlan::OpenStatusText(Data("broken.stl"), panel.GetEXE()->GetOpenError());
+    EXPECT_EQ(status.rfind("Could not open " + Data("broken.stl") + ": ", 0), 0u) << status;
+    EXPECT_GT(status.size(), ("Could not open " + Data("broken.stl") + ": ").size()) << "a reason";
     testdata::WriteVolume(Data("head.vti"));
     prompts_->QueueFileName(Data("head.vti"));
     EXPECT_EQ(panel.Open(), Data("head.vti"));
+    EXPECT_EQ(wexlan::OpenStatusText(Data("head.vti"), panel.GetEXE()->GetOpenError()),
+              "Opened " + Data("head.vti"));
     EXPECT_EQ(panel.Open(), "") << "cancelled";
+    EXPECT_EQ(wexlan::OpenStatusText("", ""), "Ready");
 
     // Saving the selected model through the save dialog; the file is readable.
     QTreeWidget* tree = panel.GetWorkspaceUIPointer()->GetTree();
@@ -185,8 +231,8 @@ TEST_F(FacadeTest, ModuleRoutinesNeedAllThreeEntryPoints) {
     EXPECT_THROW(panel.RunModuleRoutine(-1), std::invalid_argument);
 
     // A module's routine adds its dialog as a tab at the end.
-    auto* dialog = new QWidget;
-    panel.AddTabComponent("Alpha", dialog);
+    auto dialog = std::make_unique<QWidget>();  // the module's: the tab host never deletes it
+    panel.AddTabComponent("Alpha", dialog.get());
     EXPECT_EQ(panel.GetComponentUIPointer()->GetNumberOfTabs(), 1);
 }
 

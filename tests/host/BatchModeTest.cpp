@@ -95,12 +95,31 @@ TEST_F(BatchModeTest, ButtonsShowWhatIsSelected) {
 
 TEST_F(BatchModeTest, ClearingTheViewerIsAskedAndRespected) {
     const Outcome run = Batch(kOpenKidney +
-                          "select kidney\nbutton Surface Viewer\n"
-                          "select kidney_ct\nbutton Volume Viewer\nlayers\n"
-                          "answer yes\nbutton Volume Viewer\nlayers\nquit\n");
+                              "select kidney\nbutton Surface Viewer\n"
+                              "select kidney_ct\nbutton Volume Viewer\nlayers\nprops\n"
+                              "answer yes\nbutton Volume Viewer\nlayers\nquit\n");
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_THAT(run.out, HasSubstr("prompt: Clear current viewer? -> no\nView\n  kidney\n"));
+    // No: the sheet and the tree show what is shown, the surface, not the selection.
+    const std::string no = "prompt: Clear current viewer? -> no\nView\n  kidney\nViewer\t";
+    ASSERT_THAT(run.out, HasSubstr(no));
+    const std::string sheet = run.out.substr(run.out.find(no));
+    EXPECT_THAT(sheet.substr(0, sheet.find("prompt:", 1)), HasSubstr("MeshLayer\tColor\t"));
     EXPECT_THAT(run.out, HasSubstr("prompt: Clear current viewer? -> yes\nView\n  kidney_ct\n"));
+}
+
+TEST_F(BatchModeTest, TheSheetFollowsWhatTheCurrentTabShows) {
+    const Outcome run = Batch(kOpenKidney +
+                              "select kidney\nbutton Surface Viewer\n"
+                              "select kidney_landmarks\nbutton Surface Viewer\nprops\n"
+                              "newtab\nprops\nlayers\nquit\n");
+    EXPECT_EQ(run.status, 0) << run.err;
+    // After adding a layer the sheet shows that layer; a new tab shows nothing.
+    const std::string added = run.out.substr(run.out.find("Viewer\tIsA"));
+    EXPECT_THAT(added.substr(0, added.find("View\n")), HasSubstr("LandmarkLayer\tSize\t"));
+    EXPECT_THAT(added.substr(0, added.find("View\n")), Not(HasSubstr("MeshLayer")));
+    // The second "props" printed no row: the landmarks' last row, then the tree.
+    EXPECT_THAT(run.out, HasSubstr("LandmarkLayer\tTransform\t[1, 0, 0, 0; 0, 1, 0, 0; 0, 0, 1, 0; "
+                                   "0, 0, 0, 1]\tenabled\nView\n  No Layers\n"));
 }
 
 TEST_F(BatchModeTest, EditingAPropertyChangesThePicture) {
@@ -118,6 +137,68 @@ TEST_F(BatchModeTest, EditingAPropertyChangesThePicture) {
     auto red = [](QRgb p) { return qRed(p) > 120 && qGreen(p) < 60 && qBlue(p) < 60; };
     EXPECT_LT(Share(before, red), 0.01);
     EXPECT_GT(Share(after, red), 0.05);
+}
+
+TEST_F(BatchModeTest, TheColorBarShowsTheScaleOfAVolumeAndNothingForAPlainSurface) {
+    // A CT-like volume: air (-1000) around a body (40) with a bright core (900).
+    const int nx = 48, ny = 40, nz = 20;
+    std::vector<short> voxels;
+    for (int k = 0; k < nz; ++k) {
+        for (int j = 0; j < ny; ++j) {
+            for (int i = 0; i < nx; ++i) {
+                const int r2 = (i - nx / 2) * (i - nx / 2) + (j - ny / 2) * (j - ny / 2);
+                voxels.push_back(static_cast<short>(r2 > 17 * 17 ? -1000 : r2 > 36 ? 40 : 900));
+            }
+        }
+    }
+    std::ofstream(Path("ct.raw"), std::ios::binary)
+        .write(reinterpret_cast<const char*>(voxels.data()), voxels.size() * sizeof(short));
+    std::ofstream(Path("ct.mha")) << "ObjectType = Image\nNDims = 3\nDimSize = " << nx << " " << ny
+                                  << " " << nz << "\nElementType = MET_SHORT\n"
+                                  << "ElementByteOrderMSB = False\nElementDataFile = ct.raw\n";
+    const auto shots = [&](const std::string& open, const std::string& button,
+                           const std::string& before) {
+        return "open " + open + "\nselect " + fs::path(open).stem().string() + "\nbutton " +
+               button + "\n" + before + "screenshot " + Path("off.png") +
+               "\nset Color Bar Right\nscreenshot " + Path("right.png") +
+               "\nset Color Bar Bottom\nscreenshot " + Path("bottom.png") + "\nquit\n";
+    };
+    // Pixels that differ between two pictures in a part of them.
+    const auto changed = [](const QImage& a, const QImage& b, QRect part) {
+        int count = 0;
+        for (int y = part.top(); y <= part.bottom(); ++y) {
+            for (int x = part.left(); x <= part.right(); ++x) {
+                count += a.pixel(x, y) != b.pixel(x, y) ? 1 : 0;
+            }
+        }
+        return count;
+    };
+    const Outcome volume =
+        Batch(shots(Path("ct.mha"), "Volume Viewer", "set Lookup Table Rainbow\n"));
+    ASSERT_EQ(volume.status, 0) << volume.err;
+    QImage off(QString::fromStdString(Path("off.png")));
+    QImage right(QString::fromStdString(Path("right.png")));
+    QImage bottom(QString::fromStdString(Path("bottom.png")));
+    ASSERT_FALSE(off.isNull() || right.isNull() || bottom.isNull());
+    const int w = off.width(), h = off.height();
+    const QRect rightStrip(w * 86 / 100, h / 10, w / 10, h * 8 / 10);
+    const QRect bottomStrip(w / 5, h * 92 / 100, w * 3 / 5, h / 20);
+    EXPECT_GT(changed(off, right, rightStrip), rightStrip.width() * rightStrip.height() / 4);
+    EXPECT_EQ(changed(off, right, bottomStrip), 0);
+    EXPECT_GT(changed(off, bottom, bottomStrip), bottomStrip.width() * bottomStrip.height() / 4);
+    EXPECT_EQ(changed(off, bottom, rightStrip), 0);
+    // The rainbow's ends: blue for the air (-1000) and red for the core are on the bar.
+    auto red = [](QRgb p) { return qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) < 60; };
+    auto blue = [](QRgb p) { return qBlue(p) > 200 && qRed(p) < 60 && qGreen(p) < 60; };
+    EXPECT_GT(Share(right.copy(rightStrip), red), 0.02);
+    EXPECT_GT(Share(right.copy(rightStrip), blue), 0.02);
+
+    // A surface without a colour map has no scale: the bar is not drawn.
+    const Outcome surface = Batch(shots(kLocal + "/Kidney/kidney.stl", "Surface Viewer", ""));
+    ASSERT_EQ(surface.status, 0) << surface.err;
+    off.load(QString::fromStdString(Path("off.png")));
+    right.load(QString::fromStdString(Path("right.png")));
+    EXPECT_EQ(changed(off, right, off.rect()), 0);
 }
 
 TEST_F(BatchModeTest, AWorkspaceComesBackAsSaved) {
@@ -158,7 +239,9 @@ TEST_F(BatchModeTest, FailedOpensLoadsAndSavesFailTheSession) {
     fs::create_directory(Path("folder.f"));
     const Outcome open = Batch("open /no/such/file.vtk\n");
     EXPECT_EQ(open.status, 1);
-    EXPECT_THAT(open.err, HasSubstr("line 1: cannot open /no/such/file.vtk"));
+    EXPECT_THAT(
+        open.err,
+        HasSubstr("line 1: file loading error\n/no/such/file.vtk: the file does not exist"));
     const Outcome missing = Batch("loadworkspace " + Path("many.f") + "\n");
     EXPECT_EQ(missing.status, 1);
     EXPECT_THAT(missing.out, Not(HasSubstr("prompt: ")));

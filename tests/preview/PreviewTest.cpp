@@ -204,28 +204,31 @@ TEST_F(PreviewTest, FrameKeepsAFivePixelMargin) {
     EXPECT_EQ(unopened.GetPreviewArea(), QRect());
 }
 
-TEST_F(PreviewTest, OnlyNamesEndingInLowerCaseVqArePreviewed) {
+TEST_F(PreviewTest, OnlyNamesEndingInLowerCaseVqArePreviewedAndOthersClearThePicture) {
     VqFile file;
     file.dimensions[0] = file.dimensions[1] = 256;
     file.voxels.assign(256 * 256, 5u);
-    for (const char* name : {"scan.VQ", "scan.mha"}) {
-        file.Write(Path(name));
+    const auto show = [&](const std::string& name) {
         panel_.SetFilename(Path(name));
         panel_.Preview();
-        EXPECT_TRUE(panel_.GetPicture().isNull()) << name;
-    }
+        return !panel_.GetPicture().isNull();
+    };
     file.Write(Path("scanvq"));  // the dot is not looked at
-    panel_.SetFilename(Path("scanvq"));
+    ASSERT_TRUE(show("scanvq"));
     EXPECT_EQ(panel_.GetFilename(), Path("scanvq"));
-    panel_.Preview();
-    ASSERT_FALSE(panel_.GetPicture().isNull());
     EXPECT_EQ(panel_.GetPictureRect(), QRect(55, 5, 300, 300));
     EXPECT_EQ(panel_.GetErrMsg(), "");
-
-    panel_.SetFilename(Path("absent.vq"));  // no file: nothing happens
-    panel_.Preview();
-    EXPECT_FALSE(panel_.GetPicture().isNull());
-    EXPECT_EQ(panel_.GetErrMsg(), "");
+    // The next file cannot be shown: the picture of the last one goes.
+    for (const char* name : {"scan.VQ", "scan.mha"}) {
+        file.Write(Path(name));
+        ASSERT_TRUE(show("scanvq"));
+        EXPECT_FALSE(show(name)) << name;
+        EXPECT_EQ(panel_.GetPictureRect(), QRect()) << name;
+        EXPECT_EQ(panel_.GetErrMsg(), "") << name;  // not previewing other files is no error
+    }
+    ASSERT_TRUE(show("scanvq"));
+    EXPECT_FALSE(show("absent.vq"));
+    EXPECT_NE(panel_.GetErrMsg(), "");
 }
 
 TEST_F(PreviewTest, FailuresAreKeptAsTheErrorMessageAndDrawNothing) {

@@ -206,7 +206,7 @@ TEST(EditActions, EachTagCallsItsOperationThenRenderOrUpdate) {
         {"Slice", "1, 2, 3", {"SetSlice(1,2,3)", "Update"}},
         {"Slice", "4", {"SetSlice(4,-999,-999)", "Update"}},
         {"Contrast", "[2, 9]", {"SetContrast(2,9)", "Update"}},
-        {"Orientation", "XZ Plane", {}},
+        {"Orientation", "XZ Plane", {"Update"}},
     };
     for (const auto& c : cases) {
         RecordingRenderable target;

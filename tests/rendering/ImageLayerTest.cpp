@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "RenderTestSupport.h"
@@ -124,6 +125,66 @@ TEST_F(ImageLayerTest, XZOrientationLooksAlongY) {
     EXPECT_LT(frame.At(32, 16).r + 40, frame.At(32, 48).r);
     EXPECT_EQ(layer->GetProperty()->GetValue("Orientation"), "XZ Plane");
     EXPECT_EQ(layer->GetPreferredView(), wLayer::ViewDirection::AlongY);
+}
+
+TEST_F(ImageLayerTest, OrientationShowsAnotherPlaneFacingTheCamera) {
+    // A CT-like slab, 24 x 16 voxels wide and 4 deep, air (-1000) around a body whose
+    // value grows with z: each plane has its own outline and its own greys.
+    auto image = vtkSmartPointer<vtkImageData>::New();
+    image->SetDimensions(24, 16, 4);
+    image->AllocateScalars(VTK_SHORT, 1);
+    for (int k = 0; k < 4; ++k) {
+        for (int j = 0; j < 16; ++j) {
+            for (int i = 0; i < 24; ++i) {
+                const bool body = i >= 2 && i < 22 && j >= 2 && j < 14;
+                image->SetScalarComponentFromDouble(i, j, k, 0, body ? 100.0 * k : -1000.0);
+            }
+        }
+    }
+    window = MakeWindow(64);
+    viewer = std::make_unique<wViewer>(window);
+    viewer->SetBackgroundColor(0, 0, 1);
+    auto owned = std::make_unique<wImageLayer>(image, "slab");
+    layer = owned.get();
+    viewer->AddInput(std::move(owned));
+    // Pixels of the image (not the blue background), their bounding box's width/height.
+    const auto shape = [&](int& lit) {
+        viewer->Render();
+        Frame frame(window);
+        int left = 64, right = -1, bottom = 64, top = -1;
+        lit = 0;
+        for (int y = 0; y < 64; ++y) {
+            for (int x = 0; x < 64; ++x) {
+                if (!IsBluish(frame.At(x, y))) {
+                    ++lit;
+                    left = std::min(left, x), right = std::max(right, x);
+                    bottom = std::min(bottom, y), top = std::max(top, y);
+                }
+            }
+        }
+        return lit > 0 ? double(right - left + 1) / (top - bottom + 1) : 0.0;
+    };
+    int lit = 0;
+    EXPECT_NEAR(shape(lit), 24.0 / 16, 0.2);  // XY: 24 x 16
+    const Frame xy(window);
+
+    EXPECT_TRUE(layer->SetPropertyValue("Orientation", "XZ Plane"));
+    EXPECT_NEAR(shape(lit), 24.0 / 4, 1.0) << "the camera looks at the XZ plane, not its edge";
+    EXPECT_GT(lit, 64 * 64 / 20);
+    EXPECT_GT(Frame(window).Differences(xy), 64 * 64 / 4);
+    EXPECT_EQ(layer->GetProperty()->GetValue("Orientation"), "XZ Plane");
+
+    EXPECT_TRUE(layer->SetPropertyValue("Orientation", "YZ Plane"));
+    EXPECT_NEAR(shape(lit), 16.0 / 4, 0.7);
+    EXPECT_EQ(layer->GetProperty()->GetValue("Slice"), "11");  // the middle of 0..23
+
+    // A layer that is not the key layer turns alone; the camera stays.
+    viewer->AddInput(std::make_unique<wImageLayer>(image, "second"));
+    auto* second = static_cast<wImageLayer*>(viewer->GetInput(1));
+    second->SetOrientation(wImageLayer::XYPlane);
+    EXPECT_EQ(layer->GetOrientation(), wImageLayer::YZPlane);
+    EXPECT_NEAR(shape(lit), 16.0 / 4, 0.7);
+    EXPECT_FALSE(layer->SetPropertyValue("Orientation", "ZZ Plane"));
 }
 
 class Image3DLayerTest : public ::testing::Test {

@@ -142,15 +142,23 @@ TEST_F(ViewerTest, ColorBarShowsTheKeyLayersScaleAtTheChosenEdge) {
     EXPECT_EQ(Lit(), 0);
 }
 
-TEST_F(ViewerTest, ColorBarWaitsForAKeyLayerWithAScale) {
-    AddBall("ball");
+TEST_F(ViewerTest, ColorBarShowsTheKeyLayersScaleOrElseTheFirstOne) {
+    AddBall("ball");  // the key layer: plain colours
+    wMeshLayer* mapped = AddBall("mapped", 3);
     viewer->SetColorBar(wViewer::ColorBarTop);
     const int plain = Lit();
-    EXPECT_EQ(viewer->GetColorBar(), wViewer::ColorBarTop);
-    std::vector<double> values(viewer->GetInput()->GetResource(0)->GetNumberOfPoints(), 1.0);
-    values[0] = 0.0;
-    viewer->GetInput()->SetColorMap(values.data(), static_cast<int>(values.size()));
-    EXPECT_GT(Lit(), plain) << "a colour map gives the bar a scale";
+    std::vector<double> values(mapped->GetResource(0)->GetNumberOfPoints(), -5.0);
+    values[0] = 5.0;
+    mapped->SetColorMap(values.data(), static_cast<int>(values.size()));
+    EXPECT_GT(Lit(), plain + 20) << "the second layer's colour map gives the bar its scale";
+    mapped->SetColorMap(nullptr, 0);
+    EXPECT_EQ(Lit(), plain);
+    EXPECT_EQ(viewer->GetColorBar(), wViewer::ColorBarTop);  // kept while nothing has a scale
+    auto* key = static_cast<wMeshLayer*>(viewer->GetInput());
+    std::vector<double> keyValues(key->GetResource(0)->GetNumberOfPoints(), 1.0);
+    keyValues[0] = 0.0;
+    key->SetColorMap(keyValues.data(), static_cast<int>(keyValues.size()));
+    EXPECT_GT(Lit(), plain + 20) << "the key layer's own colour map";
 }
 
 TEST_F(ViewerTest, ScaleFactorMagnifiesAndSurvivesACameraReset) {

@@ -98,3 +98,25 @@ TEST_F(ComponentTabsTest, HostLayoutAndTheLimitOf128Tabs) {
     EXPECT_EQ(extra.parentWidget(), nullptr);
     EXPECT_EQ(Tabs()->AddPage(&extra), -1);
 }
+
+TEST_F(ComponentTabsTest, PagesStayTheirCreatorsWhicheverGoesFirst) {
+    QWidget* kept = Add("Alpha");
+    Add("Beta");
+    Add("Gamma");
+    host_->SelectTab("Gamma");
+    // A module deletes its page while the host lives: the host forgets it.
+    pages_[2].reset();
+    EXPECT_EQ(Tabs()->GetPage(2), nullptr);
+    host_->SelectTab("Gamma");
+    host_->resize(320, 240);
+    host_->HideTabs();
+    host_->SelectTab("Alpha");
+    EXPECT_TRUE(kept->isVisibleTo(Tabs()));
+    // The host goes first: the pages still alive are handed back, hidden and
+    // without parent, for their modules to delete (once).
+    host_.reset();
+    EXPECT_EQ(kept->parentWidget(), nullptr);
+    EXPECT_TRUE(kept->isHidden());
+    EXPECT_EQ(pages_[1]->parentWidget(), nullptr);
+    pages_.clear();
+}

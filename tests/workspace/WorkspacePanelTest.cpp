@@ -435,12 +435,15 @@ TEST_F(WorkspacePanelTest, ComponentButtonsSendTheirModulesCommands) {
     EXPECT_EQ(host_.Delivered(), 7);
     EXPECT_EQ(prompts_->MessageTexts().size(), 1u);  // the same module asks nothing
 
-    // Another module is active: No stops everything, Yes deletes its viewer first.
+    // Another module is active: No stops everything but the notification (the host
+    // shows what is shown again), Yes deletes its viewer first.
     calllog::Clear();
     prompts_->QueueAnswer(MessageAnswer::No);
     click(nullptr, "Beta");
     EXPECT_THAT(ModuleCalls(), IsEmpty());
-    EXPECT_EQ(host_.Delivered(), 7);
+    EXPECT_EQ(modules->GetActivatedModuleId(), modules->FindModule("Alpha"));
+    EXPECT_EQ(components_->GetTabCtrl()->GetCurSel(), 1);
+    EXPECT_EQ(host_.Delivered(), 8);
     prompts_->QueueAnswer(MessageAnswer::Yes);
     click(Root("Meshes"), "Beta");
     EXPECT_THAT(ModuleCalls(), ElementsAre("Alpha:DelViewer", "Beta:Command(coolstart)"));
@@ -453,7 +456,7 @@ TEST_F(WorkspacePanelTest, ComponentButtonsSendTheirModulesCommands) {
     prompts_->QueueAnswer(MessageAnswer::Yes);
     click(nullptr, "Gamma");
     EXPECT_THAT(ModuleCalls(), ElementsAre("Beta:DelViewer"));
-    EXPECT_EQ(host_.Delivered(), 9);
+    EXPECT_EQ(host_.Delivered(), 10);
 
     // A recent entry dropped from the table opens nothing and adds the empty name.
     modules->SetActivatedModule(-1);

@@ -17,6 +17,12 @@ namespace {
 
 class MinimalModule : public wModuleBase {
 public:
+    // The wrapper is a member, gone before wModuleBase's destructor runs: remove the
+    // viewer (caption, window, active module) here, while everything still exists.
+    ~MinimalModule() override {
+        DeleteViewer();
+        m_ViewerWrapper = nullptr;
+    }
     void SetPrimaryData(int dataId) override { AddSecondaryData(2, dataId); }
     int GetCompatibleDataType() override { return 2; }  // models
     void AddSecondaryData(int dataType, int dataId) override {
@@ -46,9 +52,18 @@ private:
     wViewerWrapperBase m_wrapper;
 };
 
-MinimalModule& Module() {
-    static MinimalModule module;
+// Made on first use and destroyed in ReleaseMemory, while the control panel still
+// exists; an object left to the library's static destructors would outlive it.
+std::unique_ptr<MinimalModule>& Instance() {
+    static std::unique_ptr<MinimalModule> module;
     return module;
+}
+
+MinimalModule& Module() {
+    if (!Instance()) {
+        Instance() = std::make_unique<MinimalModule>();
+    }
+    return *Instance();
 }
 
 }  // namespace
@@ -62,6 +77,7 @@ EXPORT int GetModuleTargetDataType() { return 2; }
 EXPORT void AddSecondaryData(int type, int id) { Module().AddSecondaryData(type, id); }
 EXPORT wViewer* GetViewer() { return Module().GetCurrentViewer(); }
 EXPORT void DelViewer() { Module().DeleteViewer(); }
+EXPORT void ReleaseMemory() { Instance().reset(); }
 // The controller comes with the control panel the host hands over at start-up.
 EXPORT void SetRenderWindow(void*) {}
 EXPORT void SetCP(CWexlanCP* panel) { Module().SetController(panel->GetEXE()); }

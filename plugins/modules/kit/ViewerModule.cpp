@@ -48,7 +48,8 @@ ViewerModule::ViewerModule(std::string name, std::string description, int target
       m_targetDataType(targetDataType) {}
 
 ViewerModule::~ViewerModule() {
-    // Every viewer goes with the module; the dialog belongs to the tab host.
+    // Every viewer goes with the module, and so does the dialog: the tab host only
+    // shows it (and has let go of it if it went first).
     m_ViewerWrapper = nullptr;
     m_wrappers.clear();
     delete m_dialog.data();
@@ -96,7 +97,14 @@ wViewer* ViewerModule::EnsureViewer() {
         return nullptr;
     }
     auto wrapper = std::make_unique<wViewerWrapperBase>();
-    wrapper->CreateViewer(window);
+    wViewer* viewer = wrapper->CreateViewer(window);
+    // The caption names the layers: it follows every layer added or removed, also
+    // by the layer tree or the workspace.
+    viewer->SetInputsListener([this, viewer] {
+        if (ViewerOfCurrentWindow() == viewer) {
+            UpdateCaption();
+        }
+    });
     m_ViewerWrapper = wrapper.get();
     m_wrappers[renderers->GetCurrentRenderWindowId()] = std::move(wrapper);
     return GetCurrentViewer();

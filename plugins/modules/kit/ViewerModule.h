@@ -65,7 +65,8 @@ protected:
     /// when this module does not show such data.
     virtual std::unique_ptr<wLayer> CreateLayer(vtkDataSet* data, int dataType,
                                                 const std::string& name) = 0;
-    /// The dialog shown in the module's tab; the tab host takes it.
+    /// The dialog shown in the module's tab; the module keeps it and deletes it
+    /// when it is released (the tab host only shows it).
     virtual QWidget* CreateDialog() = 0;
     /// Called after a data item or hardware resource was shown; modules that
     /// animate live devices start here.

@@ -1,0 +1,133 @@
+// The sample viewer modules (plugins/modules) in a control panel that draws into an
+// off-screen window (needs an X server): what their captions and layers do as data
+// come and go.
+#include <filesystem>
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QRadioButton>
+#include <QTreeWidget>
+#include <vtkNew.h>
+#include <vtkRenderWindow.h>
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "../controller/TestData.h"
+#include "AppFolder.h"
+#include "CComponentUI.h"
+#include "CWexlanCP.h"
+#include "CWexlanCPEXE.h"
+#include "CWexlanCPUI.h"
+#include "CWexlanModules.h"
+#include "ScriptedPrompts.h"
+#include "wDataResource.h"
+#include "wImageLayer.h"
+#include "wRendererManager.h"
+#include "wViewer.h"
+
+namespace {
+
+void EnsureApplication() {
+    static int argc = 1;
+    static char name[] = "viewer_modules_tests";
+    static char* argv[] = {name, nullptr};
+    qputenv("QT_QPA_PLATFORM", "offscreen");  // the widgets need no screen, VTK does
+    static QApplication application(argc, argv);
+}
+
+class ViewerModulesTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        EnsureApplication();
+        std::filesystem::create_directories(app_.Modules());
+        for (const char* module : {"libSurfaceViewer.so", "libVolumeViewer.so"}) {
+            std::filesystem::copy_file(std::string(APPLICATION_BIN_DIR) + "/Modules/" + module,
+                                       app_.Modules() + "/" + module);
+        }
+        std::filesystem::create_directories(app_.Root() + "/data");
+        window_->SetOffScreenRendering(1);
+        window_->SetSize(64, 64);
+        panel_.UIInit();
+        panel_.GetEXE()->GetRenderers()->AddRenderWindow(window_);
+        panel_.GetEXE()->GetRenderers()->SetCaptionListener(
+            [this](const std::string& caption) { caption_ = caption; });
+        panel_.RunModuleRoutine();
+    }
+    // Opens a file written by `write` as data item `name`.
+    void Open(const std::string& name, std::string (*write)(const std::string&),
+              const char* extension) {
+        const std::string path = write(app_.Root() + "/data/" + name + extension);
+        ASSERT_GE(panel_.GetWorkspaceUIPointer()->OpenFile(path), 0);
+    }
+    // Activates the module called `module` and sends it "add NAMES".
+    wViewer* Show(const std::string& module, const std::vector<std::string>& names) {
+        CWexlanModules* modules = panel_.GetEXE()->GetModules();
+        modules->SetActivatedModule(module);
+        modules->Command(modules->FindModule(module), "add", names);
+        return modules->GetViewer();
+    }
+
+    AppFolder app_;
+    wexlan::ScopedScriptedPrompts prompts_;
+    vtkNew<vtkRenderWindow> window_;
+    CWexlanCP panel_;
+    std::string caption_;
+};
+
+}  // namespace
+
+TEST_F(ViewerModulesTest, TheCaptionFollowsLayersAddedAndRemoved) {
+    Open("liver", testdata::WriteTriangle, ".vtk");
+    Open("kidney", testdata::WriteTetrahedron, ".vtk");
+    wViewer* viewer = Show("Surface Viewer", {"liver", "kidney"});
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(caption_, "Surface Viewer - liver, kidney");
+    viewer->RemoveInput("kidney");  // as the layer tree's Delete key does
+    EXPECT_EQ(caption_, "Surface Viewer - liver");
+    viewer->RemoveAllInputs();
+    EXPECT_EQ(caption_, "Surface Viewer");
+
+    // The workspace's Delete key removes the item, from the viewer too.
+    Show("Surface Viewer", {"liver", "kidney"});
+    QTreeWidget* tree = panel_.GetWorkspaceUIPointer()->GetTree();
+    const auto found = tree->findItems("liver", Qt::MatchExactly | Qt::MatchRecursive);
+    ASSERT_FALSE(found.empty());
+    tree->setCurrentItem(found[0]->parent()->text(0) == "Meshes" ? found[0] : found.back());
+    prompts_->QueueAnswer(wexlan::MessageAnswer::Yes);
+    QKeyEvent press(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
+    QCoreApplication::sendEvent(tree, &press);
+    EXPECT_EQ(panel_.GetEXE()->GetModel()->GetNumberOfItems(), 1);
+    ASSERT_EQ(viewer->GetNumberOfItems(), 1);
+    EXPECT_EQ(viewer->GetInput(0)->GetLayerName(), "kidney");
+    EXPECT_EQ(caption_, "Surface Viewer - kidney");
+}
+
+TEST_F(ViewerModulesTest, ASingleSliceViewKeepsItsPlaneForMoreImages) {
+    Open("head", testdata::WriteVolume, ".vti");
+    Open("neck", testdata::WriteVolume, ".vti");
+    Open("knee", testdata::WriteVolume, ".vti");
+    auto* singleSlice =
+        panel_.GetComponentUIPointer()->findChild<QRadioButton*>("volumeSingleSlice");
+    ASSERT_NE(singleSlice, nullptr);
+    singleSlice->setChecked(true);
+    wViewer* viewer = Show("Volume Viewer", {"head"});
+    ASSERT_NE(viewer, nullptr);
+    auto* head = dynamic_cast<wImageLayer*>(viewer->GetInput(0));
+    ASSERT_NE(head, nullptr);
+    EXPECT_EQ(head->GetOrientation(), wImageLayer::XYPlane);
+    ASSERT_TRUE(head->SetPropertyValue("Orientation", "YZ Plane"));
+    Show("Volume Viewer", {"neck"});
+    ASSERT_EQ(viewer->GetNumberOfItems(), 2);
+    EXPECT_EQ(head->GetOrientation(), wImageLayer::YZPlane);
+    EXPECT_EQ(dynamic_cast<wImageLayer*>(viewer->GetInput(1))->GetOrientation(),
+              wImageLayer::YZPlane);
+    EXPECT_EQ(viewer->GetKeyLayer(), head);
+    // Three planes again: the viewer shows its volumes anew, and so are later ones.
+    panel_.GetComponentUIPointer()->findChild<QRadioButton*>("volumeThreePlanes")->setChecked(true);
+    Show("Volume Viewer", {"knee"});
+    ASSERT_EQ(viewer->GetNumberOfItems(), 3);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_TRUE(viewer->GetInput(i)->IsA("Image3DLayer")) << i;
+    }
+}
