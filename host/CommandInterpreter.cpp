@@ -82,7 +82,7 @@ CommandInterpreter::CommandInterpreter(MainWindow& window) : m_window(window) {
             if (file.empty()) {
                 return Fail("loadworkspace needs a file");
             }
-            const std::string problems = window.LoadWorkspaceFile(file);
+            const std::string problems = window.LoadWorkspaceFile(window.FromStartFolder(file));
             return problems.empty() ? Print("workspace loaded") : Fail(problems);
         });
     Add("workspace", "workspace FILE", "save the workspace to FILE",
@@ -90,7 +90,9 @@ CommandInterpreter::CommandInterpreter(MainWindow& window) : m_window(window) {
             if (file.empty()) {
                 return Fail("workspace needs a file");
             }
-            return window.SaveWorkspaceTo(file) ? Print("") : Fail("the workspace was not saved");
+            return window.SaveWorkspaceTo(window.FromStartFolder(file))
+                       ? Print("")
+                       : Fail("the workspace was not saved");
         });
     Add("answer", "answer yes|no|ok|cancel|PATH|COLOUR", "answer a prompt of the next command",
         [&window](const std::string& answer) {
@@ -103,13 +105,14 @@ CommandInterpreter::CommandInterpreter(MainWindow& window) : m_window(window) {
     Add("screenshot", "screenshot FILE.png", "save a picture of the current viewing tab",
         [&window](const std::string& file) {
             std::string why;
-            return !file.empty() && window.SaveScreenshot(file, why)
+            return !file.empty() && window.SaveScreenshot(window.FromStartFolder(file), why)
                        ? Print("")
                        : Fail(file.empty() ? "screenshot needs a file" : why);
         });
     Add("preview", "preview FILE", "preview a VQ volume file",
         [&window](const std::string& file) {
-            return file.empty() ? Fail("preview needs a file") : Print(window.PreviewFile(file));
+            return file.empty() ? Fail("preview needs a file")
+                                : Print(window.PreviewFile(window.FromStartFolder(file)));
         });
     Add("quit", "quit", "end the session", [](const std::string&) {
         Result result;

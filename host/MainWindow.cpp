@@ -5,6 +5,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDir>
 #include <QDockWidget>
 #include <QInputDialog>
 #include <QLabel>
@@ -30,6 +31,7 @@
 #include "CommandConsole.h"
 #include "CommandInterpreter.h"
 #include "HostNotification.h"
+#include "ItemNames.h"
 #include "Prompts.h"
 #include "VariableListing.h"
 #include "ViewingTabs.h"
@@ -67,7 +69,8 @@ void DumpTree(const QTreeWidgetItem* item, int depth, std::string& text) {
 
 }  // namespace
 
-MainWindow::MainWindow(Mode mode) : m_mode(mode) {
+MainWindow::MainWindow(Mode mode)
+    : m_mode(mode), m_startFolder(QDir::currentPath().toStdString()) {
     setObjectName(QStringLiteral("varqMainWindow"));
     setWindowTitle(QStringLiteral("VARQ"));
     if (m_mode == Mode::Batch) {
@@ -101,6 +104,10 @@ MainWindow::MainWindow(Mode mode) : m_mode(mode) {
     m_status = new QLabel(QStringLiteral("Ready"));
     statusBar()->addWidget(m_status, 1);
     resize(1400, 900);
+}
+
+std::string MainWindow::FromStartFolder(const std::string& path) const {
+    return path.empty() || path.front() == '/' ? path : wexlan::JoinPath(m_startFolder, path);
 }
 
 MainWindow::~MainWindow() {

@@ -39,6 +39,9 @@ public:
     ~MainWindow() override;
 
     CWexlanCP& Panel() { return m_panel; }
+    /// `path` as the user meant it: a relative path is taken from the folder the
+    /// workstation was started in (module discovery changes the working directory).
+    std::string FromStartFolder(const std::string& path) const;
     CommandInterpreter& Interpreter() { return *m_interpreter; }
     ViewingTabs& Tabs() { return *m_tabs; }
 
@@ -89,6 +92,7 @@ private:
     void ScreenshotFromDialog();
 
     Mode m_mode;
+    const std::string m_startFolder;  // read before the panel changes the working directory
     CWexlanCP m_panel;
     BatchPrompts* m_batchPrompts = nullptr;  // installed in Prompts while in batch mode
     ViewingTabs* m_tabs = nullptr;

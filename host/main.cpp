@@ -12,6 +12,7 @@
 #include <string>
 
 #include <QApplication>
+#include <QScreen>
 #include <QOpenGLWidget>
 #include <QSurfaceFormat>
 #include <QTimer>
@@ -152,6 +153,8 @@ int main(int argc, char** argv) {
     }
 
     MainWindow window(MainWindow::Mode::Interactive);
+    // Never larger than the screen, so that no dock starts out of sight.
+    window.resize(window.size().boundedTo(window.screen()->availableGeometry().size()));
     window.show();
     if (startupTime) {
         // The first frame the first viewing tab puts on screen ends the measurement.

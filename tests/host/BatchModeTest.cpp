@@ -201,15 +201,16 @@ TEST_F(BatchModeTest, TheColorBarShowsTheScaleOfAVolumeAndNothingForAPlainSurfac
     EXPECT_EQ(changed(off, right, off.rect()), 0);
 }
 
+// Relative names are taken from the folder the session was started in.
 TEST_F(BatchModeTest, AWorkspaceComesBackAsSaved) {
-    const std::string workspace = Path("kidney.f");
     const Outcome saved = Batch(kOpenKidney + "select kidney\nbutton Surface Viewer\n" +
                             "select kidney_landmarks\nbutton Surface Viewer\n"
                             "select kidney\nset Representation Wireframe\n"
-                            "workspace " + workspace + "\nvars\nlayers\nquit\n");
+                            "workspace kidney.f\nscreenshot kidney.png\nvars\nlayers\nquit\n");
     ASSERT_EQ(saved.status, 0) << saved.err;
-    const Outcome loaded = Batch("loadworkspace " + workspace +
-                             "\nvars\nlayers\nselect kidney\nprops\nquit\n");
+    EXPECT_TRUE(fs::is_regular_file(Path("kidney.f")));
+    EXPECT_TRUE(fs::is_regular_file(Path("kidney.png")));
+    const Outcome loaded = Batch("loadworkspace kidney.f\nvars\nlayers\nselect kidney\nprops\nquit\n");
     ASSERT_EQ(loaded.status, 0) << loaded.err;
     EXPECT_THAT(loaded.out, HasSubstr("workspace loaded"));
     const auto vars = saved.out.substr(saved.out.find("id      name"));
