@@ -69,21 +69,25 @@ std::uint64_t InflateStream::Unpack(unsigned char* out, std::uint64_t count,
                                     std::uint64_t declared) {
     inflate_state& s = *state_;
     while (true) {
-        if (s.avail_in == 0 && !Refill()) {
-            return 0;
-        }
-        if (!started_ || s.block_state == ISAL_BLOCK_FINISH) {
-            // The wrapper is recognised from the first bytes: gzip (one or more members
-            // one after the other, as concatenated .gz files are) or zlib.
+        // At the end of a member the decoder may still hold unpacked bytes; only when
+        // they are out does the next member (concatenated .gz files) begin.
+        const bool pending = s.tmp_out_valid > s.tmp_out_processed;
+        if (!started_ || (s.block_state == ISAL_BLOCK_FINISH && !pending)) {
+            if (s.avail_in == 0 && !Refill()) {
+                return 0;
+            }
+            const bool gzip = s.avail_in >= 2 && s.next_in[0] == 0x1f && s.next_in[1] == 0x8b;
             if (started_) {
-                if (s.avail_in < 2 || s.next_in[0] != 0x1f || s.next_in[1] != 0x8b) {
+                if (!gzip) {
                     return 0;  // bytes after the last member are not data
                 }
                 isal_inflate_reset(&s);
             }
-            const bool gzip = s.avail_in >= 2 && s.next_in[0] == 0x1f && s.next_in[1] == 0x8b;
+            // The wrapper is recognised from the first bytes: gzip or zlib.
             s.crc_flag = gzip ? ISAL_GZIP : ISAL_ZLIB;
             started_ = true;
+        } else if (s.avail_in == 0 && !pending) {
+            Refill();
         }
         s.next_out = out;
         s.avail_out = static_cast<std::uint32_t>(std::min(count, kMaxStep));
@@ -97,7 +101,8 @@ std::uint64_t InflateStream::Unpack(unsigned char* out, std::uint64_t count,
             produced_ += got;
             return got;
         }
-        if (s.avail_in == 0 && next_ >= end_ && s.block_state != ISAL_BLOCK_FINISH) {
+        if (s.block_state != ISAL_BLOCK_FINISH && s.avail_in == 0 && next_ >= end_ &&
+            s.tmp_out_valid <= s.tmp_out_processed) {
             return 0;  // cut short
         }
     }

@@ -211,8 +211,8 @@ TEST_F(Images, MetaImageHeadersAreCheckedBeforeVtkReadsThem) {
     ExpectFailure("dims.mha", {"DimSize has 2 values for 3 axes"});
     Write("list.mhd", head +
                           "DimSize = 2 2 2\nElementType = MET_UCHAR\n"
-                          "ElementDataFile = slice%03d.raw 1 2 1\n");
-    ExpectFailure("list.mhd", {"several files"});
+                          "ElementDataFile = LIST\nslice1.raw\n");
+    ExpectFailure("list.mhd", {"file list names 1 files for 2 slices"});
     Write("gone.mhd",
           head + "DimSize = 2 2 2\nElementType = MET_UCHAR\nElementDataFile = gone.raw\n");
     ExpectFailure("gone.mhd", {"data file \"gone.raw\"", "does not exist"});
