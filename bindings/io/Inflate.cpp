@@ -94,8 +94,8 @@ std::uint64_t InflateStream::Unpack(unsigned char* out, std::uint64_t count,
         const int rc = isal_inflate(&s);
         const std::uint64_t got = std::min(count, kMaxStep) - s.avail_out;
         if (rc < 0) {
-            Fail("the compressed data is damaged (", Reason(rc), " after ", produced_ + got,
-                 " of ", declared, " bytes)");
+            Fail("the compressed data is damaged (", Reason(rc), " after ", produced_ + got, " of ",
+                 declared, " bytes)");
         }
         if (got > 0) {
             produced_ += got;

@@ -3,8 +3,8 @@
 #include <vtkType.h>
 
 #include <cmath>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <map>
 #include <string>
 #include <vector>
@@ -238,8 +238,9 @@ MetaImageHeader CheckMetaImageFile(const std::string& path) {
         std::size_t fileAxes = axes - 1;  // each file one slice unless "LIST 3D" says
         if (words[0] == "LIST" || words[0] == "list") {
             int d = 0;
-            if (words.size() > 1 && (!ParseNumber(words[1].substr(0, words[1].find_first_of("Dd")), d) ||
-                                     d < 1 || d > static_cast<int>(axes))) {
+            if (words.size() > 1 &&
+                (!ParseNumber(words[1].substr(0, words[1].find_first_of("Dd")), d) || d < 1 ||
+                 d > static_cast<int>(axes))) {
                 Fail("the MetaImage ElementDataFile \"", Excerpt(dataFile, 40), "\" is invalid");
             }
             fileAxes = d > 0 ? static_cast<std::size_t>(d) : fileAxes;
@@ -273,8 +274,7 @@ MetaImageHeader CheckMetaImageFile(const std::string& path) {
 
     // Where the data is and how much of it there is.
     const std::uint64_t share = h.bytes / files;
-    const auto place = [&](const std::string& piecePath, std::uint64_t start,
-                           std::uint64_t size) {
+    const auto place = [&](const std::string& piecePath, std::uint64_t start, std::uint64_t size) {
         std::uint64_t available = size > start ? size - start : 0;
         std::uint64_t offset = start;
         if (headerSize[0] > 0) {

@@ -17,15 +17,15 @@ namespace wexlan::io {
 
 /// What a MetaImage header says about its voxels and where they are.
 struct MetaImageHeader {
-    int vtkType = 0;              ///< the array type VTK's reader gives the element type
-    std::size_t storedSize = 0;   ///< bytes of one value in the file
+    int vtkType = 0;             ///< the array type VTK's reader gives the element type
+    std::size_t storedSize = 0;  ///< bytes of one value in the file
     int dims[3] = {1, 1, 1};
-    int components = 1;           ///< ElementNumberOfChannels
+    int components = 1;  ///< ElementNumberOfChannels
     double spacing[3] = {1, 1, 1};
     double origin[3] = {0, 0, 0};
     bool bigEndian = false;
-    bool compressed = false;      ///< zlib data (CompressedData = True), in one file
-    std::uint64_t bytes = 0;      ///< stored bytes of all voxels, unpacked
+    bool compressed = false;  ///< zlib data (CompressedData = True), in one file
+    std::uint64_t bytes = 0;  ///< stored bytes of all voxels, unpacked
     /// Where the voxels are, in order: each piece holds `size` bytes from `offset`
     /// (for compressed data, the compressed bytes).
     struct Piece {

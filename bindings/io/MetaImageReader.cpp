@@ -15,8 +15,8 @@ namespace wexlan::io {
 
 vtkSmartPointer<vtkDataSet> ReadMetaImage(const std::string& path) {
     const MetaImageHeader h = CheckMetaImageFile(path);
-    const std::uint64_t voxels = std::uint64_t(h.dims[0]) * std::uint64_t(h.dims[1]) *
-                                 std::uint64_t(h.dims[2]);
+    const std::uint64_t voxels =
+        std::uint64_t(h.dims[0]) * std::uint64_t(h.dims[1]) * std::uint64_t(h.dims[2]);
     vtkSmartPointer<vtkDataArray> scalars = NewVoxelArray(h.vtkType, voxels, h.components);
     auto* out = static_cast<char*>(scalars->GetVoidPointer(0));
     for (const MetaImageHeader::Piece& piece : h.pieces) {

@@ -193,7 +193,8 @@ NiftiPair CheckNiftiPair(const std::string& path) {
     const std::string lower = ToLower(path);
     const bool givenImage = lower.size() > 4 && lower.compare(lower.size() - 4, 4, ".img") == 0;
     NiftiPair pair{givenImage ? WithExtension(path, "hdr") : path,
-                   givenImage ? path : WithExtension(path, "img"), {}};
+                   givenImage ? path : WithExtension(path, "img"),
+                   {}};
     const auto sizeOf = [](const std::string& file, const char* role) {
         try {
             return MappedFile::CheckedFileSize(file);

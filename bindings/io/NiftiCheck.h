@@ -17,14 +17,14 @@ namespace wexlan::io {
 
 /// The fields of a NIfTI or Analyze header that say how to read the voxels.
 struct NiftiHeader {
-    int version = 0;  ///< 1 or 2 (NIfTI), 0 for Analyze 7.5 (no magic code)
+    int version = 0;    ///< 1 or 2 (NIfTI), 0 for Analyze 7.5 (no magic code)
     std::string magic;  ///< "n+1", "ni2"... ; empty for Analyze 7.5
     ByteOrder order = ByteOrder::Little;
     std::int64_t dims[8] = {};  ///< dim[0] axes, then their sizes (1 beyond dim[0])
     int datatype = 0;
-    int bits = 0;  ///< per voxel
-    double pixdim[4] = {};  ///< qfac, then the spacing along the first three axes
-    std::uint64_t offset = 0;  ///< where the voxels start (vox_offset)
+    int bits = 0;                  ///< per voxel
+    double pixdim[4] = {};         ///< qfac, then the spacing along the first three axes
+    std::uint64_t offset = 0;      ///< where the voxels start (vox_offset)
     std::uint64_t voxelBytes = 0;  ///< of every axis, all time points included
     int qformCode = 0;
     int sformCode = 0;

@@ -25,20 +25,52 @@ namespace {
 void TypeOf(int datatype, int& vtkType, int& components) {
     components = 1;
     switch (datatype) {
-        case 256: vtkType = VTK_SIGNED_CHAR; return;
-        case 2: vtkType = VTK_UNSIGNED_CHAR; return;
-        case 4: vtkType = VTK_SHORT; return;
-        case 512: vtkType = VTK_UNSIGNED_SHORT; return;
-        case 8: vtkType = VTK_INT; return;
-        case 768: vtkType = VTK_UNSIGNED_INT; return;
-        case 1024: vtkType = VTK_LONG_LONG; return;
-        case 1280: vtkType = VTK_UNSIGNED_LONG_LONG; return;
-        case 16: vtkType = VTK_FLOAT; return;
-        case 64: vtkType = VTK_DOUBLE; return;
-        case 32: vtkType = VTK_FLOAT; components = 2; return;
-        case 1792: vtkType = VTK_DOUBLE; components = 2; return;
-        case 128: vtkType = VTK_UNSIGNED_CHAR; components = 3; return;
-        default: vtkType = VTK_UNSIGNED_CHAR; components = 4; return;  // 2304, RGBA
+        case 256:
+            vtkType = VTK_SIGNED_CHAR;
+            return;
+        case 2:
+            vtkType = VTK_UNSIGNED_CHAR;
+            return;
+        case 4:
+            vtkType = VTK_SHORT;
+            return;
+        case 512:
+            vtkType = VTK_UNSIGNED_SHORT;
+            return;
+        case 8:
+            vtkType = VTK_INT;
+            return;
+        case 768:
+            vtkType = VTK_UNSIGNED_INT;
+            return;
+        case 1024:
+            vtkType = VTK_LONG_LONG;
+            return;
+        case 1280:
+            vtkType = VTK_UNSIGNED_LONG_LONG;
+            return;
+        case 16:
+            vtkType = VTK_FLOAT;
+            return;
+        case 64:
+            vtkType = VTK_DOUBLE;
+            return;
+        case 32:
+            vtkType = VTK_FLOAT;
+            components = 2;
+            return;
+        case 1792:
+            vtkType = VTK_DOUBLE;
+            components = 2;
+            return;
+        case 128:
+            vtkType = VTK_UNSIGNED_CHAR;
+            components = 3;
+            return;
+        default:
+            vtkType = VTK_UNSIGNED_CHAR;
+            components = 4;
+            return;  // 2304, RGBA
     }
 }
 
@@ -94,8 +126,7 @@ vtkSmartPointer<vtkDataSet> BuildImage(const NiftiHeader& h, const ReadVoxelByte
     const std::uint64_t voxels =
         static_cast<std::uint64_t>(dim[1]) * static_cast<std::uint64_t>(dim[2]) * slices;
 
-    vtkSmartPointer<vtkDataArray> scalars =
-        NewVoxelArray(vtkType, voxels, typeComponents * planes);
+    vtkSmartPointer<vtkDataArray> scalars = NewVoxelArray(vtkType, voxels, typeComponents * planes);
     auto* out = static_cast<char*>(scalars->GetVoidPointer(0));
     if (planes == 1) {
         if (!reverse) {
@@ -114,13 +145,14 @@ vtkSmartPointer<vtkDataSet> BuildImage(const NiftiHeader& h, const ReadVoxelByte
             for (std::uint64_t k = 0; k < slices; ++k) {
                 const std::uint64_t outSlice = reverse ? slices - 1 - k : k;
                 for (std::int64_t j = 0; j < dim[2]; ++j) {
-                    read(h.offset + static_cast<std::uint64_t>(c) * planeStride +
-                             k * sliceBytes + static_cast<std::uint64_t>(j) * rowBytes,
+                    read(h.offset + static_cast<std::uint64_t>(c) * planeStride + k * sliceBytes +
+                             static_cast<std::uint64_t>(j) * rowBytes,
                          row.data(), row.size());
-                    char* target = out + ((outSlice * static_cast<std::uint64_t>(dim[2]) +
-                                           static_cast<std::uint64_t>(j)) *
-                                              static_cast<std::uint64_t>(dim[1])) *
-                                             outVoxel +
+                    char* target = out +
+                                   ((outSlice * static_cast<std::uint64_t>(dim[2]) +
+                                     static_cast<std::uint64_t>(j)) *
+                                    static_cast<std::uint64_t>(dim[1])) *
+                                       outVoxel +
                                    static_cast<std::uint64_t>(c) * voxelBytes;
                     for (std::int64_t i = 0; i < dim[1]; ++i) {
                         std::memcpy(target + static_cast<std::uint64_t>(i) * outVoxel,

@@ -36,7 +36,8 @@ std::string Pattern(std::size_t size, unsigned seed) {
 // The bytes of `data` in the other byte order, values of `size` bytes.
 std::string Swapped(std::string data, std::size_t size) {
     for (std::size_t i = 0; i + size <= data.size(); i += size) {
-        std::reverse(data.begin() + static_cast<long>(i), data.begin() + static_cast<long>(i + size));
+        std::reverse(data.begin() + static_cast<long>(i),
+                     data.begin() + static_cast<long>(i + size));
     }
     return data;
 }
@@ -107,9 +108,9 @@ struct MetaType {
 TEST_F(VolumeReaders, MetaImagesMatchVtkForEveryTypeOrderAndLayout) {
     // MET_LONG and MET_ULONG are left to the test below: VTK reads their 4-byte values
     // into 8-byte longs and leaves half of the array unset.
-    const MetaType types[] = {{"MET_CHAR", 1},         {"MET_UCHAR", 1},  {"MET_SHORT", 2},
-                              {"MET_USHORT", 2},       {"MET_INT", 4},    {"MET_UINT", 4},
-                              {"MET_FLOAT", 4},        {"MET_DOUBLE", 8}, {"MET_SHORT_ARRAY", 2},
+    const MetaType types[] = {{"MET_CHAR", 1},       {"MET_UCHAR", 1},  {"MET_SHORT", 2},
+                              {"MET_USHORT", 2},     {"MET_INT", 4},    {"MET_UINT", 4},
+                              {"MET_FLOAT", 4},      {"MET_DOUBLE", 8}, {"MET_SHORT_ARRAY", 2},
                               {"MET_UCHAR_ARRAY", 1}};
     const int dims[3] = {5, 4, 3};
     int n = 0;
@@ -125,8 +126,9 @@ TEST_F(VolumeReaders, MetaImagesMatchVtkForEveryTypeOrderAndLayout) {
                         "DimSize = 5 4 3\nElementSpacing = 0.5 -1.25 2\n"
                         "Offset = -10 20.5 3\nTransformMatrix = 0 1 0 -1 0 0 0 0 1\n"
                         "ElementNumberOfChannels = " +
-                        std::to_string(channels) + "\nElementByteOrderMSB = " +
-                        (msb ? "True" : "False") + "\nElementType = " + type.name + "\n";
+                        std::to_string(channels) +
+                        "\nElementByteOrderMSB = " + (msb ? "True" : "False") +
+                        "\nElementType = " + type.name + "\n";
                     std::string file = name + ".mhd";
                     const std::string layoutName = layout;
                     if (layoutName == "local") {
@@ -159,7 +161,8 @@ TEST_F(VolumeReaders, MetaImagesMatchVtkForEveryTypeOrderAndLayout) {
                         Write(file, header + "ElementDataFile = " + name + "_%03d.raw 1 5 2\n");
                     }
                     ASSERT_TRUE(Read(file)) << reader_.GetErrorMessage();
-                    ExpectSameImage(reader_.GetOutput(), ReadWithVtk<vtkMetaImageReader>(Path(file)),
+                    ExpectSameImage(reader_.GetOutput(),
+                                    ReadWithVtk<vtkMetaImageReader>(Path(file)),
                                     std::string(type.name) + (msb ? " MSB " : " LSB ") +
                                         std::to_string(channels) + " channels, " + layout);
                 }
@@ -211,34 +214,44 @@ std::string Field(T value, bool bigEndian) {
 std::string NiftiHeaderBytes(const NiftiFields& f) {
     const bool be = f.bigEndian;
     std::string h(f.version == 2 ? 544 : 352, '\0');
-    const auto put = [&](std::size_t at, const std::string& bytes) { h.replace(at, bytes.size(), bytes); };
+    const auto put = [&](std::size_t at, const std::string& bytes) {
+        h.replace(at, bytes.size(), bytes);
+    };
     if (f.version == 2) {
         put(0, Field<std::int32_t>(540, be));
         put(4, f.magic + std::string("\0\r\n\032\n", 5));
         put(12, Field<std::int16_t>(static_cast<std::int16_t>(f.datatype), be));
         put(14, Field<std::int16_t>(static_cast<std::int16_t>(f.bitpix), be));
-        for (int i = 0; i < 8; ++i) put(16 + 8 * i, Field<std::int64_t>(f.dim[i], be));
-        for (int i = 0; i < 8; ++i) put(104 + 8 * i, Field<double>(f.pixdim[i], be));
+        for (int i = 0; i < 8; ++i)
+            put(16 + 8 * i, Field<std::int64_t>(f.dim[i], be));
+        for (int i = 0; i < 8; ++i)
+            put(104 + 8 * i, Field<double>(f.pixdim[i], be));
         put(168, Field<std::int64_t>(static_cast<std::int64_t>(f.voxOffset), be));
         put(176, Field<double>(1.5, be));  // scl_slope: not applied, as VTK does
         put(344, Field<std::int32_t>(f.qformCode, be));
         put(348, Field<std::int32_t>(f.sformCode, be));
-        for (int i = 0; i < 6; ++i) put(352 + 8 * i, Field<double>(f.quatern[i], be));
-        for (int i = 0; i < 12; ++i) put(400 + 8 * i, Field<double>(f.srow[i], be));
+        for (int i = 0; i < 6; ++i)
+            put(352 + 8 * i, Field<double>(f.quatern[i], be));
+        for (int i = 0; i < 12; ++i)
+            put(400 + 8 * i, Field<double>(f.srow[i], be));
     } else {
         put(0, Field<std::int32_t>(348, be));
         for (int i = 0; i < 8; ++i)
             put(40 + 2 * i, Field<std::int16_t>(static_cast<std::int16_t>(f.dim[i]), be));
         put(70, Field<std::int16_t>(static_cast<std::int16_t>(f.datatype), be));
         put(72, Field<std::int16_t>(static_cast<std::int16_t>(f.bitpix), be));
-        for (int i = 0; i < 8; ++i) put(76 + 4 * i, Field<float>(static_cast<float>(f.pixdim[i]), be));
+        for (int i = 0; i < 8; ++i)
+            put(76 + 4 * i, Field<float>(static_cast<float>(f.pixdim[i]), be));
         put(108, Field<float>(static_cast<float>(f.voxOffset), be));
         put(112, Field<float>(2.0f, be));  // scl_slope
         put(252, Field<std::int16_t>(static_cast<std::int16_t>(f.qformCode), be));
         put(254, Field<std::int16_t>(static_cast<std::int16_t>(f.sformCode), be));
-        for (int i = 0; i < 6; ++i) put(256 + 4 * i, Field<float>(static_cast<float>(f.quatern[i]), be));
-        for (int i = 0; i < 12; ++i) put(280 + 4 * i, Field<float>(static_cast<float>(f.srow[i]), be));
-        if (!f.magic.empty()) put(344, f.magic);
+        for (int i = 0; i < 6; ++i)
+            put(256 + 4 * i, Field<float>(static_cast<float>(f.quatern[i]), be));
+        for (int i = 0; i < 12; ++i)
+            put(280 + 4 * i, Field<float>(static_cast<float>(f.srow[i]), be));
+        if (!f.magic.empty())
+            put(344, f.magic);
     }
     return h;
 }
@@ -248,9 +261,9 @@ struct NiftiType {
 };
 
 TEST_F(VolumeReaders, NiftiAndAnalyzeMatchVtkForEveryTypeOrderAndOrientation) {
-    const NiftiType types[] = {{2, 8, 1},    {256, 8, 1},   {4, 16, 2},  {512, 16, 2},
-                               {8, 32, 4},   {768, 32, 4},  {1024, 64, 8}, {1280, 64, 8},
-                               {16, 32, 4},  {64, 64, 8},   {32, 64, 4}, {1792, 128, 8},
+    const NiftiType types[] = {{2, 8, 1},    {256, 8, 1},  {4, 16, 2},    {512, 16, 2},
+                               {8, 32, 4},   {768, 32, 4}, {1024, 64, 8}, {1280, 64, 8},
+                               {16, 32, 4},  {64, 64, 8},  {32, 64, 4},   {1792, 128, 8},
                                {128, 24, 1}, {2304, 32, 1}};
     // Orientations: none; qform with qfac 1 and -1; sform of positive and negative
     // determinant (the latter reverses the slices when there is no qform).
@@ -289,7 +302,8 @@ TEST_F(VolumeReaders, NiftiAndAnalyzeMatchVtkForEveryTypeOrderAndOrientation) {
                         f.dim[5] = 2;
                     }
                     std::size_t voxels = 1;
-                    for (int i = 1; i <= f.dim[0]; ++i) voxels *= static_cast<std::size_t>(f.dim[i]);
+                    for (int i = 1; i <= f.dim[0]; ++i)
+                        voxels *= static_cast<std::size_t>(f.dim[i]);
                     std::string data = Pattern(voxels * type.bits / 8, static_cast<unsigned>(n));
                     const std::string name = "n" + std::to_string(n++);
                     const std::string what = "type " + std::to_string(type.code) + " NIfTI-" +
@@ -302,7 +316,8 @@ TEST_F(VolumeReaders, NiftiAndAnalyzeMatchVtkForEveryTypeOrderAndOrientation) {
                     for (const std::string& path : {name + ".nii", name + ".nii.gz"}) {
                         ASSERT_TRUE(Read(path)) << reader_.GetErrorMessage();
                         ExpectSameImage(reader_.GetOutput(),
-                                        ReadWithVtk<vtkNIFTIImageReader>(Path(path)), what + " " + path);
+                                        ReadWithVtk<vtkNIFTIImageReader>(Path(path)),
+                                        what + " " + path);
                     }
                     // The same as a pair: split NIfTI, and Analyze 7.5 (no magic code) for
                     // the NIfTI-1 layout.
@@ -353,15 +368,18 @@ TEST_F(VolumeReaders, CompressedDataMustUnpackToTheDeclaredSize) {
     ExpectFailure("bomb.mha", {"unpacks to more than the 16 bytes"});
     Write("split.mhd", head + "ElementDataFile = LIST\na.raw\n");
     ExpectFailure("split.mhd", {"compressed MetaImage data split over several files"});
-    Write("pattern.mhd", "NDims = 2\nDimSize = 2 2\nElementType = MET_UCHAR\n"
-                         "ElementDataFile = s%s.raw 1 2 1\n");
+    Write("pattern.mhd",
+          "NDims = 2\nDimSize = 2 2\nElementType = MET_UCHAR\n"
+          "ElementDataFile = s%s.raw 1 2 1\n");
     ExpectFailure("pattern.mhd", {"must hold one number such as %d"});
     Write("s1.raw", "ab");
-    Write("count.mhd", "NDims = 2\nDimSize = 2 2\nElementType = MET_UCHAR\n"
-                       "ElementDataFile = s%d.raw 1 3 1\n");
+    Write("count.mhd",
+          "NDims = 2\nDimSize = 2 2\nElementType = MET_UCHAR\n"
+          "ElementDataFile = s%d.raw 1 3 1\n");
     ExpectFailure("count.mhd", {"gives 3 files for 2 slices"});
-    Write("missing.mhd", "NDims = 2\nDimSize = 2 2\nElementType = MET_UCHAR\n"
-                         "ElementDataFile = s%d.raw 1 2 1\n");
+    Write("missing.mhd",
+          "NDims = 2\nDimSize = 2 2\nElementType = MET_UCHAR\n"
+          "ElementDataFile = s%d.raw 1 2 1\n");
     ExpectFailure("missing.mhd", {"data file \"s2.raw\"", "does not exist"});
 }
 
