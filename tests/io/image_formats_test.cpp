@@ -1,5 +1,5 @@
-// Image volumes: VQ and NRRD (own parsers), MetaImage, VTK XML image data and NIfTI
-// (VTK's readers behind header checks).
+// Image volumes: VQ, NRRD, MetaImage and NIfTI (own readers; volume_readers_test compares
+// the last two with VTK's readers) and VTK XML image data (VTK's reader behind its check).
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -200,7 +200,7 @@ TEST_F(Images, VtkWrittenVolumesReadBackWholeInEveryFormat) {
     }
 }
 
-TEST_F(Images, MetaImageHeadersAreCheckedBeforeVtkReadsThem) {
+TEST_F(Images, MetaImageHeadersAreCheckedBeforeAnyVoxelIsRead) {
     const std::string head = "ObjectType = Image\nNDims = 3\nBinaryData = True\n";
     Write("inflated.mha", head +
                               "DimSize = 65536 65536 64\nElementType = MET_USHORT\n"
@@ -223,7 +223,7 @@ TEST_F(Images, MetaImageHeadersAreCheckedBeforeVtkReadsThem) {
     ExpectFailure("binary.mha", {"line 2", "not text"});
 }
 
-TEST_F(Images, NiftiHeadersAreCheckedBeforeVtkReadsThem) {
+TEST_F(Images, NiftiHeadersAreCheckedBeforeAnyVoxelIsRead) {
     auto nii = vtkSmartPointer<vtkNIFTIImageWriter>::New();
     nii->SetInputData(SmallVolume());
     nii->SetFileName(Path("good.nii").c_str());
