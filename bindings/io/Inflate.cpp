@@ -137,6 +137,9 @@ void InflateStream::ExpectEnd(std::uint64_t declared) {
         Fail("the compressed data unpacks to more than the ", declared,
              " bytes its header declares");
     }
+    if (state_->block_state != ISAL_BLOCK_FINISH) {
+        Fail("the compressed data is cut short (its end and checksum are missing)");
+    }
 }
 
 }  // namespace wexlan::io

@@ -39,7 +39,7 @@ public:
     std::uint64_t ReadSome(void* out, std::uint64_t count, std::uint64_t declared);
 
     /// Throws ReadError if the stream unpacks to more than the `declared` bytes read
-    /// so far.
+    /// so far, or ends without its end mark and checksum (a file cut short).
     void ExpectEnd(std::uint64_t declared);
 
 private:

@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -52,14 +54,22 @@ bool ElementType(const std::string& name, int& vtkType, std::size_t& size) {
     return true;
 }
 
-// The file names of numbered data files: a pattern with one integer conversion
-// ("%d", "%03d") and its first, last and step values.
-std::vector<std::string> NumberedFiles(const std::string& value, std::uint64_t expected) {
+bool IsTrue(const std::string& value) {
+    return value == "true" || value == "1";
+}
+
+// Numbered data files: a pattern with one integer conversion ("%d", "%03d") and its
+// first, last and step values, which must give `expected` files. Returns the name of
+// file `i`; names are made one at a time, so a damaged count costs nothing until a
+// file is missing.
+std::function<std::string(std::uint64_t)> NumberedFiles(const std::string& value,
+                                                        std::uint64_t expected) {
     std::vector<std::string_view> words;
     SplitFields(value, " \t", true, words);
     std::int64_t first = 0, last = 0, step = 0;
     if (words.size() < 4 || !ParseNumber(words[1], first) || !ParseNumber(words[2], last) ||
-        !ParseNumber(words[3], step) || step == 0) {
+        !ParseNumber(words[3], step) || step == 0 || std::llabs(first) > (1LL << 60) ||
+        std::llabs(last) > (1LL << 60)) {
         Fail("the MetaImage ElementDataFile \"", Excerpt(value, 40),
              "\" needs a file name pattern, the first and last numbers and a step");
     }
@@ -79,18 +89,14 @@ std::vector<std::string> NumberedFiles(const std::string& value, std::uint64_t e
         Fail("the MetaImage file name pattern gives ", count < 1 ? 0 : count, " files for ",
              expected, " slices");
     }
-    std::vector<std::string> names;
     const std::string conversion = pattern.substr(percent, end - percent) + "lld";
-    for (std::int64_t i = 0, n = first; i < count; ++i, n += step) {
+    const std::string before = pattern.substr(0, percent), after = pattern.substr(end + 1);
+    return [=](std::uint64_t i) {
         char number[64];
-        std::snprintf(number, sizeof number, conversion.c_str(), static_cast<long long>(n));
-        names.push_back(pattern.substr(0, percent) + number + pattern.substr(end + 1));
-    }
-    return names;
-}
-
-bool IsTrue(const std::string& value) {
-    return value == "true" || value == "1";
+        std::snprintf(number, sizeof number, conversion.c_str(),
+                      static_cast<long long>(first + static_cast<std::int64_t>(i) * step));
+        return before + number + after;
+    };
 }
 
 }  // namespace
@@ -231,6 +237,7 @@ MetaImageHeader CheckMetaImageFile(const std::string& path) {
     const std::string& dataFile = *field("elementdatafile");
     const std::string dataLower = ToLower(dataFile);
     std::vector<std::string> names;
+    std::function<std::string(std::uint64_t)> nameOf;  // of data file i; none for LOCAL
     std::uint64_t files = 1;
     if (dataLower.rfind("list", 0) == 0 || dataFile.find('%') != std::string::npos) {
         std::vector<std::string_view> words;
@@ -262,14 +269,16 @@ MetaImageHeader CheckMetaImageFile(const std::string& path) {
                 Fail("the MetaImage file list names ", names.size(), " files for ", files,
                      " slices", file.Size() > kMaxHeader ? " (within its first 64 KiB)" : "");
             }
+            nameOf = [&names](std::uint64_t i) { return names[i]; };
         } else {
-            names = NumberedFiles(dataFile, files);
+            nameOf = NumberedFiles(dataFile, files);
         }
     } else if (dataLower != "local") {
         if (dataFile.empty()) {
             Fail("the MetaImage ElementDataFile is empty");
         }
         names.push_back(dataFile);
+        nameOf = [&names](std::uint64_t i) { return names[i]; };
     }
 
     // Where the data is and how much of it there is.
@@ -304,13 +313,14 @@ MetaImageHeader CheckMetaImageFile(const std::string& path) {
         }
         h.pieces.push_back({piecePath, offset, h.compressed ? available : share});
     };
-    if (names.empty()) {
+    if (!nameOf) {
         place(path, headerEnd, file.Size());
         return h;
     }
     const auto slash = path.find_last_of('/');
     const std::string folder = slash == std::string::npos ? "." : path.substr(0, slash);
-    for (const std::string& name : names) {
+    for (std::uint64_t i = 0; i < files; ++i) {
+        const std::string name = nameOf(i);
         const std::string dataPath = name.front() == '/' ? name : folder + "/" + name;
         try {
             place(dataPath, 0, MappedFile::CheckedFileSize(dataPath, true));

@@ -354,7 +354,10 @@ TEST_F(VolumeReaders, CompressedDataMustUnpackToTheDeclaredSize) {
     ExpectFailure("bomb.nii.gz", {"unpacks to more than the 472 bytes its header declares"});
     Write("short.nii.gz", Gzip(file.substr(0, file.size() - 10)));
     ExpectFailure("short.nii.gz", {"compressed data ends after 462 of 472 bytes"});
-    std::string damaged = Gzip(file);
+    const std::string packed = Gzip(file);
+    Write("cut.nii.gz", packed.substr(0, packed.size() - 8));  // without its checksum
+    ExpectFailure("cut.nii.gz", {"compressed data is cut short"});
+    std::string damaged = packed;
     damaged[damaged.size() - 6] ^= 0x55;  // the checksum
     Write("damaged.nii.gz", damaged);
     ExpectFailure("damaged.nii.gz", {"compressed data is damaged"});
@@ -368,6 +371,11 @@ TEST_F(VolumeReaders, CompressedDataMustUnpackToTheDeclaredSize) {
     ExpectFailure("bomb.mha", {"unpacks to more than the 16 bytes"});
     Write("split.mhd", head + "ElementDataFile = LIST\na.raw\n");
     ExpectFailure("split.mhd", {"compressed MetaImage data split over several files"});
+    // Numbered files are named one at a time: a huge count costs nothing.
+    Write("huge.mhd",
+          "NDims = 3\nDimSize = 2 2 2000000000\nElementType = MET_UCHAR\n"
+          "ElementDataFile = none%d.raw 1 2000000000 1\n");
+    ExpectFailure("huge.mhd", {"data file \"none1.raw\"", "does not exist"});
     Write("pattern.mhd",
           "NDims = 2\nDimSize = 2 2\nElementType = MET_UCHAR\n"
           "ElementDataFile = s%s.raw 1 2 1\n");
