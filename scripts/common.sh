@@ -6,6 +6,7 @@ WEXLAN_PACKAGES=(
     cmake g++ ninja-build pkg-config
     qtbase5-dev libqt5opengl5-dev libvtk9-dev libvtk9-qt-dev
     libgdcm-dev libgdcm-tools nlohmann-json3-dev libtiff-dev libexpat1-dev
+    libisal-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libx11-dev xvfb xauth libgl1-mesa-dri fonts-dejavu-core
 )

@@ -11,6 +11,7 @@
 
 #include "DicomWriting.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -218,10 +219,19 @@ void WriteVolumes(const std::string& folder) {
     mha->SetFileName((folder + "/volume.mha").c_str());
     mha->SetCompression(false);
     mha->Write();
-    auto nii = vtkSmartPointer<vtkNIFTIImageWriter>::New();
-    nii->SetInputData(image);
-    nii->SetFileName((folder + "/volume.nii").c_str());
-    nii->Write();
+    for (const char* name : {"volume.nii", "volume.nii.gz", "volume_analyze.hdr"}) {
+        auto nii = vtkSmartPointer<vtkNIFTIImageWriter>::New();
+        nii->SetInputData(image);
+        nii->SetFileName((folder + "/" + name).c_str());
+        nii->Write();
+    }
+    {
+        // Analyze 7.5: the split header without its NIfTI magic code.
+        std::fstream header(folder + "/volume_analyze.hdr",
+                            std::ios::in | std::ios::out | std::ios::binary);
+        header.seekp(344);
+        header.write("\0\0\0\0", 4);
+    }
     {
         std::ofstream out(folder + "/volume.nrrd", std::ios::binary);
         out << "NRRD0004\ntype: ushort\ndimension: 3\nsizes: " << n << " " << n << " " << n
@@ -329,44 +339,62 @@ const std::string& InputFolder() {
         const char* env = std::getenv("WEXLAN_BENCH_DIR");
         const std::string dir = env ? env : "/tmp/wexlan-io-bench";
         std::filesystem::create_directories(dir);
-        const auto missing = [&dir](const char* name) {
-            return !std::filesystem::exists(dir + "/" + name);
-        };
-        if (missing("mesh_binary.stl") || missing("mesh_ascii.stl") || missing("mesh_binary.ply") ||
-            missing("mesh_ascii.ply") || missing("mesh.obj") || missing("mesh.vtp")) {
-            std::fprintf(stderr, "generating the mesh inputs in %s ...\n", dir.c_str());
-            const Mesh mesh = MakeMesh();
-            WriteStl(mesh, dir + "/mesh_binary.stl", dir + "/mesh_ascii.stl");
-            WritePly(mesh, dir + "/mesh_binary.ply", dir + "/mesh_ascii.ply");
-            WriteObj(mesh, dir + "/mesh.obj");
-            WriteVtp(mesh, dir + "/mesh.vtp");
-        }
-        if (missing("volume.mha") || missing("volume.nii") || missing("volume.nrrd") ||
-            missing("volume.vq")) {
-            std::fprintf(stderr, "generating the volume inputs in %s ...\n", dir.c_str());
-            WriteVolumes(dir);
-        }
-        if (missing("ct_series/IM0299") || missing("ct_series.mha")) {
-            std::fprintf(stderr, "generating the CT series inputs in %s ...\n", dir.c_str());
-            WriteCtSeries(dir);
-        }
-        if (missing("cloud.xyz")) {
-            std::fprintf(stderr, "generating the point cloud input in %s ...\n", dir.c_str());
-            WriteCloud(dir + "/cloud.xyz");
-        }
-        for (const auto& [name, points] : {std::pair{"markers_160k.mrk.json", kMarkers},
-                                           std::pair{"markers_640k.mrk.json", 4 * kMarkers}}) {
-            if (missing(name)) {
-                WriteMarkups(dir + "/" + name, points);
-            }
-        }
         return dir;
     }();
     return folder;
 }
 
 std::string Input(const std::string& name) {
-    return InputFolder() + "/" + name;
+    // Inputs are written by group, a group whole when any of its files is missing, the
+    // first time one of them is asked for (so a filtered run makes only what it reads).
+    struct Group {
+        std::vector<std::string> files;
+        const char* what;
+        void (*write)(const std::string& dir);
+    };
+    static const Group kGroups[] = {
+        {{"mesh_binary.stl", "mesh_ascii.stl", "mesh_binary.ply", "mesh_ascii.ply", "mesh.obj",
+          "mesh.vtp"},
+         "mesh",
+         [](const std::string& dir) {
+             const Mesh mesh = MakeMesh();
+             WriteStl(mesh, dir + "/mesh_binary.stl", dir + "/mesh_ascii.stl");
+             WritePly(mesh, dir + "/mesh_binary.ply", dir + "/mesh_ascii.ply");
+             WriteObj(mesh, dir + "/mesh.obj");
+             WriteVtp(mesh, dir + "/mesh.vtp");
+         }},
+        {{"volume.mha", "volume.nii", "volume.nii.gz", "volume_analyze.hdr", "volume_analyze.img",
+          "volume.nrrd", "volume.vq"},
+         "volume",
+         WriteVolumes},
+        {{"ct_series/IM0150", "ct_series/IM0299", "ct_series.mha"}, "CT series", WriteCtSeries},
+        {{"cloud.xyz"},
+         "point cloud",
+         [](const std::string& dir) { WriteCloud(dir + "/cloud.xyz"); }},
+        {{"markers_160k.mrk.json"},
+         "markups",
+         [](const std::string& dir) { WriteMarkups(dir + "/markers_160k.mrk.json", kMarkers); }},
+        {{"markers_640k.mrk.json"},
+         "markups",
+         [](const std::string& dir) {
+             WriteMarkups(dir + "/markers_640k.mrk.json", 4 * kMarkers);
+         }},
+    };
+    const std::string& dir = InputFolder();
+    for (const Group& group : kGroups) {
+        if (std::find(group.files.begin(), group.files.end(), name) == group.files.end()) {
+            continue;
+        }
+        for (const std::string& file : group.files) {
+            if (!std::filesystem::exists(dir + "/" + file)) {
+                std::fprintf(stderr, "generating the %s inputs in %s ...\n", group.what,
+                             dir.c_str());
+                group.write(dir);
+                break;
+            }
+        }
+    }
+    return dir + "/" + name;
 }
 
 }  // namespace wexlan::io::bench

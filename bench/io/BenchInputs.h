@@ -7,12 +7,13 @@
 
 namespace wexlan::io::bench {
 
-/// The folder with the inputs; creates it and every missing input first.
+/// The folder with the inputs (created if missing).
 const std::string& InputFolder();
 
-/// Full path of an input: "mesh_binary.stl", "mesh_ascii.stl", "mesh_binary.ply",
-/// "mesh_ascii.ply", "mesh.obj", "mesh.vtp", "volume.mha", "volume.nrrd", "volume.nii",
-/// "volume.vq", "cloud.xyz", "ct_series/IM0000" (one of 300 DICOM slices) and
+/// Full path of an input, written first (with the others of its group) if missing:
+/// "mesh_binary.stl", "mesh_ascii.stl", "mesh_binary.ply", "mesh_ascii.ply", "mesh.obj",
+/// "mesh.vtp", "volume.mha", "volume.nrrd", "volume.nii", "volume.nii.gz",
+/// "volume_analyze.hdr" (Analyze 7.5, with "volume_analyze.img"), "volume.vq", "cloud.xyz", "ct_series/IM0000" (one of 300 DICOM slices) and
 /// "ct_series.mha" (the same CT volume as one MetaImage file), "markers_160k.mrk.json" and
 /// "markers_640k.mrk.json" (markups files of kMarkers and 4 * kMarkers control points).
 std::string Input(const std::string& name);

@@ -2,8 +2,6 @@
 
 #include <vtkDataSetReader.h>
 #include <vtkImageData.h>
-#include <vtkMetaImageReader.h>
-#include <vtkNIFTIImageReader.h>
 #include <vtkTIFFReader.h>
 #include <vtkXMLImageDataReader.h>
 #include <vtkXMLPolyDataReader.h>
@@ -17,8 +15,8 @@
 #include "LegacyVtkCheck.h"
 #include "MappedFile.h"
 #include "MarkupsJsonParser.h"
-#include "MetaImageCheck.h"
-#include "NiftiCheck.h"
+#include "MetaImageReader.h"
+#include "NiftiReader.h"
 #include "NrrdParser.h"
 #include "ObjParser.h"
 #include "OffParser.h"
@@ -90,32 +88,11 @@ vtkSmartPointer<vtkDataSet> ReadVti(const std::string& path) {
     return ReadVtkXml<vtkXMLImageDataReader>(path, "ImageData");
 }
 
-vtkSmartPointer<vtkDataSet> ReadMetaImage(const std::string& path) {
-    CheckMetaImageFile(path);
-    auto reader = vtkSmartPointer<vtkMetaImageReader>::New();
-    reader->SetFileName(path.c_str());
-    return RunGuarded(reader, "MetaImage");
-}
-
-vtkSmartPointer<vtkDataSet> ReadNifti(const std::string& path, bool compressed) {
-    CheckNiftiFile(path, compressed);
-    auto reader = vtkSmartPointer<vtkNIFTIImageReader>::New();
-    reader->SetFileName(path.c_str());
-    return RunGuarded(reader, "NIfTI");
-}
 vtkSmartPointer<vtkDataSet> ReadNii(const std::string& path) {
-    return ReadNifti(path, false);
+    return ReadNiftiFile(path, false);
 }
 vtkSmartPointer<vtkDataSet> ReadNiiGz(const std::string& path) {
-    return ReadNifti(path, true);
-}
-
-// Analyze 7.5 and split NIfTI: VTK's NIfTI reader takes either file of the pair.
-vtkSmartPointer<vtkDataSet> ReadNiftiPair(const std::string& path) {
-    const NiftiPair pair = CheckNiftiPair(path);
-    auto reader = vtkSmartPointer<vtkNIFTIImageReader>::New();
-    reader->SetFileName(pair.header.c_str());
-    return RunGuarded(reader, "Analyze");
+    return ReadNiftiFile(path, true);
 }
 
 vtkSmartPointer<vtkDataSet> ReadTiff(const std::string& path) {
@@ -164,8 +141,8 @@ const std::vector<FileFormat>& SupportedFormats() {
         {"nhdr", "NRRD header with separate data", ReadByPath<NrrdParser>, false},
         {"nii", "NIfTI volume", ReadNii, false},
         {"nii.gz", "Compressed NIfTI volume", ReadNiiGz, false},
-        {"hdr", "Analyze or NIfTI header of a split image", ReadNiftiPair, false},
-        {"img", "Analyze or NIfTI data of a split image", ReadNiftiPair, false},
+        {"hdr", "Analyze or NIfTI header of a split image", ReadNiftiPairFiles, false},
+        {"img", "Analyze or NIfTI data of a split image", ReadNiftiPairFiles, false},
         {"tif", "TIFF image stack", ReadTiff, false},
         {"tiff", "TIFF image stack", ReadTiff, false},
         {"vq", "VQ image volume", ReadByPath<VqParser>, false},

@@ -1,13 +1,12 @@
 #include "NiftiCheck.h"
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
 #include <string>
 
 #include "ByteCursor.h"
+#include "Inflate.h"
 #include "MappedFile.h"
 #include "TextCursor.h"
 
@@ -47,33 +46,18 @@ int BitsOf(int datatype) {
     }
 }
 
-// Reads the first `count` bytes, through zlib for compressed files.
+// Reads the first `count` bytes (fewer if the file is shorter), unpacked for
+// compressed files.
 std::size_t ReadStart(const std::string& path, bool compressed, char* out, std::size_t count) {
+    OpenedFile file(path);
     if (!compressed) {
-        OpenedFile file(path);
         const auto n = static_cast<std::size_t>(std::min<std::uint64_t>(count, file.Size()));
         file.ReadAt(0, out, n);
         return n;
     }
-    gzFile gz = gzopen(path.c_str(), "rb");
-    if (gz == nullptr) {
-        Fail("cannot be opened");
-    }
-    const int n = gzread(gz, out, static_cast<unsigned>(count));
-    gzclose(gz);
-    if (n < 0) {
-        Fail("the compressed data is damaged");
-    }
-    return static_cast<std::size_t>(n);
+    InflateStream stream(file, 0, file.Size());
+    return static_cast<std::size_t>(stream.ReadSome(out, count, count));
 }
-
-// The fields of the fixed header that decide how many bytes of voxels follow.
-struct NiftiHeader {
-    int version = 0;  // 1 (also Analyze 7.5) or 2
-    std::string magic;
-    std::uint64_t voxelBytes = 0;
-    std::uint64_t offset = 0;  // where the voxels start
-};
 
 // Parses a header of `got` bytes. `analyze` accepts the older Analyze 7.5 headers,
 // which have no magic code.
@@ -103,32 +87,52 @@ NiftiHeader ParseHeader(const char* header, std::size_t got, bool analyze) {
     }
     const char* magic = h.version == 1 ? header + 344 : header + 4;
     h.magic.assign(magic, strnlen(magic, 4));
-    std::int64_t dims[8];
+    std::int64_t* dims = h.dims;
     int datatype, bitpix;
     double voxOffset;
+    h.order = order;
     if (h.version == 1) {
         for (int i = 0; i < 8; ++i)
             dims[i] = FromBytes<std::int16_t>(header + 40 + 2 * i, order);
         datatype = FromBytes<std::int16_t>(header + 70, order);
         bitpix = FromBytes<std::int16_t>(header + 72, order);
+        for (int i = 0; i < 4; ++i)
+            h.pixdim[i] = FromBytes<float>(header + 76 + 4 * i, order);
         voxOffset = FromBytes<float>(header + 108, order);
+        h.qformCode = FromBytes<std::int16_t>(header + 252, order);
+        h.sformCode = FromBytes<std::int16_t>(header + 254, order);
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 4; ++c)
+                h.srow[r][c] = FromBytes<float>(header + 280 + 16 * r + 4 * c, order);
     } else {
         datatype = FromBytes<std::int16_t>(header + 12, order);
         bitpix = FromBytes<std::int16_t>(header + 14, order);
         for (int i = 0; i < 8; ++i)
             dims[i] = FromBytes<std::int64_t>(header + 16 + 8 * i, order);
+        for (int i = 0; i < 4; ++i)
+            h.pixdim[i] = FromBytes<double>(header + 104 + 8 * i, order);
         voxOffset = static_cast<double>(FromBytes<std::int64_t>(header + 168, order));
+        h.qformCode = FromBytes<std::int32_t>(header + 344, order);
+        h.sformCode = FromBytes<std::int32_t>(header + 348, order);
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 4; ++c)
+                h.srow[r][c] = FromBytes<double>(header + 400 + 32 * r + 8 * c, order);
     }
+    h.datatype = datatype;
     if (dims[0] < 1 || dims[0] > 7) {
         Fail("the NIfTI header is damaged (", dims[0], " axes; 1 to 7 are possible)");
     }
     std::uint64_t voxels = 1;
-    for (int i = 1; i <= dims[0]; ++i) {
-        if (dims[i] < 1 || !CheckedMul(voxels, static_cast<std::uint64_t>(dims[i]), voxels)) {
+    for (int i = 1; i <= 7; ++i) {
+        if (i > dims[0]) {
+            dims[i] = 1;
+        } else if (dims[i] < 1 || dims[i] > INT32_MAX ||
+                   !CheckedMul(voxels, static_cast<std::uint64_t>(dims[i]), voxels)) {
             Fail("the NIfTI header is damaged (axis ", i, " has size ", dims[i], ")");
         }
     }
     const int bits = BitsOf(datatype);
+    h.bits = bits;
     if (bits == 0) {
         Fail("the NIfTI voxel type ", datatype, " is not supported");
     }
@@ -161,7 +165,7 @@ std::string WithExtension(const std::string& path, const char* extension) {
 
 }  // namespace
 
-void CheckNiftiFile(const std::string& path, bool compressed) {
+NiftiHeader CheckNiftiFile(const std::string& path, bool compressed) {
     const std::uint64_t fileSize = MappedFile::CheckedFileSize(path);
     char header[540] = {};
     const std::size_t got = ReadStart(path, compressed, header, sizeof header);
@@ -182,13 +186,15 @@ void CheckNiftiFile(const std::string& path, bool compressed) {
         Fail("the file ends too early: the NIfTI header announces ", bytes,
              " bytes of voxels from byte ", offset, " but the file has ", fileSize, " bytes");
     }
+    return h;
 }
 
 NiftiPair CheckNiftiPair(const std::string& path) {
     const std::string lower = ToLower(path);
     const bool givenImage = lower.size() > 4 && lower.compare(lower.size() - 4, 4, ".img") == 0;
     NiftiPair pair{givenImage ? WithExtension(path, "hdr") : path,
-                   givenImage ? path : WithExtension(path, "img")};
+                   givenImage ? path : WithExtension(path, "img"),
+                   {}};
     const auto sizeOf = [](const std::string& file, const char* role) {
         try {
             return MappedFile::CheckedFileSize(file);
@@ -200,7 +206,7 @@ NiftiPair CheckNiftiPair(const std::string& path) {
     char header[540] = {};
     const std::size_t got =
         ReadStart(pair.header, false, header, std::min<std::uint64_t>(headerSize, 540));
-    const NiftiHeader h = ParseHeader(header, got, true);
+    NiftiHeader h = ParseHeader(header, got, true);
     if (h.magic == "n+1" || h.magic == "n+2") {
         Fail("the header ", pair.header, " is a single-file NIfTI image: rename it to .nii");
     }
@@ -210,6 +216,10 @@ NiftiPair CheckNiftiPair(const std::string& path) {
              h.voxelBytes, " bytes of voxels from byte ", h.offset, " but it has ", dataSize,
              " bytes");
     }
+    if (h.magic != "ni1" && h.magic != "ni2") {
+        h.version = 0;  // Analyze 7.5: no orientation
+    }
+    pair.fields = h;
     return pair;
 }
 

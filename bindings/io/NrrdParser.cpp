@@ -5,16 +5,17 @@
 #include <vtkPointData.h>
 #include <vtkVariant.h>
 
-#include <zlib.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <memory>
 
 #include "ByteCursor.h"
+#include "Inflate.h"
 #include "MappedFile.h"
 #include "TextCursor.h"
 #include "VoxelBuffer.h"
+#include "VoxelOrder.h"
 
 namespace wexlan::io {
 
@@ -112,13 +113,6 @@ auto NameDataFile(const std::string& dataPath, bool detached, Read&& read) -> de
 std::string FolderOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
-}
-
-void SwapBytes(void* data, std::uint64_t values, std::size_t size) {
-    auto* p = static_cast<unsigned char*>(data);
-    for (std::uint64_t i = 0; i < values; ++i, p += size) {
-        std::reverse(p, p + size);
-    }
 }
 
 }  // namespace
@@ -322,7 +316,17 @@ void NrrdParser::ReadVoxels(vtkSmartPointer<vtkDataArray>& scalars, std::uint64_
              " bytes but only ", available, " are there");
     };
 
-    if (h_.encoding == "raw" && h_.lineSkip == 0) {
+    if (h_.encoding == "gzip" && h_.lineSkip == 0) {
+        // Unpacked from the file in pieces, straight into the voxel buffer.
+        OpenedFile data =
+            NameDataFile(dataPath, detached, [&] { return OpenedFile(dataPath, true); });
+        const std::uint64_t available = data.Size() > offset ? data.Size() - offset : 0;
+        scalars = NameDataFile(dataPath, detached, [&] {
+            return InflateVoxels(available, bytes, components, [&] {
+                return std::make_unique<InflateStream>(data, offset, available);
+            });
+        });
+    } else if (h_.encoding == "raw" && h_.lineSkip == 0) {
         // The common case: read straight into the voxel buffer.
         OpenedFile data =
             NameDataFile(dataPath, detached, [&] { return OpenedFile(dataPath, true); });
@@ -368,16 +372,9 @@ void NrrdParser::ReadVoxels(vtkSmartPointer<vtkDataArray>& scalars, std::uint64_
             scalars = NewVoxelArray(h_.vtkType, values / components, static_cast<int>(components));
             std::memcpy(scalars->GetVoidPointer(0), start, static_cast<std::size_t>(bytes));
         } else if (h_.encoding == "gzip") {
-            if (h_.byteSkip < 0) {
-                Fail("\"byte skip: -1\" is only possible with raw data");
-            }
-            const auto skip = static_cast<std::uint64_t>(h_.byteSkip);
-            if (bytes + skip > available * kMaxInflateRatio) {
-                Fail("the compressed data (", available, " bytes) is too small for ", bytes,
-                     " bytes of voxels");
-            }
-            scalars = NewVoxelArray(h_.vtkType, values / components, static_cast<int>(components));
-            Inflate(start, available, skip, scalars->GetVoidPointer(0), bytes);
+            scalars = InflateVoxels(available, bytes, components, [&] {
+                return std::make_unique<InflateStream>(start, available);
+            });
         } else {
             // Text: at least one digit and one separator per value.
             if (values > available / 2 + 1) {
@@ -397,48 +394,25 @@ void NrrdParser::ReadVoxels(vtkSmartPointer<vtkDataArray>& scalars, std::uint64_
     }
 }
 
-void NrrdParser::Inflate(const char* in, std::uint64_t inSize, std::uint64_t skip, void* out,
-                         std::uint64_t outSize) {
-    z_stream z{};
-    if (inflateInit2(&z, 15 + 32) != Z_OK) {  // gzip or zlib header
-        Fail("the compressed data cannot be unpacked");
+template <typename Open>
+vtkSmartPointer<vtkDataArray> NrrdParser::InflateVoxels(std::uint64_t available,
+                                                        std::uint64_t bytes,
+                                                        std::uint64_t components, Open&& open) {
+    if (h_.byteSkip < 0) {
+        Fail("\"byte skip: -1\" is only possible with raw data");
     }
-    struct End {
-        z_stream* z;
-        ~End() { inflateEnd(z); }
-    } end{&z};
-    std::vector<unsigned char> scratch(skip > 0 ? 65536 : 0);
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(in));
-    std::uint64_t inLeft = inSize;
-    auto* target = static_cast<unsigned char*>(out);
-    std::uint64_t produced = 0;
-    while (produced < outSize) {
-        const bool skipping = skip > 0;
-        const std::uint64_t want = skipping ? std::min<std::uint64_t>(skip, scratch.size())
-                                            : std::min<std::uint64_t>(outSize - produced, 1u << 30);
-        z.next_out = skipping ? scratch.data() : target + produced;
-        z.avail_out = static_cast<uInt>(want);
-        if (z.avail_in == 0) {
-            z.avail_in = static_cast<uInt>(std::min<std::uint64_t>(inLeft, 1u << 30));
-            inLeft -= z.avail_in;
-        }
-        const int rc = inflate(&z, Z_NO_FLUSH);
-        const std::uint64_t got = want - z.avail_out;
-        if (skipping) {
-            skip -= got;
-        } else {
-            produced += got;
-        }
-        if (rc == Z_STREAM_END && produced < outSize) {
-            Fail("the compressed data ends after ", produced, " of ", outSize, " bytes");
-        }
-        if (rc != Z_OK && rc != Z_STREAM_END && !(rc == Z_BUF_ERROR && got > 0)) {
-            Fail("the compressed data is damaged (", z.msg ? z.msg : "inflate failed", ")");
-        }
-        if (got == 0 && z.avail_in == 0 && inLeft == 0) {
-            Fail("the compressed data ends after ", produced, " of ", outSize, " bytes");
-        }
+    const auto skip = static_cast<std::uint64_t>(h_.byteSkip);
+    if (bytes + skip > available * kMaxInflateRatio) {
+        Fail("the compressed data (", available, " bytes) is too small for ", bytes,
+             " bytes of voxels");
     }
+    vtkSmartPointer<vtkDataArray> scalars =
+        NewVoxelArray(h_.vtkType, (bytes / h_.typeSize) / components, static_cast<int>(components));
+    const std::unique_ptr<InflateStream> stream = open();
+    stream->Read(nullptr, skip, skip + bytes);
+    stream->Read(scalars->GetVoidPointer(0), bytes, skip + bytes);
+    stream->ExpectEnd(skip + bytes);
+    return scalars;
 }
 
 vtkSmartPointer<vtkImageData> NrrdParser::BuildImage(vtkDataArray* scalars) {

@@ -46,8 +46,10 @@ private:
     std::size_t ParseHeader(const char* begin, const char* end);
     void ReadVoxels(vtkSmartPointer<vtkDataArray>& scalars, std::uint64_t values,
                     std::uint64_t bytes, std::uint64_t components, std::size_t headerEnd);
-    static void Inflate(const char* in, std::uint64_t inSize, std::uint64_t skip, void* out,
-                        std::uint64_t outSize);
+    // Unpacks gzip data from the stream `open()` returns into a new voxel array.
+    template <typename Open>
+    vtkSmartPointer<vtkDataArray> InflateVoxels(std::uint64_t available, std::uint64_t bytes,
+                                                std::uint64_t components, Open&& open);
     vtkSmartPointer<vtkImageData> BuildImage(vtkDataArray* scalars);
 
     std::string path_;

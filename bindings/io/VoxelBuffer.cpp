@@ -61,6 +61,10 @@ vtkSmartPointer<vtkDataArray> AdoptMemory(void* memory, int vtkType, std::uint64
             return AdoptAs<int>(memory, bytes / 4, components);
         case VTK_UNSIGNED_INT:
             return AdoptAs<unsigned int>(memory, bytes / 4, components);
+        case VTK_LONG:
+            return AdoptAs<long>(memory, bytes / sizeof(long), components);
+        case VTK_UNSIGNED_LONG:
+            return AdoptAs<unsigned long>(memory, bytes / sizeof(long), components);
         case VTK_LONG_LONG:
             return AdoptAs<long long>(memory, bytes / 8, components);
         case VTK_UNSIGNED_LONG_LONG:

@@ -31,6 +31,7 @@
 #include <cstdint>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 namespace wexlan::io::mutation {
@@ -47,6 +48,11 @@ std::string Le(T value) {
 void Save(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary)
         .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+std::string Load(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
 // An octahedron: 6 points, 8 triangles.
@@ -257,6 +263,12 @@ void AddMedicalSeeds(const std::string& folder, std::vector<SeedFile>& seeds) {
     pair->Write();
     seeds.push_back({"pair.hdr", folder + "/pair.hdr", {"pair.img"}});
     seeds.push_back({"pair.img", folder + "/pair.img", {"pair.hdr"}});
+    // Analyze 7.5: the same header without the magic code.
+    std::string analyze = Load(folder + "/pair.hdr");
+    analyze.replace(344, 4, std::string(4, '\0'));
+    Save(folder + "/analyze.hdr", analyze);
+    Save(folder + "/analyze.img", Load(folder + "/pair.img"));
+    seeds.push_back({"analyze.hdr", folder + "/analyze.hdr", {"analyze.img"}});
 
     auto inner = vtkSmartPointer<vtkMultiBlockDataSet>::New();
     inner->SetBlock(0, Octahedron());
@@ -440,10 +452,30 @@ std::vector<SeedFile> WriteSeeds(const std::string& folder) {
         writer->Write();
         seeds.back().companions.push_back("volume.raw");
     }
-    for (const char* name : {"volume.nii", "volume.nii.gz"}) {
+    // MetaImage data in one file per slice: listed, and numbered by a pattern.
+    const std::string metaHead = "ObjectType = Image\nNDims = 3\nDimSize = 6 5 4\n"
+                                 "ElementSpacing = 0.5 0.5 1\nElementType = MET_SHORT\n";
+    std::string list;
+    std::vector<std::string> sliceFiles;
+    for (int k = 0; k < 4; ++k) {
+        const std::string name = "slice" + std::to_string(k + 1) + ".raw";
+        Save(folder + "/" + name, shorts.substr(60 * k, 60));
+        list += name + "\n";
+        sliceFiles.push_back(name);
+    }
+    add("list.mhd", metaHead + "ElementDataFile = LIST 2D\n" + list);
+    seeds.back().companions = sliceFiles;
+    add("numbered.mhd", metaHead + "ElementDataFile = slice%d.raw 1 4 1\n");
+    seeds.back().companions = sliceFiles;
+    for (const char* name : {"volume.nii", "volume.nii.gz", "flipped2.nii"}) {
         auto writer = vtkSmartPointer<vtkNIFTIImageWriter>::New();
         writer->SetInputData(Volume());
         writer->SetFileName(addWritten(name).c_str());
+        if (name[0] == 'f') {
+            // NIfTI-2 whose slices run against the qform (qfac -1): read in reverse.
+            writer->SetNIFTIVersion(2);
+            writer->SetQFac(-1);
+        }
         writer->Write();
     }
     AddMedicalSeeds(folder, seeds);

@@ -1,5 +1,6 @@
-// Formats read by VTK behind their checks: multi-page TIFF stacks, Analyze and split
-// NIfTI images, glTF scenes (text and binary) and BYU surfaces.
+// Multi-page TIFF stacks, the files of split Analyze and NIfTI images, glTF scenes (text
+// and binary) and BYU surfaces. (volume_readers_test compares the split images' values
+// and geometry with VTK's reader.)
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -9,7 +10,6 @@
 #include <vtkGLTFWriter.h>
 #include <vtkImageData.h>
 #include <vtkMultiBlockDataSet.h>
-#include <vtkNIFTIImageWriter.h>
 #include <vtkPolyData.h>
 #include <vtkSphereSource.h>
 #include <vtkTIFFWriter.h>
@@ -81,18 +81,8 @@ TEST_F(StacksAndScenes, TiffPagesOfDifferentSizesAreRefused) {
                   {"page 2", "2 x 2", "unlike the first page (4 x 4", "do not form a volume"});
 }
 
-TEST_F(StacksAndScenes, SplitImagesReadFromEitherFile) {
-    auto writer = vtkSmartPointer<vtkNIFTIImageWriter>::New();
-    writer->SetInputData(Ramp());
-    writer->SetFileName(Path("pair.hdr").c_str());
-    writer->Write();
-    for (const char* name : {"pair.hdr", "pair.img"}) {
-        ExpectRead(name, wFileReader::Image, 60, 24);
-        EXPECT_EQ(Image(reader_)->GetScalarComponentAsDouble(4, 3, 2, 0), 590) << name;
-        EXPECT_EQ(Image(reader_)->GetSpacing()[2], 2.0) << name;
-    }
-
-    // Analyze 7.5: the same header layout without a magic code.
+TEST_F(StacksAndScenes, SplitImagesNeedTheirWholeDataFile) {
+    // Analyze 7.5: the NIfTI-1 header layout without a magic code.
     std::string header(348, '\0');
     const auto put = [&header](std::size_t at, const std::string& bytes) {
         header.replace(at, bytes.size(), bytes);
@@ -102,14 +92,12 @@ TEST_F(StacksAndScenes, SplitImagesReadFromEitherFile) {
                 Bytes<std::int16_t>(2) + Bytes<std::int16_t>(1));
     put(70, Bytes<std::int16_t>(4) + Bytes<std::int16_t>(16));  // signed 16-bit
     put(76, Bytes(0.f) + Bytes(0.5f) + Bytes(0.5f) + Bytes(3.f));
-    Write("brain.hdr", header);
     std::string voxels;
     for (std::int16_t v = 0; v < 12; ++v)
         voxels += Bytes<std::int16_t>(static_cast<std::int16_t>(v * 100 - 300));
+    Write("brain.hdr", header);
     Write("brain.img", voxels);
     ExpectRead("brain.img", wFileReader::Image, 12, 2);
-    EXPECT_EQ(Image(reader_)->GetSpacing()[2], 3.0);
-    EXPECT_EQ(Image(reader_)->GetScalarComponentAsDouble(0, 0, 0, 0), -300);
 
     Write("short.hdr", header);
     Write("short.img", voxels.substr(0, 20));

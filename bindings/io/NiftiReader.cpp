@@ -1,0 +1,223 @@
+#include "NiftiReader.h"
+
+#include <vtkDataArray.h>
+#include <vtkImageData.h>
+#include <vtkPointData.h>
+
+#include <algorithm>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "Inflate.h"
+#include "MappedFile.h"
+#include "NiftiCheck.h"
+#include "ReadError.h"
+#include "VoxelBuffer.h"
+#include "VoxelOrder.h"
+
+namespace wexlan::io {
+
+namespace {
+
+// The array type and values per voxel of a NIfTI data type, as VTK's reader maps them.
+void TypeOf(int datatype, int& vtkType, int& components) {
+    components = 1;
+    switch (datatype) {
+        case 256:
+            vtkType = VTK_SIGNED_CHAR;
+            return;
+        case 2:
+            vtkType = VTK_UNSIGNED_CHAR;
+            return;
+        case 4:
+            vtkType = VTK_SHORT;
+            return;
+        case 512:
+            vtkType = VTK_UNSIGNED_SHORT;
+            return;
+        case 8:
+            vtkType = VTK_INT;
+            return;
+        case 768:
+            vtkType = VTK_UNSIGNED_INT;
+            return;
+        case 1024:
+            vtkType = VTK_LONG_LONG;
+            return;
+        case 1280:
+            vtkType = VTK_UNSIGNED_LONG_LONG;
+            return;
+        case 16:
+            vtkType = VTK_FLOAT;
+            return;
+        case 64:
+            vtkType = VTK_DOUBLE;
+            return;
+        case 32:
+            vtkType = VTK_FLOAT;
+            components = 2;
+            return;
+        case 1792:
+            vtkType = VTK_DOUBLE;
+            components = 2;
+            return;
+        case 128:
+            vtkType = VTK_UNSIGNED_CHAR;
+            components = 3;
+            return;
+        default:
+            vtkType = VTK_UNSIGNED_CHAR;
+            components = 4;
+            return;  // 2304, RGBA
+    }
+}
+
+double Determinant(const double m[3][3]) {
+    return m[0][0] * (m[1][1] * m[2][2] - m[1][2] * m[2][1]) -
+           m[0][1] * (m[1][0] * m[2][2] - m[1][2] * m[2][0]) +
+           m[0][2] * (m[1][0] * m[2][1] - m[1][1] * m[2][0]);
+}
+
+// Whether VTK's reader puts the slices in reverse order: a left-handed qform (qfac -1),
+// else a left-handed sform.
+bool ReversesSlices(const NiftiHeader& h, const double spacing[3]) {
+    if (h.version == 0) {
+        return false;
+    }
+    if (h.qformCode > 0) {
+        return h.pixdim[0] < 0;
+    }
+    if (h.sformCode > 0) {
+        double m[3][3];
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c)
+                m[r][c] = h.srow[r][c] / spacing[c];
+        return Determinant(m) < 0;
+    }
+    return false;
+}
+
+// Reads the bytes at increasing offsets of the voxel data, from a file or from its
+// unpacked stream.
+using ReadVoxelBytes = std::function<void(std::uint64_t offset, void* out, std::size_t count)>;
+
+vtkSmartPointer<vtkDataSet> BuildImage(const NiftiHeader& h, const ReadVoxelBytes& read) {
+    int vtkType = 0, typeComponents = 0;
+    TypeOf(h.datatype, vtkType, typeComponents);
+    const std::int64_t* dim = h.dims;
+    const int planes = h.dims[0] >= 5 ? static_cast<int>(dim[5]) : 1;
+    if (static_cast<std::int64_t>(typeComponents) * planes > 4096) {
+        Fail("voxels with ", typeComponents * planes, " components are not supported");
+    }
+    double spacing[3];
+    for (int i = 0; i < 3; ++i) {
+        spacing[i] = h.pixdim[i + 1] == 0 ? 1.0 : h.pixdim[i + 1];
+    }
+    const bool reverse = ReversesSlices(h, spacing);
+
+    const std::uint64_t voxelBytes = static_cast<std::uint64_t>(h.bits / 8);
+    const std::uint64_t rowBytes = voxelBytes * static_cast<std::uint64_t>(dim[1]);
+    const std::uint64_t sliceBytes = rowBytes * static_cast<std::uint64_t>(dim[2]);
+    const auto slices = static_cast<std::uint64_t>(dim[3]);
+    // A vector plane holds every time point of one component.
+    const std::uint64_t planeStride = sliceBytes * slices * static_cast<std::uint64_t>(dim[4]);
+    const std::uint64_t voxels =
+        static_cast<std::uint64_t>(dim[1]) * static_cast<std::uint64_t>(dim[2]) * slices;
+
+    vtkSmartPointer<vtkDataArray> scalars = NewVoxelArray(vtkType, voxels, typeComponents * planes);
+    auto* out = static_cast<char*>(scalars->GetVoidPointer(0));
+    if (planes == 1) {
+        if (!reverse) {
+            read(h.offset, out, static_cast<std::size_t>(sliceBytes * slices));
+        } else {
+            for (std::uint64_t k = 0; k < slices; ++k) {
+                read(h.offset + k * sliceBytes, out + (slices - 1 - k) * sliceBytes,
+                     static_cast<std::size_t>(sliceBytes));
+            }
+        }
+    } else {
+        // Each plane's values go to their component of every voxel, a row at a time.
+        std::vector<char> row(static_cast<std::size_t>(rowBytes));
+        const std::uint64_t outVoxel = voxelBytes * static_cast<std::uint64_t>(planes);
+        for (int c = 0; c < planes; ++c) {
+            for (std::uint64_t k = 0; k < slices; ++k) {
+                const std::uint64_t outSlice = reverse ? slices - 1 - k : k;
+                for (std::int64_t j = 0; j < dim[2]; ++j) {
+                    read(h.offset + static_cast<std::uint64_t>(c) * planeStride + k * sliceBytes +
+                             static_cast<std::uint64_t>(j) * rowBytes,
+                         row.data(), row.size());
+                    char* target = out +
+                                   ((outSlice * static_cast<std::uint64_t>(dim[2]) +
+                                     static_cast<std::uint64_t>(j)) *
+                                    static_cast<std::uint64_t>(dim[1])) *
+                                       outVoxel +
+                                   static_cast<std::uint64_t>(c) * voxelBytes;
+                    for (std::int64_t i = 0; i < dim[1]; ++i) {
+                        std::memcpy(target + static_cast<std::uint64_t>(i) * outVoxel,
+                                    row.data() + static_cast<std::uint64_t>(i) * voxelBytes,
+                                    static_cast<std::size_t>(voxelBytes));
+                    }
+                }
+            }
+        }
+    }
+    const int valueSize = scalars->GetDataTypeSize();
+    if (h.order != (__BYTE_ORDER__ == __ORDER_BIG_ENDIAN__ ? ByteOrder::Big : ByteOrder::Little) &&
+        valueSize > 1) {
+        SwapBytes(out, voxels * static_cast<std::uint64_t>(typeComponents * planes),
+                  static_cast<std::size_t>(valueSize));
+    }
+    scalars->SetName("NIFTI");
+    auto image = vtkSmartPointer<vtkImageData>::New();
+    image->SetDimensions(static_cast<int>(dim[1]), static_cast<int>(dim[2]),
+                         static_cast<int>(dim[3]));
+    image->SetSpacing(spacing);
+    image->GetPointData()->SetScalars(scalars);
+    return image;
+}
+
+}  // namespace
+
+vtkSmartPointer<vtkDataSet> ReadNiftiFile(const std::string& path, bool compressed) {
+    const NiftiHeader h = CheckNiftiFile(path, compressed);
+    const OpenedFile file(path);
+    if (!compressed) {
+        return BuildImage(h, [&](std::uint64_t offset, void* out, std::size_t count) {
+            file.ReadAt(offset, out, count);
+        });
+    }
+    const std::uint64_t declared = h.offset + h.voxelBytes;
+    InflateStream stream(file, 0, file.Size());
+    std::uint64_t position = 0;
+    vtkSmartPointer<vtkDataSet> image =
+        BuildImage(h, [&](std::uint64_t offset, void* out, std::size_t count) {
+            stream.Read(nullptr, offset - position, declared);
+            stream.Read(out, count, declared);
+            position = offset + count;
+        });
+    if (position == declared) {
+        // Everything the header declares was read (no further time points): the stream
+        // must end there.
+        stream.ExpectEnd(declared);
+    }
+    return image;
+}
+
+vtkSmartPointer<vtkDataSet> ReadNiftiPairFiles(const std::string& path) {
+    const NiftiPair pair = CheckNiftiPair(path);
+    try {
+        const OpenedFile file(pair.image);
+        return BuildImage(pair.fields, [&](std::uint64_t offset, void* out, std::size_t count) {
+            file.ReadAt(offset, out, count);
+        });
+    } catch (const ReadError& e) {
+        if (pair.image == path) {
+            throw;
+        }
+        Fail("its image data file ", pair.image, ": ", e.what());
+    }
+}
+
+}  // namespace wexlan::io

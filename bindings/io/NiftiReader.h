@@ -1,0 +1,31 @@
+#pragma once
+// NIfTI-1 and NIfTI-2 images (.nii, .nii.gz, .hdr/.img pairs) and Analyze 7.5 pairs,
+// read into a vtkImageData as VTK's vtkNIFTIImageReader gives them:
+//
+// - origin 0 and no direction: qform and sform are not applied to the geometry;
+// - spacing pixdim[1..3] (0 becomes 1);
+// - slices in reverse order when the orientation is left-handed (qfac -1 with a
+//   qform, else an sform of negative determinant), as VTK reorders them to keep a
+//   rotation; Analyze images are not oriented;
+// - values as stored: scl_slope and scl_inter are not applied;
+// - only the first time point; a 5th axis (vector planes) becomes components; complex
+//   voxels are two components, RGB and RGBA three and four bytes;
+// - the array is named "NIFTI".
+//
+// The voxels are written once, into the array that keeps them: read from the file, or
+// unpacked from a .nii.gz piece by piece without holding the compressed file.
+
+#include <vtkDataSet.h>
+#include <vtkSmartPointer.h>
+
+#include <string>
+
+namespace wexlan::io {
+
+/// Reads a single-file image; `compressed` for .nii.gz. Throws ReadError.
+vtkSmartPointer<vtkDataSet> ReadNiftiFile(const std::string& path, bool compressed);
+
+/// Reads an image split into .hdr and .img; `path` names either. Throws ReadError.
+vtkSmartPointer<vtkDataSet> ReadNiftiPairFiles(const std::string& path);
+
+}  // namespace wexlan::io
