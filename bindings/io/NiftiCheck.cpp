@@ -1,6 +1,7 @@
 #include "NiftiCheck.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -89,7 +90,7 @@ NiftiHeader ParseHeader(const char* header, std::size_t got, bool analyze) {
     h.magic.assign(magic, strnlen(magic, 4));
     std::int64_t* dims = h.dims;
     int datatype, bitpix;
-    double voxOffset;
+    double voxOffset, slope, intercept;
     h.order = order;
     if (h.version == 1) {
         for (int i = 0; i < 8; ++i)
@@ -99,6 +100,8 @@ NiftiHeader ParseHeader(const char* header, std::size_t got, bool analyze) {
         for (int i = 0; i < 4; ++i)
             h.pixdim[i] = FromBytes<float>(header + 76 + 4 * i, order);
         voxOffset = FromBytes<float>(header + 108, order);
+        slope = FromBytes<float>(header + 112, order);
+        intercept = FromBytes<float>(header + 116, order);
         h.qformCode = FromBytes<std::int16_t>(header + 252, order);
         h.sformCode = FromBytes<std::int16_t>(header + 254, order);
         for (int r = 0; r < 3; ++r)
@@ -112,6 +115,8 @@ NiftiHeader ParseHeader(const char* header, std::size_t got, bool analyze) {
         for (int i = 0; i < 4; ++i)
             h.pixdim[i] = FromBytes<double>(header + 104 + 8 * i, order);
         voxOffset = static_cast<double>(FromBytes<std::int64_t>(header + 168, order));
+        slope = FromBytes<double>(header + 176, order);
+        intercept = FromBytes<double>(header + 184, order);
         h.qformCode = FromBytes<std::int32_t>(header + 344, order);
         h.sformCode = FromBytes<std::int32_t>(header + 348, order);
         for (int r = 0; r < 3; ++r)
@@ -119,6 +124,10 @@ NiftiHeader ParseHeader(const char* header, std::size_t got, bool analyze) {
                 h.srow[r][c] = FromBytes<double>(header + 400 + 32 * r + 8 * c, order);
     }
     h.datatype = datatype;
+    if (slope != 0 && std::isfinite(slope)) {
+        h.slope = slope;
+        h.intercept = std::isfinite(intercept) ? intercept : 0;
+    }
     if (dims[0] < 1 || dims[0] > 7) {
         Fail("the NIfTI header is damaged (", dims[0], " axes; 1 to 7 are possible)");
     }
@@ -217,7 +226,10 @@ NiftiPair CheckNiftiPair(const std::string& path) {
              " bytes");
     }
     if (h.magic != "ni1" && h.magic != "ni2") {
-        h.version = 0;  // Analyze 7.5: no orientation
+        // Analyze 7.5: no orientation, and no scaling (the bytes of scl_slope are unused).
+        h.version = 0;
+        h.slope = 1;
+        h.intercept = 0;
     }
     pair.fields = h;
     return pair;

@@ -29,6 +29,12 @@ struct NiftiHeader {
     int qformCode = 0;
     int sformCode = 0;
     double srow[3][4] = {};  ///< the sform matrix's rows
+    /// The stored values map to real ones as value * slope + intercept: scl_slope and
+    /// scl_inter, or slope 1 and intercept 0 when scl_slope is 0 or not finite and for
+    /// Analyze 7.5 (which has no such fields). A non-finite scl_inter counts as 0.
+    double slope = 1;
+    double intercept = 0;
+    bool Scaled() const { return slope != 1 || intercept != 0; }
 };
 
 /// Reads and checks the header of a single-file image. Throws ReadError with the reason.

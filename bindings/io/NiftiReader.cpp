@@ -99,6 +99,54 @@ bool ReversesSlices(const NiftiHeader& h, const double spacing[3]) {
     return false;
 }
 
+// Turns `count` stored values of type In at the end of `data` into the scaled values of
+// type Out (at least as wide) from its start. Written in place: scaled value i ends no
+// later than stored value i + 1 begins, so no value is overwritten before it was read.
+template <typename In, typename Out>
+void ScaleInPlace(char* data, std::uint64_t count, double slope, double intercept) {
+    static_assert(sizeof(Out) >= sizeof(In));
+    const char* in = data + count * (sizeof(Out) - sizeof(In));
+    for (std::uint64_t i = 0; i < count; ++i) {
+        In stored;
+        std::memcpy(&stored, in + i * sizeof(In), sizeof stored);
+        const auto value = static_cast<Out>(static_cast<double>(stored) * slope + intercept);
+        std::memcpy(data + i * sizeof(Out), &value, sizeof value);
+    }
+}
+
+// The array type of scaled values: float holds every integer of up to 16 bits exactly
+// and float voxels stay float; wider integers and doubles need double.
+int ScaledTypeOf(int vtkType) {
+    return vtkDataArray::GetDataTypeSize(vtkType) <= 2 || vtkType == VTK_FLOAT ? VTK_FLOAT
+                                                                               : VTK_DOUBLE;
+}
+
+// Scales values of `vtkType` at the end of `data` into values of ScaledTypeOf(vtkType).
+void ScaleValues(int vtkType, char* data, std::uint64_t count, double slope, double intercept) {
+    switch (vtkType) {
+        case VTK_SIGNED_CHAR:
+            return ScaleInPlace<signed char, float>(data, count, slope, intercept);
+        case VTK_UNSIGNED_CHAR:
+            return ScaleInPlace<unsigned char, float>(data, count, slope, intercept);
+        case VTK_SHORT:
+            return ScaleInPlace<short, float>(data, count, slope, intercept);
+        case VTK_UNSIGNED_SHORT:
+            return ScaleInPlace<unsigned short, float>(data, count, slope, intercept);
+        case VTK_FLOAT:
+            return ScaleInPlace<float, float>(data, count, slope, intercept);
+        case VTK_INT:
+            return ScaleInPlace<std::int32_t, double>(data, count, slope, intercept);
+        case VTK_UNSIGNED_INT:
+            return ScaleInPlace<std::uint32_t, double>(data, count, slope, intercept);
+        case VTK_LONG_LONG:
+            return ScaleInPlace<std::int64_t, double>(data, count, slope, intercept);
+        case VTK_UNSIGNED_LONG_LONG:
+            return ScaleInPlace<std::uint64_t, double>(data, count, slope, intercept);
+        default:
+            return ScaleInPlace<double, double>(data, count, slope, intercept);
+    }
+}
+
 // Reads the bytes at increasing offsets of the voxel data, from a file or from its
 // unpacked stream.
 using ReadVoxelBytes = std::function<void(std::uint64_t offset, void* out, std::size_t count)>;
@@ -126,8 +174,16 @@ vtkSmartPointer<vtkDataSet> BuildImage(const NiftiHeader& h, const ReadVoxelByte
     const std::uint64_t voxels =
         static_cast<std::uint64_t>(dim[1]) * static_cast<std::uint64_t>(dim[2]) * slices;
 
-    vtkSmartPointer<vtkDataArray> scalars = NewVoxelArray(vtkType, voxels, typeComponents * planes);
-    auto* out = static_cast<char*>(scalars->GetVoidPointer(0));
+    // The scaling applies to every value but those of RGB and RGBA voxels.
+    const bool scaled = h.Scaled() && h.datatype != 128 && h.datatype != 2304;
+    const int values = typeComponents * planes;
+    const std::uint64_t count = voxels * static_cast<std::uint64_t>(values);
+    vtkSmartPointer<vtkDataArray> scalars =
+        NewVoxelArray(scaled ? ScaledTypeOf(vtkType) : vtkType, voxels, values);
+    // The stored values fill the end of the array, to be widened in place towards its start.
+    const int valueSize = vtkDataArray::GetDataTypeSize(vtkType);
+    auto* start = static_cast<char*>(scalars->GetVoidPointer(0));
+    char* out = start + count * static_cast<std::uint64_t>(scalars->GetDataTypeSize() - valueSize);
     if (planes == 1) {
         if (!reverse) {
             read(h.offset, out, static_cast<std::size_t>(sliceBytes * slices));
@@ -163,11 +219,12 @@ vtkSmartPointer<vtkDataSet> BuildImage(const NiftiHeader& h, const ReadVoxelByte
             }
         }
     }
-    const int valueSize = scalars->GetDataTypeSize();
     if (h.order != (__BYTE_ORDER__ == __ORDER_BIG_ENDIAN__ ? ByteOrder::Big : ByteOrder::Little) &&
         valueSize > 1) {
-        SwapBytes(out, voxels * static_cast<std::uint64_t>(typeComponents * planes),
-                  static_cast<std::size_t>(valueSize));
+        SwapBytes(out, count, static_cast<std::size_t>(valueSize));
+    }
+    if (scaled) {
+        ScaleValues(vtkType, start, count, h.slope, h.intercept);
     }
     scalars->SetName("NIFTI");
     auto image = vtkSmartPointer<vtkImageData>::New();

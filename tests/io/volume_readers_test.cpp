@@ -2,7 +2,9 @@
 // vtkNIFTIImageReader), which the workstation used before: generated volumes of every
 // element type, both byte orders, compressed or not, the ways data is split over files,
 // and every orientation NIfTI can declare must come out alike (type, dimensions,
-// spacing, origin, direction, values, array name). Also the refusals of the new readers.
+// spacing, origin, direction, values, array name), except that NIfTI values are
+// scaled by scl_slope and scl_inter, which VTK's reader only reports. Also the refusals
+// of the new readers.
 
 #include <gtest/gtest.h>
 #include <vtkDataArray.h>
@@ -22,8 +24,6 @@
 namespace wexlan::io::test {
 namespace {
 
-using VolumeReaders = ReaderTest;
-
 // Bytes that differ from voxel to voxel and between the bytes of a value.
 std::string Pattern(std::size_t size, unsigned seed) {
     std::string out(size, '\0');
@@ -31,15 +31,6 @@ std::string Pattern(std::size_t size, unsigned seed) {
         out[i] = static_cast<char>((i * 37 + seed * 11 + (i >> 8) * 5) & 0xff);
     }
     return out;
-}
-
-// The bytes of `data` in the other byte order, values of `size` bytes.
-std::string Swapped(std::string data, std::size_t size) {
-    for (std::size_t i = 0; i + size <= data.size(); i += size) {
-        std::reverse(data.begin() + static_cast<long>(i),
-                     data.begin() + static_cast<long>(i + size));
-    }
-    return data;
 }
 
 std::string Zlib(const std::string& data) {
@@ -99,6 +90,120 @@ vtkSmartPointer<vtkImageData> ReadWithVtk(const std::string& path) {
     reader->Update();
     return reader->GetOutput();
 }
+
+// A NIfTI-1 (348 bytes, magic at 344) or NIfTI-2 (540 bytes, magic at 4) header.
+struct NiftiFields {
+    int version = 1;
+    bool bigEndian = false;
+    std::string magic = "n+1";
+    std::int64_t dim[8] = {3, 5, 4, 3, 1, 1, 1, 1};
+    int datatype = 4;
+    int bitpix = 16;
+    double pixdim[8] = {1, 0.75, 1.5, 0, 1, 1, 1, 1};
+    double voxOffset = 352;
+    int qformCode = 0, sformCode = 0;
+    double quatern[6] = {0, 0, 0, 0, 0, 0};  // b, c, d, offset x, y, z
+    double srow[12] = {};
+    double sclSlope = 2, sclInter = 0;
+};
+
+template <typename T>
+std::string Field(T value, bool bigEndian) {
+    return bigEndian ? BigEndianBytes(value) : Bytes(value);
+}
+
+std::string NiftiHeaderBytes(const NiftiFields& f) {
+    const bool be = f.bigEndian;
+    std::string h(f.version == 2 ? 544 : 352, '\0');
+    const auto put = [&](std::size_t at, const std::string& bytes) {
+        h.replace(at, bytes.size(), bytes);
+    };
+    if (f.version == 2) {
+        put(0, Field<std::int32_t>(540, be));
+        put(4, f.magic + std::string("\0\r\n\032\n", 5));
+        put(12, Field<std::int16_t>(static_cast<std::int16_t>(f.datatype), be));
+        put(14, Field<std::int16_t>(static_cast<std::int16_t>(f.bitpix), be));
+        for (int i = 0; i < 8; ++i)
+            put(16 + 8 * i, Field<std::int64_t>(f.dim[i], be));
+        for (int i = 0; i < 8; ++i)
+            put(104 + 8 * i, Field<double>(f.pixdim[i], be));
+        put(168, Field<std::int64_t>(static_cast<std::int64_t>(f.voxOffset), be));
+        put(176, Field<double>(f.sclSlope, be));
+        put(184, Field<double>(f.sclInter, be));
+        put(344, Field<std::int32_t>(f.qformCode, be));
+        put(348, Field<std::int32_t>(f.sformCode, be));
+        for (int i = 0; i < 6; ++i)
+            put(352 + 8 * i, Field<double>(f.quatern[i], be));
+        for (int i = 0; i < 12; ++i)
+            put(400 + 8 * i, Field<double>(f.srow[i], be));
+    } else {
+        put(0, Field<std::int32_t>(348, be));
+        for (int i = 0; i < 8; ++i)
+            put(40 + 2 * i, Field<std::int16_t>(static_cast<std::int16_t>(f.dim[i]), be));
+        put(70, Field<std::int16_t>(static_cast<std::int16_t>(f.datatype), be));
+        put(72, Field<std::int16_t>(static_cast<std::int16_t>(f.bitpix), be));
+        for (int i = 0; i < 8; ++i)
+            put(76 + 4 * i, Field<float>(static_cast<float>(f.pixdim[i]), be));
+        put(108, Field<float>(static_cast<float>(f.voxOffset), be));
+        put(112, Field<float>(static_cast<float>(f.sclSlope), be));
+        put(116, Field<float>(static_cast<float>(f.sclInter), be));
+        put(252, Field<std::int16_t>(static_cast<std::int16_t>(f.qformCode), be));
+        put(254, Field<std::int16_t>(static_cast<std::int16_t>(f.sformCode), be));
+        for (int i = 0; i < 6; ++i)
+            put(256 + 4 * i, Field<float>(static_cast<float>(f.quatern[i]), be));
+        for (int i = 0; i < 12; ++i)
+            put(280 + 4 * i, Field<float>(static_cast<float>(f.srow[i]), be));
+        if (!f.magic.empty())
+            put(344, f.magic);
+    }
+    return h;
+}
+
+struct NiftiType {
+    int code, bits, valueSize;
+};
+
+class VolumeReaders : public ReaderTest {
+protected:
+    // The values of a one-row NIfTI-1 file of `values`, stored as T (NIfTI type `datatype`),
+    // scaled by `slope` and `intercept`; the array's type in `type`.
+    template <typename T>
+    std::vector<double> ReadScaledRow(const std::string& name, int datatype,
+                                      std::initializer_list<T> values, double slope,
+                                      double intercept, int& type, bool analyze = false) {
+        NiftiFields f;
+        f.dim[0] = 1;
+        f.dim[1] = static_cast<std::int64_t>(values.size());
+        f.datatype = datatype;
+        f.bitpix = static_cast<int>(8 * sizeof(T));
+        f.sclSlope = slope;
+        f.sclInter = intercept;
+        std::string data;
+        for (T v : values)
+            data += Bytes(v);
+        std::string file = name + ".nii";
+        if (analyze) {
+            f.magic.clear();
+            f.voxOffset = 0;
+            Write(name + ".hdr", NiftiHeaderBytes(f).substr(0, 348));
+            Write(name + ".img", data);
+            file = name + ".hdr";
+        } else {
+            Write(file, NiftiHeaderBytes(f) + data);
+        }
+        std::vector<double> out;
+        if (!Read(file)) {
+            ADD_FAILURE() << name << ": " << reader_.GetErrorMessage();
+            return out;
+        }
+        vtkDataArray* scalars =
+            vtkImageData::SafeDownCast(reader_.GetOutput())->GetPointData()->GetScalars();
+        type = scalars->GetDataType();
+        for (vtkIdType i = 0; i < scalars->GetNumberOfValues(); ++i)
+            out.push_back(scalars->GetComponent(i, 0));
+        return out;
+    }
+};
 
 struct MetaType {
     const char* name;
@@ -191,74 +296,42 @@ TEST_F(VolumeReaders, MetaImageLongsAreFourBytesWidenedToVtkLong) {
     }
 }
 
-// A NIfTI-1 (348 bytes, magic at 344) or NIfTI-2 (540 bytes, magic at 4) header.
-struct NiftiFields {
-    int version = 1;
-    bool bigEndian = false;
-    std::string magic = "n+1";
-    std::int64_t dim[8] = {3, 5, 4, 3, 1, 1, 1, 1};
-    int datatype = 4;
-    int bitpix = 16;
-    double pixdim[8] = {1, 0.75, 1.5, 0, 1, 1, 1, 1};
-    double voxOffset = 352;
-    int qformCode = 0, sformCode = 0;
-    double quatern[6] = {0, 0, 0, 0, 0, 0};  // b, c, d, offset x, y, z
-    double srow[12] = {};
-};
-
-template <typename T>
-std::string Field(T value, bool bigEndian) {
-    return bigEndian ? BigEndianBytes(value) : Bytes(value);
-}
-
-std::string NiftiHeaderBytes(const NiftiFields& f) {
-    const bool be = f.bigEndian;
-    std::string h(f.version == 2 ? 544 : 352, '\0');
-    const auto put = [&](std::size_t at, const std::string& bytes) {
-        h.replace(at, bytes.size(), bytes);
-    };
-    if (f.version == 2) {
-        put(0, Field<std::int32_t>(540, be));
-        put(4, f.magic + std::string("\0\r\n\032\n", 5));
-        put(12, Field<std::int16_t>(static_cast<std::int16_t>(f.datatype), be));
-        put(14, Field<std::int16_t>(static_cast<std::int16_t>(f.bitpix), be));
-        for (int i = 0; i < 8; ++i)
-            put(16 + 8 * i, Field<std::int64_t>(f.dim[i], be));
-        for (int i = 0; i < 8; ++i)
-            put(104 + 8 * i, Field<double>(f.pixdim[i], be));
-        put(168, Field<std::int64_t>(static_cast<std::int64_t>(f.voxOffset), be));
-        put(176, Field<double>(1.5, be));  // scl_slope: not applied, as VTK does
-        put(344, Field<std::int32_t>(f.qformCode, be));
-        put(348, Field<std::int32_t>(f.sformCode, be));
-        for (int i = 0; i < 6; ++i)
-            put(352 + 8 * i, Field<double>(f.quatern[i], be));
-        for (int i = 0; i < 12; ++i)
-            put(400 + 8 * i, Field<double>(f.srow[i], be));
-    } else {
-        put(0, Field<std::int32_t>(348, be));
-        for (int i = 0; i < 8; ++i)
-            put(40 + 2 * i, Field<std::int16_t>(static_cast<std::int16_t>(f.dim[i]), be));
-        put(70, Field<std::int16_t>(static_cast<std::int16_t>(f.datatype), be));
-        put(72, Field<std::int16_t>(static_cast<std::int16_t>(f.bitpix), be));
-        for (int i = 0; i < 8; ++i)
-            put(76 + 4 * i, Field<float>(static_cast<float>(f.pixdim[i]), be));
-        put(108, Field<float>(static_cast<float>(f.voxOffset), be));
-        put(112, Field<float>(2.0f, be));  // scl_slope
-        put(252, Field<std::int16_t>(static_cast<std::int16_t>(f.qformCode), be));
-        put(254, Field<std::int16_t>(static_cast<std::int16_t>(f.sformCode), be));
-        for (int i = 0; i < 6; ++i)
-            put(256 + 4 * i, Field<float>(static_cast<float>(f.quatern[i]), be));
-        for (int i = 0; i < 12; ++i)
-            put(280 + 4 * i, Field<float>(static_cast<float>(f.srow[i]), be));
-        if (!f.magic.empty())
-            put(344, f.magic);
+// VTK's image of a NIfTI or Analyze file with the values scaled by the slope and
+// intercept VTK reports, as the own reader must give them: float for values of up to
+// 16 bits and floats, double for the others. Analyze, RGB and RGBA are not scaled, nor
+// are files whose slope is 0 or not finite.
+vtkSmartPointer<vtkImageData> ScaledVtkImage(const std::string& path, int datatype, bool analyze) {
+    auto reader = vtkSmartPointer<vtkNIFTIImageReader>::New();
+    reader->SetFileName(path.c_str());
+    reader->Update();
+    vtkImageData* raw = reader->GetOutput();
+    const double slope = reader->GetRescaleSlope(), intercept = reader->GetRescaleIntercept();
+    if (analyze || datatype == 128 || datatype == 2304 || slope == 0 || !std::isfinite(slope) ||
+        (slope == 1 && intercept == 0)) {
+        return raw;
     }
-    return h;
+    vtkDataArray* stored = raw->GetPointData()->GetScalars();
+    const int type = stored->GetDataTypeSize() <= 2 || stored->GetDataType() == VTK_FLOAT
+                         ? VTK_FLOAT
+                         : VTK_DOUBLE;
+    vtkSmartPointer<vtkDataArray> values =
+        vtk::TakeSmartPointer(vtkDataArray::CreateDataArray(type));
+    values->SetName(stored->GetName());
+    values->SetNumberOfComponents(stored->GetNumberOfComponents());
+    values->SetNumberOfTuples(stored->GetNumberOfTuples());
+    for (vtkIdType i = 0; i < stored->GetNumberOfValues(); ++i) {
+        const double value =
+            stored->GetComponent(i / stored->GetNumberOfComponents(),
+                                 static_cast<int>(i % stored->GetNumberOfComponents()));
+        values->SetComponent(i / stored->GetNumberOfComponents(),
+                             static_cast<int>(i % stored->GetNumberOfComponents()),
+                             value * slope + intercept);
+    }
+    auto scaled = vtkSmartPointer<vtkImageData>::New();
+    scaled->CopyStructure(raw);
+    scaled->GetPointData()->SetScalars(values);
+    return scaled;
 }
-
-struct NiftiType {
-    int code, bits, valueSize;
-};
 
 TEST_F(VolumeReaders, NiftiAndAnalyzeMatchVtkForEveryTypeOrderAndOrientation) {
     const NiftiType types[] = {{2, 8, 1},    {256, 8, 1},  {4, 16, 2},    {512, 16, 2},
@@ -267,6 +340,8 @@ TEST_F(VolumeReaders, NiftiAndAnalyzeMatchVtkForEveryTypeOrderAndOrientation) {
                                {128, 24, 1}, {2304, 32, 1}};
     // Orientations: none; qform with qfac 1 and -1; sform of positive and negative
     // determinant (the latter reverses the slices when there is no qform).
+    // Scalings (slope, intercept): a slope of 0 means none.
+    const double scalings[][2] = {{2, 0}, {1.5, -3.25}, {1, 100}, {0, 5}, {1, 0}};
     const char* orientations[] = {"none", "qform", "qform flipped", "sform", "sform flipped"};
     int n = 0;
     for (const NiftiType& type : types) {
@@ -280,6 +355,8 @@ TEST_F(VolumeReaders, NiftiAndAnalyzeMatchVtkForEveryTypeOrderAndOrientation) {
                     f.voxOffset = version == 1 ? 352 : 544;
                     f.datatype = type.code;
                     f.bitpix = type.bits;
+                    f.sclSlope = scalings[n % 5][0];
+                    f.sclInter = scalings[n % 5][1];
                     if (o == 1 || o == 2) {
                         f.qformCode = 1;
                         f.quatern[0] = 0.1;
@@ -306,17 +383,18 @@ TEST_F(VolumeReaders, NiftiAndAnalyzeMatchVtkForEveryTypeOrderAndOrientation) {
                         voxels *= static_cast<std::size_t>(f.dim[i]);
                     std::string data = Pattern(voxels * type.bits / 8, static_cast<unsigned>(n));
                     const std::string name = "n" + std::to_string(n++);
-                    const std::string what = "type " + std::to_string(type.code) + " NIfTI-" +
-                                             std::to_string(version) + (be ? " big" : " little") +
-                                             "-endian, " + orientations[o] + ", " +
-                                             std::to_string(f.dim[0]) + " axes";
+                    const std::string what =
+                        "type " + std::to_string(type.code) + " NIfTI-" + std::to_string(version) +
+                        (be ? " big" : " little") + "-endian, " + orientations[o] + ", " +
+                        std::to_string(f.dim[0]) + " axes, scaled " + std::to_string(f.sclSlope) +
+                        " " + std::to_string(f.sclInter);
                     const std::string file = NiftiHeaderBytes(f) + data;
                     Write(name + ".nii", file);
                     Write(name + ".nii.gz", Gzip(file));
                     for (const std::string& path : {name + ".nii", name + ".nii.gz"}) {
                         ASSERT_TRUE(Read(path)) << reader_.GetErrorMessage();
                         ExpectSameImage(reader_.GetOutput(),
-                                        ReadWithVtk<vtkNIFTIImageReader>(Path(path)),
+                                        ScaledVtkImage(Path(path), type.code, false),
                                         what + " " + path);
                     }
                     // The same as a pair: split NIfTI, and Analyze 7.5 (no magic code) for
@@ -327,7 +405,7 @@ TEST_F(VolumeReaders, NiftiAndAnalyzeMatchVtkForEveryTypeOrderAndOrientation) {
                     Write(name + "p.img", data);
                     ASSERT_TRUE(Read(name + "p.img")) << reader_.GetErrorMessage();
                     ExpectSameImage(reader_.GetOutput(),
-                                    ReadWithVtk<vtkNIFTIImageReader>(Path(name + "p.hdr")),
+                                    ScaledVtkImage(Path(name + "p.hdr"), type.code, false),
                                     what + " pair");
                     if (version == 1) {
                         f.magic.clear();
@@ -335,13 +413,40 @@ TEST_F(VolumeReaders, NiftiAndAnalyzeMatchVtkForEveryTypeOrderAndOrientation) {
                         Write(name + "a.img", data);
                         ASSERT_TRUE(Read(name + "a.hdr")) << reader_.GetErrorMessage();
                         ExpectSameImage(reader_.GetOutput(),
-                                        ReadWithVtk<vtkNIFTIImageReader>(Path(name + "a.hdr")),
+                                        ScaledVtkImage(Path(name + "a.hdr"), type.code, true),
                                         what + " Analyze");
                     }
                 }
             }
         }
     }
+}
+
+TEST_F(VolumeReaders, NiftiValuesAreScaledWithoutLossUnlessTheSlopeIsZeroOrNotFinite) {
+    using Values = std::vector<double>;
+    int type = 0;
+    // CT in Hounsfield units: every int16 value fits a float exactly.
+    EXPECT_EQ(ReadScaledRow<std::int16_t>("ct", 4, {0, 1024, 3071, -32768, 32767}, 1, -1024, type),
+              (Values{-1024, 0, 2047, -33792, 31743}));
+    EXPECT_EQ(type, VTK_FLOAT);
+    EXPECT_EQ(ReadScaledRow<std::uint8_t>("half", 2, {0, 1, 255}, 0.5, 0, type),
+              (Values{0, 0.5, 127.5}));
+    EXPECT_EQ(type, VTK_FLOAT);
+    // A float would round these to 24 bits.
+    EXPECT_EQ(ReadScaledRow<std::int32_t>("wide", 8, {123, INT32_MAX, INT32_MIN}, 1, 3e9, type),
+              (Values{3000000123.0, 5147483647.0, 852516352.0}));
+    EXPECT_EQ(type, VTK_DOUBLE);
+    // A slope of 0 or one that is not a number means the values are as stored.
+    EXPECT_EQ(ReadScaledRow<std::int16_t>("zero", 4, {-5, 7}, 0, 100, type), (Values{-5, 7}));
+    EXPECT_EQ(type, VTK_SHORT);
+    EXPECT_EQ(ReadScaledRow<std::int16_t>("nan", 4, {-5, 7}, std::nan(""), 100, type),
+              (Values{-5, 7}));
+    EXPECT_EQ(type, VTK_SHORT);
+    EXPECT_EQ(ReadScaledRow<std::int16_t>("inf", 4, {-5, 7}, INFINITY, 100, type), (Values{-5, 7}));
+    // Analyze 7.5 has no scaling: the same bytes mean nothing there.
+    EXPECT_EQ(ReadScaledRow<std::int16_t>("analyze", 4, {-5, 7}, 2, 100, type, true),
+              (Values{-5, 7}));
+    EXPECT_EQ(type, VTK_SHORT);
 }
 
 TEST_F(VolumeReaders, CompressedDataMustUnpackToTheDeclaredSize) {
