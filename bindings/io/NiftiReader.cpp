@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cstring>
 #include <functional>
+#include <limits>
 #include <memory>
 #include <vector>
 
@@ -109,7 +110,12 @@ void ScaleInPlace(char* data, std::uint64_t count, double slope, double intercep
     for (std::uint64_t i = 0; i < count; ++i) {
         In stored;
         std::memcpy(&stored, in + i * sizeof(In), sizeof stored);
-        const auto value = static_cast<Out>(static_cast<double>(stored) * slope + intercept);
+        // A result beyond Out's range becomes infinite rather than undefined.
+        const double scaled = static_cast<double>(stored) * slope + intercept;
+        constexpr double kLargest = std::numeric_limits<Out>::max();
+        const Out value = scaled > kLargest    ? std::numeric_limits<Out>::infinity()
+                          : scaled < -kLargest ? -std::numeric_limits<Out>::infinity()
+                                               : static_cast<Out>(scaled);
         std::memcpy(data + i * sizeof(Out), &value, sizeof value);
     }
 }
