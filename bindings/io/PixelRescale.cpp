@@ -3,8 +3,12 @@
 #include <vtkType.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
+#include <exception>
 #include <limits>
+#include <system_error>
+#include <thread>
 #include <type_traits>
 
 namespace wexlan::io {
@@ -92,38 +96,39 @@ void Convert(const T* in, U* out, std::size_t count, const Rescale& r, bool whol
 }
 
 template <typename T>
-vtkSmartPointer<vtkDataArray> RescaleTyped(VoxelMemory& stored, std::size_t perSlice,
-                                           const std::vector<Rescale>& rescales, int bitsStored,
-                                           int components) {
-    T* values = reinterpret_cast<T*>(stored.Data());
-    const std::size_t slices = rescales.size();
+StoredRange KeepTyped(T* values, std::size_t count, int bitsStored) {
     const int width = static_cast<int>(8 * sizeof(T));
     const int shift =
         std::is_integral_v<T> && bitsStored > 0 && bitsStored < width ? width - bitsStored : 0;
-    const bool identity = std::all_of(rescales.begin(), rescales.end(),
-                                      [](const Rescale& r) { return r.IsIdentity(); });
+    if (shift > 0) {
+        for (std::size_t i = 0; i < count; ++i) {
+            values[i] = KeepStoredBits(values[i], shift);
+        }
+    }
+    if (count == 0) {
+        return {};
+    }
+    const auto [minIt, maxIt] = std::minmax_element(values, values + count);
+    return {static_cast<double>(*minIt), static_cast<double>(*maxIt)};
+}
 
-    // One pass: drop the bits above the stored ones, and find the range of the result.
+template <typename T>
+vtkSmartPointer<vtkDataArray> RescaleTyped(VoxelMemory& stored, std::size_t perSlice,
+                                           const std::vector<Rescale>& rescales,
+                                           const std::vector<StoredRange>& ranges, int components) {
+    T* values = reinterpret_cast<T*>(stored.Data());
+    const std::size_t slices = rescales.size();
+    if (std::all_of(rescales.begin(), rescales.end(),
+                    [](const Rescale& r) { return r.IsIdentity(); })) {
+        return stored.Adopt(VtkTypeOf<T>(), components);
+    }
     double low = std::numeric_limits<double>::max();
     double high = std::numeric_limits<double>::lowest();
-    for (std::size_t s = 0; s < slices; ++s) {
-        T* slice = values + s * perSlice;
-        if (shift > 0) {
-            for (std::size_t i = 0; i < perSlice; ++i) {
-                slice[i] = KeepStoredBits(slice[i], shift);
-            }
-        }
-        if (identity || perSlice == 0) {
-            continue;
-        }
-        const auto [minIt, maxIt] = std::minmax_element(slice, slice + perSlice);
-        const double a = static_cast<double>(*minIt) * rescales[s].slope + rescales[s].intercept;
-        const double b = static_cast<double>(*maxIt) * rescales[s].slope + rescales[s].intercept;
+    for (std::size_t s = 0; s < slices && perSlice > 0; ++s) {
+        const double a = ranges[s].low * rescales[s].slope + rescales[s].intercept;
+        const double b = ranges[s].high * rescales[s].slope + rescales[s].intercept;
         low = std::min({low, a, b});
         high = std::max({high, a, b});
-    }
-    if (identity) {
-        return stored.Adopt(VtkTypeOf<T>(), components);
     }
 
     const bool whole = std::is_integral_v<T> &&
@@ -146,20 +151,19 @@ vtkSmartPointer<vtkDataArray> RescaleTyped(VoxelMemory& stored, std::size_t perS
     vtkSmartPointer<vtkDataArray> result;
     WithType(outType, [&](auto* tag) {
         using U = std::remove_pointer_t<decltype(tag)>;
-        if (sizeof(U) == sizeof(T)) {
-            // Same size: converted where the values are, slot by slot.
-            U* out = reinterpret_cast<U*>(values);
-            for (std::size_t s = 0; s < slices; ++s) {
-                Convert(values + s * perSlice, out + s * perSlice, perSlice, rescales[s], whole);
-            }
-            result = stored.Adopt(outType, components);
-            return;
+        // Same size: converted where the values are, slot by slot; else into a wider array.
+        U* out = reinterpret_cast<U*>(values);
+        if (sizeof(U) != sizeof(T)) {
+            const std::uint64_t total = static_cast<std::uint64_t>(slices) * perSlice;
+            result =
+                NewVoxelArray(outType, total / static_cast<std::uint64_t>(components), components);
+            out = static_cast<U*>(result->GetVoidPointer(0));
         }
-        const std::uint64_t total = static_cast<std::uint64_t>(slices) * perSlice;
-        result = NewVoxelArray(outType, total / static_cast<std::uint64_t>(components), components);
-        U* out = static_cast<U*>(result->GetVoidPointer(0));
-        for (std::size_t s = 0; s < slices; ++s) {
+        ForEachSlice(slices, [&](std::size_t s) {
             Convert(values + s * perSlice, out + s * perSlice, perSlice, rescales[s], whole);
+        });
+        if (sizeof(U) == sizeof(T)) {
+            result = stored.Adopt(outType, components);
         }
     });
     return result;
@@ -167,16 +171,75 @@ vtkSmartPointer<vtkDataArray> RescaleTyped(VoxelMemory& stored, std::size_t perS
 
 }  // namespace
 
+StoredRange KeepStoredBits(char* values, int storedType, std::size_t count, int bitsStored) {
+    StoredRange range;
+    WithType(storedType, [&](auto* tag) {
+        using T = std::remove_pointer_t<decltype(tag)>;
+        range = KeepTyped(reinterpret_cast<T*>(values), count, bitsStored);
+    });
+    return range;
+}
+
+vtkSmartPointer<vtkDataArray> RescaleKeptSlices(VoxelMemory& stored, int storedType,
+                                                std::size_t valuesPerSlice,
+                                                const std::vector<Rescale>& rescales,
+                                                const std::vector<StoredRange>& ranges,
+                                                int components) {
+    vtkSmartPointer<vtkDataArray> result;
+    WithType(storedType, [&](auto* tag) {
+        using T = std::remove_pointer_t<decltype(tag)>;
+        result = RescaleTyped<T>(stored, valuesPerSlice, rescales, ranges, components);
+    });
+    return result;
+}
+
 vtkSmartPointer<vtkDataArray> RescaleSlices(VoxelMemory& stored, int storedType,
                                             std::size_t valuesPerSlice,
                                             const std::vector<Rescale>& rescales, int bitsStored,
                                             int components) {
-    vtkSmartPointer<vtkDataArray> result;
-    WithType(storedType, [&](auto* tag) {
-        using T = std::remove_pointer_t<decltype(tag)>;
-        result = RescaleTyped<T>(stored, valuesPerSlice, rescales, bitsStored, components);
+    const std::size_t valueBytes =
+        static_cast<std::size_t>(vtkDataArray::GetDataTypeSize(storedType));
+    std::vector<StoredRange> ranges(rescales.size());
+    ForEachSlice(rescales.size(), [&](std::size_t s) {
+        ranges[s] = KeepStoredBits(stored.Data() + s * valuesPerSlice * valueBytes, storedType,
+                                   valuesPerSlice, bitsStored);
     });
-    return result;
+    return RescaleKeptSlices(stored, storedType, valuesPerSlice, rescales, ranges, components);
+}
+
+void ForEachSlice(std::size_t count, const std::function<void(std::size_t)>& work) {
+    const std::size_t threads =
+        std::min<std::size_t>(count, std::max(1u, std::thread::hardware_concurrency()));
+    std::atomic<std::size_t> next{0};
+    std::atomic<std::size_t> firstFailed{count};
+    std::vector<std::exception_ptr> errors(count);
+    const auto run = [&] {
+        for (std::size_t k = next++; k < count && k < firstFailed; k = next++) {
+            try {
+                work(k);
+            } catch (...) {
+                errors[k] = std::current_exception();
+                std::size_t seen = firstFailed;
+                while (k < seen && !firstFailed.compare_exchange_weak(seen, k)) {
+                }
+            }
+        }
+    };
+    std::vector<std::thread> helpers;
+    for (std::size_t t = 1; t < threads; ++t) {
+        try {
+            helpers.emplace_back(run);
+        } catch (const std::system_error&) {
+            break;  // no more threads to be had: the others do the work
+        }
+    }
+    run();
+    for (std::thread& helper : helpers) {
+        helper.join();
+    }
+    if (firstFailed < count) {
+        std::rethrow_exception(errors[firstFailed]);
+    }
 }
 
 }  // namespace wexlan::io

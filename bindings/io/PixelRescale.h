@@ -14,6 +14,7 @@
 #include <vtkSmartPointer.h>
 
 #include <cstddef>
+#include <functional>
 #include <vector>
 
 #include "VoxelBuffer.h"
@@ -26,6 +27,30 @@ struct Rescale {
     bool IsIdentity() const { return slope == 1 && intercept == 0; }
     bool operator==(const Rescale& o) const { return slope == o.slope && intercept == o.intercept; }
 };
+
+/// The range of one slice's stored values.
+struct StoredRange {
+    double low = 0;
+    double high = 0;
+};
+
+/// Keeps the lower `bitsStored` bits of the `count` values of `storedType` at `values`
+/// (sign extended for signed types; 0 or the type's full width keeps every bit) and
+/// returns their range. Done per slice as soon as it was read, while it is in cache.
+StoredRange KeepStoredBits(char* values, int storedType, std::size_t count, int bitsStored);
+
+/// Rescales slices that went through KeepStoredBits, whose ranges are `ranges`; as
+/// RescaleSlices otherwise.
+vtkSmartPointer<vtkDataArray> RescaleKeptSlices(VoxelMemory& stored, int storedType,
+                                                std::size_t valuesPerSlice,
+                                                const std::vector<Rescale>& rescales,
+                                                const std::vector<StoredRange>& ranges,
+                                                int components);
+
+/// Calls `work(k)` for every k below `count`, on as many threads as the machine has
+/// cores (at most `count`). When calls throw, the exception of the lowest k is rethrown
+/// once all threads ended; later slices may then have been left out.
+void ForEachSlice(std::size_t count, const std::function<void(std::size_t)>& work);
 
 /// Rescales `stored`, values of `storedType` in slices of `valuesPerSlice` values with
 /// one Rescale per slice, and returns the real values as a VTK array of `components`
