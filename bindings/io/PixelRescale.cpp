@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cmath>
+#include <cstdlib>
 #include <exception>
 #include <limits>
 #include <system_error>
@@ -85,6 +86,15 @@ void Convert(const T* in, U* out, std::size_t count, const Rescale& r, bool whol
     if (whole) {
         const auto slope = static_cast<long long>(std::llround(r.slope));
         const auto intercept = static_cast<long long>(std::llround(r.intercept));
+        // Values of 16 bits or fewer with a moderate rescale cannot overflow an int:
+        // the same results as with 64 bits, in half as wide vector lanes.
+        if (sizeof(T) <= 2 && std::llabs(slope) <= (1 << 14) && std::llabs(intercept) < (1 << 30)) {
+            const auto slope32 = static_cast<int>(slope), intercept32 = static_cast<int>(intercept);
+            for (std::size_t i = 0; i < count; ++i) {
+                out[i] = static_cast<U>(static_cast<int>(in[i]) * slope32 + intercept32);
+            }
+            return;
+        }
         for (std::size_t i = 0; i < count; ++i) {
             out[i] = static_cast<U>(static_cast<long long>(in[i]) * slope + intercept);
         }
@@ -97,19 +107,26 @@ void Convert(const T* in, U* out, std::size_t count, const Rescale& r, bool whol
 
 template <typename T>
 StoredRange KeepTyped(T* values, std::size_t count, int bitsStored) {
-    const int width = static_cast<int>(8 * sizeof(T));
-    const int shift =
-        std::is_integral_v<T> && bitsStored > 0 && bitsStored < width ? width - bitsStored : 0;
-    if (shift > 0) {
-        for (std::size_t i = 0; i < count; ++i) {
-            values[i] = KeepStoredBits(values[i], shift);
-        }
-    }
     if (count == 0) {
         return {};
     }
-    const auto [minIt, maxIt] = std::minmax_element(values, values + count);
-    return {static_cast<double>(*minIt), static_cast<double>(*maxIt)};
+    if constexpr (std::is_integral_v<T>) {
+        const int width = static_cast<int>(8 * sizeof(T));
+        const int shift = bitsStored > 0 && bitsStored < width ? width - bitsStored : 0;
+        // One branch-free loop, which the compiler turns into vector instructions.
+        T low = std::numeric_limits<T>::max();
+        T high = std::numeric_limits<T>::lowest();
+        for (std::size_t i = 0; i < count; ++i) {
+            const T v = KeepStoredBits(values[i], shift);
+            values[i] = v;
+            low = std::min(low, v);
+            high = std::max(high, v);
+        }
+        return {static_cast<double>(low), static_cast<double>(high)};
+    } else {
+        const auto [minIt, maxIt] = std::minmax_element(values, values + count);
+        return {static_cast<double>(*minIt), static_cast<double>(*maxIt)};
+    }
 }
 
 template <typename T>
