@@ -215,9 +215,10 @@ vtkSmartPointer<vtkImageData> ReadSeries(const DicomHeader& opened) {
         const DicomHeader& header = slices[geometry.order[k]];
         rescales.push_back({header.slope, header.intercept});
     }
-    // Each slice is written once, into its place in the volume, and its stored bits are
-    // kept while it is still in cache.
-    std::vector<StoredRange> ranges(slices.size());
+    SliceRescaler rescaler(kind.vtkType, valuesPerSlice, std::move(rescales), kind.bitsStored,
+                           kind.components);
+    // Each slice is written once, into its place in the volume, and rescaled there while
+    // it is still in cache.
     ForEachSlice(slices.size(), [&](std::size_t k) {
         const DicomHeader& header = slices[geometry.order[k]];
         char* out = memory.Data() + k * sliceBytes;
@@ -227,10 +228,9 @@ vtkSmartPointer<vtkImageData> ReadSeries(const DicomHeader& opened) {
         } else if (!ReadRawSlice(header.path, kind, out)) {
             DecodeSlice(header, opened, kind, out);
         }
-        ranges[k] = KeepStoredBits(out, kind.vtkType, valuesPerSlice, kind.bitsStored);
+        rescaler.Slice(k, out);
     });
-    vtkSmartPointer<vtkDataArray> values =
-        RescaleKeptSlices(memory, kind.vtkType, valuesPerSlice, rescales, ranges, kind.components);
+    vtkSmartPointer<vtkDataArray> values = rescaler.Finish(memory);
     return MakeImage(kind, static_cast<int>(slices.size()), geometry, values, opened,
                      opened.hasPosition);
 }

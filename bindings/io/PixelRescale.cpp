@@ -11,6 +11,7 @@
 #include <system_error>
 #include <thread>
 #include <type_traits>
+#include <utility>
 
 namespace wexlan::io {
 
@@ -59,15 +60,16 @@ int VtkTypeOf() {
         return VTK_DOUBLE;
 }
 
-// Keeps the lower bits of an integer, sign-extended for signed types.
+// Keeps the lower bits of an integer (`mask`), sign-extended from `sign`, the highest
+// of them, for signed types. Arithmetic of the value's own width, which vectorizes well.
 template <typename T>
-T KeepStoredBits(T value, int shift) {
-    if constexpr (std::is_integral_v<T>) {
-        using U = std::make_unsigned_t<T>;
-        const auto raised = static_cast<U>(static_cast<U>(value) << shift);
-        return static_cast<T>(static_cast<T>(raised) >> shift);  // arithmetic for signed
+T KeepStoredBits(T value, std::make_unsigned_t<T> mask, std::make_unsigned_t<T> sign) {
+    using U = std::make_unsigned_t<T>;
+    const auto kept = static_cast<U>(static_cast<U>(value) & mask);
+    if constexpr (std::is_signed_v<T>) {
+        return static_cast<T>(static_cast<U>(static_cast<U>(kept ^ sign) - sign));
     } else {
-        return value;
+        return kept;
     }
 }
 
@@ -105,19 +107,35 @@ void Convert(const T* in, U* out, std::size_t count, const Rescale& r, bool whol
     }
 }
 
+// The range of values of `bitsStored` bits (every bit for 0 or the full width).
 template <typename T>
-StoredRange KeepTyped(T* values, std::size_t count, int bitsStored) {
+std::pair<double, double> StoredBitsRange(int bitsStored) {
+    const int width = static_cast<int>(8 * sizeof(T));
+    const int bits = bitsStored > 0 && bitsStored < width ? bitsStored : width;
+    if constexpr (std::is_signed_v<T>) {
+        return {-std::ldexp(1.0, bits - 1), std::ldexp(1.0, bits - 1) - 1};
+    } else {
+        return {0.0, std::ldexp(1.0, bits) - 1};
+    }
+}
+
+// Keeps the stored bits of `count` values and returns their range.
+template <typename T>
+std::pair<double, double> KeepTyped(T* values, std::size_t count, int bitsStored) {
     if (count == 0) {
-        return {};
+        return {0, 0};
     }
     if constexpr (std::is_integral_v<T>) {
+        using U = std::make_unsigned_t<T>;
         const int width = static_cast<int>(8 * sizeof(T));
-        const int shift = bitsStored > 0 && bitsStored < width ? width - bitsStored : 0;
+        const int bits = bitsStored > 0 && bitsStored < width ? bitsStored : width;
+        const U sign = static_cast<U>(U{1} << (bits - 1));
+        const U mask = static_cast<U>(sign | (sign - 1));
         // One branch-free loop, which the compiler turns into vector instructions.
         T low = std::numeric_limits<T>::max();
         T high = std::numeric_limits<T>::lowest();
         for (std::size_t i = 0; i < count; ++i) {
-            const T v = KeepStoredBits(values[i], shift);
+            const T v = KeepStoredBits(values[i], mask, sign);
             values[i] = v;
             low = std::min(low, v);
             high = std::max(high, v);
@@ -129,83 +147,131 @@ StoredRange KeepTyped(T* values, std::size_t count, int bitsStored) {
     }
 }
 
-template <typename T>
-vtkSmartPointer<vtkDataArray> RescaleTyped(VoxelMemory& stored, std::size_t perSlice,
-                                           const std::vector<Rescale>& rescales,
-                                           const std::vector<StoredRange>& ranges, int components) {
-    T* values = reinterpret_cast<T*>(stored.Data());
-    const std::size_t slices = rescales.size();
-    if (std::all_of(rescales.begin(), rescales.end(),
-                    [](const Rescale& r) { return r.IsIdentity(); })) {
-        return stored.Adopt(VtkTypeOf<T>(), components);
-    }
-    double low = std::numeric_limits<double>::max();
-    double high = std::numeric_limits<double>::lowest();
-    for (std::size_t s = 0; s < slices && perSlice > 0; ++s) {
-        const double a = ranges[s].low * rescales[s].slope + rescales[s].intercept;
-        const double b = ranges[s].high * rescales[s].slope + rescales[s].intercept;
-        low = std::min({low, a, b});
-        high = std::max({high, a, b});
-    }
+// The rescaled range of values from `low` to `high` under `r`.
+std::pair<double, double> Rescaled(double low, double high, const Rescale& r) {
+    const double a = low * r.slope + r.intercept;
+    const double b = high * r.slope + r.intercept;
+    return {std::min(a, b), std::max(a, b)};
+}
 
-    const bool whole = std::is_integral_v<T> &&
-                       std::all_of(rescales.begin(), rescales.end(), [&](const Rescale& r) {
-                           return Whole(r.slope) && Whole(r.intercept) && r == rescales.front();
-                       });
-    // Single precision holds every 16-bit value exactly; wider stored values need double.
-    int outType = (std::is_integral_v<T> && sizeof(T) >= 4) || std::is_same_v<T, double>
-                      ? VTK_DOUBLE
-                      : VTK_FLOAT;
+// The type of the rescaled values: the stored type when they fit in it, else short,
+// else int, for whole-number rescales the same for all slices; else floating point.
+template <typename T>
+int ResultType(double low, double high, bool whole) {
     if (whole) {
         if (Fits<T>(low, high)) {
-            outType = VtkTypeOf<T>();
+            return VtkTypeOf<T>();
         } else if (Fits<short>(low, high)) {
-            outType = VTK_SHORT;
+            return VTK_SHORT;
         } else if (Fits<int>(low, high)) {
-            outType = VTK_INT;
+            return VTK_INT;
         }
     }
-    vtkSmartPointer<vtkDataArray> result;
-    WithType(outType, [&](auto* tag) {
-        using U = std::remove_pointer_t<decltype(tag)>;
-        // Same size: converted where the values are, slot by slot; else into a wider array.
-        U* out = reinterpret_cast<U*>(values);
-        if (sizeof(U) != sizeof(T)) {
-            const std::uint64_t total = static_cast<std::uint64_t>(slices) * perSlice;
-            result =
-                NewVoxelArray(outType, total / static_cast<std::uint64_t>(components), components);
-            out = static_cast<U*>(result->GetVoidPointer(0));
-        }
-        ForEachSlice(slices, [&](std::size_t s) {
-            Convert(values + s * perSlice, out + s * perSlice, perSlice, rescales[s], whole);
-        });
-        if (sizeof(U) == sizeof(T)) {
-            result = stored.Adopt(outType, components);
-        }
+    // Single precision holds every 16-bit value exactly; wider stored values need double.
+    return (std::is_integral_v<T> && sizeof(T) >= 4) || std::is_same_v<T, double> ? VTK_DOUBLE
+                                                                                  : VTK_FLOAT;
+}
+
+bool SameWholeRescale(const std::vector<Rescale>& rescales) {
+    return std::all_of(rescales.begin(), rescales.end(), [&](const Rescale& r) {
+        return Whole(r.slope) && Whole(r.intercept) && r == rescales.front();
     });
-    return result;
+}
+
+bool AllIdentity(const std::vector<Rescale>& rescales) {
+    return std::all_of(rescales.begin(), rescales.end(),
+                       [](const Rescale& r) { return r.IsIdentity(); });
 }
 
 }  // namespace
 
-StoredRange KeepStoredBits(char* values, int storedType, std::size_t count, int bitsStored) {
-    StoredRange range;
-    WithType(storedType, [&](auto* tag) {
+SliceRescaler::SliceRescaler(int storedType, std::size_t valuesPerSlice,
+                             std::vector<Rescale> rescales, int bitsStored, int components)
+    : storedType_(storedType),
+      valuesPerSlice_(valuesPerSlice),
+      rescales_(std::move(rescales)),
+      bitsStored_(bitsStored),
+      components_(components),
+      ranges_(rescales_.size()) {
+    WithType(storedType_, [&](auto* tag) {
         using T = std::remove_pointer_t<decltype(tag)>;
-        range = KeepTyped(reinterpret_cast<T*>(values), count, bitsStored);
+        if constexpr (std::is_integral_v<T>) {
+            if (rescales_.empty() || AllIdentity(rescales_) || !SameWholeRescale(rescales_)) {
+                return;
+            }
+            // Whatever the actual range, the result is then the stored type or (when
+            // that is 16 bits wide) short: the bits written are the same for both.
+            const auto [storedLow, storedHigh] = StoredBitsRange<T>(bitsStored_);
+            const auto [low, high] = Rescaled(storedLow, storedHigh, rescales_.front());
+            if (Fits<T>(low, high)) {
+                earlyType_ = VtkTypeOf<T>();
+            } else if (sizeof(T) == sizeof(short) && Fits<short>(low, high)) {
+                earlyType_ = VTK_SHORT;
+            }
+        }
     });
-    return range;
 }
 
-vtkSmartPointer<vtkDataArray> RescaleKeptSlices(VoxelMemory& stored, int storedType,
-                                                std::size_t valuesPerSlice,
-                                                const std::vector<Rescale>& rescales,
-                                                const std::vector<StoredRange>& ranges,
-                                                int components) {
-    vtkSmartPointer<vtkDataArray> result;
-    WithType(storedType, [&](auto* tag) {
+void SliceRescaler::Slice(std::size_t k, char* values) {
+    WithType(storedType_, [&](auto* tag) {
         using T = std::remove_pointer_t<decltype(tag)>;
-        result = RescaleTyped<T>(stored, valuesPerSlice, rescales, ranges, components);
+        T* slice = reinterpret_cast<T*>(values);
+        const auto [low, high] = KeepTyped(slice, valuesPerSlice_, bitsStored_);
+        ranges_[k] = {low, high};
+        if (earlyType_ != 0) {
+            WithType(earlyType_, [&](auto* early) {
+                using U = std::remove_pointer_t<decltype(early)>;
+                if constexpr (sizeof(U) == sizeof(T)) {
+                    Convert(slice, reinterpret_cast<U*>(slice), valuesPerSlice_, rescales_[k],
+                            true);
+                }
+            });
+        }
+    });
+}
+
+vtkSmartPointer<vtkDataArray> SliceRescaler::Finish(VoxelMemory& stored) {
+    vtkSmartPointer<vtkDataArray> result;
+    WithType(storedType_, [&](auto* tag) {
+        using T = std::remove_pointer_t<decltype(tag)>;
+        if (AllIdentity(rescales_)) {
+            result = stored.Adopt(VtkTypeOf<T>(), components_);
+            return;
+        }
+        double low = std::numeric_limits<double>::max();
+        double high = std::numeric_limits<double>::lowest();
+        for (std::size_t s = 0; s < rescales_.size() && valuesPerSlice_ > 0; ++s) {
+            const auto [a, b] = Rescaled(ranges_[s].low, ranges_[s].high, rescales_[s]);
+            low = std::min(low, a);
+            high = std::max(high, b);
+        }
+        const bool whole = std::is_integral_v<T> && SameWholeRescale(rescales_);
+        const int outType = ResultType<T>(low, high, whole);
+        if (earlyType_ != 0) {
+            result = stored.Adopt(outType, components_);  // rescaled slice by slice
+            return;
+        }
+        T* values = reinterpret_cast<T*>(stored.Data());
+        const std::size_t slices = rescales_.size();
+        WithType(outType, [&](auto* outTag) {
+            using U = std::remove_pointer_t<decltype(outTag)>;
+            // Same size: converted where the values are, slot by slot; else into a wider
+            // array.
+            U* out = reinterpret_cast<U*>(values);
+            if (sizeof(U) != sizeof(T)) {
+                const std::uint64_t total = static_cast<std::uint64_t>(slices) * valuesPerSlice_;
+                result = NewVoxelArray(outType, total / static_cast<std::uint64_t>(components_),
+                                       components_);
+                out = static_cast<U*>(result->GetVoidPointer(0));
+            }
+            ForEachSlice(slices, [&](std::size_t s) {
+                Convert(values + s * valuesPerSlice_, out + s * valuesPerSlice_, valuesPerSlice_,
+                        rescales_[s], whole);
+            });
+            if (sizeof(U) == sizeof(T)) {
+                result = stored.Adopt(outType, components_);
+            }
+        });
     });
     return result;
 }
@@ -214,14 +280,12 @@ vtkSmartPointer<vtkDataArray> RescaleSlices(VoxelMemory& stored, int storedType,
                                             std::size_t valuesPerSlice,
                                             const std::vector<Rescale>& rescales, int bitsStored,
                                             int components) {
-    const std::size_t valueBytes =
-        static_cast<std::size_t>(vtkDataArray::GetDataTypeSize(storedType));
-    std::vector<StoredRange> ranges(rescales.size());
-    ForEachSlice(rescales.size(), [&](std::size_t s) {
-        ranges[s] = KeepStoredBits(stored.Data() + s * valuesPerSlice * valueBytes, storedType,
-                                   valuesPerSlice, bitsStored);
-    });
-    return RescaleKeptSlices(stored, storedType, valuesPerSlice, rescales, ranges, components);
+    SliceRescaler rescaler(storedType, valuesPerSlice, rescales, bitsStored, components);
+    const auto sliceBytes =
+        valuesPerSlice * static_cast<std::size_t>(vtkDataArray::GetDataTypeSize(storedType));
+    ForEachSlice(rescales.size(),
+                 [&](std::size_t s) { rescaler.Slice(s, stored.Data() + s * sliceBytes); });
+    return rescaler.Finish(stored);
 }
 
 void ForEachSlice(std::size_t count, const std::function<void(std::size_t)>& work) {

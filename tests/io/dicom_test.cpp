@@ -88,34 +88,38 @@ void ExpectSameVolume(vtkImageData* a, vtkImageData* b) {
 }
 
 // Uncompressed slices are read straight from their files, run-length compressed ones
-// by GDCM: the same series in both gives the same volume, bit for bit. Stored values
-// carry garbage above Bits Stored; one case has a header far longer than the first
-// piece the reader looks at.
+// by GDCM: the same series in both gives the same volume, bit for bit, with the stored
+// bits kept (the values carry garbage above them) and rescaled into the narrowest type.
+// Two cases have headers far longer than the first piece of a file the reader looks at.
 TEST_F(Dicom, UncompressedSeriesMatchesTheSameSeriesDecodedByGdcm) {
     struct Case {
         const char* name;
         int bitsAllocated, bitsStored;
         bool isSigned;
         std::optional<double> slope, intercept;
+        bool interceptPerSlice;
         const char* encoding;
         std::size_t comments;
+        int type;  ///< of the volume
     };
     const Case cases[] = {
-        {"u8", 8, 8, false, {}, {}, "explicit", 0},
-        {"s8", 8, 8, true, 2.0, -3.0, "implicit", 0},
-        {"ct", 16, 12, false, 1.0, -1024.0, "explicit", 40000},
-        {"s16", 16, 16, true, 0.5, std::nullopt, "implicit", 0},
-        {"big", 16, 10, false, 1.0, 100.0, "big", 0},
-        {"bigsigned", 16, 12, true, {}, {}, "big", 20000},
+        {"u8", 8, 8, false, {}, {}, false, "explicit", 0, VTK_UNSIGNED_CHAR},
+        {"s8", 8, 8, true, 2.0, -3.0, false, "implicit", 0, VTK_SHORT},
+        {"ct", 16, 12, false, 1.0, -1024.0, false, "explicit", 40000, VTK_SHORT},
+        {"s16", 16, 16, true, 0.5, std::nullopt, false, "implicit", 0, VTK_FLOAT},
+        {"shifted", 16, 14, true, 1.0, 7.0, true, "explicit", 0, VTK_FLOAT},
+        {"big", 16, 10, false, 1.0, 100.0, false, "big", 0, VTK_UNSIGNED_SHORT},
+        {"bigsigned", 16, 12, true, {}, {}, false, "big", 20000, VTK_SHORT},
     };
     const double c = std::cos(0.5), s = std::sin(0.5);
     std::mt19937 random(11);
     for (const Case& test : cases) {
         SCOPED_TRACE(test.name);
-        // Rows and columns tilted out of the axes; every other case with its slices
-        // in descending order along the normal.
+        // Rows and columns tilted out of the axes, the columns running backwards; the
+        // files of the big-endian cases in order along the normal (row x column), the
+        // others against it.
         const std::array<double, 6> orientation = {c, 0, s, 0, -1, 0};
-        const std::array<double, 3> normal = {-s, 0, c};
+        const std::array<double, 3> normal = {s, 0, -c};
         std::vector<DicomSlice> slices;
         for (int k = 0; k < 4; ++k) {
             DicomSlice slice;
@@ -125,9 +129,10 @@ TEST_F(Dicom, UncompressedSeriesMatchesTheSameSeriesDecodedByGdcm) {
             slice.bitsStored = test.bitsStored;
             slice.isSigned = test.isSigned;
             slice.slope = test.slope;
-            // Different intercepts per slice give floating point.
-            slice.intercept =
-                test.intercept ? std::optional<double>(*test.intercept + (k == 2)) : std::nullopt;
+            slice.intercept = test.intercept;
+            if (test.interceptPerSlice) {
+                slice.intercept = *test.intercept + k;  // floating point then
+            }
             std::vector<int> values(35);
             for (int& v : values) {
                 v = static_cast<int>(random() % (1u << test.bitsAllocated));
@@ -137,7 +142,7 @@ TEST_F(Dicom, UncompressedSeriesMatchesTheSameSeriesDecodedByGdcm) {
             } else {
                 slice.pixels = Pixels16(values);
             }
-            const double along = (test.name[0] == 'b' ? -3.0 : 3.0) * k;
+            const double along = (test.name[0] == 'b' ? 3.0 : -3.0) * k;
             slice.position = std::array<double, 3>{10 + along * normal[0], -4 + along * normal[1],
                                                    7 + along * normal[2]};
             slice.orientation = orientation;
@@ -157,6 +162,26 @@ TEST_F(Dicom, UncompressedSeriesMatchesTheSameSeriesDecodedByGdcm) {
             volumes[packed] = Volume(reader_);
         }
         ExpectSameVolume(volumes[0], volumes[1]);
+        // Every voxel: the stored bits of its value, sign extended, then rescaled.
+        ASSERT_EQ(volumes[0]->GetScalarType(), test.type);
+        for (int k = 0; k < 4; ++k) {
+            const int z = test.name[0] == 'b' ? k : 3 - k;  // index along the normal
+            for (int v = 0; v < 35; ++v) {
+                const int raw = test.bitsAllocated == 8
+                                    ? static_cast<unsigned char>(slices[k].pixels[v])
+                                    : static_cast<unsigned char>(slices[k].pixels[2 * v]) |
+                                          static_cast<unsigned char>(slices[k].pixels[2 * v + 1])
+                                              << 8;
+                int stored = raw & ((1 << test.bitsStored) - 1);
+                if (test.isSigned && stored >= 1 << (test.bitsStored - 1)) {
+                    stored -= 1 << test.bitsStored;
+                }
+                const double expected =
+                    stored * slices[k].slope.value_or(1) + slices[k].intercept.value_or(0);
+                ASSERT_EQ(volumes[0]->GetScalarComponentAsDouble(v % 7, v / 7, z, 0), expected)
+                    << "slice " << k << ", value " << v;
+            }
+        }
     }
 }
 
