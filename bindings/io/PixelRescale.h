@@ -14,7 +14,6 @@
 #include <vtkSmartPointer.h>
 
 #include <cstddef>
-#include <functional>
 #include <vector>
 
 #include "VoxelBuffer.h"
@@ -69,10 +68,5 @@ vtkSmartPointer<vtkDataArray> RescaleSlices(VoxelMemory& stored, int storedType,
                                             std::size_t valuesPerSlice,
                                             const std::vector<Rescale>& rescales, int bitsStored,
                                             int components);
-
-/// Calls `work(k)` for every k below `count`, on as many threads as the machine has
-/// cores (at most `count`). When calls throw, the exception of the lowest k is rethrown
-/// once all threads ended; later slices may then have been left out.
-void ForEachSlice(std::size_t count, const std::function<void(std::size_t)>& work);
 
 }  // namespace wexlan::io
