@@ -236,7 +236,7 @@ vtkSmartPointer<vtkImageData> ReadSeries(const DicomHeader& opened) {
                            kind.components);
     // Each slice is written once, into its place in the volume, and rescaled there while
     // it is still in cache.
-    ForEachSlice(slices.size(), [&](std::size_t k) {
+    OnAllCores(slices.size(), [&](std::size_t k) {
         const DicomHeader& header = slices[geometry.order[k]];
         char* out = memory.Data() + k * sliceBytes;
         if (k == 0 && first) {

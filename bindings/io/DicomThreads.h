@@ -1,5 +1,5 @@
 #pragma once
-// Work on the slices of a DICOM volume, spread over the machine's cores.
+// Work on the slices (or files) of a DICOM volume, spread over the machine's cores.
 
 #include <algorithm>
 #include <atomic>
@@ -15,7 +15,7 @@ namespace wexlan::io {
 /// Calls `work(k)` for every k below `count`, on as many threads as the machine has
 /// cores (at most `count`). When calls throw, the exception of the lowest k is rethrown
 /// once all threads ended; slices after the lowest failed one may have been left out.
-inline void ForEachSlice(std::size_t count, const std::function<void(std::size_t)>& work) {
+inline void OnAllCores(std::size_t count, const std::function<void(std::size_t)>& work) {
     const std::size_t threads =
         std::min<std::size_t>(count, std::max(1u, std::thread::hardware_concurrency()));
     std::atomic<std::size_t> next{0};

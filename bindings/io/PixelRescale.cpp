@@ -262,7 +262,7 @@ vtkSmartPointer<vtkDataArray> SliceRescaler::Finish(VoxelMemory& stored) {
                                        components_);
                 out = static_cast<U*>(result->GetVoidPointer(0));
             }
-            ForEachSlice(slices, [&](std::size_t s) {
+            OnAllCores(slices, [&](std::size_t s) {
                 Convert(values + s * valuesPerSlice_, out + s * valuesPerSlice_, valuesPerSlice_,
                         rescales_[s], whole);
             });
@@ -281,8 +281,8 @@ vtkSmartPointer<vtkDataArray> RescaleSlices(VoxelMemory& stored, int storedType,
     SliceRescaler rescaler(storedType, valuesPerSlice, rescales, bitsStored, components);
     const auto sliceBytes =
         valuesPerSlice * static_cast<std::size_t>(vtkDataArray::GetDataTypeSize(storedType));
-    ForEachSlice(rescales.size(),
-                 [&](std::size_t s) { rescaler.Slice(s, stored.Data() + s * sliceBytes); });
+    OnAllCores(rescales.size(),
+               [&](std::size_t s) { rescaler.Slice(s, stored.Data() + s * sliceBytes); });
     return rescaler.Finish(stored);
 }
 
