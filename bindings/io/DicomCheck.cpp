@@ -45,6 +45,14 @@ bool IsKnownVr(const char* vr) {
     return false;
 }
 
+// Text values are padded with spaces (or a NUL for UIDs) to an even length.
+std::string Unpadded(std::string text) {
+    while (!text.empty() && (text.back() == '\0' || text.back() == ' ')) {
+        text.pop_back();
+    }
+    return text;
+}
+
 std::string TagText(std::uint32_t tag) {
     char text[16];
     std::snprintf(text, sizeof text, "(%04X,%04X)", tag >> 16, tag & 0xFFFF);
@@ -220,6 +228,9 @@ public:
         raw.bitsStored = bitsStored_;
         raw.isSigned = pixelRepresentation_ == 1;
         raw.bigEndian = order_ == ByteOrder::Big;
+        if (hasSopClass_) {
+            raw.sopClasses.push_back(sopClass_);
+        }
         return raw;
     }
     bool Explicit() const { return explicit_; }
@@ -379,16 +390,13 @@ private:
             case 0x00280006:
                 planar_ = number;
                 break;
-            case 0x00280004: {  // Photometric Interpretation, text
-                const std::uint32_t length = explicit_ ? FromBytes<std::uint16_t>(pos + 6, order_)
-                                                       : FromBytes<std::uint32_t>(pos + 4, order_);
-                photometric_.assign(value, std::min<std::size_t>(length, end - value));
-                while (!photometric_.empty() &&
-                       (photometric_.back() == ' ' || photometric_.back() == '\0')) {
-                    photometric_.pop_back();
-                }
+            case 0x00280004:  // Photometric Interpretation
+                photometric_ = TextAt(pos, end);
                 break;
-            }
+            case 0x00080016:  // SOP Class UID
+                sopClass_ = TextAt(pos, end);
+                hasSopClass_ = true;
+                break;
             case 0x00280100:
                 bitsAllocated_ = number;
                 break;
@@ -417,6 +425,14 @@ private:
             default:
                 break;
         }
+    }
+
+    // The text value of the short element at `pos`, without its padding.
+    std::string TextAt(const char* pos, const char* end) const {
+        const char* value = pos + 8;
+        const std::uint32_t length = explicit_ ? FromBytes<std::uint16_t>(pos + 6, order_)
+                                               : FromBytes<std::uint32_t>(pos + 4, order_);
+        return Unpadded(std::string(value, std::min<std::size_t>(length, end - value)));
     }
 
     std::uint32_t Tag(const char* p) const {
@@ -448,6 +464,8 @@ private:
     int rows_ = 0, columns_ = 0, samples_ = 1, bitsAllocated_ = -1, frames_ = 1;
     int bitsStored_ = -1, highBit_ = -1, pixelRepresentation_ = 0, planar_ = 0;
     std::string photometric_;
+    std::string sopClass_;
+    bool hasSopClass_ = false;
     const char* stop_ = nullptr;  // where a header-only walk stopped
 };
 
@@ -464,6 +482,8 @@ bool Letters(const char* p) {
 struct Encoding {
     const char* dataSet = nullptr;
     std::string syntax;  ///< empty for files without a meta group
+    std::string mediaStorage;
+    bool hasMediaStorage = false;
 };
 
 Encoding ReadEncoding(const char* begin, const char* end) {
@@ -494,10 +514,10 @@ Encoding ReadEncoding(const char* begin, const char* end) {
                  length, " bytes but only ", end - value, " are left)");
         }
         if (pos[2] == 0x10 && pos[3] == 0) {  // (0002,0010) Transfer Syntax UID
-            std::string& syntax = encoding.syntax;
-            syntax.assign(value, length);
-            while (!syntax.empty() && (syntax.back() == '\0' || syntax.back() == ' '))
-                syntax.pop_back();
+            encoding.syntax = Unpadded(std::string(value, length));
+        } else if (pos[2] == 0x02 && pos[3] == 0) {  // (0002,0002) Media Storage SOP Class
+            encoding.mediaStorage = Unpadded(std::string(value, length));
+            encoding.hasMediaStorage = true;
         }
         pos = value + length;
     }
@@ -610,6 +630,9 @@ std::optional<DicomRawPixels> LocateRawPixels(const OpenedFile& file) {
                     return std::nullopt;
                 }
                 DicomRawPixels raw = walker.Raw();
+                if (encoding.hasMediaStorage) {
+                    raw.sopClasses.push_back(encoding.mediaStorage);
+                }
                 // GDCM swaps big-endian words of 16 bits only.
                 if (raw.bigEndian && raw.bitsAllocated != 16) {
                     return std::nullopt;

@@ -11,6 +11,8 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "MappedFile.h"
 
@@ -34,6 +36,8 @@ struct DicomRawPixels {
     int bitsStored = 0;     ///< the lower bits of each value; the high bit is the last
     bool isSigned = false;
     bool bigEndian = false;  ///< 16-bit values in explicit big endian order
+    /// SOP Class UID and Media Storage SOP Class UID, those of the two present.
+    std::vector<std::string> sopClasses;
 };
 
 /// Where the pixel values of `file` lie when they can be read straight from it: one

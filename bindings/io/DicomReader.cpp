@@ -1,5 +1,6 @@
 #include "DicomReader.h"
 
+#include <gdcmMediaStorage.h>
 #include <gdcmTrace.h>
 #include <vtkFieldData.h>
 #include <vtkPointData.h>
@@ -126,9 +127,19 @@ std::uint64_t BytesOf(const DicomPixelKind& kind) {
            static_cast<std::uint64_t>(vtkDataArray::GetDataTypeSize(kind.vtkType));
 }
 
+// The raw pixels of a file GDCM would read as an image: it reads only files that name
+// a kind of image it knows (GDCM's rule, applied here more strictly: every class the
+// file names must be one).
 std::optional<DicomRawPixels> LocateRawSlice(const OpenedFile& file) {
     try {
-        return LocateRawPixels(file);
+        std::optional<DicomRawPixels> raw = LocateRawPixels(file);
+        if (!raw || raw->sopClasses.empty() ||
+            !std::all_of(raw->sopClasses.begin(), raw->sopClasses.end(), [](const auto& uid) {
+                return gdcm::MediaStorage::IsImage(gdcm::MediaStorage::GetMSType(uid.c_str()));
+            })) {
+            return std::nullopt;
+        }
+        return raw;
     } catch (const ReadError&) {
         return std::nullopt;
     }

@@ -452,6 +452,19 @@ TEST_F(Dicom, BrokenAndNonImageFilesAreRefusedWithTheirReason) {
     Write("series/2.dcm", lastBytes.substr(0, lastBytes.size() - 4));
     ExpectFailure("series/0.dcm", {"of the series"});
     EXPECT_THAT(reader_.GetErrorMessage(), HasSubstr("image " + Path("series/2.dcm")));
+
+    // GDCM reads no image from a file whose SOP class is not a kind of image it knows;
+    // neither does the direct read of uncompressed slices.
+    std::filesystem::create_directory(Path("unknown"));
+    for (int k = 0; k < 2; ++k) {
+        DicomSlice slice = Slice(k, {0, 0, 1.0 * k});
+        if (k == 1) {
+            slice.sopClassUid = "1.2.840.10008.5.1.4.1.1.2.9";
+        }
+        ASSERT_TRUE(WriteDicom(Path("unknown/" + std::to_string(k) + ".dcm"), slice));
+    }
+    ExpectFailure("unknown/0.dcm", {"could not be read"});
+    EXPECT_THAT(reader_.GetErrorMessage(), HasSubstr("image " + Path("unknown/1.dcm")));
 }
 
 }  // namespace
