@@ -578,19 +578,23 @@ template <typename Done>
 auto WalkHeader(const OpenedFile& file, Done&& done) {
     FileStart start(file);
     while (true) {
+        std::optional<Encoding> encoding;
+        std::optional<Walker> walker;
         try {
-            const Encoding encoding = ReadEncoding(start.Begin(), start.End());
-            Walker walker = MakeWalker(encoding, start.Begin(), true);
-            if (encoding.syntax != kDeflated) {
-                walker.Elements(encoding.dataSet, start.End(), 0, false);
-            }
-            if (encoding.syntax == kDeflated || walker.Stop() != nullptr || start.Whole()) {
-                return done(walker, encoding, start);
+            encoding = ReadEncoding(start.Begin(), start.End());
+            walker.emplace(MakeWalker(*encoding, start.Begin(), true));
+            if (encoding->syntax != kDeflated) {
+                walker->Elements(encoding->dataSet, start.End(), 0, false);
             }
         } catch (const ReadError&) {
             if (start.Whole()) {
                 throw;
             }
+            walker.reset();
+        }
+        if (walker &&
+            (encoding->syntax == kDeflated || walker->Stop() != nullptr || start.Whole())) {
+            return done(*walker, *encoding, start);
         }
         start.Grow();
     }
@@ -639,16 +643,26 @@ std::optional<DicomRawPixels> LocateRawPixels(const OpenedFile& file) {
                 }
                 // The pixel data element: its tag, a value representation (OB or OW) in
                 // explicit files, its length, and the first bytes of its value.
+                // Those bytes may lie beyond the start read so far.
                 const char* tag = walker.Stop();
-                const std::ptrdiff_t headerBytes = walker.Explicit() ? 12 : 8;
-                if (walker.TagAt(tag) != kPixelData || start.End() - tag < headerBytes + 4 ||
+                const auto tagOffset = static_cast<std::uint64_t>(tag - start.Begin());
+                const std::size_t headerBytes = walker.Explicit() ? 12 : 8;
+                char element[16];
+                if (file.Size() - tagOffset < headerBytes + 4) {
+                    return std::nullopt;
+                }
+                if (static_cast<std::size_t>(start.End() - tag) < headerBytes + 4) {
+                    file.ReadAt(tagOffset, element, headerBytes + 4);
+                    tag = element;
+                }
+                if (walker.TagAt(tag) != kPixelData ||
                     (walker.Explicit() && std::memcmp(tag + 4, "OW", 2) != 0 &&
                      std::memcmp(tag + 4, "OB", 2) != 0)) {
                     return std::nullopt;
                 }
                 const auto length = walker.NumberAt<std::uint32_t>(tag + headerBytes - 4);
                 const char* value = tag + headerBytes;
-                raw.offset = static_cast<std::uint64_t>(value - start.Begin());
+                raw.offset = tagOffset + headerBytes;
                 const std::uint64_t needed = static_cast<std::uint64_t>(raw.rows) * raw.columns *
                                              static_cast<std::uint64_t>(raw.bitsAllocated / 8);
                 // A value that starts like an item is walked as a sequence in implicit files.

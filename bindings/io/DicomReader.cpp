@@ -131,18 +131,15 @@ std::uint64_t BytesOf(const DicomPixelKind& kind) {
 // a kind of image it knows (GDCM's rule, applied here more strictly: every class the
 // file names must be one).
 std::optional<DicomRawPixels> LocateRawSlice(const OpenedFile& file) {
-    try {
-        std::optional<DicomRawPixels> raw = LocateRawPixels(file);
-        if (!raw || raw->sopClasses.empty() ||
-            !std::all_of(raw->sopClasses.begin(), raw->sopClasses.end(), [](const auto& uid) {
-                return gdcm::MediaStorage::IsImage(gdcm::MediaStorage::GetMSType(uid.c_str()));
-            })) {
-            return std::nullopt;
-        }
-        return raw;
-    } catch (const ReadError&) {
+    std::optional<DicomRawPixels> raw = LocateRawPixels(file);
+    const auto isImage = [](const std::string& uid) {
+        return gdcm::MediaStorage::IsImage(gdcm::MediaStorage::GetMSType(uid.c_str()));
+    };
+    if (!raw || raw->sopClasses.empty() ||
+        !std::all_of(raw->sopClasses.begin(), raw->sopClasses.end(), isImage)) {
         return std::nullopt;
     }
+    return raw;
 }
 
 // Reads an uncompressed slice straight from its file into `out`, with one read and no
