@@ -183,16 +183,18 @@ std::vector<std::string> CtSeriesFiles() {
     return files;
 }
 
-// Runs `read` per iteration, timed; before it (not timed) drops `files` from the cache
-// when `cold`, and resets the peak memory. Records the largest peak above the memory
+// Runs `read` per iteration, timed; before it (not timed) calls `release` to free what
+// the previous read kept, drops `files` from the cache when `cold`, and resets the peak
+// memory. Records the largest peak above the memory
 // before the read, and the pages left in the cache after the drops.
-template <typename Read>
+template <typename Release, typename Read>
 void TimedReads(benchmark::State& state, bool cold, const std::vector<std::string>& files,
-                Read&& read) {
+                Release&& release, Read&& read) {
     std::uint64_t peak = 0;
     std::size_t cachedPages = 0;
     for (auto _ : state) {
         state.PauseTiming();
+        release();
         if (cold) {
             for (const std::string& file : files) {
                 cachedPages += DropFromCache(file);
@@ -214,15 +216,16 @@ void DicomSeries(benchmark::State& state, bool cold, std::string) {
     const std::string opened = Input("ct_series/IM0150");
     const std::vector<std::string> files = CtSeriesFiles();
     std::unique_ptr<wFileReader> reader;
-    TimedReads(state, cold, files, [&] {
-        reader.reset();  // the previous volume is freed before the next read
-        reader = std::make_unique<wFileReader>();
-        reader->SetFilename(opened);
-        if (!reader->Read()) {
-            state.SkipWithError(reader->GetErrorMessage().c_str());
-        }
-        benchmark::DoNotOptimize(reader->GetOutput());
-    });
+    TimedReads(
+        state, cold, files, [&] { reader.reset(); },
+        [&] {
+            reader = std::make_unique<wFileReader>();
+            reader->SetFilename(opened);
+            if (!reader->Read()) {
+                state.SkipWithError(reader->GetErrorMessage().c_str());
+            }
+            benchmark::DoNotOptimize(reader->GetOutput());
+        });
     if (reader && reader->GetOutput()) {
         Record(state, reader->GetOutput(), opened, "ct_series/dicom");
     }
@@ -231,24 +234,26 @@ void DicomSeries(benchmark::State& state, bool cold, std::string) {
 void VolumeBytes(benchmark::State& state, bool cold, std::string) {
     const std::string file = Input("ct_series.mha");
     const std::size_t size = FileSize(file);
-    TimedReads(state, cold, {file}, [&] {
-        void* p = nullptr;
-        if (posix_memalign(&p, std::size_t{2} << 20, size) != 0) {
-            return;
-        }
-        madvise(p, size, MADV_HUGEPAGE);
-        const int fd = open(file.c_str(), O_RDONLY);
-        std::size_t done = 0;
-        while (done < size) {
-            const ssize_t n = read(fd, static_cast<char*>(p) + done, size - done);
-            if (n <= 0)
-                break;
-            done += static_cast<std::size_t>(n);
-        }
-        close(fd);
-        benchmark::DoNotOptimize(static_cast<char*>(p)[size - 1]);
-        std::free(p);
-    });
+    TimedReads(
+        state, cold, {file}, [] {},
+        [&] {
+            void* p = nullptr;
+            if (posix_memalign(&p, std::size_t{2} << 20, size) != 0) {
+                return;
+            }
+            madvise(p, size, MADV_HUGEPAGE);
+            const int fd = open(file.c_str(), O_RDONLY);
+            std::size_t done = 0;
+            while (done < size) {
+                const ssize_t n = read(fd, static_cast<char*>(p) + done, size - done);
+                if (n <= 0)
+                    break;
+                done += static_cast<std::size_t>(n);
+            }
+            close(fd);
+            benchmark::DoNotOptimize(static_cast<char*>(p)[size - 1]);
+            std::free(p);
+        });
 }
 
 void RegisterDicom() {

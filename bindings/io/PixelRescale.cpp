@@ -81,23 +81,29 @@ bool Whole(double v) {
     return std::abs(v - std::round(v)) < 1e-9;
 }
 
+// Calls `f` with a function that rescales one value of type T by the whole numbers of
+// `r` as 64-bit arithmetic does; in 32 bits for values of 16 bits or fewer with a
+// moderate rescale, which cannot overflow and vectorizes in half as wide lanes.
+template <typename T, typename F>
+void WithWholeRescale(const Rescale& r, F&& f) {
+    const auto slope = static_cast<long long>(std::llround(r.slope));
+    const auto intercept = static_cast<long long>(std::llround(r.intercept));
+    if (sizeof(T) <= 2 && std::llabs(slope) <= (1 << 14) && std::llabs(intercept) < (1 << 30)) {
+        const auto slope32 = static_cast<int>(slope), intercept32 = static_cast<int>(intercept);
+        f([slope32, intercept32](T v) { return static_cast<int>(v) * slope32 + intercept32; });
+    } else {
+        f([slope, intercept](T v) { return static_cast<long long>(v) * slope + intercept; });
+    }
+}
+
 template <typename T, typename U>
 void Convert(const T* in, U* out, std::size_t count, const Rescale& r, bool whole) {
     if (whole) {
-        const auto slope = static_cast<long long>(std::llround(r.slope));
-        const auto intercept = static_cast<long long>(std::llround(r.intercept));
-        // Values of 16 bits or fewer with a moderate rescale cannot overflow an int:
-        // the same results as with 64 bits, in half as wide vector lanes.
-        if (sizeof(T) <= 2 && std::llabs(slope) <= (1 << 14) && std::llabs(intercept) < (1 << 30)) {
-            const auto slope32 = static_cast<int>(slope), intercept32 = static_cast<int>(intercept);
+        WithWholeRescale<T>(r, [&](auto rescale) {
             for (std::size_t i = 0; i < count; ++i) {
-                out[i] = static_cast<U>(static_cast<int>(in[i]) * slope32 + intercept32);
+                out[i] = static_cast<U>(rescale(in[i]));
             }
-            return;
-        }
-        for (std::size_t i = 0; i < count; ++i) {
-            out[i] = static_cast<U>(static_cast<long long>(in[i]) * slope + intercept);
-        }
+        });
     } else {
         for (std::size_t i = 0; i < count; ++i) {
             out[i] = static_cast<U>(static_cast<double>(in[i]) * r.slope + r.intercept);
@@ -117,9 +123,10 @@ std::pair<double, double> StoredBitsRange(int bitsStored) {
     }
 }
 
-// Keeps the stored bits of `count` values and returns their range.
-template <typename T>
-std::pair<double, double> KeepTyped(T* values, std::size_t count, int bitsStored) {
+// Keeps the stored bits of `count` values, hands each to `store(i, value)` and returns
+// their range.
+template <typename T, typename Store>
+std::pair<double, double> KeepTyped(T* values, std::size_t count, int bitsStored, Store&& store) {
     if (count == 0) {
         return {0, 0};
     }
@@ -134,7 +141,7 @@ std::pair<double, double> KeepTyped(T* values, std::size_t count, int bitsStored
         T high = std::numeric_limits<T>::lowest();
         for (std::size_t i = 0; i < count; ++i) {
             const T v = KeepStoredBits(values[i], mask, sign);
-            values[i] = v;
+            store(i, v);
             low = std::min(low, v);
             high = std::max(high, v);
         }
@@ -214,17 +221,25 @@ void SliceRescaler::Slice(std::size_t k, char* values) {
     WithType(storedType_, [&](auto* tag) {
         using T = std::remove_pointer_t<decltype(tag)>;
         T* slice = reinterpret_cast<T*>(values);
-        const auto [low, high] = KeepTyped(slice, valuesPerSlice_, bitsStored_);
-        ranges_[k] = {low, high};
-        if (earlyType_ != 0) {
+        std::pair<double, double> range;
+        if (earlyType_ == 0) {
+            range = KeepTyped(slice, valuesPerSlice_, bitsStored_,
+                              [&](std::size_t i, T v) { slice[i] = v; });
+        } else {
+            // Rescaled in the same pass, into a type of the same size.
             WithType(earlyType_, [&](auto* early) {
                 using U = std::remove_pointer_t<decltype(early)>;
-                if constexpr (sizeof(U) == sizeof(T)) {
-                    Convert(slice, reinterpret_cast<U*>(slice), valuesPerSlice_, rescales_[k],
-                            true);
+                if constexpr (std::is_integral_v<T> && sizeof(U) == sizeof(T)) {
+                    U* out = reinterpret_cast<U*>(slice);
+                    WithWholeRescale<T>(rescales_[k], [&](auto rescale) {
+                        range = KeepTyped(
+                            slice, valuesPerSlice_, bitsStored_,
+                            [&](std::size_t i, T v) { out[i] = static_cast<U>(rescale(v)); });
+                    });
                 }
             });
         }
+        ranges_[k] = {range.first, range.second};
     });
 }
 
