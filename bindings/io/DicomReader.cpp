@@ -6,9 +6,6 @@
 #include <vtkPointData.h>
 #include <vtkStringArray.h>
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -180,18 +177,6 @@ void DecodeSlice(const DicomHeader& slice, const DicomHeader& opened, const Dico
     }
 }
 
-// Asks the kernel to read the files of the series, all at once: from a cold cache the
-// disk then works on all of them while the first slices are read.
-void ReadAhead(const std::vector<DicomHeader>& slices) {
-    for (const DicomHeader& slice : slices) {
-        const int fd = ::open(slice.path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd >= 0) {
-            ::posix_fadvise(fd, 0, 0, POSIX_FADV_WILLNEED);
-            ::close(fd);
-        }
-    }
-}
-
 vtkSmartPointer<vtkImageData> ReadSeries(const DicomHeader& opened) {
     std::vector<DicomHeader> slices = FindVolumeSlices(opened);
     const SlicePlane plane = opened.Plane();
@@ -211,7 +196,6 @@ vtkSmartPointer<vtkImageData> ReadSeries(const DicomHeader& opened) {
             ArrangeInOrder(plane, slices.size(), opened.position, opened.NominalSliceSpacing());
     }
 
-    ReadAhead(slices);
     // The first slice along the normal sets the size and pixel type of all.
     const DicomHeader& firstHeader = slices[geometry.order.front()];
     std::unique_ptr<DicomImageFile> first;

@@ -1,8 +1,5 @@
 #include "DicomSeries.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -60,16 +57,6 @@ std::vector<std::string> CandidateFiles(const DicomHeader& opened) {
         std::error_code ignored;
         if (it->is_regular_file(ignored) && !fs::equivalent(it->path(), openedPath, ignored)) {
             files.push_back(it->path().string());
-        }
-    }
-    // From a cold cache, reading the start of each file in turn would wait on the disk
-    // for every one: the kernel is asked for all of them at once, a megabyte each (a
-    // whole slice of most series), before any is looked at.
-    for (const std::string& file : files) {
-        const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd >= 0) {
-            ::posix_fadvise(fd, 0, off_t{1} << 20, POSIX_FADV_WILLNEED);
-            ::close(fd);
         }
     }
     // A glance at the first bytes keeps large files of other kinds from being parsed;
