@@ -1,9 +1,12 @@
 #include "DicomCheck.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "ByteCursor.h"
 #include "ReadError.h"
@@ -42,6 +45,14 @@ bool IsKnownVr(const char* vr) {
     return false;
 }
 
+// Text values are padded with spaces (or a NUL for UIDs) to an even length.
+std::string Unpadded(std::string text) {
+    while (!text.empty() && (text.back() == '\0' || text.back() == ' ')) {
+        text.pop_back();
+    }
+    return text;
+}
+
 std::string TagText(std::uint32_t tag) {
     char text[16];
     std::snprintf(text, sizeof text, "(%04X,%04X)", tag >> 16, tag & 0xFFFF);
@@ -50,8 +61,8 @@ std::string TagText(std::uint32_t tag) {
 
 class Walker {
 public:
-    Walker(const MappedFile& file, ByteOrder order, bool explicitVr, bool headerOnly)
-        : base_(file.Begin()), order_(order), explicit_(explicitVr), headerOnly_(headerOnly) {}
+    Walker(const char* base, ByteOrder order, bool explicitVr, bool headerOnly)
+        : base_(base), order_(order), explicit_(explicitVr), headerOnly_(headerOnly) {}
 
     // Elements from `pos` up to `end`, or (with `until`) up to that delimiter tag.
     const char* Elements(const char* pos, const char* end, int depth, bool implicitInside,
@@ -80,6 +91,7 @@ public:
                 return end;  // zero padding up to the end of the file
             }
             if (headerOnly_ && depth == 0 && tag >= kPixelData) {
+                stop_ = pos;
                 return end;
             }
             if (depth == 0) {
@@ -183,6 +195,50 @@ public:
     /// Run-length compressed pixel data is decoded by GDCM without bounds checks, so
     /// its fragments are checked in full (see CheckRleFragment).
     void ExpectRle() { rle_ = true; }
+
+    /// Where a header-only walk stopped: the tag of the pixel data (or of a later
+    /// element) at the top level; null when it did not get there.
+    const char* Stop() const { return stop_; }
+
+    /// After a header-only walk that stopped at the pixel data: walks what follows its
+    /// value, `begin` to `end` being the bytes from file offset `offset` to the end.
+    void WalkAfterPixelData(const char* begin, const char* end, std::uint64_t offset) {
+        base_ = begin;
+        baseOffset_ = offset;
+        headerOnly_ = false;
+        pixelData_ = true;
+        Elements(begin, end, 0, false);
+    }
+
+    /// The walked image description when its values can be read from the file as
+    /// they are: one frame of grey values of 8, 16 or 32 bits, stored bits ending at the
+    /// high bit.
+    bool PlainGreyImage() const {
+        return rows_ > 0 && columns_ > 0 && samples_ == 1 && frames_ == 1 &&
+               (bitsAllocated_ == 8 || bitsAllocated_ == 16 || bitsAllocated_ == 32) &&
+               bitsStored_ >= 1 && bitsStored_ <= bitsAllocated_ && highBit_ == bitsStored_ - 1 &&
+               (pixelRepresentation_ == 0 || pixelRepresentation_ == 1) &&
+               (photometric_ == "MONOCHROME1" || photometric_ == "MONOCHROME2");
+    }
+    DicomRawPixels Raw() const {
+        DicomRawPixels raw;
+        raw.rows = rows_;
+        raw.columns = columns_;
+        raw.bitsAllocated = bitsAllocated_;
+        raw.bitsStored = bitsStored_;
+        raw.isSigned = pixelRepresentation_ == 1;
+        raw.bigEndian = order_ == ByteOrder::Big;
+        if (hasSopClass_) {
+            raw.sopClasses.push_back(sopClass_);
+        }
+        return raw;
+    }
+    bool Explicit() const { return explicit_; }
+    std::uint32_t TagAt(const char* p) const { return Tag(p); }
+    template <typename T>
+    T NumberAt(const char* p) const {
+        return FromBytes<T>(p, order_);
+    }
 
     /// GDCM asserts on impossible pixel descriptions (five samples per pixel, a high
     /// bit beyond the allocated bits): the values read on the walk are checked here.
@@ -334,6 +390,13 @@ private:
             case 0x00280006:
                 planar_ = number;
                 break;
+            case 0x00280004:  // Photometric Interpretation
+                photometric_ = TextAt(pos, end);
+                break;
+            case 0x00080016:  // SOP Class UID
+                sopClass_ = TextAt(pos, end);
+                hasSopClass_ = true;
+                break;
             case 0x00280100:
                 bitsAllocated_ = number;
                 break;
@@ -364,6 +427,14 @@ private:
         }
     }
 
+    // The text value of the short element at `pos`, without its padding.
+    std::string TextAt(const char* pos, const char* end) const {
+        const char* value = pos + 8;
+        const std::uint32_t length = explicit_ ? FromBytes<std::uint16_t>(pos + 6, order_)
+                                               : FromBytes<std::uint32_t>(pos + 4, order_);
+        return Unpadded(std::string(value, std::min<std::size_t>(length, end - value)));
+    }
+
     std::uint32_t Tag(const char* p) const {
         return static_cast<std::uint32_t>(FromBytes<std::uint16_t>(p, order_)) << 16 |
                FromBytes<std::uint16_t>(p + 2, order_);
@@ -379,10 +450,12 @@ private:
 
     template <typename... Parts>
     [[noreturn]] void FailAt(const char* p, Parts&&... parts) const {
-        Fail("byte ", p - base_, ": ", std::forward<Parts>(parts)...);
+        Fail("byte ", baseOffset_ + static_cast<std::uint64_t>(p - base_), ": ",
+             std::forward<Parts>(parts)...);
     }
 
     const char* base_;
+    std::uint64_t baseOffset_ = 0;  // file offset of base_
     ByteOrder order_;
     bool explicit_;
     bool headerOnly_;
@@ -390,26 +463,40 @@ private:
     bool pixelData_ = false;
     int rows_ = 0, columns_ = 0, samples_ = 1, bitsAllocated_ = -1, frames_ = 1;
     int bitsStored_ = -1, highBit_ = -1, pixelRepresentation_ = 0, planar_ = 0;
+    std::string photometric_;
+    std::string sopClass_;
+    bool hasSopClass_ = false;
+    const char* stop_ = nullptr;  // where a header-only walk stopped
 };
 
-}  // namespace
+constexpr const char* kDeflated = "1.2.840.10008.1.2.1.99";
+constexpr const char* kImplicitLittle = "1.2.840.10008.1.2";
+constexpr const char* kExplicitLittle = "1.2.840.10008.1.2.1";
+constexpr const char* kExplicitBig = "1.2.840.10008.1.2.2";
 
-void CheckDicomStructure(const MappedFile& file, bool headerOnly) {
-    const char* begin = file.Begin();
-    const char* end = file.End();
+bool Letters(const char* p) {
+    return p[0] >= 'A' && p[0] <= 'Z' && p[1] >= 'A' && p[1] <= 'Z';
+}
+
+// The file meta group: where the data set starts and the transfer syntax it names.
+struct Encoding {
+    const char* dataSet = nullptr;
+    std::string syntax;  ///< empty for files without a meta group
+    std::string mediaStorage;
+    bool hasMediaStorage = false;
+};
+
+Encoding ReadEncoding(const char* begin, const char* end) {
     const char* pos = begin;
-    if (file.Size() >= 132 && std::memcmp(begin + 128, "DICM", 4) == 0) {
+    if (end - begin >= 132 && std::memcmp(begin + 128, "DICM", 4) == 0) {
         pos += 132;
     }
-    const auto letters = [](const char* p) {
-        return p[0] >= 'A' && p[0] <= 'Z' && p[1] >= 'A' && p[1] <= 'Z';
-    };
     // The file meta group, always explicit little endian, names the encoding of the rest.
-    std::string syntax;
+    Encoding encoding;
     bool meta = false;
     while (end - pos >= 8 && pos[0] == 0x02 && pos[1] == 0) {
         meta = true;
-        if (!letters(pos + 4) || !IsKnownVr(pos + 4)) {
+        if (!Letters(pos + 4) || !IsKnownVr(pos + 4)) {
             Fail("byte ", pos - begin, ": the DICOM file meta header is damaged");
         }
         const bool longLength = HasLongLength(pos + 4);
@@ -427,30 +514,173 @@ void CheckDicomStructure(const MappedFile& file, bool headerOnly) {
                  length, " bytes but only ", end - value, " are left)");
         }
         if (pos[2] == 0x10 && pos[3] == 0) {  // (0002,0010) Transfer Syntax UID
-            syntax.assign(value, length);
-            while (!syntax.empty() && (syntax.back() == '\0' || syntax.back() == ' '))
-                syntax.pop_back();
+            encoding.syntax = Unpadded(std::string(value, length));
+        } else if (pos[2] == 0x02 && pos[3] == 0) {  // (0002,0002) Media Storage SOP Class
+            encoding.mediaStorage = Unpadded(std::string(value, length));
+            encoding.hasMediaStorage = true;
         }
         pos = value + length;
     }
-    if (meta && syntax.empty()) {
+    if (meta && encoding.syntax.empty()) {
         Fail("the DICOM file meta header is incomplete (it names no transfer syntax)");
     }
     if (end - pos < 8) {
         Fail("the DICOM file holds no data set after its header");
     }
-    if (syntax == "1.2.840.10008.1.2.1.99") {
-        return;  // deflated: the data set is only readable once inflated
-    }
-    const bool implicitVr =
-        syntax.empty() ? (end - pos >= 6 && !letters(pos + 4)) : syntax == "1.2.840.10008.1.2";
-    const ByteOrder order = syntax == "1.2.840.10008.1.2.2" ? ByteOrder::Big : ByteOrder::Little;
-    Walker walker(file, order, !implicitVr, headerOnly);
-    if (syntax == "1.2.840.10008.1.2.5") {
+    encoding.dataSet = pos;
+    return encoding;
+}
+
+Walker MakeWalker(const Encoding& encoding, const char* begin, bool headerOnly) {
+    // Without a meta group the data set shows its encoding: letters after the first tag.
+    const bool implicitVr = encoding.syntax.empty() ? !Letters(encoding.dataSet + 4)
+                                                    : encoding.syntax == kImplicitLittle;
+    const ByteOrder order = encoding.syntax == kExplicitBig ? ByteOrder::Big : ByteOrder::Little;
+    Walker walker(begin, order, !implicitVr, headerOnly);
+    if (encoding.syntax == "1.2.840.10008.1.2.5") {
         walker.ExpectRle();
     }
-    walker.Elements(pos, end, 0, false);
+    return walker;
+}
+
+// The first bytes of a file, read in growing pieces: a header is usually a few
+// kilobytes, and the pixel data after it need not be read to walk it.
+class FileStart {
+public:
+    explicit FileStart(const OpenedFile& file) : file_(file) { Grow(); }
+    const char* Begin() const { return bytes_.data(); }
+    const char* End() const { return bytes_.data() + bytes_.size(); }
+    bool Whole() const { return bytes_.size() == file_.Size(); }
+    /// Reads more of the file (eight times as much, up to all of it); false when all of
+    /// it was read already.
+    bool Grow() {
+        const std::size_t had = bytes_.size();
+        const std::uint64_t want =
+            std::min<std::uint64_t>(file_.Size(), had == 0 ? 16384 : had * 8);
+        if (want == had) {
+            return false;
+        }
+        bytes_.resize(static_cast<std::size_t>(want));
+        file_.ReadAt(had, bytes_.data() + had, bytes_.size() - had);
+        return true;
+    }
+
+private:
+    const OpenedFile& file_;
+    std::vector<char> bytes_;
+};
+
+// Walks the header of `file` (up to the pixel data) on as few of its first bytes as
+// decide the walk: a walk that stops at the pixel data has seen all it would see on
+// the whole file, one that fails or runs out of bytes before is repeated on more.
+// Calls `done(walker, encoding, start)` once decided; it returns what this returns.
+template <typename Done>
+auto WalkHeader(const OpenedFile& file, Done&& done) {
+    FileStart start(file);
+    while (true) {
+        std::optional<Encoding> encoding;
+        std::optional<Walker> walker;
+        try {
+            encoding = ReadEncoding(start.Begin(), start.End());
+            walker.emplace(MakeWalker(*encoding, start.Begin(), true));
+            if (encoding->syntax != kDeflated) {
+                walker->Elements(encoding->dataSet, start.End(), 0, false);
+            }
+        } catch (const ReadError&) {
+            if (start.Whole()) {
+                throw;
+            }
+            walker.reset();
+        }
+        if (walker &&
+            (encoding->syntax == kDeflated || walker->Stop() != nullptr || start.Whole())) {
+            return done(*walker, *encoding, start);
+        }
+        start.Grow();
+    }
+}
+
+}  // namespace
+
+void CheckDicomStructure(const MappedFile& file, bool headerOnly) {
+    const Encoding encoding = ReadEncoding(file.Begin(), file.End());
+    if (encoding.syntax == kDeflated) {
+        return;  // deflated: the data set is only readable once inflated
+    }
+    Walker walker = MakeWalker(encoding, file.Begin(), headerOnly);
+    walker.Elements(encoding.dataSet, file.End(), 0, false);
     walker.CheckPixelDescription();
+}
+
+void CheckDicomHeaderStructure(const OpenedFile& file) {
+    WalkHeader(file, [](const Walker& walker, const Encoding& encoding, const FileStart&) {
+        if (encoding.syntax != kDeflated) {
+            walker.CheckPixelDescription();
+        }
+        return 0;
+    });
+}
+
+std::optional<DicomRawPixels> LocateRawPixels(const OpenedFile& file) {
+    try {
+        return WalkHeader(
+            file,
+            [&](Walker& walker, const Encoding& encoding,
+                const FileStart& start) -> std::optional<DicomRawPixels> {
+                const std::string& syntax = encoding.syntax;
+                if ((syntax != kImplicitLittle && syntax != kExplicitLittle &&
+                     syntax != kExplicitBig) ||
+                    walker.Stop() == nullptr || !walker.PlainGreyImage()) {
+                    return std::nullopt;
+                }
+                DicomRawPixels raw = walker.Raw();
+                if (encoding.hasMediaStorage) {
+                    raw.sopClasses.push_back(encoding.mediaStorage);
+                }
+                // GDCM swaps big-endian words of 16 bits only.
+                if (raw.bigEndian && raw.bitsAllocated != 16) {
+                    return std::nullopt;
+                }
+                // The pixel data element: its tag, a value representation (OB or OW) in
+                // explicit files, its length, and the first bytes of its value.
+                // Those bytes may lie beyond the start read so far.
+                const char* tag = walker.Stop();
+                const auto tagOffset = static_cast<std::uint64_t>(tag - start.Begin());
+                const std::size_t headerBytes = walker.Explicit() ? 12 : 8;
+                char element[16];
+                if (file.Size() - tagOffset < headerBytes + 4) {
+                    return std::nullopt;
+                }
+                if (static_cast<std::size_t>(start.End() - tag) < headerBytes + 4) {
+                    file.ReadAt(tagOffset, element, headerBytes + 4);
+                    tag = element;
+                }
+                if (walker.TagAt(tag) != kPixelData ||
+                    (walker.Explicit() && std::memcmp(tag + 4, "OW", 2) != 0 &&
+                     std::memcmp(tag + 4, "OB", 2) != 0)) {
+                    return std::nullopt;
+                }
+                const auto length = walker.NumberAt<std::uint32_t>(tag + headerBytes - 4);
+                const char* value = tag + headerBytes;
+                raw.offset = tagOffset + headerBytes;
+                const std::uint64_t needed = static_cast<std::uint64_t>(raw.rows) * raw.columns *
+                                             static_cast<std::uint64_t>(raw.bitsAllocated / 8);
+                // A value that starts like an item is walked as a sequence in implicit files.
+                if (length == kUndefined || length < needed || length > file.Size() - raw.offset ||
+                    (!walker.Explicit() && length >= 8 && walker.TagAt(value) == kItem)) {
+                    return std::nullopt;
+                }
+                raw.bytes = needed;
+                const std::uint64_t after = raw.offset + length;
+                std::vector<char> rest(static_cast<std::size_t>(file.Size() - after));
+                file.ReadAt(after, rest.data(), rest.size());
+                walker.WalkAfterPixelData(rest.data(), rest.data() + rest.size(), after);
+                walker.CheckPixelDescription();
+                return raw;
+            });
+    } catch (const ReadError&) {
+        return std::nullopt;  // CheckDicomStructure names the fault
+    }
 }
 
 }  // namespace wexlan::io

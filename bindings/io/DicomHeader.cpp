@@ -186,8 +186,7 @@ std::vector<DicomHeader> ReadDicomHeaders(const std::vector<std::string>& paths)
 
 bool HasSoundDicomStructure(const std::string& path) {
     try {
-        const MappedFile file(path);
-        CheckDicomStructure(file, true);
+        CheckDicomHeaderStructure(OpenedFile(path));
         return true;
     } catch (const ReadError&) {
         return false;

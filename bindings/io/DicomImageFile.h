@@ -19,6 +19,18 @@
 
 namespace wexlan::io {
 
+/// The size and pixel type of an image: what the slices of a series must share.
+struct DicomPixelKind {
+    int columns = 0, rows = 0, frames = 1, components = 1;
+    int vtkType = 0;  ///< VTK_SHORT, VTK_UNSIGNED_CHAR, ...
+    int bitsStored = 0;
+    bool operator==(const DicomPixelKind& o) const {
+        return columns == o.columns && rows == o.rows && frames == o.frames &&
+               components == o.components && vtkType == o.vtkType && bitsStored == o.bitsStored;
+    }
+    bool operator!=(const DicomPixelKind& o) const { return !(*this == o); }
+};
+
 class DicomImageFile {
 public:
     /// Reads the whole file. Throws ReadError when it is not a DICOM image or its
@@ -31,6 +43,9 @@ public:
     int Components() const { return components_; }
     int VtkType() const { return vtkType_; }  ///< VTK_SHORT, VTK_UNSIGNED_CHAR, ...
     int BitsStored() const { return bitsStored_; }
+    DicomPixelKind Kind() const {
+        return {columns_, rows_, frames_, components_, vtkType_, bitsStored_};
+    }
     /// Bytes of all frames once decoded.
     std::uint64_t DecodedBytes() const { return decodedBytes_; }
     /// The whole file's data set, for attributes beyond the image (functional groups).

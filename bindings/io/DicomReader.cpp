@@ -1,5 +1,6 @@
 #include "DicomReader.h"
 
+#include <gdcmMediaStorage.h>
 #include <gdcmTrace.h>
 #include <vtkFieldData.h>
 #include <vtkPointData.h>
@@ -7,13 +8,18 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
+#include <mutex>
+#include <optional>
 #include <tuple>
 #include <vector>
 
+#include "DicomCheck.h"
 #include "DicomFrames.h"
 #include "DicomHeader.h"
 #include "DicomImageFile.h"
 #include "DicomSeries.h"
+#include "DicomThreads.h"
 #include "MappedFile.h"
 #include "PixelRescale.h"
 #include "ReadError.h"
@@ -56,12 +62,12 @@ void AddText(vtkImageData* image, const char* name, const std::string& value) {
     image->GetFieldData()->AddArray(array);
 }
 
-vtkSmartPointer<vtkImageData> MakeImage(const DicomImageFile& first, int slices,
+vtkSmartPointer<vtkImageData> MakeImage(const DicomPixelKind& kind, int slices,
                                         const StackGeometry& geometry,
                                         vtkSmartPointer<vtkDataArray> values,
                                         const DicomHeader& header, bool placed) {
     auto image = vtkSmartPointer<vtkImageData>::New();
-    image->SetDimensions(first.Columns(), first.Rows(), slices);
+    image->SetDimensions(kind.columns, kind.rows, slices);
     image->SetSpacing(geometry.spacing.data());
     image->SetOrigin(geometry.origin.data());
     image->SetDirectionMatrix(geometry.direction.data());
@@ -75,10 +81,16 @@ vtkSmartPointer<vtkImageData> MakeImage(const DicomImageFile& first, int slices,
     return image;
 }
 
+// GDCM keeps global state (its message switches, its dictionaries): one thread at a time.
+std::mutex& GdcmLock() {
+    static std::mutex lock;
+    return lock;
+}
+
 // A file of the series other than the opened one: its problems are named with it.
-DicomImageFile OpenSlice(const DicomHeader& slice, const DicomHeader& opened) {
+std::unique_ptr<DicomImageFile> OpenSlice(const DicomHeader& slice, const DicomHeader& opened) {
     try {
-        return DicomImageFile(slice.path);
+        return std::make_unique<DicomImageFile>(slice.path);
     } catch (const ReadError& e) {
         if (slice.path == opened.path) {
             throw;
@@ -87,12 +99,81 @@ DicomImageFile OpenSlice(const DicomHeader& slice, const DicomHeader& opened) {
     }
 }
 
-void CheckSameImage(const DicomImageFile& file, const DicomImageFile& first,
-                    const std::string& path) {
-    if (file.Columns() != first.Columns() || file.Rows() != first.Rows() || file.Frames() != 1 ||
-        file.VtkType() != first.VtkType() || file.Components() != first.Components() ||
-        file.BitsStored() != first.BitsStored()) {
-        Fail("image ", path, " of the series differs from the others in size or pixel type");
+DicomPixelKind KindOf(const DicomRawPixels& raw) {
+    DicomPixelKind kind;
+    kind.columns = raw.columns;
+    kind.rows = raw.rows;
+    kind.bitsStored = raw.bitsStored;
+    switch (raw.bitsAllocated) {
+        case 8:
+            kind.vtkType = raw.isSigned ? VTK_SIGNED_CHAR : VTK_UNSIGNED_CHAR;
+            break;
+        case 16:
+            kind.vtkType = raw.isSigned ? VTK_SHORT : VTK_UNSIGNED_SHORT;
+            break;
+        default:
+            kind.vtkType = raw.isSigned ? VTK_INT : VTK_UNSIGNED_INT;
+            break;
+    }
+    return kind;
+}
+
+std::uint64_t BytesOf(const DicomPixelKind& kind) {
+    return static_cast<std::uint64_t>(kind.columns) * static_cast<std::uint64_t>(kind.rows) *
+           static_cast<std::uint64_t>(kind.frames) * static_cast<std::uint64_t>(kind.components) *
+           static_cast<std::uint64_t>(vtkDataArray::GetDataTypeSize(kind.vtkType));
+}
+
+// The raw pixels of a file GDCM would read as an image: it reads only files that name
+// a kind of image it knows (GDCM's rule, applied here more strictly: every class the
+// file names must be one).
+std::optional<DicomRawPixels> LocateRawSlice(const OpenedFile& file) {
+    std::optional<DicomRawPixels> raw = LocateRawPixels(file);
+    const auto isImage = [](const std::string& uid) {
+        return gdcm::MediaStorage::IsImage(gdcm::MediaStorage::GetMSType(uid.c_str()));
+    };
+    if (!raw || raw->sopClasses.empty() ||
+        !std::all_of(raw->sopClasses.begin(), raw->sopClasses.end(), isImage)) {
+        return std::nullopt;
+    }
+    return raw;
+}
+
+// Reads an uncompressed slice straight from its file into `out`, with one read and no
+// buffer between. False when the file is of another kind or not plain grey values,
+// or fails on the way: GDCM reads it then, and names what is wrong.
+bool ReadRawSlice(const std::string& path, const DicomPixelKind& kind, char* out) {
+    try {
+        const OpenedFile file(path);
+        const std::optional<DicomRawPixels> raw = LocateRawSlice(file);
+        if (!raw || KindOf(*raw) != kind) {
+            return false;
+        }
+        file.ReadAt(raw->offset, out, raw->bytes);
+        if (raw->bigEndian) {
+            auto* values = reinterpret_cast<std::uint16_t*>(out);
+            for (std::uint64_t i = 0; i < raw->bytes / 2; ++i) {
+                values[i] = static_cast<std::uint16_t>(values[i] << 8 | values[i] >> 8);
+            }
+        }
+        return true;
+    } catch (const ReadError&) {
+        return false;
+    }
+}
+
+// Reads a slice through GDCM (compressed, colour, or anything unusual) into `out`.
+void DecodeSlice(const DicomHeader& slice, const DicomHeader& opened, const DicomPixelKind& kind,
+                 char* out) {
+    const std::lock_guard<std::mutex> hold(GdcmLock());
+    const std::unique_ptr<DicomImageFile> file = OpenSlice(slice, opened);
+    if (file->Kind() != kind) {
+        Fail("image ", slice.path, " of the series differs from the others in size or pixel type");
+    }
+    try {
+        file->DecodeInto(out);
+    } catch (const ReadError& e) {
+        Fail("image ", slice.path, " of the series: ", e.what());
     }
 }
 
@@ -115,35 +196,51 @@ vtkSmartPointer<vtkImageData> ReadSeries(const DicomHeader& opened) {
             ArrangeInOrder(plane, slices.size(), opened.position, opened.NominalSliceSpacing());
     }
 
+    // The first slice along the normal sets the size and pixel type of all.
     const DicomHeader& firstHeader = slices[geometry.order.front()];
-    const DicomImageFile first = OpenSlice(firstHeader, opened);
-    if (first.Frames() != 1) {
-        Fail("image ", firstHeader.path, " of the series has ", first.Frames(), " frames");
+    std::unique_ptr<DicomImageFile> first;
+    DicomPixelKind kind;
+    std::optional<DicomRawPixels> raw;
+    try {
+        raw = LocateRawSlice(OpenedFile(firstHeader.path));
+    } catch (const ReadError&) {
+        // GDCM's reading below names the fault.
     }
-    const std::uint64_t sliceBytes = first.DecodedBytes();
+    if (raw) {
+        kind = KindOf(*raw);
+    } else {
+        first = OpenSlice(firstHeader, opened);
+        kind = first->Kind();
+        if (kind.frames != 1) {
+            Fail("image ", firstHeader.path, " of the series has ", kind.frames, " frames");
+        }
+    }
+    const std::uint64_t sliceBytes = BytesOf(kind);
+    const std::size_t valuesPerSlice =
+        sliceBytes / static_cast<std::size_t>(vtkDataArray::GetDataTypeSize(kind.vtkType));
     VoxelMemory memory(sliceBytes * slices.size());
     std::vector<Rescale> rescales;
     for (std::size_t k = 0; k < slices.size(); ++k) {
         const DicomHeader& header = slices[geometry.order[k]];
         rescales.push_back({header.slope, header.intercept});
-        char* out = memory.Data() + k * sliceBytes;
-        if (k == 0) {
-            first.DecodeInto(out);
-            continue;
-        }
-        const DicomImageFile file = OpenSlice(header, opened);
-        CheckSameImage(file, first, header.path);
-        try {
-            file.DecodeInto(out);
-        } catch (const ReadError& e) {
-            Fail("image ", header.path, " of the series: ", e.what());
-        }
     }
-    const std::size_t valuesPerSlice =
-        sliceBytes / static_cast<std::size_t>(vtkDataArray::GetDataTypeSize(first.VtkType()));
-    vtkSmartPointer<vtkDataArray> values = RescaleSlices(
-        memory, first.VtkType(), valuesPerSlice, rescales, first.BitsStored(), first.Components());
-    return MakeImage(first, static_cast<int>(slices.size()), geometry, values, opened,
+    SliceRescaler rescaler(kind.vtkType, valuesPerSlice, std::move(rescales), kind.bitsStored,
+                           kind.components);
+    // Each slice is written once, into its place in the volume, and rescaled there while
+    // it is still in cache.
+    OnAllCores(slices.size(), [&](std::size_t k) {
+        const DicomHeader& header = slices[geometry.order[k]];
+        char* out = memory.Data() + k * sliceBytes;
+        if (k == 0 && first) {
+            const std::lock_guard<std::mutex> hold(GdcmLock());
+            first->DecodeInto(out);
+        } else if (!ReadRawSlice(header.path, kind, out)) {
+            DecodeSlice(header, opened, kind, out);
+        }
+        rescaler.Slice(k, out);
+    });
+    vtkSmartPointer<vtkDataArray> values = rescaler.Finish(memory);
+    return MakeImage(kind, static_cast<int>(slices.size()), geometry, values, opened,
                      opened.hasPosition);
 }
 
@@ -177,7 +274,7 @@ vtkSmartPointer<vtkImageData> ReadMultiFrame(const DicomHeader& opened) {
         frameBytes / static_cast<std::size_t>(vtkDataArray::GetDataTypeSize(file.VtkType()));
     vtkSmartPointer<vtkDataArray> values = RescaleSlices(
         memory, file.VtkType(), valuesPerFrame, rescales, file.BitsStored(), file.Components());
-    return MakeImage(file, frames, geometry, values, opened, placed || opened.hasPosition);
+    return MakeImage(file.Kind(), frames, geometry, values, opened, placed || opened.hasPosition);
 }
 
 }  // namespace

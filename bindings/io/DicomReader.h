@@ -6,7 +6,9 @@
 // (DicomGeometry.h), with every slice's rescale applied (PixelRescale.h). The image's
 // direction matrix carries the orientation; the origin is the first voxel's position
 // in the patient's LPS frame, recorded in the field data array "CoordinateSystem".
-// GDCM reads and decompresses the files; nothing it says reaches the terminal.
+// Uncompressed grey slices are read straight from their files into the volume, on all
+// cores (DicomCheck.h: LocateRawPixels); GDCM reads and decompresses the others, and
+// nothing it says reaches the terminal.
 
 #include <vtkImageData.h>
 #include <vtkSmartPointer.h>

@@ -6,6 +6,8 @@
 #include <string>
 #include <system_error>
 
+#include "DicomThreads.h"
+
 namespace wexlan::io {
 
 namespace {
@@ -49,17 +51,25 @@ std::vector<std::string> CandidateFiles(const DicomHeader& opened) {
     namespace fs = std::filesystem;
     const fs::path openedPath(opened.path);
     const fs::path folder = openedPath.has_parent_path() ? openedPath.parent_path() : fs::path(".");
-    std::vector<std::string> paths;
+    std::vector<std::string> files;
     std::error_code error;
     for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
         std::error_code ignored;
-        if (!it->is_regular_file(ignored) || fs::equivalent(it->path(), openedPath, ignored)) {
-            continue;
+        if (it->is_regular_file(ignored) && !fs::equivalent(it->path(), openedPath, ignored)) {
+            files.push_back(it->path().string());
         }
-        // A glance at the first bytes keeps large files of other kinds from being parsed;
-        // a damaged file of the folder is left out rather than given to GDCM.
-        if (LooksLikeDicom(it->path().string()) && HasSoundDicomStructure(it->path().string())) {
-            paths.push_back(it->path().string());
+    }
+    // A glance at the first bytes keeps large files of other kinds from being parsed;
+    // a damaged file of the folder is left out rather than given to GDCM. Both read
+    // only the start of a file, on all cores.
+    std::vector<char> dicom(files.size());
+    OnAllCores(files.size(), [&](std::size_t i) {
+        dicom[i] = LooksLikeDicom(files[i]) && HasSoundDicomStructure(files[i]);
+    });
+    std::vector<std::string> paths;
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (dicom[i]) {
+            paths.push_back(files[i]);
         }
     }
     std::sort(paths.begin(), paths.end());

@@ -4,8 +4,12 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <type_traits>
+#include <utility>
+
+#include "DicomThreads.h"
 
 namespace wexlan::io {
 
@@ -54,15 +58,16 @@ int VtkTypeOf() {
         return VTK_DOUBLE;
 }
 
-// Keeps the lower bits of an integer, sign-extended for signed types.
+// Keeps the lower bits of an integer (`mask`), sign-extended from `sign`, the highest
+// of them, for signed types. Arithmetic of the value's own width, which vectorizes well.
 template <typename T>
-T KeepStoredBits(T value, int shift) {
-    if constexpr (std::is_integral_v<T>) {
-        using U = std::make_unsigned_t<T>;
-        const auto raised = static_cast<U>(static_cast<U>(value) << shift);
-        return static_cast<T>(static_cast<T>(raised) >> shift);  // arithmetic for signed
+T KeepStoredBits(T value, std::make_unsigned_t<T> mask, std::make_unsigned_t<T> sign) {
+    using U = std::make_unsigned_t<T>;
+    const auto kept = static_cast<U>(static_cast<U>(value) & mask);
+    if constexpr (std::is_signed_v<T>) {
+        return static_cast<T>(static_cast<U>(static_cast<U>(kept ^ sign) - sign));
     } else {
-        return value;
+        return kept;
     }
 }
 
@@ -76,14 +81,29 @@ bool Whole(double v) {
     return std::abs(v - std::round(v)) < 1e-9;
 }
 
+// Calls `f` with a function that rescales one value of type T by the whole numbers of
+// `r` as 64-bit arithmetic does; in 32 bits for values of 16 bits or fewer with a
+// moderate rescale, which cannot overflow and vectorizes in half as wide lanes.
+template <typename T, typename F>
+void WithWholeRescale(const Rescale& r, F&& f) {
+    const auto slope = static_cast<long long>(std::llround(r.slope));
+    const auto intercept = static_cast<long long>(std::llround(r.intercept));
+    if (sizeof(T) <= 2 && std::llabs(slope) <= (1 << 14) && std::llabs(intercept) < (1 << 30)) {
+        const auto slope32 = static_cast<int>(slope), intercept32 = static_cast<int>(intercept);
+        f([slope32, intercept32](T v) { return static_cast<int>(v) * slope32 + intercept32; });
+    } else {
+        f([slope, intercept](T v) { return static_cast<long long>(v) * slope + intercept; });
+    }
+}
+
 template <typename T, typename U>
 void Convert(const T* in, U* out, std::size_t count, const Rescale& r, bool whole) {
     if (whole) {
-        const auto slope = static_cast<long long>(std::llround(r.slope));
-        const auto intercept = static_cast<long long>(std::llround(r.intercept));
-        for (std::size_t i = 0; i < count; ++i) {
-            out[i] = static_cast<U>(static_cast<long long>(in[i]) * slope + intercept);
-        }
+        WithWholeRescale<T>(r, [&](auto rescale) {
+            for (std::size_t i = 0; i < count; ++i) {
+                out[i] = static_cast<U>(rescale(in[i]));
+            }
+        });
     } else {
         for (std::size_t i = 0; i < count; ++i) {
             out[i] = static_cast<U>(static_cast<double>(in[i]) * r.slope + r.intercept);
@@ -91,92 +111,194 @@ void Convert(const T* in, U* out, std::size_t count, const Rescale& r, bool whol
     }
 }
 
+// The range of values of `bitsStored` bits (every bit for 0 or the full width).
 template <typename T>
-vtkSmartPointer<vtkDataArray> RescaleTyped(VoxelMemory& stored, std::size_t perSlice,
-                                           const std::vector<Rescale>& rescales, int bitsStored,
-                                           int components) {
-    T* values = reinterpret_cast<T*>(stored.Data());
-    const std::size_t slices = rescales.size();
+std::pair<double, double> StoredBitsRange(int bitsStored) {
     const int width = static_cast<int>(8 * sizeof(T));
-    const int shift =
-        std::is_integral_v<T> && bitsStored > 0 && bitsStored < width ? width - bitsStored : 0;
-    const bool identity = std::all_of(rescales.begin(), rescales.end(),
-                                      [](const Rescale& r) { return r.IsIdentity(); });
-
-    // One pass: drop the bits above the stored ones, and find the range of the result.
-    double low = std::numeric_limits<double>::max();
-    double high = std::numeric_limits<double>::lowest();
-    for (std::size_t s = 0; s < slices; ++s) {
-        T* slice = values + s * perSlice;
-        if (shift > 0) {
-            for (std::size_t i = 0; i < perSlice; ++i) {
-                slice[i] = KeepStoredBits(slice[i], shift);
-            }
-        }
-        if (identity || perSlice == 0) {
-            continue;
-        }
-        const auto [minIt, maxIt] = std::minmax_element(slice, slice + perSlice);
-        const double a = static_cast<double>(*minIt) * rescales[s].slope + rescales[s].intercept;
-        const double b = static_cast<double>(*maxIt) * rescales[s].slope + rescales[s].intercept;
-        low = std::min({low, a, b});
-        high = std::max({high, a, b});
+    const int bits = bitsStored > 0 && bitsStored < width ? bitsStored : width;
+    if constexpr (std::is_signed_v<T>) {
+        return {-std::ldexp(1.0, bits - 1), std::ldexp(1.0, bits - 1) - 1};
+    } else {
+        return {0.0, std::ldexp(1.0, bits) - 1};
     }
-    if (identity) {
-        return stored.Adopt(VtkTypeOf<T>(), components);
-    }
+}
 
-    const bool whole = std::is_integral_v<T> &&
-                       std::all_of(rescales.begin(), rescales.end(), [&](const Rescale& r) {
-                           return Whole(r.slope) && Whole(r.intercept) && r == rescales.front();
-                       });
-    // Single precision holds every 16-bit value exactly; wider stored values need double.
-    int outType = (std::is_integral_v<T> && sizeof(T) >= 4) || std::is_same_v<T, double>
-                      ? VTK_DOUBLE
-                      : VTK_FLOAT;
+// Keeps the stored bits of `count` values, hands each to `store(i, value)` and returns
+// their range.
+template <typename T, typename Store>
+std::pair<double, double> KeepTyped(T* values, std::size_t count, int bitsStored, Store&& store) {
+    if (count == 0) {
+        return {0, 0};
+    }
+    if constexpr (std::is_integral_v<T>) {
+        using U = std::make_unsigned_t<T>;
+        const int width = static_cast<int>(8 * sizeof(T));
+        const int bits = bitsStored > 0 && bitsStored < width ? bitsStored : width;
+        const U sign = static_cast<U>(U{1} << (bits - 1));
+        const U mask = static_cast<U>(sign | (sign - 1));
+        // One branch-free loop, which the compiler turns into vector instructions.
+        T low = std::numeric_limits<T>::max();
+        T high = std::numeric_limits<T>::lowest();
+        for (std::size_t i = 0; i < count; ++i) {
+            const T v = KeepStoredBits(values[i], mask, sign);
+            store(i, v);
+            low = std::min(low, v);
+            high = std::max(high, v);
+        }
+        return {static_cast<double>(low), static_cast<double>(high)};
+    } else {
+        const auto [minIt, maxIt] = std::minmax_element(values, values + count);
+        return {static_cast<double>(*minIt), static_cast<double>(*maxIt)};
+    }
+}
+
+// The rescaled range of values from `low` to `high` under `r`.
+std::pair<double, double> Rescaled(double low, double high, const Rescale& r) {
+    const double a = low * r.slope + r.intercept;
+    const double b = high * r.slope + r.intercept;
+    return {std::min(a, b), std::max(a, b)};
+}
+
+// The type of the rescaled values: the stored type when they fit in it, else short,
+// else int, for whole-number rescales the same for all slices; else floating point.
+template <typename T>
+int ResultType(double low, double high, bool whole) {
     if (whole) {
         if (Fits<T>(low, high)) {
-            outType = VtkTypeOf<T>();
+            return VtkTypeOf<T>();
         } else if (Fits<short>(low, high)) {
-            outType = VTK_SHORT;
+            return VTK_SHORT;
         } else if (Fits<int>(low, high)) {
-            outType = VTK_INT;
+            return VTK_INT;
         }
     }
-    vtkSmartPointer<vtkDataArray> result;
-    WithType(outType, [&](auto* tag) {
-        using U = std::remove_pointer_t<decltype(tag)>;
-        if (sizeof(U) == sizeof(T)) {
-            // Same size: converted where the values are, slot by slot.
-            U* out = reinterpret_cast<U*>(values);
-            for (std::size_t s = 0; s < slices; ++s) {
-                Convert(values + s * perSlice, out + s * perSlice, perSlice, rescales[s], whole);
-            }
-            result = stored.Adopt(outType, components);
-            return;
-        }
-        const std::uint64_t total = static_cast<std::uint64_t>(slices) * perSlice;
-        result = NewVoxelArray(outType, total / static_cast<std::uint64_t>(components), components);
-        U* out = static_cast<U*>(result->GetVoidPointer(0));
-        for (std::size_t s = 0; s < slices; ++s) {
-            Convert(values + s * perSlice, out + s * perSlice, perSlice, rescales[s], whole);
-        }
+    // Single precision holds every 16-bit value exactly; wider stored values need double.
+    return (std::is_integral_v<T> && sizeof(T) >= 4) || std::is_same_v<T, double> ? VTK_DOUBLE
+                                                                                  : VTK_FLOAT;
+}
+
+bool SameWholeRescale(const std::vector<Rescale>& rescales) {
+    return std::all_of(rescales.begin(), rescales.end(), [&](const Rescale& r) {
+        return Whole(r.slope) && Whole(r.intercept) && r == rescales.front();
     });
-    return result;
+}
+
+bool AllIdentity(const std::vector<Rescale>& rescales) {
+    return std::all_of(rescales.begin(), rescales.end(),
+                       [](const Rescale& r) { return r.IsIdentity(); });
 }
 
 }  // namespace
+
+SliceRescaler::SliceRescaler(int storedType, std::size_t valuesPerSlice,
+                             std::vector<Rescale> rescales, int bitsStored, int components)
+    : storedType_(storedType),
+      valuesPerSlice_(valuesPerSlice),
+      rescales_(std::move(rescales)),
+      bitsStored_(bitsStored),
+      components_(components),
+      ranges_(rescales_.size()) {
+    WithType(storedType_, [&](auto* tag) {
+        using T = std::remove_pointer_t<decltype(tag)>;
+        if constexpr (std::is_integral_v<T>) {
+            if (rescales_.empty() || AllIdentity(rescales_) || !SameWholeRescale(rescales_)) {
+                return;
+            }
+            // Whatever the actual range, the result is then the stored type or (when
+            // that is 16 bits wide) short: the bits written are the same for both.
+            const auto [storedLow, storedHigh] = StoredBitsRange<T>(bitsStored_);
+            const auto [low, high] = Rescaled(storedLow, storedHigh, rescales_.front());
+            if (Fits<T>(low, high)) {
+                earlyType_ = VtkTypeOf<T>();
+            } else if (sizeof(T) == sizeof(short) && Fits<short>(low, high)) {
+                earlyType_ = VTK_SHORT;
+            }
+        }
+    });
+}
+
+void SliceRescaler::Slice(std::size_t k, char* values) {
+    WithType(storedType_, [&](auto* tag) {
+        using T = std::remove_pointer_t<decltype(tag)>;
+        T* slice = reinterpret_cast<T*>(values);
+        std::pair<double, double> range;
+        if (earlyType_ == 0) {
+            range = KeepTyped(slice, valuesPerSlice_, bitsStored_,
+                              [&](std::size_t i, T v) { slice[i] = v; });
+        } else {
+            // Rescaled in the same pass, into a type of the same size.
+            WithType(earlyType_, [&](auto* early) {
+                using U = std::remove_pointer_t<decltype(early)>;
+                if constexpr (std::is_integral_v<T> && sizeof(U) == sizeof(T)) {
+                    U* out = reinterpret_cast<U*>(slice);
+                    WithWholeRescale<T>(rescales_[k], [&](auto rescale) {
+                        range = KeepTyped(
+                            slice, valuesPerSlice_, bitsStored_,
+                            [&](std::size_t i, T v) { out[i] = static_cast<U>(rescale(v)); });
+                    });
+                }
+            });
+        }
+        ranges_[k] = {range.first, range.second};
+    });
+}
+
+vtkSmartPointer<vtkDataArray> SliceRescaler::Finish(VoxelMemory& stored) {
+    vtkSmartPointer<vtkDataArray> result;
+    WithType(storedType_, [&](auto* tag) {
+        using T = std::remove_pointer_t<decltype(tag)>;
+        if (AllIdentity(rescales_)) {
+            result = stored.Adopt(VtkTypeOf<T>(), components_);
+            return;
+        }
+        double low = std::numeric_limits<double>::max();
+        double high = std::numeric_limits<double>::lowest();
+        for (std::size_t s = 0; s < rescales_.size() && valuesPerSlice_ > 0; ++s) {
+            const auto [a, b] = Rescaled(ranges_[s].low, ranges_[s].high, rescales_[s]);
+            low = std::min(low, a);
+            high = std::max(high, b);
+        }
+        const bool whole = std::is_integral_v<T> && SameWholeRescale(rescales_);
+        const int outType = ResultType<T>(low, high, whole);
+        if (earlyType_ != 0) {
+            result = stored.Adopt(outType, components_);  // rescaled slice by slice
+            return;
+        }
+        T* values = reinterpret_cast<T*>(stored.Data());
+        const std::size_t slices = rescales_.size();
+        WithType(outType, [&](auto* outTag) {
+            using U = std::remove_pointer_t<decltype(outTag)>;
+            // Same size: converted where the values are, slot by slot; else into a wider
+            // array.
+            U* out = reinterpret_cast<U*>(values);
+            if (sizeof(U) != sizeof(T)) {
+                const std::uint64_t total = static_cast<std::uint64_t>(slices) * valuesPerSlice_;
+                result = NewVoxelArray(outType, total / static_cast<std::uint64_t>(components_),
+                                       components_);
+                out = static_cast<U*>(result->GetVoidPointer(0));
+            }
+            OnAllCores(slices, [&](std::size_t s) {
+                Convert(values + s * valuesPerSlice_, out + s * valuesPerSlice_, valuesPerSlice_,
+                        rescales_[s], whole);
+            });
+            if (sizeof(U) == sizeof(T)) {
+                result = stored.Adopt(outType, components_);
+            }
+        });
+    });
+    return result;
+}
 
 vtkSmartPointer<vtkDataArray> RescaleSlices(VoxelMemory& stored, int storedType,
                                             std::size_t valuesPerSlice,
                                             const std::vector<Rescale>& rescales, int bitsStored,
                                             int components) {
-    vtkSmartPointer<vtkDataArray> result;
-    WithType(storedType, [&](auto* tag) {
-        using T = std::remove_pointer_t<decltype(tag)>;
-        result = RescaleTyped<T>(stored, valuesPerSlice, rescales, bitsStored, components);
-    });
-    return result;
+    SliceRescaler rescaler(storedType, valuesPerSlice, rescales, bitsStored, components);
+    const auto sliceBytes =
+        valuesPerSlice * static_cast<std::size_t>(vtkDataArray::GetDataTypeSize(storedType));
+    OnAllCores(rescales.size(),
+               [&](std::size_t s) { rescaler.Slice(s, stored.Data() + s * sliceBytes); });
+    return rescaler.Finish(stored);
 }
 
 }  // namespace wexlan::io

@@ -27,6 +27,38 @@ struct Rescale {
     bool operator==(const Rescale& o) const { return slope == o.slope && intercept == o.intercept; }
 };
 
+/// Rescales the slices of a volume one by one as they are read, while each is in cache.
+/// Each slice's stored bits are kept (see RescaleSlices) and its range noted; when every
+/// slice has the same whole-number rescale and the values it can give are sure to fit a
+/// type as wide as the stored one, the slice is rescaled right there too. Finish()
+/// decides the type from the actual range and, where that was not possible, converts.
+class SliceRescaler {
+public:
+    /// For slices of `valuesPerSlice` values of `storedType`, one Rescale per slice.
+    SliceRescaler(int storedType, std::size_t valuesPerSlice, std::vector<Rescale> rescales,
+                  int bitsStored, int components);
+
+    /// Processes slice `k` at `values`; slices may be processed in any order, at the
+    /// same time on different threads.
+    void Slice(std::size_t k, char* values);
+
+    /// The real values as a VTK array over `stored`, which holds every slice after
+    /// Slice(); takes over `stored` when the values fit in a type of the same size.
+    vtkSmartPointer<vtkDataArray> Finish(VoxelMemory& stored);
+
+private:
+    int storedType_;
+    std::size_t valuesPerSlice_;
+    std::vector<Rescale> rescales_;
+    int bitsStored_;
+    int components_;
+    int earlyType_ = 0;  ///< the type slices are rescaled into as they come; 0: none
+    struct Range {
+        double low = 0, high = 0;
+    };
+    std::vector<Range> ranges_;  ///< of each slice's stored values
+};
+
 /// Rescales `stored`, values of `storedType` in slices of `valuesPerSlice` values with
 /// one Rescale per slice, and returns the real values as a VTK array of `components`
 /// per tuple. The array takes over `stored` when the values fit in a type of the same

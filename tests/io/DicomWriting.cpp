@@ -151,6 +151,9 @@ bool WriteDicom(const std::string& path, const DicomSlice& s) {
         Put<0x0028, 0x1052>(ds, *s.intercept);
     if (s.slope)
         Put<0x0028, 0x1053>(ds, *s.slope);
+    if (s.comments > 0) {
+        PutText(ds, gdcm::Tag(0x0020, 0x4000), gdcm::VR::LT, std::string(s.comments, 'c'));
+    }
     gdcm::DataElement pixels(gdcm::Tag(0x7fe0, 0x0010));
     pixels.SetVR(s.bitsAllocated == 8 ? gdcm::VR::OB : gdcm::VR::OW);
     pixels.SetByteValue(s.pixels.data(), static_cast<std::uint32_t>(s.pixels.size()));
@@ -158,6 +161,7 @@ bool WriteDicom(const std::string& path, const DicomSlice& s) {
 
     writer.GetFile().GetHeader().SetDataSetTransferSyntax(
         s.encoding == "implicit" ? gdcm::TransferSyntax::ImplicitVRLittleEndian
+        : s.encoding == "big"    ? gdcm::TransferSyntax::ExplicitVRBigEndian
                                  : gdcm::TransferSyntax::ExplicitVRLittleEndian);
     writer.SetFileName(path.c_str());
     if (!writer.Write()) {

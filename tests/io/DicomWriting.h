@@ -37,7 +37,10 @@ struct DicomSlice {
     /// Enhanced multi-frame: per-frame positions and rescales in functional groups.
     std::vector<std::array<double, 3>> framePositions;
     std::vector<std::array<double, 2>> frameRescales;  ///< slope, intercept per frame
-    /// "explicit" (little endian), "implicit" or "rle" (RLE lossless compression).
+    /// Bytes of Image Comments (0020,4000) text, to make the header long.
+    std::size_t comments = 0;
+    /// "explicit" (little endian), "implicit", "big" (explicit big endian) or "rle"
+    /// (RLE lossless compression).
     std::string encoding = "explicit";
 };
 
