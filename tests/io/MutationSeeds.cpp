@@ -1,3 +1,4 @@
+#include "Gzip.h"
 #include "MutationSeeds.h"
 
 #include <vtkBYUWriter.h>
@@ -113,20 +114,6 @@ void WriteVtk(const std::string& path, Data* data, int mode) {
         writer->SetDataMode(mode);
     }
     writer->Write();
-}
-
-std::string Gzip(const std::string& data) {
-    z_stream z{};
-    deflateInit2(&z, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&z, data.size()) + 32, '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    z.avail_in = static_cast<uInt>(data.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
 }
 
 std::string DecodeBase64(const std::string& text) {

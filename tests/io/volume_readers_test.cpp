@@ -19,6 +19,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "Gzip.h"
 #include "ReaderTestSupport.h"
 
 namespace wexlan::io::test {
@@ -39,20 +40,6 @@ std::string Zlib(const std::string& data) {
     compress2(reinterpret_cast<Bytef*>(out.data()), &size,
               reinterpret_cast<const Bytef*>(data.data()), data.size(), 6);
     out.resize(size);
-    return out;
-}
-
-std::string Gzip(const std::string& data) {
-    z_stream z{};
-    deflateInit2(&z, 6, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&z, data.size()) + 32, '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    z.avail_in = static_cast<uInt>(data.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
-    deflateEnd(&z);
     return out;
 }
 
