@@ -1,6 +1,7 @@
 #include "CMyProp.h"
 
 #include "EditActions.h"
+#include "wProp.h"
 #include "wRenderable.h"
 
 CMyProp::CMyProp(const std::string& name, const std::string& value, const std::string& description)
@@ -24,8 +25,29 @@ bool CMyProp::OnCommit(const CPropertyValue& edited) {
     const bool accepted = CPropertyGridProperty::OnCommit(edited);
     if (m_renderable != nullptr) {
         wexlan::ApplyTextEdit(*m_renderable, GetName(), GetValue().ToDisplayText());
+        ShowSiblingsAsTheRenderableHasThem();
     }
     return accepted;
+}
+
+void CMyProp::ShowSiblingsAsTheRenderableHasThem() {
+    const CPropertyGridProperty* group = GetParent();
+    if (group == nullptr) {
+        return;
+    }
+    // The sheet shows text rows as the renderable's property set words them.
+    const wProp* set = m_renderable->GetProperty();
+    for (int i = 0; i < group->GetSubItemsCount(); ++i) {
+        auto* row = dynamic_cast<CMyProp*>(group->GetSubItem(i));
+        if (row == nullptr || row == this || row->m_renderable != m_renderable ||
+            row->GetValue().GetKind() != CPropertyValue::Kind::Text) {
+            continue;
+        }
+        const std::string shown = set->GetValue(row->GetName());
+        if (shown != wProp::Null && shown != row->GetValue().GetText()) {
+            row->SetValue(CPropertyValue::Text(shown));
+        }
+    }
 }
 
 CMyColorProp::CMyColorProp(const std::string& name, unsigned int color,

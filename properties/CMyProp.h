@@ -26,7 +26,9 @@ public:
     /// (wexlan::TextEditRefusal: a size, a matrix, a slice in range...).
     std::string Refusal(const CPropertyValue& value) const override;
 
-    /// The standard commit, then the tag's action on the bound renderable.
+    /// The standard commit, then the tag's action on the bound renderable, after which
+    /// the other text rows of the group show the renderable's values again (a new
+    /// orientation moves the slice, for instance).
     /// @return the standard commit's answer.
     bool OnCommit(const CPropertyValue& edited) override;
 
@@ -35,6 +37,8 @@ protected:
     CMyProp(const std::string& name, const CPropertyValue& value);
 
 private:
+    void ShowSiblingsAsTheRenderableHasThem();
+
     wRenderable* m_renderable = nullptr;
 };
 
@@ -46,6 +50,8 @@ public:
     wRenderable* GetRenderable() const { return m_renderable; }
 
 private:
+    void ShowSiblingsAsTheRenderableHasThem();
+
     wRenderable* m_renderable = nullptr;
 };
 

@@ -29,6 +29,7 @@
 #include "ScriptedPrompts.h"
 #include "TestApp.h"
 #include "wImage3DLayer.h"
+#include "wImageLayer.h"
 #include "wMeshLayer.h"
 
 using wexlan::ScopedModalRunner;
@@ -140,6 +141,23 @@ TEST_F(RealLayersTest, MeshLayerRowsChangeTheLayerAndDraw) {
     panel_.GetGrid()->ClickButton(Row("MeshLayer", "Color Map"));
     EXPECT_TRUE(mesh->HasColorMap());
     EXPECT_EQ(Row("MeshLayer", "Color Map")->GetValue().GetText(), "True");
+}
+
+// An edit that changes other rows of the layer (a new plane has another middle slice)
+// shows them as the layer has them.
+TEST_F(RealLayersTest, AnEditShowsTheOtherRowsAsTheLayerHasThem) {
+    auto image = vtkSmartPointer<vtkImageData>::New();
+    image->SetDimensions(16, 8, 4);
+    image->AllocateScalars(VTK_UNSIGNED_SHORT, 1);
+    auto owned = std::make_unique<wImageLayer>(image, "slab");
+    wImageLayer* slab = owned.get();
+    Show(std::move(owned));
+    const std::string before = Row("ImageLayer", "Slice")->GetValue().GetText();
+
+    Commit("ImageLayer", "Orientation", Text("YZ Plane"));
+    const std::string after = Row("ImageLayer", "Slice")->GetValue().GetText();
+    EXPECT_NE(after, before);
+    EXPECT_EQ(after, slab->GetProperty()->GetValue("Slice"));
 }
 
 TEST_F(RealLayersTest, VolumeRowsAndDialogs) {
