@@ -72,7 +72,7 @@ std::string RecentPathOf(const QTreeWidgetItem* item) {
     return item->data(0, kRecentPathRole).toString().toStdString();
 }
 
-// Dialog units of the panel's original template to pixels (a 8-point dialog font).
+// Dialog units of the panel's layout to pixels (an 8-point dialog font).
 QRect FromDialogUnits(int x, int y, int width, int height) {
     const auto horizontal = [](int units) { return (units * 3 + 1) / 2; };
     const auto vertical = [](int units) { return (units * 13 + 4) / 8; };
@@ -160,7 +160,7 @@ void CWexlanCPUI::MakeControls() {
     connect(m_tree, &QTreeWidget::itemExpanded, this, &CWexlanCPUI::CollapseSiblings);
     m_tree->installEventFilter(this);
 
-    // Controls of the panel's original form that stay hidden; only "Show" acts.
+    // Controls of the panel that stay hidden; only "Show" acts.
     auto hidden = [](QWidget* control, const char* name, QRect place) {
         control->setObjectName(name);
         control->setGeometry(place);
