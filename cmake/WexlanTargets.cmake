@@ -61,18 +61,18 @@ function(wexlan_add_test name)
         PROPERTIES LABELS ${ARG_LABEL} ENVIRONMENT "${env}" TIMEOUT 120)
 endfunction()
 
-# wexlan_add_part_subdirectories([WITH_FACADE folders...]): in a folder that mirrors
-# the control panel's parts (tests/, bench/), adds the subfolder of each part being
-# built (WEXLAN_CP_PARTS) that exists here, and the WITH_FACADE folders when the
-# whole control panel is built.
-function(wexlan_add_part_subdirectories)
+# wexlan_add_folder_subdirectories([WITH_FACADE folders...]): in a folder that mirrors
+# the control panel's folders (tests/, bench/), adds the subfolder of each folder
+# being built (WEXLAN_CP_FOLDERS) that exists here, and the WITH_FACADE folders when
+# the whole control panel is built.
+function(wexlan_add_folder_subdirectories)
     cmake_parse_arguments(ARG "" "" "WITH_FACADE" ${ARGN})
-    foreach(part IN LISTS WEXLAN_CP_PARTS)
-        if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${part})
-            add_subdirectory(${part})
+    foreach(folder IN LISTS WEXLAN_CP_FOLDERS)
+        if(EXISTS ${CMAKE_CURRENT_SOURCE_DIR}/${folder})
+            add_subdirectory(${folder})
         endif()
     endforeach()
-    if("facade" IN_LIST WEXLAN_CP_PARTS)
+    if("facade" IN_LIST WEXLAN_CP_FOLDERS)
         foreach(folder IN LISTS ARG_WITH_FACADE)
             add_subdirectory(${folder})
         endforeach()
