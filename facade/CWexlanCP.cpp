@@ -13,6 +13,8 @@
 #include "wViewer.h"
 #include "wVolumeResource.h"
 
+CWexlanCP::CWexlanCP() = default;
+
 CWexlanCP::~CWexlanCP() {
     Delete();
 }
@@ -21,31 +23,31 @@ int CWexlanCP::UIInit() {
     if (m_workspace || m_layers || m_components || m_properties) {
         return 1;
     }
-    m_controller = new CWexlanCPEXE();
+    m_controller = std::make_unique<CWexlanCPEXE>();
 
-    m_properties = new CPropertyUI();
+    m_properties = std::make_unique<CPropertyUI>();
     m_properties->OnInitDialog();
-    m_properties->SetBoss(m_controller);
+    m_properties->SetBoss(m_controller.get());
     m_properties->hide();
 
-    m_components = new CComponentUI();
+    m_components = std::make_unique<CComponentUI>();
     m_components->OnInitDialog();
-    m_components->SetBoss(m_controller);
+    m_components->SetBoss(m_controller.get());
     m_components->hide();
 
     // The workspace panel's initialisation uses the controller and both panels.
-    m_workspace = new CWexlanCPUI();
-    m_workspace->SetBoss(m_controller);
-    m_workspace->SetPropertyUI(m_properties);
-    m_workspace->SetComponentUI(m_components);
+    m_workspace = std::make_unique<CWexlanCPUI>();
+    m_workspace->SetBoss(m_controller.get());
+    m_workspace->SetPropertyUI(m_properties.get());
+    m_workspace->SetComponentUI(m_components.get());
     m_workspace->OnInitDialog();
     m_workspace->hide();
 
-    m_layers = new CWexlanLayerUI();
+    m_layers = std::make_unique<CWexlanLayerUI>();
     m_layers->OnInitDialog();
-    m_layers->SetBoss(m_controller);
+    m_layers->SetBoss(m_controller.get());
     m_layers->hide();
-    m_layers->SetPropertyUI(m_properties);
+    m_layers->SetPropertyUI(m_properties.get());
     return 0;
 }
 
@@ -59,17 +61,12 @@ void CWexlanCP::Delete() {
         return;
     }
     m_workspace->Delete();
-    delete m_workspace;
-    m_workspace = nullptr;
-    delete m_layers;
-    m_layers = nullptr;
-    delete m_components;
-    m_components = nullptr;
-    delete m_properties;
-    m_properties = nullptr;
+    m_workspace.reset();
+    m_layers.reset();
+    m_components.reset();
+    m_properties.reset();
     // Last: every panel refers to the controller.
-    delete m_controller;
-    m_controller = nullptr;
+    m_controller.reset();
 }
 
 std::string CWexlanCP::GetSelectedItemText() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "wexlancp_export.h"
@@ -32,7 +33,7 @@ class QWidget;
 /// Everything runs on the user-interface thread, after a QApplication exists.
 class WEXLANCP_EXPORT CWexlanCP {
 public:
-    CWexlanCP() = default;
+    CWexlanCP();
     /// Calls Delete.
     ~CWexlanCP();
     CWexlanCP(const CWexlanCP&) = delete;
@@ -62,12 +63,12 @@ public:
 
     /// @name Parts
     /// @{
-    CWexlanCPEXE* GetEXE() const { return m_controller; }
-    CWexlanCPUI* GetWorkspaceUIPointer() const { return m_workspace; }
-    CWexlanCPUI* GetUI() const { return m_workspace; }
-    CWexlanLayerUI* GetLayerUIPointer() const { return m_layers; }
-    CComponentUI* GetComponentUIPointer() const { return m_components; }
-    CPropertyUI* GetPropertyUIPointer() const { return m_properties; }
+    CWexlanCPEXE* GetEXE() const { return m_controller.get(); }
+    CWexlanCPUI* GetWorkspaceUIPointer() const { return m_workspace.get(); }
+    CWexlanCPUI* GetUI() const { return m_workspace.get(); }
+    CWexlanLayerUI* GetLayerUIPointer() const { return m_layers.get(); }
+    CComponentUI* GetComponentUIPointer() const { return m_components.get(); }
+    CPropertyUI* GetPropertyUIPointer() const { return m_properties.get(); }
     /// Always null: the host creates and keeps its own preview panel.
     CWexlanPreviewUI* GetPreviewUIPointer() const { return m_preview; }
     /// Always null: the panel has no tab control of its own to hand out.
@@ -150,11 +151,13 @@ public:
     /// @}
 
 private:
-    CWexlanCPUI* m_workspace = nullptr;
-    CWexlanLayerUI* m_layers = nullptr;
-    CComponentUI* m_components = nullptr;
-    CPropertyUI* m_properties = nullptr;
+    // The controller is declared first so that it is destroyed last: every panel
+    // refers to it.
+    std::unique_ptr<CWexlanCPEXE> m_controller;
+    std::unique_ptr<CPropertyUI> m_properties;
+    std::unique_ptr<CComponentUI> m_components;
+    std::unique_ptr<CWexlanLayerUI> m_layers;
+    std::unique_ptr<CWexlanCPUI> m_workspace;
     CWexlanPreviewUI* m_preview = nullptr;
-    CWexlanCPEXE* m_controller = nullptr;
     bool m_runningModuleRoutines = false;
 };
