@@ -8,21 +8,28 @@
 include(GenerateExportHeader)
 
 # Installed headers go flat into one folder, as they are included ("wProp.h").
+# Only public headers are installed: those the workstation and module authors
+# use, which read as the documentation of the interface. The other headers of a
+# folder are private to the build (its sources and its tests).
 set(WEXLAN_INSTALL_INCLUDEDIR include/WexlanCP)
 
-# wexlan_install_headers(FOLDER [EXTRA_FILES...]): the public headers of a
-# library folder (every header beside its sources), plus generated ones.
-function(wexlan_install_headers folder)
-    install(DIRECTORY ${folder}/ DESTINATION ${WEXLAN_INSTALL_INCLUDEDIR}
-            FILES_MATCHING PATTERN "*.h")
-    if(ARGN)
-        install(FILES ${ARGN} DESTINATION ${WEXLAN_INSTALL_INCLUDEDIR})
-    endif()
+# wexlan_install_public_headers(HEADERS...): installs headers of the current
+# source folder (names relative to it) or generated ones (absolute paths).
+function(wexlan_install_public_headers)
+    set(files "")
+    foreach(header IN LISTS ARGN)
+        if(IS_ABSOLUTE ${header})
+            list(APPEND files ${header})
+        else()
+            list(APPEND files ${CMAKE_CURRENT_SOURCE_DIR}/${header})
+        endif()
+    endforeach()
+    install(FILES ${files} DESTINATION ${WEXLAN_INSTALL_INCLUDEDIR})
 endfunction()
 
-# wexlan_add_library(NAME SOURCES ... [PUBLIC_LIBS ...] [PRIVATE_LIBS ...])
+# wexlan_add_library(NAME SOURCES ... [PUBLIC_HEADERS ...] [PUBLIC_LIBS ...] [PRIVATE_LIBS ...])
 function(wexlan_add_library name)
-    cmake_parse_arguments(ARG "" "" "SOURCES;PUBLIC_LIBS;PRIVATE_LIBS" ${ARGN})
+    cmake_parse_arguments(ARG "" "" "SOURCES;PUBLIC_HEADERS;PUBLIC_LIBS;PRIVATE_LIBS" ${ARGN})
     add_library(${name} SHARED ${ARG_SOURCES})
     string(TOLOWER ${name} lower)
     generate_export_header(${name} BASE_NAME ${name}
@@ -31,7 +38,7 @@ function(wexlan_add_library name)
         $<BUILD_INTERFACE:${CMAKE_CURRENT_SOURCE_DIR}>
         $<BUILD_INTERFACE:${CMAKE_CURRENT_BINARY_DIR}>
         $<INSTALL_INTERFACE:${WEXLAN_INSTALL_INCLUDEDIR}>)
-    wexlan_install_headers(${CMAKE_CURRENT_SOURCE_DIR} ${CMAKE_CURRENT_BINARY_DIR}/${lower}_export.h)
+    wexlan_install_public_headers(${ARG_PUBLIC_HEADERS} ${CMAKE_CURRENT_BINARY_DIR}/${lower}_export.h)
     install(TARGETS ${name} EXPORT WexlanCPTargets
             LIBRARY DESTINATION lib RUNTIME DESTINATION bin)
     target_link_libraries(${name} PUBLIC ${ARG_PUBLIC_LIBS} PRIVATE ${ARG_PRIVATE_LIBS})

@@ -16,6 +16,22 @@ for f in bin/varq bin/Modules/libSurfaceViewer.so bin/Hard/libSimulatedTracker.s
     [ -e "$work/app/$f" ] || { echo "not installed: $f"; exit 1; }
 done
 
+# Only public headers are installed, and they stand on their own: every header
+# they include in quotes is installed too, and none needs GDCM.
+include="$work/app/include/WexlanCP"
+for header in "$include"/*.h; do
+    { grep -hoE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"[^"]+"' "$header" || true; } |
+        sed -E 's/.*"([^"]+)"/\1/' | while read -r needed; do
+        [ -e "$include/$needed" ] || { echo "$header includes $needed, which is not installed"; exit 1; }
+    done || exit 1
+done
+if grep -lE '#[[:space:]]*include[[:space:]]*[<"]gdcm' "$include"/*.h; then
+    echo "installed headers include GDCM"; exit 1
+fi
+for private in ScriptedPrompts.h DicomHeader.h PropertySheetBuilder.h TreeSelection.h; do
+    [ ! -e "$include/$private" ] || { echo "private header installed: $private"; exit 1; }
+done
+
 "$(dirname "$0")/check_rpaths.sh" "$work/app" > "$work/rpaths.log" || { cat "$work/rpaths.log"; exit 1; }
 
 cmake -S "$source_dir/docs/examples/minimal-module" -B "$work/module" -G Ninja \
