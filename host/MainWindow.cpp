@@ -315,7 +315,7 @@ bool MainWindow::SetPropertyRow(const std::string& argument, std::string& why) {
 
 std::string MainWindow::LoadWorkspaceFile(const std::string& path) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const std::string problems = LoadWorkspace(m_panel, path);
+    const std::string problems = wexlan::LoadWorkspace(m_panel, path);
     QApplication::restoreOverrideCursor();
     RefreshViews();
     return problems;
