@@ -2,6 +2,10 @@
 
 #include <iostream>
 
+#include <vtkNew.h>
+#include <vtkPNGWriter.h>
+#include <vtkRenderWindow.h>
+#include <vtkWindowToImageFilter.h>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -13,10 +17,6 @@
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTreeWidget>
-#include <vtkNew.h>
-#include <vtkPNGWriter.h>
-#include <vtkRenderWindow.h>
-#include <vtkWindowToImageFilter.h>
 
 #include "BatchPrompts.h"
 #include "CComponentUI.h"
@@ -33,6 +33,7 @@
 #include "HostNotification.h"
 #include "ItemNames.h"
 #include "Prompts.h"
+#include "PropertyGridLookup.h"
 #include "VariableListing.h"
 #include "ViewingTabs.h"
 #include "WorkspaceLoader.h"
@@ -69,12 +70,12 @@ void DumpTree(const QTreeWidgetItem* item, int depth, std::string& text) {
 
 }  // namespace
 
-MainWindow::MainWindow(Mode mode)
-    : m_mode(mode), m_startFolder(QDir::currentPath().toStdString()) {
+MainWindow::MainWindow(Mode mode) : m_mode(mode), m_startFolder(QDir::currentPath().toStdString()) {
     setObjectName(QStringLiteral("varqMainWindow"));
     setWindowTitle(QStringLiteral("VARQ"));
     if (m_mode == Mode::Batch) {
-        auto prompts = std::make_unique<BatchPrompts>([this](const std::string& line) { Report(line); });
+        auto prompts =
+            std::make_unique<BatchPrompts>([this](const std::string& line) { Report(line); });
         m_batchPrompts = prompts.get();
         wexlan::Prompts::Install(std::move(prompts));
     }
@@ -84,8 +85,9 @@ MainWindow::MainWindow(Mode mode)
     setCentralWidget(m_tabs);
     // With one tab its bar is hidden: the window title shows what the view shows.
     connect(m_tabs, &ViewingTabs::captionChanged, this, [this](const QString& caption) {
-        setWindowTitle(caption.startsWith(QLatin1String("View ")) ? QStringLiteral("VARQ")
-                                                                 : QStringLiteral("VARQ - ") + caption);
+        setWindowTitle(caption.startsWith(QLatin1String("View "))
+                           ? QStringLiteral("VARQ")
+                           : QStringLiteral("VARQ - ") + caption);
     });
     m_tabs->AddViewingTab();
     connect(m_tabs, &ViewingTabs::currentWindowChanged, this, [this] { RefreshViews(); });
@@ -132,7 +134,8 @@ void MainWindow::BuildDocks() {
                   Dock(tr("Components"), "componentsDock", m_panel.GetComponentUIPointer(), this));
     m_console = new CommandConsole(*m_interpreter);
     connect(m_console, &CommandConsole::quitRequested, this, &QWidget::close);
-    addDockWidget(Qt::BottomDockWidgetArea, Dock(tr("Command line"), "consoleDock", m_console, this));
+    addDockWidget(Qt::BottomDockWidgetArea,
+                  Dock(tr("Command line"), "consoleDock", m_console, this));
     resizeDocks({findChild<QDockWidget*>("workspaceDock")}, {320}, Qt::Horizontal);
     resizeDocks({findChild<QDockWidget*>("propertiesDock")}, {340}, Qt::Horizontal);
     // The property sheet of a volume has some twenty rows; the layer tree needs few.
@@ -143,15 +146,18 @@ void MainWindow::BuildDocks() {
 void MainWindow::BuildMenus() {
     QMenu* file = menuBar()->addMenu(tr("&File"));
     file->addAction(tr("&Open..."), this, &MainWindow::OpenWithProgress, QKeySequence::Open);
-    file->addAction(tr("&Save model..."), this, [this] { m_panel.Save(); }, QKeySequence::Save);
+    file->addAction(
+        tr("&Save model..."), this, [this] { m_panel.Save(); }, QKeySequence::Save);
     file->addSeparator();
-    file->addAction(tr("Save &workspace..."), this, [this] { m_panel.GetEXE()->SaveWorkspace(); },
-                    QKeySequence(tr("Ctrl+Shift+S")));
+    file->addAction(
+        tr("Save &workspace..."), this, [this] { m_panel.GetEXE()->SaveWorkspace(); },
+        QKeySequence(tr("Ctrl+Shift+S")));
     file->addAction(tr("&Load workspace..."), this, &MainWindow::LoadWorkspaceFromDialog,
                     QKeySequence(tr("Ctrl+L")));
     file->addAction(tr("Save &folders"), this, [this] { m_panel.SaveConfig(); });
     file->addSeparator();
-    file->addAction(tr("&New viewing tab"), this, [this] { NewViewingTab(); }, QKeySequence::New);
+    file->addAction(
+        tr("&New viewing tab"), this, [this] { NewViewingTab(); }, QKeySequence::New);
     file->addAction(tr("Save &picture..."), this, &MainWindow::ScreenshotFromDialog,
                     QKeySequence(tr("Ctrl+P")));
     file->addSeparator();
@@ -165,18 +171,22 @@ void MainWindow::BuildMenus() {
         m_tabs->RenderCurrent();
     });
     view->addAction(tr("&Scale factor..."), this, &MainWindow::AskScaleFactor);
-    view->addAction(tr("&Refresh repository"), this, [this] { m_panel.RefreshLocalRepository(); },
-                    QKeySequence::Refresh);
+    view->addAction(
+        tr("&Refresh repository"), this, [this] { m_panel.RefreshLocalRepository(); },
+        QKeySequence::Refresh);
 
     QMenu* tools = menuBar()->addMenu(tr("&Tools"));
     tools->addAction(tr("&Module Manager..."), this,
                      [this] { m_panel.GetWorkspaceUIPointer()->OnToolsModulemanager(); });
-    tools->addAction(tr("&Command line"), this, [this] {
-        if (auto* dock = findChild<QDockWidget*>("consoleDock")) {
-            dock->show();
-            dock->widget()->findChild<QWidget*>("commandInput")->setFocus();
-        }
-    }, QKeySequence(tr("Ctrl+K")));
+    tools->addAction(
+        tr("&Command line"), this,
+        [this] {
+            if (auto* dock = findChild<QDockWidget*>("consoleDock")) {
+                dock->show();
+                dock->widget()->findChild<QWidget*>("commandInput")->setFocus();
+            }
+        },
+        QKeySequence(tr("Ctrl+K")));
 }
 
 bool MainWindow::event(QEvent* event) {
@@ -249,18 +259,7 @@ bool MainWindow::PressComponentButton(const std::string& caption) {
 }
 
 std::string MainWindow::PropertySheetText() const {
-    CPropertyGridCtrl* grid = m_panel.GetPropertyUIPointer()->GetGrid();
-    std::string text;
-    for (int g = 0; grid != nullptr && g < grid->GetPropertyCount(); ++g) {
-        CPropertyGridProperty* group = grid->GetProperty(g);
-        for (int r = 0; r < group->GetSubItemsCount(); ++r) {
-            CPropertyGridProperty* row = group->GetSubItem(r);
-            text += group->GetName() + "\t" + row->GetName() + "\t" +
-                    row->GetValue().ToDisplayText() + "\t" +
-                    (row->IsEnabled() ? "enabled" : "disabled") + "\n";
-        }
-    }
-    return text;
+    return wexlan::PropertySheetText(m_panel.GetPropertyUIPointer()->GetGrid());
 }
 
 std::string MainWindow::LayerTreeText() const {
@@ -274,23 +273,7 @@ std::string MainWindow::LayerTreeText() const {
 
 bool MainWindow::SetPropertyRow(const std::string& argument, std::string& why) {
     CPropertyGridCtrl* grid = m_panel.GetPropertyUIPointer()->GetGrid();
-    // The row name may hold blanks ("Bounding Box"): take the longest name that matches;
-    // of rows with that name the last group's (the selected layer's, not the viewer's).
-    CPropertyGridProperty* target = nullptr;
-    std::string value;
-    for (int g = 0; grid != nullptr && g < grid->GetPropertyCount(); ++g) {
-        CPropertyGridProperty* group = grid->GetProperty(g);
-        for (int r = 0; r < group->GetSubItemsCount(); ++r) {
-            CPropertyGridProperty* row = group->GetSubItem(r);
-            const std::string& name = row->GetName();
-            if (argument.size() > name.size() && argument.compare(0, name.size(), name) == 0 &&
-                argument[name.size()] == ' ' &&
-                (target == nullptr || name.size() >= target->GetName().size())) {
-                target = row;
-                value = argument.substr(name.size() + 1);
-            }
-        }
-    }
+    const auto [target, value] = wexlan::FindRowAtStartOf(grid, argument);
     if (target == nullptr) {
         why = "no property row at the start of \"" + argument + "\"";
         return false;
@@ -324,8 +307,8 @@ std::string MainWindow::LoadWorkspaceFile(const std::string& path) {
 void MainWindow::LoadWorkspaceFromDialog() {
     wexlan::FileDialogOptions options;
     options.hideReadOnly = true;
-    const std::string path =
-        wexlan::Prompts::Instance().OpenFileName("Script file (*.f) | *.f |", m_panel.GetCurDir(), options);
+    const std::string path = wexlan::Prompts::Instance().OpenFileName("Script file (*.f) | *.f |",
+                                                                      m_panel.GetCurDir(), options);
     if (path.empty()) {
         return;
     }
@@ -406,8 +389,8 @@ std::string MainWindow::PreviewFile(const std::string& path) {
 
 void MainWindow::AskScaleFactor() {
     bool ok = false;
-    const double factor = QInputDialog::getDouble(this, tr("Scale factor"), tr("Scale factor:"), 1.0,
-                                                  0.01, 100.0, 2, &ok);
+    const double factor = QInputDialog::getDouble(this, tr("Scale factor"), tr("Scale factor:"),
+                                                  1.0, 0.01, 100.0, 2, &ok);
     if (ok) {
         m_panel.SetScaleFactor(factor);
     }
