@@ -2,10 +2,6 @@
 
 #include <iostream>
 
-#include <vtkNew.h>
-#include <vtkPNGWriter.h>
-#include <vtkRenderWindow.h>
-#include <vtkWindowToImageFilter.h>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -14,14 +10,10 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QMenuBar>
-#include <QPushButton>
 #include <QStatusBar>
-#include <QTreeWidget>
 
 #include "BatchPrompts.h"
 #include "CComponentUI.h"
-#include "CPropertyGridCtrl.h"
-#include "CPropertyGridProperty.h"
 #include "CPropertyUI.h"
 #include "CWexlanCPEXE.h"
 #include "CWexlanCPUI.h"
@@ -33,11 +25,10 @@
 #include "HostNotification.h"
 #include "ItemNames.h"
 #include "Prompts.h"
-#include "PropertyGridLookup.h"
 #include "VariableListing.h"
 #include "ViewingTabs.h"
-#include "WorkspaceLoader.h"
 
+namespace wexlan {
 namespace {
 
 QDockWidget* Dock(const QString& title, const QString& name, QWidget* content, QWidget* parent) {
@@ -48,27 +39,8 @@ QDockWidget* Dock(const QString& title, const QString& name, QWidget* content, Q
     return dock;
 }
 
-// Depth-first, top to bottom: the order a person reads the tree in.
-QTreeWidgetItem* FindFirst(QTreeWidgetItem* item, const QString& text) {
-    if (item->text(0) == text) {
-        return item;
-    }
-    for (int i = 0; i < item->childCount(); ++i) {
-        if (QTreeWidgetItem* found = FindFirst(item->child(i), text)) {
-            return found;
-        }
-    }
-    return nullptr;
-}
-
-void DumpTree(const QTreeWidgetItem* item, int depth, std::string& text) {
-    text += std::string(2 * depth, ' ') + item->text(0).toStdString() + "\n";
-    for (int i = 0; i < item->childCount(); ++i) {
-        DumpTree(item->child(i), depth + 1, text);
-    }
-}
-
 }  // namespace
+}  // namespace wexlan
 
 MainWindow::MainWindow(Mode mode) : m_mode(mode), m_startFolder(QDir::currentPath().toStdString()) {
     setObjectName(QStringLiteral("varqMainWindow"));
@@ -124,18 +96,18 @@ MainWindow::~MainWindow() {
 
 void MainWindow::BuildDocks() {
     setDockNestingEnabled(true);
-    addDockWidget(Qt::LeftDockWidgetArea,
-                  Dock(tr("Workspace"), "workspaceDock", m_panel.GetWorkspaceUIPointer(), this));
+    addDockWidget(Qt::LeftDockWidgetArea, wexlan::Dock(tr("Workspace"), "workspaceDock",
+                                                       m_panel.GetWorkspaceUIPointer(), this));
+    addDockWidget(Qt::RightDockWidgetArea, wexlan::Dock(tr("Properties"), "propertiesDock",
+                                                        m_panel.GetPropertyUIPointer(), this));
     addDockWidget(Qt::RightDockWidgetArea,
-                  Dock(tr("Properties"), "propertiesDock", m_panel.GetPropertyUIPointer(), this));
-    addDockWidget(Qt::RightDockWidgetArea,
-                  Dock(tr("Layers"), "layersDock", m_panel.GetLayerUIPointer(), this));
-    addDockWidget(Qt::BottomDockWidgetArea,
-                  Dock(tr("Components"), "componentsDock", m_panel.GetComponentUIPointer(), this));
+                  wexlan::Dock(tr("Layers"), "layersDock", m_panel.GetLayerUIPointer(), this));
+    addDockWidget(Qt::BottomDockWidgetArea, wexlan::Dock(tr("Components"), "componentsDock",
+                                                         m_panel.GetComponentUIPointer(), this));
     m_console = new CommandConsole(*m_interpreter);
     connect(m_console, &CommandConsole::quitRequested, this, &QWidget::close);
     addDockWidget(Qt::BottomDockWidgetArea,
-                  Dock(tr("Command line"), "consoleDock", m_console, this));
+                  wexlan::Dock(tr("Command line"), "consoleDock", m_console, this));
     resizeDocks({findChild<QDockWidget*>("workspaceDock")}, {320}, Qt::Horizontal);
     resizeDocks({findChild<QDockWidget*>("propertiesDock")}, {340}, Qt::Horizontal);
     // The property sheet of a volume has some twenty rows; the layer tree needs few.
@@ -234,76 +206,6 @@ void MainWindow::OpenWithProgress() {
         QString::fromStdString(wexlan::OpenStatusText(opened, m_panel.GetEXE()->GetOpenError())));
 }
 
-bool MainWindow::SelectTreeNode(const std::string& text) {
-    QTreeWidget* tree = m_panel.GetWorkspaceUIPointer()->GetTree();
-    const QString wanted = QString::fromStdString(text);
-    for (int i = 0; i < tree->topLevelItemCount(); ++i) {
-        if (QTreeWidgetItem* found = FindFirst(tree->topLevelItem(i), wanted)) {
-            tree->setCurrentItem(found);
-            return true;
-        }
-    }
-    return false;
-}
-
-bool MainWindow::PressComponentButton(const std::string& caption) {
-    CWexlanCPUI* workspace = m_panel.GetWorkspaceUIPointer();
-    for (int i = 0; QPushButton* button = workspace->GetComponentButton(i); ++i) {
-        if (button->text().toStdString() == caption) {
-            button->click();
-            QApplication::sendPostedEvents(this);  // the notification the click posted
-            return true;
-        }
-    }
-    return false;
-}
-
-std::string MainWindow::PropertySheetText() const {
-    return wexlan::PropertySheetText(m_panel.GetPropertyUIPointer()->GetGrid());
-}
-
-std::string MainWindow::LayerTreeText() const {
-    auto* tree = m_panel.GetLayerUIPointer()->findChild<QTreeWidget*>();
-    std::string text;
-    for (int i = 0; tree != nullptr && i < tree->topLevelItemCount(); ++i) {
-        DumpTree(tree->topLevelItem(i), 0, text);
-    }
-    return text;
-}
-
-bool MainWindow::SetPropertyRow(const std::string& argument, std::string& why) {
-    CPropertyGridCtrl* grid = m_panel.GetPropertyUIPointer()->GetGrid();
-    const auto [target, value] = wexlan::FindRowAtStartOf(grid, argument);
-    if (target == nullptr) {
-        why = "no property row at the start of \"" + argument + "\"";
-        return false;
-    }
-    if (!target->IsEnabled()) {
-        why = "the row \"" + target->GetName() + "\" cannot be edited";
-        return false;
-    }
-    // The row reads the text and says what it accepts; the grid commits nothing it refuses.
-    CPropertyValue edited;
-    if (const std::string refusal = target->ValueFromText(value, edited); !refusal.empty()) {
-        why = "\"" + value + "\" is refused: " + refusal;
-        return false;
-    }
-    const bool taken = grid->CommitValue(target, edited);
-    m_tabs->RenderCurrent();
-    if (!taken) {
-        why = "the row \"" + target->GetName() + "\" did not take \"" + value + "\"";
-    }
-    return taken;
-}
-
-std::string MainWindow::LoadWorkspaceFile(const std::string& path) {
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const std::string problems = wexlan::LoadWorkspace(m_panel, path);
-    QApplication::restoreOverrideCursor();
-    RefreshViews();
-    return problems;
-}
-
 void MainWindow::LoadWorkspaceFromDialog() {
     wexlan::FileDialogOptions options;
     options.hideReadOnly = true;
@@ -320,48 +222,6 @@ void MainWindow::LoadWorkspaceFromDialog() {
     }
 }
 
-bool MainWindow::SaveWorkspaceTo(const std::string& path) {
-    return m_panel.GetEXE()->SaveWorkspaceTo(path);
-}
-
-bool MainWindow::QueueAnswer(const std::string& answer) {
-    if (m_batchPrompts == nullptr) {
-        return false;
-    }
-    m_batchPrompts->QueueAnswer(answer);
-    return true;
-}
-
-std::vector<std::string> MainWindow::TakeUnusedAnswers() {
-    if (m_batchPrompts == nullptr) {
-        return {};
-    }
-    const std::deque<std::string> unused = m_batchPrompts->TakeUnusedAnswers();
-    return std::vector<std::string>(unused.begin(), unused.end());
-}
-
-bool MainWindow::SaveScreenshot(const std::string& path, std::string& why) {
-    vtkRenderWindow* window = m_tabs->CurrentRenderWindow();
-    if (window == nullptr) {
-        why = "there is no viewing tab";
-        return false;
-    }
-    window->Render();
-    vtkNew<vtkWindowToImageFilter> capture;
-    capture->SetInput(window);
-    capture->ReadFrontBufferOff();
-    capture->Update();
-    vtkNew<vtkPNGWriter> writer;
-    writer->SetFileName(path.c_str());
-    writer->SetInputConnection(capture->GetOutputPort());
-    writer->Write();
-    if (writer->GetErrorCode() != 0) {
-        why = "cannot write " + path;
-        return false;
-    }
-    return true;
-}
-
 void MainWindow::ScreenshotFromDialog() {
     wexlan::FileDialogOptions options;
     options.defaultExtension = "png";
@@ -372,19 +232,6 @@ void MainWindow::ScreenshotFromDialog() {
     if (!path.empty() && !SaveScreenshot(path, why)) {
         wexlan::Prompts::Instance().ShowMessage(why, wexlan::MessageButtons::Ok);
     }
-}
-
-std::string MainWindow::PreviewFile(const std::string& path) {
-    // The command names a VQ file outright: whatever its name, it is read as one, and a
-    // path that is missing or no file at all gets its own reason.
-    // A failure clears the picture and keeps its reason as the panel's message.
-    m_preview->SetFilename(path);
-    m_preview->PreviewVQ(path);
-    if (m_preview->GetPicture().isNull()) {
-        return m_preview->GetErrMsg();
-    }
-    return std::to_string(m_preview->GetPicture().width()) + " x " +
-           std::to_string(m_preview->GetPicture().height());
 }
 
 void MainWindow::AskScaleFactor() {
