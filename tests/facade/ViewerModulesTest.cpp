@@ -3,12 +3,11 @@
 // come and go.
 #include <filesystem>
 
-#include <QApplication>
+#include <vtkNew.h>
+#include <vtkRenderWindow.h>
 #include <QKeyEvent>
 #include <QRadioButton>
 #include <QTreeWidget>
-#include <vtkNew.h>
-#include <vtkRenderWindow.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -21,6 +20,7 @@
 #include "CWexlanCPUI.h"
 #include "CWexlanModules.h"
 #include "ScriptedPrompts.h"
+#include "TestApplication.h"
 #include "wDataResource.h"
 #include "wImageLayer.h"
 #include "wRendererManager.h"
@@ -28,18 +28,11 @@
 
 namespace {
 
-void EnsureApplication() {
-    static int argc = 1;
-    static char name[] = "viewer_modules_tests";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");  // the widgets need no screen, VTK does
-    static QApplication application(argc, argv);
-}
-
 class ViewerModulesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        EnsureApplication();
+        qputenv("QT_QPA_PLATFORM", "offscreen");  // the widgets need no screen, VTK does
+        wexlan::EnsureTestApplication();
         std::filesystem::create_directories(app_.Modules());
         for (const char* module : {"libSurfaceViewer.so", "libVolumeViewer.so"}) {
             std::filesystem::copy_file(std::string(APPLICATION_BIN_DIR) + "/Modules/" + module,
