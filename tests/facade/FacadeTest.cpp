@@ -45,10 +45,10 @@ protected:
         wexlan::EnsureTestApplication();
         std::filesystem::create_directories(Data(""));
     }
-    std::string Data(const std::string& name) const { return app_.Root() + "/data/" + name; }
+    std::string Data(const std::string& name) const { return m_app.Root() + "/data/" + name; }
 
-    AppFolder app_;
-    wexlan::ScopedScriptedPrompts prompts_;
+    AppFolder m_app;
+    wexlan::ScopedScriptedPrompts m_prompts;
 };
 
 }  // namespace
@@ -96,7 +96,7 @@ TEST_F(FacadeTest, BuildsOnceAndTearsDownOnce) {
 }
 
 TEST_F(FacadeTest, TeardownUnloadsTheModulesLast) {
-    app_.AddModule("module_alpha", "alpha.so");
+    m_app.AddModule("module_alpha", "alpha.so");
     {
         CWexlanCP panel;
         panel.UIInit();
@@ -106,7 +106,7 @@ TEST_F(FacadeTest, TeardownUnloadsTheModulesLast) {
 }
 
 TEST_F(FacadeTest, TeardownReleasesAModuleThatShowsDataWhileTheRegistryLives) {
-    app_.AddModule("module_showing", "showing.so");
+    m_app.AddModule("module_showing", "showing.so");
     vtkNew<vtkRenderWindow> window;  // never drawn: no display needed
     {
         CWexlanCP panel;
@@ -134,7 +134,7 @@ TEST_F(FacadeTest, VariableListingCountsAcrossGroups) {
         panel.UIInit();
         EXPECT_EQ(panel.GetVar(), "Workspace is Empty");
     }
-    app_.AddHardware("hard_scanner", "scanner.so");
+    m_app.AddHardware("hard_scanner", "scanner.so");
     CWexlanCP panel;
     panel.UIInit();
     const std::string header = Row("id", "name", "type");
@@ -177,14 +177,14 @@ TEST_F(FacadeTest, OpenAndSaveCommands) {
     EXPECT_EQ(panel.GetEXE()->GetModel()->GetNumberOfItems(), 1);
 
     std::ofstream(Data("broken.stl")) << "solid broken\nfacet normal nonsense\n";
-    prompts_->QueueFileName(Data("broken.stl"));
+    m_prompts->QueueFileName(Data("broken.stl"));
     EXPECT_EQ(panel.Open(), Data("broken.stl"));
     const std::string status =
         wexlan::OpenStatusText(Data("broken.stl"), panel.GetEXE()->GetOpenError());
     EXPECT_EQ(status.rfind("Could not open " + Data("broken.stl") + ": ", 0), 0u) << status;
     EXPECT_GT(status.size(), ("Could not open " + Data("broken.stl") + ": ").size()) << "a reason";
     testdata::WriteVolume(Data("head.vti"));
-    prompts_->QueueFileName(Data("head.vti"));
+    m_prompts->QueueFileName(Data("head.vti"));
     EXPECT_EQ(panel.Open(), Data("head.vti"));
     EXPECT_EQ(wexlan::OpenStatusText(Data("head.vti"), panel.GetEXE()->GetOpenError()),
               "Opened " + Data("head.vti"));
@@ -197,16 +197,16 @@ TEST_F(FacadeTest, OpenAndSaveCommands) {
     ASSERT_EQ(found.size(), 2);  // the data item and its recent-file entry
     tree->setCurrentItem(found[0]->parent()->text(0) == "Meshes" ? found[0] : found[1]);
     ASSERT_EQ(panel.GetSelectedItemText(), "bunny");
-    prompts_->QueueFileName(Data("saved.vtk"));
+    m_prompts->QueueFileName(Data("saved.vtk"));
     EXPECT_EQ(panel.Save(), "");
     EXPECT_TRUE(std::filesystem::exists(Data("saved.vtk")));
     EXPECT_EQ(panel.Open(Data("saved.vtk")), "File loaded");
 }
 
 TEST_F(FacadeTest, ModuleRoutinesNeedAllThreeEntryPoints) {
-    app_.AddModule("module_alpha", "alpha.so");        // all three
-    app_.AddModule("module_beta", "beta.so");          // no "SetCP"
-    app_.AddModule("module_alpha_lower", "lower.so");  // none
+    m_app.AddModule("module_alpha", "alpha.so");        // all three
+    m_app.AddModule("module_beta", "beta.so");          // no "SetCP"
+    m_app.AddModule("module_alpha_lower", "lower.so");  // none
     CWexlanCP panel;
     panel.UIInit();
     calllog::Clear();
@@ -224,9 +224,9 @@ TEST_F(FacadeTest, ModuleRoutinesNeedAllThreeEntryPoints) {
 }
 
 TEST_F(FacadeTest, AFailingOrReenteringRoutineLeavesTheOthersRunning) {
-    app_.AddModule("module_throwing_calls", "a.so");  // SetRenderWindow throws
-    app_.AddModule("module_callback", "b.so");        // Run calls back into the panel
-    app_.AddModule("module_alpha", "c.so");
+    m_app.AddModule("module_throwing_calls", "a.so");  // SetRenderWindow throws
+    m_app.AddModule("module_callback", "b.so");        // Run calls back into the panel
+    m_app.AddModule("module_alpha", "c.so");
     CWexlanCP panel;
     panel.UIInit();
     calllog::Clear();
@@ -251,9 +251,9 @@ TEST_F(FacadeTest, AFailingOrReenteringRoutineLeavesTheOthersRunning) {
     EXPECT_THAT(callsOf("Thrower"), ElementsAre("SetRenderWindow"));
     EXPECT_THAT(callsOf("Caller"), ElementsAre("SetRenderWindow", "SetCP", "Run"));
     EXPECT_THAT(callsOf("Alpha"), ElementsAre("SetRenderWindow(null)", "SetCP", "Run"));
-    ASSERT_EQ(prompts_->Calls().size(), 1u);
-    EXPECT_EQ(prompts_->Calls()[0].text, "Module failed");
-    EXPECT_THAT(prompts_->Calls()[0].detail,
+    ASSERT_EQ(m_prompts->Calls().size(), 1u);
+    EXPECT_EQ(m_prompts->Calls()[0].text, "Module failed");
+    EXPECT_THAT(m_prompts->Calls()[0].detail,
                 ::testing::HasSubstr(
                     "SetRenderWindow threw an exception: SetRenderWindow lost its licence"));
     EXPECT_FALSE(variables.empty());
