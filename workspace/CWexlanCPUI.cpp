@@ -18,8 +18,6 @@
 #include "CWexlanCPEXE.h"
 #include "CWexlanModules.h"
 #include "ConfigurationFiles.h"
-#include "ItemNames.h"
-#include "LocalRepository.h"
 #include "PanelConfiguration.h"
 #include "PanelLayout.h"
 #include "Prompts.h"

@@ -1,4 +1,3 @@
-#include <QApplication>
 #include <QPushButton>
 #include <QTreeWidget>
 #include <algorithm>
