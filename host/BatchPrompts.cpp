@@ -1,6 +1,6 @@
 #include "BatchPrompts.h"
 
-#include <QColor>
+#include "ColorText.h"
 
 std::string BatchPrompts::Take() {
     if (m_answers.empty()) {
@@ -50,14 +50,7 @@ std::string BatchPrompts::BrowseFolder(const std::string& title, const std::stri
 }
 
 std::optional<unsigned int> BatchPrompts::ChooseColor(unsigned int) {
-    const std::string answer = Take();
-    const QColor color(QString::fromStdString(answer));
-    if (answer.empty() || !color.isValid()) {
-        m_print("prompt: choose colour -> cancel");
-        return std::nullopt;
-    }
-    m_print("prompt: choose colour -> " + color.name().toStdString());
-    return static_cast<unsigned int>(color.red()) |
-           (static_cast<unsigned int>(color.green()) << 8) |
-           (static_cast<unsigned int>(color.blue()) << 16);
+    const std::optional<unsigned int> color = wexlan::ColorFromText(Take());
+    m_print("prompt: choose colour -> " + (color ? wexlan::ColorName(*color) : "cancel"));
+    return color;
 }

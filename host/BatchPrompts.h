@@ -9,10 +9,10 @@
 
 /// The prompts of batch mode: nobody is there to answer, so every message box
 /// and dialog takes the next answer queued with the "answer" command ("yes",
-/// "no", "ok", "cancel", a path, or for the colour chooser a colour such as
-/// "#ff8000" or "orange") and is reported as "prompt: TEXT -> ANSWER".
-/// Without a queued answer a question is answered No and a dialog is
-/// cancelled. The command interpreter drops the answers a command left.
+/// "no", "ok", "cancel", a path, or for the colour chooser a colour as a colour
+/// row takes it: "#ff8000", "orange" or "255, 128, 0", ColorFromText) and is reported as "prompt:
+/// TEXT -> ANSWER". Without a queued answer a question is answered No and a dialog is cancelled.
+/// The command interpreter drops the answers a command left.
 class BatchPrompts : public wexlan::Prompts {
 public:
     using Printer = std::function<void(const std::string& line)>;

@@ -46,11 +46,10 @@ CommandInterpreter::CommandInterpreter(MainWindow& window) : m_window(window) {
             return answer == "File loaded" ? Print(answer)
                                            : Fail(answer.substr(answer.find(' ') + 1));
         });
-    Add("save", "save", "save the selected model as a VTK file",
-        [&panel](const std::string&) {
-            const std::string why = panel.Save();
-            return why.empty() ? Print("") : Fail(why);
-        });
+    Add("save", "save", "save the selected model as a VTK file", [&panel](const std::string&) {
+        const std::string why = panel.Save();
+        return why.empty() ? Print("") : Fail(why);
+    });
     Add("vars", "vars", "list the loaded models, images and hardware resources",
         [&panel](const std::string&) { return Print(panel.GetVar()); });
     Add("modules", "modules", "list the viewer modules",
@@ -100,7 +99,7 @@ CommandInterpreter::CommandInterpreter(MainWindow& window) : m_window(window) {
                 return Fail("answer needs yes, no, ok, cancel or a path");
             }
             return window.QueueAnswer(answer) ? Print("")
-                                               : Fail("answers can only be queued in batch mode");
+                                              : Fail("answers can only be queued in batch mode");
         });
     Add("screenshot", "screenshot FILE.png", "save a picture of the current viewing tab",
         [&window](const std::string& file) {
@@ -109,11 +108,10 @@ CommandInterpreter::CommandInterpreter(MainWindow& window) : m_window(window) {
                        ? Print("")
                        : Fail(file.empty() ? "screenshot needs a file" : why);
         });
-    Add("preview", "preview FILE", "preview a VQ volume file",
-        [&window](const std::string& file) {
-            return file.empty() ? Fail("preview needs a file")
-                                : Print(window.PreviewFile(window.FromStartFolder(file)));
-        });
+    Add("preview", "preview FILE", "preview a VQ volume file", [&window](const std::string& file) {
+        return file.empty() ? Fail("preview needs a file")
+                            : Print(window.PreviewFile(window.FromStartFolder(file)));
+    });
     Add("quit", "quit", "end the session", [](const std::string&) {
         Result result;
         result.quit = true;
@@ -131,7 +129,8 @@ std::string CommandInterpreter::Help() const {
     std::string text;
     for (const std::string& word : m_order) {
         const Command& command = m_commands.at(word);
-        text += command.usage + std::string(command.usage.size() < 32 ? 32 - command.usage.size() : 1, ' ') +
+        text += command.usage +
+                std::string(command.usage.size() < 32 ? 32 - command.usage.size() : 1, ' ') +
                 command.what + "\n";
     }
     return text;
@@ -156,8 +155,8 @@ CommandInterpreter::Result CommandInterpreter::Run(const std::string& line) {
         const std::string unused = TakeUnusedAnswers();
         if (!unused.empty()) {
             result.ran = false;
-            result.error += (result.error.empty() ? "" : "; ") + std::string("no prompt of \"") + word + "\"" +
-                            " took the answer " + unused;
+            result.error += (result.error.empty() ? "" : "; ") + std::string("no prompt of \"") +
+                            word + "\"" + " took the answer " + unused;
         }
     }
     return result;

@@ -1,13 +1,13 @@
 #include "ViewingTabs.h"
 
-#include <QLabel>
-#include <QTabBar>
 #include <QVTKOpenGLNativeWidget.h>
 #include <vtkGenericOpenGLRenderWindow.h>
 #include <vtkRenderWindow.h>
 #include <vtkRenderer.h>
 #include <vtkTextActor.h>
 #include <vtkTextProperty.h>
+#include <QLabel>
+#include <QTabBar>
 
 #include "CWexlanCPEXE.h"
 #include "CWexlanModules.h"
@@ -110,7 +110,7 @@ void ViewingTabs::CloseViewingTab(int index) {
 vtkRenderWindow* ViewingTabs::CurrentRenderWindow() const {
     const int index = currentIndex();
     return index >= 0 && index < static_cast<int>(m_tabs.size()) ? m_tabs[index].window.Get()
-                                                                  : nullptr;
+                                                                 : nullptr;
 }
 
 void ViewingTabs::RenderCurrent() {

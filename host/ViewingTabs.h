@@ -3,8 +3,8 @@
 #include <functional>
 #include <vector>
 
-#include <QTabWidget>
 #include <vtkSmartPointer.h>
+#include <QTabWidget>
 
 class CWexlanCPEXE;
 class vtkRenderWindow;

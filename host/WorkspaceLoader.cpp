@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <map>
-#include <sstream>
 #include <vector>
 
 #include "CWexlanCP.h"
@@ -11,6 +10,7 @@
 #include "CWexlanCPUI.h"
 #include "CWexlanModules.h"
 #include "RegularFile.h"
+#include "WorkspaceScript.h"
 #include "wDataResource.h"
 #include "wDataResourceFake.h"
 #include "wLayer.h"
@@ -18,60 +18,12 @@
 #include "wViewer.h"
 #include "wVolumeResource.h"
 
-namespace {
+namespace wexlan {
 
-struct WorkspaceText {
-    std::string models;
-    std::string volumes;
-    std::string module;
-    std::vector<std::string> layers;
-};
+namespace {
 
 // The most missing files a message names one by one; the rest are counted.
 constexpr std::size_t kNamedMissingFiles = 10;
-
-// Splits the file into its sections by their header lines.
-bool Split(const std::string& path, WorkspaceText& text, std::string& error) {
-    std::string whole;
-    if (const std::string why = wexlan::ReadSmallTextFile(path, whole); !why.empty()) {
-        error = "cannot read the workspace file: " + why;
-        return false;
-    }
-    std::istringstream in(whole);
-    enum class Section { Header, Models, Volumes, Component, Layers, End } section = Section::Header;
-    bool sawEnd = false;
-    for (std::string line; std::getline(in, line);) {
-        if (!line.empty() && line.back() == '\r') {
-            line.pop_back();
-        }
-        if (line == "# MODELS") {
-            section = Section::Models;
-        } else if (line == "# VOLUMES") {
-            section = Section::Volumes;
-        } else if (line == "# activated component") {
-            section = Section::Component;
-        } else if (line == "# Layers") {
-            section = Section::Layers;
-        } else if (line == "# THE END") {
-            section = Section::End;
-            sawEnd = true;
-        } else if (section == Section::Models) {
-            text.models += line + "\n";
-        } else if (section == Section::Volumes) {
-            text.volumes += line + "\n";
-        } else if (section == Section::Component && line != "# No component" &&
-                   line != "coolstart" && text.module.empty()) {
-            text.module = line;
-        } else if (section == Section::Layers && !line.empty()) {
-            text.layers.push_back(line);
-        }
-    }
-    if (!sawEnd) {
-        error = "the workspace file " + path + " is incomplete (no \"# THE END\" line)";
-        return false;
-    }
-    return true;
-}
 
 // "the data files a, b and c are missing", naming the first kNamedMissingFiles.
 std::string MissingFilesText(const std::vector<std::string>& missing) {
@@ -96,15 +48,18 @@ void AddProblem(std::string& problems, const std::string& problem) {
 }  // namespace
 
 std::string LoadWorkspace(CWexlanCP& panel, const std::string& path) {
-    WorkspaceText text;
-    std::string error;
-    if (!Split(path, text, error)) {
-        return error;
+    std::string whole;
+    if (const std::string why = ReadSmallTextFile(path, whole); !why.empty()) {
+        return "cannot read the workspace file: " + why;
+    }
+    WorkspaceContents contents;
+    if (const std::string why = ParseWorkspaceScript(whole, contents); !why.empty()) {
+        return "the workspace file " + path + " " + why;
     }
     std::vector<wDataResourceFake::ScriptItem> items;
     std::vector<wDataResourceFake::ScriptItem> volumes;
-    if (!wDataResourceFake::ParseScript(text.models, items) ||
-        !wDataResourceFake::ParseScript(text.volumes, volumes)) {
+    if (!wDataResourceFake::ParseScript(contents.modelScript, items) ||
+        !wDataResourceFake::ParseScript(contents.volumeScript, volumes)) {
         return "the workspace file " + path + " has a damaged list of models or volumes";
     }
     items.insert(items.end(), volumes.begin(), volumes.end());
@@ -137,18 +92,19 @@ std::string LoadWorkspace(CWexlanCP& panel, const std::string& path) {
         AddProblem(problems, MissingFilesText(missing));
     }
 
-    if (!text.module.empty()) {
+    if (contents.module) {
         CWexlanModules* modules = controller->GetModules();
-        const int id = modules->FindModule(text.module);
+        const int id = modules->FindModule(contents.module->moduleName);
         if (id < 0) {
-            AddProblem(problems, "the module \"" + text.module + "\" is not installed");
+            AddProblem(problems,
+                       "the module \"" + contents.module->moduleName + "\" is not installed");
         } else {
             if (modules->GetActivatedModuleId() >= 0) {
                 modules->DeleteViewer();
             }
             modules->SetActivatedModule(id);
             modules->Command(id, "coolstart", {});
-            for (const std::string& line : text.layers) {
+            for (const std::string& line : contents.module->layerScripts) {
                 wScriptRecord record;
                 if (!wScriptRecord::Parse(line, record) || record.data.empty()) {
                     continue;
@@ -171,3 +127,5 @@ std::string LoadWorkspace(CWexlanCP& panel, const std::string& path) {
     }
     return problems;
 }
+
+}  // namespace wexlan

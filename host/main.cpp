@@ -11,12 +11,12 @@
 #include <sstream>
 #include <string>
 
+#include <QVTKOpenGLNativeWidget.h>
 #include <QApplication>
-#include <QScreen>
 #include <QOpenGLWidget>
+#include <QScreen>
 #include <QSurfaceFormat>
 #include <QTimer>
-#include <QVTKOpenGLNativeWidget.h>
 
 #include "CommandInterpreter.h"
 #include "MainWindow.h"
@@ -164,7 +164,8 @@ int main(int argc, char** argv) {
             if (!reported) {
                 reported = true;
                 const double ms = std::chrono::duration<double, std::milli>(
-                                      std::chrono::steady_clock::now() - kStart).count();
+                                      std::chrono::steady_clock::now() - kStart)
+                                      .count();
                 std::cout << "first frame after " << ms << " ms" << std::endl;
                 QTimer::singleShot(0, qApp, &QApplication::quit);
             }

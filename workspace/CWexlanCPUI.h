@@ -1,10 +1,8 @@
 #pragma once
 
-#include <QPixmap>
 #include <QWidget>
 #include <array>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -26,7 +24,9 @@ class QTreeWidget;
 class QTreeWidgetItem;
 
 namespace wexlan {
+class PanelConfiguration;
 class PropertyDisplay;
+class WorkspaceTree;
 enum class SelectionView;
 }  // namespace wexlan
 
@@ -132,7 +132,7 @@ public:
     std::string GetCurDir() const;
     /// The box's list, in list order.
     std::vector<std::string> GetFolderList() const;
-    const wexlan::RecentFileTable& GetRecentFiles() const { return m_recentFiles; }
+    const wexlan::RecentFileTable& GetRecentFiles() const;
     /// @}
 
     /// @name Local repository
@@ -230,45 +230,22 @@ protected:
 
 private:
     void MakeControls();
-    void InitTree();
-    QTreeWidgetItem* AppendNode(QTreeWidgetItem* parent, const std::string& text, int icon);
-    void AddCategoryChild(QTreeWidgetItem* category, const std::string& name, int icon);
-    void AddRecentNode(const wexlan::RecentFileEntry& entry, bool atTop);
-    // Captions of the recent nodes: the name, with the path where names clash.
-    void UpdateRecentCaptions();
-    wexlan::TreeSelection SelectionOf(const QTreeWidgetItem* selected) const;
-    void ReportConfigurationNotSaved(const std::string& path, const std::string& reason,
-                                     const std::string& what);
-    bool IsFixedNode(const QTreeWidgetItem* item) const;
     void ShowCategory(wexlan::SelectionView view, const std::string& name);
-    void CollapseSiblings(QTreeWidgetItem* expanded);
 
     std::string m_selectedItemText;
     std::string m_parentItemText;
     std::string m_lastOpenFilename;
 
-    QTreeWidgetItem* m_meshes = nullptr;
-    QTreeWidgetItem* m_markers = nullptr;
-    QTreeWidgetItem* m_pointCloud = nullptr;
-    QTreeWidgetItem* m_images = nullptr;
-    QTreeWidgetItem* m_localRepository = nullptr;
-    QTreeWidgetItem* m_recentFilesNode = nullptr;
-    std::vector<QTreeWidgetItem*> m_folderNodes;
-    std::vector<QTreeWidgetItem*> m_hardwareNodes;
-
     QLabel* m_curDirLabel = nullptr;
     QComboBox* m_curDirBox = nullptr;
     QPushButton* m_curDirButton = nullptr;
     QTreeWidget* m_tree = nullptr;
+    std::unique_ptr<wexlan::WorkspaceTree> m_nodes;  // the tree's nodes
     std::array<QPushButton*, kComponentIdCount> m_buttons{};
     bool m_initialised = false;
     QWidget* m_host = nullptr;
 
-    std::string m_configurationFileName = "Wexlan.conf";
-    std::string m_recentFileListName = "RecentFiles.conf";
-    wexlan::RecentFileTable m_recentFiles;
-    std::set<std::string> m_unsavedConfigurationFiles;  // reported once each
-    std::vector<QPixmap> m_icons;
+    std::unique_ptr<wexlan::PanelConfiguration> m_configuration;  // files and recent files
 
     int m_selectedDataType = 0;
     int m_selectedDataId = -1;

@@ -1,9 +1,12 @@
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+#include <vtkNew.h>
+#include <vtkPolyData.h>
 
 #include "AppFolder.h"
 #include "CWexlanCPEXE.h"
@@ -12,12 +15,15 @@
 #include "TestData.h"
 #include "WorkspaceScript.h"
 #include "wDataResource.h"
+#include "wDataResourceFake.h"
 #include "wLayer.h"
 #include "wLayerFactory.h"
+#include "wScript.h"
 #include "wViewer.h"
 
 using ::testing::ElementsAre;
 using wexlan::ComposeWorkspaceScript;
+using wexlan::ParseWorkspaceScript;
 using wexlan::ScopedScriptedPrompts;
 
 namespace {
@@ -43,6 +49,58 @@ TEST(WorkspaceScript, LayoutWithAndWithoutModule) {
               kHeader +
                   "# MODELS\nmodel\tbunny\t/d/bunny.vtk\n# VOLUMES\nimage\thead\t/d/head.mha\n"
                   "# activated component\nM\ncoolstart\n# Layers\nlayer one\nlayer two\n# THE END");
+}
+
+TEST(WorkspaceScript, ParseGivesBackWhatWasComposed) {
+    // Names and paths that look like the file's own lines, as the registry and the layers
+    // write them (escaped), and module names that look like them.
+    wDataResourceFake models;
+    vtkNew<vtkPolyData> data;
+    const std::vector<std::pair<std::string, std::string>> awkward = {
+        {"# THE END", "/d/# VOLUMES/a b.vtk"},
+        {"two\nlines\tand tab", "C:\\data\\x.vtk"},
+        {"coolstart", "/d/# Layers"},
+        {"", ""}};
+    for (std::size_t i = 0; i < awkward.size(); ++i) {
+        models.AddData(data);
+        models.SetDataName(static_cast<int>(i), awkward[i].first);
+        models.SetFilename(static_cast<int>(i), awkward[i].second);
+    }
+    wScriptRecord layer{"MeshLayer", "# activated component", "# THE END", {{"Color", "#ff0000"}}};
+    const std::string modelScript = models.GetScript();
+    for (const char* moduleName : {"M", "coolstart", "# Layers", "# MODELS", ""}) {
+        for (const bool withModule : {true, false}) {
+            std::optional<wexlan::ActiveModuleScript> module;
+            if (withModule) {
+                module = wexlan::ActiveModuleScript{moduleName, {layer.Format(), "second\tlayer"}};
+            }
+            const std::string text =
+                ComposeWorkspaceScript(modelScript, "image\th\t/d/h.mha\n", module);
+            wexlan::WorkspaceContents parsed;
+            ASSERT_EQ(ParseWorkspaceScript(text, parsed), "") << text;
+            EXPECT_EQ(parsed.modelScript, modelScript);
+            EXPECT_EQ(parsed.volumeScript, "image\th\t/d/h.mha\n");
+            ASSERT_EQ(parsed.module.has_value(), withModule) << text;
+            if (withModule) {
+                EXPECT_EQ(parsed.module->moduleName, moduleName);
+                EXPECT_EQ(parsed.module->layerScripts, module->layerScripts);
+            }
+            // Written on another system: the same parts.
+            const std::string crlf = std::regex_replace(text, std::regex("\n"), "\r\n");
+            wexlan::WorkspaceContents fromCrlf;
+            ASSERT_EQ(ParseWorkspaceScript(crlf, fromCrlf), "");
+            EXPECT_EQ(fromCrlf.modelScript, modelScript);
+            EXPECT_EQ(fromCrlf.module.has_value(), withModule);
+        }
+    }
+    // A cut-off file is refused and the parts passed in stay as they were.
+    const std::string whole = ComposeWorkspaceScript(modelScript, "", std::nullopt);
+    wexlan::WorkspaceContents kept;
+    kept.modelScript = "kept";
+    EXPECT_EQ(ParseWorkspaceScript(whole.substr(0, whole.size() - 1), kept),
+              "is incomplete (no \"# THE END\" line)");
+    EXPECT_EQ(ParseWorkspaceScript("", kept), "is incomplete (no \"# THE END\" line)");
+    EXPECT_EQ(kept.modelScript, "kept");
 }
 
 TEST(WorkspaceScript, SavedThroughTheDialogInOnePiece) {
@@ -84,11 +142,12 @@ TEST(WorkspaceScript, SavedThroughTheDialogInOnePiece) {
     EXPECT_EQ(controller.SaveWorkspace(), -1);
     EXPECT_FALSE(std::filesystem::exists(app.Root() + "/no"));
     EXPECT_FALSE(controller.SaveWorkspaceTo(app.Root() + "/data/bunny.vtk/work.f"));
-    EXPECT_THAT(prompts->MessageTexts(),
-                ElementsAre("Cannot save the workspace: " + app.Root() +
-                                "/no/such/folder/work.f cannot be written (its folder does not exist).",
-                            "Cannot save the workspace: " + app.Root() +
-                                "/data/bunny.vtk/work.f cannot be written (its folder does not exist)."));
+    EXPECT_THAT(
+        prompts->MessageTexts(),
+        ElementsAre("Cannot save the workspace: " + app.Root() +
+                        "/no/such/folder/work.f cannot be written (its folder does not exist).",
+                    "Cannot save the workspace: " + app.Root() +
+                        "/data/bunny.vtk/work.f cannot be written (its folder does not exist)."));
 }
 
 TEST(WorkspaceScript, RecordsTheLayersOfTheActiveModulesViewer) {

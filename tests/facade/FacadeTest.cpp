@@ -2,12 +2,11 @@
 #include <fstream>
 #include <stdexcept>
 
-#include <QApplication>
-#include <QTreeWidget>
-#include <QWidget>
 #include <vtkNew.h>
 #include <vtkRenderWindow.h>
 #include <vtkRendererCollection.h>
+#include <QTreeWidget>
+#include <QWidget>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -22,6 +21,7 @@
 #include "CWexlanLayerUI.h"
 #include "CWexlanModules.h"
 #include "ScriptedPrompts.h"
+#include "TestApplication.h"
 #include "VariableListing.h"
 #include "wDataResource.h"
 #include "wRendererManager.h"
@@ -31,13 +31,6 @@ using ::testing::ElementsAre;
 using wexlan::ResolveOpenArgument;
 
 namespace {
-
-void EnsureApplication() {
-    static int argc = 1;
-    static char name[] = "facade_tests";
-    static char* argv[] = {name, nullptr};
-    static QApplication application(argc, argv);
-}
 
 std::string Row(const std::string& id, const std::string& name, const std::string& type) {
     auto pad = [](std::string text, size_t width) {
@@ -49,13 +42,13 @@ std::string Row(const std::string& id, const std::string& name, const std::strin
 class FacadeTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        EnsureApplication();
+        wexlan::EnsureTestApplication();
         std::filesystem::create_directories(Data(""));
     }
-    std::string Data(const std::string& name) const { return app_.Root() + "/data/" + name; }
+    std::string Data(const std::string& name) const { return m_app.Root() + "/data/" + name; }
 
-    AppFolder app_;
-    wexlan::ScopedScriptedPrompts prompts_;
+    AppFolder m_app;
+    wexlan::ScopedScriptedPrompts m_prompts;
 };
 
 }  // namespace
@@ -87,8 +80,6 @@ TEST_F(FacadeTest, BuildsOnceAndTearsDownOnce) {
     EXPECT_EQ(panel.GetComponentUIPointer()->GetBoss(), controller);
     EXPECT_EQ(panel.GetWorkspaceUIPointer()->GetBoss(), controller);
     EXPECT_EQ(panel.GetLayerUIPointer()->GetBoss(), controller);
-    EXPECT_EQ(panel.GetPreviewUIPointer(), nullptr);
-    EXPECT_EQ(panel.GetTab(), nullptr);
 
     EXPECT_EQ(panel.UIInit(), 1);  // already built: nothing changes
     EXPECT_EQ(panel.GetEXE(), controller);
@@ -96,20 +87,16 @@ TEST_F(FacadeTest, BuildsOnceAndTearsDownOnce) {
     QWidget host;
     panel.SetParentHwnd(&host);
     EXPECT_EQ(controller->GetHwnd(), &host);
-    panel.SetCurDir(app_.Root());
-    EXPECT_EQ(panel.GetCurDir(), app_.Root());
 
     panel.Delete();
     EXPECT_EQ(panel.GetEXE(), nullptr);
     EXPECT_EQ(panel.GetWorkspaceUIPointer(), nullptr);
-    EXPECT_EQ(panel.GetPropertyUIPointer(), nullptr);
-    EXPECT_EQ(panel.GetCurDir(), "");
     panel.Delete();                // nothing left to do; the destructor neither
     EXPECT_EQ(panel.UIInit(), 0);  // and it can be built again
 }
 
 TEST_F(FacadeTest, TeardownUnloadsTheModulesLast) {
-    app_.AddModule("module_alpha", "alpha.so");
+    m_app.AddModule("module_alpha", "alpha.so");
     {
         CWexlanCP panel;
         panel.UIInit();
@@ -119,7 +106,7 @@ TEST_F(FacadeTest, TeardownUnloadsTheModulesLast) {
 }
 
 TEST_F(FacadeTest, TeardownReleasesAModuleThatShowsDataWhileTheRegistryLives) {
-    app_.AddModule("module_showing", "showing.so");
+    m_app.AddModule("module_showing", "showing.so");
     vtkNew<vtkRenderWindow> window;  // never drawn: no display needed
     {
         CWexlanCP panel;
@@ -147,7 +134,7 @@ TEST_F(FacadeTest, VariableListingCountsAcrossGroups) {
         panel.UIInit();
         EXPECT_EQ(panel.GetVar(), "Workspace is Empty");
     }
-    app_.AddHardware("hard_scanner", "scanner.so");
+    m_app.AddHardware("hard_scanner", "scanner.so");
     CWexlanCP panel;
     panel.UIInit();
     const std::string header = Row("id", "name", "type");
@@ -160,20 +147,20 @@ TEST_F(FacadeTest, VariableListingCountsAcrossGroups) {
 }
 
 TEST(OpenArgument, QuotesBackslashesAndFolders) {
-    EXPECT_EQ(ResolveOpenArgument("'bunny.vtk", "/data"), "/data/bunny.vtk");
-    EXPECT_EQ(ResolveOpenArgument("\\bunny.vtk", "/data"), "/data/bunny.vtk");
-    EXPECT_EQ(ResolveOpenArgument("'\\bunny.vtk", "/data"), "/data/bunny.vtk");
-    EXPECT_EQ(ResolveOpenArgument("bunny.vtk", "/data"), "/data/bunny.vtk");
-    EXPECT_EQ(ResolveOpenArgument("/models/bunny.vtk", "/data"), "/models/bunny.vtk");
-    EXPECT_EQ(ResolveOpenArgument("C:\\models\\bunny.vtk", "/data"), "C:\\models\\bunny.vtk");
-    EXPECT_EQ(ResolveOpenArgument("sub\\bunny.vtk", "/data"), "sub\\bunny.vtk");
-    EXPECT_EQ(ResolveOpenArgument("sub/bunny.vtk", "/data"), "sub/bunny.vtk");
-    EXPECT_EQ(ResolveOpenArgument("'/a.vtk'", "/data"), "/a.vtk'");  // the closing quote stays
-    // Folders ending in a separator (the root above all) get none added.
-    EXPECT_EQ(ResolveOpenArgument("x.vtk", "/"), "/x.vtk");
-    EXPECT_EQ(ResolveOpenArgument("x.vtk", "/data/"), "/data/x.vtk");
-    EXPECT_EQ(ResolveOpenArgument("x.vtk", "C:\\"), "C:\\x.vtk");
-    EXPECT_EQ(ResolveOpenArgument("x.vtk", ""), "x.vtk");
+    // {argument, current folder, path opened}
+    const char* const cases[][3] = {
+        {"'\\bunny.vtk", "/data", "/data/bunny.vtk"},  // a leading quote, then a backslash
+        {"bunny.vtk", "/data", "/data/bunny.vtk"},
+        {"/models/bunny.vtk", "/data", "/models/bunny.vtk"},
+        {"C:\\models\\bunny.vtk", "/data", "C:\\models\\bunny.vtk"},
+        {"sub\\bunny.vtk", "/data", "sub\\bunny.vtk"},
+        {"'/a.vtk'", "/data", "/a.vtk'"},  // the closing quote stays
+        {"x.vtk", "/", "/x.vtk"},          // a folder ending in a separator gets none added
+        {"x.vtk", "C:\\", "C:\\x.vtk"},
+        {"x.vtk", "", "x.vtk"}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(ResolveOpenArgument(c[0], c[1]), c[2]) << c[0] << " in " << c[1];
+    }
 }
 
 TEST_F(FacadeTest, OpenAndSaveCommands) {
@@ -190,14 +177,14 @@ TEST_F(FacadeTest, OpenAndSaveCommands) {
     EXPECT_EQ(panel.GetEXE()->GetModel()->GetNumberOfItems(), 1);
 
     std::ofstream(Data("broken.stl")) << "solid broken\nfacet normal nonsense\n";
-    prompts_->QueueFileName(Data("broken.stl"));
+    m_prompts->QueueFileName(Data("broken.stl"));
     EXPECT_EQ(panel.Open(), Data("broken.stl"));
     const std::string status =
         wexlan::OpenStatusText(Data("broken.stl"), panel.GetEXE()->GetOpenError());
     EXPECT_EQ(status.rfind("Could not open " + Data("broken.stl") + ": ", 0), 0u) << status;
     EXPECT_GT(status.size(), ("Could not open " + Data("broken.stl") + ": ").size()) << "a reason";
     testdata::WriteVolume(Data("head.vti"));
-    prompts_->QueueFileName(Data("head.vti"));
+    m_prompts->QueueFileName(Data("head.vti"));
     EXPECT_EQ(panel.Open(), Data("head.vti"));
     EXPECT_EQ(wexlan::OpenStatusText(Data("head.vti"), panel.GetEXE()->GetOpenError()),
               "Opened " + Data("head.vti"));
@@ -210,16 +197,16 @@ TEST_F(FacadeTest, OpenAndSaveCommands) {
     ASSERT_EQ(found.size(), 2);  // the data item and its recent-file entry
     tree->setCurrentItem(found[0]->parent()->text(0) == "Meshes" ? found[0] : found[1]);
     ASSERT_EQ(panel.GetSelectedItemText(), "bunny");
-    prompts_->QueueFileName(Data("saved.vtk"));
+    m_prompts->QueueFileName(Data("saved.vtk"));
     EXPECT_EQ(panel.Save(), "");
     EXPECT_TRUE(std::filesystem::exists(Data("saved.vtk")));
     EXPECT_EQ(panel.Open(Data("saved.vtk")), "File loaded");
 }
 
 TEST_F(FacadeTest, ModuleRoutinesNeedAllThreeEntryPoints) {
-    app_.AddModule("module_alpha", "alpha.so");        // all three
-    app_.AddModule("module_beta", "beta.so");          // no "SetCP"
-    app_.AddModule("module_alpha_lower", "lower.so");  // none
+    m_app.AddModule("module_alpha", "alpha.so");        // all three
+    m_app.AddModule("module_beta", "beta.so");          // no "SetCP"
+    m_app.AddModule("module_alpha_lower", "lower.so");  // none
     CWexlanCP panel;
     panel.UIInit();
     calllog::Clear();
@@ -237,9 +224,9 @@ TEST_F(FacadeTest, ModuleRoutinesNeedAllThreeEntryPoints) {
 }
 
 TEST_F(FacadeTest, AFailingOrReenteringRoutineLeavesTheOthersRunning) {
-    app_.AddModule("module_throwing_calls", "a.so");  // SetRenderWindow throws
-    app_.AddModule("module_callback", "b.so");        // Run calls back into the panel
-    app_.AddModule("module_alpha", "c.so");
+    m_app.AddModule("module_throwing_calls", "a.so");  // SetRenderWindow throws
+    m_app.AddModule("module_callback", "b.so");        // Run calls back into the panel
+    m_app.AddModule("module_alpha", "c.so");
     CWexlanCP panel;
     panel.UIInit();
     calllog::Clear();
@@ -264,9 +251,9 @@ TEST_F(FacadeTest, AFailingOrReenteringRoutineLeavesTheOthersRunning) {
     EXPECT_THAT(callsOf("Thrower"), ElementsAre("SetRenderWindow"));
     EXPECT_THAT(callsOf("Caller"), ElementsAre("SetRenderWindow", "SetCP", "Run"));
     EXPECT_THAT(callsOf("Alpha"), ElementsAre("SetRenderWindow(null)", "SetCP", "Run"));
-    ASSERT_EQ(prompts_->Calls().size(), 1u);
-    EXPECT_EQ(prompts_->Calls()[0].text, "Module failed");
-    EXPECT_THAT(prompts_->Calls()[0].detail,
+    ASSERT_EQ(m_prompts->Calls().size(), 1u);
+    EXPECT_EQ(m_prompts->Calls()[0].text, "Module failed");
+    EXPECT_THAT(m_prompts->Calls()[0].detail,
                 ::testing::HasSubstr(
                     "SetRenderWindow threw an exception: SetRenderWindow lost its licence"));
     EXPECT_FALSE(variables.empty());

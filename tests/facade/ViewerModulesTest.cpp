@@ -3,12 +3,11 @@
 // come and go.
 #include <filesystem>
 
-#include <QApplication>
+#include <vtkNew.h>
+#include <vtkRenderWindow.h>
 #include <QKeyEvent>
 #include <QRadioButton>
 #include <QTreeWidget>
-#include <vtkNew.h>
-#include <vtkRenderWindow.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -21,6 +20,7 @@
 #include "CWexlanCPUI.h"
 #include "CWexlanModules.h"
 #include "ScriptedPrompts.h"
+#include "TestApplication.h"
 #include "wDataResource.h"
 #include "wImageLayer.h"
 #include "wRendererManager.h"
@@ -28,51 +28,44 @@
 
 namespace {
 
-void EnsureApplication() {
-    static int argc = 1;
-    static char name[] = "viewer_modules_tests";
-    static char* argv[] = {name, nullptr};
-    qputenv("QT_QPA_PLATFORM", "offscreen");  // the widgets need no screen, VTK does
-    static QApplication application(argc, argv);
-}
-
 class ViewerModulesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        EnsureApplication();
-        std::filesystem::create_directories(app_.Modules());
+        qputenv("QT_QPA_PLATFORM", "offscreen");  // the widgets need no screen, VTK does
+        wexlan::EnsureTestApplication();
+        std::filesystem::create_directories(m_app.Modules());
         for (const char* module : {"libSurfaceViewer.so", "libVolumeViewer.so"}) {
             std::filesystem::copy_file(std::string(APPLICATION_BIN_DIR) + "/Modules/" + module,
-                                       app_.Modules() + "/" + module);
+                                       m_app.Modules() + "/" + module);
         }
-        std::filesystem::create_directories(app_.Root() + "/data");
-        window_->SetOffScreenRendering(1);
-        window_->SetSize(64, 64);
-        panel_.UIInit();
-        panel_.GetEXE()->GetRenderers()->AddRenderWindow(window_);
-        panel_.GetEXE()->GetRenderers()->SetCaptionListener(
-            [this](const std::string& caption) { caption_ = caption; });
-        panel_.RunModuleRoutine();
+        std::filesystem::create_directories(m_app.Root() + "/data");
+        m_window->SetOffScreenRendering(1);
+        m_window->SetSize(64, 64);
+        m_panel.UIInit();
+        m_panel.GetEXE()->GetRenderers()->AddRenderWindow(m_window);
+        m_panel.GetEXE()->GetRenderers()->SetCaptionListener(
+            [this](const std::string& caption) { m_caption = caption; });
+        m_panel.RunModuleRoutine();
     }
     // Opens a file written by `write` as data item `name`.
     void Open(const std::string& name, std::string (*write)(const std::string&),
               const char* extension) {
-        const std::string path = write(app_.Root() + "/data/" + name + extension);
-        ASSERT_GE(panel_.GetWorkspaceUIPointer()->OpenFile(path), 0);
+        const std::string path = write(m_app.Root() + "/data/" + name + extension);
+        ASSERT_GE(m_panel.GetWorkspaceUIPointer()->OpenFile(path), 0);
     }
     // Activates the module called `module` and sends it "add NAMES".
     wViewer* Show(const std::string& module, const std::vector<std::string>& names) {
-        CWexlanModules* modules = panel_.GetEXE()->GetModules();
+        CWexlanModules* modules = m_panel.GetEXE()->GetModules();
         modules->SetActivatedModule(module);
         modules->Command(modules->FindModule(module), "add", names);
         return modules->GetViewer();
     }
 
-    AppFolder app_;
-    wexlan::ScopedScriptedPrompts prompts_;
-    vtkNew<vtkRenderWindow> window_;
-    CWexlanCP panel_;
-    std::string caption_;
+    AppFolder m_app;
+    wexlan::ScopedScriptedPrompts m_prompts;
+    vtkNew<vtkRenderWindow> m_window;
+    CWexlanCP m_panel;
+    std::string m_caption;
 };
 
 }  // namespace
@@ -82,25 +75,25 @@ TEST_F(ViewerModulesTest, TheCaptionFollowsLayersAddedAndRemoved) {
     Open("kidney", testdata::WriteTetrahedron, ".vtk");
     wViewer* viewer = Show("Surface Viewer", {"liver", "kidney"});
     ASSERT_NE(viewer, nullptr);
-    EXPECT_EQ(caption_, "Surface Viewer - liver, kidney");
+    EXPECT_EQ(m_caption, "Surface Viewer - liver, kidney");
     viewer->RemoveInput("kidney");  // as the layer tree's Delete key does
-    EXPECT_EQ(caption_, "Surface Viewer - liver");
+    EXPECT_EQ(m_caption, "Surface Viewer - liver");
     viewer->RemoveAllInputs();
-    EXPECT_EQ(caption_, "Surface Viewer");
+    EXPECT_EQ(m_caption, "Surface Viewer");
 
     // The workspace's Delete key removes the item, from the viewer too.
     Show("Surface Viewer", {"liver", "kidney"});
-    QTreeWidget* tree = panel_.GetWorkspaceUIPointer()->GetTree();
+    QTreeWidget* tree = m_panel.GetWorkspaceUIPointer()->GetTree();
     const auto found = tree->findItems("liver", Qt::MatchExactly | Qt::MatchRecursive);
     ASSERT_FALSE(found.empty());
     tree->setCurrentItem(found[0]->parent()->text(0) == "Meshes" ? found[0] : found.back());
-    prompts_->QueueAnswer(wexlan::MessageAnswer::Yes);
+    m_prompts->QueueAnswer(wexlan::MessageAnswer::Yes);
     QKeyEvent press(QEvent::KeyPress, Qt::Key_Delete, Qt::NoModifier);
     QCoreApplication::sendEvent(tree, &press);
-    EXPECT_EQ(panel_.GetEXE()->GetModel()->GetNumberOfItems(), 1);
+    EXPECT_EQ(m_panel.GetEXE()->GetModel()->GetNumberOfItems(), 1);
     ASSERT_EQ(viewer->GetNumberOfItems(), 1);
     EXPECT_EQ(viewer->GetInput(0)->GetLayerName(), "kidney");
-    EXPECT_EQ(caption_, "Surface Viewer - kidney");
+    EXPECT_EQ(m_caption, "Surface Viewer - kidney");
 }
 
 TEST_F(ViewerModulesTest, ASingleSliceViewKeepsItsPlaneForMoreImages) {
@@ -108,7 +101,7 @@ TEST_F(ViewerModulesTest, ASingleSliceViewKeepsItsPlaneForMoreImages) {
     Open("neck", testdata::WriteVolume, ".vti");
     Open("knee", testdata::WriteVolume, ".vti");
     auto* singleSlice =
-        panel_.GetComponentUIPointer()->findChild<QRadioButton*>("volumeSingleSlice");
+        m_panel.GetComponentUIPointer()->findChild<QRadioButton*>("volumeSingleSlice");
     ASSERT_NE(singleSlice, nullptr);
     singleSlice->setChecked(true);
     wViewer* viewer = Show("Volume Viewer", {"head"});
@@ -124,7 +117,9 @@ TEST_F(ViewerModulesTest, ASingleSliceViewKeepsItsPlaneForMoreImages) {
               wImageLayer::YZPlane);
     EXPECT_EQ(viewer->GetKeyLayer(), head);
     // Three planes again: the viewer shows its volumes anew, and so are later ones.
-    panel_.GetComponentUIPointer()->findChild<QRadioButton*>("volumeThreePlanes")->setChecked(true);
+    m_panel.GetComponentUIPointer()
+        ->findChild<QRadioButton*>("volumeThreePlanes")
+        ->setChecked(true);
     Show("Volume Viewer", {"knee"});
     ASSERT_EQ(viewer->GetNumberOfItems(), 3);
     for (int i = 0; i < 3; ++i) {

