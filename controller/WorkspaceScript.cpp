@@ -1,5 +1,7 @@
 #include "WorkspaceScript.h"
 
+#include "wProtocol.h"
+
 namespace wexlan {
 
 const char* const kWorkspaceVendorAddress = "https://varq.example.org";
@@ -16,7 +18,7 @@ std::string ComposeWorkspaceScript(const std::string& modelScript, const std::st
     text += "# activated component\n";
     if (module) {
         text += module->moduleName + "\n";
-        text += "coolstart\n";
+        text += std::string(wexlan::kCoolStartCommand) + "\n";
         text += "# Layers\n";
         for (const std::string& layer : module->layerScripts) {
             text += layer + "\n";

@@ -14,6 +14,7 @@
 #include "wDataResource.h"
 #include "wDataResourceFake.h"
 #include "wLayer.h"
+#include "wProtocol.h"
 #include "wScript.h"
 #include "wViewer.h"
 #include "wVolumeResource.h"
@@ -60,7 +61,7 @@ bool Split(const std::string& path, WorkspaceText& text, std::string& error) {
         } else if (section == Section::Volumes) {
             text.volumes += line + "\n";
         } else if (section == Section::Component && line != "# No component" &&
-                   line != "coolstart" && text.module.empty()) {
+                   line != wexlan::kCoolStartCommand && text.module.empty()) {
             text.module = line;
         } else if (section == Section::Layers && !line.empty()) {
             text.layers.push_back(line);
@@ -147,7 +148,7 @@ std::string LoadWorkspace(CWexlanCP& panel, const std::string& path) {
                 modules->DeleteViewer();
             }
             modules->SetActivatedModule(id);
-            modules->Command(id, "coolstart", {});
+            modules->Command(id, wexlan::kCoolStartCommand, {});
             for (const std::string& line : text.layers) {
                 wScriptRecord record;
                 if (!wScriptRecord::Parse(line, record) || record.data.empty()) {
@@ -157,7 +158,7 @@ std::string LoadWorkspace(CWexlanCP& panel, const std::string& path) {
                 if (found == names.end()) {
                     continue;  // its data could not be opened
                 }
-                modules->Command(id, "add", {found->second});
+                modules->Command(id, wexlan::kAddCommand, {found->second});
                 wViewer* viewer = modules->GetViewer();
                 const int layer = viewer != nullptr ? viewer->FindInputIndex(found->second) : -1;
                 if (layer >= 0) {
