@@ -15,19 +15,19 @@
 #include "wDataResource.h"
 #include "wFileReader.h"
 #include "wLayer.h"
+#include "wProtocol.h"
 #include "wRendererManager.h"
 #include "wViewer.h"
 #include "wVolumeResource.h"
 
 namespace {
 
-constexpr int kModelType = 2;
-constexpr int kImageType = 4;
-constexpr int kHardwareType = 256;
-
-bool IsModelOutput(int outputType) {
-    return outputType == 2 || outputType == 16 || outputType == 32 || outputType == 64;
-}
+// The reader's output types are the data type codes of the protocol.
+static_assert(wFileReader::OtherModel == wexlan::kModelData &&
+              wFileReader::Image == wexlan::kImageData &&
+              wFileReader::Surface == wexlan::kSurfaceData &&
+              wFileReader::Markers == wexlan::kMarkerData &&
+              wFileReader::PointCloud == wexlan::kPointCloudData);
 
 // Options shared by every file dialog of the controller.
 wexlan::FileDialogOptions DialogOptions() {
@@ -114,10 +114,10 @@ int CWexlanCPEXE::OpenFile(const std::string& path) {
     const int outputType = m_reader->GetOutputType();
     wDataResourceFake* registry = nullptr;
     const char* typeText = nullptr;
-    if (IsModelOutput(outputType)) {
+    if (wexlan::IsModelOutput(outputType)) {
         registry = m_models.get();
         typeText = "model";
-    } else if (outputType == kImageType) {
+    } else if (outputType == wexlan::kImageData) {
         registry = m_volumes.get();
         typeText = "image";
     }
@@ -127,6 +127,7 @@ int CWexlanCPEXE::OpenFile(const std::string& path) {
             registry->SetType(typeText);
             registry->SetDataName(index, name);
             registry->SetFilename(index, path);
+            registry->SetOutputType(index, outputType);
         }
     }
     return outputType;
@@ -140,13 +141,13 @@ void CWexlanCPEXE::Find(const std::string& name, int& dataType, int& index) cons
     dataType = 0;
     index = -1;
     if (const int model = m_models->Find(name); model >= 0) {
-        dataType = kModelType;
+        dataType = wexlan::kModelData;
         index = model;
     } else if (const int image = m_volumes->Find(name); image >= 0) {
-        dataType = kImageType;
+        dataType = wexlan::kImageData;
         index = image;
     } else if (const int hardware = FindHardResource(name); hardware >= 0) {
-        dataType = kHardwareType;
+        dataType = wexlan::kHardwareData;
         index = hardware;
     }
 }
@@ -158,9 +159,9 @@ int CWexlanCPEXE::Remove(const std::string& name) {
     if (index < 0) {
         return -1;
     }
-    if (dataType == kModelType) {
+    if (dataType == wexlan::kModelData) {
         m_models->RemoveData(index);
-    } else if (dataType == kImageType) {
+    } else if (dataType == wexlan::kImageData) {
         m_volumes->RemoveData(index);
     } else {
         return 0;
@@ -182,7 +183,7 @@ int CWexlanCPEXE::Save(const std::string& initialFolder, const std::string& name
     if (index < 0) {
         return -1;
     }
-    if (dataType != kModelType) {
+    if (dataType != wexlan::kModelData) {
         return 0;
     }
     std::string file = ConstructSaveModelDlgAndGetFilename(initialFolder);
@@ -200,7 +201,8 @@ int CWexlanCPEXE::Save(const std::string& initialFolder, const std::string& name
 }
 
 int CWexlanCPEXE::Show(int dataType, int index) {
-    const int effectiveType = dataType == kHardwareType ? GetHardResourceType(index) : dataType;
+    const int effectiveType =
+        dataType == wexlan::kHardwareData ? GetHardResourceType(index) : dataType;
     const int module = m_modules->GetActivatedModuleId();
     if (module >= 0) {
         m_modules->AddSecondaryData(module, effectiveType, index);

@@ -6,8 +6,8 @@
 #include "LibraryFolder.h"
 #include "PluginCall.h"
 #include "Prompts.h"
-#include "TextCase.h"
 #include "WorkingDirectory.h"
+#include "wText.h"
 
 namespace wexlan {
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "wProtocol.h"
 #include "wexlancp_export.h"
 
 namespace wexlan {
@@ -23,7 +24,7 @@ namespace wexlan {
 /// out (see ReportLibrariesLeftOut).
 class WEXLANCP_EXPORT HardwareTable {
 public:
-    static constexpr int kCapacity = 129;
+    static constexpr int kCapacity = wexlan::kMaxHardwareResources;
 
     /// Registers the libraries of `folder` in the order of their file names
     /// (wexlan::ListLibraries), after making it the working directory (it stays

@@ -2,6 +2,8 @@
 
 #include <sstream>
 
+#include "wProtocol.h"
+
 namespace wexlan {
 
 const char* const kWorkspaceVendorAddress = "https://varq.example.org";
@@ -13,7 +15,6 @@ constexpr char kModelsHeader[] = "# MODELS";
 constexpr char kVolumesHeader[] = "# VOLUMES";
 constexpr char kComponentHeader[] = "# activated component";
 constexpr char kNoComponent[] = "# No component";
-constexpr char kStartCommand[] = "coolstart";
 constexpr char kLayersHeader[] = "# Layers";
 constexpr char kEndLine[] = "# THE END";
 
@@ -31,7 +32,7 @@ std::string ComposeWorkspaceScript(const std::string& modelScript, const std::st
     text += std::string(kComponentHeader) + "\n";
     if (module) {
         text += module->moduleName + "\n";
-        text += std::string(kStartCommand) + "\n";
+        text += std::string(kCoolStartCommand) + "\n";
         text += std::string(kLayersHeader) + "\n";
         for (const std::string& layer : module->layerScripts) {
             text += layer + "\n";

@@ -3,12 +3,15 @@
 #include <cctype>
 #include <utility>
 
+#include "wProtocol.h"
+
 int wViewBase::GetTypeFromStr(const std::string& label) {
     // The order matters: "PointCloud" must win over "Points", and a label that
     // names several kinds takes the first word of this list it contains.
     static const std::pair<const char*, int> kTypeWords[] = {
-        {"PointCloud", 2}, {"Points", 2},    {"Surface", 2},
-        {"Matrix", 1},     {"ImageData", 4}, {"Hardware", 256},
+        {"PointCloud", wexlan::kModelData}, {"Points", wexlan::kModelData},
+        {"Surface", wexlan::kModelData},    {"Matrix", wexlan::kMatrixData},
+        {"ImageData", wexlan::kImageData},  {"Hardware", wexlan::kHardwareData},
     };
     for (const auto& [word, code] : kTypeWords) {
         if (label.find(word) != std::string::npos) {

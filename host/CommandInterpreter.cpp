@@ -6,6 +6,8 @@
 #include "CWexlanCPEXE.h"
 #include "CWexlanModules.h"
 #include "MainWindow.h"
+#include "wProtocol.h"
+#include "wText.h"
 
 namespace {
 
@@ -20,15 +22,6 @@ CommandInterpreter::Result Print(const std::string& text) {
     CommandInterpreter::Result result;
     result.output = text;
     return result;
-}
-
-std::string Trim(const std::string& text) {
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string::npos) {
-        return std::string();
-    }
-    const auto last = text.find_last_not_of(" \t\r\n");
-    return text.substr(first, last - first + 1);
 }
 
 }  // namespace
@@ -65,7 +58,10 @@ CommandInterpreter::CommandInterpreter(MainWindow& window) : m_window(window) {
                                                      : Fail("no component button \"" + name + "\"");
         });
     Add("newtab", "newtab", "open a new viewing tab", [&window](const std::string&) {
-        return window.NewViewingTab() >= 0 ? Print("") : Fail("all 24 viewing tabs are in use");
+        return window.NewViewingTab() >= 0
+                   ? Print("")
+                   : Fail("all " + std::to_string(wexlan::kRenderWindowCount) +
+                          " viewing tabs are in use");
     });
     Add("props", "props", "print the property sheet (group, row, value, enabled)",
         [&window](const std::string&) { return Print(window.PropertySheetText()); });
@@ -137,13 +133,16 @@ std::string CommandInterpreter::Help() const {
 }
 
 CommandInterpreter::Result CommandInterpreter::Run(const std::string& line) {
-    const std::string text = Trim(line);
+    // Blanks and tabs go from the front, and a line end too from the back.
+    const std::string text(wexlan::TrimEnd(wexlan::TrimStart(line, " \t")));
     if (text.empty() || text.front() == '#') {
         return Print("");  // blank lines and comments in command files
     }
     const auto blank = text.find(' ');
     const std::string word = text.substr(0, blank);
-    const std::string argument = blank == std::string::npos ? "" : Trim(text.substr(blank + 1));
+    const std::string argument =
+        blank == std::string::npos ? ""
+                                   : std::string(wexlan::TrimStart(text.substr(blank + 1), " \t"));
     const auto command = m_commands.find(word);
     if (command == m_commands.end()) {
         return Fail("unknown command \"" + word + "\" (type help for the list)");

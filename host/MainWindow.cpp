@@ -27,6 +27,7 @@
 #include "Prompts.h"
 #include "VariableListing.h"
 #include "ViewingTabs.h"
+#include "wProtocol.h"
 
 namespace wexlan {
 namespace {
@@ -191,7 +192,9 @@ void MainWindow::Report(const std::string& text) {
 int MainWindow::NewViewingTab() {
     const int id = m_tabs->AddViewingTab();
     if (id < 0) {
-        wexlan::Prompts::Instance().ShowMessage("All 24 viewing tabs are in use: close one first.",
+        wexlan::Prompts::Instance().ShowMessage("All " +
+                                                    std::to_string(wexlan::kRenderWindowCount) +
+                                                    " viewing tabs are in use: close one first.",
                                                 wexlan::MessageButtons::Ok);
     }
     return id;

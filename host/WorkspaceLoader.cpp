@@ -14,6 +14,7 @@
 #include "wDataResource.h"
 #include "wDataResourceFake.h"
 #include "wLayer.h"
+#include "wProtocol.h"
 #include "wScript.h"
 #include "wViewer.h"
 #include "wVolumeResource.h"
@@ -103,7 +104,7 @@ std::string LoadWorkspace(CWexlanCP& panel, const std::string& path) {
                 modules->DeleteViewer();
             }
             modules->SetActivatedModule(id);
-            modules->Command(id, "coolstart", {});
+            modules->Command(id, wexlan::kCoolStartCommand, {});
             for (const std::string& line : contents.module->layerScripts) {
                 wScriptRecord record;
                 if (!wScriptRecord::Parse(line, record) || record.data.empty()) {
@@ -113,7 +114,7 @@ std::string LoadWorkspace(CWexlanCP& panel, const std::string& path) {
                 if (found == names.end()) {
                     continue;  // its data could not be opened
                 }
-                modules->Command(id, "add", {found->second});
+                modules->Command(id, wexlan::kAddCommand, {found->second});
                 wViewer* viewer = modules->GetViewer();
                 const int layer = viewer != nullptr ? viewer->FindInputIndex(found->second) : -1;
                 if (layer >= 0) {

@@ -2,12 +2,9 @@
 
 #include "CWexlanCPEXE.h"
 #include "CWexlanModules.h"
+#include "wProtocol.h"
 #include "wRendererManager.h"
 #include "wViewerWrapperBase.h"
-
-namespace {
-constexpr int kHardwareType = 256;
-}
 
 wModuleBase::wModuleBase() {
     m_SecondaryDataIds.fill(-1);
@@ -43,7 +40,7 @@ void wModuleBase::FindData(const std::string& name, int& dataType, int& dataId) 
         return;
     }
     m_Controller->Find(name, dataType, dataId);
-    if (dataType == kHardwareType && dataId >= 0) {
+    if (dataType == wexlan::kHardwareData && dataId >= 0) {
         dataType = m_Controller->GetHardResourceType(dataId);
     }
 }

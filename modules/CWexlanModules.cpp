@@ -7,9 +7,9 @@
 #include "LibraryFolder.h"
 #include "PluginCall.h"
 #include "Prompts.h"
-#include "TextCase.h"
 #include "WorkingDirectory.h"
 #include "wRendererManager.h"
+#include "wText.h"
 #include "wUtil.h"
 
 namespace {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "DynamicLibrary.h"
+#include "wProtocol.h"
 #include "wexlancp_export.h"
 
 class wRendererManager;
@@ -58,8 +59,7 @@ class wViewer;
 /// synchronously.
 class WEXLANCP_EXPORT CWexlanModules {
 public:
-    static constexpr int kMaxModules = 128;
-    static constexpr int kRenderWindowSlots = 24;
+    static constexpr int kMaxModules = wexlan::kMaxModules;
 
     /// Why a library of the module folder was not registered.
     struct LoadFailure {
@@ -192,7 +192,7 @@ private:
     void CheckId(int id) const;
     /// The slot of the current render window, or -1 when it has none.
     int CurrentSlot() const;
-    static bool IsSlot(int slot) { return slot >= 0 && slot < kRenderWindowSlots; }
+    static bool IsSlot(int slot) { return slot >= 0 && slot < wexlan::kRenderWindowCount; }
 
     wRendererManager* m_renderers = nullptr;
     std::string m_moduleFolderName = "Modules";
@@ -200,7 +200,7 @@ private:
     std::vector<std::string> m_versions;
     std::vector<std::string> m_names;
     std::vector<std::string> m_descriptions;
-    std::array<int, kRenderWindowSlots> m_activated;
+    std::array<int, wexlan::kRenderWindowCount> m_activated;
     std::array<int, kMaxModules> m_targetDataTypes{};
     std::vector<std::string> m_paths;
     std::vector<std::string> m_statuses;

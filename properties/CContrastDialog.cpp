@@ -13,8 +13,8 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
-#include "NumberText.h"
 #include "wRenderable.h"
+#include "wText.h"
 
 namespace {
 QSlider* MakeSlider(const char* name, QWidget* parent) {

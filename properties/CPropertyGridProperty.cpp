@@ -10,8 +10,8 @@
 
 #include "CColorPickerEdit.h"
 #include "CPropertyGridCtrl.h"
-#include "NumberText.h"
 #include "Prompts.h"
+#include "wText.h"
 
 // ---------------------------------------------------------------------------------------
 // CPropertyValue

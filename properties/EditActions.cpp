@@ -2,7 +2,6 @@
 
 #include <vector>
 
-#include "NumberText.h"
 #include "PropertySheetBuilder.h"
 #include "RegularFile.h"
 #include "TransformSliders.h"
@@ -11,6 +10,7 @@
 #include "wLandmarkLayer.h"
 #include "wProp.h"
 #include "wRenderable.h"
+#include "wText.h"
 #include "wTextLayer.h"
 #include "wUtil.h"
 #include "wViewer.h"
@@ -265,7 +265,7 @@ std::string TransformRowText(const double matrix[16]) {
 }
 
 std::string ContrastRowText(int minimum, int maximum) {
-    return "[" + FormatFixed(minimum, 1) + ", " + FormatFixed(maximum, 1) + "]";
+    return "[" + FixedNumber(minimum, 1) + ", " + FixedNumber(maximum, 1) + "]";
 }
 
 }  // namespace wexlan

@@ -1,23 +1,8 @@
 #include "LayerTreeRules.h"
 
-#include <cctype>
+#include "wText.h"
 
 namespace wexlan {
-
-namespace {
-bool EqualsIgnoringCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i]))) {
-            return false;
-        }
-    }
-    return true;
-}
-}  // namespace
 
 bool IsViewLabel(const std::string& label) {
     return EqualsIgnoringCase(label, kViewLabel);

@@ -4,8 +4,8 @@
 #include <cmath>
 #include <map>
 
-#include "NumberText.h"
 #include "wProp.h"
+#include "wText.h"
 
 namespace {
 

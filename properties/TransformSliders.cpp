@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "NumberText.h"
+#include "wText.h"
 
 namespace wexlan {
 
@@ -73,7 +73,7 @@ void IdentityMatrix(double m[16]) {
 }
 
 std::string ElementText(double value) {
-    return FormatFixed(value, 6);
+    return FixedNumber(value, 6);
 }
 
 double ElementFromText(std::string_view text) {

@@ -7,7 +7,7 @@
 #include <QTabBar>
 #include <algorithm>
 
-#include "TextCase.h"
+#include "wText.h"
 
 namespace wexlan {
 

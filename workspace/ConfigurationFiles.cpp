@@ -10,9 +10,9 @@
 #include "FolderListing.h"
 #include "ItemNames.h"
 #include "RegularFile.h"
-#include "TextCase.h"
 #include "WorkingDirectory.h"
 #include "wAtomicWrite.h"
+#include "wText.h"
 
 namespace wexlan {
 

@@ -4,27 +4,14 @@
 #include <optional>
 
 #include "ConfigurationFiles.h"
+#include "wText.h"
 
 namespace wexlan {
 
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 std::optional<RecentFileEntry> ParseLine(std::string_view line) {
-    line = Trim(line);
+    line = Trim(line, kWhiteSpace);
     if (line.empty() || line.front() == '#') {
         return std::nullopt;
     }

@@ -1,19 +1,12 @@
 #include "TreeSelection.h"
 
 #include "ItemNames.h"
+#include "wProtocol.h"
+#include "wText.h"
 
 namespace wexlan {
 
 namespace {
-
-std::string TrimBlanks(const std::string& text) {
-    const char* blanks = " \t\r\n\v\f";
-    const std::size_t first = text.find_first_not_of(blanks);
-    if (first == std::string::npos) {
-        return std::string();
-    }
-    return text.substr(first, text.find_last_not_of(blanks) - first + 1);
-}
 
 SelectionDisplay Record(const std::string& type, const std::string& name) {
     SelectionDisplay display;
@@ -56,7 +49,9 @@ std::string HardwareCaption(int index, const std::string& name) {
 
 std::string HardwareNameOf(const std::string& caption) {
     const std::size_t bracket = caption.rfind(']');
-    return bracket == std::string::npos ? std::string() : TrimBlanks(caption.substr(bracket + 1));
+    return bracket == std::string::npos
+               ? std::string()
+               : std::string(Trim(caption.substr(bracket + 1), kWhiteSpace));
 }
 
 SelectionDisplay ClassifySelection(const TreeSelection& selection,
@@ -103,10 +98,10 @@ ComponentCommand ChooseComponentCommand(const TreeSelection& selection,
     ComponentCommand command;
     const std::string& text = selection.selected;
     if (text.empty() || IsFixedRootCaption(text) || selection.parent == kLocalRepositoryNode) {
-        command.word = "coolstart";
+        command.word = kCoolStartCommand;
         return command;
     }
-    command.word = "add";
+    command.word = kAddCommand;
     if (selection.parent == kRecentFilesNode) {
         command.opensFile = true;
         command.file = selection.recentPath;

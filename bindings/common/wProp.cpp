@@ -5,7 +5,7 @@
 #include <stdexcept>
 #include <string_view>
 
-#include "wNumberText.h"
+#include "wText.h"
 
 namespace {
 
@@ -47,20 +47,20 @@ double FiniteOrZero(double value) {
 }
 
 std::string ColorText(const std::array<double, 3>& rgb) {
-    return wNumberText::Shortest(rgb[0]) + ", " + wNumberText::Shortest(rgb[1]) + ", " +
-           wNumberText::Shortest(rgb[2]);
+    return wexlan::ShortestNumber(rgb[0]) + ", " + wexlan::ShortestNumber(rgb[1]) + ", " +
+           wexlan::ShortestNumber(rgb[2]);
 }
 
 // Splits "[a, b, c]" (brackets optional) into its trimmed comma-separated parts.
 std::vector<std::string_view> SplitList(std::string_view text) {
-    text = wNumberText::Trim(text);
+    text = wexlan::Trim(text);
     if (text.size() >= 2 && text.front() == '[' && text.back() == ']') {
         text = text.substr(1, text.size() - 2);
     }
     std::vector<std::string_view> parts;
     while (true) {
         const auto comma = text.find(',');
-        parts.push_back(wNumberText::Trim(text.substr(0, comma)));
+        parts.push_back(wexlan::Trim(text.substr(0, comma)));
         if (comma == std::string_view::npos) {
             break;
         }
@@ -77,7 +77,7 @@ bool ParseDoubles(const std::string& text, std::array<double, N>& out) {
     }
     std::array<double, N> values{};
     for (std::size_t i = 0; i < N; ++i) {
-        if (!wNumberText::ParseDouble(parts[i], values[i])) {
+        if (!wexlan::ParseDouble(parts[i], values[i])) {
             return false;
         }
     }
@@ -178,7 +178,7 @@ bool wProp::SetTypedText(const std::string& tag, const std::string& value) {
         return false;
     }
     for (std::size_t i = 0; i < parts.size(); ++i) {
-        if (!wNumberText::ParseInt(parts[i], xyz[i])) {
+        if (!wexlan::ParseInt(parts[i], xyz[i])) {
             return false;
         }
     }
@@ -363,8 +363,8 @@ bool wProp::GetScalarRange(double range[2]) const {
 void wProp::SetContrast(double minimum, double maximum) {
     m_contrast = std::array<double, 2>{FiniteOrZero(minimum), FiniteOrZero(maximum)};
     PutItem(kContrastTag,
-            "[" + wNumberText::Fixed((*m_contrast)[0], 1) + ", " +
-                wNumberText::Fixed((*m_contrast)[1], 1) + "]",
+            "[" + wexlan::FixedNumber((*m_contrast)[0], 1) + ", " +
+                wexlan::FixedNumber((*m_contrast)[1], 1) + "]",
             DoubleVector);
 }
 

@@ -9,7 +9,7 @@
 #include <string_view>
 
 #include "wAtomicWrite.h"
-#include "wNumberText.h"
+#include "wText.h"
 
 namespace {
 
@@ -52,7 +52,7 @@ bool ParseMatrixText(const std::string& text, double out[16]) {
     std::istringstream lines(text);
     std::string line;
     while (std::getline(lines, line)) {
-        const std::string_view trimmed = wNumberText::Trim(line);
+        const std::string_view trimmed = wexlan::Trim(line);
         if (trimmed.empty() || trimmed.front() == '#') {
             continue;
         }
@@ -61,7 +61,7 @@ bool ParseMatrixText(const std::string& text, double out[16]) {
             return false;
         }
         for (int column = 0; column < 4; ++column) {
-            if (!wNumberText::ParseDouble(tokens[column], values[rows * 4 + column])) {
+            if (!wexlan::ParseDouble(tokens[column], values[rows * 4 + column])) {
                 return false;
             }
         }
@@ -121,7 +121,7 @@ bool wUtil::SaveMat(const std::string& path, const double m[16]) {
     std::string text = "# 4x4 matrix, row-major\n";
     for (int row = 0; row < 4; ++row) {
         for (int column = 0; column < 4; ++column) {
-            text += wNumberText::Shortest(m[row * 4 + column]);
+            text += wexlan::ShortestNumber(m[row * 4 + column]);
             text += column < 3 ? ' ' : '\n';
         }
     }
@@ -147,7 +147,7 @@ int wUtil::ReadDoubleArray(const std::string& path, double* buffer, int capacity
                 return true;
             }
             double value = 0.0;
-            if (token.size() > kMaxNumberLength || !wNumberText::ParseDouble(token, value)) {
+            if (token.size() > kMaxNumberLength || !wexlan::ParseDouble(token, value)) {
                 return false;
             }
             buffer[count++] = value;

@@ -281,7 +281,7 @@ void wImageLayer::AddColorItems(wProp& prop) const {
     prop.SetValue("Lookup Table", d->tableName, wProp::Choice);
     prop.SetContrast(d->contrast[0], d->contrast[1]);
     prop.SetScalarRange(d->scalarRange[0], d->scalarRange[1]);
-    prop.SetValue("Opacity", wRenderText::Number(GetOpacity()), wProp::Double);
+    prop.SetValue("Opacity", wexlan::ShortestNumber(GetOpacity()), wProp::Double);
 }
 
 bool wImageLayer::SetPropertyValue(const std::string& tag, const std::string& value) {

@@ -230,7 +230,7 @@ void wMeshLayer::FillProperty(wProp& prop) {
     double rgb[3];
     GetColor(rgb);
     prop.SetColor(rgb[0], rgb[1], rgb[2]);
-    prop.SetValue("Opacity", wRenderText::Number(GetOpacity()), wProp::Double);
+    prop.SetValue("Opacity", wexlan::ShortestNumber(GetOpacity()), wProp::Double);
     prop.SetValue("Representation", kRepresentationWords[GetRepresentation()], wProp::Choice);
     prop.SetValue("Clipping", wRenderText::OnOff(d->clipping), wProp::Choice);
     prop.SetValue("Bounding Box", wRenderText::OnOff(d->boundingBox), wProp::Choice);

@@ -1,20 +1,10 @@
 #include "wRenderText.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cmath>
+
+#include "wText.h"
 
 namespace wRenderText {
-
-std::string_view Trim(std::string_view text) {
-    const char* blanks = " \t\r\n";
-    const auto first = text.find_first_not_of(blanks);
-    if (first == std::string_view::npos) {
-        return {};
-    }
-    const auto last = text.find_last_not_of(blanks);
-    return text.substr(first, last - first + 1);
-}
 
 bool ParseTrueFalse(std::string_view text, bool& out) {
     if (text == "True" || text == "False") {
@@ -32,54 +22,19 @@ bool ParseOnOff(std::string_view text, bool& out) {
     return false;
 }
 
-std::string Number(double value) {
-    char buffer[32];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
-    return std::string(buffer, result.ptr);
-}
-
-bool ParseDouble(std::string_view text, double& out) {
-    text = Trim(text);
-    if (!text.empty() && text.front() == '+') {
-        text.remove_prefix(1);
-    }
-    double value = 0;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size() ||
-        !std::isfinite(value)) {
-        return false;
-    }
-    out = value;
-    return true;
-}
-
-bool ParseInt(std::string_view text, int& out) {
-    text = Trim(text);
-    if (!text.empty() && text.front() == '+') {
-        text.remove_prefix(1);
-    }
-    int value = 0;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size()) {
-        return false;
-    }
-    out = value;
-    return true;
-}
-
 std::string Matrix(const double m[16]) {
     std::string text = "[";
     for (int i = 0; i < 16; ++i) {
         if (i > 0) {
             text += (i % 4 == 0) ? "; " : ", ";
         }
-        text += Number(m[i]);
+        text += wexlan::ShortestNumber(m[i]);
     }
     return text + "]";
 }
 
 bool ParseMatrix(std::string_view text, double m[16]) {
-    text = Trim(text);
+    text = wexlan::Trim(text);
     if (!text.empty() && text.front() == '[') {
         text.remove_prefix(1);
     }
@@ -92,7 +47,7 @@ bool ParseMatrix(std::string_view text, double m[16]) {
     while (start <= text.size()) {
         const auto end = text.find_first_of(",;", start);
         const auto field = text.substr(start, end == std::string_view::npos ? end : end - start);
-        if (count == 16 || !ParseDouble(field, values[count])) {
+        if (count == 16 || !wexlan::ParseDouble(wexlan::Trim(field), values[count])) {
             return false;
         }
         ++count;

@@ -1,10 +1,11 @@
 #pragma once
 // Value texts of the rendering library's property sets and scripts, internal to
-// WexlanRendering. Numbers never depend on the process locale (the host is a Qt
-// application, which sets the user's locale), so they go through to_chars/from_chars.
+// WexlanRendering. Numbers go through wText.h, independent of the process locale.
 
 #include <string>
 #include <string_view>
+
+#include "wText.h"
 
 namespace wRenderText {
 
@@ -20,20 +21,10 @@ inline const char* OnOff(bool on) {
 bool ParseTrueFalse(std::string_view text, bool& out);
 bool ParseOnOff(std::string_view text, bool& out);
 
-// The shortest text that reads back as exactly `value` ("0.37", "1e+300").
-std::string Number(double value);
-
-// Parses the whole of `text` (blanks around it allowed) as a finite double or an int.
-bool ParseDouble(std::string_view text, double& out);
-bool ParseInt(std::string_view text, int& out);
-
 // A row-major 4x4 matrix as "[m0, m1, m2, m3; m4, ...; ...; m12, m13, m14, m15]".
 std::string Matrix(const double m[16]);
 // Reads the form written by Matrix (brackets optional, rows split by ';' or ',').
 // Returns false, leaving `m` alone, unless exactly 16 finite numbers are found.
 bool ParseMatrix(std::string_view text, double m[16]);
-
-// `text` without blanks, tabs and line ends at either end.
-std::string_view Trim(std::string_view text);
 
 }  // namespace wRenderText

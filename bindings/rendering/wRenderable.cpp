@@ -79,7 +79,7 @@ bool wRenderable::SetPropertyValue(const std::string& tag, const std::string& va
     }
     if (tag == "Opacity") {
         double opacity = 0;
-        if (!wRenderText::ParseDouble(value, opacity)) {
+        if (!wexlan::ParseDouble(wexlan::Trim(value), opacity)) {
             return false;
         }
         SetOpacity(opacity);

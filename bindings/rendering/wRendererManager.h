@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "wProtocol.h"
 #include "wexlanrendering_export.h"
 
 class vtkRenderWindow;
@@ -27,7 +28,7 @@ class vtkRenderWindow;
 /// controller; not copyable.
 class WEXLANRENDERING_EXPORT wRendererManager {
 public:
-    static constexpr int MaxRenderWindows = 24;
+    static constexpr int MaxRenderWindows = wexlan::kRenderWindowCount;
     using CaptionListener = std::function<void(const std::string& caption)>;
 
     wRendererManager();

@@ -449,7 +449,7 @@ bool wViewer::SetPropertyValue(const std::string& tag, const std::string& value)
     }
     if (tag == "Scale Factor") {
         double factor = 0;
-        if (!wRenderText::ParseDouble(value, factor) || !(factor > 0)) {
+        if (!wexlan::ParseDouble(wexlan::Trim(value), factor) || !(factor > 0)) {
             return false;
         }
         SetScaleFactor(factor);
@@ -468,7 +468,7 @@ std::string wViewer::GetScript() {
             record.items.emplace_back(prop->GetTag(i), prop->GetValue(i));
         }
     }
-    record.items.emplace_back("Scale Factor", wRenderText::Number(d->scale));
+    record.items.emplace_back("Scale Factor", wexlan::ShortestNumber(d->scale));
     std::string text = record.Format() + "\n";
     for (auto& layer : d->layers) {
         text += layer->GetScript() + "\n";

@@ -8,6 +8,7 @@
 #include <vtkSmartPointer.h>
 
 #include "wItemIndex.h"
+#include "wProtocol.h"
 #include "wScriptText.h"
 
 struct wDataResourceFake::Impl {
@@ -16,6 +17,7 @@ struct wDataResourceFake::Impl {
         std::string name;
         std::string filename;
         std::string normalisedPath;  // NormalizePath(filename), kept for the index
+        int outputType = wexlan::kNoData;
     };
 
     std::vector<Item> items;
@@ -48,7 +50,7 @@ int wDataResourceFake::AddData(vtkDataSet* data) {
     if (!data || !AcceptsData(data)) {
         return -1;
     }
-    d->items.push_back(Impl::Item{data, {}, {}, {}});
+    d->items.push_back(Impl::Item{data, {}, {}, {}, wexlan::kNoData});
     return static_cast<int>(d->items.size()) - 1;
 }
 
@@ -93,6 +95,16 @@ void wDataResourceFake::SetFilename(int index, const std::string& path) {
 std::string wDataResourceFake::GetDataName(int index) const {
     CheckIndex(index);
     return d->items[index].name;
+}
+
+void wDataResourceFake::SetOutputType(int index, int outputType) {
+    CheckIndex(index);
+    d->items[index].outputType = outputType;
+}
+
+int wDataResourceFake::GetOutputType(int index) const {
+    CheckIndex(index);
+    return d->items[index].outputType;
 }
 
 std::string wDataResourceFake::GetFilename(int index) const {

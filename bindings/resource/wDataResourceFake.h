@@ -95,6 +95,17 @@ public:
     /// @throws std::invalid_argument for an index out of range.
     void SetFilename(int index, const std::string& path);
 
+    /// Records what the reader classified item `index` as when it read the item's file
+    /// (wFileReader::GetOutputType, a data type code of wProtocol.h), so that a viewer
+    /// shows it as the kind the workspace tree files it under.
+    /// @throws std::invalid_argument for an index out of range.
+    void SetOutputType(int index, int outputType);
+
+    /// The output type recorded for item `index`; wexlan::kNoData for an item that no
+    /// reader classified (added by a program, not read from a file).
+    /// @throws std::invalid_argument for an index out of range.
+    int GetOutputType(int index) const;
+
     /// The name actually stored for item `index` (decorated if need be).
     /// @throws std::invalid_argument for an index out of range.
     std::string GetDataName(int index) const;

@@ -3,11 +3,13 @@
 // tool moving. Only the four description entry points are needed for the
 // control panel to list it.
 
+#include "wProtocol.h"
+
 #define EXPORT extern "C" __attribute__((visibility("default")))
 
 namespace {
-// A tool's pose is a transformation matrix: data type code 1.
-constexpr int kDeliveredDataType = 1;
+// A tool's pose is a transformation matrix.
+constexpr int kDeliveredDataType = wexlan::kMatrixData;
 }  // namespace
 
 EXPORT int GetDataType() {

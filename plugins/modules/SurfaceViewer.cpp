@@ -21,7 +21,6 @@
 
 namespace {
 
-constexpr int kModelType = 2;
 constexpr int kTrackerTickMs = 50;
 
 /// Shows models; a tracked tool appears as a marker that moves on a circle, as
@@ -30,20 +29,19 @@ class SurfaceViewer : public varq::ViewerModule {
 public:
     SurfaceViewer()
         : ViewerModule("Surface Viewer", "Surfaces, point clouds and markers in 3D",
-                       kModelType | varq::kPoseDataType) {
+                       wexlan::kModelData | wexlan::kMatrixData) {
         m_tracker.setInterval(kTrackerTickMs);
         QObject::connect(&m_tracker, &QTimer::timeout, [this] { MoveToolMarker(); });
     }
 
 protected:
-    std::unique_ptr<wLayer> CreateLayer(vtkDataSet* data, int dataType,
+    std::unique_ptr<wLayer> CreateLayer(vtkDataSet* data, int outputType,
                                         const std::string& name) override {
-        if (dataType != kModelType) {
+        if (!wexlan::IsModelOutput(outputType)) {
             return nullptr;
         }
-        const int outputType = varq::OutputTypeOf(data);
         std::unique_ptr<wLayer> layer = wLayerFactory::CreateForOutputType(data, outputType, name);
-        if (layer && outputType == 16) {
+        if (layer && outputType == wexlan::kSurfaceData) {
             // Surfaces take turns through soft tissue colours, so neighbours differ.
             static const double kPalette[][3] = {
                 {0.86, 0.55, 0.47}, {0.55, 0.75, 0.55}, {0.55, 0.65, 0.85}, {0.90, 0.80, 0.55}};

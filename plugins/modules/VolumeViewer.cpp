@@ -13,17 +13,17 @@
 
 namespace {
 
-constexpr int kImageType = 4;
-
 class VolumeViewer : public varq::ViewerModule {
 public:
-    VolumeViewer() : ViewerModule("Volume Viewer", "Image volumes as three planes or one slice", kImageType) {}
+    VolumeViewer()
+        : ViewerModule("Volume Viewer", "Image volumes as three planes or one slice",
+                       wexlan::kImageData) {}
 
 protected:
-    std::unique_ptr<wLayer> CreateLayer(vtkDataSet* data, int dataType,
+    std::unique_ptr<wLayer> CreateLayer(vtkDataSet* data, int outputType,
                                         const std::string& name) override {
         auto* image = vtkImageData::SafeDownCast(data);
-        if (dataType != kImageType || image == nullptr) {
+        if (outputType != wexlan::kImageData || image == nullptr) {
             return nullptr;
         }
         // A viewer that shows one plane keeps showing that plane (the one its camera

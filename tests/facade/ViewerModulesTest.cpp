@@ -2,6 +2,7 @@
 // off-screen window (needs an X server): what their captions and layers do as data
 // come and go.
 #include <filesystem>
+#include <fstream>
 
 #include <vtkNew.h>
 #include <vtkRenderWindow.h>
@@ -94,6 +95,45 @@ TEST_F(ViewerModulesTest, TheCaptionFollowsLayersAddedAndRemoved) {
     ASSERT_EQ(viewer->GetNumberOfItems(), 1);
     EXPECT_EQ(viewer->GetInput(0)->GetLayerName(), "kidney");
     EXPECT_EQ(m_caption, "Surface Viewer - kidney");
+}
+
+// The viewer shows a model as the kind the reader filed it under, which the workspace
+// tree shows too: a point set carrying a "Label" array is a point cloud unless it was
+// read from a marker file.
+TEST_F(ViewerModulesTest, LayersShowTheKindTheReaderFiledEachModelUnder) {
+    std::ofstream(app_.Root() + "/data/scan.vtk")
+        << "# vtk DataFile Version 3.0\nscan\nASCII\nDATASET POLYDATA\nPOINTS 2 float\n0 0 0 1 0 "
+           "0\n"
+           "VERTICES 2 4\n1 0\n1 1\nPOINT_DATA 2\nSCALARS Label int 1\nLOOKUP_TABLE default\n0 1\n";
+    std::ofstream(app_.Root() + "/data/tips.fcsv")
+        << "# Markups fiducial file version = 4.11\n# CoordinateSystem = LPS\n"
+           "# columns = id,x,y,z,ow,ox,oy,oz,vis,sel,lock,label,desc,associatedNodeID\n"
+           "m0,1,2,3,0,0,0,1,1,1,0,F-0,,\n";
+    struct Expected {
+        const char* name;
+        const char* file;
+        const char* treeNode;
+        const char* layerClass;
+    };
+    const Expected expected[] = {{"scan", "scan.vtk", "PointCloud", "MeshLayer"},
+                                 {"tips", "tips.fcsv", "Markers", "LandmarkLayer"},
+                                 {"liver", "liver.vtk", "Meshes", "MeshLayer"}};
+    testdata::WriteTriangle(app_.Root() + "/data/liver.vtk");
+    QTreeWidget* tree = panel_.GetWorkspaceUIPointer()->GetTree();
+    for (const Expected& item : expected) {
+        ASSERT_GE(panel_.GetWorkspaceUIPointer()->OpenFile(app_.Root() + "/data/" + item.file), 0);
+        wViewer* viewer = Show("Surface Viewer", {item.name});
+        ASSERT_NE(viewer, nullptr);
+        const int layer = viewer->FindInputIndex(item.name);
+        ASSERT_GE(layer, 0) << item.name;
+        EXPECT_TRUE(viewer->GetInput(layer)->IsA(item.layerClass)) << item.name;
+        std::vector<std::string> nodes;  // "Recent Files" lists it too
+        for (QTreeWidgetItem* found :
+             tree->findItems(item.name, Qt::MatchExactly | Qt::MatchRecursive)) {
+            nodes.push_back(found->parent()->text(0).toStdString());
+        }
+        EXPECT_THAT(nodes, ::testing::Contains(item.treeNode)) << item.name;
+    }
 }
 
 TEST_F(ViewerModulesTest, ASingleSliceViewKeepsItsPlaneForMoreImages) {

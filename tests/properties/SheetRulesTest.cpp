@@ -1,12 +1,9 @@
 // Which rows a property set makes, and what each edit does to a renderable.
 
-#include <climits>
-
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "EditActions.h"
-#include "NumberText.h"
 #include "PropertySheetBuilder.h"
 #include "Recording.h"
 
@@ -34,25 +31,6 @@ std::vector<std::string> Names(const GroupSpec& group) {
 }
 
 }  // namespace
-
-TEST(NumberText, ReadsLeadingNumbersWithoutTheLocale) {
-    EXPECT_EQ(wexlan::LeadingDouble("  -1.5e2x"), -150.0);
-    EXPECT_EQ(wexlan::LeadingDouble(".5"), 0.5);
-    EXPECT_EQ(wexlan::LeadingDouble("1e"), 1.0);
-    EXPECT_EQ(wexlan::LeadingDouble("-"), 0.0);
-    EXPECT_EQ(wexlan::LeadingInt("12.7"), 12);
-    EXPECT_EQ(wexlan::LeadingInt("99999999999"), INT_MAX);
-    EXPECT_EQ(wexlan::FormatFixed(-1e-9, 6), "-0.000000");
-
-    // Whole lists, for typed values: every field must be a finite number.
-    std::vector<double> n;
-    EXPECT_TRUE(wexlan::ParseNumberList(" [1, -2.5; 3e1 ] ", n));
-    EXPECT_EQ(n, (std::vector<double>{1, -2.5, 30}));
-    for (const char* bad : {"", "1,", "1, x", "12abc", "1e999", "[1, 2", "nan"}) {
-        EXPECT_FALSE(wexlan::ParseNumberList(bad, n)) << bad;
-        EXPECT_TRUE(n.empty());
-    }
-}
 
 TEST(SheetBuilder, EveryTagMakesItsKindOfRow) {
     wProp set("Image3DLayer");

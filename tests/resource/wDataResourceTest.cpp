@@ -13,6 +13,7 @@
 
 #include "wDataResource.h"
 #include "wProp.h"
+#include "wProtocol.h"
 #include "wVolumeResource.h"
 
 namespace {
@@ -47,6 +48,7 @@ TEST(Registry, AddAppendsAndRemoveMovesLaterItemsDown) {
     EXPECT_EQ(models.AddData(c), 2);
     EXPECT_EQ(a->GetReferenceCount(), 2);  // the registry holds a reference
     models.SetDataName(2, "c");
+    models.SetOutputType(2, wexlan::kMarkerData);
 
     models.RemoveData(1);
     models.RemoveData(-1);  // out of range: nothing
@@ -55,6 +57,7 @@ TEST(Registry, AddAppendsAndRemoveMovesLaterItemsDown) {
     EXPECT_EQ(models.GetData(0), a.Get());
     EXPECT_EQ(models.GetData(1), c.Get());
     EXPECT_EQ(models.Find("c"), 1);
+    EXPECT_EQ(models.GetOutputType(1), wexlan::kMarkerData);  // moves with its item
     models.RemoveData(0);
     EXPECT_EQ(a->GetReferenceCount(), 1);
 

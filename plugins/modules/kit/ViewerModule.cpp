@@ -2,11 +2,8 @@
 
 #include <sstream>
 
-#include <QWidget>
 #include <vtkDataSet.h>
-#include <vtkImageData.h>
-#include <vtkPointData.h>
-#include <vtkPolyData.h>
+#include <QWidget>
 
 #include "CWexlanCP.h"
 #include "CWexlanCPEXE.h"
@@ -19,28 +16,6 @@
 #include "wVolumeResource.h"
 
 namespace varq {
-
-namespace {
-constexpr int kModelType = 2;
-constexpr int kImageType = 4;
-}  // namespace
-
-int OutputTypeOf(vtkDataSet* data) {
-    if (vtkImageData::SafeDownCast(data) != nullptr) {
-        return 4;
-    }
-    auto* poly = vtkPolyData::SafeDownCast(data);
-    if (poly == nullptr) {
-        return 2;
-    }
-    if (poly->GetNumberOfPolys() > 0 || poly->GetNumberOfStrips() > 0) {
-        return 16;
-    }
-    if (poly->GetPointData()->GetAbstractArray("Label") != nullptr) {
-        return 32;
-    }
-    return poly->GetNumberOfLines() > 0 ? 2 : 64;
-}
 
 ViewerModule::ViewerModule(std::string name, std::string description, int targetDataType)
     : m_name(std::move(name)),
@@ -171,9 +146,9 @@ std::vector<std::string> ViewerModule::SplitNames(const std::string& rest) const
 void ViewerModule::Command(const std::string& line) {
     const auto blank = line.find(' ');
     const std::string word = line.substr(0, blank);
-    if (word == "coolstart") {
+    if (word == wexlan::kCoolStartCommand) {
         CoolStart();
-    } else if (word == "add" && blank != std::string::npos) {
+    } else if (word == wexlan::kAddCommand && blank != std::string::npos) {
         EnsureViewer();
         for (const std::string& name : SplitNames(line.substr(blank + 1))) {
             AddSecondaryDataByName(name);
@@ -190,15 +165,22 @@ void ViewerModule::AddSecondaryData(int dataType, int dataId) {
     if (viewer == nullptr || GetController() == nullptr) {
         return;
     }
-    if (dataType == kPoseDataType) {
+    if (dataType == wexlan::kMatrixData) {
         OnHardwareShown(dataId);
     } else {
         vtkDataSet* data = nullptr;
         std::string name;
-        if (dataType == kModelType && dataId < GetController()->GetModel()->GetNumberOfItems()) {
+        int outputType = dataType;
+        if (dataType == wexlan::kModelData &&
+            dataId < GetController()->GetModel()->GetNumberOfItems()) {
             data = GetController()->GetModel()->GetData(dataId);
             name = GetController()->GetModel()->GetDataName(dataId);
-        } else if (dataType == kImageType &&
+            // The kind the reader filed the item under; a model no reader read is a plain model.
+            outputType = GetController()->GetModel()->GetOutputType(dataId);
+            if (outputType == wexlan::kNoData) {
+                outputType = wexlan::kModelData;
+            }
+        } else if (dataType == wexlan::kImageData &&
                    dataId < GetController()->GetVolume()->GetNumberOfItems()) {
             data = GetController()->GetVolume()->GetData(dataId);
             name = GetController()->GetVolume()->GetDataName(dataId);
@@ -206,7 +188,7 @@ void ViewerModule::AddSecondaryData(int dataType, int dataId) {
         if (data == nullptr || viewer->FindInputIndex(name) >= 0) {
             return;  // unknown, or already shown
         }
-        std::unique_ptr<wLayer> layer = CreateLayer(data, dataType, name);
+        std::unique_ptr<wLayer> layer = CreateLayer(data, outputType, name);
         if (!layer) {
             return;
         }

@@ -8,6 +8,7 @@
 #include <QPointer>
 
 #include "wModuleBase.h"
+#include "wProtocol.h"
 
 class CWexlanCP;
 class QWidget;
@@ -61,9 +62,11 @@ public:
     void Refresh() override;
 
 protected:
-    /// The layer that shows data item (dataType, dataId) called `name`, or null
-    /// when this module does not show such data.
-    virtual std::unique_ptr<wLayer> CreateLayer(vtkDataSet* data, int dataType,
+    /// The layer that shows data item `data` called `name`, or null when this module
+    /// does not show such data. `outputType` is the kind the reader filed the item
+    /// under (wexlan::kImageData for an image; kSurfaceData, kMarkerData,
+    /// kPointCloudData or kModelData for a model), the same kind the workspace tree shows.
+    virtual std::unique_ptr<wLayer> CreateLayer(vtkDataSet* data, int outputType,
                                                 const std::string& name) = 0;
     /// The dialog shown in the module's tab; the module keeps it and deletes it
     /// when it is released (the tab host only shows it).
@@ -92,14 +95,6 @@ private:
     QPointer<QWidget> m_dialog;
     std::map<int, std::unique_ptr<wViewerWrapperBase>> m_wrappers;  // by render window id
 };
-
-/// The data type code of a tracked tool's pose, as a tracking device reports it.
-constexpr int kPoseDataType = 1;
-
-/// The output type a data set of the registries is shown as: 4 image, 16
-/// surface, 32 markers (a point set carrying a "Label" array), 64 point cloud,
-/// 2 anything else.
-int OutputTypeOf(vtkDataSet* data);
 
 }  // namespace varq
 

@@ -1,13 +1,67 @@
-#include "NumberText.h"
+#include "wText.h"
 
-#include <cctype>
 #include <charconv>
 #include <climits>
 #include <cmath>
+#include <system_error>
 
 namespace wexlan {
 
+std::string_view TrimStart(std::string_view text, std::string_view blanks) {
+    const auto first = text.find_first_not_of(blanks);
+    return first == std::string_view::npos ? std::string_view() : text.substr(first);
+}
+
+std::string_view TrimEnd(std::string_view text, std::string_view blanks) {
+    const auto last = text.find_last_not_of(blanks);
+    return last == std::string_view::npos ? std::string_view() : text.substr(0, last + 1);
+}
+
+std::string_view Trim(std::string_view text, std::string_view blanks) {
+    return TrimEnd(TrimStart(text, blanks), blanks);
+}
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+    const auto lower = [](char c) {
+        return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+    };
+    if (a.size() != b.size()) {
+        return false;
+    }
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (lower(a[i]) != lower(b[i])) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string ShortestNumber(double value) {
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value);
+    return std::string(buffer, result.ptr);
+}
+
+std::string FixedNumber(double value, int decimals) {
+    // 400 digits hold any finite double in fixed notation with a few decimals.
+    char buffer[400];
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
+    if (result.ec != std::errc()) {
+        return ShortestNumber(value);
+    }
+    return std::string(buffer, result.ptr);
+}
+
 namespace {
+
+// from_chars rejects a leading '+', which people write in hand-edited files.
+std::string_view SkipPlus(std::string_view text) {
+    if (text.size() > 1 && text[0] == '+' && text[1] != '-' && text[1] != '+') {
+        text.remove_prefix(1);
+    }
+    return text;
+}
 
 bool IsDigit(char c) {
     return c >= '0' && c <= '9';
@@ -49,9 +103,7 @@ std::size_t MantissaAndExponentLength(std::string_view text) {
 
 // Skips leading white space and one sign; returns whether the sign was '-'.
 bool SkipBlanksAndSign(std::string_view& text) {
-    while (!text.empty() && std::isspace(static_cast<unsigned char>(text.front()))) {
-        text.remove_prefix(1);
-    }
+    text = TrimStart(text, kWhiteSpace);
     bool negative = false;
     if (!text.empty() && (text.front() == '+' || text.front() == '-')) {
         negative = text.front() == '-';
@@ -61,6 +113,35 @@ bool SkipBlanksAndSign(std::string_view& text) {
 }
 
 }  // namespace
+
+bool ParseDouble(std::string_view text, double& out) {
+    text = SkipPlus(text);
+    if (text.empty()) {
+        return false;
+    }
+    double value = 0.0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (result.ec != std::errc() || result.ptr != text.data() + text.size() ||
+        !std::isfinite(value)) {
+        return false;
+    }
+    out = value;
+    return true;
+}
+
+bool ParseInt(std::string_view text, int& out) {
+    text = SkipPlus(text);
+    if (text.empty()) {
+        return false;
+    }
+    int value = 0;
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (result.ec != std::errc() || result.ptr != text.data() + text.size()) {
+        return false;
+    }
+    out = value;
+    return true;
+}
 
 double LeadingDouble(std::string_view text) {
     const bool negative = SkipBlanksAndSign(text);
@@ -106,13 +187,7 @@ int LeadingInt(std::string_view text) {
 
 bool ParseNumberList(std::string_view text, std::vector<double>& numbers) {
     numbers.clear();
-    const auto blank = [](char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; };
-    while (!text.empty() && blank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && blank(text.back())) {
-        text.remove_suffix(1);
-    }
+    text = Trim(text, kWhiteSpace);
     if (text.size() >= 2 && text.front() == '[' && text.back() == ']') {
         text = text.substr(1, text.size() - 2);
     }
@@ -122,8 +197,9 @@ bool ParseNumberList(std::string_view text, std::vector<double>& numbers) {
         const bool negative = SkipBlanksAndSign(field);
         const std::size_t length = MantissaAndExponentLength(field);
         double value = 0.0;
-        const bool whole = length > 0 && field.substr(length).find_first_not_of(" \t") == std::string_view::npos;
-        if (!whole || std::from_chars(field.data(), field.data() + length, value).ec != std::errc() ||
+        const bool whole = length > 0 && Trim(field.substr(length), " \t").empty();
+        if (!whole ||
+            std::from_chars(field.data(), field.data() + length, value).ec != std::errc() ||
             !std::isfinite(value)) {
             numbers.clear();
             return false;
@@ -134,19 +210,6 @@ bool ParseNumberList(std::string_view text, std::vector<double>& numbers) {
         }
         text.remove_prefix(end + 1);
     }
-}
-
-std::string FormatFixed(double value, int decimals) {
-    if (std::isnan(value)) {
-        return std::signbit(value) ? "-nan" : "nan";
-    }
-    if (std::isinf(value)) {
-        return value < 0 ? "-inf" : "inf";
-    }
-    char buffer[400];
-    const auto result =
-        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed, decimals);
-    return std::string(buffer, result.ptr);
 }
 
 }  // namespace wexlan

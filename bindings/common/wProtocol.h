@@ -1,0 +1,56 @@
+#pragma once
+// The vocabulary the control panel, the workstation and the plug-in modules share:
+// data type codes, module command words and the fixed table sizes. Modules compiled
+// against one build of the panel keep working with the next only while these values
+// stay as they are.
+
+namespace wexlan {
+
+/// Data type codes.
+///
+/// Each code is one bit, so a module's target data type ("GetModuleTargetDataType")
+/// is a bit mask of the codes it shows, and `mask & code` tells whether it takes an
+/// item. The controller addresses the items it holds by kModelData, kImageData or
+/// kHardwareData and an index into that registry or table; the reader's output
+/// types (wFileReader::GetOutputType) refine kModelData into surface, markers and
+/// point cloud, and every one of them goes into the model registry.
+/// @{
+inline constexpr int kNoData = 0;           ///< nothing: not found, no output
+inline constexpr int kMatrixData = 1;       ///< a transformation matrix, e.g. a tracked tool's pose
+inline constexpr int kModelData = 2;        ///< a model; as reader output, one that is none of
+                                            ///< the three kinds below (lines, unstructured grids)
+inline constexpr int kImageData = 4;        ///< an image volume (vtkImageData)
+inline constexpr int kSurfaceData = 16;     ///< poly data with polygons or triangle strips
+inline constexpr int kMarkerData = 32;      ///< a marker list (landmarks) read from a marker file
+inline constexpr int kPointCloudData = 64;  ///< poly data with only vertices, or no cells
+inline constexpr int kHardwareData = 256;   ///< a hardware resource; a module receives instead
+                                            ///< the data type its library reports
+/// @}
+
+/// Whether a reader output type is a model, held by the model registry.
+constexpr bool IsModelOutput(int outputType) {
+    return outputType == kModelData || outputType == kSurfaceData || outputType == kMarkerData ||
+           outputType == kPointCloudData;
+}
+
+/// Command words a module's "Command" entry point receives, each at the start of
+/// the line, its arguments after one blank.
+/// @{
+/// Start without data: an empty viewer in the current render window. No arguments.
+inline constexpr char kCoolStartCommand[] = "coolstart";
+/// Show data items: the names of the items follow, separated by one blank.
+inline constexpr char kAddCommand[] = "add";
+/// @}
+
+/// Table sizes.
+/// @{
+/// Render windows: ids 0..kRenderWindowCount - 1, one per viewing tab; a module is
+/// active in at most one viewer per window.
+inline constexpr int kRenderWindowCount = 24;
+/// Modules the module registry holds; the libraries beyond are not loaded.
+inline constexpr int kMaxModules = 128;
+/// Hardware resources the hardware table holds; the libraries beyond are not loaded.
+inline constexpr int kMaxHardwareResources = 129;
+/// @}
+
+}  // namespace wexlan
