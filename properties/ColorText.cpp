@@ -4,7 +4,7 @@
 #include <QString>
 #include <vector>
 
-#include "NumberText.h"
+#include "wText.h"
 
 namespace wexlan {
 

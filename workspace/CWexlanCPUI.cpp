@@ -27,6 +27,7 @@
 #include "WorkspaceTree.h"
 #include "wDataResource.h"
 #include "wVolumeResource.h"
+#include "wProtocol.h"
 
 // The panel's controls, folders, filing in the tree, opening and layout. The
 // component buttons are in PanelComponentButtons.cpp, selections and the property
@@ -282,19 +283,19 @@ std::string CWexlanCPUI::AddTreeItem(int type) {
     }
     std::string name;
     switch (type) {
-        case 4:
+        case wexlan::kImageData:
             name = GetBoss()->GetVolume()->GetLastDataName();
             AddTreeItemImage(name);
             break;
-        case 16:
+        case wexlan::kSurfaceData:
             name = GetBoss()->GetModel()->GetLastDataName();
             AddTreeItemSurface(name);
             break;
-        case 32:
+        case wexlan::kMarkerData:
             name = GetBoss()->GetModel()->GetLastDataName();
             AddTreeItemPoints(name);
             break;
-        case 64:
+        case wexlan::kPointCloudData:
             name = GetBoss()->GetModel()->GetLastDataName();
             AddTreeItemPointCloud(name);
             break;

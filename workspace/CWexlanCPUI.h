@@ -8,6 +8,7 @@
 
 #include "RecentFiles.h"
 #include "wViewBase.h"
+#include "wProtocol.h"
 #include "wexlancp_export.h"
 
 namespace wexlan {
@@ -73,7 +74,7 @@ class WEXLANCP_EXPORT CWexlanCPUI : public QWidget, public wViewBase {
 public:
     /// The control id of component button i is kFirstComponentId + i.
     static constexpr int kFirstComponentId = 45000;
-    static constexpr int kComponentIdCount = 128;
+    static constexpr int kComponentIdCount = wexlan::kMaxModules;
 
     /// Sets every member to its starting value and makes the controls; shows
     /// nothing. `parent` may be null.
@@ -145,9 +146,9 @@ public:
 
     /// @name Tree
     /// @{
-    /// Appends the node of the item registered last for output type `type` (4
-    /// image, 16 surface, 32 points, 64 point cloud) and returns its name; any
-    /// other type adds nothing and returns "".
+    /// Appends the node of the item registered last for output type `type`
+    /// (wexlan::kImageData, kSurfaceData, kMarkerData or kPointCloudData, see
+    /// wProtocol.h) and returns its name; any other type adds nothing and returns "".
     std::string AddTreeItem(int type);
     /// Append a node under "Meshes", "Markers", "PointCloud" or "Images" and
     /// expand that node (expanding collapses its expanded siblings).

@@ -101,11 +101,11 @@ TEST_F(ViewerModulesTest, TheCaptionFollowsLayersAddedAndRemoved) {
 // tree shows too: a point set carrying a "Label" array is a point cloud unless it was
 // read from a marker file.
 TEST_F(ViewerModulesTest, LayersShowTheKindTheReaderFiledEachModelUnder) {
-    std::ofstream(app_.Root() + "/data/scan.vtk")
+    std::ofstream(m_app.Root() + "/data/scan.vtk")
         << "# vtk DataFile Version 3.0\nscan\nASCII\nDATASET POLYDATA\nPOINTS 2 float\n0 0 0 1 0 "
            "0\n"
            "VERTICES 2 4\n1 0\n1 1\nPOINT_DATA 2\nSCALARS Label int 1\nLOOKUP_TABLE default\n0 1\n";
-    std::ofstream(app_.Root() + "/data/tips.fcsv")
+    std::ofstream(m_app.Root() + "/data/tips.fcsv")
         << "# Markups fiducial file version = 4.11\n# CoordinateSystem = LPS\n"
            "# columns = id,x,y,z,ow,ox,oy,oz,vis,sel,lock,label,desc,associatedNodeID\n"
            "m0,1,2,3,0,0,0,1,1,1,0,F-0,,\n";
@@ -118,10 +118,10 @@ TEST_F(ViewerModulesTest, LayersShowTheKindTheReaderFiledEachModelUnder) {
     const Expected expected[] = {{"scan", "scan.vtk", "PointCloud", "MeshLayer"},
                                  {"tips", "tips.fcsv", "Markers", "LandmarkLayer"},
                                  {"liver", "liver.vtk", "Meshes", "MeshLayer"}};
-    testdata::WriteTriangle(app_.Root() + "/data/liver.vtk");
-    QTreeWidget* tree = panel_.GetWorkspaceUIPointer()->GetTree();
+    testdata::WriteTriangle(m_app.Root() + "/data/liver.vtk");
+    QTreeWidget* tree = m_panel.GetWorkspaceUIPointer()->GetTree();
     for (const Expected& item : expected) {
-        ASSERT_GE(panel_.GetWorkspaceUIPointer()->OpenFile(app_.Root() + "/data/" + item.file), 0);
+        ASSERT_GE(m_panel.GetWorkspaceUIPointer()->OpenFile(m_app.Root() + "/data/" + item.file), 0);
         wViewer* viewer = Show("Surface Viewer", {item.name});
         ASSERT_NE(viewer, nullptr);
         const int layer = viewer->FindInputIndex(item.name);
