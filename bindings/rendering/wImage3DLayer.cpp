@@ -167,7 +167,8 @@ void wImage3DLayer::FillProperty(wProp& prop) {
     // Skips wImageLayer's items: the 3D layer has no single orientation.
     wLayer::FillProperty(prop);
     for (int axis = 2; axis >= 0; --axis) {
-        prop.SetValue(kPlaneTags[axis], wRenderText::TrueFalse(d->planeShown[axis]), wProp::Choice);
+        prop.SetChoice(kPlaneTags[axis], wRenderText::TrueFalse(d->planeShown[axis]),
+                       wRenderText::TrueFalseWords());
     }
     if (HasDrawableImage()) {
         int xyz[3];
@@ -177,8 +178,10 @@ void wImage3DLayer::FillProperty(wProp& prop) {
         GetSliceRange(range);
         prop.SetSliceRange(range);
     }
-    prop.SetValue("Cursor", wRenderText::OnOff(d->cursor), wProp::Choice);
-    prop.SetValue("Bounding Box", wRenderText::OnOff(d->boundingBox), wProp::Choice);
+    prop.SetChoice("Cursor", wRenderText::OnOff(d->cursor), wRenderText::OnOffWords());
+    // The bounding box row keeps a typed text: a word of neither option changes nothing.
+    prop.SetChoice("Bounding Box", wRenderText::OnOff(d->boundingBox), wRenderText::OnOffWords(),
+                   true);
     AddColorItems(prop);
     AddTransformItem(prop);
 }

@@ -19,7 +19,7 @@
 
 namespace {
 
-const char* const kOrientationWords[] = {"XY Plane", "XZ Plane", "YZ Plane"};
+const wRenderText::Words kOrientationWords = {"XY Plane", "XZ Plane", "YZ Plane"};
 
 // The normal axis of an orientation: XY looks along z, XZ along y, YZ along x.
 int NormalAxis(int orientation) {
@@ -264,7 +264,7 @@ wLayer::ViewDirection wImageLayer::GetPreferredView() const {
 
 void wImageLayer::FillProperty(wProp& prop) {
     wLayer::FillProperty(prop);
-    prop.SetValue("Orientation", kOrientationWords[d->orientation], wProp::Choice);
+    prop.SetChoice("Orientation", kOrientationWords[d->orientation], kOrientationWords);
     if (d->drawable) {
         int xyz[3];
         GetSlice(xyz);
@@ -278,7 +278,7 @@ void wImageLayer::FillProperty(wProp& prop) {
 }
 
 void wImageLayer::AddColorItems(wProp& prop) const {
-    prop.SetValue("Lookup Table", d->tableName, wProp::Choice);
+    prop.SetChoice("Lookup Table", d->tableName, wLookupTables::Names());
     prop.SetContrast(d->contrast[0], d->contrast[1]);
     prop.SetScalarRange(d->scalarRange[0], d->scalarRange[1]);
     prop.SetValue("Opacity", wRenderText::Number(GetOpacity()), wProp::Double);
@@ -289,13 +289,12 @@ bool wImageLayer::SetPropertyValue(const std::string& tag, const std::string& va
         return SetLookupTable(value);
     }
     if (tag == "Orientation" && d->planes.size() == 1) {
-        for (int i = XYPlane; i <= YZPlane; ++i) {
-            if (value == kOrientationWords[i]) {
-                SetOrientation(i);
-                return true;
-            }
+        const int orientation = wRenderText::IndexOf(kOrientationWords, value);
+        if (orientation < 0) {
+            return false;
         }
-        return false;
+        SetOrientation(orientation);
+        return true;
     }
     return wLayer::SetPropertyValue(tag, value);
 }

@@ -91,7 +91,7 @@ bool wLayer::ApplyScript(const wScriptRecord& record) {
 
 void wLayer::FillProperty(wProp& prop) {
     wRenderable::FillProperty(prop);
-    prop.SetValue("Visibility", wRenderText::TrueFalse(m_visible), wProp::Choice);
+    prop.SetChoice("Visibility", wRenderText::TrueFalse(m_visible), wRenderText::TrueFalseWords());
 }
 
 void wLayer::AddTransformItem(wProp& prop) const {

@@ -3,6 +3,8 @@
 #include <vtkLookupTable.h>
 #include <vtkMath.h>
 
+#include <algorithm>
+
 namespace {
 
 struct Ramp {
@@ -21,16 +23,21 @@ constexpr int kEntries = 256;
 
 namespace wLookupTables {
 
-bool IsKnown(const std::string& name) {
-    if (name == "Rainbow") {
-        return true;
-    }
-    for (const Ramp& ramp : kRamps) {
-        if (name == ramp.name) {
-            return true;
+const std::vector<std::string>& Names() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> all;
+        for (const Ramp& ramp : kRamps) {
+            all.push_back(ramp.name);
         }
-    }
-    return false;
+        all.push_back("Rainbow");
+        return all;
+    }();
+    return names;
+}
+
+bool IsKnown(const std::string& name) {
+    const auto& names = Names();
+    return std::find(names.begin(), names.end(), name) != names.end();
 }
 
 bool Fill(const std::string& name, vtkLookupTable* table) {

@@ -11,10 +11,15 @@
 // values outside the window take the end colours.
 
 #include <string>
+#include <vector>
 
 class vtkLookupTable;
 
 namespace wLookupTables {
+
+/// The names above in the order the property sheet offers them: the ramps from "None"
+/// to "Yellow", then "Rainbow".
+const std::vector<std::string>& Names();
 
 /// Whether `name` is one of the names above (exact comparison).
 bool IsKnown(const std::string& name);

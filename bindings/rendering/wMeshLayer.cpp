@@ -24,7 +24,7 @@
 
 namespace {
 
-const char* const kRepresentationWords[] = {"Surface", "Wireframe", "Points"};
+const wRenderText::Words kRepresentationWords = {"Surface", "Wireframe", "Points"};
 const char* const kColorMapArray = "wColorMap";
 
 // The surface to draw, in the layer's own poly data (a shallow copy), so that adding
@@ -231,14 +231,25 @@ void wMeshLayer::FillProperty(wProp& prop) {
     GetColor(rgb);
     prop.SetColor(rgb[0], rgb[1], rgb[2]);
     prop.SetValue("Opacity", wRenderText::Number(GetOpacity()), wProp::Double);
-    prop.SetValue("Representation", kRepresentationWords[GetRepresentation()], wProp::Choice);
-    prop.SetValue("Clipping", wRenderText::OnOff(d->clipping), wProp::Choice);
-    prop.SetValue("Bounding Box", wRenderText::OnOff(d->boundingBox), wProp::Choice);
+    prop.SetChoice("Representation", kRepresentationWords[GetRepresentation()],
+                   kRepresentationWords);
+    prop.SetChoice("Clipping", wRenderText::OnOff(d->clipping), wRenderText::OnOffWords());
+    // The bounding box row keeps a typed text: a word of neither option changes nothing.
+    prop.SetChoice("Bounding Box", wRenderText::OnOff(d->boundingBox), wRenderText::OnOffWords(),
+                   true);
     AddTransformItem(prop);
     prop.SetValue("Color Map", wRenderText::TrueFalse(d->colorMap), wProp::Boolean);
 }
 
 bool wMeshLayer::SetPropertyValue(const std::string& tag, const std::string& value) {
+    if (tag == "Representation") {
+        const int representation = wRenderText::IndexOf(kRepresentationWords, value);
+        if (representation < 0) {
+            return false;
+        }
+        SetRepresentation(representation);
+        return true;
+    }
     if (tag == "Color Map") {
         // The values come from a file the user picked and are not part of the state
         // text: "False" removes the colour map, "True" cannot restore it.

@@ -5,16 +5,26 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace wRenderText {
 
-// The words the property sheet offers for two-state values.
-inline const char* TrueFalse(bool on) {
-    return on ? "True" : "False";
+using Words = std::vector<std::string>;
+
+// The words of two-state values, in the order the property sheet offers them:
+// "True", "False" and "On", "Off".
+const Words& TrueFalseWords();
+const Words& OnOffWords();
+
+inline const std::string& TrueFalse(bool on) {
+    return TrueFalseWords()[on ? 0 : 1];
 }
-inline const char* OnOff(bool on) {
-    return on ? "On" : "Off";
+inline const std::string& OnOff(bool on) {
+    return OnOffWords()[on ? 0 : 1];
 }
+
+// The position of `text` among `words` (exact comparison), or -1.
+int IndexOf(const Words& words, std::string_view text);
 
 // Reads "True"/"False" or "On"/"Off" (exact words). Returns false for any other text.
 bool ParseTrueFalse(std::string_view text, bool& out);

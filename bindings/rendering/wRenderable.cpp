@@ -101,16 +101,6 @@ bool wRenderable::SetPropertyValue(const std::string& tag, const std::string& va
         SetSlice(xyz[0], xyz[1], xyz[2]);
         return true;
     }
-    if (tag == "Representation") {
-        const char* words[] = {"Surface", "Wireframe", "Points"};
-        for (int i = 0; i < 3; ++i) {
-            if (value == words[i]) {
-                SetRepresentation(i);
-                return true;
-            }
-        }
-        return false;
-    }
     if (tag == "Clipping" || tag == "Bounding Box") {
         if (!wRenderText::ParseOnOff(value, on)) {
             return false;

@@ -20,7 +20,8 @@
 
 namespace {
 
-const char* const kColorBarWords[] = {"Off", "Left", "Right", "Top", "Bottom"};
+// By position: ColorBarOff .. ColorBarBottom.
+const wRenderText::Words kColorBarWords = {"Off", "Left", "Right", "Top", "Bottom"};
 
 // VTK's default camera view angle, restored before every fit so that the scale
 // factor's zoom is not compounded.
@@ -424,8 +425,9 @@ void wViewer::FillProperty(wProp& prop) {
     double rgb[3];
     GetBackgroundColor(rgb);
     prop.SetBackgroundColor(rgb[0], rgb[1], rgb[2]);
-    prop.SetValue("Axes", wRenderText::OnOff(d->axesOn), wProp::Choice);
-    prop.SetValue("Color Bar", kColorBarWords[d->colorBarPosition], wProp::Choice);
+    // The axes row keeps a typed text: a word of neither option changes nothing.
+    prop.SetChoice("Axes", wRenderText::OnOff(d->axesOn), wRenderText::OnOffWords(), true);
+    prop.SetChoice("Color Bar", kColorBarWords[d->colorBarPosition], kColorBarWords);
     prop.SetValue("Transform", wRenderText::Matrix(d->transform), wProp::Text);
 }
 
@@ -439,13 +441,12 @@ bool wViewer::SetPropertyValue(const std::string& tag, const std::string& value)
         return true;
     }
     if (tag == "Color Bar") {
-        for (int i = ColorBarOff; i <= ColorBarBottom; ++i) {
-            if (value == kColorBarWords[i]) {
-                SetColorBar(i);
-                return true;
-            }
+        const int position = wRenderText::IndexOf(kColorBarWords, value);
+        if (position < 0) {
+            return false;
         }
-        return false;
+        SetColorBar(position);
+        return true;
     }
     if (tag == "Scale Factor") {
         double factor = 0;
