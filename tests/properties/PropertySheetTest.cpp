@@ -46,11 +46,14 @@ protected:
         panel_.show();
         layer_.set = wProp("ImageLayer");
         layer_.set.SetValue("IsA", "ImageLayer");
-        layer_.set.SetValue("Visibility", "True");
+        // The list rows offer what real viewers and layers report.
+        wViewer viewer;
+        wImage3DLayer volume(proptest::SmallVolume(), "volume");
+        proptest::CopyItem(volume, "Visibility", layer_.set);
         layer_.set.SetColor(1, 0.5, 0);
         layer_.set.SetValue("Opacity", "0.25");
-        layer_.set.SetValue("Axes", "Off");
-        layer_.set.SetValue("Cursor", "Off");
+        proptest::CopyItem(viewer, "Axes", layer_.set);
+        proptest::CopyItem(volume, "Cursor", layer_.set);
         layer_.set.SetValue("Size", "null");
         layer_.set.SetSliceRange(std::array<int, 6>{0, 10, 0, 20, 0, 30}.data());
         layer_.set.SetSlice(3, 4, 5);
@@ -218,7 +221,7 @@ TEST_F(PropertySheetTest, CommittedValuesActOnTheBoundRenderable) {
     EXPECT_EQ(Grid().GetEditor(), nullptr);
     EXPECT_EQ(Shown(Row("Cursor")), "On");
     QTest::keyClick(Grid().BeginEdit(Row("Visibility")), Qt::Key_Escape);  // changes nothing
-    EXPECT_THAT(layer_.calls, ElementsAre("VisibilityOff", "Render", "Render", "Update"));
+    EXPECT_THAT(layer_.calls, ElementsAre("VisibilityOff", "Update", "Update", "Update"));
 
     // Colours: applied with a bound renderable, rejected without one.
     auto* color = dynamic_cast<CMyColorProp*>(Row("Color"));
@@ -283,7 +286,7 @@ TEST_F(PropertySheetTest, RowsRefuseValuesTheyCannotApply) {
     EXPECT_THAT(layer_.calls,
                 ElementsAre("SetColor(1,0,0.501961)", "Update", "SetSlice(10,20,0)", "Update",
                             "SetContrast(-5,7.5)", "Update", "SetContrast(-50,150)", "Update",
-                            "Render", "SetOpacity(0.4)", "Render", "Update"));
+                            "Update", "SetOpacity(0.4)", "Render", "Update"));
 }
 
 TEST_F(PropertySheetTest, OpacitySliderActsWhileItMovesAndEscapeUndoes) {
@@ -344,7 +347,7 @@ TEST_F(PropertySheetTest, AClickOnTheOpacityValueMovesNothing) {
 // A list row whose value (from the layer) is none of its choices shows that value in
 // its editor and, left without a choice, commits nothing.
 TEST_F(PropertySheetTest, AListValueOutsideTheChoicesIsShownAndKeptUntilAChoice) {
-    layer_.set.SetValue("Cursor", "Partly");
+    layer_.set.SetChoice("Cursor", "Partly", {"On", "Off"});
     panel_.UpdateProperty(&layer_);
     CPropertyGridProperty* cursor = Row("Cursor");
     auto* combo = qobject_cast<QComboBox*>(Grid().BeginEdit(cursor));

@@ -32,6 +32,8 @@ public:
     }
 
     wProp* GetProperty() override { return &set; }
+    // The base class's SetPropertyValue honours the tags of `set`.
+    void FillProperty(wProp& prop) override { prop = set; }
     int IsA(const std::string& name) const override { return name == GetKindName() ? 1 : 0; }
 
     void Render() override { calls.push_back("Render"); }
@@ -111,7 +113,12 @@ public:
     void Render() override { calls.push_back("Render " + State()); }
     void Update() override { calls.push_back("Update " + State()); }
     std::string State() const {
-        return "lut=" + GetLookupTableName() + " cursor=" + (GetCursor() ? "on" : "off");
+        std::string planes;
+        for (int axis = 0; axis < 3; ++axis) {
+            planes += GetPlaneVisibility(axis) ? "1" : "0";
+        }
+        return "lut=" + GetLookupTableName() + " cursor=" + (GetCursor() ? "on" : "off") +
+               " planes=" + planes;
     }
     std::vector<std::string> calls;
 };
@@ -129,6 +136,14 @@ public:
     void Update() override { calls.push_back("Update size=" + std::to_string(GetTextSize())); }
     std::vector<std::string> calls;
 };
+
+/// Copies item `tag` of the property set of `from` (a real viewer or layer) into `to`,
+/// with its options: the sheet offers what the rendering library reports.
+inline void CopyItem(wRenderable& from, const std::string& tag, wProp& to) {
+    const wProp* set = from.GetProperty();
+    const int index = set->FindTag(tag);
+    to.SetChoice(tag, set->GetValue(index), set->GetOptions(index), set->AllowsOtherValues(index));
+}
 
 /// A small 16-bit volume of n^3 voxels whose value is i + j + k.
 inline vtkSmartPointer<vtkImageData> SmallVolume(int n = 8) {
