@@ -48,8 +48,9 @@ std::string SliceRule(wRenderable& target, const std::vector<double>& numbers, b
     const auto span = [&](int axis) {
         return std::to_string(low[axis]) + ".." + std::to_string(high[axis]);
     };
-    return single ? "a whole number " + span(0)
-                  : "three whole numbers x, y, z within " + span(0) + ", " + span(1) + ", " + span(2);
+    return single
+               ? "a whole number " + span(0)
+               : "three whole numbers x, y, z within " + span(0) + ", " + span(1) + ", " + span(2);
 }
 
 // The numbers of a colour-map file, or the reason there are none.
@@ -80,7 +81,9 @@ std::string TextEditRefusal(wRenderable& target, const std::string& tag, const s
                    : "a whole number 1..64";
     }
     if (tag == "Transform") {
-        return parsed && numbers.size() == 16 ? "" : "16 numbers, row after row ([1, 0, 0, 0; 0, 1, 0, 0; ...])";
+        return parsed && numbers.size() == 16
+                   ? ""
+                   : "16 numbers, row after row ([1, 0, 0, 0; 0, 1, 0, 0; ...])";
     }
     if (tag == "Slice") {
         return SliceRule(target, numbers, parsed);
@@ -133,7 +136,8 @@ void ApplyTextEdit(wRenderable& target, const std::string& tag, const std::strin
     const int index = set->FindTag(tag);
     const bool numberItem = index >= 0 && (set->GetPropertyDataType(index) == wProp::Integer ||
                                            set->GetPropertyDataType(index) == wProp::Double);
-    target.SetPropertyValue(tag, numberItem && parsed && n.size() == 1 ? ShortestText(n[0]) : value);
+    target.SetPropertyValue(tag,
+                            numberItem && parsed && n.size() == 1 ? ShortestText(n[0]) : value);
     target.Update();
 }
 

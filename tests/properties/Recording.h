@@ -1,6 +1,7 @@
 #pragma once
 // Renderables that record what the property sheet and its dialogs do to them.
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -36,57 +37,45 @@ public:
     void FillProperty(wProp& prop) override { prop = set; }
     int IsA(const std::string& name) const override { return name == GetKindName() ? 1 : 0; }
 
-    void Render() override { calls.push_back("Render"); }
-    void Update() override { calls.push_back("Update"); }
+    void Render() override { Record("Render"); }
+    void Update() override { Record("Update"); }
     void SetTransform(const double m[16]) override {
-        std::string text = "SetTransform(";
-        for (int i = 0; i < 16; ++i) {
-            text += (i ? "," : "") + Num(m[i]);
-            transform[i] = m[i];
-        }
-        calls.push_back(text + ")");
+        std::copy(m, m + 16, transform);
+        Record("SetTransform", std::vector<double>(m, m + 16));
     }
-    void GetTransform(double m[16]) const override {
-        for (int i = 0; i < 16; ++i) {
-            m[i] = transform[i];
-        }
-    }
-    void SetOpacity(double o) override { calls.push_back("SetOpacity(" + Num(o) + ")"); }
+    void GetTransform(double m[16]) const override { std::copy(transform, transform + 16, m); }
+    void SetOpacity(double o) override { Record("SetOpacity", {o}); }
     void SetContrast(double a, double b) override {
-        calls.push_back("SetContrast(" + Num(a) + "," + Num(b) + ")");
+        Record("SetContrast", {a, b});
         set.SetContrast(a, b);  // the sheet shows the layer's text after a commit
     }
-    void SetColor(double r, double g, double b) override {
-        calls.push_back("SetColor(" + Num(r) + "," + Num(g) + "," + Num(b) + ")");
-    }
+    void SetColor(double r, double g, double b) override { Record("SetColor", {r, g, b}); }
     void SetBackgroundColor(double r, double g, double b) override {
-        calls.push_back("SetBackgroundColor(" + Num(r) + "," + Num(g) + "," + Num(b) + ")");
+        Record("SetBackgroundColor", {r, g, b});
     }
-    void VisibilityOn() override { calls.push_back("VisibilityOn"); }
-    void VisibilityOff() override { calls.push_back("VisibilityOff"); }
+    void VisibilityOn() override { Record("VisibilityOn"); }
+    void VisibilityOff() override { Record("VisibilityOff"); }
     void SetSlice(int x, int y, int z) override {
-        calls.push_back("SetSlice(" + std::to_string(x) + "," + std::to_string(y) + "," +
-                        std::to_string(z) + ")");
+        Record("SetSlice", {double(x), double(y), double(z)});
     }
-    void SetRepresentation(int r) override {
-        calls.push_back("SetRepresentation(" + std::to_string(r) + ")");
-    }
-    void ClippingOn() override { calls.push_back("ClippingOn"); }
-    void ClippingOff() override { calls.push_back("ClippingOff"); }
-    void BoundingBoxOn() override { calls.push_back("BoundingBoxOn"); }
-    void BoundingBoxOff() override { calls.push_back("BoundingBoxOff"); }
-    void PlaneVisibilityOn(int a) override {
-        calls.push_back("PlaneVisibilityOn(" + std::to_string(a) + ")");
-    }
-    void PlaneVisibilityOff(int a) override {
-        calls.push_back("PlaneVisibilityOff(" + std::to_string(a) + ")");
-    }
+    void ClippingOn() override { Record("ClippingOn"); }
+    void ClippingOff() override { Record("ClippingOff"); }
+    void BoundingBoxOn() override { Record("BoundingBoxOn"); }
+    void BoundingBoxOff() override { Record("BoundingBoxOff"); }
     void SetColorMap(const double* values, int count) override {
-        std::string text = "SetColorMap(" + std::to_string(count);
-        for (int i = 0; i < count && i < 3; ++i) {
-            text += "," + Num(values[i]);
+        // The count, then at most the first three values.
+        std::vector<double> shown = {double(count)};
+        shown.insert(shown.end(), values, values + std::min(count, 3));
+        Record("SetColorMap", shown);
+    }
+
+    // "Name" without arguments, else "Name(a,b,...)" with each number as %g writes it.
+    void Record(const std::string& name, const std::vector<double>& args = {}) {
+        std::string text = name;
+        for (std::size_t i = 0; i < args.size(); ++i) {
+            text += (i ? "," : "(") + Num(args[i]);
         }
-        calls.push_back(text + ")");
+        calls.push_back(text + (args.empty() ? "" : ")"));
     }
 
     wProp set;

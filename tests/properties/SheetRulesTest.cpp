@@ -167,7 +167,8 @@ TEST(EditActions, DialogNumbersAndTheRenderablesOwnItems) {
         {"Slice", "1, 2, 3", {"SetSlice(1,2,3)", "Update"}},
         {"Slice", "4.0", {"SetSlice(4,-999,-999)", "Update"}},
         {"Contrast", "[2, 9]", {"SetContrast(2,9)", "Update"}},
-        {"Transform", "[1, 0, 0, 7; 0, 1, 0, 0; 0, 0, 1, 0; 0, 0, 0, 1]",
+        {"Transform",
+         "[1, 0, 0, 7; 0, 1, 0, 0; 0, 0, 1, 0; 0, 0, 0, 1]",
          {"SetTransform(1,0,0,7,0,1,0,0,0,0,1,0,0,0,0,1)", "Update"}},
         {"Visibility", "False", {"VisibilityOff", "Update"}},
         {"Visibility", "True", {"VisibilityOn", "Update"}},
@@ -205,11 +206,10 @@ TEST(EditActions, KindSpecificRowsOnRealClasses) {
     wexlan::ApplyTextEdit(volume, "Cursor", "On");
     wexlan::ApplyTextEdit(volume, "Cursor", "yes");
     wexlan::ApplyTextEdit(volume, "Visibi. XZ", "False");
-    EXPECT_THAT(volume.calls,
-                ElementsAre("Update lut=Magent cursor=off planes=111",
-                            "Update lut=Magent cursor=on planes=111",
-                            "Update lut=Magent cursor=on planes=111",
-                            "Update lut=Magent cursor=on planes=101"));
+    EXPECT_THAT(volume.calls, ElementsAre("Update lut=Magent cursor=off planes=111",
+                                          "Update lut=Magent cursor=on planes=111",
+                                          "Update lut=Magent cursor=on planes=111",
+                                          "Update lut=Magent cursor=on planes=101"));
 
     wMeshLayer mesh(vtkSmartPointer<vtkPolyData>::New(), "mesh");
     wexlan::ApplyTextEdit(mesh, "Representation", "Points");
@@ -221,8 +221,8 @@ TEST(EditActions, KindSpecificRowsOnRealClasses) {
     for (const char* size : {"0", "-2", "2.50", "[3]"}) {
         wexlan::ApplyTextEdit(marks, "Size", size);
     }
-    EXPECT_THAT(marks.calls, ElementsAre("Update size=0", "Update size=0", "Update size=2.5",
-                                         "Update size=3"));
+    EXPECT_THAT(marks.calls,
+                ElementsAre("Update size=0", "Update size=0", "Update size=2.5", "Update size=3"));
     proptest::RecordingText text;
     for (const char* size : {"64", "65", "12.0"}) {
         wexlan::ApplyTextEdit(text, "Text Size", size);
