@@ -17,10 +17,6 @@ namespace wexlan {
 /// begin with a number. Only decimal forms are read ("inf", "nan" and hex give 0).
 WEXLANCP_EXPORT double LeadingDouble(std::string_view text);
 
-/// The decimal integer at the start of `text`, read as C's atoi reads it ("12.7" gives 12,
-/// "x" gives 0); values beyond the int range saturate.
-WEXLANCP_EXPORT int LeadingInt(std::string_view text);
-
 /// The whole of `text` read as a list of finite decimal numbers separated by commas or
 /// semicolons, blanks allowed around each, the list optionally in square brackets
 /// ("[1, 0; 0, 1]", "3, 4, 5", "12"). @return false, leaving `numbers` empty, when any
