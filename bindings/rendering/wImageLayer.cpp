@@ -19,7 +19,7 @@
 
 namespace {
 
-const wRenderText::Words kOrientationWords = {"XY Plane", "XZ Plane", "YZ Plane"};
+const wexlan::RenderText::Words kOrientationWords = {"XY Plane", "XZ Plane", "YZ Plane"};
 
 // The normal axis of an orientation: XY looks along z, XZ along y, YZ along x.
 int NormalAxis(int orientation) {
@@ -81,7 +81,7 @@ void wImageLayer::Construct(vtkImageData* image, int planes) {
     d->contrast[0] = d->scalarRange[0];
     d->contrast[1] = d->scalarRange[1];
 
-    wLookupTables::Fill(d->tableName, d->table);
+    wexlan::LookupTables::Fill(d->tableName, d->table);
     d->ApplyContrast();
     d->property->SetLookupTable(d->table);
     d->property->UseLookupTableScalarRangeOn();
@@ -203,7 +203,7 @@ void wImageLayer::IndexToWorld(const double ijk[3], double xyz[3]) const {
 }
 
 bool wImageLayer::SetLookupTable(const std::string& name) {
-    if (!wLookupTables::Fill(name, d->table)) {
+    if (!wexlan::LookupTables::Fill(name, d->table)) {
         return false;
     }
     d->tableName = name;
@@ -278,10 +278,10 @@ void wImageLayer::FillProperty(wProp& prop) {
 }
 
 void wImageLayer::AddColorItems(wProp& prop) const {
-    prop.SetChoice("Lookup Table", d->tableName, wLookupTables::Names());
+    prop.SetChoice("Lookup Table", d->tableName, wexlan::LookupTables::Names());
     prop.SetContrast(d->contrast[0], d->contrast[1]);
     prop.SetScalarRange(d->scalarRange[0], d->scalarRange[1]);
-    prop.SetValue("Opacity", wRenderText::Number(GetOpacity()), wProp::Double);
+    prop.SetValue("Opacity", wexlan::RenderText::Number(GetOpacity()), wProp::Double);
 }
 
 bool wImageLayer::SetPropertyValue(const std::string& tag, const std::string& value) {
@@ -289,7 +289,7 @@ bool wImageLayer::SetPropertyValue(const std::string& tag, const std::string& va
         return SetLookupTable(value);
     }
     if (tag == "Orientation" && d->planes.size() == 1) {
-        const int orientation = wRenderText::IndexOf(kOrientationWords, value);
+        const int orientation = wexlan::RenderText::IndexOf(kOrientationWords, value);
         if (orientation < 0) {
             return false;
         }

@@ -105,15 +105,15 @@ void wLandmarkLayer::FillProperty(wProp& prop) {
     double rgb[3];
     GetColor(rgb);
     prop.SetColor(rgb[0], rgb[1], rgb[2]);
-    prop.SetValue("Opacity", wRenderText::Number(GetOpacity()), wProp::Double);
-    prop.SetValue("Size", wRenderText::Number(d->size), wProp::Double);
+    prop.SetValue("Opacity", wexlan::RenderText::Number(GetOpacity()), wProp::Double);
+    prop.SetValue("Size", wexlan::RenderText::Number(d->size), wProp::Double);
     AddTransformItem(prop);
 }
 
 bool wLandmarkLayer::SetPropertyValue(const std::string& tag, const std::string& value) {
     if (tag == "Size") {
         double size = 0;
-        if (!wRenderText::ParseDouble(value, size) || size < 0) {
+        if (!wexlan::RenderText::ParseDouble(value, size) || size < 0) {
             return false;
         }
         SetLandmarkSize(size);

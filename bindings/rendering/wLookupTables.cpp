@@ -21,7 +21,7 @@ constexpr int kEntries = 256;
 
 }  // namespace
 
-namespace wLookupTables {
+namespace wexlan::LookupTables {
 
 const std::vector<std::string>& Names() {
     static const std::vector<std::string> names = [] {
@@ -66,4 +66,4 @@ bool Fill(const std::string& name, vtkLookupTable* table) {
     return true;
 }
 
-}  // namespace wLookupTables
+}  // namespace wexlan::LookupTables

@@ -15,7 +15,7 @@
 
 class vtkLookupTable;
 
-namespace wLookupTables {
+namespace wexlan::LookupTables {
 
 /// The names above in the order the property sheet offers them: the ramps from "None"
 /// to "Yellow", then "Rainbow".
@@ -28,4 +28,4 @@ bool IsKnown(const std::string& name);
 /// unknown name. The table's range is not touched.
 bool Fill(const std::string& name, vtkLookupTable* table);
 
-}  // namespace wLookupTables
+}  // namespace wexlan::LookupTables

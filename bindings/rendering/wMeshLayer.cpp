@@ -24,7 +24,7 @@
 
 namespace {
 
-const wRenderText::Words kRepresentationWords = {"Surface", "Wireframe", "Points"};
+const wexlan::RenderText::Words kRepresentationWords = {"Surface", "Wireframe", "Points"};
 const char* const kColorMapArray = "wColorMap";
 
 // The surface to draw, in the layer's own poly data (a shallow copy), so that adding
@@ -230,20 +230,21 @@ void wMeshLayer::FillProperty(wProp& prop) {
     double rgb[3];
     GetColor(rgb);
     prop.SetColor(rgb[0], rgb[1], rgb[2]);
-    prop.SetValue("Opacity", wRenderText::Number(GetOpacity()), wProp::Double);
+    prop.SetValue("Opacity", wexlan::RenderText::Number(GetOpacity()), wProp::Double);
     prop.SetChoice("Representation", kRepresentationWords[GetRepresentation()],
                    kRepresentationWords);
-    prop.SetChoice("Clipping", wRenderText::OnOff(d->clipping), wRenderText::OnOffWords());
+    prop.SetChoice("Clipping", wexlan::RenderText::OnOff(d->clipping),
+                   wexlan::RenderText::OnOffWords());
     // The bounding box row keeps a typed text: a word of neither option changes nothing.
-    prop.SetChoice("Bounding Box", wRenderText::OnOff(d->boundingBox), wRenderText::OnOffWords(),
-                   true);
+    prop.SetChoice("Bounding Box", wexlan::RenderText::OnOff(d->boundingBox),
+                   wexlan::RenderText::OnOffWords(), true);
     AddTransformItem(prop);
-    prop.SetValue("Color Map", wRenderText::TrueFalse(d->colorMap), wProp::Boolean);
+    prop.SetValue("Color Map", wexlan::RenderText::TrueFalse(d->colorMap), wProp::Boolean);
 }
 
 bool wMeshLayer::SetPropertyValue(const std::string& tag, const std::string& value) {
     if (tag == "Representation") {
-        const int representation = wRenderText::IndexOf(kRepresentationWords, value);
+        const int representation = wexlan::RenderText::IndexOf(kRepresentationWords, value);
         if (representation < 0) {
             return false;
         }

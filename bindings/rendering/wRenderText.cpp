@@ -4,7 +4,7 @@
 #include <charconv>
 #include <cmath>
 
-namespace wRenderText {
+namespace wexlan::RenderText {
 
 std::string_view Trim(std::string_view text) {
     const char* blanks = " \t\r\n";
@@ -129,4 +129,4 @@ bool ParseMatrix(std::string_view text, double m[16]) {
     return true;
 }
 
-}  // namespace wRenderText
+}  // namespace wexlan::RenderText

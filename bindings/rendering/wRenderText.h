@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-namespace wRenderText {
+namespace wexlan::RenderText {
 
 using Words = std::vector<std::string>;
 
@@ -46,4 +46,4 @@ bool ParseMatrix(std::string_view text, double m[16]);
 // `text` without blanks, tabs and line ends at either end.
 std::string_view Trim(std::string_view text);
 
-}  // namespace wRenderText
+}  // namespace wexlan::RenderText

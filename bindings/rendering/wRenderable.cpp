@@ -62,7 +62,7 @@ bool wRenderable::SetPropertyValue(const std::string& tag, const std::string& va
     wProp parsed;
     bool on = false;
     if (tag == "Visibility") {
-        if (!wRenderText::ParseTrueFalse(value, on)) {
+        if (!wexlan::RenderText::ParseTrueFalse(value, on)) {
             return false;
         }
         on ? VisibilityOn() : VisibilityOff();
@@ -79,7 +79,7 @@ bool wRenderable::SetPropertyValue(const std::string& tag, const std::string& va
     }
     if (tag == "Opacity") {
         double opacity = 0;
-        if (!wRenderText::ParseDouble(value, opacity)) {
+        if (!wexlan::RenderText::ParseDouble(value, opacity)) {
             return false;
         }
         SetOpacity(opacity);
@@ -102,7 +102,7 @@ bool wRenderable::SetPropertyValue(const std::string& tag, const std::string& va
         return true;
     }
     if (tag == "Clipping" || tag == "Bounding Box") {
-        if (!wRenderText::ParseOnOff(value, on)) {
+        if (!wexlan::RenderText::ParseOnOff(value, on)) {
             return false;
         }
         if (tag == "Clipping") {
@@ -114,7 +114,7 @@ bool wRenderable::SetPropertyValue(const std::string& tag, const std::string& va
     }
     if (tag == "Transform") {
         double m[16];
-        if (!wRenderText::ParseMatrix(value, m)) {
+        if (!wexlan::RenderText::ParseMatrix(value, m)) {
             return false;
         }
         SetTransform(m);

@@ -24,7 +24,7 @@ namespace {
 
 bool Fail(std::string* error, std::string reason, const wVtkQuiet* quiet = nullptr) {
     if (quiet && !quiet->Messages().empty()) {
-        reason += " (" + std::string(wRenderText::Trim(quiet->Messages())) + ")";
+        reason += " (" + std::string(wexlan::RenderText::Trim(quiet->Messages())) + ")";
     }
     if (error) {
         *error = reason;
@@ -157,9 +157,9 @@ bool wSnapshot::ParseSize(const std::string& text, int& width, int& height) {
     int w = 0;
     int h = 0;
     if (cross == std::string::npos ||
-        !wRenderText::ParseInt(std::string_view(text).substr(0, cross), w) ||
-        !wRenderText::ParseInt(std::string_view(text).substr(cross + 1), h) || w < 1 || h < 1 ||
-        w > MaxSize || h > MaxSize) {
+        !wexlan::RenderText::ParseInt(std::string_view(text).substr(0, cross), w) ||
+        !wexlan::RenderText::ParseInt(std::string_view(text).substr(cross + 1), h) || w < 1 ||
+        h < 1 || w > MaxSize || h > MaxSize) {
         return false;
     }
     width = w;

@@ -89,7 +89,7 @@ void wTextLayer::FillProperty(wProp& prop) {
     double rgb[3];
     GetColor(rgb);
     prop.SetColor(rgb[0], rgb[1], rgb[2]);
-    prop.SetValue("Opacity", wRenderText::Number(GetOpacity()), wProp::Double);
+    prop.SetValue("Opacity", wexlan::RenderText::Number(GetOpacity()), wProp::Double);
     prop.SetValue("Text Size", std::to_string(GetTextSize()), wProp::Integer);
 }
 
@@ -100,7 +100,7 @@ void wTextLayer::AddScriptItems(wScriptRecord& record) const {
 bool wTextLayer::SetPropertyValue(const std::string& tag, const std::string& value) {
     if (tag == "Text Size") {
         int size = 0;
-        return wRenderText::ParseInt(value, size) && SetTextSize(size);
+        return wexlan::RenderText::ParseInt(value, size) && SetTextSize(size);
     }
     if (tag == "Text") {
         SetText(value);

@@ -21,7 +21,7 @@
 namespace {
 
 // By position: ColorBarOff .. ColorBarBottom.
-const wRenderText::Words kColorBarWords = {"Off", "Left", "Right", "Top", "Bottom"};
+const wexlan::RenderText::Words kColorBarWords = {"Off", "Left", "Right", "Top", "Bottom"};
 
 // VTK's default camera view angle, restored before every fit so that the scale
 // factor's zoom is not compounded.
@@ -426,22 +426,23 @@ void wViewer::FillProperty(wProp& prop) {
     GetBackgroundColor(rgb);
     prop.SetBackgroundColor(rgb[0], rgb[1], rgb[2]);
     // The axes row keeps a typed text: a word of neither option changes nothing.
-    prop.SetChoice("Axes", wRenderText::OnOff(d->axesOn), wRenderText::OnOffWords(), true);
+    prop.SetChoice("Axes", wexlan::RenderText::OnOff(d->axesOn), wexlan::RenderText::OnOffWords(),
+                   true);
     prop.SetChoice("Color Bar", kColorBarWords[d->colorBarPosition], kColorBarWords);
-    prop.SetValue("Transform", wRenderText::Matrix(d->transform), wProp::Text);
+    prop.SetValue("Transform", wexlan::RenderText::Matrix(d->transform), wProp::Text);
 }
 
 bool wViewer::SetPropertyValue(const std::string& tag, const std::string& value) {
     if (tag == "Axes") {
         bool on = false;
-        if (!wRenderText::ParseOnOff(value, on)) {
+        if (!wexlan::RenderText::ParseOnOff(value, on)) {
             return false;
         }
         SetAxesVisibility(on);
         return true;
     }
     if (tag == "Color Bar") {
-        const int position = wRenderText::IndexOf(kColorBarWords, value);
+        const int position = wexlan::RenderText::IndexOf(kColorBarWords, value);
         if (position < 0) {
             return false;
         }
@@ -450,7 +451,7 @@ bool wViewer::SetPropertyValue(const std::string& tag, const std::string& value)
     }
     if (tag == "Scale Factor") {
         double factor = 0;
-        if (!wRenderText::ParseDouble(value, factor) || !(factor > 0)) {
+        if (!wexlan::RenderText::ParseDouble(value, factor) || !(factor > 0)) {
             return false;
         }
         SetScaleFactor(factor);
@@ -469,7 +470,7 @@ std::string wViewer::GetScript() {
             record.items.emplace_back(prop->GetTag(i), prop->GetValue(i));
         }
     }
-    record.items.emplace_back("Scale Factor", wRenderText::Number(d->scale));
+    record.items.emplace_back("Scale Factor", wexlan::RenderText::Number(d->scale));
     std::string text = record.Format() + "\n";
     for (auto& layer : d->layers) {
         text += layer->GetScript() + "\n";

@@ -24,30 +24,30 @@ inline std::string Num(double value) {
     return text;
 }
 
-/// A renderable of any kind whose property set is the test's own (`set`) and whose
+/// A renderable of any kind whose property set is the test's own (`m_Set`) and whose
 /// every operation is recorded as a text such as "SetOpacity(0.37)" or "Render".
 class RecordingRenderable : public wRenderable {
 public:
     explicit RecordingRenderable(const std::string& kind = "MeshLayer") : wRenderable(kind) {
-        set.SetValue("IsA", kind);
+        m_Set.SetValue("IsA", kind);
     }
 
-    wProp* GetProperty() override { return &set; }
-    // The base class's SetPropertyValue honours the tags of `set`.
-    void FillProperty(wProp& prop) override { prop = set; }
+    wProp* GetProperty() override { return &m_Set; }
+    // The base class's SetPropertyValue honours the tags of `m_Set`.
+    void FillProperty(wProp& prop) override { prop = m_Set; }
     int IsA(const std::string& name) const override { return name == GetKindName() ? 1 : 0; }
 
     void Render() override { Record("Render"); }
     void Update() override { Record("Update"); }
     void SetTransform(const double m[16]) override {
-        std::copy(m, m + 16, transform);
+        std::copy(m, m + 16, m_Transform);
         Record("SetTransform", std::vector<double>(m, m + 16));
     }
-    void GetTransform(double m[16]) const override { std::copy(transform, transform + 16, m); }
+    void GetTransform(double m[16]) const override { std::copy(m_Transform, m_Transform + 16, m); }
     void SetOpacity(double o) override { Record("SetOpacity", {o}); }
     void SetContrast(double a, double b) override {
         Record("SetContrast", {a, b});
-        set.SetContrast(a, b);  // the sheet shows the layer's text after a commit
+        m_Set.SetContrast(a, b);  // the sheet shows the layer's text after a commit
     }
     void SetColor(double r, double g, double b) override { Record("SetColor", {r, g, b}); }
     void SetBackgroundColor(double r, double g, double b) override {
@@ -75,32 +75,32 @@ public:
         for (std::size_t i = 0; i < args.size(); ++i) {
             text += (i ? "," : "(") + Num(args[i]);
         }
-        calls.push_back(text + (args.empty() ? "" : ")"));
+        m_Calls.push_back(text + (args.empty() ? "" : ")"));
     }
 
-    wProp set;
-    std::vector<std::string> calls;
-    double transform[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    wProp m_Set;
+    std::vector<std::string> m_Calls;
+    double m_Transform[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 };
 
 /// Real classes of the rendering library whose Render and Update record the state that
 /// the kind-specific operations (non-virtual in the library) left behind.
 class RecordingViewer : public wViewer {
 public:
-    void Render() override { calls.push_back("Render " + State()); }
-    void Update() override { calls.push_back("Update " + State()); }
+    void Render() override { m_Calls.push_back("Render " + State()); }
+    void Update() override { m_Calls.push_back("Update " + State()); }
     std::string State() const {
         return std::string("axes=") + (GetAxesVisibility() ? "on" : "off") +
                " bar=" + std::to_string(GetColorBar());
     }
-    std::vector<std::string> calls;
+    std::vector<std::string> m_Calls;
 };
 
 class RecordingVolume : public wImage3DLayer {
 public:
     explicit RecordingVolume(vtkImageData* image) : wImage3DLayer(image, "volume") {}
-    void Render() override { calls.push_back("Render " + State()); }
-    void Update() override { calls.push_back("Update " + State()); }
+    void Render() override { m_Calls.push_back("Render " + State()); }
+    void Update() override { m_Calls.push_back("Update " + State()); }
     std::string State() const {
         std::string planes;
         for (int axis = 0; axis < 3; ++axis) {
@@ -109,21 +109,21 @@ public:
         return "lut=" + GetLookupTableName() + " cursor=" + (GetCursor() ? "on" : "off") +
                " planes=" + planes;
     }
-    std::vector<std::string> calls;
+    std::vector<std::string> m_Calls;
 };
 
 class RecordingLandmarks : public wLandmarkLayer {
 public:
     RecordingLandmarks() : wLandmarkLayer(nullptr, "marks") {}
-    void Update() override { calls.push_back("Update size=" + Num(GetLandmarkSize())); }
-    std::vector<std::string> calls;
+    void Update() override { m_Calls.push_back("Update size=" + Num(GetLandmarkSize())); }
+    std::vector<std::string> m_Calls;
 };
 
 class RecordingText : public wTextLayer {
 public:
     RecordingText() : wTextLayer("hello") {}
-    void Update() override { calls.push_back("Update size=" + std::to_string(GetTextSize())); }
-    std::vector<std::string> calls;
+    void Update() override { m_Calls.push_back("Update size=" + std::to_string(GetTextSize())); }
+    std::vector<std::string> m_Calls;
 };
 
 /// Copies item `tag` of the property set of `from` (a real viewer or layer) into `to`,

@@ -179,10 +179,10 @@ TEST(EditActions, DialogNumbersAndTheRenderablesOwnItems) {
     for (const auto& c : cases) {
         RecordingRenderable target;
         for (const char* tag : {"Visibility", "Bounding Box", "Clipping"}) {
-            target.set.SetValue(tag, "Off");
+            target.m_Set.SetValue(tag, "Off");
         }
         wexlan::ApplyTextEdit(target, c.tag, c.value);
-        EXPECT_EQ(target.calls, c.calls) << c.tag << " = " << c.value;
+        EXPECT_EQ(target.m_Calls, c.calls) << c.tag << " = " << c.value;
     }
 }
 
@@ -193,8 +193,8 @@ TEST(EditActions, KindSpecificRowsOnRealClasses) {
     }
     wexlan::ApplyTextEdit(viewer, "Color Bar", "Top");
     wexlan::ApplyTextEdit(viewer, "Color Bar", "Middle");
-    EXPECT_THAT(viewer.calls, ElementsAre("Update axes=on bar=0", "Update axes=on bar=0",
-                                          "Update axes=on bar=3", "Update axes=on bar=3"));
+    EXPECT_THAT(viewer.m_Calls, ElementsAre("Update axes=on bar=0", "Update axes=on bar=0",
+                                            "Update axes=on bar=3", "Update axes=on bar=3"));
 
     auto image = proptest::SmallVolume();
     proptest::RecordingVolume volume(image);
@@ -202,10 +202,10 @@ TEST(EditActions, KindSpecificRowsOnRealClasses) {
     wexlan::ApplyTextEdit(volume, "Cursor", "On");
     wexlan::ApplyTextEdit(volume, "Cursor", "yes");
     wexlan::ApplyTextEdit(volume, "Visibi. XZ", "False");
-    EXPECT_THAT(volume.calls, ElementsAre("Update lut=Magent cursor=off planes=111",
-                                          "Update lut=Magent cursor=on planes=111",
-                                          "Update lut=Magent cursor=on planes=111",
-                                          "Update lut=Magent cursor=on planes=101"));
+    EXPECT_THAT(volume.m_Calls, ElementsAre("Update lut=Magent cursor=off planes=111",
+                                            "Update lut=Magent cursor=on planes=111",
+                                            "Update lut=Magent cursor=on planes=111",
+                                            "Update lut=Magent cursor=on planes=101"));
 
     wMeshLayer mesh(vtkSmartPointer<vtkPolyData>::New(), "mesh");
     wexlan::ApplyTextEdit(mesh, "Representation", "Points");
@@ -217,13 +217,13 @@ TEST(EditActions, KindSpecificRowsOnRealClasses) {
     for (const char* size : {"0", "-2", "2.50", "[3]"}) {
         wexlan::ApplyTextEdit(marks, "Size", size);
     }
-    EXPECT_THAT(marks.calls,
+    EXPECT_THAT(marks.m_Calls,
                 ElementsAre("Update size=0", "Update size=0", "Update size=2.5", "Update size=3"));
     proptest::RecordingText text;
     for (const char* size : {"64", "65", "12.0"}) {
         wexlan::ApplyTextEdit(text, "Text Size", size);
     }
-    EXPECT_THAT(text.calls, ElementsAre("Update size=64", "Update size=64", "Update size=12"));
+    EXPECT_THAT(text.m_Calls, ElementsAre("Update size=64", "Update size=64", "Update size=12"));
 }
 
 TEST(EditActions, ColourSliderAndDialogTexts) {
@@ -232,7 +232,7 @@ TEST(EditActions, ColourSliderAndDialogTexts) {
     wexlan::ApplyColorEdit(target, "Color", 0xFF0000u);
     wexlan::ApplySliderMove(target, "Opacity", 37);
     wexlan::ApplySliderMove(target, "Alpha", 10);
-    EXPECT_THAT(target.calls,
+    EXPECT_THAT(target.m_Calls,
                 ElementsAre("SetBackgroundColor(1,0.501961,0)", "Update", "SetColor(0,0,1)",
                             "Update", "SetOpacity(0.37)", "Render", "Update"));
     const int triple[3] = {3, 4, 5};
