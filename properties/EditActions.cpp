@@ -5,38 +5,14 @@
 #include "PropertySheetBuilder.h"
 #include "RegularFile.h"
 #include "TransformSliders.h"
-#include "wImage3DLayer.h"
-#include "wImageLayer.h"
-#include "wLandmarkLayer.h"
 #include "wProp.h"
 #include "wRenderable.h"
 #include "wText.h"
-#include "wTextLayer.h"
 #include "wUtil.h"
-#include "wViewer.h"
 
 namespace wexlan {
 
 namespace {
-
-// The index of `value` among `words`, or -1.
-template <std::size_t N>
-int IndexOf(const std::string& value, const char* const (&words)[N]) {
-    for (std::size_t i = 0; i < N; ++i) {
-        if (value == words[i]) {
-            return static_cast<int>(i);
-        }
-    }
-    return -1;
-}
-
-void ApplyPlaneVisibility(wRenderable& target, int axis, const std::string& value) {
-    if (value == "False") {
-        target.PlaneVisibilityOff(axis);
-    } else if (value == "True") {
-        target.PlaneVisibilityOn(axis);
-    }
-}
 
 // Whether every number is whole and within [low, high].
 bool WholeWithin(const std::vector<double>& numbers, const int* low, const int* high) {
@@ -64,8 +40,9 @@ std::string SliceRule(wRenderable& target, const std::vector<double>& numbers, b
     const auto span = [&](int axis) {
         return std::to_string(low[axis]) + ".." + std::to_string(high[axis]);
     };
-    return single ? "a whole number " + span(0)
-                  : "three whole numbers x, y, z within " + span(0) + ", " + span(1) + ", " + span(2);
+    return single
+               ? "a whole number " + span(0)
+               : "three whole numbers x, y, z within " + span(0) + ", " + span(1) + ", " + span(2);
 }
 
 // The numbers of a colour-map file, or the reason there are none.
@@ -96,7 +73,9 @@ std::string TextEditRefusal(wRenderable& target, const std::string& tag, const s
                    : "a whole number 1..64";
     }
     if (tag == "Transform") {
-        return parsed && numbers.size() == 16 ? "" : "16 numbers, row after row ([1, 0, 0, 0; 0, 1, 0, 0; ...])";
+        return parsed && numbers.size() == 16
+                   ? ""
+                   : "16 numbers, row after row ([1, 0, 0, 0; 0, 1, 0, 0; ...])";
     }
     if (tag == "Slice") {
         return SliceRule(target, numbers, parsed);
@@ -118,86 +97,19 @@ std::string TextEditRefusal(wRenderable& target, const std::string& tag, const s
 }
 
 void ApplyTextEdit(wRenderable& target, const std::string& tag, const std::string& value) {
-    if (tag == "Visibility") {
-        if (value == "False") {
-            target.VisibilityOff();
-        } else if (value == "True") {
-            target.VisibilityOn();
-        }
-        target.Render();
-    } else if (tag == "Axes") {
-        if (auto* viewer = dynamic_cast<wViewer*>(&target)) {
-            if (value == "On") {
-                viewer->AxiesOn();
-            } else {
-                viewer->AxiesOff();
-            }
-        }
-        target.Render();
-    } else if (tag == "Color Bar") {
-        static const char* const positions[] = {"Off", "Left", "Right", "Top", "Bottom"};
-        const int position = IndexOf(value, positions);
-        auto* viewer = dynamic_cast<wViewer*>(&target);
-        if (viewer != nullptr && position >= 0) {
-            viewer->SetColorBar(position);
-        }
-        target.Render();
-    } else if (tag == "Visibi. XY") {
-        ApplyPlaneVisibility(target, 2, value);
-    } else if (tag == "Visibi. XZ") {
-        ApplyPlaneVisibility(target, 1, value);
-    } else if (tag == "Visibi. YZ") {
-        ApplyPlaneVisibility(target, 0, value);
-    } else if (tag == "Bounding Box") {
-        if (value == "On") {
-            target.BoundingBoxOn();
-        } else if (value == "Off") {
-            target.BoundingBoxOff();
-        }
-        target.Update();
-    } else if (tag == "Clipping") {
-        if (value == "On") {
-            target.ClippingOn();
-        } else if (value == "Off") {
-            target.ClippingOff();
-        }
-        target.Update();
-    } else if (tag == "Representation") {
-        static const char* const representations[] = {"Surface", "Wireframe", "Points"};
-        const int representation = IndexOf(value, representations);
-        if (representation >= 0) {
-            target.SetRepresentation(representation);
-        }
-        target.Update();
-    } else if (tag == "Size") {
-        const double size = LeadingDouble(value);
-        if (size >= 0) {
-            if (auto* landmarks = dynamic_cast<wLandmarkLayer*>(&target)) {
-                landmarks->SetLandmarkSize(size);
-            }
+    std::vector<double> n;
+    const bool parsed = ParseNumberList(value, n);
+    if (tag == "Color Map") {
+        // The row holds the path of a file of numbers, not a value text of the layer.
+        std::vector<double> colorMap;
+        if (target.IsA("MeshLayer") != 0 && ReadColorMap(value, colorMap).empty()) {
+            target.SetColorMap(colorMap.data(), static_cast<int>(colorMap.size()));
             target.Update();
         }
-    } else if (tag == "Lookup Table") {
-        if (auto* image = dynamic_cast<wImageLayer*>(&target)) {
-            image->SetLookupTable(value);
-        }
-        target.Update();
-    } else if (tag == "Orientation") {
-        target.SetPropertyValue(tag, value);  // image layer: the plane shown
-        target.Update();
-    } else if (tag == "Cursor") {
-        if (auto* volume = dynamic_cast<wImage3DLayer*>(&target)) {
-            if (value == "On") {
-                volume->CursorOn();
-            } else {
-                volume->CursorOff();
-            }
-        }
-        target.Update();
-    } else if (tag == "Transform" || tag == "Slice" || tag == "Contrast") {
-        // The rows commit these only in the forms TextEditRefusal accepts.
-        std::vector<double> n;
-        ParseNumberList(value, n);
+        return;
+    }
+    if (tag == "Transform" || tag == "Slice" || tag == "Contrast") {
+        // The dialog rows commit these only in the forms TextEditRefusal accepts.
         if (tag == "Transform" && n.size() == 16) {
             target.SetTransform(n.data());
         } else if (tag == "Slice" && (n.size() == 1 || n.size() == 3)) {
@@ -208,21 +120,17 @@ void ApplyTextEdit(wRenderable& target, const std::string& tag, const std::strin
             target.SetContrast(n[0], n[1]);
         }
         target.Update();
-    } else if (tag == "Color Map") {
-        std::vector<double> colorMap;
-        if (target.IsA("MeshLayer") != 0 && ReadColorMap(value, colorMap).empty()) {
-            target.SetColorMap(colorMap.data(), static_cast<int>(colorMap.size()));
-            target.Update();
-        }
-    } else if (tag == "Text Size") {
-        const int size = LeadingInt(value);
-        if (size >= 1 && size <= 64) {
-            if (auto* text = dynamic_cast<wTextLayer*>(&target)) {
-                text->SetTextSize(size);
-            }
-            target.Update();
-        }
+        return;
     }
+    // Every other row shows an item of the renderable's own set, which reads the value
+    // itself; a number item takes a number in any form the row accepted ("2.50", "[3]").
+    const wProp* set = target.GetProperty();
+    const int index = set->FindTag(tag);
+    const bool numberItem = index >= 0 && (set->GetPropertyDataType(index) == wProp::Integer ||
+                                           set->GetPropertyDataType(index) == wProp::Double);
+    target.SetPropertyValue(tag,
+                            numberItem && parsed && n.size() == 1 ? ShortestNumber(n[0]) : value);
+    target.Update();
 }
 
 void ApplyColorEdit(wRenderable& target, const std::string& tag, unsigned int color) {

@@ -7,44 +7,26 @@
 class wRenderable;
 
 /// What an edit of a property row does to the viewer or layer the row is bound to.
-/// Each function dispatches on the row's name (the property tag, exact comparison) and
-/// calls the rendering library at once; none shows a message.
+/// Each function calls the rendering library at once; none shows a message.
 namespace wexlan {
 
-/// A text or list row's committed value `value`:
+/// A text or list row's committed value `value` for the row named `tag`:
 ///
-/// | tag                | action on the renderable                        | then      |
-/// |--------------------|-------------------------------------------------|-----------|
-/// | "Visibility"       | "False" VisibilityOff, "True" VisibilityOn      | Render    |
-/// | "Axes"             | viewer: "On" AxiesOn, any other text AxiesOff   | Render    |
-/// | "Color Bar"        | viewer: SetColorBar 0..4 for Off, Left, Right,  | Render    |
-/// |                    | Top, Bottom                                     |           |
-/// | "Visibi. XY"       | "False"/"True": PlaneVisibilityOff/On(2)        | nothing   |
-/// | "Visibi. XZ"       | the same with 1                                 | nothing   |
-/// | "Visibi. YZ"       | the same with 0                                 | nothing   |
-/// | "Bounding Box"     | "On"/"Off": BoundingBoxOn/Off                   | Update    |
-/// | "Clipping"         | "On"/"Off": ClippingOn/Off                      | Update    |
-/// | "Representation"   | SetRepresentation 0..2 for Surface, Wireframe,  | Update    |
-/// |                    | Points                                          |           |
-/// | "Size"             | d = leading number; if d >= 0: landmark layer   | Update if |
-/// |                    | SetLandmarkSize(d)                              | d >= 0    |
-/// | "Lookup Table"     | image layer: SetLookupTable(value) as it is     | Update    |
-/// | "Orientation"      | image layer: XY, XZ or YZ Plane, the plane shown | Update    |
-/// |                    | (wImageLayer::SetOrientation, camera turns too) |           |
-/// | "Cursor"           | 3D image layer: "On" CursorOn, other CursorOff  | Update    |
-/// | "Text Size"        | n = leading integer; if 1 <= n <= 64: text      | Update if |
-/// |                    | layer SetTextSize(n)                            | in range  |
-/// | "Transform"        | SetTransform(the 16 numbers)                    | Update    |
-/// | "Slice"            | SetSlice(x, y, z), or SetSlice(x, -999, -999)   | Update    |
-/// | "Contrast"         | SetContrast(minimum, maximum)                   | Update    |
-/// | "Color Map"        | mesh layer: SetColorMap(the numbers of the file | Update    |
-/// |                    | named by the value, at most kColorMapCapacity)  |           |
-/// | anything else      | nothing                                         | nothing   |
+/// | tag             | action on the renderable                            | then      |
+/// |-----------------|-----------------------------------------------------|-----------|
+/// | "Transform"     | SetTransform(the 16 numbers)                        | Update    |
+/// | "Slice"         | SetSlice(x, y, z), or SetSlice(x, -999, -999)       | Update    |
+/// | "Contrast"      | SetContrast(minimum, maximum)                       | Update    |
+/// | "Color Map"     | mesh layer: SetColorMap(the numbers of the file     | Update if |
+/// |                 | named by the value, at most kColorMapCapacity)      | applied   |
+/// | any other tag   | SetPropertyValue(tag, value): the renderable reads  | Update    |
+/// |                 | the value of its own item; a number item (Integer,  |           |
+/// |                 | Double) gets a single number in its shortest form   |           |
 ///
-/// The rows commit only values that TextEditRefusal accepts. A value outside a tag's
-/// words changes nothing but still gets the Render or Update.
-/// An action for a kind of renderable ("viewer:", "image layer:") is skipped when the
-/// renderable is of another kind; the Render or Update still follows.
+/// So the renderable that reports an item decides what its value does ("Visibility",
+/// "Axes", "Lookup Table", ...), and a new kind of layer needs nothing here. A value
+/// the renderable does not take changes nothing, and the Update then draws nothing.
+/// The rows commit only values that TextEditRefusal accepts.
 WEXLANCP_EXPORT void ApplyTextEdit(wRenderable& target, const std::string& tag,
                                    const std::string& value);
 

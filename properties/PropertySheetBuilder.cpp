@@ -2,39 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 
 #include "wProp.h"
 #include "wText.h"
 
 namespace {
 
-struct ListRow {
-    std::vector<std::string> options;
-    bool allowTyping;
-};
-
-const std::map<std::string, ListRow>& ListRows() {
-    static const std::vector<std::string> onOff = {"On", "Off"};
-    static const std::vector<std::string> trueFalse = {"True", "False"};
-    static const std::map<std::string, ListRow> rows = {
-        {"Color Bar", {{"Off", "Left", "Right", "Top", "Bottom"}, false}},
-        {"Visibility", {trueFalse, false}},
-        {"Visibi. XY", {trueFalse, false}},
-        {"Visibi. XZ", {trueFalse, false}},
-        {"Visibi. YZ", {trueFalse, false}},
-        {"Orientation", {{"XY Plane", "XZ Plane", "YZ Plane"}, false}},
-        {"Representation", {{"Surface", "Wireframe", "Points"}, false}},
-        {"Cursor", {onOff, false}},
-        {"Lookup Table",
-         {{"None", "Red", "Green", "Blue", "Cyan", "Magent", "Yellow", "Rainbow"}, false}},
-        {"Axes", {onOff, true}},
-        {"Clipping", {onOff, false}},
-        {"Bounding Box", {onOff, true}},
-    };
-    return rows;
-}
-
+// Tags whose row opens a dialog of this folder (the slice row too, see EditableRow).
 bool IsDialogTag(const std::string& tag) {
     return tag == "Contrast" || tag == "Transform" || tag == "Color Map";
 }
@@ -73,9 +47,9 @@ bool IsShownSliceTriple(const int xyz[3]) {
 
 }  // namespace wexlan
 
-std::optional<RowSpec> CPropertySheetBuilder::EditableRow(const std::string& tag,
-                                                          const std::string& value,
-                                                          const wProp& set) {
+std::optional<RowSpec> CPropertySheetBuilder::EditableRow(const wProp& set, int index) {
+    const std::string tag = set.GetTag(index);
+    const std::string value = set.GetValue(index);
     if (value == wProp::Null) {
         return std::nullopt;
     }
@@ -116,11 +90,10 @@ std::optional<RowSpec> CPropertySheetBuilder::EditableRow(const std::string& tag
         row.allowTyping = false;
         return row;
     }
-    const auto list = ListRows().find(tag);
-    if (list != ListRows().end()) {
+    if (!set.GetOptions(index).empty()) {
         row.kind = RowKind::List;
-        row.options = list->second.options;
-        row.allowTyping = list->second.allowTyping;
+        row.options = set.GetOptions(index);
+        row.allowTyping = set.AllowsOtherValues(index);
         return row;
     }
     row.kind = RowKind::Text;
@@ -133,7 +106,7 @@ GroupSpec CPropertySheetBuilder::EditableGroup(const wProp& set) {
     group.caption = set.GetType();
     const int count = set.GetNumberOfItems();
     for (int i = 0; i < count; ++i) {
-        if (auto row = EditableRow(set.GetTag(i), set.GetValue(i), set)) {
+        if (auto row = EditableRow(set, i)) {
             group.rows.push_back(std::move(*row));
         }
     }

@@ -38,25 +38,18 @@ struct GroupSpec {
 
 /// Decides the rows of a property sheet from a property set, without any widget.
 ///
-/// Editable groups (a viewer or a layer) follow a fixed vocabulary of tags, compared
-/// exactly:
+/// The rows of an editable group (a viewer or a layer), tags compared exactly:
 ///
-/// | tag                                  | row                                     |
+/// | item                                 | row                                     |
 /// |--------------------------------------|-----------------------------------------|
 /// | "Background", "Color"                | colour (1)                              |
 /// | "Opacity"                            | slider (2)                              |
 /// | "Contrast", "Transform", "Color Map" | dialog                                  |
 /// | "Slice"                              | dialog, for two slice forms only (3)    |
-/// | "Color Bar"                          | list Off, Left, Right, Top, Bottom      |
-/// | "Visibility", "Visibi. XY/XZ/YZ"     | list True, False                        |
-/// | "Orientation"                        | list XY Plane, XZ Plane, YZ Plane       |
-/// | "Representation"                     | list Surface, Wireframe, Points         |
-/// | "Cursor", "Clipping"                 | list On, Off                            |
-/// | "Lookup Table"                       | list None, Red, Green, Blue, Cyan,      |
-/// |                                      | Magent, Yellow, Rainbow                 |
-/// | "Axes", "Bounding Box"               | list On, Off, typing allowed            |
+/// | a choice with options (wProp)        | list of the item's options, typing      |
+/// |                                      | allowed when the item allows other texts|
 /// | "IsA"                                | text, disabled                          |
-/// | any other tag ("Size", "Text Size")  | text                                    |
+/// | any other item ("Size", "Text Size") | text                                    |
 ///
 /// (1) From GetBackgroundColor / GetColor (the value text is not used), with the
 ///     description "Specifies background color" / "Specifies layer color".
@@ -66,8 +59,9 @@ struct GroupSpec {
 /// (3) Only when GetSlice gives (x, -999, -999) with x >= 0, or (x, y, z) all >= 0; any
 ///     other triple makes no row.
 ///
-/// Lists without "typing allowed" only take a choice from their list. An item whose
-/// value text is exactly "null" never makes a row.
+/// The viewer or layer that reports the set decides the options of its list rows, so a
+/// new kind of layer needs nothing here. Lists without typing allowed only take a choice
+/// from their list. An item whose value text is exactly "null" never makes a row.
 class WEXLANCP_EXPORT CPropertySheetBuilder {
 public:
     /// The editable group of a viewer's or layer's set: caption = the set's type text,
@@ -78,10 +72,10 @@ public:
     /// The read-only group "VARQ": one disabled text row per item, value text as is.
     static GroupSpec RecordGroup(const wProp& set);
 
-    /// The row for one item of an editable set, or nothing when the item gets no row
-    /// (value "null", or a "Slice" triple of neither form). `set` gives the typed values.
-    static std::optional<RowSpec> EditableRow(const std::string& tag, const std::string& value,
-                                              const wProp& set);
+    /// The row for item `index` (0 .. GetNumberOfItems() - 1) of an editable set, or
+    /// nothing when the item gets no row (value "null", or a "Slice" triple of neither
+    /// form). `set` also gives the typed values.
+    static std::optional<RowSpec> EditableRow(const wProp& set, int index);
 
     /// The caption of the read-only group.
     static constexpr const char* kRecordGroupCaption = "VARQ";

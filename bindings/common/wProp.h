@@ -36,6 +36,11 @@
 ///    decimal, e.g. "[0.0, 255.5]".
 ///  - SetSliceRange, SetScalarRange: numbers only, no display item.
 ///
+/// Choices. An item set with SetChoice also carries the option texts a property sheet
+/// offers for it, in the order offered, and whether a text outside them may be typed.
+/// The object that reports the set (a viewer, a layer) is the one place that knows its
+/// choices; a sheet makes its list rows from them.
+///
 /// Number texts never depend on the process locale (a decimal point, never a comma).
 ///
 /// Copyable value type; not thread-safe (everything runs on the UI thread).
@@ -64,7 +69,7 @@ public:
     explicit wProp(std::string typeText = "");
 
     /// The type text: the constructor's argument or the last SetType value.
-    const std::string& GetType() const { return m_typeText; }
+    const std::string& GetType() const { return m_TypeText; }
 
     /// @name Records
     /// Each sets (or replaces) one record item. SetType also sets the type text.
@@ -77,7 +82,7 @@ public:
     /// @}
 
     /// Sets the item `tag` to `value`: replaces the value (and data type) of an
-    /// existing item in place, else appends a new item.
+    /// existing item in place, dropping its options, else appends a new item.
     ///
     /// Special tags behave like their dedicated setters, whatever `type` says:
     ///  - a record tag ("Name", "Type", "File", "Description", "Version") sets that
@@ -91,6 +96,13 @@ public:
     /// @return false, changing nothing, for an empty tag or a typed value's text
     ///         that does not parse; true otherwise.
     bool SetValue(const std::string& tag, const std::string& value, DataType type = Text);
+
+    /// Sets the item `tag` to `value` with data type Choice, offering `options` in their
+    /// order; `othersAllowed` says whether a sheet keeps a typed text outside them. Replaces
+    /// an existing item in place, like SetValue. A record or typed value's tag (see
+    /// SetValue) is not a choice: the call changes nothing and returns false.
+    bool SetChoice(const std::string& tag, const std::string& value,
+                   std::vector<std::string> options, bool othersAllowed = false);
 
     /// Removes the item `tag` (a typed value's display item takes its numbers with
     /// it). @return whether there was such an item.
@@ -106,6 +118,11 @@ public:
     std::string GetTag(int index) const;
     std::string GetValue(int index) const;
     DataType GetPropertyDataType(int index) const;
+    /// The options of a choice item in the order offered; empty for any other item.
+    const std::vector<std::string>& GetOptions(int index) const;
+    /// Whether a sheet keeps a typed text outside a choice item's options; false for any
+    /// other item.
+    bool AllowsOtherValues(int index) const;
     /// @}
 
     /// The value text of item `tag` (tags compare exactly), or "null" if absent.
@@ -150,26 +167,31 @@ private:
         std::string tag;
         std::string value;
         DataType type;
+        std::vector<std::string> options;  // a choice's option texts
+        bool othersAllowed = false;        // a choice that keeps typed texts
     };
 
     static constexpr int kRecordCount = 5;
 
     void SetRecord(int slot, const std::string& value);
-    void PutItem(const std::string& tag, const std::string& value, DataType type);
+    // Sets or appends the item `tag`; returns it, its options emptied.
+    Item& PutItem(const std::string& tag, const std::string& value, DataType type);
+    // The item at `index`, or null for a record; throws like Locate.
+    const Item* ItemAt(int index) const;
     bool SetTypedText(const std::string& tag, const std::string& value);
     void ForgetTypedValue(const std::string& tag);
-    // Index into the record slots, or into m_items after the present records;
+    // Index into the record slots, or into m_Items after the present records;
     // throws std::invalid_argument when out of range.
     void Locate(int index, int& recordSlot, int& itemIndex) const;
 
-    std::string m_typeText;
-    std::array<std::optional<std::string>, kRecordCount> m_records;
-    std::vector<Item> m_items;
+    std::string m_TypeText;
+    std::array<std::optional<std::string>, kRecordCount> m_Records;
+    std::vector<Item> m_Items;
 
-    std::optional<std::array<double, 3>> m_color;
-    std::optional<std::array<double, 3>> m_background;
-    std::optional<std::array<int, 3>> m_slice;
-    std::optional<std::array<int, 6>> m_sliceRange;
-    std::optional<std::array<double, 2>> m_scalarRange;
-    std::optional<std::array<double, 2>> m_contrast;
+    std::optional<std::array<double, 3>> m_Color;
+    std::optional<std::array<double, 3>> m_Background;
+    std::optional<std::array<int, 3>> m_Slice;
+    std::optional<std::array<int, 6>> m_SliceRange;
+    std::optional<std::array<double, 2>> m_ScalarRange;
+    std::optional<std::array<double, 2>> m_Contrast;
 };

@@ -1,7 +1,6 @@
 #include "wText.h"
 
 #include <charconv>
-#include <climits>
 #include <cmath>
 #include <system_error>
 
@@ -159,30 +158,6 @@ double LeadingDouble(std::string_view text) {
         value = tiny ? 0.0 : HUGE_VAL;
     }
     return negative ? -value : value;
-}
-
-int LeadingInt(std::string_view text) {
-    const bool negative = SkipBlanksAndSign(text);
-    long long value = 0;
-    for (char c : text) {
-        if (!IsDigit(c)) {
-            break;
-        }
-        value = value * 10 + (c - '0');
-        if (value > static_cast<long long>(INT_MAX) + 1) {
-            value = static_cast<long long>(INT_MAX) + 1;
-        }
-    }
-    if (negative) {
-        value = -value;
-    }
-    if (value > INT_MAX) {
-        return INT_MAX;
-    }
-    if (value < INT_MIN) {
-        return INT_MIN;
-    }
-    return static_cast<int>(value);
 }
 
 bool ParseNumberList(std::string_view text, std::vector<double>& numbers) {

@@ -61,10 +61,6 @@ WEXLANCOMMON_EXPORT bool ParseInt(std::string_view text, int& out);
 /// huge values give an infinity, tiny ones 0.
 WEXLANCOMMON_EXPORT double LeadingDouble(std::string_view text);
 
-/// The decimal integer at the start of `text`, read as C's atoi reads it ("12.7" gives 12,
-/// "x" gives 0); values beyond the int range saturate.
-WEXLANCOMMON_EXPORT int LeadingInt(std::string_view text);
-
 /// The whole of `text` read as a list of finite decimal numbers separated by commas or
 /// semicolons, white space allowed around each, the list optionally in square brackets
 /// ("[1, 0; 0, 1]", "3, 4, 5", "12").

@@ -167,7 +167,8 @@ void wImage3DLayer::FillProperty(wProp& prop) {
     // Skips wImageLayer's items: the 3D layer has no single orientation.
     wLayer::FillProperty(prop);
     for (int axis = 2; axis >= 0; --axis) {
-        prop.SetValue(kPlaneTags[axis], wRenderText::TrueFalse(d->planeShown[axis]), wProp::Choice);
+        prop.SetChoice(kPlaneTags[axis], wexlan::RenderText::TrueFalse(d->planeShown[axis]),
+                       wexlan::RenderText::TrueFalseWords());
     }
     if (HasDrawableImage()) {
         int xyz[3];
@@ -177,8 +178,11 @@ void wImage3DLayer::FillProperty(wProp& prop) {
         GetSliceRange(range);
         prop.SetSliceRange(range);
     }
-    prop.SetValue("Cursor", wRenderText::OnOff(d->cursor), wProp::Choice);
-    prop.SetValue("Bounding Box", wRenderText::OnOff(d->boundingBox), wProp::Choice);
+    prop.SetChoice("Cursor", wexlan::RenderText::OnOff(d->cursor),
+                   wexlan::RenderText::OnOffWords());
+    // The bounding box row keeps a typed text: a word of neither option changes nothing.
+    prop.SetChoice("Bounding Box", wexlan::RenderText::OnOff(d->boundingBox),
+                   wexlan::RenderText::OnOffWords(), true);
     AddColorItems(prop);
     AddTransformItem(prop);
 }
@@ -187,7 +191,7 @@ bool wImage3DLayer::SetPropertyValue(const std::string& tag, const std::string& 
     bool on = false;
     for (int axis = 0; axis < 3; ++axis) {
         if (tag == kPlaneTags[axis]) {
-            if (!wRenderText::ParseTrueFalse(value, on)) {
+            if (!wexlan::RenderText::ParseTrueFalse(value, on)) {
                 return false;
             }
             SetPlaneVisibility(axis, on);
@@ -195,7 +199,7 @@ bool wImage3DLayer::SetPropertyValue(const std::string& tag, const std::string& 
         }
     }
     if (tag == "Cursor") {
-        if (!wRenderText::ParseOnOff(value, on)) {
+        if (!wexlan::RenderText::ParseOnOff(value, on)) {
             return false;
         }
         SetCursor(on);

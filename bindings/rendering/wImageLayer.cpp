@@ -16,10 +16,11 @@
 #include "wProp.h"
 #include "wRenderText.h"
 #include "wViewer.h"
+#include "wText.h"
 
 namespace {
 
-const char* const kOrientationWords[] = {"XY Plane", "XZ Plane", "YZ Plane"};
+const wexlan::RenderText::Words kOrientationWords = {"XY Plane", "XZ Plane", "YZ Plane"};
 
 // The normal axis of an orientation: XY looks along z, XZ along y, YZ along x.
 int NormalAxis(int orientation) {
@@ -81,7 +82,7 @@ void wImageLayer::Construct(vtkImageData* image, int planes) {
     d->contrast[0] = d->scalarRange[0];
     d->contrast[1] = d->scalarRange[1];
 
-    wLookupTables::Fill(d->tableName, d->table);
+    wexlan::LookupTables::Fill(d->tableName, d->table);
     d->ApplyContrast();
     d->property->SetLookupTable(d->table);
     d->property->UseLookupTableScalarRangeOn();
@@ -203,7 +204,7 @@ void wImageLayer::IndexToWorld(const double ijk[3], double xyz[3]) const {
 }
 
 bool wImageLayer::SetLookupTable(const std::string& name) {
-    if (!wLookupTables::Fill(name, d->table)) {
+    if (!wexlan::LookupTables::Fill(name, d->table)) {
         return false;
     }
     d->tableName = name;
@@ -264,7 +265,7 @@ wLayer::ViewDirection wImageLayer::GetPreferredView() const {
 
 void wImageLayer::FillProperty(wProp& prop) {
     wLayer::FillProperty(prop);
-    prop.SetValue("Orientation", kOrientationWords[d->orientation], wProp::Choice);
+    prop.SetChoice("Orientation", kOrientationWords[d->orientation], kOrientationWords);
     if (d->drawable) {
         int xyz[3];
         GetSlice(xyz);
@@ -278,7 +279,7 @@ void wImageLayer::FillProperty(wProp& prop) {
 }
 
 void wImageLayer::AddColorItems(wProp& prop) const {
-    prop.SetValue("Lookup Table", d->tableName, wProp::Choice);
+    prop.SetChoice("Lookup Table", d->tableName, wexlan::LookupTables::Names());
     prop.SetContrast(d->contrast[0], d->contrast[1]);
     prop.SetScalarRange(d->scalarRange[0], d->scalarRange[1]);
     prop.SetValue("Opacity", wexlan::ShortestNumber(GetOpacity()), wProp::Double);
@@ -289,13 +290,12 @@ bool wImageLayer::SetPropertyValue(const std::string& tag, const std::string& va
         return SetLookupTable(value);
     }
     if (tag == "Orientation" && d->planes.size() == 1) {
-        for (int i = XYPlane; i <= YZPlane; ++i) {
-            if (value == kOrientationWords[i]) {
-                SetOrientation(i);
-                return true;
-            }
+        const int orientation = wexlan::RenderText::IndexOf(kOrientationWords, value);
+        if (orientation < 0) {
+            return false;
         }
-        return false;
+        SetOrientation(orientation);
+        return true;
     }
     return wLayer::SetPropertyValue(tag, value);
 }

@@ -14,6 +14,7 @@
 
 #include "wProp.h"
 #include "wRenderText.h"
+#include "wText.h"
 
 struct wLandmarkLayer::Impl {
     vtkSmartPointer<vtkPolyData> markers = vtkSmartPointer<vtkPolyData>::New();

@@ -3,6 +3,8 @@
 #include <vtkLookupTable.h>
 #include <vtkMath.h>
 
+#include <algorithm>
+
 namespace {
 
 struct Ramp {
@@ -19,18 +21,23 @@ constexpr int kEntries = 256;
 
 }  // namespace
 
-namespace wLookupTables {
+namespace wexlan::LookupTables {
+
+const std::vector<std::string>& Names() {
+    static const std::vector<std::string> names = [] {
+        std::vector<std::string> all;
+        for (const Ramp& ramp : kRamps) {
+            all.push_back(ramp.name);
+        }
+        all.push_back("Rainbow");
+        return all;
+    }();
+    return names;
+}
 
 bool IsKnown(const std::string& name) {
-    if (name == "Rainbow") {
-        return true;
-    }
-    for (const Ramp& ramp : kRamps) {
-        if (name == ramp.name) {
-            return true;
-        }
-    }
-    return false;
+    const auto& names = Names();
+    return std::find(names.begin(), names.end(), name) != names.end();
 }
 
 bool Fill(const std::string& name, vtkLookupTable* table) {
@@ -59,4 +66,4 @@ bool Fill(const std::string& name, vtkLookupTable* table) {
     return true;
 }
 
-}  // namespace wLookupTables
+}  // namespace wexlan::LookupTables

@@ -11,10 +11,15 @@
 // values outside the window take the end colours.
 
 #include <string>
+#include <vector>
 
 class vtkLookupTable;
 
-namespace wLookupTables {
+namespace wexlan::LookupTables {
+
+/// The names above in the order the property sheet offers them: the ramps from "None"
+/// to "Yellow", then "Rainbow".
+const std::vector<std::string>& Names();
 
 /// Whether `name` is one of the names above (exact comparison).
 bool IsKnown(const std::string& name);
@@ -23,4 +28,4 @@ bool IsKnown(const std::string& name);
 /// unknown name. The table's range is not touched.
 bool Fill(const std::string& name, vtkLookupTable* table);
 
-}  // namespace wLookupTables
+}  // namespace wexlan::LookupTables

@@ -21,10 +21,11 @@
 #include "wProp.h"
 #include "wRenderText.h"
 #include "wVtkQuiet.h"
+#include "wText.h"
 
 namespace {
 
-const char* const kRepresentationWords[] = {"Surface", "Wireframe", "Points"};
+const wexlan::RenderText::Words kRepresentationWords = {"Surface", "Wireframe", "Points"};
 const char* const kColorMapArray = "wColorMap";
 
 // The surface to draw, in the layer's own poly data (a shallow copy), so that adding
@@ -231,14 +232,26 @@ void wMeshLayer::FillProperty(wProp& prop) {
     GetColor(rgb);
     prop.SetColor(rgb[0], rgb[1], rgb[2]);
     prop.SetValue("Opacity", wexlan::ShortestNumber(GetOpacity()), wProp::Double);
-    prop.SetValue("Representation", kRepresentationWords[GetRepresentation()], wProp::Choice);
-    prop.SetValue("Clipping", wRenderText::OnOff(d->clipping), wProp::Choice);
-    prop.SetValue("Bounding Box", wRenderText::OnOff(d->boundingBox), wProp::Choice);
+    prop.SetChoice("Representation", kRepresentationWords[GetRepresentation()],
+                   kRepresentationWords);
+    prop.SetChoice("Clipping", wexlan::RenderText::OnOff(d->clipping),
+                   wexlan::RenderText::OnOffWords());
+    // The bounding box row keeps a typed text: a word of neither option changes nothing.
+    prop.SetChoice("Bounding Box", wexlan::RenderText::OnOff(d->boundingBox),
+                   wexlan::RenderText::OnOffWords(), true);
     AddTransformItem(prop);
-    prop.SetValue("Color Map", wRenderText::TrueFalse(d->colorMap), wProp::Boolean);
+    prop.SetValue("Color Map", wexlan::RenderText::TrueFalse(d->colorMap), wProp::Boolean);
 }
 
 bool wMeshLayer::SetPropertyValue(const std::string& tag, const std::string& value) {
+    if (tag == "Representation") {
+        const int representation = wexlan::RenderText::IndexOf(kRepresentationWords, value);
+        if (representation < 0) {
+            return false;
+        }
+        SetRepresentation(representation);
+        return true;
+    }
     if (tag == "Color Map") {
         // The values come from a file the user picked and are not part of the state
         // text: "False" removes the colour map, "True" cannot restore it.

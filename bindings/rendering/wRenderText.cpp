@@ -4,22 +4,43 @@
 
 #include "wText.h"
 
-namespace wRenderText {
+namespace wexlan::RenderText {
+
+const Words& TrueFalseWords() {
+    static const Words words = {"True", "False"};
+    return words;
+}
+
+const Words& OnOffWords() {
+    static const Words words = {"On", "Off"};
+    return words;
+}
+
+int IndexOf(const Words& words, std::string_view text) {
+    const auto it = std::find(words.begin(), words.end(), text);
+    return it == words.end() ? -1 : static_cast<int>(it - words.begin());
+}
+
+namespace {
+
+// Reads one of the two words of `words`: the first is on.
+bool ParseTwoState(const Words& words, std::string_view text, bool& out) {
+    const int index = IndexOf(words, text);
+    if (index < 0) {
+        return false;
+    }
+    out = index == 0;
+    return true;
+}
+
+}  // namespace
 
 bool ParseTrueFalse(std::string_view text, bool& out) {
-    if (text == "True" || text == "False") {
-        out = text == "True";
-        return true;
-    }
-    return false;
+    return ParseTwoState(TrueFalseWords(), text, out);
 }
 
 bool ParseOnOff(std::string_view text, bool& out) {
-    if (text == "On" || text == "Off") {
-        out = text == "On";
-        return true;
-    }
-    return false;
+    return ParseTwoState(OnOffWords(), text, out);
 }
 
 std::string Matrix(const double m[16]) {
@@ -28,7 +49,7 @@ std::string Matrix(const double m[16]) {
         if (i > 0) {
             text += (i % 4 == 0) ? "; " : ", ";
         }
-        text += wexlan::ShortestNumber(m[i]);
+        text += ShortestNumber(m[i]);
     }
     return text + "]";
 }
@@ -63,4 +84,4 @@ bool ParseMatrix(std::string_view text, double m[16]) {
     return true;
 }
 
-}  // namespace wRenderText
+}  // namespace wexlan::RenderText

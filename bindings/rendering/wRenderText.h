@@ -4,18 +4,26 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "wText.h"
+namespace wexlan::RenderText {
 
-namespace wRenderText {
+using Words = std::vector<std::string>;
 
-// The words the property sheet offers for two-state values.
-inline const char* TrueFalse(bool on) {
-    return on ? "True" : "False";
+// The words of two-state values, in the order the property sheet offers them:
+// "True", "False" and "On", "Off".
+const Words& TrueFalseWords();
+const Words& OnOffWords();
+
+inline const std::string& TrueFalse(bool on) {
+    return TrueFalseWords()[on ? 0 : 1];
 }
-inline const char* OnOff(bool on) {
-    return on ? "On" : "Off";
+inline const std::string& OnOff(bool on) {
+    return OnOffWords()[on ? 0 : 1];
 }
+
+// The position of `text` among `words` (exact comparison), or -1.
+int IndexOf(const Words& words, std::string_view text);
 
 // Reads "True"/"False" or "On"/"Off" (exact words). Returns false for any other text.
 bool ParseTrueFalse(std::string_view text, bool& out);
@@ -27,4 +35,4 @@ std::string Matrix(const double m[16]);
 // Returns false, leaving `m` alone, unless exactly 16 finite numbers are found.
 bool ParseMatrix(std::string_view text, double m[16]);
 
-}  // namespace wRenderText
+}  // namespace wexlan::RenderText

@@ -4,6 +4,7 @@
 
 #include "wProp.h"
 #include "wRenderText.h"
+#include "wText.h"
 
 wRenderable::wRenderable(const std::string& kindName) {
     SetType(kindName);
@@ -62,7 +63,7 @@ bool wRenderable::SetPropertyValue(const std::string& tag, const std::string& va
     wProp parsed;
     bool on = false;
     if (tag == "Visibility") {
-        if (!wRenderText::ParseTrueFalse(value, on)) {
+        if (!wexlan::RenderText::ParseTrueFalse(value, on)) {
             return false;
         }
         on ? VisibilityOn() : VisibilityOff();
@@ -101,18 +102,8 @@ bool wRenderable::SetPropertyValue(const std::string& tag, const std::string& va
         SetSlice(xyz[0], xyz[1], xyz[2]);
         return true;
     }
-    if (tag == "Representation") {
-        const char* words[] = {"Surface", "Wireframe", "Points"};
-        for (int i = 0; i < 3; ++i) {
-            if (value == words[i]) {
-                SetRepresentation(i);
-                return true;
-            }
-        }
-        return false;
-    }
     if (tag == "Clipping" || tag == "Bounding Box") {
-        if (!wRenderText::ParseOnOff(value, on)) {
+        if (!wexlan::RenderText::ParseOnOff(value, on)) {
             return false;
         }
         if (tag == "Clipping") {
@@ -124,7 +115,7 @@ bool wRenderable::SetPropertyValue(const std::string& tag, const std::string& va
     }
     if (tag == "Transform") {
         double m[16];
-        if (!wRenderText::ParseMatrix(value, m)) {
+        if (!wexlan::RenderText::ParseMatrix(value, m)) {
             return false;
         }
         SetTransform(m);

@@ -17,8 +17,7 @@
 ///
 /// When changes reach the screen. Setters only change state: nothing is drawn until
 /// Render or Update, so that a caller that changes several things (or plays slices)
-/// pays for one frame. The one exception are PlaneVisibilityOn/Off, which draw at once
-/// because the property sheet calls nothing after them.
+/// pays for one frame. The one exception are PlaneVisibilityOn/Off, which draw at once.
 ///  - Render draws one frame of the viewer's render window now.
 ///  - Update brings derived state up to date (the colour bar, the axes) and draws one
 ///    frame if anything changed since the viewer's last frame, so Render followed by
@@ -27,6 +26,8 @@
 ///
 /// Property set. GetProperty (wObject) reports the current state as tagged items with
 /// the value words of the property sheet ("True"/"False", "On"/"Off", "Surface", ...);
+/// an item with a fixed set of words is a choice (wProp::SetChoice) carrying them as the
+/// options the sheet offers, each of which SetPropertyValue takes back;
 /// the typed getters of wProp (GetColor, GetSlice, GetContrast, ...) return the same
 /// state. The set's type text is the kind name, e.g. "MeshLayer".
 ///

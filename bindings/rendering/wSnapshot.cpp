@@ -19,6 +19,7 @@
 #include "wRenderText.h"
 #include "wViewer.h"
 #include "wVtkQuiet.h"
+#include "wText.h"
 
 namespace {
 

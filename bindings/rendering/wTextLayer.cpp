@@ -10,6 +10,7 @@
 #include "wProp.h"
 #include "wRenderText.h"
 #include "wScript.h"
+#include "wText.h"
 
 struct wTextLayer::Impl {
     vtkSmartPointer<vtkTextActor> actor = vtkSmartPointer<vtkTextActor>::New();

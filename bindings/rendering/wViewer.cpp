@@ -17,10 +17,12 @@
 #include "wProp.h"
 #include "wRenderText.h"
 #include "wScript.h"
+#include "wText.h"
 
 namespace {
 
-const char* const kColorBarWords[] = {"Off", "Left", "Right", "Top", "Bottom"};
+// By position: ColorBarOff .. ColorBarBottom.
+const wexlan::RenderText::Words kColorBarWords = {"Off", "Left", "Right", "Top", "Bottom"};
 
 // VTK's default camera view angle, restored before every fit so that the scale
 // factor's zoom is not compounded.
@@ -424,28 +426,29 @@ void wViewer::FillProperty(wProp& prop) {
     double rgb[3];
     GetBackgroundColor(rgb);
     prop.SetBackgroundColor(rgb[0], rgb[1], rgb[2]);
-    prop.SetValue("Axes", wRenderText::OnOff(d->axesOn), wProp::Choice);
-    prop.SetValue("Color Bar", kColorBarWords[d->colorBarPosition], wProp::Choice);
-    prop.SetValue("Transform", wRenderText::Matrix(d->transform), wProp::Text);
+    // The axes row keeps a typed text: a word of neither option changes nothing.
+    prop.SetChoice("Axes", wexlan::RenderText::OnOff(d->axesOn), wexlan::RenderText::OnOffWords(),
+                   true);
+    prop.SetChoice("Color Bar", kColorBarWords[d->colorBarPosition], kColorBarWords);
+    prop.SetValue("Transform", wexlan::RenderText::Matrix(d->transform), wProp::Text);
 }
 
 bool wViewer::SetPropertyValue(const std::string& tag, const std::string& value) {
     if (tag == "Axes") {
         bool on = false;
-        if (!wRenderText::ParseOnOff(value, on)) {
+        if (!wexlan::RenderText::ParseOnOff(value, on)) {
             return false;
         }
         SetAxesVisibility(on);
         return true;
     }
     if (tag == "Color Bar") {
-        for (int i = ColorBarOff; i <= ColorBarBottom; ++i) {
-            if (value == kColorBarWords[i]) {
-                SetColorBar(i);
-                return true;
-            }
+        const int position = wexlan::RenderText::IndexOf(kColorBarWords, value);
+        if (position < 0) {
+            return false;
         }
-        return false;
+        SetColorBar(position);
+        return true;
     }
     if (tag == "Scale Factor") {
         double factor = 0;

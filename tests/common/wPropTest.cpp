@@ -45,6 +45,27 @@ TEST(wProp, RecordsComeFirstInFixedOrderThenOthersAsInserted) {
     EXPECT_EQ(prop.GetPropertyDataType(5), wProp::Choice);
 }
 
+TEST(wProp, ChoicesCarryTheirOptionsUntilSetAgain) {
+    using Words = std::vector<std::string>;
+    wProp prop;
+    prop.SetName("n");
+    EXPECT_TRUE(prop.SetChoice("Axes", "On", {"On", "Off"}, true));
+    EXPECT_TRUE(prop.SetChoice("Shading", "Flat", {"Flat", "Smooth"}));
+    EXPECT_FALSE(prop.SetChoice("Name", "x", {"x"})) << "a record is no choice";
+    EXPECT_FALSE(prop.SetChoice("Color", "1, 0, 0", {"1, 0, 0"})) << "nor a typed value";
+    EXPECT_EQ(prop.GetValue("Name"), "n");
+    EXPECT_EQ(prop.GetPropertyDataType(1), wProp::Choice);
+    EXPECT_EQ(prop.GetOptions(1), (Words{"On", "Off"}));
+    EXPECT_TRUE(prop.AllowsOtherValues(1));
+    EXPECT_FALSE(prop.AllowsOtherValues(2));
+    EXPECT_TRUE(prop.GetOptions(0).empty());
+    prop.SetValue("Axes", "Off", wProp::Choice);  // a plain value: the options go
+    EXPECT_TRUE(prop.GetOptions(1).empty());
+    EXPECT_FALSE(prop.AllowsOtherValues(1));
+    EXPECT_EQ(prop.GetOptions(2), (Words{"Flat", "Smooth"}));
+    EXPECT_THROW(prop.GetOptions(3), std::invalid_argument);
+}
+
 TEST(wProp, LookupsRemovalAndBadIndices) {
     wProp prop("Viewer");
     prop.SetName("n");

@@ -44,133 +44,133 @@ QPushButton* Button(QWidget& dialog, const QString& name) {
 class SliceDialogTest : public ::testing::Test, proptest::WithApplication {
 protected:
     void Open(std::array<int, 6> range, std::array<int, 3> slice) {
-        layer_.set.SetSliceRange(range.data());
-        dialog_.SetSliceRange(range.data());
-        dialog_.SetSlice(slice.data());
-        dialog_.SetLayer(&layer_);
-        dialog_.OnInitDialog();
+        m_Layer.m_Set.SetSliceRange(range.data());
+        m_Dialog.SetSliceRange(range.data());
+        m_Dialog.SetSlice(slice.data());
+        m_Dialog.SetLayer(&m_Layer);
+        m_Dialog.OnInitDialog();
     }
     std::array<int, 3> Slice() const {
         std::array<int, 3> xyz;
-        dialog_.GetSlice(xyz.data());
+        m_Dialog.GetSlice(xyz.data());
         return xyz;
     }
 
-    RecordingRenderable layer_{"Image3DLayer"};
-    CSliderDialog dialog_;
+    RecordingRenderable m_Layer{"Image3DLayer"};
+    CSliderDialog m_Dialog;
 };
 
 }  // namespace
 
 TEST_F(SliceDialogTest, OpeningShowsEachAxisOrNull) {
     Open({0, 10, -1, -1, 2, 30}, {4, 7, 9});
-    EXPECT_EQ(dialog_.windowTitle(), "Slice");
-    EXPECT_EQ(Slider(dialog_, "sliderX")->maximum(), 10);
-    EXPECT_EQ(Slider(dialog_, "sliderX")->value(), 4);
-    EXPECT_EQ(Slider(dialog_, "sliderZ")->minimum(), 2);
-    EXPECT_EQ(Text(dialog_, "sliceZ"), "9");
-    EXPECT_FALSE(Slider(dialog_, "sliderY")->isEnabled());
-    EXPECT_FALSE(Button(dialog_, "playY")->isEnabled());
-    EXPECT_EQ(Text(dialog_, "sliceY"), "NULL");
-    EXPECT_TRUE(Button(dialog_, "rate15")->isChecked());
-    EXPECT_THAT(layer_.calls, IsEmpty()) << "opening applies nothing";
-    dialog_.OnOK();
-    EXPECT_EQ(dialog_.result(), QDialog::Accepted);
+    EXPECT_EQ(m_Dialog.windowTitle(), "Slice");
+    EXPECT_EQ(Slider(m_Dialog, "sliderX")->maximum(), 10);
+    EXPECT_EQ(Slider(m_Dialog, "sliderX")->value(), 4);
+    EXPECT_EQ(Slider(m_Dialog, "sliderZ")->minimum(), 2);
+    EXPECT_EQ(Text(m_Dialog, "sliceZ"), "9");
+    EXPECT_FALSE(Slider(m_Dialog, "sliderY")->isEnabled());
+    EXPECT_FALSE(Button(m_Dialog, "playY")->isEnabled());
+    EXPECT_EQ(Text(m_Dialog, "sliceY"), "NULL");
+    EXPECT_TRUE(Button(m_Dialog, "rate15")->isChecked());
+    EXPECT_THAT(m_Layer.m_Calls, IsEmpty()) << "opening applies nothing";
+    m_Dialog.OnOK();
+    EXPECT_EQ(m_Dialog.result(), QDialog::Accepted);
     EXPECT_THAT(Slice(), ElementsAre(4, 7, 9)) << "the NULL axis keeps the caller's y";
 }
 
 TEST_F(SliceDialogTest, EachTickShowsTheSliceAndDrawsOneFrame) {
     Open({0, 10, 0, 10, 0, 10}, {9, 1, 1});
-    dialog_.OnTimer(0);
-    EXPECT_EQ(Text(dialog_, "sliceX"), "0");
-    EXPECT_EQ(Slider(dialog_, "sliderX")->value(), 0);
-    layer_.set.SetSliceRange(std::array<int, 6>{0, 10, 5, 8, 0, 10}.data());
-    dialog_.OnTimer(1);  // the range is read from the layer at each tick
-    EXPECT_EQ(Text(dialog_, "sliceY"), "5");
-    EXPECT_EQ(Slider(dialog_, "sliderY")->minimum(), 5) << "the slider follows the range";
-    EXPECT_EQ(Slider(dialog_, "sliderY")->maximum(), 8);
-    EXPECT_THAT(layer_.calls,
+    m_Dialog.OnTimer(0);
+    EXPECT_EQ(Text(m_Dialog, "sliceX"), "0");
+    EXPECT_EQ(Slider(m_Dialog, "sliderX")->value(), 0);
+    m_Layer.m_Set.SetSliceRange(std::array<int, 6>{0, 10, 5, 8, 0, 10}.data());
+    m_Dialog.OnTimer(1);  // the range is read from the layer at each tick
+    EXPECT_EQ(Text(m_Dialog, "sliceY"), "5");
+    EXPECT_EQ(Slider(m_Dialog, "sliderY")->minimum(), 5) << "the slider follows the range";
+    EXPECT_EQ(Slider(m_Dialog, "sliderY")->maximum(), 8);
+    EXPECT_THAT(m_Layer.m_Calls,
                 ElementsAre("SetSlice(0,1,1)", "Render", "SetSlice(0,5,1)", "Render"));
 
     // A layer that reports no slice range plays nothing: the axis stops where it is.
-    layer_.calls.clear();
-    dialog_.OnPlay(0);
-    layer_.set = wProp("Image3DLayer");
-    dialog_.OnTimer(0);
-    EXPECT_FALSE(dialog_.IsPlaying(0));
-    EXPECT_EQ(dialog_.GetTimerInterval(0), -1);
-    EXPECT_EQ(Text(dialog_, "sliceX"), "0");
-    EXPECT_THAT(layer_.calls, IsEmpty());
-    layer_.set.SetSliceRange(std::array<int, 6>{0, 10, 5, 8, 0, 10}.data());
+    m_Layer.m_Calls.clear();
+    m_Dialog.OnPlay(0);
+    m_Layer.m_Set = wProp("Image3DLayer");
+    m_Dialog.OnTimer(0);
+    EXPECT_FALSE(m_Dialog.IsPlaying(0));
+    EXPECT_EQ(m_Dialog.GetTimerInterval(0), -1);
+    EXPECT_EQ(Text(m_Dialog, "sliceX"), "0");
+    EXPECT_THAT(m_Layer.m_Calls, IsEmpty());
+    m_Layer.m_Set.SetSliceRange(std::array<int, 6>{0, 10, 5, 8, 0, 10}.data());
 
     // The real timer: ticks keep coming, one frame each, until the axis stops.
-    layer_.calls.clear();
-    dialog_.OnFrameRate(30.0);
-    dialog_.OnPlay(2);
+    m_Layer.m_Calls.clear();
+    m_Dialog.OnFrameRate(30.0);
+    m_Dialog.OnPlay(2);
     QTest::qWait(200);
-    dialog_.OnPlay(2);
-    ASSERT_GE(layer_.calls.size(), 6u);
-    for (std::size_t i = 0; i < layer_.calls.size(); i += 2) {
-        EXPECT_EQ(layer_.calls[i], "SetSlice(0,5," + std::to_string((i / 2 + 2) % 10) + ")");
-        EXPECT_EQ(layer_.calls[i + 1], "Render");
+    m_Dialog.OnPlay(2);
+    ASSERT_GE(m_Layer.m_Calls.size(), 6u);
+    for (std::size_t i = 0; i < m_Layer.m_Calls.size(); i += 2) {
+        EXPECT_EQ(m_Layer.m_Calls[i], "SetSlice(0,5," + std::to_string((i / 2 + 2) % 10) + ")");
+        EXPECT_EQ(m_Layer.m_Calls[i + 1], "Render");
     }
 }
 
 TEST_F(SliceDialogTest, PlayButtonsRunTimersAtTheRateChosenWhenStarted) {
     Open({0, 10, 0, 10, 0, 10}, {1, 1, 1});
-    Button(dialog_, "playX")->click();
-    EXPECT_EQ(Button(dialog_, "playX")->text(), "||");
-    EXPECT_EQ(dialog_.GetTimerInterval(0), 66);
-    Button(dialog_, "rate30")->click();
-    EXPECT_FALSE(Button(dialog_, "rate15")->isChecked());
-    EXPECT_EQ(dialog_.GetTimerInterval(0), 66) << "a running axis keeps its rate";
-    Button(dialog_, "playY")->click();
-    EXPECT_EQ(dialog_.GetTimerInterval(1), 33);
-    Button(dialog_, "rate7_5")->click();
-    Button(dialog_, "playZ")->click();
-    EXPECT_EQ(dialog_.GetTimerInterval(2), 133);
-    Button(dialog_, "playX")->click();
-    EXPECT_EQ(Button(dialog_, "playX")->text(), ">");
-    EXPECT_EQ(dialog_.GetTimerInterval(0), -1);
-    EXPECT_EQ(dialog_.GetTimerInterval(1), 33);
+    Button(m_Dialog, "playX")->click();
+    EXPECT_EQ(Button(m_Dialog, "playX")->text(), "||");
+    EXPECT_EQ(m_Dialog.GetTimerInterval(0), 66);
+    Button(m_Dialog, "rate30")->click();
+    EXPECT_FALSE(Button(m_Dialog, "rate15")->isChecked());
+    EXPECT_EQ(m_Dialog.GetTimerInterval(0), 66) << "a running axis keeps its rate";
+    Button(m_Dialog, "playY")->click();
+    EXPECT_EQ(m_Dialog.GetTimerInterval(1), 33);
+    Button(m_Dialog, "rate7_5")->click();
+    Button(m_Dialog, "playZ")->click();
+    EXPECT_EQ(m_Dialog.GetTimerInterval(2), 133);
+    Button(m_Dialog, "playX")->click();
+    EXPECT_EQ(Button(m_Dialog, "playX")->text(), ">");
+    EXPECT_EQ(m_Dialog.GetTimerInterval(0), -1);
+    EXPECT_EQ(m_Dialog.GetTimerInterval(1), 33);
 }
 
 TEST_F(SliceDialogTest, EveryWayOfClosingStopsTheTimers) {
     Open({0, 10, 0, 10, 0, 10}, {1, 1, 1});
     const std::vector<std::function<void()>> closings = {
-        [&] { dialog_.OnOK(); },
-        [&] { dialog_.OnCancel(); },
-        [&] { QTest::keyClick(&dialog_, Qt::Key_Escape); },
-        [&] { dialog_.close(); },
+        [&] { m_Dialog.OnOK(); },
+        [&] { m_Dialog.OnCancel(); },
+        [&] { QTest::keyClick(&m_Dialog, Qt::Key_Escape); },
+        [&] { m_Dialog.close(); },
     };
     for (const auto& close : closings) {
-        dialog_.show();
-        dialog_.OnPlay(0);
-        dialog_.OnPlay(2);
+        m_Dialog.show();
+        m_Dialog.OnPlay(0);
+        m_Dialog.OnPlay(2);
         close();
         for (int axis = 0; axis < 3; ++axis) {
-            EXPECT_FALSE(dialog_.IsPlaying(axis));
-            EXPECT_EQ(dialog_.GetTimerInterval(axis), -1);
+            EXPECT_FALSE(m_Dialog.IsPlaying(axis));
+            EXPECT_EQ(m_Dialog.GetTimerInterval(axis), -1);
         }
-        EXPECT_EQ(Button(dialog_, "playZ")->text(), ">");
+        EXPECT_EQ(Button(m_Dialog, "playZ")->text(), ">");
     }
 }
 
 TEST_F(SliceDialogTest, SlidersMoveOnlyAxesWithASliceAndOkTakesThemAll) {
     Open({0, 10, 0, 10, 0, 10}, {3, -999, 5});
-    EXPECT_TRUE(Slider(dialog_, "sliderY")->isEnabled());
-    Slider(dialog_, "sliderY")->setValue(6);
-    EXPECT_EQ(Text(dialog_, "sliceY"), "-999");
-    dialog_.show();
-    QSlider* z = Slider(dialog_, "sliderZ");
+    EXPECT_TRUE(Slider(m_Dialog, "sliderY")->isEnabled());
+    Slider(m_Dialog, "sliderY")->setValue(6);
+    EXPECT_EQ(Text(m_Dialog, "sliceY"), "-999");
+    m_Dialog.show();
+    QSlider* z = Slider(m_Dialog, "sliderZ");
     z->setFocus();
     QTest::keyClick(z, Qt::Key_Right);
     QTest::keyClick(z, Qt::Key_PageUp);
-    EXPECT_EQ(Text(dialog_, "sliceZ"), "10");
-    EXPECT_THAT(layer_.calls, ElementsAre("SetSlice(3,-999,5)", "Render", "SetSlice(3,-999,6)",
-                                          "Render", "SetSlice(3,-999,10)", "Render"));
+    EXPECT_EQ(Text(m_Dialog, "sliceZ"), "10");
+    EXPECT_THAT(m_Layer.m_Calls, ElementsAre("SetSlice(3,-999,5)", "Render", "SetSlice(3,-999,6)",
+                                             "Render", "SetSlice(3,-999,10)", "Render"));
     QTest::keyClick(z, Qt::Key_Return);  // Enter is OK
-    EXPECT_EQ(dialog_.result(), QDialog::Accepted);
+    EXPECT_EQ(m_Dialog.result(), QDialog::Accepted);
     EXPECT_THAT(Slice(), ElementsAre(3, 6, 10)) << "OK takes the Y slider";
 }
 
@@ -190,7 +190,7 @@ TEST(ContrastDialog, OpensAtTheContrastAppliesEachMoveAndCancelPutsItBack) {
     EXPECT_EQ(maxSlider->maximum(), 2000);
     EXPECT_EQ(Text(dialog, "maxEdit"), "200");
     EXPECT_EQ(Child<QLabel>(dialog, "rangeLabel")->text(), "Scalar range: -1024 to 2000");
-    EXPECT_THAT(layer.calls, IsEmpty());
+    EXPECT_THAT(layer.m_Calls, IsEmpty());
 
     minSlider->setValue(-50);  // a negative lower bound follows its slider
     EXPECT_EQ(Text(dialog, "minEdit"), "-50");
@@ -212,69 +212,69 @@ TEST(ContrastDialog, OpensAtTheContrastAppliesEachMoveAndCancelPutsItBack) {
     minEdit->setText("low");  // no number: the bound is shown again, nothing applied
     QTest::keyClick(minEdit, Qt::Key_Return);
     EXPECT_EQ(Text(dialog, "minEdit"), "-300");
-    EXPECT_THAT(layer.calls,
+    EXPECT_THAT(layer.m_Calls,
                 ElementsAre("SetContrast(-50,200)", "Update", "SetContrast(-50,199)", "Update",
                             "SetContrast(-50,2000)", "Update", "SetContrast(-300,2000)", "Update"));
-    layer.calls.clear();
+    layer.m_Calls.clear();
     QTest::keyClick(maxSlider, Qt::Key_Escape);
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
-    EXPECT_THAT(layer.calls, ElementsAre("SetContrast(-1024.5,200.25)", "Update"));
+    EXPECT_THAT(layer.m_Calls, ElementsAre("SetContrast(-1024.5,200.25)", "Update"));
 }
 
 namespace {
 
 class MatrixDialogTest : public ::testing::Test, proptest::WithApplication {
 protected:
-    void SetUp() override { dialog_.SetRenderable(&target_); }
+    void SetUp() override { m_Dialog.SetRenderable(&m_Target); }
     std::vector<std::string> GridRow(int row) {
         std::vector<std::string> texts;
         for (const char* column : {"A", "B", "C", "D"}) {
             texts.push_back(
-                Text(dialog_, QStringLiteral("cell%1%2").arg(column).arg(row)).toStdString());
+                Text(m_Dialog, QStringLiteral("cell%1%2").arg(column).arg(row)).toStdString());
         }
         return texts;
     }
 
-    RecordingRenderable target_;
-    CMatrixUI dialog_;
+    RecordingRenderable m_Target;
+    CMatrixUI m_Dialog;
 };
 
 }  // namespace
 
 TEST_F(MatrixDialogTest, OpensWithTheMatrixAndTranslationIsAnOffset) {
     const double m[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0, 0, 0, 1};
-    dialog_.SetMatrix(m);
-    dialog_.OnInitDialog();
-    EXPECT_EQ(dialog_.windowTitle(), "Matrix ");
+    m_Dialog.SetMatrix(m);
+    m_Dialog.OnInitDialog();
+    EXPECT_EQ(m_Dialog.windowTitle(), "Matrix ");
     EXPECT_THAT(GridRow(3), ElementsAre("9.000000", "10.000000", "11.000000", "12.000000"));
-    EXPECT_EQ(Text(dialog_, "valueRz"), "0");
-    EXPECT_EQ(Slider(dialog_, "sliderTy")->value(), 50);
-    EXPECT_EQ(Slider(dialog_, "sliderRz")->maximum(), 360);
-    EXPECT_THAT(target_.calls, IsEmpty());
+    EXPECT_EQ(Text(m_Dialog, "valueRz"), "0");
+    EXPECT_EQ(Slider(m_Dialog, "sliderTy")->value(), 50);
+    EXPECT_EQ(Slider(m_Dialog, "sliderRz")->maximum(), 360);
+    EXPECT_THAT(m_Target.m_Calls, IsEmpty());
 
-    dialog_.SetMatrix(
+    m_Dialog.SetMatrix(
         std::array<double, 16>{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}.data());
-    Slider(dialog_, "sliderTx")->setValue(60);
-    EXPECT_EQ(Text(dialog_, "cellD1"), "10.000000");
-    EXPECT_EQ(Text(dialog_, "valueTx"), "10");
-    Slider(dialog_, "sliderTx")->setValue(55);  // from the base, not from the last move
-    EXPECT_EQ(Text(dialog_, "cellD1"), "5.000000");
-    EXPECT_THAT(target_.calls,
+    Slider(m_Dialog, "sliderTx")->setValue(60);
+    EXPECT_EQ(Text(m_Dialog, "cellD1"), "10.000000");
+    EXPECT_EQ(Text(m_Dialog, "valueTx"), "10");
+    Slider(m_Dialog, "sliderTx")->setValue(55);  // from the base, not from the last move
+    EXPECT_EQ(Text(m_Dialog, "cellD1"), "5.000000");
+    EXPECT_THAT(m_Target.m_Calls,
                 ElementsAre("SetTransform(1,0,0,10,0,1,0,0,0,0,1,0,0,0,0,1)", "Update",
                             "SetTransform(1,0,0,5,0,1,0,0,0,0,1,0,0,0,0,1)", "Update"));
 }
 
 TEST_F(MatrixDialogTest, RotationAboutZByNinety) {
-    dialog_.OnInitDialog();
-    Slider(dialog_, "sliderRz")->setValue(270);
-    EXPECT_EQ(Text(dialog_, "valueRz"), "90");
+    m_Dialog.OnInitDialog();
+    Slider(m_Dialog, "sliderRz")->setValue(270);
+    EXPECT_EQ(Text(m_Dialog, "valueRz"), "90");
     const auto zero = [](const std::string& t) { return t == "0.000000" || t == "-0.000000"; };
     const auto row1 = GridRow(1);
     const auto row2 = GridRow(2);
     EXPECT_TRUE(zero(row1[0]) && row1[1] == "1.000000" && zero(row1[2]) && zero(row1[3]));
     EXPECT_TRUE(row2[0] == "-1.000000" && zero(row2[1]) && zero(row2[2]) && zero(row2[3]));
-    EXPECT_EQ(target_.transform[0], 0.0) << "applied as read back, with six decimals";
-    EXPECT_EQ(target_.transform[4], -1.0);
+    EXPECT_EQ(m_Target.m_Transform[0], 0.0) << "applied as read back, with six decimals";
+    EXPECT_EQ(m_Target.m_Transform[4], -1.0);
 }
 
 TEST_F(MatrixDialogTest, LoadAndSaveGoThroughThePrompts) {
@@ -283,30 +283,30 @@ TEST_F(MatrixDialogTest, LoadAndSaveGoThroughThePrompts) {
     const double shift[16] = {1, 0, 0, 1, 0, 1, 0, 2, 0, 0, 1, 3, 0, 0, 0, 1};
     ASSERT_TRUE(wUtil::SaveMat(path, shift));
     wexlan::ScopedScriptedPrompts prompts;
-    dialog_.OnInitDialog();
-    Slider(dialog_, "sliderTy")->setValue(60);
-    target_.calls.clear();
+    m_Dialog.OnInitDialog();
+    Slider(m_Dialog, "sliderTy")->setValue(60);
+    m_Target.m_Calls.clear();
 
-    dialog_.OnLoad();  // cancelled: nothing
+    m_Dialog.OnLoad();  // cancelled: nothing
     prompts->QueueFileName(path);
-    Button(dialog_, "loadButton")->click();
-    EXPECT_EQ(Text(dialog_, "cellD2"), "2.000000");
-    EXPECT_EQ(Text(dialog_, "valueTy"), "10") << "sliders and renderable are left alone";
-    EXPECT_THAT(target_.calls, IsEmpty());
+    Button(m_Dialog, "loadButton")->click();
+    EXPECT_EQ(Text(m_Dialog, "cellD2"), "2.000000");
+    EXPECT_EQ(Text(m_Dialog, "valueTy"), "10") << "sliders and renderable are left alone";
+    EXPECT_THAT(m_Target.m_Calls, IsEmpty());
     const wexlan::PromptCall& load = prompts->Calls()[1];
     EXPECT_EQ(load.kind, wexlan::PromptKind::OpenFile);
     EXPECT_EQ(load.filterText, "Matrix (*.mat) | *.mat|");
     EXPECT_TRUE(load.options.hideReadOnly && load.options.promptOverwrite);
 
-    Slider(dialog_, "sliderTx")->setValue(45);  // composes onto the loaded matrix
+    Slider(m_Dialog, "sliderTx")->setValue(45);  // composes onto the loaded matrix
     EXPECT_THAT(GridRow(1), ElementsAre("1.000000", "0.000000", "0.000000", "-4.000000"));
-    EXPECT_EQ(Text(dialog_, "cellD2"), "12.000000");
+    EXPECT_EQ(Text(m_Dialog, "cellD2"), "12.000000");
 
-    Child<QLineEdit>(dialog_, "cellA1")->setText("abc");
-    Child<QLineEdit>(dialog_, "cellD3")->setText("7.25 mm");
+    Child<QLineEdit>(m_Dialog, "cellA1")->setText("abc");
+    Child<QLineEdit>(m_Dialog, "cellD3")->setText("7.25 mm");
     const std::string saved = folder.filePath("out.mat").toStdString();
     prompts->QueueFileName(saved);
-    Button(dialog_, "saveButton")->click();
+    Button(m_Dialog, "saveButton")->click();
     EXPECT_EQ(prompts->Calls()[2].kind, wexlan::PromptKind::SaveFile);
     EXPECT_EQ(prompts->Calls()[2].filterText, "Matrix (*.mat) | *.mat|");
     double written[16];
@@ -317,34 +317,34 @@ TEST_F(MatrixDialogTest, LoadAndSaveGoThroughThePrompts) {
 
 TEST_F(MatrixDialogTest, ResetOkAndCancel) {
     const double m[16] = {2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 1};
-    dialog_.SetMatrix(m);
-    dialog_.OnInitDialog();
-    Slider(dialog_, "sliderRx")->setValue(200);
-    target_.calls.clear();
-    Button(dialog_, "resetButton")->click();
-    EXPECT_EQ(Slider(dialog_, "sliderRx")->value(), 180);
-    EXPECT_EQ(Text(dialog_, "valueRx"), "0");
-    EXPECT_THAT(target_.calls,
+    m_Dialog.SetMatrix(m);
+    m_Dialog.OnInitDialog();
+    Slider(m_Dialog, "sliderRx")->setValue(200);
+    m_Target.m_Calls.clear();
+    Button(m_Dialog, "resetButton")->click();
+    EXPECT_EQ(Slider(m_Dialog, "sliderRx")->value(), 180);
+    EXPECT_EQ(Text(m_Dialog, "valueRx"), "0");
+    EXPECT_THAT(m_Target.m_Calls,
                 ElementsAre("SetTransform(1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1)", "Update"));
 
-    Slider(dialog_, "sliderTz")->setValue(51);
-    EXPECT_EQ(target_.transform[11], 1.0);
-    target_.calls.clear();
-    dialog_.OnCancel();  // after Reset and moves alike: the opening matrix goes back
-    EXPECT_THAT(target_.calls,
+    Slider(m_Dialog, "sliderTz")->setValue(51);
+    EXPECT_EQ(m_Target.m_Transform[11], 1.0);
+    m_Target.m_Calls.clear();
+    m_Dialog.OnCancel();  // after Reset and moves alike: the opening matrix goes back
+    EXPECT_THAT(m_Target.m_Calls,
                 ElementsAre("SetTransform(2,0,0,0,0,2,0,0,0,0,2,0,0,0,0,1)", "Update"));
-    EXPECT_EQ(dialog_.result(), QDialog::Rejected);
+    EXPECT_EQ(m_Dialog.result(), QDialog::Rejected);
 
     // OK takes the grid, typed text included, and applies nothing itself.
-    Child<QLineEdit>(dialog_, "cellB2")->setText("2.5abc");
-    Slider(dialog_, "sliderTz")->setValue(51);
-    target_.calls.clear();
-    dialog_.show();
-    QTest::keyClick(Child<QLineEdit>(dialog_, "cellB2"), Qt::Key_Return);  // Enter is OK
-    EXPECT_EQ(dialog_.result(), QDialog::Accepted);
+    Child<QLineEdit>(m_Dialog, "cellB2")->setText("2.5abc");
+    Slider(m_Dialog, "sliderTz")->setValue(51);
+    m_Target.m_Calls.clear();
+    m_Dialog.show();
+    QTest::keyClick(Child<QLineEdit>(m_Dialog, "cellB2"), Qt::Key_Return);  // Enter is OK
+    EXPECT_EQ(m_Dialog.result(), QDialog::Accepted);
     double result[16];
-    dialog_.GetMatrix(result);
+    m_Dialog.GetMatrix(result);
     EXPECT_EQ(result[5], 2.5);
     EXPECT_EQ(result[11], 1.0);
-    EXPECT_THAT(target_.calls, IsEmpty());
+    EXPECT_THAT(m_Target.m_Calls, IsEmpty());
 }

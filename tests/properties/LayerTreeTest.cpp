@@ -42,30 +42,30 @@ namespace {
 class LayerTreeTest : public ::testing::Test, proptest::WithApplication {
 protected:
     void SetUp() override {
-        properties_.OnInitDialog();
-        panel_.OnInitDialog();
-        panel_.SetPropertyUI(&properties_);
-        panel_.show();
-        panel_.resize(200, 300);
+        m_Properties.OnInitDialog();
+        m_Panel.OnInitDialog();
+        m_Panel.SetPropertyUI(&m_Properties);
+        m_Panel.show();
+        m_Panel.resize(200, 300);
     }
     void TearDown() override { g_viewer = nullptr; }
 
     // Makes this program the active module of the current render window.
     void ActivateSelf() {
         void* self = dlopen(nullptr, RTLD_NOW);
-        ASSERT_EQ(controller_.GetModules()->AddModule(reinterpret_cast<unsigned long>(self),
-                                                      "LayerTest", 2, "1.0", "", "/self"),
+        ASSERT_EQ(m_Controller.GetModules()->AddModule(reinterpret_cast<unsigned long>(self),
+                                                       "LayerTest", 2, "1.0", "", "/self"),
                   1);
-        controller_.GetModules()->SetActivatedModule(0);
-        panel_.SetBoss(&controller_);
+        m_Controller.GetModules()->SetActivatedModule(0);
+        m_Panel.SetBoss(&m_Controller);
     }
     wMeshLayer* AddLayer(const std::string& name) {
         auto layer = std::make_unique<wMeshLayer>(nullptr, name);
         wMeshLayer* raw = layer.get();
-        viewer_.AddInput(std::move(layer));
+        m_Viewer.AddInput(std::move(layer));
         return raw;
     }
-    QTreeWidget& Tree() { return *panel_.GetTree(); }
+    QTreeWidget& Tree() { return *m_Panel.GetTree(); }
     QTreeWidgetItem* Root() { return Tree().topLevelItem(0); }
     std::vector<std::string> Labels() {
         std::vector<std::string> labels;
@@ -76,8 +76,8 @@ protected:
     }
     std::vector<std::string> Groups() {
         std::vector<std::string> groups;
-        for (int i = 0; i < properties_.GetGrid()->GetPropertyCount(); ++i) {
-            groups.push_back(properties_.GetGrid()->GetProperty(i)->GetName());
+        for (int i = 0; i < m_Properties.GetGrid()->GetPropertyCount(); ++i) {
+            groups.push_back(m_Properties.GetGrid()->GetProperty(i)->GetName());
         }
         return groups;
     }
@@ -92,14 +92,14 @@ protected:
         QTest::keyClick(&Tree(), Qt::Key_Delete);
     }
 
-    QTemporaryDir appFolder_;
-    wexlan::ScopedExecutablePathOverride exe_{appFolder_.filePath("varq").toStdString()};
-    wexlan::ScopedWorkingDirectory workingDirectory_;
-    wexlan::ScopedScriptedPrompts prompts_;
-    CWexlanCPEXE controller_;
-    wViewer viewer_;
-    CPropertyUI properties_;
-    CWexlanLayerUI panel_;
+    QTemporaryDir m_AppFolder;
+    wexlan::ScopedExecutablePathOverride m_Exe{m_AppFolder.filePath("varq").toStdString()};
+    wexlan::ScopedWorkingDirectory m_WorkingDirectory;
+    wexlan::ScopedScriptedPrompts m_Prompts;
+    CWexlanCPEXE m_Controller;
+    wViewer m_Viewer;
+    CPropertyUI m_Properties;
+    CWexlanLayerUI m_Panel;
 };
 
 }  // namespace
@@ -113,40 +113,40 @@ TEST_F(LayerTreeTest, OpensWithNoLayersAndUpdatesFromTheCurrentViewer) {
     EXPECT_EQ(Tree().geometry(), QRect(5, 5, 190, 290));
 
     AddLayer("bunny");
-    g_viewer = &viewer_;
-    panel_.UpdateUI();  // no boss yet: nothing happens
+    g_viewer = &m_Viewer;
+    m_Panel.UpdateUI();  // no boss yet: nothing happens
     EXPECT_THAT(Labels(), ElementsAre("No Layers"));
-    panel_.SetBoss(&controller_);
-    panel_.UpdateUI();  // no active module: no viewer
+    m_Panel.SetBoss(&m_Controller);
+    m_Panel.UpdateUI();  // no active module: no viewer
     EXPECT_THAT(Labels(), ElementsAre("No Layers"));
 
     ActivateSelf();
     AddLayer("skull");
-    panel_.UpdateUI();
+    m_Panel.UpdateUI();
     EXPECT_THAT(Labels(), ElementsAre("bunny", "skull"));
     EXPECT_THAT(Groups(), IsEmpty()) << "rebuilding does not fill the sheet";
-    viewer_.RemoveAllInputs();
-    panel_.UpdateUI();
+    m_Viewer.RemoveAllInputs();
+    m_Panel.UpdateUI();
     EXPECT_EQ(Tree().topLevelItemCount(), 1);
     EXPECT_THAT(Labels(), IsEmpty()) << "a viewer without layers: the root alone";
 }
 
 TEST_F(LayerTreeTest, SelectionFillsThePropertySheet) {
     ActivateSelf();
-    panel_.UpdateUI();
+    m_Panel.UpdateUI();
     Tree().setCurrentItem(Root());  // no viewer: the placeholder record
     EXPECT_THAT(Groups(), ElementsAre("VARQ"));
-    CPropertyGridProperty* varq = properties_.GetGrid()->GetProperty(0);
+    CPropertyGridProperty* varq = m_Properties.GetGrid()->GetProperty(0);
     ASSERT_EQ(varq->GetSubItemsCount(), 2);
     EXPECT_EQ(varq->GetSubItem(0)->GetValue().GetText(), "Viewer");
     EXPECT_EQ(varq->GetSubItem(1)->GetValue().GetText(), "Empty Viewer");
     Tree().setCurrentItem(Child("No Layers"));  // no viewer: nothing happens
     EXPECT_THAT(Groups(), ElementsAre("VARQ"));
 
-    g_viewer = &viewer_;
+    g_viewer = &m_Viewer;
     AddLayer("bunny");
     AddLayer("View")->SetLayerName("VIEW");
-    panel_.UpdateUI();
+    m_Panel.UpdateUI();
     Tree().setCurrentItem(Child("bunny"));
     EXPECT_THAT(Groups(), ElementsAre("Viewer", "MeshLayer"));
     Tree().setCurrentItem(Root());
@@ -154,87 +154,87 @@ TEST_F(LayerTreeTest, SelectionFillsThePropertySheet) {
     Tree().setCurrentItem(Child("VIEW"));  // a layer labelled "view" is taken for the root
     EXPECT_THAT(Groups(), ElementsAre("Viewer"));
 
-    viewer_.RemoveAllInputs();
+    m_Viewer.RemoveAllInputs();
     g_viewer = nullptr;
-    panel_.UpdateUI();
-    g_viewer = &viewer_;
+    m_Panel.UpdateUI();
+    g_viewer = &m_Viewer;
     Tree().setCurrentItem(Child("No Layers"));  // a viewer again: its rows only
     EXPECT_THAT(Groups(), ElementsAre("Viewer"));
-    panel_.ShowLayerCtrlUI("nothing by that name");
+    m_Panel.ShowLayerCtrlUI("nothing by that name");
     EXPECT_THAT(Groups(), ElementsAre("Viewer"));
 }
 
 TEST_F(LayerTreeTest, DeleteKeyAsksAndRemovesTheLayer) {
     ActivateSelf();
-    g_viewer = &viewer_;
+    g_viewer = &m_Viewer;
     AddLayer("bunny");
     AddLayer("skull");
-    panel_.UpdateUI();
+    m_Panel.UpdateUI();
 
     PressDelete(Root());
-    EXPECT_THAT(prompts_->Calls(), IsEmpty());
+    EXPECT_THAT(m_Prompts->Calls(), IsEmpty());
 
     Tree().setCurrentItem(Child("skull"));
     EXPECT_THAT(Groups(), ElementsAre("Viewer", "MeshLayer"));
-    prompts_->QueueAnswer(MessageAnswer::No);
+    m_Prompts->QueueAnswer(MessageAnswer::No);
     PressDelete(Child("skull"));
-    EXPECT_THAT(prompts_->MessageTexts(), ElementsAre("Are you sure to remove layer skull?"));
-    EXPECT_EQ(prompts_->Calls()[0].buttons, wexlan::MessageButtons::YesNo);
-    EXPECT_EQ(viewer_.GetNumberOfItems(), 2);
+    EXPECT_THAT(m_Prompts->MessageTexts(), ElementsAre("Are you sure to remove layer skull?"));
+    EXPECT_EQ(m_Prompts->Calls()[0].buttons, wexlan::MessageButtons::YesNo);
+    EXPECT_EQ(m_Viewer.GetNumberOfItems(), 2);
     EXPECT_THAT(Labels(), ElementsAre("bunny", "skull"));
 
-    prompts_->QueueAnswer(MessageAnswer::Yes);
+    m_Prompts->QueueAnswer(MessageAnswer::Yes);
     PressDelete(Child("skull"));
-    EXPECT_EQ(viewer_.GetNumberOfItems(), 1);
-    EXPECT_EQ(viewer_.GetInput("skull"), nullptr);
+    EXPECT_EQ(m_Viewer.GetNumberOfItems(), 1);
+    EXPECT_EQ(m_Viewer.GetInput("skull"), nullptr);
     EXPECT_THAT(Labels(), ElementsAre("bunny"));
     // The sheet shows the new selection, never rows of the removed layer.
-    CPropertyGridCtrl* grid = properties_.GetGrid();
+    CPropertyGridCtrl* grid = m_Properties.GetGrid();
     for (int g = 0; g < grid->GetPropertyCount(); ++g) {
         for (int r = 0; r < grid->GetProperty(g)->GetSubItemsCount(); ++r) {
             auto* row = dynamic_cast<CMyProp*>(grid->GetProperty(g)->GetSubItem(r));
             if (row != nullptr) {
-                EXPECT_TRUE(row->GetRenderable() == &viewer_ ||
-                            row->GetRenderable() == viewer_.GetInput("bunny"));
+                EXPECT_TRUE(row->GetRenderable() == &m_Viewer ||
+                            row->GetRenderable() == m_Viewer.GetInput("bunny"));
             }
         }
     }
 
-    prompts_->QueueAnswer(MessageAnswer::Yes);
+    m_Prompts->QueueAnswer(MessageAnswer::Yes);
     PressDelete(Child("bunny"));
-    EXPECT_EQ(viewer_.GetNumberOfItems(), 0);
+    EXPECT_EQ(m_Viewer.GetNumberOfItems(), 0);
     EXPECT_THAT(Labels(), ElementsAre("No Layers"));
-    EXPECT_EQ(prompts_->UnusedAnswers(), 0u);
+    EXPECT_EQ(m_Prompts->UnusedAnswers(), 0u);
 
     PressDelete(Child("No Layers"));
-    EXPECT_EQ(prompts_->MessageTexts().back(), "You want to delete 'No Layers'???");
-    EXPECT_EQ(prompts_->Calls().back().buttons, wexlan::MessageButtons::Ok);
+    EXPECT_EQ(m_Prompts->MessageTexts().back(), "You want to delete 'No Layers'???");
+    EXPECT_EQ(m_Prompts->Calls().back().buttons, wexlan::MessageButtons::Ok);
 }
 
 TEST_F(LayerTreeTest, DeleteRulesForSpecialLabelsAndDuplicates) {
     ActivateSelf();
-    g_viewer = &viewer_;
+    g_viewer = &m_Viewer;
     AddLayer("view");
     AddLayer("No Layers");
     wMeshLayer* first = AddLayer("twin");
     AddLayer("twin");
-    panel_.UpdateUI();
+    m_Panel.UpdateUI();
 
     PressDelete(Child("view"));
-    EXPECT_THAT(prompts_->Calls(), IsEmpty());
+    EXPECT_THAT(m_Prompts->Calls(), IsEmpty());
     PressDelete(Child("No Layers"));
-    EXPECT_THAT(prompts_->MessageTexts(), ElementsAre("You want to delete 'No Layers'???"));
-    EXPECT_EQ(viewer_.GetNumberOfItems(), 4);
+    EXPECT_THAT(m_Prompts->MessageTexts(), ElementsAre("You want to delete 'No Layers'???"));
+    EXPECT_EQ(m_Viewer.GetNumberOfItems(), 4);
 
     // Two layers of one name: the viewer removes its first, the tree the selected item.
-    prompts_->QueueAnswer(MessageAnswer::Yes);
+    m_Prompts->QueueAnswer(MessageAnswer::Yes);
     PressDelete(Root()->child(3));
-    EXPECT_EQ(viewer_.GetNumberOfItems(), 3);
-    EXPECT_NE(viewer_.GetInput("twin"), first);
+    EXPECT_EQ(m_Viewer.GetNumberOfItems(), 3);
+    EXPECT_NE(m_Viewer.GetInput("twin"), first);
     EXPECT_THAT(Labels(), ElementsAre("view", "No Layers", "twin"));
 
     // Without a viewer the Delete key asks nothing.
     g_viewer = nullptr;
     PressDelete(Child("twin"));
-    EXPECT_EQ(prompts_->Calls().size(), 2u);
+    EXPECT_EQ(m_Prompts->Calls().size(), 2u);
 }

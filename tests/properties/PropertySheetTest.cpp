@@ -41,26 +41,29 @@ namespace {
 class PropertySheetTest : public ::testing::Test, proptest::WithApplication {
 protected:
     void SetUp() override {
-        panel_.OnInitDialog();
-        panel_.resize(320, 420);
-        panel_.show();
-        layer_.set = wProp("ImageLayer");
-        layer_.set.SetValue("IsA", "ImageLayer");
-        layer_.set.SetValue("Visibility", "True");
-        layer_.set.SetColor(1, 0.5, 0);
-        layer_.set.SetValue("Opacity", "0.25");
-        layer_.set.SetValue("Axes", "Off");
-        layer_.set.SetValue("Cursor", "Off");
-        layer_.set.SetValue("Size", "null");
-        layer_.set.SetSliceRange(std::array<int, 6>{0, 10, 0, 20, 0, 30}.data());
-        layer_.set.SetSlice(3, 4, 5);
-        layer_.set.SetScalarRange(-1024.7, 3071.2);
-        layer_.set.SetContrast(10.9, 200.2);
-        layer_.set.SetValue("Transform", "identity");
-        layer_.set.SetValue("Color Map", "False");
+        m_Panel.OnInitDialog();
+        m_Panel.resize(320, 420);
+        m_Panel.show();
+        m_Layer.m_Set = wProp("ImageLayer");
+        m_Layer.m_Set.SetValue("IsA", "ImageLayer");
+        // The list rows offer what real viewers and layers report.
+        wViewer viewer;
+        wImage3DLayer volume(proptest::SmallVolume(), "volume");
+        proptest::CopyItem(volume, "Visibility", m_Layer.m_Set);
+        m_Layer.m_Set.SetColor(1, 0.5, 0);
+        m_Layer.m_Set.SetValue("Opacity", "0.25");
+        proptest::CopyItem(viewer, "Axes", m_Layer.m_Set);
+        proptest::CopyItem(volume, "Cursor", m_Layer.m_Set);
+        m_Layer.m_Set.SetValue("Size", "null");
+        m_Layer.m_Set.SetSliceRange(std::array<int, 6>{0, 10, 0, 20, 0, 30}.data());
+        m_Layer.m_Set.SetSlice(3, 4, 5);
+        m_Layer.m_Set.SetScalarRange(-1024.7, 3071.2);
+        m_Layer.m_Set.SetContrast(10.9, 200.2);
+        m_Layer.m_Set.SetValue("Transform", "identity");
+        m_Layer.m_Set.SetValue("Color Map", "False");
     }
 
-    CPropertyGridCtrl& Grid() { return *panel_.GetGrid(); }
+    CPropertyGridCtrl& Grid() { return *m_Panel.GetGrid(); }
     CPropertyGridProperty* Row(const std::string& name) {
         return Grid().FindRow("ImageLayer", name);
     }
@@ -73,8 +76,8 @@ protected:
     }
     static std::string Shown(CPropertyGridProperty* row) { return row->GetValue().ToDisplayText(); }
 
-    CPropertyUI panel_;
-    RecordingRenderable layer_;
+    CPropertyUI m_Panel;
+    RecordingRenderable m_Layer;
 };
 
 // Prompts whose open-file dialog empties the sheet before answering `path`, as removing
@@ -82,15 +85,15 @@ protected:
 class SheetEmptyingPrompts final : public wexlan::Prompts {
 public:
     SheetEmptyingPrompts(CPropertyUI& panel, std::string path)
-        : panel_(panel), path_(std::move(path)) {}
+        : m_Panel(panel), m_Path(std::move(path)) {}
     wexlan::MessageAnswer ShowMessage(const std::string&, wexlan::MessageButtons,
                                       const std::string&) override {
         return wexlan::MessageAnswer::Ok;
     }
     std::string OpenFileName(const std::string&, const std::string&,
                              const wexlan::FileDialogOptions&) override {
-        panel_.RemoveAll();
-        return path_;
+        m_Panel.RemoveAll();
+        return m_Path;
     }
     std::string SaveFileName(const std::string&, const std::string&,
                              const wexlan::FileDialogOptions&) override {
@@ -100,13 +103,13 @@ public:
         return std::string();
     }
     std::optional<unsigned int> ChooseColor(unsigned int) override {
-        panel_.RemoveAll();
+        m_Panel.RemoveAll();
         return 0x0000FFu;
     }
 
 private:
-    CPropertyUI& panel_;
-    std::string path_;
+    CPropertyUI& m_Panel;
+    std::string m_Path;
 };
 
 class StubRegistry : public wResource {
@@ -136,12 +139,12 @@ TEST(PropertyPanel, OpeningCreatesTheGridThatFillsThePanel) {
 }
 
 TEST_F(PropertySheetTest, RecordsAreShownReadOnlyAndReplaceTheSheet) {
-    panel_.UpdateProperty(&layer_);
+    m_Panel.UpdateProperty(&m_Layer);
     wProp record;
     record.SetName("bunny");
     record.SetFilename("null");
     record.SetValue("Points", "35947");
-    panel_.UpdateProperty(&record);
+    m_Panel.UpdateProperty(&record);
     ASSERT_EQ(Grid().GetPropertyCount(), 1);
     EXPECT_EQ(Grid().GetProperty(0)->GetName(), "VARQ");
     EXPECT_THAT(RowNames(0), ElementsAre("Name", "Points"));
@@ -152,19 +155,19 @@ TEST_F(PropertySheetTest, RecordsAreShownReadOnlyAndReplaceTheSheet) {
     EXPECT_EQ(Shown(points), "35947");
 
     StubRegistry registry;
-    panel_.UpdateProperty(&registry);  // registries show nothing and change nothing
+    m_Panel.UpdateProperty(&registry);  // registries show nothing and change nothing
     EXPECT_EQ(Grid().GetPropertyCount(), 1);
-    panel_.UpdateProperty(static_cast<wProp*>(nullptr));
+    m_Panel.UpdateProperty(static_cast<wProp*>(nullptr));
     EXPECT_EQ(Grid().GetPropertyCount(), 0);
 }
 
 TEST_F(PropertySheetTest, RenderablesAppendTheirGroupsWithBoundRows) {
     RecordingRenderable viewer("Viewer");
-    viewer.set = wProp("Viewer");
-    viewer.set.SetBackgroundColor(0.1, 0.1, 0.2);
-    panel_.UpdateProperty(static_cast<wRenderable*>(nullptr));
-    panel_.UpdateProperty(&viewer);
-    panel_.UpdateProperty(&layer_);
+    viewer.m_Set = wProp("Viewer");
+    viewer.m_Set.SetBackgroundColor(0.1, 0.1, 0.2);
+    m_Panel.UpdateProperty(static_cast<wRenderable*>(nullptr));
+    m_Panel.UpdateProperty(&viewer);
+    m_Panel.UpdateProperty(&m_Layer);
     ASSERT_EQ(Grid().GetPropertyCount(), 2);
     EXPECT_EQ(Grid().GetProperty(0)->GetName(), "Viewer");
     EXPECT_THAT(RowNames(1), ElementsAre("Visibility", "Color", "Opacity", "Axes", "Cursor",
@@ -176,12 +179,12 @@ TEST_F(PropertySheetTest, RenderablesAppendTheirGroupsWithBoundRows) {
     EXPECT_EQ(background->GetColor(), 26u + (26u << 8) + (51u << 16));
     auto* opacity = dynamic_cast<CSliderProp*>(Row("Opacity"));
     ASSERT_NE(opacity, nullptr);
-    EXPECT_EQ(opacity->GetRenderable(), &layer_);
+    EXPECT_EQ(opacity->GetRenderable(), &m_Layer);
     EXPECT_EQ(Shown(opacity), "25");
     for (const char* name : {"Slice", "Contrast", "Transform", "Color Map"}) {
         auto* row = dynamic_cast<CCustomDlgProp*>(Row(name));
         ASSERT_NE(row, nullptr) << name;
-        EXPECT_EQ(row->GetRenderable(), &layer_);
+        EXPECT_EQ(row->GetRenderable(), &m_Layer);
         EXPECT_EQ(Grid().BeginEdit(row), nullptr) << name << " is not typed into";
     }
     EXPECT_FALSE(Row("IsA")->IsEnabled());
@@ -193,12 +196,12 @@ TEST_F(PropertySheetTest, RenderablesAppendTheirGroupsWithBoundRows) {
     EXPECT_TRUE(area->isVisible());
     Grid().SetCurrentProperty(Row("Axes"));  // no description: the rows get the room
     EXPECT_FALSE(area->isVisible());
-    panel_.RemoveAll();
+    m_Panel.RemoveAll();
     EXPECT_EQ(Grid().GetTree()->topLevelItemCount(), 0);
 }
 
 TEST_F(PropertySheetTest, CommittedValuesActOnTheBoundRenderable) {
-    panel_.UpdateProperty(&layer_);
+    m_Panel.UpdateProperty(&m_Layer);
     EXPECT_TRUE(Grid().CommitValue(Row("Visibility"), CPropertyValue::Text("False")));
     EXPECT_EQ(Grid().ItemOf(Row("Visibility"))->text(1), "False");
 
@@ -218,7 +221,7 @@ TEST_F(PropertySheetTest, CommittedValuesActOnTheBoundRenderable) {
     EXPECT_EQ(Grid().GetEditor(), nullptr);
     EXPECT_EQ(Shown(Row("Cursor")), "On");
     QTest::keyClick(Grid().BeginEdit(Row("Visibility")), Qt::Key_Escape);  // changes nothing
-    EXPECT_THAT(layer_.calls, ElementsAre("VisibilityOff", "Render", "Render", "Update"));
+    EXPECT_THAT(m_Layer.m_Calls, ElementsAre("VisibilityOff", "Update", "Update", "Update"));
 
     // Colours: applied with a bound renderable, rejected without one.
     auto* color = dynamic_cast<CMyColorProp*>(Row("Color"));
@@ -231,15 +234,15 @@ TEST_F(PropertySheetTest, CommittedValuesActOnTheBoundRenderable) {
     color->SetRenderable(nullptr);
     EXPECT_FALSE(Grid().CommitValue(color, CPropertyValue::Color(0x00FF00u)));
     EXPECT_EQ(color->GetColor(), 0x0000FFu);
-    EXPECT_THAT(std::vector<std::string>(layer_.calls.begin() + 4, layer_.calls.end()),
+    EXPECT_THAT(std::vector<std::string>(m_Layer.m_Calls.begin() + 4, m_Layer.m_Calls.end()),
                 ElementsAre("SetColor(1,0,0)", "Update"));
 }
 
 // Every row says what it accepts, and the grid commits nothing else: the row keeps its
 // value and the renderable is not called.
 TEST_F(PropertySheetTest, RowsRefuseValuesTheyCannotApply) {
-    layer_.set.SetValue("Text Size", "12");
-    panel_.UpdateProperty(&layer_);
+    m_Layer.m_Set.SetValue("Text Size", "12");
+    m_Panel.UpdateProperty(&m_Layer);
     const auto refused = [&](const std::string& row, const std::string& text) {
         CPropertyValue value;
         const std::string before = Shown(Row(row));
@@ -266,7 +269,7 @@ TEST_F(PropertySheetTest, RowsRefuseValuesTheyCannotApply) {
     EXPECT_FALSE(Grid().CommitValue(Row("Opacity"), CPropertyValue::Integer(-1)));
     EXPECT_FALSE(Grid().CommitValue(Row("Color"), CPropertyValue::Color(0x1000000u)));
     EXPECT_FALSE(Grid().CommitValue(Row("Color"), CPropertyValue::Text("red")));
-    EXPECT_THAT(layer_.calls, IsEmpty());
+    EXPECT_THAT(m_Layer.m_Calls, IsEmpty());
 
     // What is accepted is applied.
     const auto commit = [&](const std::string& row, const std::string& text) {
@@ -280,14 +283,14 @@ TEST_F(PropertySheetTest, RowsRefuseValuesTheyCannotApply) {
     commit("Contrast", "-50, 150");  // the brackets are optional
     commit("Axes", "anything");      // a list that allows typing
     commit("Opacity", "40");         // a typed opacity acts like the slider
-    EXPECT_THAT(layer_.calls,
+    EXPECT_THAT(m_Layer.m_Calls,
                 ElementsAre("SetColor(1,0,0.501961)", "Update", "SetSlice(10,20,0)", "Update",
                             "SetContrast(-5,7.5)", "Update", "SetContrast(-50,150)", "Update",
-                            "Render", "SetOpacity(0.4)", "Render", "Update"));
+                            "Update", "SetOpacity(0.4)", "Render", "Update"));
 }
 
 TEST_F(PropertySheetTest, OpacitySliderActsWhileItMovesAndEscapeUndoes) {
-    panel_.UpdateProperty(&layer_);
+    m_Panel.UpdateProperty(&m_Layer);
     auto* opacity = dynamic_cast<CSliderProp*>(Row("Opacity"));
     qRegisterMetaType<CPropertyGridProperty*>();
     QSignalSpy changed(&Grid(), &CPropertyGridCtrl::PropertyChanged);
@@ -301,7 +304,7 @@ TEST_F(PropertySheetTest, OpacitySliderActsWhileItMovesAndEscapeUndoes) {
               Grid().GetTree()->header()->sectionViewportPosition(1) + row.height() + 5);
 
     slider->setValue(37);
-    EXPECT_THAT(layer_.calls, ElementsAre("SetOpacity(0.37)", "Render", "Update"));
+    EXPECT_THAT(m_Layer.m_Calls, ElementsAre("SetOpacity(0.37)", "Render", "Update"));
     EXPECT_EQ(Shown(opacity), "37");
     QTest::keyClick(slider, Qt::Key_Right);
     QTest::keyClick(slider, Qt::Key_Return);
@@ -311,19 +314,19 @@ TEST_F(PropertySheetTest, OpacitySliderActsWhileItMovesAndEscapeUndoes) {
     EXPECT_EQ(changed.count(), 2);
 
     slider = qobject_cast<CPropSliderCtrl*>(Grid().BeginEdit(opacity));
-    layer_.calls.clear();
+    m_Layer.m_Calls.clear();
     QTest::keyClick(slider, Qt::Key_PageUp);
     QTest::keyClick(slider, Qt::Key_Escape);
     EXPECT_EQ(Shown(opacity), "38");
-    EXPECT_THAT(layer_.calls, ElementsAre("SetOpacity(0.48)", "Render", "Update",
-                                          "SetOpacity(0.38)", "Render", "Update"));
+    EXPECT_THAT(m_Layer.m_Calls, ElementsAre("SetOpacity(0.48)", "Render", "Update",
+                                             "SetOpacity(0.38)", "Render", "Update"));
 }
 
 // A single click on the opacity value opens the slider at the row's value: nothing
 // moves, nothing is committed (0.58 shows 58, not 57).
 TEST_F(PropertySheetTest, AClickOnTheOpacityValueMovesNothing) {
-    layer_.set.SetValue("Opacity", "0.58");
-    panel_.UpdateProperty(&layer_);
+    m_Layer.m_Set.SetValue("Opacity", "0.58");
+    m_Panel.UpdateProperty(&m_Layer);
     CPropertyGridProperty* opacity = Row("Opacity");
     EXPECT_EQ(Shown(opacity), "58");
     QTreeWidget* tree = Grid().GetTree();
@@ -338,14 +341,14 @@ TEST_F(PropertySheetTest, AClickOnTheOpacityValueMovesNothing) {
         Grid().EndEdit(true);
     }
     EXPECT_EQ(Shown(opacity), "58");
-    EXPECT_THAT(layer_.calls, IsEmpty());
+    EXPECT_THAT(m_Layer.m_Calls, IsEmpty());
 }
 
 // A list row whose value (from the layer) is none of its choices shows that value in
 // its editor and, left without a choice, commits nothing.
 TEST_F(PropertySheetTest, AListValueOutsideTheChoicesIsShownAndKeptUntilAChoice) {
-    layer_.set.SetValue("Cursor", "Partly");
-    panel_.UpdateProperty(&layer_);
+    m_Layer.m_Set.SetChoice("Cursor", "Partly", {"On", "Off"});
+    m_Panel.UpdateProperty(&m_Layer);
     CPropertyGridProperty* cursor = Row("Cursor");
     auto* combo = qobject_cast<QComboBox*>(Grid().BeginEdit(cursor));
     ASSERT_NE(combo, nullptr);
@@ -354,18 +357,18 @@ TEST_F(PropertySheetTest, AListValueOutsideTheChoicesIsShownAndKeptUntilAChoice)
     Grid().EndEdit(true);  // left without a choice
     EXPECT_EQ(Shown(cursor), "Partly");
     EXPECT_EQ(Grid().ItemOf(cursor)->text(1), "Partly");
-    EXPECT_THAT(layer_.calls, IsEmpty());
+    EXPECT_THAT(m_Layer.m_Calls, IsEmpty());
 
     combo = qobject_cast<QComboBox*>(Grid().BeginEdit(cursor));
     combo->setCurrentIndex(1);
     emit combo->activated(1);
     EXPECT_EQ(Shown(cursor), "Off");
-    EXPECT_THAT(layer_.calls, ElementsAre("Update"));
+    EXPECT_THAT(m_Layer.m_Calls, ElementsAre("Update"));
 }
 
 // "Other..." asks for a colour through the prompts and commits it like a picked one.
 TEST_F(PropertySheetTest, OtherColourGoesThroughThePromptsAndIsCommitted) {
-    panel_.UpdateProperty(&layer_);
+    m_Panel.UpdateProperty(&m_Layer);
     auto* color = dynamic_cast<CMyColorProp*>(Row("Color"));
     const auto chooseOther = [&] {
         auto* picker = qobject_cast<CColorPickerEdit*>(Grid().BeginEdit(color));
@@ -382,7 +385,7 @@ TEST_F(PropertySheetTest, OtherColourGoesThroughThePromptsAndIsCommitted) {
         prompts->QueueColor(0x336699u);
         chooseOther();
         EXPECT_EQ(color->GetColor(), 0x0080FFu);
-        EXPECT_THAT(layer_.calls, IsEmpty());
+        EXPECT_THAT(m_Layer.m_Calls, IsEmpty());
         chooseOther();
         ASSERT_EQ(prompts->Calls().size(), 2u);
         EXPECT_EQ(prompts->Calls()[1].kind, wexlan::PromptKind::Color);
@@ -390,18 +393,18 @@ TEST_F(PropertySheetTest, OtherColourGoesThroughThePromptsAndIsCommitted) {
     }
     EXPECT_EQ(color->GetColor(), 0x336699u);
     EXPECT_EQ(Grid().ItemOf(color)->text(1), "153, 102, 51");
-    EXPECT_THAT(layer_.calls, ElementsAre("SetColor(0.6,0.4,0.2)", "Update"));
+    EXPECT_THAT(m_Layer.m_Calls, ElementsAre("SetColor(0.6,0.4,0.2)", "Update"));
 
     // The sheet emptied while the chooser is open: nothing is committed.
-    layer_.calls.clear();
-    wexlan::ScopedPrompts removing(std::make_unique<SheetEmptyingPrompts>(panel_, ""));
+    m_Layer.m_Calls.clear();
+    wexlan::ScopedPrompts removing(std::make_unique<SheetEmptyingPrompts>(m_Panel, ""));
     chooseOther();
     EXPECT_EQ(Grid().GetPropertyCount(), 0);
-    EXPECT_THAT(layer_.calls, IsEmpty());
+    EXPECT_THAT(m_Layer.m_Calls, IsEmpty());
 }
 
 TEST_F(PropertySheetTest, SliceRowWritesTheTripleBackAfterOkOnly) {
-    panel_.UpdateProperty(&layer_);
+    m_Panel.UpdateProperty(&m_Layer);
     CPropertyGridProperty* slice = Row("Slice");
     bool accept = true;
     ScopedModalRunner runner([&](QDialog& dialog) {
@@ -415,28 +418,28 @@ TEST_F(PropertySheetTest, SliceRowWritesTheTripleBackAfterOkOnly) {
     QTest::keyClick(Grid().GetTree(), Qt::Key_F2);  // the keyboard presses the button
     EXPECT_EQ(Shown(slice), "7, 4, 5");
     // The live move, then OK's commit through the row, as a typed value would be.
-    EXPECT_THAT(layer_.calls,
+    EXPECT_THAT(m_Layer.m_Calls,
                 ElementsAre("SetSlice(7,4,5)", "Render", "SetSlice(7,4,5)", "Update"));
     accept = false;
-    layer_.set.SetSlice(1, 1, 1);
+    m_Layer.m_Set.SetSlice(1, 1, 1);
     Grid().ClickButton(slice);
     EXPECT_EQ(Shown(slice), "7, 4, 5");
 
     // The single-slice form of a 2D layer writes one number.
     RecordingRenderable image("ImageLayer");
-    image.set = wProp("Image2D");
-    image.set.SetSlice(2);
-    image.set.SetSliceRange(std::array<int, 6>{0, 9, -1, -1, -1, -1}.data());
-    panel_.UpdateProperty(&image);
+    image.m_Set = wProp("Image2D");
+    image.m_Set.SetSlice(2);
+    image.m_Set.SetSliceRange(std::array<int, 6>{0, 9, -1, -1, -1, -1}.data());
+    m_Panel.UpdateProperty(&image);
     accept = true;
     Grid().ClickButton(Grid().FindRow("Image2D", "Slice"));
     EXPECT_EQ(Shown(Grid().FindRow("Image2D", "Slice")), "7");
-    EXPECT_THAT(image.calls,
+    EXPECT_THAT(image.m_Calls,
                 ElementsAre("SetSlice(7,-999,-999)", "Render", "SetSlice(7,-999,-999)", "Update"));
 }
 
 TEST_F(PropertySheetTest, ContrastRowCommitsAfterOkAndCancelPutsTheContrastBack) {
-    panel_.UpdateProperty(&layer_);
+    m_Panel.UpdateProperty(&m_Layer);
     for (bool accept : {false, true}) {
         ScopedModalRunner runner([&](QDialog& dialog) {
             auto& contrast = dynamic_cast<CContrastDialog&>(dialog);
@@ -453,20 +456,20 @@ TEST_F(PropertySheetTest, ContrastRowCommitsAfterOkAndCancelPutsTheContrastBack)
         Grid().ClickButton(Row("Contrast"));
         EXPECT_EQ(Shown(Row("Contrast")), accept ? "[60.0, 200.0]" : "[10.9, 200.2]");
     }
-    EXPECT_THAT(layer_.calls,
+    EXPECT_THAT(m_Layer.m_Calls,
                 ElementsAre("SetContrast(50,200)", "Update", "SetContrast(10.9,200.2)", "Update",
                             "SetContrast(60,200)", "Update", "SetContrast(60,200)", "Update"));
 }
 
 TEST_F(PropertySheetTest, TransformRowCommitsAfterOkAndCancelPutsTheMatrixBack) {
-    layer_.transform[3] = 5;
-    panel_.UpdateProperty(&layer_);
+    m_Layer.m_Transform[3] = 5;
+    m_Panel.UpdateProperty(&m_Layer);
     for (bool accept : {true, false}) {
         ScopedModalRunner runner([&](QDialog& dialog) {
             auto& matrix = dynamic_cast<CMatrixUI&>(dialog);
             matrix.OnInitDialog();
             dialog.findChild<QSlider*>("sliderTx")->setValue(60);
-            layer_.set.SetValue("Transform", accept ? "moved" : "cancelled");
+            m_Layer.m_Set.SetValue("Transform", accept ? "moved" : "cancelled");
             accept ? matrix.OnOK() : matrix.OnCancel();
             return dialog.result();
         });
@@ -476,9 +479,9 @@ TEST_F(PropertySheetTest, TransformRowCommitsAfterOkAndCancelPutsTheMatrixBack) 
     // The dialog starts from the renderable's transform: 5, then 15; OK commits what it
     // shows, Cancel puts back what it opened with.
     const std::string at15 = "SetTransform(1,0,0,15,0,1,0,0,0,0,1,0,0,0,0,1)";
-    EXPECT_THAT(layer_.calls, ElementsAre(at15, "Update", at15, "Update",
-                                          "SetTransform(1,0,0,25,0,1,0,0,0,0,1,0,0,0,0,1)",
-                                          "Update", at15, "Update"));
+    EXPECT_THAT(m_Layer.m_Calls, ElementsAre(at15, "Update", at15, "Update",
+                                             "SetTransform(1,0,0,25,0,1,0,0,0,0,1,0,0,0,0,1)",
+                                             "Update", at15, "Update"));
 }
 
 TEST_F(PropertySheetTest, ColorMapRowReadsTheFileForMeshLayersOnly) {
@@ -494,13 +497,13 @@ TEST_F(PropertySheetTest, ColorMapRowReadsTheFileForMeshLayersOnly) {
     }
     wexlan::ScopedScriptedPrompts prompts;
     RecordingRenderable mesh("MeshLayer");
-    mesh.set = wProp("MeshLayer");
-    mesh.set.SetValue("Color Map", "False");
+    mesh.m_Set = wProp("MeshLayer");
+    mesh.m_Set.SetValue("Color Map", "False");
     RecordingRenderable image("ImageLayer");
-    image.set = wProp("ImageLayer");
-    image.set.SetValue("Color Map", "False");
-    panel_.UpdateProperty(&mesh);
-    panel_.UpdateProperty(&image);
+    image.m_Set = wProp("ImageLayer");
+    image.m_Set.SetValue("Color Map", "False");
+    m_Panel.UpdateProperty(&mesh);
+    m_Panel.UpdateProperty(&image);
     CPropertyGridProperty* meshMap = Grid().FindRow("MeshLayer", "Color Map");
 
     Grid().ClickButton(meshMap);  // cancelled
@@ -508,8 +511,8 @@ TEST_F(PropertySheetTest, ColorMapRowReadsTheFileForMeshLayersOnly) {
         prompts->QueueFileName(path);
         Grid().ClickButton(meshMap);
     }
-    EXPECT_THAT(mesh.calls, ElementsAre("SetColorMap(3,1.5,2,3)", "Update",
-                                        "SetColorMap(102400,0,1,2)", "Update"));
+    EXPECT_THAT(mesh.m_Calls, ElementsAre("SetColorMap(3,1.5,2,3)", "Update",
+                                          "SetColorMap(102400,0,1,2)", "Update"));
     EXPECT_EQ(Shown(meshMap), "True");
     const wexlan::PromptCall& call = prompts->Calls()[1];
     EXPECT_EQ(call.kind, wexlan::PromptKind::OpenFile);
@@ -518,25 +521,25 @@ TEST_F(PropertySheetTest, ColorMapRowReadsTheFileForMeshLayersOnly) {
 
     prompts->QueueFileName(small);
     Grid().ClickButton(Grid().FindRow("ImageLayer", "Color Map"));
-    EXPECT_THAT(image.calls, IsEmpty());
+    EXPECT_THAT(image.m_Calls, IsEmpty());
     EXPECT_EQ(Shown(Grid().FindRow("ImageLayer", "Color Map")), "False");
     EXPECT_THAT(prompts->MessageTexts(),
                 ElementsAre(HasSubstr("\"Color Map\" accepts nothing on this layer")));
 
     // The sheet emptied (the layer removed) while the file dialog is open: the row and
     // the layer are not touched afterwards.
-    mesh.calls.clear();
-    wexlan::ScopedPrompts removing(std::make_unique<SheetEmptyingPrompts>(panel_, small));
+    mesh.m_Calls.clear();
+    wexlan::ScopedPrompts removing(std::make_unique<SheetEmptyingPrompts>(m_Panel, small));
     Grid().ClickButton(Grid().FindRow("MeshLayer", "Color Map"));
     EXPECT_EQ(Grid().GetPropertyCount(), 0);
-    EXPECT_THAT(mesh.calls, IsEmpty());
+    EXPECT_THAT(mesh.m_Calls, IsEmpty());
 }
 
 TEST_F(PropertySheetTest, DialogRowsWithoutRenderableOrRowAfterwards) {
     int runs = 0;
     ScopedModalRunner runner([&](QDialog& dialog) {
         ++runs;
-        panel_.RemoveAll();  // the row that opened the dialog is gone when it returns
+        m_Panel.RemoveAll();  // the row that opened the dialog is gone when it returns
         dialog.accept();
         return dialog.result();
     });
@@ -549,8 +552,8 @@ TEST_F(PropertySheetTest, DialogRowsWithoutRenderableOrRowAfterwards) {
     EXPECT_FALSE(Grid().ClickButton(group));
 
     for (const char* name : {"Slice", "Transform", "Contrast"}) {
-        panel_.RemoveAll();
-        panel_.UpdateProperty(&layer_);
+        m_Panel.RemoveAll();
+        m_Panel.UpdateProperty(&m_Layer);
         EXPECT_TRUE(Grid().ClickButton(Row(name)));
         EXPECT_EQ(Grid().GetPropertyCount(), 0);
     }

@@ -3,9 +3,12 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <vtkPolyData.h>
+
 #include "EditActions.h"
 #include "PropertySheetBuilder.h"
 #include "Recording.h"
+#include "wMeshLayer.h"
 
 using proptest::RecordingRenderable;
 using ::testing::ElementsAre;
@@ -32,46 +35,33 @@ std::vector<std::string> Names(const GroupSpec& group) {
 
 }  // namespace
 
-TEST(SheetBuilder, EveryTagMakesItsKindOfRow) {
-    wProp set("Image3DLayer");
-    set.SetValue("IsA", "Image3DLayer");
+// A kind the sheet knows nothing about: its choices bring their own options.
+TEST(SheetBuilder, EveryItemMakesItsKindOfRow) {
+    wProp set("NewLayer");
+    set.SetValue("IsA", "NewLayer");
     set.SetBackgroundColor(0, 0, 1);
     set.SetColor(1, 0.5, 0);
     set.SetValue("Opacity", "0.257");
     set.SetContrast(0, 255);
-    for (const char* tag : {"Color Bar", "Visibility", "Visibi. XY", "Visibi. XZ", "Visibi. YZ",
-                            "Orientation", "Representation", "Cursor", "Lookup Table", "Axes",
-                            "Clipping", "Bounding Box", "Transform", "Color Map", "Size"}) {
+    set.SetChoice("Shading", "Flat", {"Flat", "Smooth", "Toon"});
+    set.SetChoice("Label", "Off", {"On", "Off"}, true);
+    set.SetValue("Mode", "Fast", wProp::Choice);  // a choice without options: typed
+    for (const char* tag : {"Transform", "Color Map", "Size"}) {
         set.SetValue(tag, "v");
     }
     set.SetSlice(1, 2, 3);
     const GroupSpec group = CPropertySheetBuilder::EditableGroup(set);
-    EXPECT_EQ(group.caption, "Image3DLayer");
-    EXPECT_EQ(group.rows.size(), 21u);
-
-    const std::vector<std::string> onOff = {"On", "Off"};
-    const std::vector<std::string> trueFalse = {"True", "False"};
+    EXPECT_EQ(group.caption, "NewLayer");
+    EXPECT_EQ(group.rows.size(), 12u);
     const struct {
         const char* tag;
         RowKind kind;
         std::vector<std::string> options;
         bool typing;
     } table[] = {
-        {"Color Bar", RowKind::List, {"Off", "Left", "Right", "Top", "Bottom"}, false},
-        {"Visibility", RowKind::List, trueFalse, false},
-        {"Visibi. XY", RowKind::List, trueFalse, false},
-        {"Visibi. XZ", RowKind::List, trueFalse, false},
-        {"Visibi. YZ", RowKind::List, trueFalse, false},
-        {"Orientation", RowKind::List, {"XY Plane", "XZ Plane", "YZ Plane"}, false},
-        {"Representation", RowKind::List, {"Surface", "Wireframe", "Points"}, false},
-        {"Cursor", RowKind::List, onOff, false},
-        {"Lookup Table",
-         RowKind::List,
-         {"None", "Red", "Green", "Blue", "Cyan", "Magent", "Yellow", "Rainbow"},
-         false},
-        {"Axes", RowKind::List, onOff, true},
-        {"Clipping", RowKind::List, onOff, false},
-        {"Bounding Box", RowKind::List, onOff, true},
+        {"Shading", RowKind::List, {"Flat", "Smooth", "Toon"}, false},
+        {"Label", RowKind::List, {"On", "Off"}, true},
+        {"Mode", RowKind::Text, {}, true},
         {"Contrast", RowKind::Dialog, {}, false},
         {"Transform", RowKind::Dialog, {}, false},
         {"Color Map", RowKind::Dialog, {}, false},
@@ -144,85 +134,78 @@ TEST(SheetBuilder, OpacityAndColourConversions) {
     EXPECT_THAT(rgb, ElementsAre(1.0, 128 / 255.0, 0.0));
 }
 
-TEST(SheetBuilder, RecordGroupIsReadOnlyVarq) {
-    wProp record;
-    record.SetName("bunny");
-    record.SetDescription("null");
-    record.SetValue("Points", "35947");
-    const GroupSpec group = CPropertySheetBuilder::RecordGroup(record);
-    EXPECT_EQ(group.caption, "VARQ");
-    EXPECT_THAT(Names(group), ElementsAre("Name", "Points"));
-    EXPECT_FALSE(group.rows[1].enabled);
-    EXPECT_EQ(group.rows[1].text, "35947");
-}
-
-TEST(EditActions, EachTagCallsItsOperationThenRenderOrUpdate) {
+// The dialog rows' numbers go to the renderable's operations; every other row's value
+// goes to the renderable's own reading of its item. An Update follows either way.
+TEST(EditActions, DialogNumbersAndTheRenderablesOwnItems) {
     const struct {
         const char* tag;
         const char* value;
         std::vector<std::string> calls;
     } cases[] = {
-        {"Visibility", "False", {"VisibilityOff", "Render"}},
-        {"Visibility", "True", {"VisibilityOn", "Render"}},
-        {"Visibility", "maybe", {"Render"}},
-        {"Visibi. XY", "True", {"PlaneVisibilityOn(2)"}},
-        {"Visibi. XZ", "False", {"PlaneVisibilityOff(1)"}},
-        {"Visibi. YZ", "False", {"PlaneVisibilityOff(0)"}},
+        {"Slice", "1, 2, 3", {"SetSlice(1,2,3)", "Update"}},
+        {"Slice", "4.0", {"SetSlice(4,-999,-999)", "Update"}},
+        {"Contrast", "[2, 9]", {"SetContrast(2,9)", "Update"}},
+        {"Transform",
+         "[1, 0, 0, 7; 0, 1, 0, 0; 0, 0, 1, 0; 0, 0, 0, 1]",
+         {"SetTransform(1,0,0,7,0,1,0,0,0,0,1,0,0,0,0,1)", "Update"}},
+        {"Visibility", "False", {"VisibilityOff", "Update"}},
+        {"Visibility", "True", {"VisibilityOn", "Update"}},
+        {"Visibility", "maybe", {"Update"}},
         {"Bounding Box", "On", {"BoundingBoxOn", "Update"}},
         {"Bounding Box", "on", {"Update"}},
         {"Clipping", "Off", {"ClippingOff", "Update"}},
-        {"Representation", "Wireframe", {"SetRepresentation(1)", "Update"}},
-        {"Representation", "Points", {"SetRepresentation(2)", "Update"}},
-        {"Representation", "Solid", {"Update"}},
-        // Kind-specific actions are skipped on another kind; the Render/Update stays.
-        {"Axes", "On", {"Render"}},
+        // Items the renderable does not report change nothing.
+        {"Axes", "On", {"Update"}},
         {"Lookup Table", "Red", {"Update"}},
-        {"Size", "3", {"Update"}},
-        {"Size", "-1", {}},
-        {"Text Size", "65", {}},
-        // Typed dialog values (the rows commit only well-formed ones).
-        {"Slice", "1, 2, 3", {"SetSlice(1,2,3)", "Update"}},
-        {"Slice", "4", {"SetSlice(4,-999,-999)", "Update"}},
-        {"Contrast", "[2, 9]", {"SetContrast(2,9)", "Update"}},
-        {"Orientation", "XZ Plane", {"Update"}},
     };
     for (const auto& c : cases) {
         RecordingRenderable target;
+        for (const char* tag : {"Visibility", "Bounding Box", "Clipping"}) {
+            target.m_Set.SetValue(tag, "Off");
+        }
         wexlan::ApplyTextEdit(target, c.tag, c.value);
-        EXPECT_EQ(target.calls, c.calls) << c.tag << " = " << c.value;
+        EXPECT_EQ(target.m_Calls, c.calls) << c.tag << " = " << c.value;
     }
 }
 
 TEST(EditActions, KindSpecificRowsOnRealClasses) {
     proptest::RecordingViewer viewer;
-    for (const char* axes : {"On", "on"}) {  // anything but "On" switches off
+    for (const char* axes : {"On", "on"}) {  // a typed word of neither option: unchanged
         wexlan::ApplyTextEdit(viewer, "Axes", axes);
     }
     wexlan::ApplyTextEdit(viewer, "Color Bar", "Top");
     wexlan::ApplyTextEdit(viewer, "Color Bar", "Middle");
-    EXPECT_THAT(viewer.calls, ElementsAre("Render axes=on bar=0", "Render axes=off bar=0",
-                                          "Render axes=off bar=3", "Render axes=off bar=3"));
+    EXPECT_THAT(viewer.m_Calls, ElementsAre("Update axes=on bar=0", "Update axes=on bar=0",
+                                            "Update axes=on bar=3", "Update axes=on bar=3"));
 
     auto image = proptest::SmallVolume();
     proptest::RecordingVolume volume(image);
     wexlan::ApplyTextEdit(volume, "Lookup Table", "Magent");
     wexlan::ApplyTextEdit(volume, "Cursor", "On");
     wexlan::ApplyTextEdit(volume, "Cursor", "yes");
-    EXPECT_THAT(volume.calls,
-                ElementsAre("Update lut=Magent cursor=off", "Update lut=Magent cursor=on",
-                            "Update lut=Magent cursor=off"));
+    wexlan::ApplyTextEdit(volume, "Visibi. XZ", "False");
+    EXPECT_THAT(volume.m_Calls, ElementsAre("Update lut=Magent cursor=off planes=111",
+                                            "Update lut=Magent cursor=on planes=111",
+                                            "Update lut=Magent cursor=on planes=111",
+                                            "Update lut=Magent cursor=on planes=101"));
 
+    wMeshLayer mesh(vtkSmartPointer<vtkPolyData>::New(), "mesh");
+    wexlan::ApplyTextEdit(mesh, "Representation", "Points");
+    wexlan::ApplyTextEdit(mesh, "Representation", "Solid");
+    EXPECT_EQ(mesh.GetRepresentation(), 2);
+
+    // Number items take a number in any form the row accepts.
     proptest::RecordingLandmarks marks;
-    for (const char* size : {"0", "-2", "2.5mm", "big"}) {
+    for (const char* size : {"0", "-2", "2.50", "[3]"}) {
         wexlan::ApplyTextEdit(marks, "Size", size);
     }
-    EXPECT_THAT(marks.calls, ElementsAre("Update size=0", "Update size=2.5", "Update size=0"));
-
+    EXPECT_THAT(marks.m_Calls,
+                ElementsAre("Update size=0", "Update size=0", "Update size=2.5", "Update size=3"));
     proptest::RecordingText text;
-    for (const char* size : {"64", "65", "0", "12px"}) {
+    for (const char* size : {"64", "65", "12.0"}) {
         wexlan::ApplyTextEdit(text, "Text Size", size);
     }
-    EXPECT_THAT(text.calls, ElementsAre("Update size=64", "Update size=12"));
+    EXPECT_THAT(text.m_Calls, ElementsAre("Update size=64", "Update size=64", "Update size=12"));
 }
 
 TEST(EditActions, ColourSliderAndDialogTexts) {
@@ -231,7 +214,7 @@ TEST(EditActions, ColourSliderAndDialogTexts) {
     wexlan::ApplyColorEdit(target, "Color", 0xFF0000u);
     wexlan::ApplySliderMove(target, "Opacity", 37);
     wexlan::ApplySliderMove(target, "Alpha", 10);
-    EXPECT_THAT(target.calls,
+    EXPECT_THAT(target.m_Calls,
                 ElementsAre("SetBackgroundColor(1,0.501961,0)", "Update", "SetColor(0,0,1)",
                             "Update", "SetOpacity(0.37)", "Render", "Update"));
     const int triple[3] = {3, 4, 5};
