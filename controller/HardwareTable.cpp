@@ -83,8 +83,7 @@ int HardwareTable::Find(const std::string& name) const {
 const PluginRecord& HardwareTable::Row(int index) const {
     if (index < 0 || index >= Count()) {
         throw std::invalid_argument("hardware resource index " + std::to_string(index) +
-                                    " is out of range (" + std::to_string(Count()) +
-                                    " resources)");
+                                    " is out of range (" + std::to_string(Count()) + " resources)");
     }
     return m_rows[index];
 }

@@ -104,12 +104,11 @@ void ReportPluginFailures(const std::vector<PluginRecord>& records, const Plugin
     if (firstLeftOut == nullptr) {
         return;
     }
-    const std::string count = leftOut == 1 ? std::string("1 library was")
-                                           : std::to_string(leftOut) + " libraries were";
-    Prompts::Instance().ShowMessage(
-        "Couldn't load module", MessageButtons::Ok,
-        count + " not loaded: " + kind.fullReason + ".\nThe first not loaded: " +
-            firstLeftOut->path);
+    const std::string count =
+        leftOut == 1 ? std::string("1 library was") : std::to_string(leftOut) + " libraries were";
+    Prompts::Instance().ShowMessage("Couldn't load module", MessageButtons::Ok,
+                                    count + " not loaded: " + kind.fullReason +
+                                        ".\nThe first not loaded: " + firstLeftOut->path);
 }
 
 }  // namespace wexlan

@@ -97,9 +97,9 @@ bool CWexlanModules::CallModule(int id, const char* entryPoint,
     // The panel asks some entry points (GetViewer) on every refresh: a module failing
     // there would otherwise bury the user in the same message.
     if (m_reportedFailures.insert({id, entryPoint}).second) {
-        wexlan::Prompts::Instance().ShowMessage("Module failed", wexlan::MessageButtons::Ok,
-                                                m_modules[id].name + " (" + m_modules[id].path +
-                                                    ")\n" + failure);
+        wexlan::Prompts::Instance().ShowMessage(
+            "Module failed", wexlan::MessageButtons::Ok,
+            m_modules[id].name + " (" + m_modules[id].path + ")\n" + failure);
     }
     return false;
 }
@@ -227,7 +227,8 @@ void CWexlanModules::DetachData(int slot) {
     if (!IsSlot(slot) || m_activated[slot] < 0) {
         return;
     }
-    if (auto entry = reinterpret_cast<wexlan::VoidCall>(GetEntryPoint(m_activated[slot], "DetachData"))) {
+    if (auto entry =
+            reinterpret_cast<wexlan::VoidCall>(GetEntryPoint(m_activated[slot], "DetachData"))) {
         CallModule(m_activated[slot], "DetachData", entry);
     }
     m_activated[slot] = -1;
@@ -265,7 +266,8 @@ std::string CWexlanModules::GetInfo() const {
     const std::vector<int> widths = {8, 20, 255};
     std::string text = wUtil::ConstructRow({"id", "name", "description"}, widths) + "\n";
     for (int id = 0; id < GetNumberOfModules(); ++id) {
-        text += wUtil::ConstructRow({std::to_string(id), m_modules[id].name, m_modules[id].description}, widths) +
+        text += wUtil::ConstructRow(
+                    {std::to_string(id), m_modules[id].name, m_modules[id].description}, widths) +
                 "\n";
     }
     return text;

@@ -27,12 +27,17 @@
 #include <string>
 #include <tuple>
 
+#include "wFileReader.h"
+#include "wSnapshot.h"
+
+// A build of the lower folders alone (WEXLAN_CP_FOLDERS without the controller) has no
+// plug-in tables to list.
+#ifdef VARQ_INSPECT_PLUGINS
 #include "CWexlanModules.h"
 #include "ExecutablePath.h"
 #include "HardwareTable.h"
 #include "PluginDiscovery.h"
-#include "wFileReader.h"
-#include "wSnapshot.h"
+#endif
 
 namespace {
 
@@ -86,6 +91,7 @@ int Snapshot(int argc, char** argv) {
     return 0;
 }
 
+#ifdef VARQ_INSPECT_PLUGINS
 // A reason on one line, so that a listing keeps one library per line.
 std::string OneLine(std::string text) {
     for (char& c : text) {
@@ -117,6 +123,7 @@ int Plugins() {
     }
     return status;
 }
+#endif
 
 }  // namespace
 
@@ -137,6 +144,7 @@ int main(int argc, char** argv) {
         }
         return Snapshot(argc, argv);
     }
+#ifdef VARQ_INSPECT_PLUGINS
     if (std::strcmp(argv[1], "--plugins") == 0) {
         if (argc != 2) {
             PrintUsage(stderr);
@@ -144,6 +152,7 @@ int main(int argc, char** argv) {
         }
         return Plugins();
     }
+#endif
     if (std::strcmp(argv[1], "--formats") == 0) {
         if (argc != 2) {
             PrintUsage(stderr);
