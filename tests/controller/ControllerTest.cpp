@@ -171,21 +171,6 @@ TEST_F(ControllerTest, ShowHandsItemsToTheActiveModuleOnly) {
                 ElementsAre("Alpha:AddSecondaryData(4,0)", "Alpha:AddSecondaryData(4,5)"));
 }
 
-TEST_F(ControllerTest, HostStateAndViewingTabs) {
-    CWexlanCPEXE controller;
-    EXPECT_EQ(controller.hasAtLeastOneViewingTab(), 0);
-    controller.ViewingTabPlusPlus();
-    EXPECT_EQ(controller.hasAtLeastOneViewingTab(), 1);
-    controller.ViewingTabMinusMinus();
-    controller.ViewingTabMinusMinus();  // no lower bound
-    EXPECT_EQ(controller.hasAtLeastOneViewingTab(), 0);
-    controller.ViewingTabPlusPlus();
-    EXPECT_EQ(controller.hasAtLeastOneViewingTab(), 0);  // -1 + 1
-    controller.SetSelItemText("Surface [0] bunny");
-    EXPECT_EQ(controller.GetSelItemText(), "Surface [0] bunny");
-    EXPECT_EQ(controller.GetHwnd(), nullptr);
-}
-
 TEST(FileFilters, OpenFilterListsEveryFormatTwice) {
     using wexlan::OpenDataFilterText;
     EXPECT_EQ(OpenDataFilterText({{"Alpha", "aaa"}, {"Beta", "bbb"}}),

@@ -70,7 +70,7 @@ protected:
 
 }  // namespace
 
-TEST_F(PluginDiscoveryTest, EveryLibraryGetsARecordInTheByteOrderOfTheNames) {
+TEST_F(PluginDiscoveryTest, TheRegistryKeepsTheLoadedModulesAndReportsTheOthers) {
     // Created against the order of the names, which the file system may list in any order.
     m_app.AddModule("module_null_texts", "m2.so");
     m_app.AddModule("module_partial", "m10.so");
@@ -86,58 +86,42 @@ TEST_F(PluginDiscoveryTest, EveryLibraryGetsARecordInTheByteOrderOfTheNames) {
     std::filesystem::create_directories(m_app.Modules() + "/sub.so");  // folders are no libraries
     std::ofstream(m_app.Modules() + "/readme.txt") << "not a module";
 
-    const auto records = wexlan::DiscoverPlugins(m_app.Modules(), CWexlanModules::Kind(), 10);
-
-    ASSERT_THAT(States(records), ElementsAre("Zulu.so loaded", "broken.so failed", "cut.so failed",
-                                             "empty.so refused", "fifo.so failed",
-                                             "foreign.so failed", "m10.so loaded", "m2.so loaded"));
-    EXPECT_THAT(records[1].reason, HasSubstr("WexlanTestSymbolThatDoesNotExist"));
-    EXPECT_THAT(records[2].reason, HasSubstr(cut + " is truncated (its segments end at byte"));
-    EXPECT_EQ(records[3].reason, kNotAModule);
-    EXPECT_EQ(records[4].reason, fifo + " is not a regular file");
-    EXPECT_THAT(records[5].reason,
-                HasSubstr(foreign + " is built for " + damage::kForeignMachineName + ", not"));
-    for (const PluginRecord& record : records) {  // only a loaded record holds its library
-        const bool loaded = record.state == PluginState::Loaded;
-        EXPECT_EQ(record.library.IsLoaded(), loaded) << record.path;
-        EXPECT_EQ(record.reason.empty(), loaded) << record.path;
-    }
-    EXPECT_FALSE(AppFolder::IsMapped(broken) || AppFolder::IsMapped(empty));
-
-    // The answers; a query not exported or a null text gives "" (0).
-    EXPECT_EQ(records[0].name + " " + records[0].version + " " + records[0].description,
-              "Alpha 1.0 Records every call");
-    EXPECT_EQ(records[0].dataType, 2);
-    EXPECT_EQ(records[6].name + "|" + records[6].version, "Partial|");
-    EXPECT_EQ(records[6].dataType, 0);
-    EXPECT_EQ(records[7].name + records[7].version + records[7].description, "");
-    EXPECT_EQ(records[7].dataType, 2);
-    EXPECT_THAT(CallsOf("Alpha"), ElementsAre("GetModuleVer", "GetModuleName", "GetModuleDesc",
-                                              "GetModuleTargetDataType"));
-    EXPECT_TRUE(m_prompts->Calls().empty());  // the tables report, discovery itself says nothing
-}
-
-TEST_F(PluginDiscoveryTest, TheRegistryKeepsTheLoadedModulesAndReportsTheOthers) {
-    m_app.AddModule("module_partial", "b.so");
-    m_app.AddModule("module_alpha", "a.so");
-    const std::string broken = m_app.AddModule("module_unloadable", "c.so");
-    const std::string empty = m_app.AddModule("module_empty", "d.so");
-
     CWexlanModules modules;
     modules.Initialise();
 
     EXPECT_EQ(wexlan::CurrentDirectory(), m_app.Modules());
-    ASSERT_EQ(modules.GetNumberOfModules(), 2);
+    ASSERT_EQ(modules.GetNumberOfModules(), 3);
     EXPECT_EQ(modules.GetModuleName(0) + " " + modules.GetModuleVer(0) + " " +
                   modules.GetModuleDesc(0) + " " + modules.GetModulePath(0),
-              "Alpha 1.0 Records every call " + m_app.Modules() + "/a.so");
+              "Alpha 1.0 Records every call " + m_app.Modules() + "/Zulu.so");
     EXPECT_EQ(modules.GetTargetDataType(0), 2);
-    EXPECT_EQ(modules.GetModuleName(1), "Partial");
-    EXPECT_EQ(modules.isModuleLoaded(0) + modules.isModuleLoaded(1), 2);
-    EXPECT_THAT(States(modules.GetLoadFailures()), ElementsAre("c.so failed", "d.so refused"));
+    // A query not exported or a null text gives "" (0).
+    EXPECT_EQ(modules.GetModuleName(1) + "|" + modules.GetModuleVer(1), "Partial|");
+    EXPECT_EQ(modules.GetTargetDataType(1), 0);
+    EXPECT_EQ(modules.GetModuleName(2) + modules.GetModuleVer(2) + modules.GetModuleDesc(2), "");
+    EXPECT_EQ(modules.GetTargetDataType(2), 2);
+    EXPECT_EQ(modules.isModuleLoaded(0) + modules.isModuleLoaded(2), 2);
+    EXPECT_THAT(CallsOf("Alpha"), ElementsAre("GetModuleVer", "GetModuleName", "GetModuleDesc",
+                                              "GetModuleTargetDataType"));
+
+    const auto& failures = modules.GetLoadFailures();
+    ASSERT_THAT(States(failures),
+                ElementsAre("broken.so failed", "cut.so failed", "empty.so refused",
+                            "fifo.so failed", "foreign.so failed"));
+    EXPECT_THAT(failures[0].reason, HasSubstr("WexlanTestSymbolThatDoesNotExist"));
+    EXPECT_THAT(failures[1].reason, HasSubstr(cut + " is truncated (its segments end at byte"));
+    EXPECT_EQ(failures[2].reason, kNotAModule);
+    EXPECT_EQ(failures[3].reason, fifo + " is not a regular file");
+    EXPECT_THAT(failures[4].reason,
+                HasSubstr(foreign + " is built for " + damage::kForeignMachineName + ", not"));
+    EXPECT_FALSE(AppFolder::IsMapped(broken) || AppFolder::IsMapped(empty));
     // One message each, in their order, with the path and the reason.
-    EXPECT_THAT(LoadMessages(), ElementsAre(broken + "\n" + modules.GetLoadFailures()[0].reason,
-                                            empty + "\n" + kNotAModule));
+    std::vector<std::string> details;
+    for (const PluginRecord& failure : failures) {
+        EXPECT_FALSE(failure.library.IsLoaded());
+        details.push_back(failure.path + "\n" + failure.reason);
+    }
+    EXPECT_EQ(LoadMessages(), details);
 }
 
 TEST_F(PluginDiscoveryTest, TheHardwareTableKeepsTheLoadedAndReportsOnlyFailures) {
