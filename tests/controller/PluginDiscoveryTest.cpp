@@ -168,7 +168,7 @@ TEST_F(PluginDiscoveryTest, AFullRegistryLeavesTheRestOutWithOneMessage) {
     modules.Initialise();
     EXPECT_EQ(modules.GetNumberOfModules(), CWexlanModules::kMaxModules);
     EXPECT_EQ(modules.GetModulePath(CWexlanModules::kMaxModules - 1), second);
-    EXPECT_THAT(States(modules.GetLoadFailures()), ElementsAre("a.so failed", "d.so found"));
+    ASSERT_THAT(States(modules.GetLoadFailures()), ElementsAre("a.so failed", "d.so found"));
     EXPECT_EQ(modules.GetLoadFailures()[1].reason, "the registry holds at most 128 modules");
     EXPECT_FALSE(AppFolder::IsMapped(third));
     EXPECT_EQ(CallsOf("Alpha").size(), 8u);
