@@ -1,10 +1,11 @@
-// The one discovery step behind the module registry and the hardware table: every library of
-// a plug-in folder gets a record with its state and reason, and the tables keep the loaded ones
-// and report the rest.
+// Plug-ins in the host: the one discovery step behind the module registry and the hardware
+// table (every library of a plug-in folder gets a record with its state and reason, and the
+// tables keep the loaded ones and report the rest), and modules that misbehave after it.
 #include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
+#include <stdexcept>
 
 #include <QProcess>
 
@@ -15,6 +16,7 @@
 #include "CWexlanModules.h"
 #include "DamagedLibrary.h"
 #include "HardwareTable.h"
+#include "PluginCall.h"
 #include "PluginDiscovery.h"
 #include "ScriptedPrompts.h"
 #include "WorkingDirectory.h"
@@ -51,13 +53,13 @@ std::vector<std::string> CallsOf(const std::string& name) {
     return calls;
 }
 
-class PluginDiscoveryTest : public ::testing::Test {
+class PluginsTest : public ::testing::Test {
 protected:
-    // The details of the messages shown so far, each checked to be "Couldn't load module".
-    std::vector<std::string> LoadMessages() const {
+    // The details of the messages shown so far, each checked to be titled `title`.
+    std::vector<std::string> Messages(const std::string& title = "Couldn't load module") const {
         std::vector<std::string> details;
         for (const auto& call : m_prompts->Calls()) {
-            EXPECT_EQ(call.text, "Couldn't load module");
+            EXPECT_EQ(call.text, title);
             EXPECT_EQ(call.buttons, wexlan::MessageButtons::Ok);
             details.push_back(call.detail);
         }
@@ -70,7 +72,7 @@ protected:
 
 }  // namespace
 
-TEST_F(PluginDiscoveryTest, TheRegistryKeepsTheLoadedModulesAndReportsTheOthers) {
+TEST_F(PluginsTest, TheRegistryKeepsTheLoadedModulesAndReportsTheOthers) {
     // Created against the order of the names, which the file system may list in any order.
     m_app.AddModule("module_null_texts", "m2.so");
     m_app.AddModule("module_partial", "m10.so");
@@ -121,10 +123,10 @@ TEST_F(PluginDiscoveryTest, TheRegistryKeepsTheLoadedModulesAndReportsTheOthers)
         EXPECT_FALSE(failure.library.IsLoaded());
         details.push_back(failure.path + "\n" + failure.reason);
     }
-    EXPECT_EQ(LoadMessages(), details);
+    EXPECT_EQ(Messages(), details);
 }
 
-TEST_F(PluginDiscoveryTest, TheHardwareTableKeepsTheLoadedAndReportsOnlyFailures) {
+TEST_F(PluginsTest, TheHardwareTableKeepsTheLoadedAndReportsOnlyFailures) {
     const std::string scanner = m_app.AddHardware("hard_scanner", "a.so");
     const std::string faulty = m_app.AddHardware("hard_throwing", "b.so");
     m_app.AddHardware("hard_without_type", "c.so");
@@ -150,13 +152,13 @@ TEST_F(PluginDiscoveryTest, TheHardwareTableKeepsTheLoadedAndReportsOnlyFailures
     EXPECT_THAT(CallsOf("Faulty"), ElementsAre("GetDataType", "GetDesc", "GetName"));
     EXPECT_TRUE(CallsOf("Typeless").empty());
     // A library that is no hardware resource is refused without a message.
-    EXPECT_THAT(LoadMessages(), ElementsAre(faulty + "\n" + table.Failures()[0].reason,
-                                            broken + "\n" + table.Failures()[2].reason));
+    EXPECT_THAT(Messages(), ElementsAre(faulty + "\n" + table.Failures()[0].reason,
+                                        broken + "\n" + table.Failures()[2].reason));
 }
 
 // Once a table is full the remaining libraries are not even loaded; a library that fails
 // takes no room.
-TEST_F(PluginDiscoveryTest, AFullRegistryLeavesTheRestOutWithOneMessage) {
+TEST_F(PluginsTest, AFullRegistryLeavesTheRestOutWithOneMessage) {
     CWexlanModules modules;
     for (int i = 0; i < CWexlanModules::kMaxModules - 2; ++i) {  // room for two
         ASSERT_EQ(modules.AddModule(0, "host", 0, "", "", "/host.so"), 1);
@@ -172,16 +174,16 @@ TEST_F(PluginDiscoveryTest, AFullRegistryLeavesTheRestOutWithOneMessage) {
     EXPECT_EQ(modules.GetLoadFailures()[1].reason, "the registry holds at most 128 modules");
     EXPECT_FALSE(AppFolder::IsMapped(third));
     EXPECT_EQ(CallsOf("Alpha").size(), 8u);
-    EXPECT_THAT(LoadMessages(), ElementsAre(broken + "\n" + modules.GetLoadFailures()[0].reason,
-                                            "1 library was not loaded: the registry holds at most "
-                                            "128 modules.\nThe first not loaded: " +
-                                                third));
+    EXPECT_THAT(Messages(), ElementsAre(broken + "\n" + modules.GetLoadFailures()[0].reason,
+                                        "1 library was not loaded: the registry holds at most "
+                                        "128 modules.\nThe first not loaded: " +
+                                            third));
     EXPECT_EQ(modules.AddModule(0, "one too many", 0, "", "", "/x.so"), 0);
     modules.FreeModules();
     EXPECT_FALSE(AppFolder::IsMapped(first) || AppFolder::IsMapped(second));
 }
 
-TEST_F(PluginDiscoveryTest, AFullHardwareTableLeavesTheRestOutWithOneMessage) {
+TEST_F(PluginsTest, AFullHardwareTableLeavesTheRestOutWithOneMessage) {
     wexlan::HardwareTable table;
     for (int i = 0; i < wexlan::HardwareTable::kCapacity; ++i) {
         ASSERT_TRUE(table.Add("device" + std::to_string(i), "1", "", i, "/x.so"));
@@ -194,13 +196,13 @@ TEST_F(PluginDiscoveryTest, AFullHardwareTableLeavesTheRestOutWithOneMessage) {
     table.Scan(m_app.Hard());
     EXPECT_EQ(table.Count(), wexlan::HardwareTable::kCapacity);
     EXPECT_TRUE(calllog::Entries().empty());
-    EXPECT_THAT(LoadMessages(), ElementsAre("2 libraries were not loaded: the hardware table "
-                                            "holds at most 129 resources.\nThe first not loaded: " +
-                                            m_app.Hard() + "/a.so"));
+    EXPECT_THAT(Messages(), ElementsAre("2 libraries were not loaded: the hardware table "
+                                        "holds at most 129 resources.\nThe first not loaded: " +
+                                        m_app.Hard() + "/a.so"));
 }
 
 // varq-inspect --plugins lists the libraries beside it as the workstation would discover them.
-TEST_F(PluginDiscoveryTest, InspectListsEveryLibraryWithItsState) {
+TEST_F(PluginsTest, InspectListsEveryLibraryWithItsState) {
     m_app.AddModule("module_alpha", "alpha.so");
     const std::string broken = m_app.AddModule("module_unloadable", "broken.so");
     m_app.AddModule("module_empty", "empty.so");
@@ -230,4 +232,64 @@ TEST_F(PluginDiscoveryTest, InspectListsEveryLibraryWithItsState) {
                   "hardware\ttypeless.so\trefused\t\t\tdoes not export GetDataType: it is not a "
                   "hardware resource\n");
     EXPECT_EQ(process.exitCode(), 1);  // not every library loaded
+}
+
+TEST(CallPluginTest, DescribesWhatEscapedTheEntryPoint) {
+    EXPECT_EQ(wexlan::CallPlugin("Run", [] {}), "");
+    EXPECT_EQ(wexlan::CallPlugin("Run", [] { throw std::out_of_range("slice 40 of 30"); }),
+              "Run threw an exception: slice 40 of 30");
+    EXPECT_EQ(wexlan::CallPlugin("GetViewer", [] { throw "text"; }),
+              "GetViewer threw an exception of an unknown type");
+}
+
+TEST_F(PluginsTest, EveryCallIntoAModuleThatThrowsIsReportedOnceAndTheHostGoesOn) {
+    const std::string path = m_app.AddModule("module_throwing_calls", "thrower.so");
+    m_app.AddModule("module_alpha", "zalpha.so");
+    CWexlanModules modules;
+    modules.Initialise();
+    ASSERT_EQ(modules.GetNumberOfModules(), 2);
+
+    modules.SetPrimaryData(0, 4);
+    EXPECT_EQ(modules.GetViewer(0), nullptr);
+    modules.Command(0, "zoom", {"2"});
+    // The other module still answers, and the failing one can be asked again; the
+    // same failure is not reported twice.
+    modules.Command(1, "zoom", {"2"});
+    modules.SetPrimaryData(0, 5);
+    EXPECT_EQ(modules.GetViewer(0), nullptr);
+    EXPECT_EQ(calllog::Entries().back(), "Thrower:GetViewer");
+    EXPECT_THAT(calllog::Entries(), ::testing::Contains("Alpha:Command(zoom 2)"));
+    modules.FreeModules();  // ReleaseMemory throws; the library is unloaded all the same
+    EXPECT_FALSE(AppFolder::IsMapped(path));
+    const std::string thrower = "Thrower (" + path + ")\n";
+    EXPECT_THAT(
+        Messages("Module failed"),
+        ElementsAre(thrower + "SetPrimaryData threw an exception: SetPrimaryData lost its licence",
+                    thrower + "GetViewer threw an exception: GetViewer lost its licence",
+                    thrower + "Command threw an exception of an unknown type",
+                    thrower + "ReleaseMemory threw an exception: ReleaseMemory lost its licence"));
+}
+
+TEST_F(PluginsTest, AModuleCallingBackIntoDiscoveryDoesNotRestartIt) {
+    m_app.AddModule("module_callback", "caller.so");
+    m_app.AddModule("module_alpha", "zalpha.so");
+    CWexlanModules modules;
+    int seen = -1;
+    calllog::SetAction("Callback:GetModuleName", [&] {
+        modules.Initialise();  // nested: returns at once
+        seen = modules.GetNumberOfModules();
+        modules.GetInfo();
+    });
+
+    modules.Initialise();
+
+    // Asked while discovering: the registry takes the modules in once discovery ended.
+    EXPECT_EQ(seen, 0);
+    EXPECT_EQ(modules.GetModuleName(0) + " " + modules.GetModuleName(1), "Caller Alpha");
+    EXPECT_TRUE(m_prompts->Calls().empty());
+
+    // A later discovery runs again (the guard was lifted), registering both anew.
+    calllog::SetAction("Callback:GetModuleName", [] {});
+    modules.Initialise();
+    EXPECT_EQ(modules.GetNumberOfModules(), 4);
 }
