@@ -133,19 +133,6 @@ TEST_F(ControllerTest, FindRemoveAndSaveByName) {
     EXPECT_EQ(controller.OpenFile(Data("copy.vtk")), 16);  // a real, readable VTK file
     EXPECT_EQ(controller.Save("", "Scanner"), 0);          // cancelled: nothing written, still 0
     EXPECT_EQ(controller.Save("", "nothing"), -1);
-    // A name without a VTK extension is written as legacy VTK under the name plus ".vtk";
-    // a file that cannot be written is reported with its name and the reason.
-    m_prompts->QueueFileName(Data("fixed.stl"));
-    EXPECT_EQ(controller.Save("", "Scanner"), 0);
-    EXPECT_FALSE(std::filesystem::exists(Data("fixed.stl")));
-    std::string firstLine;
-    std::getline(std::ifstream(Data("fixed.stl.vtk")), firstLine);
-    EXPECT_THAT(firstLine, HasSubstr("# vtk DataFile"));
-    m_prompts->QueueFileName(Data("gone/copy.vtp"));
-    EXPECT_EQ(controller.Save("", "Scanner"), -2);
-    EXPECT_THAT(m_prompts->MessageTexts(),
-                ElementsAre("Cannot save the model Scanner: " + Data("gone/copy.vtp") +
-                            " cannot be written (its folder does not exist)."));
 
     EXPECT_EQ(controller.Remove("SCANNER"), 0);  // a device: found, not removed
     EXPECT_EQ(controller.GetNumberOfHardResources(), 1);
