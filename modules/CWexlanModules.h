@@ -18,10 +18,13 @@ class wViewer;
 /// executable. Discovery (Initialise) loads each "*.so" there by its absolute
 /// path, asks it for its version, name, description and target data type, and
 /// registers it under the next module id (0-based, in the byte order of the
-/// file names, see wexlan::ListLibraries; at most 128 modules: a fixed-size
-/// table, not a limit of the loader). A library exporting none of the entry points below, nor any
-/// of the start-up routine's ("SetRenderWindow", "SetCP", "Run"), is not a module and is refused.
-/// Ids never change and modules are never removed while the registry lives.
+/// file names: the discovery step wexlan::DiscoverPlugins that the hardware
+/// table shares; at most 128 modules, the registry's own limit, not the
+/// loader's). A library exporting none of the entry points below, nor any of
+/// the start-up routine's ("SetRenderWindow", "SetCP", "Run"), is not a module
+/// and is refused. Each module is kept as its wexlan::PluginRecord (the loaded
+/// library and its answers). Ids never change and modules are never removed
+/// while the registry lives.
 ///
 /// Every request to a module goes through one of its exported entry points,
 /// looked up by name at the moment it is needed; a missing entry point makes
@@ -83,8 +86,10 @@ public:
     /// many were left out.
     ///
     /// A module whose query throws a C++ exception is reported the same way and
-    /// not registered. A query that calls Initialise again (a module calling
-    /// back into the host during discovery) finds it running and returns at once.
+    /// not registered. The modules are registered, and the others reported,
+    /// once every library of the folder was asked. A query that calls
+    /// Initialise again (a module calling back into the host during discovery)
+    /// finds it running and returns at once.
     /// Every later call into a module is guarded too: an exception escaping it
     /// is reported with the message "Module failed" and the host goes on.
     void Initialise();
