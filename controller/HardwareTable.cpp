@@ -2,10 +2,6 @@
 
 #include <stdexcept>
 
-#include "DynamicLibrary.h"
-#include "LibraryFolder.h"
-#include "PluginCall.h"
-#include "Prompts.h"
 #include "WorkingDirectory.h"
 #include "wText.h"
 
@@ -13,58 +9,50 @@ namespace wexlan {
 
 namespace {
 
-std::string CopyText(const char* text) {
-    return text != nullptr ? std::string(text) : std::string();
+constexpr const char* kFunctions[] = {"GetDataType", "GetDesc", "GetName", "GetVer"};
+
+// "" when the library exports all four functions, else which it lacks.
+std::string CheckFunctions(const DynamicLibrary& library) {
+    std::string missing;
+    for (const char* function : kFunctions) {
+        if (library.Symbol(function) == nullptr) {
+            missing += (missing.empty() ? "" : ", ") + std::string(function);
+        }
+    }
+    return missing.empty() ? missing
+                           : "does not export " + missing + ": it is not a hardware resource";
 }
 
 }  // namespace
 
+const PluginKind& HardwareTable::Kind() {
+    static const PluginKind kind{
+        "hardware",
+        // Asked in this order: data type, description, name, version.
+        {{"GetDataType", PluginAnswer::DataType},
+         {"GetDesc", PluginAnswer::Description},
+         {"GetName", PluginAnswer::Name},
+         {"GetVer", PluginAnswer::Version}},
+        CheckFunctions,
+        false,
+        "the hardware table holds at most " + std::to_string(kCapacity) + " resources"};
+    return kind;
+}
+
 void HardwareTable::Scan(const std::string& folder) {
+    m_failures.clear();
     if (!ChangeDirectory(folder)) {
         return;
     }
-    std::vector<std::string> skipped;
-    for (const std::string& path : ListLibraries(folder)) {
-        if (Count() >= kCapacity) {
-            skipped.push_back(path);  // not even loaded: it could not be registered
-            continue;
+    for (PluginRecord& record : DiscoverPlugins(folder, Kind(), kCapacity - Count())) {
+        if (record.state == PluginState::Loaded) {
+            record.library.Free();  // everything the table needs is copied
+            m_rows.push_back(std::move(record));
+        } else {
+            m_failures.push_back(std::move(record));
         }
-        DynamicLibrary library;
-        if (!library.Load(path)) {
-            Prompts::Instance().ShowMessage("Couldn't load module", MessageButtons::Ok,
-                                            path + "\n" + library.ErrorText());
-            continue;
-        }
-        using TextQuery = const char* (*)();
-        auto getDataType = reinterpret_cast<int (*)()>(library.Symbol("GetDataType"));
-        auto getDesc = reinterpret_cast<TextQuery>(library.Symbol("GetDesc"));
-        auto getName = reinterpret_cast<TextQuery>(library.Symbol("GetName"));
-        auto getVer = reinterpret_cast<TextQuery>(library.Symbol("GetVer"));
-        if (getDataType && getDesc && getName && getVer) {
-            // Asked in this order: data type, description, name, version.
-            int dataType = 0;
-            std::string description, name, version;
-            std::string failure = CallPlugin("GetDataType", [&] { dataType = getDataType(); });
-            if (failure.empty()) {
-                failure = CallPlugin("GetDesc", [&] { description = CopyText(getDesc()); });
-            }
-            if (failure.empty()) {
-                failure = CallPlugin("GetName", [&] { name = CopyText(getName()); });
-            }
-            if (failure.empty()) {
-                failure = CallPlugin("GetVer", [&] { version = CopyText(getVer()); });
-            }
-            if (!failure.empty()) {
-                Prompts::Instance().ShowMessage("Couldn't load module", MessageButtons::Ok,
-                                                path + "\n" + failure);
-                continue;
-            }
-            Add(name, version, description, dataType, path);
-        }
-        // The library is unloaded here, registered or not.
     }
-    ReportLibrariesLeftOut(
-        skipped, "the hardware table holds at most " + std::to_string(kCapacity) + " resources");
+    ReportPluginFailures(m_failures, Kind());
 }
 
 bool HardwareTable::Add(const std::string& name, const std::string& version,
@@ -73,53 +61,51 @@ bool HardwareTable::Add(const std::string& name, const std::string& version,
     if (Count() >= kCapacity) {
         return false;
     }
-    m_dataTypes[Count()] = dataType;
-    m_names.push_back(name);
-    m_versions.push_back(version);
-    m_descriptions.push_back(description);
-    m_paths.push_back(libraryPath);
+    PluginRecord& row = m_rows.emplace_back();
+    row.path = libraryPath;
+    row.state = PluginState::Loaded;
+    row.name = name;
+    row.version = version;
+    row.description = description;
+    row.dataType = dataType;
     return true;
 }
 
 int HardwareTable::Find(const std::string& name) const {
     for (int i = 0; i < Count(); ++i) {
-        if (EqualsIgnoringCase(m_names[i], name)) {
+        if (EqualsIgnoringCase(m_rows[i].name, name)) {
             return i;
         }
     }
     return -1;
 }
 
-void HardwareTable::CheckIndex(int index) const {
+const PluginRecord& HardwareTable::Row(int index) const {
     if (index < 0 || index >= Count()) {
         throw std::invalid_argument("hardware resource index " + std::to_string(index) +
-                                    " is out of range (" + std::to_string(Count()) +
-                                    " resources)");
+                                    " is out of range (" + std::to_string(Count()) + " resources)");
     }
+    return m_rows[index];
 }
 
 std::string HardwareTable::Name(int index) const {
-    CheckIndex(index);
-    return m_names[index];
+    return Row(index).name;
 }
 
 std::string HardwareTable::Description(int index) const {
-    CheckIndex(index);
-    return m_descriptions[index];
+    return Row(index).description;
 }
 
 std::string HardwareTable::Version(int index) const {
-    CheckIndex(index);
-    return m_versions[index];
+    return Row(index).version;
 }
 
 std::string HardwareTable::LibraryPath(int index) const {
-    CheckIndex(index);
-    return m_paths[index];
+    return Row(index).path;
 }
 
 int HardwareTable::DataType(int index) const {
-    return index >= 0 && index < kCapacity ? m_dataTypes[index] : 0;
+    return index >= 0 && index < Count() ? m_rows[index].dataType : 0;
 }
 
 }  // namespace wexlan

@@ -2,7 +2,6 @@
 
 #include <functional>
 #include <string>
-#include <vector>
 
 #include "wexlancp_export.h"
 
@@ -22,13 +21,5 @@ namespace wexlan {
 ///         "Run threw an exception of an unknown type".
 WEXLANCP_EXPORT std::string CallPlugin(const std::string& entryPoint,
                                        const std::function<void()>& call);
-
-/// Shows one "Couldn't load module" message for the libraries of a plug-in folder
-/// that were not loaded because the table they go into was full: how many, why
-/// (`reason`, e.g. "the registry holds at most 128 modules") and the first of
-/// `paths`. One message, however many: a folder of copies would otherwise ask the
-/// user once per copy. Does nothing when `paths` is empty.
-WEXLANCP_EXPORT void ReportLibrariesLeftOut(const std::vector<std::string>& paths,
-                                            const std::string& reason);
 
 }  // namespace wexlan

@@ -4,7 +4,6 @@
 
 #include "ExecutablePath.h"
 #include "ItemNames.h"
-#include "LibraryFolder.h"
 #include "PluginCall.h"
 #include "Prompts.h"
 #include "WorkingDirectory.h"
@@ -12,10 +11,9 @@
 #include "wText.h"
 #include "wUtil.h"
 
+namespace wexlan {
 namespace {
 
-using TextQuery = const char* (*)();
-using IntQuery = int (*)();
 using VoidCall = void (*)();
 
 // Every entry point the registry or the start-up routine asks a module for.
@@ -27,21 +25,20 @@ constexpr const char* kEntryPoints[] = {"GetModuleVer",   "GetModuleName",
                                         "ReleaseMemory",  "SetRenderWindow",
                                         "SetCP",          "Run"};
 
-bool ExportsAnEntryPoint(const wexlan::DynamicLibrary& library) {
+std::string CheckEntryPoints(const DynamicLibrary& library) {
     for (const char* entryPoint : kEntryPoints) {
         if (library.Symbol(entryPoint) != nullptr) {
-            return true;
+            return std::string();
         }
     }
-    return false;
-}
-
-// Texts from modules are copied at once; a null text counts as empty.
-std::string CopyText(const char* text) {
-    return text != nullptr ? std::string(text) : std::string();
+    // Some other library dropped into the folder (a dependency, say): it would show as a
+    // module without a name that does nothing.
+    return "exports none of the module entry points (such as GetModuleName or Command): it is "
+           "not a viewer module";
 }
 
 }  // namespace
+}  // namespace wexlan
 
 CWexlanModules::CWexlanModules() {
     m_activated.fill(-1);
@@ -55,6 +52,21 @@ std::string CWexlanModules::ExtractFilePath(const std::string& path) {
     return wexlan::ExtractFilePath(path);
 }
 
+const wexlan::PluginKind& CWexlanModules::Kind() {
+    using wexlan::PluginAnswer;
+    static const wexlan::PluginKind kind{
+        "module",
+        // Queried in this order: version, name, description, target data type.
+        {{"GetModuleVer", PluginAnswer::Version},
+         {"GetModuleName", PluginAnswer::Name},
+         {"GetModuleDesc", PluginAnswer::Description},
+         {"GetModuleTargetDataType", PluginAnswer::DataType}},
+        wexlan::CheckEntryPoints,
+        true,
+        "the registry holds at most " + std::to_string(kMaxModules) + " modules"};
+    return kind;
+}
+
 void CWexlanModules::Initialise() {
     if (m_discovering) {
         // A module's query called back into discovery: the running discovery
@@ -66,74 +78,14 @@ void CWexlanModules::Initialise() {
     const std::string folder =
         wexlan::JoinPath(ExtractFilePath(wexlan::ExecutablePath()), m_moduleFolderName);
     if (wexlan::ChangeDirectory(folder)) {
-        std::vector<std::string> skipped;
-        for (const std::string& path : wexlan::ListLibraries(folder)) {
-            if (GetNumberOfModules() < kMaxModules) {
-                Discover(path);
-            } else {
-                skipped.push_back(path);  // not even loaded: it could not be registered
-            }
+        for (wexlan::PluginRecord& record :
+             wexlan::DiscoverPlugins(folder, Kind(), kMaxModules - GetNumberOfModules())) {
+            (record.state == wexlan::PluginState::Loaded ? m_modules : m_loadFailures)
+                .push_back(std::move(record));
         }
-        ReportSkipped(skipped);
+        wexlan::ReportPluginFailures(m_loadFailures, Kind());
     }
     m_discovering = false;
-}
-
-void CWexlanModules::Discover(const std::string& path) {
-    wexlan::DynamicLibrary library;
-    if (!library.Load(path)) {
-        ReportLoadFailure(path, library.ErrorText());
-        return;
-    }
-    if (!ExportsAnEntryPoint(library)) {
-        // Some other library dropped into the folder (a dependency, say): it would show as a
-        // module without a name that does nothing.
-        ReportLoadFailure(path,
-                          "exports none of the module entry points (such as GetModuleName "
-                          "or Command): it is not a viewer module");
-        return;
-    }
-    // Queried in this order: version, name, description, target data type.
-    std::string version, name, description;
-    int targetDataType = 0;
-    std::string failure;
-    const auto askText = [&](const char* entryPoint, std::string& text) {
-        auto query = reinterpret_cast<TextQuery>(library.Symbol(entryPoint));
-        if (query != nullptr && failure.empty()) {
-            failure = wexlan::CallPlugin(entryPoint, [&] { text = CopyText(query()); });
-        }
-    };
-    askText("GetModuleVer", version);
-    askText("GetModuleName", name);
-    askText("GetModuleDesc", description);
-    if (auto query = reinterpret_cast<IntQuery>(library.Symbol("GetModuleTargetDataType"));
-        query != nullptr && failure.empty()) {
-        failure = wexlan::CallPlugin("GetModuleTargetDataType", [&] { targetDataType = query(); });
-    }
-    if (!failure.empty()) {
-        ReportLoadFailure(path, failure);
-        return;  // `library` is unloaded on leaving
-    }
-    const auto handle = reinterpret_cast<unsigned long>(library.NativeHandle());
-    if (AddModule(handle, name, targetDataType, version, description, path) == 1) {
-        library.Release();  // the registry owns it now
-    }
-    // Otherwise the registry is full and `library` frees it on leaving the scope.
-}
-
-void CWexlanModules::ReportLoadFailure(const std::string& path, const std::string& reason) {
-    m_loadFailures.push_back({path, reason});
-    wexlan::Prompts::Instance().ShowMessage("Couldn't load module", wexlan::MessageButtons::Ok,
-                                            path + "\n" + reason);
-}
-
-void CWexlanModules::ReportSkipped(const std::vector<std::string>& paths) {
-    const std::string reason =
-        "the registry holds at most " + std::to_string(kMaxModules) + " modules";
-    for (const std::string& path : paths) {
-        m_loadFailures.push_back({path, reason});
-    }
-    wexlan::ReportLibrariesLeftOut(paths, reason);
 }
 
 bool CWexlanModules::CallModule(int id, const char* entryPoint,
@@ -145,8 +97,9 @@ bool CWexlanModules::CallModule(int id, const char* entryPoint,
     // The panel asks some entry points (GetViewer) on every refresh: a module failing
     // there would otherwise bury the user in the same message.
     if (m_reportedFailures.insert({id, entryPoint}).second) {
-        wexlan::Prompts::Instance().ShowMessage("Module failed", wexlan::MessageButtons::Ok,
-                                                m_names[id] + " (" + m_paths[id] + ")\n" + failure);
+        wexlan::Prompts::Instance().ShowMessage(
+            "Module failed", wexlan::MessageButtons::Ok,
+            m_modules[id].name + " (" + m_modules[id].path + ")\n" + failure);
     }
     return false;
 }
@@ -154,17 +107,17 @@ bool CWexlanModules::CallModule(int id, const char* entryPoint,
 int CWexlanModules::AddModule(unsigned long handle, const std::string& name, int targetDataType,
                               const std::string& version, const std::string& description,
                               const std::string& path) {
-    const int id = GetNumberOfModules();
-    if (id >= kMaxModules) {
+    if (GetNumberOfModules() >= kMaxModules) {
         return 0;
     }
-    m_targetDataTypes[id] = targetDataType;
-    m_libraries.push_back(wexlan::DynamicLibrary::Adopt(reinterpret_cast<void*>(handle), path));
-    m_names.push_back(name);
-    m_versions.push_back(version);
-    m_descriptions.push_back(description);
-    m_paths.push_back(path);
-    m_statuses.push_back("L");
+    wexlan::PluginRecord& module = m_modules.emplace_back();
+    module.path = path;
+    module.state = wexlan::PluginState::Loaded;
+    module.library = wexlan::DynamicLibrary::Adopt(reinterpret_cast<void*>(handle), path);
+    module.name = name;
+    module.version = version;
+    module.description = description;
+    module.dataType = targetDataType;
     return 1;
 }
 
@@ -177,42 +130,42 @@ void CWexlanModules::CheckId(int id) const {
 
 unsigned long CWexlanModules::GetModule(int id) const {
     CheckId(id);
-    return reinterpret_cast<unsigned long>(m_libraries[id].NativeHandle());
+    return reinterpret_cast<unsigned long>(m_modules[id].library.NativeHandle());
 }
 
 std::string CWexlanModules::GetModuleName(int id) const {
     CheckId(id);
-    return m_names[id];
+    return m_modules[id].name;
 }
 
 std::string CWexlanModules::GetModuleVer(int id) const {
     CheckId(id);
-    return m_versions[id];
+    return m_modules[id].version;
 }
 
 std::string CWexlanModules::GetModuleDesc(int id) const {
     CheckId(id);
-    return m_descriptions[id];
+    return m_modules[id].description;
 }
 
 std::string CWexlanModules::GetModulePath(int id) const {
     CheckId(id);
-    return m_paths[id];
+    return m_modules[id].path;
 }
 
 int CWexlanModules::GetTargetDataType(int id) const {
-    return id >= 0 && id < kMaxModules ? m_targetDataTypes[id] : 0;
+    return id >= 0 && id < GetNumberOfModules() ? m_modules[id].dataType : 0;
 }
 
 int CWexlanModules::isModuleLoaded(int id) const {
     CheckId(id);
-    return wexlan::EqualsIgnoringCase(m_statuses[id], "L") ? 1 : 0;
+    return m_modules[id].state == wexlan::PluginState::Loaded ? 1 : 0;
 }
 
 int CWexlanModules::FindModule(const std::string& name) const {
     int found = -1;
     for (int id = 0; id < GetNumberOfModules(); ++id) {
-        if (wexlan::EqualsIgnoringCase(m_names[id], name)) {
+        if (wexlan::EqualsIgnoringCase(m_modules[id].name, name)) {
             found = id;  // the last one discovered wins
         }
     }
@@ -242,7 +195,7 @@ int CWexlanModules::GetActivatedModuleId() const {
 
 void* CWexlanModules::GetEntryPoint(int id, const std::string& name) const {
     CheckId(id);
-    return m_libraries[id].Symbol(name);
+    return m_modules[id].library.Symbol(name);
 }
 
 wViewer* CWexlanModules::GetViewer(int id) const {
@@ -261,7 +214,7 @@ wViewer* CWexlanModules::GetViewer() const {
 
 void CWexlanModules::DeleteViewer() {
     const int id = GetActivatedModuleId();
-    if (auto entry = reinterpret_cast<VoidCall>(GetEntryPoint(id, "DelViewer"))) {
+    if (auto entry = reinterpret_cast<wexlan::VoidCall>(GetEntryPoint(id, "DelViewer"))) {
         CallModule(id, "DelViewer", entry);
     }
 }
@@ -274,7 +227,8 @@ void CWexlanModules::DetachData(int slot) {
     if (!IsSlot(slot) || m_activated[slot] < 0) {
         return;
     }
-    if (auto entry = reinterpret_cast<VoidCall>(GetEntryPoint(m_activated[slot], "DetachData"))) {
+    if (auto entry =
+            reinterpret_cast<wexlan::VoidCall>(GetEntryPoint(m_activated[slot], "DetachData"))) {
         CallModule(m_activated[slot], "DetachData", entry);
     }
     m_activated[slot] = -1;
@@ -312,7 +266,8 @@ std::string CWexlanModules::GetInfo() const {
     const std::vector<int> widths = {8, 20, 255};
     std::string text = wUtil::ConstructRow({"id", "name", "description"}, widths) + "\n";
     for (int id = 0; id < GetNumberOfModules(); ++id) {
-        text += wUtil::ConstructRow({std::to_string(id), m_names[id], m_descriptions[id]}, widths) +
+        text += wUtil::ConstructRow(
+                    {std::to_string(id), m_modules[id].name, m_modules[id].description}, widths) +
                 "\n";
     }
     return text;
@@ -320,12 +275,13 @@ std::string CWexlanModules::GetInfo() const {
 
 void CWexlanModules::FreeModules() {
     for (int id = 0; id < GetNumberOfModules(); ++id) {
-        if (!wexlan::EqualsIgnoringCase(m_statuses[id], "L") || !m_libraries[id].IsLoaded()) {
+        wexlan::DynamicLibrary& library = m_modules[id].library;
+        if (!library.IsLoaded()) {
             continue;
         }
-        if (auto release = reinterpret_cast<VoidCall>(m_libraries[id].Symbol("ReleaseMemory"))) {
+        if (auto release = reinterpret_cast<wexlan::VoidCall>(library.Symbol("ReleaseMemory"))) {
             CallModule(id, "ReleaseMemory", release);
         }
-        m_libraries[id].Free();
+        library.Free();
     }
 }

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "DynamicLibrary.h"
+#include "PluginDiscovery.h"
 #include "wProtocol.h"
 #include "wexlancp_export.h"
 
@@ -19,10 +19,13 @@ class wViewer;
 /// executable. Discovery (Initialise) loads each "*.so" there by its absolute
 /// path, asks it for its version, name, description and target data type, and
 /// registers it under the next module id (0-based, in the byte order of the
-/// file names, see wexlan::ListLibraries; at most 128 modules: a fixed-size
-/// table, not a limit of the loader). A library exporting none of the entry points below, nor any
-/// of the start-up routine's ("SetRenderWindow", "SetCP", "Run"), is not a module and is refused.
-/// Ids never change and modules are never removed while the registry lives.
+/// file names: the discovery step wexlan::DiscoverPlugins that the hardware
+/// table shares; at most 128 modules, the registry's own limit, not the
+/// loader's). A library exporting none of the entry points below, nor any of
+/// the start-up routine's ("SetRenderWindow", "SetCP", "Run"), is not a module
+/// and is refused. Each module is kept as its wexlan::PluginRecord (the loaded
+/// library and its answers). Ids never change and modules are never removed
+/// while the registry lives.
 ///
 /// Every request to a module goes through one of its exported entry points,
 /// looked up by name at the moment it is needed; a missing entry point makes
@@ -61,17 +64,14 @@ class WEXLANCP_EXPORT CWexlanModules {
 public:
     static constexpr int kMaxModules = wexlan::kMaxModules;
 
-    /// Why a library of the module folder was not registered.
-    struct LoadFailure {
-        std::string path;    ///< the library's absolute path
-        std::string reason;  ///< why, in plain words
-    };
-
     CWexlanModules();
     /// Calls FreeModules.
     ~CWexlanModules();
     CWexlanModules(const CWexlanModules&) = delete;
     CWexlanModules& operator=(const CWexlanModules&) = delete;
+
+    /// How module libraries are told apart and asked (wexlan::DiscoverPlugins).
+    static const wexlan::PluginKind& Kind();
 
     /// Discovers and registers the libraries of the "Modules" folder beside the
     /// executable. The working directory is left in that folder (the
@@ -81,13 +81,15 @@ public:
     /// reported with the message "Couldn't load module" (the path and the
     /// reason as the detail) and skipped; a missing folder registers nothing
     /// and says nothing. Once the registry holds 128 modules the remaining
-    /// libraries are not loaded: they are recorded as load failures and
+    /// libraries are not loaded: they are kept in GetLoadFailures() and
     /// reported together in one "Couldn't load module" message that tells how
     /// many were left out.
     ///
     /// A module whose query throws a C++ exception is reported the same way and
-    /// not registered. A query that calls Initialise again (a module calling
-    /// back into the host during discovery) finds it running and returns at once.
+    /// not registered. The modules are registered, and the others reported,
+    /// once every library of the folder was asked. A query that calls
+    /// Initialise again (a module calling back into the host during discovery)
+    /// finds it running and returns at once.
     /// Every later call into a module is guarded too: an exception escaping it
     /// is reported with the message "Module failed" and the host goes on.
     void Initialise();
@@ -103,7 +105,7 @@ public:
                   const std::string& version, const std::string& description,
                   const std::string& path);
 
-    int GetNumberOfModules() const { return static_cast<int>(m_names.size()); }
+    int GetNumberOfModules() const { return static_cast<int>(m_modules.size()); }
 
     /// The module's loader handle (its dlopen handle); 0 once it was freed.
     unsigned long GetModule(int id) const;
@@ -115,7 +117,8 @@ public:
     /// codes). The id is not checked: callers pass ids below GetNumberOfModules;
     /// any other id gives 0.
     int GetTargetDataType(int id) const;
-    /// 1 when the module is registered as loaded ("L"), else 0.
+    /// 1 when the module's record is in the Loaded state (every registered
+    /// module is, whether or not FreeModules unloaded it since), else 0.
     int isModuleLoaded(int id) const;
 
     /// The id of the module with that name, ignoring case; when several bear
@@ -176,19 +179,15 @@ public:
     /// @return whether the call returned normally.
     bool CallModule(int id, const char* entryPoint, const std::function<void()>& call) const;
 
-    /// The libraries of the last discovery that were not registered, each with
-    /// the reason, in the order of their file names.
-    const std::vector<LoadFailure>& GetLoadFailures() const { return m_loadFailures; }
+    /// The libraries of the last discovery that were not registered (Found when
+    /// left out of a full registry, Refused, Failed), each with the reason, in
+    /// the order of their file names.
+    const std::vector<wexlan::PluginRecord>& GetLoadFailures() const { return m_loadFailures; }
 
     /// The folder part of a path (see wexlan::ExtractFilePath).
     static std::string ExtractFilePath(const std::string& path);
 
 private:
-    /// Loads one library of the module folder and registers it, or reports why not.
-    void Discover(const std::string& path);
-    void ReportLoadFailure(const std::string& path, const std::string& reason);
-    /// Records the libraries left out because the registry was full, with one message.
-    void ReportSkipped(const std::vector<std::string>& paths);
     void CheckId(int id) const;
     /// The slot of the current render window, or -1 when it has none.
     int CurrentSlot() const;
@@ -196,15 +195,10 @@ private:
 
     wRendererManager* m_renderers = nullptr;
     std::string m_moduleFolderName = "Modules";
-    std::vector<wexlan::DynamicLibrary> m_libraries;
-    std::vector<std::string> m_versions;
-    std::vector<std::string> m_names;
-    std::vector<std::string> m_descriptions;
     std::array<int, wexlan::kRenderWindowCount> m_activated;
-    std::array<int, kMaxModules> m_targetDataTypes{};
-    std::vector<std::string> m_paths;
-    std::vector<std::string> m_statuses;
-    std::vector<LoadFailure> m_loadFailures;
+    /// The registered modules, by id; each holds its library until FreeModules.
+    std::vector<wexlan::PluginRecord> m_modules;
+    std::vector<wexlan::PluginRecord> m_loadFailures;
     bool m_discovering = false;
     /// (module id, entry point) of the failures reported so far.
     mutable std::set<std::pair<int, std::string>> m_reportedFailures;

@@ -6,12 +6,17 @@
 //                                 <TAB> bounds xmin,xmax,ymin,ymax,zmin,zmax <TAB> read time (ms)
 //                            or: path <TAB> error: <the reader's message>
 //   varq-inspect --formats   one line per format: extension <TAB> description
+//   varq-inspect --plugins   one line per library of the Modules and Hard folders beside
+//                            the executable, as the workstation discovers them:
+//                            kind <TAB> file name <TAB> state <TAB> name <TAB> version
+//                                 <TAB> reason
 //   varq-inspect --snapshot OUT.png [--size WxH] FILE
 //                            reads FILE, shows it with the layer that suits it (mesh,
 //                            landmarks, three image planes), resets the camera and
 //                            writes a picture (needs an X server, e.g. Xvfb)
 //
-// Exit status: 0 when every file was read, 1 when any failed, 2 for a usage error.
+// Exit status: 0 when every file was read (every library loaded), 1 when any failed, 2 for a
+// usage error.
 
 #include <vtkDataSet.h>
 #include <vtkSmartPointer.h>
@@ -20,9 +25,19 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <tuple>
 
 #include "wFileReader.h"
 #include "wSnapshot.h"
+
+// A build of the lower folders alone (WEXLAN_CP_FOLDERS without the controller) has no
+// plug-in tables to list.
+#ifdef VARQ_INSPECT_PLUGINS
+#include "CWexlanModules.h"
+#include "ExecutablePath.h"
+#include "HardwareTable.h"
+#include "PluginDiscovery.h"
+#endif
 
 namespace {
 
@@ -30,11 +45,15 @@ void PrintUsage(std::FILE* out) {
     std::fputs(
         "usage: varq-inspect FILE...\n"
         "       varq-inspect --formats\n"
+        "       varq-inspect --plugins\n"
         "       varq-inspect --snapshot OUT.png [--size WxH] FILE\n"
         "Reads each FILE as the VARQ workstation does and prints, tab-separated:\n"
         "path, output type (4 image, 16 surface, 32 markers, 64 point cloud, 2 other model),\n"
         "points, cells, bounds and read time in milliseconds; or the path and \"error: \"\n"
-        "with the reason. Exit status 0 if every file was read, 1 otherwise.\n",
+        "with the reason. Exit status 0 if every file was read, 1 otherwise.\n"
+        "--plugins lists the libraries of the Modules and Hard folders beside varq-inspect:\n"
+        "kind, file name, state (loaded, refused, failed, found: left out of a full table),\n"
+        "name, version and the reason; exit status 0 if every library loaded, 1 otherwise.\n",
         out);
 }
 
@@ -72,6 +91,40 @@ int Snapshot(int argc, char** argv) {
     return 0;
 }
 
+#ifdef VARQ_INSPECT_PLUGINS
+// A reason on one line, so that a listing keeps one library per line.
+std::string OneLine(std::string text) {
+    for (char& c : text) {
+        if (c == '\n' || c == '\t') {
+            c = ' ';
+        }
+    }
+    return text;
+}
+
+// varq-inspect --plugins: discovers both plug-in folders as the workstation does at start-up
+// (empty tables), without registering anything or showing messages.
+int Plugins() {
+    const std::string folder = wexlan::ExecutableFolder();
+    int status = 0;
+    for (const auto& [subfolder, kind, room] :
+         {std::tuple{"/Modules", &CWexlanModules::Kind(), CWexlanModules::kMaxModules},
+          std::tuple{"/Hard", &wexlan::HardwareTable::Kind(), wexlan::HardwareTable::kCapacity}}) {
+        for (const wexlan::PluginRecord& record :
+             wexlan::DiscoverPlugins(folder + subfolder, *kind, room)) {
+            const std::string file = record.path.substr(record.path.rfind('/') + 1);
+            std::printf("%s\t%s\t%s\t%s\t%s\t%s\n", kind->name.c_str(), file.c_str(),
+                        wexlan::PluginStateName(record.state), OneLine(record.name).c_str(),
+                        OneLine(record.version).c_str(), OneLine(record.reason).c_str());
+            if (record.state != wexlan::PluginState::Loaded) {
+                status = 1;
+            }
+        }
+    }
+    return status;
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -91,6 +144,15 @@ int main(int argc, char** argv) {
         }
         return Snapshot(argc, argv);
     }
+#ifdef VARQ_INSPECT_PLUGINS
+    if (std::strcmp(argv[1], "--plugins") == 0) {
+        if (argc != 2) {
+            PrintUsage(stderr);
+            return 2;
+        }
+        return Plugins();
+    }
+#endif
     if (std::strcmp(argv[1], "--formats") == 0) {
         if (argc != 2) {
             PrintUsage(stderr);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <dlfcn.h>
+
 #include <filesystem>
 #include <string>
 
@@ -15,16 +17,12 @@
 // the working directory, and clears the call log, when it goes.
 class AppFolder {
 public:
-    AppFolder()
-        : root_(folder_.path().toStdString()),
-          exe_(root_ + "/varq") {
-        calllog::Clear();
-    }
+    AppFolder() { calllog::Clear(); }
     ~AppFolder() { calllog::Clear(); }
 
-    const std::string& Root() const { return root_; }
-    std::string Modules() const { return root_ + "/Modules"; }
-    std::string Hard() const { return root_ + "/Hard"; }
+    const std::string& Root() const { return m_root; }
+    std::string Modules() const { return m_root + "/Modules"; }
+    std::string Hard() const { return m_root + "/Hard"; }
 
     // Copies the built plug-in `plugin` (e.g. "module_alpha") as
     // <folder>/<fileName>; returns the copy's path.
@@ -39,6 +37,12 @@ public:
         std::filesystem::create_directories(Hard());
     }
 
+    // Whether the library at `path` is mapped into the process (asking does not load it).
+    static bool IsMapped(const std::string& path) {
+        void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
+        return handle != nullptr && dlclose(handle) == 0;
+    }
+
 private:
     std::string Copy(const std::string& plugin, const std::string& folder,
                      const std::string& fileName) {
@@ -48,9 +52,8 @@ private:
         return target;
     }
 
-    QTemporaryDir folder_;
-    std::string root_;
-    std::string exe_;
-    wexlan::ScopedExecutablePathOverride exePath_{exe_};
-    wexlan::ScopedWorkingDirectory workingDirectory_;
+    QTemporaryDir m_folder;
+    std::string m_root = m_folder.path().toStdString();
+    wexlan::ScopedExecutablePathOverride m_exePath{m_root + "/varq"};
+    wexlan::ScopedWorkingDirectory m_workingDirectory;
 };

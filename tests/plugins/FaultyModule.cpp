@@ -1,5 +1,4 @@
 // Viewer modules that misbehave, one way per build:
-//  FAULT_THROWING_QUERY  GetModuleName throws during discovery.
 //  FAULT_NULL_TEXTS      every text query returns null.
 //  FAULT_THROWING_CALLS  discovery works; every later entry point throws (Command
 //                        throws an int, the others std::runtime_error).
@@ -29,7 +28,8 @@ void Misbehave(const std::string& entryPoint) {
 #endif
 }
 
-const char* Text(const char* text) {
+const char* Text(const char* entryPoint, const char* text) {
+    Enter(entryPoint);
 #ifdef FAULT_NULL_TEXTS
     (void)text;
     return nullptr;
@@ -40,37 +40,28 @@ const char* Text(const char* text) {
 
 }  // namespace
 
+// An entry point without an answer that records its call and misbehaves.
+#define MISBEHAVING(entryPoint, ...)      \
+    EXPORT void entryPoint(__VA_ARGS__) { \
+        Misbehave(#entryPoint);           \
+    }
+
 EXPORT const char* GetModuleVer() {
-    Enter("GetModuleVer");
-    return Text("0.9");
+    return Text("GetModuleVer", "0.9");
 }
 EXPORT const char* GetModuleName() {
-    Enter("GetModuleName");
-#ifdef FAULT_THROWING_QUERY
-    throw std::runtime_error("no licence for this module");
-#endif
-    return Text(MODULE_NAME);
+    return Text("GetModuleName", MODULE_NAME);
 }
 EXPORT const char* GetModuleDesc() {
-    Enter("GetModuleDesc");
-    return Text("Misbehaves on purpose");
+    return Text("GetModuleDesc", "Misbehaves on purpose");
 }
 EXPORT int GetModuleTargetDataType() {
     Enter("GetModuleTargetDataType");
     return 2;
 }
-EXPORT void SetPrimaryData(int) {
-    Misbehave("SetPrimaryData");
-}
 EXPORT void* GetViewer() {
     Misbehave("GetViewer");
     return nullptr;
-}
-EXPORT void DelViewer() {
-    Misbehave("DelViewer");
-}
-EXPORT void DetachData() {
-    Misbehave("DetachData");
 }
 EXPORT void Command(char*) {
     Enter("Command");
@@ -78,15 +69,10 @@ EXPORT void Command(char*) {
     throw 42;
 #endif
 }
-EXPORT void ReleaseMemory() {
-    Misbehave("ReleaseMemory");
-}
-EXPORT void SetRenderWindow(void*) {
-    Misbehave("SetRenderWindow");
-}
-EXPORT void SetCP(void*) {
-    Misbehave("SetCP");
-}
-EXPORT void Run() {
-    Misbehave("Run");
-}
+MISBEHAVING(SetPrimaryData, int)
+MISBEHAVING(DelViewer)
+MISBEHAVING(DetachData)
+MISBEHAVING(ReleaseMemory)
+MISBEHAVING(SetRenderWindow, void*)
+MISBEHAVING(SetCP, void*)
+MISBEHAVING(Run)

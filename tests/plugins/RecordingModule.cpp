@@ -10,19 +10,26 @@ namespace {
 std::string Tag(const std::string& call) {
     return std::string(MODULE_NAME) + ":" + call;
 }
+const char* Answer(const std::string& query, const char* text) {
+    calllog::Record(Tag(query));
+    return text;
+}
 }  // namespace
 
+// An entry point without arguments or answer that records its call.
+#define RECORDING(entryPoint)              \
+    EXPORT void entryPoint() {             \
+        calllog::Record(Tag(#entryPoint)); \
+    }
+
 EXPORT const char* GetModuleVer() {
-    calllog::Record(Tag("GetModuleVer"));
-    return MODULE_VERSION;
+    return Answer("GetModuleVer", MODULE_VERSION);
 }
 EXPORT const char* GetModuleName() {
-    calllog::Record(Tag("GetModuleName"));
-    return MODULE_NAME;
+    return Answer("GetModuleName", MODULE_NAME);
 }
 EXPORT const char* GetModuleDesc() {
-    calllog::Record(Tag("GetModuleDesc"));
-    return "Records every call";
+    return Answer("GetModuleDesc", "Records every call");
 }
 EXPORT int GetModuleTargetDataType() {
     calllog::Record(Tag("GetModuleTargetDataType"));
@@ -32,24 +39,19 @@ EXPORT void SetPrimaryData(int id) {
     calllog::Record(Tag("SetPrimaryData(" + std::to_string(id) + ")"));
 }
 EXPORT void AddSecondaryData(int type, int id) {
-    calllog::Record(Tag("AddSecondaryData(" + std::to_string(type) + "," + std::to_string(id) + ")"));
+    calllog::Record(
+        Tag("AddSecondaryData(" + std::to_string(type) + "," + std::to_string(id) + ")"));
 }
 EXPORT void* GetViewer() {
     calllog::Record(Tag("GetViewer"));
     return calllog::Pointer(Tag("viewer"));
 }
-EXPORT void DelViewer() {
-    calllog::Record(Tag("DelViewer"));
-}
-EXPORT void DetachData() {
-    calllog::Record(Tag("DetachData"));
-}
 EXPORT void Command(char* line) {
     calllog::Record(Tag("Command(" + std::string(line) + ")"));
 }
-EXPORT void ReleaseMemory() {
-    calllog::Record(Tag("ReleaseMemory"));
-}
+RECORDING(DelViewer)
+RECORDING(DetachData)
+RECORDING(ReleaseMemory)
 #ifndef MODULE_WITHOUT_ROUTINE
 EXPORT void SetRenderWindow(void* window) {
     calllog::Record(Tag(window != nullptr ? "SetRenderWindow(window)" : "SetRenderWindow(null)"));
@@ -60,7 +62,5 @@ EXPORT void SetCP(void* panel) {
     calllog::Record(Tag("SetCP"));
 }
 #endif
-EXPORT void Run() {
-    calllog::Record(Tag("Run"));
-}
+RECORDING(Run)
 #endif

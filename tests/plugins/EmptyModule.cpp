@@ -1,7 +1,0 @@
-// A library that exports no entry point at all.
-namespace {
-int unused = 0;
-}
-int* EmptyModuleAnchor() {
-    return &unused;
-}
