@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "Prompts.h"
-#include "wexlanplatform_export.h"
 
 namespace wexlan {
 
@@ -39,10 +38,7 @@ struct PromptCall {
 //   - the colour chooser takes QueueColor() answers (std::nullopt: cancelled).
 // With its queue empty a call gets the safe answer: Ok for an Ok box, No for a Yes/No question,
 // "" (cancelled) for every dialog.
-//
-// It lives in the platform library, next to the interface, so that the tests of every part of
-// the product can install it (see ScopedScriptedPrompts) without another test library.
-class WEXLANPLATFORM_EXPORT ScriptedPrompts final : public Prompts {
+class ScriptedPrompts final : public Prompts {
 public:
     void QueueAnswer(MessageAnswer answer);
     void QueueFileName(const std::string& path);
@@ -83,7 +79,7 @@ private:
 //     prompts->QueueAnswer(MessageAnswer::Yes);
 //     ...
 //     EXPECT_EQ(prompts->MessageTexts(), ...);
-class WEXLANPLATFORM_EXPORT ScopedScriptedPrompts {
+class ScopedScriptedPrompts {
 public:
     ScopedScriptedPrompts();
 
