@@ -58,11 +58,11 @@ TEST(FormatList, RejectsIndicesOutOfRange) {
 using ReaderApi = ReaderTest;
 
 TEST_F(ReaderApi, NothingReadYetMeansNoOutput) {
-    EXPECT_EQ(reader_.GetOutput(), nullptr);
-    EXPECT_EQ(reader_.GetOutputType(), 0);
-    EXPECT_TRUE(reader_.GetErrorMessage().empty());
-    EXPECT_FALSE(reader_.Read());
-    EXPECT_THAT(reader_.GetErrorMessage(), HasSubstr("no file name"));
+    EXPECT_EQ(m_Reader.GetOutput(), nullptr);
+    EXPECT_EQ(m_Reader.GetOutputType(), 0);
+    EXPECT_TRUE(m_Reader.GetErrorMessage().empty());
+    EXPECT_FALSE(m_Reader.Read());
+    EXPECT_THAT(m_Reader.GetErrorMessage(), HasSubstr("no file name"));
 }
 
 TEST_F(ReaderApi, FileSystemProblemsAreNamed) {
@@ -70,7 +70,7 @@ TEST_F(ReaderApi, FileSystemProblemsAreNamed) {
     ExpectFailure(Path("no/such/folder/a.ply"), {"does not exist"});
     std::filesystem::create_directory(Path("folder.vtk"));
     ExpectFailure(Path("folder.vtk"), {"is a folder"});
-    ExpectFailure(dir_, {"is a folder"});
+    ExpectFailure(m_Dir, {"is a folder"});
     ExpectFailure(Write("empty.stl", ""), {"the file is empty"});
     ExpectFailure(Write("empty.vq", ""), {"empty"});
     ExpectFailure(Write("empty.mha", ""), {"empty"});
@@ -169,10 +169,10 @@ void ResetPeakMemory() {
 
 TEST_F(ReaderApi, EveryFormatRefusesAHugeSparseFileInBoundedMemory) {
     // 512 MiB of zeros that occupy no disk, under every extension.
-    const int formats = reader_.GetNumberOfSupportedFileFormat();
+    const int formats = m_Reader.GetNumberOfSupportedFileFormat();
     std::vector<std::string> paths;
     for (int i = 0; i < formats; ++i) {
-        paths.push_back(Write("zeros." + reader_.GetSupportedFileExt(i), ""));
+        paths.push_back(Write("zeros." + m_Reader.GetSupportedFileExt(i), ""));
         std::filesystem::resize_file(paths.back(), std::uint64_t{512} << 20);
     }
     ResetPeakMemory();
@@ -209,16 +209,16 @@ TEST_F(ReaderApi, FailureClearsTheEarlierOutput) {
     Write("good.obj", kTriangleObj);
     ASSERT_TRUE(Read("good.obj"));
     EXPECT_FALSE(Read("missing.obj"));
-    EXPECT_EQ(reader_.GetOutput(), nullptr);
-    EXPECT_EQ(reader_.GetOutputType(), 0);
+    EXPECT_EQ(m_Reader.GetOutput(), nullptr);
+    EXPECT_EQ(m_Reader.GetOutputType(), 0);
 }
 
 TEST_F(ReaderApi, CallersKeepTheOutputBeyondTheNextRead) {
     Write("good.obj", kTriangleObj);
     ASSERT_TRUE(Read("good.obj"));
-    vtkSmartPointer<vtkDataSet> kept = reader_.GetOutput();
+    vtkSmartPointer<vtkDataSet> kept = m_Reader.GetOutput();
     ASSERT_TRUE(Read("good.obj"));
-    EXPECT_NE(kept.Get(), reader_.GetOutput());  // every read gives new data
+    EXPECT_NE(kept.Get(), m_Reader.GetOutput());  // every read gives new data
     EXPECT_EQ(kept->GetNumberOfPoints(), 3);
 }
 

@@ -16,18 +16,18 @@
 class AppFolder {
 public:
     AppFolder()
-        : root_(folder_.path().toStdString()),
-          exe_(root_ + "/varq") {
+        : m_Root(m_Folder.path().toStdString()),
+          m_Exe(m_Root + "/varq") {
         calllog::Clear();
     }
     ~AppFolder() { calllog::Clear(); }
 
-    const std::string& Root() const { return root_; }
-    std::string Modules() const { return root_ + "/Modules"; }
-    std::string Hard() const { return root_ + "/Hard"; }
+    const std::string& Root() const { return m_Root; }
+    std::string Modules() const { return m_Root + "/Modules"; }
+    std::string Hard() const { return m_Root + "/Hard"; }
 
-    // Copies the built plug-in `plugin` (e.g. "module_alpha") as
-    // <folder>/<fileName>; returns the copy's path.
+    /// Copies the built plug-in `plugin` (e.g. "module_alpha") as
+    /// <folder>/<fileName>; returns the copy's path.
     std::string AddModule(const std::string& plugin, const std::string& fileName) {
         return Copy(plugin, Modules(), fileName);
     }
@@ -48,9 +48,9 @@ private:
         return target;
     }
 
-    QTemporaryDir folder_;
-    std::string root_;
-    std::string exe_;
-    wexlan::ScopedExecutablePathOverride exePath_{exe_};
-    wexlan::ScopedWorkingDirectory workingDirectory_;
+    QTemporaryDir m_Folder;
+    std::string m_Root;
+    std::string m_Exe;
+    wexlan::ScopedExecutablePathOverride m_ExePath{m_Exe};
+    wexlan::ScopedWorkingDirectory m_WorkingDirectory;
 };
