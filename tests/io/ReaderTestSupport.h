@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <vtkDataSet.h>
+#include <vtkImageData.h>
 #include <vtkPolyData.h>
 #include <vtkSmartPointer.h>
 
@@ -35,6 +36,7 @@ protected:
     void ExpectRead(const std::string& name, int type, vtkIdType points, vtkIdType cells);
 
     vtkPolyData* Poly() { return vtkPolyData::SafeDownCast(m_Reader.GetOutput()); }
+    vtkImageData* Volume() { return vtkImageData::SafeDownCast(m_Reader.GetOutput()); }
 
     wFileReader m_Reader;
     std::string m_Dir;

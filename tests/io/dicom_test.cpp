@@ -42,12 +42,8 @@ DicomSlice Slice(int k, std::array<double, 3> position) {
     return s;
 }
 
-vtkImageData* Volume(wFileReader& reader) {
-    return vtkImageData::SafeDownCast(reader.GetOutput());
-}
-
 double At(wFileReader& reader, int i, int j, int k) {
-    return Volume(reader)->GetScalarComponentAsDouble(i, j, k, 0);
+    return vtkImageData::SafeDownCast(reader.GetOutput())->GetScalarComponentAsDouble(i, j, k, 0);
 }
 
 std::string Text(vtkImageData* image, const char* name) {
@@ -159,7 +155,7 @@ TEST_F(Dicom, UncompressedSeriesMatchesTheSameSeriesDecodedByGdcm) {
                 ASSERT_TRUE(WriteDicom(Path(folder + "/" + std::to_string(k)), slices[k]));
             }
             ASSERT_TRUE(Read(folder + "/2")) << m_Reader.GetErrorMessage();
-            volumes[packed] = Volume(m_Reader);
+            volumes[packed] = Volume();
         }
         ExpectSameVolume(volumes[0], volumes[1]);
         // Every voxel: the stored bits of its value, sign extended, then rescaled.
@@ -196,7 +192,7 @@ TEST_F(Dicom, ShuffledSeriesLoadsWholeInOrderAlongTheNormal) {
     }
     for (const char* opened : {"a.dcm", "c.dcm"}) {
         ExpectRead(opened, wFileReader::Image, 48, 18);
-        vtkImageData* image = Volume(m_Reader);
+        vtkImageData* image = Volume();
         EXPECT_EQ(image->GetDimensions()[2], 4);
         EXPECT_DOUBLE_EQ(image->GetSpacing()[0], 0.5);
         EXPECT_DOUBLE_EQ(image->GetSpacing()[1], 0.75);
@@ -226,7 +222,7 @@ TEST_F(Dicom, OnlyTheOpenedFilesSeriesLoadsFromASharedFolder) {
     EXPECT_EQ(At(m_Reader, 0, 0, 2), 200);
     ExpectRead("second0.dcm", wFileReader::Image, 24, 6);
     EXPECT_EQ(At(m_Reader, 0, 0, 1), 600);
-    EXPECT_EQ(Text(Volume(m_Reader), "SeriesInstanceUID"), "1.2.826.0.1.3680043.8.498.2");
+    EXPECT_EQ(Text(Volume(), "SeriesInstanceUID"), "1.2.826.0.1.3680043.8.498.2");
 }
 
 TEST_F(Dicom, TiltedAndObliqueSlicesKeepEveryVoxelWhereItsFilePutIt) {
@@ -237,10 +233,10 @@ TEST_F(Dicom, TiltedAndObliqueSlicesKeepEveryVoxelWhereItsFilePutIt) {
         ASSERT_TRUE(WriteDicom(Path("tilt" + std::to_string(k) + ".dcm"), s));
     }
     ExpectRead("tilt0.dcm", wFileReader::Image, 36, 12);
-    EXPECT_NEAR(Volume(m_Reader)->GetSpacing()[2], std::sqrt(4.25), 1e-9);
+    EXPECT_NEAR(Volume()->GetSpacing()[2], std::sqrt(4.25), 1e-9);
     for (int k = 0; k < 3; ++k) {
-        ExpectPoint(Volume(m_Reader), 0, 0, k, {5, 0.5 * k, 2.0 * k});
-        ExpectPoint(Volume(m_Reader), 3, 2, k, {5 + 3 * 0.5, 0.5 * k + 2 * 0.75, 2.0 * k});
+        ExpectPoint(Volume(), 0, 0, k, {5, 0.5 * k, 2.0 * k});
+        ExpectPoint(Volume(), 3, 2, k, {5 + 3 * 0.5, 0.5 * k + 2 * 0.75, 2.0 * k});
     }
 
     // Rows along (cos 30, sin 30, 0), columns along -z: a sagittal-like oblique stack.
@@ -253,9 +249,8 @@ TEST_F(Dicom, TiltedAndObliqueSlicesKeepEveryVoxelWhereItsFilePutIt) {
         ASSERT_TRUE(WriteDicom(Path("oblique/" + std::to_string(k) + ".dcm"), slice));
     }
     ExpectRead("oblique/2.dcm", wFileReader::Image, 36, 12);
-    EXPECT_NEAR(Volume(m_Reader)->GetSpacing()[2], 3, 1e-9);
-    ExpectPoint(Volume(m_Reader), 2, 1, 2,
-                {1 - 6 * s + 2 * 0.5 * c, 2 + 6 * c + 2 * 0.5 * s, 3 - 0.75});
+    EXPECT_NEAR(Volume()->GetSpacing()[2], 3, 1e-9);
+    ExpectPoint(Volume(), 2, 1, 2, {1 - 6 * s + 2 * 0.5 * c, 2 + 6 * c + 2 * 0.5 * s, 3 - 0.75});
     EXPECT_EQ(At(m_Reader, 2, 1, 2), 212);
 }
 
@@ -271,7 +266,7 @@ TEST_F(Dicom, RescaleGivesRealValuesInTheNarrowestFittingType) {
         ASSERT_TRUE(WriteDicom(Path("pet/" + std::to_string(k) + ".dcm"), s));
     }
     ExpectRead("pet/1.dcm", wFileReader::Image, 24, 6);
-    EXPECT_EQ(Volume(m_Reader)->GetScalarType(), VTK_FLOAT);
+    EXPECT_EQ(Volume()->GetScalarType(), VTK_FLOAT);
     EXPECT_DOUBLE_EQ(At(m_Reader, 3, 0, 0), 3 * 0.5 + 0.25);
     EXPECT_DOUBLE_EQ(At(m_Reader, 3, 0, 1), 103 * 1.0 + 0.25);
 
@@ -339,8 +334,8 @@ TEST_F(Dicom, MultiFrameFilesAreOneVolumeInPositionOrder) {
     s.frameRescales = {{{1, 0}}, {{2, 0}}, {{1, -5}}};
     ASSERT_TRUE(WriteDicom(Path("enhanced.dcm"), s));
     ExpectRead("enhanced.dcm", wFileReader::Image, 36, 12);
-    EXPECT_DOUBLE_EQ(Volume(m_Reader)->GetSpacing()[2], 3);
-    ExpectPoint(Volume(m_Reader), 0, 0, 0, {1, 2, 3});
+    EXPECT_DOUBLE_EQ(Volume()->GetSpacing()[2], 3);
+    ExpectPoint(Volume(), 0, 0, 0, {1, 2, 3});
     EXPECT_EQ(At(m_Reader, 1, 0, 0), 201 - 5);  // the last frame, lowest position
     EXPECT_EQ(At(m_Reader, 1, 0, 1), 2 * 101);
     EXPECT_EQ(At(m_Reader, 1, 0, 2), 1);
@@ -352,7 +347,7 @@ TEST_F(Dicom, MultiFrameFilesAreOneVolumeInPositionOrder) {
     classic.spacingBetweenSlices = 4;
     ASSERT_TRUE(WriteDicom(Path("classic.dcm"), classic));
     ExpectRead("classic.dcm", wFileReader::Image, 36, 12);
-    EXPECT_DOUBLE_EQ(Volume(m_Reader)->GetSpacing()[2], 4);
+    EXPECT_DOUBLE_EQ(Volume()->GetSpacing()[2], 4);
     EXPECT_EQ(At(m_Reader, 1, 0, 2), 201);
 }
 

@@ -25,10 +25,6 @@ namespace {
 
 using StacksAndScenes = ReaderTest;
 
-vtkImageData* Image(wFileReader& reader) {
-    return vtkImageData::SafeDownCast(reader.GetOutput());
-}
-
 // 5 x 4 x 3 voxels, value 10 * index.
 vtkSmartPointer<vtkImageData> Ramp() {
     auto image = vtkSmartPointer<vtkImageData>::New();
@@ -52,9 +48,9 @@ TEST_F(StacksAndScenes, TiffPagesBecomeSlices) {
     writer->SetFileName(Path("stack.tif").c_str());
     writer->Write();
     ExpectRead("stack.tif", wFileReader::Image, 60, 24);
-    EXPECT_EQ(Image(m_Reader)->GetDimensions()[2], 3);
-    EXPECT_EQ(Image(m_Reader)->GetScalarComponentAsDouble(4, 3, 2, 0), 590);
-    EXPECT_EQ(Image(m_Reader)->GetScalarComponentAsDouble(4, 0, 1, 0), 240);
+    EXPECT_EQ(Volume()->GetDimensions()[2], 3);
+    EXPECT_EQ(Volume()->GetScalarComponentAsDouble(4, 3, 2, 0), 590);
+    EXPECT_EQ(Volume()->GetScalarComponentAsDouble(4, 0, 1, 0), 240);
 
     const std::string bytes = ReadBytes(Path("stack.tif"));
     Write("cut.tiff", bytes.substr(0, bytes.size() / 2));

@@ -183,8 +183,7 @@ protected:
             ADD_FAILURE() << name << ": " << m_Reader.GetErrorMessage();
             return out;
         }
-        vtkDataArray* scalars =
-            vtkImageData::SafeDownCast(m_Reader.GetOutput())->GetPointData()->GetScalars();
+        vtkDataArray* scalars = Volume()->GetPointData()->GetScalars();
         type = scalars->GetDataType();
         for (vtkIdType i = 0; i < scalars->GetNumberOfValues(); ++i)
             out.push_back(scalars->GetComponent(i, 0));
@@ -272,7 +271,7 @@ TEST_F(VolumeReaders, MetaImageLongsAreFourBytesWidenedToVtkLong) {
         Write("long.mha", std::string("NDims = 1\nDimSize = 4\nElementByteOrderMSB = True\n") +
                               "ElementType = " + type + "\nElementDataFile = LOCAL\n" + values);
         ASSERT_TRUE(Read("long.mha")) << m_Reader.GetErrorMessage();
-        auto* image = vtkImageData::SafeDownCast(m_Reader.GetOutput());
+        auto* image = Volume();
         vtkDataArray* scalars = image->GetPointData()->GetScalars();
         EXPECT_EQ(scalars->GetDataType(),
                   ReadWithVtk<vtkMetaImageReader>(Path("long.mha"))->GetScalarType());

@@ -58,7 +58,7 @@ TEST_F(FolderListingTest, ListsDotEntriesFirstThenInFileSystemOrder) {
     }
 }
 
-TEST_F(FolderListingTest, PatternsSelectEntriesOfThisFolderOnly) {
+TEST_F(FolderListingTest, PatternsSelectEntriesOfThisFolderOnlyAndDanglingLinksDoNotExist) {
     EXPECT_THAT(Names(m_Root, "*.so"), UnorderedElementsAre("b.so", "ab.so", "gone.so"));
     EXPECT_THAT(Names(m_Root, "?.so"), ElementsAre("b.so"));
     EXPECT_THAT(Names(m_Root, "*.SO"), ElementsAre());
@@ -66,6 +66,9 @@ TEST_F(FolderListingTest, PatternsSelectEntriesOfThisFolderOnly) {
     for (const std::string& folder : {m_Root + "/Missing", m_Root + "/b.so", std::string()}) {
         EXPECT_TRUE(ListFolder(folder, "*.*").empty()) << folder;
     }
+    EXPECT_TRUE(FileExists(m_Root + "/b.so") && FileExists(m_Root + "/LinkToSub"));
+    EXPECT_FALSE(FileExists(m_Root + "/gone.so") || FileExists(m_Root + "/missing"));
+    EXPECT_FALSE(FileExists(""));
 }
 
 TEST(NamePatternTest, MatchesLikeTheWindowsListing) {
@@ -87,12 +90,6 @@ TEST(NamePatternTest, MatchesLikeTheWindowsListing) {
     for (const auto& [name, pattern, matches] : cases) {
         EXPECT_EQ(MatchesNamePattern(name, pattern), matches) << name << " / " << pattern;
     }
-}
-
-TEST_F(FolderListingTest, FileExistsForFilesAndFoldersButNotDanglingLinks) {
-    EXPECT_TRUE(FileExists(m_Root + "/b.so") && FileExists(m_Root + "/LinkToSub"));
-    EXPECT_FALSE(FileExists(m_Root + "/gone.so") || FileExists(m_Root + "/missing"));
-    EXPECT_FALSE(FileExists(""));
 }
 
 TEST(ExecutablePathTest, NamesThisProgramUnlessOverridden) {
@@ -127,19 +124,11 @@ TEST_F(WorkingDirectoryTest, ChangesOnlyIntoExistingFoldersAndScopesRestore) {
         EXPECT_EQ(CurrentDirectory(), m_Root + "/Modules");
         ScopedWorkingDirectory missing(m_Root + "/Hard");
         EXPECT_FALSE(missing.Entered());
-    }
-    EXPECT_EQ(CurrentDirectory(), m_Start);
-}
-
-TEST_F(WorkingDirectoryTest, ARemovedWorkingDirectoryReadsAsEmpty) {
-    {
-        ScopedWorkingDirectory inModules(m_Root + "/Modules");
-        fs::remove(m_Root + "/Modules");
+        fs::remove(m_Root + "/Modules");  // a removed working directory reads as empty
         EXPECT_EQ(CurrentDirectory(), "");
     }
     EXPECT_EQ(CurrentDirectory(), m_Start);
 }
-
 
 // Workspace and command files are read with ReadSmallTextFile: whatever the path names, the
 // read ends at once with the file's text or a reason naming it.
@@ -158,7 +147,8 @@ TEST(SmallTextFileTest, ReadsRegularFilesAndRefusesEverythingElseAtOnce) {
 
     // A FIFO without a writer would block a plain open; a device never ends.
     ASSERT_EQ(::mkfifo((root + "/fifo").c_str(), 0600), 0);
-    EXPECT_EQ(ReadSmallTextFile(root + "/fifo", text), root + "/fifo is not a regular file (it is a pipe)");
+    EXPECT_EQ(ReadSmallTextFile(root + "/fifo", text),
+              root + "/fifo is not a regular file (it is a pipe)");
     fs::create_symlink("/dev/zero", root + "/zero.f");
     EXPECT_EQ(ReadSmallTextFile(root + "/zero.f", text),
               root + "/zero.f is not a regular file (it is a device)");
