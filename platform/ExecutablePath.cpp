@@ -40,13 +40,13 @@ void ClearExecutablePathOverride() {
 }
 
 ScopedExecutablePathOverride::ScopedExecutablePathOverride(const std::string& path)
-    : hadPrevious_(Override().has_value()), previous_(Override().value_or(std::string())) {
+    : m_HadPrevious(Override().has_value()), m_Previous(Override().value_or(std::string())) {
     SetExecutablePathOverride(path);
 }
 
 ScopedExecutablePathOverride::~ScopedExecutablePathOverride() {
-    if (hadPrevious_) {
-        SetExecutablePathOverride(previous_);
+    if (m_HadPrevious) {
+        SetExecutablePathOverride(m_Previous);
     } else {
         ClearExecutablePathOverride();
     }

@@ -30,10 +30,10 @@ std::unique_ptr<Prompts> Prompts::Install(std::unique_ptr<Prompts> prompts) {
 }
 
 ScopedPrompts::ScopedPrompts(std::unique_ptr<Prompts> prompts)
-    : installed_(prompts.get()), previous_(Prompts::Install(std::move(prompts))) {}
+    : m_Installed(prompts.get()), m_Previous(Prompts::Install(std::move(prompts))) {}
 
 ScopedPrompts::~ScopedPrompts() {
-    Prompts::Install(std::move(previous_));
+    Prompts::Install(std::move(m_Previous));
 }
 
 }  // namespace wexlan

@@ -23,13 +23,13 @@ bool ChangeDirectory(const std::string& folder) {
     return !folder.empty() && chdir(folder.c_str()) == 0;
 }
 
-ScopedWorkingDirectory::ScopedWorkingDirectory() : saved_(CurrentDirectory()) {}
+ScopedWorkingDirectory::ScopedWorkingDirectory() : m_Saved(CurrentDirectory()) {}
 
 ScopedWorkingDirectory::ScopedWorkingDirectory(const std::string& folder)
-    : saved_(CurrentDirectory()), entered_(ChangeDirectory(folder)) {}
+    : m_Saved(CurrentDirectory()), m_Entered(ChangeDirectory(folder)) {}
 
 ScopedWorkingDirectory::~ScopedWorkingDirectory() {
-    ChangeDirectory(saved_);
+    ChangeDirectory(m_Saved);
 }
 
 }  // namespace wexlan

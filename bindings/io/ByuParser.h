@@ -19,12 +19,12 @@ namespace wexlan::io {
 
 class ByuParser {
 public:
-    explicit ByuParser(const MappedFile& file) : file_(file) {}
+    explicit ByuParser(const MappedFile& file) : m_File(file) {}
     /// Throws ReadError with the line and reason.
     vtkSmartPointer<vtkPolyData> Parse();
 
 private:
-    const MappedFile& file_;
+    const MappedFile& m_File;
 };
 
 }  // namespace wexlan::io

@@ -45,59 +45,59 @@ class GrowableArray {
 
 public:
     GrowableArray() = default;
-    ~GrowableArray() { std::free(data_); }
+    ~GrowableArray() { std::free(m_Data); }
     GrowableArray(const GrowableArray&) = delete;
     GrowableArray& operator=(const GrowableArray&) = delete;
 
-    std::size_t Size() const { return size_; }
-    T* Data() { return data_; }
-    const T* Data() const { return data_; }
-    T& operator[](std::size_t i) { return data_[i]; }
-    const T& operator[](std::size_t i) const { return data_[i]; }
+    std::size_t Size() const { return m_Size; }
+    T* Data() { return m_Data; }
+    const T* Data() const { return m_Data; }
+    T& operator[](std::size_t i) { return m_Data[i]; }
+    const T& operator[](std::size_t i) const { return m_Data[i]; }
 
     void Reserve(std::size_t capacity) {
-        if (capacity <= capacity_) {
+        if (capacity <= m_Capacity) {
             return;
         }
         if (capacity > SIZE_MAX / sizeof(T)) {
             throw std::bad_alloc();
         }
-        void* p = std::realloc(data_, capacity * sizeof(T));
+        void* p = std::realloc(m_Data, capacity * sizeof(T));
         if (p == nullptr) {
             throw std::bad_alloc();
         }
-        data_ = static_cast<T*>(p);
-        capacity_ = capacity;
-        AdviseHugePages(data_, capacity * sizeof(T));
+        m_Data = static_cast<T*>(p);
+        m_Capacity = capacity;
+        AdviseHugePages(m_Data, capacity * sizeof(T));
     }
     /// Grows to `size` values; new values are left uninitialised for the caller to fill.
     void Resize(std::size_t size) {
         Reserve(size);
-        size_ = size;
+        m_Size = size;
     }
     void PushBack(T value) {
-        if (size_ == capacity_) {
-            Reserve(capacity_ < 16 ? 16 : capacity_ * 2);
+        if (m_Size == m_Capacity) {
+            Reserve(m_Capacity < 16 ? 16 : m_Capacity * 2);
         }
-        data_[size_++] = value;
+        m_Data[m_Size++] = value;
     }
     void Swap(GrowableArray& other) noexcept {
-        std::swap(data_, other.data_);
-        std::swap(size_, other.size_);
-        std::swap(capacity_, other.capacity_);
+        std::swap(m_Data, other.m_Data);
+        std::swap(m_Size, other.m_Size);
+        std::swap(m_Capacity, other.m_Capacity);
     }
     /// Gives up the buffer (allocated with malloc) to the caller.
     T* Release() {
-        T* p = data_;
-        data_ = nullptr;
-        size_ = capacity_ = 0;
+        T* p = m_Data;
+        m_Data = nullptr;
+        m_Size = m_Capacity = 0;
         return p;
     }
 
 private:
-    T* data_ = nullptr;
-    std::size_t size_ = 0;
-    std::size_t capacity_ = 0;
+    T* m_Data = nullptr;
+    std::size_t m_Size = 0;
+    std::size_t m_Capacity = 0;
 };
 
 /// A VTK array of `components` per tuple that takes over `values`' buffer.

@@ -62,7 +62,7 @@ std::string TagText(std::uint32_t tag) {
 class Walker {
 public:
     Walker(const char* base, ByteOrder order, bool explicitVr, bool headerOnly)
-        : base_(base), order_(order), explicit_(explicitVr), headerOnly_(headerOnly) {}
+        : m_Base(base), m_Order(order), m_Explicit(explicitVr), m_HeaderOnly(headerOnly) {}
 
     // Elements from `pos` up to `end`, or (with `until`) up to that delimiter tag.
     const char* Elements(const char* pos, const char* end, int depth, bool implicitInside,
@@ -70,7 +70,7 @@ public:
         if (depth > kMaxDepth) {
             FailAt(pos, "the DICOM sequences nest deeper than ", kMaxDepth, " levels");
         }
-        const bool isExplicit = explicit_ && !implicitInside;
+        const bool isExplicit = m_Explicit && !implicitInside;
         while (pos < end) {
             if (end - pos < 8) {
                 // Some writers pad the file with a few zero bytes. In explicit files
@@ -84,14 +84,14 @@ public:
             }
             const std::uint32_t tag = Tag(pos);
             if (until != 0 && tag == until) {
-                CheckDelimiterLength(pos, tag, FromBytes<std::uint32_t>(pos + 4, order_));
+                CheckDelimiterLength(pos, tag, FromBytes<std::uint32_t>(pos + 4, m_Order));
                 return pos + 8;
             }
             if (until == 0 && depth == 0 && tag == 0 && AllZero(pos, end)) {
                 return end;  // zero padding up to the end of the file
             }
-            if (headerOnly_ && depth == 0 && tag >= kPixelData) {
-                stop_ = pos;
+            if (m_HeaderOnly && depth == 0 && tag >= kPixelData) {
+                m_Stop = pos;
                 return end;
             }
             if (depth == 0) {
@@ -116,14 +116,14 @@ public:
                     if (end - pos < 12) {
                         FailAt(pos, "the DICOM data ends inside element ", TagText(tag));
                     }
-                    length = FromBytes<std::uint32_t>(pos + 8, order_);
+                    length = FromBytes<std::uint32_t>(pos + 8, m_Order);
                     value = pos + 12;
                 } else {
-                    length = FromBytes<std::uint16_t>(pos + 6, order_);
+                    length = FromBytes<std::uint16_t>(pos + 6, m_Order);
                     value = pos + 8;
                 }
             } else {
-                length = FromBytes<std::uint32_t>(pos + 4, order_);
+                length = FromBytes<std::uint32_t>(pos + 4, m_Order);
                 value = pos + 8;
             }
             if (length == kUndefined) {
@@ -166,7 +166,7 @@ private:
                 FailAt(pos, "the DICOM data ends inside a sequence item");
             }
             const std::uint32_t tag = Tag(pos);
-            const std::uint32_t length = FromBytes<std::uint32_t>(pos + 4, order_);
+            const std::uint32_t length = FromBytes<std::uint32_t>(pos + 4, m_Order);
             if (until != 0 && tag == until) {
                 CheckDelimiterLength(pos, tag, length);
                 return pos + 8;
@@ -194,19 +194,19 @@ private:
 public:
     /// Run-length compressed pixel data is decoded by GDCM without bounds checks, so
     /// its fragments are checked in full (see CheckRleFragment).
-    void ExpectRle() { rle_ = true; }
+    void ExpectRle() { m_Rle = true; }
 
     /// Where a header-only walk stopped: the tag of the pixel data (or of a later
     /// element) at the top level; null when it did not get there.
-    const char* Stop() const { return stop_; }
+    const char* Stop() const { return m_Stop; }
 
     /// After a header-only walk that stopped at the pixel data: walks what follows its
     /// value, `begin` to `end` being the bytes from file offset `offset` to the end.
     void WalkAfterPixelData(const char* begin, const char* end, std::uint64_t offset) {
-        base_ = begin;
-        baseOffset_ = offset;
-        headerOnly_ = false;
-        pixelData_ = true;
+        m_Base = begin;
+        m_BaseOffset = offset;
+        m_HeaderOnly = false;
+        m_PixelData = true;
         Elements(begin, end, 0, false);
     }
 
@@ -214,56 +214,57 @@ public:
     /// they are: one frame of grey values of 8, 16 or 32 bits, stored bits ending at the
     /// high bit.
     bool PlainGreyImage() const {
-        return rows_ > 0 && columns_ > 0 && samples_ == 1 && frames_ == 1 &&
-               (bitsAllocated_ == 8 || bitsAllocated_ == 16 || bitsAllocated_ == 32) &&
-               bitsStored_ >= 1 && bitsStored_ <= bitsAllocated_ && highBit_ == bitsStored_ - 1 &&
-               (pixelRepresentation_ == 0 || pixelRepresentation_ == 1) &&
-               (photometric_ == "MONOCHROME1" || photometric_ == "MONOCHROME2");
+        return m_Rows > 0 && m_Columns > 0 && m_Samples == 1 && m_Frames == 1 &&
+               (m_BitsAllocated == 8 || m_BitsAllocated == 16 || m_BitsAllocated == 32) &&
+               m_BitsStored >= 1 && m_BitsStored <= m_BitsAllocated &&
+               m_HighBit == m_BitsStored - 1 &&
+               (m_PixelRepresentation == 0 || m_PixelRepresentation == 1) &&
+               (m_Photometric == "MONOCHROME1" || m_Photometric == "MONOCHROME2");
     }
     DicomRawPixels Raw() const {
         DicomRawPixels raw;
-        raw.rows = rows_;
-        raw.columns = columns_;
-        raw.bitsAllocated = bitsAllocated_;
-        raw.bitsStored = bitsStored_;
-        raw.isSigned = pixelRepresentation_ == 1;
-        raw.bigEndian = order_ == ByteOrder::Big;
-        if (hasSopClass_) {
-            raw.sopClasses.push_back(sopClass_);
+        raw.rows = m_Rows;
+        raw.columns = m_Columns;
+        raw.bitsAllocated = m_BitsAllocated;
+        raw.bitsStored = m_BitsStored;
+        raw.isSigned = m_PixelRepresentation == 1;
+        raw.bigEndian = m_Order == ByteOrder::Big;
+        if (m_HasSopClass) {
+            raw.sopClasses.push_back(m_SopClass);
         }
         return raw;
     }
-    bool Explicit() const { return explicit_; }
+    bool Explicit() const { return m_Explicit; }
     std::uint32_t TagAt(const char* p) const { return Tag(p); }
     template <typename T>
     T NumberAt(const char* p) const {
-        return FromBytes<T>(p, order_);
+        return FromBytes<T>(p, m_Order);
     }
 
     /// GDCM asserts on impossible pixel descriptions (five samples per pixel, a high
     /// bit beyond the allocated bits): the values read on the walk are checked here.
     void CheckPixelDescription() const {
-        if (bitsAllocated_ < 0) {
-            if (pixelData_ || rows_ > 0 || columns_ > 0) {
+        if (m_BitsAllocated < 0) {
+            if (m_PixelData || m_Rows > 0 || m_Columns > 0) {
                 // GDCM guesses the pixel layout then and aborts on what it guessed.
                 Fail("the DICOM image description lacks Bits Allocated (0028,0100)");
             }
             return;  // no image
         }
-        const int stored = bitsStored_ < 0 ? bitsAllocated_ : bitsStored_;
-        const int high = highBit_ < 0 ? stored - 1 : highBit_;
-        const bool valid = (samples_ == 1 || samples_ == 3) &&
-                           (bitsAllocated_ == 8 || bitsAllocated_ == 16 || bitsAllocated_ == 32 ||
-                            bitsAllocated_ == 64) &&
-                           stored >= 1 && stored <= bitsAllocated_ && high < bitsAllocated_ &&
+        const int stored = m_BitsStored < 0 ? m_BitsAllocated : m_BitsStored;
+        const int high = m_HighBit < 0 ? stored - 1 : m_HighBit;
+        const bool valid = (m_Samples == 1 || m_Samples == 3) &&
+                           (m_BitsAllocated == 8 || m_BitsAllocated == 16 ||
+                            m_BitsAllocated == 32 || m_BitsAllocated == 64) &&
+                           stored >= 1 && stored <= m_BitsAllocated && high < m_BitsAllocated &&
                            high + 1 >= stored &&
-                           (pixelRepresentation_ == 0 || pixelRepresentation_ == 1) &&
-                           (planar_ == 0 || planar_ == 1);
+                           (m_PixelRepresentation == 0 || m_PixelRepresentation == 1) &&
+                           (m_Planar == 0 || m_Planar == 1);
         if (!valid) {
-            Fail("the DICOM pixel description is damaged or not supported (", samples_,
-                 " samples per pixel, ", bitsAllocated_, " bits allocated, ", stored,
-                 " stored, high bit ", high, ", pixel representation ", pixelRepresentation_,
-                 ", planar configuration ", planar_, ")");
+            Fail("the DICOM pixel description is damaged or not supported (", m_Samples,
+                 " samples per pixel, ", m_BitsAllocated, " bits allocated, ", stored,
+                 " stored, high bit ", high, ", pixel representation ", m_PixelRepresentation,
+                 ", planar configuration ", m_Planar, ")");
         }
     }
 
@@ -276,12 +277,12 @@ private:
                 FailAt(pos, "the compressed DICOM pixel data ends early");
             }
             const std::uint32_t tag = Tag(pos);
-            const std::uint32_t length = FromBytes<std::uint32_t>(pos + 4, order_);
+            const std::uint32_t length = FromBytes<std::uint32_t>(pos + 4, m_Order);
             if (tag == kSequenceEnd) {
                 CheckDelimiterLength(pos, tag, length);
-                if (rle_ && fragment - 1 != frames_) {
+                if (m_Rle && fragment - 1 != m_Frames) {
                     FailAt(pos, "the run-length compressed pixel data has ", fragment - 1,
-                           " fragments for ", frames_, " frames");
+                           " fragments for ", m_Frames, " frames");
                 }
                 return pos + 8;
             }
@@ -289,7 +290,7 @@ private:
                 length > static_cast<std::uint64_t>(end - pos - 8)) {
                 FailAt(pos, "the compressed DICOM pixel data is damaged");
             }
-            if (rle_ && fragment > 0) {  // the first item is the table of frame offsets
+            if (m_Rle && fragment > 0) {  // the first item is the table of frame offsets
                 CheckRleFragment(pos + 8, pos + 8 + length);
             }
             ++fragment;
@@ -309,8 +310,8 @@ private:
     // One frame: a 64-byte header (segment count, then up to 15 segment offsets) and
     // one PackBits segment per byte of a sample, each decoding to one byte per pixel.
     void CheckRleFragment(const char* begin, const char* end) {
-        const std::uint64_t pixels = static_cast<std::uint64_t>(rows_) * columns_;
-        const int expected = samples_ * (bitsAllocated_ / 8);
+        const std::uint64_t pixels = static_cast<std::uint64_t>(m_Rows) * m_Columns;
+        const int expected = m_Samples * (m_BitsAllocated / 8);
         if (end - begin < 64 || pixels == 0 || expected < 1 || expected > 15) {
             FailAt(begin, "the run-length compressed frame or its image size is damaged");
         }
@@ -368,56 +369,56 @@ private:
             (tag >= 0x00280002 && tag <= 0x00280011 && tag != 0x00280004 && tag != 0x00280008) ||
             (tag >= 0x00280100 && tag <= 0x00280103);
         if (pixelModule) {
-            const std::uint32_t length = explicit_ ? FromBytes<std::uint16_t>(pos + 6, order_)
-                                                   : FromBytes<std::uint32_t>(pos + 4, order_);
-            if (length != 2 || (explicit_ && std::memcmp(pos + 4, "US", 2) != 0)) {
+            const std::uint32_t length = m_Explicit ? FromBytes<std::uint16_t>(pos + 6, m_Order)
+                                                    : FromBytes<std::uint32_t>(pos + 4, m_Order);
+            if (length != 2 || (m_Explicit && std::memcmp(pos + 4, "US", 2) != 0)) {
                 FailAt(pos, "DICOM element ", TagText(tag),
                        " of the image description is damaged (it must be one 16-bit number)");
             }
         }
-        pixelData_ = pixelData_ || tag == kPixelData;
-        const int number = FromBytes<std::uint16_t>(value, order_);
+        m_PixelData = m_PixelData || tag == kPixelData;
+        const int number = FromBytes<std::uint16_t>(value, m_Order);
         switch (tag) {
             case 0x00280002:
-                samples_ = number;
+                m_Samples = number;
                 break;
             case 0x00280010:
-                rows_ = number;
+                m_Rows = number;
                 break;
             case 0x00280011:
-                columns_ = number;
+                m_Columns = number;
                 break;
             case 0x00280006:
-                planar_ = number;
+                m_Planar = number;
                 break;
             case 0x00280004:  // Photometric Interpretation
-                photometric_ = TextAt(pos, end);
+                m_Photometric = TextAt(pos, end);
                 break;
             case 0x00080016:  // SOP Class UID
-                sopClass_ = TextAt(pos, end);
-                hasSopClass_ = true;
+                m_SopClass = TextAt(pos, end);
+                m_HasSopClass = true;
                 break;
             case 0x00280100:
-                bitsAllocated_ = number;
+                m_BitsAllocated = number;
                 break;
             case 0x00280101:
-                bitsStored_ = number;
+                m_BitsStored = number;
                 break;
             case 0x00280102:
-                highBit_ = number;
+                m_HighBit = number;
                 break;
             case 0x00280103:
-                pixelRepresentation_ = number;
+                m_PixelRepresentation = number;
                 break;
             case 0x00280008: {  // Number of Frames, decimal text
                 const std::uint16_t length =
-                    explicit_
-                        ? FromBytes<std::uint16_t>(pos + 6, order_)
-                        : static_cast<std::uint16_t>(FromBytes<std::uint32_t>(pos + 4, order_));
-                frames_ = 0;
+                    m_Explicit
+                        ? FromBytes<std::uint16_t>(pos + 6, m_Order)
+                        : static_cast<std::uint16_t>(FromBytes<std::uint32_t>(pos + 4, m_Order));
+                m_Frames = 0;
                 for (const char* p = value; p < value + length && p < end; ++p) {
-                    if (*p >= '0' && *p <= '9' && frames_ < 1000000) {
-                        frames_ = frames_ * 10 + (*p - '0');
+                    if (*p >= '0' && *p <= '9' && m_Frames < 1000000) {
+                        m_Frames = m_Frames * 10 + (*p - '0');
                     }
                 }
                 break;
@@ -430,14 +431,14 @@ private:
     // The text value of the short element at `pos`, without its padding.
     std::string TextAt(const char* pos, const char* end) const {
         const char* value = pos + 8;
-        const std::uint32_t length = explicit_ ? FromBytes<std::uint16_t>(pos + 6, order_)
-                                               : FromBytes<std::uint32_t>(pos + 4, order_);
+        const std::uint32_t length = m_Explicit ? FromBytes<std::uint16_t>(pos + 6, m_Order)
+                                                : FromBytes<std::uint32_t>(pos + 4, m_Order);
         return Unpadded(std::string(value, std::min<std::size_t>(length, end - value)));
     }
 
     std::uint32_t Tag(const char* p) const {
-        return static_cast<std::uint32_t>(FromBytes<std::uint16_t>(p, order_)) << 16 |
-               FromBytes<std::uint16_t>(p + 2, order_);
+        return static_cast<std::uint32_t>(FromBytes<std::uint16_t>(p, m_Order)) << 16 |
+               FromBytes<std::uint16_t>(p + 2, m_Order);
     }
 
     static bool AllZero(const char* p, const char* end) {
@@ -450,23 +451,23 @@ private:
 
     template <typename... Parts>
     [[noreturn]] void FailAt(const char* p, Parts&&... parts) const {
-        Fail("byte ", baseOffset_ + static_cast<std::uint64_t>(p - base_), ": ",
+        Fail("byte ", m_BaseOffset + static_cast<std::uint64_t>(p - m_Base), ": ",
              std::forward<Parts>(parts)...);
     }
 
-    const char* base_;
-    std::uint64_t baseOffset_ = 0;  // file offset of base_
-    ByteOrder order_;
-    bool explicit_;
-    bool headerOnly_;
-    bool rle_ = false;
-    bool pixelData_ = false;
-    int rows_ = 0, columns_ = 0, samples_ = 1, bitsAllocated_ = -1, frames_ = 1;
-    int bitsStored_ = -1, highBit_ = -1, pixelRepresentation_ = 0, planar_ = 0;
-    std::string photometric_;
-    std::string sopClass_;
-    bool hasSopClass_ = false;
-    const char* stop_ = nullptr;  // where a header-only walk stopped
+    const char* m_Base;
+    std::uint64_t m_BaseOffset = 0;  // file offset of m_Base
+    ByteOrder m_Order;
+    bool m_Explicit;
+    bool m_HeaderOnly;
+    bool m_Rle = false;
+    bool m_PixelData = false;
+    int m_Rows = 0, m_Columns = 0, m_Samples = 1, m_BitsAllocated = -1, m_Frames = 1;
+    int m_BitsStored = -1, m_HighBit = -1, m_PixelRepresentation = 0, m_Planar = 0;
+    std::string m_Photometric;
+    std::string m_SopClass;
+    bool m_HasSopClass = false;
+    const char* m_Stop = nullptr;  // where a header-only walk stopped
 };
 
 constexpr const char* kDeflated = "1.2.840.10008.1.2.1.99";
@@ -547,27 +548,27 @@ Walker MakeWalker(const Encoding& encoding, const char* begin, bool headerOnly) 
 // kilobytes, and the pixel data after it need not be read to walk it.
 class FileStart {
 public:
-    explicit FileStart(const OpenedFile& file) : file_(file) { Grow(); }
-    const char* Begin() const { return bytes_.data(); }
-    const char* End() const { return bytes_.data() + bytes_.size(); }
-    bool Whole() const { return bytes_.size() == file_.Size(); }
+    explicit FileStart(const OpenedFile& file) : m_File(file) { Grow(); }
+    const char* Begin() const { return m_Bytes.data(); }
+    const char* End() const { return m_Bytes.data() + m_Bytes.size(); }
+    bool Whole() const { return m_Bytes.size() == m_File.Size(); }
     /// Reads more of the file (eight times as much, up to all of it); false when all of
     /// it was read already.
     bool Grow() {
-        const std::size_t had = bytes_.size();
+        const std::size_t had = m_Bytes.size();
         const std::uint64_t want =
-            std::min<std::uint64_t>(file_.Size(), had == 0 ? 16384 : had * 8);
+            std::min<std::uint64_t>(m_File.Size(), had == 0 ? 16384 : had * 8);
         if (want == had) {
             return false;
         }
-        bytes_.resize(static_cast<std::size_t>(want));
-        file_.ReadAt(had, bytes_.data() + had, bytes_.size() - had);
+        m_Bytes.resize(static_cast<std::size_t>(want));
+        m_File.ReadAt(had, m_Bytes.data() + had, m_Bytes.size() - had);
         return true;
     }
 
 private:
-    const OpenedFile& file_;
-    std::vector<char> bytes_;
+    const OpenedFile& m_File;
+    std::vector<char> m_Bytes;
 };
 
 // Walks the header of `file` (up to the pixel data) on as few of its first bytes as

@@ -55,33 +55,33 @@ std::string MacroValue(const gdcm::DataSet& group, const gdcm::Tag& macro,
 class FunctionalGroups {
 public:
     FunctionalGroups(const gdcm::DataSet& ds, int frames)
-        : shared_(Items(ds, kSharedGroups)), perFrame_(Items(ds, kPerFrameGroups)) {
+        : m_Shared(Items(ds, kSharedGroups)), m_PerFrame(Items(ds, kPerFrameGroups)) {
         // A per-frame list of the wrong length cannot be matched to the frames.
-        if (perFrame_ && perFrame_->GetNumberOfItems() != static_cast<std::size_t>(frames)) {
-            perFrame_ = nullptr;
+        if (m_PerFrame && m_PerFrame->GetNumberOfItems() != static_cast<std::size_t>(frames)) {
+            m_PerFrame = nullptr;
         }
     }
 
-    bool Present() const { return shared_ || perFrame_; }
+    bool Present() const { return m_Shared || m_PerFrame; }
 
     /// The frame's own value, else the shared one, else empty.
     std::string Value(int frame, const gdcm::Tag& macro, const gdcm::Tag& attribute) const {
-        if (perFrame_) {
-            const auto& item = perFrame_->GetItem(static_cast<std::size_t>(frame) + 1);
+        if (m_PerFrame) {
+            const auto& item = m_PerFrame->GetItem(static_cast<std::size_t>(frame) + 1);
             std::string text = MacroValue(item.GetNestedDataSet(), macro, attribute);
             if (!text.empty()) {
                 return text;
             }
         }
-        if (shared_ && shared_->GetNumberOfItems() > 0) {
-            return MacroValue(shared_->GetItem(1).GetNestedDataSet(), macro, attribute);
+        if (m_Shared && m_Shared->GetNumberOfItems() > 0) {
+            return MacroValue(m_Shared->GetItem(1).GetNestedDataSet(), macro, attribute);
         }
         return {};
     }
 
 private:
-    gdcm::SmartPointer<gdcm::SequenceOfItems> shared_;
-    gdcm::SmartPointer<gdcm::SequenceOfItems> perFrame_;
+    gdcm::SmartPointer<gdcm::SequenceOfItems> m_Shared;
+    gdcm::SmartPointer<gdcm::SequenceOfItems> m_PerFrame;
 };
 
 }  // namespace

@@ -64,24 +64,24 @@ DicomImageFile::DicomImageFile(const std::string& path) {
         const MappedFile file(path);
         CheckDicomStructure(file);  // GDCM aborts on some damaged files
     }
-    reader_.SetFileName(path.c_str());
-    if (!reader_.Read()) {
+    m_Reader.SetFileName(path.c_str());
+    if (!m_Reader.Read()) {
         Fail(
             "the DICOM image could not be read (its header or pixel data is damaged or "
             "missing)");
     }
-    const gdcm::Pixmap& image = reader_.GetPixmap();
+    const gdcm::Pixmap& image = m_Reader.GetPixmap();
     const gdcm::PixelFormat& format = image.GetPixelFormat();
-    columns_ = static_cast<int>(image.GetDimension(0));
-    rows_ = static_cast<int>(image.GetDimension(1));
-    frames_ = image.GetNumberOfDimensions() > 2 ? static_cast<int>(image.GetDimension(2)) : 1;
-    components_ = format.GetSamplesPerPixel();
-    bitsStored_ = format.GetBitsStored();
-    vtkType_ = VtkTypeOf(format);
-    if (columns_ <= 0 || rows_ <= 0 || frames_ <= 0) {
-        Fail("the DICOM image has no pixels (", columns_, " x ", rows_, " x ", frames_, ")");
+    m_Columns = static_cast<int>(image.GetDimension(0));
+    m_Rows = static_cast<int>(image.GetDimension(1));
+    m_Frames = image.GetNumberOfDimensions() > 2 ? static_cast<int>(image.GetDimension(2)) : 1;
+    m_Components = format.GetSamplesPerPixel();
+    m_BitsStored = format.GetBitsStored();
+    m_VtkType = VtkTypeOf(format);
+    if (m_Columns <= 0 || m_Rows <= 0 || m_Frames <= 0) {
+        Fail("the DICOM image has no pixels (", m_Columns, " x ", m_Rows, " x ", m_Frames, ")");
     }
-    if (vtkType_ == 0) {
+    if (m_VtkType == 0) {
         Fail("DICOM pixels of ", format.GetBitsAllocated(), " allocated bits (",
              format.GetScalarTypeAsString(), ") are not supported");
     }
@@ -95,33 +95,34 @@ DicomImageFile::DicomImageFile(const std::string& path) {
                       pi == gdcm::PhotometricInterpretation::MONOCHROME2;
     const bool colour = pi == gdcm::PhotometricInterpretation::RGB ||
                         pi == gdcm::PhotometricInterpretation::YBR_FULL;
-    if (!(grey && components_ == 1) &&
-        !(colour && components_ == 3 && vtkType_ == VTK_UNSIGNED_CHAR)) {
+    if (!(grey && m_Components == 1) &&
+        !(colour && m_Components == 3 && m_VtkType == VTK_UNSIGNED_CHAR)) {
         Fail("DICOM images with photometric interpretation ",
-             gdcm::PhotometricInterpretation::GetPIString(pi), " and ", components_,
+             gdcm::PhotometricInterpretation::GetPIString(pi), " and ", m_Components,
              " samples per pixel are not supported (grey values and RGB colour are)");
     }
-    planar_ = components_ == 3 && image.GetPlanarConfiguration() == 1;
-    ybr_ = pi == gdcm::PhotometricInterpretation::YBR_FULL;
-    decodedBytes_ = static_cast<std::uint64_t>(columns_) * static_cast<std::uint64_t>(rows_) *
-                    static_cast<std::uint64_t>(frames_) * static_cast<std::uint64_t>(components_) *
-                    static_cast<std::uint64_t>(format.GetPixelSize() / components_);
-    if (decodedBytes_ != image.GetBufferLength()) {
-        Fail("the DICOM pixel layout is damaged (", decodedBytes_, " bytes expected, ",
+    m_Planar = m_Components == 3 && image.GetPlanarConfiguration() == 1;
+    m_Ybr = pi == gdcm::PhotometricInterpretation::YBR_FULL;
+    m_DecodedBytes = static_cast<std::uint64_t>(m_Columns) * static_cast<std::uint64_t>(m_Rows) *
+                     static_cast<std::uint64_t>(m_Frames) *
+                     static_cast<std::uint64_t>(m_Components) *
+                     static_cast<std::uint64_t>(format.GetPixelSize() / m_Components);
+    if (m_DecodedBytes != image.GetBufferLength()) {
+        Fail("the DICOM pixel layout is damaged (", m_DecodedBytes, " bytes expected, ",
              image.GetBufferLength(), " announced)");
     }
     // Sizes from a damaged header must not decide how much memory is taken.
     const gdcm::DataElement& pixelData = image.GetDataElement();
     if (const gdcm::ByteValue* raw = pixelData.GetByteValue()) {
-        if (raw->GetLength() < decodedBytes_) {
-            Fail("the file ends too early: ", columns_, " x ", rows_, " pixels x ", frames_,
-                 " frames need ", decodedBytes_, " bytes of pixel data, but the file has ",
+        if (raw->GetLength() < m_DecodedBytes) {
+            Fail("the file ends too early: ", m_Columns, " x ", m_Rows, " pixels x ", m_Frames,
+                 " frames need ", m_DecodedBytes, " bytes of pixel data, but the file has ",
                  raw->GetLength());
         }
     } else if (const gdcm::SequenceOfFragments* fragments = pixelData.GetSequenceOfFragments()) {
-        if (fragments->GetNumberOfFragments() < static_cast<std::size_t>(frames_)) {
+        if (fragments->GetNumberOfFragments() < static_cast<std::size_t>(m_Frames)) {
             Fail("the compressed pixel data holds ", fragments->GetNumberOfFragments(),
-                 " fragments for ", frames_, " frames (the file is damaged or cut short)");
+                 " fragments for ", m_Frames, " frames (the file is damaged or cut short)");
         }
     } else {
         Fail("the DICOM file has no pixel data");
@@ -129,21 +130,21 @@ DicomImageFile::DicomImageFile(const std::string& path) {
 }
 
 void DicomImageFile::DecodeInto(char* out) const {
-    const gdcm::Pixmap& image = reader_.GetPixmap();
+    const gdcm::Pixmap& image = m_Reader.GetPixmap();
     std::unique_ptr<char[]> planes;
-    if (planar_) {
-        planes.reset(new char[decodedBytes_]);
+    if (m_Planar) {
+        planes.reset(new char[m_DecodedBytes]);
     }
-    if (!image.GetBuffer(planar_ ? planes.get() : out)) {
+    if (!image.GetBuffer(m_Planar ? planes.get() : out)) {
         const gdcm::TransferSyntax& ts = image.GetTransferSyntax();
         Fail("the DICOM pixel data could not be decoded (", ts.GetString(),
              ts.IsEncapsulated() ? ", compressed" : "", "): it is damaged or incomplete");
     }
     const std::uint64_t pixels =
-        static_cast<std::uint64_t>(columns_) * static_cast<std::uint64_t>(rows_);
-    if (planar_) {
+        static_cast<std::uint64_t>(m_Columns) * static_cast<std::uint64_t>(m_Rows);
+    if (m_Planar) {
         // Planes per frame: all red values, all green, all blue.
-        for (int f = 0; f < frames_; ++f) {
+        for (int f = 0; f < m_Frames; ++f) {
             const char* plane = planes.get() + static_cast<std::uint64_t>(f) * pixels * 3;
             char* frame = out + static_cast<std::uint64_t>(f) * pixels * 3;
             for (std::uint64_t i = 0; i < pixels; ++i) {
@@ -153,9 +154,10 @@ void DicomImageFile::DecodeInto(char* out) const {
             }
         }
     }
-    if (ybr_ && image.GetPhotometricInterpretation() == gdcm::PhotometricInterpretation::YBR_FULL) {
+    if (m_Ybr &&
+        image.GetPhotometricInterpretation() == gdcm::PhotometricInterpretation::YBR_FULL) {
         YbrToRgb(reinterpret_cast<unsigned char*>(out),
-                 pixels * static_cast<std::uint64_t>(frames_));
+                 pixels * static_cast<std::uint64_t>(m_Frames));
     }
 }
 

@@ -37,32 +37,32 @@ public:
     /// pixels are of a kind the volume cannot hold.
     explicit DicomImageFile(const std::string& path);
 
-    int Columns() const { return columns_; }
-    int Rows() const { return rows_; }
-    int Frames() const { return frames_; }
-    int Components() const { return components_; }
-    int VtkType() const { return vtkType_; }  ///< VTK_SHORT, VTK_UNSIGNED_CHAR, ...
-    int BitsStored() const { return bitsStored_; }
+    int Columns() const { return m_Columns; }
+    int Rows() const { return m_Rows; }
+    int Frames() const { return m_Frames; }
+    int Components() const { return m_Components; }
+    int VtkType() const { return m_VtkType; }  ///< VTK_SHORT, VTK_UNSIGNED_CHAR, ...
+    int BitsStored() const { return m_BitsStored; }
     DicomPixelKind Kind() const {
-        return {columns_, rows_, frames_, components_, vtkType_, bitsStored_};
+        return {m_Columns, m_Rows, m_Frames, m_Components, m_VtkType, m_BitsStored};
     }
     /// Bytes of all frames once decoded.
-    std::uint64_t DecodedBytes() const { return decodedBytes_; }
+    std::uint64_t DecodedBytes() const { return m_DecodedBytes; }
     /// The whole file's data set, for attributes beyond the image (functional groups).
-    const gdcm::DataSet& DataSet() const { return reader_.GetFile().GetDataSet(); }
+    const gdcm::DataSet& DataSet() const { return m_Reader.GetFile().GetDataSet(); }
 
     /// Decodes every frame into `out` (DecodedBytes() bytes). Throws ReadError when
     /// the pixel data is damaged, incomplete or compressed in a way GDCM cannot read.
     void DecodeInto(char* out) const;
 
 private:
-    gdcm::PixmapReader reader_;
-    int columns_ = 0, rows_ = 0, frames_ = 1, components_ = 1;
-    int vtkType_ = 0;
-    int bitsStored_ = 0;
-    bool planar_ = false;  ///< colour stored as three planes
-    bool ybr_ = false;     ///< colour stored as luminance and chroma
-    std::uint64_t decodedBytes_ = 0;
+    gdcm::PixmapReader m_Reader;
+    int m_Columns = 0, m_Rows = 0, m_Frames = 1, m_Components = 1;
+    int m_VtkType = 0;
+    int m_BitsStored = 0;
+    bool m_Planar = false;  ///< colour stored as three planes
+    bool m_Ybr = false;     ///< colour stored as luminance and chroma
+    std::uint64_t m_DecodedBytes = 0;
 };
 
 }  // namespace wexlan::io

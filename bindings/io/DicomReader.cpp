@@ -33,23 +33,23 @@ namespace {
 class GdcmSilence {
 public:
     GdcmSilence()
-        : debug_(gdcm::Trace::GetDebugFlag()),
-          warning_(gdcm::Trace::GetWarningFlag()),
-          error_(gdcm::Trace::GetErrorFlag()) {
+        : m_Debug(gdcm::Trace::GetDebugFlag()),
+          m_Warning(gdcm::Trace::GetWarningFlag()),
+          m_Error(gdcm::Trace::GetErrorFlag()) {
         gdcm::Trace::SetDebug(false);
         gdcm::Trace::SetWarning(false);
         gdcm::Trace::SetError(false);
     }
     ~GdcmSilence() {
-        gdcm::Trace::SetDebug(debug_);
-        gdcm::Trace::SetWarning(warning_);
-        gdcm::Trace::SetError(error_);
+        gdcm::Trace::SetDebug(m_Debug);
+        gdcm::Trace::SetWarning(m_Warning);
+        gdcm::Trace::SetError(m_Error);
     }
     GdcmSilence(const GdcmSilence&) = delete;
     GdcmSilence& operator=(const GdcmSilence&) = delete;
 
 private:
-    bool debug_, warning_, error_;
+    bool m_Debug, m_Warning, m_Error;
 };
 
 void AddText(vtkImageData* image, const char* name, const std::string& value) {

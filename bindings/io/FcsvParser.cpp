@@ -79,11 +79,11 @@ std::string CoordinateSystemName(std::string_view value) {
 vtkSmartPointer<vtkPolyData> FcsvParser::Parse() {
     // A marker list is text: a zero byte near the start means binary data or a sparse
     // file, refused before any line end is searched for in it.
-    const std::size_t head = std::min<std::size_t>(file_.Size(), 4096);
-    if (std::memchr(file_.Begin(), '\0', head) != nullptr) {
+    const std::size_t head = std::min<std::size_t>(m_File.Size(), 4096);
+    if (std::memchr(m_File.Begin(), '\0', head) != nullptr) {
         Fail("the file holds binary data (zero bytes), not a marker list");
     }
-    TextCursor text(file_.Begin(), file_.End(), file_.Begin());
+    TextCursor text(m_File.Begin(), m_File.End(), m_File.Begin());
     text.SkipByteOrderMark();
     // Default layout of the common fiducial list.
     int xColumn = 1, yColumn = 2, zColumn = 3, labelColumn = 11;

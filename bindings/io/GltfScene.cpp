@@ -24,22 +24,22 @@ namespace {
 class TemporaryGlb {
 public:
     TemporaryGlb() {
-        path_ = (std::filesystem::temp_directory_path() / "wexlan-scene-XXXXXX.glb").string();
-        const int fd = ::mkstemps(path_.data(), 4);
+        m_Path = (std::filesystem::temp_directory_path() / "wexlan-scene-XXXXXX.glb").string();
+        const int fd = ::mkstemps(m_Path.data(), 4);
         if (fd < 0) {
             Fail("a copy of the scene for VTK's reader cannot be made (", std::strerror(errno),
                  ")");
         }
         ::close(fd);
     }
-    ~TemporaryGlb() { ::unlink(path_.c_str()); }
+    ~TemporaryGlb() { ::unlink(m_Path.c_str()); }
     TemporaryGlb(const TemporaryGlb&) = delete;
     TemporaryGlb& operator=(const TemporaryGlb&) = delete;
 
-    const std::string& Path() const { return path_; }
+    const std::string& Path() const { return m_Path; }
 
 private:
-    std::string path_;
+    std::string m_Path;
 };
 
 }  // namespace

@@ -34,50 +34,50 @@ const char* Reason(int code) {
 }  // namespace
 
 InflateStream::InflateStream(const char* data, std::uint64_t size)
-    : state_(std::make_unique<inflate_state>()), memory_(data), end_(size) {
-    isal_inflate_init(state_.get());
+    : m_State(std::make_unique<inflate_state>()), m_Memory(data), m_End(size) {
+    isal_inflate_init(m_State.get());
 }
 
 InflateStream::InflateStream(const OpenedFile& file, std::uint64_t offset, std::uint64_t size)
-    : state_(std::make_unique<inflate_state>()),
-      file_(&file),
-      next_(offset),
-      end_(offset + size),
-      piece_(new unsigned char[static_cast<std::size_t>(std::min(size, kPiece))]) {
-    isal_inflate_init(state_.get());
+    : m_State(std::make_unique<inflate_state>()),
+      m_File(&file),
+      m_Next(offset),
+      m_End(offset + size),
+      m_Piece(new unsigned char[static_cast<std::size_t>(std::min(size, kPiece))]) {
+    isal_inflate_init(m_State.get());
 }
 
 InflateStream::~InflateStream() = default;
 
 bool InflateStream::Refill() {
-    if (next_ >= end_) {
+    if (m_Next >= m_End) {
         return false;
     }
-    const std::uint64_t count = std::min(end_ - next_, memory_ ? kMaxStep : kPiece);
-    if (memory_ != nullptr) {
-        state_->next_in = reinterpret_cast<std::uint8_t*>(const_cast<char*>(memory_ + next_));
+    const std::uint64_t count = std::min(m_End - m_Next, m_Memory ? kMaxStep : kPiece);
+    if (m_Memory != nullptr) {
+        m_State->next_in = reinterpret_cast<std::uint8_t*>(const_cast<char*>(m_Memory + m_Next));
     } else {
-        file_->ReadAt(next_, piece_.get(), static_cast<std::size_t>(count));
-        state_->next_in = piece_.get();
+        m_File->ReadAt(m_Next, m_Piece.get(), static_cast<std::size_t>(count));
+        m_State->next_in = m_Piece.get();
     }
-    state_->avail_in = static_cast<std::uint32_t>(count);
-    next_ += count;
+    m_State->avail_in = static_cast<std::uint32_t>(count);
+    m_Next += count;
     return true;
 }
 
 std::uint64_t InflateStream::Unpack(unsigned char* out, std::uint64_t count,
                                     std::uint64_t declared) {
-    inflate_state& s = *state_;
+    inflate_state& s = *m_State;
     while (true) {
         // At the end of a member the decoder may still hold unpacked bytes; only when
         // they are out does the next member (concatenated .gz files) begin.
         const bool pending = s.tmp_out_valid > s.tmp_out_processed;
-        if (!started_ || (s.block_state == ISAL_BLOCK_FINISH && !pending)) {
+        if (!m_Started || (s.block_state == ISAL_BLOCK_FINISH && !pending)) {
             if (s.avail_in == 0 && !Refill()) {
                 return 0;
             }
             const bool gzip = s.avail_in >= 2 && s.next_in[0] == 0x1f && s.next_in[1] == 0x8b;
-            if (started_) {
+            if (m_Started) {
                 if (!gzip) {
                     return 0;  // bytes after the last member are not data
                 }
@@ -85,7 +85,7 @@ std::uint64_t InflateStream::Unpack(unsigned char* out, std::uint64_t count,
             }
             // The wrapper is recognised from the first bytes: gzip or zlib.
             s.crc_flag = gzip ? ISAL_GZIP : ISAL_ZLIB;
-            started_ = true;
+            m_Started = true;
         } else if (s.avail_in == 0 && !pending) {
             Refill();
         }
@@ -94,14 +94,14 @@ std::uint64_t InflateStream::Unpack(unsigned char* out, std::uint64_t count,
         const int rc = isal_inflate(&s);
         const std::uint64_t got = std::min(count, kMaxStep) - s.avail_out;
         if (rc < 0) {
-            Fail("the compressed data is damaged (", Reason(rc), " after ", produced_ + got, " of ",
-                 declared, " bytes)");
+            Fail("the compressed data is damaged (", Reason(rc), " after ", m_Produced + got,
+                 " of ", declared, " bytes)");
         }
         if (got > 0) {
-            produced_ += got;
+            m_Produced += got;
             return got;
         }
-        if (s.block_state != ISAL_BLOCK_FINISH && s.avail_in == 0 && next_ >= end_ &&
+        if (s.block_state != ISAL_BLOCK_FINISH && s.avail_in == 0 && m_Next >= m_End &&
             s.tmp_out_valid <= s.tmp_out_processed) {
             return 0;  // cut short
         }
@@ -127,7 +127,7 @@ std::uint64_t InflateStream::ReadSome(void* out, std::uint64_t count, std::uint6
 
 void InflateStream::Read(void* out, std::uint64_t count, std::uint64_t declared) {
     if (ReadSome(out, count, declared) < count) {
-        Fail("the compressed data ends after ", produced_, " of ", declared, " bytes");
+        Fail("the compressed data ends after ", m_Produced, " of ", declared, " bytes");
     }
 }
 
@@ -137,7 +137,7 @@ void InflateStream::ExpectEnd(std::uint64_t declared) {
         Fail("the compressed data unpacks to more than the ", declared,
              " bytes its header declares");
     }
-    if (state_->block_state != ISAL_BLOCK_FINISH) {
+    if (m_State->block_state != ISAL_BLOCK_FINISH) {
         Fail("the compressed data is cut short (its end and checksum are missing)");
     }
 }

@@ -43,20 +43,20 @@ public:
     void ExpectEnd(std::uint64_t declared);
 
 private:
-    // Unpacks up to `count` bytes into `out` (never null); returns how many came out,
-    // 0 only at the end of the data.
+    /// Unpacks up to `count` bytes into `out` (never null); returns how many came out,
+    /// 0 only at the end of the data.
     std::uint64_t Unpack(unsigned char* out, std::uint64_t count, std::uint64_t declared);
-    // Gives the decoder more input; false when none is left.
+    /// Gives the decoder more input; false when none is left.
     bool Refill();
 
-    std::unique_ptr<inflate_state> state_;
-    const OpenedFile* file_ = nullptr;
-    const char* memory_ = nullptr;
-    std::uint64_t next_ = 0;  // offset of the next unread compressed byte
-    std::uint64_t end_ = 0;
-    std::unique_ptr<unsigned char[]> piece_;
-    std::uint64_t produced_ = 0;
-    bool started_ = false;
+    std::unique_ptr<inflate_state> m_State;
+    const OpenedFile* m_File = nullptr;
+    const char* m_Memory = nullptr;
+    std::uint64_t m_Next = 0;  ///< offset of the next unread compressed byte
+    std::uint64_t m_End = 0;
+    std::unique_ptr<unsigned char[]> m_Piece;
+    std::uint64_t m_Produced = 0;
+    bool m_Started = false;
 };
 
 }  // namespace wexlan::io

@@ -25,7 +25,7 @@ public:
         return json_sax_dom_parser::start_object(size);
     }
     bool end_object() {
-        --depth_;
+        --m_Depth;
         return json_sax_dom_parser::end_object();
     }
     bool start_array(std::size_t size) {
@@ -33,18 +33,18 @@ public:
         return json_sax_dom_parser::start_array(size);
     }
     bool end_array() {
-        --depth_;
+        --m_Depth;
         return json_sax_dom_parser::end_array();
     }
 
 private:
     void Open() {
-        if (++depth_ > kMaxJsonDepth) {
+        if (++m_Depth > kMaxJsonDepth) {
             throw TooDeep{};
         }
     }
 
-    int depth_ = 0;
+    int m_Depth = 0;
 };
 
 }  // namespace

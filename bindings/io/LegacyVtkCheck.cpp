@@ -48,57 +48,58 @@ bool LooksNumeric(std::string_view token) {
 class Walker {
 public:
     Walker(const MappedFile& file, bool binary, int version)
-        : text_(file.Begin(), file.End(), file.Begin()),
-          binary_(binary),
-          version_(version),
-          fileSize_(file.Size()) {}
+        : m_Text(file.Begin(), file.End(), file.Begin()),
+          m_Binary(binary),
+          m_Version(version),
+          m_FileSize(file.Size()) {}
 
-    TextCursor& Text() { return text_; }
+    TextCursor& Text() { return m_Text; }
 
     std::string Run(const char* start) {
-        text_.SetPosition(start);
+        m_Text.SetPosition(start);
         while (true) {
-            const std::string_view token = text_.Token();
+            const std::string_view token = m_Text.Token();
             if (token.empty()) {
                 break;
             }
             const char c = token[0];
-            if (!binary_ && ((c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.')) {
+            if (!m_Binary && ((c >= '0' && c <= '9') || c == '-' || c == '+' || c == '.')) {
                 continue;  // a value of a text data block
             }
-            if (Keyword(LowerWord(token), token.data()) || !(binary_ || stop_)) {
+            if (Keyword(LowerWord(token), token.data()) || !(m_Binary || m_Stop)) {
                 continue;
             }
-            if (stop_) {
+            if (m_Stop) {
                 break;  // data the walk cannot step over: the guarded reader decides
             }
             // VTK's reader matches keywords by their start ("POINTS]" is POINTS) and
             // reads binary blocks out of step after one it misread.
-            text_.FailAt(token.data(), "unknown keyword \"", Excerpt(token),
-                         "\" where a binary VTK file has a keyword");
+            m_Text.FailAt(token.data(), "unknown keyword \"", Excerpt(token),
+                          "\" where a binary VTK file has a keyword");
         }
-        if (dataset_.empty()) {
+        if (m_Dataset.empty()) {
             Fail("the VTK file has no DATASET line");
         }
-        return dataset_;
+        return m_Dataset;
     }
 
 private:
     std::uint64_t Count(const char* what) {
-        const char* at = text_.Position();
+        const char* at = m_Text.Position();
         std::int64_t n = -1;
-        const std::string_view token = text_.Token();
+        const std::string_view token = m_Text.Token();
         if (!ParseNumber(token, n) || n < 0) {
-            text_.FailAt(at, what, " must be a count of 0 or more, found \"", Excerpt(token), "\"");
+            m_Text.FailAt(at, what, " must be a count of 0 or more, found \"", Excerpt(token),
+                          "\"");
         }
         return static_cast<std::uint64_t>(n);
     }
 
-    std::string Word() { return LowerWord(text_.Token()); }
+    std::string Word() { return LowerWord(m_Text.Token()); }
 
     void RestOfLine() {
         std::string_view ignored;
-        text_.NextLine(ignored);
+        m_Text.NextLine(ignored);
     }
 
     // `values` values of `type` follow the keyword line.
@@ -107,31 +108,31 @@ private:
         if (afterKeywordLine) {
             RestOfLine();
         }
-        const std::uint64_t left = text_.Remaining();
+        const std::uint64_t left = m_Text.Remaining();
         if (type == "string" || type == "utf8_string" || type == "variant") {
-            stop_ = true;  // variable-size values: the walk cannot follow them
+            m_Stop = true;  // variable-size values: the walk cannot follow them
             return;
         }
         if (type != "bit" && BinarySize(type) == 0) {
             // VTK's reader skips what it cannot read and goes on out of step.
-            text_.FailAt(at, keyword, " has an unknown data type \"", Excerpt(type), "\"");
+            m_Text.FailAt(at, keyword, " has an unknown data type \"", Excerpt(type), "\"");
         }
-        if (!binary_) {
+        if (!m_Binary) {
             if (values > left / 2 + 1) {
-                text_.FailAt(at, keyword, " announces ", values, " values but only ", left,
-                             " bytes of text follow");
+                m_Text.FailAt(at, keyword, " announces ", values, " values but only ", left,
+                              " bytes of text follow");
             }
             // VTK's reader goes on after a value it cannot read and then crashes on
             // what it did not fill in: every value must be a number.
             for (std::uint64_t i = 0; i < values; ++i) {
-                const std::string_view token = text_.Token();
+                const std::string_view token = m_Text.Token();
                 if (token.empty()) {
-                    text_.FailAt(at, keyword, " announces ", values,
-                                 " values but the file ends after ", i);
+                    m_Text.FailAt(at, keyword, " announces ", values,
+                                  " values but the file ends after ", i);
                 }
                 if (!LooksNumeric(token)) {
-                    text_.FailAt(at, keyword, " announces ", values, " numbers but value ", i + 1,
-                                 " is \"", Excerpt(token), "\"");
+                    m_Text.FailAt(at, keyword, " announces ", values, " numbers but value ", i + 1,
+                                  " is \"", Excerpt(token), "\"");
                 }
             }
             return;
@@ -146,10 +147,10 @@ private:
             }
         }
         if (bytes > left) {
-            text_.FailAt(at, keyword, " announces ", values, " values (", bytes,
-                         " bytes) but only ", left, " bytes are left in the file");
+            m_Text.FailAt(at, keyword, " announces ", values, " values (", bytes,
+                          " bytes) but only ", left, " bytes are left in the file");
         }
-        text_.SetPosition(text_.Position() + bytes);
+        m_Text.SetPosition(m_Text.Position() + bytes);
     }
 
     // A cell list of the versions before 5: `size` integers, each cell its point count
@@ -157,17 +158,17 @@ private:
     // and reads past the list on a count that overruns it.
     void LegacyCellList(const char* at, std::uint64_t cells, std::uint64_t size) {
         RestOfLine();
-        const char* data = text_.Position();
+        const char* data = m_Text.Position();
         Block("the cell list", at, size, "int", false);  // enough numbers or bytes
-        const char* after = text_.Position();
-        text_.SetPosition(data);
+        const char* after = m_Text.Position();
+        m_Text.SetPosition(data);
         const auto value = [&] {
-            if (binary_) {
-                const std::int32_t v = FromBytes<std::int32_t>(text_.Position(), ByteOrder::Big);
-                text_.SetPosition(text_.Position() + 4);
+            if (m_Binary) {
+                const std::int32_t v = FromBytes<std::int32_t>(m_Text.Position(), ByteOrder::Big);
+                m_Text.SetPosition(m_Text.Position() + 4);
                 return static_cast<std::int64_t>(v);
             }
-            const std::string_view token = text_.Token();
+            const std::string_view token = m_Text.Token();
             std::int64_t v = -1;
             std::from_chars(token.data(), token.data() + token.size(), v);
             return v;
@@ -176,8 +177,8 @@ private:
         for (std::uint64_t i = 0; i < size; ++records) {
             const std::int64_t points = value();
             if (points < 0 || static_cast<std::uint64_t>(points) > size - i - 1) {
-                text_.FailAt(at, "cell ", records + 1, " of the cell list announces ", points,
-                             " points but ", size - i - 1, " values are left in the list");
+                m_Text.FailAt(at, "cell ", records + 1, " of the cell list announces ", points,
+                              " points but ", size - i - 1, " values are left in the list");
             }
             for (std::int64_t p = 0; p < points; ++p) {
                 value();
@@ -185,65 +186,65 @@ private:
             i += 1 + static_cast<std::uint64_t>(points);
         }
         if (records != cells) {
-            text_.FailAt(at, "the cell list holds ", records, " cells but announces ", cells);
+            m_Text.FailAt(at, "the cell list holds ", records, " cells but announces ", cells);
         }
-        text_.SetPosition(after);
+        m_Text.SetPosition(after);
     }
 
     void CheckContext(std::uint64_t n, const char* keyword, const char* at) {
         // Every point or cell carries at least one bit of data.
-        if (n / 8 > fileSize_) {
-            text_.FailAt(at, keyword, " announces ", n, " items, more than the file can hold");
+        if (n / 8 > m_FileSize) {
+            m_Text.FailAt(at, keyword, " announces ", n, " items, more than the file can hold");
         }
     }
 
     bool Keyword(const std::string& k, const char* at) {
-        if (stop_) {
+        if (m_Stop) {
             return false;
         }
         // Version 5 cell lists are two arrays that must follow their keyword line.
-        if (!expectedArray_.empty()) {
-            if (k != expectedArray_) {
-                text_.FailAt(at, "a cell list lacks its ",
-                             expectedArray_ == "offsets" ? "OFFSETS" : "CONNECTIVITY", " array");
+        if (!m_ExpectedArray.empty()) {
+            if (k != m_ExpectedArray) {
+                m_Text.FailAt(at, "a cell list lacks its ",
+                              m_ExpectedArray == "offsets" ? "OFFSETS" : "CONNECTIVITY", " array");
             }
-            expectedArray_ = k == "offsets" ? "connectivity" : "";
+            m_ExpectedArray = k == "offsets" ? "connectivity" : "";
         }
         if (k == "dataset") {
-            dataset_ = LowerWord(text_.Token());
-            for (char& c : dataset_)
+            m_Dataset = LowerWord(m_Text.Token());
+            for (char& c : m_Dataset)
                 c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
-            if (dataset_ != "POLYDATA" && dataset_ != "UNSTRUCTURED_GRID" &&
-                dataset_ != "STRUCTURED_POINTS" && dataset_ != "STRUCTURED_GRID" &&
-                dataset_ != "RECTILINEAR_GRID") {
-                text_.FailAt(at, "unsupported VTK data set kind \"", Excerpt(dataset_), "\"");
+            if (m_Dataset != "POLYDATA" && m_Dataset != "UNSTRUCTURED_GRID" &&
+                m_Dataset != "STRUCTURED_POINTS" && m_Dataset != "STRUCTURED_GRID" &&
+                m_Dataset != "RECTILINEAR_GRID") {
+                m_Text.FailAt(at, "unsupported VTK data set kind \"", Excerpt(m_Dataset), "\"");
             }
             RestOfLine();
         } else if (k == "points") {
             const std::uint64_t n = Count("the point count");
             const std::string type = Word();
-            if (n > fileSize_) {
-                text_.FailAt(at, "POINTS announces ", n, " points, more than the file can hold");
+            if (n > m_FileSize) {
+                m_Text.FailAt(at, "POINTS announces ", n, " points, more than the file can hold");
             }
             Block("POINTS", at, 3 * n, type);
         } else if (k == "vertices" || k == "lines" || k == "polygons" || k == "triangle_strips" ||
                    k == "cells") {
             const std::uint64_t a = Count("the cell count");
             const std::uint64_t b = Count("the cell list size");
-            if (version_ >= 5) {
-                offsets_ = a;
-                connectivity_ = b;
+            if (m_Version >= 5) {
+                m_Offsets = a;
+                m_Connectivity = b;
                 CheckContext(a, "the cell list", at);
                 CheckContext(b, "the cell list", at);
                 RestOfLine();
-                expectedArray_ = "offsets";
+                m_ExpectedArray = "offsets";
             } else {
                 LegacyCellList(at, a, b);
             }
         } else if (k == "offsets") {
-            Block("OFFSETS", at, offsets_, Word());
+            Block("OFFSETS", at, m_Offsets, Word());
         } else if (k == "connectivity") {
-            Block("CONNECTIVITY", at, connectivity_, Word());
+            Block("CONNECTIVITY", at, m_Connectivity, Word());
         } else if (k == "cell_types") {
             Block("CELL_TYPES", at, Count("the cell type count"), "int");
         } else if (k == "dimensions") {
@@ -261,60 +262,60 @@ private:
         } else if (k == "origin" || k == "spacing" || k == "aspect_ratio") {
             RestOfLine();
         } else if (k == "point_data" || k == "cell_data") {
-            context_ = Count("the data count");
-            CheckContext(context_, k == "point_data" ? "POINT_DATA" : "CELL_DATA", at);
+            m_Context = Count("the data count");
+            CheckContext(m_Context, k == "point_data" ? "POINT_DATA" : "CELL_DATA", at);
             RestOfLine();
         } else if (k == "scalars") {
-            text_.Token();  // name
+            m_Text.Token();  // name
             const std::string type = Word();
-            text_.SkipBlanks();
+            m_Text.SkipBlanks();
             std::uint64_t components = 1;
-            if (!text_.AtEnd() && *text_.Position() != '\n' && *text_.Position() != '\r') {
+            if (!m_Text.AtEnd() && *m_Text.Position() != '\n' && *m_Text.Position() != '\r') {
                 components = Count("the component count");
             }
             RestOfLine();
             // "LOOKUP_TABLE name" may follow; the values come after it.
-            const char* save = text_.Position();
-            const bool table = LowerWord(text_.Token()) == "lookup_table";
+            const char* save = m_Text.Position();
+            const bool table = LowerWord(m_Text.Token()) == "lookup_table";
             if (!table) {
-                text_.SetPosition(save);
+                m_Text.SetPosition(save);
             }
             std::uint64_t values = 0;
-            if (!CheckedMul(context_, components, values))
+            if (!CheckedMul(m_Context, components, values))
                 values = UINT64_MAX;
             Block("SCALARS", at, values, type, table);
         } else if (k == "lookup_table") {
-            text_.Token();
+            m_Text.Token();
             const std::uint64_t n = Count("the table size");
-            Block("LOOKUP_TABLE", at, 4 * n, binary_ ? "unsigned_char" : "float");
+            Block("LOOKUP_TABLE", at, 4 * n, m_Binary ? "unsigned_char" : "float");
         } else if (k == "color_scalars") {
-            text_.Token();
+            m_Text.Token();
             const std::uint64_t n = Count("the colour component count");
             std::uint64_t values = 0;
-            if (!CheckedMul(context_, n, values))
+            if (!CheckedMul(m_Context, n, values))
                 values = UINT64_MAX;
             Block("COLOR_SCALARS", at, values, "unsigned_char");
         } else if (k == "vectors" || k == "normals") {
-            text_.Token();
-            Block(k == "vectors" ? "VECTORS" : "NORMALS", at, 3 * context_, Word());
+            m_Text.Token();
+            Block(k == "vectors" ? "VECTORS" : "NORMALS", at, 3 * m_Context, Word());
         } else if (k == "texture_coordinates") {
-            text_.Token();
+            m_Text.Token();
             const std::uint64_t dim = Count("the texture dimension");
             const std::string type = Word();
-            Block("TEXTURE_COORDINATES", at, dim * context_, type);
+            Block("TEXTURE_COORDINATES", at, dim * m_Context, type);
         } else if (k == "tensors" || k == "tensors6") {
-            text_.Token();
-            Block("TENSORS", at, (k == "tensors" ? 9 : 6) * context_, Word());
+            m_Text.Token();
+            Block("TENSORS", at, (k == "tensors" ? 9 : 6) * m_Context, Word());
         } else if (k == "global_ids" || k == "pedigree_ids") {
-            text_.Token();
-            Block("an id list", at, context_, Word());
+            m_Text.Token();
+            Block("an id list", at, m_Context, Word());
         } else if (k == "field") {
-            text_.Token();
+            m_Text.Token();
             const std::uint64_t arrays = Count("the field array count");
             RestOfLine();
-            for (std::uint64_t i = 0; i < arrays && !stop_; ++i) {
-                const char* arrayAt = text_.Position();
-                const std::string_view name = text_.Token();
+            for (std::uint64_t i = 0; i < arrays && !m_Stop; ++i) {
+                const char* arrayAt = m_Text.Position();
+                const std::string_view name = m_Text.Token();
                 if (LowerWord(name) == "null_array") {
                     continue;
                 }
@@ -329,7 +330,7 @@ private:
             // Text lines up to an empty line.
             RestOfLine();
             std::string_view line;
-            while (text_.NextLine(line) && !Trim(line).empty()) {
+            while (m_Text.NextLine(line) && !Trim(line).empty()) {
             }
         } else {
             return k == "nan" || k == "inf";
@@ -337,16 +338,16 @@ private:
         return true;
     }
 
-    TextCursor text_;
-    bool binary_;
-    int version_;
-    std::uint64_t fileSize_;
-    std::string dataset_;
-    std::uint64_t context_ = 0;
-    std::uint64_t offsets_ = 0;
-    std::uint64_t connectivity_ = 0;
-    std::string expectedArray_;  // the keyword a version 5 cell list needs next
-    bool stop_ = false;
+    TextCursor m_Text;
+    bool m_Binary;
+    int m_Version;
+    std::uint64_t m_FileSize;
+    std::string m_Dataset;
+    std::uint64_t m_Context = 0;
+    std::uint64_t m_Offsets = 0;
+    std::uint64_t m_Connectivity = 0;
+    std::string m_ExpectedArray;  // the keyword a version 5 cell list needs next
+    bool m_Stop = false;
 };
 
 }  // namespace

@@ -111,19 +111,19 @@ void MappedReadGuard::ThrowIfFaulted() const {
 
 OpenedFile::OpenedFile(const std::string& path, bool allowEmpty) {
     struct stat st {};
-    fd_ = OpenRegularFile(path, allowEmpty, st);
-    size_ = static_cast<std::uint64_t>(st.st_size);
-    modified_ = st.st_mtim;
+    m_Fd = OpenRegularFile(path, allowEmpty, st);
+    m_Size = static_cast<std::uint64_t>(st.st_size);
+    m_Modified = st.st_mtim;
 }
 
 OpenedFile::OpenedFile(OpenedFile&& other) noexcept
-    : fd_(other.fd_), size_(other.size_), modified_(other.modified_) {
-    other.fd_ = -1;
+    : m_Fd(other.m_Fd), m_Size(other.m_Size), m_Modified(other.m_Modified) {
+    other.m_Fd = -1;
 }
 
 OpenedFile::~OpenedFile() {
-    if (fd_ >= 0) {
-        ::close(fd_);
+    if (m_Fd >= 0) {
+        ::close(m_Fd);
     }
 }
 
@@ -131,7 +131,7 @@ void OpenedFile::ReadRange(std::uint64_t offset, char* out, std::size_t count) c
     while (count > 0) {
         // Large reads go in pieces: the kernel caps one read at about 2 GiB.
         const std::size_t piece = std::min(count, std::size_t{1} << 30);
-        const ssize_t got = ::pread(fd_, out, piece, static_cast<off_t>(offset));
+        const ssize_t got = ::pread(m_Fd, out, piece, static_cast<off_t>(offset));
         if (got < 0) {
             if (errno == EINTR) {
                 continue;
@@ -141,7 +141,7 @@ void OpenedFile::ReadRange(std::uint64_t offset, char* out, std::size_t count) c
         if (got == 0) {
             // Every read stays within the size the file had when it was opened.
             Fail("the file changed while it was being read (it ended at byte ", offset,
-                 " instead of ", size_, ")");
+                 " instead of ", m_Size, ")");
         }
         out += got;
         offset += static_cast<std::uint64_t>(got);
@@ -151,8 +151,8 @@ void OpenedFile::ReadRange(std::uint64_t offset, char* out, std::size_t count) c
 
 void OpenedFile::CheckUnchanged() const {
     struct stat st {};
-    if (::fstat(fd_, &st) != 0 || static_cast<std::uint64_t>(st.st_size) != size_ ||
-        st.st_mtim.tv_sec != modified_.tv_sec || st.st_mtim.tv_nsec != modified_.tv_nsec) {
+    if (::fstat(m_Fd, &st) != 0 || static_cast<std::uint64_t>(st.st_size) != m_Size ||
+        st.st_mtim.tv_sec != m_Modified.tv_sec || st.st_mtim.tv_nsec != m_Modified.tv_nsec) {
         Fail("the file changed while it was being read");
     }
 }
@@ -165,32 +165,32 @@ void OpenedFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t count) c
 MappedFile::MappedFile(const std::string& path, bool allowEmpty)
     : MappedFile(OpenedFile(path, allowEmpty)) {}
 
-MappedFile::MappedFile(OpenedFile file) : file_(std::move(file)) {
-    size_ = static_cast<std::size_t>(file_.Size());
-    if (size_ == 0) {
+MappedFile::MappedFile(OpenedFile file) : m_File(std::move(file)) {
+    m_Size = static_cast<std::size_t>(m_File.Size());
+    if (m_Size == 0) {
         return;
     }
     // Anonymous memory starts as zeros without costing any until it is written, which
     // is what lets holes and zero pages stay free.
-    void* p = ::mmap(nullptr, size_, PROT_READ | PROT_WRITE,
+    void* p = ::mmap(nullptr, m_Size, PROT_READ | PROT_WRITE,
                      MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
     if (p == MAP_FAILED) {
-        Fail("not enough memory to read the file (", size_, " bytes)");
+        Fail("not enough memory to read the file (", m_Size, " bytes)");
     }
-    data_ = static_cast<char*>(p);
+    m_Data = static_cast<char*>(p);
     try {
         ReadWhole();
     } catch (...) {
-        ::munmap(data_, size_);
+        ::munmap(m_Data, m_Size);
         throw;
     }
-    ::mprotect(data_, size_, PROT_READ);
+    ::mprotect(m_Data, m_Size, PROT_READ);
 }
 
 void MappedFile::ReadWhole() {
-    const int fd = file_.Descriptor();
+    const int fd = m_File.Descriptor();
     std::uint64_t offset = 0;
-    while (offset < size_) {
+    while (offset < m_Size) {
         // Holes of a sparse file are zeros already: only the data between them is read.
         off_t data = ::lseek(fd, static_cast<off_t>(offset), SEEK_DATA);
         if (data < 0 && errno == ENXIO) {
@@ -199,22 +199,22 @@ void MappedFile::ReadWhole() {
         off_t hole = data < 0 ? -1 : ::lseek(fd, data, SEEK_HOLE);
         if (data < 0 || hole < 0) {
             data = static_cast<off_t>(offset);  // no hole reports: read everything
-            hole = static_cast<off_t>(size_);
+            hole = static_cast<off_t>(m_Size);
         }
-        const std::uint64_t end = std::min<std::uint64_t>(static_cast<std::uint64_t>(hole), size_);
+        const std::uint64_t end = std::min<std::uint64_t>(static_cast<std::uint64_t>(hole), m_Size);
         for (auto at = static_cast<std::uint64_t>(data); at < end; at += kChunk) {
             const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, end - at));
-            file_.ReadRange(at, data_ + at, count);
-            ReleaseZeroPages(data_ + at, data_ + at + count);
+            m_File.ReadRange(at, m_Data + at, count);
+            ReleaseZeroPages(m_Data + at, m_Data + at + count);
         }
         offset = std::max(end, offset + 1);
     }
-    file_.CheckUnchanged();
+    m_File.CheckUnchanged();
 }
 
 MappedFile::~MappedFile() {
-    if (data_ != nullptr) {
-        ::munmap(data_, size_);
+    if (m_Data != nullptr) {
+        ::munmap(m_Data, m_Size);
     }
 }
 

@@ -30,9 +30,9 @@ public:
     OpenedFile& operator=(const OpenedFile&) = delete;
     OpenedFile& operator=(OpenedFile&&) = delete;
 
-    int Descriptor() const { return fd_; }
+    int Descriptor() const { return m_Fd; }
     /// The size when the file was opened.
-    std::uint64_t Size() const { return size_; }
+    std::uint64_t Size() const { return m_Size; }
     /// Reads exactly `count` bytes at `offset` into `buffer`; throws ReadError if the
     /// file ends first or changed since it was opened ("... changed while it was being
     /// read"), or the system reports an error.
@@ -40,14 +40,14 @@ public:
 
 private:
     friend class MappedFile;
-    // ReadAt without the final check that the file is unchanged.
+    /// ReadAt without the final check that the file is unchanged.
     void ReadRange(std::uint64_t offset, char* out, std::size_t count) const;
-    // Throws ReadError if the file's size or modification time differ from the open's.
+    /// Throws ReadError if the file's size or modification time differ from the open's.
     void CheckUnchanged() const;
 
-    int fd_ = -1;
-    std::uint64_t size_ = 0;
-    timespec modified_{};
+    int m_Fd = -1;
+    std::uint64_t m_Size = 0;
+    timespec m_Modified{};
 };
 
 class MappedFile {
@@ -61,10 +61,10 @@ public:
     MappedFile(const MappedFile&) = delete;
     MappedFile& operator=(const MappedFile&) = delete;
 
-    const char* Begin() const { return data_; }
-    const char* End() const { return data_ + size_; }
-    std::size_t Size() const { return size_; }
-    int Descriptor() const { return file_.Descriptor(); }
+    const char* Begin() const { return m_Data; }
+    const char* End() const { return m_Data + m_Size; }
+    std::size_t Size() const { return m_Size; }
+    int Descriptor() const { return m_File.Descriptor(); }
 
     /// Checks that `path` names a readable regular file and returns its size,
     /// without reading it (used before a VTK reader opens the file itself).
@@ -73,9 +73,9 @@ public:
 private:
     void ReadWhole();
 
-    OpenedFile file_;
-    char* data_ = nullptr;
-    std::size_t size_ = 0;
+    OpenedFile m_File;
+    char* m_Data = nullptr;
+    std::size_t m_Size = 0;
 };
 
 /// Keeps a library's file mapping from ending the program. libtiff maps the files VTK's

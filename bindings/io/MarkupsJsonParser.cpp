@@ -25,7 +25,7 @@ std::string LabelOf(const Json& point) {
 }  // namespace
 
 vtkSmartPointer<vtkPolyData> MarkupsJsonParser::Parse() {
-    const Json document = ParseJsonDocument(file_.Begin(), file_.End(), "the JSON");
+    const Json document = ParseJsonDocument(m_File.Begin(), m_File.End(), "the JSON");
     const auto markups = document.is_object() ? document.find("markups") : document.end();
     if (!document.is_object() || markups == document.end() || !markups->is_array()) {
         Fail("not a markups file: it has no \"markups\" list");

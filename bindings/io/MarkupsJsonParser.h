@@ -22,13 +22,13 @@ namespace wexlan::io {
 
 class MarkupsJsonParser {
 public:
-    explicit MarkupsJsonParser(const MappedFile& file) : file_(file) {}
+    explicit MarkupsJsonParser(const MappedFile& file) : m_File(file) {}
     /// Throws ReadError for damaged JSON (with its line), a document that is not a
     /// markups file, a malformed control point, or a file without markers.
     vtkSmartPointer<vtkPolyData> Parse();
 
 private:
-    const MappedFile& file_;
+    const MappedFile& m_File;
 };
 
 }  // namespace wexlan::io

@@ -22,7 +22,7 @@ namespace wexlan::io {
 
 class NrrdParser {
 public:
-    explicit NrrdParser(std::string path) : path_(std::move(path)) {}
+    explicit NrrdParser(std::string path) : m_Path(std::move(path)) {}
     /// Throws ReadError for a header that is damaged or not supported, or missing data.
     vtkSmartPointer<vtkImageData> Parse();
 
@@ -38,7 +38,7 @@ private:
         std::string dataFile;
         std::vector<std::string> kinds;
         std::vector<double> spacings;
-        std::vector<std::vector<double>> directions;  // per axis; empty for "none"
+        std::vector<std::vector<double>> directions;  ///< per axis; empty for "none"
         bool haveDirections = false;
         std::vector<double> origin;
     };
@@ -46,15 +46,15 @@ private:
     std::size_t ParseHeader(const char* begin, const char* end);
     void ReadVoxels(vtkSmartPointer<vtkDataArray>& scalars, std::uint64_t values,
                     std::uint64_t bytes, std::uint64_t components, std::size_t headerEnd);
-    // Unpacks gzip data from the stream `open()` returns into a new voxel array.
+    /// Unpacks gzip data from the stream `open()` returns into a new voxel array.
     template <typename Open>
     vtkSmartPointer<vtkDataArray> InflateVoxels(std::uint64_t available, std::uint64_t bytes,
                                                 std::uint64_t components, Open&& open);
     vtkSmartPointer<vtkImageData> BuildImage(vtkDataArray* scalars);
 
-    std::string path_;
-    Header h_;
-    int componentAxis_ = -1;
+    std::string m_Path;
+    Header m_H;
+    int m_ComponentAxis = -1;
 };
 
 }  // namespace wexlan::io

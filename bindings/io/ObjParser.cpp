@@ -20,20 +20,20 @@ namespace {
 class CornerAttribute {
 public:
     void Assign(std::size_t point, std::int64_t attribute, std::size_t pointCount) {
-        if (conflict_) {
+        if (m_Conflict) {
             return;
         }
-        if (ofPoint_.size() < pointCount) {
-            ofPoint_.resize(pointCount, -1);
+        if (m_OfPoint.size() < pointCount) {
+            m_OfPoint.resize(pointCount, -1);
         }
-        std::int64_t& current = ofPoint_[point];
+        std::int64_t& current = m_OfPoint[point];
         if (current == -1) {
             current = attribute;
         } else if (current != attribute) {
-            conflict_ = true;
+            m_Conflict = true;
         }
     }
-    bool Used() const { return !ofPoint_.empty() && !conflict_; }
+    bool Used() const { return !m_OfPoint.empty() && !m_Conflict; }
 
     /// One `components`-tuple per point from `values`; points without one get zeros.
     vtkSmartPointer<vtkFloatArray> Build(const std::vector<float>& values, int components,
@@ -41,7 +41,7 @@ public:
         GrowableArray<float> out;
         out.Resize(pointCount * components);
         for (std::size_t p = 0; p < pointCount; ++p) {
-            const std::int64_t a = p < ofPoint_.size() ? ofPoint_[p] : -1;
+            const std::int64_t a = p < m_OfPoint.size() ? m_OfPoint[p] : -1;
             for (int c = 0; c < components; ++c) {
                 out[p * components + c] = a < 0 ? 0.0f : values[a * components + c];
             }
@@ -50,8 +50,8 @@ public:
     }
 
 private:
-    std::vector<std::int64_t> ofPoint_;
-    bool conflict_ = false;
+    std::vector<std::int64_t> m_OfPoint;
+    bool m_Conflict = false;
 };
 
 // Parses a 1-based or negative (relative) OBJ index against `count` items read so far;
@@ -68,11 +68,11 @@ std::int64_t ResolveIndex(std::string_view text, std::size_t count) {
 }  // namespace
 
 vtkSmartPointer<vtkPolyData> ObjParser::Parse() {
-    TextCursor text(file_.Begin(), file_.End(), file_.Begin());
+    TextCursor text(m_File.Begin(), m_File.End(), m_File.Begin());
     text.SkipByteOrderMark();
 
     GrowableArray<float> points;
-    points.Reserve(file_.Size() / 16);
+    points.Reserve(m_File.Size() / 16);
     std::vector<float> normals;
     std::vector<float> texture;
     CornerAttribute pointNormals;

@@ -19,12 +19,12 @@ namespace wexlan::io {
 
 class ObjParser {
 public:
-    explicit ObjParser(const MappedFile& file) : file_(file) {}
+    explicit ObjParser(const MappedFile& file) : m_File(file) {}
     /// Throws ReadError if the file is not a readable OBJ model.
     vtkSmartPointer<vtkPolyData> Parse();
 
 private:
-    const MappedFile& file_;
+    const MappedFile& m_File;
 };
 
 }  // namespace wexlan::io

@@ -51,7 +51,7 @@ bool IsOffKeyword(std::string_view word) {
 }  // namespace
 
 vtkSmartPointer<vtkPolyData> OffParser::Parse() {
-    TextCursor text(file_.Begin(), file_.End(), file_.Begin());
+    TextCursor text(m_File.Begin(), m_File.End(), m_File.Begin());
     text.SkipByteOrderMark();
     std::string_view line;
     const char* lineStart = nullptr;

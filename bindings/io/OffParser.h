@@ -16,12 +16,12 @@ namespace wexlan::io {
 
 class OffParser {
 public:
-    explicit OffParser(const MappedFile& file) : file_(file) {}
+    explicit OffParser(const MappedFile& file) : m_File(file) {}
     /// Throws ReadError if the file is not a readable OFF mesh.
     vtkSmartPointer<vtkPolyData> Parse();
 
 private:
-    const MappedFile& file_;
+    const MappedFile& m_File;
 };
 
 }  // namespace wexlan::io

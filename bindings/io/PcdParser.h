@@ -22,26 +22,26 @@ namespace wexlan::io {
 
 class PcdParser {
 public:
-    explicit PcdParser(const MappedFile& file) : file_(file) {}
+    explicit PcdParser(const MappedFile& file) : m_File(file) {}
     /// Throws ReadError if the file is not a readable PCD point cloud.
     vtkSmartPointer<vtkPolyData> Parse();
 
     struct Field {
         std::string name;
-        std::size_t size = 4;    // bytes per value
-        char type = 'F';         // I signed, U unsigned, F floating point
-        std::size_t count = 1;   // values per point
-        std::size_t offset = 0;  // byte offset in a binary record
+        std::size_t size = 4;    ///< bytes per value
+        char type = 'F';         ///< I signed, U unsigned, F floating point
+        std::size_t count = 1;   ///< values per point
+        std::size_t offset = 0;  ///< byte offset in a binary record
     };
 
 private:
     void ParseHeader();
 
-    const MappedFile& file_;
-    std::vector<Field> fields_;
-    std::uint64_t points_ = 0;
-    std::string data_;
-    const char* body_ = nullptr;
+    const MappedFile& m_File;
+    std::vector<Field> m_Fields;
+    std::uint64_t m_Points = 0;
+    std::string m_Data;
+    const char* m_Body = nullptr;
 };
 
 }  // namespace wexlan::io

@@ -89,18 +89,18 @@ void XMLCALL EndElement(void* data, const XML_Char*) {
 
 class ExpatParser {
 public:
-    ExpatParser() : parser_(XML_ParserCreate(nullptr)) {
-        if (parser_ == nullptr) {
+    ExpatParser() : m_Parser(XML_ParserCreate(nullptr)) {
+        if (m_Parser == nullptr) {
             throw std::bad_alloc();
         }
     }
-    ~ExpatParser() { XML_ParserFree(parser_); }
+    ~ExpatParser() { XML_ParserFree(m_Parser); }
     ExpatParser(const ExpatParser&) = delete;
     ExpatParser& operator=(const ExpatParser&) = delete;
-    XML_Parser Get() const { return parser_; }
+    XML_Parser Get() const { return m_Parser; }
 
 private:
-    XML_Parser parser_;
+    XML_Parser m_Parser;
 };
 
 }  // namespace
@@ -115,10 +115,10 @@ vtkSmartPointer<vtkPolyData> PickedPointsParser::Parse() {
     // that copy stays small and a damaged start ends the parse before the rest is seen.
     constexpr std::size_t kPiece = std::size_t{1} << 16;
     XML_Status status = XML_STATUS_OK;
-    for (const char* piece = file_.Begin(); status == XML_STATUS_OK;) {
+    for (const char* piece = m_File.Begin(); status == XML_STATUS_OK;) {
         const auto size =
-            std::min<std::size_t>(kPiece, static_cast<std::size_t>(file_.End() - piece));
-        const bool last = piece + size == file_.End();
+            std::min<std::size_t>(kPiece, static_cast<std::size_t>(m_File.End() - piece));
+        const bool last = piece + size == m_File.End();
         status = XML_Parse(expat.Get(), piece, static_cast<int>(size), last ? XML_TRUE : XML_FALSE);
         piece += size;
         if (last) {

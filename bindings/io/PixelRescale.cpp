@@ -192,97 +192,97 @@ bool AllIdentity(const std::vector<Rescale>& rescales) {
 
 SliceRescaler::SliceRescaler(int storedType, std::size_t valuesPerSlice,
                              std::vector<Rescale> rescales, int bitsStored, int components)
-    : storedType_(storedType),
-      valuesPerSlice_(valuesPerSlice),
-      rescales_(std::move(rescales)),
-      bitsStored_(bitsStored),
-      components_(components),
-      ranges_(rescales_.size()) {
-    WithType(storedType_, [&](auto* tag) {
+    : m_StoredType(storedType),
+      m_ValuesPerSlice(valuesPerSlice),
+      m_Rescales(std::move(rescales)),
+      m_BitsStored(bitsStored),
+      m_Components(components),
+      m_Ranges(m_Rescales.size()) {
+    WithType(m_StoredType, [&](auto* tag) {
         using T = std::remove_pointer_t<decltype(tag)>;
         if constexpr (std::is_integral_v<T>) {
-            if (rescales_.empty() || AllIdentity(rescales_) || !SameWholeRescale(rescales_)) {
+            if (m_Rescales.empty() || AllIdentity(m_Rescales) || !SameWholeRescale(m_Rescales)) {
                 return;
             }
             // Whatever the actual range, the result is then the stored type or (when
             // that is 16 bits wide) short: the bits written are the same for both.
-            const auto [storedLow, storedHigh] = StoredBitsRange<T>(bitsStored_);
-            const auto [low, high] = Rescaled(storedLow, storedHigh, rescales_.front());
+            const auto [storedLow, storedHigh] = StoredBitsRange<T>(m_BitsStored);
+            const auto [low, high] = Rescaled(storedLow, storedHigh, m_Rescales.front());
             if (Fits<T>(low, high)) {
-                earlyType_ = VtkTypeOf<T>();
+                m_EarlyType = VtkTypeOf<T>();
             } else if (sizeof(T) == sizeof(short) && Fits<short>(low, high)) {
-                earlyType_ = VTK_SHORT;
+                m_EarlyType = VTK_SHORT;
             }
         }
     });
 }
 
 void SliceRescaler::Slice(std::size_t k, char* values) {
-    WithType(storedType_, [&](auto* tag) {
+    WithType(m_StoredType, [&](auto* tag) {
         using T = std::remove_pointer_t<decltype(tag)>;
         T* slice = reinterpret_cast<T*>(values);
         std::pair<double, double> range;
-        if (earlyType_ == 0) {
-            range = KeepTyped(slice, valuesPerSlice_, bitsStored_,
+        if (m_EarlyType == 0) {
+            range = KeepTyped(slice, m_ValuesPerSlice, m_BitsStored,
                               [&](std::size_t i, T v) { slice[i] = v; });
         } else {
             // Rescaled in the same pass, into a type of the same size.
-            WithType(earlyType_, [&](auto* early) {
+            WithType(m_EarlyType, [&](auto* early) {
                 using U = std::remove_pointer_t<decltype(early)>;
                 if constexpr (std::is_integral_v<T> && sizeof(U) == sizeof(T)) {
                     U* out = reinterpret_cast<U*>(slice);
-                    WithWholeRescale<T>(rescales_[k], [&](auto rescale) {
+                    WithWholeRescale<T>(m_Rescales[k], [&](auto rescale) {
                         range = KeepTyped(
-                            slice, valuesPerSlice_, bitsStored_,
+                            slice, m_ValuesPerSlice, m_BitsStored,
                             [&](std::size_t i, T v) { out[i] = static_cast<U>(rescale(v)); });
                     });
                 }
             });
         }
-        ranges_[k] = {range.first, range.second};
+        m_Ranges[k] = {range.first, range.second};
     });
 }
 
 vtkSmartPointer<vtkDataArray> SliceRescaler::Finish(VoxelMemory& stored) {
     vtkSmartPointer<vtkDataArray> result;
-    WithType(storedType_, [&](auto* tag) {
+    WithType(m_StoredType, [&](auto* tag) {
         using T = std::remove_pointer_t<decltype(tag)>;
-        if (AllIdentity(rescales_)) {
-            result = stored.Adopt(VtkTypeOf<T>(), components_);
+        if (AllIdentity(m_Rescales)) {
+            result = stored.Adopt(VtkTypeOf<T>(), m_Components);
             return;
         }
         double low = std::numeric_limits<double>::max();
         double high = std::numeric_limits<double>::lowest();
-        for (std::size_t s = 0; s < rescales_.size() && valuesPerSlice_ > 0; ++s) {
-            const auto [a, b] = Rescaled(ranges_[s].low, ranges_[s].high, rescales_[s]);
+        for (std::size_t s = 0; s < m_Rescales.size() && m_ValuesPerSlice > 0; ++s) {
+            const auto [a, b] = Rescaled(m_Ranges[s].low, m_Ranges[s].high, m_Rescales[s]);
             low = std::min(low, a);
             high = std::max(high, b);
         }
-        const bool whole = std::is_integral_v<T> && SameWholeRescale(rescales_);
+        const bool whole = std::is_integral_v<T> && SameWholeRescale(m_Rescales);
         const int outType = ResultType<T>(low, high, whole);
-        if (earlyType_ != 0) {
-            result = stored.Adopt(outType, components_);  // rescaled slice by slice
+        if (m_EarlyType != 0) {
+            result = stored.Adopt(outType, m_Components);  // rescaled slice by slice
             return;
         }
         T* values = reinterpret_cast<T*>(stored.Data());
-        const std::size_t slices = rescales_.size();
+        const std::size_t slices = m_Rescales.size();
         WithType(outType, [&](auto* outTag) {
             using U = std::remove_pointer_t<decltype(outTag)>;
             // Same size: converted where the values are, slot by slot; else into a wider
             // array.
             U* out = reinterpret_cast<U*>(values);
             if (sizeof(U) != sizeof(T)) {
-                const std::uint64_t total = static_cast<std::uint64_t>(slices) * valuesPerSlice_;
-                result = NewVoxelArray(outType, total / static_cast<std::uint64_t>(components_),
-                                       components_);
+                const std::uint64_t total = static_cast<std::uint64_t>(slices) * m_ValuesPerSlice;
+                result = NewVoxelArray(outType, total / static_cast<std::uint64_t>(m_Components),
+                                       m_Components);
                 out = static_cast<U*>(result->GetVoidPointer(0));
             }
             OnAllCores(slices, [&](std::size_t s) {
-                Convert(values + s * valuesPerSlice_, out + s * valuesPerSlice_, valuesPerSlice_,
-                        rescales_[s], whole);
+                Convert(values + s * m_ValuesPerSlice, out + s * m_ValuesPerSlice, m_ValuesPerSlice,
+                        m_Rescales[s], whole);
             });
             if (sizeof(U) == sizeof(T)) {
-                result = stored.Adopt(outType, components_);
+                result = stored.Adopt(outType, m_Components);
             }
         });
     });

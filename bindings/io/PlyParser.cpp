@@ -130,9 +130,9 @@ vtkSmartPointer<vtkPolyData> PlyParser::Parse() {
     CheckDeclaredSizes();
     PrepareVertexRoles();
 
-    if (encoding_ == Encoding::Binary) {
-        ByteCursor bytes(body_, file_.End(), file_.Begin(), order_);
-        for (const Element& element : elements_) {
+    if (m_Encoding == Encoding::Binary) {
+        ByteCursor bytes(m_Body, m_File.End(), m_File.Begin(), m_Order);
+        for (const Element& element : m_Elements) {
             if (element.name == "vertex") {
                 ReadBinaryVertices(bytes, element);
             } else if (element.name == "face") {
@@ -142,8 +142,8 @@ vtkSmartPointer<vtkPolyData> PlyParser::Parse() {
             }
         }
     } else {
-        TextCursor text(body_, file_.End(), file_.Begin());
-        for (const Element& element : elements_) {
+        TextCursor text(m_Body, m_File.End(), m_File.Begin());
+        for (const Element& element : m_Elements) {
             if (element.name == "vertex") {
                 ReadAsciiVertices(text, element);
             } else if (element.name == "face") {
@@ -157,7 +157,7 @@ vtkSmartPointer<vtkPolyData> PlyParser::Parse() {
 }
 
 void PlyParser::ParseHeader() {
-    TextCursor text(file_.Begin(), file_.End(), file_.Begin());
+    TextCursor text(m_File.Begin(), m_File.End(), m_File.Begin());
     std::string_view line;
     if (!text.NextLine(line) || Trim(line) != "ply") {
         Fail("not a PLY file (the first line is not \"ply\")");
@@ -181,13 +181,13 @@ void PlyParser::ParseHeader() {
                 text.FailAt(lineStart, "the format line names no format");
             }
             if (words[1] == "ascii") {
-                encoding_ = Encoding::Ascii;
+                m_Encoding = Encoding::Ascii;
             } else if (words[1] == "binary_little_endian") {
-                encoding_ = Encoding::Binary;
-                order_ = ByteOrder::Little;
+                m_Encoding = Encoding::Binary;
+                m_Order = ByteOrder::Little;
             } else if (words[1] == "binary_big_endian") {
-                encoding_ = Encoding::Binary;
-                order_ = ByteOrder::Big;
+                m_Encoding = Encoding::Binary;
+                m_Order = ByteOrder::Big;
             } else {
                 text.FailAt(lineStart, "unknown PLY format \"", Excerpt(words[1]), "\"");
             }
@@ -201,9 +201,9 @@ void PlyParser::ParseHeader() {
                             Excerpt(line, 60), "\")");
             }
             element.name = std::string(words[1]);
-            elements_.push_back(std::move(element));
+            m_Elements.push_back(std::move(element));
         } else if (words[0] == "property") {
-            if (elements_.empty()) {
+            if (m_Elements.empty()) {
                 text.FailAt(lineStart, "a property is declared before any element");
             }
             Property property;
@@ -221,7 +221,7 @@ void PlyParser::ParseHeader() {
                 text.FailAt(lineStart, "cannot understand the property \"", Excerpt(line, 60),
                             "\"");
             }
-            elements_.back().properties.push_back(std::move(property));
+            m_Elements.back().properties.push_back(std::move(property));
         } else {
             text.FailAt(lineStart, "unexpected header line \"", Excerpt(line, 60), "\"");
         }
@@ -229,19 +229,19 @@ void PlyParser::ParseHeader() {
     if (!haveFormat) {
         Fail("the PLY header has no format line");
     }
-    body_ = text.Position();
+    m_Body = text.Position();
 }
 
 void PlyParser::CheckDeclaredSizes() const {
     // The fewest bytes each element can take: fixed-size values, and lists with no
     // items; in text, one digit and one separator per value.
-    const std::uint64_t available = static_cast<std::uint64_t>(file_.End() - body_);
+    const std::uint64_t available = static_cast<std::uint64_t>(m_File.End() - m_Body);
     std::uint64_t needed = 0;
     bool haveVertices = false;
-    for (const Element& element : elements_) {
+    for (const Element& element : m_Elements) {
         std::uint64_t minimum = 0;
         for (const Property& p : element.properties) {
-            minimum += encoding_ == Encoding::Ascii ? 2 : SizeOf(p.isList ? p.countType : p.type);
+            minimum += m_Encoding == Encoding::Ascii ? 2 : SizeOf(p.isList ? p.countType : p.type);
         }
         std::uint64_t bytes = 0;
         if (!CheckedMul(element.count, minimum, bytes) ||
@@ -289,7 +289,7 @@ void PlyParser::PrepareVertexRoles() {
                   {"t", Role::V},
                   {"texture_u", Role::U},
                   {"texture_v", Role::V}};
-    for (Element& element : elements_) {
+    for (Element& element : m_Elements) {
         if (element.name == "face") {
             bool haveList = false;
             for (const Property& p : element.properties) {
@@ -304,7 +304,7 @@ void PlyParser::PrepareVertexRoles() {
         if (element.name != "vertex") {
             continue;
         }
-        vertexCount_ = element.count;
+        m_VertexCount = element.count;
         unsigned seen = 0;
         for (Property& p : element.properties) {
             for (const auto& r : kRoles) {
@@ -312,7 +312,7 @@ void PlyParser::PrepareVertexRoles() {
                     p.role = r.role;
                     seen |= 1u << unsigned(r.role);
                     if (r.role >= Role::Red && r.role <= Role::Alpha && IsFloat(p.type)) {
-                        colourIsFloat_ = true;
+                        m_ColourIsFloat = true;
                     }
                 }
             }
@@ -321,22 +321,22 @@ void PlyParser::PrepareVertexRoles() {
         if (!has(Role::X) || !has(Role::Y) || !has(Role::Z)) {
             Fail("the PLY vertices have no x, y and z properties");
         }
-        hasNormals_ = has(Role::NX) && has(Role::NY) && has(Role::NZ);
+        m_HasNormals = has(Role::NX) && has(Role::NY) && has(Role::NZ);
         if (has(Role::Red) && has(Role::Green) && has(Role::Blue)) {
-            colourComponents_ = has(Role::Alpha) ? 4 : 3;
+            m_ColourComponents = has(Role::Alpha) ? 4 : 3;
         }
-        hasTexture_ = has(Role::U) && has(Role::V);
+        m_HasTexture = has(Role::U) && has(Role::V);
     }
-    const auto n = static_cast<std::size_t>(vertexCount_);
-    points_.Resize(3 * n);
-    if (hasNormals_) {
-        normals_.Resize(3 * n);
+    const auto n = static_cast<std::size_t>(m_VertexCount);
+    m_Points.Resize(3 * n);
+    if (m_HasNormals) {
+        m_Normals.Resize(3 * n);
     }
-    if (colourComponents_ > 0) {
-        colours_.Resize(static_cast<std::size_t>(colourComponents_) * n);
+    if (m_ColourComponents > 0) {
+        m_Colours.Resize(static_cast<std::size_t>(m_ColourComponents) * n);
     }
-    if (hasTexture_) {
-        texture_.Resize(2 * n);
+    if (m_HasTexture) {
+        m_Texture.Resize(2 * n);
     }
 }
 
@@ -348,13 +348,13 @@ void PlyParser::StoreVertexValue(std::uint64_t vertex, Role role, double value) 
             if (!std::isfinite(value)) {
                 Fail("vertex ", vertex, " has a coordinate that is not a finite number");
             }
-            points_[3 * vertex + (unsigned(role) - unsigned(Role::X))] = static_cast<float>(value);
+            m_Points[3 * vertex + (unsigned(role) - unsigned(Role::X))] = static_cast<float>(value);
             break;
         case Role::NX:
         case Role::NY:
         case Role::NZ:
-            if (hasNormals_) {
-                normals_[3 * vertex + (unsigned(role) - unsigned(Role::NX))] =
+            if (m_HasNormals) {
+                m_Normals[3 * vertex + (unsigned(role) - unsigned(Role::NX))] =
                     static_cast<float>(value);
             }
             break;
@@ -362,15 +362,15 @@ void PlyParser::StoreVertexValue(std::uint64_t vertex, Role role, double value) 
         case Role::Green:
         case Role::Blue:
         case Role::Alpha:
-            if (colourComponents_ > 0 && (role != Role::Alpha || colourComponents_ == 4)) {
-                colours_[colourComponents_ * vertex + (unsigned(role) - unsigned(Role::Red))] =
-                    ColourByte(value, colourIsFloat_);
+            if (m_ColourComponents > 0 && (role != Role::Alpha || m_ColourComponents == 4)) {
+                m_Colours[m_ColourComponents * vertex + (unsigned(role) - unsigned(Role::Red))] =
+                    ColourByte(value, m_ColourIsFloat);
             }
             break;
         case Role::U:
         case Role::V:
-            if (hasTexture_) {
-                texture_[2 * vertex + (role == Role::V ? 1 : 0)] = static_cast<float>(value);
+            if (m_HasTexture) {
+                m_Texture[2 * vertex + (role == Role::V ? 1 : 0)] = static_cast<float>(value);
             }
             break;
         case Role::None:
@@ -379,11 +379,11 @@ void PlyParser::StoreVertexValue(std::uint64_t vertex, Role role, double value) 
 }
 
 void PlyParser::AddFaceIndex(std::uint64_t face, std::int64_t index) {
-    if (index < 0 || static_cast<std::uint64_t>(index) >= vertexCount_) {
-        Fail("face ", face, " refers to vertex ", index, " but the file has ", vertexCount_,
+    if (index < 0 || static_cast<std::uint64_t>(index) >= m_VertexCount) {
+        Fail("face ", face, " refers to vertex ", index, " but the file has ", m_VertexCount,
              " vertices");
     }
-    connectivity_.PushBack(static_cast<vtkIdType>(index));
+    m_Connectivity.PushBack(static_cast<vtkIdType>(index));
 }
 
 void PlyParser::ReadBinaryVertices(ByteCursor& bytes, const Element& element) {
@@ -398,7 +398,7 @@ void PlyParser::ReadBinaryVertices(ByteCursor& bytes, const Element& element) {
         for (const Property& p : element.properties) {
             if (p.isList) {
                 const std::int64_t n = LoadInteger(bytes.Take(SizeOf(p.countType), "a list size"),
-                                                   p.countType, order_);
+                                                   p.countType, m_Order);
                 if (n < 0) {
                     Fail("vertex ", v, " has a list with a negative size");
                 }
@@ -407,7 +407,7 @@ void PlyParser::ReadBinaryVertices(ByteCursor& bytes, const Element& element) {
             }
             const char* at = fixed ? record : bytes.Take(SizeOf(p.type), "a vertex value");
             if (p.role != Role::None) {
-                StoreVertexValue(v, p.role, LoadValue(at, p.type, order_));
+                StoreVertexValue(v, p.role, LoadValue(at, p.type, m_Order));
             }
             if (fixed) {
                 record += SizeOf(p.type);
@@ -417,9 +417,9 @@ void PlyParser::ReadBinaryVertices(ByteCursor& bytes, const Element& element) {
 }
 
 void PlyParser::ReadBinaryFaces(ByteCursor& bytes, const Element& element) {
-    offsets_.Reserve(static_cast<std::size_t>(element.count) + 1);
-    offsets_.PushBack(0);
-    connectivity_.Reserve(
+    m_Offsets.Reserve(static_cast<std::size_t>(element.count) + 1);
+    m_Offsets.PushBack(0);
+    m_Connectivity.Reserve(
         std::min<std::size_t>(static_cast<std::size_t>(element.count) * 3, bytes.Remaining()));
     for (std::uint64_t f = 0; f < element.count; ++f) {
         for (const Property& p : element.properties) {
@@ -428,7 +428,7 @@ void PlyParser::ReadBinaryFaces(ByteCursor& bytes, const Element& element) {
                 continue;
             }
             const std::int64_t n =
-                LoadInteger(bytes.Take(SizeOf(p.countType), "a face size"), p.countType, order_);
+                LoadInteger(bytes.Take(SizeOf(p.countType), "a face size"), p.countType, m_Order);
             const bool indices = p.name == "vertex_indices" || p.name == "vertex_index";
             if (n < 0 || (indices && n < 3)) {
                 Fail("face ", f, " has ", n, " vertices (at least 3 are needed), at byte ",
@@ -440,9 +440,9 @@ void PlyParser::ReadBinaryFaces(ByteCursor& bytes, const Element& element) {
                 continue;
             }
             for (std::int64_t i = 0; i < n; ++i) {
-                AddFaceIndex(f, LoadInteger(items + i * itemSize, p.type, order_));
+                AddFaceIndex(f, LoadInteger(items + i * itemSize, p.type, m_Order));
             }
-            offsets_.PushBack(static_cast<vtkIdType>(connectivity_.Size()));
+            m_Offsets.PushBack(static_cast<vtkIdType>(m_Connectivity.Size()));
         }
     }
 }
@@ -455,7 +455,7 @@ void PlyParser::SkipBinaryElement(ByteCursor& bytes, const Element& element) {
                 continue;
             }
             const std::int64_t n =
-                LoadInteger(bytes.Take(SizeOf(p.countType), "a list size"), p.countType, order_);
+                LoadInteger(bytes.Take(SizeOf(p.countType), "a list size"), p.countType, m_Order);
             if (n < 0) {
                 Fail("a list of the element \"", Excerpt(element.name), "\" has a negative size");
             }
@@ -509,8 +509,8 @@ void PlyParser::ReadAsciiVertices(TextCursor& text, const Element& element) {
 }
 
 void PlyParser::ReadAsciiFaces(TextCursor& text, const Element& element) {
-    offsets_.Reserve(static_cast<std::size_t>(element.count) + 1);
-    offsets_.PushBack(0);
+    m_Offsets.Reserve(static_cast<std::size_t>(element.count) + 1);
+    m_Offsets.PushBack(0);
     for (std::uint64_t f = 0; f < element.count; ++f) {
         for (const Property& p : element.properties) {
             if (!p.isList) {
@@ -529,14 +529,14 @@ void PlyParser::ReadAsciiFaces(TextCursor& text, const Element& element) {
                 if (!indices) {
                     continue;
                 }
-                if (index < 0 || static_cast<std::uint64_t>(index) >= vertexCount_) {
+                if (index < 0 || static_cast<std::uint64_t>(index) >= m_VertexCount) {
                     text.FailAt(itemAt, "face ", f, " refers to vertex ", index,
-                                " but the file has ", vertexCount_, " vertices");
+                                " but the file has ", m_VertexCount, " vertices");
                 }
-                connectivity_.PushBack(static_cast<vtkIdType>(index));
+                m_Connectivity.PushBack(static_cast<vtkIdType>(index));
             }
             if (indices) {
-                offsets_.PushBack(static_cast<vtkIdType>(connectivity_.Size()));
+                m_Offsets.PushBack(static_cast<vtkIdType>(m_Connectivity.Size()));
             }
         }
     }
@@ -554,23 +554,23 @@ void PlyParser::SkipAsciiElement(TextCursor& text, const Element& element) {
 }
 
 vtkSmartPointer<vtkPolyData> PlyParser::BuildOutput() {
-    if (vertexCount_ == 0) {
+    if (m_VertexCount == 0) {
         Fail("the PLY file contains no vertices");
     }
     auto poly = vtkSmartPointer<vtkPolyData>::New();
-    poly->SetPoints(MakePoints(points_));
-    if (offsets_.Size() > 1) {
-        poly->SetPolys(MakeCells(offsets_, connectivity_));
+    poly->SetPoints(MakePoints(m_Points));
+    if (m_Offsets.Size() > 1) {
+        poly->SetPolys(MakeCells(m_Offsets, m_Connectivity));
     }
-    if (hasNormals_) {
-        poly->GetPointData()->SetNormals(AdoptArray<vtkFloatArray>(normals_, 3, "Normals"));
+    if (m_HasNormals) {
+        poly->GetPointData()->SetNormals(AdoptArray<vtkFloatArray>(m_Normals, 3, "Normals"));
     }
-    if (colourComponents_ > 0) {
+    if (m_ColourComponents > 0) {
         poly->GetPointData()->SetScalars(AdoptArray<vtkUnsignedCharArray>(
-            colours_, colourComponents_, colourComponents_ == 4 ? "RGBA" : "RGB"));
+            m_Colours, m_ColourComponents, m_ColourComponents == 4 ? "RGBA" : "RGB"));
     }
-    if (hasTexture_) {
-        poly->GetPointData()->SetTCoords(AdoptArray<vtkFloatArray>(texture_, 2, "TCoords"));
+    if (m_HasTexture) {
+        poly->GetPointData()->SetTCoords(AdoptArray<vtkFloatArray>(m_Texture, 2, "TCoords"));
     }
     return poly;
 }

@@ -26,7 +26,7 @@ class TextCursor;
 
 class PlyParser {
 public:
-    explicit PlyParser(const MappedFile& file) : file_(file) {}
+    explicit PlyParser(const MappedFile& file) : m_File(file) {}
     /// Throws ReadError if the file is not a readable PLY mesh or point set.
     vtkSmartPointer<vtkPolyData> Parse();
 
@@ -34,7 +34,7 @@ public:
 
 private:
     enum class Encoding { Ascii, Binary };
-    // What a vertex property becomes in the output.
+    /// What a vertex property becomes in the output.
     enum class Role : std::uint8_t { None, X, Y, Z, NX, NY, NZ, Red, Green, Blue, Alpha, U, V };
 
     struct Property {
@@ -63,23 +63,23 @@ private:
     void AddFaceIndex(std::uint64_t face, std::int64_t index);
     vtkSmartPointer<vtkPolyData> BuildOutput();
 
-    const MappedFile& file_;
-    Encoding encoding_ = Encoding::Ascii;
-    ByteOrder order_ = ByteOrder::Little;
-    std::vector<Element> elements_;
-    const char* body_ = nullptr;
-    std::uint64_t vertexCount_ = 0;
-    bool hasNormals_ = false;
-    int colourComponents_ = 0;  // 0, 3 (RGB) or 4 (RGBA)
-    bool colourIsFloat_ = false;
-    bool hasTexture_ = false;
+    const MappedFile& m_File;
+    Encoding m_Encoding = Encoding::Ascii;
+    ByteOrder m_Order = ByteOrder::Little;
+    std::vector<Element> m_Elements;
+    const char* m_Body = nullptr;
+    std::uint64_t m_VertexCount = 0;
+    bool m_HasNormals = false;
+    int m_ColourComponents = 0;  ///< 0, 3 (RGB) or 4 (RGBA)
+    bool m_ColourIsFloat = false;
+    bool m_HasTexture = false;
 
-    GrowableArray<float> points_;
-    GrowableArray<float> normals_;
-    GrowableArray<unsigned char> colours_;
-    GrowableArray<float> texture_;
-    GrowableArray<vtkIdType> offsets_;
-    GrowableArray<vtkIdType> connectivity_;
+    GrowableArray<float> m_Points;
+    GrowableArray<float> m_Normals;
+    GrowableArray<unsigned char> m_Colours;
+    GrowableArray<float> m_Texture;
+    GrowableArray<vtkIdType> m_Offsets;
+    GrowableArray<vtkIdType> m_Connectivity;
 };
 
 }  // namespace wexlan::io

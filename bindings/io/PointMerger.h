@@ -26,24 +26,24 @@ public:
     /// ahead of Insert, whose lookups are otherwise one cache miss each.
     void Prefetch(float x, float y, float z) const;
 
-    std::size_t Count() const { return xyz_.Size() / 3; }
+    std::size_t Count() const { return m_Xyz.Size() / 3; }
     /// The merged points as x, y, z triples, in order of first occurrence.
-    GrowableArray<float>& Points() { return xyz_; }
+    GrowableArray<float>& Points() { return m_Xyz; }
 
 private:
-    // The coordinates' bit patterns are kept in the slot, so that a lookup reads one
-    // cache line and not also the point array.
+    /// The coordinates' bit patterns are kept in the slot, so that a lookup reads one
+    /// cache line and not also the point array.
     struct Slot {
         std::uint32_t x, y, z;
-        std::uint32_t index;  // point index + 1; 0 marks an empty slot
+        std::uint32_t index;  ///< point index + 1; 0 marks an empty slot
     };
 
     void Rehash(std::size_t capacity);
 
-    GrowableArray<Slot> slots_;
-    std::size_t capacity_ = 0;
-    std::size_t mask_ = 0;
-    GrowableArray<float> xyz_;
+    GrowableArray<Slot> m_Slots;
+    std::size_t m_Capacity = 0;
+    std::size_t m_Mask = 0;
+    GrowableArray<float> m_Xyz;
 };
 
 }  // namespace wexlan::io

@@ -34,9 +34,9 @@ private:
     void ParseAscii();
     void AddTriangle(PointMerger& merger, const float corners[9]);
 
-    const MappedFile& file_;
-    std::unique_ptr<PointMerger> merger_;
-    GrowableArray<vtkIdType> connectivity_;
+    const MappedFile& m_File;
+    std::unique_ptr<PointMerger> m_Merger;
+    GrowableArray<vtkIdType> m_Connectivity;
 };
 
 }  // namespace wexlan::io

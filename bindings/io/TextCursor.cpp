@@ -69,29 +69,29 @@ std::string Excerpt(std::string_view text, std::size_t maxLength) {
 }
 
 void TextCursor::SkipByteOrderMark() {
-    if (Remaining() >= 3 && std::memcmp(pos_, "\xEF\xBB\xBF", 3) == 0) {
-        pos_ += 3;
+    if (Remaining() >= 3 && std::memcmp(m_Pos, "\xEF\xBB\xBF", 3) == 0) {
+        m_Pos += 3;
     }
 }
 
 bool TextCursor::NextLine(std::string_view& line) {
-    if (pos_ >= end_) {
+    if (m_Pos >= m_End) {
         return false;
     }
-    const void* nl = std::memchr(pos_, '\n', static_cast<std::size_t>(end_ - pos_));
-    const char* lineEnd = nl ? static_cast<const char*>(nl) : end_;
+    const void* nl = std::memchr(m_Pos, '\n', static_cast<std::size_t>(m_End - m_Pos));
+    const char* lineEnd = nl ? static_cast<const char*>(nl) : m_End;
     const char* contentEnd = lineEnd;
-    if (contentEnd > pos_ && contentEnd[-1] == '\r') {
+    if (contentEnd > m_Pos && contentEnd[-1] == '\r') {
         --contentEnd;
     }
-    line = std::string_view(pos_, static_cast<std::size_t>(contentEnd - pos_));
-    pos_ = nl ? lineEnd + 1 : end_;
+    line = std::string_view(m_Pos, static_cast<std::size_t>(contentEnd - m_Pos));
+    m_Pos = nl ? lineEnd + 1 : m_End;
     return true;
 }
 
 std::size_t TextCursor::LineNumberAt(const char* p) const {
-    p = std::clamp(p, base_, end_);
-    return 1 + static_cast<std::size_t>(std::count(base_, p, '\n'));
+    p = std::clamp(p, m_Base, m_End);
+    return 1 + static_cast<std::size_t>(std::count(m_Base, p, '\n'));
 }
 
 }  // namespace wexlan::io

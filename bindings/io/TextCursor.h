@@ -59,13 +59,13 @@ class TextCursor {
 public:
     /// Reads [begin, end); line numbers in messages count from `base`.
     TextCursor(const char* begin, const char* end, const char* base)
-        : pos_(begin), end_(end), base_(base) {}
+        : m_Pos(begin), m_End(end), m_Base(base) {}
 
-    bool AtEnd() const { return pos_ >= end_; }
-    const char* Position() const { return pos_; }
-    const char* End() const { return end_; }
-    void SetPosition(const char* p) { pos_ = p; }
-    std::size_t Remaining() const { return static_cast<std::size_t>(end_ - pos_); }
+    bool AtEnd() const { return m_Pos >= m_End; }
+    const char* Position() const { return m_Pos; }
+    const char* End() const { return m_End; }
+    void SetPosition(const char* p) { m_Pos = p; }
+    std::size_t Remaining() const { return static_cast<std::size_t>(m_End - m_Pos); }
 
     /// Skips "\xEF\xBB\xBF" if the text starts with it.
     void SkipByteOrderMark();
@@ -75,34 +75,34 @@ public:
 
     /// Skips blanks and line ends; false if nothing is left.
     bool SkipSpace() {
-        while (pos_ < end_ && IsSpace(*pos_)) {
-            ++pos_;
+        while (m_Pos < m_End && IsSpace(*m_Pos)) {
+            ++m_Pos;
         }
-        return pos_ < end_;
+        return m_Pos < m_End;
     }
 
     /// Skips blanks but stops at a line end.
     void SkipBlanks() {
-        while (pos_ < end_ && IsBlank(*pos_)) {
-            ++pos_;
+        while (m_Pos < m_End && IsBlank(*m_Pos)) {
+            ++m_Pos;
         }
     }
 
     /// The next whitespace-delimited token (empty at the end of the text).
     std::string_view Token() {
         SkipSpace();
-        const char* start = pos_;
-        while (pos_ < end_ && !IsSpace(*pos_)) {
-            ++pos_;
+        const char* start = m_Pos;
+        while (m_Pos < m_End && !IsSpace(*m_Pos)) {
+            ++m_Pos;
         }
-        return {start, static_cast<std::size_t>(pos_ - start)};
+        return {start, static_cast<std::size_t>(m_Pos - start)};
     }
 
     /// Skips the next whitespace-delimited token.
     void SkipToken() {
         SkipSpace();
-        while (pos_ < end_ && !IsSpace(*pos_)) {
-            ++pos_;
+        while (m_Pos < m_End && !IsSpace(*m_Pos)) {
+            ++m_Pos;
         }
     }
 
@@ -111,18 +111,18 @@ public:
     bool SkipWord(std::string_view lowerWord) {
         SkipSpace();
         const std::size_t n = lowerWord.size();
-        if (static_cast<std::size_t>(end_ - pos_) < n) {
+        if (static_cast<std::size_t>(m_End - m_Pos) < n) {
             return false;
         }
         for (std::size_t i = 0; i < n; ++i) {
-            if ((pos_[i] | 0x20) != lowerWord[i]) {  // ASCII letters only
+            if ((m_Pos[i] | 0x20) != lowerWord[i]) {  // ASCII letters only
                 return false;
             }
         }
-        if (pos_ + n < end_ && !IsSpace(pos_[n])) {
+        if (m_Pos + n < m_End && !IsSpace(m_Pos[n])) {
             return false;
         }
-        pos_ += n;
+        m_Pos += n;
         return true;
     }
 
@@ -132,20 +132,20 @@ public:
     template <typename T>
     T Number(const char* what) {
         SkipSpace();
-        const char* start = pos_;
-        if (start < end_ && *start == '+') {
+        const char* start = m_Pos;
+        if (start < m_End && *start == '+') {
             ++start;
         }
         T value{};
-        const auto [next, ec] = std::from_chars(start, end_, value);
-        if (ec != std::errc() || (next < end_ && !IsSpace(*next))) {
+        const auto [next, ec] = std::from_chars(start, m_End, value);
+        if (ec != std::errc() || (next < m_End && !IsSpace(*next))) {
             const std::string_view token = Token();
             if (token.empty()) {
                 FailHere("the file ends where ", what, " was expected");
             }
             FailAt(token.data(), "expected ", what, " but found \"", Excerpt(token), "\"");
         }
-        pos_ = next;
+        m_Pos = next;
         return value;
     }
 
@@ -154,7 +154,7 @@ public:
     T Coordinate(const char* what) {
         const T value = Number<T>(what);
         if (!std::isfinite(value)) {
-            FailAt(pos_ - 1, what, " is not a finite number");
+            FailAt(m_Pos - 1, what, " is not a finite number");
         }
         return value;
     }
@@ -168,13 +168,13 @@ public:
     }
     template <typename... Parts>
     [[noreturn]] void FailHere(Parts&&... parts) const {
-        FailAt(pos_, std::forward<Parts>(parts)...);
+        FailAt(m_Pos, std::forward<Parts>(parts)...);
     }
 
 private:
-    const char* pos_;
-    const char* end_;
-    const char* base_;
+    const char* m_Pos;
+    const char* m_End;
+    const char* m_Base;
 };
 
 }  // namespace wexlan::io

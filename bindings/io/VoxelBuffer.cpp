@@ -94,17 +94,17 @@ vtkSmartPointer<vtkDataArray> NewVoxelArray(int vtkType, std::uint64_t tuples, i
     return memory.Adopt(vtkType, components);
 }
 
-VoxelMemory::VoxelMemory(std::uint64_t bytes) : data_(Allocate(bytes)), bytes_(bytes) {}
+VoxelMemory::VoxelMemory(std::uint64_t bytes) : m_Data(Allocate(bytes)), m_Bytes(bytes) {}
 
 VoxelMemory::~VoxelMemory() {
-    std::free(data_);
+    std::free(m_Data);
 }
 
 vtkSmartPointer<vtkDataArray> VoxelMemory::Adopt(int vtkType, int components) {
-    vtkSmartPointer<vtkDataArray> array = AdoptMemory(data_, vtkType, bytes_, components);
+    vtkSmartPointer<vtkDataArray> array = AdoptMemory(m_Data, vtkType, m_Bytes, components);
     if (array) {
-        data_ = nullptr;
-        bytes_ = 0;
+        m_Data = nullptr;
+        m_Bytes = 0;
     }
     return array;
 }

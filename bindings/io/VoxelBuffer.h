@@ -24,16 +24,16 @@ public:
     VoxelMemory(const VoxelMemory&) = delete;
     VoxelMemory& operator=(const VoxelMemory&) = delete;
 
-    char* Data() const { return static_cast<char*>(data_); }
-    std::uint64_t Bytes() const { return bytes_; }
+    char* Data() const { return static_cast<char*>(m_Data); }
+    std::uint64_t Bytes() const { return m_Bytes; }
 
     /// A VTK array of `vtkType` over the memory, which it now owns (and frees); as many
     /// values as fit. This object is empty afterwards.
     vtkSmartPointer<vtkDataArray> Adopt(int vtkType, int components);
 
 private:
-    void* data_;
-    std::uint64_t bytes_;
+    void* m_Data;
+    std::uint64_t m_Bytes;
 };
 
 }  // namespace wexlan::io

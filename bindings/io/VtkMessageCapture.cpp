@@ -36,26 +36,26 @@ vtkStandardNewMacro(RecordingOutputWindow);
 }  // namespace
 
 VtkMessageCapture::VtkMessageCapture()
-    : previousWindow_(vtkOutputWindow::GetInstance()),
-      window_(vtkSmartPointer<RecordingOutputWindow>::New()),
-      previousCout_(std::cout.rdbuf(streamText_.rdbuf())),
-      previousCerr_(std::cerr.rdbuf(streamText_.rdbuf())),
-      previousClog_(std::clog.rdbuf(streamText_.rdbuf())),
-      previousLogVerbosity_(vtkLogger::GetCurrentVerbosityCutoff()) {
-    vtkOutputWindow::SetInstance(window_);
+    : m_PreviousWindow(vtkOutputWindow::GetInstance()),
+      m_Window(vtkSmartPointer<RecordingOutputWindow>::New()),
+      m_PreviousCout(std::cout.rdbuf(m_StreamText.rdbuf())),
+      m_PreviousCerr(std::cerr.rdbuf(m_StreamText.rdbuf())),
+      m_PreviousClog(std::clog.rdbuf(m_StreamText.rdbuf())),
+      m_PreviousLogVerbosity(vtkLogger::GetCurrentVerbosityCutoff()) {
+    vtkOutputWindow::SetInstance(m_Window);
     vtkLogger::SetStderrVerbosity(vtkLogger::VERBOSITY_OFF);
 }
 
 VtkMessageCapture::~VtkMessageCapture() {
-    vtkLogger::SetStderrVerbosity(static_cast<vtkLogger::Verbosity>(previousLogVerbosity_));
-    vtkOutputWindow::SetInstance(previousWindow_);
-    std::cout.rdbuf(previousCout_);
-    std::cerr.rdbuf(previousCerr_);
-    std::clog.rdbuf(previousClog_);
+    vtkLogger::SetStderrVerbosity(static_cast<vtkLogger::Verbosity>(m_PreviousLogVerbosity));
+    vtkOutputWindow::SetInstance(m_PreviousWindow);
+    std::cout.rdbuf(m_PreviousCout);
+    std::cerr.rdbuf(m_PreviousCerr);
+    std::clog.rdbuf(m_PreviousClog);
 }
 
 const std::vector<std::string>& VtkMessageCapture::Errors() const {
-    return static_cast<RecordingOutputWindow*>(window_.Get())->errors;
+    return static_cast<RecordingOutputWindow*>(m_Window.Get())->errors;
 }
 
 std::string CleanVtkMessage(const std::string& text) {

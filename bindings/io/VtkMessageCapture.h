@@ -28,16 +28,16 @@ public:
     /// Error texts sent to VTK's output window, in order.
     const std::vector<std::string>& Errors() const;
     /// What was written on the standard streams.
-    std::string StreamText() const { return streamText_.str(); }
+    std::string StreamText() const { return m_StreamText.str(); }
 
 private:
-    vtkSmartPointer<vtkOutputWindow> previousWindow_;
-    vtkSmartPointer<vtkOutputWindow> window_;
-    std::stringstream streamText_;
-    std::streambuf* previousCout_;
-    std::streambuf* previousCerr_;
-    std::streambuf* previousClog_;
-    int previousLogVerbosity_;
+    vtkSmartPointer<vtkOutputWindow> m_PreviousWindow;
+    vtkSmartPointer<vtkOutputWindow> m_Window;
+    std::stringstream m_StreamText;
+    std::streambuf* m_PreviousCout;
+    std::streambuf* m_PreviousCerr;
+    std::streambuf* m_PreviousClog;
+    int m_PreviousLogVerbosity;
 };
 
 /// The message part of a VTK error text ("ERROR: In file, line N\nclass (0x..): what")

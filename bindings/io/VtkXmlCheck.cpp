@@ -59,12 +59,12 @@ int Base64Value(char c) {
 class HeaderBytes {
 public:
     HeaderBytes(const char* begin, const char* end, bool base64)
-        : pos_(begin), end_(end), base64_(base64) {}
+        : m_Pos(begin), m_End(end), m_Base64(base64) {}
 
     /// Bytes left for the header and data, counted as decoded bytes.
     std::uint64_t Remaining() const {
-        const auto left = static_cast<std::uint64_t>(end_ - pos_);
-        return base64_ ? left / 4 * 3 : left;
+        const auto left = static_cast<std::uint64_t>(m_End - m_Pos);
+        return m_Base64 ? left / 4 * 3 : left;
     }
 
     /// Reads one little-endian word of `size` bytes; false if the data ends first.
@@ -82,38 +82,38 @@ public:
 
 private:
     bool Byte(int& byte) {
-        if (!base64_) {
-            if (pos_ >= end_)
+        if (!m_Base64) {
+            if (m_Pos >= m_End)
                 return false;
-            byte = static_cast<unsigned char>(*pos_++);
+            byte = static_cast<unsigned char>(*m_Pos++);
             return true;
         }
-        if (queued_ == 0) {
+        if (m_Queued == 0) {
             // Four characters carry three bytes.
             int v[4];
             for (int& x : v) {
-                while (pos_ < end_ && IsSpace(*pos_))
-                    ++pos_;
-                if (pos_ >= end_)
+                while (m_Pos < m_End && IsSpace(*m_Pos))
+                    ++m_Pos;
+                if (m_Pos >= m_End)
                     return false;
-                x = Base64Value(*pos_++);
+                x = Base64Value(*m_Pos++);
                 if (x < 0)
                     x = 0;  // padding: the header is whole before it
             }
-            decoded_[0] = (v[0] << 2) | (v[1] >> 4);
-            decoded_[1] = ((v[1] & 15) << 4) | (v[2] >> 2);
-            decoded_[2] = ((v[2] & 3) << 6) | v[3];
-            queued_ = 3;
+            m_Decoded[0] = (v[0] << 2) | (v[1] >> 4);
+            m_Decoded[1] = ((v[1] & 15) << 4) | (v[2] >> 2);
+            m_Decoded[2] = ((v[2] & 3) << 6) | v[3];
+            m_Queued = 3;
         }
-        byte = decoded_[3 - queued_--] & 0xff;
+        byte = m_Decoded[3 - m_Queued--] & 0xff;
         return true;
     }
 
-    const char* pos_;
-    const char* end_;
-    bool base64_;
-    int decoded_[3] = {0, 0, 0};
-    int queued_ = 0;
+    const char* m_Pos;
+    const char* m_End;
+    bool m_Base64;
+    int m_Decoded[3] = {0, 0, 0};
+    int m_Queued = 0;
 };
 
 // A compressed array starts with [blocks][block size][last block size][compressed size

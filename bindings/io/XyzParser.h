@@ -13,12 +13,12 @@ namespace wexlan::io {
 
 class XyzParser {
 public:
-    explicit XyzParser(const MappedFile& file) : file_(file) {}
+    explicit XyzParser(const MappedFile& file) : m_File(file) {}
     /// Throws ReadError if a line is not "x y z ..." or the file holds no point.
     vtkSmartPointer<vtkPolyData> Parse();
 
 private:
-    const MappedFile& file_;
+    const MappedFile& m_File;
 };
 
 }  // namespace wexlan::io

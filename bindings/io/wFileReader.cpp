@@ -13,12 +13,11 @@
 #include "ReadError.h"
 #include "VtkMessageCapture.h"
 
-using wexlan::io::FileFormat;
-
+namespace wexlan::io {
 namespace {
 
 const FileFormat& FormatAt(int index) {
-    const auto& formats = wexlan::io::SupportedFormats();
+    const auto& formats = SupportedFormats();
     if (index < 0 || index >= static_cast<int>(formats.size())) {
         throw std::invalid_argument("wFileReader: no supported file format with index " +
                                     std::to_string(index));
@@ -28,7 +27,7 @@ const FileFormat& FormatAt(int index) {
 
 std::string SupportedExtensionList() {
     std::string list;
-    for (const FileFormat& f : wexlan::io::SupportedFormats()) {
+    for (const FileFormat& f : SupportedFormats()) {
         list += list.empty() ? "." : ", .";
         list += f.extension;
     }
@@ -45,54 +44,57 @@ std::string ExtensionOf(const std::string& path) {
 }
 
 }  // namespace
+}  // namespace wexlan::io
+
+using wexlan::io::FileFormat;
 
 wFileReader::wFileReader() = default;
 wFileReader::~wFileReader() = default;
 
 void wFileReader::SetFilename(const std::string& path) {
-    filename_ = path;
+    m_Filename = path;
 }
 
 int wFileReader::Read() {
-    output_ = nullptr;
-    outputType_ = NoOutput;
-    errorMessage_.clear();
+    m_Output = nullptr;
+    m_OutputType = NoOutput;
+    m_ErrorMessage.clear();
 
-    const std::string name = filename_.empty() ? std::string("(no file name)") : filename_;
+    const std::string name = m_Filename.empty() ? std::string("(no file name)") : m_Filename;
     std::string reason;
     try {
-        if (filename_.empty()) {
+        if (m_Filename.empty()) {
             throw wexlan::io::ReadError("no file name was given");
         }
-        const FileFormat* format = wexlan::io::FindFormat(filename_);
+        const FileFormat* format = wexlan::io::FindFormat(m_Filename);
         if (format == nullptr) {
             // The file's own problems (missing, folder) are the clearer message.
-            wexlan::io::MappedFile::CheckedFileSize(filename_, true);
+            wexlan::io::MappedFile::CheckedFileSize(m_Filename, true);
             // DICOM files are often named by a number or a UID, without extension.
-            if (wexlan::io::LooksLikeDicom(filename_)) {
+            if (wexlan::io::LooksLikeDicom(m_Filename)) {
                 format = &wexlan::io::DicomFormat();
             }
         }
         if (format == nullptr) {
-            const std::string ext = ExtensionOf(filename_);
+            const std::string ext = wexlan::io::ExtensionOf(m_Filename);
             if (ext.empty()) {
                 throw wexlan::io::ReadError(
                     "the file name has no extension, so its format is unknown (supported: " +
-                    SupportedExtensionList() + ")");
+                    wexlan::io::SupportedExtensionList() + ")");
             }
-            throw wexlan::io::ReadError(
-                "files ending in \"" + ext +
-                "\" are not a supported format (supported: " + SupportedExtensionList() + ")");
+            throw wexlan::io::ReadError("files ending in \"" + ext +
+                                        "\" are not a supported format (supported: " +
+                                        wexlan::io::SupportedExtensionList() + ")");
         }
         // Own parsers print nothing; VTK's readers and the libraries under them might,
         // so everything they say is captured for the message instead.
         wexlan::io::VtkMessageCapture capture;
-        vtkSmartPointer<vtkDataSet> data = format->read(filename_);
+        vtkSmartPointer<vtkDataSet> data = format->read(m_Filename);
         if (!data) {
             throw wexlan::io::ReadError("no data could be read");
         }
-        output_ = data;
-        outputType_ = wexlan::io::ClassifyOutput(data, format->markers);
+        m_Output = data;
+        m_OutputType = wexlan::io::ClassifyOutput(data, format->markers);
         return 1;
     } catch (const wexlan::io::ReadError& e) {
         reason = e.what();
@@ -103,12 +105,12 @@ int wFileReader::Read() {
     } catch (...) {
         reason = "the file could not be read (unexpected failure)";
     }
-    errorMessage_ = name + ": " + reason;
+    m_ErrorMessage = name + ": " + reason;
     return 0;
 }
 
 vtkDataSet* wFileReader::GetOutput() {
-    return output_;
+    return m_Output;
 }
 
 int wFileReader::GetNumberOfSupportedFileFormat() const {
@@ -116,9 +118,9 @@ int wFileReader::GetNumberOfSupportedFileFormat() const {
 }
 
 std::string wFileReader::GetSupportedFileDesc(int index) const {
-    return FormatAt(index).description;
+    return wexlan::io::FormatAt(index).description;
 }
 
 std::string wFileReader::GetSupportedFileExt(int index) const {
-    return FormatAt(index).extension;
+    return wexlan::io::FormatAt(index).extension;
 }

@@ -14,12 +14,12 @@
 
 namespace testfiles {
 
-// A fresh folder, removed with its contents at the end of the test.
+/// A fresh folder, removed with its contents at the end of the test.
 struct TempDir {
     QTemporaryDir dir;
     std::string Root() const { return dir.path().toStdString(); }
     std::string Path(const std::string& name) const { return Root() + "/" + name; }
-    // Entry names, to check that nothing was left behind.
+    /// Entry names, to check that nothing was left behind.
     std::set<std::string> Entries() const {
         std::set<std::string> names;
         for (const auto& entry : std::filesystem::directory_iterator(Root())) {
@@ -38,9 +38,9 @@ inline std::string ReadFile(const std::string& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-// Caps the size of files this process writes, so that a write fails half-way even
-// for root, whom permission bits do not stop. SIGXFSZ is ignored meanwhile, so the
-// write returns EFBIG instead of killing the test.
+/// Caps the size of files this process writes, so that a write fails half-way even
+/// for root, whom permission bits do not stop. SIGXFSZ is ignored meanwhile, so the
+/// write returns EFBIG instead of killing the test.
 class FileSizeLimit {
 public:
     explicit FileSizeLimit(rlim_t bytes) {

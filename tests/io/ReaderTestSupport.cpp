@@ -8,12 +8,12 @@ namespace wexlan::io::test {
 void ReaderTest::SetUp() {
     std::string pattern = (std::filesystem::temp_directory_path() / "wexlan-io-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    dir_ = pattern;
+    m_Dir = pattern;
 }
 
 void ReaderTest::TearDown() {
     std::error_code ignored;
-    std::filesystem::remove_all(dir_, ignored);
+    std::filesystem::remove_all(m_Dir, ignored);
 }
 
 std::string ReaderTest::Write(const std::string& name, const std::string& bytes) const {
@@ -24,29 +24,29 @@ std::string ReaderTest::Write(const std::string& name, const std::string& bytes)
 }
 
 bool ReaderTest::Read(const std::string& name) {
-    reader_.SetFilename(name.empty() || name[0] == '/' ? name : Path(name));
-    return reader_.Read() != 0;
+    m_Reader.SetFilename(name.empty() || name[0] == '/' ? name : Path(name));
+    return m_Reader.Read() != 0;
 }
 
 void ReaderTest::ExpectFailure(const std::string& name, std::initializer_list<const char*> parts) {
     EXPECT_FALSE(Read(name)) << name << " was read but should have failed";
-    const std::string message = reader_.GetErrorMessage();
-    EXPECT_EQ(message.rfind(reader_.GetFilename() + ": ", 0), 0u) << message;
+    const std::string message = m_Reader.GetErrorMessage();
+    EXPECT_EQ(message.rfind(m_Reader.GetFilename() + ": ", 0), 0u) << message;
     for (const char* part : parts) {
         EXPECT_NE(message.find(part), std::string::npos)
             << "message \"" << message << "\" lacks \"" << part << "\"";
     }
-    EXPECT_EQ(reader_.GetOutput(), nullptr);
-    EXPECT_EQ(reader_.GetOutputType(), 0);
+    EXPECT_EQ(m_Reader.GetOutput(), nullptr);
+    EXPECT_EQ(m_Reader.GetOutputType(), 0);
 }
 
 void ReaderTest::ExpectRead(const std::string& name, int type, vtkIdType points, vtkIdType cells) {
-    ASSERT_TRUE(Read(name)) << reader_.GetErrorMessage();
-    EXPECT_TRUE(reader_.GetErrorMessage().empty());
-    ASSERT_NE(reader_.GetOutput(), nullptr);
-    EXPECT_EQ(reader_.GetOutputType(), type) << name;
-    EXPECT_EQ(reader_.GetOutput()->GetNumberOfPoints(), points) << name;
-    EXPECT_EQ(reader_.GetOutput()->GetNumberOfCells(), cells) << name;
+    ASSERT_TRUE(Read(name)) << m_Reader.GetErrorMessage();
+    EXPECT_TRUE(m_Reader.GetErrorMessage().empty());
+    ASSERT_NE(m_Reader.GetOutput(), nullptr);
+    EXPECT_EQ(m_Reader.GetOutputType(), type) << name;
+    EXPECT_EQ(m_Reader.GetOutput()->GetNumberOfPoints(), points) << name;
+    EXPECT_EQ(m_Reader.GetOutput()->GetNumberOfCells(), cells) << name;
 }
 
 std::string VqFile(std::int32_t fileType, std::int32_t d1, std::int32_t d2, std::int32_t d3,

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 #include <vtkDataSet.h>
+#include <vtkImageData.h>
 #include <vtkPolyData.h>
 #include <vtkSmartPointer.h>
 
@@ -23,7 +24,7 @@ protected:
     void TearDown() override;
 
     /// Full path of `name` in this test's scratch folder.
-    std::string Path(const std::string& name) const { return dir_ + "/" + name; }
+    std::string Path(const std::string& name) const { return m_Dir + "/" + name; }
     /// Writes `bytes` to `name` and returns the full path.
     std::string Write(const std::string& name, const std::string& bytes) const;
 
@@ -34,10 +35,11 @@ protected:
     /// Expects success with the given output type, point and cell counts.
     void ExpectRead(const std::string& name, int type, vtkIdType points, vtkIdType cells);
 
-    vtkPolyData* Poly() { return vtkPolyData::SafeDownCast(reader_.GetOutput()); }
+    vtkPolyData* Poly() { return vtkPolyData::SafeDownCast(m_Reader.GetOutput()); }
+    vtkImageData* Volume() { return vtkImageData::SafeDownCast(m_Reader.GetOutput()); }
 
-    wFileReader reader_;
-    std::string dir_;
+    wFileReader m_Reader;
+    std::string m_Dir;
 };
 
 /// Little-endian bytes of a value, for hand-written binary files.

@@ -42,12 +42,8 @@ DicomSlice Slice(int k, std::array<double, 3> position) {
     return s;
 }
 
-vtkImageData* Volume(wFileReader& reader) {
-    return vtkImageData::SafeDownCast(reader.GetOutput());
-}
-
 double At(wFileReader& reader, int i, int j, int k) {
-    return Volume(reader)->GetScalarComponentAsDouble(i, j, k, 0);
+    return vtkImageData::SafeDownCast(reader.GetOutput())->GetScalarComponentAsDouble(i, j, k, 0);
 }
 
 std::string Text(vtkImageData* image, const char* name) {
@@ -158,8 +154,8 @@ TEST_F(Dicom, UncompressedSeriesMatchesTheSameSeriesDecodedByGdcm) {
                 slices[k].encoding = packed ? "rle" : test.encoding;
                 ASSERT_TRUE(WriteDicom(Path(folder + "/" + std::to_string(k)), slices[k]));
             }
-            ASSERT_TRUE(Read(folder + "/2")) << reader_.GetErrorMessage();
-            volumes[packed] = Volume(reader_);
+            ASSERT_TRUE(Read(folder + "/2")) << m_Reader.GetErrorMessage();
+            volumes[packed] = Volume();
         }
         ExpectSameVolume(volumes[0], volumes[1]);
         // Every voxel: the stored bits of its value, sign extended, then rescaled.
@@ -196,14 +192,14 @@ TEST_F(Dicom, ShuffledSeriesLoadsWholeInOrderAlongTheNormal) {
     }
     for (const char* opened : {"a.dcm", "c.dcm"}) {
         ExpectRead(opened, wFileReader::Image, 48, 18);
-        vtkImageData* image = Volume(reader_);
+        vtkImageData* image = Volume();
         EXPECT_EQ(image->GetDimensions()[2], 4);
         EXPECT_DOUBLE_EQ(image->GetSpacing()[0], 0.5);
         EXPECT_DOUBLE_EQ(image->GetSpacing()[1], 0.75);
         EXPECT_DOUBLE_EQ(image->GetSpacing()[2], 2.5);
         ExpectPoint(image, 0, 0, 0, {-20, 10, 30});
         for (int k = 0; k < 4; ++k) {
-            EXPECT_EQ(At(reader_, 3, 2, k), 100 * k + 23) << opened;
+            EXPECT_EQ(At(m_Reader, 3, 2, k), 100 * k + 23) << opened;
         }
         EXPECT_EQ(Text(image, "CoordinateSystem"), "LPS");
         EXPECT_EQ(Text(image, "Modality"), "CT");
@@ -223,10 +219,10 @@ TEST_F(Dicom, OnlyTheOpenedFilesSeriesLoadsFromASharedFolder) {
     ASSERT_TRUE(WriteDicomReport(Path("report.dcm")));
     Write("notes.txt", "not an image");
     ExpectRead("first1.dcm", wFileReader::Image, 36, 12);
-    EXPECT_EQ(At(reader_, 0, 0, 2), 200);
+    EXPECT_EQ(At(m_Reader, 0, 0, 2), 200);
     ExpectRead("second0.dcm", wFileReader::Image, 24, 6);
-    EXPECT_EQ(At(reader_, 0, 0, 1), 600);
-    EXPECT_EQ(Text(Volume(reader_), "SeriesInstanceUID"), "1.2.826.0.1.3680043.8.498.2");
+    EXPECT_EQ(At(m_Reader, 0, 0, 1), 600);
+    EXPECT_EQ(Text(Volume(), "SeriesInstanceUID"), "1.2.826.0.1.3680043.8.498.2");
 }
 
 TEST_F(Dicom, TiltedAndObliqueSlicesKeepEveryVoxelWhereItsFilePutIt) {
@@ -237,10 +233,10 @@ TEST_F(Dicom, TiltedAndObliqueSlicesKeepEveryVoxelWhereItsFilePutIt) {
         ASSERT_TRUE(WriteDicom(Path("tilt" + std::to_string(k) + ".dcm"), s));
     }
     ExpectRead("tilt0.dcm", wFileReader::Image, 36, 12);
-    EXPECT_NEAR(Volume(reader_)->GetSpacing()[2], std::sqrt(4.25), 1e-9);
+    EXPECT_NEAR(Volume()->GetSpacing()[2], std::sqrt(4.25), 1e-9);
     for (int k = 0; k < 3; ++k) {
-        ExpectPoint(Volume(reader_), 0, 0, k, {5, 0.5 * k, 2.0 * k});
-        ExpectPoint(Volume(reader_), 3, 2, k, {5 + 3 * 0.5, 0.5 * k + 2 * 0.75, 2.0 * k});
+        ExpectPoint(Volume(), 0, 0, k, {5, 0.5 * k, 2.0 * k});
+        ExpectPoint(Volume(), 3, 2, k, {5 + 3 * 0.5, 0.5 * k + 2 * 0.75, 2.0 * k});
     }
 
     // Rows along (cos 30, sin 30, 0), columns along -z: a sagittal-like oblique stack.
@@ -253,10 +249,9 @@ TEST_F(Dicom, TiltedAndObliqueSlicesKeepEveryVoxelWhereItsFilePutIt) {
         ASSERT_TRUE(WriteDicom(Path("oblique/" + std::to_string(k) + ".dcm"), slice));
     }
     ExpectRead("oblique/2.dcm", wFileReader::Image, 36, 12);
-    EXPECT_NEAR(Volume(reader_)->GetSpacing()[2], 3, 1e-9);
-    ExpectPoint(Volume(reader_), 2, 1, 2,
-                {1 - 6 * s + 2 * 0.5 * c, 2 + 6 * c + 2 * 0.5 * s, 3 - 0.75});
-    EXPECT_EQ(At(reader_, 2, 1, 2), 212);
+    EXPECT_NEAR(Volume()->GetSpacing()[2], 3, 1e-9);
+    ExpectPoint(Volume(), 2, 1, 2, {1 - 6 * s + 2 * 0.5 * c, 2 + 6 * c + 2 * 0.5 * s, 3 - 0.75});
+    EXPECT_EQ(At(m_Reader, 2, 1, 2), 212);
 }
 
 // (The usual CT, 12 bits with intercept -1024 in short, is a case of
@@ -271,9 +266,9 @@ TEST_F(Dicom, RescaleGivesRealValuesInTheNarrowestFittingType) {
         ASSERT_TRUE(WriteDicom(Path("pet/" + std::to_string(k) + ".dcm"), s));
     }
     ExpectRead("pet/1.dcm", wFileReader::Image, 24, 6);
-    EXPECT_EQ(Volume(reader_)->GetScalarType(), VTK_FLOAT);
-    EXPECT_DOUBLE_EQ(At(reader_, 3, 0, 0), 3 * 0.5 + 0.25);
-    EXPECT_DOUBLE_EQ(At(reader_, 3, 0, 1), 103 * 1.0 + 0.25);
+    EXPECT_EQ(Volume()->GetScalarType(), VTK_FLOAT);
+    EXPECT_DOUBLE_EQ(At(m_Reader, 3, 0, 0), 3 * 0.5 + 0.25);
+    EXPECT_DOUBLE_EQ(At(m_Reader, 3, 0, 1), 103 * 1.0 + 0.25);
 
     // Only the stored bits count: bits above them are dropped, signed values extended.
     DicomSlice bits = Slice(0, {0, 0, 0});
@@ -282,10 +277,10 @@ TEST_F(Dicom, RescaleGivesRealValuesInTheNarrowestFittingType) {
     bits.pixels = Pixels16({0x0FFB, 0xF005, 0x07FF, 0x0800, 0, 0, 0, 0, 0, 0, 0, 0});
     ASSERT_TRUE(WriteDicom(Path("bits.dcm"), bits));
     ExpectRead("bits.dcm", wFileReader::Image, 12, 6);
-    EXPECT_EQ(At(reader_, 0, 0, 0), -5);
-    EXPECT_EQ(At(reader_, 1, 0, 0), 5);
-    EXPECT_EQ(At(reader_, 2, 0, 0), 2047);
-    EXPECT_EQ(At(reader_, 3, 0, 0), -2048);
+    EXPECT_EQ(At(m_Reader, 0, 0, 0), -5);
+    EXPECT_EQ(At(m_Reader, 1, 0, 0), 5);
+    EXPECT_EQ(At(m_Reader, 2, 0, 0), 2047);
+    EXPECT_EQ(At(m_Reader, 3, 0, 0), -2048);
 }
 
 TEST_F(Dicom, SeriesWithSeveralVolumesLoadsTheOpenedFilesVolume) {
@@ -298,8 +293,8 @@ TEST_F(Dicom, SeriesWithSeveralVolumesLoadsTheOpenedFilesVolume) {
         }
     }
     ExpectRead("e21.dcm", wFileReader::Image, 36, 12);
-    EXPECT_EQ(At(reader_, 0, 0, 0), 2000);
-    EXPECT_EQ(At(reader_, 0, 0, 2), 2200);
+    EXPECT_EQ(At(m_Reader, 0, 0, 0), 2000);
+    EXPECT_EQ(At(m_Reader, 0, 0, 2), 2200);
 
     std::filesystem::create_directory(Path("same"));
     for (int copy = 0; copy < 2; ++copy) {
@@ -339,11 +334,11 @@ TEST_F(Dicom, MultiFrameFilesAreOneVolumeInPositionOrder) {
     s.frameRescales = {{{1, 0}}, {{2, 0}}, {{1, -5}}};
     ASSERT_TRUE(WriteDicom(Path("enhanced.dcm"), s));
     ExpectRead("enhanced.dcm", wFileReader::Image, 36, 12);
-    EXPECT_DOUBLE_EQ(Volume(reader_)->GetSpacing()[2], 3);
-    ExpectPoint(Volume(reader_), 0, 0, 0, {1, 2, 3});
-    EXPECT_EQ(At(reader_, 1, 0, 0), 201 - 5);  // the last frame, lowest position
-    EXPECT_EQ(At(reader_, 1, 0, 1), 2 * 101);
-    EXPECT_EQ(At(reader_, 1, 0, 2), 1);
+    EXPECT_DOUBLE_EQ(Volume()->GetSpacing()[2], 3);
+    ExpectPoint(Volume(), 0, 0, 0, {1, 2, 3});
+    EXPECT_EQ(At(m_Reader, 1, 0, 0), 201 - 5);  // the last frame, lowest position
+    EXPECT_EQ(At(m_Reader, 1, 0, 1), 2 * 101);
+    EXPECT_EQ(At(m_Reader, 1, 0, 2), 1);
 
     // Classic multi-frame: one position and a slice spacing.
     DicomSlice classic = s;
@@ -352,8 +347,8 @@ TEST_F(Dicom, MultiFrameFilesAreOneVolumeInPositionOrder) {
     classic.spacingBetweenSlices = 4;
     ASSERT_TRUE(WriteDicom(Path("classic.dcm"), classic));
     ExpectRead("classic.dcm", wFileReader::Image, 36, 12);
-    EXPECT_DOUBLE_EQ(Volume(reader_)->GetSpacing()[2], 4);
-    EXPECT_EQ(At(reader_, 1, 0, 2), 201);
+    EXPECT_DOUBLE_EQ(Volume()->GetSpacing()[2], 4);
+    EXPECT_EQ(At(m_Reader, 1, 0, 2), 201);
 }
 
 TEST_F(Dicom, EncodingsAndFilesNamedWithoutExtension) {
@@ -361,7 +356,7 @@ TEST_F(Dicom, EncodingsAndFilesNamedWithoutExtension) {
     implicit.encoding = "implicit";
     ASSERT_TRUE(WriteDicom(Path("IM0001"), implicit));
     ExpectRead("IM0001", wFileReader::Image, 12, 6);
-    EXPECT_EQ(At(reader_, 3, 2, 0), 323);
+    EXPECT_EQ(At(m_Reader, 3, 2, 0), 323);
 
     std::filesystem::create_directory(Path("rle"));
     for (int k = 0; k < 2; ++k) {
@@ -370,7 +365,7 @@ TEST_F(Dicom, EncodingsAndFilesNamedWithoutExtension) {
         ASSERT_TRUE(WriteDicom(Path("rle/1.2.826.0.1.3680043.8.498." + std::to_string(k)), packed));
     }
     ExpectRead("rle/1.2.826.0.1.3680043.8.498.1", wFileReader::Image, 24, 6);
-    EXPECT_EQ(At(reader_, 2, 1, 1), 112);
+    EXPECT_EQ(At(m_Reader, 2, 1, 1), 112);
 
     // The sequence delimiter closing the fragments must announce no bytes: GDCM would
     // allocate what it announces (here 1 GiB) before finding the file too short.
@@ -427,7 +422,7 @@ TEST_F(Dicom, BrokenAndNonImageFilesAreRefusedWithTheirReason) {
         std::filesystem::create_directory(Path(folder));
         Write(folder + "/one.dcm", bytes + std::string(zeros, '\0'));
         EXPECT_EQ(Read(folder + "/one.dcm"), zeros < 4 || zeros >= 8)
-            << zeros << ": " << reader_.GetErrorMessage();
+            << zeros << ": " << m_Reader.GetErrorMessage();
     }
 
     // A damaged file in the series is named in the message about the opened one.
@@ -441,7 +436,7 @@ TEST_F(Dicom, BrokenAndNonImageFilesAreRefusedWithTheirReason) {
                                 std::istreambuf_iterator<char>());
     Write("series/2.dcm", lastBytes.substr(0, lastBytes.size() - 4));
     ExpectFailure("series/0.dcm", {"of the series"});
-    EXPECT_THAT(reader_.GetErrorMessage(), HasSubstr("image " + Path("series/2.dcm")));
+    EXPECT_THAT(m_Reader.GetErrorMessage(), HasSubstr("image " + Path("series/2.dcm")));
 
     // GDCM reads no image from a file whose SOP class is not a kind of image it knows;
     // neither does the direct read of uncompressed slices.
@@ -454,7 +449,7 @@ TEST_F(Dicom, BrokenAndNonImageFilesAreRefusedWithTheirReason) {
         ASSERT_TRUE(WriteDicom(Path("unknown/" + std::to_string(k) + ".dcm"), slice));
     }
     ExpectFailure("unknown/0.dcm", {"could not be read"});
-    EXPECT_THAT(reader_.GetErrorMessage(), HasSubstr("image " + Path("unknown/1.dcm")));
+    EXPECT_THAT(m_Reader.GetErrorMessage(), HasSubstr("image " + Path("unknown/1.dcm")));
 }
 
 }  // namespace

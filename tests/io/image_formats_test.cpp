@@ -23,10 +23,6 @@ namespace {
 
 using Images = ReaderTest;
 
-vtkImageData* Image(wFileReader& reader) {
-    return vtkImageData::SafeDownCast(reader.GetOutput());
-}
-
 std::vector<std::uint32_t> Ramp(std::size_t n) {
     std::vector<std::uint32_t> v(n);
     std::iota(v.begin(), v.end(), 0u);
@@ -38,14 +34,14 @@ TEST_F(Images, VqRowsRunAlongDimensionTwo) {
     Write("scan.vq", VqFile(1, 2, 3, 4, 32, Ramp(24), 0.5));
     ExpectRead("scan.vq", wFileReader::Image, 24, 6);
     int dims[3];
-    Image(reader_)->GetDimensions(dims);
+    Volume()->GetDimensions(dims);
     EXPECT_EQ(dims[0], 3);
     EXPECT_EQ(dims[1], 2);
     EXPECT_EQ(dims[2], 4);
-    EXPECT_EQ(Image(reader_)->GetSpacing()[0], 0.5);
-    vtkDataArray* values = Image(reader_)->GetPointData()->GetScalars();
+    EXPECT_EQ(Volume()->GetSpacing()[0], 0.5);
+    vtkDataArray* values = Volume()->GetPointData()->GetScalars();
     EXPECT_EQ(values->GetDataType(), VTK_UNSIGNED_INT);
-    EXPECT_EQ(Image(reader_)->GetScalarComponentAsDouble(2, 1, 3, 0), 23.0);
+    EXPECT_EQ(Volume()->GetScalarComponentAsDouble(2, 1, 3, 0), 23.0);
     // Trailing bytes after the voxels are ignored; file type 3 reads the same.
     Write("type3.vq", VqFile(3, 2, 3, 4, 32, Ramp(25)));
     ExpectRead("type3.vq", wFileReader::Image, 24, 6);
@@ -98,10 +94,10 @@ TEST_F(Images, NrrdSmallVolumesKeepEveryAxis) {
                                "\nencoding: raw\nspacings: 0.5 0.5 2\n") +
                         Cube(n));
         ExpectRead(name, wFileReader::Image, n * n * n, (n - 1) * (n - 1) * (n - 1));
-        EXPECT_EQ(Image(reader_)->GetDimensions()[2], n);
-        EXPECT_EQ(Image(reader_)->GetSpacing()[2], 2.0);
+        EXPECT_EQ(Volume()->GetDimensions()[2], n);
+        EXPECT_EQ(Volume()->GetSpacing()[2], 2.0);
     }
-    EXPECT_EQ(Image(reader_)->GetScalarComponentAsDouble(7, 7, 7, 0), 255.0);
+    EXPECT_EQ(Volume()->GetScalarComponentAsDouble(7, 7, 7, 0), 255.0);
 }
 
 TEST_F(Images, NrrdReadsEndianDirectionsComponentsAndDetachedData) {
@@ -114,16 +110,16 @@ TEST_F(Images, NrrdReadsEndianDirectionsComponentsAndDetachedData) {
                                  "space origin: (10,20,30)\n") +
                           big);
     ExpectRead("big.nrrd", wFileReader::Image, 8, 1);
-    EXPECT_EQ(Image(reader_)->GetScalarComponentAsDouble(1, 1, 1, 0), 7.0);
-    EXPECT_EQ(Image(reader_)->GetSpacing()[2], 3.0);
-    EXPECT_EQ(Image(reader_)->GetOrigin()[1], 20.0);
-    EXPECT_EQ(Image(reader_)->GetDirectionMatrix()->GetElement(1, 0), 1.0);
+    EXPECT_EQ(Volume()->GetScalarComponentAsDouble(1, 1, 1, 0), 7.0);
+    EXPECT_EQ(Volume()->GetSpacing()[2], 3.0);
+    EXPECT_EQ(Volume()->GetOrigin()[1], 20.0);
+    EXPECT_EQ(Volume()->GetDirectionMatrix()->GetElement(1, 0), 1.0);
 
     Write("rgb.nrrd", NrrdHeader("type: uchar\ndimension: 3\nsizes: 3 4 4\nkinds: RGB-color "
                                  "domain domain\nencoding: raw\n") +
                           std::string(48, 'x'));
     ExpectRead("rgb.nrrd", wFileReader::Image, 16, 9);
-    EXPECT_EQ(Image(reader_)->GetNumberOfScalarComponents(), 3);
+    EXPECT_EQ(Volume()->GetNumberOfScalarComponents(), 3);
 
     Write("voxels.raw", Cube(4));
     Write("detached.nhdr", NrrdHeader("type: uint8\ndimension: 3\nsizes: 4 4 4\nencoding: raw\n"
@@ -132,7 +128,7 @@ TEST_F(Images, NrrdReadsEndianDirectionsComponentsAndDetachedData) {
     Write("text.nrrd", NrrdHeader("type: float\ndimension: 2\nsizes: 2 2\nencoding: text\n") +
                            "1.5 2.5\n3.5 4.5\n");
     ExpectRead("text.nrrd", wFileReader::Image, 4, 1);
-    EXPECT_EQ(Image(reader_)->GetScalarComponentAsDouble(1, 1, 0, 0), 4.5);
+    EXPECT_EQ(Volume()->GetScalarComponentAsDouble(1, 1, 0, 0), 4.5);
 }
 
 TEST_F(Images, NrrdRefusesDamagedHeadersAndMissingData) {
@@ -195,8 +191,8 @@ TEST_F(Images, VtkWrittenVolumesReadBackWholeInEveryFormat) {
     for (const char* name :
          {"volume.mha", "volume.mhd", "volume.vti", "volume.nii", "volume.nii.gz"}) {
         ExpectRead(name, wFileReader::Image, 24, 6);
-        EXPECT_EQ(Image(reader_)->GetScalarComponentAsDouble(3, 2, 1, 0), 2300.0) << name;
-        EXPECT_EQ(Image(reader_)->GetSpacing()[2], 2.0) << name;
+        EXPECT_EQ(Volume()->GetScalarComponentAsDouble(3, 2, 1, 0), 2300.0) << name;
+        EXPECT_EQ(Volume()->GetSpacing()[2], 2.0) << name;
     }
 }
 

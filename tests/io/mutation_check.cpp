@@ -31,9 +31,8 @@
 #include "MutationSeeds.h"
 #include "wFileReader.h"
 
+namespace wexlan::io::mutation {
 namespace {
-
-using wexlan::io::mutation::SeedFile;
 
 struct Options {
     std::uint64_t seed = 20241205;
@@ -48,23 +47,14 @@ struct Options {
 enum class Outcome { Accepted, Refused, Crashed, Hung, Silent, Printed, GoodFailed };
 
 const char* OutcomeName(Outcome o) {
-    switch (o) {
-        case Outcome::Accepted:
-            return "accepted";
-        case Outcome::Refused:
-            return "refused";
-        case Outcome::Crashed:
-            return "CRASHED";
-        case Outcome::Hung:
-            return "HUNG";
-        case Outcome::Silent:
-            return "REFUSED WITHOUT MESSAGE";
-        case Outcome::Printed:
-            return "PRINTED ON THE TERMINAL";
-        case Outcome::GoodFailed:
-            return "GOOD FILE FAILED AFTERWARDS";
-    }
-    return "?";
+    static const char* const kNames[] = {"accepted",
+                                         "refused",
+                                         "CRASHED",
+                                         "HUNG",
+                                         "REFUSED WITHOUT MESSAGE",
+                                         "PRINTED ON THE TERMINAL",
+                                         "GOOD FILE FAILED AFTERWARDS"};
+    return kNames[static_cast<int>(o)];
 }
 
 bool RunningUnderSanitizer() {
@@ -256,9 +246,7 @@ bool ParseOptions(int argc, char** argv, Options& o) {
     return o.mutants > 0 && o.timeLimit > 0 && o.memoryLimit > 0;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
     Options options;
     if (!ParseOptions(argc, argv, options)) {
         std::fprintf(stderr,
@@ -274,7 +262,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const auto start = std::chrono::steady_clock::now();
-    std::vector<SeedFile> seeds = wexlan::io::mutation::WriteSeeds(folder);
+    std::vector<SeedFile> seeds = WriteSeeds(folder);
 
     std::map<Outcome, int> totals;
     int failures = 0;
@@ -351,4 +339,11 @@ int main(int argc, char** argv) {
         totals[Outcome::Silent] + totals[Outcome::Printed] + totals[Outcome::GoodFailed], seconds);
     std::filesystem::remove_all(folder);
     return failures == 0 ? 0 : 1;
+}
+
+}  // namespace
+}  // namespace wexlan::io::mutation
+
+int main(int argc, char** argv) {
+    return wexlan::io::mutation::Run(argc, argv);
 }

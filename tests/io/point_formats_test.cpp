@@ -22,9 +22,9 @@ TEST_F(PointSets, XyzAcceptsSeparatorsCommentsExtraColumnsAndLineEnds) {
           "4.5,5e1,-6 extra text\r\n\t7;8;+9\r\n10 11 12");
     ExpectRead("cloud.xyz", wFileReader::PointCloud, 4, 4);
     double p[3];
-    reader_.GetOutput()->GetPoint(1, p);
+    m_Reader.GetOutput()->GetPoint(1, p);
     EXPECT_EQ(p[1], 50.0);
-    reader_.GetOutput()->GetPoint(3, p);
+    m_Reader.GetOutput()->GetPoint(3, p);
     EXPECT_EQ(p[2], 12.0);
 }
 
@@ -81,7 +81,7 @@ TEST_F(PointSets, PcdReadsCompressedDataFieldByField) {
                             lzf);
     ExpectRead("packed.pcd", wFileReader::PointCloud, 2, 2);
     double p[3];
-    reader_.GetOutput()->GetPoint(1, p);
+    m_Reader.GetOutput()->GetPoint(1, p);
     EXPECT_EQ(p[0], 1.0);
     EXPECT_EQ(p[1], 3.0);
     EXPECT_EQ(p[2], 5.0);
@@ -140,7 +140,7 @@ TEST_F(PointSets, FcsvGivesMarkersWithLabelsAndCoordinateSystem) {
     ASSERT_NE(system, nullptr);
     EXPECT_EQ(system->GetValue(0), "LPS");
     double p[3];
-    reader_.GetOutput()->GetPoint(0, p);
+    m_Reader.GetOutput()->GetPoint(0, p);
     EXPECT_EQ(p[2], 40.25);
 }
 

@@ -25,10 +25,6 @@ namespace {
 
 using StacksAndScenes = ReaderTest;
 
-vtkImageData* Image(wFileReader& reader) {
-    return vtkImageData::SafeDownCast(reader.GetOutput());
-}
-
 // 5 x 4 x 3 voxels, value 10 * index.
 vtkSmartPointer<vtkImageData> Ramp() {
     auto image = vtkSmartPointer<vtkImageData>::New();
@@ -52,9 +48,9 @@ TEST_F(StacksAndScenes, TiffPagesBecomeSlices) {
     writer->SetFileName(Path("stack.tif").c_str());
     writer->Write();
     ExpectRead("stack.tif", wFileReader::Image, 60, 24);
-    EXPECT_EQ(Image(reader_)->GetDimensions()[2], 3);
-    EXPECT_EQ(Image(reader_)->GetScalarComponentAsDouble(4, 3, 2, 0), 590);
-    EXPECT_EQ(Image(reader_)->GetScalarComponentAsDouble(4, 0, 1, 0), 240);
+    EXPECT_EQ(Volume()->GetDimensions()[2], 3);
+    EXPECT_EQ(Volume()->GetScalarComponentAsDouble(4, 3, 2, 0), 590);
+    EXPECT_EQ(Volume()->GetScalarComponentAsDouble(4, 0, 1, 0), 240);
 
     const std::string bytes = ReadBytes(Path("stack.tif"));
     Write("cut.tiff", bytes.substr(0, bytes.size() / 2));
@@ -158,7 +154,7 @@ TEST_F(StacksAndScenes, GltfScenesBecomeOneSurfaceWithNodeTransforms) {
     Write("embedded.gltf",
           TriangleScene("data:application/octet-stream;base64," + Base64(TriangleBuffer())));
     ExpectRead("embedded.gltf", wFileReader::Surface, 6, 2);
-    ExpectTwoTriangles(reader_);
+    ExpectTwoTriangles(m_Reader);
 
     Write("triangle.bin", TriangleBuffer());
     Write("external.gltf", TriangleScene("triangle.bin"));
@@ -174,7 +170,7 @@ TEST_F(StacksAndScenes, GltfScenesBecomeOneSurfaceWithNodeTransforms) {
                             Bytes<std::uint32_t>(json.size()) + "JSON" + json +
                             Bytes<std::uint32_t>(bin.size()) + std::string("BIN\0", 4) + bin);
     ExpectRead("binary.glb", wFileReader::Surface, 6, 2);
-    ExpectTwoTriangles(reader_);
+    ExpectTwoTriangles(m_Reader);
 
     // A transform of the wrong length (VTK's loader then used a matrix it never made).
     std::string badMatrix = TriangleScene("triangle.bin");
@@ -209,7 +205,7 @@ TEST_F(StacksAndScenes, GltfBufferFilesMayBeLongerAndImagesAreNeverOpened) {
                      "min": [0, 0, 0], "max": [1, 1, 0]},
                     {"bufferView": 1, "componentType": 5123, "count": 3, "type": "SCALAR"}]})");
     ExpectRead("scene.gltf", wFileReader::Surface, 6, 2);
-    ExpectTwoTriangles(reader_);
+    ExpectTwoTriangles(m_Reader);
 
     // A buffer file shorter than declared is still refused.
     Write("indices.bin", bytes.substr(36, 5));
@@ -236,7 +232,7 @@ TEST_F(StacksAndScenes, VtkWrittenGltfAndByuSurfacesReadBack) {
     byu->Write();
     ExpectRead("sphere.g", wFileReader::Surface, 50, 96);
     double bounds[6];
-    reader_.GetOutput()->GetBounds(bounds);
+    m_Reader.GetOutput()->GetBounds(bounds);
     EXPECT_NEAR(bounds[5], 0.5, 1e-6);
 }
 

@@ -180,11 +180,10 @@ protected:
         }
         std::vector<double> out;
         if (!Read(file)) {
-            ADD_FAILURE() << name << ": " << reader_.GetErrorMessage();
+            ADD_FAILURE() << name << ": " << m_Reader.GetErrorMessage();
             return out;
         }
-        vtkDataArray* scalars =
-            vtkImageData::SafeDownCast(reader_.GetOutput())->GetPointData()->GetScalars();
+        vtkDataArray* scalars = Volume()->GetPointData()->GetScalars();
         type = scalars->GetDataType();
         for (vtkIdType i = 0; i < scalars->GetNumberOfValues(); ++i)
             out.push_back(scalars->GetComponent(i, 0));
@@ -252,8 +251,8 @@ TEST_F(VolumeReaders, MetaImagesMatchVtkForEveryTypeOrderAndLayout) {
                         }
                         Write(file, header + "ElementDataFile = " + name + "_%03d.raw 1 5 2\n");
                     }
-                    ASSERT_TRUE(Read(file)) << reader_.GetErrorMessage();
-                    ExpectSameImage(reader_.GetOutput(),
+                    ASSERT_TRUE(Read(file)) << m_Reader.GetErrorMessage();
+                    ExpectSameImage(m_Reader.GetOutput(),
                                     ReadWithVtk<vtkMetaImageReader>(Path(file)),
                                     std::string(type.name) + (msb ? " MSB " : " LSB ") +
                                         std::to_string(channels) + " channels, " + layout);
@@ -271,8 +270,8 @@ TEST_F(VolumeReaders, MetaImageLongsAreFourBytesWidenedToVtkLong) {
         }
         Write("long.mha", std::string("NDims = 1\nDimSize = 4\nElementByteOrderMSB = True\n") +
                               "ElementType = " + type + "\nElementDataFile = LOCAL\n" + values);
-        ASSERT_TRUE(Read("long.mha")) << reader_.GetErrorMessage();
-        auto* image = vtkImageData::SafeDownCast(reader_.GetOutput());
+        ASSERT_TRUE(Read("long.mha")) << m_Reader.GetErrorMessage();
+        auto* image = Volume();
         vtkDataArray* scalars = image->GetPointData()->GetScalars();
         EXPECT_EQ(scalars->GetDataType(),
                   ReadWithVtk<vtkMetaImageReader>(Path("long.mha"))->GetScalarType());
@@ -379,8 +378,8 @@ TEST_F(VolumeReaders, NiftiAndAnalyzeMatchVtkForEveryTypeOrderAndOrientation) {
                     Write(name + ".nii", file);
                     Write(name + ".nii.gz", Gzip(file));
                     for (const std::string& path : {name + ".nii", name + ".nii.gz"}) {
-                        ASSERT_TRUE(Read(path)) << reader_.GetErrorMessage();
-                        ExpectSameImage(reader_.GetOutput(),
+                        ASSERT_TRUE(Read(path)) << m_Reader.GetErrorMessage();
+                        ExpectSameImage(m_Reader.GetOutput(),
                                         ScaledVtkImage(Path(path), type.code, false),
                                         what + " " + path);
                     }
@@ -390,16 +389,16 @@ TEST_F(VolumeReaders, NiftiAndAnalyzeMatchVtkForEveryTypeOrderAndOrientation) {
                     f.voxOffset = 0;
                     Write(name + "p.hdr", NiftiHeaderBytes(f).substr(0, version == 1 ? 348 : 540));
                     Write(name + "p.img", data);
-                    ASSERT_TRUE(Read(name + "p.img")) << reader_.GetErrorMessage();
-                    ExpectSameImage(reader_.GetOutput(),
+                    ASSERT_TRUE(Read(name + "p.img")) << m_Reader.GetErrorMessage();
+                    ExpectSameImage(m_Reader.GetOutput(),
                                     ScaledVtkImage(Path(name + "p.hdr"), type.code, false),
                                     what + " pair");
                     if (version == 1) {
                         f.magic.clear();
                         Write(name + "a.hdr", NiftiHeaderBytes(f).substr(0, 348));
                         Write(name + "a.img", data);
-                        ASSERT_TRUE(Read(name + "a.hdr")) << reader_.GetErrorMessage();
-                        ExpectSameImage(reader_.GetOutput(),
+                        ASSERT_TRUE(Read(name + "a.hdr")) << m_Reader.GetErrorMessage();
+                        ExpectSameImage(m_Reader.GetOutput(),
                                         ScaledVtkImage(Path(name + "a.hdr"), type.code, true),
                                         what + " Analyze");
                     }
@@ -455,7 +454,7 @@ TEST_F(VolumeReaders, CompressedDataMustUnpackToTheDeclaredSize) {
     ExpectFailure("damaged.nii.gz", {"compressed data is damaged"});
     // Two gzip members one after the other are one stream.
     Write("members.nii.gz", Gzip(file.substr(0, 400)) + Gzip(file.substr(400)));
-    ASSERT_TRUE(Read("members.nii.gz")) << reader_.GetErrorMessage();
+    ASSERT_TRUE(Read("members.nii.gz")) << m_Reader.GetErrorMessage();
 
     const std::string head =
         "NDims = 1\nDimSize = 16\nElementType = MET_UCHAR\nCompressedData = True\n";

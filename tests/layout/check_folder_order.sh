@@ -4,7 +4,9 @@
 # The folders of the product, from the bottom up: a folder may include the
 # headers of the folders listed before it, never those of a later line. Folders
 # on one line are side by side and include none of each other's headers. Test
-# code (tests/, fuzz/, bench/) may include any product header.
+# code (tests/, fuzz/, bench/) may include any product header; of the test
+# folders, only tests/support is shared: fuzz/ and bench/ include nothing else
+# from tests/.
 #
 # Usage: check_folder_order.sh SOURCE_DIR
 set -u
@@ -39,6 +41,11 @@ for rank in "${!layers[@]}"; do
         done < <(find "$folder" -name '*.h')
     done
 done
+declare -A test_header
+while IFS= read -r header; do
+    test_header[${header##*/}]=$header
+done < <(find tests -name '*.h' -not -path 'tests/support/*')
+
 # Prints "file:line: includes header" for each quoted include of the files under $1.
 quoted_includes() {
     grep -rnE --include='*.h' --include='*.cpp' '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$1" |
@@ -60,6 +67,16 @@ for rank in "${!layers[@]}"; do
         done < <(quoted_includes "$folder")
     done
 done
+for folder in fuzz bench; do
+    while read -r where header; do
+        name=${header##*/}
+        if [[ -n ${test_header[$name]+set} && -z ${header_layer[$name]+set} ]]; then
+            echo "$where: $folder includes ${test_header[$name]}; share it through tests/support"
+            faults=$((faults + 1))
+        fi
+    done < <(quoted_includes "$folder")
+done
+
 if (( faults > 0 )); then
     echo "$faults include(s) against the folder order (see docs/architecture.md)"
     exit 1

@@ -18,8 +18,8 @@ namespace {
 class DynamicLibraryTest : public ::testing::Test {
 protected:
     std::string Copy(const std::string& name, const char* source = FIXTURE_LIBRARY) {
-        std::filesystem::copy_file(source, root_ + "/" + name);
-        return root_ + "/" + name;
+        std::filesystem::copy_file(source, m_Root + "/" + name);
+        return m_Root + "/" + name;
     }
     static bool Mapped(const std::string& path) {
         void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
@@ -28,8 +28,8 @@ protected:
     static bool Says(const DynamicLibrary& library, const std::string& part) {
         return library.ErrorText().find(part) != std::string::npos;
     }
-    QTemporaryDir folder_;
-    const std::string root_ = folder_.path().toStdString();
+    QTemporaryDir m_Folder;
+    const std::string m_Root = m_Folder.path().toStdString();
 };
 
 TEST_F(DynamicLibraryTest, LoadsByAbsolutePathAndLooksUpSymbols) {
@@ -47,16 +47,16 @@ TEST_F(DynamicLibraryTest, LoadsByAbsolutePathAndLooksUpSymbols) {
 
 TEST_F(DynamicLibraryTest, FailuresKeepTheReason) {
     Copy("fixture.so");
-    std::ofstream(root_ + "/notes.so") << "not a library\n";
-    ScopedWorkingDirectory inFolder(root_);
+    std::ofstream(m_Root + "/notes.so") << "not a library\n";
+    ScopedWorkingDirectory inFolder(m_Root);
     DynamicLibrary library;
     for (const std::string name : {"fixture.so", "./fixture.so", "libc.so.6", ""}) {
         EXPECT_FALSE(library.Load(name)) << name;  // never through a search path
         EXPECT_TRUE(Says(library, "not an absolute")) << library.ErrorText();
     }
-    EXPECT_FALSE(library.Load(root_ + "/notes.so"));
-    EXPECT_EQ(library.ErrorText(), root_ + "/notes.so is not an ELF library");
-    EXPECT_FALSE(library.Load(root_ + "/missing.so"));
+    EXPECT_FALSE(library.Load(m_Root + "/notes.so"));
+    EXPECT_EQ(library.ErrorText(), m_Root + "/notes.so is not an ELF library");
+    EXPECT_FALSE(library.Load(m_Root + "/missing.so"));
     EXPECT_TRUE(Says(library, "No such file")) << library.ErrorText();
     EXPECT_FALSE(library.Load(Copy("unresolved.so", FIXTURE_UNRESOLVED)));  // bound at load time
     EXPECT_TRUE(Says(library, "WexlanFixtureNowhere")) << library.ErrorText();
@@ -68,12 +68,12 @@ TEST_F(DynamicLibraryTest, FailuresKeepTheReason) {
 // What the loader would hang or crash on is refused before it sees the file, in plain words.
 TEST_F(DynamicLibraryTest, RefusesFilesTheLoaderCannotTakeWhole) {
     DynamicLibrary library;
-    const std::string fifo = root_ + "/fifo.so";
+    const std::string fifo = m_Root + "/fifo.so";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_FALSE(library.Load(fifo));  // the loader's open() would wait for a writer forever
     EXPECT_EQ(library.ErrorText(), fifo + " is not a regular file");
-    EXPECT_FALSE(library.Load(root_));
-    EXPECT_EQ(library.ErrorText(), root_ + " is not a regular file");
+    EXPECT_FALSE(library.Load(m_Root));
+    EXPECT_EQ(library.ErrorText(), m_Root + " is not a regular file");
 
     // Cut anywhere inside its segments, the library would be mapped and fault with SIGBUS.
     const std::string whole = Copy("whole.so");

@@ -26,11 +26,11 @@ class FolderListingTest : public ::testing::Test {
 protected:
     void SetUp() override {
         for (const char* file : {"b.so", "ab.so", "a.txt", ".hidden", "Sub/inner.so"}) {
-            fs::create_directories(fs::path(root_ + "/" + file).parent_path());
-            std::ofstream(root_ + "/" + file) << "x";
+            fs::create_directories(fs::path(m_Root + "/" + file).parent_path());
+            std::ofstream(m_Root + "/" + file) << "x";
         }
-        fs::create_directory_symlink(root_ + "/Sub", root_ + "/LinkToSub");
-        fs::create_symlink(root_ + "/gone", root_ + "/gone.so");
+        fs::create_directory_symlink(m_Root + "/Sub", m_Root + "/LinkToSub");
+        fs::create_symlink(m_Root + "/gone", m_Root + "/gone.so");
     }
     std::vector<std::string> Names(const std::string& folder, const std::string& pattern) {
         std::vector<std::string> names;
@@ -39,33 +39,36 @@ protected:
         }
         return names;
     }
-    QTemporaryDir folder_;
-    const std::string root_ = folder_.path().toStdString();
+    QTemporaryDir m_Folder;
+    const std::string m_Root = m_Folder.path().toStdString();
 };
 
 TEST_F(FolderListingTest, ListsDotEntriesFirstThenInFileSystemOrder) {
     std::vector<std::string> expected = {".", ".."};
-    for (const fs::directory_entry& entry : fs::directory_iterator(root_)) {
+    for (const fs::directory_entry& entry : fs::directory_iterator(m_Root)) {
         expected.push_back(entry.path().filename().string());
     }
-    EXPECT_EQ(Names(root_, "*.*"), expected);
-    EXPECT_EQ(Names(root_, "*"), expected);
-    for (const FolderEntry& entry : ListFolder(root_, "*.*")) {
+    EXPECT_EQ(Names(m_Root, "*.*"), expected);
+    EXPECT_EQ(Names(m_Root, "*"), expected);
+    for (const FolderEntry& entry : ListFolder(m_Root, "*.*")) {
         const bool dot = entry.name == "." || entry.name == "..";
         EXPECT_EQ(entry.isDotEntry, dot) << entry.name;
         EXPECT_EQ(entry.isFolder, dot || entry.name == "Sub" || entry.name == "LinkToSub");
-        EXPECT_EQ(entry.path, root_ + "/" + entry.name);
+        EXPECT_EQ(entry.path, m_Root + "/" + entry.name);
     }
 }
 
-TEST_F(FolderListingTest, PatternsSelectEntriesOfThisFolderOnly) {
-    EXPECT_THAT(Names(root_, "*.so"), UnorderedElementsAre("b.so", "ab.so", "gone.so"));
-    EXPECT_THAT(Names(root_, "?.so"), ElementsAre("b.so"));
-    EXPECT_THAT(Names(root_, "*.SO"), ElementsAre());
-    EXPECT_EQ(ListFolder(root_ + "/", "b.so").at(0).path, root_ + "/b.so");
-    for (const std::string& folder : {root_ + "/Missing", root_ + "/b.so", std::string()}) {
+TEST_F(FolderListingTest, PatternsSelectEntriesOfThisFolderOnlyAndDanglingLinksDoNotExist) {
+    EXPECT_THAT(Names(m_Root, "*.so"), UnorderedElementsAre("b.so", "ab.so", "gone.so"));
+    EXPECT_THAT(Names(m_Root, "?.so"), ElementsAre("b.so"));
+    EXPECT_THAT(Names(m_Root, "*.SO"), ElementsAre());
+    EXPECT_EQ(ListFolder(m_Root + "/", "b.so").at(0).path, m_Root + "/b.so");
+    for (const std::string& folder : {m_Root + "/Missing", m_Root + "/b.so", std::string()}) {
         EXPECT_TRUE(ListFolder(folder, "*.*").empty()) << folder;
     }
+    EXPECT_TRUE(FileExists(m_Root + "/b.so") && FileExists(m_Root + "/LinkToSub"));
+    EXPECT_FALSE(FileExists(m_Root + "/gone.so") || FileExists(m_Root + "/missing"));
+    EXPECT_FALSE(FileExists(""));
 }
 
 TEST(NamePatternTest, MatchesLikeTheWindowsListing) {
@@ -89,12 +92,6 @@ TEST(NamePatternTest, MatchesLikeTheWindowsListing) {
     }
 }
 
-TEST_F(FolderListingTest, FileExistsForFilesAndFoldersButNotDanglingLinks) {
-    EXPECT_TRUE(FileExists(root_ + "/b.so") && FileExists(root_ + "/LinkToSub"));
-    EXPECT_FALSE(FileExists(root_ + "/gone.so") || FileExists(root_ + "/missing"));
-    EXPECT_FALSE(FileExists(""));
-}
-
 TEST(ExecutablePathTest, NamesThisProgramUnlessOverridden) {
     const std::string real = ExecutablePath();
     EXPECT_TRUE(FileExists(real));
@@ -112,34 +109,26 @@ TEST(ExecutablePathTest, NamesThisProgramUnlessOverridden) {
 
 class WorkingDirectoryTest : public ::testing::Test {
 protected:
-    void SetUp() override { fs::create_directory(root_ + "/Modules"); }
-    QTemporaryDir folder_;
-    const std::string root_ = fs::canonical(folder_.path().toStdString()).string();
-    const std::string start_ = CurrentDirectory();
+    void SetUp() override { fs::create_directory(m_Root + "/Modules"); }
+    QTemporaryDir m_Folder;
+    const std::string m_Root = fs::canonical(m_Folder.path().toStdString()).string();
+    const std::string m_Start = CurrentDirectory();
 };
 
 TEST_F(WorkingDirectoryTest, ChangesOnlyIntoExistingFoldersAndScopesRestore) {
     {
-        ScopedWorkingDirectory outer(root_);
+        ScopedWorkingDirectory outer(m_Root);
         EXPECT_TRUE(outer.Entered());
         EXPECT_TRUE(ChangeDirectory("Modules"));  // relative to the current folder
-        EXPECT_FALSE(ChangeDirectory(root_ + "/Hard") || ChangeDirectory(""));
-        EXPECT_EQ(CurrentDirectory(), root_ + "/Modules");
-        ScopedWorkingDirectory missing(root_ + "/Hard");
+        EXPECT_FALSE(ChangeDirectory(m_Root + "/Hard") || ChangeDirectory(""));
+        EXPECT_EQ(CurrentDirectory(), m_Root + "/Modules");
+        ScopedWorkingDirectory missing(m_Root + "/Hard");
         EXPECT_FALSE(missing.Entered());
-    }
-    EXPECT_EQ(CurrentDirectory(), start_);
-}
-
-TEST_F(WorkingDirectoryTest, ARemovedWorkingDirectoryReadsAsEmpty) {
-    {
-        ScopedWorkingDirectory inModules(root_ + "/Modules");
-        fs::remove(root_ + "/Modules");
+        fs::remove(m_Root + "/Modules");  // a removed working directory reads as empty
         EXPECT_EQ(CurrentDirectory(), "");
     }
-    EXPECT_EQ(CurrentDirectory(), start_);
+    EXPECT_EQ(CurrentDirectory(), m_Start);
 }
-
 
 // Workspace and command files are read with ReadSmallTextFile: whatever the path names, the
 // read ends at once with the file's text or a reason naming it.
@@ -158,7 +147,8 @@ TEST(SmallTextFileTest, ReadsRegularFilesAndRefusesEverythingElseAtOnce) {
 
     // A FIFO without a writer would block a plain open; a device never ends.
     ASSERT_EQ(::mkfifo((root + "/fifo").c_str(), 0600), 0);
-    EXPECT_EQ(ReadSmallTextFile(root + "/fifo", text), root + "/fifo is not a regular file (it is a pipe)");
+    EXPECT_EQ(ReadSmallTextFile(root + "/fifo", text),
+              root + "/fifo is not a regular file (it is a pipe)");
     fs::create_symlink("/dev/zero", root + "/zero.f");
     EXPECT_EQ(ReadSmallTextFile(root + "/zero.f", text),
               root + "/zero.f is not a regular file (it is a device)");

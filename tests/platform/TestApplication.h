@@ -8,7 +8,7 @@
 
 namespace wexlan {
 
-// The widget tests' QApplication, created on first use and kept for the whole run.
+/// The widget tests' QApplication, created on first use and kept for the whole run.
 inline void EnsureTestApplication() {
     static int argc = 1;
     static char name[] = "platform_ui_tests";
@@ -16,8 +16,8 @@ inline void EnsureTestApplication() {
     static QApplication application(argc, argv);
 }
 
-// Runs act on the visible top-level widget called objectName once it appears, i.e. from inside
-// the modal loop showing it. After five seconds it fails and closes the modal widget instead.
+/// Runs act on the visible top-level widget called objectName once it appears, i.e. from inside
+/// the modal loop showing it. After five seconds it fails and closes the modal widget instead.
 inline void WhenShown(const QString& objectName, std::function<void(QWidget*)> act) {
     auto* timer = new QTimer;
     QObject::connect(timer, &QTimer::timeout, [=, tries = 0]() mutable {

@@ -70,7 +70,7 @@ TEST(Registry, AddAppendsAndRemoveMovesLaterItemsDown) {
     }
 }
 
-TEST(Registry, EachRegistryRefusesWhatItDoesNotHold) {
+TEST(Registry, EachRegistryRefusesWhatItDoesNotHoldAndDescribesWhatItHolds) {
     vtkNew<vtkPolyData> poly;
     vtkNew<vtkUnstructuredGrid> grid;
     vtkNew<vtkImageData> image;
@@ -89,6 +89,13 @@ TEST(Registry, EachRegistryRefusesWhatItDoesNotHold) {
     EXPECT_EQ(models.GetNumberOfItems(), 2);
     EXPECT_EQ(models.GetType(), "model");
     EXPECT_EQ(images.GetType(), "image");
+    wProp* prop = models.GetProperty();  // the registry's description follows its items
+    EXPECT_EQ(prop->GetType(), "model");
+    EXPECT_EQ(prop->GetValue("Name"), "model");
+    EXPECT_EQ(prop->GetValue("Items"), "2");
+    EXPECT_EQ(prop->GetPropertyDataType(prop->FindTag("Items")), wProp::Integer);
+    models.RemoveData(0);
+    EXPECT_EQ(models.GetProperty()->GetValue("Items"), "1");
 }
 
 TEST(Registry, DuplicateNamesAreDecoratedAndFindFollowsChanges) {
@@ -228,17 +235,6 @@ TEST(Registry, ScriptParserSkipsCommentsAndRefusesMalformedLines) {
         EXPECT_FALSE(wDataResourceFake::ParseScript(bad, items)) << bad;
         EXPECT_EQ(items.size(), 3u);  // untouched
     }
-}
-
-TEST(Registry, PropertyDescribesTheRegistry) {
-    wDataResource models;
-    Fill(models, 3);
-    models.RemoveData(0);
-    wProp* prop = models.GetProperty();
-    EXPECT_EQ(prop->GetType(), "model");
-    EXPECT_EQ(prop->GetValue("Name"), "model");
-    EXPECT_EQ(prop->GetValue("Items"), "2");
-    EXPECT_EQ(prop->GetPropertyDataType(prop->FindTag("Items")), wProp::Integer);
 }
 
 }  // namespace

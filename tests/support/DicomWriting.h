@@ -13,7 +13,7 @@ namespace wexlan::io::test {
 
 struct DicomSlice {
     std::string seriesUid = "1.2.826.0.1.3680043.8.498.1";
-    std::string sopClassUid = "1.2.840.10008.5.1.4.1.1.2";  // CT Image Storage
+    std::string sopClassUid = "1.2.840.10008.5.1.4.1.1.2";  ///< CT Image Storage
     std::string modality = "CT";
     int rows = 3;
     int columns = 4;

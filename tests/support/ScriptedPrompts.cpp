@@ -19,19 +19,19 @@ T TakeOr(std::deque<T>& queue, T fallback) {
 }  // namespace
 
 void ScriptedPrompts::QueueAnswer(MessageAnswer answer) {
-    answers_.push_back(answer);
+    m_Answers.push_back(answer);
 }
 
 void ScriptedPrompts::QueueFileName(const std::string& path) {
-    fileNames_.push_back(path);
+    m_FileNames.push_back(path);
 }
 
 void ScriptedPrompts::QueueFolder(const std::string& folder) {
-    folders_.push_back(folder);
+    m_Folders.push_back(folder);
 }
 
 void ScriptedPrompts::QueueColor(std::optional<unsigned int> color) {
-    colors_.push_back(color);
+    m_Colors.push_back(color);
 }
 
 MessageAnswer ScriptedPrompts::ShowMessage(const std::string& text, MessageButtons buttons,
@@ -42,8 +42,8 @@ MessageAnswer ScriptedPrompts::ShowMessage(const std::string& text, MessageButto
     call.buttons = buttons;
     call.detail = detail;
     call.answer =
-        TakeOr(answers_, buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok);
-    calls_.push_back(call);
+        TakeOr(m_Answers, buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok);
+    m_Calls.push_back(call);
     return call.answer;
 }
 
@@ -65,8 +65,8 @@ std::string ScriptedPrompts::BrowseFolder(const std::string& title,
     call.kind = PromptKind::BrowseFolder;
     call.text = title;
     call.initialFolder = initialFolder;
-    call.result = TakeOr(folders_, std::string());
-    calls_.push_back(call);
+    call.result = TakeOr(m_Folders, std::string());
+    m_Calls.push_back(call);
     return call.result;
 }
 
@@ -74,8 +74,8 @@ std::optional<unsigned int> ScriptedPrompts::ChooseColor(unsigned int initial) {
     PromptCall call;
     call.kind = PromptKind::Color;
     call.initialColor = initial;
-    call.color = TakeOr(colors_, std::optional<unsigned int>());
-    calls_.push_back(call);
+    call.color = TakeOr(m_Colors, std::optional<unsigned int>());
+    m_Calls.push_back(call);
     return call.color;
 }
 
@@ -87,14 +87,14 @@ std::string ScriptedPrompts::FileDialog(PromptKind kind, const std::string& filt
     call.filterText = filterText;
     call.initialFolder = initialFolder;
     call.options = options;
-    call.result = TakeOr(fileNames_, std::string());
-    calls_.push_back(call);
+    call.result = TakeOr(m_FileNames, std::string());
+    m_Calls.push_back(call);
     return call.result;
 }
 
 std::vector<std::string> ScriptedPrompts::MessageTexts() const {
     std::vector<std::string> texts;
-    for (const PromptCall& call : calls_) {
+    for (const PromptCall& call : m_Calls) {
         if (call.kind == PromptKind::Message) {
             texts.push_back(call.text);
         }
@@ -103,13 +103,13 @@ std::vector<std::string> ScriptedPrompts::MessageTexts() const {
 }
 
 std::size_t ScriptedPrompts::UnusedAnswers() const {
-    return answers_.size() + fileNames_.size() + folders_.size() + colors_.size();
+    return m_Answers.size() + m_FileNames.size() + m_Folders.size() + m_Colors.size();
 }
 
 ScopedScriptedPrompts::ScopedScriptedPrompts()
     : ScopedScriptedPrompts(std::make_unique<ScriptedPrompts>()) {}
 
 ScopedScriptedPrompts::ScopedScriptedPrompts(std::unique_ptr<ScriptedPrompts> scripted)
-    : scripted_(scripted.get()), scope_(std::move(scripted)) {}
+    : m_Scripted(scripted.get()), m_Scope(std::move(scripted)) {}
 
 }  // namespace wexlan

@@ -8,9 +8,9 @@
 namespace wexlan::io::mutation {
 
 struct SeedFile {
-    std::string name;                     // file name in the folder, e.g. "binary.stl"
-    std::string path;                     // full path of the good file
-    std::vector<std::string> companions;  // other files it needs (a detached data file)
+    std::string name;                     ///< file name in the folder, e.g. "binary.stl"
+    std::string path;                     ///< full path of the good file
+    std::vector<std::string> companions;  ///< other files it needs (a detached data file)
 };
 
 /// Writes every seed into `folder` and returns them.

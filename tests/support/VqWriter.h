@@ -15,8 +15,8 @@ struct VqFile {
     std::int32_t dimensions[3] = {2, 3, 1};
     double spacing[3] = {1.0, 1.0, 2.5};
     std::int32_t dataType = 32;
-    std::vector<std::uint32_t> voxels;  // written after the 8192-byte header
-    std::size_t truncateTo = 0;         // 0: write everything
+    std::vector<std::uint32_t> voxels;  ///< written after the 8192-byte header
+    std::size_t truncateTo = 0;         ///< 0: write everything
 
     void Write(const std::string& path) const {
         std::vector<char> bytes(8192, 0);

@@ -24,8 +24,8 @@ public:
     std::string Modules() const { return m_root + "/Modules"; }
     std::string Hard() const { return m_root + "/Hard"; }
 
-    // Copies the built plug-in `plugin` (e.g. "module_alpha") as
-    // <folder>/<fileName>; returns the copy's path.
+    /// Copies the built plug-in `plugin` (e.g. "module_alpha") as
+    /// <folder>/<fileName>; returns the copy's path.
     std::string AddModule(const std::string& plugin, const std::string& fileName) {
         return Copy(plugin, Modules(), fileName);
     }

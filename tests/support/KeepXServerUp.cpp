@@ -3,7 +3,8 @@
 // tests create and destroy one window (one client) after another, and test processes
 // run side by side, so a window would now and then meet such a moment ("bad X server
 // connection", and VTK aborts). The connection is retried for up to two seconds; once
-// it is open the server cannot reset until the process ends.
+// it is open the server cannot reset until the process ends. (Xlib's macros clash with Qt
+// and GoogleTest, hence a file of its own.)
 
 #include <X11/Xlib.h>
 
@@ -11,6 +12,7 @@
 #include <cstdlib>
 #include <thread>
 
+namespace wexlan {
 namespace {
 
 Display* Connect() {
@@ -36,3 +38,4 @@ struct KeepXServerUp {
 } keepXServerUp;
 
 }  // namespace
+}  // namespace wexlan

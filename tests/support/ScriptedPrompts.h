@@ -1,0 +1,96 @@
+#pragma once
+
+#include <cstddef>
+#include <deque>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "Prompts.h"
+
+namespace wexlan {
+
+/// Which Prompts call was made.
+enum class PromptKind { Message, OpenFile, SaveFile, BrowseFolder, Color };
+
+/// One recorded Prompts call: what was asked and what was answered.
+struct PromptCall {
+    PromptKind kind = PromptKind::Message;
+    std::string text;                             ///< message text, or the folder browser's title
+    MessageButtons buttons = MessageButtons::Ok;  ///< message boxes only
+    std::string detail;                           ///< message boxes only: the reason, if given
+    std::string filterText;                       ///< file dialogs only, exactly as passed
+    std::string initialFolder;                    ///< file dialogs and the folder browser
+    FileDialogOptions options;                    ///< file dialogs only
+    MessageAnswer answer = MessageAnswer::Ok;     ///< what a message box returned
+    std::string result;                           ///< what a dialog returned ("" = cancelled)
+    unsigned int initialColor = 0;                ///< the colour chooser only: its start
+    std::optional<unsigned int> color;            ///< what the colour chooser returned
+};
+
+/// Prompts for tests: nobody is asked. Every call is recorded in order, and each kind of call
+/// takes the next answer from its own queue:
+///   - message boxes take QueueAnswer() answers, returned as queued even when they do not fit the
+///     buttons (so a test can see what a caller does with an unexpected answer);
+///   - open and save dialogs share the QueueFileName() queue;
+///   - the folder browser takes QueueFolder() answers;
+///   - the colour chooser takes QueueColor() answers (std::nullopt: cancelled).
+/// With its queue empty a call gets the safe answer: Ok for an Ok box, No for a Yes/No question,
+/// "" (cancelled) for every dialog.
+class ScriptedPrompts final : public Prompts {
+public:
+    void QueueAnswer(MessageAnswer answer);
+    void QueueFileName(const std::string& path);
+    void QueueFolder(const std::string& folder);
+    void QueueColor(std::optional<unsigned int> color);
+
+    MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons,
+                              const std::string& detail) override;
+    using Prompts::ShowMessage;
+    std::string OpenFileName(const std::string& filterText, const std::string& initialFolder,
+                             const FileDialogOptions& options) override;
+    std::string SaveFileName(const std::string& filterText, const std::string& initialFolder,
+                             const FileDialogOptions& options) override;
+    std::string BrowseFolder(const std::string& title, const std::string& initialFolder) override;
+    std::optional<unsigned int> ChooseColor(unsigned int initial) override;
+
+    /// Every call so far, oldest first.
+    const std::vector<PromptCall>& Calls() const { return m_Calls; }
+    /// The texts of the message boxes shown so far, oldest first.
+    std::vector<std::string> MessageTexts() const;
+    /// How many queued answers, file names and folders no call has taken yet.
+    std::size_t UnusedAnswers() const;
+
+private:
+    std::string FileDialog(PromptKind kind, const std::string& filterText,
+                           const std::string& initialFolder, const FileDialogOptions& options);
+
+    std::deque<MessageAnswer> m_Answers;
+    std::deque<std::string> m_FileNames;
+    std::deque<std::string> m_Folders;
+    std::deque<std::optional<unsigned int>> m_Colors;
+    std::vector<PromptCall> m_Calls;
+};
+
+/// Installs a fresh ScriptedPrompts for the lifetime of the object, then puts the previous
+/// Prompts back; the usual first line of a test that may show a prompt:
+///     ScopedScriptedPrompts prompts;
+///     prompts->QueueAnswer(MessageAnswer::Yes);
+///     ...
+///     EXPECT_EQ(prompts->MessageTexts(), ...);
+class ScopedScriptedPrompts {
+public:
+    ScopedScriptedPrompts();
+
+    ScriptedPrompts& operator*() const { return *m_Scripted; }
+    ScriptedPrompts* operator->() const { return m_Scripted; }
+
+private:
+    explicit ScopedScriptedPrompts(std::unique_ptr<ScriptedPrompts> scripted);
+
+    ScriptedPrompts* m_Scripted;  ///< owned by the installation that m_Scope manages
+    ScopedPrompts m_Scope;
+};
+
+}  // namespace wexlan
