@@ -1,6 +1,5 @@
 #include "CWexlanCPEXE.h"
 
-#include <cctype>
 #include <filesystem>
 #include <optional>
 
@@ -17,6 +16,7 @@
 #include "wLayer.h"
 #include "wProtocol.h"
 #include "wRendererManager.h"
+#include "wText.h"
 #include "wViewer.h"
 #include "wVolumeResource.h"
 
@@ -45,10 +45,8 @@ void ShowSaveFailure(const std::string& what, const std::string& path, const std
 
 // The VTK formats vtkTools::vtkSave writes, by extension.
 bool HasVtkExtension(const std::string& path) {
-    std::string extension = std::filesystem::path(path).extension().string();
-    for (char& c : extension) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
+    const std::string extension =
+        wexlan::ToLowerAscii(std::filesystem::path(path).extension().string());
     for (const char* known : {".vtk", ".vtp", ".vtu", ".vti", ".vts", ".vtr"}) {
         if (extension == known) {
             return true;

@@ -40,13 +40,13 @@ void ClearExecutablePathOverride() {
 }
 
 ScopedExecutablePathOverride::ScopedExecutablePathOverride(const std::string& path)
-    : m_HadPrevious(Override().has_value()), m_Previous(Override().value_or(std::string())) {
+    : m_hadPrevious(Override().has_value()), m_previous(Override().value_or(std::string())) {
     SetExecutablePathOverride(path);
 }
 
 ScopedExecutablePathOverride::~ScopedExecutablePathOverride() {
-    if (m_HadPrevious) {
-        SetExecutablePathOverride(m_Previous);
+    if (m_hadPrevious) {
+        SetExecutablePathOverride(m_previous);
     } else {
         ClearExecutablePathOverride();
     }

@@ -39,8 +39,8 @@ public:
     ScopedExecutablePathOverride& operator=(const ScopedExecutablePathOverride&) = delete;
 
 private:
-    bool m_HadPrevious;
-    std::string m_Previous;
+    bool m_hadPrevious;
+    std::string m_previous;
 };
 
 }  // namespace wexlan

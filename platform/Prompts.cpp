@@ -30,10 +30,10 @@ std::unique_ptr<Prompts> Prompts::Install(std::unique_ptr<Prompts> prompts) {
 }
 
 ScopedPrompts::ScopedPrompts(std::unique_ptr<Prompts> prompts)
-    : m_Installed(prompts.get()), m_Previous(Prompts::Install(std::move(prompts))) {}
+    : m_installed(prompts.get()), m_previous(Prompts::Install(std::move(prompts))) {}
 
 ScopedPrompts::~ScopedPrompts() {
-    Prompts::Install(std::move(m_Previous));
+    Prompts::Install(std::move(m_previous));
 }
 
 }  // namespace wexlan

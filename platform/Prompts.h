@@ -99,11 +99,11 @@ public:
     ScopedPrompts& operator=(const ScopedPrompts&) = delete;
 
     /// The instance this scope installed; it belongs to the installation, not to the caller.
-    Prompts& Installed() const { return *m_Installed; }
+    Prompts& Installed() const { return *m_installed; }
 
 private:
-    Prompts* m_Installed;
-    std::unique_ptr<Prompts> m_Previous;
+    Prompts* m_installed;
+    std::unique_ptr<Prompts> m_previous;
 };
 
 }  // namespace wexlan

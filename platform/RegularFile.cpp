@@ -38,39 +38,39 @@ RegularFile::RegularFile(const std::string& path) {
     // Without O_NONBLOCK, opening a FIFO waits for a writer that may never come.
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
-        m_Error = errno == ENOENT ? path + " does not exist"
+        m_error = errno == ENOENT ? path + " does not exist"
                                  : "cannot open " + path + ": " + std::strerror(errno);
         return;
     }
     struct stat status {};
     if (::fstat(fd, &status) != 0) {
-        m_Error = "cannot open " + path + ": " + std::strerror(errno);
+        m_error = "cannot open " + path + ": " + std::strerror(errno);
         ::close(fd);
         return;
     }
     if (S_ISDIR(status.st_mode)) {
-        m_Error = path + " is a folder";
+        m_error = path + " is a folder";
     } else if (!S_ISREG(status.st_mode)) {
-        m_Error = path + " is not a regular file (it is " + KindText(status.st_mode) + ")";
+        m_error = path + " is not a regular file (it is " + KindText(status.st_mode) + ")";
     }
-    if (!m_Error.empty()) {
+    if (!m_error.empty()) {
         ::close(fd);
         return;
     }
-    m_Fd = fd;
-    m_Size = static_cast<std::uint64_t>(status.st_size);
+    m_fd = fd;
+    m_size = static_cast<std::uint64_t>(status.st_size);
 }
 
 RegularFile::~RegularFile() {
-    if (m_Fd >= 0) {
-        ::close(m_Fd);
+    if (m_fd >= 0) {
+        ::close(m_fd);
     }
 }
 
 std::size_t RegularFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t count) const {
     std::size_t done = 0;
-    while (m_Fd >= 0 && done < count) {
-        const ssize_t got = ::pread(m_Fd, static_cast<char*>(buffer) + done, count - done,
+    while (m_fd >= 0 && done < count) {
+        const ssize_t got = ::pread(m_fd, static_cast<char*>(buffer) + done, count - done,
                                     static_cast<off_t>(offset + done));
         if (got < 0 && errno == EINTR) {
             continue;

@@ -23,10 +23,10 @@ public:
     RegularFile(const RegularFile&) = delete;
     RegularFile& operator=(const RegularFile&) = delete;
 
-    bool IsOpen() const { return m_Fd >= 0; }
-    const std::string& Error() const { return m_Error; }
+    bool IsOpen() const { return m_fd >= 0; }
+    const std::string& Error() const { return m_error; }
     /// The size fstat reported when the file was opened (0 when not open).
-    std::uint64_t Size() const { return m_Size; }
+    std::uint64_t Size() const { return m_size; }
 
     /// Reads up to count bytes at offset into buffer, retrying short reads.
     /// Returns the number of bytes read: fewer than count only at the end of the file or on
@@ -34,9 +34,9 @@ public:
     std::size_t ReadAt(std::uint64_t offset, void* buffer, std::size_t count) const;
 
 private:
-    int m_Fd = -1;
-    std::uint64_t m_Size = 0;
-    std::string m_Error;
+    int m_fd = -1;
+    std::uint64_t m_size = 0;
+    std::string m_error;
 };
 
 /// The largest workspace or command file read: such files are a few kilobytes of text, and

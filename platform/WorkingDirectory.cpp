@@ -23,13 +23,13 @@ bool ChangeDirectory(const std::string& folder) {
     return !folder.empty() && chdir(folder.c_str()) == 0;
 }
 
-ScopedWorkingDirectory::ScopedWorkingDirectory() : m_Saved(CurrentDirectory()) {}
+ScopedWorkingDirectory::ScopedWorkingDirectory() : m_saved(CurrentDirectory()) {}
 
 ScopedWorkingDirectory::ScopedWorkingDirectory(const std::string& folder)
-    : m_Saved(CurrentDirectory()), m_Entered(ChangeDirectory(folder)) {}
+    : m_saved(CurrentDirectory()), m_entered(ChangeDirectory(folder)) {}
 
 ScopedWorkingDirectory::~ScopedWorkingDirectory() {
-    ChangeDirectory(m_Saved);
+    ChangeDirectory(m_saved);
 }
 
 }  // namespace wexlan

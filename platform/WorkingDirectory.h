@@ -36,13 +36,13 @@ public:
     ScopedWorkingDirectory& operator=(const ScopedWorkingDirectory&) = delete;
 
     /// The folder that will be restored.
-    const std::string& Saved() const { return m_Saved; }
+    const std::string& Saved() const { return m_saved; }
     /// False only when the folder given to the constructor could not be entered.
-    bool Entered() const { return m_Entered; }
+    bool Entered() const { return m_entered; }
 
 private:
-    std::string m_Saved;
-    bool m_Entered = true;
+    std::string m_saved;
+    bool m_entered = true;
 };
 
 }  // namespace wexlan

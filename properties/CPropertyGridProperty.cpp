@@ -9,6 +9,7 @@
 #include <QLineEdit>
 
 #include "CColorPickerEdit.h"
+#include "ColorText.h"
 #include "CPropertyGridCtrl.h"
 #include "Prompts.h"
 #include "wText.h"
@@ -86,29 +87,6 @@ namespace {
 
 constexpr const char* kColorWords =
     "a colour: #rrggbb, a colour name, or r, g, b with each a whole number 0..255";
-
-// A colour typed as "#rrggbb", a colour name or "r, g, b" (0..255), in the grid's form.
-bool ParseColor(const std::string& text, unsigned int& color) {
-    const QColor named(QString::fromStdString(text));
-    if (named.isValid()) {
-        color = named.red() | (named.green() << 8) | (named.blue() << 16);
-        return true;
-    }
-    std::vector<double> components;
-    if (!wexlan::ParseNumberList(text, components) || components.size() != 3) {
-        return false;
-    }
-    color = 0;
-    for (int i = 0; i < 3; ++i) {
-        const double c = components[i];
-        if (c < 0 || c > 255 || c != static_cast<int>(c)) {
-            return false;
-        }
-        color |= static_cast<unsigned int>(c) << (8 * i);
-    }
-    return true;
-}
-
 }  // namespace
 
 std::string CPropertyGridProperty::Accepts(const std::string& what) const {
@@ -159,9 +137,8 @@ std::string CPropertyGridProperty::ValueFromText(const std::string& text, CPrope
             break;
         }
         case CPropertyValue::Kind::Color: {
-            unsigned int color = 0;
-            if (ParseColor(text, color)) {
-                read = CPropertyValue::Color(color);
+            if (const auto color = wexlan::ColorFromText(text)) {
+                read = CPropertyValue::Color(*color);
             }
             break;
         }

@@ -84,10 +84,7 @@ CWexlanCPUI::~CWexlanCPUI() {
     // Deleting the tree's items must not run the selection handler on a half-destroyed panel.
     m_tree->disconnect(this);
     m_tree->removeEventFilter(this);
-    for (QPushButton*& button : m_buttons) {
-        delete button;
-        button = nullptr;
-    }
+    // The component buttons, like every control, are children of the panel: Qt deletes them.
 }
 
 void CWexlanCPUI::MakeControls() {

@@ -1,7 +1,6 @@
 #include "ConfigurationFiles.h"
 
 #include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <iterator>
 #include <system_error>
@@ -36,13 +35,6 @@ bool HoldsLineBreak(const std::string& text) {
 // Whether a folder line reads back as itself.
 bool IsStorableFolder(const std::string& folder) {
     return !folder.empty() && !HoldsLineBreak(folder) && !IsSectionHeader(folder);
-}
-
-std::string Lower(const std::string& text) {
-    std::string lower = text;
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower;
 }
 
 }  // namespace
@@ -111,9 +103,9 @@ std::string ComposeConfiguration(const std::string& currentDirectory,
 }
 
 int SortedInsertPosition(const std::vector<std::string>& list, const std::string& folder) {
-    const std::string key = Lower(folder);
+    const std::string key = ToLowerAscii(folder);
     const auto after = std::find_if(list.begin(), list.end(),
-                                    [&](const std::string& entry) { return Lower(entry) > key; });
+                                    [&](const std::string& entry) { return ToLowerAscii(entry) > key; });
     return static_cast<int>(std::distance(list.begin(), after));
 }
 

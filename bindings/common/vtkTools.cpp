@@ -22,14 +22,12 @@
 #include <vtkXMLUnstructuredGridWriter.h>
 
 #include "wAtomicWrite.h"
+#include "wText.h"
 
 namespace {
 
 std::string LowerExtension(const std::string& path) {
-    std::string extension = std::filesystem::path(path).extension().string();
-    std::transform(extension.begin(), extension.end(), extension.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return extension;
+    return wexlan::ToLowerAscii(std::filesystem::path(path).extension().string());
 }
 
 // Records that a writer reported an error or warning. Having an observer also stops

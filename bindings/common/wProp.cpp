@@ -95,7 +95,7 @@ bool Fill(const std::optional<std::array<T, N>>& value, T* out) {
 
 }  // namespace
 
-wProp::wProp(std::string typeText) : m_TypeText(std::move(typeText)) {}
+wProp::wProp(std::string typeText) : m_typeText(std::move(typeText)) {}
 
 void wProp::SetName(const std::string& name) {
     SetRecord(kNameSlot, name);
@@ -103,7 +103,7 @@ void wProp::SetName(const std::string& name) {
 
 void wProp::SetType(const std::string& type) {
     SetRecord(kTypeSlot, type);
-    m_TypeText = type;
+    m_typeText = type;
 }
 
 void wProp::SetFilename(const std::string& path) {
@@ -119,7 +119,7 @@ void wProp::SetVersion(const std::string& version) {
 }
 
 void wProp::SetRecord(int slot, const std::string& value) {
-    m_Records[slot] = value;
+    m_records[slot] = value;
 }
 
 bool wProp::SetValue(const std::string& tag, const std::string& value, DataType type) {
@@ -188,13 +188,13 @@ bool wProp::SetTypedText(const std::string& tag, const std::string& value) {
 
 void wProp::ForgetTypedValue(const std::string& tag) {
     if (tag == kColorTag) {
-        m_Color.reset();
+        m_color.reset();
     } else if (tag == kBackgroundTag) {
-        m_Background.reset();
+        m_background.reset();
     } else if (tag == kSliceTag) {
-        m_Slice.reset();
+        m_slice.reset();
     } else if (tag == kContrastTag) {
-        m_Contrast.reset();
+        m_contrast.reset();
     }
 }
 
@@ -210,10 +210,10 @@ bool wProp::SetChoice(const std::string& tag, const std::string& value,
 }
 
 wProp::Item& wProp::PutItem(const std::string& tag, const std::string& value, DataType type) {
-    auto it = std::find_if(m_Items.begin(), m_Items.end(),
+    auto it = std::find_if(m_items.begin(), m_items.end(),
                            [&](const Item& item) { return item.tag == tag; });
-    if (it == m_Items.end()) {
-        it = m_Items.insert(it, Item{tag, value, type, {}, false});
+    if (it == m_items.end()) {
+        it = m_items.insert(it, Item{tag, value, type, {}, false});
     } else {
         *it = Item{tag, value, type, {}, false};
     }
@@ -223,37 +223,37 @@ wProp::Item& wProp::PutItem(const std::string& tag, const std::string& value, Da
 bool wProp::RemoveValue(const std::string& tag) {
     const int slot = RecordSlot(tag);
     if (slot >= 0) {
-        const bool had = m_Records[slot].has_value();
-        m_Records[slot].reset();
+        const bool had = m_records[slot].has_value();
+        m_records[slot].reset();
         return had;
     }
     ForgetTypedValue(tag);
-    const auto it = std::find_if(m_Items.begin(), m_Items.end(),
+    const auto it = std::find_if(m_items.begin(), m_items.end(),
                                  [&](const Item& item) { return item.tag == tag; });
-    if (it == m_Items.end()) {
+    if (it == m_items.end()) {
         return false;
     }
-    m_Items.erase(it);
+    m_items.erase(it);
     return true;
 }
 
 void wProp::Clear() {
-    for (auto& record : m_Records) {
+    for (auto& record : m_records) {
         record.reset();
     }
-    m_Items.clear();
-    m_Color.reset();
-    m_Background.reset();
-    m_Slice.reset();
-    m_SliceRange.reset();
-    m_ScalarRange.reset();
-    m_Contrast.reset();
+    m_items.clear();
+    m_color.reset();
+    m_background.reset();
+    m_slice.reset();
+    m_sliceRange.reset();
+    m_scalarRange.reset();
+    m_contrast.reset();
 }
 
 int wProp::GetNumberOfItems() const {
-    const auto records = std::count_if(m_Records.begin(), m_Records.end(),
+    const auto records = std::count_if(m_records.begin(), m_records.end(),
                                        [](const auto& record) { return record.has_value(); });
-    return static_cast<int>(records + m_Items.size());
+    return static_cast<int>(records + m_items.size());
 }
 
 void wProp::Locate(int index, int& recordSlot, int& itemIndex) const {
@@ -264,7 +264,7 @@ void wProp::Locate(int index, int& recordSlot, int& itemIndex) const {
     }
     int remaining = index;
     for (int slot = 0; slot < kRecordCount; ++slot) {
-        if (m_Records[slot]) {
+        if (m_records[slot]) {
             if (remaining == 0) {
                 recordSlot = slot;
                 return;
@@ -272,7 +272,7 @@ void wProp::Locate(int index, int& recordSlot, int& itemIndex) const {
             --remaining;
         }
     }
-    if (static_cast<std::size_t>(remaining) >= m_Items.size()) {
+    if (static_cast<std::size_t>(remaining) >= m_items.size()) {
         throw std::invalid_argument("wProp: item index " + std::to_string(index) + " out of range");
     }
     itemIndex = remaining;
@@ -282,28 +282,28 @@ std::string wProp::GetTag(int index) const {
     int slot = -1;
     int item = -1;
     Locate(index, slot, item);
-    return slot >= 0 ? kRecordTags[slot] : m_Items[item].tag;
+    return slot >= 0 ? kRecordTags[slot] : m_items[item].tag;
 }
 
 std::string wProp::GetValue(int index) const {
     int slot = -1;
     int item = -1;
     Locate(index, slot, item);
-    return slot >= 0 ? *m_Records[slot] : m_Items[item].value;
+    return slot >= 0 ? *m_records[slot] : m_items[item].value;
 }
 
 wProp::DataType wProp::GetPropertyDataType(int index) const {
     int slot = -1;
     int item = -1;
     Locate(index, slot, item);
-    return slot >= 0 ? Record : m_Items[item].type;
+    return slot >= 0 ? Record : m_items[item].type;
 }
 
 const wProp::Item* wProp::ItemAt(int index) const {
     int slot = -1;
     int item = -1;
     Locate(index, slot, item);
-    return slot >= 0 ? nullptr : &m_Items[item];
+    return slot >= 0 ? nullptr : &m_items[item];
 }
 
 const std::vector<std::string>& wProp::GetOptions(int index) const {
@@ -320,9 +320,9 @@ bool wProp::AllowsOtherValues(int index) const {
 std::string wProp::GetValue(const std::string& tag) const {
     const int slot = RecordSlot(tag);
     if (slot >= 0) {
-        return m_Records[slot] ? *m_Records[slot] : std::string(Null);
+        return m_records[slot] ? *m_records[slot] : std::string(Null);
     }
-    for (const Item& item : m_Items) {
+    for (const Item& item : m_items) {
         if (item.tag == tag) {
             return item.value;
         }
@@ -341,25 +341,25 @@ int wProp::FindTag(const std::string& tag) const {
 }
 
 void wProp::SetColor(double red, double green, double blue) {
-    m_Color = std::array<double, 3>{ClampUnit(red), ClampUnit(green), ClampUnit(blue)};
-    PutItem(kColorTag, ColorText(*m_Color), Color);
+    m_color = std::array<double, 3>{ClampUnit(red), ClampUnit(green), ClampUnit(blue)};
+    PutItem(kColorTag, ColorText(*m_color), Color);
 }
 
 bool wProp::GetColor(double rgb[3]) const {
-    return Fill(m_Color, rgb);
+    return Fill(m_color, rgb);
 }
 
 void wProp::SetBackgroundColor(double red, double green, double blue) {
-    m_Background = std::array<double, 3>{ClampUnit(red), ClampUnit(green), ClampUnit(blue)};
-    PutItem(kBackgroundTag, ColorText(*m_Background), Color);
+    m_background = std::array<double, 3>{ClampUnit(red), ClampUnit(green), ClampUnit(blue)};
+    PutItem(kBackgroundTag, ColorText(*m_background), Color);
 }
 
 bool wProp::GetBackgroundColor(double rgb[3]) const {
-    return Fill(m_Background, rgb);
+    return Fill(m_background, rgb);
 }
 
 void wProp::SetSlice(int x, int y, int z) {
-    m_Slice = std::array<int, 3>{x, y, z};
+    m_slice = std::array<int, 3>{x, y, z};
     const bool single = x >= 0 && y == NoSlice && z == NoSlice;
     const std::string text =
         single ? std::to_string(x)
@@ -368,35 +368,35 @@ void wProp::SetSlice(int x, int y, int z) {
 }
 
 bool wProp::GetSlice(int xyz[3]) const {
-    return Fill(m_Slice, xyz);
+    return Fill(m_slice, xyz);
 }
 
 void wProp::SetSliceRange(const int range[6]) {
     std::array<int, 6> copy{};
     std::copy(range, range + 6, copy.begin());
-    m_SliceRange = copy;
+    m_sliceRange = copy;
 }
 
 bool wProp::GetSliceRange(int range[6]) const {
-    return Fill(m_SliceRange, range);
+    return Fill(m_sliceRange, range);
 }
 
 void wProp::SetScalarRange(double minimum, double maximum) {
-    m_ScalarRange = std::array<double, 2>{FiniteOrZero(minimum), FiniteOrZero(maximum)};
+    m_scalarRange = std::array<double, 2>{FiniteOrZero(minimum), FiniteOrZero(maximum)};
 }
 
 bool wProp::GetScalarRange(double range[2]) const {
-    return Fill(m_ScalarRange, range);
+    return Fill(m_scalarRange, range);
 }
 
 void wProp::SetContrast(double minimum, double maximum) {
-    m_Contrast = std::array<double, 2>{FiniteOrZero(minimum), FiniteOrZero(maximum)};
+    m_contrast = std::array<double, 2>{FiniteOrZero(minimum), FiniteOrZero(maximum)};
     PutItem(kContrastTag,
-            "[" + wexlan::FixedNumber((*m_Contrast)[0], 1) + ", " +
-                wexlan::FixedNumber((*m_Contrast)[1], 1) + "]",
+            "[" + wexlan::FixedNumber((*m_contrast)[0], 1) + ", " +
+                wexlan::FixedNumber((*m_contrast)[1], 1) + "]",
             DoubleVector);
 }
 
 bool wProp::GetContrast(double range[2]) const {
-    return Fill(m_Contrast, range);
+    return Fill(m_contrast, range);
 }

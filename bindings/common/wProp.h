@@ -69,7 +69,7 @@ public:
     explicit wProp(std::string typeText = "");
 
     /// The type text: the constructor's argument or the last SetType value.
-    const std::string& GetType() const { return m_TypeText; }
+    const std::string& GetType() const { return m_typeText; }
 
     /// @name Records
     /// Each sets (or replaces) one record item. SetType also sets the type text.
@@ -180,18 +180,18 @@ private:
     const Item* ItemAt(int index) const;
     bool SetTypedText(const std::string& tag, const std::string& value);
     void ForgetTypedValue(const std::string& tag);
-    // Index into the record slots, or into m_Items after the present records;
+    // Index into the record slots, or into m_items after the present records;
     // throws std::invalid_argument when out of range.
     void Locate(int index, int& recordSlot, int& itemIndex) const;
 
-    std::string m_TypeText;
-    std::array<std::optional<std::string>, kRecordCount> m_Records;
-    std::vector<Item> m_Items;
+    std::string m_typeText;
+    std::array<std::optional<std::string>, kRecordCount> m_records;
+    std::vector<Item> m_items;
 
-    std::optional<std::array<double, 3>> m_Color;
-    std::optional<std::array<double, 3>> m_Background;
-    std::optional<std::array<int, 3>> m_Slice;
-    std::optional<std::array<int, 6>> m_SliceRange;
-    std::optional<std::array<double, 2>> m_ScalarRange;
-    std::optional<std::array<double, 2>> m_Contrast;
+    std::optional<std::array<double, 3>> m_color;
+    std::optional<std::array<double, 3>> m_background;
+    std::optional<std::array<int, 3>> m_slice;
+    std::optional<std::array<int, 6>> m_sliceRange;
+    std::optional<std::array<double, 2>> m_scalarRange;
+    std::optional<std::array<double, 2>> m_contrast;
 };

@@ -20,6 +20,16 @@ std::string_view Trim(std::string_view text, std::string_view blanks) {
     return TrimEnd(TrimStart(text, blanks), blanks);
 }
 
+std::string ToLowerAscii(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z') {
+            c = static_cast<char>(c - 'A' + 'a');
+        }
+    }
+    return lower;
+}
+
 bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
     const auto lower = [](char c) {
         return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;

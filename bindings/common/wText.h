@@ -21,6 +21,9 @@ inline constexpr std::string_view kLineBlanks = " \t\r\n";
 /// The white space of C's isspace in the "C" locale: kLineBlanks with vertical tab and
 /// form feed, trimmed from hand-edited configuration lines and tree captions.
 inline constexpr std::string_view kWhiteSpace = " \t\r\n\v\f";
+/// The blanks inside one line of a text file: kWhiteSpace without the line feed, which
+/// ends the line; trimmed from the fields and values of the file formats the reader parses.
+inline constexpr std::string_view kBlanksInLine = " \t\r\f\v";
 
 /// `text` without the characters of `blanks` at either end ("" when it holds nothing else).
 WEXLANCOMMON_EXPORT std::string_view Trim(std::string_view text,
@@ -31,6 +34,10 @@ WEXLANCOMMON_EXPORT std::string_view TrimStart(std::string_view text,
 /// `text` without the characters of `blanks` at its end.
 WEXLANCOMMON_EXPORT std::string_view TrimEnd(std::string_view text,
                                              std::string_view blanks = kLineBlanks);
+
+/// `text` with its ASCII letters in lower case; other bytes (UTF-8 included) stay as
+/// they are, whatever the process locale.
+WEXLANCOMMON_EXPORT std::string ToLowerAscii(std::string_view text);
 
 /// Whether two texts are equal when ASCII letters are compared ignoring case, the way
 /// module names, hardware names, tab labels and configuration headers are matched.

@@ -37,12 +37,12 @@ class ByteCursor {
 public:
     /// Reads [begin, end); offsets in messages count from `base` (the file's first byte).
     ByteCursor(const char* begin, const char* end, const char* base, ByteOrder order)
-        : m_Pos(begin), m_End(end), m_Base(base), m_Order(order) {}
+        : m_pos(begin), m_end(end), m_base(base), m_order(order) {}
 
-    std::size_t Remaining() const { return static_cast<std::size_t>(m_End - m_Pos); }
-    std::size_t Offset() const { return static_cast<std::size_t>(m_Pos - m_Base); }
-    const char* Position() const { return m_Pos; }
-    ByteOrder Order() const { return m_Order; }
+    std::size_t Remaining() const { return static_cast<std::size_t>(m_end - m_pos); }
+    std::size_t Offset() const { return static_cast<std::size_t>(m_pos - m_base); }
+    const char* Position() const { return m_pos; }
+    ByteOrder Order() const { return m_order; }
 
     /// Throws unless `count` bytes are left; `what` names them for the user.
     void Require(std::size_t count, const char* what) const {
@@ -55,8 +55,8 @@ public:
     /// Returns a pointer to the next `count` bytes and moves past them.
     const char* Take(std::size_t count, const char* what) {
         Require(count, what);
-        const char* p = m_Pos;
-        m_Pos += count;
+        const char* p = m_pos;
+        m_pos += count;
         return p;
     }
 
@@ -64,14 +64,14 @@ public:
 
     template <typename T>
     T Read(const char* what) {
-        return FromBytes<T>(Take(sizeof(T), what), m_Order);
+        return FromBytes<T>(Take(sizeof(T), what), m_order);
     }
 
 private:
-    const char* m_Pos;
-    const char* m_End;
-    const char* m_Base;
-    ByteOrder m_Order;
+    const char* m_pos;
+    const char* m_end;
+    const char* m_base;
+    ByteOrder m_order;
 };
 
 /// Decimal text of a size that may exceed 64 bits, for messages about inflated headers.

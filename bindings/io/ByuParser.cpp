@@ -9,13 +9,13 @@
 namespace wexlan::io {
 
 vtkSmartPointer<vtkPolyData> ByuParser::Parse() {
-    TextCursor text(m_File.Begin(), m_File.End(), m_File.Begin());
+    TextCursor text(m_file.Begin(), m_file.End(), m_file.Begin());
     const auto parts = text.Number<std::int64_t>("the number of parts");
     const auto points = text.Number<std::int64_t>("the number of points");
     const auto polygons = text.Number<std::int64_t>("the number of polygons");
     const auto corners = text.Number<std::int64_t>("the number of polygon corners");
     if (parts < 1 || points < 1 || polygons < 1 || corners < 3 * polygons) {
-        text.FailAt(m_File.Begin(), "the BYU header is damaged (", parts, " parts, ", points,
+        text.FailAt(m_file.Begin(), "the BYU header is damaged (", parts, " parts, ", points,
                     " points, ", polygons, " polygons, ", corners, " corners)");
     }
     // Each number takes at least two characters with its separator: counts that the

@@ -19,12 +19,12 @@ namespace wexlan::io {
 
 class ByuParser {
 public:
-    explicit ByuParser(const MappedFile& file) : m_File(file) {}
+    explicit ByuParser(const MappedFile& file) : m_file(file) {}
     /// Throws ReadError with the line and reason.
     vtkSmartPointer<vtkPolyData> Parse();
 
 private:
-    const MappedFile& m_File;
+    const MappedFile& m_file;
 };
 
 }  // namespace wexlan::io

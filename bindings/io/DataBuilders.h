@@ -45,59 +45,59 @@ class GrowableArray {
 
 public:
     GrowableArray() = default;
-    ~GrowableArray() { std::free(m_Data); }
+    ~GrowableArray() { std::free(m_data); }
     GrowableArray(const GrowableArray&) = delete;
     GrowableArray& operator=(const GrowableArray&) = delete;
 
-    std::size_t Size() const { return m_Size; }
-    T* Data() { return m_Data; }
-    const T* Data() const { return m_Data; }
-    T& operator[](std::size_t i) { return m_Data[i]; }
-    const T& operator[](std::size_t i) const { return m_Data[i]; }
+    std::size_t Size() const { return m_size; }
+    T* Data() { return m_data; }
+    const T* Data() const { return m_data; }
+    T& operator[](std::size_t i) { return m_data[i]; }
+    const T& operator[](std::size_t i) const { return m_data[i]; }
 
     void Reserve(std::size_t capacity) {
-        if (capacity <= m_Capacity) {
+        if (capacity <= m_capacity) {
             return;
         }
         if (capacity > SIZE_MAX / sizeof(T)) {
             throw std::bad_alloc();
         }
-        void* p = std::realloc(m_Data, capacity * sizeof(T));
+        void* p = std::realloc(m_data, capacity * sizeof(T));
         if (p == nullptr) {
             throw std::bad_alloc();
         }
-        m_Data = static_cast<T*>(p);
-        m_Capacity = capacity;
-        AdviseHugePages(m_Data, capacity * sizeof(T));
+        m_data = static_cast<T*>(p);
+        m_capacity = capacity;
+        AdviseHugePages(m_data, capacity * sizeof(T));
     }
     /// Grows to `size` values; new values are left uninitialised for the caller to fill.
     void Resize(std::size_t size) {
         Reserve(size);
-        m_Size = size;
+        m_size = size;
     }
     void PushBack(T value) {
-        if (m_Size == m_Capacity) {
-            Reserve(m_Capacity < 16 ? 16 : m_Capacity * 2);
+        if (m_size == m_capacity) {
+            Reserve(m_capacity < 16 ? 16 : m_capacity * 2);
         }
-        m_Data[m_Size++] = value;
+        m_data[m_size++] = value;
     }
     void Swap(GrowableArray& other) noexcept {
-        std::swap(m_Data, other.m_Data);
-        std::swap(m_Size, other.m_Size);
-        std::swap(m_Capacity, other.m_Capacity);
+        std::swap(m_data, other.m_data);
+        std::swap(m_size, other.m_size);
+        std::swap(m_capacity, other.m_capacity);
     }
     /// Gives up the buffer (allocated with malloc) to the caller.
     T* Release() {
-        T* p = m_Data;
-        m_Data = nullptr;
-        m_Size = m_Capacity = 0;
+        T* p = m_data;
+        m_data = nullptr;
+        m_size = m_capacity = 0;
         return p;
     }
 
 private:
-    T* m_Data = nullptr;
-    std::size_t m_Size = 0;
-    std::size_t m_Capacity = 0;
+    T* m_data = nullptr;
+    std::size_t m_size = 0;
+    std::size_t m_capacity = 0;
 };
 
 /// A VTK array of `components` per tuple that takes over `values`' buffer.

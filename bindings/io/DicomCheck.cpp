@@ -62,7 +62,7 @@ std::string TagText(std::uint32_t tag) {
 class Walker {
 public:
     Walker(const char* base, ByteOrder order, bool explicitVr, bool headerOnly)
-        : m_Base(base), m_Order(order), m_Explicit(explicitVr), m_HeaderOnly(headerOnly) {}
+        : m_base(base), m_order(order), m_explicit(explicitVr), m_headerOnly(headerOnly) {}
 
     // Elements from `pos` up to `end`, or (with `until`) up to that delimiter tag.
     const char* Elements(const char* pos, const char* end, int depth, bool implicitInside,
@@ -70,7 +70,7 @@ public:
         if (depth > kMaxDepth) {
             FailAt(pos, "the DICOM sequences nest deeper than ", kMaxDepth, " levels");
         }
-        const bool isExplicit = m_Explicit && !implicitInside;
+        const bool isExplicit = m_explicit && !implicitInside;
         while (pos < end) {
             if (end - pos < 8) {
                 // Some writers pad the file with a few zero bytes. In explicit files
@@ -84,14 +84,14 @@ public:
             }
             const std::uint32_t tag = Tag(pos);
             if (until != 0 && tag == until) {
-                CheckDelimiterLength(pos, tag, FromBytes<std::uint32_t>(pos + 4, m_Order));
+                CheckDelimiterLength(pos, tag, FromBytes<std::uint32_t>(pos + 4, m_order));
                 return pos + 8;
             }
             if (until == 0 && depth == 0 && tag == 0 && AllZero(pos, end)) {
                 return end;  // zero padding up to the end of the file
             }
-            if (m_HeaderOnly && depth == 0 && tag >= kPixelData) {
-                m_Stop = pos;
+            if (m_headerOnly && depth == 0 && tag >= kPixelData) {
+                m_stop = pos;
                 return end;
             }
             if (depth == 0) {
@@ -116,14 +116,14 @@ public:
                     if (end - pos < 12) {
                         FailAt(pos, "the DICOM data ends inside element ", TagText(tag));
                     }
-                    length = FromBytes<std::uint32_t>(pos + 8, m_Order);
+                    length = FromBytes<std::uint32_t>(pos + 8, m_order);
                     value = pos + 12;
                 } else {
-                    length = FromBytes<std::uint16_t>(pos + 6, m_Order);
+                    length = FromBytes<std::uint16_t>(pos + 6, m_order);
                     value = pos + 8;
                 }
             } else {
-                length = FromBytes<std::uint32_t>(pos + 4, m_Order);
+                length = FromBytes<std::uint32_t>(pos + 4, m_order);
                 value = pos + 8;
             }
             if (length == kUndefined) {
@@ -166,7 +166,7 @@ private:
                 FailAt(pos, "the DICOM data ends inside a sequence item");
             }
             const std::uint32_t tag = Tag(pos);
-            const std::uint32_t length = FromBytes<std::uint32_t>(pos + 4, m_Order);
+            const std::uint32_t length = FromBytes<std::uint32_t>(pos + 4, m_order);
             if (until != 0 && tag == until) {
                 CheckDelimiterLength(pos, tag, length);
                 return pos + 8;
@@ -194,19 +194,19 @@ private:
 public:
     /// Run-length compressed pixel data is decoded by GDCM without bounds checks, so
     /// its fragments are checked in full (see CheckRleFragment).
-    void ExpectRle() { m_Rle = true; }
+    void ExpectRle() { m_rle = true; }
 
     /// Where a header-only walk stopped: the tag of the pixel data (or of a later
     /// element) at the top level; null when it did not get there.
-    const char* Stop() const { return m_Stop; }
+    const char* Stop() const { return m_stop; }
 
     /// After a header-only walk that stopped at the pixel data: walks what follows its
     /// value, `begin` to `end` being the bytes from file offset `offset` to the end.
     void WalkAfterPixelData(const char* begin, const char* end, std::uint64_t offset) {
-        m_Base = begin;
-        m_BaseOffset = offset;
-        m_HeaderOnly = false;
-        m_PixelData = true;
+        m_base = begin;
+        m_baseOffset = offset;
+        m_headerOnly = false;
+        m_pixelData = true;
         Elements(begin, end, 0, false);
     }
 
@@ -214,57 +214,57 @@ public:
     /// they are: one frame of grey values of 8, 16 or 32 bits, stored bits ending at the
     /// high bit.
     bool PlainGreyImage() const {
-        return m_Rows > 0 && m_Columns > 0 && m_Samples == 1 && m_Frames == 1 &&
-               (m_BitsAllocated == 8 || m_BitsAllocated == 16 || m_BitsAllocated == 32) &&
-               m_BitsStored >= 1 && m_BitsStored <= m_BitsAllocated &&
-               m_HighBit == m_BitsStored - 1 &&
-               (m_PixelRepresentation == 0 || m_PixelRepresentation == 1) &&
-               (m_Photometric == "MONOCHROME1" || m_Photometric == "MONOCHROME2");
+        return m_rows > 0 && m_columns > 0 && m_samples == 1 && m_frames == 1 &&
+               (m_bitsAllocated == 8 || m_bitsAllocated == 16 || m_bitsAllocated == 32) &&
+               m_bitsStored >= 1 && m_bitsStored <= m_bitsAllocated &&
+               m_highBit == m_bitsStored - 1 &&
+               (m_pixelRepresentation == 0 || m_pixelRepresentation == 1) &&
+               (m_photometric == "MONOCHROME1" || m_photometric == "MONOCHROME2");
     }
     DicomRawPixels Raw() const {
         DicomRawPixels raw;
-        raw.rows = m_Rows;
-        raw.columns = m_Columns;
-        raw.bitsAllocated = m_BitsAllocated;
-        raw.bitsStored = m_BitsStored;
-        raw.isSigned = m_PixelRepresentation == 1;
-        raw.bigEndian = m_Order == ByteOrder::Big;
-        if (m_HasSopClass) {
-            raw.sopClasses.push_back(m_SopClass);
+        raw.rows = m_rows;
+        raw.columns = m_columns;
+        raw.bitsAllocated = m_bitsAllocated;
+        raw.bitsStored = m_bitsStored;
+        raw.isSigned = m_pixelRepresentation == 1;
+        raw.bigEndian = m_order == ByteOrder::Big;
+        if (m_hasSopClass) {
+            raw.sopClasses.push_back(m_sopClass);
         }
         return raw;
     }
-    bool Explicit() const { return m_Explicit; }
+    bool Explicit() const { return m_explicit; }
     std::uint32_t TagAt(const char* p) const { return Tag(p); }
     template <typename T>
     T NumberAt(const char* p) const {
-        return FromBytes<T>(p, m_Order);
+        return FromBytes<T>(p, m_order);
     }
 
     /// GDCM asserts on impossible pixel descriptions (five samples per pixel, a high
     /// bit beyond the allocated bits): the values read on the walk are checked here.
     void CheckPixelDescription() const {
-        if (m_BitsAllocated < 0) {
-            if (m_PixelData || m_Rows > 0 || m_Columns > 0) {
+        if (m_bitsAllocated < 0) {
+            if (m_pixelData || m_rows > 0 || m_columns > 0) {
                 // GDCM guesses the pixel layout then and aborts on what it guessed.
                 Fail("the DICOM image description lacks Bits Allocated (0028,0100)");
             }
             return;  // no image
         }
-        const int stored = m_BitsStored < 0 ? m_BitsAllocated : m_BitsStored;
-        const int high = m_HighBit < 0 ? stored - 1 : m_HighBit;
-        const bool valid = (m_Samples == 1 || m_Samples == 3) &&
-                           (m_BitsAllocated == 8 || m_BitsAllocated == 16 ||
-                            m_BitsAllocated == 32 || m_BitsAllocated == 64) &&
-                           stored >= 1 && stored <= m_BitsAllocated && high < m_BitsAllocated &&
+        const int stored = m_bitsStored < 0 ? m_bitsAllocated : m_bitsStored;
+        const int high = m_highBit < 0 ? stored - 1 : m_highBit;
+        const bool valid = (m_samples == 1 || m_samples == 3) &&
+                           (m_bitsAllocated == 8 || m_bitsAllocated == 16 ||
+                            m_bitsAllocated == 32 || m_bitsAllocated == 64) &&
+                           stored >= 1 && stored <= m_bitsAllocated && high < m_bitsAllocated &&
                            high + 1 >= stored &&
-                           (m_PixelRepresentation == 0 || m_PixelRepresentation == 1) &&
-                           (m_Planar == 0 || m_Planar == 1);
+                           (m_pixelRepresentation == 0 || m_pixelRepresentation == 1) &&
+                           (m_planar == 0 || m_planar == 1);
         if (!valid) {
-            Fail("the DICOM pixel description is damaged or not supported (", m_Samples,
-                 " samples per pixel, ", m_BitsAllocated, " bits allocated, ", stored,
-                 " stored, high bit ", high, ", pixel representation ", m_PixelRepresentation,
-                 ", planar configuration ", m_Planar, ")");
+            Fail("the DICOM pixel description is damaged or not supported (", m_samples,
+                 " samples per pixel, ", m_bitsAllocated, " bits allocated, ", stored,
+                 " stored, high bit ", high, ", pixel representation ", m_pixelRepresentation,
+                 ", planar configuration ", m_planar, ")");
         }
     }
 
@@ -277,12 +277,12 @@ private:
                 FailAt(pos, "the compressed DICOM pixel data ends early");
             }
             const std::uint32_t tag = Tag(pos);
-            const std::uint32_t length = FromBytes<std::uint32_t>(pos + 4, m_Order);
+            const std::uint32_t length = FromBytes<std::uint32_t>(pos + 4, m_order);
             if (tag == kSequenceEnd) {
                 CheckDelimiterLength(pos, tag, length);
-                if (m_Rle && fragment - 1 != m_Frames) {
+                if (m_rle && fragment - 1 != m_frames) {
                     FailAt(pos, "the run-length compressed pixel data has ", fragment - 1,
-                           " fragments for ", m_Frames, " frames");
+                           " fragments for ", m_frames, " frames");
                 }
                 return pos + 8;
             }
@@ -290,7 +290,7 @@ private:
                 length > static_cast<std::uint64_t>(end - pos - 8)) {
                 FailAt(pos, "the compressed DICOM pixel data is damaged");
             }
-            if (m_Rle && fragment > 0) {  // the first item is the table of frame offsets
+            if (m_rle && fragment > 0) {  // the first item is the table of frame offsets
                 CheckRleFragment(pos + 8, pos + 8 + length);
             }
             ++fragment;
@@ -310,8 +310,8 @@ private:
     // One frame: a 64-byte header (segment count, then up to 15 segment offsets) and
     // one PackBits segment per byte of a sample, each decoding to one byte per pixel.
     void CheckRleFragment(const char* begin, const char* end) {
-        const std::uint64_t pixels = static_cast<std::uint64_t>(m_Rows) * m_Columns;
-        const int expected = m_Samples * (m_BitsAllocated / 8);
+        const std::uint64_t pixels = static_cast<std::uint64_t>(m_rows) * m_columns;
+        const int expected = m_samples * (m_bitsAllocated / 8);
         if (end - begin < 64 || pixels == 0 || expected < 1 || expected > 15) {
             FailAt(begin, "the run-length compressed frame or its image size is damaged");
         }
@@ -369,56 +369,56 @@ private:
             (tag >= 0x00280002 && tag <= 0x00280011 && tag != 0x00280004 && tag != 0x00280008) ||
             (tag >= 0x00280100 && tag <= 0x00280103);
         if (pixelModule) {
-            const std::uint32_t length = m_Explicit ? FromBytes<std::uint16_t>(pos + 6, m_Order)
-                                                    : FromBytes<std::uint32_t>(pos + 4, m_Order);
-            if (length != 2 || (m_Explicit && std::memcmp(pos + 4, "US", 2) != 0)) {
+            const std::uint32_t length = m_explicit ? FromBytes<std::uint16_t>(pos + 6, m_order)
+                                                    : FromBytes<std::uint32_t>(pos + 4, m_order);
+            if (length != 2 || (m_explicit && std::memcmp(pos + 4, "US", 2) != 0)) {
                 FailAt(pos, "DICOM element ", TagText(tag),
                        " of the image description is damaged (it must be one 16-bit number)");
             }
         }
-        m_PixelData = m_PixelData || tag == kPixelData;
-        const int number = FromBytes<std::uint16_t>(value, m_Order);
+        m_pixelData = m_pixelData || tag == kPixelData;
+        const int number = FromBytes<std::uint16_t>(value, m_order);
         switch (tag) {
             case 0x00280002:
-                m_Samples = number;
+                m_samples = number;
                 break;
             case 0x00280010:
-                m_Rows = number;
+                m_rows = number;
                 break;
             case 0x00280011:
-                m_Columns = number;
+                m_columns = number;
                 break;
             case 0x00280006:
-                m_Planar = number;
+                m_planar = number;
                 break;
             case 0x00280004:  // Photometric Interpretation
-                m_Photometric = TextAt(pos, end);
+                m_photometric = TextAt(pos, end);
                 break;
             case 0x00080016:  // SOP Class UID
-                m_SopClass = TextAt(pos, end);
-                m_HasSopClass = true;
+                m_sopClass = TextAt(pos, end);
+                m_hasSopClass = true;
                 break;
             case 0x00280100:
-                m_BitsAllocated = number;
+                m_bitsAllocated = number;
                 break;
             case 0x00280101:
-                m_BitsStored = number;
+                m_bitsStored = number;
                 break;
             case 0x00280102:
-                m_HighBit = number;
+                m_highBit = number;
                 break;
             case 0x00280103:
-                m_PixelRepresentation = number;
+                m_pixelRepresentation = number;
                 break;
             case 0x00280008: {  // Number of Frames, decimal text
                 const std::uint16_t length =
-                    m_Explicit
-                        ? FromBytes<std::uint16_t>(pos + 6, m_Order)
-                        : static_cast<std::uint16_t>(FromBytes<std::uint32_t>(pos + 4, m_Order));
-                m_Frames = 0;
+                    m_explicit
+                        ? FromBytes<std::uint16_t>(pos + 6, m_order)
+                        : static_cast<std::uint16_t>(FromBytes<std::uint32_t>(pos + 4, m_order));
+                m_frames = 0;
                 for (const char* p = value; p < value + length && p < end; ++p) {
-                    if (*p >= '0' && *p <= '9' && m_Frames < 1000000) {
-                        m_Frames = m_Frames * 10 + (*p - '0');
+                    if (*p >= '0' && *p <= '9' && m_frames < 1000000) {
+                        m_frames = m_frames * 10 + (*p - '0');
                     }
                 }
                 break;
@@ -431,14 +431,14 @@ private:
     // The text value of the short element at `pos`, without its padding.
     std::string TextAt(const char* pos, const char* end) const {
         const char* value = pos + 8;
-        const std::uint32_t length = m_Explicit ? FromBytes<std::uint16_t>(pos + 6, m_Order)
-                                                : FromBytes<std::uint32_t>(pos + 4, m_Order);
+        const std::uint32_t length = m_explicit ? FromBytes<std::uint16_t>(pos + 6, m_order)
+                                                : FromBytes<std::uint32_t>(pos + 4, m_order);
         return Unpadded(std::string(value, std::min<std::size_t>(length, end - value)));
     }
 
     std::uint32_t Tag(const char* p) const {
-        return static_cast<std::uint32_t>(FromBytes<std::uint16_t>(p, m_Order)) << 16 |
-               FromBytes<std::uint16_t>(p + 2, m_Order);
+        return static_cast<std::uint32_t>(FromBytes<std::uint16_t>(p, m_order)) << 16 |
+               FromBytes<std::uint16_t>(p + 2, m_order);
     }
 
     static bool AllZero(const char* p, const char* end) {
@@ -451,23 +451,23 @@ private:
 
     template <typename... Parts>
     [[noreturn]] void FailAt(const char* p, Parts&&... parts) const {
-        Fail("byte ", m_BaseOffset + static_cast<std::uint64_t>(p - m_Base), ": ",
+        Fail("byte ", m_baseOffset + static_cast<std::uint64_t>(p - m_base), ": ",
              std::forward<Parts>(parts)...);
     }
 
-    const char* m_Base;
-    std::uint64_t m_BaseOffset = 0;  // file offset of m_Base
-    ByteOrder m_Order;
-    bool m_Explicit;
-    bool m_HeaderOnly;
-    bool m_Rle = false;
-    bool m_PixelData = false;
-    int m_Rows = 0, m_Columns = 0, m_Samples = 1, m_BitsAllocated = -1, m_Frames = 1;
-    int m_BitsStored = -1, m_HighBit = -1, m_PixelRepresentation = 0, m_Planar = 0;
-    std::string m_Photometric;
-    std::string m_SopClass;
-    bool m_HasSopClass = false;
-    const char* m_Stop = nullptr;  // where a header-only walk stopped
+    const char* m_base;
+    std::uint64_t m_baseOffset = 0;  // file offset of m_base
+    ByteOrder m_order;
+    bool m_explicit;
+    bool m_headerOnly;
+    bool m_rle = false;
+    bool m_pixelData = false;
+    int m_rows = 0, m_columns = 0, m_samples = 1, m_bitsAllocated = -1, m_frames = 1;
+    int m_bitsStored = -1, m_highBit = -1, m_pixelRepresentation = 0, m_planar = 0;
+    std::string m_photometric;
+    std::string m_sopClass;
+    bool m_hasSopClass = false;
+    const char* m_stop = nullptr;  // where a header-only walk stopped
 };
 
 constexpr const char* kDeflated = "1.2.840.10008.1.2.1.99";
@@ -548,27 +548,27 @@ Walker MakeWalker(const Encoding& encoding, const char* begin, bool headerOnly) 
 // kilobytes, and the pixel data after it need not be read to walk it.
 class FileStart {
 public:
-    explicit FileStart(const OpenedFile& file) : m_File(file) { Grow(); }
-    const char* Begin() const { return m_Bytes.data(); }
-    const char* End() const { return m_Bytes.data() + m_Bytes.size(); }
-    bool Whole() const { return m_Bytes.size() == m_File.Size(); }
+    explicit FileStart(const OpenedFile& file) : m_file(file) { Grow(); }
+    const char* Begin() const { return m_bytes.data(); }
+    const char* End() const { return m_bytes.data() + m_bytes.size(); }
+    bool Whole() const { return m_bytes.size() == m_file.Size(); }
     /// Reads more of the file (eight times as much, up to all of it); false when all of
     /// it was read already.
     bool Grow() {
-        const std::size_t had = m_Bytes.size();
+        const std::size_t had = m_bytes.size();
         const std::uint64_t want =
-            std::min<std::uint64_t>(m_File.Size(), had == 0 ? 16384 : had * 8);
+            std::min<std::uint64_t>(m_file.Size(), had == 0 ? 16384 : had * 8);
         if (want == had) {
             return false;
         }
-        m_Bytes.resize(static_cast<std::size_t>(want));
-        m_File.ReadAt(had, m_Bytes.data() + had, m_Bytes.size() - had);
+        m_bytes.resize(static_cast<std::size_t>(want));
+        m_file.ReadAt(had, m_bytes.data() + had, m_bytes.size() - had);
         return true;
     }
 
 private:
-    const OpenedFile& m_File;
-    std::vector<char> m_Bytes;
+    const OpenedFile& m_file;
+    std::vector<char> m_bytes;
 };
 
 // Walks the header of `file` (up to the pixel data) on as few of its first bytes as

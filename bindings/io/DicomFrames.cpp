@@ -55,33 +55,33 @@ std::string MacroValue(const gdcm::DataSet& group, const gdcm::Tag& macro,
 class FunctionalGroups {
 public:
     FunctionalGroups(const gdcm::DataSet& ds, int frames)
-        : m_Shared(Items(ds, kSharedGroups)), m_PerFrame(Items(ds, kPerFrameGroups)) {
+        : m_shared(Items(ds, kSharedGroups)), m_perFrame(Items(ds, kPerFrameGroups)) {
         // A per-frame list of the wrong length cannot be matched to the frames.
-        if (m_PerFrame && m_PerFrame->GetNumberOfItems() != static_cast<std::size_t>(frames)) {
-            m_PerFrame = nullptr;
+        if (m_perFrame && m_perFrame->GetNumberOfItems() != static_cast<std::size_t>(frames)) {
+            m_perFrame = nullptr;
         }
     }
 
-    bool Present() const { return m_Shared || m_PerFrame; }
+    bool Present() const { return m_shared || m_perFrame; }
 
     /// The frame's own value, else the shared one, else empty.
     std::string Value(int frame, const gdcm::Tag& macro, const gdcm::Tag& attribute) const {
-        if (m_PerFrame) {
-            const auto& item = m_PerFrame->GetItem(static_cast<std::size_t>(frame) + 1);
+        if (m_perFrame) {
+            const auto& item = m_perFrame->GetItem(static_cast<std::size_t>(frame) + 1);
             std::string text = MacroValue(item.GetNestedDataSet(), macro, attribute);
             if (!text.empty()) {
                 return text;
             }
         }
-        if (m_Shared && m_Shared->GetNumberOfItems() > 0) {
-            return MacroValue(m_Shared->GetItem(1).GetNestedDataSet(), macro, attribute);
+        if (m_shared && m_shared->GetNumberOfItems() > 0) {
+            return MacroValue(m_shared->GetItem(1).GetNestedDataSet(), macro, attribute);
         }
         return {};
     }
 
 private:
-    gdcm::SmartPointer<gdcm::SequenceOfItems> m_Shared;
-    gdcm::SmartPointer<gdcm::SequenceOfItems> m_PerFrame;
+    gdcm::SmartPointer<gdcm::SequenceOfItems> m_shared;
+    gdcm::SmartPointer<gdcm::SequenceOfItems> m_perFrame;
 };
 
 }  // namespace

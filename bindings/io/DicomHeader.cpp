@@ -72,7 +72,7 @@ std::string Clean(const char* value) {
     while (!text.empty() && (text.back() == '\0' || text.back() == ' ')) {
         text.remove_suffix(1);
     }
-    return std::string(Trim(text));
+    return std::string(Trim(text, kBlanksInLine));
 }
 
 int ParseInt(const std::string& text, int fallback) {
@@ -222,7 +222,7 @@ int ParseDecimals(const std::string& text, double* values, int count) {
     std::vector<double> parsed;
     while (static_cast<int>(parsed.size()) < count && !rest.empty()) {
         const std::size_t cut = rest.find('\\');
-        const std::string_view field = Trim(rest.substr(0, cut));
+        const std::string_view field = Trim(rest.substr(0, cut), kBlanksInLine);
         double value = 0;
         if (!ParseNumber(field, value) || !std::isfinite(value)) {
             return 0;

@@ -64,24 +64,24 @@ DicomImageFile::DicomImageFile(const std::string& path) {
         const MappedFile file(path);
         CheckDicomStructure(file);  // GDCM aborts on some damaged files
     }
-    m_Reader.SetFileName(path.c_str());
-    if (!m_Reader.Read()) {
+    m_reader.SetFileName(path.c_str());
+    if (!m_reader.Read()) {
         Fail(
             "the DICOM image could not be read (its header or pixel data is damaged or "
             "missing)");
     }
-    const gdcm::Pixmap& image = m_Reader.GetPixmap();
+    const gdcm::Pixmap& image = m_reader.GetPixmap();
     const gdcm::PixelFormat& format = image.GetPixelFormat();
-    m_Columns = static_cast<int>(image.GetDimension(0));
-    m_Rows = static_cast<int>(image.GetDimension(1));
-    m_Frames = image.GetNumberOfDimensions() > 2 ? static_cast<int>(image.GetDimension(2)) : 1;
-    m_Components = format.GetSamplesPerPixel();
-    m_BitsStored = format.GetBitsStored();
-    m_VtkType = VtkTypeOf(format);
-    if (m_Columns <= 0 || m_Rows <= 0 || m_Frames <= 0) {
-        Fail("the DICOM image has no pixels (", m_Columns, " x ", m_Rows, " x ", m_Frames, ")");
+    m_columns = static_cast<int>(image.GetDimension(0));
+    m_rows = static_cast<int>(image.GetDimension(1));
+    m_frames = image.GetNumberOfDimensions() > 2 ? static_cast<int>(image.GetDimension(2)) : 1;
+    m_components = format.GetSamplesPerPixel();
+    m_bitsStored = format.GetBitsStored();
+    m_vtkType = VtkTypeOf(format);
+    if (m_columns <= 0 || m_rows <= 0 || m_frames <= 0) {
+        Fail("the DICOM image has no pixels (", m_columns, " x ", m_rows, " x ", m_frames, ")");
     }
-    if (m_VtkType == 0) {
+    if (m_vtkType == 0) {
         Fail("DICOM pixels of ", format.GetBitsAllocated(), " allocated bits (",
              format.GetScalarTypeAsString(), ") are not supported");
     }
@@ -95,34 +95,34 @@ DicomImageFile::DicomImageFile(const std::string& path) {
                       pi == gdcm::PhotometricInterpretation::MONOCHROME2;
     const bool colour = pi == gdcm::PhotometricInterpretation::RGB ||
                         pi == gdcm::PhotometricInterpretation::YBR_FULL;
-    if (!(grey && m_Components == 1) &&
-        !(colour && m_Components == 3 && m_VtkType == VTK_UNSIGNED_CHAR)) {
+    if (!(grey && m_components == 1) &&
+        !(colour && m_components == 3 && m_vtkType == VTK_UNSIGNED_CHAR)) {
         Fail("DICOM images with photometric interpretation ",
-             gdcm::PhotometricInterpretation::GetPIString(pi), " and ", m_Components,
+             gdcm::PhotometricInterpretation::GetPIString(pi), " and ", m_components,
              " samples per pixel are not supported (grey values and RGB colour are)");
     }
-    m_Planar = m_Components == 3 && image.GetPlanarConfiguration() == 1;
-    m_Ybr = pi == gdcm::PhotometricInterpretation::YBR_FULL;
-    m_DecodedBytes = static_cast<std::uint64_t>(m_Columns) * static_cast<std::uint64_t>(m_Rows) *
-                     static_cast<std::uint64_t>(m_Frames) *
-                     static_cast<std::uint64_t>(m_Components) *
-                     static_cast<std::uint64_t>(format.GetPixelSize() / m_Components);
-    if (m_DecodedBytes != image.GetBufferLength()) {
-        Fail("the DICOM pixel layout is damaged (", m_DecodedBytes, " bytes expected, ",
+    m_planar = m_components == 3 && image.GetPlanarConfiguration() == 1;
+    m_ybr = pi == gdcm::PhotometricInterpretation::YBR_FULL;
+    m_decodedBytes = static_cast<std::uint64_t>(m_columns) * static_cast<std::uint64_t>(m_rows) *
+                     static_cast<std::uint64_t>(m_frames) *
+                     static_cast<std::uint64_t>(m_components) *
+                     static_cast<std::uint64_t>(format.GetPixelSize() / m_components);
+    if (m_decodedBytes != image.GetBufferLength()) {
+        Fail("the DICOM pixel layout is damaged (", m_decodedBytes, " bytes expected, ",
              image.GetBufferLength(), " announced)");
     }
     // Sizes from a damaged header must not decide how much memory is taken.
     const gdcm::DataElement& pixelData = image.GetDataElement();
     if (const gdcm::ByteValue* raw = pixelData.GetByteValue()) {
-        if (raw->GetLength() < m_DecodedBytes) {
-            Fail("the file ends too early: ", m_Columns, " x ", m_Rows, " pixels x ", m_Frames,
-                 " frames need ", m_DecodedBytes, " bytes of pixel data, but the file has ",
+        if (raw->GetLength() < m_decodedBytes) {
+            Fail("the file ends too early: ", m_columns, " x ", m_rows, " pixels x ", m_frames,
+                 " frames need ", m_decodedBytes, " bytes of pixel data, but the file has ",
                  raw->GetLength());
         }
     } else if (const gdcm::SequenceOfFragments* fragments = pixelData.GetSequenceOfFragments()) {
-        if (fragments->GetNumberOfFragments() < static_cast<std::size_t>(m_Frames)) {
+        if (fragments->GetNumberOfFragments() < static_cast<std::size_t>(m_frames)) {
             Fail("the compressed pixel data holds ", fragments->GetNumberOfFragments(),
-                 " fragments for ", m_Frames, " frames (the file is damaged or cut short)");
+                 " fragments for ", m_frames, " frames (the file is damaged or cut short)");
         }
     } else {
         Fail("the DICOM file has no pixel data");
@@ -130,21 +130,21 @@ DicomImageFile::DicomImageFile(const std::string& path) {
 }
 
 void DicomImageFile::DecodeInto(char* out) const {
-    const gdcm::Pixmap& image = m_Reader.GetPixmap();
+    const gdcm::Pixmap& image = m_reader.GetPixmap();
     std::unique_ptr<char[]> planes;
-    if (m_Planar) {
-        planes.reset(new char[m_DecodedBytes]);
+    if (m_planar) {
+        planes.reset(new char[m_decodedBytes]);
     }
-    if (!image.GetBuffer(m_Planar ? planes.get() : out)) {
+    if (!image.GetBuffer(m_planar ? planes.get() : out)) {
         const gdcm::TransferSyntax& ts = image.GetTransferSyntax();
         Fail("the DICOM pixel data could not be decoded (", ts.GetString(),
              ts.IsEncapsulated() ? ", compressed" : "", "): it is damaged or incomplete");
     }
     const std::uint64_t pixels =
-        static_cast<std::uint64_t>(m_Columns) * static_cast<std::uint64_t>(m_Rows);
-    if (m_Planar) {
+        static_cast<std::uint64_t>(m_columns) * static_cast<std::uint64_t>(m_rows);
+    if (m_planar) {
         // Planes per frame: all red values, all green, all blue.
-        for (int f = 0; f < m_Frames; ++f) {
+        for (int f = 0; f < m_frames; ++f) {
             const char* plane = planes.get() + static_cast<std::uint64_t>(f) * pixels * 3;
             char* frame = out + static_cast<std::uint64_t>(f) * pixels * 3;
             for (std::uint64_t i = 0; i < pixels; ++i) {
@@ -154,10 +154,10 @@ void DicomImageFile::DecodeInto(char* out) const {
             }
         }
     }
-    if (m_Ybr &&
+    if (m_ybr &&
         image.GetPhotometricInterpretation() == gdcm::PhotometricInterpretation::YBR_FULL) {
         YbrToRgb(reinterpret_cast<unsigned char*>(out),
-                 pixels * static_cast<std::uint64_t>(m_Frames));
+                 pixels * static_cast<std::uint64_t>(m_frames));
     }
 }
 

@@ -37,32 +37,32 @@ public:
     /// pixels are of a kind the volume cannot hold.
     explicit DicomImageFile(const std::string& path);
 
-    int Columns() const { return m_Columns; }
-    int Rows() const { return m_Rows; }
-    int Frames() const { return m_Frames; }
-    int Components() const { return m_Components; }
-    int VtkType() const { return m_VtkType; }  ///< VTK_SHORT, VTK_UNSIGNED_CHAR, ...
-    int BitsStored() const { return m_BitsStored; }
+    int Columns() const { return m_columns; }
+    int Rows() const { return m_rows; }
+    int Frames() const { return m_frames; }
+    int Components() const { return m_components; }
+    int VtkType() const { return m_vtkType; }  ///< VTK_SHORT, VTK_UNSIGNED_CHAR, ...
+    int BitsStored() const { return m_bitsStored; }
     DicomPixelKind Kind() const {
-        return {m_Columns, m_Rows, m_Frames, m_Components, m_VtkType, m_BitsStored};
+        return {m_columns, m_rows, m_frames, m_components, m_vtkType, m_bitsStored};
     }
     /// Bytes of all frames once decoded.
-    std::uint64_t DecodedBytes() const { return m_DecodedBytes; }
+    std::uint64_t DecodedBytes() const { return m_decodedBytes; }
     /// The whole file's data set, for attributes beyond the image (functional groups).
-    const gdcm::DataSet& DataSet() const { return m_Reader.GetFile().GetDataSet(); }
+    const gdcm::DataSet& DataSet() const { return m_reader.GetFile().GetDataSet(); }
 
     /// Decodes every frame into `out` (DecodedBytes() bytes). Throws ReadError when
     /// the pixel data is damaged, incomplete or compressed in a way GDCM cannot read.
     void DecodeInto(char* out) const;
 
 private:
-    gdcm::PixmapReader m_Reader;
-    int m_Columns = 0, m_Rows = 0, m_Frames = 1, m_Components = 1;
-    int m_VtkType = 0;
-    int m_BitsStored = 0;
-    bool m_Planar = false;  ///< colour stored as three planes
-    bool m_Ybr = false;     ///< colour stored as luminance and chroma
-    std::uint64_t m_DecodedBytes = 0;
+    gdcm::PixmapReader m_reader;
+    int m_columns = 0, m_rows = 0, m_frames = 1, m_components = 1;
+    int m_vtkType = 0;
+    int m_bitsStored = 0;
+    bool m_planar = false;  ///< colour stored as three planes
+    bool m_ybr = false;     ///< colour stored as luminance and chroma
+    std::uint64_t m_decodedBytes = 0;
 };
 
 }  // namespace wexlan::io

@@ -33,23 +33,23 @@ namespace {
 class GdcmSilence {
 public:
     GdcmSilence()
-        : m_Debug(gdcm::Trace::GetDebugFlag()),
-          m_Warning(gdcm::Trace::GetWarningFlag()),
-          m_Error(gdcm::Trace::GetErrorFlag()) {
+        : m_debug(gdcm::Trace::GetDebugFlag()),
+          m_warning(gdcm::Trace::GetWarningFlag()),
+          m_error(gdcm::Trace::GetErrorFlag()) {
         gdcm::Trace::SetDebug(false);
         gdcm::Trace::SetWarning(false);
         gdcm::Trace::SetError(false);
     }
     ~GdcmSilence() {
-        gdcm::Trace::SetDebug(m_Debug);
-        gdcm::Trace::SetWarning(m_Warning);
-        gdcm::Trace::SetError(m_Error);
+        gdcm::Trace::SetDebug(m_debug);
+        gdcm::Trace::SetWarning(m_warning);
+        gdcm::Trace::SetError(m_error);
     }
     GdcmSilence(const GdcmSilence&) = delete;
     GdcmSilence& operator=(const GdcmSilence&) = delete;
 
 private:
-    bool m_Debug, m_Warning, m_Error;
+    bool m_debug, m_warning, m_error;
 };
 
 void AddText(vtkImageData* image, const char* name, const std::string& value) {

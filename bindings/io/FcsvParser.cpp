@@ -23,11 +23,11 @@ bool SplitCsv(std::string_view line, std::vector<std::string_view>& fields) {
         if (line[i] == '"') {
             quoted = !quoted;  // "" inside quotes closes and reopens: still one field
         } else if (line[i] == ',' && !quoted) {
-            fields.push_back(Trim(line.substr(start, i - start)));
+            fields.push_back(Trim(line.substr(start, i - start), kBlanksInLine));
             start = i + 1;
         }
     }
-    fields.push_back(Trim(line.substr(start)));
+    fields.push_back(Trim(line.substr(start), kBlanksInLine));
     return !quoted;
 }
 
@@ -53,7 +53,7 @@ std::string_view FieldText(std::string_view field, std::string& storage) {
             quoted = !quoted;
         }
     }
-    return Trim(storage);
+    return Trim(storage, kBlanksInLine);
 }
 
 // Whether `text` is `lowerWord` in any case (ASCII letters), without copying `text`.
@@ -64,7 +64,7 @@ bool Is(std::string_view text, std::string_view lowerWord) {
 }
 
 std::string CoordinateSystemName(std::string_view value) {
-    value = Trim(value);
+    value = Trim(value, kBlanksInLine);
     if (value == "0")
         return "RAS";
     if (value == "1")
@@ -79,11 +79,11 @@ std::string CoordinateSystemName(std::string_view value) {
 vtkSmartPointer<vtkPolyData> FcsvParser::Parse() {
     // A marker list is text: a zero byte near the start means binary data or a sparse
     // file, refused before any line end is searched for in it.
-    const std::size_t head = std::min<std::size_t>(m_File.Size(), 4096);
-    if (std::memchr(m_File.Begin(), '\0', head) != nullptr) {
+    const std::size_t head = std::min<std::size_t>(m_file.Size(), 4096);
+    if (std::memchr(m_file.Begin(), '\0', head) != nullptr) {
         Fail("the file holds binary data (zero bytes), not a marker list");
     }
-    TextCursor text(m_File.Begin(), m_File.End(), m_File.Begin());
+    TextCursor text(m_file.Begin(), m_file.End(), m_file.Begin());
     text.SkipByteOrderMark();
     // Default layout of the common fiducial list.
     int xColumn = 1, yColumn = 2, zColumn = 3, labelColumn = 11;
@@ -101,7 +101,7 @@ vtkSmartPointer<vtkPolyData> FcsvParser::Parse() {
         if (line.find('\0') != std::string_view::npos) {
             text.FailAt(lineStart, "the line holds binary data (zero bytes), not marker text");
         }
-        line = Trim(line);
+        line = Trim(line, kBlanksInLine);
         if (line.empty()) {
             continue;
         }
@@ -110,7 +110,7 @@ vtkSmartPointer<vtkPolyData> FcsvParser::Parse() {
             if (eq == std::string_view::npos) {
                 continue;
             }
-            const std::string_view key = Trim(line.substr(1, eq - 1));
+            const std::string_view key = Trim(line.substr(1, eq - 1), kBlanksInLine);
             if (Is(key, "coordinatesystem")) {
                 coordinateSystem = CoordinateSystemName(line.substr(eq + 1));
             } else if (Is(key, "columns")) {

@@ -21,12 +21,12 @@ namespace wexlan::io {
 
 class FcsvParser {
 public:
-    explicit FcsvParser(const MappedFile& file) : m_File(file) {}
+    explicit FcsvParser(const MappedFile& file) : m_file(file) {}
     /// Throws ReadError if a marker line is malformed or the list is empty.
     vtkSmartPointer<vtkPolyData> Parse();
 
 private:
-    const MappedFile& m_File;
+    const MappedFile& m_file;
 };
 
 }  // namespace wexlan::io

@@ -157,7 +157,7 @@ const FileFormat& DicomFormat() {
 }
 
 const FileFormat* FindFormat(const std::string& path) {
-    const std::string lower = ToLower(path);
+    const std::string lower = ToLowerAscii(path);
     const FileFormat* best = nullptr;
     std::size_t bestLength = 0;
     for (const FileFormat& f : SupportedFormats()) {

@@ -24,22 +24,22 @@ namespace {
 class TemporaryGlb {
 public:
     TemporaryGlb() {
-        m_Path = (std::filesystem::temp_directory_path() / "wexlan-scene-XXXXXX.glb").string();
-        const int fd = ::mkstemps(m_Path.data(), 4);
+        m_path = (std::filesystem::temp_directory_path() / "wexlan-scene-XXXXXX.glb").string();
+        const int fd = ::mkstemps(m_path.data(), 4);
         if (fd < 0) {
             Fail("a copy of the scene for VTK's reader cannot be made (", std::strerror(errno),
                  ")");
         }
         ::close(fd);
     }
-    ~TemporaryGlb() { ::unlink(m_Path.c_str()); }
+    ~TemporaryGlb() { ::unlink(m_path.c_str()); }
     TemporaryGlb(const TemporaryGlb&) = delete;
     TemporaryGlb& operator=(const TemporaryGlb&) = delete;
 
-    const std::string& Path() const { return m_Path; }
+    const std::string& Path() const { return m_path; }
 
 private:
-    std::string m_Path;
+    std::string m_path;
 };
 
 }  // namespace

@@ -34,50 +34,50 @@ const char* Reason(int code) {
 }  // namespace
 
 InflateStream::InflateStream(const char* data, std::uint64_t size)
-    : m_State(std::make_unique<inflate_state>()), m_Memory(data), m_End(size) {
-    isal_inflate_init(m_State.get());
+    : m_state(std::make_unique<inflate_state>()), m_memory(data), m_end(size) {
+    isal_inflate_init(m_state.get());
 }
 
 InflateStream::InflateStream(const OpenedFile& file, std::uint64_t offset, std::uint64_t size)
-    : m_State(std::make_unique<inflate_state>()),
-      m_File(&file),
-      m_Next(offset),
-      m_End(offset + size),
-      m_Piece(new unsigned char[static_cast<std::size_t>(std::min(size, kPiece))]) {
-    isal_inflate_init(m_State.get());
+    : m_state(std::make_unique<inflate_state>()),
+      m_file(&file),
+      m_next(offset),
+      m_end(offset + size),
+      m_piece(new unsigned char[static_cast<std::size_t>(std::min(size, kPiece))]) {
+    isal_inflate_init(m_state.get());
 }
 
 InflateStream::~InflateStream() = default;
 
 bool InflateStream::Refill() {
-    if (m_Next >= m_End) {
+    if (m_next >= m_end) {
         return false;
     }
-    const std::uint64_t count = std::min(m_End - m_Next, m_Memory ? kMaxStep : kPiece);
-    if (m_Memory != nullptr) {
-        m_State->next_in = reinterpret_cast<std::uint8_t*>(const_cast<char*>(m_Memory + m_Next));
+    const std::uint64_t count = std::min(m_end - m_next, m_memory ? kMaxStep : kPiece);
+    if (m_memory != nullptr) {
+        m_state->next_in = reinterpret_cast<std::uint8_t*>(const_cast<char*>(m_memory + m_next));
     } else {
-        m_File->ReadAt(m_Next, m_Piece.get(), static_cast<std::size_t>(count));
-        m_State->next_in = m_Piece.get();
+        m_file->ReadAt(m_next, m_piece.get(), static_cast<std::size_t>(count));
+        m_state->next_in = m_piece.get();
     }
-    m_State->avail_in = static_cast<std::uint32_t>(count);
-    m_Next += count;
+    m_state->avail_in = static_cast<std::uint32_t>(count);
+    m_next += count;
     return true;
 }
 
 std::uint64_t InflateStream::Unpack(unsigned char* out, std::uint64_t count,
                                     std::uint64_t declared) {
-    inflate_state& s = *m_State;
+    inflate_state& s = *m_state;
     while (true) {
         // At the end of a member the decoder may still hold unpacked bytes; only when
         // they are out does the next member (concatenated .gz files) begin.
         const bool pending = s.tmp_out_valid > s.tmp_out_processed;
-        if (!m_Started || (s.block_state == ISAL_BLOCK_FINISH && !pending)) {
+        if (!m_started || (s.block_state == ISAL_BLOCK_FINISH && !pending)) {
             if (s.avail_in == 0 && !Refill()) {
                 return 0;
             }
             const bool gzip = s.avail_in >= 2 && s.next_in[0] == 0x1f && s.next_in[1] == 0x8b;
-            if (m_Started) {
+            if (m_started) {
                 if (!gzip) {
                     return 0;  // bytes after the last member are not data
                 }
@@ -85,7 +85,7 @@ std::uint64_t InflateStream::Unpack(unsigned char* out, std::uint64_t count,
             }
             // The wrapper is recognised from the first bytes: gzip or zlib.
             s.crc_flag = gzip ? ISAL_GZIP : ISAL_ZLIB;
-            m_Started = true;
+            m_started = true;
         } else if (s.avail_in == 0 && !pending) {
             Refill();
         }
@@ -94,14 +94,14 @@ std::uint64_t InflateStream::Unpack(unsigned char* out, std::uint64_t count,
         const int rc = isal_inflate(&s);
         const std::uint64_t got = std::min(count, kMaxStep) - s.avail_out;
         if (rc < 0) {
-            Fail("the compressed data is damaged (", Reason(rc), " after ", m_Produced + got,
+            Fail("the compressed data is damaged (", Reason(rc), " after ", m_produced + got,
                  " of ", declared, " bytes)");
         }
         if (got > 0) {
-            m_Produced += got;
+            m_produced += got;
             return got;
         }
-        if (s.block_state != ISAL_BLOCK_FINISH && s.avail_in == 0 && m_Next >= m_End &&
+        if (s.block_state != ISAL_BLOCK_FINISH && s.avail_in == 0 && m_next >= m_end &&
             s.tmp_out_valid <= s.tmp_out_processed) {
             return 0;  // cut short
         }
@@ -127,7 +127,7 @@ std::uint64_t InflateStream::ReadSome(void* out, std::uint64_t count, std::uint6
 
 void InflateStream::Read(void* out, std::uint64_t count, std::uint64_t declared) {
     if (ReadSome(out, count, declared) < count) {
-        Fail("the compressed data ends after ", m_Produced, " of ", declared, " bytes");
+        Fail("the compressed data ends after ", m_produced, " of ", declared, " bytes");
     }
 }
 
@@ -137,7 +137,7 @@ void InflateStream::ExpectEnd(std::uint64_t declared) {
         Fail("the compressed data unpacks to more than the ", declared,
              " bytes its header declares");
     }
-    if (m_State->block_state != ISAL_BLOCK_FINISH) {
+    if (m_state->block_state != ISAL_BLOCK_FINISH) {
         Fail("the compressed data is cut short (its end and checksum are missing)");
     }
 }

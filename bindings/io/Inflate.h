@@ -49,14 +49,14 @@ private:
     /// Gives the decoder more input; false when none is left.
     bool Refill();
 
-    std::unique_ptr<inflate_state> m_State;
-    const OpenedFile* m_File = nullptr;
-    const char* m_Memory = nullptr;
-    std::uint64_t m_Next = 0;  ///< offset of the next unread compressed byte
-    std::uint64_t m_End = 0;
-    std::unique_ptr<unsigned char[]> m_Piece;
-    std::uint64_t m_Produced = 0;
-    bool m_Started = false;
+    std::unique_ptr<inflate_state> m_state;
+    const OpenedFile* m_file = nullptr;
+    const char* m_memory = nullptr;
+    std::uint64_t m_next = 0;  ///< offset of the next unread compressed byte
+    std::uint64_t m_end = 0;
+    std::unique_ptr<unsigned char[]> m_piece;
+    std::uint64_t m_produced = 0;
+    bool m_started = false;
 };
 
 }  // namespace wexlan::io

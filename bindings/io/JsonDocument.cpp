@@ -25,7 +25,7 @@ public:
         return json_sax_dom_parser::start_object(size);
     }
     bool end_object() {
-        --m_Depth;
+        --m_depth;
         return json_sax_dom_parser::end_object();
     }
     bool start_array(std::size_t size) {
@@ -33,18 +33,18 @@ public:
         return json_sax_dom_parser::start_array(size);
     }
     bool end_array() {
-        --m_Depth;
+        --m_depth;
         return json_sax_dom_parser::end_array();
     }
 
 private:
     void Open() {
-        if (++m_Depth > kMaxJsonDepth) {
+        if (++m_depth > kMaxJsonDepth) {
             throw TooDeep{};
         }
     }
 
-    int m_Depth = 0;
+    int m_depth = 0;
 };
 
 }  // namespace

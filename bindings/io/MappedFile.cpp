@@ -111,19 +111,19 @@ void MappedReadGuard::ThrowIfFaulted() const {
 
 OpenedFile::OpenedFile(const std::string& path, bool allowEmpty) {
     struct stat st {};
-    m_Fd = OpenRegularFile(path, allowEmpty, st);
-    m_Size = static_cast<std::uint64_t>(st.st_size);
-    m_Modified = st.st_mtim;
+    m_fd = OpenRegularFile(path, allowEmpty, st);
+    m_size = static_cast<std::uint64_t>(st.st_size);
+    m_modified = st.st_mtim;
 }
 
 OpenedFile::OpenedFile(OpenedFile&& other) noexcept
-    : m_Fd(other.m_Fd), m_Size(other.m_Size), m_Modified(other.m_Modified) {
-    other.m_Fd = -1;
+    : m_fd(other.m_fd), m_size(other.m_size), m_modified(other.m_modified) {
+    other.m_fd = -1;
 }
 
 OpenedFile::~OpenedFile() {
-    if (m_Fd >= 0) {
-        ::close(m_Fd);
+    if (m_fd >= 0) {
+        ::close(m_fd);
     }
 }
 
@@ -131,7 +131,7 @@ void OpenedFile::ReadRange(std::uint64_t offset, char* out, std::size_t count) c
     while (count > 0) {
         // Large reads go in pieces: the kernel caps one read at about 2 GiB.
         const std::size_t piece = std::min(count, std::size_t{1} << 30);
-        const ssize_t got = ::pread(m_Fd, out, piece, static_cast<off_t>(offset));
+        const ssize_t got = ::pread(m_fd, out, piece, static_cast<off_t>(offset));
         if (got < 0) {
             if (errno == EINTR) {
                 continue;
@@ -141,7 +141,7 @@ void OpenedFile::ReadRange(std::uint64_t offset, char* out, std::size_t count) c
         if (got == 0) {
             // Every read stays within the size the file had when it was opened.
             Fail("the file changed while it was being read (it ended at byte ", offset,
-                 " instead of ", m_Size, ")");
+                 " instead of ", m_size, ")");
         }
         out += got;
         offset += static_cast<std::uint64_t>(got);
@@ -151,8 +151,8 @@ void OpenedFile::ReadRange(std::uint64_t offset, char* out, std::size_t count) c
 
 void OpenedFile::CheckUnchanged() const {
     struct stat st {};
-    if (::fstat(m_Fd, &st) != 0 || static_cast<std::uint64_t>(st.st_size) != m_Size ||
-        st.st_mtim.tv_sec != m_Modified.tv_sec || st.st_mtim.tv_nsec != m_Modified.tv_nsec) {
+    if (::fstat(m_fd, &st) != 0 || static_cast<std::uint64_t>(st.st_size) != m_size ||
+        st.st_mtim.tv_sec != m_modified.tv_sec || st.st_mtim.tv_nsec != m_modified.tv_nsec) {
         Fail("the file changed while it was being read");
     }
 }
@@ -165,32 +165,32 @@ void OpenedFile::ReadAt(std::uint64_t offset, void* buffer, std::size_t count) c
 MappedFile::MappedFile(const std::string& path, bool allowEmpty)
     : MappedFile(OpenedFile(path, allowEmpty)) {}
 
-MappedFile::MappedFile(OpenedFile file) : m_File(std::move(file)) {
-    m_Size = static_cast<std::size_t>(m_File.Size());
-    if (m_Size == 0) {
+MappedFile::MappedFile(OpenedFile file) : m_file(std::move(file)) {
+    m_size = static_cast<std::size_t>(m_file.Size());
+    if (m_size == 0) {
         return;
     }
     // Anonymous memory starts as zeros without costing any until it is written, which
     // is what lets holes and zero pages stay free.
-    void* p = ::mmap(nullptr, m_Size, PROT_READ | PROT_WRITE,
+    void* p = ::mmap(nullptr, m_size, PROT_READ | PROT_WRITE,
                      MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
     if (p == MAP_FAILED) {
-        Fail("not enough memory to read the file (", m_Size, " bytes)");
+        Fail("not enough memory to read the file (", m_size, " bytes)");
     }
-    m_Data = static_cast<char*>(p);
+    m_data = static_cast<char*>(p);
     try {
         ReadWhole();
     } catch (...) {
-        ::munmap(m_Data, m_Size);
+        ::munmap(m_data, m_size);
         throw;
     }
-    ::mprotect(m_Data, m_Size, PROT_READ);
+    ::mprotect(m_data, m_size, PROT_READ);
 }
 
 void MappedFile::ReadWhole() {
-    const int fd = m_File.Descriptor();
+    const int fd = m_file.Descriptor();
     std::uint64_t offset = 0;
-    while (offset < m_Size) {
+    while (offset < m_size) {
         // Holes of a sparse file are zeros already: only the data between them is read.
         off_t data = ::lseek(fd, static_cast<off_t>(offset), SEEK_DATA);
         if (data < 0 && errno == ENXIO) {
@@ -199,22 +199,22 @@ void MappedFile::ReadWhole() {
         off_t hole = data < 0 ? -1 : ::lseek(fd, data, SEEK_HOLE);
         if (data < 0 || hole < 0) {
             data = static_cast<off_t>(offset);  // no hole reports: read everything
-            hole = static_cast<off_t>(m_Size);
+            hole = static_cast<off_t>(m_size);
         }
-        const std::uint64_t end = std::min<std::uint64_t>(static_cast<std::uint64_t>(hole), m_Size);
+        const std::uint64_t end = std::min<std::uint64_t>(static_cast<std::uint64_t>(hole), m_size);
         for (auto at = static_cast<std::uint64_t>(data); at < end; at += kChunk) {
             const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, end - at));
-            m_File.ReadRange(at, m_Data + at, count);
-            ReleaseZeroPages(m_Data + at, m_Data + at + count);
+            m_file.ReadRange(at, m_data + at, count);
+            ReleaseZeroPages(m_data + at, m_data + at + count);
         }
         offset = std::max(end, offset + 1);
     }
-    m_File.CheckUnchanged();
+    m_file.CheckUnchanged();
 }
 
 MappedFile::~MappedFile() {
-    if (m_Data != nullptr) {
-        ::munmap(m_Data, m_Size);
+    if (m_data != nullptr) {
+        ::munmap(m_data, m_size);
     }
 }
 

@@ -30,9 +30,9 @@ public:
     OpenedFile& operator=(const OpenedFile&) = delete;
     OpenedFile& operator=(OpenedFile&&) = delete;
 
-    int Descriptor() const { return m_Fd; }
+    int Descriptor() const { return m_fd; }
     /// The size when the file was opened.
-    std::uint64_t Size() const { return m_Size; }
+    std::uint64_t Size() const { return m_size; }
     /// Reads exactly `count` bytes at `offset` into `buffer`; throws ReadError if the
     /// file ends first or changed since it was opened ("... changed while it was being
     /// read"), or the system reports an error.
@@ -45,9 +45,9 @@ private:
     /// Throws ReadError if the file's size or modification time differ from the open's.
     void CheckUnchanged() const;
 
-    int m_Fd = -1;
-    std::uint64_t m_Size = 0;
-    timespec m_Modified{};
+    int m_fd = -1;
+    std::uint64_t m_size = 0;
+    timespec m_modified{};
 };
 
 class MappedFile {
@@ -61,10 +61,10 @@ public:
     MappedFile(const MappedFile&) = delete;
     MappedFile& operator=(const MappedFile&) = delete;
 
-    const char* Begin() const { return m_Data; }
-    const char* End() const { return m_Data + m_Size; }
-    std::size_t Size() const { return m_Size; }
-    int Descriptor() const { return m_File.Descriptor(); }
+    const char* Begin() const { return m_data; }
+    const char* End() const { return m_data + m_size; }
+    std::size_t Size() const { return m_size; }
+    int Descriptor() const { return m_file.Descriptor(); }
 
     /// Checks that `path` names a readable regular file and returns its size,
     /// without reading it (used before a VTK reader opens the file itself).
@@ -73,9 +73,9 @@ public:
 private:
     void ReadWhole();
 
-    OpenedFile m_File;
-    char* m_Data = nullptr;
-    std::size_t m_Size = 0;
+    OpenedFile m_file;
+    char* m_data = nullptr;
+    std::size_t m_size = 0;
 };
 
 /// Keeps a library's file mapping from ending the program. libtiff maps the files VTK's

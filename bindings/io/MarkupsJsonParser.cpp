@@ -25,7 +25,7 @@ std::string LabelOf(const Json& point) {
 }  // namespace
 
 vtkSmartPointer<vtkPolyData> MarkupsJsonParser::Parse() {
-    const Json document = ParseJsonDocument(m_File.Begin(), m_File.End(), "the JSON");
+    const Json document = ParseJsonDocument(m_file.Begin(), m_file.End(), "the JSON");
     const auto markups = document.is_object() ? document.find("markups") : document.end();
     if (!document.is_object() || markups == document.end() || !markups->is_array()) {
         Fail("not a markups file: it has no \"markups\" list");
@@ -40,7 +40,7 @@ vtkSmartPointer<vtkPolyData> MarkupsJsonParser::Parse() {
         }
         const auto systemIt = markup.find("coordinateSystem");
         const std::string own = systemIt != markup.end() && systemIt->is_string()
-                                    ? ToLower(systemIt->get<std::string>()) == "ras" ? "RAS" : "LPS"
+                                    ? ToLowerAscii(systemIt->get<std::string>()) == "ras" ? "RAS" : "LPS"
                                     : "LPS";
         const auto points = markup.find("controlPoints");
         if (points == markup.end() || points->is_null()) {

@@ -22,13 +22,13 @@ namespace wexlan::io {
 
 class MarkupsJsonParser {
 public:
-    explicit MarkupsJsonParser(const MappedFile& file) : m_File(file) {}
+    explicit MarkupsJsonParser(const MappedFile& file) : m_file(file) {}
     /// Throws ReadError for damaged JSON (with its line), a document that is not a
     /// markups file, a malformed control point, or a file without markers.
     vtkSmartPointer<vtkPolyData> Parse();
 
 private:
-    const MappedFile& m_File;
+    const MappedFile& m_file;
 };
 
 }  // namespace wexlan::io

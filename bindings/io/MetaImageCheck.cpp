@@ -119,7 +119,7 @@ MetaImageHeader CheckMetaImageFile(const std::string& path) {
                                             "ElementDataFile line"
                                           : "the MetaImage header has no ElementDataFile line");
         }
-        if (Trim(line).empty()) {
+        if (Trim(line, kBlanksInLine).empty()) {
             continue;
         }
         for (char c : line) {
@@ -132,8 +132,8 @@ MetaImageHeader CheckMetaImageFile(const std::string& path) {
         if (eq == std::string_view::npos) {
             text.FailAt(lineStart, "not a MetaImage header line: \"", Excerpt(line, 40), "\"");
         }
-        const std::string key = ToLower(Trim(line.substr(0, eq)));
-        fields[key] = std::string(Trim(line.substr(eq + 1)));
+        const std::string key = ToLowerAscii(Trim(line.substr(0, eq), kBlanksInLine));
+        fields[key] = std::string(Trim(line.substr(eq + 1), kBlanksInLine));
         haveDataFile = key == "elementdatafile";
     }
     const std::size_t headerEnd = static_cast<std::size_t>(text.Position() - head.data());
@@ -143,7 +143,7 @@ MetaImageHeader CheckMetaImageFile(const std::string& path) {
         return it == fields.end() ? nullptr : &it->second;
     };
     const auto numbers = [&](const char* key, std::size_t count, auto& out) {
-        const std::string* value = field(ToLower(key).c_str());
+        const std::string* value = field(ToLowerAscii(key).c_str());
         if (value == nullptr) {
             return false;
         }
@@ -163,7 +163,7 @@ MetaImageHeader CheckMetaImageFile(const std::string& path) {
         return true;
     };
 
-    if (const std::string* type = field("objecttype"); type && ToLower(*type) != "image") {
+    if (const std::string* type = field("objecttype"); type && ToLowerAscii(*type) != "image") {
         Fail("the MetaImage file holds a \"", Excerpt(*type), "\", not an image");
     }
     std::vector<int> ndims;
@@ -202,7 +202,7 @@ MetaImageHeader CheckMetaImageFile(const std::string& path) {
         }
     }
     const std::string* elementType = field("elementtype");
-    if (elementType == nullptr || !ElementType(ToLower(*elementType), h.vtkType, h.storedSize)) {
+    if (elementType == nullptr || !ElementType(ToLowerAscii(*elementType), h.vtkType, h.storedSize)) {
         Fail("the MetaImage element type \"", elementType ? Excerpt(*elementType) : "",
              "\" is missing or not supported");
     }
@@ -216,16 +216,16 @@ MetaImageHeader CheckMetaImageFile(const std::string& path) {
     if (!CheckedMul(voxels, static_cast<std::uint64_t>(channels[0]) * h.storedSize, h.bytes)) {
         Fail("the MetaImage sizes are too large");
     }
-    if (const std::string* binary = field("binarydata"); binary && !IsTrue(ToLower(*binary))) {
+    if (const std::string* binary = field("binarydata"); binary && !IsTrue(ToLowerAscii(*binary))) {
         Fail("MetaImage files with text data (BinaryData = False) are not supported");
     }
     for (const char* key : {"binarydatabyteordermsb", "elementbyteordermsb"}) {
         if (const std::string* msb = field(key)) {
-            h.bigEndian = IsTrue(ToLower(*msb));
+            h.bigEndian = IsTrue(ToLowerAscii(*msb));
         }
     }
     const std::string* compressedField = field("compresseddata");
-    h.compressed = compressedField && IsTrue(ToLower(*compressedField));
+    h.compressed = compressedField && IsTrue(ToLowerAscii(*compressedField));
     std::vector<std::int64_t> headerSize{0};
     if (field("headersize") != nullptr &&
         (!numbers("HeaderSize", 1, headerSize) || headerSize[0] < -1)) {
@@ -235,7 +235,7 @@ MetaImageHeader CheckMetaImageFile(const std::string& path) {
     // Which files hold the data: local, one file, a list or numbered files. Each file
     // of several holds the same share of the voxels (one slice of a LIST 2D, ...).
     const std::string& dataFile = *field("elementdatafile");
-    const std::string dataLower = ToLower(dataFile);
+    const std::string dataLower = ToLowerAscii(dataFile);
     std::vector<std::string> names;
     std::function<std::string(std::uint64_t)> nameOf;  // of data file i; none for LOCAL
     std::uint64_t files = 1;
@@ -261,8 +261,8 @@ MetaImageHeader CheckMetaImageFile(const std::string& path) {
         if (dataLower.rfind("list", 0) == 0) {
             std::string_view line;
             while (names.size() < files && text.NextLine(line)) {
-                if (!Trim(line).empty()) {
-                    names.emplace_back(Trim(line));
+                if (!Trim(line, kBlanksInLine).empty()) {
+                    names.emplace_back(Trim(line, kBlanksInLine));
                 }
             }
             if (names.size() < files) {

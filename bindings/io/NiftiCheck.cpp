@@ -199,7 +199,7 @@ NiftiHeader CheckNiftiFile(const std::string& path, bool compressed) {
 }
 
 NiftiPair CheckNiftiPair(const std::string& path) {
-    const std::string lower = ToLower(path);
+    const std::string lower = ToLowerAscii(path);
     const bool givenImage = lower.size() > 4 && lower.compare(lower.size() - 4, 4, ".img") == 0;
     NiftiPair pair{givenImage ? WithExtension(path, "hdr") : path,
                    givenImage ? path : WithExtension(path, "img"),

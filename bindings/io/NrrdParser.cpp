@@ -131,7 +131,7 @@ std::size_t NrrdParser::ParseHeader(const char* begin, const char* end) {
         if (!text.NextLine(line)) {
             break;  // a detached header may simply end
         }
-        if (Trim(line).empty()) {
+        if (Trim(line, kBlanksInLine).empty()) {
             break;  // the blank line that ends the header
         }
         if (line.front() == '#' || line.find(":=") != std::string_view::npos) {
@@ -141,15 +141,15 @@ std::size_t NrrdParser::ParseHeader(const char* begin, const char* end) {
         if (colon == std::string_view::npos) {
             text.FailAt(lineStart, "not a NRRD header field: \"", Excerpt(line, 40), "\"");
         }
-        const std::string field = ToLower(line.substr(0, colon));
-        const std::string_view value = Trim(line.substr(colon + 2));
+        const std::string field = ToLowerAscii(line.substr(0, colon));
+        const std::string_view value = Trim(line.substr(colon + 2), kBlanksInLine);
         SplitFields(value, " \t", true, words);
         const auto bad = [&]() {
             text.FailAt(lineStart, "the NRRD field \"", field, "\" has an invalid value \"",
                         Excerpt(value, 40), "\"");
         };
         if (field == "type") {
-            haveType = TypeFromName(ToLower(value), m_H.vtkType, m_H.typeSize);
+            haveType = TypeFromName(ToLowerAscii(value), m_h.vtkType, m_h.typeSize);
             if (!haveType) {
                 text.FailAt(lineStart, "unsupported NRRD voxel type \"", Excerpt(value), "\"");
             }
@@ -159,22 +159,22 @@ std::size_t NrrdParser::ParseHeader(const char* begin, const char* end) {
                             " is not supported (1 to 4 axes)");
             }
         } else if (field == "sizes") {
-            m_H.sizes.clear();
+            m_h.sizes.clear();
             for (std::string_view w : words) {
                 std::uint64_t s = 0;
                 if (!ParseNumber(w, s) || s == 0) {
                     bad();
                 }
-                m_H.sizes.push_back(s);
+                m_h.sizes.push_back(s);
             }
             haveSizes = true;
         } else if (field == "encoding") {
-            m_H.encoding = ToLower(value);
-            if (m_H.encoding == "gz")
-                m_H.encoding = "gzip";
-            if (m_H.encoding == "txt" || m_H.encoding == "ascii")
-                m_H.encoding = "text";
-            if (m_H.encoding != "raw" && m_H.encoding != "gzip" && m_H.encoding != "text") {
+            m_h.encoding = ToLowerAscii(value);
+            if (m_h.encoding == "gz")
+                m_h.encoding = "gzip";
+            if (m_h.encoding == "txt" || m_h.encoding == "ascii")
+                m_h.encoding = "text";
+            if (m_h.encoding != "raw" && m_h.encoding != "gzip" && m_h.encoding != "text") {
                 text.FailAt(lineStart, "the NRRD encoding \"", Excerpt(value),
                             "\" is not supported (raw, gzip and text are)");
             }
@@ -182,45 +182,45 @@ std::size_t NrrdParser::ParseHeader(const char* begin, const char* end) {
             if (value != "little" && value != "big") {
                 bad();
             }
-            m_H.bigEndian = value == "big";
+            m_h.bigEndian = value == "big";
         } else if (field == "byte skip" || field == "byteskip") {
-            if (!ParseNumber(value, m_H.byteSkip) || m_H.byteSkip < -1) {
+            if (!ParseNumber(value, m_h.byteSkip) || m_h.byteSkip < -1) {
                 bad();
             }
         } else if (field == "line skip" || field == "lineskip") {
-            if (!ParseNumber(value, m_H.lineSkip)) {
+            if (!ParseNumber(value, m_h.lineSkip)) {
                 bad();
             }
         } else if (field == "data file" || field == "datafile") {
             if (words.size() != 1 || value == "LIST" || value.find('%') != std::string_view::npos) {
                 text.FailAt(lineStart, "NRRD data split over several files is not supported");
             }
-            m_H.dataFile = std::string(value);
+            m_h.dataFile = std::string(value);
         } else if (field == "kinds") {
-            m_H.kinds.clear();
+            m_h.kinds.clear();
             for (std::string_view w : words) {
-                m_H.kinds.push_back(ToLower(w));
+                m_h.kinds.push_back(ToLowerAscii(w));
             }
         } else if (field == "spacings") {
-            m_H.spacings.clear();
+            m_h.spacings.clear();
             for (std::string_view w : words) {
                 double d = 0;
                 if (!ParseNumber(w, d)) {
                     bad();
                 }
-                m_H.spacings.push_back(d);
+                m_h.spacings.push_back(d);
             }
         } else if (field == "space directions") {
-            if (!ParseVectors(value, m_H.directions)) {
+            if (!ParseVectors(value, m_h.directions)) {
                 bad();
             }
-            m_H.haveDirections = true;
+            m_h.haveDirections = true;
         } else if (field == "space origin") {
             std::vector<std::vector<double>> origin;
             if (!ParseVectors(value, origin) || origin.size() != 1 || origin[0].empty()) {
                 bad();
             }
-            m_H.origin = origin[0];
+            m_h.origin = origin[0];
         }
         // Every other field (content, space, centers, units, min, max...) only describes.
     }
@@ -231,12 +231,12 @@ std::size_t NrrdParser::ParseHeader(const char* begin, const char* end) {
                               : "\"sizes\"",
              " field");
     }
-    if (m_H.sizes.size() != static_cast<std::size_t>(dimension)) {
-        Fail("the NRRD header has ", m_H.sizes.size(), " sizes for ", dimension, " axes");
+    if (m_h.sizes.size() != static_cast<std::size_t>(dimension)) {
+        Fail("the NRRD header has ", m_h.sizes.size(), " sizes for ", dimension, " axes");
     }
-    if ((!m_H.kinds.empty() && m_H.kinds.size() != m_H.sizes.size()) ||
-        (m_H.haveDirections && m_H.directions.size() != m_H.sizes.size()) ||
-        (!m_H.spacings.empty() && m_H.spacings.size() != m_H.sizes.size())) {
+    if ((!m_h.kinds.empty() && m_h.kinds.size() != m_h.sizes.size()) ||
+        (m_h.haveDirections && m_h.directions.size() != m_h.sizes.size()) ||
+        (!m_h.spacings.empty() && m_h.spacings.size() != m_h.sizes.size())) {
         Fail("the NRRD header's kinds, spacings or space directions do not match its ", dimension,
              " axes");
     }
@@ -247,7 +247,7 @@ vtkSmartPointer<vtkImageData> NrrdParser::Parse() {
     std::size_t headerEnd = 0;
     {
         // The header is text at the start of the file; only that part is read here.
-        OpenedFile file(m_Path);
+        OpenedFile file(m_path);
         std::string head(static_cast<std::size_t>(std::min<std::uint64_t>(file.Size(), kMaxHeader)),
                          '\0');
         file.ReadAt(0, head.data(), head.size());
@@ -259,14 +259,14 @@ vtkSmartPointer<vtkImageData> NrrdParser::Parse() {
     }
 
     // Which axes are spatial: "kinds" says, else a "none" direction; otherwise all are.
-    const std::size_t axes = m_H.sizes.size();
+    const std::size_t axes = m_h.sizes.size();
     std::vector<bool> spatial(axes, true);
     for (std::size_t a = 0; a < axes; ++a) {
-        if (!m_H.kinds.empty()) {
-            const std::string& k = m_H.kinds[a];
+        if (!m_h.kinds.empty()) {
+            const std::string& k = m_h.kinds[a];
             spatial[a] = k == "domain" || k == "space" || k == "time" || k == "???" || k == "none";
-        } else if (m_H.haveDirections) {
-            spatial[a] = !m_H.directions[a].empty();
+        } else if (m_h.haveDirections) {
+            spatial[a] = !m_h.directions[a].empty();
         }
     }
     const auto nonSpatial =
@@ -277,21 +277,21 @@ vtkSmartPointer<vtkImageData> NrrdParser::Parse() {
     if (axes - nonSpatial > 3 || axes == nonSpatial) {
         Fail("only NRRD volumes with one to three spatial axes are supported");
     }
-    m_ComponentAxis = nonSpatial == 1 ? 0 : -1;
-    if (m_ComponentAxis == 0 && m_H.sizes[0] > 4096) {
-        Fail("voxels with ", m_H.sizes[0], " components are not supported");
+    m_componentAxis = nonSpatial == 1 ? 0 : -1;
+    if (m_componentAxis == 0 && m_h.sizes[0] > 4096) {
+        Fail("voxels with ", m_h.sizes[0], " components are not supported");
     }
 
     std::uint64_t values = 1, bytes = 0;
-    for (std::uint64_t size : m_H.sizes) {
+    for (std::uint64_t size : m_h.sizes) {
         if (!CheckedMul(values, size, values)) {
             Fail("the NRRD sizes are too large");
         }
     }
-    if (!CheckedMul(values, m_H.typeSize, bytes)) {
+    if (!CheckedMul(values, m_h.typeSize, bytes)) {
         Fail("the NRRD sizes are too large");
     }
-    const std::uint64_t components = m_ComponentAxis == 0 ? m_H.sizes[0] : 1;
+    const std::uint64_t components = m_componentAxis == 0 ? m_h.sizes[0] : 1;
     vtkSmartPointer<vtkDataArray> scalars;
     ReadVoxels(scalars, values, bytes, components, headerEnd);
     return BuildImage(scalars);
@@ -299,25 +299,25 @@ vtkSmartPointer<vtkImageData> NrrdParser::Parse() {
 
 void NrrdParser::ReadVoxels(vtkSmartPointer<vtkDataArray>& scalars, std::uint64_t values,
                             std::uint64_t bytes, std::uint64_t components, std::size_t headerEnd) {
-    std::string dataPath = m_Path;
-    const bool detached = !m_H.dataFile.empty();
+    std::string dataPath = m_path;
+    const bool detached = !m_h.dataFile.empty();
     std::uint64_t offset = headerEnd;
-    if (!m_H.dataFile.empty()) {
+    if (!m_h.dataFile.empty()) {
         dataPath =
-            m_H.dataFile.front() == '/' ? m_H.dataFile : FolderOf(m_Path) + "/" + m_H.dataFile;
+            m_h.dataFile.front() == '/' ? m_h.dataFile : FolderOf(m_path) + "/" + m_h.dataFile;
         offset = 0;
     }
     const auto needMessage = [&](std::uint64_t available) {
         std::string dims;
-        for (std::uint64_t s : m_H.sizes) {
+        for (std::uint64_t s : m_h.sizes) {
             dims += (dims.empty() ? "" : " x ") + std::to_string(s);
         }
-        Fail("the ", m_H.dataFile.empty() ? "file" : "data file \"" + m_H.dataFile + "\"",
-             " ends too early: ", dims, " values of ", m_H.typeSize, " bytes need ", bytes,
+        Fail("the ", m_h.dataFile.empty() ? "file" : "data file \"" + m_h.dataFile + "\"",
+             " ends too early: ", dims, " values of ", m_h.typeSize, " bytes need ", bytes,
              " bytes but only ", available, " are there");
     };
 
-    if (m_H.encoding == "gzip" && m_H.lineSkip == 0) {
+    if (m_h.encoding == "gzip" && m_h.lineSkip == 0) {
         // Unpacked from the file in pieces, straight into the voxel buffer.
         OpenedFile data =
             NameDataFile(dataPath, detached, [&] { return OpenedFile(dataPath, true); });
@@ -327,23 +327,23 @@ void NrrdParser::ReadVoxels(vtkSmartPointer<vtkDataArray>& scalars, std::uint64_
                 return std::make_unique<InflateStream>(data, offset, available);
             });
         });
-    } else if (m_H.encoding == "raw" && m_H.lineSkip == 0) {
+    } else if (m_h.encoding == "raw" && m_h.lineSkip == 0) {
         // The common case: read straight into the voxel buffer.
         OpenedFile data =
             NameDataFile(dataPath, detached, [&] { return OpenedFile(dataPath, true); });
-        if (m_H.byteSkip == -1) {
+        if (m_h.byteSkip == -1) {
             if (data.Size() < bytes + offset) {
                 needMessage(data.Size() > offset ? data.Size() - offset : 0);
             }
             offset = data.Size() - bytes;
         } else {
-            offset += static_cast<std::uint64_t>(m_H.byteSkip);
+            offset += static_cast<std::uint64_t>(m_h.byteSkip);
         }
         const std::uint64_t available = data.Size() > offset ? data.Size() - offset : 0;
         if (bytes > available) {
             needMessage(available);
         }
-        scalars = NewVoxelArray(m_H.vtkType, values / components, static_cast<int>(components));
+        scalars = NewVoxelArray(m_h.vtkType, values / components, static_cast<int>(components));
         NameDataFile(dataPath, detached, [&] {
             data.ReadAt(offset, scalars->GetVoidPointer(0), static_cast<std::size_t>(bytes));
         });
@@ -353,26 +353,26 @@ void NrrdParser::ReadVoxels(vtkSmartPointer<vtkDataArray>& scalars, std::uint64_
         TextCursor text(data.Begin() + std::min<std::uint64_t>(offset, data.Size()), data.End(),
                         data.Begin());
         std::string_view skipped;
-        for (std::uint64_t i = 0; i < m_H.lineSkip; ++i) {
+        for (std::uint64_t i = 0; i < m_h.lineSkip; ++i) {
             if (!text.NextLine(skipped)) {
-                Fail("the data ends within the ", m_H.lineSkip, " lines to skip");
+                Fail("the data ends within the ", m_h.lineSkip, " lines to skip");
             }
         }
         const char* start = text.Position();
         const auto available = static_cast<std::uint64_t>(data.End() - start);
-        if (m_H.encoding == "raw") {
-            if (m_H.byteSkip == -1) {
+        if (m_h.encoding == "raw") {
+            if (m_h.byteSkip == -1) {
                 start = data.End() - std::min<std::uint64_t>(bytes, available);
             } else {
                 start +=
-                    std::min<std::uint64_t>(static_cast<std::uint64_t>(m_H.byteSkip), available);
+                    std::min<std::uint64_t>(static_cast<std::uint64_t>(m_h.byteSkip), available);
             }
             if (bytes > static_cast<std::uint64_t>(data.End() - start)) {
                 needMessage(static_cast<std::uint64_t>(data.End() - start));
             }
-            scalars = NewVoxelArray(m_H.vtkType, values / components, static_cast<int>(components));
+            scalars = NewVoxelArray(m_h.vtkType, values / components, static_cast<int>(components));
             std::memcpy(scalars->GetVoidPointer(0), start, static_cast<std::size_t>(bytes));
-        } else if (m_H.encoding == "gzip") {
+        } else if (m_h.encoding == "gzip") {
             scalars = InflateVoxels(available, bytes, components, [&] {
                 return std::make_unique<InflateStream>(start, available);
             });
@@ -381,7 +381,7 @@ void NrrdParser::ReadVoxels(vtkSmartPointer<vtkDataArray>& scalars, std::uint64_
             if (values > available / 2 + 1) {
                 needMessage(available);
             }
-            scalars = NewVoxelArray(m_H.vtkType, values / components, static_cast<int>(components));
+            scalars = NewVoxelArray(m_h.vtkType, values / components, static_cast<int>(components));
             text.SetPosition(start);
             for (std::uint64_t i = 0; i < values; ++i) {
                 scalars->SetVariantValue(static_cast<vtkIdType>(i),
@@ -390,8 +390,8 @@ void NrrdParser::ReadVoxels(vtkSmartPointer<vtkDataArray>& scalars, std::uint64_
             return;
         }
     }
-    if (m_H.bigEndian && m_H.typeSize > 1) {
-        SwapBytes(scalars->GetVoidPointer(0), values, m_H.typeSize);
+    if (m_h.bigEndian && m_h.typeSize > 1) {
+        SwapBytes(scalars->GetVoidPointer(0), values, m_h.typeSize);
     }
 }
 
@@ -399,16 +399,16 @@ template <typename Open>
 vtkSmartPointer<vtkDataArray> NrrdParser::InflateVoxels(std::uint64_t available,
                                                         std::uint64_t bytes,
                                                         std::uint64_t components, Open&& open) {
-    if (m_H.byteSkip < 0) {
+    if (m_h.byteSkip < 0) {
         Fail("\"byte skip: -1\" is only possible with raw data");
     }
-    const auto skip = static_cast<std::uint64_t>(m_H.byteSkip);
+    const auto skip = static_cast<std::uint64_t>(m_h.byteSkip);
     if (bytes + skip > available * kMaxInflateRatio) {
         Fail("the compressed data (", available, " bytes) is too small for ", bytes,
              " bytes of voxels");
     }
     vtkSmartPointer<vtkDataArray> scalars = NewVoxelArray(
-        m_H.vtkType, (bytes / m_H.typeSize) / components, static_cast<int>(components));
+        m_h.vtkType, (bytes / m_h.typeSize) / components, static_cast<int>(components));
     const std::unique_ptr<InflateStream> stream = open();
     stream->Read(nullptr, skip, skip + bytes);
     stream->Read(scalars->GetVoidPointer(0), bytes, skip + bytes);
@@ -421,15 +421,15 @@ vtkSmartPointer<vtkImageData> NrrdParser::BuildImage(vtkDataArray* scalars) {
     double spacing[3] = {1, 1, 1};
     double origin[3] = {0, 0, 0};
     double direction[9] = {1, 0, 0, 0, 1, 0, 0, 0, 1};
-    bool directionComplete = m_H.haveDirections;
+    bool directionComplete = m_h.haveDirections;
     int j = 0;
-    for (std::size_t a = (m_ComponentAxis == 0 ? 1 : 0); a < m_H.sizes.size(); ++a, ++j) {
-        if (m_H.sizes[a] > static_cast<std::uint64_t>(INT32_MAX)) {
-            Fail("an axis of ", m_H.sizes[a], " voxels is too long");
+    for (std::size_t a = (m_componentAxis == 0 ? 1 : 0); a < m_h.sizes.size(); ++a, ++j) {
+        if (m_h.sizes[a] > static_cast<std::uint64_t>(INT32_MAX)) {
+            Fail("an axis of ", m_h.sizes[a], " voxels is too long");
         }
-        dims[j] = static_cast<int>(m_H.sizes[a]);
-        if (m_H.haveDirections && !m_H.directions[a].empty()) {
-            const std::vector<double>& d = m_H.directions[a];
+        dims[j] = static_cast<int>(m_h.sizes[a]);
+        if (m_h.haveDirections && !m_h.directions[a].empty()) {
+            const std::vector<double>& d = m_h.directions[a];
             double norm = 0;
             for (double c : d)
                 norm += c * c;
@@ -443,12 +443,12 @@ vtkSmartPointer<vtkImageData> NrrdParser::BuildImage(vtkDataArray* scalars) {
                 if (norm > 0)
                     spacing[j] = norm;
             }
-        } else if (!m_H.spacings.empty() && std::isfinite(m_H.spacings[a]) && m_H.spacings[a] > 0) {
-            spacing[j] = m_H.spacings[a];
+        } else if (!m_h.spacings.empty() && std::isfinite(m_h.spacings[a]) && m_h.spacings[a] > 0) {
+            spacing[j] = m_h.spacings[a];
         }
     }
-    for (std::size_t i = 0; i < m_H.origin.size() && i < 3; ++i) {
-        origin[i] = m_H.origin[i];
+    for (std::size_t i = 0; i < m_h.origin.size() && i < 3; ++i) {
+        origin[i] = m_h.origin[i];
     }
     auto image = vtkSmartPointer<vtkImageData>::New();
     image->SetDimensions(dims);

@@ -22,7 +22,7 @@ namespace wexlan::io {
 
 class NrrdParser {
 public:
-    explicit NrrdParser(std::string path) : m_Path(std::move(path)) {}
+    explicit NrrdParser(std::string path) : m_path(std::move(path)) {}
     /// Throws ReadError for a header that is damaged or not supported, or missing data.
     vtkSmartPointer<vtkImageData> Parse();
 
@@ -52,9 +52,9 @@ private:
                                                 std::uint64_t components, Open&& open);
     vtkSmartPointer<vtkImageData> BuildImage(vtkDataArray* scalars);
 
-    std::string m_Path;
-    Header m_H;
-    int m_ComponentAxis = -1;
+    std::string m_path;
+    Header m_h;
+    int m_componentAxis = -1;
 };
 
 }  // namespace wexlan::io

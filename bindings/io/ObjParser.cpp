@@ -20,20 +20,20 @@ namespace {
 class CornerAttribute {
 public:
     void Assign(std::size_t point, std::int64_t attribute, std::size_t pointCount) {
-        if (m_Conflict) {
+        if (m_conflict) {
             return;
         }
-        if (m_OfPoint.size() < pointCount) {
-            m_OfPoint.resize(pointCount, -1);
+        if (m_ofPoint.size() < pointCount) {
+            m_ofPoint.resize(pointCount, -1);
         }
-        std::int64_t& current = m_OfPoint[point];
+        std::int64_t& current = m_ofPoint[point];
         if (current == -1) {
             current = attribute;
         } else if (current != attribute) {
-            m_Conflict = true;
+            m_conflict = true;
         }
     }
-    bool Used() const { return !m_OfPoint.empty() && !m_Conflict; }
+    bool Used() const { return !m_ofPoint.empty() && !m_conflict; }
 
     /// One `components`-tuple per point from `values`; points without one get zeros.
     vtkSmartPointer<vtkFloatArray> Build(const std::vector<float>& values, int components,
@@ -41,7 +41,7 @@ public:
         GrowableArray<float> out;
         out.Resize(pointCount * components);
         for (std::size_t p = 0; p < pointCount; ++p) {
-            const std::int64_t a = p < m_OfPoint.size() ? m_OfPoint[p] : -1;
+            const std::int64_t a = p < m_ofPoint.size() ? m_ofPoint[p] : -1;
             for (int c = 0; c < components; ++c) {
                 out[p * components + c] = a < 0 ? 0.0f : values[a * components + c];
             }
@@ -50,8 +50,8 @@ public:
     }
 
 private:
-    std::vector<std::int64_t> m_OfPoint;
-    bool m_Conflict = false;
+    std::vector<std::int64_t> m_ofPoint;
+    bool m_conflict = false;
 };
 
 // Parses a 1-based or negative (relative) OBJ index against `count` items read so far;
@@ -68,11 +68,11 @@ std::int64_t ResolveIndex(std::string_view text, std::size_t count) {
 }  // namespace
 
 vtkSmartPointer<vtkPolyData> ObjParser::Parse() {
-    TextCursor text(m_File.Begin(), m_File.End(), m_File.Begin());
+    TextCursor text(m_file.Begin(), m_file.End(), m_file.Begin());
     text.SkipByteOrderMark();
 
     GrowableArray<float> points;
-    points.Reserve(m_File.Size() / 16);
+    points.Reserve(m_file.Size() / 16);
     std::vector<float> normals;
     std::vector<float> texture;
     CornerAttribute pointNormals;

@@ -19,12 +19,12 @@ namespace wexlan::io {
 
 class ObjParser {
 public:
-    explicit ObjParser(const MappedFile& file) : m_File(file) {}
+    explicit ObjParser(const MappedFile& file) : m_file(file) {}
     /// Throws ReadError if the file is not a readable OBJ model.
     vtkSmartPointer<vtkPolyData> Parse();
 
 private:
-    const MappedFile& m_File;
+    const MappedFile& m_file;
 };
 
 }  // namespace wexlan::io

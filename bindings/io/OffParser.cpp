@@ -22,7 +22,7 @@ bool NextContentLine(TextCursor& text, std::string_view& line, const char*& line
         if (hash != std::string_view::npos) {
             line = line.substr(0, hash);
         }
-        line = Trim(line);
+        line = Trim(line, kBlanksInLine);
         if (!line.empty()) {
             return true;
         }
@@ -51,7 +51,7 @@ bool IsOffKeyword(std::string_view word) {
 }  // namespace
 
 vtkSmartPointer<vtkPolyData> OffParser::Parse() {
-    TextCursor text(m_File.Begin(), m_File.End(), m_File.Begin());
+    TextCursor text(m_file.Begin(), m_file.End(), m_file.Begin());
     text.SkipByteOrderMark();
     std::string_view line;
     const char* lineStart = nullptr;

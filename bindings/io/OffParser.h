@@ -16,12 +16,12 @@ namespace wexlan::io {
 
 class OffParser {
 public:
-    explicit OffParser(const MappedFile& file) : m_File(file) {}
+    explicit OffParser(const MappedFile& file) : m_file(file) {}
     /// Throws ReadError if the file is not a readable OFF mesh.
     vtkSmartPointer<vtkPolyData> Parse();
 
 private:
-    const MappedFile& m_File;
+    const MappedFile& m_file;
 };
 
 }  // namespace wexlan::io

@@ -95,14 +95,14 @@ std::uint32_t PackedColour(const char* p) {
 }  // namespace
 
 void PcdParser::ParseHeader() {
-    TextCursor text(m_File.Begin(), m_File.End(), m_File.Begin());
+    TextCursor text(m_file.Begin(), m_file.End(), m_file.Begin());
     text.SkipByteOrderMark();
     std::vector<std::string_view> words;
     std::string_view line;
     std::uint64_t width = 0, height = 1;
     bool haveWidth = false, havePoints = false;
     std::vector<std::string_view> sizes, types, counts;
-    while (m_Data.empty()) {
+    while (m_data.empty()) {
         const char* lineStart = text.Position();
         if (!text.NextLine(line)) {
             Fail("the PCD header has no DATA line");
@@ -121,11 +121,11 @@ void PcdParser::ParseHeader() {
         if (key == "version" || key == "viewpoint") {
             continue;
         } else if (key == "fields" || key == "columns") {
-            m_Fields.clear();
+            m_fields.clear();
             for (std::size_t i = 1; i < words.size(); ++i) {
                 Field f;
                 f.name = LowerWord(words[i], 256);
-                m_Fields.push_back(f);
+                m_fields.push_back(f);
             }
         } else if (key == "size") {
             sizes.assign(words.begin() + 1, words.end());
@@ -139,27 +139,27 @@ void PcdParser::ParseHeader() {
         } else if (key == "height") {
             number(height);
         } else if (key == "points") {
-            number(m_Points);
+            number(m_points);
             havePoints = true;
         } else if (key == "data") {
-            m_Data = words.size() == 2 ? LowerWord(words[1]) : std::string("?");
+            m_data = words.size() == 2 ? LowerWord(words[1]) : std::string("?");
         } else {
             text.FailAt(lineStart, "unknown PCD header line \"", Excerpt(line, 40), "\"");
         }
     }
-    m_Body = text.Position();
+    m_body = text.Position();
 
-    if (m_Fields.empty()) {
+    if (m_fields.empty()) {
         Fail("the PCD header has no FIELDS line");
     }
-    if (sizes.size() != m_Fields.size() || types.size() != m_Fields.size() ||
-        (!counts.empty() && counts.size() != m_Fields.size())) {
-        Fail("the PCD header lists ", m_Fields.size(), " fields but ", sizes.size(), " sizes, ",
+    if (sizes.size() != m_fields.size() || types.size() != m_fields.size() ||
+        (!counts.empty() && counts.size() != m_fields.size())) {
+        Fail("the PCD header lists ", m_fields.size(), " fields but ", sizes.size(), " sizes, ",
              types.size(), " types and ", counts.size(), " counts");
     }
     std::size_t offset = 0;
-    for (std::size_t i = 0; i < m_Fields.size(); ++i) {
-        Field& f = m_Fields[i];
+    for (std::size_t i = 0; i < m_fields.size(); ++i) {
+        Field& f = m_fields[i];
         f.type = types[i].size() == 1 ? types[i][0] : '?';
         if (!ParseNumber(sizes[i], f.size) ||
             (f.size != 1 && f.size != 2 && f.size != 4 && f.size != 8) ||
@@ -183,9 +183,9 @@ void PcdParser::ParseHeader() {
         Fail("WIDTH ", width, " times HEIGHT ", height, " is too large");
     }
     if (!havePoints) {
-        m_Points = product;
-    } else if (m_Points != product) {
-        Fail("POINTS ", m_Points, " does not equal WIDTH ", width, " times HEIGHT ", height);
+        m_points = product;
+    } else if (m_points != product) {
+        Fail("POINTS ", m_points, " does not equal WIDTH ", width, " times HEIGHT ", height);
     }
 }
 
@@ -196,7 +196,7 @@ vtkSmartPointer<vtkPolyData> PcdParser::Parse() {
     const Field* colour = nullptr;
     const Field* intensity = nullptr;
     std::size_t recordSize = 0;
-    for (const Field& f : m_Fields) {
+    for (const Field& f : m_fields) {
         recordSize += f.size * f.count;
         const char* axes[3] = {"x", "y", "z"};
         const char* normals[3] = {"normal_x", "normal_y", "normal_z"};
@@ -217,26 +217,26 @@ vtkSmartPointer<vtkPolyData> PcdParser::Parse() {
     const bool haveNormals = normal[0] && normal[1] && normal[2];
 
     // The smallest space the declared points can take, checked before allocating.
-    const std::uint64_t available = static_cast<std::uint64_t>(m_File.End() - m_Body);
+    const std::uint64_t available = static_cast<std::uint64_t>(m_file.End() - m_body);
     std::vector<char> unpacked;
-    const char* records = m_Body;
+    const char* records = m_body;
     bool fieldByField = false;
-    if (m_Data == "binary" || m_Data == "binary_compressed") {
+    if (m_data == "binary" || m_data == "binary_compressed") {
         std::uint64_t needed = 0;
-        if (!CheckedMul(m_Points, recordSize, needed)) {
-            Fail("the header announces ", m_Points, " points, far more than the file can hold");
+        if (!CheckedMul(m_points, recordSize, needed)) {
+            Fail("the header announces ", m_points, " points, far more than the file can hold");
         }
-        if (m_Data == "binary") {
+        if (m_data == "binary") {
             if (needed > available) {
-                Fail("the file ends too early: ", m_Points, " points of ", recordSize,
+                Fail("the file ends too early: ", m_points, " points of ", recordSize,
                      " bytes need ", needed, " bytes but only ", available, " follow the header");
             }
         } else {
-            ByteCursor bytes(m_Body, m_File.End(), m_File.Begin(), ByteOrder::Little);
+            ByteCursor bytes(m_body, m_file.End(), m_file.Begin(), ByteOrder::Little);
             const auto packed = bytes.Read<std::uint32_t>("the compressed size");
             const auto size = bytes.Read<std::uint32_t>("the uncompressed size");
             if (size != needed) {
-                Fail("the compressed data unpacks to ", size, " bytes but ", m_Points,
+                Fail("the compressed data unpacks to ", size, " bytes but ", m_points,
                      " points need ", needed);
             }
             // LZF expands at most about 256 times: a bound on the declared size.
@@ -249,21 +249,21 @@ vtkSmartPointer<vtkPolyData> PcdParser::Parse() {
             records = unpacked.data();
             fieldByField = true;
         }
-    } else if (m_Data == "ascii") {
+    } else if (m_data == "ascii") {
         std::uint64_t values = 0;
-        for (const Field& f : m_Fields)
+        for (const Field& f : m_fields)
             values += f.count;
-        if (m_Points > available / (2 * values) + 1) {
-            Fail("the header announces ", m_Points, " points, more than the remaining ", available,
+        if (m_points > available / (2 * values) + 1) {
+            Fail("the header announces ", m_points, " points, more than the remaining ", available,
                  " bytes of text can hold");
         }
     } else {
-        Fail("unsupported PCD data encoding \"", Excerpt(m_Data),
+        Fail("unsupported PCD data encoding \"", Excerpt(m_data),
              "\" (ascii, binary and "
              "binary_compressed are supported)");
     }
 
-    const auto n = static_cast<std::size_t>(m_Points);
+    const auto n = static_cast<std::size_t>(m_points);
     GrowableArray<float> xyz, normals, scalars;
     GrowableArray<unsigned char> rgb;
     xyz.Reserve(3 * n);
@@ -280,22 +280,22 @@ vtkSmartPointer<vtkPolyData> PcdParser::Parse() {
         return fieldByField ? records + f.offset * n + i * f.size * f.count
                             : records + i * recordSize + f.offset;
     };
-    std::vector<double> values(m_Fields.size());
-    TextCursor text(m_Body, m_File.End(), m_File.Begin());
+    std::vector<double> values(m_fields.size());
+    TextCursor text(m_body, m_file.End(), m_file.Begin());
     for (std::size_t i = 0; i < n; ++i) {
         double p[3], nv[3] = {0, 0, 0}, in = 0;
         std::uint32_t packedColour = 0;
-        if (m_Data == "ascii") {
+        if (m_data == "ascii") {
             // One line per point; a field with COUNT > 1 takes that many values.
-            for (std::size_t k = 0; k < m_Fields.size(); ++k) {
-                for (std::size_t c = 0; c < m_Fields[k].count; ++c) {
+            for (std::size_t k = 0; k < m_fields.size(); ++k) {
+                for (std::size_t c = 0; c < m_fields[k].count; ++c) {
                     const double v = text.Number<double>("a point value");
                     if (c == 0)
                         values[k] = v;
                 }
             }
             const auto index = [&](const Field* f) {
-                return static_cast<std::size_t>(f - m_Fields.data());
+                return static_cast<std::size_t>(f - m_fields.data());
             };
             for (int c = 0; c < 3; ++c)
                 p[c] = values[index(axis[c])];

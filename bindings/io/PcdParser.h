@@ -22,7 +22,7 @@ namespace wexlan::io {
 
 class PcdParser {
 public:
-    explicit PcdParser(const MappedFile& file) : m_File(file) {}
+    explicit PcdParser(const MappedFile& file) : m_file(file) {}
     /// Throws ReadError if the file is not a readable PCD point cloud.
     vtkSmartPointer<vtkPolyData> Parse();
 
@@ -37,11 +37,11 @@ public:
 private:
     void ParseHeader();
 
-    const MappedFile& m_File;
-    std::vector<Field> m_Fields;
-    std::uint64_t m_Points = 0;
-    std::string m_Data;
-    const char* m_Body = nullptr;
+    const MappedFile& m_file;
+    std::vector<Field> m_fields;
+    std::uint64_t m_points = 0;
+    std::string m_data;
+    const char* m_body = nullptr;
 };
 
 }  // namespace wexlan::io

@@ -60,7 +60,7 @@ void StartElementOf(State& state, const XML_Char* name, const XML_Char** attribu
     const char* axes[3] = {"x", "y", "z"};
     for (int c = 0; c < 3; ++c) {
         const char* text = Attribute(attributes, axes[c]);
-        if (text == nullptr || !ParseNumber(Trim(text), xyz[c]) || !std::isfinite(xyz[c])) {
+        if (text == nullptr || !ParseNumber(Trim(text, kBlanksInLine), xyz[c]) || !std::isfinite(xyz[c])) {
             Stop(state, std::string("the point's ") + axes[c] + " coordinate " +
                             (text == nullptr ? "is missing"
                                              : "\"" + Excerpt(text) + "\" is not a number"));
@@ -89,18 +89,18 @@ void XMLCALL EndElement(void* data, const XML_Char*) {
 
 class ExpatParser {
 public:
-    ExpatParser() : m_Parser(XML_ParserCreate(nullptr)) {
-        if (m_Parser == nullptr) {
+    ExpatParser() : m_parser(XML_ParserCreate(nullptr)) {
+        if (m_parser == nullptr) {
             throw std::bad_alloc();
         }
     }
-    ~ExpatParser() { XML_ParserFree(m_Parser); }
+    ~ExpatParser() { XML_ParserFree(m_parser); }
     ExpatParser(const ExpatParser&) = delete;
     ExpatParser& operator=(const ExpatParser&) = delete;
-    XML_Parser Get() const { return m_Parser; }
+    XML_Parser Get() const { return m_parser; }
 
 private:
-    XML_Parser m_Parser;
+    XML_Parser m_parser;
 };
 
 }  // namespace
@@ -115,10 +115,10 @@ vtkSmartPointer<vtkPolyData> PickedPointsParser::Parse() {
     // that copy stays small and a damaged start ends the parse before the rest is seen.
     constexpr std::size_t kPiece = std::size_t{1} << 16;
     XML_Status status = XML_STATUS_OK;
-    for (const char* piece = m_File.Begin(); status == XML_STATUS_OK;) {
+    for (const char* piece = m_file.Begin(); status == XML_STATUS_OK;) {
         const auto size =
-            std::min<std::size_t>(kPiece, static_cast<std::size_t>(m_File.End() - piece));
-        const bool last = piece + size == m_File.End();
+            std::min<std::size_t>(kPiece, static_cast<std::size_t>(m_file.End() - piece));
+        const bool last = piece + size == m_file.End();
         status = XML_Parse(expat.Get(), piece, static_cast<int>(size), last ? XML_TRUE : XML_FALSE);
         piece += size;
         if (last) {

@@ -21,13 +21,13 @@ namespace wexlan::io {
 
 class PickedPointsParser {
 public:
-    explicit PickedPointsParser(const MappedFile& file) : m_File(file) {}
+    explicit PickedPointsParser(const MappedFile& file) : m_file(file) {}
     /// Throws ReadError for damaged XML (with its line), another root element, a point
     /// without three numeric coordinates, or a file without active points.
     vtkSmartPointer<vtkPolyData> Parse();
 
 private:
-    const MappedFile& m_File;
+    const MappedFile& m_file;
 };
 
 }  // namespace wexlan::io

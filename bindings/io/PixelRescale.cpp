@@ -192,97 +192,97 @@ bool AllIdentity(const std::vector<Rescale>& rescales) {
 
 SliceRescaler::SliceRescaler(int storedType, std::size_t valuesPerSlice,
                              std::vector<Rescale> rescales, int bitsStored, int components)
-    : m_StoredType(storedType),
-      m_ValuesPerSlice(valuesPerSlice),
-      m_Rescales(std::move(rescales)),
-      m_BitsStored(bitsStored),
-      m_Components(components),
-      m_Ranges(m_Rescales.size()) {
-    WithType(m_StoredType, [&](auto* tag) {
+    : m_storedType(storedType),
+      m_valuesPerSlice(valuesPerSlice),
+      m_rescales(std::move(rescales)),
+      m_bitsStored(bitsStored),
+      m_components(components),
+      m_ranges(m_rescales.size()) {
+    WithType(m_storedType, [&](auto* tag) {
         using T = std::remove_pointer_t<decltype(tag)>;
         if constexpr (std::is_integral_v<T>) {
-            if (m_Rescales.empty() || AllIdentity(m_Rescales) || !SameWholeRescale(m_Rescales)) {
+            if (m_rescales.empty() || AllIdentity(m_rescales) || !SameWholeRescale(m_rescales)) {
                 return;
             }
             // Whatever the actual range, the result is then the stored type or (when
             // that is 16 bits wide) short: the bits written are the same for both.
-            const auto [storedLow, storedHigh] = StoredBitsRange<T>(m_BitsStored);
-            const auto [low, high] = Rescaled(storedLow, storedHigh, m_Rescales.front());
+            const auto [storedLow, storedHigh] = StoredBitsRange<T>(m_bitsStored);
+            const auto [low, high] = Rescaled(storedLow, storedHigh, m_rescales.front());
             if (Fits<T>(low, high)) {
-                m_EarlyType = VtkTypeOf<T>();
+                m_earlyType = VtkTypeOf<T>();
             } else if (sizeof(T) == sizeof(short) && Fits<short>(low, high)) {
-                m_EarlyType = VTK_SHORT;
+                m_earlyType = VTK_SHORT;
             }
         }
     });
 }
 
 void SliceRescaler::Slice(std::size_t k, char* values) {
-    WithType(m_StoredType, [&](auto* tag) {
+    WithType(m_storedType, [&](auto* tag) {
         using T = std::remove_pointer_t<decltype(tag)>;
         T* slice = reinterpret_cast<T*>(values);
         std::pair<double, double> range;
-        if (m_EarlyType == 0) {
-            range = KeepTyped(slice, m_ValuesPerSlice, m_BitsStored,
+        if (m_earlyType == 0) {
+            range = KeepTyped(slice, m_valuesPerSlice, m_bitsStored,
                               [&](std::size_t i, T v) { slice[i] = v; });
         } else {
             // Rescaled in the same pass, into a type of the same size.
-            WithType(m_EarlyType, [&](auto* early) {
+            WithType(m_earlyType, [&](auto* early) {
                 using U = std::remove_pointer_t<decltype(early)>;
                 if constexpr (std::is_integral_v<T> && sizeof(U) == sizeof(T)) {
                     U* out = reinterpret_cast<U*>(slice);
-                    WithWholeRescale<T>(m_Rescales[k], [&](auto rescale) {
+                    WithWholeRescale<T>(m_rescales[k], [&](auto rescale) {
                         range = KeepTyped(
-                            slice, m_ValuesPerSlice, m_BitsStored,
+                            slice, m_valuesPerSlice, m_bitsStored,
                             [&](std::size_t i, T v) { out[i] = static_cast<U>(rescale(v)); });
                     });
                 }
             });
         }
-        m_Ranges[k] = {range.first, range.second};
+        m_ranges[k] = {range.first, range.second};
     });
 }
 
 vtkSmartPointer<vtkDataArray> SliceRescaler::Finish(VoxelMemory& stored) {
     vtkSmartPointer<vtkDataArray> result;
-    WithType(m_StoredType, [&](auto* tag) {
+    WithType(m_storedType, [&](auto* tag) {
         using T = std::remove_pointer_t<decltype(tag)>;
-        if (AllIdentity(m_Rescales)) {
-            result = stored.Adopt(VtkTypeOf<T>(), m_Components);
+        if (AllIdentity(m_rescales)) {
+            result = stored.Adopt(VtkTypeOf<T>(), m_components);
             return;
         }
         double low = std::numeric_limits<double>::max();
         double high = std::numeric_limits<double>::lowest();
-        for (std::size_t s = 0; s < m_Rescales.size() && m_ValuesPerSlice > 0; ++s) {
-            const auto [a, b] = Rescaled(m_Ranges[s].low, m_Ranges[s].high, m_Rescales[s]);
+        for (std::size_t s = 0; s < m_rescales.size() && m_valuesPerSlice > 0; ++s) {
+            const auto [a, b] = Rescaled(m_ranges[s].low, m_ranges[s].high, m_rescales[s]);
             low = std::min(low, a);
             high = std::max(high, b);
         }
-        const bool whole = std::is_integral_v<T> && SameWholeRescale(m_Rescales);
+        const bool whole = std::is_integral_v<T> && SameWholeRescale(m_rescales);
         const int outType = ResultType<T>(low, high, whole);
-        if (m_EarlyType != 0) {
-            result = stored.Adopt(outType, m_Components);  // rescaled slice by slice
+        if (m_earlyType != 0) {
+            result = stored.Adopt(outType, m_components);  // rescaled slice by slice
             return;
         }
         T* values = reinterpret_cast<T*>(stored.Data());
-        const std::size_t slices = m_Rescales.size();
+        const std::size_t slices = m_rescales.size();
         WithType(outType, [&](auto* outTag) {
             using U = std::remove_pointer_t<decltype(outTag)>;
             // Same size: converted where the values are, slot by slot; else into a wider
             // array.
             U* out = reinterpret_cast<U*>(values);
             if (sizeof(U) != sizeof(T)) {
-                const std::uint64_t total = static_cast<std::uint64_t>(slices) * m_ValuesPerSlice;
-                result = NewVoxelArray(outType, total / static_cast<std::uint64_t>(m_Components),
-                                       m_Components);
+                const std::uint64_t total = static_cast<std::uint64_t>(slices) * m_valuesPerSlice;
+                result = NewVoxelArray(outType, total / static_cast<std::uint64_t>(m_components),
+                                       m_components);
                 out = static_cast<U*>(result->GetVoidPointer(0));
             }
             OnAllCores(slices, [&](std::size_t s) {
-                Convert(values + s * m_ValuesPerSlice, out + s * m_ValuesPerSlice, m_ValuesPerSlice,
-                        m_Rescales[s], whole);
+                Convert(values + s * m_valuesPerSlice, out + s * m_valuesPerSlice, m_valuesPerSlice,
+                        m_rescales[s], whole);
             });
             if (sizeof(U) == sizeof(T)) {
-                result = stored.Adopt(outType, m_Components);
+                result = stored.Adopt(outType, m_components);
             }
         });
     });

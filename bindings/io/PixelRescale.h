@@ -47,16 +47,16 @@ public:
     vtkSmartPointer<vtkDataArray> Finish(VoxelMemory& stored);
 
 private:
-    int m_StoredType;
-    std::size_t m_ValuesPerSlice;
-    std::vector<Rescale> m_Rescales;
-    int m_BitsStored;
-    int m_Components;
-    int m_EarlyType = 0;  ///< the type slices are rescaled into as they come; 0: none
+    int m_storedType;
+    std::size_t m_valuesPerSlice;
+    std::vector<Rescale> m_rescales;
+    int m_bitsStored;
+    int m_components;
+    int m_earlyType = 0;  ///< the type slices are rescaled into as they come; 0: none
     struct Range {
         double low = 0, high = 0;
     };
-    std::vector<Range> m_Ranges;  ///< of each slice's stored values
+    std::vector<Range> m_ranges;  ///< of each slice's stored values
 };
 
 /// Rescales `stored`, values of `storedType` in slices of `valuesPerSlice` values with

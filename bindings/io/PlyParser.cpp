@@ -130,9 +130,9 @@ vtkSmartPointer<vtkPolyData> PlyParser::Parse() {
     CheckDeclaredSizes();
     PrepareVertexRoles();
 
-    if (m_Encoding == Encoding::Binary) {
-        ByteCursor bytes(m_Body, m_File.End(), m_File.Begin(), m_Order);
-        for (const Element& element : m_Elements) {
+    if (m_encoding == Encoding::Binary) {
+        ByteCursor bytes(m_body, m_file.End(), m_file.Begin(), m_order);
+        for (const Element& element : m_elements) {
             if (element.name == "vertex") {
                 ReadBinaryVertices(bytes, element);
             } else if (element.name == "face") {
@@ -142,8 +142,8 @@ vtkSmartPointer<vtkPolyData> PlyParser::Parse() {
             }
         }
     } else {
-        TextCursor text(m_Body, m_File.End(), m_File.Begin());
-        for (const Element& element : m_Elements) {
+        TextCursor text(m_body, m_file.End(), m_file.Begin());
+        for (const Element& element : m_elements) {
             if (element.name == "vertex") {
                 ReadAsciiVertices(text, element);
             } else if (element.name == "face") {
@@ -157,9 +157,9 @@ vtkSmartPointer<vtkPolyData> PlyParser::Parse() {
 }
 
 void PlyParser::ParseHeader() {
-    TextCursor text(m_File.Begin(), m_File.End(), m_File.Begin());
+    TextCursor text(m_file.Begin(), m_file.End(), m_file.Begin());
     std::string_view line;
-    if (!text.NextLine(line) || Trim(line) != "ply") {
+    if (!text.NextLine(line) || Trim(line, kBlanksInLine) != "ply") {
         Fail("not a PLY file (the first line is not \"ply\")");
     }
     bool haveFormat = false;
@@ -181,13 +181,13 @@ void PlyParser::ParseHeader() {
                 text.FailAt(lineStart, "the format line names no format");
             }
             if (words[1] == "ascii") {
-                m_Encoding = Encoding::Ascii;
+                m_encoding = Encoding::Ascii;
             } else if (words[1] == "binary_little_endian") {
-                m_Encoding = Encoding::Binary;
-                m_Order = ByteOrder::Little;
+                m_encoding = Encoding::Binary;
+                m_order = ByteOrder::Little;
             } else if (words[1] == "binary_big_endian") {
-                m_Encoding = Encoding::Binary;
-                m_Order = ByteOrder::Big;
+                m_encoding = Encoding::Binary;
+                m_order = ByteOrder::Big;
             } else {
                 text.FailAt(lineStart, "unknown PLY format \"", Excerpt(words[1]), "\"");
             }
@@ -201,9 +201,9 @@ void PlyParser::ParseHeader() {
                             Excerpt(line, 60), "\")");
             }
             element.name = std::string(words[1]);
-            m_Elements.push_back(std::move(element));
+            m_elements.push_back(std::move(element));
         } else if (words[0] == "property") {
-            if (m_Elements.empty()) {
+            if (m_elements.empty()) {
                 text.FailAt(lineStart, "a property is declared before any element");
             }
             Property property;
@@ -221,7 +221,7 @@ void PlyParser::ParseHeader() {
                 text.FailAt(lineStart, "cannot understand the property \"", Excerpt(line, 60),
                             "\"");
             }
-            m_Elements.back().properties.push_back(std::move(property));
+            m_elements.back().properties.push_back(std::move(property));
         } else {
             text.FailAt(lineStart, "unexpected header line \"", Excerpt(line, 60), "\"");
         }
@@ -229,19 +229,19 @@ void PlyParser::ParseHeader() {
     if (!haveFormat) {
         Fail("the PLY header has no format line");
     }
-    m_Body = text.Position();
+    m_body = text.Position();
 }
 
 void PlyParser::CheckDeclaredSizes() const {
     // The fewest bytes each element can take: fixed-size values, and lists with no
     // items; in text, one digit and one separator per value.
-    const std::uint64_t available = static_cast<std::uint64_t>(m_File.End() - m_Body);
+    const std::uint64_t available = static_cast<std::uint64_t>(m_file.End() - m_body);
     std::uint64_t needed = 0;
     bool haveVertices = false;
-    for (const Element& element : m_Elements) {
+    for (const Element& element : m_elements) {
         std::uint64_t minimum = 0;
         for (const Property& p : element.properties) {
-            minimum += m_Encoding == Encoding::Ascii ? 2 : SizeOf(p.isList ? p.countType : p.type);
+            minimum += m_encoding == Encoding::Ascii ? 2 : SizeOf(p.isList ? p.countType : p.type);
         }
         std::uint64_t bytes = 0;
         if (!CheckedMul(element.count, minimum, bytes) ||
@@ -289,7 +289,7 @@ void PlyParser::PrepareVertexRoles() {
                   {"t", Role::V},
                   {"texture_u", Role::U},
                   {"texture_v", Role::V}};
-    for (Element& element : m_Elements) {
+    for (Element& element : m_elements) {
         if (element.name == "face") {
             bool haveList = false;
             for (const Property& p : element.properties) {
@@ -304,7 +304,7 @@ void PlyParser::PrepareVertexRoles() {
         if (element.name != "vertex") {
             continue;
         }
-        m_VertexCount = element.count;
+        m_vertexCount = element.count;
         unsigned seen = 0;
         for (Property& p : element.properties) {
             for (const auto& r : kRoles) {
@@ -312,7 +312,7 @@ void PlyParser::PrepareVertexRoles() {
                     p.role = r.role;
                     seen |= 1u << unsigned(r.role);
                     if (r.role >= Role::Red && r.role <= Role::Alpha && IsFloat(p.type)) {
-                        m_ColourIsFloat = true;
+                        m_colourIsFloat = true;
                     }
                 }
             }
@@ -321,22 +321,22 @@ void PlyParser::PrepareVertexRoles() {
         if (!has(Role::X) || !has(Role::Y) || !has(Role::Z)) {
             Fail("the PLY vertices have no x, y and z properties");
         }
-        m_HasNormals = has(Role::NX) && has(Role::NY) && has(Role::NZ);
+        m_hasNormals = has(Role::NX) && has(Role::NY) && has(Role::NZ);
         if (has(Role::Red) && has(Role::Green) && has(Role::Blue)) {
-            m_ColourComponents = has(Role::Alpha) ? 4 : 3;
+            m_colourComponents = has(Role::Alpha) ? 4 : 3;
         }
-        m_HasTexture = has(Role::U) && has(Role::V);
+        m_hasTexture = has(Role::U) && has(Role::V);
     }
-    const auto n = static_cast<std::size_t>(m_VertexCount);
-    m_Points.Resize(3 * n);
-    if (m_HasNormals) {
-        m_Normals.Resize(3 * n);
+    const auto n = static_cast<std::size_t>(m_vertexCount);
+    m_points.Resize(3 * n);
+    if (m_hasNormals) {
+        m_normals.Resize(3 * n);
     }
-    if (m_ColourComponents > 0) {
-        m_Colours.Resize(static_cast<std::size_t>(m_ColourComponents) * n);
+    if (m_colourComponents > 0) {
+        m_colours.Resize(static_cast<std::size_t>(m_colourComponents) * n);
     }
-    if (m_HasTexture) {
-        m_Texture.Resize(2 * n);
+    if (m_hasTexture) {
+        m_texture.Resize(2 * n);
     }
 }
 
@@ -348,13 +348,13 @@ void PlyParser::StoreVertexValue(std::uint64_t vertex, Role role, double value) 
             if (!std::isfinite(value)) {
                 Fail("vertex ", vertex, " has a coordinate that is not a finite number");
             }
-            m_Points[3 * vertex + (unsigned(role) - unsigned(Role::X))] = static_cast<float>(value);
+            m_points[3 * vertex + (unsigned(role) - unsigned(Role::X))] = static_cast<float>(value);
             break;
         case Role::NX:
         case Role::NY:
         case Role::NZ:
-            if (m_HasNormals) {
-                m_Normals[3 * vertex + (unsigned(role) - unsigned(Role::NX))] =
+            if (m_hasNormals) {
+                m_normals[3 * vertex + (unsigned(role) - unsigned(Role::NX))] =
                     static_cast<float>(value);
             }
             break;
@@ -362,15 +362,15 @@ void PlyParser::StoreVertexValue(std::uint64_t vertex, Role role, double value) 
         case Role::Green:
         case Role::Blue:
         case Role::Alpha:
-            if (m_ColourComponents > 0 && (role != Role::Alpha || m_ColourComponents == 4)) {
-                m_Colours[m_ColourComponents * vertex + (unsigned(role) - unsigned(Role::Red))] =
-                    ColourByte(value, m_ColourIsFloat);
+            if (m_colourComponents > 0 && (role != Role::Alpha || m_colourComponents == 4)) {
+                m_colours[m_colourComponents * vertex + (unsigned(role) - unsigned(Role::Red))] =
+                    ColourByte(value, m_colourIsFloat);
             }
             break;
         case Role::U:
         case Role::V:
-            if (m_HasTexture) {
-                m_Texture[2 * vertex + (role == Role::V ? 1 : 0)] = static_cast<float>(value);
+            if (m_hasTexture) {
+                m_texture[2 * vertex + (role == Role::V ? 1 : 0)] = static_cast<float>(value);
             }
             break;
         case Role::None:
@@ -379,11 +379,11 @@ void PlyParser::StoreVertexValue(std::uint64_t vertex, Role role, double value) 
 }
 
 void PlyParser::AddFaceIndex(std::uint64_t face, std::int64_t index) {
-    if (index < 0 || static_cast<std::uint64_t>(index) >= m_VertexCount) {
-        Fail("face ", face, " refers to vertex ", index, " but the file has ", m_VertexCount,
+    if (index < 0 || static_cast<std::uint64_t>(index) >= m_vertexCount) {
+        Fail("face ", face, " refers to vertex ", index, " but the file has ", m_vertexCount,
              " vertices");
     }
-    m_Connectivity.PushBack(static_cast<vtkIdType>(index));
+    m_connectivity.PushBack(static_cast<vtkIdType>(index));
 }
 
 void PlyParser::ReadBinaryVertices(ByteCursor& bytes, const Element& element) {
@@ -398,7 +398,7 @@ void PlyParser::ReadBinaryVertices(ByteCursor& bytes, const Element& element) {
         for (const Property& p : element.properties) {
             if (p.isList) {
                 const std::int64_t n = LoadInteger(bytes.Take(SizeOf(p.countType), "a list size"),
-                                                   p.countType, m_Order);
+                                                   p.countType, m_order);
                 if (n < 0) {
                     Fail("vertex ", v, " has a list with a negative size");
                 }
@@ -407,7 +407,7 @@ void PlyParser::ReadBinaryVertices(ByteCursor& bytes, const Element& element) {
             }
             const char* at = fixed ? record : bytes.Take(SizeOf(p.type), "a vertex value");
             if (p.role != Role::None) {
-                StoreVertexValue(v, p.role, LoadValue(at, p.type, m_Order));
+                StoreVertexValue(v, p.role, LoadValue(at, p.type, m_order));
             }
             if (fixed) {
                 record += SizeOf(p.type);
@@ -417,9 +417,9 @@ void PlyParser::ReadBinaryVertices(ByteCursor& bytes, const Element& element) {
 }
 
 void PlyParser::ReadBinaryFaces(ByteCursor& bytes, const Element& element) {
-    m_Offsets.Reserve(static_cast<std::size_t>(element.count) + 1);
-    m_Offsets.PushBack(0);
-    m_Connectivity.Reserve(
+    m_offsets.Reserve(static_cast<std::size_t>(element.count) + 1);
+    m_offsets.PushBack(0);
+    m_connectivity.Reserve(
         std::min<std::size_t>(static_cast<std::size_t>(element.count) * 3, bytes.Remaining()));
     for (std::uint64_t f = 0; f < element.count; ++f) {
         for (const Property& p : element.properties) {
@@ -428,7 +428,7 @@ void PlyParser::ReadBinaryFaces(ByteCursor& bytes, const Element& element) {
                 continue;
             }
             const std::int64_t n =
-                LoadInteger(bytes.Take(SizeOf(p.countType), "a face size"), p.countType, m_Order);
+                LoadInteger(bytes.Take(SizeOf(p.countType), "a face size"), p.countType, m_order);
             const bool indices = p.name == "vertex_indices" || p.name == "vertex_index";
             if (n < 0 || (indices && n < 3)) {
                 Fail("face ", f, " has ", n, " vertices (at least 3 are needed), at byte ",
@@ -440,9 +440,9 @@ void PlyParser::ReadBinaryFaces(ByteCursor& bytes, const Element& element) {
                 continue;
             }
             for (std::int64_t i = 0; i < n; ++i) {
-                AddFaceIndex(f, LoadInteger(items + i * itemSize, p.type, m_Order));
+                AddFaceIndex(f, LoadInteger(items + i * itemSize, p.type, m_order));
             }
-            m_Offsets.PushBack(static_cast<vtkIdType>(m_Connectivity.Size()));
+            m_offsets.PushBack(static_cast<vtkIdType>(m_connectivity.Size()));
         }
     }
 }
@@ -455,7 +455,7 @@ void PlyParser::SkipBinaryElement(ByteCursor& bytes, const Element& element) {
                 continue;
             }
             const std::int64_t n =
-                LoadInteger(bytes.Take(SizeOf(p.countType), "a list size"), p.countType, m_Order);
+                LoadInteger(bytes.Take(SizeOf(p.countType), "a list size"), p.countType, m_order);
             if (n < 0) {
                 Fail("a list of the element \"", Excerpt(element.name), "\" has a negative size");
             }
@@ -509,8 +509,8 @@ void PlyParser::ReadAsciiVertices(TextCursor& text, const Element& element) {
 }
 
 void PlyParser::ReadAsciiFaces(TextCursor& text, const Element& element) {
-    m_Offsets.Reserve(static_cast<std::size_t>(element.count) + 1);
-    m_Offsets.PushBack(0);
+    m_offsets.Reserve(static_cast<std::size_t>(element.count) + 1);
+    m_offsets.PushBack(0);
     for (std::uint64_t f = 0; f < element.count; ++f) {
         for (const Property& p : element.properties) {
             if (!p.isList) {
@@ -529,14 +529,14 @@ void PlyParser::ReadAsciiFaces(TextCursor& text, const Element& element) {
                 if (!indices) {
                     continue;
                 }
-                if (index < 0 || static_cast<std::uint64_t>(index) >= m_VertexCount) {
+                if (index < 0 || static_cast<std::uint64_t>(index) >= m_vertexCount) {
                     text.FailAt(itemAt, "face ", f, " refers to vertex ", index,
-                                " but the file has ", m_VertexCount, " vertices");
+                                " but the file has ", m_vertexCount, " vertices");
                 }
-                m_Connectivity.PushBack(static_cast<vtkIdType>(index));
+                m_connectivity.PushBack(static_cast<vtkIdType>(index));
             }
             if (indices) {
-                m_Offsets.PushBack(static_cast<vtkIdType>(m_Connectivity.Size()));
+                m_offsets.PushBack(static_cast<vtkIdType>(m_connectivity.Size()));
             }
         }
     }
@@ -554,23 +554,23 @@ void PlyParser::SkipAsciiElement(TextCursor& text, const Element& element) {
 }
 
 vtkSmartPointer<vtkPolyData> PlyParser::BuildOutput() {
-    if (m_VertexCount == 0) {
+    if (m_vertexCount == 0) {
         Fail("the PLY file contains no vertices");
     }
     auto poly = vtkSmartPointer<vtkPolyData>::New();
-    poly->SetPoints(MakePoints(m_Points));
-    if (m_Offsets.Size() > 1) {
-        poly->SetPolys(MakeCells(m_Offsets, m_Connectivity));
+    poly->SetPoints(MakePoints(m_points));
+    if (m_offsets.Size() > 1) {
+        poly->SetPolys(MakeCells(m_offsets, m_connectivity));
     }
-    if (m_HasNormals) {
-        poly->GetPointData()->SetNormals(AdoptArray<vtkFloatArray>(m_Normals, 3, "Normals"));
+    if (m_hasNormals) {
+        poly->GetPointData()->SetNormals(AdoptArray<vtkFloatArray>(m_normals, 3, "Normals"));
     }
-    if (m_ColourComponents > 0) {
+    if (m_colourComponents > 0) {
         poly->GetPointData()->SetScalars(AdoptArray<vtkUnsignedCharArray>(
-            m_Colours, m_ColourComponents, m_ColourComponents == 4 ? "RGBA" : "RGB"));
+            m_colours, m_colourComponents, m_colourComponents == 4 ? "RGBA" : "RGB"));
     }
-    if (m_HasTexture) {
-        poly->GetPointData()->SetTCoords(AdoptArray<vtkFloatArray>(m_Texture, 2, "TCoords"));
+    if (m_hasTexture) {
+        poly->GetPointData()->SetTCoords(AdoptArray<vtkFloatArray>(m_texture, 2, "TCoords"));
     }
     return poly;
 }

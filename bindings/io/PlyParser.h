@@ -26,7 +26,7 @@ class TextCursor;
 
 class PlyParser {
 public:
-    explicit PlyParser(const MappedFile& file) : m_File(file) {}
+    explicit PlyParser(const MappedFile& file) : m_file(file) {}
     /// Throws ReadError if the file is not a readable PLY mesh or point set.
     vtkSmartPointer<vtkPolyData> Parse();
 
@@ -63,23 +63,23 @@ private:
     void AddFaceIndex(std::uint64_t face, std::int64_t index);
     vtkSmartPointer<vtkPolyData> BuildOutput();
 
-    const MappedFile& m_File;
-    Encoding m_Encoding = Encoding::Ascii;
-    ByteOrder m_Order = ByteOrder::Little;
-    std::vector<Element> m_Elements;
-    const char* m_Body = nullptr;
-    std::uint64_t m_VertexCount = 0;
-    bool m_HasNormals = false;
-    int m_ColourComponents = 0;  ///< 0, 3 (RGB) or 4 (RGBA)
-    bool m_ColourIsFloat = false;
-    bool m_HasTexture = false;
+    const MappedFile& m_file;
+    Encoding m_encoding = Encoding::Ascii;
+    ByteOrder m_order = ByteOrder::Little;
+    std::vector<Element> m_elements;
+    const char* m_body = nullptr;
+    std::uint64_t m_vertexCount = 0;
+    bool m_hasNormals = false;
+    int m_colourComponents = 0;  ///< 0, 3 (RGB) or 4 (RGBA)
+    bool m_colourIsFloat = false;
+    bool m_hasTexture = false;
 
-    GrowableArray<float> m_Points;
-    GrowableArray<float> m_Normals;
-    GrowableArray<unsigned char> m_Colours;
-    GrowableArray<float> m_Texture;
-    GrowableArray<vtkIdType> m_Offsets;
-    GrowableArray<vtkIdType> m_Connectivity;
+    GrowableArray<float> m_points;
+    GrowableArray<float> m_normals;
+    GrowableArray<unsigned char> m_colours;
+    GrowableArray<float> m_texture;
+    GrowableArray<vtkIdType> m_offsets;
+    GrowableArray<vtkIdType> m_connectivity;
 };
 
 }  // namespace wexlan::io

@@ -33,7 +33,7 @@ std::size_t PowerOfTwoAtLeast(std::size_t n) {
 
 PointMerger::PointMerger(std::size_t expectedPoints) {
     Rehash(PowerOfTwoAtLeast(expectedPoints * 2));
-    m_Xyz.Reserve(expectedPoints * 3);
+    m_xyz.Reserve(expectedPoints * 3);
 }
 
 void PointMerger::Rehash(std::size_t capacity) {
@@ -44,8 +44,8 @@ void PointMerger::Rehash(std::size_t capacity) {
     slots.Resize(capacity);
     std::memset(slots.Data(), 0, capacity * sizeof(Slot));
     const std::size_t mask = capacity - 1;
-    for (std::size_t i = 0; i < m_Capacity; ++i) {
-        const Slot& old = m_Slots[i];
+    for (std::size_t i = 0; i < m_capacity; ++i) {
+        const Slot& old = m_slots[i];
         if (old.index == 0) {
             continue;
         }
@@ -55,39 +55,39 @@ void PointMerger::Rehash(std::size_t capacity) {
         }
         slots[slot] = old;
     }
-    m_Slots.Swap(slots);
-    m_Capacity = capacity;
-    m_Mask = mask;
+    m_slots.Swap(slots);
+    m_capacity = capacity;
+    m_mask = mask;
 }
 
 void PointMerger::Prefetch(float x, float y, float z) const {
-    __builtin_prefetch(m_Slots.Data() + (Hash(Bits(x), Bits(y), Bits(z)) & m_Mask));
+    __builtin_prefetch(m_slots.Data() + (Hash(Bits(x), Bits(y), Bits(z)) & m_mask));
 }
 
 vtkIdType PointMerger::Insert(float x, float y, float z) {
     const std::uint32_t bx = Bits(x), by = Bits(y), bz = Bits(z);
-    std::size_t slot = Hash(bx, by, bz) & m_Mask;
+    std::size_t slot = Hash(bx, by, bz) & m_mask;
     while (true) {
-        const Slot& entry = m_Slots[slot];
+        const Slot& entry = m_slots[slot];
         if (entry.index == 0) {
             break;
         }
         if (entry.x == bx && entry.y == by && entry.z == bz) {
             return entry.index - 1;
         }
-        slot = (slot + 1) & m_Mask;
+        slot = (slot + 1) & m_mask;
     }
     const std::size_t index = Count();
     if (index >= 0xFFFFFFFEu) {
         throw std::bad_alloc();
     }
-    m_Xyz.PushBack(x);
-    m_Xyz.PushBack(y);
-    m_Xyz.PushBack(z);
-    m_Slots[slot] = Slot{bx, by, bz, static_cast<std::uint32_t>(index + 1)};
+    m_xyz.PushBack(x);
+    m_xyz.PushBack(y);
+    m_xyz.PushBack(z);
+    m_slots[slot] = Slot{bx, by, bz, static_cast<std::uint32_t>(index + 1)};
     // Keep the table at most 60 % full so that probe sequences stay short.
-    if ((index + 1) * 5 > m_Capacity * 3) {
-        Rehash(m_Capacity * 2);
+    if ((index + 1) * 5 > m_capacity * 3) {
+        Rehash(m_capacity * 2);
     }
     return static_cast<vtkIdType>(index);
 }

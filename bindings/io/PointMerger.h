@@ -26,9 +26,9 @@ public:
     /// ahead of Insert, whose lookups are otherwise one cache miss each.
     void Prefetch(float x, float y, float z) const;
 
-    std::size_t Count() const { return m_Xyz.Size() / 3; }
+    std::size_t Count() const { return m_xyz.Size() / 3; }
     /// The merged points as x, y, z triples, in order of first occurrence.
-    GrowableArray<float>& Points() { return m_Xyz; }
+    GrowableArray<float>& Points() { return m_xyz; }
 
 private:
     /// The coordinates' bit patterns are kept in the slot, so that a lookup reads one
@@ -40,10 +40,10 @@ private:
 
     void Rehash(std::size_t capacity);
 
-    GrowableArray<Slot> m_Slots;
-    std::size_t m_Capacity = 0;
-    std::size_t m_Mask = 0;
-    GrowableArray<float> m_Xyz;
+    GrowableArray<Slot> m_slots;
+    std::size_t m_capacity = 0;
+    std::size_t m_mask = 0;
+    GrowableArray<float> m_xyz;
 };
 
 }  // namespace wexlan::io

@@ -40,27 +40,27 @@ bool StartsWithSolid(const char* p, const char* end) {
 
 }  // namespace
 
-StlParser::StlParser(const MappedFile& file) : m_File(file) {}
+StlParser::StlParser(const MappedFile& file) : m_file(file) {}
 StlParser::~StlParser() = default;
 
 bool StlParser::LooksBinary() const {
-    if (m_File.Size() >= kHeaderSize) {
-        const auto count = FromBytes<std::uint32_t>(m_File.Begin() + 80, ByteOrder::Little);
-        if (kHeaderSize + std::uint64_t{count} * kTriangleSize == m_File.Size()) {
+    if (m_file.Size() >= kHeaderSize) {
+        const auto count = FromBytes<std::uint32_t>(m_file.Begin() + 80, ByteOrder::Little);
+        if (kHeaderSize + std::uint64_t{count} * kTriangleSize == m_file.Size()) {
             return true;
         }
     }
-    const char* begin = m_File.Begin();
-    if (m_File.Size() >= 3 && std::memcmp(begin, "\xEF\xBB\xBF", 3) == 0) {
+    const char* begin = m_file.Begin();
+    if (m_file.Size() >= 3 && std::memcmp(begin, "\xEF\xBB\xBF", 3) == 0) {
         begin += 3;
     }
-    if (!StartsWithSolid(begin, m_File.End())) {
+    if (!StartsWithSolid(begin, m_file.End())) {
         return true;
     }
     // "solid" may open a binary header too; text has no control bytes after it.
-    const std::size_t probe = std::min<std::size_t>(m_File.Size(), 512);
+    const std::size_t probe = std::min<std::size_t>(m_file.Size(), 512);
     for (std::size_t i = 0; i < probe; ++i) {
-        const auto c = static_cast<unsigned char>(m_File.Begin()[i]);
+        const auto c = static_cast<unsigned char>(m_file.Begin()[i]);
         if (c < 0x09 || (c > 0x0d && c < 0x20)) {
             return true;
         }
@@ -74,24 +74,24 @@ void StlParser::AddTriangle(PointMerger& merger, const float c[9]) {
     const vtkIdType d = merger.Insert(c[6], c[7], c[8]);
     // A triangle whose corners merged is a line or a point, not a surface piece.
     if (a != b && a != d && b != d) {
-        m_Connectivity.PushBack(a);
-        m_Connectivity.PushBack(b);
-        m_Connectivity.PushBack(d);
+        m_connectivity.PushBack(a);
+        m_connectivity.PushBack(b);
+        m_connectivity.PushBack(d);
     }
 }
 
 vtkSmartPointer<vtkPolyData> StlParser::Parse() {
     if (LooksBinary()) {
-        if (m_File.Size() < kHeaderSize) {
-            Fail("the file is too short to be an STL surface (", m_File.Size(),
+        if (m_file.Size() < kHeaderSize) {
+            Fail("the file is too short to be an STL surface (", m_file.Size(),
                  " bytes; a binary STL file has an 84-byte header and an ASCII one starts "
                  "with \"solid\")");
         }
-        const auto triangles = FromBytes<std::uint32_t>(m_File.Begin() + 80, ByteOrder::Little);
+        const auto triangles = FromBytes<std::uint32_t>(m_file.Begin() + 80, ByteOrder::Little);
         const std::uint64_t needed = kHeaderSize + std::uint64_t{triangles} * kTriangleSize;
-        if (needed > m_File.Size()) {
+        if (needed > m_file.Size()) {
             Fail("the file ends too early: its header announces ", triangles,
-                 " triangles, which need ", needed, " bytes, but the file has ", m_File.Size(),
+                 " triangles, which need ", needed, " bytes, but the file has ", m_file.Size(),
                  " bytes");
         }
         if (triangles == 0) {
@@ -101,20 +101,20 @@ vtkSmartPointer<vtkPolyData> StlParser::Parse() {
     } else {
         ParseAscii();
     }
-    if (m_Merger->Count() == 0) {
+    if (m_merger->Count() == 0) {
         Fail("the STL file contains no triangles");
     }
     auto poly = vtkSmartPointer<vtkPolyData>::New();
-    poly->SetPoints(MakePoints(m_Merger->Points()));
-    poly->SetPolys(MakeTriangles(m_Connectivity));
+    poly->SetPoints(MakePoints(m_merger->Points()));
+    poly->SetPolys(MakeTriangles(m_connectivity));
     return poly;
 }
 
 void StlParser::ParseBinary(std::uint32_t triangles) {
     // A closed mesh has about half as many points as triangles.
-    m_Merger = std::make_unique<PointMerger>(triangles / 2 + 16);
-    m_Connectivity.Reserve(std::size_t{triangles} * 3);
-    const char* p = m_File.Begin() + kHeaderSize;
+    m_merger = std::make_unique<PointMerger>(triangles / 2 + 16);
+    m_connectivity.Reserve(std::size_t{triangles} * 3);
+    const char* p = m_file.Begin() + kHeaderSize;
     float corners[9];
     constexpr std::uint32_t kAhead = 8;  // triangles whose lookups are started early
     for (std::uint32_t t = 0; t < triangles; ++t, p += kTriangleSize) {
@@ -122,7 +122,7 @@ void StlParser::ParseBinary(std::uint32_t triangles) {
             float next[9];
             std::memcpy(next, p + kAhead * kTriangleSize + 12, sizeof next);
             for (int c = 0; c < 3; ++c) {
-                m_Merger->Prefetch(next[3 * c], next[3 * c + 1], next[3 * c + 2]);
+                m_merger->Prefetch(next[3 * c], next[3 * c + 1], next[3 * c + 2]);
             }
         }
         std::memcpy(corners, p + 12, sizeof corners);  // the facet normal comes first
@@ -132,14 +132,14 @@ void StlParser::ParseBinary(std::uint32_t triangles) {
                      ") has a corner coordinate that is not a finite number");
             }
         }
-        AddTriangle(*m_Merger, corners);
+        AddTriangle(*m_merger, corners);
     }
 }
 
 void StlParser::ParseAscii() {
     // Each facet takes well over 100 bytes of text; that bounds the first reservation.
-    m_Merger = std::make_unique<PointMerger>(m_File.Size() / 256 + 16);
-    TextCursor text(m_File.Begin(), m_File.End(), m_File.Begin());
+    m_merger = std::make_unique<PointMerger>(m_file.Size() / 256 + 16);
+    TextCursor text(m_file.Begin(), m_file.End(), m_file.Begin());
     text.SkipByteOrderMark();
     const auto skipRestOfLine = [&text] {
         std::string_view ignored;
@@ -157,7 +157,7 @@ void StlParser::ParseAscii() {
     };
     expect("solid");
     skipRestOfLine();  // the solid's name
-    m_Connectivity.Reserve(m_File.Size() / 64);
+    m_connectivity.Reserve(m_file.Size() / 64);
     // Each facet's corners are merged only after the next facet has been parsed, so
     // that their hash table lookups have been started (prefetched) by then.
     float corners[9];
@@ -194,16 +194,16 @@ void StlParser::ParseAscii() {
         expect("endloop");
         expect("endfacet");
         for (int c = 0; c < 3; ++c) {
-            m_Merger->Prefetch(corners[3 * c], corners[3 * c + 1], corners[3 * c + 2]);
+            m_merger->Prefetch(corners[3 * c], corners[3 * c + 1], corners[3 * c + 2]);
         }
         if (havePending) {
-            AddTriangle(*m_Merger, pending);
+            AddTriangle(*m_merger, pending);
         }
         std::memcpy(pending, corners, sizeof corners);
         havePending = true;
     }
     if (havePending) {
-        AddTriangle(*m_Merger, pending);
+        AddTriangle(*m_merger, pending);
     }
 }
 

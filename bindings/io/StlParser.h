@@ -34,9 +34,9 @@ private:
     void ParseAscii();
     void AddTriangle(PointMerger& merger, const float corners[9]);
 
-    const MappedFile& m_File;
-    std::unique_ptr<PointMerger> m_Merger;
-    GrowableArray<vtkIdType> m_Connectivity;
+    const MappedFile& m_file;
+    std::unique_ptr<PointMerger> m_merger;
+    GrowableArray<vtkIdType> m_connectivity;
 };
 
 }  // namespace wexlan::io

@@ -5,26 +5,6 @@
 
 namespace wexlan::io {
 
-std::string ToLower(std::string_view text) {
-    std::string out(text);
-    for (char& c : out) {
-        if (c >= 'A' && c <= 'Z') {
-            c = static_cast<char>(c - 'A' + 'a');
-        }
-    }
-    return out;
-}
-
-std::string_view Trim(std::string_view text) {
-    while (!text.empty() && IsBlank(text.front())) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && IsBlank(text.back())) {
-        text.remove_suffix(1);
-    }
-    return text;
-}
-
 void SplitFields(std::string_view line, std::string_view separators, bool mergeRuns,
                  std::vector<std::string_view>& fields) {
     fields.clear();
@@ -50,7 +30,7 @@ void SplitFields(std::string_view line, std::string_view separators, bool mergeR
     std::size_t start = 0;
     for (; i <= line.size(); ++i) {
         if (i == line.size() || isSeparator(line[i])) {
-            fields.push_back(Trim(line.substr(start, i - start)));
+            fields.push_back(Trim(line.substr(start, i - start), kBlanksInLine));
             start = i + 1;
         }
     }
@@ -69,29 +49,29 @@ std::string Excerpt(std::string_view text, std::size_t maxLength) {
 }
 
 void TextCursor::SkipByteOrderMark() {
-    if (Remaining() >= 3 && std::memcmp(m_Pos, "\xEF\xBB\xBF", 3) == 0) {
-        m_Pos += 3;
+    if (Remaining() >= 3 && std::memcmp(m_pos, "\xEF\xBB\xBF", 3) == 0) {
+        m_pos += 3;
     }
 }
 
 bool TextCursor::NextLine(std::string_view& line) {
-    if (m_Pos >= m_End) {
+    if (m_pos >= m_end) {
         return false;
     }
-    const void* nl = std::memchr(m_Pos, '\n', static_cast<std::size_t>(m_End - m_Pos));
-    const char* lineEnd = nl ? static_cast<const char*>(nl) : m_End;
+    const void* nl = std::memchr(m_pos, '\n', static_cast<std::size_t>(m_end - m_pos));
+    const char* lineEnd = nl ? static_cast<const char*>(nl) : m_end;
     const char* contentEnd = lineEnd;
-    if (contentEnd > m_Pos && contentEnd[-1] == '\r') {
+    if (contentEnd > m_pos && contentEnd[-1] == '\r') {
         --contentEnd;
     }
-    line = std::string_view(m_Pos, static_cast<std::size_t>(contentEnd - m_Pos));
-    m_Pos = nl ? lineEnd + 1 : m_End;
+    line = std::string_view(m_pos, static_cast<std::size_t>(contentEnd - m_pos));
+    m_pos = nl ? lineEnd + 1 : m_end;
     return true;
 }
 
 std::size_t TextCursor::LineNumberAt(const char* p) const {
-    p = std::clamp(p, m_Base, m_End);
-    return 1 + static_cast<std::size_t>(std::count(m_Base, p, '\n'));
+    p = std::clamp(p, m_base, m_end);
+    return 1 + static_cast<std::size_t>(std::count(m_base, p, '\n'));
 }
 
 }  // namespace wexlan::io

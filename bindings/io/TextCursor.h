@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "ReadError.h"
+#include "wText.h"
 
 namespace wexlan::io {
 
@@ -38,15 +39,11 @@ bool ParseNumber(std::string_view text, T& value) {
     return ec == std::errc() && ptr == last;
 }
 
-/// Lower-case ASCII copy, for keywords that files write in either case.
-std::string ToLower(std::string_view text);
 /// Lower-case copy of at most the first `maxLength` characters, for keywords: they are
 /// short, so a cut token matches none, and a huge token of a damaged file is never copied.
 inline std::string LowerWord(std::string_view token, std::size_t maxLength = 32) {
-    return ToLower(token.substr(0, maxLength));
+    return ToLowerAscii(token.substr(0, maxLength));
 }
-/// Removes blanks (and CR) at both ends.
-std::string_view Trim(std::string_view text);
 /// Splits `line` at any of `separators`. With `mergeRuns` a run of separators is one
 /// break and leading or trailing ones are ignored (whitespace-separated columns);
 /// without it every separator splits and the fields are trimmed (comma-separated).
@@ -59,13 +56,13 @@ class TextCursor {
 public:
     /// Reads [begin, end); line numbers in messages count from `base`.
     TextCursor(const char* begin, const char* end, const char* base)
-        : m_Pos(begin), m_End(end), m_Base(base) {}
+        : m_pos(begin), m_end(end), m_base(base) {}
 
-    bool AtEnd() const { return m_Pos >= m_End; }
-    const char* Position() const { return m_Pos; }
-    const char* End() const { return m_End; }
-    void SetPosition(const char* p) { m_Pos = p; }
-    std::size_t Remaining() const { return static_cast<std::size_t>(m_End - m_Pos); }
+    bool AtEnd() const { return m_pos >= m_end; }
+    const char* Position() const { return m_pos; }
+    const char* End() const { return m_end; }
+    void SetPosition(const char* p) { m_pos = p; }
+    std::size_t Remaining() const { return static_cast<std::size_t>(m_end - m_pos); }
 
     /// Skips "\xEF\xBB\xBF" if the text starts with it.
     void SkipByteOrderMark();
@@ -75,34 +72,34 @@ public:
 
     /// Skips blanks and line ends; false if nothing is left.
     bool SkipSpace() {
-        while (m_Pos < m_End && IsSpace(*m_Pos)) {
-            ++m_Pos;
+        while (m_pos < m_end && IsSpace(*m_pos)) {
+            ++m_pos;
         }
-        return m_Pos < m_End;
+        return m_pos < m_end;
     }
 
     /// Skips blanks but stops at a line end.
     void SkipBlanks() {
-        while (m_Pos < m_End && IsBlank(*m_Pos)) {
-            ++m_Pos;
+        while (m_pos < m_end && IsBlank(*m_pos)) {
+            ++m_pos;
         }
     }
 
     /// The next whitespace-delimited token (empty at the end of the text).
     std::string_view Token() {
         SkipSpace();
-        const char* start = m_Pos;
-        while (m_Pos < m_End && !IsSpace(*m_Pos)) {
-            ++m_Pos;
+        const char* start = m_pos;
+        while (m_pos < m_end && !IsSpace(*m_pos)) {
+            ++m_pos;
         }
-        return {start, static_cast<std::size_t>(m_Pos - start)};
+        return {start, static_cast<std::size_t>(m_pos - start)};
     }
 
     /// Skips the next whitespace-delimited token.
     void SkipToken() {
         SkipSpace();
-        while (m_Pos < m_End && !IsSpace(*m_Pos)) {
-            ++m_Pos;
+        while (m_pos < m_end && !IsSpace(*m_pos)) {
+            ++m_pos;
         }
     }
 
@@ -111,18 +108,18 @@ public:
     bool SkipWord(std::string_view lowerWord) {
         SkipSpace();
         const std::size_t n = lowerWord.size();
-        if (static_cast<std::size_t>(m_End - m_Pos) < n) {
+        if (static_cast<std::size_t>(m_end - m_pos) < n) {
             return false;
         }
         for (std::size_t i = 0; i < n; ++i) {
-            if ((m_Pos[i] | 0x20) != lowerWord[i]) {  // ASCII letters only
+            if ((m_pos[i] | 0x20) != lowerWord[i]) {  // ASCII letters only
                 return false;
             }
         }
-        if (m_Pos + n < m_End && !IsSpace(m_Pos[n])) {
+        if (m_pos + n < m_end && !IsSpace(m_pos[n])) {
             return false;
         }
-        m_Pos += n;
+        m_pos += n;
         return true;
     }
 
@@ -132,20 +129,20 @@ public:
     template <typename T>
     T Number(const char* what) {
         SkipSpace();
-        const char* start = m_Pos;
-        if (start < m_End && *start == '+') {
+        const char* start = m_pos;
+        if (start < m_end && *start == '+') {
             ++start;
         }
         T value{};
-        const auto [next, ec] = std::from_chars(start, m_End, value);
-        if (ec != std::errc() || (next < m_End && !IsSpace(*next))) {
+        const auto [next, ec] = std::from_chars(start, m_end, value);
+        if (ec != std::errc() || (next < m_end && !IsSpace(*next))) {
             const std::string_view token = Token();
             if (token.empty()) {
                 FailHere("the file ends where ", what, " was expected");
             }
             FailAt(token.data(), "expected ", what, " but found \"", Excerpt(token), "\"");
         }
-        m_Pos = next;
+        m_pos = next;
         return value;
     }
 
@@ -154,7 +151,7 @@ public:
     T Coordinate(const char* what) {
         const T value = Number<T>(what);
         if (!std::isfinite(value)) {
-            FailAt(m_Pos - 1, what, " is not a finite number");
+            FailAt(m_pos - 1, what, " is not a finite number");
         }
         return value;
     }
@@ -168,13 +165,13 @@ public:
     }
     template <typename... Parts>
     [[noreturn]] void FailHere(Parts&&... parts) const {
-        FailAt(m_Pos, std::forward<Parts>(parts)...);
+        FailAt(m_pos, std::forward<Parts>(parts)...);
     }
 
 private:
-    const char* m_Pos;
-    const char* m_End;
-    const char* m_Base;
+    const char* m_pos;
+    const char* m_end;
+    const char* m_base;
 };
 
 }  // namespace wexlan::io

@@ -94,17 +94,17 @@ vtkSmartPointer<vtkDataArray> NewVoxelArray(int vtkType, std::uint64_t tuples, i
     return memory.Adopt(vtkType, components);
 }
 
-VoxelMemory::VoxelMemory(std::uint64_t bytes) : m_Data(Allocate(bytes)), m_Bytes(bytes) {}
+VoxelMemory::VoxelMemory(std::uint64_t bytes) : m_data(Allocate(bytes)), m_bytes(bytes) {}
 
 VoxelMemory::~VoxelMemory() {
-    std::free(m_Data);
+    std::free(m_data);
 }
 
 vtkSmartPointer<vtkDataArray> VoxelMemory::Adopt(int vtkType, int components) {
-    vtkSmartPointer<vtkDataArray> array = AdoptMemory(m_Data, vtkType, m_Bytes, components);
+    vtkSmartPointer<vtkDataArray> array = AdoptMemory(m_data, vtkType, m_bytes, components);
     if (array) {
-        m_Data = nullptr;
-        m_Bytes = 0;
+        m_data = nullptr;
+        m_bytes = 0;
     }
     return array;
 }

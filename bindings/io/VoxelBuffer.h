@@ -24,16 +24,16 @@ public:
     VoxelMemory(const VoxelMemory&) = delete;
     VoxelMemory& operator=(const VoxelMemory&) = delete;
 
-    char* Data() const { return static_cast<char*>(m_Data); }
-    std::uint64_t Bytes() const { return m_Bytes; }
+    char* Data() const { return static_cast<char*>(m_data); }
+    std::uint64_t Bytes() const { return m_bytes; }
 
     /// A VTK array of `vtkType` over the memory, which it now owns (and frees); as many
     /// values as fit. This object is empty afterwards.
     vtkSmartPointer<vtkDataArray> Adopt(int vtkType, int components);
 
 private:
-    void* m_Data;
-    std::uint64_t m_Bytes;
+    void* m_data;
+    std::uint64_t m_bytes;
 };
 
 }  // namespace wexlan::io

@@ -20,7 +20,7 @@ const unsigned char kSignature[6] = {0x4D, 0x08, 0x0F, 0x4D, 0x0B, 0x1D};
 }  // namespace
 
 vtkSmartPointer<vtkImageData> VqParser::Parse() {
-    OpenedFile file(m_Path);
+    OpenedFile file(m_path);
     char header[kHeaderSize];
     const std::size_t headerBytes =
         file.Size() < kHeaderSize ? static_cast<std::size_t>(file.Size()) : kHeaderSize;

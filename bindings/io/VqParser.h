@@ -29,12 +29,12 @@ class VqParser {
 public:
     static constexpr std::size_t kHeaderSize = 8192;
 
-    explicit VqParser(std::string path) : m_Path(std::move(path)) {}
+    explicit VqParser(std::string path) : m_path(std::move(path)) {}
     /// Throws ReadError for a damaged header, an unsupported data type or missing voxels.
     vtkSmartPointer<vtkImageData> Parse();
 
 private:
-    std::string m_Path;
+    std::string m_path;
 };
 
 }  // namespace wexlan::io

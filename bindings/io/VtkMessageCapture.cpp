@@ -36,26 +36,26 @@ vtkStandardNewMacro(RecordingOutputWindow);
 }  // namespace
 
 VtkMessageCapture::VtkMessageCapture()
-    : m_PreviousWindow(vtkOutputWindow::GetInstance()),
-      m_Window(vtkSmartPointer<RecordingOutputWindow>::New()),
-      m_PreviousCout(std::cout.rdbuf(m_StreamText.rdbuf())),
-      m_PreviousCerr(std::cerr.rdbuf(m_StreamText.rdbuf())),
-      m_PreviousClog(std::clog.rdbuf(m_StreamText.rdbuf())),
-      m_PreviousLogVerbosity(vtkLogger::GetCurrentVerbosityCutoff()) {
-    vtkOutputWindow::SetInstance(m_Window);
+    : m_previousWindow(vtkOutputWindow::GetInstance()),
+      m_window(vtkSmartPointer<RecordingOutputWindow>::New()),
+      m_previousCout(std::cout.rdbuf(m_streamText.rdbuf())),
+      m_previousCerr(std::cerr.rdbuf(m_streamText.rdbuf())),
+      m_previousClog(std::clog.rdbuf(m_streamText.rdbuf())),
+      m_previousLogVerbosity(vtkLogger::GetCurrentVerbosityCutoff()) {
+    vtkOutputWindow::SetInstance(m_window);
     vtkLogger::SetStderrVerbosity(vtkLogger::VERBOSITY_OFF);
 }
 
 VtkMessageCapture::~VtkMessageCapture() {
-    vtkLogger::SetStderrVerbosity(static_cast<vtkLogger::Verbosity>(m_PreviousLogVerbosity));
-    vtkOutputWindow::SetInstance(m_PreviousWindow);
-    std::cout.rdbuf(m_PreviousCout);
-    std::cerr.rdbuf(m_PreviousCerr);
-    std::clog.rdbuf(m_PreviousClog);
+    vtkLogger::SetStderrVerbosity(static_cast<vtkLogger::Verbosity>(m_previousLogVerbosity));
+    vtkOutputWindow::SetInstance(m_previousWindow);
+    std::cout.rdbuf(m_previousCout);
+    std::cerr.rdbuf(m_previousCerr);
+    std::clog.rdbuf(m_previousClog);
 }
 
 const std::vector<std::string>& VtkMessageCapture::Errors() const {
-    return static_cast<RecordingOutputWindow*>(m_Window.Get())->errors;
+    return static_cast<RecordingOutputWindow*>(m_window.Get())->errors;
 }
 
 std::string CleanVtkMessage(const std::string& text) {

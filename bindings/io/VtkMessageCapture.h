@@ -28,16 +28,16 @@ public:
     /// Error texts sent to VTK's output window, in order.
     const std::vector<std::string>& Errors() const;
     /// What was written on the standard streams.
-    std::string StreamText() const { return m_StreamText.str(); }
+    std::string StreamText() const { return m_streamText.str(); }
 
 private:
-    vtkSmartPointer<vtkOutputWindow> m_PreviousWindow;
-    vtkSmartPointer<vtkOutputWindow> m_Window;
-    std::stringstream m_StreamText;
-    std::streambuf* m_PreviousCout;
-    std::streambuf* m_PreviousCerr;
-    std::streambuf* m_PreviousClog;
-    int m_PreviousLogVerbosity;
+    vtkSmartPointer<vtkOutputWindow> m_previousWindow;
+    vtkSmartPointer<vtkOutputWindow> m_window;
+    std::stringstream m_streamText;
+    std::streambuf* m_previousCout;
+    std::streambuf* m_previousCerr;
+    std::streambuf* m_previousClog;
+    int m_previousLogVerbosity;
 };
 
 /// The message part of a VTK error text ("ERROR: In file, line N\nclass (0x..): what")

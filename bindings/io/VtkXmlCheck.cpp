@@ -59,12 +59,12 @@ int Base64Value(char c) {
 class HeaderBytes {
 public:
     HeaderBytes(const char* begin, const char* end, bool base64)
-        : m_Pos(begin), m_End(end), m_Base64(base64) {}
+        : m_pos(begin), m_end(end), m_base64(base64) {}
 
     /// Bytes left for the header and data, counted as decoded bytes.
     std::uint64_t Remaining() const {
-        const auto left = static_cast<std::uint64_t>(m_End - m_Pos);
-        return m_Base64 ? left / 4 * 3 : left;
+        const auto left = static_cast<std::uint64_t>(m_end - m_pos);
+        return m_base64 ? left / 4 * 3 : left;
     }
 
     /// Reads one little-endian word of `size` bytes; false if the data ends first.
@@ -82,38 +82,38 @@ public:
 
 private:
     bool Byte(int& byte) {
-        if (!m_Base64) {
-            if (m_Pos >= m_End)
+        if (!m_base64) {
+            if (m_pos >= m_end)
                 return false;
-            byte = static_cast<unsigned char>(*m_Pos++);
+            byte = static_cast<unsigned char>(*m_pos++);
             return true;
         }
-        if (m_Queued == 0) {
+        if (m_queued == 0) {
             // Four characters carry three bytes.
             int v[4];
             for (int& x : v) {
-                while (m_Pos < m_End && IsSpace(*m_Pos))
-                    ++m_Pos;
-                if (m_Pos >= m_End)
+                while (m_pos < m_end && IsSpace(*m_pos))
+                    ++m_pos;
+                if (m_pos >= m_end)
                     return false;
-                x = Base64Value(*m_Pos++);
+                x = Base64Value(*m_pos++);
                 if (x < 0)
                     x = 0;  // padding: the header is whole before it
             }
-            m_Decoded[0] = (v[0] << 2) | (v[1] >> 4);
-            m_Decoded[1] = ((v[1] & 15) << 4) | (v[2] >> 2);
-            m_Decoded[2] = ((v[2] & 3) << 6) | v[3];
-            m_Queued = 3;
+            m_decoded[0] = (v[0] << 2) | (v[1] >> 4);
+            m_decoded[1] = ((v[1] & 15) << 4) | (v[2] >> 2);
+            m_decoded[2] = ((v[2] & 3) << 6) | v[3];
+            m_queued = 3;
         }
-        byte = m_Decoded[3 - m_Queued--] & 0xff;
+        byte = m_decoded[3 - m_queued--] & 0xff;
         return true;
     }
 
-    const char* m_Pos;
-    const char* m_End;
-    bool m_Base64;
-    int m_Decoded[3] = {0, 0, 0};
-    int m_Queued = 0;
+    const char* m_pos;
+    const char* m_end;
+    bool m_base64;
+    int m_decoded[3] = {0, 0, 0};
+    int m_queued = 0;
 };
 
 // A compressed array starts with [blocks][block size][last block size][compressed size
@@ -181,7 +181,7 @@ void CheckCompressedArray(const MappedFile& file, std::string_view tag, const Ap
     } else if (format == "appended") {
         std::uint64_t offset = 0;
         if (data.start == nullptr || !Attribute(tag, "offset", offsetText) ||
-            !ParseNumber(Trim(offsetText), offset) ||
+            !ParseNumber(Trim(offsetText, kBlanksInLine), offset) ||
             offset >= static_cast<std::uint64_t>(file.End() - data.start)) {
             Fail("the VTK XML array \"", Excerpt(name), "\" points outside the appended data");
         }
@@ -250,7 +250,7 @@ void CheckVtkXmlFile(const MappedFile& file, const char* type) {
     std::uint64_t totalPoints = 0;
     const auto count = [&](std::string_view text, std::string_view name, std::size_t at) {
         std::int64_t n = -1;
-        if (!ParseNumber(Trim(text), n) || n < 0) {
+        if (!ParseNumber(Trim(text, kBlanksInLine), n) || n < 0) {
             Fail("the VTK XML attribute ", name, " has the invalid value \"", Excerpt(text),
                  "\" (near byte ", at, ")");
         }

@@ -19,18 +19,18 @@ inline bool IsSeparator(char c) {
 }  // namespace
 
 vtkSmartPointer<vtkPolyData> XyzParser::Parse() {
-    TextCursor text(m_File.Begin(), m_File.End(), m_File.Begin());
+    TextCursor text(m_file.Begin(), m_file.End(), m_file.Begin());
     text.SkipByteOrderMark();
 
     // The numbers are parsed straight into the output buffer, sized for lines of about
     // 24 characters and grown when the lines are shorter.
     GrowableArray<float> xyz;
-    xyz.Resize(3 * (m_File.Size() / 24 + 16));
+    xyz.Resize(3 * (m_file.Size() / 24 + 16));
     float* out = xyz.Data();
     float* limit = out + xyz.Size();
 
     const char* p = text.Position();
-    const char* const end = m_File.End();
+    const char* const end = m_file.End();
     while (p < end) {
         const char* lineStart = p;
         while (p < end && IsSeparator(*p)) {

@@ -13,12 +13,12 @@ namespace wexlan::io {
 
 class XyzParser {
 public:
-    explicit XyzParser(const MappedFile& file) : m_File(file) {}
+    explicit XyzParser(const MappedFile& file) : m_file(file) {}
     /// Throws ReadError if a line is not "x y z ..." or the file holds no point.
     vtkSmartPointer<vtkPolyData> Parse();
 
 private:
-    const MappedFile& m_File;
+    const MappedFile& m_file;
 };
 
 }  // namespace wexlan::io

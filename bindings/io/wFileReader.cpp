@@ -52,31 +52,31 @@ wFileReader::wFileReader() = default;
 wFileReader::~wFileReader() = default;
 
 void wFileReader::SetFilename(const std::string& path) {
-    m_Filename = path;
+    m_filename = path;
 }
 
 int wFileReader::Read() {
-    m_Output = nullptr;
-    m_OutputType = NoOutput;
-    m_ErrorMessage.clear();
+    m_output = nullptr;
+    m_outputType = NoOutput;
+    m_errorMessage.clear();
 
-    const std::string name = m_Filename.empty() ? std::string("(no file name)") : m_Filename;
+    const std::string name = m_filename.empty() ? std::string("(no file name)") : m_filename;
     std::string reason;
     try {
-        if (m_Filename.empty()) {
+        if (m_filename.empty()) {
             throw wexlan::io::ReadError("no file name was given");
         }
-        const FileFormat* format = wexlan::io::FindFormat(m_Filename);
+        const FileFormat* format = wexlan::io::FindFormat(m_filename);
         if (format == nullptr) {
             // The file's own problems (missing, folder) are the clearer message.
-            wexlan::io::MappedFile::CheckedFileSize(m_Filename, true);
+            wexlan::io::MappedFile::CheckedFileSize(m_filename, true);
             // DICOM files are often named by a number or a UID, without extension.
-            if (wexlan::io::LooksLikeDicom(m_Filename)) {
+            if (wexlan::io::LooksLikeDicom(m_filename)) {
                 format = &wexlan::io::DicomFormat();
             }
         }
         if (format == nullptr) {
-            const std::string ext = wexlan::io::ExtensionOf(m_Filename);
+            const std::string ext = wexlan::io::ExtensionOf(m_filename);
             if (ext.empty()) {
                 throw wexlan::io::ReadError(
                     "the file name has no extension, so its format is unknown (supported: " +
@@ -89,12 +89,12 @@ int wFileReader::Read() {
         // Own parsers print nothing; VTK's readers and the libraries under them might,
         // so everything they say is captured for the message instead.
         wexlan::io::VtkMessageCapture capture;
-        vtkSmartPointer<vtkDataSet> data = format->read(m_Filename);
+        vtkSmartPointer<vtkDataSet> data = format->read(m_filename);
         if (!data) {
             throw wexlan::io::ReadError("no data could be read");
         }
-        m_Output = data;
-        m_OutputType = wexlan::io::ClassifyOutput(data, format->markers);
+        m_output = data;
+        m_outputType = wexlan::io::ClassifyOutput(data, format->markers);
         return 1;
     } catch (const wexlan::io::ReadError& e) {
         reason = e.what();
@@ -105,12 +105,12 @@ int wFileReader::Read() {
     } catch (...) {
         reason = "the file could not be read (unexpected failure)";
     }
-    m_ErrorMessage = name + ": " + reason;
+    m_errorMessage = name + ": " + reason;
     return 0;
 }
 
 vtkDataSet* wFileReader::GetOutput() {
-    return m_Output;
+    return m_output;
 }
 
 int wFileReader::GetNumberOfSupportedFileFormat() const {

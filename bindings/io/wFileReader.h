@@ -47,7 +47,7 @@ public:
 
     /// Sets the file that the next Read() reads (a path in UTF-8 bytes).
     void SetFilename(const std::string& path);
-    const std::string& GetFilename() const { return m_Filename; }
+    const std::string& GetFilename() const { return m_filename; }
 
     /// Reads the file set by SetFilename(). Returns non-zero on success. On failure
     /// returns 0, GetOutput() returns null and GetErrorMessage() says why. Never throws.
@@ -60,12 +60,12 @@ public:
 
     /// One of OutputType: 4 image, 16 surface, 32 markers, 64 point cloud, 2 other
     /// models; 0 when there is no output.
-    int GetOutputType() const { return m_OutputType; }
+    int GetOutputType() const { return m_outputType; }
 
     /// After a failed Read(): "<path>: <reason>" in words meant for the user, e.g.
     /// "/data/a.ply: line 14: face 3 refers to vertex 120 but the file has 100 vertices".
     /// Empty after a successful Read().
-    std::string GetErrorMessage() const { return m_ErrorMessage; }
+    std::string GetErrorMessage() const { return m_errorMessage; }
 
     /// The supported formats, one entry per file extension ("nii" and "nii.gz" are two
     /// entries). Indices run from 0 to GetNumberOfSupportedFileFormat() - 1.
@@ -78,8 +78,8 @@ public:
     std::string GetSupportedFileExt(int index) const;
 
 private:
-    std::string m_Filename;
-    vtkSmartPointer<vtkDataSet> m_Output;
-    int m_OutputType = NoOutput;
-    std::string m_ErrorMessage;
+    std::string m_filename;
+    vtkSmartPointer<vtkDataSet> m_output;
+    int m_outputType = NoOutput;
+    std::string m_errorMessage;
 };

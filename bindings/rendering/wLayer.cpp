@@ -34,7 +34,7 @@ wLayer::wLayer(const std::string& kindName, vtkDataSet* data, const std::string&
     : wRenderable(kindName), d(std::make_unique<Impl>()) {
     d->data = data;
     d->dataName = dataName;
-    m_LayerName = dataName.empty() ? kindName.substr(0, kindName.rfind("Layer")) : dataName;
+    m_layerName = dataName.empty() ? kindName.substr(0, kindName.rfind("Layer")) : dataName;
 }
 
 wLayer::~wLayer() = default;
@@ -62,7 +62,7 @@ vtkDataSet* wLayer::GetResource(int index) const {
 std::string wLayer::GetScript() {
     wScriptRecord record;
     record.kind = GetKindName();
-    record.name = m_LayerName;
+    record.name = m_layerName;
     record.data = d->data ? d->dataName : std::string();
     const wProp* prop = GetProperty();
     for (int i = 0; i < prop->GetNumberOfItems(); ++i) {
@@ -82,7 +82,7 @@ bool wLayer::ApplyScript(const wScriptRecord& record) {
     if (record.kind != GetKindName()) {
         return false;
     }
-    m_LayerName = record.name;
+    m_layerName = record.name;
     for (const auto& [tag, value] : record.items) {
         SetPropertyValue(tag, value);
     }
@@ -91,7 +91,7 @@ bool wLayer::ApplyScript(const wScriptRecord& record) {
 
 void wLayer::FillProperty(wProp& prop) {
     wRenderable::FillProperty(prop);
-    prop.SetChoice("Visibility", wexlan::RenderText::TrueFalse(m_Visible),
+    prop.SetChoice("Visibility", wexlan::RenderText::TrueFalse(m_visible),
                    wexlan::RenderText::TrueFalseWords());
 }
 
@@ -100,24 +100,24 @@ void wLayer::AddTransformItem(wProp& prop) const {
 }
 
 void wLayer::VisibilityOn() {
-    m_Visible = true;
+    m_visible = true;
     ApplyVisibility();
 }
 
 void wLayer::VisibilityOff() {
-    m_Visible = false;
+    m_visible = false;
     ApplyVisibility();
 }
 
 void wLayer::Render() {
-    if (m_Viewer) {
-        m_Viewer->Render();
+    if (m_viewer) {
+        m_viewer->Render();
     }
 }
 
 void wLayer::Update() {
-    if (m_Viewer) {
-        m_Viewer->Update();
+    if (m_viewer) {
+        m_viewer->Update();
     }
 }
 
@@ -157,7 +157,7 @@ bool wLayer::IsOverlayProp(int index) const {
 
 void wLayer::AddProp(vtkProp* prop, bool shown, bool overlay) {
     d->props.push_back({prop, shown, overlay});
-    prop->SetVisibility(m_Visible && shown);
+    prop->SetVisibility(m_visible && shown);
     if (auto* prop3D = vtkProp3D::SafeDownCast(prop)) {
         prop3D->SetUserMatrix(d->combined);
     }
@@ -174,26 +174,26 @@ void wLayer::ShowProp(vtkProp* prop, bool shown) {
 
 void wLayer::ApplyVisibility() {
     for (auto& entry : d->props) {
-        entry.prop->SetVisibility(m_Visible && entry.shown);
+        entry.prop->SetVisibility(m_visible && entry.shown);
     }
     Changed();
 }
 
 void wLayer::Changed() {
-    if (m_Viewer) {
-        m_Viewer->MarkChanged();
+    if (m_viewer) {
+        m_viewer->MarkChanged();
     }
 }
 
 void wLayer::AttachTo(wViewer* viewer) {
-    m_Viewer = viewer;
+    m_viewer = viewer;
     ApplyTransform();
 }
 
 void wLayer::ApplyTransform() {
     double scene[16];
-    if (m_Viewer) {
-        m_Viewer->GetTransform(scene);
+    if (m_viewer) {
+        m_viewer->GetTransform(scene);
     } else {
         wRenderable::GetTransform(scene);  // identity
     }

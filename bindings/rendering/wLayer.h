@@ -50,8 +50,8 @@ public:
     /// The data set shown (the layer keeps its reference); null when out of range.
     vtkDataSet* GetResource(int index) const;
 
-    const std::string& GetLayerName() const { return m_LayerName; }
-    void SetLayerName(const std::string& name) { m_LayerName = name; }
+    const std::string& GetLayerName() const { return m_layerName; }
+    void SetLayerName(const std::string& name) { m_layerName = name; }
 
     /// One script line (wScriptRecord grammar) without a line end: the kind, the
     /// display name, the data item's name and the layer's state.
@@ -63,9 +63,9 @@ public:
     bool ApplyScript(const wScriptRecord& record);
 
     /// The viewer that owns this layer, or null.
-    wViewer* GetViewer() const { return m_Viewer; }
+    wViewer* GetViewer() const { return m_viewer; }
 
-    bool GetVisibility() const { return m_Visible; }
+    bool GetVisibility() const { return m_visible; }
     void VisibilityOn() override;
     void VisibilityOff() override;
     /// Draws the owning viewer's render window (nothing without a viewer).
@@ -120,7 +120,7 @@ private:
     void ApplyVisibility();
 
     std::unique_ptr<Impl> d;
-    wViewer* m_Viewer = nullptr;
-    std::string m_LayerName;
-    bool m_Visible = true;
+    wViewer* m_viewer = nullptr;
+    std::string m_layerName;
+    bool m_visible = true;
 };
