@@ -202,6 +202,8 @@ TEST_F(WorkspacePanelTest, OpeningFilesFillsTreeRecentFilesAndFolders) {
     WorkspaceFolder::Write(m_folder.Registry("RecentFiles.conf"), "old,/old/old.stl\n");
     EXPECT_EQ(Root("Recent Files")->child(0)->toolTip(0).toStdString(), "/old/old.stl");
     EXPECT_EQ(Panel().OpenFile(Mesh("bunny.stl")), 16);
+    // Another workstation writes meanwhile: its entries are merged, not overwritten.
+    WorkspaceFolder::Write(m_folder.Registry("RecentFiles.conf"), "liver,/other/liver.stl\n");
     EXPECT_EQ(Panel().OpenFile(m_folder.Cloud(m_folder.Data("scan.xyz"))), 64);
     EXPECT_EQ(Panel().OpenFile(m_folder.Markers(m_folder.Data("tips.fcsv"))), 32);
     EXPECT_EQ(Panel().OpenFile(m_folder.Volume(m_folder.Data("head.vtk"))), 4);
@@ -214,7 +216,8 @@ TEST_F(WorkspacePanelTest, OpeningFilesFillsTreeRecentFilesAndFolders) {
     EXPECT_THAT(Panel().GetFolderList(), ElementsAre("/", m_folder.Root() + "/data"));
     const std::string data = m_folder.Root() + "/data/";
     EXPECT_THAT(Recent(), StartsWith("head," + data + "head.vtk\ntips,"));
-    EXPECT_THAT(Recent(), ::testing::EndsWith("\nold,/old/old.stl\n"));
+    EXPECT_THAT(Recent(), ::testing::EndsWith("\nliver,/other/liver.stl\nbunny," + data +
+                                              "bunny.stl\nold,/old/old.stl\n"));
 
     // The same name from another folder is another recent file: both nodes show their paths.
     m_controller->Remove("bunny");
