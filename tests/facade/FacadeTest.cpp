@@ -52,8 +52,11 @@ protected:
 
 }  // namespace
 
-TEST_F(FacadeTest, BuildsOnceAndTearsDownOnce) {
-    CWexlanCP panel;  // not built: nothing happens
+TEST_F(FacadeTest, BuildsOnceAndTearsDownOnceReleasingTheModulesLast) {
+    m_app.AddModule("module_alpha", "alpha.so");
+    m_app.AddModule("module_showing", "showing.so");
+    vtkNew<vtkRenderWindow> window;  // never drawn: no display needed
+    CWexlanCP panel;                 // not built: nothing happens
     EXPECT_TRUE(panel.GetCurDir().empty() && panel.Open().empty() && panel.Save().empty());
     panel.SetCurDir("/nowhere");
     panel.SaveConfig();
@@ -83,36 +86,25 @@ TEST_F(FacadeTest, BuildsOnceAndTearsDownOnce) {
     panel.SetParentHwnd(&host);
     EXPECT_EQ(controller->GetHwnd(), &host);
 
+    panel.GetEXE()->GetRenderers()->AddRenderWindow(window);
+    panel.RunModuleRoutine();  // the module adds its own page as a tab
+    ASSERT_EQ(panel.GetComponentUIPointer()->GetNumberOfTabs(), 1);
+    panel.GetEXE()->OpenFile(testdata::WriteTriangle(Data("bunny.vtk")));
+    CWexlanModules* modules = panel.GetEXE()->GetModules();
+    modules->SetActivatedModule("Showing");
+    modules->AddSecondaryData(modules->FindModule("Showing"), 2, 0);
+    ASSERT_EQ(modules->GetViewer()->GetNumberOfItems(), 1);
+    calllog::Clear();
     panel.Delete();
-    EXPECT_EQ(panel.GetEXE(), nullptr);
-    EXPECT_EQ(panel.GetWorkspaceUIPointer(), nullptr);
-    panel.Delete();                // nothing left to do; the destructor neither
-    EXPECT_EQ(panel.UIInit(), 0);  // and it can be built again
-}
-
-TEST_F(FacadeTest, TeardownReleasesTheModulesLastWhileTheRegistryLives) {
-    m_app.AddModule("module_alpha", "alpha.so");
-    m_app.AddModule("module_showing", "showing.so");
-    vtkNew<vtkRenderWindow> window;  // never drawn: no display needed
-    {
-        CWexlanCP panel;
-        panel.UIInit();
-        panel.GetEXE()->GetRenderers()->AddRenderWindow(window);
-        panel.RunModuleRoutine();  // the module adds its own page as a tab
-        ASSERT_EQ(panel.GetComponentUIPointer()->GetNumberOfTabs(), 1);
-        panel.GetEXE()->OpenFile(testdata::WriteTriangle(Data("bunny.vtk")));
-        CWexlanModules* modules = panel.GetEXE()->GetModules();
-        modules->SetActivatedModule("Showing");
-        modules->AddSecondaryData(modules->FindModule("Showing"), 2, 0);
-        ASSERT_NE(modules->GetViewer(), nullptr);
-        ASSERT_EQ(modules->GetViewer()->GetNumberOfItems(), 1);
-        calllog::Clear();
-    }
     // The modules' objects went in ReleaseMemory, with the tab host gone before and
     // the registry still there: the page was deleted once, the viewer removed.
     EXPECT_THAT(calllog::Entries(), ::testing::UnorderedElementsAre(
                                         "Alpha:ReleaseMemory", "Showing:released, registry alive"));
     EXPECT_EQ(window->GetRenderers()->GetNumberOfItems(), 0);
+    EXPECT_EQ(panel.GetEXE(), nullptr);
+    EXPECT_EQ(panel.GetWorkspaceUIPointer(), nullptr);
+    panel.Delete();                // nothing left to do; the destructor neither
+    EXPECT_EQ(panel.UIInit(), 0);  // and it can be built again
 }
 
 TEST(OpenArgument, QuotesBackslashesAndFolders) {

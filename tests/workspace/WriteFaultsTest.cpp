@@ -1,10 +1,8 @@
-// The files the workstation writes for the user ("Wexlan.conf", "RecentFiles.conf"
-// and workspace files) under a read-only folder, a missing folder, a full disk and a
-// kill in the middle of writing: the earlier file stays whole (or the new one is
-// complete), nothing is left half-written, and the user is told which files failed.
-// The failures happen in a child process, which can drop to an unprivileged user (so
-// that folder permissions apply to root too) and limit file sizes: write() then fails
-// with EFBIG as a full disk does with ENOSPC, or SIGXFSZ kills the writer mid-file.
+// The files the workstation writes for the user (configuration, recent files, workspaces)
+// under a read-only folder, a missing folder, a full disk and a kill mid-write: the earlier
+// file stays whole, nothing is left half-written, and the user is told which files failed.
+// A child process drops to "nobody" (so folder permissions apply to root too) and limits
+// file sizes: write() then fails with EFBIG as with ENOSPC, or SIGXFSZ kills the writer.
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
