@@ -5,7 +5,6 @@
 #include <vtkNew.h>
 #include <vtkRenderWindow.h>
 #include <vtkRendererCollection.h>
-#include <QTreeWidget>
 #include <QWidget>
 
 #include <gmock/gmock.h>
@@ -53,13 +52,13 @@ protected:
 
 }  // namespace
 
-TEST_F(FacadeTest, BuildsOnceAndTearsDownOnce) {
-    CWexlanCP panel;
-    EXPECT_EQ(panel.GetCurDir(), "");
-    EXPECT_EQ(panel.GetEXE(), nullptr);
-    EXPECT_EQ(panel.Open(), "");
-    EXPECT_EQ(panel.Save(), "");
-    panel.SetCurDir("/nowhere");  // no panel: nothing happens
+TEST_F(FacadeTest, BuildsOnceAndTearsDownOnceReleasingTheModulesLast) {
+    m_app.AddModule("module_alpha", "alpha.so");
+    m_app.AddModule("module_showing", "showing.so");
+    vtkNew<vtkRenderWindow> window;  // never drawn: no display needed
+    CWexlanCP panel;                 // not built: nothing happens
+    EXPECT_TRUE(panel.GetCurDir().empty() && panel.Open().empty() && panel.Save().empty());
+    panel.SetCurDir("/nowhere");
     panel.SaveConfig();
     panel.HideTabDialogs();
     panel.ShowAxes(true);
@@ -68,7 +67,7 @@ TEST_F(FacadeTest, BuildsOnceAndTearsDownOnce) {
     ASSERT_EQ(panel.UIInit(), 0);
     CWexlanCPEXE* controller = panel.GetEXE();
     ASSERT_NE(controller, nullptr);
-    EXPECT_EQ(panel.GetUI(), panel.GetWorkspaceUIPointer());
+    EXPECT_EQ(panel.GetVar(), "Workspace is Empty");
     for (QWidget* widget : std::initializer_list<QWidget*>{
              panel.GetWorkspaceUIPointer(), panel.GetLayerUIPointer(),
              panel.GetComponentUIPointer(), panel.GetPropertyUIPointer()}) {
@@ -76,74 +75,36 @@ TEST_F(FacadeTest, BuildsOnceAndTearsDownOnce) {
         EXPECT_FALSE(widget->isVisible());
         EXPECT_EQ(widget->parentWidget(), nullptr);
     }
-    EXPECT_EQ(panel.GetPropertyUIPointer()->GetBoss(), controller);
-    EXPECT_EQ(panel.GetComponentUIPointer()->GetBoss(), controller);
-    EXPECT_EQ(panel.GetWorkspaceUIPointer()->GetBoss(), controller);
-    EXPECT_EQ(panel.GetLayerUIPointer()->GetBoss(), controller);
+    EXPECT_TRUE(panel.GetPropertyUIPointer()->GetBoss() == controller &&
+                panel.GetComponentUIPointer()->GetBoss() == controller &&
+                panel.GetWorkspaceUIPointer()->GetBoss() == controller &&
+                panel.GetLayerUIPointer()->GetBoss() == controller);
 
     EXPECT_EQ(panel.UIInit(), 1);  // already built: nothing changes
-    EXPECT_EQ(panel.GetEXE(), controller);
 
     QWidget host;
     panel.SetParentHwnd(&host);
     EXPECT_EQ(controller->GetHwnd(), &host);
 
+    panel.GetEXE()->GetRenderers()->AddRenderWindow(window);
+    panel.RunModuleRoutine();  // the module adds its own page as a tab
+    ASSERT_EQ(panel.GetComponentUIPointer()->GetNumberOfTabs(), 1);
+    panel.GetEXE()->OpenFile(testdata::WriteTriangle(Data("bunny.vtk")));
+    CWexlanModules* modules = panel.GetEXE()->GetModules();
+    modules->SetActivatedModule("Showing");
+    modules->AddSecondaryData(modules->FindModule("Showing"), 2, 0);
+    ASSERT_EQ(modules->GetViewer()->GetNumberOfItems(), 1);
+    calllog::Clear();
     panel.Delete();
+    // The modules' objects went in ReleaseMemory, with the tab host gone before and
+    // the registry still there: the page was deleted once, the viewer removed.
+    EXPECT_THAT(calllog::Entries(), ::testing::UnorderedElementsAre(
+                                        "Alpha:ReleaseMemory", "Showing:released, registry alive"));
+    EXPECT_EQ(window->GetRenderers()->GetNumberOfItems(), 0);
     EXPECT_EQ(panel.GetEXE(), nullptr);
     EXPECT_EQ(panel.GetWorkspaceUIPointer(), nullptr);
     panel.Delete();                // nothing left to do; the destructor neither
     EXPECT_EQ(panel.UIInit(), 0);  // and it can be built again
-}
-
-TEST_F(FacadeTest, TeardownUnloadsTheModulesLast) {
-    m_app.AddModule("module_alpha", "alpha.so");
-    {
-        CWexlanCP panel;
-        panel.UIInit();
-        calllog::Clear();
-    }
-    EXPECT_THAT(calllog::Entries(), ElementsAre("Alpha:ReleaseMemory"));
-}
-
-TEST_F(FacadeTest, TeardownReleasesAModuleThatShowsDataWhileTheRegistryLives) {
-    m_app.AddModule("module_showing", "showing.so");
-    vtkNew<vtkRenderWindow> window;  // never drawn: no display needed
-    {
-        CWexlanCP panel;
-        panel.UIInit();
-        panel.GetEXE()->GetRenderers()->AddRenderWindow(window);
-        panel.RunModuleRoutine();  // the module adds its own page as a tab
-        ASSERT_EQ(panel.GetComponentUIPointer()->GetNumberOfTabs(), 1);
-        panel.GetEXE()->OpenFile(testdata::WriteTriangle(Data("bunny.vtk")));
-        CWexlanModules* modules = panel.GetEXE()->GetModules();
-        modules->SetActivatedModule(0);
-        modules->AddSecondaryData(0, 2, 0);
-        ASSERT_NE(modules->GetViewer(), nullptr);
-        ASSERT_EQ(modules->GetViewer()->GetNumberOfItems(), 1);
-        calllog::Clear();
-    }
-    // The module's object went in ReleaseMemory, with the tab host gone before and
-    // the registry still there: its page was deleted once, its viewer removed.
-    EXPECT_THAT(calllog::Entries(), ElementsAre("Showing:released, registry alive"));
-    EXPECT_EQ(window->GetRenderers()->GetNumberOfItems(), 0);
-}
-
-TEST_F(FacadeTest, VariableListingCountsAcrossGroups) {
-    {
-        CWexlanCP panel;
-        panel.UIInit();
-        EXPECT_EQ(panel.GetVar(), "Workspace is Empty");
-    }
-    m_app.AddHardware("hard_scanner", "scanner.so");
-    CWexlanCP panel;
-    panel.UIInit();
-    const std::string header = Row("id", "name", "type");
-    EXPECT_EQ(panel.GetVar(), header + Row("0", "Scanner", "<live>"));
-    panel.GetEXE()->OpenFile(testdata::WriteTriangle(Data("bunny.vtk")));
-    panel.GetEXE()->OpenFile(testdata::WriteTriangle(Data("liver.vtk")));
-    panel.GetEXE()->OpenFile(testdata::WriteVolume(Data("head.vti")));
-    EXPECT_EQ(panel.GetVar(), header + Row("0", "bunny", "<model>") + Row("1", "liver", "<model>") +
-                                  Row("2", "head", "<image>") + Row("3", "Scanner", "<live>"));
 }
 
 TEST(OpenArgument, QuotesBackslashesAndFolders) {
@@ -163,17 +124,18 @@ TEST(OpenArgument, QuotesBackslashesAndFolders) {
     }
 }
 
-TEST_F(FacadeTest, OpenAndSaveCommands) {
+TEST_F(FacadeTest, OpenCommandsAndTheVariableListing) {
+    m_app.AddHardware("hard_scanner", "scanner.so");
     CWexlanCP panel;
     panel.UIInit();
+    const std::string header = Row("id", "name", "type");
+    EXPECT_EQ(panel.GetVar(), header + Row("0", "Scanner", "<live>"));
     testdata::WriteTriangle(Data("bunny.vtk"));
     panel.SetCurDir(Data("").substr(0, Data("").size() - 1));
     EXPECT_EQ(panel.Open("'bunny.vtk"), "File loaded");
     // A failure says why on the line after the error, and the status bar says so too.
     EXPECT_EQ(panel.Open("'bunny.vtk"),
               "error: file loading error\n" + Data("bunny.vtk") + ": it is loaded already");
-    EXPECT_EQ(panel.Open("'" + Data("missing.vtk") + "'"),
-              "error: file loading error\n" + Data("missing.vtk") + "': the file does not exist");
     EXPECT_EQ(panel.GetEXE()->GetModel()->GetNumberOfItems(), 1);
 
     std::ofstream(Data("broken.stl")) << "solid broken\nfacet normal nonsense\n";
@@ -181,52 +143,26 @@ TEST_F(FacadeTest, OpenAndSaveCommands) {
     EXPECT_EQ(panel.Open(), Data("broken.stl"));
     const std::string status =
         wexlan::OpenStatusText(Data("broken.stl"), panel.GetEXE()->GetOpenError());
-    EXPECT_EQ(status.rfind("Could not open " + Data("broken.stl") + ": ", 0), 0u) << status;
-    EXPECT_GT(status.size(), ("Could not open " + Data("broken.stl") + ": ").size()) << "a reason";
+    EXPECT_THAT(status, ::testing::MatchesRegex("Could not open " + Data("broken.stl") + ": .+"));
     testdata::WriteVolume(Data("head.vti"));
     m_prompts->QueueFileName(Data("head.vti"));
     EXPECT_EQ(panel.Open(), Data("head.vti"));
     EXPECT_EQ(wexlan::OpenStatusText(Data("head.vti"), panel.GetEXE()->GetOpenError()),
               "Opened " + Data("head.vti"));
     EXPECT_EQ(panel.Open(), "") << "cancelled";
-    EXPECT_EQ(wexlan::OpenStatusText("", ""), "Ready");
-
-    // Saving the selected model through the save dialog; the file is readable.
-    QTreeWidget* tree = panel.GetWorkspaceUIPointer()->GetTree();
-    const auto found = tree->findItems("bunny", Qt::MatchExactly | Qt::MatchRecursive);
-    ASSERT_EQ(found.size(), 2);  // the data item and its recent-file entry
-    tree->setCurrentItem(found[0]->parent()->text(0) == "Meshes" ? found[0] : found[1]);
-    ASSERT_EQ(panel.GetSelectedItemText(), "bunny");
-    m_prompts->QueueFileName(Data("saved.vtk"));
-    EXPECT_EQ(panel.Save(), "");
-    EXPECT_TRUE(std::filesystem::exists(Data("saved.vtk")));
-    EXPECT_EQ(panel.Open(Data("saved.vtk")), "File loaded");
+    EXPECT_EQ(panel.GetVar(), header + Row("0", "bunny", "<model>") + Row("1", "head", "<image>") +
+                                  Row("2", "Scanner", "<live>"));
+    // Saving: BatchModeTest.FailedOpensLoadsAndSavesFailTheSession.
 }
 
-TEST_F(FacadeTest, ModuleRoutinesNeedAllThreeEntryPoints) {
-    m_app.AddModule("module_alpha", "alpha.so");        // all three
-    m_app.AddModule("module_beta", "beta.so");          // no "SetCP"
-    m_app.AddModule("module_alpha_lower", "lower.so");  // none
-    CWexlanCP panel;
-    panel.UIInit();
-    calllog::Clear();
-    panel.RunModuleRoutine();
-    EXPECT_THAT(calllog::Entries(),
-                ElementsAre("Alpha:SetRenderWindow(null)", "Alpha:SetCP", "Alpha:Run"));
-    EXPECT_EQ(calllog::Pointer("Alpha:panel"), &panel);
-    EXPECT_THROW(panel.RunModuleRoutine(3), std::invalid_argument);
-    EXPECT_THROW(panel.RunModuleRoutine(-1), std::invalid_argument);
-
-    // A module's routine adds its dialog as a tab at the end.
-    auto dialog = std::make_unique<QWidget>();  // the module's: the tab host never deletes it
-    panel.AddTabComponent("Alpha", dialog.get());
-    EXPECT_EQ(panel.GetComponentUIPointer()->GetNumberOfTabs(), 1);
-}
-
-TEST_F(FacadeTest, AFailingOrReenteringRoutineLeavesTheOthersRunning) {
+// Routines run in the order the folder lists the modules, each module's only when it has
+// all three entry points; one that throws or reenters leaves the others running.
+TEST_F(FacadeTest, ModuleRoutinesNeedAllThreeEntryPointsAndFailuresStayContained) {
     m_app.AddModule("module_throwing_calls", "a.so");  // SetRenderWindow throws
     m_app.AddModule("module_callback", "b.so");        // Run calls back into the panel
     m_app.AddModule("module_alpha", "c.so");
+    m_app.AddModule("module_beta", "d.so");         // no "SetCP"
+    m_app.AddModule("module_alpha_lower", "e.so");  // none
     CWexlanCP panel;
     panel.UIInit();
     calllog::Clear();
@@ -235,26 +171,23 @@ TEST_F(FacadeTest, AFailingOrReenteringRoutineLeavesTheOthersRunning) {
         panel.RunModuleRoutine();  // nested: does nothing
         variables = panel.GetVar();
     });
-
     panel.RunModuleRoutine();
-
-    // Each module's calls, in order (the modules run in the order the folder lists them).
-    const auto callsOf = [](const std::string& module) {
-        std::vector<std::string> calls;
-        for (const std::string& entry : calllog::Entries()) {
-            if (entry.rfind(module + ":", 0) == 0) {
-                calls.push_back(entry.substr(module.size() + 1));
-            }
-        }
-        return calls;
-    };
-    EXPECT_THAT(callsOf("Thrower"), ElementsAre("SetRenderWindow"));
-    EXPECT_THAT(callsOf("Caller"), ElementsAre("SetRenderWindow", "SetCP", "Run"));
-    EXPECT_THAT(callsOf("Alpha"), ElementsAre("SetRenderWindow(null)", "SetCP", "Run"));
+    EXPECT_THAT(
+        calllog::Entries(),
+        ElementsAre("Thrower:SetRenderWindow", "Caller:SetRenderWindow", "Caller:SetCP",
+                    "Caller:Run", "Alpha:SetRenderWindow(null)", "Alpha:SetCP", "Alpha:Run"));
+    EXPECT_EQ(calllog::Pointer("Alpha:panel"), &panel);
     ASSERT_EQ(m_prompts->Calls().size(), 1u);
     EXPECT_EQ(m_prompts->Calls()[0].text, "Module failed");
     EXPECT_THAT(m_prompts->Calls()[0].detail,
                 ::testing::HasSubstr(
                     "SetRenderWindow threw an exception: SetRenderWindow lost its licence"));
     EXPECT_FALSE(variables.empty());
+    EXPECT_THROW(panel.RunModuleRoutine(5), std::invalid_argument);
+    EXPECT_THROW(panel.RunModuleRoutine(-1), std::invalid_argument);
+
+    // A module's routine adds its dialog as a tab at the end.
+    auto dialog = std::make_unique<QWidget>();  // the module's: the tab host never deletes it
+    panel.AddTabComponent("Alpha", dialog.get());
+    EXPECT_EQ(panel.GetComponentUIPointer()->GetNumberOfTabs(), 1);
 }

@@ -5,10 +5,10 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
+#include <functional>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -30,15 +30,12 @@ const std::string kLocal = kBin + "/local";
 
 struct Outcome {
     int status = -1;
-    std::string out;
-    std::string err;
+    std::string out, err;
 };
 
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 class BatchModeTest : public ::testing::Test {
@@ -46,32 +43,58 @@ protected:
     // Runs `varq --batch` over `commands` with the given executable (the
     // build's own unless a test made an application folder of its own).
     Outcome Batch(const std::string& commands, const std::string& varq = kBin + "/varq") {
-        const std::string script = Path("commands.txt");
-        std::ofstream(script) << commands;
-        const std::string command = "cd " + Path("") + " && " + varq + " --batch " + script +
-                                    " > " + Path("out.txt") + " 2> " + Path("err.txt");
-        Outcome run;
-        run.status = WEXITSTATUS(std::system(command.c_str()));
-        run.out = ReadAll(Path("out.txt"));
-        run.err = ReadAll(Path("err.txt"));
-        return run;
+        std::ofstream(Path("commands.txt")) << commands;
+        const std::string command = "cd " + Path("") + " && " + varq + " --batch " +
+                                    Path("commands.txt") + " > " + Path("out.txt") + " 2> " +
+                                    Path("err.txt");
+        const int status = std::system(command.c_str());
+        return {WEXITSTATUS(status), ReadAll(Path("out.txt")), ReadAll(Path("err.txt"))};
     }
     std::string Path(const std::string& name) const {
         return m_dir.path().toStdString() + "/" + name;
     }
-    // The share of pixels in a picture that are clearly of the given hue.
-    static double Share(const QImage& image, bool (*wanted)(QRgb)) {
-        int count = 0;
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x) {
-                count += wanted(image.pixel(x, y)) ? 1 : 0;
-            }
-        }
-        return static_cast<double>(count) / (image.width() * image.height());
-    }
 
     QTemporaryDir m_dir;
 };
+
+// A CT-like volume: air at -1024 around a ball rising to 2000 in its middle, as an
+// uncompressed MetaImage of signed 16-bit voxels.
+void WriteCtVolume(const std::string& path) {
+    std::ofstream out(path, std::ios::binary);
+    out << "ObjectType = Image\nNDims = 3\nBinaryData = True\nBinaryDataByteOrderMSB = False\n"
+           "CompressedData = False\nDimSize = 48 48 32\nElementSpacing = 1 1 1\n"
+           "ElementType = MET_SHORT\nElementDataFile = LOCAL\n";
+    for (int i = 0; i < 48 * 48 * 32; ++i) {
+        const double r = std::hypot(i % 48 - 24.0, i / 48 % 48 - 24.0, (i / 2304 - 16.0) * 1.5);
+        const auto voxel =
+            static_cast<std::int16_t>(r > 22 ? -1024 : std::min(2000.0, -1024 + (22 - r) * 200));
+        out.write(reinterpret_cast<const char*>(&voxel), sizeof voxel);
+    }
+}
+
+// The share of the pixels in `part` of a picture for which `counts(x, y)` holds.
+double Share(QRect part, const std::function<bool(int, int)>& counts) {
+    int count = 0;
+    for (int y = part.top(); y <= part.bottom(); ++y) {
+        for (int x = part.left(); x <= part.right(); ++x) {
+            count += counts(x, y) ? 1 : 0;
+        }
+    }
+    return static_cast<double>(count) / (part.width() * part.height());
+}
+// The share of pixels in a picture that are clearly of the given hue.
+double Share(const QImage& image, bool (*wanted)(QRgb)) {
+    return Share(image.rect(), [&](int x, int y) { return wanted(image.pixel(x, y)); });
+}
+// The share of pixels that differ between two pictures of the same size, in `part`
+// of them (all of them when empty); -1 when they cannot be compared.
+double Changed(const QImage& a, const QImage& b, QRect part = QRect()) {
+    if (a.isNull() || a.size() != b.size()) {
+        return -1;
+    }
+    return Share(part.isEmpty() ? a.rect() : part,
+                 [&](int x, int y) { return a.pixel(x, y) != b.pixel(x, y); });
+}
 
 const std::string kOpenKidney = "open " + kLocal + "/Kidney/kidney.stl\n" + "open " + kLocal +
                                 "/Kidney/kidney_landmarks.fcsv\n" + "open " + kLocal +
@@ -79,177 +102,103 @@ const std::string kOpenKidney = "open " + kLocal + "/Kidney/kidney.stl\n" + "ope
 
 }  // namespace
 
-TEST_F(BatchModeTest, ButtonsShowWhatIsSelected) {
-    const Outcome run = Batch(kOpenKidney +
-                              "select kidney\nbutton Surface Viewer\n"
-                              "select kidney_landmarks\nbutton Surface Viewer\nlayers\n"
-                              "newtab\nselect Images\nbutton Volume Viewer\nlayers\n"
-                              "select kidney_ct.mha\nbutton Volume Viewer\nlayers\nquit\n");
-    EXPECT_EQ(run.status, 0) << run.err;
-    // The surface tab: both models; the volume tab: empty after "coolstart" on a
-    // category, then the repository file's volume.
-    EXPECT_THAT(run.out, HasSubstr("View\n  kidney\n  kidney_landmarks\n"));
-    EXPECT_THAT(run.out, HasSubstr("View\n  kidney_ct\n"));
-}
-
-TEST_F(BatchModeTest, ClearingTheViewerIsAskedAndRespected) {
-    const Outcome run = Batch(kOpenKidney +
-                              "select kidney\nbutton Surface Viewer\n"
-                              "select kidney_ct\nbutton Volume Viewer\nlayers\nprops\n"
-                              "answer yes\nbutton Volume Viewer\nlayers\nquit\n");
-    EXPECT_EQ(run.status, 0) << run.err;
-    // No: the sheet and the tree show what is shown, the surface, not the selection.
-    const std::string no = "prompt: Clear current viewer? -> no\nView\n  kidney\nViewer\t";
-    ASSERT_THAT(run.out, HasSubstr(no));
-    const std::string sheet = run.out.substr(run.out.find(no));
-    EXPECT_THAT(sheet.substr(0, sheet.find("prompt:", 1)), HasSubstr("MeshLayer\tColor\t"));
-    EXPECT_THAT(run.out, HasSubstr("prompt: Clear current viewer? -> yes\nView\n  kidney_ct\n"));
-}
-
-TEST_F(BatchModeTest, TheSheetFollowsWhatTheCurrentTabShows) {
+TEST_F(BatchModeTest, ButtonsShowWhatIsSelectedAndClearingTheViewerIsAsked) {
     const Outcome run = Batch(kOpenKidney +
                               "select kidney\nbutton Surface Viewer\n"
                               "select kidney_landmarks\nbutton Surface Viewer\nprops\n"
-                              "newtab\nprops\nlayers\nquit\n");
+                              "select kidney_ct\nbutton Volume Viewer\nlayers\nprops\n"
+                              "answer yes\nbutton Volume Viewer\nlayers\nnewtab\nprops\nlayers\n"
+                              "select Images\nbutton Volume Viewer\nlayers\n"
+                              "select kidney_ct.mha\nbutton Volume Viewer\nlayers\nquit\n");
     EXPECT_EQ(run.status, 0) << run.err;
-    // After adding a layer the sheet shows that layer; a new tab shows nothing.
+    // After adding a layer the sheet shows that layer.
     const std::string added = run.out.substr(run.out.find("Viewer\tIsA"));
-    EXPECT_THAT(added.substr(0, added.find("View\n")), HasSubstr("LandmarkLayer\tSize\t"));
-    EXPECT_THAT(added.substr(0, added.find("View\n")), Not(HasSubstr("MeshLayer")));
-    // The second "props" printed no row: the landmarks' last row, then the tree.
-    EXPECT_THAT(run.out,
-                HasSubstr("LandmarkLayer\tIsA\tLandmarkLayer\tdisabled\nView\n  No Layers\n"));
-}
-
-TEST_F(BatchModeTest, EditingAPropertyChangesThePicture) {
-    const Outcome run = Batch(kOpenKidney + "select kidney\nbutton Surface Viewer\nscreenshot " +
-                              Path("before.png") + "\nset Color #ff0000\nprops\nscreenshot " +
-                              Path("after.png") + "\nquit\n");
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_THAT(run.out, HasSubstr("MeshLayer\tColor\t255, 0, 0\tenabled"));
-    const QImage before(QString::fromStdString(Path("before.png")));
-    const QImage after(QString::fromStdString(Path("after.png")));
-    ASSERT_FALSE(before.isNull());
-    ASSERT_FALSE(after.isNull());
-    auto red = [](QRgb p) { return qRed(p) > 120 && qGreen(p) < 60 && qBlue(p) < 60; };
-    EXPECT_LT(Share(before, red), 0.01);
-    EXPECT_GT(Share(after, red), 0.05);
+    EXPECT_THAT(added.substr(0, added.find("prompt:")), HasSubstr("LandmarkLayer\tSize\t"));
+    EXPECT_THAT(added.substr(0, added.find("prompt:")), Not(HasSubstr("MeshLayer")));
+    // No: the tree and the sheet show what is shown, not the selection.
+    const std::string no =
+        "prompt: Clear current viewer? -> no\nView\n  kidney\n  kidney_landmarks\nViewer\t";
+    ASSERT_THAT(run.out, HasSubstr(no));
+    const std::string sheet = run.out.substr(run.out.find(no));
+    EXPECT_THAT(sheet.substr(0, sheet.find("prompt:", 1)), HasSubstr("LandmarkLayer\tSize\t"));
+    EXPECT_THAT(sheet.substr(0, sheet.find("prompt:", 1)), Not(HasSubstr("Image3DLayer")));
+    // Yes: the volume; a new tab shows nothing (its "props" printed no row), "coolstart"
+    // on a category neither, then the repository file's volume.
+    EXPECT_THAT(run.out, HasSubstr("prompt: Clear current viewer? -> yes\nView\n  kidney_ct\n"
+                                   "View\n  No Layers\nView\nView\n  kidney_ct\n"));
 }
 
 TEST_F(BatchModeTest, TheColorBarShowsTheScaleOfAVolumeAndNothingForAPlainSurface) {
-    // A CT-like volume: air (-1000) around a body (40) with a bright core (900).
-    const int nx = 48, ny = 40, nz = 20;
-    std::vector<short> voxels;
-    for (int k = 0; k < nz; ++k) {
-        for (int j = 0; j < ny; ++j) {
-            for (int i = 0; i < nx; ++i) {
-                const int r2 = (i - nx / 2) * (i - nx / 2) + (j - ny / 2) * (j - ny / 2);
-                voxels.push_back(static_cast<short>(r2 > 17 * 17 ? -1000 : r2 > 36 ? 40 : 900));
-            }
-        }
-    }
-    std::ofstream(Path("ct.raw"), std::ios::binary)
-        .write(reinterpret_cast<const char*>(voxels.data()), voxels.size() * sizeof(short));
-    std::ofstream(Path("ct.mha")) << "ObjectType = Image\nNDims = 3\nDimSize = " << nx << " " << ny
-                                  << " " << nz << "\nElementType = MET_SHORT\n"
-                                  << "ElementByteOrderMSB = False\nElementDataFile = ct.raw\n";
-    const auto shots = [&](const std::string& open, const std::string& button,
-                           const std::string& before) {
-        return "open " + open + "\nselect " + fs::path(open).stem().string() + "\nbutton " +
-               button + "\n" + before + "screenshot " + Path("off.png") +
-               "\nset Color Bar Right\nscreenshot " + Path("right.png") +
-               "\nset Color Bar Bottom\nscreenshot " + Path("bottom.png") + "\nquit\n";
-    };
-    // Pixels that differ between two pictures in a part of them.
-    const auto changed = [](const QImage& a, const QImage& b, QRect part) {
-        int count = 0;
-        for (int y = part.top(); y <= part.bottom(); ++y) {
-            for (int x = part.left(); x <= part.right(); ++x) {
-                count += a.pixel(x, y) != b.pixel(x, y) ? 1 : 0;
-            }
-        }
-        return count;
-    };
-    const Outcome volume =
-        Batch(shots(Path("ct.mha"), "Volume Viewer", "set Lookup Table Rainbow\n"));
-    ASSERT_EQ(volume.status, 0) << volume.err;
-    QImage off(QString::fromStdString(Path("off.png")));
-    QImage right(QString::fromStdString(Path("right.png")));
-    QImage bottom(QString::fromStdString(Path("bottom.png")));
-    ASSERT_FALSE(off.isNull() || right.isNull() || bottom.isNull());
+    WriteCtVolume(Path("ct.mha"));
+    const auto shot = [&](const std::string& name) { return "screenshot " + Path(name) + "\n"; };
+    const Outcome run =
+        Batch("open " + Path("ct.mha") + "\nopen " + kLocal + "/Kidney/kidney.stl\nselect ct\n" +
+              "button Volume Viewer\nset Lookup Table Rainbow\n" + shot("off.png") +
+              "set Color Bar Right\n" + shot("right.png") + "set Color Bar Bottom\n" +
+              shot("bottom.png") + "newtab\nselect kidney\nbutton Surface Viewer\n" +
+              shot("plain.png") + "set Color Bar Right\n" + shot("plainRight.png") + "quit\n");
+    ASSERT_EQ(run.status, 0) << run.err;
+    const QImage off(QString::fromStdString(Path("off.png")));
+    const QImage right(QString::fromStdString(Path("right.png")));
+    const QImage bottom(QString::fromStdString(Path("bottom.png")));
     const int w = off.width(), h = off.height();
     const QRect rightStrip(w * 86 / 100, h / 10, w / 10, h * 8 / 10);
     const QRect bottomStrip(w / 5, h * 92 / 100, w * 3 / 5, h / 20);
-    EXPECT_GT(changed(off, right, rightStrip), rightStrip.width() * rightStrip.height() / 4);
-    EXPECT_EQ(changed(off, right, bottomStrip), 0);
-    EXPECT_GT(changed(off, bottom, bottomStrip), bottomStrip.width() * bottomStrip.height() / 4);
-    EXPECT_EQ(changed(off, bottom, rightStrip), 0);
-    // The rainbow's ends: blue for the air (-1000) and red for the core are on the bar.
+    EXPECT_GT(Changed(off, right, rightStrip), 0.25);
+    EXPECT_LT(Changed(off, right, bottomStrip), 0.02);  // the labels may reach over
+    EXPECT_GT(Changed(off, bottom, bottomStrip), 0.25);
+    EXPECT_LT(Changed(off, bottom, rightStrip), 0.02);
+    // The rainbow's ends, blue for the air and red for the core, are on the bar.
     auto red = [](QRgb p) { return qRed(p) > 200 && qGreen(p) < 60 && qBlue(p) < 60; };
     auto blue = [](QRgb p) { return qBlue(p) > 200 && qRed(p) < 60 && qGreen(p) < 60; };
     EXPECT_GT(Share(right.copy(rightStrip), red), 0.02);
     EXPECT_GT(Share(right.copy(rightStrip), blue), 0.02);
-
     // A surface without a colour map has no scale: the bar is not drawn.
-    const Outcome surface = Batch(shots(kLocal + "/Kidney/kidney.stl", "Surface Viewer", ""));
-    ASSERT_EQ(surface.status, 0) << surface.err;
-    off.load(QString::fromStdString(Path("off.png")));
-    right.load(QString::fromStdString(Path("right.png")));
-    EXPECT_EQ(changed(off, right, off.rect()), 0);
+    EXPECT_EQ(Changed(QImage(QString::fromStdString(Path("plain.png"))),
+                      QImage(QString::fromStdString(Path("plainRight.png")))),
+              0);
 }
 
-// Relative names are taken from the folder the session was started in.
-TEST_F(BatchModeTest, AWorkspaceComesBackAsSaved) {
-    const Outcome saved = Batch(kOpenKidney + "select kidney\nbutton Surface Viewer\n" +
-                                "select kidney_landmarks\nbutton Surface Viewer\n"
-                                "select kidney\nset Representation Wireframe\n"
-                                "workspace kidney.f\nscreenshot kidney.png\nvars\nlayers\nquit\n");
-    ASSERT_EQ(saved.status, 0) << saved.err;
-    EXPECT_TRUE(fs::is_regular_file(Path("kidney.f")));
-    EXPECT_TRUE(fs::is_regular_file(Path("kidney.png")));
-    const Outcome loaded =
-        Batch("loadworkspace kidney.f\nvars\nlayers\nselect kidney\nprops\nquit\n");
-    ASSERT_EQ(loaded.status, 0) << loaded.err;
-    EXPECT_THAT(loaded.out, HasSubstr("workspace loaded"));
-    const auto vars = saved.out.substr(saved.out.find("id      name"));
-    EXPECT_THAT(loaded.out, HasSubstr(vars.substr(0, vars.find("View"))));
-    EXPECT_THAT(loaded.out, HasSubstr("View\n  kidney\n  kidney_landmarks\n"));
-    EXPECT_THAT(loaded.out, HasSubstr("MeshLayer\tRepresentation\tWireframe\tenabled"));
-}
-
-TEST_F(BatchModeTest, UnknownCommandsAndMissingTargetsFail) {
-    const Outcome run = Batch("frobnicate\nselect Nowhere\nbutton Nobody\nquit\n");
+TEST_F(BatchModeTest, UnknownCommandsMissingTargetsAndUnusedAnswersFail) {
+    std::ofstream(Path("broken.vq")) << "not a volume";
+    const Outcome run =
+        Batch("frobnicate\nselect Nowhere\nbutton Nobody\nopen /no/such/file.vtk\npreview " +
+              kLocal + "/Kidney/kidney_ct.vq\npreview " + Path("broken.vq") + "\nanswer yes\n" +
+              "workspace " + Path("A.f") + "\nworkspace " + Path("B.f") + "\nanswer no\n");
     EXPECT_EQ(run.status, 1);
+    EXPECT_THAT(run.out, HasSubstr(" x "));
+    EXPECT_THAT(run.out, HasSubstr("error: the VQ file may have been corrupted"));
     EXPECT_THAT(run.err, HasSubstr("line 1: unknown command \"frobnicate\""));
     EXPECT_THAT(run.err, HasSubstr("line 2: no tree node \"Nowhere\""));
     EXPECT_THAT(run.err, HasSubstr("line 3: no component button \"Nobody\""));
+    EXPECT_THAT(
+        run.err,
+        HasSubstr("line 4: file loading error\n/no/such/file.vtk: the file does not exist"));
+    EXPECT_THAT(run.err, HasSubstr("line 8: no prompt of \"workspace\" took the answer \"yes\""));
+    EXPECT_THAT(run.err, HasSubstr("no command followed the answer \"no\""));
+    EXPECT_THAT(run.err, Not(HasSubstr("line 9:")));
+    EXPECT_THAT(ReadAll(Path("A.f")), HasSubstr("# THE END"));
+    EXPECT_THAT(ReadAll(Path("B.f")), HasSubstr("# THE END"));
 }
 
-// Each failed open, load or save is a failed command, and the session exits 1.
+// Each failed load or save is a failed command, and the session exits 1.
 TEST_F(BatchModeTest, FailedOpensLoadsAndSavesFailTheSession) {
     // A workspace naming many missing files says so once, naming the first few.
-    std::ofstream many(Path("many.f"));
-    many << "# MODELS\n";
+    std::string many = "# MODELS\n";
     for (int i = 0; i < 1000; ++i) {
-        many << "model\tm" << i << "\t" << Path("gone" + std::to_string(i) + ".stl") << "\n";
+        many += "model\tm" + std::to_string(i) + "\t" + Path("gone" + std::to_string(i) + ".stl\n");
     }
-    many << "# VOLUMES\n# activated component\n# No component\n# THE END";
-    many.close();
+    std::ofstream(Path("many.f")) << many
+                                  << "# VOLUMES\n# activated component\n# No component\n# THE END";
     fs::create_directory(Path("folder.f"));
-    const Outcome open = Batch("open /no/such/file.vtk\n");
-    EXPECT_EQ(open.status, 1);
-    EXPECT_THAT(
-        open.err,
-        HasSubstr("line 1: file loading error\n/no/such/file.vtk: the file does not exist"));
-    const Outcome missing = Batch("loadworkspace " + Path("many.f") + "\n");
-    EXPECT_EQ(missing.status, 1);
-    EXPECT_THAT(missing.out, Not(HasSubstr("prompt: ")));
-    EXPECT_THAT(missing.err, HasSubstr("the 1000 data files " + Path("gone0.stl") + ", "));
-    EXPECT_THAT(missing.err, HasSubstr(Path("gone9.stl") + " and 990 more are missing"));
-    EXPECT_THAT(missing.err, Not(HasSubstr(Path("gone10.stl"))));
-    const Outcome folder = Batch("loadworkspace " + Path("folder.f") + "\n");
-    EXPECT_EQ(folder.status, 1);
-    EXPECT_THAT(folder.err, HasSubstr(Path("folder.f") + " is a folder"));
+    const Outcome loads =
+        Batch("loadworkspace " + Path("many.f") + "\nloadworkspace " + Path("folder.f") + "\n");
+    EXPECT_EQ(loads.status, 1);
+    EXPECT_THAT(loads.out, Not(HasSubstr("prompt: ")));
+    EXPECT_THAT(loads.err, HasSubstr("the 1000 data files " + Path("gone0.stl") + ", "));
+    EXPECT_THAT(loads.err, HasSubstr(Path("gone9.stl") + " and 990 more are missing"));
+    EXPECT_THAT(loads.err, Not(HasSubstr(Path("gone10.stl"))));
+    EXPECT_THAT(loads.err, HasSubstr(Path("folder.f") + " is a folder"));
 
     // Saves: a model name without a VTK extension is saved as legacy VTK with ".vtk"
     // added; a file that cannot be written is named with the reason.
@@ -267,22 +216,9 @@ TEST_F(BatchModeTest, FailedOpensLoadsAndSavesFailTheSession) {
     EXPECT_THAT(saves.err, HasSubstr("line 9: the workspace was not saved"));
 }
 
-// An answer is for the command after it: one that no prompt took is an error and does
-// not answer a later question.
-TEST_F(BatchModeTest, AnUnusedAnswerFailsItsCommandAndIsDropped) {
-    const Outcome run = Batch("answer yes\nworkspace " + Path("A.f") + "\nworkspace " +
-                              Path("B.f") + "\nanswer no\n");
-    EXPECT_EQ(run.status, 1);
-    EXPECT_THAT(run.err, HasSubstr("line 2: no prompt of \"workspace\" took the answer \"yes\""));
-    EXPECT_THAT(run.err, HasSubstr("no command followed the answer \"no\""));
-    EXPECT_THAT(run.err, Not(HasSubstr("line 3:")));
-    EXPECT_THAT(ReadAll(Path("A.f")), HasSubstr("# THE END"));
-    EXPECT_THAT(ReadAll(Path("B.f")), HasSubstr("# THE END"));
-}
-
 // Command input that is no small text file is refused before anything is built, and
 // standard input is read a bounded line at a time; none of these may take memory or hang.
-TEST_F(BatchModeTest, CommandInputIsBounded) {
+TEST_F(BatchModeTest, CommandInputIsBoundedAndADisplayNeeded) {
     // A memory limit turns unbounded growth into a quick failure; AddressSanitizer
     // reserves its shadow memory beyond any such limit, so there the timeout alone tells.
 #if defined(__SANITIZE_ADDRESS__)
@@ -301,55 +237,16 @@ TEST_F(BatchModeTest, CommandInputIsBounded) {
         bounded + kBin + "/varq --batch - < /dev/zero > /dev/null 2> " + Path("err.txt");
     EXPECT_EQ(WEXITSTATUS(std::system(piped.c_str())), 1);
     EXPECT_THAT(ReadAll(Path("err.txt")), HasSubstr("line 1: longer than 65536 characters"));
-}
 
-TEST_F(BatchModeTest, WithoutADisplayItSaysSoAndExits1) {
+    // Without a display it says so and exits 1.
     std::ofstream(Path("commands.txt")) << "help\n";
-    const std::string command = "env -u DISPLAY -u QT_QPA_PLATFORM " + kBin + "/varq --batch " +
-                                Path("commands.txt") + " > /dev/null 2> " + Path("err.txt");
-    const int status = std::system(command.c_str());
+    const int status = std::system(("env -u DISPLAY -u QT_QPA_PLATFORM " + kBin + "/varq --batch " +
+                                    Path("commands.txt") + " > /dev/null 2> " + Path("err.txt"))
+                                       .c_str());
     ASSERT_TRUE(WIFEXITED(status)) << "no core dump";
     EXPECT_EQ(WEXITSTATUS(status), 1);
     EXPECT_THAT(ReadAll(Path("err.txt")), HasSubstr("run it under Xvfb"));
 }
-
-namespace {
-
-// A CT-like volume: air at -1024 around a ball rising to 2000 in its middle, as an
-// uncompressed MetaImage of signed 16-bit voxels.
-void WriteCtVolume(const std::string& path) {
-    const int n[3] = {48, 48, 32};
-    std::ofstream out(path, std::ios::binary);
-    out << "ObjectType = Image\nNDims = 3\nBinaryData = True\nBinaryDataByteOrderMSB = False\n"
-           "CompressedData = False\nDimSize = 48 48 32\nElementSpacing = 1 1 1\n"
-           "ElementType = MET_SHORT\nElementDataFile = LOCAL\n";
-    for (int z = 0; z < n[2]; ++z) {
-        for (int y = 0; y < n[1]; ++y) {
-            for (int x = 0; x < n[0]; ++x) {
-                const double r = std::hypot(x - 24.0, y - 24.0, (z - 16.0) * 1.5);
-                const double value = r > 22 ? -1024 : std::min(2000.0, -1024 + (22 - r) * 200);
-                const auto voxel = static_cast<std::int16_t>(value);
-                out.write(reinterpret_cast<const char*>(&voxel), sizeof voxel);
-            }
-        }
-    }
-}
-
-// The share of pixels that differ between two pictures of the same size.
-double Changed(const QImage& a, const QImage& b) {
-    if (a.isNull() || a.size() != b.size()) {
-        return -1;
-    }
-    int count = 0;
-    for (int y = 0; y < a.height(); ++y) {
-        for (int x = 0; x < a.width(); ++x) {
-            count += a.pixel(x, y) != b.pixel(x, y) ? 1 : 0;
-        }
-    }
-    return static_cast<double>(count) / (a.width() * a.height());
-}
-
-}  // namespace
 
 // `set` is an edit: each row, dialog rows included, changes the layer and the picture
 // through the same path as a person's edit, and the workspace written afterwards holds
@@ -362,105 +259,91 @@ TEST_F(BatchModeTest, SetChangesTheLayerThePictureAndTheWorkspace) {
             colorMap << i % 997 << "\n";
         }
     }
-    const auto shot = [&](int i) {
-        return "screenshot " + Path("s" + std::to_string(i) + ".png") + "\n";
-    };
-    const Outcome run =
-        Batch("open " + Path("ct.mha") + "\nopen " + kLocal + "/Kidney/kidney.stl\n" +
-              "select ct\nbutton Volume Viewer\n" + shot(0) + "set Contrast -50, 150\n" + shot(1) +
-              "set Slice 10, 30, 8\n" + shot(2) +
-              "set Transform [1, 0, 0, 12; 0, 1, 0, 0; 0, 0, 1, 0; 0, 0, 0, 1]\n" + shot(3) +
-              "set Opacity 40\n" + shot(4) +
-              "set Contrast 150, -50\nset Slice 10, 30, 99\nset Opacity 58.5\nset Color Map " +
-              Path("map.txt") + "\n" + shot(5) + "props\nworkspace " + Path("v.f") + "\n" +
-              "newtab\nselect kidney\nbutton Surface Viewer\n" + shot(6) + "set Color Map " +
-              Path("map.txt") + "\n" + shot(7) + "set Opacity 30\n" + shot(8) + "set Color Map " +
-              Path("nothing.txt") + "\nprops\nworkspace " + Path("w.f") + "\nquit\n");
+    // A screenshot follows each step; step 5 is values the rows refuse.
+    const std::vector<std::string> steps = {
+        "select ct\nbutton Volume Viewer",
+        "set Contrast -50, 150",
+        "set Slice 10, 30, 8",
+        "set Transform [1, 0, 0, 12; 0, 1, 0, 0; 0, 0, 1, 0; 0, 0, 0, 1]",
+        "set Opacity 40",
+        "set Contrast 150, -50\nset Slice 10, 30, 99\nset Opacity 58.5\nset Color Map " +
+            Path("map.txt"),
+        "props\nworkspace " + Path("v.f") + "\nnewtab\nselect kidney\nbutton Surface Viewer",
+        "set Color #ff0000",
+        "set Color Map " + Path("map.txt"),
+        "set Opacity 30"};
+    std::string commands = "open " + Path("ct.mha") + "\nopen " + kLocal + "/Kidney/kidney.stl\n";
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+        commands += steps[i] + "\nscreenshot s" + std::to_string(i) + ".png\n";  // relative
+    }
+    const Outcome run = Batch(commands + "set Color Map " + Path("nothing.txt") +
+                              "\nprops\nworkspace w.f\nvars\nquit\n");
     EXPECT_EQ(run.status, 1) << "the refused values fail their lines";
-    // Refusals name the row and what it accepts.
+    // Refusals name the row and what it accepts (the rows' texts: PropertySheetTest).
     EXPECT_THAT(run.err,
                 HasSubstr("\"150, -50\" is refused: the row \"Contrast\" accepts two numbers"));
-    EXPECT_THAT(run.err, HasSubstr("the row \"Slice\" accepts three whole numbers x, y, z within"));
-    EXPECT_THAT(run.err, HasSubstr("the row \"Opacity\" accepts a whole number 0..100"));
     EXPECT_THAT(run.err, HasSubstr("line 17: no property row at the start of \"Color Map"));
     EXPECT_THAT(run.err, HasSubstr("the row \"Color Map\" accepts the path of a file of numbers"));
 
     std::vector<QImage> shots;
-    for (int i = 0; i <= 8; ++i) {
+    for (std::size_t i = 0; i < steps.size(); ++i) {
         shots.emplace_back(QString::fromStdString(Path("s" + std::to_string(i) + ".png")));
         ASSERT_FALSE(shots.back().isNull()) << i;
     }
-    // Each edit changes the picture; the refused ones leave it as it was.
-    EXPECT_GT(Changed(shots[0], shots[1]), 0.01) << "Contrast";
-    EXPECT_GT(Changed(shots[1], shots[2]), 0.01) << "Slice";
-    EXPECT_GT(Changed(shots[2], shots[3]), 0.01) << "Transform";
-    EXPECT_GT(Changed(shots[3], shots[4]), 0.01) << "Opacity of the volume";
-    EXPECT_EQ(Changed(shots[4], shots[5]), 0.0) << "refused values";
-    EXPECT_GT(Changed(shots[6], shots[7]), 0.01) << "Color Map";
-    EXPECT_GT(Changed(shots[7], shots[8]), 0.01) << "Opacity of the surface";
+    for (std::size_t i = 1; i < steps.size(); ++i) {
+        if (i != 6) {  // each edit changes the picture; the refused ones leave it as it was
+            EXPECT_EQ(Changed(shots[i - 1], shots[i]) > 0.01, i != 5) << steps[i];
+        }
+    }
+    auto red = [](QRgb p) { return qRed(p) > 120 && qGreen(p) < 60 && qBlue(p) < 60; };
+    EXPECT_LT(Share(shots[6], red), 0.01);
+    EXPECT_GT(Share(shots[7], red), 0.05);
 
-    // The sheet shows what the layers took, and the workspace holds it.
+    // The sheet shows what the layers took, and the workspaces hold it.
     EXPECT_THAT(run.out, HasSubstr("Image3DLayer\tContrast\t[-50.0, 150.0]\tenabled"));
-    EXPECT_THAT(run.out, HasSubstr("Image3DLayer\tSlice\t10, 30, 8\tenabled"));
-    EXPECT_THAT(run.out, HasSubstr("Image3DLayer\tOpacity\t40\tenabled"));
-    EXPECT_THAT(run.out, HasSubstr("MeshLayer\tColor Map\tTrue\tenabled"));
-    EXPECT_THAT(run.out, HasSubstr("MeshLayer\tOpacity\t30\tenabled"));
-    const std::string volume = ReadAll(Path("v.f"));
-    EXPECT_THAT(volume, HasSubstr("Slice=10, 30, 8"));
-    EXPECT_THAT(volume, HasSubstr("Contrast=[-50.0, 150.0]"));
-    EXPECT_THAT(volume, HasSubstr("Opacity=0.4\t"));
-    EXPECT_THAT(volume, HasSubstr("Transform=[1, 0, 0, 12; 0, 1, 0, 0; 0, 0, 1, 0; 0, 0, 0, 1]"));
-    const std::string surface = ReadAll(Path("w.f"));
-    EXPECT_THAT(surface, HasSubstr("Opacity=0.3"));
-    EXPECT_THAT(surface, HasSubstr("Color Map=True"));
+    EXPECT_THAT(run.out, HasSubstr("MeshLayer\tColor\t255, 0, 0\tenabled"));
+    const std::string saved = ReadAll(Path("v.f")) + "\n" + ReadAll(Path("w.f"));
+    for (const char* value : {"Slice=10, 30, 8", "Contrast=[-50.0, 150.0]", "Opacity=0.4\t",
+                              "Transform=[1, 0, 0, 12; 0, 1, 0, 0; 0, 0, 1, 0; 0, 0, 0, 1]",
+                              "Opacity=0.3", "Color Map=True"}) {
+        EXPECT_THAT(saved, HasSubstr(value));
+    }
+    // A workspace comes back as saved (relative names are taken from the session's folder).
+    const Outcome loaded = Batch("loadworkspace w.f\nvars\nlayers\nselect kidney\nprops\nquit\n");
+    ASSERT_EQ(loaded.status, 0) << loaded.err;
+    const std::string vars = run.out.substr(run.out.find("id      name"));
+    EXPECT_THAT(loaded.out, HasSubstr("workspace loaded"));
+    EXPECT_THAT(loaded.out, HasSubstr(vars.substr(0, vars.find("\n\n"))));
+    EXPECT_THAT(loaded.out, HasSubstr("View\n  kidney\n"));
+    EXPECT_THAT(loaded.out, HasSubstr("MeshLayer\tColor\t255, 0, 0\tenabled"));
+    EXPECT_THAT(loaded.out, HasSubstr("MeshLayer\tOpacity\t30\tenabled"));
 }
 
 TEST_F(BatchModeTest, AModuleThatFailsToLoadIsReportedAndTheRestRuns) {
     // An application folder of its own: the program, the shipped viewer and a broken module.
-    const fs::path app = Path("app");
-    fs::create_directories(app / "bin" / "Modules");
-    fs::create_symlink(fs::path(kBin).parent_path() / "lib", app / "lib");
-    fs::copy_file(kBin + "/varq", app / "bin" / "varq");
-    fs::copy_file(kBin + "/Modules/libSurfaceViewer.so",
-                  app / "bin" / "Modules" / "libSurfaceViewer.so");
-    fs::copy_file(std::string(TEST_PLUGIN_DIR) + "/libmodule_unloadable.so",
-                  app / "bin" / "Modules" / "broken.so");
-    const Outcome run = Batch("modules\nquit\n", (app / "bin" / "varq").string());
+    const fs::path modules = Path("app/bin/Modules");
+    fs::create_directories(modules);
+    fs::create_symlink(fs::path(kBin).parent_path() / "lib", Path("app/lib"));
+    fs::copy_file(kBin + "/varq", Path("app/bin/varq"));
+    fs::copy_file(kBin + "/Modules/libSurfaceViewer.so", modules / "libSurfaceViewer.so");
+    fs::copy_file(std::string(TEST_PLUGIN_DIR) + "/libmodule_unloadable.so", modules / "broken.so");
+    const Outcome run = Batch("modules\nquit\n", Path("app/bin/varq"));
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_THAT(run.out, HasSubstr("prompt: Couldn't load module ("));
-    EXPECT_THAT(run.out, HasSubstr("broken.so"));
-    EXPECT_THAT(run.out, HasSubstr("Surface Viewer"));
-}
-
-TEST_F(BatchModeTest, PreviewPrintsThePictureOrTheReason) {
-    std::ofstream(Path("broken.vq")) << "not a volume";
-    ASSERT_EQ(::mkfifo(Path("fifo.vq").c_str(), 0600), 0);
-    const Outcome run = Batch("preview " + kLocal + "/Kidney/kidney_ct.vq\npreview " +
-                              Path("broken.vq") + "\npreview " + Path("fifo.vq") + "\npreview " +
-                              Path("") + "\npreview " + Path("none.vq") + "\nquit\n");
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_THAT(run.out, HasSubstr(" x "));
-    EXPECT_THAT(run.out, HasSubstr("error: the VQ file may have been corrupted"));
-    EXPECT_THAT(run.out,
-                HasSubstr("error: " + Path("fifo.vq") + " is not a regular file (it is a pipe)"));
-    EXPECT_THAT(run.out, HasSubstr("error: " + Path("") + " is a folder"));
-    EXPECT_THAT(run.out, HasSubstr("error: " + Path("none.vq") + " does not exist"));
+    EXPECT_THAT(run.out, ::testing::AllOf(HasSubstr("prompt: Couldn't load module ("),
+                                          HasSubstr("broken.so"), HasSubstr("Surface Viewer")));
 }
 
 TEST_F(BatchModeTest, InspectRendersASnapshotOfASampleFile) {
-    const std::string picture = Path("kidney.png");
-    const std::string command = kBin + "/varq-inspect --snapshot " + picture + " --size 200x150 " +
-                                kLocal + "/Kidney/kidney.stl > " + Path("inspect.txt") + " 2>&1";
-    ASSERT_EQ(WEXITSTATUS(std::system(command.c_str())), 0) << ReadAll(Path("inspect.txt"));
-    const QImage image(QString::fromStdString(picture));
+    const std::string inspect =
+        kBin + "/varq-inspect --snapshot " + Path("kidney.png") + " --size ";
+    const std::string file = " " + kLocal + "/Kidney/kidney.stl > " + Path("inspect.txt") + " 2>&1";
+    EXPECT_EQ(WEXITSTATUS(std::system((inspect + "nonsense" + file).c_str())), 2);
+    ASSERT_EQ(WEXITSTATUS(std::system((inspect + "200x150" + file).c_str())), 0)
+        << ReadAll(Path("inspect.txt"));
+    const QImage image(QString::fromStdString(Path("kidney.png")));
     ASSERT_EQ(image.size(), QSize(200, 150));
-    // The surface is drawn: the picture is not all background.
-    const QRgb corner = image.pixel(0, 0);
+    // The surface is drawn on a dark background.
     auto differs = [](QRgb p) { return qRed(p) > 100 || qGreen(p) > 100; };
-    EXPECT_FALSE(differs(corner));
+    EXPECT_FALSE(differs(image.pixel(0, 0)));
     EXPECT_GT(Share(image, differs), 0.02);
-
-    const std::string bad = kBin + "/varq-inspect --snapshot " + picture + " --size nonsense " +
-                            kLocal + "/Kidney/kidney.stl > /dev/null 2>&1";
-    EXPECT_EQ(WEXITSTATUS(std::system(bad.c_str())), 2);
 }

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QBitmap>
 #include <QImage>
 #include <QWidget>
 #include <set>
@@ -10,20 +9,16 @@
 
 TEST(WorkspaceIcons, NineDistinctIconsOnATransparentGround) {
     wexlan::EnsureTestApplication();
-    const std::vector<QPixmap> icons = wexlan::DrawWorkspaceIcons();
-    ASSERT_EQ(icons.size(), 9u);
     std::set<QByteArray> different;
-    for (const QPixmap& icon : icons) {
-        EXPECT_EQ(icon.size(), QSize(24, 24));
+    for (const QPixmap& icon : wexlan::DrawWorkspaceIcons()) {
+        ASSERT_EQ(icon.size(), QSize(24, 24));
         const QImage image = icon.toImage().convertToFormat(QImage::Format_ARGB32);
         int opaque = 0;
-        for (int y = 0; y < 24; ++y) {
-            for (int x = 0; x < 24; ++x) {
-                const QRgb pixel = image.pixel(x, y);
-                opaque += qAlpha(pixel) == 255 ? 1 : 0;
-                // White is the transparent colour: no opaque pixel is pure white.
-                EXPECT_FALSE(qAlpha(pixel) == 255 && (pixel & 0xFFFFFF) == 0xFFFFFF);
-            }
+        for (int i = 0; i < 24 * 24; ++i) {
+            const QRgb pixel = image.pixel(i % 24, i / 24);
+            opaque += qAlpha(pixel) == 255 ? 1 : 0;
+            // White is the transparent colour: no opaque pixel is pure white.
+            EXPECT_FALSE(qAlpha(pixel) == 255 && (pixel & 0xFFFFFF) == 0xFFFFFF);
         }
         EXPECT_EQ(qAlpha(image.pixel(0, 0)), 0);  // a corner shows the background
         EXPECT_GT(opaque, 60);

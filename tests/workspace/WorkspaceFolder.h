@@ -5,6 +5,7 @@
 #include <sstream>
 #include <string>
 
+#include "../controller/TestData.h"
 #include "AppFolder.h"
 
 // A temporary application folder for the workspace panel: the plug-in folders
@@ -56,13 +57,8 @@ public:
     static std::string Cloud(const std::string& path) {
         return Write(path, "0 0 0\n1 0 0\n0 1 0\n1 1 1\n");
     }
-    // Output type 4: a 2x2x2 volume.
-    static std::string Volume(const std::string& path) {
-        return Write(path,
-                     "# vtk DataFile Version 3.0\nv\nASCII\nDATASET STRUCTURED_POINTS\n"
-                     "DIMENSIONS 2 2 2\nSPACING 1 1 1\nORIGIN 0 0 0\nPOINT_DATA 8\n"
-                     "SCALARS s unsigned_char 1\nLOOKUP_TABLE default\n0 1 2 3 4 5 6 7\n");
-    }
+    // Output type 4: a volume.
+    static std::string Volume(const std::string& path) { return testdata::WriteVolume(path); }
 
 private:
     AppFolder m_app;
