@@ -1,5 +1,4 @@
-// VTK's own formats (.vtk, .vtp, .vtu) behind their header checks and the guard, and
-// the output type decided by what the file holds.
+// VTK's own formats (.vtk, .vtp, .vtu): header checks, and the output type by content.
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -21,7 +20,6 @@
 #include <vtkXMLUnstructuredGridWriter.h>
 
 #include <array>
-#include <fstream>
 #include <type_traits>
 
 #include "ReaderTestSupport.h"
@@ -186,95 +184,76 @@ TEST_F(VtkFormats, PolyhedronFacesMustNamePoints) {
     WriteWith<vtkXMLUnstructuredGridWriter>(Path("cube.vtu"), grid.Get(), false);
     ExpectRead("cube.vtu", wFileReader::OtherModel, 8, 1);
 
-    std::ifstream in(Path("cube.vtu"));
-    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string text = Contents("cube.vtu");
     const std::size_t start = text.find('>', text.find("Name=\"faces\"")) + 1;
     const std::size_t end = text.find('<', start);
     text.replace(start, end - start,
                  "6 4 99 2 3 1 4 4 5 7 6 4 0 1 5 4 4 2 6 7 3 4 0 4 6 2 4 1 3 7 5");
-    Write("bad-face.vtu", text);
-    ExpectFailure("bad-face.vtu", {"polyhedron face refers to point 99", "8 points"});
+    ExpectFailure("bad-face.vtu", text, {"polyhedron face refers to point 99", "8 points"});
 }
 
-TEST_F(VtkFormats, LegacyCountsTheFileCannotHoldAreRefused) {
-    const std::string head = "# vtk DataFile Version 3.0\ninflated\n";
-    Write("ascii.vtk", head + "ASCII\nDATASET POLYDATA\nPOINTS 274877906944 float\n0 0 0\n");
-    ExpectFailure("ascii.vtk", {"line 5", "POINTS announces 274877906944 points"});
-    Write("binary.vtk", head + "BINARY\nDATASET POLYDATA\nPOINTS 3 float\n" +
-                            std::string(36, '\0') + "\nPOLYGONS 1 4000000\n" +
-                            std::string(16, '\0'));
-    ExpectFailure("binary.vtk", {"line 7", "4000000 values", "16000000 bytes"});
-    Write("scalars.vtk", head + "BINARY\nDATASET POLYDATA\nPOINTS 1 float\n" +
-                             std::string(12, '\0') +
-                             "\nPOINT_DATA 1\nSCALARS s float 200000\nLOOKUP_TABLE default\n" +
-                             std::string(4, '\0'));
-    ExpectFailure("scalars.vtk", {"SCALARS announces 200000 values"});
-    Write("format.vtk", head + "TEXT\nDATASET POLYDATA\n");
-    ExpectFailure("format.vtk", {"line 3", "expected ASCII or BINARY"});
-    Write("kind.vtk", head + "ASCII\nDATASET GRAPH\n");
-    ExpectFailure("kind.vtk", {"unsupported VTK data set kind \"GRAPH\""});
-    Write("header.vtk", "hello\n");
-    ExpectFailure("header.vtk", {"not a VTK legacy file"});
-}
-
-TEST_F(VtkFormats, LegacyDataThatIsNotWhatItsKeywordsSayIsRefusedWithTheReason) {
-    Write("short.vtk",
-          "# vtk DataFile Version 3.0\nx\nASCII\nDATASET POLYDATA\nPOINTS 3 float\n"
-          "0 0 0 1 0 0 1 1\n");
-    ExpectFailure("short.vtk", {"line 5", "POINTS announces 9 values but the file ends after 8"});
-    Write("index.vtk",
-          "# vtk DataFile Version 3.0\nx\nASCII\nDATASET POLYDATA\nPOINTS 3 float\n"
-          "0 0 0 1 0 0 1 1 0\nPOLYGONS 1 4\n3 0 1 9\n");
-    ExpectFailure("index.vtk", {"refers to point 9", "3 points"});
-    Write("word.vtk",
-          "# vtk DataFile Version 3.0\nx\nASCII\nDATASET POLYDATA\nPOINTS 3 float\n"
-          "0 0 0 1 0 0 1 one 0\n");
-    ExpectFailure("word.vtk", {"line 5", "POINTS announces 9 numbers but value 8 is \"one\""});
-    Write("type.vtk",
-          "# vtk DataFile Version 3.0\nx\nASCII\nDATASET POLYDATA\nPOINTS 3 flaot\n"
-          "0 0 0 1 0 0 1 1 0\n");
-    ExpectFailure("type.vtk", {"line 5", "POINTS has an unknown data type \"flaot\""});
-    Write("zeros.vtk", "# vtk DataFile Version 3.0\nx\nASCII\nDATASET POLYDATA\nPOINTS 3 float\n" +
-                           std::string(64, '\0'));
-    ExpectFailure("zeros.vtk", {"line 6", "the ASCII VTK file holds binary data"});
+TEST_F(VtkFormats, LegacyFilesThatAreNotWhatTheirKeywordsSayAreRefusedWithTheReason) {
+    const std::string head = "# vtk DataFile Version 3.0\nx\n";
+    const std::string points = head + "ASCII\nDATASET POLYDATA\nPOINTS 3 float\n";
+    const std::string triangle = points + "0 0 0 1 0 0 1 1 0\n";
+    // Counts the file cannot hold, in text and in binary.
+    ExpectFailure("ascii.vtk", head + "ASCII\nDATASET POLYDATA\nPOINTS 274877906944 float\n0 0 0\n",
+                  {"line 5", "POINTS announces 274877906944 points"});
+    ExpectFailure("binary.vtk",
+                  head + "BINARY\nDATASET POLYDATA\nPOINTS 3 float\n" + std::string(36, '\0') +
+                      "\nPOLYGONS 1 4000000\n" + std::string(16, '\0'),
+                  {"line 7", "4000000 values", "16000000 bytes"});
+    ExpectFailure("scalars.vtk",
+                  head + "BINARY\nDATASET POLYDATA\nPOINTS 1 float\n" + std::string(12, '\0') +
+                      "\nPOINT_DATA 1\nSCALARS s float 200000\nLOOKUP_TABLE default\n" +
+                      std::string(4, '\0'),
+                  {"SCALARS announces 200000 values"});
+    ExpectFailure("format.vtk", head + "TEXT\nDATASET POLYDATA\n",
+                  {"line 3", "expected ASCII or BINARY"});
+    ExpectFailure("kind.vtk", head + "ASCII\nDATASET GRAPH\n",
+                  {"unsupported VTK data set kind \"GRAPH\""});
+    ExpectFailure("header.vtk", "hello\n", {"not a VTK legacy file"});
+    ExpectFailure("short.vtk", points + "0 0 0 1 0 0 1 1\n",
+                  {"line 5", "POINTS announces 9 values but the file ends after 8"});
+    ExpectFailure("index.vtk", triangle + "POLYGONS 1 4\n3 0 1 9\n",
+                  {"refers to point 9", "3 points"});
+    ExpectFailure("word.vtk", points + "0 0 0 1 0 0 1 one 0\n",
+                  {"line 5", "POINTS announces 9 numbers but value 8 is \"one\""});
+    ExpectFailure("type.vtk", head + "ASCII\nDATASET POLYDATA\nPOINTS 3 flaot\n0 0 0 1 0 0 1 1 0\n",
+                  {"line 5", "POINTS has an unknown data type \"flaot\""});
+    ExpectFailure("zeros.vtk", points + std::string(64, '\0'),
+                  {"line 6", "the ASCII VTK file holds binary data"});
     // VTK reads "POINTS]" as POINTS; in a binary file the walk refuses the word.
     WriteWith<vtkPolyDataWriter>(Path("binary.vtk"), Shape(Cells::Triangles).Get(), true);
-    std::ifstream in(Path("binary.vtk"), std::ios::binary);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::string bytes = Contents("binary.vtk");
     bytes.replace(bytes.find("POINTS "), 7, "POINTS] ");
-    Write("suffix.vtk", bytes);
-    ExpectFailure("suffix.vtk", {"line 5", "unknown keyword \"POINTS]\""});
+    ExpectFailure("suffix.vtk", bytes, {"line 5", "unknown keyword \"POINTS]\""});
     // A cell whose point count overruns its list (VTK's reader read past the list).
-    Write("overrun.vtk",
-          "# vtk DataFile Version 3.0\nx\nASCII\nDATASET POLYDATA\nPOINTS 3 float\n"
-          "0 0 0 1 0 0 1 1 0\nPOLYGONS 1 4\n5 0 1 2\n");
-    ExpectFailure("overrun.vtk",
+    ExpectFailure("overrun.vtk", triangle + "POLYGONS 1 4\n5 0 1 2\n",
                   {"line 7", "cell 1 of the cell list announces 5 points but 3 values are left"});
     // A version 5 cell list needs its OFFSETS and CONNECTIVITY arrays, in that order
     // (VTK's reader crashed on a list without them).
-    Write("cells.vtk",
-          "# vtk DataFile Version 5.1\nx\nASCII\nDATASET POLYDATA\nPOINTS 3 float\n"
-          "0 0 0 1 0 0 1 1 0\nPOLYGONS 2 3\nOFFSETS vtktypeint64\n0 3\n"
-          "CONNE vtktypeint64\n0 1 2\n");
-    ExpectFailure("cells.vtk", {"line 10", "a cell list lacks its CONNECTIVITY array"});
+    ExpectFailure("cells.vtk",
+                  "# vtk DataFile Version 5.1\nx\nASCII\nDATASET POLYDATA\nPOINTS 3 float\n"
+                  "0 0 0 1 0 0 1 1 0\nPOLYGONS 2 3\nOFFSETS vtktypeint64\n0 3\n"
+                  "CONNE vtktypeint64\n0 1 2\n",
+                  {"line 10", "a cell list lacks its CONNECTIVITY array"});
 }
 
 TEST_F(VtkFormats, XmlCountsTheFileCannotHoldAreRefused) {
     WriteWith<vtkXMLPolyDataWriter>(Path("good.vtp"), Shape(Cells::Triangles).Get(), false);
-    std::ifstream in(Path("good.vtp"));
-    const std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string text = Contents("good.vtp");
     std::string inflated = text;
     inflated.replace(inflated.find("NumberOfPoints=\"4\""), 18, "NumberOfPoints=\"274877906944\"");
-    Write("inflated.vtp", inflated);
-    ExpectFailure("inflated.vtp", {"NumberOfPoints=\"274877906944\"", "more than the file"});
+    ExpectFailure("inflated.vtp", inflated,
+                  {"NumberOfPoints=\"274877906944\"", "more than the file"});
     std::string negative = text;
     negative.replace(negative.find("NumberOfPolys=\"2\""), 17, "NumberOfPolys=\"-2\"");
-    Write("negative.vtp", negative);
-    ExpectFailure("negative.vtp", {"NumberOfPolys", "\"-2\""});
-    Write("other.vtp", "<?xml version=\"1.0\"?>\n<VTKFile type=\"ImageData\" version=\"1.0\">\n");
-    ExpectFailure("other.vtp", {"\"ImageData\" data, not \"PolyData\""});
-    Write("truncated.vtp", text.substr(0, text.size() / 2));
-    ExpectFailure("truncated.vtp", {"VTK XML content is damaged"});
+    ExpectFailure("negative.vtp", negative, {"NumberOfPolys", "\"-2\""});
+    ExpectFailure("other.vtp",
+                  "<?xml version=\"1.0\"?>\n<VTKFile type=\"ImageData\" version=\"1.0\">\n",
+                  {"\"ImageData\" data, not \"PolyData\""});
+    ExpectFailure("truncated.vtp", text.substr(0, text.size() / 2), {"VTK XML content is damaged"});
 }
 
 TEST_F(VtkFormats, XmlCompressedBlockHeadersAreChecked) {
@@ -285,15 +264,14 @@ TEST_F(VtkFormats, XmlCompressedBlockHeadersAreChecked) {
     writer->SetDataModeToBinary();
     writer->Write();
     ExpectRead("good.vtp", wFileReader::Surface, 4, 2);
-    std::ifstream in(Path("good.vtp"));
-    const std::string good((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    const std::string good = Contents("good.vtp");
     const std::size_t points = good.find('>', good.find("Name=\"Points\"")) + 1;
     const std::size_t header = good.find_first_not_of(" \n", points);
     std::string text = good;
     text.replace(header, 4, "////");  // 0xFFFFFFFF blocks, a few bytes of data
-    Write("blocks.vtp", text);
-    ExpectFailure("blocks.vtp", {"compressed data of the VTK XML array \"Points\"",
-                                 "more blocks than the file holds"});
+    ExpectFailure(
+        "blocks.vtp", text,
+        {"compressed data of the VTK XML array \"Points\"", "more blocks than the file holds"});
 
     // A block size of 0 (VTK divided by it): bytes 4 to 7 of the header, which the
     // base64 characters 4 to 11 carry together with bytes 3 and 8.
@@ -305,8 +283,7 @@ TEST_F(VtkFormats, XmlCompressedBlockHeadersAreChecked) {
     unsigned char encoded[8];
     vtkBase64Utilities::Encode(bytes, 6, encoded);
     zeroSize.replace(header + 4, 8, reinterpret_cast<const char*>(encoded), 8);
-    Write("zero.vtp", zeroSize);
-    ExpectFailure("zero.vtp",
+    ExpectFailure("zero.vtp", zeroSize,
                   {"compressed data of the VTK XML array \"Points\"", "its block size is 0"});
 }
 
