@@ -117,20 +117,4 @@ void ExpectSameImage(vtkImageData* ours, vtkImageData* theirs) {
         << "the values differ";
 }
 
-std::string VqFile(std::int32_t fileType, std::int32_t d1, std::int32_t d2, std::int32_t d3,
-                   std::int32_t dataType, const std::vector<std::uint32_t>& voxels,
-                   double spacing) {
-    std::string out(8192, '\0');
-    const auto put = [&out](std::size_t at, const std::string& bytes) {
-        out.replace(at, bytes.size(), bytes);
-    };
-    put(0, std::string("\x4D\x08\x0F\x4D\x0B\x1D", 6) + Bytes<std::int32_t>(1) + Bytes(fileType) +
-               Bytes(d1) + Bytes(d2) + Bytes(d3) + Bytes(spacing) + Bytes(spacing) +
-               Bytes(spacing) + Bytes(dataType));
-    for (std::uint32_t v : voxels) {
-        out += Bytes(v);
-    }
-    return out;
-}
-
 }  // namespace wexlan::io::test

@@ -79,9 +79,4 @@ std::string BigEndianBytes(T value) {
     return std::string(out.rbegin(), out.rend());
 }
 
-/// A VQ file: the 8192-byte header with the given fields, then `voxels` as uint32.
-std::string VqFile(std::int32_t fileType, std::int32_t d1, std::int32_t d2, std::int32_t d3,
-                   std::int32_t dataType, const std::vector<std::uint32_t>& voxels,
-                   double spacing = 1.0);
-
 }  // namespace wexlan::io::test

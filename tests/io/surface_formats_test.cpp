@@ -16,7 +16,9 @@ namespace {
 using Surfaces = ReaderTest;
 
 // Two triangles sharing an edge, each corner written out, as STL stores them.
-const float kQuad[2][9] = {{0, 0, 0, 1, 0, 0, 1, 1, 0}, {0, 0, 0, 1, 1, 0, 0, 1, 0}};
+std::vector<std::array<float, 9>> QuadTriangles() {
+    return {{0, 0, 0, 1, 0, 0, 1, 1, 0}, {0, 0, 0, 1, 1, 0, 0, 1, 0}};
+}
 
 std::string BinaryStl(const std::string& header, std::uint32_t count,
                       std::vector<std::array<float, 9>> triangles) {
@@ -33,7 +35,7 @@ std::string BinaryStl(const std::string& header, std::uint32_t count,
 
 std::string AsciiStl(const char* lineEnd) {
     std::string out = std::string("solid quad") + lineEnd;
-    for (const auto& t : kQuad) {
+    for (const auto& t : QuadTriangles()) {
         out += std::string(" facet normal 0 0 1") + lineEnd + "  outer loop" + lineEnd;
         for (int v = 0; v < 3; ++v) {
             out += "   vertex " + std::to_string(t[3 * v]) + " " + std::to_string(t[3 * v + 1]) +
@@ -44,14 +46,7 @@ std::string AsciiStl(const char* lineEnd) {
     return out + "endsolid quad" + lineEnd;
 }
 
-std::vector<std::array<float, 9>> QuadTriangles() {
-    return {{kQuad[0][0], kQuad[0][1], kQuad[0][2], kQuad[0][3], kQuad[0][4], kQuad[0][5],
-             kQuad[0][6], kQuad[0][7], kQuad[0][8]},
-            {kQuad[1][0], kQuad[1][1], kQuad[1][2], kQuad[1][3], kQuad[1][4], kQuad[1][5],
-             kQuad[1][6], kQuad[1][7], kQuad[1][8]}};
-}
-
-TEST_F(Surfaces, StlMergesSharedCornersInBothEncodings) {
+TEST_F(Surfaces, StlMergesSharedCornersAndDropsCollapsedTrianglesButKeepsTheirPoints) {
     Write("lf.stl", AsciiStl("\n"));
     Write("crlf.stl", "\xEF\xBB\xBF" + AsciiStl("\r\n"));
     Write("binary.stl", BinaryStl("binary", 2, QuadTriangles()));
@@ -60,9 +55,6 @@ TEST_F(Surfaces, StlMergesSharedCornersInBothEncodings) {
     for (const char* name : {"lf.stl", "crlf.stl", "binary.stl", "solid-header.stl"}) {
         ExpectRead(name, wFileReader::Surface, 4, 2);
     }
-}
-
-TEST_F(Surfaces, StlDropsCollapsedTrianglesButKeepsTheirPoints) {
     auto triangles = QuadTriangles();
     triangles.push_back({5, 5, 5, 5, 5, 5, 6, 6, 6});      // two corners equal
     triangles.push_back({-0.0f, 0, 0, 1, 0, 0, 2, 2, 2});  // -0 merges with 0
@@ -108,7 +100,7 @@ std::string BinaryPlyBody(bool bigEndian) {
     return body;
 }
 
-TEST_F(Surfaces, PlyReadsAllThreeEncodings) {
+TEST_F(Surfaces, PlyReadsAllEncodingsNormalsAndColoursAndSkipsOtherElements) {
     Write("ascii.ply",
           PlyHeader("ascii", 4, 2) + "0 0 0\n1 0 0\n1 1 0\n0 1 0\n3 0 1 2\n4 0 1 2 3\n");
     Write("le.ply", PlyHeader("binary_little_endian", 4, 2) + BinaryPlyBody(false));
@@ -120,9 +112,6 @@ TEST_F(Surfaces, PlyReadsAllThreeEncodings) {
         EXPECT_EQ(b[1], 1.0) << name;
         EXPECT_EQ(Poly()->GetPolys()->GetCellSize(1), 4) << name;
     }
-}
-
-TEST_F(Surfaces, PlyKeepsNormalsAndColoursAndSkipsOtherElements) {
     const std::string props =
         "property float x\nproperty float y\nproperty float z\nproperty float nx\n"
         "property float ny\nproperty float nz\nproperty uchar red\nproperty uchar green\n"
@@ -138,11 +127,8 @@ TEST_F(Surfaces, PlyKeepsNormalsAndColoursAndSkipsOtherElements) {
     ASSERT_NE(pd->GetScalars(), nullptr);
     EXPECT_EQ(pd->GetScalars()->GetNumberOfComponents(), 3);
     EXPECT_EQ(pd->GetScalars()->GetComponent(1, 1), 255.0);
-}
-
-TEST_F(Surfaces, PlyWithOnlyVerticesIsAPointCloud) {
-    std::string file = PlyHeader("ascii", 2, 0) + "0 0 0\n1 2 3\n";
-    ExpectRead("points.ply", file, wFileReader::PointCloud, 2, 0);
+    ExpectRead("points.ply", PlyHeader("ascii", 2, 0) + "0 0 0\n1 2 3\n", wFileReader::PointCloud,
+               2, 0);
 }
 
 TEST_F(Surfaces, PlyRefusesCountsTheFileCannotHoldBeforeAllocating) {
@@ -164,7 +150,7 @@ TEST_F(Surfaces, PlyRefusesCountsTheFileCannotHoldBeforeAllocating) {
     ExpectFailure("not.ply", "solid x\n", {"not a PLY file"});
 }
 
-TEST_F(Surfaces, ObjReadsPolygonsNegativeIndicesAndNormals) {
+TEST_F(Surfaces, ObjReadsPolygonsNegativeIndicesNormalsPointsAndLines) {
     Write(
         "quad.obj",
         "# a quad and a triangle\r\nmtllib x.mtl\r\no quad\r\nv 0 0 0\r\nv 1 0 0\r\nv 1 1 0\r\n"
@@ -173,9 +159,6 @@ TEST_F(Surfaces, ObjReadsPolygonsNegativeIndicesAndNormals) {
     EXPECT_EQ(Poly()->GetPolys()->GetCellSize(0), 4);
     ASSERT_NE(Poly()->GetPointData()->GetNormals(), nullptr);
     EXPECT_EQ(Poly()->GetPointData()->GetNormals()->GetComponent(3, 2), 1.0);
-}
-
-TEST_F(Surfaces, ObjWithoutFacesIsAPointCloudAndLinesAreOtherModels) {
     ExpectRead("points.obj", "v 0 0 0\nv 1 2 3 0.5 0.5 0.5\n", wFileReader::PointCloud, 2, 0);
     ExpectRead("line.obj", "v 0 0 0\nv 1 2 3\nl 1 2\n", wFileReader::OtherModel, 2, 1);
 }
@@ -190,15 +173,12 @@ TEST_F(Surfaces, ObjRefusesCornersThatNameNoVertex) {
     ExpectFailure("empty-model.obj", "# nothing\ng group\n", {"no vertices"});
 }
 
-TEST_F(Surfaces, OffReadsCommentsColoursAndCountsOnTheKeywordLine) {
+TEST_F(Surfaces, OffReadsCommentsColoursAndCountsOnTheKeywordLineAndRefusesBadOnes) {
     ExpectRead("cube.off",
                "OFF\n# a square\n4 1 0\n0 0 0\n1 0 0\n1 1 0\n0 1 0\n4 0 1 2 3 255 0 0\n",
                wFileReader::Surface, 4, 1);
     ExpectRead("coff.off", "COFF 3 1 3\n0 0 0 1 1 1 1\n1 0 0 1 1 1 1\n0 1 0 1 1 1 1\n3 0 1 2\n",
                wFileReader::Surface, 3, 1);
-}
-
-TEST_F(Surfaces, OffRefusesBadCountsAndIndices) {
     ExpectFailure("inflated.off", "OFF\n274877906944 1 0\n0 0 0\n",
                   {"274877906944 vertices", "more than the remaining"});
     ExpectFailure("tiny.off", "OFF\n3 1 0\n0 0 0\n1 0 0\n",
