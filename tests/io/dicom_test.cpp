@@ -22,8 +22,7 @@ using ::testing::HasSubstr;
 
 using Dicom = ReaderTest;
 
-// Slice k of a 4 x 3 image: value 100 * k + 10 * row + column, so that every voxel
-// says where it came from.
+// Slice k of a 4 x 3 image: value 100 * k + 10 * row + column.
 DicomSlice Slice(int k, std::array<double, 3> position) {
     DicomSlice s;
     std::vector<int> values;
@@ -50,10 +49,8 @@ void ExpectPoint(vtkImageData* image, int i, int j, int k, std::array<double, 3>
     }
 }
 
-// Uncompressed slices are read straight from their files, run-length compressed ones
-// by GDCM: the same series in both gives the same volume, bit for bit, with the stored
-// bits kept (the values carry garbage above them) and rescaled into the narrowest type.
-// Two cases have headers far longer than the first piece of a file the reader looks at.
+// Uncompressed slices are read directly, RLE ones by GDCM: both must give the same volume.
+// Two cases have headers longer than the first piece of a file the reader looks at.
 TEST_F(Dicom, UncompressedSeriesMatchesTheSameSeriesDecodedByGdcm) {
     struct Case {
         const char* name;
@@ -78,9 +75,7 @@ TEST_F(Dicom, UncompressedSeriesMatchesTheSameSeriesDecodedByGdcm) {
     std::mt19937 random(11);
     for (const Case& test : cases) {
         SCOPED_TRACE(test.name);
-        // Rows and columns tilted out of the axes, the columns running backwards; the
-        // files of the big-endian cases in order along the normal (row x column), the
-        // others against it.
+        // Tilted rows, backward columns; only the big-endian cases in order along the normal.
         const std::array<double, 6> orientation = {c, 0, s, 0, -1, 0};
         const std::array<double, 3> normal = {s, 0, -c};
         std::vector<DicomSlice> slices;
@@ -312,8 +307,7 @@ TEST_F(Dicom, FilesNamedByTheirUidAndTheFragmentDelimiter) {
     ExpectRead("rle/1.2.826.0.1.3680043.8.498.1", wFileReader::Image, 24, 6);
     EXPECT_EQ(At(m_Reader, 2, 1, 1), 112);
 
-    // The sequence delimiter closing the fragments must announce no bytes: GDCM would
-    // allocate what it announces (here 1 GiB) before finding the file too short.
+    // GDCM would allocate what the fragments' delimiter announces (here 1 GiB).
     std::string bytes = Contents("rle/1.2.826.0.1.3680043.8.498.1");
     const std::size_t delimiter = bytes.rfind(std::string("\xFE\xFF\xDD\xE0", 4));
     ASSERT_NE(delimiter, std::string::npos);
@@ -332,8 +326,7 @@ TEST_F(Dicom, BrokenAndNonImageFilesAreRefusedWithTheirReason) {
     ExpectFailure("cut/short.dcm", bytes.substr(0, bytes.size() - 6), {"pixel data"});
     ExpectFailure("cut/header.dcm", bytes.substr(0, 200), {"DICOM"});
 
-    // Zeros over the first elements of the data set are damage (GDCM would read
-    // on and trust whatever length it meets next); zeros after the end are padding.
+    // Zeros over the first elements of the data set are damage, zeros after the end padding.
     std::size_t dataSet = 132;
     while (bytes[dataSet] == 0x02 && bytes[dataSet + 1] == 0) {
         const bool longLength = bytes.compare(dataSet + 4, 2, "OB") == 0;
@@ -351,8 +344,7 @@ TEST_F(Dicom, BrokenAndNonImageFilesAreRefusedWithTheirReason) {
     std::string zeroed = bytes;
     std::fill(zeroed.begin() + dataSet, zeroed.begin() + dataSet + 16, '\0');
     ExpectFailure("cut/zeroed.dcm", zeroed, {"(0000,0000)"});
-    // GDCM reads 8 or more as an element it skips, fewer than 4 as nothing, and aborts
-    // on 4 to 7: those are refused before it sees them.
+    // GDCM aborts on 4 to 7 trailing zeros: those are refused before it sees them.
     for (std::size_t zeros : {1, 3, 4, 7, 8, 64}) {
         const std::string padded = "padded" + std::to_string(zeros) + "/one.dcm";
         Write(padded, bytes + std::string(zeros, '\0'));
@@ -371,8 +363,7 @@ TEST_F(Dicom, BrokenAndNonImageFilesAreRefusedWithTheirReason) {
     ExpectFailure("series/0.dcm", {"of the series"});
     EXPECT_THAT(m_Reader.GetErrorMessage(), HasSubstr("image " + Path("series/2.dcm")));
 
-    // GDCM reads no image from a file whose SOP class is not a kind of image it knows;
-    // neither does the direct read of uncompressed slices.
+    // An unknown image SOP class is refused, as GDCM would refuse it.
     std::filesystem::create_directory(Path("unknown"));
     for (int k = 0; k < 2; ++k) {
         DicomSlice slice = Slice(k, {0, 0, 1.0 * k});

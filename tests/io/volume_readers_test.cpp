@@ -1,6 +1,4 @@
-// Image volumes. The own MetaImage, NIfTI and Analyze readers against VTK's readers: every
-// element type, byte order, compression, data file layout and NIfTI orientation must come
-// out alike, except that NIfTI values are scaled, which VTK's reader only reports. VQ, NRRD,
+// Image volumes: the MetaImage, NIfTI and Analyze readers against VTK's readers; VQ, NRRD,
 // TIFF stacks, and what VTK writes in every volume format.
 
 #include <gmock/gmock.h>
@@ -136,8 +134,7 @@ struct MetaType {
 };
 
 TEST_F(VolumeReaders, MetaImagesMatchVtkForEveryTypeOrderAndLayout) {
-    // MET_LONG and MET_ULONG are left to the test below: VTK reads their 4-byte values
-    // into 8-byte longs and leaves half of the array unset.
+    // MET_LONG and MET_ULONG are tested below: VTK leaves half of their array unset.
     const MetaType types[] = {{"MET_CHAR", 1},       {"MET_UCHAR", 1},  {"MET_SHORT", 2},
                               {"MET_USHORT", 2},     {"MET_INT", 4},    {"MET_UINT", 4},
                               {"MET_FLOAT", 4},      {"MET_DOUBLE", 8}, {"MET_SHORT_ARRAY", 2},
@@ -208,9 +205,7 @@ TEST_F(VolumeReaders, MetaImageLongsAreFourBytesWidenedToVtkLong) {
     }
 }
 
-// VTK's image with the values scaled as the own reader must give them: float for values
-// of up to 16 bits and floats, else double. Analyze, RGB and RGBA are not scaled, nor are
-// files whose slope is 0 or not finite.
+// VTK's image scaled as the reader must scale it (VTK only reports the scaling).
 vtkSmartPointer<vtkImageData> ScaledVtkImage(const std::string& path, int datatype, bool analyze) {
     auto reader = vtkSmartPointer<vtkNIFTIImageReader>::New();
     reader->SetFileName(path.c_str());
@@ -254,8 +249,7 @@ TEST_F(VolumeReaders, NiftiAndAnalyzeMatchVtkForEveryTypeOrderAndOrientation) {
     for (const NiftiType& type : types) {
         for (int version : {1, 2}) {
             for (bool be : {false, true}) {
-                // Orientations: none; qform with qfac 1 and -1; sform of positive and
-                // negative determinant (the latter reverses the slices without a qform).
+                // None; qform with qfac 1 and -1; sform of either determinant sign.
                 for (int o = 0; o < 5; ++o) {
                     NiftiFields f;
                     f.version = version;
@@ -291,8 +285,7 @@ TEST_F(VolumeReaders, NiftiAndAnalyzeMatchVtkForEveryTypeOrderAndOrientation) {
                     const std::string file = NiftiHeaderBytes(f) + data;
                     Write(name + ".nii", file);
                     Write(name + ".nii.gz", Gzip(file));
-                    // The same as a pair: split NIfTI, and Analyze 7.5 (no magic code) for
-                    // the NIfTI-1 layout.
+                    // The same as a split pair, and as Analyze 7.5 (NIfTI-1 without magic).
                     f.magic = version == 1 ? "ni1" : "ni2";
                     f.voxOffset = 0;
                     Write(name + "p.hdr", NiftiHeaderBytes(f).substr(0, version == 1 ? 348 : 540));
@@ -319,8 +312,7 @@ TEST_F(VolumeReaders, NiftiAndAnalyzeMatchVtkForEveryTypeOrderAndOrientation) {
 
 TEST_F(VolumeReaders, CompressedDataMustUnpackToTheDeclaredSize) {
     const std::string file = NiftiHeaderBytes(NiftiFields()) + Pattern(5 * 4 * 3 * 2, 1);
-    // A stream that unpacks beyond what the header declares (a zip bomb) is refused,
-    // as is one that ends early or is damaged.
+    // Zip bombs, streams that end early and damaged ones are refused.
     ExpectFailure("bomb.nii.gz", Gzip(file + std::string(1 << 20, '\0')),
                   {"unpacks to more than the 472 bytes its header declares"});
     ExpectFailure("short.nii.gz", Gzip(file.substr(0, file.size() - 10)),

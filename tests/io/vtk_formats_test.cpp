@@ -236,8 +236,7 @@ TEST_F(VtkFormats, LegacyFilesThatAreNotWhatTheirKeywordsSayAreRefusedWithTheRea
     // A cell whose point count overruns its list (VTK's reader read past the list).
     ExpectFailure("overrun.vtk", triangle + "POLYGONS 1 4\n5 0 1 2\n",
                   {"line 7", "cell 1 of the cell list announces 5 points but 3 values are left"});
-    // A version 5 cell list needs its OFFSETS and CONNECTIVITY arrays, in that order
-    // (VTK's reader crashed on a list without them).
+    // VTK's reader crashed on a version 5 cell list without OFFSETS and CONNECTIVITY.
     ExpectFailure("cells.vtk",
                   "# vtk DataFile Version 5.1\nx\nASCII\nDATASET POLYDATA\nPOINTS 3 float\n"
                   "0 0 0 1 0 0 1 1 0\nPOLYGONS 2 3\nOFFSETS vtktypeint64\n0 3\n"
@@ -278,8 +277,7 @@ TEST_F(VtkFormats, XmlCompressedBlockHeadersAreChecked) {
         "blocks.vtp", text,
         {"compressed data of the VTK XML array \"Points\"", "more blocks than the file holds"});
 
-    // A block size of 0 (VTK divided by it): bytes 4 to 7 of the header, which the
-    // base64 characters 4 to 11 carry together with bytes 3 and 8.
+    // A block size of 0 (VTK divided by it): header bytes 4 to 7, in base64 characters 4 to 11.
     std::string zeroSize = good;
     unsigned char bytes[6];
     vtkBase64Utilities::DecodeSafely(
@@ -294,8 +292,7 @@ TEST_F(VtkFormats, XmlCompressedBlockHeadersAreChecked) {
 
 using StacksAndScenes = ReaderTest;
 
-// A triangle drawn by two nodes, the second moved 10 along x; its buffer is 3 points
-// (float32) and 3 indices (uint16, padded to 44 bytes).
+// A triangle drawn by two nodes, the second moved 10 along x: 3 float points, 3 indices.
 std::string TriangleBuffer() {
     std::string bytes;
     for (float v : {0.f, 0.f, 0.f, 1.f, 0.f, 0.f, 0.f, 1.f, 0.f})
@@ -365,9 +362,7 @@ TEST_F(StacksAndScenes, GltfScenesBecomeOneSurfaceWithNodeTransforms) {
 }
 
 TEST_F(StacksAndScenes, GltfBufferFilesMayBeLongerAndImagesAreNeverOpened) {
-    // Points and indices in two buffer files, each longer than its declared length (the
-    // indices' 6 bytes are not a multiple of 4); the material's texture names a named
-    // pipe, a missing file and a file that is no image.
+    // Buffer files longer than declared; textures naming a pipe, a missing file and junk.
     const std::string bytes = TriangleBuffer();
     Write("points.bin", bytes.substr(0, 36) + "extra");
     Write("indices.bin", bytes.substr(36, 6) + "x");
