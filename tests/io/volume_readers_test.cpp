@@ -70,54 +70,41 @@ struct NiftiFields {
     double sclSlope = 2, sclInter = 0;
 };
 
-template <typename T>
-std::string Field(T value, bool bigEndian) {
-    return bigEndian ? BigEndianBytes(value) : Bytes(value);
-}
-
 std::string NiftiHeaderBytes(const NiftiFields& f) {
-    const bool be = f.bigEndian;
     std::string h(f.version == 2 ? 544 : 352, '\0');
-    const auto put = [&](std::size_t at, const std::string& bytes) {
-        h.replace(at, bytes.size(), bytes);
+    // Writes `n` values at `at` on, as the type of `type`, in the file's byte order.
+    const auto put = [&](auto type, std::size_t at, const auto* values, int n) {
+        using T = decltype(type);
+        for (int i = 0; i < n; ++i) {
+            const T value = static_cast<T>(values[i]);
+            h.replace(at + i * sizeof(T), sizeof(T),
+                      f.bigEndian ? BigEndianBytes(value) : Bytes(value));
+        }
     };
+    const int size = f.version == 2 ? 540 : 348;
+    const int codes[] = {f.datatype, f.bitpix, f.qformCode, f.sformCode};
+    const double scalars[] = {f.voxOffset, f.sclSlope, f.sclInter};
+    put(std::int32_t(), 0, &size, 1);
     if (f.version == 2) {
-        put(0, Field<std::int32_t>(540, be));
-        put(4, f.magic + std::string("\0\r\n\032\n", 5));
-        put(12, Field<std::int16_t>(static_cast<std::int16_t>(f.datatype), be));
-        put(14, Field<std::int16_t>(static_cast<std::int16_t>(f.bitpix), be));
-        for (int i = 0; i < 8; ++i)
-            put(16 + 8 * i, Field<std::int64_t>(f.dim[i], be));
-        for (int i = 0; i < 8; ++i)
-            put(104 + 8 * i, Field<double>(f.pixdim[i], be));
-        put(168, Field<std::int64_t>(static_cast<std::int64_t>(f.voxOffset), be));
-        put(176, Field<double>(f.sclSlope, be));
-        put(184, Field<double>(f.sclInter, be));
-        put(344, Field<std::int32_t>(f.qformCode, be));
-        put(348, Field<std::int32_t>(f.sformCode, be));
-        for (int i = 0; i < 6; ++i)
-            put(352 + 8 * i, Field<double>(f.quatern[i], be));
-        for (int i = 0; i < 12; ++i)
-            put(400 + 8 * i, Field<double>(f.srow[i], be));
+        const std::string magic = f.magic + std::string("\0\r\n\032\n", 5);
+        h.replace(4, magic.size(), magic);
+        put(std::int16_t(), 12, codes, 2);
+        put(std::int64_t(), 16, f.dim, 8);
+        put(double(), 104, f.pixdim, 8);
+        put(std::int64_t(), 168, scalars, 1);
+        put(double(), 176, scalars + 1, 2);
+        put(std::int32_t(), 344, codes + 2, 2);
+        put(double(), 352, f.quatern, 6);
+        put(double(), 400, f.srow, 12);
     } else {
-        put(0, Field<std::int32_t>(348, be));
-        for (int i = 0; i < 8; ++i)
-            put(40 + 2 * i, Field<std::int16_t>(static_cast<std::int16_t>(f.dim[i]), be));
-        put(70, Field<std::int16_t>(static_cast<std::int16_t>(f.datatype), be));
-        put(72, Field<std::int16_t>(static_cast<std::int16_t>(f.bitpix), be));
-        for (int i = 0; i < 8; ++i)
-            put(76 + 4 * i, Field<float>(static_cast<float>(f.pixdim[i]), be));
-        put(108, Field<float>(static_cast<float>(f.voxOffset), be));
-        put(112, Field<float>(static_cast<float>(f.sclSlope), be));
-        put(116, Field<float>(static_cast<float>(f.sclInter), be));
-        put(252, Field<std::int16_t>(static_cast<std::int16_t>(f.qformCode), be));
-        put(254, Field<std::int16_t>(static_cast<std::int16_t>(f.sformCode), be));
-        for (int i = 0; i < 6; ++i)
-            put(256 + 4 * i, Field<float>(static_cast<float>(f.quatern[i]), be));
-        for (int i = 0; i < 12; ++i)
-            put(280 + 4 * i, Field<float>(static_cast<float>(f.srow[i]), be));
-        if (!f.magic.empty())
-            put(344, f.magic);
+        put(std::int16_t(), 40, f.dim, 8);
+        put(std::int16_t(), 70, codes, 2);
+        put(float(), 76, f.pixdim, 8);
+        put(float(), 108, scalars, 3);
+        put(std::int16_t(), 252, codes + 2, 2);
+        put(float(), 256, f.quatern, 6);
+        put(float(), 280, f.srow, 12);
+        h.replace(344, f.magic.size(), f.magic);
     }
     return h;
 }
