@@ -1,6 +1,6 @@
 // Seeded mutation run over one small good file per format.
 //
-//   io_mutation_check [--seed N] [--mutants N] [--only NAME]
+//   io_mutation_check [--seed N] [--mutants N] [--only NAME] [--keep FOLDER] [--verbose]
 //
 // Every good file is damaged N times: cut, 1 to 16 bytes flipped, or a header number
 // inflated. Each mutant, then the good file, is read in a child process under a memory
@@ -33,7 +33,8 @@ constexpr rlim_t kMemoryLimit = rlim_t{2} << 30;  // bytes of address space per 
 struct Options {
     std::uint64_t seed = 20241205;
     int mutants = 60;
-    std::string only;
+    std::string only, keep;  // --keep: where failing mutants are saved
+    bool verbose = false;    // every mutant reported, not only failing ones
 };
 
 bool RunningUnderSanitizer() {
@@ -181,24 +182,34 @@ std::string ReadInChild(const std::string& mutant, const std::string& good, std:
 }
 
 bool ParseOptions(int argc, char** argv, Options& o) {
-    for (int i = 1; i + 1 < argc; i += 2) {
+    for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
-        if (arg == "--seed")
-            o.seed = std::strtoull(argv[i + 1], nullptr, 10);
-        else if (arg == "--mutants")
-            o.mutants = std::atoi(argv[i + 1]);
-        else if (arg == "--only")
-            o.only = argv[i + 1];
-        else
+        if (arg == "--verbose") {
+            o.verbose = true;
+        } else if (i + 1 == argc) {
             return false;
+        } else if (arg == "--seed") {
+            o.seed = std::strtoull(argv[++i], nullptr, 10);
+        } else if (arg == "--mutants") {
+            o.mutants = std::atoi(argv[++i]);
+        } else if (arg == "--only") {
+            o.only = argv[++i];
+        } else if (arg == "--keep") {
+            o.keep = argv[++i];
+        } else {
+            return false;
+        }
     }
-    return argc % 2 == 1 && o.mutants > 0;
+    return o.mutants > 0;
 }
 
 int Run(int argc, char** argv) {
     Options options;
     if (!ParseOptions(argc, argv, options)) {
-        std::fprintf(stderr, "usage: %s [--seed N] [--mutants N] [--only NAME]\n", argv[0]);
+        std::fprintf(
+            stderr,
+            "usage: %s [--seed N] [--mutants N] [--only NAME] [--keep FOLDER] [--verbose]\n",
+            argv[0]);
         return 2;
     }
     std::string folder =
@@ -244,10 +255,16 @@ int Run(int argc, char** argv) {
             WriteAll(mutant, bad);
             const std::string failure = ReadInChild(mutant, seed.path, detail);
             accepted += detail.rfind("accepted", 0) == 0;
-            if (!failure.empty()) {
+            if (!failure.empty() || options.verbose) {
                 std::printf("  %s mutant %d (%s): %s\n", seed.name.c_str(), i, description.c_str(),
-                            failure.c_str());
+                            failure.empty() ? detail.c_str() : failure.c_str());
+            }
+            if (!failure.empty()) {
                 ++failures;
+                if (!options.keep.empty()) {
+                    std::filesystem::create_directories(options.keep);
+                    WriteAll(options.keep + "/" + std::to_string(i) + "-" + base, bad);
+                }
             }
         }
     }
