@@ -1,5 +1,11 @@
 #include "ReaderTestSupport.h"
 
+#include <vtkDataArray.h>
+#include <vtkFieldData.h>
+#include <vtkMatrix3x3.h>
+#include <vtkPointData.h>
+#include <vtkStringArray.h>
+
 #include <filesystem>
 #include <fstream>
 
@@ -18,9 +24,15 @@ void ReaderTest::TearDown() {
 
 std::string ReaderTest::Write(const std::string& name, const std::string& bytes) const {
     const std::string path = Path(name);
+    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
     std::ofstream out(path, std::ios::binary);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     return path;
+}
+
+std::string ReaderTest::Contents(const std::string& name) const {
+    std::ifstream in(Path(name), std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 bool ReaderTest::Read(const std::string& name) {
@@ -40,6 +52,12 @@ void ReaderTest::ExpectFailure(const std::string& name, std::initializer_list<co
     EXPECT_EQ(m_Reader.GetOutputType(), 0);
 }
 
+void ReaderTest::ExpectFailure(const std::string& name, const std::string& bytes,
+                               std::initializer_list<const char*> parts) {
+    Write(name, bytes);
+    ExpectFailure(name, parts);
+}
+
 void ReaderTest::ExpectRead(const std::string& name, int type, vtkIdType points, vtkIdType cells) {
     ASSERT_TRUE(Read(name)) << m_Reader.GetErrorMessage();
     EXPECT_TRUE(m_Reader.GetErrorMessage().empty());
@@ -49,29 +67,54 @@ void ReaderTest::ExpectRead(const std::string& name, int type, vtkIdType points,
     EXPECT_EQ(m_Reader.GetOutput()->GetNumberOfCells(), cells) << name;
 }
 
-std::string VqFile(std::int32_t fileType, std::int32_t d1, std::int32_t d2, std::int32_t d3,
-                   std::int32_t dataType, const std::vector<std::uint32_t>& voxels,
-                   double spacing) {
-    std::string header(8192, '\0');
-    const char signature[] = {0x4D, 0x08, 0x0F, 0x4D, 0x0B, 0x1D};
-    std::memcpy(header.data(), signature, 6);
-    const auto put = [&header](std::size_t at, const std::string& bytes) {
-        std::memcpy(header.data() + at, bytes.data(), bytes.size());
-    };
-    put(6, Bytes<std::int32_t>(1));
-    put(10, Bytes(fileType));
-    put(14, Bytes(d1));
-    put(18, Bytes(d2));
-    put(22, Bytes(d3));
-    put(26, Bytes(spacing));
-    put(34, Bytes(spacing));
-    put(42, Bytes(spacing));
-    put(50, Bytes(dataType));
-    std::string out = header;
-    for (std::uint32_t v : voxels) {
-        out += Bytes(v);
+void ReaderTest::ExpectRead(const std::string& name, const std::string& bytes, int type,
+                            vtkIdType points, vtkIdType cells) {
+    Write(name, bytes);
+    ExpectRead(name, type, points, cells);
+}
+
+std::array<double, 3> ReaderTest::PointAt(vtkIdType i) {
+    std::array<double, 3> p{};
+    m_Reader.GetOutput()->GetPoint(i, p.data());
+    return p;
+}
+
+std::vector<std::string> Labels(vtkDataSet* data) {
+    std::vector<std::string> labels;
+    auto* array = vtkStringArray::SafeDownCast(data->GetPointData()->GetAbstractArray("Label"));
+    for (vtkIdType i = 0; array != nullptr && i < array->GetNumberOfValues(); ++i)
+        labels.push_back(array->GetValue(i));
+    return labels;
+}
+
+std::string FieldText(vtkDataSet* data, const char* name) {
+    auto* array = vtkStringArray::SafeDownCast(data->GetFieldData()->GetAbstractArray(name));
+    return array != nullptr ? array->GetValue(0) : std::string();
+}
+
+void ExpectSameImage(vtkImageData* ours, vtkImageData* theirs) {
+    ASSERT_NE(ours, nullptr);
+    ASSERT_NE(theirs, nullptr);
+    for (int i = 0; i < 3; ++i) {
+        EXPECT_EQ(ours->GetDimensions()[i], theirs->GetDimensions()[i]) << "axis " << i;
+        EXPECT_EQ(ours->GetSpacing()[i], theirs->GetSpacing()[i]) << "axis " << i;
+        EXPECT_EQ(ours->GetOrigin()[i], theirs->GetOrigin()[i]) << "axis " << i;
     }
-    return out;
+    for (int i = 0; i < 9; ++i) {
+        EXPECT_EQ(ours->GetDirectionMatrix()->GetData()[i],
+                  theirs->GetDirectionMatrix()->GetData()[i]);
+    }
+    vtkDataArray* a = ours->GetPointData()->GetScalars();
+    vtkDataArray* b = theirs->GetPointData()->GetScalars();
+    ASSERT_NE(a, nullptr);
+    ASSERT_NE(b, nullptr);
+    EXPECT_EQ(a->GetDataType(), b->GetDataType());
+    EXPECT_STREQ(a->GetName(), b->GetName());
+    ASSERT_EQ(a->GetNumberOfComponents(), b->GetNumberOfComponents());
+    ASSERT_EQ(a->GetNumberOfTuples(), b->GetNumberOfTuples());
+    const auto bytes = static_cast<std::size_t>(a->GetNumberOfValues() * a->GetDataTypeSize());
+    EXPECT_EQ(std::memcmp(a->GetVoidPointer(0), b->GetVoidPointer(0), bytes), 0)
+        << "the values differ";
 }
 
 }  // namespace wexlan::io::test

@@ -8,6 +8,7 @@
 #include <vtkPolyData.h>
 #include <vtkSmartPointer.h>
 
+#include <array>
 #include <cstdint>
 #include <cstring>
 #include <initializer_list>
@@ -25,15 +26,26 @@ protected:
 
     /// Full path of `name` in this test's scratch folder.
     std::string Path(const std::string& name) const { return m_Dir + "/" + name; }
-    /// Writes `bytes` to `name` and returns the full path.
+    /// Writes `bytes` to `name`, making its folders, and returns the full path.
     std::string Write(const std::string& name, const std::string& bytes) const;
+    /// The bytes of `name` in the scratch folder.
+    std::string Contents(const std::string& name) const;
 
     /// Reads `name` (or an absolute path) with the test's reader; true on success.
     bool Read(const std::string& name);
     /// Expects the read to fail with a message naming the file and holding every part.
     void ExpectFailure(const std::string& name, std::initializer_list<const char*> parts);
+    /// Writes `bytes` to `name`, then expects the read to fail as above.
+    void ExpectFailure(const std::string& name, const std::string& bytes,
+                       std::initializer_list<const char*> parts);
     /// Expects success with the given output type, point and cell counts.
     void ExpectRead(const std::string& name, int type, vtkIdType points, vtkIdType cells);
+    /// Writes `bytes` to `name`, then expects it read as above.
+    void ExpectRead(const std::string& name, const std::string& bytes, int type, vtkIdType points,
+                    vtkIdType cells);
+
+    /// Point `i` of the output.
+    std::array<double, 3> PointAt(vtkIdType i);
 
     vtkPolyData* Poly() { return vtkPolyData::SafeDownCast(m_Reader.GetOutput()); }
     vtkImageData* Volume() { return vtkImageData::SafeDownCast(m_Reader.GetOutput()); }
@@ -41,6 +53,16 @@ protected:
     wFileReader m_Reader;
     std::string m_Dir;
 };
+
+/// The first value of the string array `name` in the field data, or "" without one.
+std::string FieldText(vtkDataSet* data, const char* name);
+
+/// The point array "Label" of the output's markers, empty without one.
+std::vector<std::string> Labels(vtkDataSet* data);
+
+/// Expects two images alike in dimensions, spacing, origin, direction and scalars
+/// (type, name, components and every byte).
+void ExpectSameImage(vtkImageData* ours, vtkImageData* theirs);
 
 /// Little-endian bytes of a value, for hand-written binary files.
 template <typename T>
@@ -56,10 +78,5 @@ std::string BigEndianBytes(T value) {
     std::string out = Bytes(value);
     return std::string(out.rbegin(), out.rend());
 }
-
-/// A VQ file: the 8192-byte header with the given fields, then `voxels` as uint32.
-std::string VqFile(std::int32_t fileType, std::int32_t d1, std::int32_t d2, std::int32_t d3,
-                   std::int32_t dataType, const std::vector<std::uint32_t>& voxels,
-                   double spacing = 1.0);
 
 }  // namespace wexlan::io::test

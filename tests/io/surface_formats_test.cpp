@@ -16,7 +16,9 @@ namespace {
 using Surfaces = ReaderTest;
 
 // Two triangles sharing an edge, each corner written out, as STL stores them.
-const float kQuad[2][9] = {{0, 0, 0, 1, 0, 0, 1, 1, 0}, {0, 0, 0, 1, 1, 0, 0, 1, 0}};
+std::vector<std::array<float, 9>> QuadTriangles() {
+    return {{0, 0, 0, 1, 0, 0, 1, 1, 0}, {0, 0, 0, 1, 1, 0, 0, 1, 0}};
+}
 
 std::string BinaryStl(const std::string& header, std::uint32_t count,
                       std::vector<std::array<float, 9>> triangles) {
@@ -33,7 +35,7 @@ std::string BinaryStl(const std::string& header, std::uint32_t count,
 
 std::string AsciiStl(const char* lineEnd) {
     std::string out = std::string("solid quad") + lineEnd;
-    for (const auto& t : kQuad) {
+    for (const auto& t : QuadTriangles()) {
         out += std::string(" facet normal 0 0 1") + lineEnd + "  outer loop" + lineEnd;
         for (int v = 0; v < 3; ++v) {
             out += "   vertex " + std::to_string(t[3 * v]) + " " + std::to_string(t[3 * v + 1]) +
@@ -44,14 +46,7 @@ std::string AsciiStl(const char* lineEnd) {
     return out + "endsolid quad" + lineEnd;
 }
 
-std::vector<std::array<float, 9>> QuadTriangles() {
-    return {{kQuad[0][0], kQuad[0][1], kQuad[0][2], kQuad[0][3], kQuad[0][4], kQuad[0][5],
-             kQuad[0][6], kQuad[0][7], kQuad[0][8]},
-            {kQuad[1][0], kQuad[1][1], kQuad[1][2], kQuad[1][3], kQuad[1][4], kQuad[1][5],
-             kQuad[1][6], kQuad[1][7], kQuad[1][8]}};
-}
-
-TEST_F(Surfaces, StlMergesSharedCornersInBothEncodings) {
+TEST_F(Surfaces, StlMergesSharedCornersAndDropsCollapsedTrianglesButKeepsTheirPoints) {
     Write("lf.stl", AsciiStl("\n"));
     Write("crlf.stl", "\xEF\xBB\xBF" + AsciiStl("\r\n"));
     Write("binary.stl", BinaryStl("binary", 2, QuadTriangles()));
@@ -60,35 +55,28 @@ TEST_F(Surfaces, StlMergesSharedCornersInBothEncodings) {
     for (const char* name : {"lf.stl", "crlf.stl", "binary.stl", "solid-header.stl"}) {
         ExpectRead(name, wFileReader::Surface, 4, 2);
     }
-}
-
-TEST_F(Surfaces, StlDropsCollapsedTrianglesButKeepsTheirPoints) {
     auto triangles = QuadTriangles();
     triangles.push_back({5, 5, 5, 5, 5, 5, 6, 6, 6});      // two corners equal
     triangles.push_back({-0.0f, 0, 0, 1, 0, 0, 2, 2, 2});  // -0 merges with 0
-    Write("collapsed.stl", BinaryStl("x", 4, triangles));
-    ExpectRead("collapsed.stl", wFileReader::Surface, 7, 3);
+    ExpectRead("collapsed.stl", BinaryStl("x", 4, triangles), wFileReader::Surface, 7, 3);
 }
 
 TEST_F(Surfaces, StlRefusesTruncatedAndMalformedFiles) {
     std::string binary = BinaryStl("x", 2, QuadTriangles());
-    Write("truncated.stl", binary.substr(0, binary.size() - 10));
-    ExpectFailure("truncated.stl", {"ends too early", "2 triangles", "184 bytes", "174 bytes"});
-    Write("huge-count.stl", BinaryStl("x", 0xFFFFFFFFu, QuadTriangles()));
-    ExpectFailure("huge-count.stl", {"4294967295 triangles"});
-    Write("short.stl", "abc");
-    ExpectFailure("short.stl", {"too short", "3 bytes"});
-    Write("zero.stl", BinaryStl("x", 0, {}));
-    ExpectFailure("zero.stl", {"no triangles"});
+    ExpectFailure("truncated.stl", binary.substr(0, binary.size() - 10),
+                  {"ends too early", "2 triangles", "184 bytes", "174 bytes"});
+    ExpectFailure("huge-count.stl", BinaryStl("x", 0xFFFFFFFFu, QuadTriangles()),
+                  {"4294967295 triangles"});
+    ExpectFailure("short.stl", "abc", {"too short", "3 bytes"});
+    ExpectFailure("zero.stl", BinaryStl("x", 0, {}), {"no triangles"});
 
     std::string text = AsciiStl("\n");
-    Write("cut.stl", text.substr(0, text.find("endloop")));
-    ExpectFailure("cut.stl", {"line 7", "file ends where \"endloop\" was expected"});
+    ExpectFailure("cut.stl", text.substr(0, text.find("endloop")),
+                  {"line 7", "file ends where \"endloop\" was expected"});
     text.replace(text.find("vertex 1.0"), 10, "vertex abc");
-    Write("word.stl", text);
-    ExpectFailure("word.stl", {"line 5", "vertex coordinate", "\"abc00000\""});
-    Write("nan.stl", "solid\nfacet normal 0 0 1\nouter loop\nvertex nan 0 0\n");
-    ExpectFailure("nan.stl", {"line 4", "not a finite number"});
+    ExpectFailure("word.stl", text, {"line 5", "vertex coordinate", "\"abc00000\""});
+    ExpectFailure("nan.stl", "solid\nfacet normal 0 0 1\nouter loop\nvertex nan 0 0\n",
+                  {"line 4", "not a finite number"});
 }
 
 std::string PlyHeader(const std::string& format, int vertices, int faces,
@@ -112,7 +100,7 @@ std::string BinaryPlyBody(bool bigEndian) {
     return body;
 }
 
-TEST_F(Surfaces, PlyReadsAllThreeEncodings) {
+TEST_F(Surfaces, PlyReadsAllEncodingsNormalsAndColoursAndSkipsOtherElements) {
     Write("ascii.ply",
           PlyHeader("ascii", 4, 2) + "0 0 0\n1 0 0\n1 1 0\n0 1 0\n3 0 1 2\n4 0 1 2 3\n");
     Write("le.ply", PlyHeader("binary_little_endian", 4, 2) + BinaryPlyBody(false));
@@ -124,9 +112,6 @@ TEST_F(Surfaces, PlyReadsAllThreeEncodings) {
         EXPECT_EQ(b[1], 1.0) << name;
         EXPECT_EQ(Poly()->GetPolys()->GetCellSize(1), 4) << name;
     }
-}
-
-TEST_F(Surfaces, PlyKeepsNormalsAndColoursAndSkipsOtherElements) {
     const std::string props =
         "property float x\nproperty float y\nproperty float z\nproperty float nx\n"
         "property float ny\nproperty float nz\nproperty uchar red\nproperty uchar green\n"
@@ -135,44 +120,37 @@ TEST_F(Surfaces, PlyKeepsNormalsAndColoursAndSkipsOtherElements) {
     file.insert(file.find("end_header"),
                 "element edge 1\nproperty int vertex1\nproperty int vertex2\n");
     file += "0 0 0 0 0 1 255 0 0\n1 0 0 0 0 1 0 255 0\n0 1 0 0 0 1 0 0 255\n3 0 1 2\n0 1\n";
-    Write("attributes.ply", file);
-    ExpectRead("attributes.ply", wFileReader::Surface, 3, 1);
+    ExpectRead("attributes.ply", file, wFileReader::Surface, 3, 1);
     vtkPointData* pd = Poly()->GetPointData();
     ASSERT_NE(pd->GetNormals(), nullptr);
     EXPECT_EQ(pd->GetNormals()->GetComponent(2, 2), 1.0);
     ASSERT_NE(pd->GetScalars(), nullptr);
     EXPECT_EQ(pd->GetScalars()->GetNumberOfComponents(), 3);
     EXPECT_EQ(pd->GetScalars()->GetComponent(1, 1), 255.0);
-}
-
-TEST_F(Surfaces, PlyWithOnlyVerticesIsAPointCloud) {
-    std::string file = PlyHeader("ascii", 2, 0) + "0 0 0\n1 2 3\n";
-    Write("points.ply", file);
-    ExpectRead("points.ply", wFileReader::PointCloud, 2, 0);
+    ExpectRead("points.ply", PlyHeader("ascii", 2, 0) + "0 0 0\n1 2 3\n", wFileReader::PointCloud,
+               2, 0);
 }
 
 TEST_F(Surfaces, PlyRefusesCountsTheFileCannotHoldBeforeAllocating) {
     // 2^38 vertices announced in a file of a few hundred bytes.
     std::string header = PlyHeader("binary_little_endian", 4, 2);
     header.replace(header.find("vertex 4"), 8, "vertex 274877906944");
-    Write("inflated.ply", header + BinaryPlyBody(false));
-    ExpectFailure("inflated.ply", {"274877906944 vertices", "bytes follow the header"});
+    ExpectFailure("inflated.ply", header + BinaryPlyBody(false),
+                  {"274877906944 vertices", "bytes follow the header"});
 
     const std::string body = BinaryPlyBody(false);
-    Write("truncated.ply",
-          PlyHeader("binary_little_endian", 4, 2) + body.substr(0, body.size() - 6));
-    ExpectFailure("truncated.ply", {"ends too early", "a face"});
-    Write("bad-index.ply", PlyHeader("ascii", 3, 1) + "0 0 0\n1 0 0\n0 1 0\n3 0 1 7\n");
-    ExpectFailure("bad-index.ply", {"line 14", "face 0 refers to vertex 7", "3 vertices"});
-    Write("word.ply", PlyHeader("ascii", 3, 1) + "0 0 0\n1 zero 0\n0 1 0\n3 0 1 2\n");
-    ExpectFailure("word.ply", {"line 12", "\"zero\""});
-    Write("no-end.ply", "ply\nformat ascii 1.0\nelement vertex 1\n");
-    ExpectFailure("no-end.ply", {"end_header"});
-    Write("not.ply", "solid x\n");
-    ExpectFailure("not.ply", {"not a PLY file"});
+    ExpectFailure("truncated.ply",
+                  PlyHeader("binary_little_endian", 4, 2) + body.substr(0, body.size() - 6),
+                  {"ends too early", "a face"});
+    ExpectFailure("bad-index.ply", PlyHeader("ascii", 3, 1) + "0 0 0\n1 0 0\n0 1 0\n3 0 1 7\n",
+                  {"line 14", "face 0 refers to vertex 7", "3 vertices"});
+    ExpectFailure("word.ply", PlyHeader("ascii", 3, 1) + "0 0 0\n1 zero 0\n0 1 0\n3 0 1 2\n",
+                  {"line 12", "\"zero\""});
+    ExpectFailure("no-end.ply", "ply\nformat ascii 1.0\nelement vertex 1\n", {"end_header"});
+    ExpectFailure("not.ply", "solid x\n", {"not a PLY file"});
 }
 
-TEST_F(Surfaces, ObjReadsPolygonsNegativeIndicesAndNormals) {
+TEST_F(Surfaces, ObjReadsPolygonsNegativeIndicesNormalsPointsAndLines) {
     Write(
         "quad.obj",
         "# a quad and a triangle\r\nmtllib x.mtl\r\no quad\r\nv 0 0 0\r\nv 1 0 0\r\nv 1 1 0\r\n"
@@ -181,48 +159,35 @@ TEST_F(Surfaces, ObjReadsPolygonsNegativeIndicesAndNormals) {
     EXPECT_EQ(Poly()->GetPolys()->GetCellSize(0), 4);
     ASSERT_NE(Poly()->GetPointData()->GetNormals(), nullptr);
     EXPECT_EQ(Poly()->GetPointData()->GetNormals()->GetComponent(3, 2), 1.0);
-}
-
-TEST_F(Surfaces, ObjWithoutFacesIsAPointCloudAndLinesAreOtherModels) {
-    Write("points.obj", "v 0 0 0\nv 1 2 3 0.5 0.5 0.5\n");
-    ExpectRead("points.obj", wFileReader::PointCloud, 2, 0);
-    Write("line.obj", "v 0 0 0\nv 1 2 3\nl 1 2\n");
-    ExpectRead("line.obj", wFileReader::OtherModel, 2, 1);
+    ExpectRead("points.obj", "v 0 0 0\nv 1 2 3 0.5 0.5 0.5\n", wFileReader::PointCloud, 2, 0);
+    ExpectRead("line.obj", "v 0 0 0\nv 1 2 3\nl 1 2\n", wFileReader::OtherModel, 2, 1);
 }
 
 TEST_F(Surfaces, ObjRefusesCornersThatNameNoVertex) {
-    Write("forward.obj", "v 0 0 0\nv 1 0 0\nf 1 2 3\nv 0 1 0\n");
-    ExpectFailure("forward.obj", {"line 3", "\"3\"", "2 vertices read so far"});
-    Write("zero.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 0 1 2\n");
-    ExpectFailure("zero.obj", {"line 4", "\"0\""});
-    Write("negative.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf -1 -2 -4\n");
-    ExpectFailure("negative.obj", {"line 4", "\"-4\""});
-    Write("two.obj", "v 0 0 0\nv 1 0 0\nf 1 2\n");
-    ExpectFailure("two.obj", {"line 3", "at least 3 vertices"});
-    Write("word.obj", "v 0 zero 0\n");
-    ExpectFailure("word.obj", {"line 1", "\"zero\" is not a finite number"});
-    Write("empty-model.obj", "# nothing\ng group\n");
-    ExpectFailure("empty-model.obj", {"no vertices"});
+    ExpectFailure("forward.obj", "v 0 0 0\nv 1 0 0\nf 1 2 3\nv 0 1 0\n",
+                  {"line 3", "\"3\"", "2 vertices read so far"});
+    ExpectFailure("zero.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 0 1 2\n", {"line 4", "\"0\""});
+    ExpectFailure("negative.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf -1 -2 -4\n", {"line 4", "\"-4\""});
+    ExpectFailure("two.obj", "v 0 0 0\nv 1 0 0\nf 1 2\n", {"line 3", "at least 3 vertices"});
+    ExpectFailure("word.obj", "v 0 zero 0\n", {"line 1", "\"zero\" is not a finite number"});
+    ExpectFailure("empty-model.obj", "# nothing\ng group\n", {"no vertices"});
 }
 
-TEST_F(Surfaces, OffReadsCommentsColoursAndCountsOnTheKeywordLine) {
-    Write("cube.off", "OFF\n# a square\n4 1 0\n0 0 0\n1 0 0\n1 1 0\n0 1 0\n4 0 1 2 3 255 0 0\n");
-    ExpectRead("cube.off", wFileReader::Surface, 4, 1);
-    Write("coff.off", "COFF 3 1 3\n0 0 0 1 1 1 1\n1 0 0 1 1 1 1\n0 1 0 1 1 1 1\n3 0 1 2\n");
-    ExpectRead("coff.off", wFileReader::Surface, 3, 1);
-}
-
-TEST_F(Surfaces, OffRefusesBadCountsAndIndices) {
-    Write("inflated.off", "OFF\n274877906944 1 0\n0 0 0\n");
-    ExpectFailure("inflated.off", {"274877906944 vertices", "more than the remaining"});
-    Write("tiny.off", "OFF\n3 1 0\n0 0 0\n1 0 0\n");
-    ExpectFailure("tiny.off", {"3 vertices and 1 faces", "remaining 12 bytes"});
-    Write("short.off", "OFF\n3 1 0\n0 0 0\n1 0 0\n# a comment, not a vertex\n");
-    ExpectFailure("short.off", {"ends after 2 of its 3 vertices"});
-    Write("index.off", "OFF\n3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 3\n");
-    ExpectFailure("index.off", {"line 6", "face 0 refers to vertex \"3\""});
-    Write("binary.off", "OFF BINARY\n");
-    ExpectFailure("binary.off", {"binary OFF"});
+TEST_F(Surfaces, OffReadsCommentsColoursAndCountsOnTheKeywordLineAndRefusesBadOnes) {
+    ExpectRead("cube.off",
+               "OFF\n# a square\n4 1 0\n0 0 0\n1 0 0\n1 1 0\n0 1 0\n4 0 1 2 3 255 0 0\n",
+               wFileReader::Surface, 4, 1);
+    ExpectRead("coff.off", "COFF 3 1 3\n0 0 0 1 1 1 1\n1 0 0 1 1 1 1\n0 1 0 1 1 1 1\n3 0 1 2\n",
+               wFileReader::Surface, 3, 1);
+    ExpectFailure("inflated.off", "OFF\n274877906944 1 0\n0 0 0\n",
+                  {"274877906944 vertices", "more than the remaining"});
+    ExpectFailure("tiny.off", "OFF\n3 1 0\n0 0 0\n1 0 0\n",
+                  {"3 vertices and 1 faces", "remaining 12 bytes"});
+    ExpectFailure("short.off", "OFF\n3 1 0\n0 0 0\n1 0 0\n# a comment, not a vertex\n",
+                  {"ends after 2 of its 3 vertices"});
+    ExpectFailure("index.off", "OFF\n3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 3\n",
+                  {"line 6", "face 0 refers to vertex \"3\""});
+    ExpectFailure("binary.off", "OFF BINARY\n", {"binary OFF"});
 }
 
 }  // namespace
