@@ -1,16 +1,12 @@
-#include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "AppFolder.h"
 #include "CWexlanCPEXE.h"
 #include "CWexlanModules.h"
 #include "FileFilters.h"
-#include "ScriptedPrompts.h"
 #include "TestData.h"
 #include "WorkingDirectory.h"
 #include "wDataResource.h"
@@ -23,18 +19,7 @@ using wexlan::MessageButtons;
 using wexlan::PromptKind;
 using wexlan::ScopedScriptedPrompts;
 
-namespace {
-
-class ControllerTest : public ::testing::Test {
-protected:
-    std::string Data(const std::string& name) const { return m_app.Root() + "/data/" + name; }
-    void SetUp() override { std::filesystem::create_directories(m_app.Root() + "/data"); }
-
-    AppFolder m_app;
-    ScopedScriptedPrompts m_prompts;
-};
-
-}  // namespace
+class ControllerTest : public testdata::AppTest {};
 
 TEST_F(ControllerTest, ConstructionDiscoversHardwareThenModules) {
     m_app.AddHardware("hard_scanner_lower", "scanner2.so");

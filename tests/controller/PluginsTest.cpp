@@ -12,13 +12,11 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "AppFolder.h"
 #include "CWexlanModules.h"
 #include "DamagedLibrary.h"
 #include "HardwareTable.h"
-#include "PluginCall.h"
 #include "PluginDiscovery.h"
-#include "ScriptedPrompts.h"
+#include "TestData.h"
 #include "WorkingDirectory.h"
 
 using ::testing::ElementsAre;
@@ -53,7 +51,7 @@ std::vector<std::string> CallsOf(const std::string& name) {
     return calls;
 }
 
-class PluginsTest : public ::testing::Test {
+class PluginsTest : public testdata::AppTest {
 protected:
     // The details of the messages shown so far, each checked to be titled `title`.
     std::vector<std::string> Messages(const std::string& title = "Couldn't load module") const {
@@ -65,9 +63,6 @@ protected:
         }
         return details;
     }
-
-    AppFolder m_app;
-    wexlan::ScopedScriptedPrompts m_prompts;
 };
 
 }  // namespace
@@ -232,14 +227,6 @@ TEST_F(PluginsTest, InspectListsEveryLibraryWithItsState) {
                   "hardware\ttypeless.so\trefused\t\t\tdoes not export GetDataType: it is not a "
                   "hardware resource\n");
     EXPECT_EQ(process.exitCode(), 1);  // not every library loaded
-}
-
-TEST(CallPluginTest, DescribesWhatEscapedTheEntryPoint) {
-    EXPECT_EQ(wexlan::CallPlugin("Run", [] {}), "");
-    EXPECT_EQ(wexlan::CallPlugin("Run", [] { throw std::out_of_range("slice 40 of 30"); }),
-              "Run threw an exception: slice 40 of 30");
-    EXPECT_EQ(wexlan::CallPlugin("GetViewer", [] { throw "text"; }),
-              "GetViewer threw an exception of an unknown type");
 }
 
 TEST_F(PluginsTest, EveryCallIntoAModuleThatThrowsIsReportedOnceAndTheHostGoesOn) {
