@@ -1,7 +1,6 @@
 // Plug-ins in the host: the one discovery step behind the module registry and the hardware
 // table (every library of a plug-in folder gets a record with its state and reason, and the
 // tables keep the loaded ones and report the rest), and modules that misbehave after it.
-#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -74,12 +73,9 @@ TEST_F(PluginsTest, TheRegistryKeepsTheLoadedModulesAndReportsTheOthers) {
     m_app.AddModule("module_alpha", "Zulu.so");
     const std::string broken = m_app.AddModule("module_unloadable", "broken.so");
     const std::string empty = m_app.AddModule("module_empty", "empty.so");
-    const std::string cut = m_app.AddModule("module_beta", "cut.so");
-    damage::Truncate(cut, damage::SegmentsEnd(cut) - 1);
+    // Damaged files are refused by the library check (platform tests); one stands for them.
     const std::string foreign = m_app.AddModule("module_beta", "foreign.so");
     damage::SetMachine(foreign, damage::kForeignMachine);
-    const std::string fifo = m_app.Modules() + "/fifo.so";
-    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     std::filesystem::create_directories(m_app.Modules() + "/sub.so");  // folders are no libraries
     std::ofstream(m_app.Modules() + "/readme.txt") << "not a module";
 
@@ -103,13 +99,10 @@ TEST_F(PluginsTest, TheRegistryKeepsTheLoadedModulesAndReportsTheOthers) {
 
     const auto& failures = modules.GetLoadFailures();
     ASSERT_THAT(States(failures),
-                ElementsAre("broken.so failed", "cut.so failed", "empty.so refused",
-                            "fifo.so failed", "foreign.so failed"));
+                ElementsAre("broken.so failed", "empty.so refused", "foreign.so failed"));
     EXPECT_THAT(failures[0].reason, HasSubstr("WexlanTestSymbolThatDoesNotExist"));
-    EXPECT_THAT(failures[1].reason, HasSubstr(cut + " is truncated (its segments end at byte"));
-    EXPECT_EQ(failures[2].reason, kNotAModule);
-    EXPECT_EQ(failures[3].reason, fifo + " is not a regular file");
-    EXPECT_THAT(failures[4].reason,
+    EXPECT_EQ(failures[1].reason, kNotAModule);
+    EXPECT_THAT(failures[2].reason,
                 HasSubstr(foreign + " is built for " + damage::kForeignMachineName + ", not"));
     EXPECT_FALSE(AppFolder::IsMapped(broken) || AppFolder::IsMapped(empty));
     // One message each, in their order, with the path and the reason.
