@@ -1,5 +1,6 @@
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <limits>
 #include <set>
 #include <string>
@@ -99,10 +100,12 @@ TEST(MatrixFile, FailedSavesLeaveNothingAndKeepTheExistingFile) {
         testfiles::FileSizeLimit limit(64);  // the new text is longer
         EXPECT_FALSE(wUtil::SaveMat(dir.Path("keep.mat"), m));
     }
+    std::filesystem::create_symlink(dir.Path("keep.mat"), dir.Path("link.mat"));
+    EXPECT_FALSE(wUtil::SaveMat(dir.Path("link.mat"), m));  // never written through a link
     m[3] = std::numeric_limits<double>::quiet_NaN();
     EXPECT_FALSE(wUtil::SaveMat(dir.Path("keep.mat"), m));
     EXPECT_EQ(ReadFile(dir.Path("keep.mat")), before);
-    EXPECT_EQ(dir.Entries(), (std::set<std::string>{"keep.mat", "plain"}));
+    EXPECT_EQ(dir.Entries(), (std::set<std::string>{"keep.mat", "link.mat", "plain"}));
 }
 
 constexpr double kGuard = -7777.0;

@@ -56,7 +56,7 @@ void Save(const std::string& path, const std::string& bytes) {
 
 std::string Load(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // An octahedron: 6 points, 8 triangles.
@@ -66,19 +66,19 @@ const int kTriangles[8][3] = {{0, 2, 4}, {2, 1, 4}, {1, 3, 4}, {3, 0, 4},
 
 vtkSmartPointer<vtkPolyData> Octahedron() {
     auto points = vtkSmartPointer<vtkPoints>::New();
-    for (const auto& p : kPoints)
+    auto normals = vtkSmartPointer<vtkFloatArray>::New();  // a unit sphere's: the points
+    normals->SetName("Normals");
+    normals->SetNumberOfComponents(3);
+    for (const auto& p : kPoints) {
         points->InsertNextPoint(p[0], p[1], p[2]);
+        normals->InsertNextTuple3(p[0], p[1], p[2]);
+    }
     auto polys = vtkSmartPointer<vtkCellArray>::New();
     for (const auto& t : kTriangles)
         polys->InsertNextCell({t[0], t[1], t[2]});
     auto poly = vtkSmartPointer<vtkPolyData>::New();
     poly->SetPoints(points);
     poly->SetPolys(polys);
-    auto normals = vtkSmartPointer<vtkFloatArray>::New();
-    normals->SetName("Normals");
-    normals->SetNumberOfComponents(3);
-    for (const auto& p : kPoints)
-        normals->InsertNextTuple3(p[0], p[1], p[2]);
     poly->GetPointData()->SetNormals(normals);
     return poly;
 }

@@ -29,15 +29,10 @@ struct PromptCall {
     std::optional<unsigned int> color;            ///< what the colour chooser returned
 };
 
-/// Prompts for tests: nobody is asked. Every call is recorded in order, and each kind of call
-/// takes the next answer from its own queue:
-///   - message boxes take QueueAnswer() answers, returned as queued even when they do not fit the
-///     buttons (so a test can see what a caller does with an unexpected answer);
-///   - open and save dialogs share the QueueFileName() queue;
-///   - the folder browser takes QueueFolder() answers;
-///   - the colour chooser takes QueueColor() answers (std::nullopt: cancelled).
-/// With its queue empty a call gets the safe answer: Ok for an Ok box, No for a Yes/No question,
-/// "" (cancelled) for every dialog.
+/// Prompts for tests: nobody is asked. Every call is recorded in order, and each kind takes
+/// the next answer from its own queue (open and save dialogs share one); message answers are
+/// returned as queued even when they do not fit the buttons. With its queue empty a call gets
+/// the safe answer: Ok for an Ok box, No for a Yes/No question, "" or no colour (cancelled).
 class ScriptedPrompts final : public Prompts {
 public:
     void QueueAnswer(MessageAnswer answer) { m_answers.push_back(answer); }
