@@ -1,11 +1,6 @@
-// Fuzz target for "Wexlan.conf": reading any text never fails, and what the
-// panel writes reads back as written: every line after the header is listed, in
-// order, and the first of them is the current directory. (A current directory
-// that is not saved, a bare name, is thereby replaced by the first saved folder
-// at the next start; that is how the file works, not a fault.)
+// Fuzz target for "Wexlan.conf": any text reads, and what the panel writes reads back as
+// written (every line after the header, in order; the first is the current directory).
 
-#include <cstdint>
-#include <string>
 #include <string_view>
 #include <vector>
 

@@ -1,12 +1,8 @@
-// Fuzz target for wUtil::ReadDoubleArray: any file gives a count between 0 and
-// the buffer's capacity, and nothing is written past the capacity (the buffer
-// is sized exactly, so AddressSanitizer sees any overrun). The first input byte
-// sets the capacity, so small and exact-fit buffers are tried too.
+// Fuzz target for wUtil::ReadDoubleArray: the count lies within the capacity (set by the
+// first byte) and the exactly sized buffer lets AddressSanitizer see any overrun.
 
 #include <cmath>
-#include <cstdint>
 #include <memory>
-#include <string>
 
 #include "FuzzSupport.h"
 #include "wUtil.h"

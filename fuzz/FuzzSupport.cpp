@@ -18,11 +18,7 @@ std::string MakeScratchFolder() {
         fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path(ec);
     fs::path folder = base / ("wexlan-fuzz-" + std::to_string(getpid()));
     fs::create_directories(folder, ec);
-    if (ec) {
-        std::fprintf(stderr, "cannot make the scratch folder %s: %s\n", folder.c_str(),
-                     ec.message().c_str());
-        std::abort();
-    }
+    Require(!ec, "the scratch folder can be made");
     return folder.string();
 }
 

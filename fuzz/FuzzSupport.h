@@ -9,9 +9,9 @@
 namespace wexlan::fuzz {
 
 /// Writes `size` bytes to `<scratch folder>/<name>` and returns the full path. The
-/// scratch folder is made once per process under /dev/shm (or TMPDIR when /dev/shm
-/// is missing), so that writing each input costs no disk work, and removed at exit;
-/// the environment variable WEXLAN_FUZZ_SCRATCH names another folder.
+/// scratch folder is made once per process under /dev/shm (or the temporary folder
+/// when /dev/shm is missing), so that writing each input costs no disk work, and
+/// removed at exit.
 std::string WriteScratchFile(const std::string& name, const std::uint8_t* data, std::size_t size);
 
 /// The scratch folder itself (made on first use).

@@ -1,11 +1,7 @@
-// Fuzz target for the matrix file reader (wUtil::LoadMat). A file that loads
-// gives 16 numbers; when they are finite, saving and loading them again gives
-// the same 16 numbers bit for bit.
+// Fuzz target for wUtil::LoadMat: a finite matrix that loads saves and loads bit for bit.
 
 #include <cmath>
-#include <cstdint>
 #include <cstring>
-#include <string>
 
 #include "FuzzSupport.h"
 #include "wUtil.h"

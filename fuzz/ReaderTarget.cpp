@@ -1,15 +1,8 @@
-// Fuzz target for wFileReader: the input becomes a file with one of the
-// extensions in WEXLAN_FUZZ_EXTENSIONS (a comma-separated list given at build
-// time) and is read as a user's file would be. With several extensions the first
-// byte of the input picks one and the rest is the file.
-//
-// Besides not crashing, the reader must keep its promise: a failed read leaves
-// no output and a message naming the file; a successful one leaves data and no
-// message.
+// Fuzz target for wFileReader, reading the input as a file with one of the extensions in
+// WEXLAN_FUZZ_EXTENSIONS (the first byte picks one when there are several). A failed read
+// leaves no output and a message naming the file; a successful one data and no message.
 
-#include <cstdint>
 #include <sstream>
-#include <string>
 #include <vector>
 
 #include <vtkDataSet.h>

@@ -1,9 +1,6 @@
-// Fuzz target for "RecentFiles.conf": any text reads into at most 10 entries,
-// and writing the table then reading it gives back exactly the entries that
-// can be stored, in the same order.
+// Fuzz target for "RecentFiles.conf": at most 10 entries read, and the storable ones
+// written and read again come back the same, in order.
 
-#include <cstdint>
-#include <string>
 #include <string_view>
 #include <vector>
 

@@ -1,15 +1,13 @@
-// Writes the seed corpus of every fuzz target:
-//
-//   fuzz_seeds FOLDER      ->  FOLDER/<target>/<seed files>
-//
-// Reader targets get the good files of their formats (with the extension-picking
-// byte in front when a target reads several formats); the text targets get a few
-// typical and borderline texts.
+// Writes the seed corpus of every fuzz target into FOLDER/<target>/: the good files of the
+// reader targets' formats (behind the extension-picking byte where a target reads several)
+// and a few typical and borderline texts for the text targets.
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -39,16 +37,9 @@ std::vector<std::string> Split(const std::string& text) {
     return parts;
 }
 
-bool EndsWith(const std::string& text, const std::string& tail) {
-    return text.size() > tail.size() &&
-           text.compare(text.size() - tail.size(), tail.size(), tail) == 0;
-}
-
 std::string ReadAll(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    return bytes.str();
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 void Write(const fs::path& path, const std::string& bytes) {
@@ -76,7 +67,9 @@ int WriteReaderSeeds(const fs::path& out) {
             // The longest extension that matches decides ("nii.gz" over "gz").
             int picked = -1;
             for (std::size_t i = 0; i < extensions.size(); ++i) {
-                if (EndsWith(seed.name, "." + extensions[i]) &&
+                const std::string tail = "." + extensions[i];
+                if (seed.name.size() > tail.size() &&
+                    seed.name.compare(seed.name.size() - tail.size(), tail.size(), tail) == 0 &&
                     (picked < 0 || extensions[i].size() > extensions[picked].size())) {
                     picked = static_cast<int>(i);
                 }
@@ -89,9 +82,7 @@ int WriteReaderSeeds(const fs::path& out) {
                 bytes.insert(bytes.begin(), static_cast<char>(picked));
             }
             std::string fileName = seed.name;
-            for (char& c : fileName) {
-                c = c == '/' ? '_' : c;
-            }
+            std::replace(fileName.begin(), fileName.end(), '/', '_');
             Write(folder / fileName, bytes);
             ++written;
         }

@@ -1,7 +1,5 @@
-// Runs a fuzz target over files instead of generated inputs: each argument is a
-// file or a folder of files, read whole and passed to the target once. Builds
-// without libFuzzer (the normal and the sanitizer build) use it to replay the
-// seed corpora and every input a fuzzing run ever found.
+// Replays files through a fuzz target in builds without libFuzzer: each argument is a file
+// or a folder of files, each read whole and passed to the target once.
 
 #include <algorithm>
 #include <cstdint>
@@ -28,30 +26,28 @@ void RunFile(const std::filesystem::path& path) {
 
 int main(int argc, char** argv) {
     namespace fs = std::filesystem;
-    int runs = 0;
+    std::vector<fs::path> files;
     for (int i = 1; i < argc; ++i) {
         const fs::path arg(argv[i]);
         std::error_code ec;
-        if (fs::is_directory(arg, ec)) {
-            std::vector<fs::path> files;
+        if (fs::is_regular_file(arg, ec)) {
+            files.push_back(arg);
+        } else if (!fs::is_directory(arg, ec)) {
+            std::fprintf(stderr, "%s: no such file or folder\n", argv[i]);
+            return 2;
+        } else {
+            const auto first = files.size();
             for (const auto& entry : fs::directory_iterator(arg)) {
                 if (entry.is_regular_file()) {
                     files.push_back(entry.path());
                 }
             }
-            std::sort(files.begin(), files.end());
-            for (const auto& file : files) {
-                RunFile(file);
-                ++runs;
-            }
-        } else if (fs::is_regular_file(arg, ec)) {
-            RunFile(arg);
-            ++runs;
-        } else {
-            std::fprintf(stderr, "%s: no such file or folder\n", argv[i]);
-            return 2;
+            std::sort(files.begin() + static_cast<std::ptrdiff_t>(first), files.end());
         }
     }
-    std::printf("%d inputs ran\n", runs);
+    for (const auto& file : files) {
+        RunFile(file);
+    }
+    std::printf("%zu inputs ran\n", files.size());
     return 0;
 }

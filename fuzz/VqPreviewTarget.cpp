@@ -1,9 +1,5 @@
-// Fuzz target for the preview's VQ reader (header checks and first slice).
-// Whatever the bytes, the result is either a complete slice or one of the
-// preview's messages with nothing filled in.
-
-#include <cstdint>
-#include <string>
+// Fuzz target for the preview's VQ reader: a complete slice, or one of the preview's
+// messages with nothing filled in.
 
 #include "FuzzSupport.h"
 #include "VqSlice.h"

@@ -1,16 +1,12 @@
-#include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <stdexcept>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "AppFolder.h"
 #include "CWexlanCPEXE.h"
 #include "CWexlanModules.h"
 #include "FileFilters.h"
-#include "ScriptedPrompts.h"
 #include "TestData.h"
 #include "WorkingDirectory.h"
 #include "wDataResource.h"
@@ -23,18 +19,7 @@ using wexlan::MessageButtons;
 using wexlan::PromptKind;
 using wexlan::ScopedScriptedPrompts;
 
-namespace {
-
-class ControllerTest : public ::testing::Test {
-protected:
-    std::string Data(const std::string& name) const { return m_app.Root() + "/data/" + name; }
-    void SetUp() override { std::filesystem::create_directories(m_app.Root() + "/data"); }
-
-    AppFolder m_app;
-    ScopedScriptedPrompts m_prompts;
-};
-
-}  // namespace
+class ControllerTest : public testdata::AppTest {};
 
 TEST_F(ControllerTest, ConstructionDiscoversHardwareThenModules) {
     m_app.AddHardware("hard_scanner_lower", "scanner2.so");
@@ -58,65 +43,47 @@ TEST_F(ControllerTest, ConstructionDiscoversHardwareThenModules) {
     EXPECT_TRUE(m_prompts->Calls().empty());
 }
 
-TEST_F(ControllerTest, OpenFileRegistersByOutputType) {
+TEST_F(ControllerTest, OpenFileRegistersByOutputTypeAndReportsWhatItCannotRead) {
     CWexlanCPEXE controller;
     const std::string mesh = testdata::WriteTriangle(Data("bunny.vtk"));
     const std::string volume = testdata::WriteVolume(Data("head.scan.vti"));
-    const std::string grid = testdata::WriteTetrahedron(Data("grid.vtu"));
-
-    EXPECT_EQ(controller.OpenFile(mesh), 16);
-    EXPECT_EQ(controller.OpenFile(volume), 4);
-    EXPECT_EQ(controller.OpenFile(grid), 2);
-    wDataResource* models = controller.GetModel();
-    wVolumeResource* images = controller.GetVolume();
-    ASSERT_EQ(models->GetNumberOfItems(), 2);
-    EXPECT_EQ(models->GetDataName(0), "bunny");
-    EXPECT_EQ(models->GetFilename(0), mesh);
-    EXPECT_EQ(models->GetType(), "model");
-    EXPECT_EQ(models->GetLastDataName(), "grid");
-    ASSERT_EQ(images->GetNumberOfItems(), 1);
-    EXPECT_EQ(images->GetDataName(0), "head.scan");
-    EXPECT_EQ(images->GetType(), "image");
-    EXPECT_EQ(controller.isFileLoaded(volume), 1);
-    EXPECT_EQ(controller.isFileLoaded(Data("other.vtk")), 0);
-
-    // The same path again: refused at once, nothing added, nothing said.
-    EXPECT_EQ(controller.OpenFile(mesh), -1);
-    EXPECT_EQ(models->GetNumberOfItems(), 2);
-    EXPECT_TRUE(m_prompts->Calls().empty());
-}
-
-TEST_F(ControllerTest, UnreadableFilesAreReportedAndTheReaderServesTheNext) {
-    CWexlanCPEXE controller;
     std::ofstream(Data("broken.stl")) << "solid x\nfacet normal 0 0 1\nouter loop\nvertex 1 2\n";
     EXPECT_EQ(controller.OpenFile(Data("broken.stl")), -1);
     EXPECT_EQ(controller.OpenFile(Data("missing.vtk")), -1);
+    EXPECT_EQ(controller.OpenFile(mesh), 16);  // the reader serves the next file
+    EXPECT_EQ(controller.OpenFile(volume), 4);
+    EXPECT_EQ(controller.OpenFile(testdata::WriteTetrahedron(Data("grid.vtu"))), 2);
+    wDataResource* models = controller.GetModel();
+    wVolumeResource* images = controller.GetVolume();
+    ASSERT_EQ(models->GetNumberOfItems(), 2);
+    EXPECT_EQ(models->GetDataName(0) + " " + models->GetFilename(0), "bunny " + mesh);
+    EXPECT_EQ(models->GetType() + " " + models->GetLastDataName(), "model grid");
+    ASSERT_EQ(images->GetNumberOfItems(), 1);
+    EXPECT_EQ(images->GetDataName(0) + " " + images->GetType(), "head.scan image");
+    EXPECT_EQ(controller.isFileLoaded(volume), 1);
+    EXPECT_EQ(controller.isFileLoaded(Data("other.vtk")), 0);
+    EXPECT_EQ(controller.OpenFile(mesh), -1);  // the same path again: refused, nothing said
+    EXPECT_EQ(models->GetNumberOfItems(), 2);
     ASSERT_EQ(m_prompts->Calls().size(), 2u);
     EXPECT_THAT(m_prompts->Calls()[0].text, HasSubstr("broken.stl"));
     EXPECT_EQ(m_prompts->Calls()[0].buttons, MessageButtons::Ok);
     EXPECT_THAT(m_prompts->Calls()[1].text, HasSubstr("missing.vtk"));
-    EXPECT_EQ(controller.GetModel()->GetNumberOfItems(), 0);
-    EXPECT_EQ(controller.OpenFile(testdata::WriteTriangle(Data("good.vtk"))), 16);
 }
 
-TEST_F(ControllerTest, FindRemoveAndSaveByName) {
-    m_app.AddHardware("hard_scanner", "scanner.so");
+TEST_F(ControllerTest, FindRemoveSaveAndShowByName) {
+    m_app.AddHardware("hard_scanner", "scanner.so");  // reports data type 4
+    m_app.AddModule("module_alpha", "alpha.so");      // target type 2 only
     CWexlanCPEXE controller;
-    controller.OpenFile(
-        testdata::WriteTriangle(Data("Scanner.vtk")));  // a model named like a device
+    controller.OpenFile(testdata::WriteTriangle(Data("Scanner.vtk")));  // named like a device
     controller.OpenFile(testdata::WriteVolume(Data("head.vti")));
-    int type = -7, index = -7;
-    controller.Find("Scanner", type, index);
-    EXPECT_EQ(type, 2);  // models come first
-    EXPECT_EQ(index, 0);
-    controller.Find("head", type, index);
-    EXPECT_EQ(type, 4);
-    controller.Find("SCANNER", type, index);  // data names match exactly, devices ignoring case
-    EXPECT_EQ(type, 256);
-    EXPECT_EQ(index, 0);
-    controller.Find("nothing", type, index);
-    EXPECT_EQ(type, 0);
-    EXPECT_EQ(index, -1);
+    // Models come first; data names match exactly, devices ignoring case.
+    const std::pair<const char*, std::pair<int, int>> finds[] = {
+        {"Scanner", {2, 0}}, {"head", {4, 0}}, {"SCANNER", {256, 0}}, {"nothing", {0, -1}}};
+    for (const auto& [name, found] : finds) {
+        int type = -7, index = -7;
+        controller.Find(name, type, index);
+        EXPECT_EQ(std::make_pair(type, index), found) << name;
+    }
 
     // Saving: images ask nothing; a model asks for a file and writes it there.
     EXPECT_EQ(controller.Save("/start", "head"), 0);
@@ -126,13 +93,22 @@ TEST_F(ControllerTest, FindRemoveAndSaveByName) {
     ASSERT_EQ(m_prompts->Calls().size(), 1u);
     const auto& dialog = m_prompts->Calls()[0];
     EXPECT_EQ(dialog.kind, PromptKind::SaveFile);
-    EXPECT_EQ(dialog.filterText, "VTK (*.vtk)|*.vtk;|");
-    EXPECT_EQ(dialog.initialFolder, "/start");
+    EXPECT_EQ(dialog.filterText + dialog.initialFolder, "VTK (*.vtk)|*.vtk;|/start");
     EXPECT_TRUE(dialog.options.hideReadOnly && dialog.options.promptOverwrite);
     EXPECT_EQ(dialog.options.defaultExtension, "");
     EXPECT_EQ(controller.OpenFile(Data("copy.vtk")), 16);  // a real, readable VTK file
     EXPECT_EQ(controller.Save("", "Scanner"), 0);          // cancelled: nothing written, still 0
     EXPECT_EQ(controller.Save("", "nothing"), -1);
+
+    // Show hands items to the active module only, whatever its target mask says.
+    calllog::Clear();
+    EXPECT_EQ(controller.Show(2, 5), -1);
+    EXPECT_TRUE(calllog::Entries().empty());
+    controller.GetModules()->SetActivatedModule(0);
+    EXPECT_EQ(controller.Show(256, 0), 0);
+    EXPECT_EQ(controller.Show(4, 5), 0);
+    EXPECT_THAT(calllog::Entries(),
+                ElementsAre("Alpha:AddSecondaryData(4,0)", "Alpha:AddSecondaryData(4,5)"));
 
     EXPECT_EQ(controller.Remove("SCANNER"), 0);  // a device: found, not removed
     EXPECT_EQ(controller.GetNumberOfHardResources(), 1);
@@ -143,33 +119,11 @@ TEST_F(ControllerTest, FindRemoveAndSaveByName) {
     EXPECT_EQ(controller.GetVolume()->GetNumberOfItems(), 0);
 }
 
-TEST_F(ControllerTest, ShowHandsItemsToTheActiveModuleOnly) {
-    m_app.AddHardware("hard_scanner", "scanner.so");  // reports data type 4
-    m_app.AddModule("module_alpha", "alpha.so");      // target type 2 only
-    CWexlanCPEXE controller;
-    calllog::Clear();
-    EXPECT_EQ(controller.Show(2, 5), -1);
-    EXPECT_TRUE(calllog::Entries().empty());
-
-    controller.GetModules()->SetActivatedModule(0);
-    EXPECT_EQ(controller.Show(256, 0), 0);
-    EXPECT_EQ(controller.Show(4, 5), 0);  // whatever the module's target mask says
-    EXPECT_THAT(calllog::Entries(),
-                ElementsAre("Alpha:AddSecondaryData(4,0)", "Alpha:AddSecondaryData(4,5)"));
-}
-
-TEST(FileFilters, OpenFilterListsEveryFormatTwice) {
-    using wexlan::OpenDataFilterText;
-    EXPECT_EQ(OpenDataFilterText({{"Alpha", "aaa"}, {"Beta", "bbb"}}),
+TEST_F(ControllerTest, OpenDialogOffersTheReadersFormats) {
+    EXPECT_EQ(wexlan::OpenDataFilterText({{"Alpha", "aaa"}, {"Beta", "bbb"}}),
               "All supported file formats (*.aaa,*.bbb)|*.aaa;*.bbb;|Alpha (*.aaa)| *.aaa|Beta "
               "(*.bbb)| *.bbb||");
-    EXPECT_EQ(OpenDataFilterText({{"VTK", "vtk"}}),
-              "All supported file formats (*.vtk)|*.vtk;|VTK (*.vtk)| *.vtk||");
-    EXPECT_EQ(OpenDataFilterText({}), "All supported file formats (|||");
-    EXPECT_EQ(wexlan::WorkspaceFilterText(), "Script file (*.f) | *.f |");
-}
-
-TEST_F(ControllerTest, OpenDialogOffersTheReadersFormats) {
+    EXPECT_EQ(wexlan::OpenDataFilterText({}), "All supported file formats (|||");
     CWexlanCPEXE controller;
     m_prompts->QueueFileName("/data/bunny.vtk");
     EXPECT_EQ(controller.ConstructFileDlgAndGetFilename("/data"), "/data/bunny.vtk");

@@ -6,42 +6,36 @@
 using wexlan::ConstructDataName;
 using wexlan::ExtractFilePath;
 
-TEST(TypeFromLabel, FirstTypeWordDecides) {
-    EXPECT_EQ(wViewBase::GetTypeFromStr("PointCloud"), 2);
-    EXPECT_EQ(wViewBase::GetTypeFromStr("Points [1] marks"), 2);
-    EXPECT_EQ(wViewBase::GetTypeFromStr("Surface [0] bunny"), 2);
-    EXPECT_EQ(wViewBase::GetTypeFromStr("Hardware [3] Scanner"), 256);
-    EXPECT_EQ(wViewBase::GetTypeFromStr("ImageData [2] head"), 4);
-    // The list order decides, not the position in the label.
-    EXPECT_EQ(wViewBase::GetTypeFromStr("Matrix then ImageData"), 1);
-    EXPECT_EQ(wViewBase::GetTypeFromStr("Matrix of a Surface"), 2);
-    EXPECT_EQ(wViewBase::GetTypeFromStr("ImageData of Hardware"), 4);
-}
-
-TEST(TypeFromLabel, UnknownWordsGiveZero) {
-    EXPECT_EQ(wViewBase::GetTypeFromStr("surface"), 0);  // case matters
-    EXPECT_EQ(wViewBase::GetTypeFromStr(""), 0);
-    EXPECT_EQ(wViewBase::GetTypeFromStr("Point"), 0);
-    EXPECT_EQ(wViewBase::GetTypeFromStr("Image"), 0);
-}
-
-TEST(IdFromLabel, OneCharacterBetweenBracketsIsTheIndex) {
-    EXPECT_EQ(wViewBase::GetIdFromStr("Hardware [3] Scanner"), 3);
-    EXPECT_EQ(wViewBase::GetIdFromStr("Surface[7]"), 7);
-    EXPECT_EQ(wViewBase::GetIdFromStr("Surface[0]"), 0);
-    EXPECT_EQ(wViewBase::GetIdFromStr("x[a]"), 0);  // not a digit
-    EXPECT_EQ(wViewBase::GetIdFromStr("[9][5]"), 9);  // the first pair counts
-}
-
-TEST(IdFromLabel, AnythingElseCarriesNoIndex) {
-    EXPECT_EQ(wViewBase::GetIdFromStr("Surface[12]"), -1);
-    EXPECT_EQ(wViewBase::GetIdFromStr("Points[]"), -1);
-    EXPECT_EQ(wViewBase::GetIdFromStr("a]b[1"), -1);  // "]" only before "["
-    EXPECT_EQ(wViewBase::GetIdFromStr("bunny"), -1);
-    EXPECT_EQ(wViewBase::GetIdFromStr("only [ open"), -1);
-    EXPECT_EQ(wViewBase::GetIdFromStr("only ] close"), -1);
-    EXPECT_EQ(wViewBase::GetIdFromStr(""), -1);
-    EXPECT_EQ(wViewBase::GetIdFromStr("["), -1);
+TEST(ItemLabels, TypeIsTheFirstWordOfTheTypeListAndIdTheOneCharacterInBrackets) {
+    // The list order decides the type, not the position in the label; case matters. A
+    // non-digit between the brackets is index 0, and only the first pair counts.
+    const auto expect = [](const char* label, int type, int id) {
+        EXPECT_EQ(wViewBase::GetTypeFromStr(label), type) << label;
+        EXPECT_EQ(wViewBase::GetIdFromStr(label), id) << label;
+    };
+    expect("PointCloud", 2, -1);
+    expect("Points [1] marks", 2, 1);
+    expect("Surface [0] bunny", 2, 0);
+    expect("Hardware [3] Scanner", 256, 3);
+    expect("ImageData [2] head", 4, 2);
+    expect("Matrix then ImageData", 1, -1);
+    expect("Matrix of a Surface", 2, -1);
+    expect("ImageData of Hardware", 4, -1);
+    expect("surface", 0, -1);
+    expect("", 0, -1);
+    expect("Point", 0, -1);
+    expect("Image", 0, -1);
+    expect("Surface[7]", 2, 7);
+    expect("Surface[0]", 2, 0);
+    expect("x[a]", 0, 0);
+    expect("[9][5]", 0, 9);
+    expect("Surface[12]", 2, -1);
+    expect("Points[]", 2, -1);
+    expect("a]b[1", 0, -1);
+    expect("bunny", 0, -1);
+    expect("only [ open", 0, -1);
+    expect("only ] close", 0, -1);
+    expect("[", 0, -1);
 }
 
 TEST(ViewBase, StartsEmptyAndCopiesBothFields) {
@@ -52,46 +46,37 @@ TEST(ViewBase, StartsEmptyAndCopiesBothFields) {
     Holder a;
     EXPECT_EQ(a.GetBoss(), nullptr);
     EXPECT_EQ(a.GetErrMsg(), "");
-
     auto* fakeBoss = reinterpret_cast<CWexlanCPEXE*>(0x1000);
     a.SetBoss(fakeBoss);
     a.Fail("broken header");
     Holder b(a);
-    EXPECT_EQ(b.GetBoss(), fakeBoss);
-    EXPECT_EQ(b.GetErrMsg(), "broken header");
-
     Holder c;
     c = a;
-    EXPECT_EQ(c.GetBoss(), fakeBoss);
-    EXPECT_EQ(c.GetErrMsg(), "broken header");
+    for (const Holder* copy : {&b, &c}) {
+        EXPECT_EQ(copy->GetBoss(), fakeBoss);
+        EXPECT_EQ(copy->GetErrMsg(), "broken header");
+    }
 }
 
-TEST(FilePath, FolderPartWithEitherSeparator) {
-    EXPECT_EQ(ExtractFilePath("C:\\data\\bunny.vtk"), "C:\\data");
-    EXPECT_EQ(ExtractFilePath("/data/bunny.vtk"), "/data");
-    EXPECT_EQ(ExtractFilePath("C:bunny.vtk"), "C");
-    EXPECT_EQ(ExtractFilePath("bunny.vtk"), "bunny.vtk");
-    EXPECT_EQ(ExtractFilePath("C:\\data\\"), "C:\\data");
-    EXPECT_EQ(ExtractFilePath("/data/sub\\file.vtk"), "/data/sub");  // the last of either
-    EXPECT_EQ(ExtractFilePath("/data\\sub/file.vtk"), "/data\\sub");
-    EXPECT_EQ(ExtractFilePath("/bunny.vtk"), "");
-    EXPECT_EQ(ExtractFilePath(""), "");
-}
-
-TEST(DataName, FileNameWithoutLastExtension) {
-    EXPECT_EQ(ConstructDataName("C:\\data\\bunny.vtk"), "bunny");
-    EXPECT_EQ(ConstructDataName("/data/bunny.vtk"), "bunny");
-    EXPECT_EQ(ConstructDataName("bunny.vtk"), "bunny");
-    EXPECT_EQ(ConstructDataName("C:\\data\\scan.part.mha"), "scan.part");
-    EXPECT_EQ(ConstructDataName("/data/head.nii.gz"), "head.nii");
-    EXPECT_EQ(ConstructDataName("C:bunny.vtk"), "bunny");
-    EXPECT_EQ(ConstructDataName("/data/.hidden"), "");
-}
-
-TEST(DataName, NoExtensionGivesEmptyName) {
-    EXPECT_EQ(ConstructDataName("C:\\data\\README"), "");
-    EXPECT_EQ(ConstructDataName("C:\\data.old\\scan"), "");  // the folder's dot does not count
-    EXPECT_EQ(ConstructDataName("/data.old/scan"), "");
-    EXPECT_EQ(ConstructDataName("C:\\data\\"), "");
-    EXPECT_EQ(ConstructDataName(""), "");
+TEST(ItemNames, FolderWithEitherSeparatorAndNameWithoutTheLastExtension) {
+    // path, folder, data name
+    const char* cases[][3] = {{"C:\\data\\bunny.vtk", "C:\\data", "bunny"},
+                              {"/data/bunny.vtk", "/data", "bunny"},
+                              {"C:bunny.vtk", "C", "bunny"},
+                              {"bunny.vtk", "bunny.vtk", "bunny"},
+                              {"C:\\data\\", "C:\\data", ""},
+                              {"/data/sub\\file.vtk", "/data/sub", "file"},
+                              {"/data\\sub/file.vtk", "/data\\sub", "file"},
+                              {"/bunny.vtk", "", "bunny"},
+                              {"", "", ""},
+                              {"C:\\data\\scan.part.mha", "C:\\data", "scan.part"},
+                              {"/data/head.nii.gz", "/data", "head.nii"},
+                              {"/data/.hidden", "/data", ""},
+                              {"C:\\data\\README", "C:\\data", ""},
+                              {"C:\\data.old\\scan", "C:\\data.old", ""},
+                              {"/data.old/scan", "/data.old", ""}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(ExtractFilePath(c[0]), c[1]) << c[0];
+        EXPECT_EQ(ConstructDataName(c[0]), c[2]) << c[0];
+    }
 }

@@ -1,6 +1,9 @@
 #pragma once
 
+#include <filesystem>
 #include <string>
+
+#include <gtest/gtest.h>
 
 #include <vtkCellArray.h>
 #include <vtkImageData.h>
@@ -10,21 +13,27 @@
 #include <vtkTetra.h>
 #include <vtkUnstructuredGrid.h>
 
+#include "AppFolder.h"
+#include "ScriptedPrompts.h"
 #include "vtkTools.h"
 
 // Small data files for controller tests, written with the common library.
 namespace testdata {
 
-inline std::string WriteTriangle(const std::string& path) {
+inline vtkNew<vtkPoints> Corners(int count) {
+    const double corners[4][3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
     vtkNew<vtkPoints> points;
-    points->InsertNextPoint(0, 0, 0);
-    points->InsertNextPoint(1, 0, 0);
-    points->InsertNextPoint(0, 1, 0);
+    for (int i = 0; i < count; ++i) {
+        points->InsertNextPoint(corners[i]);
+    }
+    return points;
+}
+
+inline std::string WriteTriangle(const std::string& path) {
     vtkNew<vtkCellArray> polys;
-    const vtkIdType ids[3] = {0, 1, 2};
-    polys->InsertNextCell(3, ids);
+    polys->InsertNextCell({0, 1, 2});
     vtkNew<vtkPolyData> mesh;
-    mesh->SetPoints(points);
+    mesh->SetPoints(Corners(3));
     mesh->SetPolys(polys);
     vtkTools::vtkSave(mesh, path);
     return path;
@@ -39,17 +48,22 @@ inline std::string WriteVolume(const std::string& path) {
 }
 
 inline std::string WriteTetrahedron(const std::string& path) {
-    vtkNew<vtkPoints> points;
-    points->InsertNextPoint(0, 0, 0);
-    points->InsertNextPoint(1, 0, 0);
-    points->InsertNextPoint(0, 1, 0);
-    points->InsertNextPoint(0, 0, 1);
     vtkNew<vtkUnstructuredGrid> grid;
-    grid->SetPoints(points);
+    grid->SetPoints(Corners(4));
     const vtkIdType ids[4] = {0, 1, 2, 3};
     grid->InsertNextCell(VTK_TETRA, 4, ids);
     vtkTools::vtkSave(grid, path);
     return path;
 }
+
+// A test with its own application folder, a data folder in it, and scripted prompts.
+class AppTest : public ::testing::Test {
+protected:
+    void SetUp() override { std::filesystem::create_directories(m_app.Root() + "/data"); }
+    std::string Data(const std::string& name) const { return m_app.Root() + "/data/" + name; }
+
+    AppFolder m_app;
+    wexlan::ScopedScriptedPrompts m_prompts;
+};
 
 }  // namespace testdata

@@ -8,10 +8,8 @@
 #include <vtkNew.h>
 #include <vtkPolyData.h>
 
-#include "AppFolder.h"
 #include "CWexlanCPEXE.h"
 #include "CWexlanModules.h"
-#include "ScriptedPrompts.h"
 #include "TestData.h"
 #include "WorkspaceScript.h"
 #include "wDataResource.h"
@@ -39,17 +37,6 @@ std::string ReadAll(const std::string& path) {
 }
 
 }  // namespace
-
-TEST(WorkspaceScript, LayoutWithAndWithoutModule) {
-    EXPECT_EQ(ComposeWorkspaceScript("", "", std::nullopt),
-              kHeader + "# MODELS\n# VOLUMES\n# activated component\n# No component\n# THE END");
-    wexlan::ActiveModuleScript module{"M", {"layer one", "layer two"}};
-    EXPECT_EQ(ComposeWorkspaceScript("model\tbunny\t/d/bunny.vtk\n", "image\thead\t/d/head.mha\n",
-                                     module),
-              kHeader +
-                  "# MODELS\nmodel\tbunny\t/d/bunny.vtk\n# VOLUMES\nimage\thead\t/d/head.mha\n"
-                  "# activated component\nM\ncoolstart\n# Layers\nlayer one\nlayer two\n# THE END");
-}
 
 TEST(WorkspaceScript, ParseGivesBackWhatWasComposed) {
     // Names and paths that look like the file's own lines, as the registry and the layers
@@ -103,61 +90,36 @@ TEST(WorkspaceScript, ParseGivesBackWhatWasComposed) {
     EXPECT_EQ(kept.modelScript, "kept");
 }
 
-TEST(WorkspaceScript, SavedThroughTheDialogInOnePiece) {
-    AppFolder app;
-    app.AddModule("module_partial", "partial.so");
-    ScopedScriptedPrompts prompts;
-    std::filesystem::create_directories(app.Root() + "/data");
-    CWexlanCPEXE controller;
-    controller.OpenFile(testdata::WriteTriangle(app.Root() + "/data/bunny.vtk"));
+class WorkspaceScriptTest : public testdata::AppTest {};
 
-    const std::string target = app.Root() + "/work.f";
+TEST_F(WorkspaceScriptTest, SavedThroughTheDialogWithTheActiveModuleAndItsLayers) {
+    m_app.AddModule("module_partial", "partial.so");
+    m_app.AddModule("module_alpha", "alpha.so");
+    CWexlanCPEXE controller;
+    controller.OpenFile(testdata::WriteTriangle(Data("bunny.vtk")));
+    controller.OpenFile(testdata::WriteTriangle(Data("liver.vtk")));
+
+    const std::string target = m_app.Root() + "/work.f";
     std::ofstream(target) << "an older workspace";
     EXPECT_EQ(controller.SaveWorkspace(), 0);  // cancelled: the old file stays
     EXPECT_EQ(ReadAll(target), "an older workspace");
-    const auto& dialog = prompts->Calls().at(0);
+    const auto& dialog = m_prompts->Calls().at(0);
     EXPECT_EQ(dialog.kind, wexlan::PromptKind::SaveFile);
     EXPECT_EQ(dialog.filterText, "Script file (*.f) | *.f |");
-    EXPECT_EQ(dialog.options.defaultExtension, "");
-    EXPECT_EQ(dialog.options.initialFileName, "");
+    EXPECT_EQ(dialog.options.defaultExtension + dialog.options.initialFileName, "");
     EXPECT_TRUE(dialog.options.hideReadOnly && dialog.options.promptOverwrite);
 
-    prompts->QueueFileName(target);
+    m_prompts->QueueFileName(target);
     EXPECT_EQ(controller.SaveWorkspace(), 0);
-    const std::string models = controller.GetModel()->GetScript();
-    EXPECT_EQ(ReadAll(target), kHeader + "# MODELS\n" + models +
-                                   "# VOLUMES\n# activated component\n# No component\n# THE END");
+    const std::string head = kHeader + "# MODELS\n" + controller.GetModel()->GetScript() +
+                             "# VOLUMES\n# activated component\n";
+    EXPECT_EQ(ReadAll(target), head + "# No component\n# THE END");
 
     // The active module has no viewer: its name and no layers.
     controller.GetModules()->SetActivatedModule("partial");
-    const std::string noExtension = app.Root() + "/plain";
-    prompts->QueueFileName(noExtension);
+    m_prompts->QueueFileName(m_app.Root() + "/plain");
     controller.SaveWorkspace();
-    EXPECT_EQ(ReadAll(noExtension), kHeader + "# MODELS\n" + models +
-                                        "# VOLUMES\n# activated component\nPartial\ncoolstart\n"
-                                        "# Layers\n# THE END");
-
-    // An unwritable place: nothing written, and the user is told which file and why.
-    prompts->QueueFileName(app.Root() + "/no/such/folder/work.f");
-    EXPECT_EQ(controller.SaveWorkspace(), -1);
-    EXPECT_FALSE(std::filesystem::exists(app.Root() + "/no"));
-    EXPECT_FALSE(controller.SaveWorkspaceTo(app.Root() + "/data/bunny.vtk/work.f"));
-    EXPECT_THAT(
-        prompts->MessageTexts(),
-        ElementsAre("Cannot save the workspace: " + app.Root() +
-                        "/no/such/folder/work.f cannot be written (its folder does not exist).",
-                    "Cannot save the workspace: " + app.Root() +
-                        "/data/bunny.vtk/work.f cannot be written (its folder does not exist)."));
-}
-
-TEST(WorkspaceScript, RecordsTheLayersOfTheActiveModulesViewer) {
-    AppFolder app;
-    app.AddModule("module_alpha", "alpha.so");
-    ScopedScriptedPrompts prompts;
-    std::filesystem::create_directories(app.Root() + "/data");
-    CWexlanCPEXE controller;
-    controller.OpenFile(testdata::WriteTriangle(app.Root() + "/data/bunny.vtk"));
-    controller.OpenFile(testdata::WriteTriangle(app.Root() + "/data/liver.vtk"));
+    EXPECT_EQ(ReadAll(m_app.Root() + "/plain"), head + "Partial\ncoolstart\n# Layers\n# THE END");
 
     wViewer viewer;
     for (int i = 0; i < 2; ++i) {
@@ -166,14 +128,22 @@ TEST(WorkspaceScript, RecordsTheLayersOfTheActiveModulesViewer) {
     }
     calllog::SetPointer("Alpha:viewer", &viewer);
     controller.GetModules()->SetActivatedModule("Alpha");
-
-    const std::string target = app.Root() + "/two-layers.f";
-    prompts->QueueFileName(target);
+    m_prompts->QueueFileName(target);
     controller.SaveWorkspace();
-    EXPECT_EQ(ReadAll(target),
-              kHeader + "# MODELS\n" + controller.GetModel()->GetScript() +
-                  "# VOLUMES\n# activated component\nAlpha\ncoolstart\n# Layers\n" +
-                  viewer.GetInput(0)->GetScript() + "\n" + viewer.GetInput(1)->GetScript() +
-                  "\n# THE END");
+    EXPECT_EQ(ReadAll(target), head + "Alpha\ncoolstart\n# Layers\n" +
+                                   viewer.GetInput(0)->GetScript() + "\n" +
+                                   viewer.GetInput(1)->GetScript() + "\n# THE END");
     EXPECT_NE(viewer.GetInput(0)->GetScript().find("bunny"), std::string::npos);
+
+    // An unwritable place: nothing written, and the user is told which file and why.
+    m_prompts->QueueFileName(m_app.Root() + "/no/such/folder/work.f");
+    EXPECT_EQ(controller.SaveWorkspace(), -1);
+    EXPECT_FALSE(std::filesystem::exists(m_app.Root() + "/no"));
+    EXPECT_FALSE(controller.SaveWorkspaceTo(Data("bunny.vtk/work.f")));
+    EXPECT_THAT(
+        m_prompts->MessageTexts(),
+        ElementsAre("Cannot save the workspace: " + m_app.Root() +
+                        "/no/such/folder/work.f cannot be written (its folder does not exist).",
+                    "Cannot save the workspace: " + m_app.Root() +
+                        "/data/bunny.vtk/work.f cannot be written (its folder does not exist)."));
 }

@@ -43,7 +43,7 @@ protected:
     const std::string m_Root = m_Folder.path().toStdString();
 };
 
-TEST_F(FolderListingTest, ListsDotEntriesFirstThenInFileSystemOrder) {
+TEST_F(FolderListingTest, ListsDotEntriesFirstThenInFileSystemOrderAndByPattern) {
     std::vector<std::string> expected = {".", ".."};
     for (const fs::directory_entry& entry : fs::directory_iterator(m_Root)) {
         expected.push_back(entry.path().filename().string());
@@ -56,9 +56,7 @@ TEST_F(FolderListingTest, ListsDotEntriesFirstThenInFileSystemOrder) {
         EXPECT_EQ(entry.isFolder, dot || entry.name == "Sub" || entry.name == "LinkToSub");
         EXPECT_EQ(entry.path, m_Root + "/" + entry.name);
     }
-}
-
-TEST_F(FolderListingTest, PatternsSelectEntriesOfThisFolderOnlyAndDanglingLinksDoNotExist) {
+    // Patterns select entries of this folder only; dangling links do not exist.
     EXPECT_THAT(Names(m_Root, "*.so"), UnorderedElementsAre("b.so", "ab.so", "gone.so"));
     EXPECT_THAT(Names(m_Root, "?.so"), ElementsAre("b.so"));
     EXPECT_THAT(Names(m_Root, "*.SO"), ElementsAre());

@@ -13,50 +13,38 @@ namespace {
 
 using ::testing::ElementsAre;
 
-TEST(ScriptedPromptsTest, RecordsEveryCallWithWhatItAnswered) {
-    ScriptedPrompts prompts;
-    prompts.QueueAnswer(MessageAnswer::Yes);
-    prompts.QueueFileName("/data/a.vtk");
-    FileDialogOptions options;
-    options.defaultExtension = "vtk";
-    EXPECT_EQ(prompts.OpenFileName("A|*.a|", "/start", options), "/data/a.vtk");
-    EXPECT_EQ(prompts.ShowMessage("Replace?", MessageButtons::YesNo), MessageAnswer::Yes);
-    EXPECT_EQ(prompts.BrowseFolder("Choose", "/home"), "");
-
-    const std::vector<PromptCall>& calls = prompts.Calls();
-    ASSERT_EQ(calls.size(), 3u);
-    EXPECT_EQ(calls[0].kind, PromptKind::OpenFile);
-    EXPECT_EQ(calls[0].filterText + calls[0].initialFolder + calls[0].options.defaultExtension,
-              "A|*.a|/startvtk");
-    EXPECT_EQ(calls[1].buttons, MessageButtons::YesNo);
-    EXPECT_EQ(calls[1].answer, MessageAnswer::Yes);
-    EXPECT_EQ(calls[2].text + calls[2].initialFolder, "Choose/home");
-}
-
-TEST(ScriptedPromptsTest, EachKindTakesItsOwnQueueThenTheSafeAnswer) {
+// The test double's own promises, which every prompt-checking test relies on.
+TEST(ScriptedPromptsTest, EachKindTakesItsOwnQueueThenTheSafeAnswerAndEveryCallIsRecorded) {
     ScriptedPrompts prompts;
     prompts.QueueFileName("/x/first.f");
     prompts.QueueFolder("/x");
     EXPECT_EQ(prompts.ShowMessage("Couldn't load module", MessageButtons::Ok), MessageAnswer::Ok);
     EXPECT_EQ(prompts.ShowMessage("Replace?", MessageButtons::YesNo), MessageAnswer::No);
     EXPECT_EQ(prompts.UnusedAnswers(), 2u);
-    EXPECT_EQ(prompts.SaveFileName("", "", {}), "/x/first.f");
+    FileDialogOptions options;
+    options.defaultExtension = "vtk";
+    EXPECT_EQ(prompts.SaveFileName("A|*.a|", "/start", options), "/x/first.f");
+    EXPECT_EQ(prompts.Calls().back().filterText + prompts.Calls().back().initialFolder +
+                  prompts.Calls().back().options.defaultExtension,
+              "A|*.a|/startvtk");
     EXPECT_EQ(prompts.OpenFileName("", "", {}), "");
-    EXPECT_EQ(prompts.BrowseFolder("", ""), "/x");
+    EXPECT_EQ(prompts.BrowseFolder("Choose", "/home"), "/x");
+    EXPECT_EQ(prompts.Calls().back().text + prompts.Calls().back().initialFolder, "Choose/home");
     prompts.QueueColor(0x336699u);
     prompts.QueueColor(std::nullopt);
-    EXPECT_EQ(prompts.UnusedAnswers(), 2u);
     EXPECT_EQ(prompts.ChooseColor(0x0000FFu), std::optional<unsigned int>(0x336699u));
     EXPECT_EQ(prompts.ChooseColor(0x0000FFu), std::nullopt);  // queued as cancelled
     EXPECT_EQ(prompts.ChooseColor(0x0000FFu), std::nullopt);  // nothing queued: cancelled
     EXPECT_EQ(prompts.Calls().back().kind, PromptKind::Color);
     EXPECT_EQ(prompts.Calls().back().initialColor, 0x0000FFu);
     prompts.QueueAnswer(MessageAnswer::Yes);  // returned as queued even if it does not fit
-    EXPECT_EQ(prompts.ShowMessage("Done", MessageButtons::Ok), MessageAnswer::Yes);
+    EXPECT_EQ(prompts.ShowMessage("Done", MessageButtons::Ok, "/x.so: bad ELF"),
+              MessageAnswer::Yes);
+    EXPECT_EQ(prompts.Calls().back().detail, "/x.so: bad ELF");
+    EXPECT_EQ(prompts.Calls().back().answer, MessageAnswer::Yes);
     EXPECT_THAT(prompts.MessageTexts(), ElementsAre("Couldn't load module", "Replace?", "Done"));
-    prompts.ShowMessage("Couldn't load module", MessageButtons::Ok, "/app/Modules/x.so: bad ELF");
-    EXPECT_EQ(prompts.Calls().back().detail, "/app/Modules/x.so: bad ELF");
-    EXPECT_EQ(prompts.Calls().front().detail, "");
+    EXPECT_EQ(prompts.Calls().front().buttons, MessageButtons::Ok);
+    EXPECT_EQ(prompts.Calls()[1].buttons, MessageButtons::YesNo);
 }
 
 TEST(PromptsInstanceTest, InstallAndScopesReplaceAndRestoreTheInstance) {

@@ -46,15 +46,14 @@ const char* Text(const char* entryPoint, const char* text) {
         Misbehave(#entryPoint);           \
     }
 
-EXPORT const char* GetModuleVer() {
-    return Text("GetModuleVer", "0.9");
-}
-EXPORT const char* GetModuleName() {
-    return Text("GetModuleName", MODULE_NAME);
-}
-EXPORT const char* GetModuleDesc() {
-    return Text("GetModuleDesc", "Misbehaves on purpose");
-}
+#define ANSWERING(entryPoint, text)     \
+    EXPORT const char* entryPoint() {   \
+        return Text(#entryPoint, text); \
+    }
+
+ANSWERING(GetModuleVer, "0.9")
+ANSWERING(GetModuleName, MODULE_NAME)
+ANSWERING(GetModuleDesc, "Misbehaves on purpose")
 EXPORT int GetModuleTargetDataType() {
     Enter("GetModuleTargetDataType");
     return 2;

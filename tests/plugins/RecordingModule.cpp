@@ -16,21 +16,19 @@ const char* Answer(const std::string& query, const char* text) {
 }
 }  // namespace
 
-// An entry point without arguments or answer that records its call.
+// Entry points that record their call: without arguments or answer, and text queries.
 #define RECORDING(entryPoint)              \
     EXPORT void entryPoint() {             \
         calllog::Record(Tag(#entryPoint)); \
     }
+#define ANSWERING(entryPoint, text)       \
+    EXPORT const char* entryPoint() {     \
+        return Answer(#entryPoint, text); \
+    }
 
-EXPORT const char* GetModuleVer() {
-    return Answer("GetModuleVer", MODULE_VERSION);
-}
-EXPORT const char* GetModuleName() {
-    return Answer("GetModuleName", MODULE_NAME);
-}
-EXPORT const char* GetModuleDesc() {
-    return Answer("GetModuleDesc", "Records every call");
-}
+ANSWERING(GetModuleVer, MODULE_VERSION)
+ANSWERING(GetModuleName, MODULE_NAME)
+ANSWERING(GetModuleDesc, "Records every call")
 EXPORT int GetModuleTargetDataType() {
     calllog::Record(Tag("GetModuleTargetDataType"));
     return MODULE_TARGET;

@@ -60,32 +60,27 @@ private:
     QWidget* m_page = nullptr;
 };
 
-std::unique_ptr<ShowingModule>& Instance() {
-    static std::unique_ptr<ShowingModule> module;
-    return module;
-}
+std::unique_ptr<ShowingModule> g_module;  // made on first use, destroyed by ReleaseMemory
 
 ShowingModule& Module() {
-    if (!Instance()) {
-        Instance() = std::make_unique<ShowingModule>();
+    if (!g_module) {
+        g_module = std::make_unique<ShowingModule>();
     }
-    return *Instance();
+    return *g_module;
 }
 
 }  // namespace
 
-EXPORT const char* GetModuleName() {
-    return "Showing";
-}
-EXPORT const char* GetModuleVer() {
-    return "1.0";
-}
-EXPORT const char* GetModuleDesc() {
-    return "Shows models and owns its page";
-}
-EXPORT int GetModuleTargetDataType() {
-    return 2;
-}
+// The discovery queries: constant answers.
+#define ANSWERING(type, entryPoint, answer) \
+    EXPORT type entryPoint() {              \
+        return answer;                      \
+    }
+
+ANSWERING(const char*, GetModuleName, "Showing")
+ANSWERING(const char*, GetModuleVer, "1.0")
+ANSWERING(const char*, GetModuleDesc, "Shows models and owns its page")
+ANSWERING(int, GetModuleTargetDataType, 2)
 EXPORT void AddSecondaryData(int type, int id) {
     Module().AddSecondaryData(type, id);
 }
@@ -96,7 +91,7 @@ EXPORT void DelViewer() {
     Module().DeleteViewer();
 }
 EXPORT void ReleaseMemory() {
-    Instance().reset();
+    g_module.reset();
 }
 EXPORT void SetRenderWindow(void*) {}
 EXPORT void SetCP(CWexlanCP* panel) {

@@ -8,6 +8,7 @@
 #include <gdcmWriter.h>
 
 #include <cstdio>
+#include <vector>
 
 namespace wexlan::io::test {
 
@@ -40,14 +41,16 @@ void PutText(gdcm::DataSet& ds, const gdcm::Tag& tag, gdcm::VR vr, std::string t
     ds.Replace(element);
 }
 
-// A sequence of one item holding `item`.
-void PutSequence(gdcm::DataSet& ds, const gdcm::Tag& tag, const gdcm::DataSet& item) {
+// A sequence holding one item per data set.
+void PutSequence(gdcm::DataSet& ds, const gdcm::Tag& tag, const std::vector<gdcm::DataSet>& items) {
     gdcm::SmartPointer<gdcm::SequenceOfItems> sequence = new gdcm::SequenceOfItems;
     sequence->SetLengthToUndefined();
-    gdcm::Item entry;
-    entry.SetVLToUndefined();
-    entry.SetNestedDataSet(item);
-    sequence->AddItem(entry);
+    for (const gdcm::DataSet& item : items) {
+        gdcm::Item entry;
+        entry.SetVLToUndefined();
+        entry.SetNestedDataSet(item);
+        sequence->AddItem(entry);
+    }
     gdcm::DataElement element(tag);
     element.SetVR(gdcm::VR::SQ);
     element.SetValue(*sequence);
@@ -60,38 +63,38 @@ void PutFunctionalGroups(gdcm::DataSet& ds, const DicomSlice& s) {
     if (s.pixelSpacing) {
         gdcm::DataSet measures;
         PutAll<0x0028, 0x0030>(measures, *s.pixelSpacing);
-        PutSequence(shared, gdcm::Tag(0x0028, 0x9110), measures);
+        PutSequence(shared, gdcm::Tag(0x0028, 0x9110), {measures});
     }
     if (s.orientation) {
         gdcm::DataSet plane;
         PutAll<0x0020, 0x0037>(plane, *s.orientation);
-        PutSequence(shared, gdcm::Tag(0x0020, 0x9116), plane);
+        PutSequence(shared, gdcm::Tag(0x0020, 0x9116), {plane});
     }
-    PutSequence(ds, gdcm::Tag(0x5200, 0x9229), shared);
+    PutSequence(ds, gdcm::Tag(0x5200, 0x9229), {shared});
 
-    gdcm::SmartPointer<gdcm::SequenceOfItems> perFrame = new gdcm::SequenceOfItems;
-    perFrame->SetLengthToUndefined();
-    for (std::size_t f = 0; f < s.framePositions.size(); ++f) {
-        gdcm::DataSet frame;
+    std::vector<gdcm::DataSet> frames(s.framePositions.size());
+    for (std::size_t f = 0; f < frames.size(); ++f) {
         gdcm::DataSet position;
         PutAll<0x0020, 0x0032>(position, s.framePositions[f]);
-        PutSequence(frame, gdcm::Tag(0x0020, 0x9113), position);
+        PutSequence(frames[f], gdcm::Tag(0x0020, 0x9113), {position});
         if (f < s.frameRescales.size()) {
             gdcm::DataSet rescale;
             Put<0x0028, 0x1053>(rescale, s.frameRescales[f][0]);
             Put<0x0028, 0x1052>(rescale, s.frameRescales[f][1]);
-            PutSequence(frame, gdcm::Tag(0x0028, 0x9145), rescale);
+            PutSequence(frames[f], gdcm::Tag(0x0028, 0x9145), {rescale});
         }
-        gdcm::Item item;
-        item.SetVLToUndefined();
-        item.SetNestedDataSet(frame);
-        perFrame->AddItem(item);
     }
-    gdcm::DataElement element(gdcm::Tag(0x5200, 0x9230));
-    element.SetVR(gdcm::VR::SQ);
-    element.SetValue(*perFrame);
-    element.SetVLToUndefined();
-    ds.Replace(element);
+    PutSequence(ds, gdcm::Tag(0x5200, 0x9230), frames);
+}
+
+// The identifying elements every file has.
+void PutIdentity(gdcm::DataSet& ds, const char* sopClass, const char* modality,
+                 const char* series) {
+    Put<0x0008, 0x0016>(ds, sopClass);
+    Put<0x0008, 0x0018>(ds, gdcm::UIDGenerator().Generate());
+    Put<0x0008, 0x0060>(ds, modality);
+    Put<0x0020, 0x000d>(ds, "1.2.826.0.1.3680043.8.498.100");
+    Put<0x0020, 0x000e>(ds, series);
 }
 
 }  // namespace
@@ -109,17 +112,12 @@ std::string Pixels16(const std::vector<int>& values) {
 bool WriteDicom(const std::string& path, const DicomSlice& s) {
     gdcm::Writer writer;
     gdcm::DataSet& ds = writer.GetFile().GetDataSet();
-    gdcm::UIDGenerator uids;
-    Put<0x0008, 0x0016>(ds, s.sopClassUid.c_str());
-    Put<0x0008, 0x0018>(ds, uids.Generate());
-    Put<0x0008, 0x0060>(ds, s.modality.c_str());
-    Put<0x0020, 0x000d>(ds, "1.2.826.0.1.3680043.8.498.100");
-    Put<0x0020, 0x000e>(ds, s.seriesUid.c_str());
-    Put<0x0028, 0x0002>(ds, static_cast<std::uint16_t>(s.samplesPerPixel));
+    PutIdentity(ds, s.sopClassUid.c_str(), s.modality.c_str(), s.seriesUid.c_str());
     Put<0x0028, 0x0004>(ds, s.photometric.c_str());
     if (s.samplesPerPixel > 1) {
         Put<0x0028, 0x0006>(ds, std::uint16_t{0});
     }
+    Put<0x0028, 0x0002>(ds, static_cast<std::uint16_t>(s.samplesPerPixel));
     Put<0x0028, 0x0010>(ds, static_cast<std::uint16_t>(s.rows));
     Put<0x0028, 0x0011>(ds, static_cast<std::uint16_t>(s.columns));
     Put<0x0028, 0x0100>(ds, static_cast<std::uint16_t>(s.bitsAllocated));
@@ -181,12 +179,7 @@ bool WriteDicom(const std::string& path, const DicomSlice& s) {
 bool WriteDicomReport(const std::string& path) {
     gdcm::Writer writer;
     gdcm::DataSet& ds = writer.GetFile().GetDataSet();
-    gdcm::UIDGenerator uids;
-    Put<0x0008, 0x0016>(ds, "1.2.840.10008.5.1.4.1.1.88.11");  // Basic Text SR
-    Put<0x0008, 0x0018>(ds, uids.Generate());
-    Put<0x0008, 0x0060>(ds, "SR");
-    Put<0x0020, 0x000d>(ds, "1.2.826.0.1.3680043.8.498.100");
-    Put<0x0020, 0x000e>(ds, "1.2.826.0.1.3680043.8.498.9");
+    PutIdentity(ds, "1.2.840.10008.5.1.4.1.1.88.11", "SR", "1.2.826.0.1.3680043.8.498.9");
     writer.GetFile().GetHeader().SetDataSetTransferSyntax(
         gdcm::TransferSyntax::ExplicitVRLittleEndian);
     writer.SetFileName(path.c_str());

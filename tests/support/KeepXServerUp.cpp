@@ -1,10 +1,6 @@
-// Keeps one connection to the X server open while the tests run. An X server resets
-// when its last client leaves and refuses connections for a moment while it does; the
-// tests create and destroy one window (one client) after another, and test processes
-// run side by side, so a window would now and then meet such a moment ("bad X server
-// connection", and VTK aborts). The connection is retried for up to two seconds; once
-// it is open the server cannot reset until the process ends. (Xlib's macros clash with Qt
-// and GoogleTest, hence a file of its own.)
+// Keeps one X server connection open while the tests run: a server resets when its last
+// client leaves and refuses connections meanwhile, which VTK windows created one after
+// another would meet now and then. (Xlib's macros clash with Qt and GoogleTest.)
 
 #include <X11/Xlib.h>
 

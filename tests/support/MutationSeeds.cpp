@@ -1,7 +1,8 @@
-#include "Gzip.h"
 #include "MutationSeeds.h"
+#include "Gzip.h"
 
 #include <vtkBYUWriter.h>
+#include <vtkBase64Utilities.h>
 #include <vtkCellArray.h>
 #include <vtkCellType.h>
 #include <vtkFloatArray.h>
@@ -25,9 +26,11 @@
 #include <zlib.h>
 
 #include <filesystem>
+#include <functional>
 
 #include <nlohmann/json.hpp>
 #include "DicomWriting.h"
+#include "VqWriter.h"
 
 #include <cstdint>
 #include <cstring>
@@ -53,7 +56,7 @@ void Save(const std::string& path, const std::string& bytes) {
 
 std::string Load(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 // An octahedron: 6 points, 8 triangles.
@@ -63,19 +66,19 @@ const int kTriangles[8][3] = {{0, 2, 4}, {2, 1, 4}, {1, 3, 4}, {3, 0, 4},
 
 vtkSmartPointer<vtkPolyData> Octahedron() {
     auto points = vtkSmartPointer<vtkPoints>::New();
-    for (const auto& p : kPoints)
+    auto normals = vtkSmartPointer<vtkFloatArray>::New();  // a unit sphere's: the points
+    normals->SetName("Normals");
+    normals->SetNumberOfComponents(3);
+    for (const auto& p : kPoints) {
         points->InsertNextPoint(p[0], p[1], p[2]);
+        normals->InsertNextTuple3(p[0], p[1], p[2]);
+    }
     auto polys = vtkSmartPointer<vtkCellArray>::New();
     for (const auto& t : kTriangles)
         polys->InsertNextCell({t[0], t[1], t[2]});
     auto poly = vtkSmartPointer<vtkPolyData>::New();
     poly->SetPoints(points);
     poly->SetPolys(polys);
-    auto normals = vtkSmartPointer<vtkFloatArray>::New();
-    normals->SetName("Normals");
-    normals->SetNumberOfComponents(3);
-    for (const auto& p : kPoints)
-        normals->InsertNextTuple3(p[0], p[1], p[2]);
     poly->GetPointData()->SetNormals(normals);
     return poly;
 }
@@ -103,34 +106,34 @@ vtkSmartPointer<vtkImageData> Volume() {
     return image;
 }
 
-template <typename Writer, typename Data>
-void WriteVtk(const std::string& path, Data* data, int mode) {
+// Writes `data` to `path` with a VTK writer; `mode` is the legacy file type or the XML data
+// mode, `configure` sets anything else before the write.
+template <typename Writer>
+void WriteVtk(const std::string& path, vtkDataObject* data, int mode = -1,
+              const std::function<void(Writer*)>& configure = {}) {
     auto writer = vtkSmartPointer<Writer>::New();
     writer->SetInputData(data);
-    writer->SetFileName(path.c_str());
+    if constexpr (std::is_same_v<Writer, vtkBYUWriter>) {
+        writer->SetGeometryFileName(path.c_str());
+    } else {
+        writer->SetFileName(path.c_str());
+    }
     if constexpr (std::is_base_of_v<vtkDataWriter, Writer>) {
         writer->SetFileType(mode);
-    } else {
+    } else if constexpr (std::is_base_of_v<vtkXMLWriter, Writer>) {
         writer->SetDataMode(mode);
+    }
+    if (configure) {
+        configure(writer);
     }
     writer->Write();
 }
 
 std::string DecodeBase64(const std::string& text) {
-    std::string out;
-    std::uint32_t bits = 0;
-    int count = 0;
-    for (char c : text) {
-        const char* digits = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-        const char* at = std::strchr(digits, c);
-        if (c == '=' || at == nullptr || c == '\0')
-            break;
-        bits = bits << 6 | static_cast<std::uint32_t>(at - digits);
-        if ((count += 6) >= 8) {
-            count -= 8;
-            out += static_cast<char>((bits >> count) & 0xFF);
-        }
-    }
+    std::string out(text.size() * 3 / 4 + 3, '\0');
+    out.resize(vtkBase64Utilities::DecodeSafely(
+        reinterpret_cast<const unsigned char*>(text.data()), text.size(),
+        reinterpret_cast<unsigned char*>(out.data()), out.size()));
     return out;
 }
 
@@ -160,6 +163,21 @@ std::string GlbFrom(const std::string& gltfPath) {
            json + Le<std::uint32_t>(bin.size()) + std::string("BIN\0", 4) + bin;
 }
 
+// The seeds of one folder, in the order they are written.
+struct Seeds {
+    std::string folder;
+    std::vector<SeedFile> files;
+    // Registers `name`, which the caller writes, and returns its path.
+    std::string Written(const std::string& name, std::vector<std::string> companions = {}) {
+        files.push_back({name, folder + "/" + name, std::move(companions)});
+        return files.back().path;
+    }
+    void Add(const std::string& name, const std::string& bytes,
+             std::vector<std::string> companions = {}) {
+        Save(Written(name, std::move(companions)), bytes);
+    }
+};
+
 using test::DicomSlice;
 using test::Pixels16;
 using test::WriteDicom;
@@ -184,24 +202,22 @@ DicomSlice CtSlice(int k) {
 
 // DICOM (a series, implicit and compressed files, an enhanced multi-frame file),
 // markers of other tools, TIFF, split NIfTI, glTF and BYU.
-void AddMedicalSeeds(const std::string& folder, std::vector<SeedFile>& seeds) {
+void AddMedicalSeeds(Seeds& seeds) {
+    const std::string& folder = seeds.folder;
     std::filesystem::create_directories(folder + "/series");
-    for (int k = 0; k < 3; ++k) {
+    for (int k : {0, 2}) {
         WriteDicom(folder + "/series/ct" + std::to_string(k) + ".dcm", CtSlice(k));
     }
     // The middle slice is damaged; its neighbours stay good beside it.
-    seeds.push_back(
-        {"series/ct1.dcm", folder + "/series/ct1.dcm", {"series/ct0.dcm", "series/ct2.dcm"}});
+    WriteDicom(seeds.Written("series/ct1.dcm", {"series/ct0.dcm", "series/ct2.dcm"}), CtSlice(1));
     DicomSlice implicit = CtSlice(0);
     implicit.seriesUid += ".2";
     implicit.encoding = "implicit";
-    WriteDicom(folder + "/implicit.dcm", implicit);
-    seeds.push_back({"implicit.dcm", folder + "/implicit.dcm", {}});
+    WriteDicom(seeds.Written("implicit.dcm"), implicit);
     DicomSlice rle = CtSlice(1);
     rle.seriesUid += ".3";
     rle.encoding = "rle";
-    WriteDicom(folder + "/rle.dcm", rle);
-    seeds.push_back({"rle.dcm", folder + "/rle.dcm", {}});
+    WriteDicom(seeds.Written("rle.dcm"), rle);
     DicomSlice enhanced = CtSlice(0);
     enhanced.seriesUid += ".4";
     enhanced.sopClassUid = "1.2.840.10008.5.1.4.1.1.2.1";
@@ -209,8 +225,7 @@ void AddMedicalSeeds(const std::string& folder, std::vector<SeedFile>& seeds) {
     enhanced.pixels = CtSlice(0).pixels + CtSlice(1).pixels + CtSlice(2).pixels;
     enhanced.framePositions = {{{0, 0, 4}}, {{0, 0, 2}}, {{0, 0, 0}}};
     enhanced.frameRescales = {{{1, -1024}}, {{1, -1024}}, {{2, -1024}}};
-    WriteDicom(folder + "/enhanced.dcm", enhanced);
-    seeds.push_back({"enhanced.dcm", folder + "/enhanced.dcm", {}});
+    WriteDicom(seeds.Written("enhanced.dcm"), enhanced);
 
     std::ostringstream json, pp;
     json << "{\"@schema\": \"markups-schema-v1.0.3.json#\",\n \"markups\": [{\"type\": "
@@ -227,10 +242,8 @@ void AddMedicalSeeds(const std::string& folder, std::vector<SeedFile>& seeds) {
     }
     json << "  ]}]\n}\n";
     pp << "</PickedPoints>\n";
-    Save(folder + "/points.mrk.json", json.str());
-    seeds.push_back({"points.mrk.json", folder + "/points.mrk.json", {}});
-    Save(folder + "/points.pp", pp.str());
-    seeds.push_back({"points.pp", folder + "/points.pp", {}});
+    seeds.Add("points.mrk.json", json.str());
+    seeds.Add("points.pp", pp.str());
 
     // TIFF holds unsigned values: the volume shifted to start at 0.
     vtkSmartPointer<vtkImageData> unsignedVolume = vtkSmartPointer<vtkImageData>::New();
@@ -239,55 +252,29 @@ void AddMedicalSeeds(const std::string& folder, std::vector<SeedFile>& seeds) {
     auto* values = static_cast<unsigned short*>(unsignedVolume->GetScalarPointer());
     for (int i = 0; i < 120; ++i)
         values[i] = static_cast<unsigned short>(i * 7);
-    auto tiff = vtkSmartPointer<vtkTIFFWriter>::New();
-    tiff->SetInputData(unsignedVolume);
-    tiff->SetFileName((folder + "/stack.tif").c_str());
-    tiff->Write();
-    seeds.push_back({"stack.tif", folder + "/stack.tif", {}});
-    auto pair = vtkSmartPointer<vtkNIFTIImageWriter>::New();
-    pair->SetInputData(Volume());
-    pair->SetFileName((folder + "/pair.hdr").c_str());
-    pair->Write();
-    seeds.push_back({"pair.hdr", folder + "/pair.hdr", {"pair.img"}});
-    seeds.push_back({"pair.img", folder + "/pair.img", {"pair.hdr"}});
+    WriteVtk<vtkTIFFWriter>(seeds.Written("stack.tif"), unsignedVolume);
+    WriteVtk<vtkNIFTIImageWriter>(seeds.Written("pair.hdr", {"pair.img"}), Volume());
+    seeds.Written("pair.img", {"pair.hdr"});
     // Analyze 7.5: the same header without the magic code.
     std::string analyze = Load(folder + "/pair.hdr");
     analyze.replace(344, 4, std::string(4, '\0'));
-    Save(folder + "/analyze.hdr", analyze);
     Save(folder + "/analyze.img", Load(folder + "/pair.img"));
-    seeds.push_back({"analyze.hdr", folder + "/analyze.hdr", {"analyze.img"}});
+    Save(seeds.Written("analyze.hdr", {"analyze.img"}), analyze);
 
     auto inner = vtkSmartPointer<vtkMultiBlockDataSet>::New();
     inner->SetBlock(0, Octahedron());
     auto scene = vtkSmartPointer<vtkMultiBlockDataSet>::New();
     scene->SetBlock(0, inner);
-    auto gltf = vtkSmartPointer<vtkGLTFWriter>::New();
-    gltf->SetInputData(scene);
-    gltf->SetFileName((folder + "/scene.gltf").c_str());
-    gltf->InlineDataOn();
-    gltf->Write();
-    seeds.push_back({"scene.gltf", folder + "/scene.gltf", {}});
-    seeds.push_back({"scene.glb", folder + "/scene.glb", {}});
-    Save(folder + "/scene.glb", GlbFrom(folder + "/scene.gltf"));
-    auto byu = vtkSmartPointer<vtkBYUWriter>::New();
-    byu->SetInputData(Octahedron());
-    byu->SetGeometryFileName((folder + "/surface.g").c_str());
-    byu->Write();
-    seeds.push_back({"surface.g", folder + "/surface.g", {}});
+    const std::string gltf = seeds.Written("scene.gltf");
+    WriteVtk<vtkGLTFWriter>(gltf, scene, -1, [](auto* w) { w->InlineDataOn(); });
+    seeds.Add("scene.glb", GlbFrom(gltf));
+    WriteVtk<vtkBYUWriter>(seeds.Written("surface.g"), Octahedron());
 }
 
 }  // namespace
 
 std::vector<SeedFile> WriteSeeds(const std::string& folder) {
-    std::vector<SeedFile> seeds;
-    const auto add = [&](const std::string& name, const std::string& bytes) {
-        Save(folder + "/" + name, bytes);
-        seeds.push_back({name, folder + "/" + name, {}});
-    };
-    const auto addWritten = [&](const std::string& name) {
-        seeds.push_back({name, folder + "/" + name, {}});
-        return folder + "/" + name;
-    };
+    Seeds seeds{folder, {}};
 
     // STL, binary and ASCII.
     std::string stl = std::string("octahedron") + std::string(70, ' ') + Le<std::uint32_t>(8);
@@ -306,8 +293,8 @@ std::vector<SeedFile> WriteSeeds(const std::string& folder) {
         stlText << "  endloop\n endfacet\n";
     }
     stlText << "endsolid octahedron\n";
-    add("binary.stl", stl);
-    add("ascii.stl", stlText.str());
+    seeds.Add("binary.stl", stl);
+    seeds.Add("ascii.stl", stlText.str());
 
     // PLY, binary with normals and colours, and ASCII.
     std::string ply =
@@ -334,8 +321,8 @@ std::vector<SeedFile> WriteSeeds(const std::string& folder) {
             ply += Le<std::int32_t>(c);
         plyText << "3 " << t[0] << " " << t[1] << " " << t[2] << "\n";
     }
-    add("binary.ply", ply);
-    add("ascii.ply", plyText.str());
+    seeds.Add("binary.ply", ply);
+    seeds.Add("ascii.ply", plyText.str());
 
     // OBJ, OFF, XYZ, FCSV.
     std::ostringstream obj, off, xyz, fcsv;
@@ -358,10 +345,10 @@ std::vector<SeedFile> WriteSeeds(const std::string& folder) {
             << 6 - t[2] << "\n";
         off << "3 " << t[0] << " " << t[1] << " " << t[2] << "\n";
     }
-    add("shape.obj", obj.str());
-    add("shape.off", off.str());
-    add("cloud.xyz", "# x y z r g b\n" + xyz.str());
-    add("markers.fcsv", fcsv.str());
+    seeds.Add("shape.obj", obj.str());
+    seeds.Add("shape.off", off.str());
+    seeds.Add("cloud.xyz", "# x y z r g b\n" + xyz.str());
+    seeds.Add("markers.fcsv", fcsv.str());
 
     // PCD, ASCII and binary.
     const std::string pcdHead =
@@ -377,27 +364,14 @@ std::vector<SeedFile> WriteSeeds(const std::string& folder) {
         pcd += Le(1.5f);
         pcdText << p[0] << " " << p[1] << " " << p[2] << " 1.5\n";
     }
-    add("binary.pcd", pcd);
-    add("ascii.pcd", pcdText.str());
+    seeds.Add("binary.pcd", pcd);
+    seeds.Add("ascii.pcd", pcdText.str());
 
     // VQ and NRRD (raw, gzip, detached).
-    std::string vq(8192, '\0');
-    const char signature[] = {0x4D, 0x08, 0x0F, 0x4D, 0x0B, 0x1D};
-    std::memcpy(vq.data(), signature, 6);
-    const auto put = [&vq](std::size_t at, const std::string& b) { vq.replace(at, b.size(), b); };
-    put(6, Le<std::int32_t>(1));
-    put(10, Le<std::int32_t>(1));
-    put(14, Le<std::int32_t>(5));
-    put(18, Le<std::int32_t>(6));
-    put(22, Le<std::int32_t>(4));
-    put(26, Le(0.5));
-    put(34, Le(0.5));
-    put(42, Le(1.0));
-    put(50, Le<std::int32_t>(32));
-    std::string voxels;
+    VqFile vq{{0x4D, 0x08, 0x0F, 0x4D, 0x0B, 0x1D}, 1, 1, {5, 6, 4}, {0.5, 0.5, 1.0}, 32, {}, 0};
     for (std::uint32_t i = 0; i < 120; ++i)
-        voxels += Le<std::uint32_t>(i * 1000);
-    add("volume.vq", vq + voxels);
+        vq.voxels.push_back(i * 1000);
+    vq.Write(seeds.Written("volume.vq"));
     const std::string nrrdHead =
         "NRRD0004\n# small volume\ntype: int16\ndimension: 3\nsizes: 6 5 4\n"
         "space: left-posterior-superior\n"
@@ -406,42 +380,35 @@ std::vector<SeedFile> WriteSeeds(const std::string& folder) {
     std::string shorts;
     for (int i = 0; i < 120; ++i)
         shorts += Le<std::int16_t>(static_cast<std::int16_t>(i * 7 - 300));
-    add("raw.nrrd", nrrdHead + "encoding: raw\n\n" + shorts);
-    add("gzip.nrrd", nrrdHead + "encoding: gzip\n\n" + Gzip(shorts));
+    seeds.Add("raw.nrrd", nrrdHead + "encoding: raw\n\n" + shorts);
+    seeds.Add("gzip.nrrd", nrrdHead + "encoding: gzip\n\n" + Gzip(shorts));
     Save(folder + "/detached.raw", shorts);
-    add("detached.nhdr", nrrdHead + "encoding: raw\ndata file: detached.raw\n");
-    seeds.back().companions.push_back("detached.raw");
+    seeds.Add("detached.nhdr", nrrdHead + "encoding: raw\ndata file: detached.raw\n",
+              {"detached.raw"});
 
     // VTK's own formats, written by VTK.
-    WriteVtk<vtkPolyDataWriter>(addWritten("ascii.vtk"), Octahedron().Get(), VTK_ASCII);
-    WriteVtk<vtkPolyDataWriter>(addWritten("binary.vtk"), Octahedron().Get(), VTK_BINARY);
-    WriteVtk<vtkUnstructuredGridWriter>(addWritten("grid.vtk"), TwoTetrahedra().Get(), VTK_ASCII);
-    WriteVtk<vtkXMLPolyDataWriter>(addWritten("ascii.vtp"), Octahedron().Get(),
-                                   vtkXMLWriter::Ascii);
-    WriteVtk<vtkXMLPolyDataWriter>(addWritten("appended.vtp"), Octahedron().Get(),
+    WriteVtk<vtkPolyDataWriter>(seeds.Written("ascii.vtk"), Octahedron(), VTK_ASCII);
+    WriteVtk<vtkPolyDataWriter>(seeds.Written("binary.vtk"), Octahedron(), VTK_BINARY);
+    WriteVtk<vtkUnstructuredGridWriter>(seeds.Written("grid.vtk"), TwoTetrahedra(), VTK_ASCII);
+    WriteVtk<vtkXMLPolyDataWriter>(seeds.Written("ascii.vtp"), Octahedron(), vtkXMLWriter::Ascii);
+    WriteVtk<vtkXMLPolyDataWriter>(seeds.Written("appended.vtp"), Octahedron(),
                                    vtkXMLWriter::Appended);
-    WriteVtk<vtkXMLUnstructuredGridWriter>(addWritten("grid.vtu"), TwoTetrahedra().Get(),
+    WriteVtk<vtkXMLUnstructuredGridWriter>(seeds.Written("grid.vtu"), TwoTetrahedra(),
                                            vtkXMLWriter::Binary);
-    WriteVtk<vtkXMLImageDataWriter>(addWritten("volume.vti"), Volume().Get(), vtkXMLWriter::Binary);
-    for (bool compressed : {false, true}) {
-        auto writer = vtkSmartPointer<vtkMetaImageWriter>::New();
-        writer->SetInputData(Volume());
-        writer->SetFileName(addWritten(compressed ? "packed.mha" : "volume.mha").c_str());
-        writer->SetCompression(compressed);
-        writer->Write();
-    }
-    {
-        auto writer = vtkSmartPointer<vtkMetaImageWriter>::New();
-        writer->SetInputData(Volume());
-        writer->SetFileName(addWritten("volume.mhd").c_str());
-        writer->SetRAWFileName((folder + "/volume.raw").c_str());
-        writer->SetCompression(false);
-        writer->Write();
-        seeds.back().companions.push_back("volume.raw");
+    WriteVtk<vtkXMLImageDataWriter>(seeds.Written("volume.vti"), Volume(), vtkXMLWriter::Binary);
+    for (const char* name : {"volume.mha", "packed.mha", "volume.mhd"}) {
+        WriteVtk<vtkMetaImageWriter>(seeds.Written(name), Volume(), -1, [&](auto* w) {
+            w->SetCompression(name[0] == 'p');
+            if (std::string(name) == "volume.mhd") {
+                w->SetRAWFileName((folder + "/volume.raw").c_str());
+                seeds.files.back().companions.push_back("volume.raw");
+            }
+        });
     }
     // MetaImage data in one file per slice: listed, and numbered by a pattern.
-    const std::string metaHead = "ObjectType = Image\nNDims = 3\nDimSize = 6 5 4\n"
-                                 "ElementSpacing = 0.5 0.5 1\nElementType = MET_SHORT\n";
+    const std::string metaHead =
+        "ObjectType = Image\nNDims = 3\nDimSize = 6 5 4\n"
+        "ElementSpacing = 0.5 0.5 1\nElementType = MET_SHORT\n";
     std::string list;
     std::vector<std::string> sliceFiles;
     for (int k = 0; k < 4; ++k) {
@@ -450,23 +417,17 @@ std::vector<SeedFile> WriteSeeds(const std::string& folder) {
         list += name + "\n";
         sliceFiles.push_back(name);
     }
-    add("list.mhd", metaHead + "ElementDataFile = LIST 2D\n" + list);
-    seeds.back().companions = sliceFiles;
-    add("numbered.mhd", metaHead + "ElementDataFile = slice%d.raw 1 4 1\n");
-    seeds.back().companions = sliceFiles;
-    for (const char* name : {"volume.nii", "volume.nii.gz", "flipped2.nii"}) {
-        auto writer = vtkSmartPointer<vtkNIFTIImageWriter>::New();
-        writer->SetInputData(Volume());
-        writer->SetFileName(addWritten(name).c_str());
-        if (name[0] == 'f') {
-            // NIfTI-2 whose slices run against the qform (qfac -1): read in reverse.
-            writer->SetNIFTIVersion(2);
-            writer->SetQFac(-1);
-        }
-        writer->Write();
-    }
-    AddMedicalSeeds(folder, seeds);
-    return seeds;
+    seeds.Add("list.mhd", metaHead + "ElementDataFile = LIST 2D\n" + list, sliceFiles);
+    seeds.Add("numbered.mhd", metaHead + "ElementDataFile = slice%d.raw 1 4 1\n", sliceFiles);
+    WriteVtk<vtkNIFTIImageWriter>(seeds.Written("volume.nii"), Volume());
+    WriteVtk<vtkNIFTIImageWriter>(seeds.Written("volume.nii.gz"), Volume());
+    // NIfTI-2 whose slices run against the qform (qfac -1): read in reverse.
+    WriteVtk<vtkNIFTIImageWriter>(seeds.Written("flipped2.nii"), Volume(), -1, [](auto* w) {
+        w->SetNIFTIVersion(2);
+        w->SetQFac(-1);
+    });
+    AddMedicalSeeds(seeds);
+    return seeds.files;
 }
 
 }  // namespace wexlan::io::mutation

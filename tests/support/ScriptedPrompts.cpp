@@ -18,32 +18,20 @@ T TakeOr(std::deque<T>& queue, T fallback) {
 
 }  // namespace
 
-void ScriptedPrompts::QueueAnswer(MessageAnswer answer) {
-    m_Answers.push_back(answer);
-}
-
-void ScriptedPrompts::QueueFileName(const std::string& path) {
-    m_FileNames.push_back(path);
-}
-
-void ScriptedPrompts::QueueFolder(const std::string& folder) {
-    m_Folders.push_back(folder);
-}
-
-void ScriptedPrompts::QueueColor(std::optional<unsigned int> color) {
-    m_Colors.push_back(color);
+PromptCall& ScriptedPrompts::Record(PromptKind kind) {
+    PromptCall& call = m_calls.emplace_back();
+    call.kind = kind;
+    return call;
 }
 
 MessageAnswer ScriptedPrompts::ShowMessage(const std::string& text, MessageButtons buttons,
                                            const std::string& detail) {
-    PromptCall call;
-    call.kind = PromptKind::Message;
+    PromptCall& call = Record(PromptKind::Message);
     call.text = text;
     call.buttons = buttons;
     call.detail = detail;
     call.answer =
-        TakeOr(m_Answers, buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok);
-    m_Calls.push_back(call);
+        TakeOr(m_answers, buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok);
     return call.answer;
 }
 
@@ -61,40 +49,34 @@ std::string ScriptedPrompts::SaveFileName(const std::string& filterText,
 
 std::string ScriptedPrompts::BrowseFolder(const std::string& title,
                                           const std::string& initialFolder) {
-    PromptCall call;
-    call.kind = PromptKind::BrowseFolder;
+    PromptCall& call = Record(PromptKind::BrowseFolder);
     call.text = title;
     call.initialFolder = initialFolder;
-    call.result = TakeOr(m_Folders, std::string());
-    m_Calls.push_back(call);
+    call.result = TakeOr(m_folders, std::string());
     return call.result;
 }
 
 std::optional<unsigned int> ScriptedPrompts::ChooseColor(unsigned int initial) {
-    PromptCall call;
-    call.kind = PromptKind::Color;
+    PromptCall& call = Record(PromptKind::Color);
     call.initialColor = initial;
-    call.color = TakeOr(m_Colors, std::optional<unsigned int>());
-    m_Calls.push_back(call);
+    call.color = TakeOr(m_colors, std::optional<unsigned int>());
     return call.color;
 }
 
 std::string ScriptedPrompts::FileDialog(PromptKind kind, const std::string& filterText,
                                         const std::string& initialFolder,
                                         const FileDialogOptions& options) {
-    PromptCall call;
-    call.kind = kind;
+    PromptCall& call = Record(kind);
     call.filterText = filterText;
     call.initialFolder = initialFolder;
     call.options = options;
-    call.result = TakeOr(m_FileNames, std::string());
-    m_Calls.push_back(call);
+    call.result = TakeOr(m_fileNames, std::string());
     return call.result;
 }
 
 std::vector<std::string> ScriptedPrompts::MessageTexts() const {
     std::vector<std::string> texts;
-    for (const PromptCall& call : m_Calls) {
+    for (const PromptCall& call : m_calls) {
         if (call.kind == PromptKind::Message) {
             texts.push_back(call.text);
         }
@@ -103,13 +85,13 @@ std::vector<std::string> ScriptedPrompts::MessageTexts() const {
 }
 
 std::size_t ScriptedPrompts::UnusedAnswers() const {
-    return m_Answers.size() + m_FileNames.size() + m_Folders.size() + m_Colors.size();
+    return m_answers.size() + m_fileNames.size() + m_folders.size() + m_colors.size();
 }
 
 ScopedScriptedPrompts::ScopedScriptedPrompts()
     : ScopedScriptedPrompts(std::make_unique<ScriptedPrompts>()) {}
 
 ScopedScriptedPrompts::ScopedScriptedPrompts(std::unique_ptr<ScriptedPrompts> scripted)
-    : m_Scripted(scripted.get()), m_Scope(std::move(scripted)) {}
+    : m_scripted(scripted.get()), m_scope(std::move(scripted)) {}
 
 }  // namespace wexlan

@@ -29,21 +29,16 @@ struct PromptCall {
     std::optional<unsigned int> color;            ///< what the colour chooser returned
 };
 
-/// Prompts for tests: nobody is asked. Every call is recorded in order, and each kind of call
-/// takes the next answer from its own queue:
-///   - message boxes take QueueAnswer() answers, returned as queued even when they do not fit the
-///     buttons (so a test can see what a caller does with an unexpected answer);
-///   - open and save dialogs share the QueueFileName() queue;
-///   - the folder browser takes QueueFolder() answers;
-///   - the colour chooser takes QueueColor() answers (std::nullopt: cancelled).
-/// With its queue empty a call gets the safe answer: Ok for an Ok box, No for a Yes/No question,
-/// "" (cancelled) for every dialog.
+/// Prompts for tests: nobody is asked. Every call is recorded in order, and each kind takes
+/// the next answer from its own queue (open and save dialogs share one); message answers are
+/// returned as queued even when they do not fit the buttons. With its queue empty a call gets
+/// the safe answer: Ok for an Ok box, No for a Yes/No question, "" or no colour (cancelled).
 class ScriptedPrompts final : public Prompts {
 public:
-    void QueueAnswer(MessageAnswer answer);
-    void QueueFileName(const std::string& path);
-    void QueueFolder(const std::string& folder);
-    void QueueColor(std::optional<unsigned int> color);
+    void QueueAnswer(MessageAnswer answer) { m_answers.push_back(answer); }
+    void QueueFileName(const std::string& path) { m_fileNames.push_back(path); }
+    void QueueFolder(const std::string& folder) { m_folders.push_back(folder); }
+    void QueueColor(std::optional<unsigned int> color) { m_colors.push_back(color); }
 
     MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons,
                               const std::string& detail) override;
@@ -56,7 +51,7 @@ public:
     std::optional<unsigned int> ChooseColor(unsigned int initial) override;
 
     /// Every call so far, oldest first.
-    const std::vector<PromptCall>& Calls() const { return m_Calls; }
+    const std::vector<PromptCall>& Calls() const { return m_calls; }
     /// The texts of the message boxes shown so far, oldest first.
     std::vector<std::string> MessageTexts() const;
     /// How many queued answers, file names and folders no call has taken yet.
@@ -65,12 +60,13 @@ public:
 private:
     std::string FileDialog(PromptKind kind, const std::string& filterText,
                            const std::string& initialFolder, const FileDialogOptions& options);
+    PromptCall& Record(PromptKind kind);
 
-    std::deque<MessageAnswer> m_Answers;
-    std::deque<std::string> m_FileNames;
-    std::deque<std::string> m_Folders;
-    std::deque<std::optional<unsigned int>> m_Colors;
-    std::vector<PromptCall> m_Calls;
+    std::deque<MessageAnswer> m_answers;
+    std::deque<std::string> m_fileNames;
+    std::deque<std::string> m_folders;
+    std::deque<std::optional<unsigned int>> m_colors;
+    std::vector<PromptCall> m_calls;
 };
 
 /// Installs a fresh ScriptedPrompts for the lifetime of the object, then puts the previous
@@ -83,14 +79,14 @@ class ScopedScriptedPrompts {
 public:
     ScopedScriptedPrompts();
 
-    ScriptedPrompts& operator*() const { return *m_Scripted; }
-    ScriptedPrompts* operator->() const { return m_Scripted; }
+    ScriptedPrompts& operator*() const { return *m_scripted; }
+    ScriptedPrompts* operator->() const { return m_scripted; }
 
 private:
     explicit ScopedScriptedPrompts(std::unique_ptr<ScriptedPrompts> scripted);
 
-    ScriptedPrompts* m_Scripted;  ///< owned by the installation that m_Scope manages
-    ScopedPrompts m_Scope;
+    ScriptedPrompts* m_scripted;  ///< owned by the installation that m_scope manages
+    ScopedPrompts m_scope;
 };
 
 }  // namespace wexlan
