@@ -1,68 +1,49 @@
 // The renderer manager's window slots, current window and caption; the viewer
 // wrapper's ownership of its viewer.
 
-#include <gtest/gtest.h>
-
-#include <vtkRenderWindow.h>
 #include <vtkRendererCollection.h>
-#include <vtkSmartPointer.h>
 
-#include <string>
-#include <vector>
-
+#include "RenderTestSupport.h"
 #include "wRendererManager.h"
-#include "wViewer.h"
 #include "wViewerWrapperBase.h"
 
 namespace {
 
-vtkSmartPointer<vtkRenderWindow> NewWindow() {
-    return vtkSmartPointer<vtkRenderWindow>::New();
-}
+using Window = vtkSmartPointer<vtkRenderWindow>;
 
 TEST(RendererManager, KeepsUpTo24WindowsInStableSlots) {
     wRendererManager manager;
     EXPECT_EQ(manager.GetFirstRenderWindow(), nullptr);
     EXPECT_EQ(manager.GetCurrentRenderWindowId(), 0) << "a usable slot even without windows";
     EXPECT_EQ(manager.AddRenderWindow(nullptr), -1);
-
-    std::vector<vtkSmartPointer<vtkRenderWindow>> windows;
+    std::vector<Window> windows;
     for (int i = 0; i < wRendererManager::MaxRenderWindows; ++i) {
-        windows.push_back(NewWindow());
+        windows.push_back(Window::New());
         ASSERT_EQ(manager.AddRenderWindow(windows.back()), i);
     }
-    EXPECT_EQ(manager.AddRenderWindow(NewWindow()), -1) << "all 24 slots taken";
+    EXPECT_EQ(manager.AddRenderWindow(Window::New()), -1) << "all 24 slots taken";
     EXPECT_EQ(manager.AddRenderWindow(windows[5]), 5) << "a known window keeps its slot";
-
     EXPECT_TRUE(manager.RemoveRenderWindow(3));
     EXPECT_FALSE(manager.RemoveRenderWindow(3));
     EXPECT_FALSE(manager.RemoveRenderWindow(24));
     EXPECT_EQ(manager.GetRenderWindow(4), windows[4]) << "other windows keep their ids";
     EXPECT_EQ(manager.GetNumberOfRenderWindows(), 23);
-    auto late = NewWindow();
+    auto late = Window::New();
     EXPECT_EQ(manager.AddRenderWindow(late), 3) << "the freed slot is reused";
     EXPECT_EQ(manager.FindRenderWindow(late), 3);
-}
 
-TEST(RendererManager, TracksTheCurrentAndTheFirstWindow) {
-    wRendererManager manager;
-    auto a = NewWindow();
-    auto b = NewWindow();
-    auto c = NewWindow();
-    manager.AddRenderWindow(a);
-    manager.AddRenderWindow(b);
-    manager.AddRenderWindow(c);
-    EXPECT_EQ(manager.GetCurrentRenderWindow(), a) << "the first window becomes current";
+    // The first window was current; the current one is removed: the lowest remaining.
+    EXPECT_EQ(manager.GetCurrentRenderWindow(), windows[0]);
     EXPECT_TRUE(manager.SetCurrentRenderWindow(2));
-    EXPECT_FALSE(manager.SetCurrentRenderWindow(7));
-    EXPECT_EQ(manager.GetCurrentRenderWindowId(), 2);
-
+    EXPECT_FALSE(manager.SetCurrentRenderWindow(24));
     manager.RemoveRenderWindow(0);
-    EXPECT_EQ(manager.GetFirstRenderWindow(), b);
+    EXPECT_EQ(manager.GetFirstRenderWindow(), windows[1]);
     EXPECT_EQ(manager.GetCurrentRenderWindowId(), 2);
     manager.RemoveRenderWindow(2);
-    EXPECT_EQ(manager.GetCurrentRenderWindowId(), 1) << "the lowest remaining window";
-    manager.RemoveRenderWindow(1);
+    EXPECT_EQ(manager.GetCurrentRenderWindowId(), 1);
+    for (int id = 1; id < wRendererManager::MaxRenderWindows; ++id) {
+        manager.RemoveRenderWindow(id);
+    }
     EXPECT_EQ(manager.GetCurrentRenderWindowId(), 0);
     EXPECT_EQ(manager.GetCurrentRenderWindow(), nullptr);
 }
@@ -81,18 +62,25 @@ TEST(RendererManager, PassesEveryCaptionToTheListener) {
     EXPECT_EQ(shown.size(), 2u);
 }
 
+// A viewer leaves the window it is moved from, and the wrapper's RemoveViewer takes its
+// renderers (the scene's and the axes') out of the window.
 TEST(ViewerWrapper, OwnsItsViewerUntilRemoved) {
-    auto window = NewWindow();
+    auto first = Window::New();
+    auto second = Window::New();
     wViewerWrapperBase wrapper;
-    EXPECT_EQ(wrapper.GetViewer(), nullptr);
     wrapper.RemoveViewer();  // nothing to remove
-    wViewer* viewer = wrapper.CreateViewer(window);
+    wViewer* viewer = wrapper.CreateViewer(first);
     ASSERT_NE(viewer, nullptr);
     EXPECT_EQ(wrapper.GetViewer(), viewer);
-    EXPECT_EQ(viewer->GetRenderWindow(), window.Get());
+    viewer->AxiesOn();
+    EXPECT_EQ(first->GetRenderers()->GetNumberOfItems(), 2);
+    viewer->SetRenderWindow(second);
+    EXPECT_EQ(first->GetRenderers()->GetNumberOfItems(), 0);
+    EXPECT_EQ(second->GetRenderers()->GetNumberOfItems(), 2);
+    EXPECT_EQ(viewer->GetRenderWindow(), second.Get());
     wrapper.RemoveViewer();
     EXPECT_EQ(wrapper.GetViewer(), nullptr);
-    EXPECT_EQ(window->GetRenderers()->GetNumberOfItems(), 0) << "its renderer left the window";
+    EXPECT_EQ(second->GetRenderers()->GetNumberOfItems(), 0);
 }
 
 }  // namespace
