@@ -14,10 +14,6 @@ using namespace rendertest;
 
 namespace {
 
-vtkSmartPointer<vtkImageData> SmallVolume() {
-    return MakeVolume(8, [](int i, int j, int k) { return i + 10 * j + 100 * k; });
-}
-
 // GetScript of `layer`, read back into a new layer of the same data: the same script.
 void ExpectRoundTrip(wLayer& layer, vtkDataSet* data) {
     const std::string script = layer.GetScript();
@@ -35,7 +31,7 @@ void ExpectRoundTrip(wLayer& layer, vtkDataSet* data) {
 // applied or refused; the state set here survives a script into a new layer.
 TEST(PropertySet, EachKindTakesTheSheetsTextsAndScriptsItsState) {
     auto sphere = MakeSphere();
-    auto volume = SmallVolume();
+    auto volume = MakeVolume(8, [](int i, int j, int k) { return i + 10 * j + 100 * k; });
     auto points = MakePoints({{0, 0, 0}, {1, 2, 3}});
     wViewer viewer;
     wMeshLayer mesh(sphere, "ball");
@@ -159,7 +155,9 @@ TEST(Script, ViewerLineMalformedLinesAndLayersForTheReadersTypes) {
              {16, "MeshLayer"}, {64, "MeshLayer"}, {2, "MeshLayer"}, {32, "LandmarkLayer"}}) {
         EXPECT_TRUE(wLayerFactory::CreateForOutputType(sphere, type, "s")->IsA(kind)) << type;
     }
-    EXPECT_TRUE(wLayerFactory::CreateForOutputType(SmallVolume(), 4, "v")->IsA("Image3DLayer"));
+    EXPECT_TRUE(
+        wLayerFactory::CreateForOutputType(MakeVolume(4, [](int, int, int) { return 1; }), 4, "v")
+            ->IsA("Image3DLayer"));
     std::string error;
     EXPECT_EQ(wLayerFactory::CreateForOutputType(sphere, 4, "s", &error), nullptr);
     EXPECT_EQ(wLayerFactory::CreateForOutputType(sphere, 256, "s", &error), nullptr);

@@ -4,6 +4,7 @@
 
 #include <vtkCallbackCommand.h>
 #include <vtkImageData.h>
+#include <vtkNew.h>
 #include <vtkPoints.h>
 #include <vtkPolyData.h>
 #include <vtkRenderWindow.h>
@@ -43,24 +44,20 @@ inline bool Near(Rgb c, Rgb expected, int tolerance = 6) {
 
 /// What the window shows after its last frame (read from the back buffer, where an
 /// off-screen window draws). (0, 0) is the lower left pixel.
-class Frame {
-public:
-    explicit Frame(vtkRenderWindow* window) {
-        m_width = window->GetSize()[0];
-        m_height = window->GetSize()[1];
-        m_pixels = vtkSmartPointer<vtkUnsignedCharArray>::New();
-        window->GetPixelData(0, 0, m_width - 1, m_height - 1, 0, m_pixels);
+struct Frame {
+    explicit Frame(vtkRenderWindow* window) : width(window->GetSize()[0]) {
+        window->GetPixelData(0, 0, width - 1, window->GetSize()[1] - 1, 0, pixels);
     }
     Rgb At(int x, int y) const {
-        const unsigned char* p = m_pixels->GetPointer(3 * (y * m_width + x));
+        const unsigned char* p = pixels->GetPointer(3 * (y * width + x));
         return {p[0], p[1], p[2]};
     }
     /// How many pixels of columns x0..x1-1 and rows y0..y1-1 (all by default) pass `test`.
     int Count(const std::function<bool(Rgb)>& test, int x0 = 0, int x1 = -1, int y0 = 0,
               int y1 = -1) const {
         int count = 0;
-        for (int y = y0; y < (y1 < 0 ? m_height : y1); ++y) {
-            for (int x = x0; x < (x1 < 0 ? m_width : x1); ++x) {
+        for (int y = y0; y < (y1 < 0 ? pixels->GetNumberOfTuples() / width : y1); ++y) {
+            for (int x = x0; x < (x1 < 0 ? width : x1); ++x) {
                 count += test(At(x, y)) ? 1 : 0;
             }
         }
@@ -69,16 +66,14 @@ public:
     /// How many pixels differ from `other` by more than `tolerance` in any channel.
     int Differences(const Frame& other, int tolerance = 8) const {
         return Count([&, i = 0](Rgb c) mutable {
-            const Rgb o = other.At(i % m_width, i / m_width);
+            const Rgb o = other.At(i % width, i / width);
             ++i;
             return !Near(c, o, tolerance);
         });
     }
 
-private:
-    int m_width = 0;
-    int m_height = 0;
-    vtkSmartPointer<vtkUnsignedCharArray> m_pixels;
+    int width;
+    vtkNew<vtkUnsignedCharArray> pixels;
 };
 
 inline constexpr auto IsLit = [](Rgb c) { return !IsBlack(c); };
