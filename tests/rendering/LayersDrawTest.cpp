@@ -92,10 +92,8 @@ TEST(MeshLayer, DrawsWhatEachOperationAsksAndReportsIt) {
     EXPECT_FALSE(IsReddish(moved.At(16, 32)));
     EXPECT_TRUE(IsReddish(moved.At(48, 32)));
     EXPECT_EQ(Reported("Transform"), "[1, 0, 0, 0.8; 0, 1, 0, 0; 0, 0, 1, 0; 0, 0, 0, 1]");
-}
 
-TEST(MeshLayerCloud, PointsWithoutCellsAreDrawn) {
-    Scene scene;
+    scene.viewer->RemoveAllInputs();  // points without cells are drawn too
     scene.Add(std::make_unique<wMeshLayer>(MakePoints({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}}),
                                            "cloud"));
     EXPECT_GE(scene.Draw().Count(IsLit), 4);

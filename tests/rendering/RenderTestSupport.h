@@ -94,7 +94,6 @@ struct Scene {
             [](vtkObject*, unsigned long, void* n, void*) { ++*static_cast<int*>(n); });
         window->AddObserver(vtkCommand::StartEvent, counter);
     }
-    Scene(const Scene&) = delete;
     /// Adds `layer` to the viewer and returns it.
     template <typename Layer>
     Layer* Add(std::unique_ptr<Layer> layer) {

@@ -1,14 +1,17 @@
 // What each kind reports through its property set, how values given as text are applied,
-// and how scripts carry a layer's state into a new layer.
+// how scripts carry a layer's state into a new layer; the renderer manager's window slots,
+// current window and caption, and the viewer wrapper's ownership of its viewer.
 
-#include <string>
+#include <vtkRendererCollection.h>
+
 #include <tuple>
-#include <vector>
 
 #include "RenderTestSupport.h"
 #include "wLayerFactory.h"
+#include "wRendererManager.h"
 #include "wScript.h"
 #include "wSnapshot.h"
+#include "wViewerWrapperBase.h"
 
 using namespace rendertest;
 
@@ -110,11 +113,10 @@ TEST(PropertySet, EachKindTakesTheSheetsTextsAndScriptsItsState) {
     ExpectRoundTrip(text, nullptr);
 
     wProp* prop = image3D.GetProperty();
-    int range[6];
+    std::array<int, 6> range{};
     double scalars[2];
-    ASSERT_TRUE(prop->GetSliceRange(range));
-    ASSERT_TRUE(prop->GetScalarRange(scalars));
-    EXPECT_EQ(std::vector<int>(range, range + 6), (std::vector<int>{0, 7, 0, 7, 0, 7}));
+    ASSERT_TRUE(prop->GetSliceRange(range.data()) && prop->GetScalarRange(scalars));
+    EXPECT_EQ(range, (std::array<int, 6>{0, 7, 0, 7, 0, 7}));
     EXPECT_EQ(scalars[1], 777.0);
     EXPECT_EQ(prop->GetValue("Slice"), "1, 2, 3");
     EXPECT_EQ(prop->GetValue("Contrast"), "[10.0, 500.0]");
@@ -133,7 +135,6 @@ TEST(Script, ViewerLineMalformedLinesAndLayersForTheReadersTypes) {
     ASSERT_EQ(std::count(script.begin(), script.end(), '\n'), 3);
     wScriptRecord line;
     ASSERT_TRUE(wScriptRecord::Parse(script.substr(0, script.find('\n')), line));
-    EXPECT_EQ(line.kind, "Viewer");
     wViewer restored;
     ASSERT_TRUE(restored.ApplyScript(line));
     EXPECT_EQ(restored.GetScript(), script.substr(0, script.find('\n') + 1));
@@ -178,6 +179,77 @@ TEST(SnapshotSize, ReadsWidthByHeight) {
         EXPECT_FALSE(wSnapshot::ParseSize(bad, w, h)) << bad;
     }
     EXPECT_EQ(w, 32);
+}
+
+using Window = vtkSmartPointer<vtkRenderWindow>;
+
+TEST(RendererManager, KeepsUpTo24WindowsInStableSlotsAndPassesEveryCaption) {
+    wRendererManager manager;
+    EXPECT_EQ(manager.GetFirstRenderWindow(), nullptr);
+    EXPECT_EQ(manager.GetCurrentRenderWindowId(), 0) << "a usable slot even without windows";
+    EXPECT_EQ(manager.AddRenderWindow(nullptr), -1);
+    std::vector<Window> windows;
+    for (int i = 0; i < wRendererManager::MaxRenderWindows; ++i) {
+        windows.push_back(Window::New());
+        ASSERT_EQ(manager.AddRenderWindow(windows.back()), i);
+    }
+    EXPECT_EQ(manager.AddRenderWindow(Window::New()), -1) << "all 24 slots taken";
+    EXPECT_EQ(manager.AddRenderWindow(windows[5]), 5) << "a known window keeps its slot";
+    EXPECT_TRUE(manager.RemoveRenderWindow(3));
+    EXPECT_FALSE(manager.RemoveRenderWindow(3));
+    EXPECT_FALSE(manager.RemoveRenderWindow(24));
+    EXPECT_EQ(manager.GetRenderWindow(4), windows[4]) << "other windows keep their ids";
+    EXPECT_EQ(manager.GetNumberOfRenderWindows(), 23);
+    auto late = Window::New();
+    EXPECT_EQ(manager.AddRenderWindow(late), 3) << "the freed slot is reused";
+    EXPECT_EQ(manager.FindRenderWindow(late), 3);
+
+    // The first window was current; the current one is removed: the lowest remaining.
+    EXPECT_EQ(manager.GetCurrentRenderWindow(), windows[0]);
+    EXPECT_TRUE(manager.SetCurrentRenderWindow(2));
+    EXPECT_FALSE(manager.SetCurrentRenderWindow(24));
+    manager.RemoveRenderWindow(0);
+    EXPECT_EQ(manager.GetFirstRenderWindow(), windows[1]);
+    EXPECT_EQ(manager.GetCurrentRenderWindowId(), 2);
+    manager.RemoveRenderWindow(2);
+    EXPECT_EQ(manager.GetCurrentRenderWindowId(), 1);
+    for (int id = 1; id < wRendererManager::MaxRenderWindows; ++id) {
+        manager.RemoveRenderWindow(id);
+    }
+    EXPECT_EQ(manager.GetCurrentRenderWindowId(), 0);
+    EXPECT_EQ(manager.GetCurrentRenderWindow(), nullptr);
+
+    manager.SetCaption("before");
+    std::vector<std::string> shown;
+    manager.SetCaptionListener([&](const std::string& caption) { shown.push_back(caption); });
+    manager.SetCaption("Welcome to VARQ");
+    manager.SetCaption("Welcome to VARQ");
+    EXPECT_EQ(shown, (std::vector<std::string>{"Welcome to VARQ", "Welcome to VARQ"}));
+    EXPECT_EQ(manager.GetCaption(), "Welcome to VARQ");
+    manager.SetCaptionListener(nullptr);
+    manager.SetCaption("after");
+    EXPECT_EQ(shown.size(), 2u);
+}
+
+// A viewer leaves the window it is moved from, and the wrapper's RemoveViewer takes its
+// renderers (the scene's and the axes') out of the window.
+TEST(ViewerWrapper, OwnsItsViewerUntilRemoved) {
+    auto first = Window::New();
+    auto second = Window::New();
+    wViewerWrapperBase wrapper;
+    wrapper.RemoveViewer();  // nothing to remove
+    wViewer* viewer = wrapper.CreateViewer(first);
+    ASSERT_NE(viewer, nullptr);
+    EXPECT_EQ(wrapper.GetViewer(), viewer);
+    viewer->AxiesOn();
+    EXPECT_EQ(first->GetRenderers()->GetNumberOfItems(), 2);
+    viewer->SetRenderWindow(second);
+    EXPECT_EQ(first->GetRenderers()->GetNumberOfItems(), 0);
+    EXPECT_EQ(second->GetRenderers()->GetNumberOfItems(), 2);
+    EXPECT_EQ(viewer->GetRenderWindow(), second.Get());
+    wrapper.RemoveViewer();
+    EXPECT_EQ(wrapper.GetViewer(), nullptr);
+    EXPECT_EQ(second->GetRenderers()->GetNumberOfItems(), 0);
 }
 
 }  // namespace
