@@ -25,20 +25,14 @@ using ::testing::IsEmpty;
 
 namespace {
 
-template <typename T = QWidget>
+template <typename T = QLineEdit>
 T* Child(QWidget& dialog, const QString& name) {
     T* child = dialog.findChild<T*>(name);
     EXPECT_NE(child, nullptr) << name.toStdString();
     return child;
 }
 QString Text(QWidget& dialog, const QString& name) {
-    return Child<QLineEdit>(dialog, name)->text();
-}
-QSlider* Slider(QWidget& dialog, const QString& name) {
-    return Child<QSlider>(dialog, name);
-}
-QPushButton* Button(QWidget& dialog, const QString& name) {
-    return Child<QPushButton>(dialog, name);
+    return Child(dialog, name)->text();
 }
 
 class SliceDialogTest : public ::testing::Test, proptest::WithApplication {
@@ -55,6 +49,8 @@ protected:
         m_Dialog.GetSlice(xyz.data());
         return xyz;
     }
+    QSlider* Slider(const char* name) { return Child<QSlider>(m_Dialog, name); }
+    QPushButton* Button(const char* name) { return Child<QPushButton>(m_Dialog, name); }
 
     RecordingRenderable m_Layer{"Image3DLayer"};
     CSliderDialog m_Dialog;
@@ -64,31 +60,48 @@ protected:
 
 TEST_F(SliceDialogTest, OpeningShowsEachAxisOrNull) {
     Open({0, 10, -1, -1, 2, 30}, {4, 7, 9});
-    EXPECT_EQ(m_Dialog.windowTitle(), "Slice");
-    EXPECT_EQ(Slider(m_Dialog, "sliderX")->maximum(), 10);
-    EXPECT_EQ(Slider(m_Dialog, "sliderX")->value(), 4);
-    EXPECT_EQ(Slider(m_Dialog, "sliderZ")->minimum(), 2);
+    EXPECT_EQ(Slider("sliderX")->maximum(), 10);
+    EXPECT_EQ(Slider("sliderX")->value(), 4);
+    EXPECT_EQ(Slider("sliderZ")->minimum(), 2);
     EXPECT_EQ(Text(m_Dialog, "sliceZ"), "9");
-    EXPECT_FALSE(Slider(m_Dialog, "sliderY")->isEnabled());
-    EXPECT_FALSE(Button(m_Dialog, "playY")->isEnabled());
+    EXPECT_FALSE(Slider("sliderY")->isEnabled());
+    EXPECT_FALSE(Button("playY")->isEnabled());
     EXPECT_EQ(Text(m_Dialog, "sliceY"), "NULL");
-    EXPECT_TRUE(Button(m_Dialog, "rate15")->isChecked());
     EXPECT_THAT(m_Layer.m_Calls, IsEmpty()) << "opening applies nothing";
     m_Dialog.OnOK();
     EXPECT_EQ(m_Dialog.result(), QDialog::Accepted);
     EXPECT_THAT(Slice(), ElementsAre(4, 7, 9)) << "the NULL axis keeps the caller's y";
 }
 
+// An axis without a slice (-999) moves no plane, but OK takes its slider.
+TEST_F(SliceDialogTest, SlidersMoveOnlyAxesWithASliceAndOkTakesThemAll) {
+    Open({0, 10, 0, 10, 0, 10}, {3, -999, 5});
+    EXPECT_TRUE(Slider("sliderY")->isEnabled());
+    Slider("sliderY")->setValue(6);
+    EXPECT_EQ(Text(m_Dialog, "sliceY"), "-999");
+    m_Dialog.show();
+    QSlider* z = Slider("sliderZ");
+    z->setFocus();
+    QTest::keyClick(z, Qt::Key_Right);
+    QTest::keyClick(z, Qt::Key_PageUp);
+    EXPECT_EQ(Text(m_Dialog, "sliceZ"), "10");
+    EXPECT_THAT(m_Layer.m_Calls, ElementsAre("SetSlice(3,-999,5)", "Render", "SetSlice(3,-999,6)",
+                                             "Render", "SetSlice(3,-999,10)", "Render"));
+    QTest::keyClick(z, Qt::Key_Return);  // Enter is OK
+    EXPECT_EQ(m_Dialog.result(), QDialog::Accepted);
+    EXPECT_THAT(Slice(), ElementsAre(3, 6, 10));
+}
+
 TEST_F(SliceDialogTest, EachTickShowsTheSliceAndDrawsOneFrame) {
     Open({0, 10, 0, 10, 0, 10}, {9, 1, 1});
     m_Dialog.OnTimer(0);
     EXPECT_EQ(Text(m_Dialog, "sliceX"), "0");
-    EXPECT_EQ(Slider(m_Dialog, "sliderX")->value(), 0);
+    EXPECT_EQ(Slider("sliderX")->value(), 0);
     m_Layer.m_Set.SetSliceRange(std::array<int, 6>{0, 10, 5, 8, 0, 10}.data());
     m_Dialog.OnTimer(1);  // the range is read from the layer at each tick
     EXPECT_EQ(Text(m_Dialog, "sliceY"), "5");
-    EXPECT_EQ(Slider(m_Dialog, "sliderY")->minimum(), 5) << "the slider follows the range";
-    EXPECT_EQ(Slider(m_Dialog, "sliderY")->maximum(), 8);
+    EXPECT_EQ(Slider("sliderY")->minimum(), 5) << "the slider follows the range";
+    EXPECT_EQ(Slider("sliderY")->maximum(), 8);
     EXPECT_THAT(m_Layer.m_Calls,
                 ElementsAre("SetSlice(0,1,1)", "Render", "SetSlice(0,5,1)", "Render"));
 
@@ -104,7 +117,6 @@ TEST_F(SliceDialogTest, EachTickShowsTheSliceAndDrawsOneFrame) {
     m_Layer.m_Set.SetSliceRange(std::array<int, 6>{0, 10, 5, 8, 0, 10}.data());
 
     // The real timer: ticks keep coming, one frame each, until the axis stops.
-    m_Layer.m_Calls.clear();
     m_Dialog.OnFrameRate(30.0);
     m_Dialog.OnPlay(2);
     QTest::qWait(200);
@@ -116,34 +128,28 @@ TEST_F(SliceDialogTest, EachTickShowsTheSliceAndDrawsOneFrame) {
     }
 }
 
-TEST_F(SliceDialogTest, PlayButtonsRunTimersAtTheRateChosenWhenStarted) {
+// Each axis plays at the rate chosen when it started; every way of closing stops them all.
+TEST_F(SliceDialogTest, PlayButtonsRunTimersUntilTheDialogCloses) {
     Open({0, 10, 0, 10, 0, 10}, {1, 1, 1});
-    Button(m_Dialog, "playX")->click();
-    EXPECT_EQ(Button(m_Dialog, "playX")->text(), "||");
+    Button("playX")->click();
+    EXPECT_EQ(Button("playX")->text(), "||");
     EXPECT_EQ(m_Dialog.GetTimerInterval(0), 66);
-    Button(m_Dialog, "rate30")->click();
-    EXPECT_FALSE(Button(m_Dialog, "rate15")->isChecked());
+    Button("rate30")->click();
+    EXPECT_FALSE(Button("rate15")->isChecked());
     EXPECT_EQ(m_Dialog.GetTimerInterval(0), 66) << "a running axis keeps its rate";
-    Button(m_Dialog, "playY")->click();
+    Button("playY")->click();
     EXPECT_EQ(m_Dialog.GetTimerInterval(1), 33);
-    Button(m_Dialog, "rate7_5")->click();
-    Button(m_Dialog, "playZ")->click();
+    Button("rate7_5")->click();
+    Button("playZ")->click();
     EXPECT_EQ(m_Dialog.GetTimerInterval(2), 133);
-    Button(m_Dialog, "playX")->click();
-    EXPECT_EQ(Button(m_Dialog, "playX")->text(), ">");
+    Button("playX")->click();
+    EXPECT_EQ(Button("playX")->text(), ">");
     EXPECT_EQ(m_Dialog.GetTimerInterval(0), -1);
     EXPECT_EQ(m_Dialog.GetTimerInterval(1), 33);
-}
 
-TEST_F(SliceDialogTest, EveryWayOfClosingStopsTheTimers) {
-    Open({0, 10, 0, 10, 0, 10}, {1, 1, 1});
-    const std::vector<std::function<void()>> closings = {
-        [&] { m_Dialog.OnOK(); },
-        [&] { m_Dialog.OnCancel(); },
-        [&] { QTest::keyClick(&m_Dialog, Qt::Key_Escape); },
-        [&] { m_Dialog.close(); },
-    };
-    for (const auto& close : closings) {
+    for (const auto& close : std::vector<std::function<void()>>{
+             [&] { m_Dialog.OnOK(); }, [&] { m_Dialog.OnCancel(); },
+             [&] { QTest::keyClick(&m_Dialog, Qt::Key_Escape); }, [&] { m_Dialog.close(); }}) {
         m_Dialog.show();
         m_Dialog.OnPlay(0);
         m_Dialog.OnPlay(2);
@@ -152,26 +158,8 @@ TEST_F(SliceDialogTest, EveryWayOfClosingStopsTheTimers) {
             EXPECT_FALSE(m_Dialog.IsPlaying(axis));
             EXPECT_EQ(m_Dialog.GetTimerInterval(axis), -1);
         }
-        EXPECT_EQ(Button(m_Dialog, "playZ")->text(), ">");
+        EXPECT_EQ(Button("playZ")->text(), ">");
     }
-}
-
-TEST_F(SliceDialogTest, SlidersMoveOnlyAxesWithASliceAndOkTakesThemAll) {
-    Open({0, 10, 0, 10, 0, 10}, {3, -999, 5});
-    EXPECT_TRUE(Slider(m_Dialog, "sliderY")->isEnabled());
-    Slider(m_Dialog, "sliderY")->setValue(6);
-    EXPECT_EQ(Text(m_Dialog, "sliceY"), "-999");
-    m_Dialog.show();
-    QSlider* z = Slider(m_Dialog, "sliderZ");
-    z->setFocus();
-    QTest::keyClick(z, Qt::Key_Right);
-    QTest::keyClick(z, Qt::Key_PageUp);
-    EXPECT_EQ(Text(m_Dialog, "sliceZ"), "10");
-    EXPECT_THAT(m_Layer.m_Calls, ElementsAre("SetSlice(3,-999,5)", "Render", "SetSlice(3,-999,6)",
-                                             "Render", "SetSlice(3,-999,10)", "Render"));
-    QTest::keyClick(z, Qt::Key_Return);  // Enter is OK
-    EXPECT_EQ(m_Dialog.result(), QDialog::Accepted);
-    EXPECT_THAT(Slice(), ElementsAre(3, 6, 10)) << "OK takes the Y slider";
 }
 
 TEST(ContrastDialog, OpensAtTheContrastAppliesEachMoveAndCancelPutsItBack) {
@@ -182,9 +170,8 @@ TEST(ContrastDialog, OpensAtTheContrastAppliesEachMoveAndCancelPutsItBack) {
     dialog.SetContrast(-1024.5, 200.25);
     dialog.SetLayer(&layer);
     dialog.OnInitDialog();
-    EXPECT_EQ(dialog.windowTitle(), "Contrast");
-    QSlider* minSlider = Slider(dialog, "minSlider");
-    QSlider* maxSlider = Slider(dialog, "maxSlider");
+    QSlider* minSlider = Child<QSlider>(dialog, "minSlider");
+    QSlider* maxSlider = Child<QSlider>(dialog, "maxSlider");
     EXPECT_EQ(minSlider->value(), -1024);
     EXPECT_EQ(maxSlider->value(), 200);
     EXPECT_EQ(maxSlider->maximum(), 2000);
@@ -198,14 +185,14 @@ TEST(ContrastDialog, OpensAtTheContrastAppliesEachMoveAndCancelPutsItBack) {
     maxSlider->setFocus();
     QTest::keyClick(maxSlider, Qt::Key_Left);
     // Typed bounds: applied on Enter, clamped to the scalar range, the dialog stays open.
-    QLineEdit* maxEdit = Child<QLineEdit>(dialog, "maxEdit");
+    QLineEdit* maxEdit = Child(dialog, "maxEdit");
     maxEdit->setFocus();
     maxEdit->setText("5000");
     QTest::keyClick(maxEdit, Qt::Key_Return);
     EXPECT_TRUE(dialog.isVisible());
     EXPECT_EQ(maxSlider->value(), 2000);
     EXPECT_EQ(Text(dialog, "maxEdit"), "2000");
-    QLineEdit* minEdit = Child<QLineEdit>(dialog, "minEdit");
+    QLineEdit* minEdit = Child(dialog, "minEdit");
     minEdit->setText("-300.5");
     QTest::keyClick(minEdit, Qt::Key_Enter);
     EXPECT_EQ(minSlider->value(), -300);
@@ -234,6 +221,7 @@ protected:
         }
         return texts;
     }
+    QSlider* Slider(const char* name) { return Child<QSlider>(m_Dialog, name); }
 
     RecordingRenderable m_Target;
     CMatrixUI m_Dialog;
@@ -241,32 +229,29 @@ protected:
 
 }  // namespace
 
-TEST_F(MatrixDialogTest, OpensWithTheMatrixAndTranslationIsAnOffset) {
+TEST_F(MatrixDialogTest, OpensWithTheMatrixTranslationIsAnOffsetAndRotationAboutZ) {
     const double m[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 0, 0, 0, 1};
     m_Dialog.SetMatrix(m);
     m_Dialog.OnInitDialog();
-    EXPECT_EQ(m_Dialog.windowTitle(), "Matrix ");
     EXPECT_THAT(GridRow(3), ElementsAre("9.000000", "10.000000", "11.000000", "12.000000"));
     EXPECT_EQ(Text(m_Dialog, "valueRz"), "0");
-    EXPECT_EQ(Slider(m_Dialog, "sliderTy")->value(), 50);
-    EXPECT_EQ(Slider(m_Dialog, "sliderRz")->maximum(), 360);
+    EXPECT_EQ(Slider("sliderTy")->value(), 50);
+    EXPECT_EQ(Slider("sliderRz")->maximum(), 360);
     EXPECT_THAT(m_Target.m_Calls, IsEmpty());
 
     m_Dialog.SetMatrix(
         std::array<double, 16>{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}.data());
-    Slider(m_Dialog, "sliderTx")->setValue(60);
+    Slider("sliderTx")->setValue(60);
     EXPECT_EQ(Text(m_Dialog, "cellD1"), "10.000000");
     EXPECT_EQ(Text(m_Dialog, "valueTx"), "10");
-    Slider(m_Dialog, "sliderTx")->setValue(55);  // from the base, not from the last move
+    Slider("sliderTx")->setValue(55);  // from the base, not from the last move
     EXPECT_EQ(Text(m_Dialog, "cellD1"), "5.000000");
     EXPECT_THAT(m_Target.m_Calls,
                 ElementsAre("SetTransform(1,0,0,10,0,1,0,0,0,0,1,0,0,0,0,1)", "Update",
                             "SetTransform(1,0,0,5,0,1,0,0,0,0,1,0,0,0,0,1)", "Update"));
-}
 
-TEST_F(MatrixDialogTest, RotationAboutZByNinety) {
-    m_Dialog.OnInitDialog();
-    Slider(m_Dialog, "sliderRz")->setValue(270);
+    Slider("sliderTx")->setValue(50);
+    Slider("sliderRz")->setValue(270);
     EXPECT_EQ(Text(m_Dialog, "valueRz"), "90");
     const auto zero = [](const std::string& t) { return t == "0.000000" || t == "-0.000000"; };
     const auto row1 = GridRow(1);
@@ -284,12 +269,12 @@ TEST_F(MatrixDialogTest, LoadAndSaveGoThroughThePrompts) {
     ASSERT_TRUE(wUtil::SaveMat(path, shift));
     wexlan::ScopedScriptedPrompts prompts;
     m_Dialog.OnInitDialog();
-    Slider(m_Dialog, "sliderTy")->setValue(60);
+    Slider("sliderTy")->setValue(60);
     m_Target.m_Calls.clear();
 
     m_Dialog.OnLoad();  // cancelled: nothing
     prompts->QueueFileName(path);
-    Button(m_Dialog, "loadButton")->click();
+    Child<QPushButton>(m_Dialog, "loadButton")->click();
     EXPECT_EQ(Text(m_Dialog, "cellD2"), "2.000000");
     EXPECT_EQ(Text(m_Dialog, "valueTy"), "10") << "sliders and renderable are left alone";
     EXPECT_THAT(m_Target.m_Calls, IsEmpty());
@@ -298,15 +283,15 @@ TEST_F(MatrixDialogTest, LoadAndSaveGoThroughThePrompts) {
     EXPECT_EQ(load.filterText, "Matrix (*.mat) | *.mat|");
     EXPECT_TRUE(load.options.hideReadOnly && load.options.promptOverwrite);
 
-    Slider(m_Dialog, "sliderTx")->setValue(45);  // composes onto the loaded matrix
+    Slider("sliderTx")->setValue(45);  // composes onto the loaded matrix
     EXPECT_THAT(GridRow(1), ElementsAre("1.000000", "0.000000", "0.000000", "-4.000000"));
     EXPECT_EQ(Text(m_Dialog, "cellD2"), "12.000000");
 
-    Child<QLineEdit>(m_Dialog, "cellA1")->setText("abc");
-    Child<QLineEdit>(m_Dialog, "cellD3")->setText("7.25 mm");
+    Child(m_Dialog, "cellA1")->setText("abc");
+    Child(m_Dialog, "cellD3")->setText("7.25 mm");
     const std::string saved = folder.filePath("out.mat").toStdString();
     prompts->QueueFileName(saved);
-    Button(m_Dialog, "saveButton")->click();
+    Child<QPushButton>(m_Dialog, "saveButton")->click();
     EXPECT_EQ(prompts->Calls()[2].kind, wexlan::PromptKind::SaveFile);
     EXPECT_EQ(prompts->Calls()[2].filterText, "Matrix (*.mat) | *.mat|");
     double written[16];
@@ -319,15 +304,15 @@ TEST_F(MatrixDialogTest, ResetOkAndCancel) {
     const double m[16] = {2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 1};
     m_Dialog.SetMatrix(m);
     m_Dialog.OnInitDialog();
-    Slider(m_Dialog, "sliderRx")->setValue(200);
+    Slider("sliderRx")->setValue(200);
     m_Target.m_Calls.clear();
-    Button(m_Dialog, "resetButton")->click();
-    EXPECT_EQ(Slider(m_Dialog, "sliderRx")->value(), 180);
+    Child<QPushButton>(m_Dialog, "resetButton")->click();
+    EXPECT_EQ(Slider("sliderRx")->value(), 180);
     EXPECT_EQ(Text(m_Dialog, "valueRx"), "0");
     EXPECT_THAT(m_Target.m_Calls,
                 ElementsAre("SetTransform(1,0,0,0,0,1,0,0,0,0,1,0,0,0,0,1)", "Update"));
 
-    Slider(m_Dialog, "sliderTz")->setValue(51);
+    Slider("sliderTz")->setValue(51);
     EXPECT_EQ(m_Target.m_Transform[11], 1.0);
     m_Target.m_Calls.clear();
     m_Dialog.OnCancel();  // after Reset and moves alike: the opening matrix goes back
@@ -336,11 +321,11 @@ TEST_F(MatrixDialogTest, ResetOkAndCancel) {
     EXPECT_EQ(m_Dialog.result(), QDialog::Rejected);
 
     // OK takes the grid, typed text included, and applies nothing itself.
-    Child<QLineEdit>(m_Dialog, "cellB2")->setText("2.5abc");
-    Slider(m_Dialog, "sliderTz")->setValue(51);
+    Child(m_Dialog, "cellB2")->setText("2.5abc");
+    Slider("sliderTz")->setValue(51);
     m_Target.m_Calls.clear();
     m_Dialog.show();
-    QTest::keyClick(Child<QLineEdit>(m_Dialog, "cellB2"), Qt::Key_Return);  // Enter is OK
+    QTest::keyClick(Child(m_Dialog, "cellB2"), Qt::Key_Return);  // Enter is OK
     EXPECT_EQ(m_Dialog.result(), QDialog::Accepted);
     double result[16];
     m_Dialog.GetMatrix(result);
