@@ -59,11 +59,9 @@ protected:
         m_Controller.GetModules()->SetActivatedModule(0);
         m_Panel.SetBoss(&m_Controller);
     }
-    wMeshLayer* AddLayer(const std::string& name) {
-        auto layer = std::make_unique<wMeshLayer>(nullptr, name);
-        wMeshLayer* raw = layer.get();
-        m_Viewer.AddInput(std::move(layer));
-        return raw;
+    wLayer* AddLayer(const std::string& name) {
+        m_Viewer.AddInput(std::make_unique<wMeshLayer>(nullptr, name));
+        return m_Viewer.GetInput(m_Viewer.GetNumberOfItems() - 1);
     }
     QTreeWidget& Tree() { return *m_Panel.GetTree(); }
     QTreeWidgetItem* Root() { return Tree().topLevelItem(0); }
@@ -108,7 +106,6 @@ TEST_F(LayerTreeTest, OpensWithNoLayersAndUpdatesFromTheCurrentViewer) {
     EXPECT_EQ(Root()->text(0), "View");
     EXPECT_THAT(Labels(), ElementsAre("No Layers"));
     EXPECT_TRUE(Root()->isExpanded());
-    EXPECT_EQ(Tree().iconSize(), QSize(24, 24));
     EXPECT_NE(Root()->icon(0).cacheKey(), Root()->child(0)->icon(0).cacheKey());
     EXPECT_EQ(Tree().geometry(), QRect(5, 5, 190, 290));
 
@@ -214,7 +211,7 @@ TEST_F(LayerTreeTest, DeleteKeyAsksAndRemovesTheLayerOfTheSelectedItem) {
     m_Viewer.RemoveAllInputs();
     AddLayer("view");
     AddLayer("No Layers");
-    wMeshLayer* first = AddLayer("twin");
+    wLayer* first = AddLayer("twin");
     AddLayer("twin");
     m_Panel.UpdateUI();
 
