@@ -83,49 +83,6 @@ public:
     double m_Transform[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 };
 
-/// Real classes of the rendering library whose Render and Update record the state that
-/// the kind-specific operations (non-virtual in the library) left behind.
-class RecordingViewer : public wViewer {
-public:
-    void Render() override { m_Calls.push_back("Render " + State()); }
-    void Update() override { m_Calls.push_back("Update " + State()); }
-    std::string State() const {
-        return std::string("axes=") + (GetAxesVisibility() ? "on" : "off") +
-               " bar=" + std::to_string(GetColorBar());
-    }
-    std::vector<std::string> m_Calls;
-};
-
-class RecordingVolume : public wImage3DLayer {
-public:
-    explicit RecordingVolume(vtkImageData* image) : wImage3DLayer(image, "volume") {}
-    void Render() override { m_Calls.push_back("Render " + State()); }
-    void Update() override { m_Calls.push_back("Update " + State()); }
-    std::string State() const {
-        std::string planes;
-        for (int axis = 0; axis < 3; ++axis) {
-            planes += GetPlaneVisibility(axis) ? "1" : "0";
-        }
-        return "lut=" + GetLookupTableName() + " cursor=" + (GetCursor() ? "on" : "off") +
-               " planes=" + planes;
-    }
-    std::vector<std::string> m_Calls;
-};
-
-class RecordingLandmarks : public wLandmarkLayer {
-public:
-    RecordingLandmarks() : wLandmarkLayer(nullptr, "marks") {}
-    void Update() override { m_Calls.push_back("Update size=" + Num(GetLandmarkSize())); }
-    std::vector<std::string> m_Calls;
-};
-
-class RecordingText : public wTextLayer {
-public:
-    RecordingText() : wTextLayer("hello") {}
-    void Update() override { m_Calls.push_back("Update size=" + std::to_string(GetTextSize())); }
-    std::vector<std::string> m_Calls;
-};
-
 /// Copies item `tag` of the property set of `from` (a real viewer or layer) into `to`,
 /// with its options: the sheet offers what the rendering library reports.
 inline void CopyItem(wRenderable& from, const std::string& tag, wProp& to) {

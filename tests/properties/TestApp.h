@@ -2,6 +2,8 @@
 
 #include <QApplication>
 
+#include "ModalDialogs.h"
+
 namespace proptest {
 
 // The widget tests' QApplication, created on first use and kept for the whole run. Qt
@@ -17,13 +19,21 @@ inline void EnsureApplication() {
     static QApplication application(argc, argv);
 }
 
-}  // namespace proptest
-
-namespace proptest {
-
 // A first base for fixtures whose members are widgets: the application exists before them.
 struct WithApplication {
     WithApplication() { EnsureApplication(); }
 };
+
+/// Answers the modal dialogs the sheet opens while it lives: each is a `Dialog`, opened
+/// (OnInitDialog) and handed to `act`, which ends it with OnOK or OnCancel.
+template <typename Dialog, typename Act>
+wexlan::ScopedModalRunner Answer(Act act) {
+    return wexlan::ScopedModalRunner([act](QDialog& dialog) {
+        auto& typed = dynamic_cast<Dialog&>(dialog);
+        typed.OnInitDialog();
+        act(typed);
+        return dialog.result();
+    });
+}
 
 }  // namespace proptest

@@ -1,21 +1,31 @@
 #pragma once
-// Shared helpers of the rendering tests: small off-screen windows, reading back what
-// was drawn, counting frames, and test data built in memory.
+// Shared helpers of the rendering tests: a viewer in a small off-screen window, reading
+// back what was drawn, counting frames, and test data built in memory.
 
 #include <vtkCallbackCommand.h>
 #include <vtkImageData.h>
+#include <vtkNew.h>
 #include <vtkPoints.h>
 #include <vtkPolyData.h>
 #include <vtkRenderWindow.h>
-#include <vtkSmartPointer.h>
 #include <vtkSphereSource.h>
 #include <vtkUnsignedCharArray.h>
 
+#include <gmock/gmock.h>
+
+#include <algorithm>
 #include <array>
-#include <cstdint>
 #include <cstdlib>
 #include <functional>
 #include <memory>
+
+#include "wImage3DLayer.h"
+#include "wImageLayer.h"
+#include "wLandmarkLayer.h"
+#include "wMeshLayer.h"
+#include "wProp.h"
+#include "wTextLayer.h"
+#include "wViewer.h"
 
 namespace rendertest {
 
@@ -23,52 +33,31 @@ struct Rgb {
     int r, g, b;
 };
 
-inline bool IsReddish(Rgb c) {
-    return c.r > 120 && c.g < 60 && c.b < 60;
-}
-inline bool IsGreenish(Rgb c) {
-    return c.g > 120 && c.r < 60 && c.b < 60;
-}
-inline bool IsBluish(Rgb c) {
-    return c.b > 120 && c.r < 60 && c.g < 60;
-}
-inline bool IsBlack(Rgb c) {
-    return c.r < 8 && c.g < 8 && c.b < 8;
-}
+inline constexpr auto IsReddish = [](Rgb c) { return c.r > 120 && c.g < 60 && c.b < 60; };
+inline constexpr auto IsGreenish = [](Rgb c) { return c.g > 120 && c.r < 60 && c.b < 60; };
+inline constexpr auto IsBluish = [](Rgb c) { return c.b > 120 && c.r < 60 && c.g < 60; };
+inline constexpr auto IsBlack = [](Rgb c) { return c.r < 8 && c.g < 8 && c.b < 8; };
 inline bool Near(Rgb c, Rgb expected, int tolerance = 6) {
     return std::abs(c.r - expected.r) <= tolerance && std::abs(c.g - expected.g) <= tolerance &&
            std::abs(c.b - expected.b) <= tolerance;
 }
 
-/// An off-screen render window of size x size pixels.
-inline vtkSmartPointer<vtkRenderWindow> MakeWindow(int size = 64) {
-    auto window = vtkSmartPointer<vtkRenderWindow>::New();
-    window->SetOffScreenRendering(1);
-    window->SetSize(size, size);
-    window->SetMultiSamples(0);
-    return window;
-}
-
 /// What the window shows after its last frame (read from the back buffer, where an
 /// off-screen window draws). (0, 0) is the lower left pixel.
-class Frame {
-public:
-    explicit Frame(vtkRenderWindow* window) {
-        const int* size = window->GetSize();
-        m_width = size[0];
-        m_height = size[1];
-        m_pixels = vtkSmartPointer<vtkUnsignedCharArray>::New();
-        window->GetPixelData(0, 0, m_width - 1, m_height - 1, 0, m_pixels);
+struct Frame {
+    explicit Frame(vtkRenderWindow* window) : width(window->GetSize()[0]) {
+        window->GetPixelData(0, 0, width - 1, window->GetSize()[1] - 1, 0, pixels);
     }
     Rgb At(int x, int y) const {
-        const unsigned char* p = m_pixels->GetPointer(3 * (y * m_width + x));
+        const unsigned char* p = pixels->GetPointer(3 * (y * width + x));
         return {p[0], p[1], p[2]};
     }
-    /// How many pixels satisfy `test`.
-    int Count(const std::function<bool(Rgb)>& test) const {
+    /// How many pixels of columns x0..x1-1 and rows y0..y1-1 (all by default) pass `test`.
+    int Count(const std::function<bool(Rgb)>& test, int x0 = 0, int x1 = -1, int y0 = 0,
+              int y1 = -1) const {
         int count = 0;
-        for (int y = 0; y < m_height; ++y) {
-            for (int x = 0; x < m_width; ++x) {
+        for (int y = y0; y < (y1 < 0 ? pixels->GetNumberOfTuples() / width : y1); ++y) {
+            for (int x = x0; x < (x1 < 0 ? width : x1); ++x) {
                 count += test(At(x, y)) ? 1 : 0;
             }
         }
@@ -76,47 +65,57 @@ public:
     }
     /// How many pixels differ from `other` by more than `tolerance` in any channel.
     int Differences(const Frame& other, int tolerance = 8) const {
-        int count = 0;
-        for (int y = 0; y < m_height; ++y) {
-            for (int x = 0; x < m_width; ++x) {
-                count += Near(At(x, y), other.At(x, y), tolerance) ? 0 : 1;
-            }
-        }
-        return count;
+        return Count([&, i = 0](Rgb c) mutable {
+            const Rgb o = other.At(i % width, i / width);
+            ++i;
+            return !Near(c, o, tolerance);
+        });
     }
-    int Width() const { return m_width; }
-    int Height() const { return m_height; }
 
-private:
-    int m_width = 0;
-    int m_height = 0;
-    vtkSmartPointer<vtkUnsignedCharArray> m_pixels;
+    int width;
+    vtkNew<vtkUnsignedCharArray> pixels;
 };
 
-/// Counts the frames a render window draws (its StartEvent).
-class FrameCounter {
-public:
-    explicit FrameCounter(vtkRenderWindow* window) : m_window(window) {
-        m_command = vtkSmartPointer<vtkCallbackCommand>::New();
-        m_command->SetClientData(&m_count);
-        m_command->SetCallback(
-            [](vtkObject*, unsigned long, void* count, void*) { ++*static_cast<int*>(count); });
-        m_tag = window->AddObserver(vtkCommand::StartEvent, m_command);
-    }
-    ~FrameCounter() { m_window->RemoveObserver(m_tag); }
-    int Count() const { return m_count; }
+inline constexpr auto IsLit = [](Rgb c) { return !IsBlack(c); };
 
-private:
-    vtkRenderWindow* m_window;
-    vtkSmartPointer<vtkCallbackCommand> m_command;
-    unsigned long m_tag = 0;
-    int m_count = 0;
+/// A viewer drawing into an off-screen window of size x size pixels on `background`;
+/// `frames` counts the frames the window starts.
+struct Scene {
+    explicit Scene(int size = 64, Rgb background = {0, 0, 0})
+        : window(vtkSmartPointer<vtkRenderWindow>::New()) {
+        window->SetOffScreenRendering(1);
+        window->SetSize(size, size);
+        window->SetMultiSamples(0);
+        viewer = std::make_unique<wViewer>(window);
+        viewer->SetBackgroundColor(background.r, background.g, background.b);
+        auto counter = vtkSmartPointer<vtkCallbackCommand>::New();
+        counter->SetClientData(&frames);
+        counter->SetCallback(
+            [](vtkObject*, unsigned long, void* n, void*) { ++*static_cast<int*>(n); });
+        window->AddObserver(vtkCommand::StartEvent, counter);
+    }
+    /// Adds `layer` to the viewer and returns it.
+    template <typename Layer>
+    Layer* Add(std::unique_ptr<Layer> layer) {
+        Layer* raw = layer.get();
+        viewer->AddInput(std::move(layer));
+        return raw;
+    }
+    /// Draws a frame through the viewer and reads it back.
+    Frame Draw() {
+        viewer->Render();
+        return Frame(window);
+    }
+
+    vtkSmartPointer<vtkRenderWindow> window;
+    std::unique_ptr<wViewer> viewer;
+    int frames = 0;
 };
 
-/// A sphere of radius 1 at `center` (a closed surface).
-inline vtkSmartPointer<vtkPolyData> MakeSphere(double x = 0, double y = 0, double z = 0) {
+/// A sphere of radius 1 at (x, 0, 0) (a closed surface).
+inline vtkSmartPointer<vtkPolyData> MakeSphere(double x = 0) {
     auto source = vtkSmartPointer<vtkSphereSource>::New();
-    source->SetCenter(x, y, z);
+    source->SetCenter(x, 0, 0);
     source->SetRadius(1.0);
     source->SetThetaResolution(32);
     source->SetPhiResolution(32);
@@ -135,17 +134,20 @@ inline vtkSmartPointer<vtkPolyData> MakePoints(std::initializer_list<std::array<
     return data;
 }
 
-/// An unsigned short volume of n^3 voxels whose value is `valueOf(i, j, k)`.
+/// An unsigned short volume of n^3 voxels (or dims[0] x dims[1] x dims[2]) whose value is
+/// `valueOf(i, j, k)`.
 inline vtkSmartPointer<vtkImageData> MakeVolume(int n,
-                                                const std::function<int(int, int, int)>& valueOf) {
+                                                const std::function<int(int, int, int)>& valueOf,
+                                                std::array<int, 3> dims = {}) {
+    dims = dims[0] > 0 ? dims : std::array<int, 3>{n, n, n};
     auto image = vtkSmartPointer<vtkImageData>::New();
-    image->SetDimensions(n, n, n);
+    image->SetDimensions(dims.data());
     image->AllocateScalars(VTK_UNSIGNED_SHORT, 1);
-    auto* voxel = static_cast<std::uint16_t*>(image->GetScalarPointer());
-    for (int k = 0; k < n; ++k) {
-        for (int j = 0; j < n; ++j) {
-            for (int i = 0; i < n; ++i) {
-                *voxel++ = static_cast<std::uint16_t>(valueOf(i, j, k));
+    auto* voxel = static_cast<unsigned short*>(image->GetScalarPointer());
+    for (int k = 0; k < dims[2]; ++k) {
+        for (int j = 0; j < dims[1]; ++j) {
+            for (int i = 0; i < dims[0]; ++i) {
+                *voxel++ = static_cast<unsigned short>(valueOf(i, j, k));
             }
         }
     }

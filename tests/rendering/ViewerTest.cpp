@@ -1,168 +1,115 @@
-// What a viewer draws (background, axes, colour bar, scale, scene transform), how it
-// keeps its layers, and when it draws.
+// What a viewer draws (axes, colour bar, scale, scene transform), how it keeps its layers
+// and when it draws; pictures written by wSnapshot: a PNG of the asked size that shows the
+// data, and failures leave no file behind.
 
-#include <gtest/gtest.h>
+#include <vtkPNGReader.h>
 
-#include <vtkRendererCollection.h>
+#include <unistd.h>
 
-#include <memory>
+#include <filesystem>
 
 #include "RenderTestSupport.h"
-#include "wImageLayer.h"
-#include "wLandmarkLayer.h"
-#include "wMeshLayer.h"
-#include "wProp.h"
-#include "wTextLayer.h"
-#include "wViewer.h"
+#include "wSnapshot.h"
 
 using namespace rendertest;
+using ::testing::ElementsAre;
+using ::testing::Gt;
 
 namespace {
 
 class ViewerTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        window = MakeWindow(64);
-        viewer = std::make_unique<wViewer>(window);
-        viewer->SetBackgroundColor(0, 0, 0);
-    }
     wMeshLayer* AddBall(const std::string& name, double x = 0) {
-        auto layer = std::make_unique<wMeshLayer>(MakeSphere(x), name);
-        layer->SetColor(1, 0, 0);
-        wMeshLayer* raw = layer.get();
-        viewer->AddInput(std::move(layer));
-        return raw;
+        wMeshLayer* ball = scene.Add(std::make_unique<wMeshLayer>(MakeSphere(x), name));
+        ball->SetColor(1, 0, 0);
+        return ball;
     }
-    Frame Draw() {
-        viewer->Render();
-        return Frame(window);
-    }
-    int Lit() {
-        return Draw().Count([](Rgb c) { return !IsBlack(c); });
-    }
+    int Lit() { return scene.Draw().Count(IsLit); }
+    bool RedInTheMiddle() { return IsReddish(scene.Draw().At(32, 32)); }
 
-    vtkSmartPointer<vtkRenderWindow> window;
-    std::unique_ptr<wViewer> viewer;
+    Scene scene;
+    wViewer* viewer = scene.viewer.get();
 };
 
-TEST_F(ViewerTest, BackgroundFillsTheWindowAndIsReported) {
-    viewer->SetBackgroundColor(0, 1, 0);
-    Frame frame = Draw();
-    EXPECT_EQ(frame.Count(IsGreenish), 64 * 64);
-    double rgb[3];
-    ASSERT_TRUE(viewer->GetProperty()->GetBackgroundColor(rgb));
-    EXPECT_EQ(rgb[1], 1.0);
-    EXPECT_EQ(viewer->GetProperty()->GetValue("Background"), "0, 1, 0");
-    EXPECT_EQ(viewer->GetProperty()->GetValue("IsA"), "Viewer");
-}
-
 TEST_F(ViewerTest, KeepsLayersByIndexNameAndDataItem) {
-    AddBall("ball");
-    viewer->AddInput(std::make_unique<wLandmarkLayer>(MakePoints({{0, 0, 0}}), "marks"));
-    viewer->AddInput(std::make_unique<wTextLayer>("hello"));
+    AddBall("far", 100);
+    scene.Add(std::make_unique<wLandmarkLayer>(MakePoints({{0, 0, 0}}), "marks"));
+    scene.Add(std::make_unique<wTextLayer>("hello"));
     ASSERT_EQ(viewer->GetNumberOfItems(), 3);
-    EXPECT_EQ(viewer->GetInput(1)->GetLayerName(), "marks");
     EXPECT_EQ(viewer->GetInput("Text"), viewer->GetInput(2));
     EXPECT_EQ(viewer->GetInput(3), nullptr);
     EXPECT_EQ(viewer->GetInput("nothing"), nullptr);
-    EXPECT_EQ(viewer->FindInputIndex("marks"), 1);
     EXPECT_EQ(viewer->FindInputIndex("Text"), -1) << "a text layer shows no data item";
-    EXPECT_EQ(viewer->GetKeyLayerId(), 0);
-    EXPECT_EQ(viewer->GetInput(), viewer->GetInput(0));
 
-    EXPECT_TRUE(IsReddish(Draw().At(32, 32)));
-    EXPECT_TRUE(viewer->RemoveInput("ball"));
-    EXPECT_FALSE(viewer->RemoveInput("ball"));
-    EXPECT_EQ(viewer->GetNumberOfItems(), 2);
+    EXPECT_TRUE(RedInTheMiddle());
+    AddBall("near", 0);
+    viewer->GetInput("far")->VisibilityOff();
+    EXPECT_FALSE(RedInTheMiddle()) << "only the first layer resets the camera";
+    viewer->ResetCamera();
+    EXPECT_TRUE(RedInTheMiddle());
+
+    EXPECT_TRUE(viewer->RemoveInput("near"));
+    EXPECT_FALSE(viewer->RemoveInput("near"));
+    EXPECT_FALSE(IsReddish(scene.Draw().At(20, 32))) << "the removed layer is no longer drawn";
+    EXPECT_TRUE(viewer->RemoveInput("far"));
     EXPECT_EQ(viewer->GetKeyLayer()->GetLayerName(), "marks");
     EXPECT_EQ(viewer->FindInputIndex("marks"), 0);
-    EXPECT_FALSE(IsReddish(Draw().At(20, 32))) << "the removed layer is no longer drawn";
-
     viewer->RemoveAllInputs();
     EXPECT_EQ(viewer->GetKeyLayerId(), -1);
     EXPECT_EQ(viewer->GetInput(), nullptr);
 }
 
-TEST_F(ViewerTest, OnlyTheFirstLayerResetsTheCamera) {
-    AddBall("far", 100);
-    EXPECT_TRUE(IsReddish(Draw().At(32, 32)));
-    AddBall("near", 0);
-    viewer->GetInput("far")->VisibilityOff();
-    EXPECT_FALSE(IsReddish(Draw().At(32, 32))) << "the camera still looks at the first";
-    viewer->ResetCamera();
-    EXPECT_TRUE(IsReddish(Draw().At(32, 32)));
-}
-
-TEST_F(ViewerTest, AxesAppearInTheLowerLeftCorner) {
-    AddBall("ball");
-    const auto corner = [&](const Frame& f) {
-        int coloured = 0;
-        for (int y = 0; y < 13; ++y) {
-            for (int x = 0; x < 13; ++x) {
-                coloured += IsBlack(f.At(x, y)) ? 0 : 1;
-            }
-        }
-        return coloured;
-    };
-    EXPECT_EQ(corner(Draw()), 0);
-    viewer->AxiesOn();
-    EXPECT_GT(corner(Draw()), 5);
-    EXPECT_EQ(viewer->GetProperty()->GetValue("Axes"), "On");
-    viewer->SetAxesVisibility(false);
-    EXPECT_EQ(corner(Draw()), 0);
-    EXPECT_EQ(viewer->GetProperty()->GetValue("Axes"), "Off");
-}
-
-TEST_F(ViewerTest, ColorBarShowsTheKeyLayersScaleAtTheChosenEdge) {
-    auto image = MakeVolume(8, [](int i, int, int) { return i; });
-    viewer->AddInput(std::make_unique<wImageLayer>(image, "ramp"));
-    viewer->GetInput()->VisibilityOff();  // only the bar is drawn
-    const auto litIn = [&](const Frame& f, int x0, int x1) {
-        int count = 0;
-        for (int y = 0; y < 64; ++y) {
-            for (int x = x0; x < x1; ++x) {
-                count += IsBlack(f.At(x, y)) ? 0 : 1;
-            }
-        }
-        return count;
-    };
+TEST_F(ViewerTest, ColorBarShowsTheKeyLayersScaleOrElseTheFirstOneAtTheChosenEdge) {
+    scene
+        .Add(std::make_unique<wImageLayer>(MakeVolume(8, [](int i, int, int) { return i; }),
+                                           "ramp"))
+        ->VisibilityOff();  // only the bar is drawn
     EXPECT_EQ(Lit(), 0);
     viewer->SetColorBar(wViewer::ColorBarLeft);
-    Frame left = Draw();
-    EXPECT_GT(litIn(left, 0, 16), 20);
-    EXPECT_EQ(litIn(left, 48, 64), 0);
+    Frame left = scene.Draw();
+    EXPECT_GT(left.Count(IsLit, 0, 16), 20);
+    EXPECT_EQ(left.Count(IsLit, 48, 64), 0);
     viewer->SetColorBar(wViewer::ColorBarRight);
-    Frame right = Draw();
-    EXPECT_EQ(litIn(right, 0, 16), 0);
-    EXPECT_GT(litIn(right, 48, 64), 20);
+    Frame right = scene.Draw();
+    EXPECT_EQ(right.Count(IsLit, 0, 16), 0);
+    EXPECT_GT(right.Count(IsLit, 48, 64), 20);
     EXPECT_EQ(viewer->GetProperty()->GetValue("Color Bar"), "Right");
     viewer->SetColorBar(9);  // not a position: ignored
     EXPECT_EQ(viewer->GetColorBar(), wViewer::ColorBarRight);
     viewer->SetColorBar(wViewer::ColorBarOff);
     EXPECT_EQ(Lit(), 0);
-}
 
-TEST_F(ViewerTest, ColorBarShowsTheKeyLayersScaleOrElseTheFirstOne) {
-    AddBall("ball");  // the key layer: plain colours
+    // Without a key layer's scale the bar shows the first layer's that has one.
+    viewer->RemoveAllInputs();
+    wMeshLayer* key = AddBall("ball");  // plain colours
     wMeshLayer* mapped = AddBall("mapped", 3);
     viewer->SetColorBar(wViewer::ColorBarTop);
     const int plain = Lit();
-    std::vector<double> values(mapped->GetResource(0)->GetNumberOfPoints(), -5.0);
-    values[0] = 5.0;
-    mapped->SetColorMap(values.data(), static_cast<int>(values.size()));
+    const auto map = [](wMeshLayer* layer, double value, double first) {
+        std::vector<double> values(layer->GetResource(0)->GetNumberOfPoints(), value);
+        values[0] = first;
+        layer->SetColorMap(values.data(), static_cast<int>(values.size()));
+    };
+    map(mapped, -5.0, 5.0);
     EXPECT_GT(Lit(), plain + 20) << "the second layer's colour map gives the bar its scale";
     mapped->SetColorMap(nullptr, 0);
     EXPECT_EQ(Lit(), plain);
     EXPECT_EQ(viewer->GetColorBar(), wViewer::ColorBarTop);  // kept while nothing has a scale
-    auto* key = static_cast<wMeshLayer*>(viewer->GetInput());
-    std::vector<double> keyValues(key->GetResource(0)->GetNumberOfPoints(), 1.0);
-    keyValues[0] = 0.0;
-    key->SetColorMap(keyValues.data(), static_cast<int>(keyValues.size()));
+    map(key, 1.0, 0.0);
     EXPECT_GT(Lit(), plain + 20) << "the key layer's own colour map";
 }
 
-TEST_F(ViewerTest, ScaleFactorMagnifiesAndSurvivesACameraReset) {
-    AddBall("ball");
+// One ball: the axes, the scale factor and the scene transform, and when a frame is drawn.
+TEST_F(ViewerTest, AxesScaleSceneTransformAndUpdates) {
+    wMeshLayer* ball = AddBall("ball");
+    const auto corner = [&] { return scene.Draw().Count(IsLit, 0, 13, 0, 13); };
+    EXPECT_EQ(corner(), 0);
+    viewer->AxiesOn();
+    EXPECT_GT(corner(), 5);
+    EXPECT_EQ(viewer->GetProperty()->GetValue("Axes"), "On");
+    viewer->SetAxesVisibility(false);
+    EXPECT_EQ(corner(), 0);
+
     const int normal = Lit();
     viewer->SetScaleFactor(1.5);
     const int larger = Lit();
@@ -172,13 +119,11 @@ TEST_F(ViewerTest, ScaleFactorMagnifiesAndSurvivesACameraReset) {
     EXPECT_EQ(viewer->GetScaleFactor(), 1.5);
     viewer->ResetCamera();
     EXPECT_EQ(Lit(), larger);
-}
 
-TEST_F(ViewerTest, SceneTransformMovesEveryLayer) {
-    wMeshLayer* ball = AddBall("ball");
+    viewer->SetScaleFactor(1);
     const double shift[16] = {1, 0, 0, 0.8, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     viewer->SetTransform(shift);
-    Frame moved = Draw();
+    Frame moved = scene.Draw();
     EXPECT_TRUE(IsReddish(moved.At(48, 32)));
     EXPECT_FALSE(IsReddish(moved.At(16, 32)));
     double own[16];
@@ -186,36 +131,82 @@ TEST_F(ViewerTest, SceneTransformMovesEveryLayer) {
     EXPECT_EQ(own[3], 0.0) << "the layer keeps its own transform";
     EXPECT_EQ(viewer->GetProperty()->GetValue("Transform"),
               "[1, 0, 0, 0.8; 0, 1, 0, 0; 0, 0, 1, 0; 0, 0, 0, 1]");
-}
 
-TEST_F(ViewerTest, UpdateDrawsOnlyAfterAChange) {
-    wMeshLayer* ball = AddBall("ball");
-    FrameCounter frames(window);
+    viewer->SetTransform(
+        std::array<double, 16>{1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1}.data());
+    scene.frames = 0;
     viewer->Render();
     viewer->Update();
     ball->Update();
-    EXPECT_EQ(frames.Count(), 1);
+    EXPECT_EQ(scene.frames, 1);
     ball->SetOpacity(0.5);
     ball->Render();
     ball->Update();
-    EXPECT_EQ(frames.Count(), 2) << "Render then Update: one frame";
+    EXPECT_EQ(scene.frames, 2) << "Render then Update: one frame";
     ball->SetColor(0, 0, 1);
     ball->Update();
-    EXPECT_EQ(frames.Count(), 3);
-    EXPECT_TRUE(IsBluish(Frame(window).At(32, 32)));
+    EXPECT_EQ(scene.frames, 3);
+    EXPECT_TRUE(IsBluish(Frame(scene.window).At(32, 32)));
 }
 
-TEST(ViewerWindow, MovingToAnotherWindowAndDestroyingLeaveTheWindowClean) {
-    auto first = MakeWindow(32);
-    auto second = MakeWindow(32);
-    auto viewer = std::make_unique<wViewer>(first);
-    viewer->AxiesOn();
-    EXPECT_EQ(first->GetRenderers()->GetNumberOfItems(), 2);
-    viewer->SetRenderWindow(second);
-    EXPECT_EQ(first->GetRenderers()->GetNumberOfItems(), 0);
-    EXPECT_EQ(second->GetRenderers()->GetNumberOfItems(), 2);
-    viewer.reset();
-    EXPECT_EQ(second->GetRenderers()->GetNumberOfItems(), 0);
+class SnapshotTest : public ::testing::Test {
+protected:
+    void SetUp() override { std::filesystem::create_directories(folder); }
+    void TearDown() override { std::filesystem::remove_all(folder); }
+    std::string PathOf(const std::string& name) const { return (folder / name).string(); }
+
+    // The picture's width and height, and how many pixels differ from its first one.
+    std::array<int, 3> Read(const std::string& path) {
+        auto reader = vtkSmartPointer<vtkPNGReader>::New();
+        reader->SetFileName(path.c_str());
+        reader->Update();
+        vtkImageData* image = reader->GetOutput();
+        const int* dims = image->GetDimensions();
+        const auto* rgb = static_cast<const unsigned char*>(image->GetScalarPointer());
+        const int step = image->GetNumberOfScalarComponents();
+        int drawn = 0;
+        for (int i = 0; i < dims[0] * dims[1]; ++i, rgb += step) {
+            const auto* first = static_cast<const unsigned char*>(image->GetScalarPointer());
+            drawn += std::abs(rgb[0] - first[0]) + std::abs(rgb[1] - first[1]) +
+                         std::abs(rgb[2] - first[2]) >
+                     30;
+        }
+        return {dims[0], dims[1], drawn};
+    }
+
+    std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("wsnapshot-" + std::to_string(::getpid()));
+    std::string error;
+};
+
+TEST_F(SnapshotTest, WritesVolumeMarkerAndViewerPictures) {
+    auto image = MakeVolume(16, [](int i, int j, int k) { return 50 + i + j + k; });
+    ASSERT_TRUE(wSnapshot::Write(image, 4, PathOf("volume.png"), 80, 60, &error)) << error;
+    EXPECT_THAT(Read(PathOf("volume.png")), ElementsAre(80, 60, Gt(80 * 60 / 8)));
+    ASSERT_TRUE(wSnapshot::Write(MakePoints({{0, 0, 0}, {5, 5, 5}, {5, 0, 0}}), 32,
+                                 PathOf("markers.png"), 128, 128, &error))
+        << error;
+    EXPECT_THAT(Read(PathOf("markers.png")), ElementsAre(128, 128, Gt(3 * 20)));
+
+    Scene scene(48);
+    scene.Add(std::make_unique<wMeshLayer>(MakeSphere(), "ball"));
+    ASSERT_TRUE(wSnapshot::WriteViewer(*scene.viewer, PathOf("view.png"), &error)) << error;
+    EXPECT_THAT(Read(PathOf("view.png")), ElementsAre(48, 48, Gt(0)));
+    wViewer detached;
+    EXPECT_FALSE(wSnapshot::WriteViewer(detached, PathOf("none.png"), &error));
+}
+
+TEST_F(SnapshotTest, RefusesWhatItCannotDrawOrWrite) {
+    const std::string path = PathOf("never.png");
+    EXPECT_FALSE(wSnapshot::Write(nullptr, 16, path, 64, 64, &error));
+    EXPECT_FALSE(wSnapshot::Write(MakeSphere(), 4, path, 64, 64, &error));
+    EXPECT_NE(error.find("image"), std::string::npos) << error;
+    EXPECT_FALSE(wSnapshot::Write(MakeSphere(), 8, path, 64, 64, &error));
+    EXPECT_FALSE(wSnapshot::Write(MakeSphere(), 16, path, 0, 64, &error));
+    EXPECT_FALSE(wSnapshot::Write(MakeSphere(), 16, "", 64, 64, &error));
+    EXPECT_FALSE(wSnapshot::Write(MakeSphere(), 16, PathOf("missing/x.png"), 64, 64, &error));
+    EXPECT_NE(error.find("cannot write"), std::string::npos) << error;
+    EXPECT_TRUE(std::filesystem::is_empty(folder)) << "no partial file left";
 }
 
 }  // namespace

@@ -1,0 +1,145 @@
+// What mesh, landmark and text layers draw for each of their operations, and what they
+// report afterwards.
+
+#include <vtkPointData.h>
+#include <vtkPolyData.h>
+
+#include "RenderTestSupport.h"
+
+using namespace rendertest;
+
+namespace {
+
+// A red sphere filling the middle of a black window, through each operation in turn.
+TEST(MeshLayer, DrawsWhatEachOperationAsksAndReportsIt) {
+    Scene scene;
+    auto* layer = scene.Add(std::make_unique<wMeshLayer>(MakeSphere(), "ball"));
+    layer->SetColor(1, 0, 0);
+    const auto Draw = [&] {
+        layer->Update();
+        return Frame(scene.window);
+    };
+    const auto Reported = [&](const char* tag) { return layer->GetProperty()->GetValue(tag); };
+    Frame red = Draw();
+    EXPECT_TRUE(IsReddish(red.At(32, 32)));
+    EXPECT_TRUE(IsBlack(red.At(62, 62))) << "the camera was fitted to the sphere";
+    layer->SetColor(0, 1, 0);
+    EXPECT_TRUE(IsGreenish(Draw().At(32, 32)));
+    EXPECT_EQ(Reported("Color"), "0, 1, 0");
+    layer->SetOpacity(0.5);
+    const Rgb half = Draw().At(32, 32);
+    EXPECT_GT(half.g, 40);
+    EXPECT_LT(half.g, 200) << "half transparent over black is darker";
+    EXPECT_EQ(Reported("Opacity"), "0.5");
+    layer->VisibilityOff();
+    EXPECT_TRUE(IsBlack(Draw().At(32, 32)));
+    EXPECT_EQ(Reported("Visibility"), "False");
+    layer->VisibilityOn();
+    EXPECT_FALSE(IsBlack(Draw().At(32, 32)));
+    layer->SetOpacity(1);
+    layer->SetColor(1, 0, 0);
+
+    // A dense sphere in a small window: edges and points cover most of the disc, so
+    // the frames are compared rather than counted.
+    Frame surface = Draw();
+    const int plain = surface.Count(IsLit);
+    layer->SetRepresentation(1);
+    Frame wireframe = Draw();
+    EXPECT_EQ(Reported("Representation"), "Wireframe");
+    layer->SetRepresentation(2);
+    Frame points = Draw();
+    EXPECT_EQ(Reported("Representation"), "Points");
+    EXPECT_GT(wireframe.Count(IsLit), 0);
+    EXPECT_GT(wireframe.Differences(surface), 50);
+    EXPECT_GT(points.Differences(surface), 50);
+    EXPECT_GT(points.Differences(wireframe), 50);
+    layer->SetRepresentation(7);  // not a representation: ignored
+    EXPECT_EQ(layer->GetRepresentation(), 2);
+
+    layer->SetRepresentation(0);
+    layer->BoundingBoxOn();
+    EXPECT_GT(Draw().Count(IsLit), plain);
+    EXPECT_EQ(Reported("Bounding Box"), "On");
+    layer->BoundingBoxOff();
+    EXPECT_EQ(Draw().Count(IsLit), plain);
+    vtkPolyData* sphere = vtkPolyData::SafeDownCast(layer->GetResource(0));
+    std::vector<double> values(sphere->GetNumberOfPoints());
+    for (vtkIdType i = 0; i < sphere->GetNumberOfPoints(); ++i) {
+        values[i] = sphere->GetPoint(i)[0];  // x: left blue, right red
+    }
+    layer->SetColorMap(values.data(), static_cast<int>(values.size()));
+    Frame mapped = Draw();
+    EXPECT_GT(mapped.At(20, 32).b, mapped.At(20, 32).r);
+    EXPECT_GT(mapped.At(44, 32).r, mapped.At(44, 32).b);
+    EXPECT_EQ(Reported("Color Map"), "True");
+    EXPECT_EQ(sphere->GetPointData()->GetNumberOfArrays(), 1) << "the data item is untouched";
+    layer->SetColorMap(nullptr, 0);
+    EXPECT_EQ(Reported("Color Map"), "False");
+    Frame whole = Draw();
+    ASSERT_TRUE(IsReddish(whole.At(22, 32)));
+    ASSERT_TRUE(IsReddish(whole.At(44, 32)));
+    layer->ClippingOn();
+    Frame clipped = Draw();
+    EXPECT_TRUE(IsReddish(clipped.At(42, 32)));
+    EXPECT_FALSE(IsReddish(clipped.At(22, 32))) << "left half cut away, the inside shows";
+    EXPECT_EQ(Reported("Clipping"), "On");
+    layer->ClippingOff();
+    EXPECT_TRUE(IsReddish(Draw().At(22, 32)));
+
+    const double shift[16] = {1, 0, 0, 0.8, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    layer->SetTransform(shift);
+    Frame moved = Draw();
+    EXPECT_FALSE(IsReddish(moved.At(16, 32)));
+    EXPECT_TRUE(IsReddish(moved.At(48, 32)));
+    EXPECT_EQ(Reported("Transform"), "[1, 0, 0, 0.8; 0, 1, 0, 0; 0, 0, 1, 0; 0, 0, 0, 1]");
+
+    scene.viewer->RemoveAllInputs();  // points without cells are drawn too
+    scene.Add(std::make_unique<wMeshLayer>(MakePoints({{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {1, 1, 0}}),
+                                           "cloud"));
+    EXPECT_GE(scene.Draw().Count(IsLit), 4);
+}
+
+TEST(LandmarkLayer, DrawsSpheresOfTheSetSizeAndColour) {
+    Scene scene;
+    auto* marks =
+        scene.Add(std::make_unique<wLandmarkLayer>(MakePoints({{0, 0, 0}, {10, 0, 0}}), "marks"));
+    EXPECT_DOUBLE_EQ(marks->GetLandmarkSize(), 10.0 / 20.0);
+    const auto drawn = [&](bool (*colour)(Rgb)) {
+        marks->Update();
+        return Frame(scene.window).Count(colour);
+    };
+    const int small = drawn(IsReddish);
+    EXPECT_GT(small, 0);
+    marks->SetLandmarkSize(3);
+    EXPECT_GT(drawn(IsReddish), small * 4);
+    EXPECT_EQ(marks->GetProperty()->GetValue("Size"), "3");
+    marks->SetLandmarkSize(-1);  // ignored
+    EXPECT_EQ(marks->GetLandmarkSize(), 3.0);
+    marks->SetColor(0, 1, 0);
+    EXPECT_EQ(drawn(IsReddish), 0);
+    EXPECT_GT(drawn(IsGreenish), small);
+    marks->SetLandmarkSize(0);
+    EXPECT_EQ(drawn(IsGreenish), 0);
+}
+
+TEST(TextLayer, DrawsTheTextInItsSizeAndColour) {
+    Scene scene(128);
+    auto* text = scene.Add(std::make_unique<wTextLayer>("WEXLAN"));
+    text->SetColor(1, 0, 0);
+    const auto drawn = [&] {
+        text->Update();
+        return Frame(scene.window).Count(IsReddish);
+    };
+    ASSERT_TRUE(text->SetTextSize(10));
+    const int small = drawn();
+    EXPECT_GT(small, 10);
+    ASSERT_TRUE(text->SetTextSize(30));
+    EXPECT_GT(drawn(), small * 3);
+    EXPECT_EQ(text->GetProperty()->GetValue("Text Size"), "30");
+    EXPECT_FALSE(text->SetTextSize(0));
+    EXPECT_EQ(text->GetTextSize(), 30);
+    text->VisibilityOff();
+    EXPECT_EQ(drawn(), 0);
+}
+
+}  // namespace
