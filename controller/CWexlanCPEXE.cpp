@@ -39,8 +39,8 @@ wexlan::FileDialogOptions DialogOptions() {
 
 // `reason` reads after the path ("cannot be written (its folder does not exist)").
 void ShowSaveFailure(const std::string& what, const std::string& path, const std::string& reason) {
-    wexlan::Prompts::Instance().ShowMessage("Cannot save " + what + ": " + path + " " + reason + ".",
-                                            wexlan::MessageButtons::Ok);
+    wexlan::Prompts::Instance().ShowMessage(
+        "Cannot save " + what + ": " + path + " " + reason + ".", wexlan::MessageButtons::Ok);
 }
 
 // The VTK formats vtkTools::vtkSave writes, by extension.
@@ -240,8 +240,9 @@ bool CWexlanCPEXE::SaveWorkspaceTo(const std::string& path) {
 }
 
 std::string CWexlanCPEXE::ConstructFileDlgAndGetFilename(const std::string& initialFolder) {
-    return wexlan::Prompts::Instance().OpenFileName(wexlan::OpenDataFilterText(wexlan::SupportedFormats(*m_reader)),
-                                                    initialFolder, DialogOptions());
+    return wexlan::Prompts::Instance().OpenFileName(
+        wexlan::OpenDataFilterText(wexlan::SupportedFormats(*m_reader)), initialFolder,
+        DialogOptions());
 }
 
 std::string CWexlanCPEXE::ConstructSaveModelDlgAndGetFilename(const std::string& initialFolder) {

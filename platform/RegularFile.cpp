@@ -4,8 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 namespace wexlan {
@@ -39,7 +39,7 @@ RegularFile::RegularFile(const std::string& path) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         m_error = errno == ENOENT ? path + " does not exist"
-                                 : "cannot open " + path + ": " + std::strerror(errno);
+                                  : "cannot open " + path + ": " + std::strerror(errno);
         return;
     }
     struct stat status {};
@@ -94,7 +94,8 @@ std::string ReadSmallTextFile(const std::string& path, std::string& text, std::s
         return tooLarge;
     }
     // One byte more than the limit tells a file that grew past it since fstat.
-    text.resize(limit + 1 > file.Size() + 1 ? static_cast<std::size_t>(file.Size()) + 1 : limit + 1);
+    text.resize(limit + 1 > file.Size() + 1 ? static_cast<std::size_t>(file.Size()) + 1
+                                            : limit + 1);
     std::size_t length = file.ReadAt(0, text.data(), text.size());
     while (length == text.size() && length <= limit) {
         text.resize(std::min(limit + 1, 2 * text.size()));

@@ -9,8 +9,8 @@
 #include <QLineEdit>
 
 #include "CColorPickerEdit.h"
-#include "ColorText.h"
 #include "CPropertyGridCtrl.h"
+#include "ColorText.h"
 #include "Prompts.h"
 #include "wText.h"
 
@@ -121,7 +121,8 @@ std::string CPropertyGridProperty::Refusal(const CPropertyValue& value) const {
     return Accepts("one of " + choices);
 }
 
-std::string CPropertyGridProperty::ValueFromText(const std::string& text, CPropertyValue& value) const {
+std::string CPropertyGridProperty::ValueFromText(const std::string& text,
+                                                 CPropertyValue& value) const {
     CPropertyValue read;  // a text: refused by integer and colour rows when unreadable
     switch (m_value.GetKind()) {
         case CPropertyValue::Kind::Text:

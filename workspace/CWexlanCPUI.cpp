@@ -26,8 +26,8 @@
 #include "WorkspaceIcons.h"
 #include "WorkspaceTree.h"
 #include "wDataResource.h"
-#include "wVolumeResource.h"
 #include "wProtocol.h"
+#include "wVolumeResource.h"
 
 // The panel's controls, folders, filing in the tree, opening and layout. The
 // component buttons are in PanelComponentButtons.cpp, selections and the property

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "RecentFiles.h"
-#include "wViewBase.h"
 #include "wProtocol.h"
+#include "wViewBase.h"
 #include "wexlancp_export.h"
 
 namespace wexlan {

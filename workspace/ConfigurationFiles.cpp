@@ -104,8 +104,9 @@ std::string ComposeConfiguration(const std::string& currentDirectory,
 
 int SortedInsertPosition(const std::vector<std::string>& list, const std::string& folder) {
     const std::string key = ToLowerAscii(folder);
-    const auto after = std::find_if(list.begin(), list.end(),
-                                    [&](const std::string& entry) { return ToLowerAscii(entry) > key; });
+    const auto after = std::find_if(list.begin(), list.end(), [&](const std::string& entry) {
+        return ToLowerAscii(entry) > key;
+    });
     return static_cast<int>(std::distance(list.begin(), after));
 }
 

@@ -24,8 +24,7 @@ std::string JoinPath(const std::string& folder, const std::string& name) {
 std::string ConstructDataName(const std::string& path) {
     const std::string folder = ExtractFilePath(path);
     // A path without separator is its own file name.
-    const std::string file =
-        folder.size() == path.size() ? path : path.substr(folder.size() + 1);
+    const std::string file = folder.size() == path.size() ? path : path.substr(folder.size() + 1);
     const auto dot = file.rfind('.');
     return dot == std::string::npos ? std::string() : file.substr(0, dot);
 }

@@ -39,9 +39,10 @@ vtkSmartPointer<vtkPolyData> MarkupsJsonParser::Parse() {
             Fail("markup ", m + 1, " is not a JSON object");
         }
         const auto systemIt = markup.find("coordinateSystem");
-        const std::string own = systemIt != markup.end() && systemIt->is_string()
-                                    ? ToLowerAscii(systemIt->get<std::string>()) == "ras" ? "RAS" : "LPS"
-                                    : "LPS";
+        const std::string own =
+            systemIt != markup.end() && systemIt->is_string()
+                ? ToLowerAscii(systemIt->get<std::string>()) == "ras" ? "RAS" : "LPS"
+                : "LPS";
         const auto points = markup.find("controlPoints");
         if (points == markup.end() || points->is_null()) {
             continue;

@@ -202,7 +202,8 @@ MetaImageHeader CheckMetaImageFile(const std::string& path) {
         }
     }
     const std::string* elementType = field("elementtype");
-    if (elementType == nullptr || !ElementType(ToLowerAscii(*elementType), h.vtkType, h.storedSize)) {
+    if (elementType == nullptr ||
+        !ElementType(ToLowerAscii(*elementType), h.vtkType, h.storedSize)) {
         Fail("the MetaImage element type \"", elementType ? Excerpt(*elementType) : "",
              "\" is missing or not supported");
     }

@@ -60,7 +60,8 @@ void StartElementOf(State& state, const XML_Char* name, const XML_Char** attribu
     const char* axes[3] = {"x", "y", "z"};
     for (int c = 0; c < 3; ++c) {
         const char* text = Attribute(attributes, axes[c]);
-        if (text == nullptr || !ParseNumber(Trim(text, kBlanksInLine), xyz[c]) || !std::isfinite(xyz[c])) {
+        if (text == nullptr || !ParseNumber(Trim(text, kBlanksInLine), xyz[c]) ||
+            !std::isfinite(xyz[c])) {
             Stop(state, std::string("the point's ") + axes[c] + " coordinate " +
                             (text == nullptr ? "is missing"
                                              : "\"" + Excerpt(text) + "\" is not a number"));

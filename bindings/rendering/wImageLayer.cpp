@@ -15,8 +15,8 @@
 #include "wLookupTables.h"
 #include "wProp.h"
 #include "wRenderText.h"
-#include "wViewer.h"
 #include "wText.h"
+#include "wViewer.h"
 
 namespace {
 

@@ -20,8 +20,8 @@
 
 #include "wProp.h"
 #include "wRenderText.h"
-#include "wVtkQuiet.h"
 #include "wText.h"
+#include "wVtkQuiet.h"
 
 namespace {
 

@@ -17,9 +17,9 @@
 #include "wLayer.h"
 #include "wLayerFactory.h"
 #include "wRenderText.h"
+#include "wText.h"
 #include "wViewer.h"
 #include "wVtkQuiet.h"
-#include "wText.h"
 
 namespace {
 

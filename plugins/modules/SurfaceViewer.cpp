@@ -2,17 +2,17 @@
 // live marker of a tracking device.
 #include <cmath>
 
+#include <vtkCellArray.h>
+#include <vtkNew.h>
+#include <vtkPoints.h>
+#include <vtkPolyData.h>
+#include <vtkRenderer.h>
 #include <QCheckBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
 #include <QWidget>
-#include <vtkCellArray.h>
-#include <vtkNew.h>
-#include <vtkPoints.h>
-#include <vtkPolyData.h>
-#include <vtkRenderer.h>
 
 #include "ViewerModule.h"
 #include "wLandmarkLayer.h"
@@ -114,10 +114,11 @@ private:
         double bounds[6] = {-50, 50, -50, 50, -50, 50};
         viewer->GetRenderer()->ComputeVisiblePropBounds(bounds);
         const double radius = 0.4 * std::max(bounds[1] - bounds[0], bounds[3] - bounds[2]);
-        const double matrix[16] = {1, 0, 0, 0.5 * (bounds[0] + bounds[1]) + radius * std::cos(m_phase),
-                                   0, 1, 0, 0.5 * (bounds[2] + bounds[3]) + radius * std::sin(m_phase),
-                                   0, 0, 1, 0.5 * (bounds[4] + bounds[5]),
-                                   0, 0, 0, 1};
+        const double matrix[16] = {
+            1, 0, 0, 0.5 * (bounds[0] + bounds[1]) + radius * std::cos(m_phase),
+            0, 1, 0, 0.5 * (bounds[2] + bounds[3]) + radius * std::sin(m_phase),
+            0, 0, 1, 0.5 * (bounds[4] + bounds[5]),
+            0, 0, 0, 1};
         layer->SetTransform(matrix);
         viewer->Render();
     }

@@ -1,10 +1,10 @@
 // "Volume Viewer": image volumes as three orthogonal planes, or one slice.
+#include <vtkImageData.h>
 #include <QButtonGroup>
 #include <QLabel>
 #include <QRadioButton>
 #include <QVBoxLayout>
 #include <QWidget>
-#include <vtkImageData.h>
 
 #include "ViewerModule.h"
 #include "wImage3DLayer.h"

@@ -110,7 +110,8 @@ void ViewerModule::UpdateCaption() {
         return;
     }
     std::string caption = m_name;
-    if (wViewer* viewer = ViewerOfCurrentWindow(); viewer != nullptr && viewer->GetNumberOfItems() > 0) {
+    if (wViewer* viewer = ViewerOfCurrentWindow();
+        viewer != nullptr && viewer->GetNumberOfItems() > 0) {
         caption += " - ";
         for (int i = 0; i < viewer->GetNumberOfItems(); ++i) {
             caption += (i > 0 ? ", " : "") + viewer->GetInput(i)->GetLayerName();
