@@ -232,7 +232,7 @@ bool CWexlanCPEXE::SaveWorkspaceTo(const std::string& path) {
     const std::string text =
         wexlan::ComposeWorkspaceScript(m_models->GetScript(), m_volumes->GetScript(), active);
     // A failure leaves any earlier file as it was.
-    if (std::string reason; !wAtomicWrite::Write(path, text, reason)) {
+    if (std::string reason; !wexlan::AtomicWrite::Write(path, text, reason)) {
         ShowSaveFailure("the workspace", path, reason);
         return false;
     }

@@ -153,7 +153,7 @@ int RemoveLeftoverTemporaryFiles(const std::string& folder,
         }
         for (const std::string& target : targets) {
             std::error_code error;
-            if (wAtomicWrite::IsTemporaryFileOf(entry.name, target) &&
+            if (wexlan::AtomicWrite::IsTemporaryFileOf(entry.name, target) &&
                 std::filesystem::remove(entry.path, error)) {
                 ++removed;
             }

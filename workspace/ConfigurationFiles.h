@@ -100,7 +100,7 @@ WEXLANCP_EXPORT std::string RepositoryRoot();
 WEXLANCP_EXPORT std::string FileInFolder(const std::string& folder, const std::string& name);
 
 /// Removes from `folder` the temporary files that interrupted atomic writes of each
-/// of `targets` left behind (wAtomicWrite::IsTemporaryFileOf: only names that are
+/// of `targets` left behind (wexlan::AtomicWrite::IsTemporaryFileOf: only names that are
 /// unmistakably the writer's own). @return the number of files removed.
 WEXLANCP_EXPORT int RemoveLeftoverTemporaryFiles(const std::string& folder,
                                                  const std::vector<std::string>& targets);

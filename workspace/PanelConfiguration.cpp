@@ -33,8 +33,8 @@ void PanelConfiguration::WriteFolders(const std::string& currentDirectory,
                                       const std::vector<std::string>& folders) {
     const std::string path = FileInFolder(ConfigurationFolderForWriting(), m_configurationFileName);
     std::string reason;
-    if (!path.empty() &&
-        !wAtomicWrite::Write(path, ComposeConfiguration(currentDirectory, folders), reason)) {
+    if (!path.empty() && !wexlan::AtomicWrite::Write(
+                             path, ComposeConfiguration(currentDirectory, folders), reason)) {
         ReportNotSaved(path, reason, "The folder list");
     }
 }
@@ -50,7 +50,8 @@ void PanelConfiguration::ReadRecentFiles() {
 void PanelConfiguration::WriteRecentFiles() {
     const std::string path = FileInFolder(ConfigurationFolderForReading(), m_recentFileListName);
     std::string reason;
-    if (!path.empty() && !wAtomicWrite::Write(path, ComposeRecentFiles(m_recentFiles), reason)) {
+    if (!path.empty() &&
+        !wexlan::AtomicWrite::Write(path, ComposeRecentFiles(m_recentFiles), reason)) {
         ReportNotSaved(path, reason, "The recent-file list");
     }
 }

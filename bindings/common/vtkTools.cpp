@@ -118,5 +118,5 @@ bool vtkTools::vtkSave(vtkDataSet* data, const std::string& path, std::string& r
         reason = "cannot hold this data set in the format of its extension";
         return false;
     }
-    return wAtomicWrite::Write(path, bytes, reason);
+    return wexlan::AtomicWrite::Write(path, bytes, reason);
 }

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <random>
 
-namespace wAtomicWrite {
+namespace wexlan::AtomicWrite {
 
 namespace {
 
@@ -137,4 +137,4 @@ bool IsTemporaryFileOf(std::string_view fileName, std::string_view target) {
     });
 }
 
-}  // namespace wAtomicWrite
+}  // namespace wexlan::AtomicWrite

@@ -7,7 +7,7 @@
 
 #include "wexlancommon_export.h"
 
-namespace wAtomicWrite {
+namespace wexlan::AtomicWrite {
 
 /// Every temporary file of an atomic write is named `<target>.<six letters or digits>`
 /// followed by this suffix, so that leftovers of a killed writer can be told from a
@@ -37,4 +37,4 @@ WEXLANCOMMON_EXPORT bool Write(const std::string& path, std::string_view bytes);
 /// atomic write of the file named `target` (also without folder) left behind.
 WEXLANCOMMON_EXPORT bool IsTemporaryFileOf(std::string_view fileName, std::string_view target);
 
-}  // namespace wAtomicWrite
+}  // namespace wexlan::AtomicWrite

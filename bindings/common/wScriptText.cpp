@@ -1,6 +1,6 @@
 #include "wScriptText.h"
 
-namespace wScriptText {
+namespace wexlan::ScriptText {
 
 std::string Escape(std::string_view field, bool startsLine) {
     std::string out;
@@ -68,4 +68,4 @@ std::optional<std::vector<std::string>> SplitLine(std::string_view line) {
     return fields;
 }
 
-}  // namespace wScriptText
+}  // namespace wexlan::ScriptText

@@ -11,7 +11,7 @@
 
 #include "wexlancommon_export.h"
 
-namespace wScriptText {
+namespace wexlan::ScriptText {
 
 // `field` with backslash, tab, line feed and carriage return escaped; with
 // `startsLine`, a leading '#' is escaped as well.
@@ -21,4 +21,4 @@ WEXLANCOMMON_EXPORT std::string Escape(std::string_view field, bool startsLine);
 // backslash starts an unknown escape or ends the line.
 WEXLANCOMMON_EXPORT std::optional<std::vector<std::string>> SplitLine(std::string_view line);
 
-}  // namespace wScriptText
+}  // namespace wexlan::ScriptText

@@ -125,7 +125,7 @@ bool wUtil::SaveMat(const std::string& path, const double m[16]) {
             text += column < 3 ? ' ' : '\n';
         }
     }
-    return wAtomicWrite::Write(path, text);
+    return wexlan::AtomicWrite::Write(path, text);
 }
 
 int wUtil::ReadDoubleArray(const std::string& path, double* buffer, int capacity) {

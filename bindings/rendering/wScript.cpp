@@ -5,7 +5,6 @@
 #include <optional>
 #include <string_view>
 
-
 std::string wScriptRecord::Get(const std::string& tag) const {
     for (const auto& [itemTag, value] : items) {
         if (itemTag == tag) {
@@ -16,14 +15,14 @@ std::string wScriptRecord::Get(const std::string& tag) const {
 }
 
 std::string wScriptRecord::Format() const {
-    std::string line = wScriptText::Escape(kind, true);
+    std::string line = wexlan::ScriptText::Escape(kind, true);
     line += '\t';
-    line += wScriptText::Escape(name, false);
+    line += wexlan::ScriptText::Escape(name, false);
     line += '\t';
-    line += wScriptText::Escape(data, false);
+    line += wexlan::ScriptText::Escape(data, false);
     for (const auto& [tag, value] : items) {
         line += '\t';
-        line += wScriptText::Escape(tag + "=" + value, false);
+        line += wexlan::ScriptText::Escape(tag + "=" + value, false);
     }
     return line;
 }
@@ -33,7 +32,7 @@ bool wScriptRecord::Parse(const std::string& text, wScriptRecord& out) {
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) {
         line.remove_suffix(1);
     }
-    const auto fields = wScriptText::SplitLine(line);
+    const auto fields = wexlan::ScriptText::SplitLine(line);
     if (!fields || fields->size() < 3) {
         return false;
     }

@@ -176,13 +176,13 @@ std::string wDataResourceFake::NormalizePath(const std::string& path) {
 
 std::string wDataResourceFake::GetScript() {
     std::string script;
-    const std::string type = wScriptText::Escape(GetType(), true);
+    const std::string type = wexlan::ScriptText::Escape(GetType(), true);
     for (const Impl::Item& item : d->items) {
         script += type;
         script += '\t';
-        script += wScriptText::Escape(item.name, false);
+        script += wexlan::ScriptText::Escape(item.name, false);
         script += '\t';
-        script += wScriptText::Escape(item.filename, false);
+        script += wexlan::ScriptText::Escape(item.filename, false);
         script += '\n';
     }
     return script;
@@ -201,7 +201,7 @@ bool wDataResourceFake::ParseScript(const std::string& text, std::vector<ScriptI
         if (line.empty() || line.front() == '#') {
             continue;
         }
-        const auto fields = wScriptText::SplitLine(line);
+        const auto fields = wexlan::ScriptText::SplitLine(line);
         if (!fields || fields->size() != 3) {
             return false;
         }
