@@ -93,6 +93,9 @@ TEST_F(PointSets, PcdRefusesDamagedHeadersAndShortData) {
                   {"3 fields but 2 sizes"});
     ExpectFailure("word.pcd", PcdHeader("ascii", 2) + "0 0 0 0\n1 one 0 0\n",
                   {"line 13", "\"one\""});
+    ExpectFailure("half.pcd",
+                  PcdHeader("ascii", 1, 1, "FIELDS x y z\nSIZE 4 4 2\nTYPE F F F\n") + "0 0 0\n",
+                  {"the field \"z\" has an unsupported size or type (2 F)"});
     ExpectFailure("xy.pcd", PcdHeader("ascii", 1, 1, "FIELDS x y\nSIZE 4 4\nTYPE F F\n") + "0 0\n",
                   {"x, y and z"});
 }
