@@ -27,6 +27,7 @@
 #include "wViewer.h"
 
 using ::testing::ElementsAre;
+using wexlan::OpenStatusText;
 using wexlan::ResolveOpenArgument;
 
 namespace {
@@ -79,7 +80,6 @@ TEST_F(FacadeTest, BuildsOnceAndTearsDownOnceReleasingTheModulesLast) {
                 panel.GetComponentUIPointer()->GetBoss() == controller &&
                 panel.GetWorkspaceUIPointer()->GetBoss() == controller &&
                 panel.GetLayerUIPointer()->GetBoss() == controller);
-
     EXPECT_EQ(panel.UIInit(), 1);  // already built: nothing changes
 
     QWidget host;
@@ -96,8 +96,7 @@ TEST_F(FacadeTest, BuildsOnceAndTearsDownOnceReleasingTheModulesLast) {
     ASSERT_EQ(modules->GetViewer()->GetNumberOfItems(), 1);
     calllog::Clear();
     panel.Delete();
-    // The modules' objects went in ReleaseMemory, with the tab host gone before and
-    // the registry still there: the page was deleted once, the viewer removed.
+    // Released after the tab host and before the registry: the page deleted once.
     EXPECT_THAT(calllog::Entries(), ::testing::UnorderedElementsAre(
                                         "Alpha:ReleaseMemory", "Showing:released, registry alive"));
     EXPECT_EQ(window->GetRenderers()->GetNumberOfItems(), 0);
@@ -133,7 +132,6 @@ TEST_F(FacadeTest, OpenCommandsAndTheVariableListing) {
     testdata::WriteTriangle(Data("bunny.vtk"));
     panel.SetCurDir(Data("").substr(0, Data("").size() - 1));
     EXPECT_EQ(panel.Open("'bunny.vtk"), "File loaded");
-    // A failure says why on the line after the error, and the status bar says so too.
     EXPECT_EQ(panel.Open("'bunny.vtk"),
               "error: file loading error\n" + Data("bunny.vtk") + ": it is loaded already");
     EXPECT_EQ(panel.GetEXE()->GetModel()->GetNumberOfItems(), 1);
@@ -141,13 +139,11 @@ TEST_F(FacadeTest, OpenCommandsAndTheVariableListing) {
     std::ofstream(Data("broken.stl")) << "solid broken\nfacet normal nonsense\n";
     m_prompts->QueueFileName(Data("broken.stl"));
     EXPECT_EQ(panel.Open(), Data("broken.stl"));
-    const std::string status =
-        wexlan::OpenStatusText(Data("broken.stl"), panel.GetEXE()->GetOpenError());
-    EXPECT_THAT(status, ::testing::MatchesRegex("Could not open " + Data("broken.stl") + ": .+"));
+    EXPECT_THAT(OpenStatusText(Data("broken.stl"), panel.GetEXE()->GetOpenError()),
+                ::testing::MatchesRegex("Could not open " + Data("broken.stl") + ": .+"));
     testdata::WriteVolume(Data("head.vti"));
     m_prompts->QueueFileName(Data("head.vti"));
-    EXPECT_EQ(panel.Open(), Data("head.vti"));
-    EXPECT_EQ(wexlan::OpenStatusText(Data("head.vti"), panel.GetEXE()->GetOpenError()),
+    EXPECT_EQ(OpenStatusText(panel.Open(), panel.GetEXE()->GetOpenError()),
               "Opened " + Data("head.vti"));
     EXPECT_EQ(panel.Open(), "") << "cancelled";
     EXPECT_EQ(panel.GetVar(), header + Row("0", "bunny", "<model>") + Row("1", "head", "<image>") +
@@ -155,8 +151,7 @@ TEST_F(FacadeTest, OpenCommandsAndTheVariableListing) {
     // Saving: BatchModeTest.FailedOpensLoadsAndSavesFailTheSession.
 }
 
-// Routines run in the order the folder lists the modules, each module's only when it has
-// all three entry points; one that throws or reenters leaves the others running.
+// One module that throws or reenters leaves the others running.
 TEST_F(FacadeTest, ModuleRoutinesNeedAllThreeEntryPointsAndFailuresStayContained) {
     m_app.AddModule("module_throwing_calls", "a.so");  // SetRenderWindow throws
     m_app.AddModule("module_callback", "b.so");        // Run calls back into the panel
@@ -185,8 +180,6 @@ TEST_F(FacadeTest, ModuleRoutinesNeedAllThreeEntryPointsAndFailuresStayContained
     EXPECT_FALSE(variables.empty());
     EXPECT_THROW(panel.RunModuleRoutine(5), std::invalid_argument);
     EXPECT_THROW(panel.RunModuleRoutine(-1), std::invalid_argument);
-
-    // A module's routine adds its dialog as a tab at the end.
     auto dialog = std::make_unique<QWidget>();  // the module's: the tab host never deletes it
     panel.AddTabComponent("Alpha", dialog.get());
     EXPECT_EQ(panel.GetComponentUIPointer()->GetNumberOfTabs(), 1);

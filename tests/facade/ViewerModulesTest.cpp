@@ -1,5 +1,4 @@
-// The sample viewer modules (plugins/modules) in a control panel that draws into an
-// off-screen window (needs an X server).
+// The sample viewer modules in a panel drawing off-screen (needs an X server).
 #include <filesystem>
 #include <fstream>
 
@@ -63,6 +62,9 @@ protected:
         modules->Command(modules->FindModule(module), "add", names);
         return modules->GetViewer();
     }
+    void Choose(const char* radio) {
+        m_panel.GetComponentUIPointer()->findChild<QRadioButton*>(radio)->setChecked(true);
+    }
 
     AppFolder m_app;
     wexlan::ScopedScriptedPrompts m_prompts;
@@ -95,50 +97,42 @@ TEST_F(ViewerModulesTest, TheCaptionFollowsLayersAddedAndRemoved) {
     EXPECT_EQ(m_caption, "Surface Viewer - kidney");
 }
 
-// The viewer shows a model as the kind the reader filed it under, which the workspace
-// tree shows too: a point set carrying a "Label" array is a point cloud unless it was
-// read from a marker file.
+// A point set carrying a "Label" array is a point cloud unless read from a marker file.
 TEST_F(ViewerModulesTest, LayersShowTheKindTheReaderFiledEachModelUnder) {
     std::ofstream(m_app.Root() + "/data/scan.vtk")
-        << "# vtk DataFile Version 3.0\nscan\nASCII\nDATASET POLYDATA\nPOINTS 2 float\n0 0 0 1 0 "
-           "0\n"
-           "VERTICES 2 4\n1 0\n1 1\nPOINT_DATA 2\nSCALARS Label int 1\nLOOKUP_TABLE default\n0 1\n";
+        << "# vtk DataFile Version 3.0\nscan\nASCII\nDATASET POLYDATA\nPOINTS 2 float\n"
+           "0 0 0 1 0 0\nVERTICES 2 4\n1 0\n1 1\nPOINT_DATA 2\nSCALARS Label int 1\nLOOKUP_TABLE "
+           "default\n0 1\n";
     std::ofstream(m_app.Root() + "/data/tips.fcsv")
         << "# Markups fiducial file version = 4.11\n# CoordinateSystem = LPS\n"
            "# columns = id,x,y,z,ow,ox,oy,oz,vis,sel,lock,label,desc,associatedNodeID\n"
            "m0,1,2,3,0,0,0,1,1,1,0,F-0,,\n";
-    struct Expected {
-        const char* name;
-        const char* file;
-        const char* treeNode;
-        const char* layerClass;
-    };
-    const Expected expected[] = {{"scan", "scan.vtk", "PointCloud", "MeshLayer"},
-                                 {"tips", "tips.fcsv", "Markers", "LandmarkLayer"},
-                                 {"liver", "liver.vtk", "Meshes", "MeshLayer"}};
+    // {name, file, tree node, layer class}
+    const char* const expected[][4] = {{"scan", "scan.vtk", "PointCloud", "MeshLayer"},
+                                       {"tips", "tips.fcsv", "Markers", "LandmarkLayer"},
+                                       {"liver", "liver.vtk", "Meshes", "MeshLayer"}};
     testdata::WriteTriangle(m_app.Root() + "/data/liver.vtk");
     QTreeWidget* tree = m_panel.GetWorkspaceUIPointer()->GetTree();
-    for (const Expected& item : expected) {
-        ASSERT_GE(m_panel.GetWorkspaceUIPointer()->OpenFile(m_app.Root() + "/data/" + item.file), 0);
-        wViewer* viewer = Show("Surface Viewer", {item.name});
+    for (const auto& [name, file, treeNode, layerClass] : expected) {
+        SCOPED_TRACE(name);
+        ASSERT_GE(m_panel.GetWorkspaceUIPointer()->OpenFile(m_app.Root() + "/data/" + file), 0);
+        wViewer* viewer = Show("Surface Viewer", {name});
         ASSERT_NE(viewer, nullptr);
-        const int layer = viewer->FindInputIndex(item.name);
-        ASSERT_GE(layer, 0) << item.name;
-        EXPECT_TRUE(viewer->GetInput(layer)->IsA(item.layerClass)) << item.name;
+        const int layer = viewer->FindInputIndex(name);
+        ASSERT_GE(layer, 0);
+        EXPECT_TRUE(viewer->GetInput(layer)->IsA(layerClass));
         std::vector<std::string> nodes;  // "Recent Files" lists it too
         for (QTreeWidgetItem* found :
-             tree->findItems(item.name, Qt::MatchExactly | Qt::MatchRecursive)) {
+             tree->findItems(name, Qt::MatchExactly | Qt::MatchRecursive)) {
             nodes.push_back(found->parent()->text(0).toStdString());
         }
-        EXPECT_THAT(nodes, ::testing::Contains(item.treeNode)) << item.name;
+        EXPECT_THAT(nodes, ::testing::Contains(treeNode));
     }
 }
 
 TEST_F(ViewerModulesTest, ASingleSliceViewKeepsItsPlaneForMoreImages) {
     Open({"head", "neck", "knee"}, testdata::WriteVolume, ".vti");
-    m_panel.GetComponentUIPointer()
-        ->findChild<QRadioButton*>("volumeSingleSlice")
-        ->setChecked(true);
+    Choose("volumeSingleSlice");
     wViewer* viewer = Show("Volume Viewer", {"head"});
     ASSERT_NE(viewer, nullptr);
     auto* head = dynamic_cast<wImageLayer*>(viewer->GetInput(0));
@@ -151,9 +145,7 @@ TEST_F(ViewerModulesTest, ASingleSliceViewKeepsItsPlaneForMoreImages) {
               wImageLayer::YZPlane);
     EXPECT_EQ(viewer->GetKeyLayer(), head);
     // Three planes again: the viewer shows its volumes anew, and so are later ones.
-    m_panel.GetComponentUIPointer()
-        ->findChild<QRadioButton*>("volumeThreePlanes")
-        ->setChecked(true);
+    Choose("volumeThreePlanes");
     Show("Volume Viewer", {"knee"});
     ASSERT_EQ(viewer->GetNumberOfItems(), 3);
     for (int i = 0; i < 3; ++i) {

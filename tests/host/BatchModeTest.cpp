@@ -1,5 +1,4 @@
-// End-to-end tests of the workstation through its batch mode: the real varq
-// program with the shipped modules and the sample repository, under Xvfb.
+// The real varq program in batch mode, with the shipped modules and samples, under Xvfb.
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -18,6 +17,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+using ::testing::AllOf;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
@@ -40,8 +40,7 @@ std::string ReadAll(const std::string& path) {
 
 class BatchModeTest : public ::testing::Test {
 protected:
-    // Runs `varq --batch` over `commands` with the given executable (the
-    // build's own unless a test made an application folder of its own).
+    // Runs `varq --batch` over `commands`, by default the build's own program.
     Outcome Batch(const std::string& commands, const std::string& varq = kBin + "/varq") {
         std::ofstream(Path("commands.txt")) << commands;
         const std::string command = "cd " + Path("") + " && " + varq + " --batch " +
@@ -53,12 +52,14 @@ protected:
     std::string Path(const std::string& name) const {
         return m_dir.path().toStdString() + "/" + name;
     }
+    QImage Shot(const std::string& name) const {
+        return QImage(QString::fromStdString(Path(name)));
+    }
 
     QTemporaryDir m_dir;
 };
 
-// A CT-like volume: air at -1024 around a ball rising to 2000 in its middle, as an
-// uncompressed MetaImage of signed 16-bit voxels.
+// A CT-like MetaImage: air at -1024 around a ball rising to 2000 in its middle.
 void WriteCtVolume(const std::string& path) {
     std::ofstream out(path, std::ios::binary);
     out << "ObjectType = Image\nNDims = 3\nBinaryData = True\nBinaryDataByteOrderMSB = False\n"
@@ -86,8 +87,7 @@ double Share(QRect part, const std::function<bool(int, int)>& counts) {
 double Share(const QImage& image, bool (*wanted)(QRgb)) {
     return Share(image.rect(), [&](int x, int y) { return wanted(image.pixel(x, y)); });
 }
-// The share of pixels that differ between two pictures of the same size, in `part`
-// of them (all of them when empty); -1 when they cannot be compared.
+// The share of pixels in `part` (all when empty) that differ; -1 for different sizes.
 double Changed(const QImage& a, const QImage& b, QRect part = QRect()) {
     if (a.isNull() || a.size() != b.size()) {
         return -1;
@@ -113,15 +113,15 @@ TEST_F(BatchModeTest, ButtonsShowWhatIsSelectedAndClearingTheViewerIsAsked) {
     EXPECT_EQ(run.status, 0) << run.err;
     // After adding a layer the sheet shows that layer.
     const std::string added = run.out.substr(run.out.find("Viewer\tIsA"));
-    EXPECT_THAT(added.substr(0, added.find("prompt:")), HasSubstr("LandmarkLayer\tSize\t"));
-    EXPECT_THAT(added.substr(0, added.find("prompt:")), Not(HasSubstr("MeshLayer")));
+    EXPECT_THAT(added.substr(0, added.find("prompt:")),
+                AllOf(HasSubstr("LandmarkLayer\tSize\t"), Not(HasSubstr("MeshLayer"))));
     // No: the tree and the sheet show what is shown, not the selection.
     const std::string no =
         "prompt: Clear current viewer? -> no\nView\n  kidney\n  kidney_landmarks\nViewer\t";
     ASSERT_THAT(run.out, HasSubstr(no));
     const std::string sheet = run.out.substr(run.out.find(no));
-    EXPECT_THAT(sheet.substr(0, sheet.find("prompt:", 1)), HasSubstr("LandmarkLayer\tSize\t"));
-    EXPECT_THAT(sheet.substr(0, sheet.find("prompt:", 1)), Not(HasSubstr("Image3DLayer")));
+    EXPECT_THAT(sheet.substr(0, sheet.find("prompt:", 1)),
+                AllOf(HasSubstr("LandmarkLayer\tSize\t"), Not(HasSubstr("Image3DLayer"))));
     // Yes: the volume; a new tab shows nothing (its "props" printed no row), "coolstart"
     // on a category neither, then the repository file's volume.
     EXPECT_THAT(run.out, HasSubstr("prompt: Clear current viewer? -> yes\nView\n  kidney_ct\n"
@@ -138,9 +138,7 @@ TEST_F(BatchModeTest, TheColorBarShowsTheScaleOfAVolumeAndNothingForAPlainSurfac
               shot("bottom.png") + "newtab\nselect kidney\nbutton Surface Viewer\n" +
               shot("plain.png") + "set Color Bar Right\n" + shot("plainRight.png") + "quit\n");
     ASSERT_EQ(run.status, 0) << run.err;
-    const QImage off(QString::fromStdString(Path("off.png")));
-    const QImage right(QString::fromStdString(Path("right.png")));
-    const QImage bottom(QString::fromStdString(Path("bottom.png")));
+    const QImage off = Shot("off.png"), right = Shot("right.png"), bottom = Shot("bottom.png");
     const int w = off.width(), h = off.height();
     const QRect rightStrip(w * 86 / 100, h / 10, w / 10, h * 8 / 10);
     const QRect bottomStrip(w / 5, h * 92 / 100, w * 3 / 5, h / 20);
@@ -154,9 +152,7 @@ TEST_F(BatchModeTest, TheColorBarShowsTheScaleOfAVolumeAndNothingForAPlainSurfac
     EXPECT_GT(Share(right.copy(rightStrip), red), 0.02);
     EXPECT_GT(Share(right.copy(rightStrip), blue), 0.02);
     // A surface without a colour map has no scale: the bar is not drawn.
-    EXPECT_EQ(Changed(QImage(QString::fromStdString(Path("plain.png"))),
-                      QImage(QString::fromStdString(Path("plainRight.png")))),
-              0);
+    EXPECT_EQ(Changed(Shot("plain.png"), Shot("plainRight.png")), 0);
 }
 
 TEST_F(BatchModeTest, UnknownCommandsMissingTargetsAndUnusedAnswersFail) {
@@ -168,14 +164,14 @@ TEST_F(BatchModeTest, UnknownCommandsMissingTargetsAndUnusedAnswersFail) {
     EXPECT_EQ(run.status, 1);
     EXPECT_THAT(run.out, HasSubstr(" x "));
     EXPECT_THAT(run.out, HasSubstr("error: the VQ file may have been corrupted"));
-    EXPECT_THAT(run.err, HasSubstr("line 1: unknown command \"frobnicate\""));
-    EXPECT_THAT(run.err, HasSubstr("line 2: no tree node \"Nowhere\""));
-    EXPECT_THAT(run.err, HasSubstr("line 3: no component button \"Nobody\""));
-    EXPECT_THAT(
-        run.err,
-        HasSubstr("line 4: file loading error\n/no/such/file.vtk: the file does not exist"));
-    EXPECT_THAT(run.err, HasSubstr("line 8: no prompt of \"workspace\" took the answer \"yes\""));
-    EXPECT_THAT(run.err, HasSubstr("no command followed the answer \"no\""));
+    for (const char* error :
+         {"line 1: unknown command \"frobnicate\"", "line 2: no tree node \"Nowhere\"",
+          "line 3: no component button \"Nobody\"",
+          "line 4: file loading error\n/no/such/file.vtk: the file does not exist",
+          "line 8: no prompt of \"workspace\" took the answer \"yes\"",
+          "no command followed the answer \"no\""}) {
+        EXPECT_THAT(run.err, HasSubstr(error));
+    }
     EXPECT_THAT(run.err, Not(HasSubstr("line 9:")));
     EXPECT_THAT(ReadAll(Path("A.f")), HasSubstr("# THE END"));
     EXPECT_THAT(ReadAll(Path("B.f")), HasSubstr("# THE END"));
@@ -200,8 +196,7 @@ TEST_F(BatchModeTest, FailedOpensLoadsAndSavesFailTheSession) {
     EXPECT_THAT(loads.err, Not(HasSubstr(Path("gone10.stl"))));
     EXPECT_THAT(loads.err, HasSubstr(Path("folder.f") + " is a folder"));
 
-    // Saves: a model name without a VTK extension is saved as legacy VTK with ".vtk"
-    // added; a file that cannot be written is named with the reason.
+    // A model name without a VTK extension is saved as legacy VTK with ".vtk" added.
     const Outcome saves = Batch(kOpenKidney + "select kidney\nanswer " + Path("kidney_fixed.stl") +
                                 "\nsave\nanswer " + Path("none/kidney.vtk") + "\nsave\n" +
                                 "workspace " + Path("none/work.f") + "\nquit\n");
@@ -216,11 +211,9 @@ TEST_F(BatchModeTest, FailedOpensLoadsAndSavesFailTheSession) {
     EXPECT_THAT(saves.err, HasSubstr("line 9: the workspace was not saved"));
 }
 
-// Command input that is no small text file is refused before anything is built, and
-// standard input is read a bounded line at a time; none of these may take memory or hang.
+// Input that is no small text file is refused; standard input is read a bounded line at a time.
 TEST_F(BatchModeTest, CommandInputIsBoundedAndADisplayNeeded) {
-    // A memory limit turns unbounded growth into a quick failure; AddressSanitizer
-    // reserves its shadow memory beyond any such limit, so there the timeout alone tells.
+    // AddressSanitizer's shadow memory exceeds any memory limit: there the timeout alone tells.
 #if defined(__SANITIZE_ADDRESS__)
     const std::string bounded = "timeout 60 ";
 #else
@@ -248,9 +241,7 @@ TEST_F(BatchModeTest, CommandInputIsBoundedAndADisplayNeeded) {
     EXPECT_THAT(ReadAll(Path("err.txt")), HasSubstr("run it under Xvfb"));
 }
 
-// `set` is an edit: each row, dialog rows included, changes the layer and the picture
-// through the same path as a person's edit, and the workspace written afterwards holds
-// it; a value a row cannot take is refused by name and changes nothing.
+// `set` edits a row as a person would; a value the row cannot take is refused by name.
 TEST_F(BatchModeTest, SetChangesTheLayerThePictureAndTheWorkspace) {
     WriteCtVolume(Path("ct.mha"));
     {
@@ -287,7 +278,7 @@ TEST_F(BatchModeTest, SetChangesTheLayerThePictureAndTheWorkspace) {
 
     std::vector<QImage> shots;
     for (std::size_t i = 0; i < steps.size(); ++i) {
-        shots.emplace_back(QString::fromStdString(Path("s" + std::to_string(i) + ".png")));
+        shots.push_back(Shot("s" + std::to_string(i) + ".png"));
         ASSERT_FALSE(shots.back().isNull()) << i;
     }
     for (std::size_t i = 1; i < steps.size(); ++i) {
@@ -329,8 +320,8 @@ TEST_F(BatchModeTest, AModuleThatFailsToLoadIsReportedAndTheRestRuns) {
     fs::copy_file(std::string(TEST_PLUGIN_DIR) + "/libmodule_unloadable.so", modules / "broken.so");
     const Outcome run = Batch("modules\nquit\n", Path("app/bin/varq"));
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_THAT(run.out, ::testing::AllOf(HasSubstr("prompt: Couldn't load module ("),
-                                          HasSubstr("broken.so"), HasSubstr("Surface Viewer")));
+    EXPECT_THAT(run.out, AllOf(HasSubstr("prompt: Couldn't load module ("), HasSubstr("broken.so"),
+                               HasSubstr("Surface Viewer")));
 }
 
 TEST_F(BatchModeTest, InspectRendersASnapshotOfASampleFile) {

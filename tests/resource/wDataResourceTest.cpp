@@ -7,7 +7,6 @@
 #include <vtkImageData.h>
 #include <vtkNew.h>
 #include <vtkPolyData.h>
-#include <vtkSmartPointer.h>
 #include <vtkStructuredPoints.h>
 #include <vtkUnstructuredGrid.h>
 
@@ -41,8 +40,7 @@ Strings Names(const wDataResourceFake& registry) {
 
 TEST(Registry, AddAppendsAndRemoveMovesLaterItemsDown) {
     wDataResource models;
-    auto a = vtkSmartPointer<vtkPolyData>::New();
-    vtkNew<vtkPolyData> b, c;
+    vtkNew<vtkPolyData> a, b, c;
     EXPECT_EQ(models.AddData(a), 0);
     EXPECT_EQ(models.AddData(b), 1);
     EXPECT_EQ(models.AddData(c), 2);
@@ -75,10 +73,10 @@ TEST(Registry, EachRegistryRefusesWhatItDoesNotHoldAndDescribesWhatItHolds) {
     vtkNew<vtkUnstructuredGrid> grid;
     vtkNew<vtkImageData> image;
     vtkNew<vtkStructuredPoints> points;  // an image by inheritance
-    vtkDataSet* const data[] = {nullptr, poly, grid, image, points};
     wDataResource models;
     wVolumeResource images;
     wDataResourceFake any;
+    vtkDataSet* const data[] = {nullptr, poly, grid, image, points};
     const bool modelTakes[] = {false, true, true, false, false};
     const bool imageTakes[] = {false, false, false, true, true};
     for (int i = 0; i < 5; ++i) {
@@ -152,8 +150,7 @@ TEST(Registry, PathsCompareAfterLexicalNormalisation) {
         {"../a", "../a"},
         {"/a/.hidden/..x/f", "/a/.hidden/..x/f"},
         {"/", "/"},
-        {"", ""},
-    };
+        {"", ""}};
     for (const auto& [path, normal] : forms) {
         EXPECT_EQ(wDataResourceFake::NormalizePath(path), normal) << path;
     }
@@ -165,11 +162,9 @@ TEST(Registry, PathsCompareAfterLexicalNormalisation) {
     EXPECT_EQ(models.FindFilename("/data/case/Skull.vtk"), -1);
     EXPECT_EQ(models.FindFilename("/data/item1.vtk"), -1);  // its old path
     EXPECT_EQ(models.FindFilename(""), -1);
-}
 
-TEST(Registry, SharedPathFindsTheLowestIndex) {
-    wDataResource models;
-    Fill(models, 4);
+    // A path shared by several items finds the lowest index.
+    Fill(models, 2);
     models.SetFilename(3, "/shared.vtk");
     models.SetFilename(1, "//shared.vtk/");
     models.SetFilename(2, "/shared.vtk");
@@ -199,8 +194,7 @@ TEST(Registry, ScriptIsOneEscapedLinePerItemAndReadsBack) {
         {"two\nlines\r", "/with\ttab/b.vti"},
         {"#hash", "/data/#x.vti"},
         {"back\\slash\\", ""},
-        {"", "/data/ünïcode.vti"},
-    };
+        {"", "/data/ünïcode.vti"}};
     for (size_t i = 1; i < awkward.size(); ++i) {
         const int index = images.AddData(image);
         images.SetDataName(index, awkward[i].first);

@@ -101,13 +101,8 @@ TEST(TreeSelection, ItemPropertiesShowTheViewerAndTheLayerOfTheItem) {
 }
 
 TEST(PanelLayout, FiguresForAClientWidthOf300WithFiveModules) {
-    PanelMetrics metrics;
-    metrics.labelWidth = 90;
-    metrics.browseWidth = 24;
-    metrics.browseHeight = 22;
-    metrics.boxHeight = 22;
-    metrics.treeFrame = 1;
-    metrics.buttonCount = 7;  // at most five are placed
+    // label and browse widths, browse and box heights, tree frame; at most five buttons are placed
+    PanelMetrics metrics{90, 24, 22, 22, 1, 7};
     const PanelLayout layout = ComputePanelLayout(300, 600, metrics);
     EXPECT_EQ(layout.box, QRect(95, 5, 171, 27));
     EXPECT_EQ(layout.browse, QRect(271, 5, 24, 22));
@@ -124,10 +119,9 @@ TEST(PanelLayout, FiguresForAClientWidthOf300WithFiveModules) {
 
 TEST(LocalRepository, ListsFoldersAndTheirFilesOnly) {
     WorkspaceFolder folder;
-    WorkspaceFolder::Write(folder.Local("Case1/a.vtk"), "");
-    WorkspaceFolder::Write(folder.Local("Case1/b.stl"), "");
-    WorkspaceFolder::Write(folder.Local("Case1/inner/x.vtk"), "");
-    WorkspaceFolder::Write(folder.Local("c.obj"), "");
+    for (const char* file : {"Case1/a.vtk", "Case1/b.stl", "Case1/inner/x.vtk", "c.obj"}) {
+        WorkspaceFolder::Write(folder.Local(file), "");
+    }
     std::filesystem::create_directories(folder.Local("Case2"));
     auto listing = ListLocalRepository(folder.Local());
     std::sort(listing.begin(), listing.end(),

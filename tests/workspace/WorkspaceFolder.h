@@ -8,9 +8,7 @@
 #include "../controller/TestData.h"
 #include "AppFolder.h"
 
-// A temporary application folder for the workspace panel: the plug-in folders
-// of AppFolder plus SystemRegistry/, local/ and data/, with small data files
-// that the reader loads as the output types the tree files them by.
+// AppFolder plus SystemRegistry/, local/ and data/, with small files of each output type.
 class WorkspaceFolder {
 public:
     WorkspaceFolder() {

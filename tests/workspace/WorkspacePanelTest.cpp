@@ -309,8 +309,7 @@ TEST_F(WorkspacePanelTest, SelectionFillsThePropertyDisplayAndDeleteKeyAsks) {
     EXPECT_NE(Root("Meshes"), nullptr);
 }
 
-// Which command each node sends is TreeSelection's; here: files are opened first, and
-// switching modules asks.
+// Which command each node sends is TreeSelection's; here: files open first, switching asks.
 TEST_F(WorkspacePanelTest, ComponentButtonsSendTheirModulesCommands) {
     m_folder.App().AddModule("module_alpha", "alpha.so");
     m_folder.App().AddModule("module_beta", "beta.so");
@@ -343,8 +342,7 @@ TEST_F(WorkspacePanelTest, ComponentButtonsSendTheirModulesCommands) {
     EXPECT_EQ(m_host.Delivered(), 3);
     EXPECT_EQ(m_prompts->MessageTexts().size(), 1u);  // the same module asks nothing
 
-    // Another module is active: No stops everything but the notification (the host
-    // shows what is shown again), Yes deletes its viewer first.
+    // Another module is active: No stops all but the notification, Yes deletes its viewer first.
     calllog::Clear();
     m_prompts->QueueAnswer(MessageAnswer::No);
     click(nullptr, "Beta");

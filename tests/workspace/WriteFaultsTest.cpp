@@ -1,8 +1,5 @@
-// The files the workstation writes for the user (configuration, recent files, workspaces)
-// under a read-only folder, a missing folder, a full disk and a kill mid-write: the earlier
-// file stays whole, nothing is left half-written, and the user is told which files failed.
-// A child process drops to "nobody" (so folder permissions apply to root too) and limits
-// file sizes: write() then fails with EFBIG as with ENOSPC, or SIGXFSZ kills the writer.
+// Configuration, recent files and workspace written under each fault: earlier files stay
+// whole, nothing is left half-written, and the user is told which files failed.
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -29,9 +26,8 @@ namespace {
 
 enum class Fault { None, ReadOnlyFolders, MissingFolders, FullDisk, KilledWriter };
 
-// Runs `body` in a child process under `fault`, as "nobody" for read-only folders when
-// the test runs as root. @return the child's exit status (body's result), or 128 + the
-// signal that ended it.
+// Runs `body` in a child under `fault`: as "nobody" (folder permissions bind root too), or
+// with a file-size limit (EFBIG as with ENOSPC, or SIGXFSZ). @return its status or 128 + signal.
 int RunInChild(const std::function<int()>& body, Fault fault) {
     const pid_t pid = fork();
     if (pid == 0) {
@@ -91,9 +87,8 @@ protected:
     std::string Projects() const { return m_folder.Root() + "/projects"; }
     std::string Workspace() const { return Projects() + "/session.f"; }
 
-    // A user's session: the current folder, a newly opened file (which goes to the recent
-    // files at once) and the workspace. @return which files the messages named, one bit
-    // each (configuration 1, recent files 2, workspace 4); 64 when one named none of them.
+    // A session writing all three files. @return the files the messages named: configuration 1,
+    // recent files 2, workspace 4; 64 when one named none of them.
     int WriteEverything() {
         m_panel.SetCurDir("/data/changed");
         m_panel.WriteConfiguration();
