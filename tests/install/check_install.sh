@@ -28,6 +28,18 @@ done
 if grep -lE '#[[:space:]]*include[[:space:]]*[<"]gdcm' "$include"/*.h; then
     echo "installed headers include GDCM"; exit 1
 fi
+# The workstation, the shipped plug-ins, the tools and the example module use the
+# libraries only through installed headers, as a program outside this tree would.
+product_headers="$(cd "$source_dir" && find platform bindings loader modules controller modulekit \
+                   tabs properties workspace preview facade -name '*.h' -printf '%f\n')"
+for folder in host plugins tools docs/examples; do
+    { grep -rhoE --include='*.h' --include='*.cpp' '^[[:space:]]*#[[:space:]]*include[[:space:]]*"[^"]+"' \
+        "$source_dir/$folder" || true; } | sed -E 's/.*"([^"]+)"/\1/' | sort -u | while read -r needed; do
+        if grep -qxF "$needed" <<< "$product_headers" && [ ! -e "$include/$needed" ]; then
+            echo "$folder includes $needed, which is not a public header"; exit 1
+        fi
+    done || exit 1
+done
 for private in ScriptedPrompts.h DicomHeader.h PropertySheetBuilder.h TreeSelection.h; do
     [ ! -e "$include/$private" ] || { echo "private header installed: $private"; exit 1; }
 done
