@@ -23,36 +23,36 @@ DynamicLibrary::~DynamicLibrary() {
 }
 
 DynamicLibrary::DynamicLibrary(DynamicLibrary&& other) noexcept
-    : handle_(std::exchange(other.handle_, nullptr)),
-      path_(std::move(other.path_)),
-      errorText_(std::move(other.errorText_)) {
-    other.path_.clear();
-    other.errorText_.clear();
+    : m_handle(std::exchange(other.m_handle, nullptr)),
+      m_path(std::move(other.m_path)),
+      m_errorText(std::move(other.m_errorText)) {
+    other.m_path.clear();
+    other.m_errorText.clear();
 }
 
 DynamicLibrary& DynamicLibrary::operator=(DynamicLibrary&& other) noexcept {
     if (this != &other) {
         Free();
-        handle_ = std::exchange(other.handle_, nullptr);
-        path_ = std::move(other.path_);
-        errorText_ = std::move(other.errorText_);
-        other.path_.clear();
-        other.errorText_.clear();
+        m_handle = std::exchange(other.m_handle, nullptr);
+        m_path = std::move(other.m_path);
+        m_errorText = std::move(other.m_errorText);
+        other.m_path.clear();
+        other.m_errorText.clear();
     }
     return *this;
 }
 
 bool DynamicLibrary::Load(const std::string& absolutePath) {
     Free();
-    errorText_.clear();
+    m_errorText.clear();
     // A name without a leading "/" would make dlopen search LD_LIBRARY_PATH and the system
     // folders (bare name) or resolve against the working directory (relative path).
     if (absolutePath.empty() || absolutePath.front() != '/') {
-        errorText_ = "not an absolute library path: \"" + absolutePath + "\"";
+        m_errorText = "not an absolute library path: \"" + absolutePath + "\"";
         return false;
     }
-    errorText_ = CheckLibraryFile(absolutePath);
-    if (!errorText_.empty()) {
+    m_errorText = CheckLibraryFile(absolutePath);
+    if (!m_errorText.empty()) {
         return false;
     }
     // Loaded by path, not through /proc/self/fd of the checked descriptor: the loader takes a
@@ -61,24 +61,24 @@ bool DynamicLibrary::Load(const std::string& absolutePath) {
     dlerror();  // forget any failure left over from elsewhere
     void* handle = dlopen(absolutePath.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
-        errorText_ = TakeLoaderError(absolutePath + ": cannot be loaded");
+        m_errorText = TakeLoaderError(absolutePath + ": cannot be loaded");
         return false;
     }
-    handle_ = handle;
-    path_ = absolutePath;
+    m_handle = handle;
+    m_path = absolutePath;
     return true;
 }
 
 void* DynamicLibrary::Symbol(const std::string& name) const {
-    errorText_.clear();
-    if (handle_ == nullptr) {
-        errorText_ = "no library loaded (looking for \"" + name + "\")";
+    m_errorText.clear();
+    if (m_handle == nullptr) {
+        m_errorText = "no library loaded (looking for \"" + name + "\")";
         return nullptr;
     }
     dlerror();
-    void* address = dlsym(handle_, name.c_str());
+    void* address = dlsym(m_handle, name.c_str());
     if (address == nullptr) {
-        errorText_ = TakeLoaderError(path_ + ": undefined symbol: " + name);
+        m_errorText = TakeLoaderError(m_path + ": undefined symbol: " + name);
     }
     return address;
 }
@@ -86,23 +86,23 @@ void* DynamicLibrary::Symbol(const std::string& name) const {
 DynamicLibrary DynamicLibrary::Adopt(void* nativeHandle, const std::string& path) {
     DynamicLibrary library;
     if (nativeHandle != nullptr) {
-        library.handle_ = nativeHandle;
-        library.path_ = path;
+        library.m_handle = nativeHandle;
+        library.m_path = path;
     }
     return library;
 }
 
 void* DynamicLibrary::Release() {
-    path_.clear();
-    return std::exchange(handle_, nullptr);
+    m_path.clear();
+    return std::exchange(m_handle, nullptr);
 }
 
 void DynamicLibrary::Free() {
-    if (handle_ != nullptr) {
-        dlclose(handle_);
-        handle_ = nullptr;
+    if (m_handle != nullptr) {
+        dlclose(m_handle);
+        m_handle = nullptr;
     }
-    path_.clear();
+    m_path.clear();
 }
 
 }  // namespace wexlan

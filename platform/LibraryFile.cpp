@@ -68,18 +68,18 @@ std::string MachineName(int machine) {
 // Closes the descriptor on every way out of the check.
 class FileDescriptor {
 public:
-    explicit FileDescriptor(int fd) : fd_(fd) {}
+    explicit FileDescriptor(int fd) : m_fd(fd) {}
     ~FileDescriptor() {
-        if (fd_ >= 0) {
-            close(fd_);
+        if (m_fd >= 0) {
+            close(m_fd);
         }
     }
     FileDescriptor(const FileDescriptor&) = delete;
     FileDescriptor& operator=(const FileDescriptor&) = delete;
-    int Get() const { return fd_; }
+    int Get() const { return m_fd; }
 
 private:
-    int fd_;
+    int m_fd;
 };
 
 // Reads exactly `size` bytes at `offset`; false on a read error or when the file ends first

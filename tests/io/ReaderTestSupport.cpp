@@ -14,12 +14,12 @@ namespace wexlan::io::test {
 void ReaderTest::SetUp() {
     std::string pattern = (std::filesystem::temp_directory_path() / "wexlan-io-XXXXXX").string();
     ASSERT_NE(mkdtemp(pattern.data()), nullptr);
-    m_Dir = pattern;
+    m_dir = pattern;
 }
 
 void ReaderTest::TearDown() {
     std::error_code ignored;
-    std::filesystem::remove_all(m_Dir, ignored);
+    std::filesystem::remove_all(m_dir, ignored);
 }
 
 std::string ReaderTest::Write(const std::string& name, const std::string& bytes) const {
@@ -36,20 +36,20 @@ std::string ReaderTest::Contents(const std::string& name) const {
 }
 
 bool ReaderTest::Read(const std::string& name) {
-    m_Reader.SetFilename(name.empty() || name[0] == '/' ? name : Path(name));
-    return m_Reader.Read() != 0;
+    m_reader.SetFilename(name.empty() || name[0] == '/' ? name : Path(name));
+    return m_reader.Read() != 0;
 }
 
 void ReaderTest::ExpectFailure(const std::string& name, std::initializer_list<const char*> parts) {
     EXPECT_FALSE(Read(name)) << name << " was read but should have failed";
-    const std::string message = m_Reader.GetErrorMessage();
-    EXPECT_EQ(message.rfind(m_Reader.GetFilename() + ": ", 0), 0u) << message;
+    const std::string message = m_reader.GetErrorMessage();
+    EXPECT_EQ(message.rfind(m_reader.GetFilename() + ": ", 0), 0u) << message;
     for (const char* part : parts) {
         EXPECT_NE(message.find(part), std::string::npos)
             << "message \"" << message << "\" lacks \"" << part << "\"";
     }
-    EXPECT_EQ(m_Reader.GetOutput(), nullptr);
-    EXPECT_EQ(m_Reader.GetOutputType(), 0);
+    EXPECT_EQ(m_reader.GetOutput(), nullptr);
+    EXPECT_EQ(m_reader.GetOutputType(), 0);
 }
 
 void ReaderTest::ExpectFailure(const std::string& name, const std::string& bytes,
@@ -59,12 +59,12 @@ void ReaderTest::ExpectFailure(const std::string& name, const std::string& bytes
 }
 
 void ReaderTest::ExpectRead(const std::string& name, int type, vtkIdType points, vtkIdType cells) {
-    ASSERT_TRUE(Read(name)) << m_Reader.GetErrorMessage();
-    EXPECT_TRUE(m_Reader.GetErrorMessage().empty());
-    ASSERT_NE(m_Reader.GetOutput(), nullptr);
-    EXPECT_EQ(m_Reader.GetOutputType(), type) << name;
-    EXPECT_EQ(m_Reader.GetOutput()->GetNumberOfPoints(), points) << name;
-    EXPECT_EQ(m_Reader.GetOutput()->GetNumberOfCells(), cells) << name;
+    ASSERT_TRUE(Read(name)) << m_reader.GetErrorMessage();
+    EXPECT_TRUE(m_reader.GetErrorMessage().empty());
+    ASSERT_NE(m_reader.GetOutput(), nullptr);
+    EXPECT_EQ(m_reader.GetOutputType(), type) << name;
+    EXPECT_EQ(m_reader.GetOutput()->GetNumberOfPoints(), points) << name;
+    EXPECT_EQ(m_reader.GetOutput()->GetNumberOfCells(), cells) << name;
 }
 
 void ReaderTest::ExpectRead(const std::string& name, const std::string& bytes, int type,
@@ -75,7 +75,7 @@ void ReaderTest::ExpectRead(const std::string& name, const std::string& bytes, i
 
 std::array<double, 3> ReaderTest::PointAt(vtkIdType i) {
     std::array<double, 3> p{};
-    m_Reader.GetOutput()->GetPoint(i, p.data());
+    m_reader.GetOutput()->GetPoint(i, p.data());
     return p;
 }
 

@@ -25,7 +25,7 @@ protected:
     void TearDown() override;
 
     /// Full path of `name` in this test's scratch folder.
-    std::string Path(const std::string& name) const { return m_Dir + "/" + name; }
+    std::string Path(const std::string& name) const { return m_dir + "/" + name; }
     /// Writes `bytes` to `name`, making its folders, and returns the full path.
     std::string Write(const std::string& name, const std::string& bytes) const;
     /// The bytes of `name` in the scratch folder.
@@ -47,11 +47,11 @@ protected:
     /// Point `i` of the output.
     std::array<double, 3> PointAt(vtkIdType i);
 
-    vtkPolyData* Poly() { return vtkPolyData::SafeDownCast(m_Reader.GetOutput()); }
-    vtkImageData* Volume() { return vtkImageData::SafeDownCast(m_Reader.GetOutput()); }
+    vtkPolyData* Poly() { return vtkPolyData::SafeDownCast(m_reader.GetOutput()); }
+    vtkImageData* Volume() { return vtkImageData::SafeDownCast(m_reader.GetOutput()); }
 
-    wFileReader m_Reader;
-    std::string m_Dir;
+    wFileReader m_reader;
+    std::string m_dir;
 };
 
 /// The first value of the string array `name` in the field data, or "" without one.

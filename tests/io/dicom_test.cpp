@@ -114,7 +114,7 @@ TEST_F(Dicom, UncompressedSeriesMatchesTheSameSeriesDecodedByGdcm) {
                 slices[k].encoding = packed ? "rle" : test.encoding;
                 ASSERT_TRUE(WriteDicom(Path(folder + "/" + std::to_string(k)), slices[k]));
             }
-            ASSERT_TRUE(Read(folder + "/2")) << m_Reader.GetErrorMessage();
+            ASSERT_TRUE(Read(folder + "/2")) << m_reader.GetErrorMessage();
             volumes[packed] = Volume();
         }
         ExpectSameImage(volumes[0], volumes[1]);
@@ -162,7 +162,7 @@ TEST_F(Dicom, ShuffledSeriesLoadsWholeInOrderAlongTheNormal) {
         EXPECT_DOUBLE_EQ(image->GetSpacing()[2], 2.5);
         ExpectPoint(image, 0, 0, 0, {-20, 10, 30});
         for (int k = 0; k < 4; ++k) {
-            EXPECT_EQ(At(m_Reader, 3, 2, k), 100 * k + 23) << opened;
+            EXPECT_EQ(At(m_reader, 3, 2, k), 100 * k + 23) << opened;
         }
         EXPECT_EQ(FieldText(image, "CoordinateSystem"), "LPS");
         EXPECT_EQ(FieldText(image, "Modality"), "CT");
@@ -182,9 +182,9 @@ TEST_F(Dicom, OnlyTheOpenedFilesSeriesLoadsFromASharedFolder) {
     ASSERT_TRUE(WriteDicomReport(Path("report.dcm")));
     Write("notes.txt", "not an image");
     ExpectRead("first1.dcm", wFileReader::Image, 36, 12);
-    EXPECT_EQ(At(m_Reader, 0, 0, 2), 200);
+    EXPECT_EQ(At(m_reader, 0, 0, 2), 200);
     ExpectRead("second0.dcm", wFileReader::Image, 24, 6);
-    EXPECT_EQ(At(m_Reader, 0, 0, 1), 600);
+    EXPECT_EQ(At(m_reader, 0, 0, 1), 600);
     EXPECT_EQ(FieldText(Volume(), "SeriesInstanceUID"), "1.2.826.0.1.3680043.8.498.2");
 }
 
@@ -214,7 +214,7 @@ TEST_F(Dicom, TiltedAndObliqueSlicesKeepEveryVoxelWhereItsFilePutIt) {
     ExpectRead("oblique/2.dcm", wFileReader::Image, 36, 12);
     EXPECT_NEAR(Volume()->GetSpacing()[2], 3, 1e-9);
     ExpectPoint(Volume(), 2, 1, 2, {1 - 6 * s + 2 * 0.5 * c, 2 + 6 * c + 2 * 0.5 * s, 3 - 0.75});
-    EXPECT_EQ(At(m_Reader, 2, 1, 2), 212);
+    EXPECT_EQ(At(m_reader, 2, 1, 2), 212);
 }
 
 TEST_F(Dicom, SlopesThatDifferPerSliceGiveFloatingPoint) {
@@ -227,8 +227,8 @@ TEST_F(Dicom, SlopesThatDifferPerSliceGiveFloatingPoint) {
     }
     ExpectRead("pet/1.dcm", wFileReader::Image, 24, 6);
     EXPECT_EQ(Volume()->GetScalarType(), VTK_FLOAT);
-    EXPECT_DOUBLE_EQ(At(m_Reader, 3, 0, 0), 3 * 0.5 + 0.25);
-    EXPECT_DOUBLE_EQ(At(m_Reader, 3, 0, 1), 103 * 1.0 + 0.25);
+    EXPECT_DOUBLE_EQ(At(m_reader, 3, 0, 0), 3 * 0.5 + 0.25);
+    EXPECT_DOUBLE_EQ(At(m_reader, 3, 0, 1), 103 * 1.0 + 0.25);
 }
 
 TEST_F(Dicom, SeriesWithSeveralVolumesLoadsTheOpenedFilesVolumeAndGapsAreRefused) {
@@ -241,8 +241,8 @@ TEST_F(Dicom, SeriesWithSeveralVolumesLoadsTheOpenedFilesVolumeAndGapsAreRefused
         }
     }
     ExpectRead("e21.dcm", wFileReader::Image, 36, 12);
-    EXPECT_EQ(At(m_Reader, 0, 0, 0), 2000);
-    EXPECT_EQ(At(m_Reader, 0, 0, 2), 2200);
+    EXPECT_EQ(At(m_reader, 0, 0, 0), 2000);
+    EXPECT_EQ(At(m_reader, 0, 0, 2), 2200);
 
     std::filesystem::create_directory(Path("same"));
     for (int copy = 0; copy < 2; ++copy) {
@@ -281,9 +281,9 @@ TEST_F(Dicom, MultiFrameFilesAreOneVolumeInPositionOrder) {
     ExpectRead("enhanced.dcm", wFileReader::Image, 36, 12);
     EXPECT_DOUBLE_EQ(Volume()->GetSpacing()[2], 3);
     ExpectPoint(Volume(), 0, 0, 0, {1, 2, 3});
-    EXPECT_EQ(At(m_Reader, 1, 0, 0), 201 - 5);  // the last frame, lowest position
-    EXPECT_EQ(At(m_Reader, 1, 0, 1), 2 * 101);
-    EXPECT_EQ(At(m_Reader, 1, 0, 2), 1);
+    EXPECT_EQ(At(m_reader, 1, 0, 0), 201 - 5);  // the last frame, lowest position
+    EXPECT_EQ(At(m_reader, 1, 0, 1), 2 * 101);
+    EXPECT_EQ(At(m_reader, 1, 0, 2), 1);
 
     // Classic multi-frame: one position and a slice spacing.
     DicomSlice classic = s;
@@ -293,7 +293,7 @@ TEST_F(Dicom, MultiFrameFilesAreOneVolumeInPositionOrder) {
     ASSERT_TRUE(WriteDicom(Path("classic.dcm"), classic));
     ExpectRead("classic.dcm", wFileReader::Image, 36, 12);
     EXPECT_DOUBLE_EQ(Volume()->GetSpacing()[2], 4);
-    EXPECT_EQ(At(m_Reader, 1, 0, 2), 201);
+    EXPECT_EQ(At(m_reader, 1, 0, 2), 201);
 }
 
 // (The series of UncompressedSeriesMatchesTheSameSeriesDecodedByGdcm have no extension.)
@@ -305,7 +305,7 @@ TEST_F(Dicom, FilesNamedByTheirUidAndTheFragmentDelimiter) {
         ASSERT_TRUE(WriteDicom(Path("rle/1.2.826.0.1.3680043.8.498." + std::to_string(k)), packed));
     }
     ExpectRead("rle/1.2.826.0.1.3680043.8.498.1", wFileReader::Image, 24, 6);
-    EXPECT_EQ(At(m_Reader, 2, 1, 1), 112);
+    EXPECT_EQ(At(m_reader, 2, 1, 1), 112);
 
     // GDCM would allocate what the fragments' delimiter announces (here 1 GiB).
     std::string bytes = Contents("rle/1.2.826.0.1.3680043.8.498.1");
@@ -349,7 +349,7 @@ TEST_F(Dicom, BrokenAndNonImageFilesAreRefusedWithTheirReason) {
         const std::string padded = "padded" + std::to_string(zeros) + "/one.dcm";
         Write(padded, bytes + std::string(zeros, '\0'));
         EXPECT_EQ(Read(padded), zeros < 4 || zeros >= 8)
-            << zeros << ": " << m_Reader.GetErrorMessage();
+            << zeros << ": " << m_reader.GetErrorMessage();
     }
 
     // A damaged file in the series is named in the message about the opened one.
@@ -361,7 +361,7 @@ TEST_F(Dicom, BrokenAndNonImageFilesAreRefusedWithTheirReason) {
     const std::string last = Contents("series/2.dcm");
     Write("series/2.dcm", last.substr(0, last.size() - 4));
     ExpectFailure("series/0.dcm", {"of the series"});
-    EXPECT_THAT(m_Reader.GetErrorMessage(), HasSubstr("image " + Path("series/2.dcm")));
+    EXPECT_THAT(m_reader.GetErrorMessage(), HasSubstr("image " + Path("series/2.dcm")));
 
     // An unknown image SOP class is refused, as GDCM would refuse it.
     std::filesystem::create_directory(Path("unknown"));
@@ -373,7 +373,7 @@ TEST_F(Dicom, BrokenAndNonImageFilesAreRefusedWithTheirReason) {
         ASSERT_TRUE(WriteDicom(Path("unknown/" + std::to_string(k) + ".dcm"), slice));
     }
     ExpectFailure("unknown/0.dcm", {"could not be read"});
-    EXPECT_THAT(m_Reader.GetErrorMessage(), HasSubstr("image " + Path("unknown/1.dcm")));
+    EXPECT_THAT(m_reader.GetErrorMessage(), HasSubstr("image " + Path("unknown/1.dcm")));
 }
 
 }  // namespace

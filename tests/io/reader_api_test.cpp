@@ -50,7 +50,7 @@ TEST_F(ReaderApi, FileSystemProblemsAndUnknownExtensionsAreNamed) {
     ExpectFailure(Path("missing.stl"), {"does not exist"});
     std::filesystem::create_directory(Path("folder.vtk"));
     ExpectFailure(Path("folder.vtk"), {"is a folder"});
-    ExpectFailure(m_Dir, {"is a folder"});
+    ExpectFailure(m_dir, {"is a folder"});
     ExpectFailure(Write("empty.stl", ""), {"the file is empty"});
     ExpectFailure(Write("notes.txt", "hello"), {"\".txt\"", "not a supported format", ".stl"});
     ExpectFailure(Write("README", "hello"), {"no extension"});
@@ -151,10 +151,10 @@ void ResetPeakMemory() {
 
 TEST_F(ReaderApi, EveryFormatRefusesAHugeSparseFileInBoundedMemory) {
     // 512 MiB of zeros that occupy no disk, under every extension.
-    const int formats = m_Reader.GetNumberOfSupportedFileFormat();
+    const int formats = m_reader.GetNumberOfSupportedFileFormat();
     std::vector<std::string> paths;
     for (int i = 0; i < formats; ++i) {
-        paths.push_back(Write("zeros." + m_Reader.GetSupportedFileExt(i), ""));
+        paths.push_back(Write("zeros." + m_reader.GetSupportedFileExt(i), ""));
         std::filesystem::resize_file(paths.back(), std::uint64_t{512} << 20);
     }
     ResetPeakMemory();
@@ -166,10 +166,10 @@ TEST_F(ReaderApi, EveryFormatRefusesAHugeSparseFileInBoundedMemory) {
 }
 
 TEST_F(ReaderApi, OneReaderReadsFileAfterFileAndFailuresClearTheOutput) {
-    EXPECT_EQ(m_Reader.GetOutput(), nullptr);
-    EXPECT_TRUE(m_Reader.GetErrorMessage().empty());
-    EXPECT_FALSE(m_Reader.Read());
-    EXPECT_THAT(m_Reader.GetErrorMessage(), HasSubstr("no file name"));
+    EXPECT_EQ(m_reader.GetOutput(), nullptr);
+    EXPECT_TRUE(m_reader.GetErrorMessage().empty());
+    EXPECT_FALSE(m_reader.Read());
+    EXPECT_THAT(m_reader.GetErrorMessage(), HasSubstr("no file name"));
     Write("TRI.OBJ", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 3\n");  // extensions match ignoring case
     Write("bad.obj", "v 0 0 0\nf 1 2 3\n");
     Write("truncated.stl", std::string(84, '\0').replace(80, 4, Bytes<std::uint32_t>(1000)));
@@ -177,13 +177,13 @@ TEST_F(ReaderApi, OneReaderReadsFileAfterFileAndFailuresClearTheOutput) {
     for (const char* bad : {"bad.obj", "truncated.stl", "missing.ply"}) {
         ExpectRead("TRI.OBJ", wFileReader::Surface, 3, 1);
         if (kept) {
-            EXPECT_NE(kept.Get(), m_Reader.GetOutput());  // every read gives new data
+            EXPECT_NE(kept.Get(), m_reader.GetOutput());  // every read gives new data
             EXPECT_EQ(kept->GetNumberOfPoints(), 3);
         }
-        kept = m_Reader.GetOutput();
+        kept = m_reader.GetOutput();
         EXPECT_FALSE(Read(bad));
-        EXPECT_EQ(m_Reader.GetOutput(), nullptr) << bad;
-        EXPECT_EQ(m_Reader.GetOutputType(), 0) << bad;
+        EXPECT_EQ(m_reader.GetOutput(), nullptr) << bad;
+        EXPECT_EQ(m_reader.GetOutputType(), 0) << bad;
     }
 }
 

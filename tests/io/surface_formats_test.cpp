@@ -108,7 +108,7 @@ TEST_F(Surfaces, PlyReadsAllEncodingsNormalsAndColoursAndSkipsOtherElements) {
     for (const char* name : {"ascii.ply", "le.ply", "be.ply"}) {
         ExpectRead(name, wFileReader::Surface, 4, 2);
         double b[6];
-        m_Reader.GetOutput()->GetBounds(b);
+        m_reader.GetOutput()->GetBounds(b);
         EXPECT_EQ(b[1], 1.0) << name;
         EXPECT_EQ(Poly()->GetPolys()->GetCellSize(1), 4) << name;
     }

@@ -164,7 +164,7 @@ TEST_F(VolumeReaders, MetaImagesMatchVtkForEveryTypeOrderAndLayout) {
                               std::to_string(channels) +
                               "\nElementByteOrderMSB = " + (msb ? "True" : "False") +
                               "\nElementType = " + type.name + "\n" + dataFile[layout]);
-                    ASSERT_TRUE(Read(file)) << m_Reader.GetErrorMessage();
+                    ASSERT_TRUE(Read(file)) << m_reader.GetErrorMessage();
                     ExpectSameImage(Volume(), ReadWithVtk<vtkMetaImageReader>(Path(file)));
                 }
             }
@@ -180,7 +180,7 @@ TEST_F(VolumeReaders, MetaImageLongsAreFourBytesWidenedToVtkLong) {
         }
         Write("long.mha", std::string("NDims = 1\nDimSize = 4\nElementByteOrderMSB = True\n") +
                               "ElementType = " + type + "\nElementDataFile = LOCAL\n" + values);
-        ASSERT_TRUE(Read("long.mha")) << m_Reader.GetErrorMessage();
+        ASSERT_TRUE(Read("long.mha")) << m_reader.GetErrorMessage();
         auto* image = Volume();
         vtkDataArray* scalars = image->GetPointData()->GetScalars();
         EXPECT_EQ(scalars->GetDataType(),
@@ -285,7 +285,7 @@ TEST_F(VolumeReaders, NiftiAndAnalyzeMatchVtkForEveryTypeOrderAndOrientation) {
                         if (version == 2 && path == name + "a.hdr") {
                             continue;
                         }
-                        ASSERT_TRUE(Read(path)) << path << ": " << m_Reader.GetErrorMessage();
+                        ASSERT_TRUE(Read(path)) << path << ": " << m_reader.GetErrorMessage();
                         ExpectSameImage(
                             Volume(),
                             ScaledVtkImage(Path(path == name + "p.img" ? name + "p.hdr" : path),
@@ -312,7 +312,7 @@ TEST_F(VolumeReaders, CompressedDataMustUnpackToTheDeclaredSize) {
     ExpectFailure("damaged.nii.gz", damaged, {"compressed data is damaged"});
     // Two gzip members one after the other are one stream.
     Write("members.nii.gz", Gzip(file.substr(0, 400)) + Gzip(file.substr(400)));
-    ASSERT_TRUE(Read("members.nii.gz")) << m_Reader.GetErrorMessage();
+    ASSERT_TRUE(Read("members.nii.gz")) << m_reader.GetErrorMessage();
 
     const std::string head =
         "NDims = 1\nDimSize = 16\nElementType = MET_UCHAR\nCompressedData = True\n";

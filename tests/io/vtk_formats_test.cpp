@@ -334,7 +334,7 @@ TEST_F(StacksAndScenes, GltfScenesBecomeOneSurfaceWithNodeTransforms) {
     ExpectRead("embedded.gltf",
                TriangleScene("data:application/octet-stream;base64," + Base64(TriangleBuffer())),
                wFileReader::Surface, 6, 2);
-    ExpectTwoTriangles(m_Reader);
+    ExpectTwoTriangles(m_reader);
 
     Write("triangle.bin", TriangleBuffer());
     ExpectRead("external.gltf", TriangleScene("triangle.bin"), wFileReader::Surface, 6, 2);
@@ -350,7 +350,7 @@ TEST_F(StacksAndScenes, GltfScenesBecomeOneSurfaceWithNodeTransforms) {
                    Bytes<std::uint32_t>(json.size()) + "JSON" + json +
                    Bytes<std::uint32_t>(bin.size()) + std::string("BIN\0", 4) + bin,
                wFileReader::Surface, 6, 2);
-    ExpectTwoTriangles(m_Reader);
+    ExpectTwoTriangles(m_reader);
 
     // A transform of the wrong length (VTK's loader then used a matrix it never made).
     std::string badMatrix = TriangleScene("triangle.bin");
@@ -383,7 +383,7 @@ TEST_F(StacksAndScenes, GltfBufferFilesMayBeLongerAndImagesAreNeverOpened) {
                      "min": [0, 0, 0], "max": [1, 1, 0]},
                     {"bufferView": 1, "componentType": 5123, "count": 3, "type": "SCALAR"}]})",
                wFileReader::Surface, 6, 2);
-    ExpectTwoTriangles(m_Reader);
+    ExpectTwoTriangles(m_reader);
 
     // A buffer file shorter than declared is still refused.
     Write("indices.bin", bytes.substr(36, 5));
@@ -410,7 +410,7 @@ TEST_F(StacksAndScenes, VtkWrittenGltfAndByuSurfacesReadBackAndByuCountsAreCheck
     byu->Write();
     ExpectRead("sphere.g", wFileReader::Surface, 50, 96);
     double bounds[6];
-    m_Reader.GetOutput()->GetBounds(bounds);
+    m_reader.GetOutput()->GetBounds(bounds);
     EXPECT_NEAR(bounds[5], 0.5, 1e-6);
     // Two parts, a quad and a triangle.
     ExpectRead("parts.g", "2 5 2 7\n1 1 2 2\n0 0 0 1 0 0 1 1 0 0 1 0\n0 0 1\n1 2 3 -4\n1 2 -5\n",

@@ -18,8 +18,8 @@ namespace {
 class DynamicLibraryTest : public ::testing::Test {
 protected:
     std::string Copy(const std::string& name, const char* source = FIXTURE_LIBRARY) {
-        std::filesystem::copy_file(source, m_Root + "/" + name);
-        return m_Root + "/" + name;
+        std::filesystem::copy_file(source, m_root + "/" + name);
+        return m_root + "/" + name;
     }
     static bool Mapped(const std::string& path) {
         void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
@@ -28,14 +28,14 @@ protected:
     static bool Says(const DynamicLibrary& library, const std::string& part) {
         return library.ErrorText().find(part) != std::string::npos;
     }
-    QTemporaryDir m_Folder;
-    const std::string m_Root = m_Folder.path().toStdString();
+    QTemporaryDir m_folder;
+    const std::string m_root = m_folder.path().toStdString();
 };
 
 TEST_F(DynamicLibraryTest, LoadsByAbsolutePathOnlyAndKeepsTheReasonOfAFailure) {
     const std::string path = Copy("fixture.so");
-    std::ofstream(m_Root + "/notes.so") << "not a library\n";
-    ScopedWorkingDirectory inFolder(m_Root);
+    std::ofstream(m_root + "/notes.so") << "not a library\n";
+    ScopedWorkingDirectory inFolder(m_root);
     DynamicLibrary library;
     for (const std::string name : {"fixture.so", "./fixture.so", "libc.so.6", ""}) {
         EXPECT_FALSE(library.Load(name)) << name;  // never through a search path
@@ -50,9 +50,9 @@ TEST_F(DynamicLibraryTest, LoadsByAbsolutePathOnlyAndKeepsTheReasonOfAFailure) {
     EXPECT_EQ(answer(), 42);
     EXPECT_EQ(library.ErrorText(), "");
 
-    EXPECT_FALSE(library.Load(m_Root + "/notes.so"));
-    EXPECT_EQ(library.ErrorText(), m_Root + "/notes.so is not an ELF library");
-    EXPECT_FALSE(library.Load(m_Root + "/missing.so"));
+    EXPECT_FALSE(library.Load(m_root + "/notes.so"));
+    EXPECT_EQ(library.ErrorText(), m_root + "/notes.so is not an ELF library");
+    EXPECT_FALSE(library.Load(m_root + "/missing.so"));
     EXPECT_TRUE(Says(library, "No such file")) << library.ErrorText();
     EXPECT_FALSE(library.Load(Copy("unresolved.so", FIXTURE_UNRESOLVED)));  // bound at load time
     EXPECT_TRUE(Says(library, "WexlanFixtureNowhere")) << library.ErrorText();
@@ -64,12 +64,12 @@ TEST_F(DynamicLibraryTest, LoadsByAbsolutePathOnlyAndKeepsTheReasonOfAFailure) {
 // What the loader would hang or crash on is refused before it sees the file, in plain words.
 TEST_F(DynamicLibraryTest, RefusesFilesTheLoaderCannotTakeWhole) {
     DynamicLibrary library;
-    const std::string fifo = m_Root + "/fifo.so";
+    const std::string fifo = m_root + "/fifo.so";
     ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_FALSE(library.Load(fifo));  // the loader's open() would wait for a writer forever
     EXPECT_EQ(library.ErrorText(), fifo + " is not a regular file");
-    EXPECT_FALSE(library.Load(m_Root));
-    EXPECT_EQ(library.ErrorText(), m_Root + " is not a regular file");
+    EXPECT_FALSE(library.Load(m_root));
+    EXPECT_EQ(library.ErrorText(), m_root + " is not a regular file");
 
     // Cut anywhere inside its segments, the library would be mapped and fault with SIGBUS.
     const std::string whole = Copy("whole.so");

@@ -26,11 +26,11 @@ class FolderListingTest : public ::testing::Test {
 protected:
     void SetUp() override {
         for (const char* file : {"b.so", "ab.so", "a.txt", ".hidden", "Sub/inner.so"}) {
-            fs::create_directories(fs::path(m_Root + "/" + file).parent_path());
-            std::ofstream(m_Root + "/" + file) << "x";
+            fs::create_directories(fs::path(m_root + "/" + file).parent_path());
+            std::ofstream(m_root + "/" + file) << "x";
         }
-        fs::create_directory_symlink(m_Root + "/Sub", m_Root + "/LinkToSub");
-        fs::create_symlink(m_Root + "/gone", m_Root + "/gone.so");
+        fs::create_directory_symlink(m_root + "/Sub", m_root + "/LinkToSub");
+        fs::create_symlink(m_root + "/gone", m_root + "/gone.so");
     }
     std::vector<std::string> Names(const std::string& folder, const std::string& pattern) {
         std::vector<std::string> names;
@@ -39,33 +39,33 @@ protected:
         }
         return names;
     }
-    QTemporaryDir m_Folder;
-    const std::string m_Root = m_Folder.path().toStdString();
+    QTemporaryDir m_folder;
+    const std::string m_root = m_folder.path().toStdString();
 };
 
 TEST_F(FolderListingTest, ListsDotEntriesFirstThenInFileSystemOrderAndByPattern) {
     std::vector<std::string> expected = {".", ".."};
-    for (const fs::directory_entry& entry : fs::directory_iterator(m_Root)) {
+    for (const fs::directory_entry& entry : fs::directory_iterator(m_root)) {
         expected.push_back(entry.path().filename().string());
     }
-    EXPECT_EQ(Names(m_Root, "*.*"), expected);
-    EXPECT_EQ(Names(m_Root, "*"), expected);
-    for (const FolderEntry& entry : ListFolder(m_Root, "*.*")) {
+    EXPECT_EQ(Names(m_root, "*.*"), expected);
+    EXPECT_EQ(Names(m_root, "*"), expected);
+    for (const FolderEntry& entry : ListFolder(m_root, "*.*")) {
         const bool dot = entry.name == "." || entry.name == "..";
         EXPECT_EQ(entry.isDotEntry, dot) << entry.name;
         EXPECT_EQ(entry.isFolder, dot || entry.name == "Sub" || entry.name == "LinkToSub");
-        EXPECT_EQ(entry.path, m_Root + "/" + entry.name);
+        EXPECT_EQ(entry.path, m_root + "/" + entry.name);
     }
     // Patterns select entries of this folder only; dangling links do not exist.
-    EXPECT_THAT(Names(m_Root, "*.so"), UnorderedElementsAre("b.so", "ab.so", "gone.so"));
-    EXPECT_THAT(Names(m_Root, "?.so"), ElementsAre("b.so"));
-    EXPECT_THAT(Names(m_Root, "*.SO"), ElementsAre());
-    EXPECT_EQ(ListFolder(m_Root + "/", "b.so").at(0).path, m_Root + "/b.so");
-    for (const std::string& folder : {m_Root + "/Missing", m_Root + "/b.so", std::string()}) {
+    EXPECT_THAT(Names(m_root, "*.so"), UnorderedElementsAre("b.so", "ab.so", "gone.so"));
+    EXPECT_THAT(Names(m_root, "?.so"), ElementsAre("b.so"));
+    EXPECT_THAT(Names(m_root, "*.SO"), ElementsAre());
+    EXPECT_EQ(ListFolder(m_root + "/", "b.so").at(0).path, m_root + "/b.so");
+    for (const std::string& folder : {m_root + "/Missing", m_root + "/b.so", std::string()}) {
         EXPECT_TRUE(ListFolder(folder, "*.*").empty()) << folder;
     }
-    EXPECT_TRUE(FileExists(m_Root + "/b.so") && FileExists(m_Root + "/LinkToSub"));
-    EXPECT_FALSE(FileExists(m_Root + "/gone.so") || FileExists(m_Root + "/missing"));
+    EXPECT_TRUE(FileExists(m_root + "/b.so") && FileExists(m_root + "/LinkToSub"));
+    EXPECT_FALSE(FileExists(m_root + "/gone.so") || FileExists(m_root + "/missing"));
     EXPECT_FALSE(FileExists(""));
 }
 
@@ -107,25 +107,25 @@ TEST(ExecutablePathTest, NamesThisProgramUnlessOverridden) {
 
 class WorkingDirectoryTest : public ::testing::Test {
 protected:
-    void SetUp() override { fs::create_directory(m_Root + "/Modules"); }
-    QTemporaryDir m_Folder;
-    const std::string m_Root = fs::canonical(m_Folder.path().toStdString()).string();
-    const std::string m_Start = CurrentDirectory();
+    void SetUp() override { fs::create_directory(m_root + "/Modules"); }
+    QTemporaryDir m_folder;
+    const std::string m_root = fs::canonical(m_folder.path().toStdString()).string();
+    const std::string m_start = CurrentDirectory();
 };
 
 TEST_F(WorkingDirectoryTest, ChangesOnlyIntoExistingFoldersAndScopesRestore) {
     {
-        ScopedWorkingDirectory outer(m_Root);
+        ScopedWorkingDirectory outer(m_root);
         EXPECT_TRUE(outer.Entered());
         EXPECT_TRUE(ChangeDirectory("Modules"));  // relative to the current folder
-        EXPECT_FALSE(ChangeDirectory(m_Root + "/Hard") || ChangeDirectory(""));
-        EXPECT_EQ(CurrentDirectory(), m_Root + "/Modules");
-        ScopedWorkingDirectory missing(m_Root + "/Hard");
+        EXPECT_FALSE(ChangeDirectory(m_root + "/Hard") || ChangeDirectory(""));
+        EXPECT_EQ(CurrentDirectory(), m_root + "/Modules");
+        ScopedWorkingDirectory missing(m_root + "/Hard");
         EXPECT_FALSE(missing.Entered());
-        fs::remove(m_Root + "/Modules");  // a removed working directory reads as empty
+        fs::remove(m_root + "/Modules");  // a removed working directory reads as empty
         EXPECT_EQ(CurrentDirectory(), "");
     }
-    EXPECT_EQ(CurrentDirectory(), m_Start);
+    EXPECT_EQ(CurrentDirectory(), m_start);
 }
 
 // Workspace and command files are read with ReadSmallTextFile: whatever the path names, the

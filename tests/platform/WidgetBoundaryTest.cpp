@@ -17,9 +17,9 @@ namespace {
 class QtPromptsDialogTest : public ::testing::Test {
 protected:
     void SetUp() override { EnsureTestApplication(); }
-    QtPrompts m_Prompts;
-    QTemporaryDir m_Folder;
-    const std::string m_Root = m_Folder.path().toStdString();
+    QtPrompts m_prompts;
+    QTemporaryDir m_folder;
+    const std::string m_root = m_folder.path().toStdString();
 };
 
 TEST_F(QtPromptsDialogTest, MessageBoxesAreCaptionedAndAnswerWithTheButtonPressed) {
@@ -33,23 +33,23 @@ TEST_F(QtPromptsDialogTest, MessageBoxesAreCaptionedAndAnswerWithTheButtonPresse
         EXPECT_EQ(box->standardButtons(), QMessageBox::Yes | QMessageBox::No);
         box->button(QMessageBox::Yes)->click();
     });
-    EXPECT_EQ(m_Prompts.ShowMessage("Clear viewer?", MessageButtons::YesNo), MessageAnswer::Yes);
+    EXPECT_EQ(m_prompts.ShowMessage("Clear viewer?", MessageButtons::YesNo), MessageAnswer::Yes);
     WhenShown("promptMessageBox", [](QWidget* box) { box->close(); });
-    EXPECT_EQ(m_Prompts.ShowMessage("Clear viewer?", MessageButtons::YesNo), MessageAnswer::No);
+    EXPECT_EQ(m_prompts.ShowMessage("Clear viewer?", MessageButtons::YesNo), MessageAnswer::No);
     WhenShown("promptMessageBox", [](QWidget* widget) {
         EXPECT_EQ(static_cast<QMessageBox*>(widget)->standardButtons(), QMessageBox::Ok);
         widget->close();
     });
-    EXPECT_EQ(m_Prompts.ShowMessage("Couldn't load module", MessageButtons::Ok), MessageAnswer::Ok);
+    EXPECT_EQ(m_prompts.ShowMessage("Couldn't load module", MessageButtons::Ok), MessageAnswer::Ok);
 }
 
 TEST_F(QtPromptsDialogTest, FileDialogsFollowTheirOptions) {
-    std::ofstream(m_Root + "/model.vtk") << "existing";
+    std::ofstream(m_root + "/model.vtk") << "existing";
     WhenShown("saveFileDialog", [this](QWidget* widget) {
         auto* dialog = static_cast<QFileDialog*>(widget);
         EXPECT_EQ(dialog->windowTitle(), "Save As");
         EXPECT_EQ(dialog->nameFilters(), QStringList({"VTK (*.vtk)"}));
-        EXPECT_EQ(dialog->directory().absolutePath(), m_Folder.path());
+        EXPECT_EQ(dialog->directory().absolutePath(), m_folder.path());
         dialog->selectFile("model");
         // An existing file, but overwriting was not to be confirmed (else accept() would ask).
         EXPECT_TRUE(dialog->testOption(QFileDialog::DontConfirmOverwrite));
@@ -59,8 +59,8 @@ TEST_F(QtPromptsDialogTest, FileDialogsFollowTheirOptions) {
     });
     FileDialogOptions options;
     options.defaultExtension = ".vtk";
-    EXPECT_EQ(m_Prompts.SaveFileName("VTK (*.vtk)|*.vtk;|", m_Root, options),
-              m_Root + "/model.vtk");
+    EXPECT_EQ(m_prompts.SaveFileName("VTK (*.vtk)|*.vtk;|", m_root, options),
+              m_root + "/model.vtk");
 
     WhenShown("openFileDialog", [](QWidget* widget) {
         auto* dialog = static_cast<QFileDialog*>(widget);
@@ -70,7 +70,7 @@ TEST_F(QtPromptsDialogTest, FileDialogsFollowTheirOptions) {
         dialog->reject();
     });
     options.caption = "Load data";
-    EXPECT_EQ(m_Prompts.OpenFileName("", m_Root, options), "");
+    EXPECT_EQ(m_prompts.OpenFileName("", m_root, options), "");
 }
 
 TEST_F(QtPromptsDialogTest, FolderBrowserOffersFoldersOnly) {
@@ -80,9 +80,9 @@ TEST_F(QtPromptsDialogTest, FolderBrowserOffersFoldersOnly) {
         EXPECT_TRUE(dialog->testOption(QFileDialog::ShowDirsOnly));
         static_cast<QDialog*>(dialog)->accept();
     });
-    EXPECT_EQ(m_Prompts.BrowseFolder("Choose a folder", m_Root), m_Root);
+    EXPECT_EQ(m_prompts.BrowseFolder("Choose a folder", m_root), m_root);
     WhenShown("browseFolderDialog", [](QWidget* widget) { widget->close(); });
-    EXPECT_EQ(m_Prompts.BrowseFolder("Choose a folder", m_Root), "");
+    EXPECT_EQ(m_prompts.BrowseFolder("Choose a folder", m_root), "");
 }
 
 class CountingHost : public QWidget {

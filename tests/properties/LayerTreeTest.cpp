@@ -42,11 +42,11 @@ namespace {
 class LayerTreeTest : public ::testing::Test, proptest::WithApplication {
 protected:
     void SetUp() override {
-        m_Properties.OnInitDialog();
-        m_Panel.OnInitDialog();
-        m_Panel.SetPropertyUI(&m_Properties);
-        m_Panel.show();
-        m_Panel.resize(200, 300);
+        m_properties.OnInitDialog();
+        m_panel.OnInitDialog();
+        m_panel.SetPropertyUI(&m_properties);
+        m_panel.show();
+        m_panel.resize(200, 300);
     }
     void TearDown() override { g_viewer = nullptr; }
 
@@ -57,13 +57,13 @@ protected:
                                                        "LayerTest", 2, "1.0", "", "/self"),
                   1);
         m_Controller.GetModules()->SetActivatedModule(0);
-        m_Panel.SetBoss(&m_Controller);
+        m_panel.SetBoss(&m_Controller);
     }
     wLayer* AddLayer(const std::string& name) {
-        m_Viewer.AddInput(std::make_unique<wMeshLayer>(nullptr, name));
-        return m_Viewer.GetInput(m_Viewer.GetNumberOfItems() - 1);
+        m_viewer.AddInput(std::make_unique<wMeshLayer>(nullptr, name));
+        return m_viewer.GetInput(m_viewer.GetNumberOfItems() - 1);
     }
-    QTreeWidget& Tree() { return *m_Panel.GetTree(); }
+    QTreeWidget& Tree() { return *m_panel.GetTree(); }
     QTreeWidgetItem* Root() { return Tree().topLevelItem(0); }
     std::vector<std::string> Labels() {
         std::vector<std::string> labels;
@@ -74,8 +74,8 @@ protected:
     }
     std::vector<std::string> Groups() {
         std::vector<std::string> groups;
-        for (int i = 0; i < m_Properties.GetGrid()->GetPropertyCount(); ++i) {
-            groups.push_back(m_Properties.GetGrid()->GetProperty(i)->GetName());
+        for (int i = 0; i < m_properties.GetGrid()->GetPropertyCount(); ++i) {
+            groups.push_back(m_properties.GetGrid()->GetProperty(i)->GetName());
         }
         return groups;
     }
@@ -90,14 +90,14 @@ protected:
         QTest::keyClick(&Tree(), Qt::Key_Delete);
     }
 
-    QTemporaryDir m_AppFolder;
-    wexlan::ScopedExecutablePathOverride m_Exe{m_AppFolder.filePath("varq").toStdString()};
-    wexlan::ScopedWorkingDirectory m_WorkingDirectory;
-    wexlan::ScopedScriptedPrompts m_Prompts;
+    QTemporaryDir m_appFolder;
+    wexlan::ScopedExecutablePathOverride m_exe{m_appFolder.filePath("varq").toStdString()};
+    wexlan::ScopedWorkingDirectory m_workingDirectory;
+    wexlan::ScopedScriptedPrompts m_prompts;
     CWexlanCPEXE m_Controller;
-    wViewer m_Viewer;
-    CPropertyUI m_Properties;
-    CWexlanLayerUI m_Panel;
+    wViewer m_viewer;
+    CPropertyUI m_properties;
+    CWexlanLayerUI m_panel;
 };
 
 }  // namespace
@@ -110,40 +110,40 @@ TEST_F(LayerTreeTest, OpensWithNoLayersAndUpdatesFromTheCurrentViewer) {
     EXPECT_EQ(Tree().geometry(), QRect(5, 5, 190, 290));
 
     AddLayer("bunny");
-    g_viewer = &m_Viewer;
-    m_Panel.UpdateUI();  // no boss yet: nothing happens
+    g_viewer = &m_viewer;
+    m_panel.UpdateUI();  // no boss yet: nothing happens
     EXPECT_THAT(Labels(), ElementsAre("No Layers"));
-    m_Panel.SetBoss(&m_Controller);
-    m_Panel.UpdateUI();  // no active module: no viewer
+    m_panel.SetBoss(&m_Controller);
+    m_panel.UpdateUI();  // no active module: no viewer
     EXPECT_THAT(Labels(), ElementsAre("No Layers"));
 
     ActivateSelf();
     AddLayer("skull");
-    m_Panel.UpdateUI();
+    m_panel.UpdateUI();
     EXPECT_THAT(Labels(), ElementsAre("bunny", "skull"));
     EXPECT_THAT(Groups(), IsEmpty()) << "rebuilding does not fill the sheet";
-    m_Viewer.RemoveAllInputs();
-    m_Panel.UpdateUI();
+    m_viewer.RemoveAllInputs();
+    m_panel.UpdateUI();
     EXPECT_EQ(Tree().topLevelItemCount(), 1);
     EXPECT_THAT(Labels(), IsEmpty()) << "a viewer without layers: the root alone";
 }
 
 TEST_F(LayerTreeTest, SelectionFillsThePropertySheet) {
     ActivateSelf();
-    m_Panel.UpdateUI();
+    m_panel.UpdateUI();
     Tree().setCurrentItem(Root());  // no viewer: the placeholder record
     EXPECT_THAT(Groups(), ElementsAre("VARQ"));
-    CPropertyGridProperty* varq = m_Properties.GetGrid()->GetProperty(0);
+    CPropertyGridProperty* varq = m_properties.GetGrid()->GetProperty(0);
     ASSERT_EQ(varq->GetSubItemsCount(), 2);
     EXPECT_EQ(varq->GetSubItem(0)->GetValue().GetText(), "Viewer");
     EXPECT_EQ(varq->GetSubItem(1)->GetValue().GetText(), "Empty Viewer");
     Tree().setCurrentItem(Child("No Layers"));  // no viewer: nothing happens
     EXPECT_THAT(Groups(), ElementsAre("VARQ"));
 
-    g_viewer = &m_Viewer;
+    g_viewer = &m_viewer;
     AddLayer("bunny");
     AddLayer("View")->SetLayerName("VIEW");
-    m_Panel.UpdateUI();
+    m_panel.UpdateUI();
     Tree().setCurrentItem(Child("bunny"));
     EXPECT_THAT(Groups(), ElementsAre("Viewer", "MeshLayer"));
     Tree().setCurrentItem(Root());
@@ -151,86 +151,86 @@ TEST_F(LayerTreeTest, SelectionFillsThePropertySheet) {
     Tree().setCurrentItem(Child("VIEW"));  // a layer labelled "view" is taken for the root
     EXPECT_THAT(Groups(), ElementsAre("Viewer"));
 
-    m_Viewer.RemoveAllInputs();
+    m_viewer.RemoveAllInputs();
     g_viewer = nullptr;
-    m_Panel.UpdateUI();
-    g_viewer = &m_Viewer;
+    m_panel.UpdateUI();
+    g_viewer = &m_viewer;
     Tree().setCurrentItem(Child("No Layers"));  // a viewer again: its rows only
     EXPECT_THAT(Groups(), ElementsAre("Viewer"));
-    m_Panel.ShowLayerCtrlUI("nothing by that name");
+    m_panel.ShowLayerCtrlUI("nothing by that name");
     EXPECT_THAT(Groups(), ElementsAre("Viewer"));
 }
 
 TEST_F(LayerTreeTest, DeleteKeyAsksAndRemovesTheLayerOfTheSelectedItem) {
     ActivateSelf();
-    g_viewer = &m_Viewer;
+    g_viewer = &m_viewer;
     AddLayer("bunny");
     AddLayer("skull");
-    m_Panel.UpdateUI();
+    m_panel.UpdateUI();
 
     PressDelete(Root());
-    EXPECT_THAT(m_Prompts->Calls(), IsEmpty());
+    EXPECT_THAT(m_prompts->Calls(), IsEmpty());
 
     Tree().setCurrentItem(Child("skull"));
     EXPECT_THAT(Groups(), ElementsAre("Viewer", "MeshLayer"));
-    m_Prompts->QueueAnswer(MessageAnswer::No);
+    m_prompts->QueueAnswer(MessageAnswer::No);
     PressDelete(Child("skull"));
-    EXPECT_THAT(m_Prompts->MessageTexts(), ElementsAre("Are you sure to remove layer skull?"));
-    EXPECT_EQ(m_Prompts->Calls()[0].buttons, wexlan::MessageButtons::YesNo);
-    EXPECT_EQ(m_Viewer.GetNumberOfItems(), 2);
+    EXPECT_THAT(m_prompts->MessageTexts(), ElementsAre("Are you sure to remove layer skull?"));
+    EXPECT_EQ(m_prompts->Calls()[0].buttons, wexlan::MessageButtons::YesNo);
+    EXPECT_EQ(m_viewer.GetNumberOfItems(), 2);
     EXPECT_THAT(Labels(), ElementsAre("bunny", "skull"));
 
-    m_Prompts->QueueAnswer(MessageAnswer::Yes);
+    m_prompts->QueueAnswer(MessageAnswer::Yes);
     PressDelete(Child("skull"));
-    EXPECT_EQ(m_Viewer.GetNumberOfItems(), 1);
-    EXPECT_EQ(m_Viewer.GetInput("skull"), nullptr);
+    EXPECT_EQ(m_viewer.GetNumberOfItems(), 1);
+    EXPECT_EQ(m_viewer.GetInput("skull"), nullptr);
     EXPECT_THAT(Labels(), ElementsAre("bunny"));
     // The sheet shows the new selection, never rows of the removed layer.
-    CPropertyGridCtrl* grid = m_Properties.GetGrid();
+    CPropertyGridCtrl* grid = m_properties.GetGrid();
     for (int g = 0; g < grid->GetPropertyCount(); ++g) {
         for (int r = 0; r < grid->GetProperty(g)->GetSubItemsCount(); ++r) {
             auto* row = dynamic_cast<CMyProp*>(grid->GetProperty(g)->GetSubItem(r));
             if (row != nullptr) {
-                EXPECT_TRUE(row->GetRenderable() == &m_Viewer ||
-                            row->GetRenderable() == m_Viewer.GetInput("bunny"));
+                EXPECT_TRUE(row->GetRenderable() == &m_viewer ||
+                            row->GetRenderable() == m_viewer.GetInput("bunny"));
             }
         }
     }
 
-    m_Prompts->QueueAnswer(MessageAnswer::Yes);
+    m_prompts->QueueAnswer(MessageAnswer::Yes);
     PressDelete(Child("bunny"));
-    EXPECT_EQ(m_Viewer.GetNumberOfItems(), 0);
+    EXPECT_EQ(m_viewer.GetNumberOfItems(), 0);
     EXPECT_THAT(Labels(), ElementsAre("No Layers"));
-    EXPECT_EQ(m_Prompts->UnusedAnswers(), 0u);
+    EXPECT_EQ(m_prompts->UnusedAnswers(), 0u);
 
     PressDelete(Child("No Layers"));
-    EXPECT_EQ(m_Prompts->MessageTexts().back(), "You want to delete 'No Layers'???");
-    EXPECT_EQ(m_Prompts->Calls().back().buttons, wexlan::MessageButtons::Ok);
+    EXPECT_EQ(m_prompts->MessageTexts().back(), "You want to delete 'No Layers'???");
+    EXPECT_EQ(m_prompts->Calls().back().buttons, wexlan::MessageButtons::Ok);
 
     // Special labels and two layers of one name.
-    m_Viewer.RemoveAllInputs();
+    m_viewer.RemoveAllInputs();
     AddLayer("view");
     AddLayer("No Layers");
     wLayer* first = AddLayer("twin");
     AddLayer("twin");
-    m_Panel.UpdateUI();
+    m_panel.UpdateUI();
 
-    const std::size_t asked = m_Prompts->Calls().size();
+    const std::size_t asked = m_prompts->Calls().size();
     PressDelete(Child("view"));
     PressDelete(Child("No Layers"));  // a layer of that name is taken for the placeholder
-    EXPECT_EQ(m_Prompts->Calls().size(), asked + 1);
-    EXPECT_EQ(m_Prompts->MessageTexts().back(), "You want to delete 'No Layers'???");
-    EXPECT_EQ(m_Viewer.GetNumberOfItems(), 4);
+    EXPECT_EQ(m_prompts->Calls().size(), asked + 1);
+    EXPECT_EQ(m_prompts->MessageTexts().back(), "You want to delete 'No Layers'???");
+    EXPECT_EQ(m_viewer.GetNumberOfItems(), 4);
 
     // Two layers of one name: the viewer removes its first, the tree the selected item.
-    m_Prompts->QueueAnswer(MessageAnswer::Yes);
+    m_prompts->QueueAnswer(MessageAnswer::Yes);
     PressDelete(Root()->child(3));
-    EXPECT_EQ(m_Viewer.GetNumberOfItems(), 3);
-    EXPECT_NE(m_Viewer.GetInput("twin"), first);
+    EXPECT_EQ(m_viewer.GetNumberOfItems(), 3);
+    EXPECT_NE(m_viewer.GetInput("twin"), first);
     EXPECT_THAT(Labels(), ElementsAre("view", "No Layers", "twin"));
 
     // Without a viewer the Delete key asks nothing.
     g_viewer = nullptr;
     PressDelete(Child("twin"));
-    EXPECT_EQ(m_Prompts->Calls().size(), asked + 2);
+    EXPECT_EQ(m_prompts->Calls().size(), asked + 2);
 }

@@ -22,27 +22,27 @@ namespace {
 
 class RealLayersTest : public ::testing::Test, proptest::WithApplication {
 protected:
-    void SetUp() override { m_Panel.OnInitDialog(); }
+    void SetUp() override { m_panel.OnInitDialog(); }
     template <typename Layer>
     Layer* Show(std::unique_ptr<Layer> layer) {
-        Layer* shown = m_Scene.Add(std::move(layer));
-        m_Panel.UpdateProperty(static_cast<wRenderable*>(m_Scene.viewer.get()));
-        m_Panel.UpdateProperty(static_cast<wRenderable*>(shown));
-        m_Scene.viewer->Render();
-        m_Scene.frames = 0;
+        Layer* shown = m_scene.Add(std::move(layer));
+        m_panel.UpdateProperty(static_cast<wRenderable*>(m_scene.viewer.get()));
+        m_panel.UpdateProperty(static_cast<wRenderable*>(shown));
+        m_scene.viewer->Render();
+        m_scene.frames = 0;
         return shown;
     }
     CPropertyGridProperty* Row(const std::string& group, const std::string& name) {
-        return m_Panel.GetGrid()->FindRow(group, name);
+        return m_panel.GetGrid()->FindRow(group, name);
     }
     void Commit(const std::string& group, const std::string& name, const char* text) {
-        EXPECT_TRUE(m_Panel.GetGrid()->CommitValue(Row(group, name), CPropertyValue::Text(text)))
+        EXPECT_TRUE(m_panel.GetGrid()->CommitValue(Row(group, name), CPropertyValue::Text(text)))
             << name;
     }
-    int Frames() { return std::exchange(m_Scene.frames, 0); }
+    int Frames() { return std::exchange(m_scene.frames, 0); }
 
-    rendertest::Scene m_Scene;
-    CPropertyUI m_Panel;
+    rendertest::Scene m_scene;
+    CPropertyUI m_panel;
 };
 
 }  // namespace
@@ -55,26 +55,26 @@ TEST_F(RealLayersTest, MeshLayerRowsChangeTheLayerAndDraw) {
     EXPECT_EQ(Frames(), 1);
     Commit("MeshLayer", "Representation", "Surface");
     Commit("Viewer", "Axes", "On");
-    EXPECT_TRUE(m_Scene.viewer->GetAxesVisibility());
+    EXPECT_TRUE(m_scene.viewer->GetAxesVisibility());
     Frames();
 
     // The layer turns red in the middle, the background green in the corner.
-    EXPECT_TRUE(m_Panel.GetGrid()->CommitValue(Row("MeshLayer", "Color"),
+    EXPECT_TRUE(m_panel.GetGrid()->CommitValue(Row("MeshLayer", "Color"),
                                                CPropertyValue::Color(0x0000FFu)));
-    EXPECT_TRUE(m_Panel.GetGrid()->CommitValue(Row("Viewer", "Background"),
+    EXPECT_TRUE(m_panel.GetGrid()->CommitValue(Row("Viewer", "Background"),
                                                CPropertyValue::Color(0x00FF00u)));
     EXPECT_EQ(Frames(), 2);
-    const rendertest::Frame frame(m_Scene.window);
+    const rendertest::Frame frame(m_scene.window);
     EXPECT_TRUE(rendertest::IsReddish(frame.At(32, 32)));
     EXPECT_TRUE(rendertest::Near(frame.At(1, 62), {0, 255, 0}, 0));
 
     auto* slider =
-        qobject_cast<QSlider*>(m_Panel.GetGrid()->BeginEdit(Row("MeshLayer", "Opacity")));
+        qobject_cast<QSlider*>(m_panel.GetGrid()->BeginEdit(Row("MeshLayer", "Opacity")));
     ASSERT_NE(slider, nullptr);
     slider->setValue(40);
     EXPECT_DOUBLE_EQ(mesh->GetOpacity(), 0.4);
     EXPECT_GE(Frames(), 1);
-    m_Panel.GetGrid()->EndEdit(true);
+    m_panel.GetGrid()->EndEdit(true);
     Commit("MeshLayer", "Visibility", "False");
     EXPECT_FALSE(mesh->GetVisibility());
     EXPECT_EQ(Frames(), 1);
@@ -88,7 +88,7 @@ TEST_F(RealLayersTest, MeshLayerRowsChangeTheLayerAndDraw) {
     values.close();
     wexlan::ScopedScriptedPrompts prompts;
     prompts->QueueFileName(path);
-    m_Panel.GetGrid()->ClickButton(Row("MeshLayer", "Color Map"));
+    m_panel.GetGrid()->ClickButton(Row("MeshLayer", "Color Map"));
     EXPECT_TRUE(mesh->HasColorMap());
     EXPECT_EQ(Row("MeshLayer", "Color Map")->GetValue().GetText(), "True");
 }
@@ -126,7 +126,7 @@ TEST_F(RealLayersTest, VolumeRowsAndPlaybackDrawOneFrameEach) {
             }
             dialog.OnOK();
         });
-        m_Panel.GetGrid()->ClickButton(slice);
+        m_panel.GetGrid()->ClickButton(slice);
     }
     int xyz[3];
     volume->GetSlice(xyz);

@@ -24,30 +24,30 @@ inline std::string Num(double value) {
     return text;
 }
 
-/// A renderable of any kind whose property set is the test's own (`m_Set`) and whose
+/// A renderable of any kind whose property set is the test's own (`m_set`) and whose
 /// every operation is recorded as a text such as "SetOpacity(0.37)" or "Render".
 class RecordingRenderable : public wRenderable {
 public:
     explicit RecordingRenderable(const std::string& kind = "MeshLayer") : wRenderable(kind) {
-        m_Set.SetValue("IsA", kind);
+        m_set.SetValue("IsA", kind);
     }
 
-    wProp* GetProperty() override { return &m_Set; }
-    // The base class's SetPropertyValue honours the tags of `m_Set`.
-    void FillProperty(wProp& prop) override { prop = m_Set; }
+    wProp* GetProperty() override { return &m_set; }
+    // The base class's SetPropertyValue honours the tags of `m_set`.
+    void FillProperty(wProp& prop) override { prop = m_set; }
     int IsA(const std::string& name) const override { return name == GetKindName() ? 1 : 0; }
 
     void Render() override { Record("Render"); }
     void Update() override { Record("Update"); }
     void SetTransform(const double m[16]) override {
-        std::copy(m, m + 16, m_Transform);
+        std::copy(m, m + 16, m_transform);
         Record("SetTransform", std::vector<double>(m, m + 16));
     }
-    void GetTransform(double m[16]) const override { std::copy(m_Transform, m_Transform + 16, m); }
+    void GetTransform(double m[16]) const override { std::copy(m_transform, m_transform + 16, m); }
     void SetOpacity(double o) override { Record("SetOpacity", {o}); }
     void SetContrast(double a, double b) override {
         Record("SetContrast", {a, b});
-        m_Set.SetContrast(a, b);  // the sheet shows the layer's text after a commit
+        m_set.SetContrast(a, b);  // the sheet shows the layer's text after a commit
     }
     void SetColor(double r, double g, double b) override { Record("SetColor", {r, g, b}); }
     void SetBackgroundColor(double r, double g, double b) override {
@@ -75,12 +75,12 @@ public:
         for (std::size_t i = 0; i < args.size(); ++i) {
             text += (i ? "," : "(") + Num(args[i]);
         }
-        m_Calls.push_back(text + (args.empty() ? "" : ")"));
+        m_calls.push_back(text + (args.empty() ? "" : ")"));
     }
 
-    wProp m_Set;
-    std::vector<std::string> m_Calls;
-    double m_Transform[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+    wProp m_set;
+    std::vector<std::string> m_calls;
+    double m_transform[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
 };
 
 /// Copies item `tag` of the property set of `from` (a real viewer or layer) into `to`,

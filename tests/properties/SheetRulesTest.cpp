@@ -168,15 +168,15 @@ TEST(EditActions, DialogNumbersAndTheRenderablesOwnItems) {
     for (const auto& c : cases) {
         RecordingRenderable target;
         for (const char* tag : {"Visibility", "Bounding Box", "Clipping"}) {
-            target.m_Set.SetValue(tag, "Off");
+            target.m_set.SetValue(tag, "Off");
         }
         wexlan::ApplyTextEdit(target, c.tag, c.value);
-        EXPECT_EQ(target.m_Calls, c.calls) << c.tag << " = " << c.value;
+        EXPECT_EQ(target.m_calls, c.calls) << c.tag << " = " << c.value;
     }
     // Only the opacity row has a slider; a slice of neither form shows no text.
     RecordingRenderable target;
     wexlan::ApplySliderMove(target, "Alpha", 10);
-    EXPECT_THAT(target.m_Calls, IsEmpty());
+    EXPECT_THAT(target.m_calls, IsEmpty());
     const int none[3] = {-1, 4, 5};
     EXPECT_EQ(wexlan::SliceRowText(none), "");
 }
