@@ -6,13 +6,10 @@
 
 #include <vtkPolyData.h>
 
-#include "ContrastWindow.h"
 #include "EditActions.h"
-#include "LayerTreeRules.h"
 #include "ModalDialogs.h"
 #include "PropertySheetBuilder.h"
 #include "Recording.h"
-#include "SlicePlayback.h"
 #include "TransformSliders.h"
 #include "wMeshLayer.h"
 
@@ -37,19 +34,6 @@ std::vector<std::string> Names(const GroupSpec& group) {
         names.push_back(row.name);
     }
     return names;
-}
-
-CSlicePlayback Playback(std::array<int, 6> range, std::array<int, 3> slice) {
-    CSlicePlayback playback;
-    playback.SetRange(range.data());
-    playback.SetSlice(slice.data());
-    return playback;
-}
-
-std::array<int, 3> Slice(const CSlicePlayback& playback) {
-    std::array<int, 3> xyz;
-    playback.GetSlice(xyz.data());
-    return xyz;
 }
 
 }  // namespace
@@ -127,20 +111,6 @@ TEST(SheetBuilder, NullItemsAndSliceTriplesOfNeitherFormMakeNoRow) {
     }
 }
 
-TEST(SheetBuilder, OpacityAndColourConversions) {
-    // Rounded: 0.58 * 100 is 57.99..., which must not creep down to 57 at each rebuild.
-    EXPECT_EQ(wexlan::OpacityPercent("0.29"), 29);
-    EXPECT_EQ(wexlan::OpacityPercent("0.999"), 100);
-    EXPECT_EQ(wexlan::OpacityPercent("1e300"), 100);
-    EXPECT_EQ(wexlan::OpacityPercent("-0.2"), 0);
-    EXPECT_EQ(wexlan::OpacityPercent("opaque"), 0);
-    const double nearlyHalf[3] = {0.498, 0.002, 1.0};
-    EXPECT_EQ(wexlan::ColorRefFromRgb(nearlyHalf), 127u + (1u << 8) + (255u << 16));
-    double rgb[3];
-    wexlan::RgbFromColorRef(0x0080FFu, rgb);
-    EXPECT_THAT(rgb, ElementsAre(1.0, 128 / 255.0, 0.0));
-}
-
 // The dialog rows' numbers go to the renderable's operations; every other row's value
 // goes to the renderable's own reading of its item. An Update follows either way.
 TEST(EditActions, DialogNumbersAndTheRenderablesOwnItems) {
@@ -149,14 +119,7 @@ TEST(EditActions, DialogNumbersAndTheRenderablesOwnItems) {
         const char* value;
         std::vector<std::string> calls;
     } cases[] = {
-        {"Slice", "1, 2, 3", {"SetSlice(1,2,3)", "Update"}},
         {"Slice", "4.0", {"SetSlice(4,-999,-999)", "Update"}},
-        {"Contrast", "[2, 9]", {"SetContrast(2,9)", "Update"}},
-        {"Transform",
-         "[1, 0, 0, 7; 0, 1, 0, 0; 0, 0, 1, 0; 0, 0, 0, 1]",
-         {"SetTransform(1,0,0,7,0,1,0,0,0,0,1,0,0,0,0,1)", "Update"}},
-        {"Visibility", "False", {"VisibilityOff", "Update"}},
-        {"Visibility", "True", {"VisibilityOn", "Update"}},
         {"Visibility", "maybe", {"Update"}},
         {"Bounding Box", "On", {"BoundingBoxOn", "Update"}},
         {"Bounding Box", "on", {"Update"}},
@@ -223,51 +186,6 @@ TEST(EditActions, KindSpecificRowsOnRealClasses) {
     }
 }
 
-// Playback runs from min to max - 1 and wraps, restarts an axis without a slice (-999)
-// at its min, and stops an axis with nothing to play (no range reported, an empty or
-// unusable one) where it is rather than sticking at 0. The intervals of the rates, the
-// slider positions OK takes and the range read at each tick are checked through the dialog.
-TEST(SlicePlayback, AdvanceRunsFromMinToMaxMinusOneAndWraps) {
-    const int range[6] = {2, 6, 0, 10, 3, 9};
-    CSlicePlayback playback = Playback({2, 6, 0, 10, 3, 9}, {4, 1, -999});
-    std::vector<int> shown;
-    for (int i = 0; i < 5; ++i) {
-        EXPECT_TRUE(playback.Advance(0, range));
-        shown.push_back(playback.Slice(0));
-    }
-    EXPECT_THAT(shown, ElementsAre(5, 2, 3, 4, 5));
-    EXPECT_TRUE(playback.Advance(2, range));
-    EXPECT_THAT(Slice(playback), ElementsAre(5, 1, 3));
-
-    const int empty[6] = {0, 0, 0, 10, -1, -1};
-    CSlicePlayback idle = Playback({0, 10, 0, 10, 0, 10}, {4, 5, 6});
-    for (int axis : {0, 1, 2}) {
-        idle.TogglePlaying(axis);
-    }
-    EXPECT_FALSE(idle.Advance(0, empty));
-    EXPECT_FALSE(idle.Advance(2, empty));
-    EXPECT_FALSE(idle.Advance(1, nullptr));
-    EXPECT_THAT(Slice(idle), ElementsAre(4, 5, 6));
-    EXPECT_FALSE(idle.IsPlaying(0) || idle.IsPlaying(1) || idle.IsPlaying(2));
-}
-
-TEST(ContrastWindow, BothBoundsFollowTheirSlidersWhateverTheirSign) {
-    CContrastWindow window;
-    window.SetRange(-1024, 3071);
-    window.SetContrast(-1024, 2000);
-    EXPECT_EQ(window.SliderPosition(-2000), -1024);
-    window.TakeSliderPositions(1600, -300);  // crossed: passed on unordered
-    EXPECT_EQ(window.Minimum(), 1600);
-    EXPECT_EQ(window.Maximum(), -300);
-    // Typed bounds are clamped to the scalar range, huge ones without overflow.
-    EXPECT_EQ(window.TypedBound(-5000.5), -1024);
-    EXPECT_EQ(window.TypedBound(1e300), 3071);
-
-    CContrastWindow reversed;
-    reversed.SetRange(10, 5);
-    EXPECT_EQ(reversed.SliderMax(), 10);
-}
-
 // The dialogs open beside the view, so that the live preview stays in sight.
 TEST(ModalDialogs, DialogsGoBesideTheViewInsideTheScreen) {
     const QRect screen(0, 0, 1280, 1024);
@@ -307,11 +225,4 @@ TEST(TransformSliders, FormulaOfTheSlidersAndTheOrderOfTheProduct) {
     wexlan::MultiplyMatrices(base, slider, shown);
     EXPECT_EQ(shown[3], 21);
     EXPECT_EQ(shown[7], 2);
-}
-
-// The tree's Delete key and selection (checked through the panel) rest on these.
-TEST(LayerTreeRules, OnlyTheWordViewInAnyCaseIsTheViewLabel) {
-    EXPECT_TRUE(wexlan::IsViewLabel("vIEW"));
-    EXPECT_FALSE(wexlan::IsViewLabel("View 2"));
-    EXPECT_EQ(wexlan::DeleteActionFor("bunny", false), wexlan::LayerDeleteAction::Nothing);
 }
