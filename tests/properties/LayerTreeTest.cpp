@@ -106,6 +106,8 @@ TEST_F(LayerTreeTest, OpensWithNoLayersAndUpdatesFromTheCurrentViewer) {
     EXPECT_EQ(Root()->text(0), "View");
     EXPECT_THAT(Labels(), ElementsAre("No Layers"));
     EXPECT_TRUE(Root()->isExpanded());
+    EXPECT_NE(Root()->icon(0).cacheKey(), Root()->child(0)->icon(0).cacheKey());
+    EXPECT_EQ(Tree().geometry(), QRect(5, 5, 190, 290));
 
     AddLayer("bunny");
     g_viewer = &m_viewer;
@@ -207,5 +209,14 @@ TEST_F(LayerTreeTest, DeleteKeyAsksAndRemovesTheLayerOfTheSelectedItem) {
     PressDelete(Child("No Layers"));
     EXPECT_EQ(m_prompts->MessageTexts().back(), "You want to delete 'No Layers'???");
     EXPECT_EQ(m_prompts->Calls().back().buttons, wexlan::MessageButtons::Ok);
+
+    // Two layers of one name: the viewer removes its first, the tree the selected item.
+    wLayer* first = AddLayer("twin");
+    AddLayer("twin");
+    m_panel.UpdateUI();
+    m_prompts->QueueAnswer(MessageAnswer::Yes);
+    PressDelete(Root()->child(1));
+    EXPECT_NE(m_viewer.GetInput("twin"), first);
+    EXPECT_THAT(Labels(), ElementsAre("twin"));
 
 }

@@ -30,6 +30,7 @@
 #include "Recording.h"
 #include "ScriptedPrompts.h"
 #include "TestApp.h"
+#include "wResource.h"
 #include "wUtil.h"
 
 using proptest::Answer;
@@ -118,6 +119,11 @@ private:
     std::string m_path;
 };
 
+class StubRegistry : public wResource {
+public:
+    int GetNumberOfItems() const override { return 0; }
+};
+
 }  // namespace
 
 TEST_F(PropertySheetTest, RecordsAreShownReadOnlyAndReplaceTheSheet) {
@@ -135,6 +141,10 @@ TEST_F(PropertySheetTest, RecordsAreShownReadOnlyAndReplaceTheSheet) {
     EXPECT_FALSE(Grid().CommitValue(points, CPropertyValue::Text("1")));
     EXPECT_EQ(Grid().BeginEdit(points), nullptr);
     EXPECT_EQ(Shown(points), "35947");
+
+    StubRegistry registry;
+    m_panel.UpdateProperty(&registry);  // registries show nothing and change nothing
+    EXPECT_EQ(Grid().GetPropertyCount(), 1);
     m_panel.UpdateProperty(static_cast<wProp*>(nullptr));
     EXPECT_EQ(Grid().GetPropertyCount(), 0);
 }
@@ -386,6 +396,17 @@ TEST_F(PropertySheetTest, DialogRowsCommitAfterOkAndCancelPutsTheValueBack) {
         Grid().ClickButton(Row("Slice"));
         EXPECT_EQ(Shown(Row("Slice")), "7, 4, 5");
 
+        // The single-slice form of a 2D layer writes one number.
+        RecordingRenderable image("ImageLayer");
+        image.m_set = wProp("Image2D");
+        image.m_set.SetSlice(2);
+        image.m_set.SetSliceRange(std::array<int, 6>{0, 9, -1, -1, -1, -1}.data());
+        m_panel.UpdateProperty(&image);
+        accept = true;
+        Grid().ClickButton(Grid().FindRow("Image2D", "Slice"));
+        EXPECT_EQ(Shown(Grid().FindRow("Image2D", "Slice")), "7");
+        EXPECT_THAT(image.m_calls, ElementsAre("SetSlice(7,-999,-999)", "Render",
+                                               "SetSlice(7,-999,-999)", "Update"));
     }
     m_layer.m_calls.clear();
     for (bool ok : {false, true}) {
@@ -424,7 +445,13 @@ TEST_F(PropertySheetTest, DialogRowsCommitAfterOkAndCancelPutsTheValueBack) {
 TEST_F(PropertySheetTest, ColorMapRowReadsTheFileForMeshLayersOnly) {
     QTemporaryDir folder;
     const std::string small = folder.filePath("small.txt").toStdString();
+    const std::string big = folder.filePath("big.txt").toStdString();
     std::ofstream(small) << "1.5, 2\n3";
+    std::ofstream numbers(big);
+    for (int i = 0; i < 102410; ++i) {
+        numbers << i << ' ';
+    }
+    numbers.close();
     wexlan::ScopedScriptedPrompts prompts;
     RecordingRenderable mesh("MeshLayer");
     mesh.m_set = wProp("MeshLayer");
@@ -436,9 +463,12 @@ TEST_F(PropertySheetTest, ColorMapRowReadsTheFileForMeshLayersOnly) {
     m_panel.UpdateProperty(&image);
     CPropertyGridProperty* meshMap = Grid().FindRow("MeshLayer", "Color Map");
     Grid().ClickButton(meshMap);  // cancelled
-    prompts->QueueFileName(small);
-    Grid().ClickButton(meshMap);
-    EXPECT_THAT(mesh.m_calls, ElementsAre("SetColorMap(3,1.5,2,3)", "Update"));
+    for (const std::string& path : {small, big}) {
+        prompts->QueueFileName(path);
+        Grid().ClickButton(meshMap);
+    }
+    EXPECT_THAT(mesh.m_calls, ElementsAre("SetColorMap(3,1.5,2,3)", "Update",
+                                          "SetColorMap(102400,0,1,2)", "Update"));
     EXPECT_EQ(Shown(meshMap), "True");
     const wexlan::PromptCall& call = prompts->Calls()[1];
     EXPECT_EQ(call.kind, wexlan::PromptKind::OpenFile);
@@ -459,6 +489,30 @@ TEST_F(PropertySheetTest, ColorMapRowReadsTheFileForMeshLayersOnly) {
     Grid().ClickButton(meshMap);
     EXPECT_EQ(Grid().GetPropertyCount(), 0);
     EXPECT_THAT(mesh.m_calls, IsEmpty());
+}
+
+TEST_F(PropertySheetTest, DialogRowsWithoutRenderableOrRowAfterwards) {
+    int runs = 0;
+    wexlan::ScopedModalRunner runner([&](QDialog& dialog) {
+        ++runs;
+        m_panel.RemoveAll();  // the row that opened the dialog is gone when it returns
+        dialog.accept();
+        return dialog.result();
+    });
+    auto* group = new CPropertyGridProperty("Loose");
+    auto* loose = new CCustomDlgProp("Slice", "1");
+    group->AddSubItem(loose);
+    Grid().AddProperty(group);
+    EXPECT_TRUE(Grid().ClickButton(loose));
+    EXPECT_EQ(runs, 0) << "no renderable: no dialog";
+    EXPECT_FALSE(Grid().ClickButton(group));
+    for (const char* name : {"Slice", "Transform", "Contrast"}) {
+        m_panel.RemoveAll();
+        m_panel.UpdateProperty(&m_layer);
+        EXPECT_TRUE(Grid().ClickButton(Row(name)));
+        EXPECT_EQ(Grid().GetPropertyCount(), 0);
+    }
+    EXPECT_EQ(runs, 3);
 }
 
 namespace {
@@ -496,6 +550,21 @@ protected:
 
 }  // namespace
 
+TEST_F(SliceDialogTest, OpeningShowsEachAxisOrNull) {
+    Open({0, 10, -1, -1, 2, 30}, {4, 7, 9});
+    EXPECT_EQ(Slider("sliderX")->maximum(), 10);
+    EXPECT_EQ(Slider("sliderX")->value(), 4);
+    EXPECT_EQ(Slider("sliderZ")->minimum(), 2);
+    EXPECT_EQ(Text(m_dialog, "sliceZ"), "9");
+    EXPECT_FALSE(Slider("sliderY")->isEnabled());
+    EXPECT_FALSE(Button("playY")->isEnabled());
+    EXPECT_EQ(Text(m_dialog, "sliceY"), "NULL");
+    EXPECT_THAT(m_layer.m_calls, IsEmpty()) << "opening applies nothing";
+    m_dialog.OnOK();
+    EXPECT_EQ(m_dialog.result(), QDialog::Accepted);
+    EXPECT_THAT(Slice(), ElementsAre(4, 7, 9)) << "the NULL axis keeps the caller's y";
+}
+
 // An axis without a slice (-999) moves no plane, but OK takes its slider.
 TEST_F(SliceDialogTest, SlidersMoveOnlyAxesWithASliceAndOkTakesThemAll) {
     Open({0, 10, 0, 10, 0, 10}, {3, -999, 5});
@@ -528,10 +597,10 @@ TEST_F(SliceDialogTest, EachTickShowsTheSliceAndDrawsOneFrame) {
     EXPECT_THAT(m_layer.m_calls,
                 ElementsAre("SetSlice(0,1,1)", "Render", "SetSlice(0,5,1)", "Render"));
 
-    // A layer that reports no slice range plays nothing: the axis stops where it is.
+    // A layer whose slice range is empty plays nothing: the axis stops where it is.
     m_layer.m_calls.clear();
     m_dialog.OnPlay(0);
-    m_layer.m_set = wProp("Image3DLayer");
+    m_layer.m_set.SetSliceRange(std::array<int, 6>{0, 0, 5, 8, 0, 10}.data());
     m_dialog.OnTimer(0);
     EXPECT_FALSE(m_dialog.IsPlaying(0));
     EXPECT_EQ(m_dialog.GetTimerInterval(0), -1);

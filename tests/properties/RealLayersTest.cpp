@@ -93,6 +93,18 @@ TEST_F(RealLayersTest, MeshLayerRowsChangeTheLayerAndDraw) {
     EXPECT_EQ(Row("MeshLayer", "Color Map")->GetValue().GetText(), "True");
 }
 
+// An edit that changes other rows of the layer (a new plane has another middle slice)
+// shows them as the layer has them.
+TEST_F(RealLayersTest, AnEditShowsTheOtherRowsAsTheLayerHasThem) {
+    auto* slab = Show(std::make_unique<wImageLayer>(
+        rendertest::MakeVolume(0, [](int, int, int) { return 0; }, {16, 8, 4}), "slab"));
+    const std::string before = Row("ImageLayer", "Slice")->GetValue().GetText();
+    Commit("ImageLayer", "Orientation", "YZ Plane");
+    const std::string after = Row("ImageLayer", "Slice")->GetValue().GetText();
+    EXPECT_NE(after, before);
+    EXPECT_EQ(after, slab->GetProperty()->GetValue("Slice"));
+}
+
 TEST_F(RealLayersTest, VolumeRowsAndPlaybackDrawOneFrameEach) {
     auto* volume = Show(std::make_unique<wImage3DLayer>(proptest::SmallVolume(16), "volume"));
     Commit("Image3DLayer", "Lookup Table", "Rainbow");

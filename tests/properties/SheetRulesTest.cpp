@@ -6,6 +6,7 @@
 
 #include <vtkPolyData.h>
 
+#include "ContrastWindow.h"
 #include "EditActions.h"
 #include "ModalDialogs.h"
 #include "PropertySheetBuilder.h"
@@ -43,7 +44,7 @@ TEST(SheetBuilder, EveryItemMakesItsKindOfRow) {
     wProp set("NewLayer");
     set.SetValue("IsA", "NewLayer");
     set.SetColor(1, 0.5, 0);
-    set.SetValue("Opacity", "0.257");
+    set.SetValue("Opacity", "1e300");
     set.SetContrast(0, 255);
     set.SetChoice("Shading", "Flat", {"Flat", "Smooth", "Toon"});
     set.SetChoice("Label", "Off", {"On", "Off"}, true);
@@ -80,7 +81,7 @@ TEST(SheetBuilder, EveryItemMakesItsKindOfRow) {
     const RowSpec* color = FindRow(group, "Color");
     EXPECT_EQ(color->color, 255u + (128u << 8));  // 0.5 rounds up to 128
     EXPECT_EQ(color->description, "Specifies layer color");
-    EXPECT_EQ(FindRow(group, "Opacity")->number, 26);
+    EXPECT_EQ(FindRow(group, "Opacity")->number, 100);
 }
 
 TEST(SheetBuilder, NullItemsAndSliceTriplesOfNeitherFormMakeNoRow) {
@@ -120,6 +121,7 @@ TEST(EditActions, DialogNumbersAndTheRenderablesOwnItems) {
         std::vector<std::string> calls;
     } cases[] = {
         {"Slice", "4.0", {"SetSlice(4,-999,-999)", "Update"}},
+        {"Visibility", "True", {"VisibilityOn", "Update"}},
         {"Visibility", "maybe", {"Update"}},
         {"Bounding Box", "On", {"BoundingBoxOn", "Update"}},
         {"Bounding Box", "on", {"Update"}},
@@ -184,6 +186,18 @@ TEST(EditActions, KindSpecificRowsOnRealClasses) {
         wexlan::ApplyTextEdit(*layer, tag, typed);
         EXPECT_EQ(layer == &marks ? marks.GetLandmarkSize() : text.GetTextSize(), size) << typed;
     }
+}
+
+// The dialog's clamping of typed bounds and its Escape are checked through the dialog.
+TEST(ContrastWindow, SlidersStayInAReversedRangeAndCrossedBoundsPassUnordered) {
+    CContrastWindow window;
+    window.SetRange(-1024, 3071);
+    EXPECT_EQ(window.SliderPosition(-2000), -1024);
+    window.TakeSliderPositions(1600, -300);
+    EXPECT_EQ(window.Minimum(), 1600);
+    EXPECT_EQ(window.Maximum(), -300);
+    window.SetRange(10, 5);
+    EXPECT_EQ(window.SliderMax(), 10);
 }
 
 // The dialogs open beside the view, so that the live preview stays in sight.
