@@ -34,26 +34,6 @@ TEST(ItemLabels, TypeIsTheFirstWordOfTheTypeListAndIdTheOneCharacterInBrackets) 
     }
 }
 
-TEST(ViewBase, StartsEmptyAndCopiesBothFields) {
-    class Holder : public wViewBase {
-    public:
-        void Fail(const std::string& text) { SetErrMsg(text); }
-    };
-    Holder a;
-    EXPECT_EQ(a.GetBoss(), nullptr);
-    EXPECT_EQ(a.GetErrMsg(), "");
-    auto* fakeBoss = reinterpret_cast<CWexlanCPEXE*>(0x1000);
-    a.SetBoss(fakeBoss);
-    a.Fail("broken header");
-    Holder b(a);
-    Holder c;
-    c = a;
-    for (const Holder* copy : {&b, &c}) {
-        EXPECT_EQ(copy->GetBoss(), fakeBoss);
-        EXPECT_EQ(copy->GetErrMsg(), "broken header");
-    }
-}
-
 TEST(ItemNames, FolderWithEitherSeparatorAndNameWithoutTheLastExtension) {
     // path, folder, data name
     const char* cases[][3] = {{"C:\\data\\bunny.vtk", "C:\\data", "bunny"},
