@@ -1,3 +1,6 @@
+#include <tuple>
+#include <vector>
+
 #include <gtest/gtest.h>
 
 #include "ItemNames.h"
@@ -9,52 +12,25 @@ using wexlan::ExtractFilePath;
 TEST(ItemLabels, TypeIsTheFirstWordOfTheTypeListAndIdTheOneCharacterInBrackets) {
     // The list order decides the type, not the position in the label; case matters. A
     // non-digit between the brackets is index 0, and only the first pair counts.
-    const auto expect = [](const char* label, int type, int id) {
-        EXPECT_EQ(wViewBase::GetTypeFromStr(label), type) << label;
-        EXPECT_EQ(wViewBase::GetIdFromStr(label), id) << label;
-    };
-    expect("PointCloud", 2, -1);
-    expect("Points [1] marks", 2, 1);
-    expect("Surface [0] bunny", 2, 0);
-    expect("Hardware [3] Scanner", 256, 3);
-    expect("ImageData [2] head", 4, 2);
-    expect("Matrix then ImageData", 1, -1);
-    expect("Matrix of a Surface", 2, -1);
-    expect("ImageData of Hardware", 4, -1);
-    expect("surface", 0, -1);
-    expect("", 0, -1);
-    expect("Point", 0, -1);
-    expect("Image", 0, -1);
-    expect("Surface[7]", 2, 7);
-    expect("Surface[0]", 2, 0);
-    expect("x[a]", 0, 0);
-    expect("[9][5]", 0, 9);
-    expect("Surface[12]", 2, -1);
-    expect("Points[]", 2, -1);
-    expect("a]b[1", 0, -1);
-    expect("bunny", 0, -1);
-    expect("only [ open", 0, -1);
-    expect("only ] close", 0, -1);
-    expect("[", 0, -1);
-}
-
-TEST(ViewBase, StartsEmptyAndCopiesBothFields) {
-    class Holder : public wViewBase {
-    public:
-        void Fail(const std::string& text) { SetErrMsg(text); }
-    };
-    Holder a;
-    EXPECT_EQ(a.GetBoss(), nullptr);
-    EXPECT_EQ(a.GetErrMsg(), "");
-    auto* fakeBoss = reinterpret_cast<CWexlanCPEXE*>(0x1000);
-    a.SetBoss(fakeBoss);
-    a.Fail("broken header");
-    Holder b(a);
-    Holder c;
-    c = a;
-    for (const Holder* copy : {&b, &c}) {
-        EXPECT_EQ(copy->GetBoss(), fakeBoss);
-        EXPECT_EQ(copy->GetErrMsg(), "broken header");
+    // Type, id, and the labels that give them:
+    const std::tuple<int, int, std::vector<const char*>> groups[] = {
+        {0, -1, {"surface", "", "Point", "Image", "bunny"}},
+        {0, -1, {"a]b[1", "only [ open", "only ] close", "["}},
+        {2, -1, {"PointCloud", "Matrix of a Surface", "Surface[12]", "Points[]"}},
+        {2, 0, {"Surface [0] bunny", "Surface[0]"}},
+        {2, 1, {"Points [1] marks"}},
+        {2, 7, {"Surface[7]"}},
+        {256, 3, {"Hardware [3] Scanner"}},
+        {4, 2, {"ImageData [2] head"}},
+        {4, -1, {"ImageData of Hardware"}},
+        {1, -1, {"Matrix then ImageData"}},
+        {0, 0, {"x[a]"}},
+        {0, 9, {"[9][5]"}}};
+    for (const auto& [type, id, labels] : groups) {
+        for (const char* label : labels) {
+            EXPECT_EQ(wViewBase::GetTypeFromStr(label), type) << label;
+            EXPECT_EQ(wViewBase::GetIdFromStr(label), id) << label;
+        }
     }
 }
 
