@@ -70,11 +70,7 @@ private:
 };
 
 /// Installs a fresh ScriptedPrompts for the lifetime of the object, then puts the previous
-/// Prompts back; the usual first line of a test that may show a prompt:
-///     ScopedScriptedPrompts prompts;
-///     prompts->QueueAnswer(MessageAnswer::Yes);
-///     ...
-///     EXPECT_EQ(prompts->MessageTexts(), ...);
+/// Prompts back.
 class ScopedScriptedPrompts {
 public:
     ScopedScriptedPrompts();

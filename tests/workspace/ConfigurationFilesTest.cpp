@@ -63,8 +63,6 @@ TEST(FolderSettings, SortedListsAndFolders) {
     EXPECT_EQ(SortedInsertPosition(list, "/b"), 2);  // after its equal
     EXPECT_EQ(SortedInsertPosition(list, "/0"), 0);
     EXPECT_EQ(SortedInsertPosition(list, "/Z"), 3);
-    EXPECT_TRUE(ListHoldsFolder(list, "/C"));
-    EXPECT_FALSE(ListHoldsFolder(list, "/d"));
     EXPECT_EQ(FileInFolder("", "Wexlan.conf"), "");
 }
 
@@ -115,23 +113,6 @@ TEST(RecentFiles, EntriesAreKeyedByPathNewOnesFirstSlotNineDropped) {
     EXPECT_EQ(used[3], (RecentFileEntry{"f3", "/d/f3.vtk"}));
     EXPECT_EQ(used[9].name, "f9");  // f10 was dropped
     EXPECT_FALSE(table.ListsPath("/d/f10.vtk"));
-}
-
-TEST(RecentFiles, MergingKeepsWhatAnotherWorkstationWrote) {
-    // This workstation read b and a, then opened n; another one wrote x and a meanwhile.
-    EXPECT_EQ(ComposeRecentFiles(MergeRecentFiles({"n", "/n"}, ParseRecentFiles("x,/x\na,/a\n"),
-                                                  ParseRecentFiles("n,/n\nb,/b\na,/a\n"))),
-              "n,/n\nx,/x\na,/a\nb,/b\n");
-    const RecentFileTable full = MergeRecentFiles({"n", "/n"}, TableOf(10), TableOf(10));
-    EXPECT_EQ(full.Count(), 10);
-    EXPECT_EQ(full.Slot(0).path, "/n");
-}
-
-TEST(RecentFiles, CaptionsShowThePathWhereNamesClash) {
-    EXPECT_THAT(
-        RecentNodeCaptions(
-            {{"kidney", "/b/kidney.stl"}, {"liver", "/a/liver.stl"}, {"kidney", "/a/kidney.stl"}}),
-        ElementsAre("kidney (/b/kidney.stl)", "liver", "kidney (/a/kidney.stl)"));
 }
 
 TEST(RecentFiles, WritingGivesOneLinePerEntryAndLeavesOutWhatWouldNotReadBack) {

@@ -64,7 +64,6 @@ TEST(TreeSelection, EachKindOfNodeShowsItsRecord) {
     EXPECT_EQ(Shown({"Hardware [0]  Tracker ", "", ""}, true), "5||Tracker|-");
     EXPECT_EQ(Shown({"bunny", "Meshes", ""}), "6||bunny|-");
     EXPECT_EQ(Shown({"meshes", "", ""}), "6||meshes|-");  // captions compare exactly
-    EXPECT_EQ(HardwareNameOf("a]b] Scanner\t"), "Scanner");
     EXPECT_EQ(HardwareNameOf("Scanner"), "");
 }
 

@@ -362,13 +362,6 @@ TEST_F(WorkspacePanelTest, ComponentButtonsSendTheirModulesCommands) {
     click(nullptr, "Gamma");
     EXPECT_THAT(ModuleCalls(), ElementsAre("Beta:DelViewer"));
     EXPECT_EQ(m_host.Delivered(), 6);
-
-    // A recent entry dropped from the table opens nothing and adds the empty name.
-    modules->SetActivatedModule(-1);
-    Root("Recent Files")->addChild(new QTreeWidgetItem(QStringList("dropped")));
-    calllog::Clear();
-    click(Child("Recent Files", "dropped"));
-    EXPECT_THAT(ModuleCalls(), ElementsAre("Alpha:Command(add )"));
 }
 
 // The figures are PanelLayout's; here: the panel lays itself out from its first resize on.
