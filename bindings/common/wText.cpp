@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <system_error>
+#include <type_traits>
 
 namespace wexlan {
 
@@ -123,33 +124,34 @@ bool SkipBlanksAndSign(std::string_view& text) {
 
 }  // namespace
 
-bool ParseDouble(std::string_view text, double& out) {
+namespace {
+
+// The whole of `text` (a leading '+' allowed) as a T; a double must also be finite.
+template <typename T>
+bool ParseWhole(std::string_view text, T& out) {
     text = SkipPlus(text);
-    if (text.empty()) {
+    T value{};
+    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (text.empty() || result.ec != std::errc() || result.ptr != text.data() + text.size()) {
         return false;
     }
-    double value = 0.0;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (result.ec != std::errc() || result.ptr != text.data() + text.size() ||
-        !std::isfinite(value)) {
-        return false;
+    if constexpr (std::is_floating_point_v<T>) {
+        if (!std::isfinite(value)) {
+            return false;
+        }
     }
     out = value;
     return true;
 }
 
+}  // namespace
+
+bool ParseDouble(std::string_view text, double& out) {
+    return ParseWhole(text, out);
+}
+
 bool ParseInt(std::string_view text, int& out) {
-    text = SkipPlus(text);
-    if (text.empty()) {
-        return false;
-    }
-    int value = 0;
-    const auto result = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (result.ec != std::errc() || result.ptr != text.data() + text.size()) {
-        return false;
-    }
-    out = value;
-    return true;
+    return ParseWhole(text, out);
 }
 
 double LeadingDouble(std::string_view text) {
