@@ -1,11 +1,16 @@
 #include "CommandInterpreter.h"
 
+#include <memory>
+#include <stdexcept>
+
 #include <QTreeWidget>
 
 #include "CWexlanCP.h"
 #include "CWexlanCPEXE.h"
 #include "CWexlanModules.h"
 #include "MainWindow.h"
+#include "ViewCommands.h"
+#include "wSnapshot.h"
 #include "wProtocol.h"
 #include "wText.h"
 
@@ -22,6 +27,16 @@ CommandInterpreter::Result Print(const std::string& text) {
     CommandInterpreter::Result result;
     result.output = text;
     return result;
+}
+
+// A view command's text, or its refusal as a failure.
+template <typename Call>
+CommandInterpreter::Result Attempt(Call call) {
+    try {
+        return Print(call());
+    } catch (const std::invalid_argument& refusal) {
+        return Fail(refusal.what());
+    }
 }
 
 }  // namespace
@@ -97,10 +112,20 @@ CommandInterpreter::CommandInterpreter(MainWindow& window) : m_window(window) {
             return window.QueueAnswer(answer) ? Print("")
                                               : Fail("answers can only be queued in batch mode");
         });
-    Add("screenshot", "screenshot FILE.png", "save a picture of the current viewing tab",
-        [&window](const std::string& file) {
+    Add("screenshot", "screenshot FILE.png [WxH]",
+        "save a picture of the current viewing tab (at W x H pixels)",
+        [&window](const std::string& argument) {
+            // A last word of the form WxH is the picture's size; the rest is the file.
+            std::string file = argument;
+            int width = 0, height = 0;
+            const auto blank = argument.rfind(' ');
+            if (blank != std::string::npos &&
+                wSnapshot::ParseSize(argument.substr(blank + 1), width, height)) {
+                file = std::string(wexlan::TrimEnd(argument.substr(0, blank)));
+            }
             std::string why;
-            return !file.empty() && window.SaveScreenshot(window.FromStartFolder(file), why)
+            return !file.empty() &&
+                           window.SaveScreenshot(window.FromStartFolder(file), width, height, why)
                        ? Print("")
                        : Fail(file.empty() ? "screenshot needs a file" : why);
         });
@@ -108,6 +133,27 @@ CommandInterpreter::CommandInterpreter(MainWindow& window) : m_window(window) {
         return file.empty() ? Fail("preview needs a file")
                             : Print(window.PreviewFile(window.FromStartFolder(file)));
     });
+    auto view = std::make_shared<ViewCommands>(window);
+    const auto bind = [view](std::string (ViewCommands::*command)(const std::string&)) {
+        return [view, command](const std::string& argument) {
+            return Attempt([&] { return ((*view).*command)(argument); });
+        };
+    };
+    Add("camera", "camera VIEW|azimuth|elevation|zoom N",
+        "reset, anterior ... inferior, or turn or zoom the current view's camera",
+        bind(&ViewCommands::Camera));
+    Add("slice", "slice N", "show slice N in the current 2D view", bind(&ViewCommands::Slice));
+    Add("window", "window W L", "set the current 2D view's window and level",
+        bind(&ViewCommands::Window));
+    Add("mouse", "mouse move|drag|wheel ...", "move, left-drag or turn the wheel in the view",
+        bind(&ViewCommands::Mouse));
+    Add("key", "key Up|Down|Prior|Next", "press a key over the view", bind(&ViewCommands::Key));
+    Add("overlay", "overlay", "print the texts in the current view's corners and edges",
+        bind(&ViewCommands::Overlay));
+    Add("module", "module NAME COMMAND...", "send a command line to a module",
+        bind(&ViewCommands::Module));
+    Add("measure", "measure distance X1 Y1 Z1 X2 Y2 Z2", "print a distance in mm",
+        bind(&ViewCommands::Measure));
     Add("quit", "quit", "end the session", [](const std::string&) {
         Result result;
         result.quit = true;

@@ -64,6 +64,8 @@ MainWindow::MainWindow(Mode mode) : m_mode(mode), m_startFolder(QDir::currentPat
     });
     m_tabs->AddViewingTab();
     connect(m_tabs, &ViewingTabs::currentWindowChanged, this, [this] { RefreshViews(); });
+    // The contrast and slice rows follow what the mouse did in a view.
+    connect(m_tabs, &ViewingTabs::viewEdited, this, [this] { m_panel.UpdateLayerProperty(); });
 
     m_panel.SetParentHwnd(this);
     m_panel.RunModuleRoutine();
@@ -232,7 +234,7 @@ void MainWindow::ScreenshotFromDialog() {
     const std::string path =
         wexlan::Prompts::Instance().SaveFileName("PNG picture (*.png)|*.png|", "", options);
     std::string why;
-    if (!path.empty() && !SaveScreenshot(path, why)) {
+    if (!path.empty() && !SaveScreenshot(path, 0, 0, why)) {
         wexlan::Prompts::Instance().ShowMessage(why, wexlan::MessageButtons::Ok);
     }
 }

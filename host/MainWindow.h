@@ -68,8 +68,9 @@ public:
     bool QueueAnswer(const std::string& answer);
     /// The queued answers no prompt took (batch mode), oldest first; they are dropped.
     std::vector<std::string> TakeUnusedAnswers();
-    /// Saves a picture of the current viewing tab.
-    bool SaveScreenshot(const std::string& path, std::string& why);
+    /// Saves a picture of the current viewing tab, drawn at `width` x `height` pixels
+    /// (0, 0: at the tab's size).
+    bool SaveScreenshot(const std::string& path, int width, int height, std::string& why);
     /// Previews a VQ file; @return the picture's size ("W x H") or the error message.
     std::string PreviewFile(const std::string& path);
     /// Refreshes the layer tree and the property sheet and draws the current tab.

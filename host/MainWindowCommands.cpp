@@ -102,8 +102,9 @@ std::vector<std::string> MainWindow::TakeUnusedAnswers() {
     return std::vector<std::string>(unused.begin(), unused.end());
 }
 
-bool MainWindow::SaveScreenshot(const std::string& path, std::string& why) {
-    why = wexlan::SaveWindowPicture(m_tabs->CurrentRenderWindow(), path);
+bool MainWindow::SaveScreenshot(const std::string& path, int width, int height,
+                                std::string& why) {
+    why = wexlan::SaveWindowPicture(m_tabs->CurrentRenderWindow(), path, width, height);
     return why.empty();
 }
 

@@ -1,7 +1,9 @@
 #include "ViewingTabs.h"
 
 #include <QVTKOpenGLNativeWidget.h>
+#include <vtkCallbackCommand.h>
 #include <vtkGenericOpenGLRenderWindow.h>
+#include <vtkGenericRenderWindowInteractor.h>
 #include <vtkRenderWindow.h>
 #include <vtkRenderer.h>
 #include <vtkTextActor.h>
@@ -12,6 +14,7 @@
 #include "CWexlanCPEXE.h"
 #include "CWexlanModules.h"
 #include "wRendererManager.h"
+#include "wViewerInteractorStyle.h"
 
 namespace {
 // The size of an off-screen tab's picture.
@@ -58,6 +61,7 @@ int ViewingTabs::AddViewingTab() {
         widget->setRenderWindow(window);
         tab.widget = widget;
         tab.window = window;
+        tab.interactor = widget->interactor();
     } else {
         auto* placeholder = new QLabel(QStringLiteral("(off-screen view)"));
         placeholder->setAlignment(Qt::AlignCenter);
@@ -65,7 +69,19 @@ int ViewingTabs::AddViewingTab() {
         tab.window = vtkSmartPointer<vtkRenderWindow>::New();
         tab.window->SetOffScreenRendering(1);
         tab.window->SetSize(kOffScreenWidth, kOffScreenHeight);
+        // No event loop: batch commands hand it mouse and key events one by one.
+        tab.interactor = vtkSmartPointer<vtkGenericRenderWindowInteractor>::New();
+        tab.interactor->SetRenderWindow(tab.window);
+        tab.interactor->Enable();
     }
+    vtkNew<wViewerInteractorStyle> style;
+    vtkNew<vtkCallbackCommand> edited;
+    edited->SetClientData(this);
+    edited->SetCallback([](vtkObject*, unsigned long, void* tabs, void*) {
+        emit static_cast<ViewingTabs*>(tabs)->viewEdited();
+    });
+    style->AddObserver(wViewerInteractorStyle::ViewEditedEvent, edited);
+    tab.interactor->SetInteractorStyle(style);
     tab.window->AddRenderer(EmptyTabScene());
     // Without multisampling slice playback of large volumes keeps its frame rate
     // on software OpenGL; the lines of meshes lose little.
@@ -110,6 +126,12 @@ void ViewingTabs::CloseViewingTab(int index) {
 vtkRenderWindow* ViewingTabs::CurrentRenderWindow() const {
     const int index = currentIndex();
     return index >= 0 && index < static_cast<int>(m_tabs.size()) ? m_tabs[index].window.Get()
+                                                                 : nullptr;
+}
+
+vtkRenderWindowInteractor* ViewingTabs::CurrentInteractor() const {
+    const int index = currentIndex();
+    return index >= 0 && index < static_cast<int>(m_tabs.size()) ? m_tabs[index].interactor.Get()
                                                                  : nullptr;
 }
 

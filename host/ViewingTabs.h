@@ -8,6 +8,7 @@
 
 class CWexlanCPEXE;
 class vtkRenderWindow;
+class vtkRenderWindowInteractor;
 
 /// The viewing tabs in the centre of the workstation: each tab is one render
 /// window, registered with the control panel's renderer manager under the id
@@ -20,7 +21,9 @@ class vtkRenderWindow;
 ///
 /// On screen a tab is a QVTKOpenGLNativeWidget. Without a screen (batch mode) a
 /// tab is an off-screen VTK render window of a fixed size behind an empty
-/// widget, so the same scenes can be built, rendered and saved as pictures.
+/// widget, so the same scenes can be built, rendered and saved as pictures; its
+/// interactor takes scripted mouse and key events instead of real ones. Either
+/// way the mouse and keys act through wViewerInteractorStyle.
 class ViewingTabs : public QTabWidget {
     Q_OBJECT
 public:
@@ -35,6 +38,8 @@ public:
     void CloseViewingTab(int index);
 
     vtkRenderWindow* CurrentRenderWindow() const;
+    /// The interactor of the current tab's window (null without tabs).
+    vtkRenderWindowInteractor* CurrentInteractor() const;
     /// Renders the current tab's window.
     void RenderCurrent();
     /// Stops showing the caption (before the controller goes, at teardown).
@@ -45,11 +50,14 @@ signals:
     void currentWindowChanged();
     /// The current tab's caption changed.
     void captionChanged(const QString& caption);
+    /// The mouse or a key changed a view's slice or window and level.
+    void viewEdited();
 
 private:
     struct Tab {
         QWidget* widget;
         vtkSmartPointer<vtkRenderWindow> window;
+        vtkSmartPointer<vtkRenderWindowInteractor> interactor;
         int id;
     };
     void OnCurrentChanged(int index);

@@ -86,13 +86,18 @@ vtkSmartPointer<vtkPolyData> MakeMarkerList(GrowableArray<float>& xyz,
         labelArray->SetValue(static_cast<vtkIdType>(i), labels[i]);
     }
     poly->GetPointData()->AddArray(labelArray);
-    if (!coordinateSystem.empty()) {
-        auto system = vtkSmartPointer<vtkStringArray>::New();
-        system->SetName("CoordinateSystem");
-        system->InsertNextValue(coordinateSystem);
-        poly->GetFieldData()->AddArray(system);
-    }
+    AddFieldText(poly, "CoordinateSystem", coordinateSystem);
     return poly;
+}
+
+void AddFieldText(vtkDataObject* data, const char* name, const std::string& value) {
+    if (value.empty()) {
+        return;
+    }
+    auto array = vtkSmartPointer<vtkStringArray>::New();
+    array->SetName(name);
+    array->InsertNextValue(value);
+    data->GetFieldData()->AddArray(array);
 }
 
 }  // namespace wexlan::io

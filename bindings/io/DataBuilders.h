@@ -132,6 +132,10 @@ vtkSmartPointer<vtkCellArray> MakeVertexCells(vtkIdType pointCount);
 /// Poly data of `points` with one vertex cell per point: markers and point clouds.
 vtkSmartPointer<vtkPolyData> MakePointSet(GrowableArray<float>& xyz);
 
+/// Adds a one-value string array `name` holding `value` to `data`'s field data (nothing
+/// for an empty value): how readers pass on what a file says about its data.
+void AddFieldText(vtkDataObject* data, const char* name, const std::string& value);
+
 /// A marker list as every marker format gives it: one vertex per marker, the labels in
 /// the point array "Label" (one per marker), and the coordinate system the positions
 /// are written in ("LPS", "RAS"), when the file says, in the field data array

@@ -2,9 +2,7 @@
 
 #include <gdcmMediaStorage.h>
 #include <gdcmTrace.h>
-#include <vtkFieldData.h>
 #include <vtkPointData.h>
-#include <vtkStringArray.h>
 
 #include <algorithm>
 #include <cstring>
@@ -14,6 +12,7 @@
 #include <tuple>
 #include <vector>
 
+#include "DataBuilders.h"
 #include "DicomCheck.h"
 #include "DicomFrames.h"
 #include "DicomHeader.h"
@@ -52,16 +51,6 @@ private:
     bool m_debug, m_warning, m_error;
 };
 
-void AddText(vtkImageData* image, const char* name, const std::string& value) {
-    if (value.empty()) {
-        return;
-    }
-    auto array = vtkSmartPointer<vtkStringArray>::New();
-    array->SetName(name);
-    array->InsertNextValue(value);
-    image->GetFieldData()->AddArray(array);
-}
-
 vtkSmartPointer<vtkImageData> MakeImage(const DicomPixelKind& kind, int slices,
                                         const StackGeometry& geometry,
                                         vtkSmartPointer<vtkDataArray> values,
@@ -74,10 +63,10 @@ vtkSmartPointer<vtkImageData> MakeImage(const DicomPixelKind& kind, int slices,
     values->SetName("DICOMImage");
     image->GetPointData()->SetScalars(values);
     if (placed) {
-        AddText(image, "CoordinateSystem", "LPS");
+        AddFieldText(image, "CoordinateSystem", "LPS");
     }
-    AddText(image, "SeriesInstanceUID", header.seriesUid);
-    AddText(image, "Modality", header.modality);
+    AddFieldText(image, "SeriesInstanceUID", header.seriesUid);
+    AddFieldText(image, "Modality", header.modality);
     return image;
 }
 

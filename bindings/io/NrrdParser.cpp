@@ -11,6 +11,7 @@
 #include <memory>
 
 #include "ByteCursor.h"
+#include "DataBuilders.h"
 #include "Inflate.h"
 #include "MappedFile.h"
 #include "TextCursor.h"
@@ -113,6 +114,27 @@ auto NameDataFile(const std::string& dataPath, bool detached, Read&& read) -> de
 std::string FolderOf(const std::string& path) {
     const auto slash = path.find_last_of('/');
     return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+// The anatomical axes a "space" field names, as three letters: "right-anterior-superior"
+// or "RAS" give "RAS"; the same for LAS and LPS. Scanner and plain spaces give "".
+std::string AnatomicalAxes(std::string_view space) {
+    const std::string lower = ToLowerAscii(space);
+    for (const char* axes : {"RAS", "LAS", "LPS"}) {
+        if (lower == ToLowerAscii(axes)) {
+            return axes;
+        }
+    }
+    const std::pair<const char*, const char*> kLongForms[] = {
+        {"right-anterior-superior", "RAS"},
+        {"left-anterior-superior", "LAS"},
+        {"left-posterior-superior", "LPS"}};
+    for (const auto& [name, axes] : kLongForms) {
+        if (lower == name) {
+            return axes;
+        }
+    }
+    return "";
 }
 
 }  // namespace
@@ -221,8 +243,10 @@ std::size_t NrrdParser::ParseHeader(const char* begin, const char* end) {
                 bad();
             }
             m_h.origin = origin[0];
+        } else if (field == "space") {
+            m_h.space = AnatomicalAxes(value);
         }
-        // Every other field (content, space, centers, units, min, max...) only describes.
+        // Every other field (content, centers, units, min, max...) only describes.
     }
     if (!haveType || dimension == 0 || !haveSizes) {
         Fail("the NRRD header lacks its ",
@@ -459,6 +483,7 @@ vtkSmartPointer<vtkImageData> NrrdParser::BuildImage(vtkDataArray* scalars) {
     }
     scalars->SetName("NRRD");
     image->GetPointData()->SetScalars(scalars);
+    AddFieldText(image, "CoordinateSystem", m_h.space);
     return image;
 }
 

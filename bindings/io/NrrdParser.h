@@ -41,6 +41,7 @@ private:
         std::vector<std::vector<double>> directions;  ///< per axis; empty for "none"
         bool haveDirections = false;
         std::vector<double> origin;
+        std::string space;  ///< anatomical axes ("RAS", "LPS", "LAS"), "" when not said
     };
 
     std::size_t ParseHeader(const char* begin, const char* end);

@@ -191,7 +191,7 @@ bool wImageLayer::HasDrawableImage() const {
     return d->drawable;
 }
 
-vtkProp* wImageLayer::GetPlaneProp(int plane) const {
+vtkProp3D* wImageLayer::GetPlaneProp(int plane) const {
     return d->planes.at(plane).slice;
 }
 

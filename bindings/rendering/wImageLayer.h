@@ -7,6 +7,7 @@
 #include "wexlanrendering_export.h"
 
 class vtkImageData;
+class vtkProp3D;
 
 /// One slice of an image volume, drawn as a textured plane at its place in space.
 ///
@@ -74,6 +75,12 @@ public:
     void SetOpacity(double opacity) override;
     double GetOpacity() const;
 
+    /// Whether the image can be drawn at all (it has point scalars).
+    bool HasDrawableImage() const;
+    /// The prop that draws plane `plane` (0 for the single-slice layer; throws
+    /// std::out_of_range for another plane).
+    vtkProp3D* GetPlaneProp(int plane) const;
+
     ViewDirection GetPreferredView() const override;
     bool SetPropertyValue(const std::string& tag, const std::string& value) override;
 
@@ -95,10 +102,6 @@ protected:
     /// Moves plane `plane` to slice `index` along its normal (clamped; -999 keeps it).
     void SetPlaneSlice(int plane, int index);
     int GetPlaneSlice(int plane) const;
-    /// Whether the image can be drawn at all (it has point scalars).
-    bool HasDrawableImage() const;
-    /// The prop that draws plane `plane`.
-    vtkProp* GetPlaneProp(int plane) const;
     /// The world position of voxel (i, j, k) before the transforms.
     void IndexToWorld(const double ijk[3], double xyz[3]) const;
     /// @}

@@ -3,6 +3,11 @@
 #include <vtkAxesActor.h>
 #include <vtkCallbackCommand.h>
 #include <vtkCamera.h>
+#include <vtkCaptionActor2D.h>
+#include <vtkCornerAnnotation.h>
+#include <vtkImageData.h>
+#include <vtkMath.h>
+#include <vtkTextProperty.h>
 #include <vtkRenderWindow.h>
 #include <vtkRenderer.h>
 #include <vtkScalarBarActor.h>
@@ -11,12 +16,16 @@
 
 #include <algorithm>
 #include <cmath>
+#include <unordered_map>
 #include <vector>
 
+#include "wAnatomy.h"
+#include "wImageLayer.h"
 #include "wLayer.h"
 #include "wProp.h"
 #include "wRenderText.h"
 #include "wScript.h"
+#include "wSliceView.h"
 #include "wText.h"
 
 namespace {
@@ -27,6 +36,33 @@ const wexlan::RenderText::Words kColorBarWords = {"Off", "Left", "Right", "Top",
 // VTK's default camera view angle, restored before every fit so that the scale
 // factor's zoom is not compounded.
 constexpr double kViewAngle = 30.0;
+
+// The viewer of each scene renderer, for interactor styles that start from the renderer
+// under the mouse.
+std::unordered_map<vtkRenderer*, wViewer*>& ViewersByRenderer() {
+    static std::unordered_map<vtkRenderer*, wViewer*> viewers;
+    return viewers;
+}
+
+// The anatomy of the key layer's image: "" for other layers and images without one.
+std::string KeyAnatomy(const wViewer& viewer) {
+    const auto* image = dynamic_cast<const wImageLayer*>(viewer.GetKeyLayer());
+    return image != nullptr ? wexlan::Anatomy::AxesOf(image->GetImage()) : "";
+}
+
+// The readout text of the lower left corner.
+std::string ReadoutText(const wSliceView::Readout& readout) {
+    using wexlan::FixedNumber;
+    std::string text = FixedNumber(readout.position[0], 1) + ", " +
+                       FixedNumber(readout.position[1], 1) + ", " +
+                       FixedNumber(readout.position[2], 1) + " mm";
+    if (readout.inside) {
+        text = "Value " + wexlan::ShortestNumber(readout.value) + "\nVoxel " +
+               std::to_string(readout.index[0]) + ", " + std::to_string(readout.index[1]) + ", " +
+               std::to_string(readout.index[2]) + "\n" + text;
+    }
+    return text;
+}
 
 }  // namespace
 
@@ -52,6 +88,12 @@ struct wViewer::Impl {
 
     vtkSmartPointer<vtkScalarBarActor> colorBar = vtkSmartPointer<vtkScalarBarActor>::New();
     int colorBarPosition = ColorBarOff;
+
+    // The 2D view's texts: slice, window and level, readout in the corners, the
+    // patient's sides on the edges (vtkCornerAnnotation's positions 0..7).
+    vtkSmartPointer<vtkCornerAnnotation> overlay = vtkSmartPointer<vtkCornerAnnotation>::New();
+    bool probing = false;
+    double probe[2] = {0, 0};
 
     std::function<void()> inputsListener;
 
@@ -110,6 +152,14 @@ wViewer::wViewer(vtkRenderWindow* window) : wRenderable("Viewer"), d(std::make_u
     d->followCamera->SetClientData(d.get());
     d->renderer->AddObserver(vtkCommand::StartEvent, d->followCamera);
 
+    d->overlay->SetMinimumFontSize(12);
+    d->overlay->SetMaximumFontSize(16);
+    d->overlay->GetTextProperty()->ShadowOn();
+    d->overlay->GetTextProperty()->SetColor(0.9, 0.9, 0.75);
+    d->overlay->SetVisibility(0);
+    d->renderer->AddViewProp(d->overlay);
+    ViewersByRenderer()[d->renderer] = this;
+
     d->colorBar->SetNumberOfLabels(3);
     d->colorBar->SetVisibility(0);
     d->renderer->AddViewProp(d->colorBar);
@@ -117,6 +167,7 @@ wViewer::wViewer(vtkRenderWindow* window) : wRenderable("Viewer"), d(std::make_u
 }
 
 wViewer::~wViewer() {
+    ViewersByRenderer().erase(d->renderer);
     d->inputsListener = nullptr;
     d->layers.clear();
     d->renderer->RemoveObserver(d->followCamera);
@@ -143,6 +194,11 @@ vtkRenderWindow* wViewer::GetRenderWindow() const {
 
 vtkRenderer* wViewer::GetRenderer() const {
     return d->renderer;
+}
+
+wViewer* wViewer::OfRenderer(vtkRenderer* renderer) {
+    const auto found = ViewersByRenderer().find(renderer);
+    return found != ViewersByRenderer().end() ? found->second : nullptr;
 }
 
 int wViewer::AddInput(std::unique_ptr<wLayer> layer) {
@@ -337,37 +393,190 @@ void wViewer::ResetCamera() {
     vtkCamera* camera = d->renderer->GetActiveCamera();
     const wLayer* key = GetKeyLayer();
     const auto view = key ? key->GetPreferredView() : wLayer::ViewDirection::Any;
-    double position[3] = {0, 0, 0};
-    double up[3] = {0, 0, 1};
-    switch (view) {
-        case wLayer::ViewDirection::AlongX:
-            position[0] = 1;
-            break;
-        case wLayer::ViewDirection::AlongY:
-            position[1] = -1;
-            break;
-        case wLayer::ViewDirection::AlongZ:
-            position[2] = 1;
-            up[1] = 1;
-            up[2] = 0;
-            break;
-        case wLayer::ViewDirection::Oblique:
-            position[0] = 1;
-            position[1] = -1;
-            position[2] = 1;
-            break;
-        case wLayer::ViewDirection::Any:
-            break;
+    double direction[3] = {0, 0, -1};  // of projection
+    double up[3] = {0, 1, 0};
+    const wSliceView slice(this);
+    const std::string anatomy = KeyAnatomy(*this);
+    if (slice.IsValid()) {
+        wexlan::Anatomy::SliceCamera(slice.GetLayer()->GetImage(),
+                                     2 - slice.GetLayer()->GetOrientation(), direction, up);
+    } else if (view == wLayer::ViewDirection::Oblique && !anatomy.empty()) {
+        // From the front, a little from the patient's left and from above.
+        double a[3], s[3], l[3];
+        wexlan::Anatomy::Toward(anatomy, 'A', a);
+        wexlan::Anatomy::Toward(anatomy, 'S', s);
+        wexlan::Anatomy::Toward(anatomy, 'L', l);
+        for (int i = 0; i < 3; ++i) {
+            direction[i] = -(a[i] + 0.5 * s[i] + 0.35 * l[i]);
+            up[i] = s[i];
+        }
+    } else {
+        switch (view) {
+            case wLayer::ViewDirection::AlongX:
+                direction[0] = -1;
+                direction[2] = 0;
+                break;
+            case wLayer::ViewDirection::AlongY:
+                direction[1] = 1;
+                direction[2] = 0;
+                break;
+            case wLayer::ViewDirection::Oblique:
+                direction[0] = direction[2] = -1;
+                direction[1] = 1;
+                break;
+            case wLayer::ViewDirection::AlongZ:
+            case wLayer::ViewDirection::Any:
+                break;
+        }
+        if (view != wLayer::ViewDirection::AlongZ) {
+            up[1] = 0;
+            up[2] = 1;
+        }
     }
-    if (view != wLayer::ViewDirection::Any) {
-        camera->SetFocalPoint(0, 0, 0);
-        camera->SetPosition(position);
-        camera->SetViewUp(up);
+    // A slice is seen flat, without perspective, as in every 2D medical viewer.
+    camera->SetParallelProjection(slice.IsValid());
+    if (slice.IsValid() || view != wLayer::ViewDirection::Any) {
+        PointCamera(direction, up);
     }
     camera->SetViewAngle(kViewAngle);
     d->renderer->ResetCamera();
+    if (slice.IsValid()) {
+        FitSlice(slice.GetLayer()->GetPlaneProp(0)->GetBounds());
+    }
     camera->Zoom(d->scale);
     MarkChanged();
+}
+
+void wViewer::FitSlice(const double bounds[6]) {
+    // The renderer fits the bounding sphere, which leaves a 2D view mostly empty: fit
+    // the slice's own width and height instead, with a small margin.
+    vtkCamera* camera = d->renderer->GetActiveCamera();
+    double direction[3], up[3], right[3];
+    camera->GetDirectionOfProjection(direction);
+    camera->GetViewUp(up);
+    vtkMath::Cross(direction, up, right);
+    double width = 0, height = 0;
+    for (int corner = 0; corner < 8; ++corner) {
+        for (int other = corner + 1; other < 8; ++other) {
+            double span[3];
+            for (int i = 0; i < 3; ++i) {
+                span[i] = bounds[2 * i + ((corner >> i) & 1)] - bounds[2 * i + ((other >> i) & 1)];
+            }
+            width = std::max(width, std::abs(vtkMath::Dot(span, right)));
+            height = std::max(height, std::abs(vtkMath::Dot(span, up)));
+        }
+    }
+    const double aspect = d->renderer->GetTiledAspectRatio();
+    const double halfHeight = 0.5 * std::max(height, aspect > 0 ? width / aspect : width);
+    if (halfHeight > 0) {
+        camera->SetParallelScale(1.05 * halfHeight);
+    }
+}
+
+void wViewer::PointCamera(const double directionOfProjection[3], const double viewUp[3]) {
+    vtkCamera* camera = d->renderer->GetActiveCamera();
+    camera->SetFocalPoint(0, 0, 0);
+    camera->SetPosition(-directionOfProjection[0], -directionOfProjection[1],
+                        -directionOfProjection[2]);
+    camera->SetViewUp(viewUp[0], viewUp[1], viewUp[2]);
+    camera->OrthogonalizeViewUp();
+}
+
+bool wViewer::ViewFrom(char side) {
+    if (wSliceView(this).IsValid()) {
+        return false;  // a 2D view stays in its slice
+    }
+    std::string anatomy = KeyAnatomy(*this);
+    if (anatomy.empty()) {
+        anatomy = "LPS";
+    }
+    double towards[3], up[3];
+    if (!wexlan::Anatomy::Toward(anatomy, side, towards)) {
+        return false;
+    }
+    // Seen from above or below the patient's front is up, else the head.
+    wexlan::Anatomy::Toward(anatomy, side == 'S' || side == 'I' ? 'A' : 'S', up);
+    const double direction[3] = {-towards[0], -towards[1], -towards[2]};
+    PointCamera(direction, up);
+    d->renderer->ResetCamera();
+    d->renderer->GetActiveCamera()->Zoom(d->scale);
+    MarkChanged();
+    return true;
+}
+
+void wViewer::SetProbePoint(double x, double y) {
+    d->probing = true;
+    d->probe[0] = x;
+    d->probe[1] = y;
+    MarkChanged();
+}
+
+void wViewer::ClearProbePoint() {
+    d->probing = false;
+    MarkChanged();
+}
+
+std::string wViewer::GetOverlayText(int position) const {
+    const char* text = position >= 0 && position < 8 && d->overlay->GetVisibility()
+                           ? d->overlay->GetText(position)
+                           : nullptr;
+    return text != nullptr ? text : "";
+}
+
+void wViewer::SyncOverlay() {
+    const wSliceView slice(this);
+    const std::string anatomy = KeyAnatomy(*this);
+    // The triad names the patient's sides for images with anatomy.
+    const char* const kAxisNames[3] = {"X", "Y", "Z"};
+    for (int axis = 0; axis < 3; ++axis) {
+        const std::string name = anatomy.empty() ? kAxisNames[axis] : anatomy.substr(axis, 1);
+        vtkCaptionActor2D* caption = axis == 0   ? d->axes->GetXAxisCaptionActor2D()
+                                     : axis == 1 ? d->axes->GetYAxisCaptionActor2D()
+                                                 : d->axes->GetZAxisCaptionActor2D();
+        if (name != (caption->GetCaption() != nullptr ? caption->GetCaption() : "")) {
+            caption->SetCaption(name.c_str());
+        }
+    }
+    if (static_cast<bool>(d->overlay->GetVisibility()) != slice.IsValid()) {
+        d->overlay->SetVisibility(slice.IsValid());
+    }
+    if (!slice.IsValid()) {
+        return;
+    }
+    int range[2];
+    slice.GetSliceRange(range);
+    double window = 0, level = 0;
+    slice.GetWindowLevel(window, level);
+    std::string texts[8];
+    texts[vtkCornerAnnotation::UpperLeft] =
+        "Slice " + std::to_string(slice.GetSlice()) + " / " + std::to_string(range[1]);
+    texts[vtkCornerAnnotation::UpperRight] =
+        "W " + wexlan::ShortestNumber(window) + "  L " + wexlan::ShortestNumber(level);
+    texts[vtkCornerAnnotation::LowerRight] = slice.GetLayer()->GetLayerName();
+    if (d->probing) {
+        texts[vtkCornerAnnotation::LowerLeft] = ReadoutText(slice.Probe(d->probe[0], d->probe[1]));
+    }
+    if (!anatomy.empty()) {
+        vtkCamera* camera = d->renderer->GetActiveCamera();
+        double direction[3], up[3], right[3], left[3], down[3];
+        camera->GetDirectionOfProjection(direction);
+        camera->GetViewUp(up);
+        vtkMath::Cross(direction, up, right);
+        for (int i = 0; i < 3; ++i) {
+            left[i] = -right[i];
+            down[i] = -up[i];
+        }
+        texts[vtkCornerAnnotation::LeftEdge] = wexlan::Anatomy::Letters(anatomy, left);
+        texts[vtkCornerAnnotation::RightEdge] = wexlan::Anatomy::Letters(anatomy, right);
+        texts[vtkCornerAnnotation::UpperEdge] = wexlan::Anatomy::Letters(anatomy, up);
+        texts[vtkCornerAnnotation::LowerEdge] = wexlan::Anatomy::Letters(anatomy, down);
+    }
+    for (int i = 0; i < 8; ++i) {
+        const char* shown = d->overlay->GetText(i);
+        if (texts[i] != (shown != nullptr ? shown : "")) {
+            d->overlay->SetText(i, texts[i].c_str());
+        }
+    }
 }
 
 void wViewer::SetBackgroundColor(double red, double green, double blue) {
@@ -402,6 +611,7 @@ void wViewer::Render() {
         return;
     }
     SyncColorBar();
+    SyncOverlay();
     d->renderer->ResetCameraClippingRange();
     // An overlay renderer with nothing to show would still clear the depth buffer of
     // the whole window every frame, which software OpenGL pays for.

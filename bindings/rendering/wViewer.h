@@ -58,6 +58,8 @@ public:
     vtkRenderWindow* GetRenderWindow() const;
     /// The scene's renderer (owned by the viewer), for cameras and picking.
     vtkRenderer* GetRenderer() const;
+    /// The viewer whose scene renderer is `renderer`, or null.
+    static wViewer* OfRenderer(vtkRenderer* renderer);
 
     /// @name Layers
     /// @{
@@ -109,8 +111,33 @@ public:
     /// twice as large. Kept across camera resets. Values <= 0 or non-finite are ignored.
     void SetScaleFactor(double factor);
     double GetScaleFactor() const;
-    /// Points the camera as the key layer prefers and fits the visible layers.
+    /// Points the camera as the key layer prefers and fits the visible layers: a 2D
+    /// slice view (wSliceView) looks straight at its slice with a parallel projection
+    /// (wexlan::Anatomy::SliceCamera); three planes of an image with anatomy are seen
+    /// from the front, slightly from the patient's left and above; otherwise as
+    /// wLayer::ViewDirection says, with a perspective projection.
     void ResetCamera();
+    /// Points the camera from the patient's side `side` (one of L/R/A/P/S/I: from the
+    /// left, ..., from above) at the scene and fits it, head up (front up when seen from
+    /// above or below). The sides are those of the key layer's image, or of DICOM's
+    /// patient coordinates ("LPS") for other layers.
+    /// @return false, changing nothing, for another letter or in a 2D slice view.
+    bool ViewFrom(char side);
+    /// @}
+
+    /// @name 2D slice views
+    /// @{
+    /// Shows in the lower left corner what lies under display point (x, y) (pixels,
+    /// origin in the lower left corner; see wSliceView::Probe), recomputed at every
+    /// Render so that it follows the slice. Draws nothing.
+    void SetProbePoint(double x, double y);
+    void ClearProbePoint();
+    /// The text shown at position `position` of the 2D view's overlay, as of the last
+    /// Render: 0 lower left (readout), 1 lower right (layer name), 2 upper left ("Slice
+    /// 54 / 107"), 3 upper right ("W 400  L 40"), 4 lower, 5 right, 6 left and 7 upper
+    /// edge (the patient's sides, e.g. "R", for images with anatomy). "" for positions
+    /// without text, out of range, or while the viewer is no 2D view.
+    std::string GetOverlayText(int position) const;
     /// @}
 
     using wRenderable::SetBackgroundColor;  // the three-number array form
@@ -144,6 +171,10 @@ private:
     // Something drawn changed: the next Update draws a frame.
     void MarkChanged();
     void SyncColorBar();
+    void SyncOverlay();
+    void PointCamera(const double directionOfProjection[3], const double viewUp[3]);
+    /// Sets the parallel scale so that a slice of world bounds `bounds` fills the view.
+    void FitSlice(const double bounds[6]);
 
     std::unique_ptr<Impl> d;
 };

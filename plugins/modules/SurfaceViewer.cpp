@@ -1,5 +1,5 @@
-// "Surface Viewer": surfaces, point clouds and marker lists in 3D, and the
-// live marker of a tracking device.
+// "Surface Viewer": surfaces, point clouds and marker lists in 3D, image volumes as
+// three planes among them, and the live marker of a tracking device.
 #include <cmath>
 
 #include <vtkCellArray.h>
@@ -29,7 +29,7 @@ class SurfaceViewer : public varq::ViewerModule {
 public:
     SurfaceViewer()
         : ViewerModule("Surface Viewer", "Surfaces, point clouds and markers in 3D",
-                       wexlan::kModelData | wexlan::kMatrixData) {
+                       wexlan::kModelData | wexlan::kImageData | wexlan::kMatrixData) {
         m_tracker.setInterval(kTrackerTickMs);
         QObject::connect(&m_tracker, &QTimer::timeout, [this] { MoveToolMarker(); });
     }
@@ -37,7 +37,7 @@ public:
 protected:
     std::unique_ptr<wLayer> CreateLayer(vtkDataSet* data, int outputType,
                                         const std::string& name) override {
-        if (!wexlan::IsModelOutput(outputType)) {
+        if (!wexlan::IsModelOutput(outputType) && outputType != wexlan::kImageData) {
             return nullptr;
         }
         std::unique_ptr<wLayer> layer = wLayerFactory::CreateForOutputType(data, outputType, name);

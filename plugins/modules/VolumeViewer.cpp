@@ -1,7 +1,11 @@
-// "Volume Viewer": image volumes as three orthogonal planes, or one slice.
+// "Volume Viewer": image volumes as three orthogonal planes, or one slice, with the
+// surfaces, markers and point clouds of the same scene.
+#include <algorithm>
+
 #include <vtkImageData.h>
 #include <QButtonGroup>
 #include <QLabel>
+#include <QPointer>
 #include <QRadioButton>
 #include <QVBoxLayout>
 #include <QWidget>
@@ -9,6 +13,7 @@
 #include "ViewerModule.h"
 #include "wImage3DLayer.h"
 #include "wImageLayer.h"
+#include "wLayerFactory.h"
 #include "wViewer.h"
 
 namespace {
@@ -17,11 +22,14 @@ class VolumeViewer : public varq::ViewerModule {
 public:
     VolumeViewer()
         : ViewerModule("Volume Viewer", "Image volumes as three planes or one slice",
-                       wexlan::kImageData) {}
+                       wexlan::kImageData | wexlan::kModelData) {}
 
 protected:
     std::unique_ptr<wLayer> CreateLayer(vtkDataSet* data, int outputType,
                                         const std::string& name) override {
+        if (wexlan::IsModelOutput(outputType)) {
+            return wLayerFactory::CreateForOutputType(data, outputType, name);
+        }
         auto* image = vtkImageData::SafeDownCast(data);
         if (outputType != wexlan::kImageData || image == nullptr) {
             return nullptr;
@@ -47,6 +55,8 @@ protected:
         auto* slice = new QRadioButton(QStringLiteral("Single slice (2D)"));
         slice->setObjectName(QStringLiteral("volumeSingleSlice"));
         planes->setChecked(true);
+        m_sliceButton = slice;
+        m_planesButton = planes;
         auto* group = new QButtonGroup(dialog);
         group->addButton(planes);
         group->addButton(slice);
@@ -57,6 +67,19 @@ protected:
         return dialog;
     }
 
+    /// "mode planes" and "mode slice" choose how volumes are shown, as the dialog does.
+    void OnCommand(const std::string& word, const std::string& rest) override {
+        if (word != "mode" || (rest != "planes" && rest != "slice")) {
+            return;
+        }
+        QRadioButton* button = rest == "slice" ? m_sliceButton : m_planesButton;
+        if (button != nullptr) {
+            button->setChecked(true);  // which shows the volumes again through its signal
+        } else {
+            ShowAsSingleSlice(rest == "slice");
+        }
+    }
+
 private:
     /// The current viewer's key layer when it is a single-slice image layer, else null.
     const wImageLayer* ShownSlice() {
@@ -65,7 +88,8 @@ private:
         return key != nullptr && dynamic_cast<wImage3DLayer*>(key) == nullptr ? key : nullptr;
     }
 
-    /// Switches the mode and shows the current viewer's volumes again in it.
+    /// Switches the mode and shows the current viewer's data again in it, the volumes
+    /// first (so that one of them leads the view).
     void ShowAsSingleSlice(bool singleSlice) {
         m_singleSlice = singleSlice;
         wViewer* viewer = ViewerOfCurrentWindow();
@@ -76,6 +100,9 @@ private:
         for (int i = 0; i < viewer->GetNumberOfItems(); ++i) {
             names.push_back(viewer->GetInput(i)->GetResourceName(0));
         }
+        std::stable_partition(names.begin(), names.end(), [viewer](const std::string& name) {
+            return dynamic_cast<wImageLayer*>(viewer->GetInput(viewer->FindInputIndex(name)));
+        });
         viewer->RemoveAllInputs();
         m_NumberOfSecondaryData = 0;
         for (const std::string& name : names) {
@@ -86,6 +113,8 @@ private:
     }
 
     bool m_singleSlice = false;
+    QPointer<QRadioButton> m_sliceButton;
+    QPointer<QRadioButton> m_planesButton;
 };
 
 }  // namespace

@@ -154,6 +154,8 @@ void ViewerModule::Command(const std::string& line) {
         for (const std::string& name : SplitNames(line.substr(blank + 1))) {
             AddSecondaryDataByName(name);
         }
+    } else if (!word.empty()) {
+        OnCommand(word, blank == std::string::npos ? "" : line.substr(blank + 1));
     }
 }
 

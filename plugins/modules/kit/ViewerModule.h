@@ -28,7 +28,8 @@ namespace varq {
 /// Commands:
 ///  - "coolstart": an empty viewer in the current render window;
 ///  - "add NAME...": a layer for each named data item (a name holding blanks
-///    is recognised when the whole rest of the line names an item).
+///    is recognised when the whole rest of the line names an item);
+///  - any other word goes to the module's own OnCommand.
 class ViewerModule : public wModuleBase {
 public:
     ViewerModule(std::string name, std::string description, int targetDataType);
@@ -71,6 +72,9 @@ protected:
     /// The dialog shown in the module's tab; the module keeps it and deletes it
     /// when it is released (the tab host only shows it).
     virtual QWidget* CreateDialog() = 0;
+    /// A command line of another word than "coolstart" and "add": `word` and the rest
+    /// of the line after it ("" when none). Ignored unless a module understands it.
+    virtual void OnCommand(const std::string& word, const std::string& rest) {}
     /// Called after a data item or hardware resource was shown; modules that
     /// animate live devices start here.
     virtual void OnHardwareShown(int hardwareIndex) {}

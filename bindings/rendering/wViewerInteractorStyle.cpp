@@ -1,0 +1,147 @@
+#include "wViewerInteractorStyle.h"
+
+#include <vtkObjectFactory.h>
+#include <vtkRenderWindow.h>
+#include <vtkRenderWindowInteractor.h>
+#include <vtkRenderer.h>
+#include <vtkRendererCollection.h>
+
+#include <algorithm>
+#include <string>
+
+#include "wImageLayer.h"
+#include "wSliceView.h"
+#include "wViewer.h"
+
+vtkStandardNewMacro(wViewerInteractorStyle);
+
+namespace {
+
+// Slices a wheel step or an arrow key moves with Shift, and Page Up and Page Down.
+constexpr int kFastSteps = 10;
+
+}  // namespace
+
+wViewer* wViewerInteractorStyle::SliceViewerUnderEvent() {
+    vtkRenderWindowInteractor* interactor = GetInteractor();
+    const int* at = interactor->GetEventPosition();
+    // The viewer on top under the mouse: the empty-tab scene and the corner renderers
+    // belong to no viewer.
+    wViewer* found = nullptr;
+    vtkRendererCollection* renderers = interactor->GetRenderWindow()->GetRenderers();
+    renderers->InitTraversal();
+    while (vtkRenderer* renderer = renderers->GetNextItem()) {
+        wViewer* viewer = wViewer::OfRenderer(renderer);
+        if (viewer != nullptr && renderer->IsInViewport(at[0], at[1])) {
+            found = viewer;
+        }
+    }
+    if (found == nullptr) {
+        return nullptr;
+    }
+    SetCurrentRenderer(found->GetRenderer());
+    return wSliceView(found).IsValid() ? found : nullptr;
+}
+
+bool wViewerInteractorStyle::PageUnderEvent(int steps) {
+    wViewer* viewer = SliceViewerUnderEvent();
+    if (viewer == nullptr) {
+        return false;
+    }
+    if (GetInteractor()->GetShiftKey() != 0) {
+        steps *= kFastSteps;
+    }
+    if (wSliceView(viewer).Page(steps)) {
+        viewer->Render();
+        InvokeEvent(ViewEditedEvent, nullptr);
+    }
+    return true;
+}
+
+void wViewerInteractorStyle::OnMouseMove() {
+    if (m_windowing != nullptr) {
+        const int* at = GetInteractor()->GetEventPosition();
+        const double window =
+            std::max(m_valuesPerPixel, m_startWindow + (at[0] - m_dragStart[0]) * m_valuesPerPixel);
+        const double level = m_startLevel + (at[1] - m_dragStart[1]) * m_valuesPerPixel;
+        wSliceView(m_windowing).SetWindowLevel(window, level);
+        m_windowing->Render();
+        return;
+    }
+    if (GetState() == VTKIS_NONE) {
+        if (wViewer* viewer = SliceViewerUnderEvent()) {
+            const int* at = GetInteractor()->GetEventPosition();
+            viewer->SetProbePoint(at[0], at[1]);
+            viewer->Render();
+            return;
+        }
+    }
+    vtkInteractorStyleTrackballCamera::OnMouseMove();
+}
+
+void wViewerInteractorStyle::OnLeftButtonDown() {
+    wViewer* viewer = SliceViewerUnderEvent();
+    if (viewer == nullptr || GetInteractor()->GetShiftKey() != 0) {
+        // Trackball turning in 3D; Shift+left pans, in 2D as in 3D.
+        vtkInteractorStyleTrackballCamera::OnLeftButtonDown();
+        return;
+    }
+    const wSliceView slice(viewer);
+    m_windowing = viewer;
+    const int* at = GetInteractor()->GetEventPosition();
+    m_dragStart[0] = at[0];
+    m_dragStart[1] = at[1];
+    slice.GetWindowLevel(m_startWindow, m_startLevel);
+    double range[2];
+    slice.GetLayer()->GetScalarRange(range);
+    const int* size = viewer->GetRenderer()->GetSize();
+    m_valuesPerPixel = std::max(range[1] - range[0], 1.0) / std::max(size[0], 1);
+}
+
+void wViewerInteractorStyle::OnLeftButtonUp() {
+    if (m_windowing != nullptr) {
+        m_windowing = nullptr;
+        InvokeEvent(ViewEditedEvent, nullptr);
+        return;
+    }
+    vtkInteractorStyleTrackballCamera::OnLeftButtonUp();
+}
+
+void wViewerInteractorStyle::OnMouseWheelForward() {
+    if (!PageUnderEvent(1)) {
+        vtkInteractorStyleTrackballCamera::OnMouseWheelForward();
+    }
+}
+
+void wViewerInteractorStyle::OnMouseWheelBackward() {
+    if (!PageUnderEvent(-1)) {
+        vtkInteractorStyleTrackballCamera::OnMouseWheelBackward();
+    }
+}
+
+void wViewerInteractorStyle::OnKeyPress() {
+    const std::string key = GetInteractor()->GetKeySym() != nullptr ? GetInteractor()->GetKeySym() : "";
+    int steps = 0;
+    if (key == "Up" || key == "Down") {
+        steps = key == "Up" ? 1 : -1;
+    } else if (key == "Prior" || key == "Next") {
+        // Page Up and Page Down move ten at a time, with Shift or without.
+        steps = (key == "Prior" ? 1 : -1) * (GetInteractor()->GetShiftKey() != 0 ? 1 : kFastSteps);
+    }
+    if (steps == 0 || !PageUnderEvent(steps)) {
+        vtkInteractorStyleTrackballCamera::OnKeyPress();
+    }
+}
+
+void wViewerInteractorStyle::OnLeave() {
+    vtkRenderWindow* window = GetInteractor()->GetRenderWindow();
+    vtkRendererCollection* renderers = window->GetRenderers();
+    renderers->InitTraversal();
+    while (vtkRenderer* renderer = renderers->GetNextItem()) {
+        if (wViewer* viewer = wViewer::OfRenderer(renderer)) {
+            viewer->ClearProbePoint();
+            viewer->Update();
+        }
+    }
+    vtkInteractorStyleTrackballCamera::OnLeave();
+}
