@@ -64,8 +64,12 @@ MainWindow::MainWindow(Mode mode) : m_mode(mode), m_startFolder(QDir::currentPat
     });
     m_tabs->AddViewingTab();
     connect(m_tabs, &ViewingTabs::currentWindowChanged, this, [this] { RefreshViews(); });
-    // The contrast and slice rows follow what the mouse did in a view.
-    connect(m_tabs, &ViewingTabs::viewEdited, this, [this] { m_panel.UpdateLayerProperty(); });
+    // The contrast and slice rows follow what the mouse did in a view, and the sheet and
+    // the layer tree the view clicked last.
+    connect(m_tabs, &ViewingTabs::viewEdited, this, [this] {
+        m_panel.GetLayerUIPointer()->UpdateUI();
+        m_panel.UpdateLayerProperty();
+    });
 
     m_panel.SetParentHwnd(this);
     m_panel.RunModuleRoutine();

@@ -146,6 +146,11 @@ std::string ViewCommands::Mouse(const std::string& argument) {
     if (what == "move") {
         at(Number(words, 1, "mouse move"), Number(words, 2, "mouse move"));
         interactor->InvokeEvent(vtkCommand::MouseMoveEvent);
+    } else if (what == "click") {
+        at(Number(words, 1, "mouse click"), Number(words, 2, "mouse click"));
+        interactor->InvokeEvent(vtkCommand::MouseMoveEvent);
+        interactor->InvokeEvent(vtkCommand::LeftButtonPressEvent);
+        interactor->InvokeEvent(vtkCommand::LeftButtonReleaseEvent);
     } else if (what == "drag") {
         double ends[4];
         for (int i = 0; i < 4; ++i) {
@@ -171,9 +176,9 @@ std::string ViewCommands::Mouse(const std::string& argument) {
                                                      : vtkCommand::MouseWheelBackwardEvent);
         }
     } else {
-        throw std::invalid_argument("mouse needs move X Y, drag X1 Y1 X2 Y2 or wheel up|down [N]");
+        throw std::invalid_argument("mouse needs move X Y, click X Y, drag X1 Y1 X2 Y2 or wheel up|down [N]");
     }
-    m_window.Panel().UpdateLayerProperty();
+    m_window.RefreshViews();  // a click may have chosen another view for the sheet
     return "";
 }
 

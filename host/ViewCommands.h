@@ -21,7 +21,8 @@ public:
     std::string Slice(const std::string& argument);
     /// "W L": the current 2D view's window and level.
     std::string Window(const std::string& argument);
-    /// "move X Y", "drag X1 Y1 X2 Y2" (left button, in ten steps), "wheel up|down [N]":
+    /// "move X Y", "click X Y" (left button), "drag X1 Y1 X2 Y2" (left button, in ten
+    /// steps), "wheel up|down [N]":
     /// events in the current tab's window, pixels from its upper left corner.
     std::string Mouse(const std::string& argument);
     /// "Up", "Down", "Prior" (Page Up) or "Next" (Page Down), a key pressed over the

@@ -74,10 +74,11 @@ struct wViewer::Impl {
 
     // The orientation triad lives in its own small renderer on layer 1 of the window,
     // drawn over the corner of the scene; its camera copies the scene camera's
-    // direction at the start of every scene render, whoever triggers the render.
+    // direction at the start of every scene render, whoever triggers the render (the
+    // decorations are brought up to date then too: several viewers may share a window).
     vtkSmartPointer<vtkRenderer> axesRenderer = vtkSmartPointer<vtkRenderer>::New();
     vtkSmartPointer<vtkAxesActor> axes = vtkSmartPointer<vtkAxesActor>::New();
-    vtkSmartPointer<vtkCallbackCommand> followCamera = vtkSmartPointer<vtkCallbackCommand>::New();
+    vtkSmartPointer<vtkCallbackCommand> startRender = vtkSmartPointer<vtkCallbackCommand>::New();
     bool axesOn = false;
 
     // Layers' overlay props (cursors) are drawn by a renderer on layer 1 that shares the
@@ -96,6 +97,8 @@ struct wViewer::Impl {
     double probe[2] = {0, 0};
 
     std::function<void()> inputsListener;
+    std::function<void(int, int)> clickListener;
+    double viewport[4] = {0, 0, 1, 1};
 
     double transform[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     double scale = 1.0;
@@ -126,16 +129,15 @@ struct wViewer::Impl {
         window->RemoveRenderer(axesRenderer);
     }
 
-    static void FollowCamera(vtkObject*, unsigned long, void* clientData, void*) {
-        auto* self = static_cast<Impl*>(clientData);
-        vtkCamera* scene = self->renderer->GetActiveCamera();
-        vtkCamera* corner = self->axesRenderer->GetActiveCamera();
+    void FollowCamera() {
+        vtkCamera* scene = renderer->GetActiveCamera();
+        vtkCamera* corner = axesRenderer->GetActiveCamera();
         double direction[3];
         scene->GetDirectionOfProjection(direction);
         corner->SetFocalPoint(0, 0, 0);
         corner->SetPosition(-direction[0], -direction[1], -direction[2]);
         corner->SetViewUp(scene->GetViewUp());
-        self->axesRenderer->ResetCamera();
+        axesRenderer->ResetCamera();
     }
 };
 
@@ -148,9 +150,11 @@ wViewer::wViewer(vtkRenderWindow* window) : wRenderable("Viewer"), d(std::make_u
     d->overlayRenderer->SetLayer(1);
     d->overlayRenderer->InteractiveOff();
     d->overlayRenderer->SetActiveCamera(d->renderer->GetActiveCamera());
-    d->followCamera->SetCallback(&Impl::FollowCamera);
-    d->followCamera->SetClientData(d.get());
-    d->renderer->AddObserver(vtkCommand::StartEvent, d->followCamera);
+    d->startRender->SetCallback([](vtkObject*, unsigned long, void* viewer, void*) {
+        static_cast<wViewer*>(viewer)->PrepareFrame();
+    });
+    d->startRender->SetClientData(this);
+    d->renderer->AddObserver(vtkCommand::StartEvent, d->startRender);
 
     d->overlay->SetMinimumFontSize(12);
     d->overlay->SetMaximumFontSize(16);
@@ -170,7 +174,7 @@ wViewer::~wViewer() {
     ViewersByRenderer().erase(d->renderer);
     d->inputsListener = nullptr;
     d->layers.clear();
-    d->renderer->RemoveObserver(d->followCamera);
+    d->renderer->RemoveObserver(d->startRender);
     d->DetachRenderers();
 }
 
@@ -610,14 +614,50 @@ void wViewer::Render() {
     if (!d->window) {
         return;
     }
+    d->window->Render();
+    d->changed = false;
+}
+
+void wViewer::PrepareFrame() {
     SyncColorBar();
     SyncOverlay();
     d->renderer->ResetCameraClippingRange();
     // An overlay renderer with nothing to show would still clear the depth buffer of
-    // the whole window every frame, which software OpenGL pays for.
+    // its viewport every frame, which software OpenGL pays for.
     d->overlayRenderer->SetDraw(d->overlayRenderer->VisibleActorCount() > 0);
-    d->window->Render();
-    d->changed = false;
+    if (d->axesOn) {
+        d->FollowCamera();
+    }
+}
+
+void wViewer::SetViewport(double left, double bottom, double right, double top) {
+    const double viewport[4] = {std::clamp(left, 0.0, 1.0), std::clamp(bottom, 0.0, 1.0),
+                                std::clamp(right, 0.0, 1.0), std::clamp(top, 0.0, 1.0)};
+    if (!(viewport[0] < viewport[2] && viewport[1] < viewport[3])) {
+        return;
+    }
+    std::copy(viewport, viewport + 4, d->viewport);
+    d->renderer->SetViewport(d->viewport);
+    d->overlayRenderer->SetViewport(d->viewport);
+    // The triad keeps its corner: a fifth of the viewer's width and height.
+    const double width = viewport[2] - viewport[0], height = viewport[3] - viewport[1];
+    d->axesRenderer->SetViewport(viewport[0], viewport[1], viewport[0] + 0.2 * width,
+                                 viewport[1] + 0.2 * height);
+    MarkChanged();
+}
+
+void wViewer::GetViewport(double viewport[4]) const {
+    std::copy(d->viewport, d->viewport + 4, viewport);
+}
+
+void wViewer::SetClickListener(std::function<void(int x, int y)> listener) {
+    d->clickListener = std::move(listener);
+}
+
+void wViewer::Click(int x, int y) {
+    if (d->clickListener) {
+        d->clickListener(x, y);
+    }
 }
 
 void wViewer::Update() {

@@ -55,6 +55,12 @@ public:
 
     /// Moves the viewer to `window` (null: to none).
     void SetRenderWindow(vtkRenderWindow* window);
+    /// The part of the window the viewer draws in, as fractions of its width and
+    /// height from the lower left corner (default: all of it, 0, 0, 1, 1), so that
+    /// several viewers can share one window. Values are clamped into 0..1; an empty
+    /// part is ignored. Draws nothing.
+    void SetViewport(double left, double bottom, double right, double top);
+    void GetViewport(double viewport[4]) const;
     vtkRenderWindow* GetRenderWindow() const;
     /// The scene's renderer (owned by the viewer), for cameras and picking.
     vtkRenderer* GetRenderer() const;
@@ -125,6 +131,16 @@ public:
     bool ViewFrom(char side);
     /// @}
 
+    /// @name Clicks
+    /// @{
+    /// Calls `listener` with the display point (pixels from the window's lower left
+    /// corner) of each click in the viewer: a left press and release without a drag
+    /// (wViewerInteractorStyle). An empty function: none.
+    void SetClickListener(std::function<void(int x, int y)> listener);
+    /// Reports a click at display point (x, y) to the listener.
+    void Click(int x, int y);
+    /// @}
+
     /// @name 2D slice views
     /// @{
     /// Shows in the lower left corner what lies under display point (x, y) (pixels,
@@ -172,6 +188,8 @@ private:
     void MarkChanged();
     void SyncColorBar();
     void SyncOverlay();
+    /// Brings the decorations and the clipping range up to date before each frame.
+    void PrepareFrame();
     void PointCamera(const double directionOfProjection[3], const double viewUp[3]);
     /// Sets the parallel scale so that a slice of world bounds `bounds` fills the view.
     void FitSlice(const double bounds[6]);

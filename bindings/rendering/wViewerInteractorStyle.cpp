@@ -7,6 +7,8 @@
 #include <vtkRendererCollection.h>
 
 #include <algorithm>
+#include <cstdlib>
+#include <utility>
 #include <string>
 
 #include "wImageLayer.h"
@@ -22,7 +24,7 @@ constexpr int kFastSteps = 10;
 
 }  // namespace
 
-wViewer* wViewerInteractorStyle::SliceViewerUnderEvent() {
+wViewer* wViewerInteractorStyle::ViewerUnderEvent() {
     vtkRenderWindowInteractor* interactor = GetInteractor();
     const int* at = interactor->GetEventPosition();
     // The viewer on top under the mouse: the empty-tab scene and the corner renderers
@@ -36,11 +38,15 @@ wViewer* wViewerInteractorStyle::SliceViewerUnderEvent() {
             found = viewer;
         }
     }
-    if (found == nullptr) {
-        return nullptr;
+    if (found != nullptr) {
+        SetCurrentRenderer(found->GetRenderer());
     }
-    SetCurrentRenderer(found->GetRenderer());
-    return wSliceView(found).IsValid() ? found : nullptr;
+    return found;
+}
+
+wViewer* wViewerInteractorStyle::SliceViewerUnderEvent() {
+    wViewer* viewer = ViewerUnderEvent();
+    return wSliceView(viewer).IsValid() ? viewer : nullptr;
 }
 
 bool wViewerInteractorStyle::PageUnderEvent(int steps) {
@@ -59,8 +65,12 @@ bool wViewerInteractorStyle::PageUnderEvent(int steps) {
 }
 
 void wViewerInteractorStyle::OnMouseMove() {
+    const int* at = GetInteractor()->GetEventPosition();
+    if (m_pressed != nullptr && (std::abs(at[0] - m_dragStart[0]) > kClickSlop ||
+                                 std::abs(at[1] - m_dragStart[1]) > kClickSlop)) {
+        m_dragged = true;
+    }
     if (m_windowing != nullptr) {
-        const int* at = GetInteractor()->GetEventPosition();
         const double window =
             std::max(m_valuesPerPixel, m_startWindow + (at[0] - m_dragStart[0]) * m_valuesPerPixel);
         const double level = m_startLevel + (at[1] - m_dragStart[1]) * m_valuesPerPixel;
@@ -70,7 +80,6 @@ void wViewerInteractorStyle::OnMouseMove() {
     }
     if (GetState() == VTKIS_NONE) {
         if (wViewer* viewer = SliceViewerUnderEvent()) {
-            const int* at = GetInteractor()->GetEventPosition();
             viewer->SetProbePoint(at[0], at[1]);
             viewer->Render();
             return;
@@ -80,31 +89,37 @@ void wViewerInteractorStyle::OnMouseMove() {
 }
 
 void wViewerInteractorStyle::OnLeftButtonDown() {
-    wViewer* viewer = SliceViewerUnderEvent();
-    if (viewer == nullptr || GetInteractor()->GetShiftKey() != 0) {
+    m_pressed = ViewerUnderEvent();
+    m_dragged = false;
+    const int* at = GetInteractor()->GetEventPosition();
+    m_dragStart[0] = at[0];
+    m_dragStart[1] = at[1];
+    const wSliceView slice(m_pressed);
+    if (!slice.IsValid() || GetInteractor()->GetShiftKey() != 0) {
         // Trackball turning in 3D; Shift+left pans, in 2D as in 3D.
         vtkInteractorStyleTrackballCamera::OnLeftButtonDown();
         return;
     }
-    const wSliceView slice(viewer);
-    m_windowing = viewer;
-    const int* at = GetInteractor()->GetEventPosition();
-    m_dragStart[0] = at[0];
-    m_dragStart[1] = at[1];
+    m_windowing = m_pressed;
     slice.GetWindowLevel(m_startWindow, m_startLevel);
     double range[2];
     slice.GetLayer()->GetScalarRange(range);
-    const int* size = viewer->GetRenderer()->GetSize();
+    const int* size = m_pressed->GetRenderer()->GetSize();
     m_valuesPerPixel = std::max(range[1] - range[0], 1.0) / std::max(size[0], 1);
 }
 
 void wViewerInteractorStyle::OnLeftButtonUp() {
-    if (m_windowing != nullptr) {
-        m_windowing = nullptr;
-        InvokeEvent(ViewEditedEvent, nullptr);
-        return;
+    wViewer* pressed = std::exchange(m_pressed, nullptr);
+    const bool windowing = std::exchange(m_windowing, nullptr) != nullptr;
+    if (!windowing) {
+        vtkInteractorStyleTrackballCamera::OnLeftButtonUp();
     }
-    vtkInteractorStyleTrackballCamera::OnLeftButtonUp();
+    if (pressed != nullptr && !m_dragged) {
+        pressed->Click(m_dragStart[0], m_dragStart[1]);
+    }
+    if (windowing || (pressed != nullptr && !m_dragged)) {
+        InvokeEvent(ViewEditedEvent, nullptr);
+    }
 }
 
 void wViewerInteractorStyle::OnMouseWheelForward() {

@@ -31,6 +31,9 @@ public:
     /// Replaces any viewer by a new empty one drawing into `window`.
     /// @return the new viewer, owned by the wrapper.
     wViewer* CreateViewer(vtkRenderWindow* window);
+    /// The viewer CreateViewer made, whatever GetViewer returns (a wrapper that shows
+    /// several views returns the one in use there); null when there is none.
+    wViewer* GetCreatedViewer() const { return m_viewer.get(); }
 
 protected:
     std::unique_ptr<wViewer> m_viewer;

@@ -1,6 +1,8 @@
-// "Volume Viewer": image volumes as three orthogonal planes, or one slice, with the
-// surfaces, markers and point clouds of the same scene.
+// "Volume Viewer": image volumes as three orthogonal planes, one slice, or four views
+// (three 2D slice views and the 3D view), with the surfaces, markers and point clouds
+// of the same scene.
 #include <algorithm>
+#include <array>
 
 #include <vtkImageData.h>
 #include <QButtonGroup>
@@ -14,14 +16,48 @@
 #include "wImage3DLayer.h"
 #include "wImageLayer.h"
 #include "wLayerFactory.h"
+#include "wViewLayout.h"
 #include "wViewer.h"
+#include "wViewerWrapperBase.h"
 
 namespace {
+
+/// How volumes are shown, by the word of the "mode" command and the dialog's order.
+enum class Mode { Planes, Slice, Four };
+constexpr std::array<const char*, 3> kModeWords = {"planes", "slice", "four"};
+constexpr std::array<const char*, 3> kModeCaptions = {
+    "Three planes (3D)", "Single slice (2D)", "Four views (2D and 3D)"};
+constexpr std::array<const char*, 3> kModeObjectNames = {"volumeThreePlanes", "volumeSingleSlice",
+                                                         "volumeFourViews"};
+
+/// The scene viewer, and in four-view mode the layout around it: the view in use is
+/// the one clicked last.
+class LayoutWrapper : public wViewerWrapperBase {
+public:
+    wViewer* GetViewer() override {
+        return m_layout ? m_layout->GetView(m_layout->GetActiveView()) : m_viewer.get();
+    }
+    void RemoveViewer() override {
+        m_layout.reset();
+        wViewerWrapperBase::RemoveViewer();
+    }
+    void SetFourViews(bool on) {
+        if (!on) {
+            m_layout.reset();
+        } else if (!m_layout && m_viewer) {
+            m_layout = std::make_unique<wViewLayout>(*m_viewer);
+        }
+    }
+    wViewLayout* Layout() const { return m_layout.get(); }
+
+private:
+    std::unique_ptr<wViewLayout> m_layout;
+};
 
 class VolumeViewer : public varq::ViewerModule {
 public:
     VolumeViewer()
-        : ViewerModule("Volume Viewer", "Image volumes as three planes or one slice",
+        : ViewerModule("Volume Viewer", "Image volumes as planes, slices or four views",
                        wexlan::kImageData | wexlan::kModelData) {}
 
 protected:
@@ -39,60 +75,75 @@ protected:
         if (const wImageLayer* shown = ShownSlice()) {
             return std::make_unique<wImageLayer>(image, name, shown->GetOrientation());
         }
-        if (m_singleSlice) {
+        if (m_mode == Mode::Slice) {
             return std::make_unique<wImageLayer>(image, name, wImageLayer::XYPlane);
         }
         return std::make_unique<wImage3DLayer>(image, name);
+    }
+
+    std::unique_ptr<wViewerWrapperBase> CreateWrapper() override {
+        return std::make_unique<LayoutWrapper>();
+    }
+
+    void OnInputsChanged(wViewer& scene) override {
+        if (auto* wrapper = dynamic_cast<LayoutWrapper*>(m_ViewerWrapper);
+            wrapper != nullptr && wrapper->GetCreatedViewer() == &scene && wrapper->Layout()) {
+            wrapper->Layout()->Synchronize();
+        }
     }
 
     QWidget* CreateDialog() override {
         auto* dialog = new QWidget;
         dialog->setObjectName(QStringLiteral("volumeViewerDialog"));
         auto* layout = new QVBoxLayout(dialog);
-        layout->addWidget(new QLabel(QStringLiteral("How new volumes are shown:")));
-        auto* planes = new QRadioButton(QStringLiteral("Three planes (3D)"));
-        planes->setObjectName(QStringLiteral("volumeThreePlanes"));
-        auto* slice = new QRadioButton(QStringLiteral("Single slice (2D)"));
-        slice->setObjectName(QStringLiteral("volumeSingleSlice"));
-        planes->setChecked(true);
-        m_sliceButton = slice;
-        m_planesButton = planes;
+        layout->addWidget(new QLabel(QStringLiteral("How volumes are shown:")));
         auto* group = new QButtonGroup(dialog);
-        group->addButton(planes);
-        group->addButton(slice);
-        QObject::connect(slice, &QRadioButton::toggled, [this](bool on) { ShowAsSingleSlice(on); });
-        layout->addWidget(planes);
-        layout->addWidget(slice);
+        for (std::size_t i = 0; i < kModeCaptions.size(); ++i) {
+            auto* button = new QRadioButton(QString::fromLatin1(kModeCaptions[i]));
+            button->setObjectName(QString::fromLatin1(kModeObjectNames[i]));
+            button->setChecked(static_cast<Mode>(i) == m_mode);
+            group->addButton(button, static_cast<int>(i));
+            layout->addWidget(button);
+        }
+        QObject::connect(group, QOverload<int, bool>::of(&QButtonGroup::buttonToggled),
+                         [this](int id, bool on) {
+                             if (on) {
+                                 ShowIn(static_cast<Mode>(id));
+                             }
+                         });
+        m_modeButtons = group;
         layout->addStretch();
         return dialog;
     }
 
-    /// "mode planes" and "mode slice" choose how volumes are shown, as the dialog does.
+    /// "mode planes", "mode slice" and "mode four" choose how volumes are shown, as the
+    /// dialog does.
     void OnCommand(const std::string& word, const std::string& rest) override {
-        if (word != "mode" || (rest != "planes" && rest != "slice")) {
+        const auto found = std::find(kModeWords.begin(), kModeWords.end(), rest);
+        if (word != "mode" || found == kModeWords.end()) {
             return;
         }
-        QRadioButton* button = rest == "slice" ? m_sliceButton : m_planesButton;
-        if (button != nullptr) {
+        const int id = static_cast<int>(found - kModeWords.begin());
+        if (QAbstractButton* button = m_modeButtons ? m_modeButtons->button(id) : nullptr) {
             button->setChecked(true);  // which shows the volumes again through its signal
         } else {
-            ShowAsSingleSlice(rest == "slice");
+            ShowIn(static_cast<Mode>(id));
         }
     }
 
 private:
-    /// The current viewer's key layer when it is a single-slice image layer, else null.
+    /// The scene's key layer when it is a single-slice image layer, else null.
     const wImageLayer* ShownSlice() {
-        wViewer* viewer = ViewerOfCurrentWindow();
+        wViewer* viewer = SceneViewerOfCurrentWindow();
         auto* key = viewer != nullptr ? dynamic_cast<wImageLayer*>(viewer->GetKeyLayer()) : nullptr;
         return key != nullptr && dynamic_cast<wImage3DLayer*>(key) == nullptr ? key : nullptr;
     }
 
-    /// Switches the mode and shows the current viewer's data again in it, the volumes
+    /// Switches the mode and shows the current scene's data again in it, the volumes
     /// first (so that one of them leads the view).
-    void ShowAsSingleSlice(bool singleSlice) {
-        m_singleSlice = singleSlice;
-        wViewer* viewer = ViewerOfCurrentWindow();
+    void ShowIn(Mode mode) {
+        m_mode = mode;
+        wViewer* viewer = SceneViewerOfCurrentWindow();
         if (viewer == nullptr) {
             return;
         }
@@ -103,8 +154,15 @@ private:
         std::stable_partition(names.begin(), names.end(), [viewer](const std::string& name) {
             return dynamic_cast<wImageLayer*>(viewer->GetInput(viewer->FindInputIndex(name)));
         });
+        auto* wrapper = dynamic_cast<LayoutWrapper*>(m_ViewerWrapper);
+        if (wrapper != nullptr) {
+            wrapper->SetFourViews(false);
+        }
         viewer->RemoveAllInputs();
         m_NumberOfSecondaryData = 0;
+        if (wrapper != nullptr) {
+            wrapper->SetFourViews(mode == Mode::Four);
+        }
         for (const std::string& name : names) {
             AddSecondaryDataByName(name);
         }
@@ -112,9 +170,8 @@ private:
         viewer->Render();
     }
 
-    bool m_singleSlice = false;
-    QPointer<QRadioButton> m_sliceButton;
-    QPointer<QRadioButton> m_planesButton;
+    Mode m_mode = Mode::Planes;
+    QPointer<QButtonGroup> m_modeButtons;
 };
 
 }  // namespace

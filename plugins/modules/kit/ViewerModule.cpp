@@ -59,8 +59,17 @@ wViewer* ViewerModule::ViewerOfCurrentWindow() {
     return GetCurrentViewer();
 }
 
+wViewer* ViewerModule::SceneViewerOfCurrentWindow() {
+    SelectCurrentWindow();
+    return m_ViewerWrapper != nullptr ? m_ViewerWrapper->GetCreatedViewer() : nullptr;
+}
+
+std::unique_ptr<wViewerWrapperBase> ViewerModule::CreateWrapper() {
+    return std::make_unique<wViewerWrapperBase>();
+}
+
 wViewer* ViewerModule::EnsureViewer() {
-    if (wViewer* viewer = ViewerOfCurrentWindow()) {
+    if (wViewer* viewer = SceneViewerOfCurrentWindow()) {
         return viewer;
     }
     if (GetController() == nullptr) {
@@ -71,18 +80,19 @@ wViewer* ViewerModule::EnsureViewer() {
     if (window == nullptr) {
         return nullptr;
     }
-    auto wrapper = std::make_unique<wViewerWrapperBase>();
+    std::unique_ptr<wViewerWrapperBase> wrapper = CreateWrapper();
     wViewer* viewer = wrapper->CreateViewer(window);
     // The caption names the layers: it follows every layer added or removed, also
     // by the layer tree or the workspace.
     viewer->SetInputsListener([this, viewer] {
-        if (ViewerOfCurrentWindow() == viewer) {
+        if (SceneViewerOfCurrentWindow() == viewer) {
             UpdateCaption();
         }
+        OnInputsChanged(*viewer);
     });
     m_ViewerWrapper = wrapper.get();
     m_wrappers[renderers->GetCurrentRenderWindowId()] = std::move(wrapper);
-    return GetCurrentViewer();
+    return viewer;
 }
 
 void ViewerModule::RemoveViewerOfCurrentWindow() {
@@ -97,7 +107,7 @@ void ViewerModule::RemoveViewerOfCurrentWindow() {
 }
 
 void ViewerModule::DetachAll() {
-    if (wViewer* viewer = ViewerOfCurrentWindow()) {
+    if (wViewer* viewer = SceneViewerOfCurrentWindow()) {
         viewer->RemoveAllInputs();
         viewer->Render();
     }
@@ -110,7 +120,7 @@ void ViewerModule::UpdateCaption() {
         return;
     }
     std::string caption = m_name;
-    if (wViewer* viewer = ViewerOfCurrentWindow();
+    if (wViewer* viewer = SceneViewerOfCurrentWindow();
         viewer != nullptr && viewer->GetNumberOfItems() > 0) {
         caption += " - ";
         for (int i = 0; i < viewer->GetNumberOfItems(); ++i) {

@@ -47,8 +47,12 @@ public:
     void Run();
     /// @}
 
-    /// The viewer of the current render window, or null.
+    /// The viewer of the current render window in use (the one the property sheet and
+    /// the layer tree show; see CreateWrapper), or null.
     wViewer* ViewerOfCurrentWindow();
+    /// The viewer that holds the current render window's scene (the one "add" adds
+    /// layers to), or null.
+    wViewer* SceneViewerOfCurrentWindow();
     /// Removes the current window's viewer and forgets its data.
     void RemoveViewerOfCurrentWindow();
     /// Removes the layers of the current window's viewer, keeping the viewer.
@@ -75,6 +79,11 @@ protected:
     /// A command line of another word than "coolstart" and "add": `word` and the rest
     /// of the line after it ("" when none). Ignored unless a module understands it.
     virtual void OnCommand(const std::string& word, const std::string& rest) {}
+    /// The holder of a new viewer; a module that shows several views of its scene
+    /// returns a wrapper whose GetViewer says which one is in use.
+    virtual std::unique_ptr<wViewerWrapperBase> CreateWrapper();
+    /// Called after layers were added to or removed from a scene viewer.
+    virtual void OnInputsChanged(wViewer& scene) {}
     /// Called after a data item or hardware resource was shown; modules that
     /// animate live devices start here.
     virtual void OnHardwareShown(int hardwareIndex) {}

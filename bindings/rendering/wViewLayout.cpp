@@ -1,0 +1,113 @@
+#include "wViewLayout.h"
+
+#include <vtkRenderWindow.h>
+
+#include <string>
+#include <vector>
+
+#include "wImage3DLayer.h"
+#include "wImageLayer.h"
+#include "wProp.h"
+#include "wSliceView.h"
+#include "wViewer.h"
+
+namespace {
+
+// Viewports (left, bottom, right, top) by View, with a thin seam between them.
+constexpr double kGap = 0.002;
+constexpr double kViewports[4][4] = {
+    {0.5 + kGap, 0.5 + kGap, 1, 1},  // the 3D view, upper right
+    {0, 0.5 + kGap, 0.5 - kGap, 1},  // XY slices, upper left
+    {0.5 + kGap, 0, 1, 0.5 - kGap},  // XZ slices, lower right
+    {0, 0, 0.5 - kGap, 0.5 - kGap},  // YZ slices, lower left
+};
+
+// The image layers of `viewer`, in order.
+std::vector<wImageLayer*> ImageLayers(const wViewer& viewer) {
+    std::vector<wImageLayer*> layers;
+    for (int i = 0; i < viewer.GetNumberOfItems(); ++i) {
+        if (auto* image = dynamic_cast<wImageLayer*>(viewer.GetInput(i))) {
+            layers.push_back(image);
+        }
+    }
+    return layers;
+}
+
+}  // namespace
+
+wViewLayout::wViewLayout(wViewer& scene) : m_scene(scene) {
+    const double* v = kViewports[Scene];
+    m_scene.SetViewport(v[0], v[1], v[2], v[3]);
+    m_scene.SetClickListener([this](int x, int y) { OnClick(Scene, x, y); });
+    for (int slot = 0; slot < 3; ++slot) {
+        auto view = std::make_unique<wViewer>(m_scene.GetRenderWindow());
+        view->SetBackgroundColor(0, 0, 0);
+        const double* p = kViewports[slot + 1];
+        view->SetViewport(p[0], p[1], p[2], p[3]);
+        view->SetClickListener([this, slot](int x, int y) { OnClick(slot + 1, x, y); });
+        m_slices[slot] = std::move(view);
+    }
+    Synchronize();
+}
+
+wViewLayout::~wViewLayout() {
+    m_scene.SetClickListener({});
+    m_scene.SetViewport(0, 0, 1, 1);
+}
+
+wViewer* wViewLayout::GetView(int view) const {
+    if (view == Scene) {
+        return &m_scene;
+    }
+    return view > Scene && view <= YZSlices ? m_slices[view - 1].get() : nullptr;
+}
+
+void wViewLayout::Synchronize() {
+    const std::vector<wImageLayer*> shown = ImageLayers(m_scene);
+    for (int slot = 0; slot < 3; ++slot) {
+        wViewer& view = *m_slices[slot];
+        // Layers whose data the 3D view no longer shows go.
+        for (int i = view.GetNumberOfItems() - 1; i >= 0; --i) {
+            if (m_scene.FindInputIndex(view.GetInput(i)->GetResourceName(0)) < 0) {
+                view.RemoveInput(i);
+            }
+        }
+        for (wImageLayer* source : shown) {
+            const std::string data = source->GetResourceName(0);
+            if (view.FindInputIndex(data) >= 0) {
+                continue;
+            }
+            auto layer = std::make_unique<wImageLayer>(source->GetImage(), data, slot);
+            layer->SetLayerName(source->GetLayerName());
+            layer->SetLookupTable(source->GetLookupTableName());
+            double contrast[2];
+            source->GetContrast(contrast);
+            layer->SetContrast(contrast[0], contrast[1]);
+            view.AddInput(std::move(layer));
+        }
+    }
+}
+
+void wViewLayout::MoveCrosshair(const int ijk[3]) {
+    // XY slices go along k, XZ along j, YZ along i.
+    for (int slot = 0; slot < 3; ++slot) {
+        wSliceView(m_slices[slot].get()).SetSlice(ijk[2 - slot]);
+    }
+    for (wImageLayer* layer : ImageLayers(m_scene)) {
+        if (dynamic_cast<wImage3DLayer*>(layer) != nullptr) {
+            layer->SetSlice(ijk[0], ijk[1], ijk[2]);
+        }
+    }
+}
+
+void wViewLayout::OnClick(int view, int x, int y) {
+    m_active = view;
+    if (view == Scene) {
+        return;
+    }
+    const wSliceView::Readout readout = wSliceView(GetView(view)).Probe(x, y);
+    if (readout.inside) {
+        MoveCrosshair(readout.index);
+        m_scene.Render();  // one frame of the window draws all four views
+    }
+}
