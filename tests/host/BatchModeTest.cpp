@@ -8,6 +8,8 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -96,6 +98,39 @@ double Changed(const QImage& a, const QImage& b, QRect part = QRect()) {
                  [&](int x, int y) { return a.pixel(x, y) != b.pixel(x, y); });
 }
 
+// A volume in RAS space whose voxel (i, j, k) holds i + 40 j + 1200 k, 40 x 30 x 20 voxels of
+// 1 x 1 x 2 mm from (-10, -20, 5).
+void WriteRasVolume(const std::string& path) {
+    std::ofstream out(path, std::ios::binary);
+    out << "NRRD0004\ntype: short\ndimension: 3\nspace: right-anterior-superior\n"
+           "sizes: 40 30 20\nspace directions: (1,0,0) (0,1,0) (0,0,2)\n"
+           "space origin: (-10,-20,5)\nendian: little\nencoding: raw\n\n";
+    for (int k = 0; k < 20; ++k) {
+        for (int j = 0; j < 30; ++j) {
+            for (int i = 0; i < 40; ++i) {
+                const auto voxel = static_cast<std::int16_t>(i + 40 * j + 1200 * k);
+                out.write(reinterpret_cast<const char*>(&voxel), sizeof voxel);
+            }
+        }
+    }
+}
+
+// The numbers of each overlay line that starts with `position`, in order.
+std::vector<std::vector<double>> OverlayNumbers(const std::string& out, const std::string& position) {
+    std::vector<std::vector<double>> lines;
+    const std::regex number("-?[0-9]+(\\.[0-9]+)?");
+    std::istringstream in(out);
+    for (std::string line; std::getline(in, line);) {
+        if (line.rfind(position + ": ", 0) == 0) {
+            lines.emplace_back();
+            for (std::sregex_iterator it(line.begin(), line.end(), number), end; it != end; ++it) {
+                lines.back().push_back(std::stod(it->str()));
+            }
+        }
+    }
+    return lines;
+}
+
 const std::string kOpenKidney = "open " + kLocal + "/Kidney/kidney.stl\n" + "open " + kLocal +
                                 "/Kidney/kidney_landmarks.fcsv\n" + "open " + kLocal +
                                 "/Kidney/kidney_ct.mha\n";
@@ -153,6 +188,68 @@ TEST_F(BatchModeTest, TheColorBarShowsTheScaleOfAVolumeAndNothingForAPlainSurfac
     EXPECT_GT(Share(right.copy(rightStrip), blue), 0.02);
     // A surface without a colour map has no scale: the bar is not drawn.
     EXPECT_EQ(Changed(Shot("plain.png"), Shot("plainRight.png")), 0);
+}
+
+// Every view command on a volume whose geometry and values are known.
+TEST_F(BatchModeTest, SliceViewsPageWindowReadOutNameThePatientsSidesAndLinkFourViews) {
+    WriteRasVolume(Path("ras.nrrd"));
+    const Outcome run = Batch(
+        "open " + Path("ras.nrrd") + "\nselect ras\nbutton Volume Viewer\nscreenshot planes.png\n"
+        "module Volume Viewer mode slice\ncamera anterior\nslice 40\nwindow 0 10\n"
+        "screenshot slice.png 640x480\nmouse move 400 300\nmouse move 420 280\n"
+        "slice 3\nmouse wheel up 2\nkey Prior\nkey Down\noverlay\n"
+        "window 400 40\nmouse drag 400 300 480 340\noverlay\nprops\n"
+        "measure distance 1 2 3 4 6 15\nmodule Volume Viewer mode four\nscreenshot four.png\n"
+        "mouse click 150 100\noverlay\nmouse click 100 450\noverlay\nquit\n");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_THAT(run.err, HasSubstr("line 6: a 2D slice view keeps looking at its slice"));
+    EXPECT_THAT(run.err, HasSubstr("line 7: slice needs a whole number from 0 to 19"));
+    EXPECT_THAT(run.err, HasSubstr("line 8: window needs a width above 0"));
+    // An axial slice of a RAS image as radiologists read it: the patient's right on the left.
+    EXPECT_THAT(run.out, HasSubstr("lower edge: P\nright edge: L\nleft edge: R\nupper edge: A\n"));
+    EXPECT_THAT(run.out, HasSubstr("left edge: A\nupper edge: S\n"));  // the sagittal view
+
+    // Readouts: the value is the voxel's, the position in mm is on that voxel, and moving
+    // the mouse right and up goes to the patient's left (-i) and front (+j).
+    const auto readouts = OverlayNumbers(run.out, "lower left");
+    ASSERT_GE(readouts.size(), 3u);
+    for (const auto& r : readouts) {
+        ASSERT_EQ(r.size(), 7u);  // value, i, j, k, x, y, z
+        EXPECT_EQ(r[0], r[1] + 40 * r[2] + 1200 * r[3]);
+        EXPECT_NEAR(r[4], -10 + r[1], 0.5);
+        EXPECT_NEAR(r[5], -20 + r[2], 0.5);
+        EXPECT_NEAR(r[6], 5 + 2 * r[3], 1.0);
+    }
+    // Slice 3, two wheel steps, Page Up, Down: slice 14 of 0..19.
+    const auto slices = OverlayNumbers(run.out, "upper left");
+    ASSERT_GE(slices.size(), 2u);
+    EXPECT_EQ(slices[0], (std::vector<double>{14, 19}));
+    // A drag 80 pixels right and 40 down from window 400, level 40 over values 0..23999 in
+    // an 800 pixel wide view; the Contrast row follows.
+    const auto windows = OverlayNumbers(run.out, "upper right");
+    ASSERT_GE(windows.size(), 2u);
+    const double perPixel = 23999.0 / 800;
+    EXPECT_NEAR(windows[1][0], 400 + 80 * perPixel, 0.1);
+    EXPECT_NEAR(windows[1][1], 40 - 40 * perPixel, 0.1);
+    EXPECT_THAT(run.out, HasSubstr("ImageLayer\tContrast\t[-2559.9, 240.0]\tenabled"));
+    EXPECT_THAT(run.out, HasSubstr("13.00 mm"));
+
+    // Four views: a click in the axial view moves the sagittal view to the voxel clicked.
+    ASSERT_EQ(readouts.size(), 4u);
+    ASSERT_EQ(slices.size(), 4u);
+    EXPECT_EQ(slices[3][0], readouts[2][1]);
+    EXPECT_EQ(slices[3][1], 39);
+
+    // Pictures of each layout, at the size asked for; the four views' 2D quarters are on black.
+    EXPECT_EQ(Shot("slice.png").size(), QSize(640, 480));
+    const QImage planes = Shot("planes.png"), four = Shot("four.png");
+    ASSERT_EQ(four.size(), QSize(800, 600));
+    auto black = [](QRgb p) { return qRed(p) + qGreen(p) + qBlue(p) == 0; };
+    EXPECT_LT(Share(planes, black), 0.01);
+    for (const QRect quarter : {QRect(0, 0, 400, 300), QRect(0, 300, 400, 300), QRect(400, 300, 400, 300)}) {
+        EXPECT_GT(Share(four.copy(quarter), black), 0.05);
+    }
+    EXPECT_LT(Share(four.copy(QRect(400, 0, 400, 300)), black), 0.01);
 }
 
 TEST_F(BatchModeTest, UnknownCommandsMissingTargetsAndUnusedAnswersFail) {
