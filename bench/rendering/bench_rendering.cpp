@@ -1,13 +1,18 @@
 // Frames per second of slice playback (SetSlice + Render, as the slice dialog's timer
 // does) for the 2D and the 3D image layer on 16-bit volumes of 256^3 and 512^3 voxels
-// in a 512 x 512 window, and the time to build property sets.
+// in a 512 x 512 window; paging a 2D view with the mouse wheel through the interactor
+// style; moving the four views' crosshair by a click at 1024 x 1024; and the time to
+// build property sets.
 //
 // The "fps" counter is the figure to read; 30 fps playback needs well above 30. The
 // second argument is the window's multisampling: 1 keeps VTK's default (8 samples, the
 // costly case with software OpenGL), 0 turns it off as the tests' windows do.
 
 #include <benchmark/benchmark.h>
+#include <vtkCallbackCommand.h>
+#include <vtkGenericRenderWindowInteractor.h>
 #include <vtkImageData.h>
+#include <vtkNew.h>
 #include <vtkRenderWindow.h>
 #include <vtkSmartPointer.h>
 #include <vtkSphereSource.h>
@@ -22,7 +27,9 @@
 #include "wImageLayer.h"
 #include "wMeshLayer.h"
 #include "wProp.h"
+#include "wViewLayout.h"
 #include "wViewer.h"
+#include "wViewerInteractorStyle.h"
 
 namespace {
 
@@ -116,6 +123,86 @@ PLAYBACK(BM_ImageLayer_YZ);
 PLAYBACK(BM_Image3DLayer_Z);
 PLAYBACK(BM_Image3DLayer_X);
 
+// Counts the frames a window draws.
+struct FrameCounter {
+    explicit FrameCounter(vtkRenderWindow* window) {
+        observer->SetClientData(&frames);
+        observer->SetCallback(
+            [](vtkObject*, unsigned long, void* n, void*) { ++*static_cast<long*>(n); });
+        window->AddObserver(vtkCommand::StartEvent, observer);
+    }
+    vtkNew<vtkCallbackCommand> observer;
+    long frames = 0;
+};
+
+// An interactor with the viewers' style on `window`, fed events by hand.
+vtkSmartPointer<vtkGenericRenderWindowInteractor> Interactor(vtkRenderWindow* window) {
+    auto interactor = vtkSmartPointer<vtkGenericRenderWindowInteractor>::New();
+    interactor->SetRenderWindow(window);
+    vtkNew<wViewerInteractorStyle> style;
+    interactor->SetInteractorStyle(style);
+    interactor->Enable();
+    return interactor;
+}
+
+// Wheel steps over a 2D view of the 512^3 volume: each must draw exactly one frame.
+void BM_WheelPaging(benchmark::State& state) {
+    auto window = Window512(false);
+    wViewer viewer(window);
+    auto layer = std::make_unique<wImageLayer>(Volume(512), "volume");
+    layer->SetSlice(0, wProp::NoSlice, wProp::NoSlice);  // so that every step moves
+    viewer.AddInput(std::move(layer));
+    viewer.Render();
+    auto interactor = Interactor(window);
+    interactor->SetEventInformation(256, 256);
+    FrameCounter counter(window);
+    long steps = 0;
+    for (auto _ : state) {
+        // Up through the volume and back down, a step at a time.
+        const bool up = (steps++ / 511) % 2 == 0;
+        interactor->InvokeEvent(up ? vtkCommand::MouseWheelForwardEvent
+                                   : vtkCommand::MouseWheelBackwardEvent);
+    }
+    state.counters["fps"] = benchmark::Counter(state.iterations(), benchmark::Counter::kIsRate);
+    state.counters["frames_per_step"] = static_cast<double>(counter.frames) / steps;
+}
+BENCHMARK(BM_WheelPaging)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+
+// Four views of the 512^3 volume at 1024 x 1024: a click in the XY view moves the other
+// views to the voxel clicked and draws them all. The bare figure: the same window drawn
+// again with nothing changed.
+void FourViews(benchmark::State& state, bool click) {
+    auto window = Window512(false);
+    window->SetSize(1024, 1024);
+    wViewer scene(window);
+    scene.AddInput(std::make_unique<wImage3DLayer>(Volume(512), "volume"));
+    wViewLayout layout(scene);
+    scene.Render();
+    auto interactor = Interactor(window);
+    FrameCounter counter(window);
+    int step = 0;
+    for (auto _ : state) {
+        if (click) {
+            // Points along the XY view's diagonal (upper left quarter), each a new voxel.
+            const int offset = 40 + (step++ % 400);
+            interactor->SetEventInformation(offset, 1024 - offset);
+            interactor->InvokeEvent(vtkCommand::LeftButtonPressEvent);
+            interactor->InvokeEvent(vtkCommand::LeftButtonReleaseEvent);
+        } else {
+            window->Render();
+        }
+    }
+    state.counters["frames_per_step"] = static_cast<double>(counter.frames) / state.iterations();
+}
+void BM_FourViewsCrosshair(benchmark::State& state) {
+    FourViews(state, true);
+}
+void BM_FourViewsRedraw(benchmark::State& state) {
+    FourViews(state, false);
+}
+BENCHMARK(BM_FourViewsCrosshair)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+BENCHMARK(BM_FourViewsRedraw)->Unit(benchmark::kMillisecond)->MinTime(2.0)->UseRealTime();
+
 void BM_ViewerProperty(benchmark::State& state) {
     wViewer viewer;
     for (auto _ : state) {
@@ -155,6 +242,16 @@ double SlowestFps(const wexlan::bench::RecordingReporter& reporter, const std::s
     return slowest;
 }
 
+// The full name of the first run whose name starts with `prefix` ("" when none ran).
+std::string RunName(const wexlan::bench::RecordingReporter& reporter, const std::string& prefix) {
+    for (const auto& [name, time] : reporter.Times()) {
+        if (name.rfind(prefix, 0) == 0) {
+            return name;
+        }
+    }
+    return "";
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -180,6 +277,26 @@ int main(int argc, char** argv) {
                         Format("%.0f fps (slowest axis)", fps), ">= 45 fps",
                         Format("%.1fx the 30 fps playback rate", fps / 30), Met(fps >= 45));
         }
+    }
+    const std::string wheelRun = RunName(reporter, "BM_WheelPaging");
+    if (const double wheel = reporter.Counter(wheelRun, "fps"); wheel > 0) {
+        const double bare = SlowestFps(reporter, "BM_ImageLayer_XY", "/n:512/msaa:0");
+        const double frames = reporter.Counter(wheelRun, "frames_per_step");
+        PrintFigure("Mouse wheel paging of a 2D view of 512^3 in 512 x 512",
+                    Format("%.0f fps, %.2f frames per step", wheel, frames),
+                    ">= 45 fps, 1 frame per step",
+                    Format("%.2fx bare SetSlice + Render", bare > 0 ? wheel / bare : 0),
+                    Met(wheel >= 45 && frames == 1));
+    }
+    const std::string clickRun = RunName(reporter, "BM_FourViewsCrosshair");
+    if (const double move = reporter.Time(clickRun); move > 0) {
+        const double bare = reporter.Time(RunName(reporter, "BM_FourViewsRedraw"));
+        PrintFigure("Four views of 512^3 at 1024 x 1024: crosshair moved by a click",
+                    Format("%.1f ms, %.2f frames per click", move,
+                           reporter.Counter(clickRun, "frames_per_step")),
+                    "<= 80 ms",
+                    Format("%.2fx redrawing the four views unchanged", bare > 0 ? move / bare : 0),
+                    Met(move <= 80));
     }
     double slowestSet = 0;
     for (const char* name :
