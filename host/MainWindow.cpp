@@ -150,6 +150,29 @@ void MainWindow::BuildMenus() {
         m_tabs->RenderCurrent();
     });
     view->addAction(tr("&Scale factor..."), this, &MainWindow::AskScaleFactor);
+    // The camera from the patient's sides, as the "camera" command does; Ctrl+1..6 as the
+    // numeric keypad layouts of other viewers, Ctrl+0 back to the start.
+    QMenu* camera = view->addMenu(tr("&Camera"));
+    const struct {
+        const char* caption;
+        const char* word;
+        const char* keys;
+    } kCameraViews[] = {{"&Reset", "reset", "Ctrl+0"},         {"&Anterior", "anterior", "Ctrl+1"},
+                        {"&Posterior", "posterior", "Ctrl+2"}, {"&Left", "left", "Ctrl+3"},
+                        {"R&ight", "right", "Ctrl+4"},         {"&Superior", "superior", "Ctrl+5"},
+                        {"I&nferior", "inferior", "Ctrl+6"}};
+    for (const auto& side : kCameraViews) {
+        const std::string command = std::string("camera ") + side.word;
+        camera->addAction(
+            tr(side.caption), this,
+            [this, command] {
+                const CommandInterpreter::Result result = m_interpreter->Run(command);
+                if (!result.ran) {
+                    m_status->setText(QString::fromStdString(result.error));
+                }
+            },
+            QKeySequence(tr(side.keys)));
+    }
     view->addAction(
         tr("&Refresh repository"), this, [this] { m_panel.RefreshLocalRepository(); },
         QKeySequence::Refresh);
