@@ -13,6 +13,7 @@
 #include <QSlider>
 #include <QVBoxLayout>
 
+#include "ContrastHistogram.h"
 #include "wRenderable.h"
 #include "wText.h"
 
@@ -56,6 +57,21 @@ CContrastDialog::CContrastDialog(QWidget* parent) : QDialog(parent) {
     grid->addWidget(m_maxSlider, 1, 1);
     grid->addWidget(m_maxEdit, 1, 2);
 
+    m_histogram = new ContrastHistogram(this);
+    m_histogram->hide();
+    grid->addWidget(m_histogram, 2, 1);
+
+    auto* presets = new QHBoxLayout;
+    for (std::size_t i = 0; i < CContrastWindow::Presets().size(); ++i) {
+        auto* preset =
+            new QPushButton(QString::fromLatin1(CContrastWindow::Presets()[i].name), this);
+        preset->setObjectName(QStringLiteral("contrastPreset%1").arg(i));
+        preset->setAutoDefault(false);
+        connect(preset, &QPushButton::clicked, this, [this, i] { OnPreset(i); });
+        presets->addWidget(preset);
+    }
+    presets->addStretch(1);
+
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
     ok->setObjectName("okButton");
     ok->setDefault(true);
@@ -70,6 +86,7 @@ CContrastDialog::CContrastDialog(QWidget* parent) : QDialog(parent) {
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
+    layout->addLayout(presets);
     layout->addLayout(buttons);
 
     connect(m_minSlider, &QSlider::valueChanged, this, [this] { OnSliderMoved(); });
@@ -84,6 +101,10 @@ void CContrastDialog::SetContrast(double minimum, double maximum) {
     m_opened[0] = minimum;
     m_opened[1] = maximum;
     m_window.SetContrast(static_cast<int>(minimum), static_cast<int>(maximum));
+}
+
+void CContrastDialog::SetHistogram(std::vector<double> counts) {
+    m_histogram->SetCounts(std::move(counts));
 }
 
 void CContrastDialog::GetContrast(int& minimum, int& maximum) const {
@@ -105,12 +126,7 @@ bool CContrastDialog::OnInitDialog() {
         slider->setSingleStep(1);
         slider->setPageStep(page);
     }
-    {
-        const QSignalBlocker maxBlocker(m_maxSlider);
-        const QSignalBlocker minBlocker(m_minSlider);
-        m_maxSlider->setValue(m_window.SliderPosition(m_window.Maximum()));
-        m_minSlider->setValue(m_window.SliderPosition(m_window.Minimum()));
-    }
+    MoveSliders();
     ShowBounds();
     m_rangeLabel->setText(
         QStringLiteral("Scalar range: %1 to %2").arg(m_window.RangeMin()).arg(m_window.RangeMax()));
@@ -158,6 +174,22 @@ void CContrastDialog::OnBoundTyped(bool maximum) {
     ApplyToLayer();
 }
 
+void CContrastDialog::OnPreset(std::size_t index) {
+    if (!m_window.ApplyPreset(index)) {
+        return;
+    }
+    MoveSliders();
+    ShowBounds();
+    ApplyToLayer();
+}
+
+void CContrastDialog::MoveSliders() {
+    const QSignalBlocker maxBlocker(m_maxSlider);
+    const QSignalBlocker minBlocker(m_minSlider);
+    m_maxSlider->setValue(m_window.SliderPosition(m_window.Maximum()));
+    m_minSlider->setValue(m_window.SliderPosition(m_window.Minimum()));
+}
+
 void CContrastDialog::OnOK() {
     accept();
 }
@@ -177,6 +209,8 @@ void CContrastDialog::reject() {
 void CContrastDialog::ShowBounds() {
     m_minEdit->setText(QString::number(m_window.Minimum()));
     m_maxEdit->setText(QString::number(m_window.Maximum()));
+    m_histogram->SetWindow(m_window.RangeMin(), m_window.RangeMax(), m_window.Minimum(),
+                           m_window.Maximum());
 }
 
 void CContrastDialog::ApplyToLayer() {

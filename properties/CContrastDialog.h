@@ -1,10 +1,14 @@
 #pragma once
 
+#include <cstddef>
+#include <vector>
+
 #include <QDialog>
 
 #include "ContrastWindow.h"
 #include "wexlancp_export.h"
 
+class ContrastHistogram;
 class QLabel;
 class QLineEdit;
 class QSlider;
@@ -12,8 +16,9 @@ class wRenderable;
 
 /// The modal "Contrast" dialog: two sliders ("Min.", "Max.") over a layer's scalar range
 /// that set the lower and upper bound of its contrast window; every move is applied at
-/// once (SetContrast(min, max), then Update). The scalar range the sliders span is shown
-/// under them.
+/// once (SetContrast(min, max), then Update). Under them: the layer's histogram with the
+/// window marked (when the caller gives one), a button per preset window
+/// (CContrastWindow::Presets, applied like a slider move) and the scalar range.
 ///
 /// The caller sets the range and the contrast (the layer's numbers; the sliders take them
 /// truncated to ints) and the layer, runs the dialog, and after OK reads the contrast
@@ -37,6 +42,8 @@ public:
     void GetContrast(int& minimum, int& maximum) const;
     /// The layer the contrast is applied to (not owned; may be null).
     void SetLayer(wRenderable* layer) { m_layer = layer; }
+    /// The counts shown under the sliders (wRenderable::GetHistogram); empty: none.
+    void SetHistogram(std::vector<double> counts);
 
     /// Puts range and contrast into the controls. Runs by itself when the dialog is
     /// first shown; later calls do nothing. @return true.
@@ -47,6 +54,8 @@ public:
     void OnSliderMoved();
     /// Enter in the box of the minimum (`maximum` false) or the maximum.
     void OnBoundTyped(bool maximum);
+    /// A preset button: preset `index` of CContrastWindow::Presets.
+    void OnPreset(std::size_t index);
     void OnOK();
     void OnCancel();
     /// @}
@@ -62,7 +71,10 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    /// Shows the bounds in the boxes and on the histogram.
     void ShowBounds();
+    /// Puts both sliders at the window's bounds without applying them again.
+    void MoveSliders();
     void ApplyToLayer();
 
     CContrastWindow m_window;
@@ -74,4 +86,5 @@ private:
     QLineEdit* m_minEdit = nullptr;
     QLineEdit* m_maxEdit = nullptr;
     QLabel* m_rangeLabel = nullptr;
+    ContrastHistogram* m_histogram = nullptr;
 };

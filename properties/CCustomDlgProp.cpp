@@ -91,6 +91,7 @@ void CCustomDlgProp::EditContrast(wRenderable& target) {
     dialog.SetRange(static_cast<int>(range[0]), static_cast<int>(range[1]));
     dialog.SetContrast(contrast[0], contrast[1]);
     dialog.SetLayer(&target);
+    dialog.SetHistogram(target.GetHistogram(256));
     const auto alive = LifeToken();
     // Cancel has put the opening contrast back on the layer; the row still shows it.
     if (wexlan::ModalDialogs::Run(dialog) != QDialog::Accepted || alive.expired()) {

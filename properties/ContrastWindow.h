@@ -1,6 +1,16 @@
 #pragma once
 
+#include <vector>
+
 #include "wexlancp_export.h"
+
+/// A named contrast window given as window (width) and level (centre); a window of 0
+/// stands for the whole scalar range.
+struct ContrastPreset {
+    const char* name;
+    double window;
+    double level;
+};
 
 /// The state and rules of the contrast dialog, without widgets: the scalar range the
 /// two sliders span and the contrast window (minimum, maximum) they set.
@@ -28,6 +38,15 @@ public:
     void TakeSliderPositions(int minimumPosition, int maximumPosition);
     /// A typed bound: `value` clamped to the scalar range (the sliders' ends).
     int TypedBound(double value) const;
+
+    /// The presets the dialog offers, in order: "Full range", then the usual CT windows
+    /// "CT Brain" (80 / 40), "CT Soft tissue" (400 / 40), "CT Bone" (2000 / 500) and
+    /// "CT Lung" (1500 / -600).
+    static const std::vector<ContrastPreset>& Presets();
+    /// Sets the contrast to preset `index`: level - window / 2 to level + window / 2,
+    /// each bound clamped to the scalar range as a typed one. @return false, changing
+    /// nothing, for an index out of range.
+    bool ApplyPreset(std::size_t index);
 
 private:
     int m_rangeMin = 0;

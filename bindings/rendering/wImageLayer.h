@@ -71,6 +71,9 @@ public:
     void GetContrast(double range[2]) const;
     /// The smallest and largest scalar value of the image (0, 0 without scalars).
     void GetScalarRange(double range[2]) const;
+    /// Counts of the image's first component, over the scalar range; a volume of more
+    /// than 4 million voxels is sampled evenly (the counts are scaled to the whole).
+    std::vector<double> GetHistogram(int bins) const override;
 
     void SetOpacity(double opacity) override;
     double GetOpacity() const;

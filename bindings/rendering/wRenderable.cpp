@@ -37,6 +37,10 @@ void wRenderable::GetTransform(double matrix[16]) const {
 
 void wRenderable::SetOpacity(double) {}
 void wRenderable::SetContrast(double, double) {}
+
+std::vector<double> wRenderable::GetHistogram(int) const {
+    return {};
+}
 void wRenderable::SetColor(double, double, double) {}
 void wRenderable::SetBackgroundColor(double, double, double) {}
 void wRenderable::VisibilityOn() {}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 #include <string_view>
 
 #include "wObject.h"
@@ -63,6 +64,10 @@ public:
     virtual void SetOpacity(double opacity);
     /// Contrast window of an image layer, in scalar values (see wImageLayer).
     virtual void SetContrast(double minimum, double maximum);
+    /// How many of the values the contrast applies to fall in each of `bins` equal bins
+    /// across the scalar range (wProp's scalar range), for a picture under the contrast
+    /// controls; empty for kinds without values, or `bins` below 1.
+    virtual std::vector<double> GetHistogram(int bins) const;
     /// Layer colour, components 0 to 1 (clamped).
     virtual void SetColor(double red, double green, double blue);
     void SetColor(const double rgb[3]) { SetColor(rgb[0], rgb[1], rgb[2]); }

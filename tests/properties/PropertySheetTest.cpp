@@ -4,6 +4,7 @@
 // renderables.
 
 #include <fstream>
+#include <tuple>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -694,6 +695,16 @@ TEST(ContrastDialog, OpensAtTheContrastAppliesEachMoveAndCancelPutsItBack) {
                 ElementsAre("SetContrast(-50,200)", "Update", "SetContrast(-50,199)", "Update",
                             "SetContrast(-50,2000)", "Update", "SetContrast(-300,2000)", "Update"));
     layer.m_calls.clear();
+    // Presets set both bounds from window and level, clamped to the range, and apply them.
+    for (const auto& [preset, low, high] : std::vector<std::tuple<int, int, int>>{
+             {3, -500, 1500}, {4, -1024, 150}, {0, -1024, 2000}}) {
+        Child<QPushButton>(dialog, QStringLiteral("contrastPreset%1").arg(preset))->click();
+        EXPECT_EQ(minSlider->value(), low);
+        EXPECT_EQ(maxSlider->value(), high);
+        EXPECT_EQ(layer.m_calls.front(),
+                  "SetContrast(" + std::to_string(low) + "," + std::to_string(high) + ")");
+        layer.m_calls.clear();
+    }
     QTest::keyClick(maxSlider, Qt::Key_Escape);
     EXPECT_EQ(dialog.result(), QDialog::Rejected);
     EXPECT_THAT(layer.m_calls, ElementsAre("SetContrast(-1024.5,200.25)", "Update"));

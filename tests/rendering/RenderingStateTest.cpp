@@ -123,6 +123,14 @@ TEST(PropertySet, EachKindTakesTheSheetsTextsAndScriptsItsState) {
 }
 
 // The viewer's line, malformed lines, and the layer made for each output type of the reader.
+TEST(ImageLayer, HistogramCountsEveryVoxelOverTheScalarRange) {
+    // Values i + 10 j + 100 k of 8^3 voxels: 0 .. 777, two k-slices per quarter of the range.
+    auto volume = MakeVolume(8, [](int i, int j, int k) { return i + 10 * j + 100 * k; });
+    EXPECT_EQ(wImageLayer(volume, "vol").GetHistogram(4),
+              (std::vector<double>{128, 128, 128, 128}));
+    EXPECT_TRUE(wMeshLayer(MakeSphere(), "ball").GetHistogram(4).empty());
+}
+
 TEST(Script, ViewerLineMalformedLinesAndLayersForTheReadersTypes) {
     wViewer viewer;
     viewer.SetBackgroundColor(1, 1, 1);
