@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <QWidget>
 #include <functional>
 
 namespace wexlan {
