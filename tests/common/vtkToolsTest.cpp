@@ -78,7 +78,7 @@ TEST(vtkSave, RefusalsWriterErrorsAndFailedWritesLeaveTheFolderAsItWas) {
     EXPECT_FALSE(vtkTools::vtkSave(Triangle(), ""));
     EXPECT_FALSE(vtkTools::vtkSave(Triangle(), dir.Path("tri.stl")));
     EXPECT_FALSE(vtkTools::vtkSave(Triangle(), dir.Path("noextension")));
-    EXPECT_FALSE(vtkTools::vtkSave(Image(), dir.Path("img.vtp")));     // not poly data
+    EXPECT_FALSE(vtkTools::vtkSave(Image(), dir.Path("img.vtp")));  // not poly data
     EXPECT_FALSE(vtkTools::vtkSave(Triangle(), dir.Path("plain/tri.vtk")));
     std::string reason;  // the reason reads after the path
     EXPECT_FALSE(vtkTools::vtkSave(Triangle(), dir.Path("tri.vti"), reason));  // not an image
