@@ -7,6 +7,8 @@
 #include <QWidget>
 #include <functional>
 
+#include "HostNotification.h"
+
 namespace wexlan {
 
 /// The widget tests' QApplication, created on first use and kept for the whole run.
@@ -41,5 +43,25 @@ inline void WhenShown(const QString& objectName, std::function<void(QWidget*)> a
     });
     timer->start(10);
 }
+
+/// A host window that counts the notifications (kHostNotificationEvent) it receives.
+class NotifiedHost : public QWidget {
+public:
+    /// Delivers the notifications posted to it, then answers how many it received in all.
+    int Delivered() {
+        QCoreApplication::sendPostedEvents(this, kHostNotificationEvent);
+        return m_count;
+    }
+    int Received() const { return m_count; }
+
+protected:
+    bool event(QEvent* e) override {
+        m_count += e->type() == kHostNotificationEvent ? 1 : 0;
+        return QWidget::event(e);
+    }
+
+private:
+    int m_count = 0;
+};
 
 }  // namespace wexlan

@@ -18,7 +18,6 @@
 #include "CWexlanCPUI.h"
 #include "CWexlanModuleManager.h"
 #include "CWexlanModules.h"
-#include "HostNotification.h"
 #include "RecordingDisplay.h"
 #include "ScriptedPrompts.h"
 #include "TestApplication.h"
@@ -51,24 +50,6 @@ std::vector<std::string> ModuleCalls() {
     }
     return calls;
 }
-
-// A host window that counts the notifications posted to it.
-class Host : public QWidget {
-public:
-    int Delivered() {
-        QCoreApplication::sendPostedEvents(this, wexlan::kHostNotificationEvent);
-        return m_count;
-    }
-
-protected:
-    bool event(QEvent* e) override {
-        m_count += e->type() == wexlan::kHostNotificationEvent ? 1 : 0;
-        return QWidget::event(e);
-    }
-
-private:
-    int m_count = 0;
-};
 
 class WorkspacePanelTest : public ::testing::Test {
 protected:
@@ -129,7 +110,7 @@ protected:
     WorkspaceFolder m_folder;
     wexlan::ScopedScriptedPrompts m_prompts;
     RecordingDisplay m_display;
-    Host m_host;
+    wexlan::NotifiedHost m_host;
     std::unique_ptr<CWexlanCPEXE> m_controller;
     std::unique_ptr<CComponentUI> m_components;
     std::unique_ptr<CWexlanCPUI> m_panel;
