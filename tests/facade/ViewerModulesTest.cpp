@@ -29,7 +29,6 @@ namespace {
 class ViewerModulesTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        qputenv("QT_QPA_PLATFORM", "offscreen");  // the widgets need no screen, VTK does
         wexlan::EnsureTestApplication();
         std::filesystem::create_directories(m_app.Modules());
         for (const char* module : {"libSurfaceViewer.so", "libVolumeViewer.so"}) {

@@ -11,13 +11,23 @@
 
 namespace wexlan {
 
-/// The widget tests' QApplication, created on first use and kept for the whole run.
+/// The widget tests' QApplication, created on first use and kept for the whole run. Qt draws
+/// off screen unless told otherwise, also in the render tests (VTK talks to the X server by
+/// itself), so no test depends on the X keyboard and input setup.
 inline void EnsureTestApplication() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     static int argc = 1;
     static char name[] = "platform_ui_tests";
     static char* argv[] = {name, nullptr};
     static QApplication application(argc, argv);
 }
+
+/// A first base for fixtures whose members are widgets: the application exists before them.
+struct WithTestApplication {
+    WithTestApplication() { EnsureTestApplication(); }
+};
 
 /// Runs act on the visible top-level widget called objectName once it appears, i.e. from inside
 /// the modal loop showing it. After five seconds it fails and closes the modal widget instead.

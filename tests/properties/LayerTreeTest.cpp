@@ -39,7 +39,7 @@ extern "C" __attribute__((visibility("default"))) wViewer* GetViewer() {
 
 namespace {
 
-class LayerTreeTest : public ::testing::Test, proptest::WithApplication {
+class LayerTreeTest : public ::testing::Test, wexlan::WithTestApplication {
 protected:
     void SetUp() override {
         m_properties.OnInitDialog();
@@ -218,5 +218,4 @@ TEST_F(LayerTreeTest, DeleteKeyAsksAndRemovesTheLayerOfTheSelectedItem) {
     PressDelete(Root()->child(1));
     EXPECT_NE(m_viewer.GetInput("twin"), first);
     EXPECT_THAT(Labels(), ElementsAre("twin"));
-
 }

@@ -41,7 +41,7 @@ using ::testing::IsEmpty;
 
 namespace {
 
-class PropertySheetTest : public ::testing::Test, proptest::WithApplication {
+class PropertySheetTest : public ::testing::Test, wexlan::WithTestApplication {
 protected:
     void SetUp() override {
         m_panel.OnInitDialog();
@@ -527,7 +527,7 @@ QString Text(QWidget& dialog, const QString& name) {
     return Child(dialog, name)->text();
 }
 
-class SliceDialogTest : public ::testing::Test, proptest::WithApplication {
+class SliceDialogTest : public ::testing::Test, wexlan::WithTestApplication {
 protected:
     void Open(std::array<int, 6> range, std::array<int, 3> slice) {
         m_layer.m_set.SetSliceRange(range.data());
@@ -654,7 +654,7 @@ TEST_F(SliceDialogTest, PlayButtonsRunTimersUntilTheDialogCloses) {
 }
 
 TEST(ContrastDialog, OpensAtTheContrastAppliesEachMoveAndCancelPutsItBack) {
-    proptest::EnsureApplication();
+    wexlan::EnsureTestApplication();
     RecordingRenderable layer("ImageLayer");
     CContrastDialog dialog;
     dialog.SetRange(-1024, 2000);
@@ -701,7 +701,7 @@ TEST(ContrastDialog, OpensAtTheContrastAppliesEachMoveAndCancelPutsItBack) {
 
 namespace {
 
-class MatrixDialogTest : public ::testing::Test, proptest::WithApplication {
+class MatrixDialogTest : public ::testing::Test, wexlan::WithTestApplication {
 protected:
     void SetUp() override { m_dialog.SetRenderable(&m_target); }
     std::vector<std::string> GridRow(int row) {

@@ -20,7 +20,7 @@
 
 namespace {
 
-class RealLayersTest : public ::testing::Test, proptest::WithApplication {
+class RealLayersTest : public ::testing::Test, wexlan::WithTestApplication {
 protected:
     void SetUp() override { m_panel.OnInitDialog(); }
     template <typename Layer>

@@ -51,7 +51,7 @@ std::vector<std::string> ModuleCalls() {
     return calls;
 }
 
-class WorkspacePanelTest : public ::testing::Test {
+class WorkspacePanelTest : public ::testing::Test, wexlan::WithTestApplication {
 protected:
     // Builds controller and panel from what the test put into the application folder.
     CWexlanCPUI& Panel() {
@@ -104,9 +104,6 @@ protected:
     std::string Recent() { return WorkspaceFolder::Read(m_folder.Registry("RecentFiles.conf")); }
     std::string Mesh(const std::string& name) { return m_folder.Surface(m_folder.Data(name)); }
 
-    struct Application {
-        Application() { wexlan::EnsureTestApplication(); }
-    } m_application;
     WorkspaceFolder m_folder;
     wexlan::ScopedScriptedPrompts m_prompts;
     RecordingDisplay m_display;
