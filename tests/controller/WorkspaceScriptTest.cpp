@@ -1,7 +1,6 @@
 #include <filesystem>
 #include <fstream>
 #include <regex>
-#include <sstream>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -19,6 +18,7 @@
 #include "wScript.h"
 #include "wViewer.h"
 
+using testdata::ReadAll;
 using ::testing::ElementsAre;
 using wexlan::ComposeWorkspaceScript;
 using wexlan::ParseWorkspaceScript;
@@ -28,13 +28,6 @@ namespace {
 
 const std::string kHeader = std::string("# workspace created by VARQ\n# Visit ") +
                             wexlan::kWorkspaceVendorAddress + " for more information\n\n";
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 }  // namespace
 
