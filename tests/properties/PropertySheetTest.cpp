@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -27,6 +28,7 @@
 #include "CPropertyUI.h"
 #include "CSliderDialog.h"
 #include "CSliderProp.h"
+#include "QtPrompts.h"
 #include "Recording.h"
 #include "ScriptedPrompts.h"
 #include "TestApp.h"
@@ -87,37 +89,17 @@ protected:
     RecordingRenderable m_layer;
 };
 
-// Prompts whose open-file dialog and colour chooser empty the sheet before answering
-// (`path`, blue), as removing the layer from elsewhere would.
-class SheetEmptyingPrompts final : public wexlan::Prompts {
-public:
-    SheetEmptyingPrompts(CPropertyUI& panel, std::string path)
-        : m_panel(panel), m_path(std::move(path)) {}
-    wexlan::MessageAnswer ShowMessage(const std::string&, wexlan::MessageButtons,
-                                      const std::string&) override {
-        return wexlan::MessageAnswer::Ok;
-    }
-    std::string OpenFileName(const std::string&, const std::string&,
-                             const wexlan::FileDialogOptions&) override {
-        m_panel.RemoveAll();
-        return m_path;
-    }
-    std::string SaveFileName(const std::string&, const std::string&,
-                             const wexlan::FileDialogOptions&) override {
-        return std::string();
-    }
-    std::string BrowseFolder(const std::string&, const std::string&) override {
-        return std::string();
-    }
-    std::optional<unsigned int> ChooseColor(unsigned int) override {
-        m_panel.RemoveAll();
-        return 0x0000FFu;
-    }
-
-private:
-    CPropertyUI& m_panel;
-    std::string m_path;
-};
+// Lets the product's prompts show the dialog called `name`, and empties the sheet while it is
+// open (as removing the layer from elsewhere would) before accepting it with `file` selected.
+void EmptySheetWhileShown(CPropertyUI& panel, const char* name, const std::string& file = "") {
+    wexlan::WhenShown(name, [&panel, file](QWidget* dialog) {
+        panel.RemoveAll();
+        if (auto* files = qobject_cast<QFileDialog*>(dialog)) {
+            files->selectFile(QString::fromStdString(file));
+        }
+        static_cast<QDialog*>(dialog)->accept();
+    });
+}
 
 class StubRegistry : public wResource {
 public:
@@ -369,7 +351,8 @@ TEST_F(PropertySheetTest, OtherColourGoesThroughThePromptsAndIsCommitted) {
 
     // The sheet emptied while the chooser is open: nothing is committed.
     m_layer.m_calls.clear();
-    wexlan::ScopedPrompts removing(std::make_unique<SheetEmptyingPrompts>(m_panel, ""));
+    wexlan::ScopedPrompts real(std::make_unique<wexlan::QtPrompts>());
+    EmptySheetWhileShown(m_panel, "chooseColorDialog");
     chooseOther();
     EXPECT_EQ(Grid().GetPropertyCount(), 0);
     EXPECT_THAT(m_layer.m_calls, IsEmpty());
@@ -485,7 +468,8 @@ TEST_F(PropertySheetTest, ColorMapRowReadsTheFileForMeshLayersOnly) {
     // The sheet emptied (the layer removed) while the file dialog is open: the row and
     // the layer are not touched afterwards.
     mesh.m_calls.clear();
-    wexlan::ScopedPrompts removing(std::make_unique<SheetEmptyingPrompts>(m_panel, small));
+    wexlan::ScopedPrompts real(std::make_unique<wexlan::QtPrompts>());
+    EmptySheetWhileShown(m_panel, "openFileDialog", small);
     Grid().ClickButton(meshMap);
     EXPECT_EQ(Grid().GetPropertyCount(), 0);
     EXPECT_THAT(mesh.m_calls, IsEmpty());
