@@ -1,21 +1,17 @@
 // The property sheet and its dialogs acting on real layers of the rendering library,
 // drawn into an off-screen window (needs an X server: Xvfb).
 
-#include <fstream>
 #include <memory>
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QSlider>
-#include <QTemporaryDir>
 
 #include "CPropertyGridCtrl.h"
 #include "CPropertyUI.h"
 #include "CSliderDialog.h"
 #include "Recording.h"
 #include "RenderTestSupport.h"
-#include "ScriptedPrompts.h"
 #include "TestApp.h"
 
 namespace {
@@ -78,19 +74,7 @@ TEST_F(RealLayersTest, MeshLayerRowsChangeTheLayerAndDraw) {
     Commit("MeshLayer", "Visibility", "False");
     EXPECT_FALSE(mesh->GetVisibility());
     EXPECT_EQ(Frames(), 1);
-
-    QTemporaryDir folder;
-    const std::string path = folder.filePath("values.txt").toStdString();
-    std::ofstream values(path);
-    for (vtkIdType i = 0; i < mesh->GetResource(0)->GetNumberOfPoints(); ++i) {
-        values << i << '\n';
-    }
-    values.close();
-    wexlan::ScopedScriptedPrompts prompts;
-    prompts->QueueFileName(path);
-    m_panel.GetGrid()->ClickButton(Row("MeshLayer", "Color Map"));
-    EXPECT_TRUE(mesh->HasColorMap());
-    EXPECT_EQ(Row("MeshLayer", "Color Map")->GetValue().GetText(), "True");
+    // The colour map row on a real mesh: BatchModeTest's "set Color Map".
 }
 
 // An edit that changes other rows of the layer (a new plane has another middle slice)
