@@ -3,7 +3,6 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTreeWidget>
-#include <functional>
 #include <stdexcept>
 
 #include "CWexlanModuleManager.h"
