@@ -1,7 +1,6 @@
 #include <fstream>
 #include <regex>
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <vtkNew.h>
 #include <vtkPolyData.h>
