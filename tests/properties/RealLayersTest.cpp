@@ -48,8 +48,6 @@ TEST_F(RealLayersTest, MeshLayerRowsChangeTheLayerAndDraw) {
     EXPECT_EQ(mesh->GetRepresentation(), 1);
     EXPECT_EQ(Frames(), 1);
     Commit("MeshLayer", "Representation", "Surface");
-    Commit("Viewer", "Axes", "On");
-    EXPECT_TRUE(m_scene.viewer->GetAxesVisibility());
     Frames();
 
     // The layer turns red in the middle, the background green in the corner.
@@ -82,11 +80,6 @@ TEST_F(RealLayersTest, AnEditShowsTheOtherRowsAsTheLayerHasThem) {
 
 TEST_F(RealLayersTest, VolumeRowsAndPlaybackDrawOneFrameEach) {
     auto* volume = Show(std::make_unique<wImage3DLayer>(proptest::SmallVolume(16), "volume"));
-    Commit("Image3DLayer", "Lookup Table", "Rainbow");
-    Commit("Image3DLayer", "Cursor", "On");
-    EXPECT_EQ(volume->GetLookupTableName(), "Rainbow");
-    EXPECT_TRUE(volume->GetCursor());
-    Frames();
     Commit("Image3DLayer", "Visibi. XZ", "False");
     EXPECT_FALSE(volume->GetPlaneVisibility(1));
     EXPECT_EQ(Frames(), 1);
