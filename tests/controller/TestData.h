@@ -1,6 +1,8 @@
 #pragma once
 
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
@@ -19,6 +21,14 @@
 
 // Small data files for controller tests, written with the common library.
 namespace testdata {
+
+// The bytes of the file at `path`; empty when it cannot be read.
+inline std::string ReadAll(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream text;
+    text << file.rdbuf();
+    return text.str();
+}
 
 inline vtkNew<vtkPoints> Corners(int count) {
     const double corners[4][3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};

@@ -1,4 +1,3 @@
-#include <filesystem>
 #include <fstream>
 #include <stdexcept>
 
@@ -24,6 +23,7 @@
 #include "VariableListing.h"
 #include "wDataResource.h"
 #include "wRendererManager.h"
+#include "wUtil.h"
 #include "wViewer.h"
 
 using ::testing::ElementsAre;
@@ -32,23 +32,17 @@ using wexlan::ResolveOpenArgument;
 
 namespace {
 
+// A row of the variable listing (the padding rules are ConstructRow's, checked in common).
 std::string Row(const std::string& id, const std::string& name, const std::string& type) {
-    auto pad = [](std::string text, size_t width) {
-        return text.size() < width ? text + std::string(width - text.size(), ' ') : text + " ";
-    };
-    return pad(id, 8) + pad(name, 20) + pad(type, 20) + "\r\n";
+    return wUtil::ConstructRow({id, name, type}, {8, 20, 20}) + "\r\n";
 }
 
-class FacadeTest : public ::testing::Test {
+class FacadeTest : public testdata::AppTest {
 protected:
     void SetUp() override {
         wexlan::EnsureTestApplication();
-        std::filesystem::create_directories(Data(""));
+        AppTest::SetUp();
     }
-    std::string Data(const std::string& name) const { return m_app.Root() + "/data/" + name; }
-
-    AppFolder m_app;
-    wexlan::ScopedScriptedPrompts m_prompts;
 };
 
 }  // namespace

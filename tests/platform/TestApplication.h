@@ -4,17 +4,30 @@
 
 #include <QApplication>
 #include <QTimer>
+#include <QWidget>
 #include <functional>
+
+#include "HostNotification.h"
 
 namespace wexlan {
 
-/// The widget tests' QApplication, created on first use and kept for the whole run.
+/// The widget tests' QApplication, created on first use and kept for the whole run. Qt draws
+/// off screen unless told otherwise, also in the render tests (VTK talks to the X server by
+/// itself), so no test depends on the X keyboard and input setup.
 inline void EnsureTestApplication() {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
     static int argc = 1;
     static char name[] = "platform_ui_tests";
     static char* argv[] = {name, nullptr};
     static QApplication application(argc, argv);
 }
+
+/// A first base for fixtures whose members are widgets: the application exists before them.
+struct WithTestApplication {
+    WithTestApplication() { EnsureTestApplication(); }
+};
 
 /// Runs act on the visible top-level widget called objectName once it appears, i.e. from inside
 /// the modal loop showing it. After five seconds it fails and closes the modal widget instead.
@@ -40,5 +53,25 @@ inline void WhenShown(const QString& objectName, std::function<void(QWidget*)> a
     });
     timer->start(10);
 }
+
+/// A host window that counts the notifications (kHostNotificationEvent) it receives.
+class NotifiedHost : public QWidget {
+public:
+    /// Delivers the notifications posted to it, then answers how many it received in all.
+    int Delivered() {
+        QCoreApplication::sendPostedEvents(this, kHostNotificationEvent);
+        return m_count;
+    }
+    int Received() const { return m_count; }
+
+protected:
+    bool event(QEvent* e) override {
+        m_count += e->type() == kHostNotificationEvent ? 1 : 0;
+        return QWidget::event(e);
+    }
+
+private:
+    int m_count = 0;
+};
 
 }  // namespace wexlan

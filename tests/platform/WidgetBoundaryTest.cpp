@@ -1,13 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <QAbstractButton>
-#include <QEvent>
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <fstream>
 
-#include "HostNotification.h"
 #include "QtPrompts.h"
 #include "TestApplication.h"
 
@@ -85,26 +83,15 @@ TEST_F(QtPromptsDialogTest, FolderBrowserOffersFoldersOnly) {
     EXPECT_EQ(m_prompts.BrowseFolder("Choose a folder", m_root), "");
 }
 
-class CountingHost : public QWidget {
-public:
-    int notifications = 0;
-
-protected:
-    bool event(QEvent* event) override {
-        notifications += event->type() == kHostNotificationEvent;
-        return QWidget::event(event);
-    }
-};
-
 TEST(HostNotificationTest, IsPostedForLaterDeliveryAndANullHostIsIgnored) {
     EnsureTestApplication();
-    CountingHost host;
+    NotifiedHost host;
     PostHostNotification(&host);
     PostHostNotification(nullptr);
     PostHostNotification(&host);
-    EXPECT_EQ(host.notifications, 0);  // queued, not sent during the call
+    EXPECT_EQ(host.Received(), 0);  // queued, not sent during the call
     QCoreApplication::processEvents();
-    EXPECT_EQ(host.notifications, 2);
+    EXPECT_EQ(host.Received(), 2);
 }
 
 }  // namespace

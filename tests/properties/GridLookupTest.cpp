@@ -24,7 +24,7 @@ CPropertyGridProperty* AddRow(CPropertyGridProperty* group, const std::string& n
 }  // namespace
 
 TEST(PropertyGridLookup, FindsTheLongestNameAndTheLastGroupsRow) {
-    proptest::EnsureApplication();
+    wexlan::EnsureTestApplication();
     CPropertyGridCtrl grid;
     auto* viewer = new CPropertyGridProperty("Viewer");
     CPropertyGridProperty* viewerTransform =
@@ -60,7 +60,7 @@ TEST(PropertyGridLookup, FindsTheLongestNameAndTheLastGroupsRow) {
 }
 
 TEST(ColorText, ReadsHexNamesAndComponentsAndRefusesTheRest) {
-    proptest::EnsureApplication();
+    wexlan::EnsureTestApplication();
     // Red in the lowest byte.
     EXPECT_EQ(ColorFromText("#ff8000"), 0x0080FFu);
     EXPECT_EQ(ColorFromText("orange"), 0x00A5FFu);

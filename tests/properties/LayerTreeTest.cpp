@@ -8,20 +8,18 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 
+#include "AppFolder.h"
 #include "CMyProp.h"
 #include "CPropertyGridCtrl.h"
 #include "CPropertyUI.h"
 #include "CWexlanCPEXE.h"
 #include "CWexlanLayerUI.h"
 #include "CWexlanModules.h"
-#include "ExecutablePath.h"
 #include "ScriptedPrompts.h"
 #include "TestApp.h"
-#include "WorkingDirectory.h"
 #include "wMeshLayer.h"
 #include "wViewer.h"
 
@@ -39,7 +37,7 @@ extern "C" __attribute__((visibility("default"))) wViewer* GetViewer() {
 
 namespace {
 
-class LayerTreeTest : public ::testing::Test, proptest::WithApplication {
+class LayerTreeTest : public ::testing::Test, wexlan::WithTestApplication {
 protected:
     void SetUp() override {
         m_properties.OnInitDialog();
@@ -90,9 +88,7 @@ protected:
         QTest::keyClick(&Tree(), Qt::Key_Delete);
     }
 
-    QTemporaryDir m_appFolder;
-    wexlan::ScopedExecutablePathOverride m_exe{m_appFolder.filePath("varq").toStdString()};
-    wexlan::ScopedWorkingDirectory m_workingDirectory;
+    AppFolder m_app;  // empty: the controller finds no plug-ins
     wexlan::ScopedScriptedPrompts m_prompts;
     CWexlanCPEXE m_Controller;
     wViewer m_viewer;
@@ -218,5 +214,4 @@ TEST_F(LayerTreeTest, DeleteKeyAsksAndRemovesTheLayerOfTheSelectedItem) {
     PressDelete(Root()->child(1));
     EXPECT_NE(m_viewer.GetInput("twin"), first);
     EXPECT_THAT(Labels(), ElementsAre("twin"));
-
 }

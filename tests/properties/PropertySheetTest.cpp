@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QFileDialog>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,6 +29,7 @@
 #include "CPropertyUI.h"
 #include "CSliderDialog.h"
 #include "CSliderProp.h"
+#include "QtPrompts.h"
 #include "Recording.h"
 #include "ScriptedPrompts.h"
 #include "TestApp.h"
@@ -42,7 +44,7 @@ using ::testing::IsEmpty;
 
 namespace {
 
-class PropertySheetTest : public ::testing::Test, proptest::WithApplication {
+class PropertySheetTest : public ::testing::Test, wexlan::WithTestApplication {
 protected:
     void SetUp() override {
         m_panel.OnInitDialog();
@@ -88,37 +90,17 @@ protected:
     RecordingRenderable m_layer;
 };
 
-// Prompts whose open-file dialog and colour chooser empty the sheet before answering
-// (`path`, blue), as removing the layer from elsewhere would.
-class SheetEmptyingPrompts final : public wexlan::Prompts {
-public:
-    SheetEmptyingPrompts(CPropertyUI& panel, std::string path)
-        : m_panel(panel), m_path(std::move(path)) {}
-    wexlan::MessageAnswer ShowMessage(const std::string&, wexlan::MessageButtons,
-                                      const std::string&) override {
-        return wexlan::MessageAnswer::Ok;
-    }
-    std::string OpenFileName(const std::string&, const std::string&,
-                             const wexlan::FileDialogOptions&) override {
-        m_panel.RemoveAll();
-        return m_path;
-    }
-    std::string SaveFileName(const std::string&, const std::string&,
-                             const wexlan::FileDialogOptions&) override {
-        return std::string();
-    }
-    std::string BrowseFolder(const std::string&, const std::string&) override {
-        return std::string();
-    }
-    std::optional<unsigned int> ChooseColor(unsigned int) override {
-        m_panel.RemoveAll();
-        return 0x0000FFu;
-    }
-
-private:
-    CPropertyUI& m_panel;
-    std::string m_path;
-};
+// Lets the product's prompts show the dialog called `name`, and empties the sheet while it is
+// open (as removing the layer from elsewhere would) before accepting it with `file` selected.
+void EmptySheetWhileShown(CPropertyUI& panel, const char* name, const std::string& file = "") {
+    wexlan::WhenShown(name, [&panel, file](QWidget* dialog) {
+        panel.RemoveAll();
+        if (auto* files = qobject_cast<QFileDialog*>(dialog)) {
+            files->selectFile(QString::fromStdString(file));
+        }
+        static_cast<QDialog*>(dialog)->accept();
+    });
+}
 
 class StubRegistry : public wResource {
 public:
@@ -370,7 +352,8 @@ TEST_F(PropertySheetTest, OtherColourGoesThroughThePromptsAndIsCommitted) {
 
     // The sheet emptied while the chooser is open: nothing is committed.
     m_layer.m_calls.clear();
-    wexlan::ScopedPrompts removing(std::make_unique<SheetEmptyingPrompts>(m_panel, ""));
+    wexlan::ScopedPrompts real(std::make_unique<wexlan::QtPrompts>());
+    EmptySheetWhileShown(m_panel, "chooseColorDialog");
     chooseOther();
     EXPECT_EQ(Grid().GetPropertyCount(), 0);
     EXPECT_THAT(m_layer.m_calls, IsEmpty());
@@ -486,7 +469,8 @@ TEST_F(PropertySheetTest, ColorMapRowReadsTheFileForMeshLayersOnly) {
     // The sheet emptied (the layer removed) while the file dialog is open: the row and
     // the layer are not touched afterwards.
     mesh.m_calls.clear();
-    wexlan::ScopedPrompts removing(std::make_unique<SheetEmptyingPrompts>(m_panel, small));
+    wexlan::ScopedPrompts real(std::make_unique<wexlan::QtPrompts>());
+    EmptySheetWhileShown(m_panel, "openFileDialog", small);
     Grid().ClickButton(meshMap);
     EXPECT_EQ(Grid().GetPropertyCount(), 0);
     EXPECT_THAT(mesh.m_calls, IsEmpty());
@@ -528,7 +512,7 @@ QString Text(QWidget& dialog, const QString& name) {
     return Child(dialog, name)->text();
 }
 
-class SliceDialogTest : public ::testing::Test, proptest::WithApplication {
+class SliceDialogTest : public ::testing::Test, wexlan::WithTestApplication {
 protected:
     void Open(std::array<int, 6> range, std::array<int, 3> slice) {
         m_layer.m_set.SetSliceRange(range.data());
@@ -655,7 +639,7 @@ TEST_F(SliceDialogTest, PlayButtonsRunTimersUntilTheDialogCloses) {
 }
 
 TEST(ContrastDialog, OpensAtTheContrastAppliesEachMoveAndCancelPutsItBack) {
-    proptest::EnsureApplication();
+    wexlan::EnsureTestApplication();
     RecordingRenderable layer("ImageLayer");
     CContrastDialog dialog;
     dialog.SetRange(-1024, 2000);
@@ -712,7 +696,7 @@ TEST(ContrastDialog, OpensAtTheContrastAppliesEachMoveAndCancelPutsItBack) {
 
 namespace {
 
-class MatrixDialogTest : public ::testing::Test, proptest::WithApplication {
+class MatrixDialogTest : public ::testing::Test, wexlan::WithTestApplication {
 protected:
     void SetUp() override { m_dialog.SetRenderable(&m_target); }
     std::vector<std::string> GridRow(int row) {

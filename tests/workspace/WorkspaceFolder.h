@@ -2,7 +2,6 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
 
 #include "../controller/TestData.h"
@@ -32,12 +31,7 @@ public:
         std::ofstream(path, std::ios::binary) << text;
         return path;
     }
-    static std::string Read(const std::string& path) {
-        std::ifstream file(path, std::ios::binary);
-        std::ostringstream text;
-        text << file.rdbuf();
-        return text.str();
-    }
+    static std::string Read(const std::string& path) { return testdata::ReadAll(path); }
 
     // Output type 16: a triangle in ASCII STL.
     static std::string Surface(const std::string& path) {

@@ -18,7 +18,6 @@
 #include "CWexlanCPUI.h"
 #include "CWexlanModuleManager.h"
 #include "CWexlanModules.h"
-#include "HostNotification.h"
 #include "RecordingDisplay.h"
 #include "ScriptedPrompts.h"
 #include "TestApplication.h"
@@ -52,25 +51,7 @@ std::vector<std::string> ModuleCalls() {
     return calls;
 }
 
-// A host window that counts the notifications posted to it.
-class Host : public QWidget {
-public:
-    int Delivered() {
-        QCoreApplication::sendPostedEvents(this, wexlan::kHostNotificationEvent);
-        return m_count;
-    }
-
-protected:
-    bool event(QEvent* e) override {
-        m_count += e->type() == wexlan::kHostNotificationEvent ? 1 : 0;
-        return QWidget::event(e);
-    }
-
-private:
-    int m_count = 0;
-};
-
-class WorkspacePanelTest : public ::testing::Test {
+class WorkspacePanelTest : public ::testing::Test, wexlan::WithTestApplication {
 protected:
     // Builds controller and panel from what the test put into the application folder.
     CWexlanCPUI& Panel() {
@@ -123,13 +104,10 @@ protected:
     std::string Recent() { return WorkspaceFolder::Read(m_folder.Registry("RecentFiles.conf")); }
     std::string Mesh(const std::string& name) { return m_folder.Surface(m_folder.Data(name)); }
 
-    struct Application {
-        Application() { wexlan::EnsureTestApplication(); }
-    } m_application;
     WorkspaceFolder m_folder;
     wexlan::ScopedScriptedPrompts m_prompts;
     RecordingDisplay m_display;
-    Host m_host;
+    wexlan::NotifiedHost m_host;
     std::unique_ptr<CWexlanCPEXE> m_controller;
     std::unique_ptr<CComponentUI> m_components;
     std::unique_ptr<CWexlanCPUI> m_panel;

@@ -66,7 +66,7 @@ std::vector<std::string> Listing(const std::string& folder) {
     return names;
 }
 
-class WriteFaultsTest : public ::testing::TestWithParam<Fault> {
+class WriteFaultsTest : public ::testing::TestWithParam<Fault>, wexlan::WithTestApplication {
 protected:
     void SetUp() override {
         WorkspaceFolder::Write(m_folder.Registry("Wexlan.conf"), kOldConfiguration);
@@ -111,9 +111,6 @@ protected:
     static constexpr const char* kOldRecentFiles = "liver,/data/old/liver.stl\n";
     static constexpr const char* kOldWorkspace = "# an earlier session, kept by the user\n";
 
-    struct Application {
-        Application() { wexlan::EnsureTestApplication(); }
-    } m_application;
     WorkspaceFolder m_folder;
     wexlan::ScopedScriptedPrompts m_prompts;
     RecordingDisplay m_display;
