@@ -67,6 +67,10 @@ CommandInterpreter::CommandInterpreter(MainWindow& window) : m_window(window) {
         [&window](const std::string& text) {
             return window.SelectTreeNode(text) ? Print("") : Fail("no tree node \"" + text + "\"");
         });
+    Add("layer", "layer TEXT", "select the first layer tree node called TEXT",
+        [&window](const std::string& text) {
+            return window.SelectLayerNode(text) ? Print("") : Fail("no layer \"" + text + "\"");
+        });
     Add("button", "button NAME", "press the component button captioned NAME",
         [&window](const std::string& name) {
             return window.PressComponentButton(name) ? Print("")
@@ -152,7 +156,8 @@ CommandInterpreter::CommandInterpreter(MainWindow& window) : m_window(window) {
         bind(&ViewCommands::Overlay));
     Add("module", "module NAME COMMAND...", "send a command line to a module",
         bind(&ViewCommands::Module));
-    Add("measure", "measure distance X1 Y1 Z1 X2 Y2 Z2", "print a distance in mm",
+    Add("measure", "measure distance|angle [POINTS]",
+        "measure between points (x y z each), or place the points with the mouse",
         bind(&ViewCommands::Measure));
     Add("quit", "quit", "end the session", [](const std::string&) {
         Result result;

@@ -1,6 +1,7 @@
 #include "MainWindow.h"
 
 #include <iostream>
+#include <tuple>
 
 #include <QAction>
 #include <QApplication>
@@ -167,9 +168,7 @@ void MainWindow::BuildMenus() {
             tr(side.caption), this,
             [this, command] {
                 const CommandInterpreter::Result result = m_interpreter->Run(command);
-                if (!result.ran) {
-                    m_status->setText(QString::fromStdString(result.error));
-                }
+                m_status->setText(QString::fromStdString(result.ran ? result.output : result.error));
             },
             QKeySequence(tr(side.keys)));
     }
@@ -178,6 +177,18 @@ void MainWindow::BuildMenus() {
         QKeySequence::Refresh);
 
     QMenu* tools = menuBar()->addMenu(tr("&Tools"));
+    for (const auto& [caption, command, keys] :
+         {std::tuple{"Measure &distance", "measure distance", "Ctrl+M"},
+          std::tuple{"Measure &angle", "measure angle", "Ctrl+Shift+M"}}) {
+        const std::string line = command;
+        tools->addAction(
+            tr(caption), this,
+            [this, line] {
+                const CommandInterpreter::Result result = m_interpreter->Run(line);
+                m_status->setText(QString::fromStdString(result.ran ? result.output : result.error));
+            },
+            QKeySequence(tr(keys)));
+    }
     tools->addAction(tr("&Module Manager..."), this,
                      [this] { m_panel.GetWorkspaceUIPointer()->OnToolsModulemanager(); });
     tools->addAction(

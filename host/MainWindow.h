@@ -50,6 +50,8 @@ public:
     int NewViewingTab();
     /// Selects the first workspace tree node (top to bottom) whose text is `text`.
     bool SelectTreeNode(const std::string& text);
+    /// Selects the first layer tree node (top to bottom) whose text is `text`.
+    bool SelectLayerNode(const std::string& text);
     /// Clicks the component button captioned `caption`.
     bool PressComponentButton(const std::string& caption);
     /// The property sheet, one line per row: group, row, value, "enabled"/"disabled",

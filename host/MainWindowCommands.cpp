@@ -29,6 +29,15 @@ bool MainWindow::SelectTreeNode(const std::string& text) {
     return found != nullptr;
 }
 
+bool MainWindow::SelectLayerNode(const std::string& text) {
+    QTreeWidget* tree = m_panel.GetLayerUIPointer()->findChild<QTreeWidget*>();
+    QTreeWidgetItem* found = wexlan::FindFirstItem(tree, text);
+    if (found != nullptr) {
+        tree->setCurrentItem(found);
+    }
+    return found != nullptr;
+}
+
 bool MainWindow::PressComponentButton(const std::string& caption) {
     CWexlanCPUI* workspace = m_panel.GetWorkspaceUIPointer();
     for (int i = 0; QPushButton* button = workspace->GetComponentButton(i); ++i) {

@@ -1,7 +1,6 @@
 #include "ViewCommands.h"
 
 #include <vtkCamera.h>
-#include <vtkMath.h>
 #include <vtkRenderWindow.h>
 #include <vtkRenderWindowInteractor.h>
 #include <vtkRenderer.h>
@@ -15,9 +14,11 @@
 #include "CWexlanModules.h"
 #include "MainWindow.h"
 #include "ViewingTabs.h"
+#include "wMeasureLayer.h"
 #include "wSliceView.h"
 #include "wText.h"
 #include "wViewer.h"
+#include "wViewerInteractorStyle.h"
 
 namespace {
 
@@ -239,13 +240,36 @@ std::string ViewCommands::Module(const std::string& argument) {
 
 std::string ViewCommands::Measure(const std::string& argument) {
     const std::vector<std::string> words = Words(argument);
-    if (words.empty() || words[0] != "distance") {
-        throw std::invalid_argument("measure needs distance X1 Y1 Z1 X2 Y2 Z2");
+    const std::string what = words.empty() ? "" : words[0];
+    if (what != "distance" && what != "angle") {
+        throw std::invalid_argument(
+            "measure needs distance [X1 Y1 Z1 X2 Y2 Z2] or angle [X1 Y1 Z1 X2 Y2 Z2 X3 Y3 Z3]");
     }
-    double ends[2][3];
-    for (int i = 0; i < 6; ++i) {
-        ends[i / 3][i % 3] = Number(words, 1 + i, "measure distance");
+    const auto kind = what == "distance" ? wMeasureLayer::Kind::Distance : wMeasureLayer::Kind::Angle;
+    wViewer& viewer = CurrentViewer();
+    if (words.size() == 1) {
+        // The next clicks in the view place the points, as Tools › Measure does.
+        vtkRenderWindowInteractor* interactor = m_window.Tabs().CurrentInteractor();
+        auto* style = interactor != nullptr
+                          ? wViewerInteractorStyle::SafeDownCast(interactor->GetInteractorStyle())
+                          : nullptr;
+        if (style == nullptr) {
+            throw std::invalid_argument("there is no viewing tab");
+        }
+        style->StartMeasuring(kind);
+        return "click " + std::to_string(wMeasureLayer::PointCount(kind)) + " points in the view";
     }
-    return wexlan::FixedNumber(std::sqrt(vtkMath::Distance2BetweenPoints(ends[0], ends[1])), 2) +
-           " mm";
+    const std::size_t count = wMeasureLayer::PointCount(kind);
+    std::vector<wMeasureLayer::Point> points(count);
+    for (std::size_t i = 0; i < 3 * count; ++i) {
+        points[i / 3][i % 3] = Number(words, 1 + i, "measure " + what);
+    }
+    if (words.size() > 1 + 3 * count) {
+        throw std::invalid_argument("measure " + what + " takes " + std::to_string(3 * count) +
+                                    " numbers");
+    }
+    wMeasureLayer* layer = wMeasureLayer::AddTo(viewer, kind, points);
+    Show(viewer);
+    m_window.RefreshViews();
+    return layer->GetLayerName() + ": " + layer->GetValueText();
 }

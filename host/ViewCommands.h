@@ -32,7 +32,9 @@ public:
     std::string Overlay(const std::string& argument);
     /// "NAME COMMAND...": sends COMMAND to the module called NAME (blanks allowed).
     std::string Module(const std::string& argument);
-    /// "distance X1 Y1 Z1 X2 Y2 Z2": the distance in mm, "12.35 mm".
+    /// "distance X1 Y1 Z1 X2 Y2 Z2" or "angle" with three points: adds the measurement to
+    /// the current viewer and returns its name and value ("Distance 1: 13.00 mm").
+    /// "distance" or "angle" alone: the next clicks in the view place its points.
     std::string Measure(const std::string& argument);
 
 private:

@@ -14,6 +14,7 @@
 #include "wDataResource.h"
 #include "wDataResourceFake.h"
 #include "wLayer.h"
+#include "wLayerFactory.h"
 #include "wProtocol.h"
 #include "wScript.h"
 #include "wViewer.h"
@@ -107,7 +108,16 @@ std::string LoadWorkspace(CWexlanCP& panel, const std::string& path) {
             modules->Command(id, wexlan::kCoolStartCommand, {});
             for (const std::string& line : contents.module->layerScripts) {
                 wScriptRecord record;
-                if (!wScriptRecord::Parse(line, record) || record.data.empty()) {
+                if (!wScriptRecord::Parse(line, record)) {
+                    continue;
+                }
+                if (record.data.empty()) {
+                    // A layer of no data item (a measurement, a text) is made from its line.
+                    wViewer* viewer = modules->GetViewer();
+                    std::unique_ptr<wLayer> layer = wLayerFactory::CreateFromScript(record, nullptr);
+                    if (viewer != nullptr && layer) {
+                        viewer->AddInput(std::move(layer));
+                    }
                     continue;
                 }
                 const auto found = names.find(record.data);

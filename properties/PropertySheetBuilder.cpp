@@ -97,7 +97,8 @@ std::optional<RowSpec> CPropertySheetBuilder::EditableRow(const wProp& set, int 
         return row;
     }
     row.kind = RowKind::Text;
-    row.enabled = tag != "IsA";
+    // What a layer reports but cannot take (its kind, a measured value) is shown only.
+    row.enabled = tag != "IsA" && set.GetPropertyDataType(index) != wProp::Record;
     return row;
 }
 

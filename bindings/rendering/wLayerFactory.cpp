@@ -1,5 +1,7 @@
 #include "wLayerFactory.h"
 
+#include <algorithm>
+
 #include <vtkDataSet.h>
 #include <vtkImageData.h>
 #include <vtkPointData.h>
@@ -9,6 +11,7 @@
 #include "wLandmarkLayer.h"
 #include "wMeshLayer.h"
 #include "wScript.h"
+#include "wMeasureLayer.h"
 #include "wTextLayer.h"
 
 namespace {
@@ -62,6 +65,13 @@ std::unique_ptr<wLayer> wLayerFactory::CreateFromScript(const wScriptRecord& rec
     const std::string& kind = record.kind;
     if (kind == "TextLayer") {
         layer = std::make_unique<wTextLayer>();
+    } else if (kind == "MeasureLayer") {
+        const auto angle = std::find(record.items.begin(), record.items.end(),
+                                     std::pair<std::string, std::string>("Kind", "Angle"));
+        layer = std::make_unique<wMeasureLayer>(angle != record.items.end()
+                                                    ? wMeasureLayer::Kind::Angle
+                                                    : wMeasureLayer::Kind::Distance,
+                                                std::vector<wMeasureLayer::Point>{});
     } else if (!data) {
         return Fail(error, "no data for the " + kind + " of '" + record.data + "'");
     } else if (kind == "MeshLayer") {

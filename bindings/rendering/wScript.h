@@ -14,9 +14,9 @@
 ///     line   = kind TAB name TAB data *( TAB item )
 ///     item   = tag "=" value                ; split at the first "="
 ///     kind   = "Viewer" | "MeshLayer" | "ImageLayer" | "Image3DLayer"
-///            | "LandmarkLayer" | "TextLayer"
+///            | "LandmarkLayer" | "TextLayer" | "MeasureLayer"
 ///     name   = the layer's display name     ; "View" for a viewer
-///     data   = the data item's name         ; empty for a viewer and a text layer
+///     data   = the data item's name         ; empty for a viewer, a text or measure layer
 ///
 /// Items are the renderable's property items in their order (the "IsA" item excepted,
 /// the kind says it), with the same tags and value texts, followed by a few that the

@@ -1,5 +1,7 @@
 #include "wViewerInteractorStyle.h"
 
+#include <vtkCellPicker.h>
+#include <vtkNew.h>
 #include <vtkObjectFactory.h>
 #include <vtkRenderWindow.h>
 #include <vtkRenderWindowInteractor.h>
@@ -115,10 +117,37 @@ void wViewerInteractorStyle::OnLeftButtonUp() {
         vtkInteractorStyleTrackballCamera::OnLeftButtonUp();
     }
     if (pressed != nullptr && !m_dragged) {
-        pressed->Click(m_dragStart[0], m_dragStart[1]);
+        if (m_measuring) {
+            PlacePoint(*pressed, m_dragStart[0], m_dragStart[1]);
+        } else {
+            pressed->Click(m_dragStart[0], m_dragStart[1]);
+        }
     }
     if (windowing || (pressed != nullptr && !m_dragged)) {
         InvokeEvent(ViewEditedEvent, nullptr);
+    }
+}
+
+void wViewerInteractorStyle::StartMeasuring(wMeasureLayer::Kind kind) {
+    m_measuring = kind;
+    m_placed.clear();
+}
+
+void wViewerInteractorStyle::PlacePoint(wViewer& viewer, int x, int y) {
+    // On the nearest thing drawn there; a click on the background places nothing.
+    vtkNew<vtkCellPicker> picker;
+    picker->SetTolerance(0.002);
+    if (picker->Pick(x, y, 0, viewer.GetRenderer()) == 0) {
+        return;
+    }
+    wMeasureLayer::Point point;
+    picker->GetPickPosition(point.data());
+    m_placed.push_back(point);
+    if (m_placed.size() == wMeasureLayer::PointCount(*m_measuring)) {
+        wMeasureLayer::AddTo(viewer, *m_measuring, m_placed);
+        m_measuring.reset();
+        m_placed.clear();
+        viewer.Render();
     }
 }
 

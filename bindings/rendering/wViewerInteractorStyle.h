@@ -3,6 +3,11 @@
 #include <vtkCommand.h>
 #include <vtkInteractorStyleTrackballCamera.h>
 
+#include <optional>
+#include <vector>
+
+#include "wMeasureLayer.h"
+
 #include "wexlanrendering_export.h"
 
 class wViewer;
@@ -13,7 +18,10 @@ class wViewer;
 /// pans, right-drag and the wheel zoom.
 ///
 /// In any view a left click (press and release with the mouse moved at most
-/// kClickSlop pixels) is reported to the viewer (wViewer::Click).
+/// kClickSlop pixels) is reported to the viewer (wViewer::Click), except while a
+/// measurement is being placed (StartMeasuring): then each click puts one of its points
+/// on what is drawn under the mouse (a slice, a surface), and the last one adds the
+/// measurement to that viewer (wMeasureLayer::AddTo).
 ///
 /// In a 2D slice view (wSliceView) the camera stays in the slice plane:
 ///  - the mouse wheel, Up and Down page through the slices (Shift: 10 at a time),
@@ -47,6 +55,13 @@ public:
     void OnKeyPress() override;
     void OnLeave() override;
 
+    /// Lets the next clicks place a measurement of `kind` (forgetting points placed
+    /// for an unfinished one).
+    void StartMeasuring(wMeasureLayer::Kind kind);
+    /// Whether a measurement is being placed, and how many of its points are placed.
+    bool IsMeasuring() const { return m_measuring.has_value(); }
+    std::size_t GetPlacedPoints() const { return m_placed.size(); }
+
 protected:
     wViewerInteractorStyle() = default;
     ~wViewerInteractorStyle() override = default;
@@ -59,6 +74,8 @@ private:
     wViewer* SliceViewerUnderEvent();
     /// Pages the 2D view under the mouse by `steps`; false when there is none.
     bool PageUnderEvent(int steps);
+    /// Places the next point of the measurement at display point (x, y) of `viewer`.
+    void PlacePoint(wViewer& viewer, int x, int y);
 
     wViewer* m_windowing = nullptr;  // the 2D view whose window and level a drag sets
     wViewer* m_pressed = nullptr;    // the viewer a left press went to, until release
@@ -67,6 +84,8 @@ private:
     double m_startWindow = 0;
     double m_startLevel = 0;
     double m_valuesPerPixel = 1;
+    std::optional<wMeasureLayer::Kind> m_measuring;
+    std::vector<wMeasureLayer::Point> m_placed;
 
     wViewerInteractorStyle(const wViewerInteractorStyle&) = delete;
     void operator=(const wViewerInteractorStyle&) = delete;
