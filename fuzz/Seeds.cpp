@@ -6,12 +6,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "FileBytes.h"
 #include "MutationSeeds.h"
 #include "VqWriter.h"
 
@@ -37,19 +36,10 @@ std::vector<std::string> Split(const std::string& text) {
     return parts;
 }
 
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void Write(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
 void WriteTexts(const fs::path& folder, const std::vector<std::string>& texts) {
     fs::create_directories(folder);
     for (std::size_t i = 0; i < texts.size(); ++i) {
-        Write(folder / ("seed" + std::to_string(i)), texts[i]);
+        wexlan::io::WriteFileBytes(folder / ("seed" + std::to_string(i)), texts[i]);
     }
 }
 
@@ -77,13 +67,13 @@ int WriteReaderSeeds(const fs::path& out) {
             if (picked < 0) {
                 continue;
             }
-            std::string bytes = ReadAll(seed.path);
+            std::string bytes = wexlan::io::ReadFileBytes(seed.path);
             if (extensions.size() > 1) {
                 bytes.insert(bytes.begin(), static_cast<char>(picked));
             }
             std::string fileName = seed.name;
             std::replace(fileName.begin(), fileName.end(), '/', '_');
-            Write(folder / fileName, bytes);
+            wexlan::io::WriteFileBytes(folder / fileName, bytes);
             ++written;
         }
     }
