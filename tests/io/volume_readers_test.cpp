@@ -1,5 +1,5 @@
 // Image volumes: the MetaImage, NIfTI and Analyze readers against VTK's readers; VQ, NRRD,
-// TIFF stacks, and what VTK writes in every volume format.
+// TIFF stacks (what VTK writes in the other volume formats: the mutation run).
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -8,12 +8,9 @@
 #include <vtkImageData.h>
 #include <vtkMatrix3x3.h>
 #include <vtkMetaImageReader.h>
-#include <vtkMetaImageWriter.h>
 #include <vtkNIFTIImageReader.h>
-#include <vtkNIFTIImageWriter.h>
 #include <vtkPointData.h>
 #include <vtkTIFFWriter.h>
-#include <vtkXMLImageDataWriter.h>
 
 #include <zlib.h>
 
@@ -507,64 +504,38 @@ TEST_F(Images, NrrdRefusesDamagedHeadersAndMissingData) {
                   {"compressed data is damaged"});
 }
 
-vtkSmartPointer<vtkImageData> SmallVolume() {
+// A page per slice, as VTK writes a volume; pages must all be of one size.
+TEST_F(Images, TiffPagesAreTheSlicesOfOneVolume) {
     auto image = vtkSmartPointer<vtkImageData>::New();
     image->SetDimensions(4, 3, 2);
-    image->SetSpacing(0.5, 0.5, 2.0);
     image->AllocateScalars(VTK_UNSIGNED_SHORT, 1);
     auto* p = static_cast<unsigned short*>(image->GetScalarPointer());
     for (int i = 0; i < 24; ++i)
         p[i] = static_cast<unsigned short>(i * 100);
-    return image;
-}
-
-template <typename Writer>
-vtkSmartPointer<Writer> VolumeWriter(const std::string& path) {
-    auto writer = vtkSmartPointer<Writer>::New();
-    writer->SetInputData(SmallVolume());
-    writer->SetFileName(path.c_str());
-    return writer;
-}
-
-TEST_F(Images, VtkWrittenVolumesReadBackWholeInEveryFormat) {
-    auto mha = VolumeWriter<vtkMetaImageWriter>(Path("volume.mha"));
-    mha->SetCompression(false);
-    mha->Write();
-    auto mhd = VolumeWriter<vtkMetaImageWriter>(Path("volume.mhd"));
-    mhd->SetRAWFileName(Path("volume.raw").c_str());
-    mhd->Write();
-    VolumeWriter<vtkXMLImageDataWriter>(Path("volume.vti"))->Write();
-    VolumeWriter<vtkNIFTIImageWriter>(Path("volume.nii"))->Write();
-    VolumeWriter<vtkNIFTIImageWriter>(Path("volume.nii.gz"))->Write();
-    VolumeWriter<vtkTIFFWriter>(Path("volume.tif"))->Write();  // a page per slice
-    for (const std::string name :
-         {"volume.mha", "volume.mhd", "volume.vti", "volume.nii", "volume.nii.gz", "volume.tif"}) {
-        ExpectRead(name, wFileReader::Image, 24, 6);
-        EXPECT_EQ(Volume()->GetScalarComponentAsDouble(3, 2, 1, 0), 2300.0) << name;
-        if (name != "volume.tif") {  // TIFF pages carry no spacing between them
-            EXPECT_EQ(Volume()->GetSpacing()[2], 2.0) << name;
-        }
-    }
+    auto writer = vtkSmartPointer<vtkTIFFWriter>::New();
+    writer->SetInputData(image);
+    writer->SetFileName(Path("volume.tif").c_str());
+    writer->Write();
+    ExpectRead("volume.tif", wFileReader::Image, 24, 6);
+    EXPECT_EQ(Volume()->GetScalarComponentAsDouble(3, 2, 1, 0), 2300.0);
     const std::string tiff = Contents("volume.tif");
     ExpectFailure("cut.tiff", tiff.substr(0, tiff.size() / 2), {"TIFF"});
-}
 
-TEST_F(Images, TiffPagesOfDifferentSizesAreRefused) {
-    TIFF* tiff = TIFFOpen(Path("mixed.tif").c_str(), "w");
-    ASSERT_NE(tiff, nullptr);
+    TIFF* mixed = TIFFOpen(Path("mixed.tif").c_str(), "w");
+    ASSERT_NE(mixed, nullptr);
     for (std::uint32_t size : {4u, 2u}) {
-        TIFFSetField(tiff, TIFFTAG_IMAGEWIDTH, size);
-        TIFFSetField(tiff, TIFFTAG_IMAGELENGTH, size);
-        TIFFSetField(tiff, TIFFTAG_BITSPERSAMPLE, 8);
-        TIFFSetField(tiff, TIFFTAG_SAMPLESPERPIXEL, 1);
-        TIFFSetField(tiff, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
-        TIFFSetField(tiff, TIFFTAG_ROWSPERSTRIP, size);
+        TIFFSetField(mixed, TIFFTAG_IMAGEWIDTH, size);
+        TIFFSetField(mixed, TIFFTAG_IMAGELENGTH, size);
+        TIFFSetField(mixed, TIFFTAG_BITSPERSAMPLE, 8);
+        TIFFSetField(mixed, TIFFTAG_SAMPLESPERPIXEL, 1);
+        TIFFSetField(mixed, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_MINISBLACK);
+        TIFFSetField(mixed, TIFFTAG_ROWSPERSTRIP, size);
         std::string row(size, '\x40');
         for (std::uint32_t y = 0; y < size; ++y)
-            TIFFWriteScanline(tiff, row.data(), y, 0);
-        TIFFWriteDirectory(tiff);
+            TIFFWriteScanline(mixed, row.data(), y, 0);
+        TIFFWriteDirectory(mixed);
     }
-    TIFFClose(tiff);
+    TIFFClose(mixed);
     ExpectFailure("mixed.tif",
                   {"page 2", "2 x 2", "unlike the first page (4 x 4", "do not form a volume"});
 }
