@@ -6,11 +6,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <sstream>
 #include <string>
 #include <vector>
 
 #include "FileBytes.h"
+#include "FuzzSupport.h"
 #include "MutationSeeds.h"
 #include "VqWriter.h"
 
@@ -27,15 +27,6 @@ const ReaderTarget kReaderTargets[] = {
 #include "ReaderTargets.inc"
 };
 
-std::vector<std::string> Split(const std::string& text) {
-    std::vector<std::string> parts;
-    std::istringstream in(text);
-    for (std::string part; std::getline(in, part, ',');) {
-        parts.push_back(part);
-    }
-    return parts;
-}
-
 void WriteTexts(const fs::path& folder, const std::vector<std::string>& texts) {
     fs::create_directories(folder);
     for (std::size_t i = 0; i < texts.size(); ++i) {
@@ -50,7 +41,7 @@ int WriteReaderSeeds(const fs::path& out) {
     const auto seeds = wexlan::io::mutation::WriteSeeds(goodFiles.string());
     int written = 0;
     for (const ReaderTarget& target : kReaderTargets) {
-        const std::vector<std::string> extensions = Split(target.extensions);
+        const std::vector<std::string> extensions = wexlan::fuzz::SplitAtCommas(target.extensions);
         const fs::path folder = out / target.name;
         fs::create_directories(folder);
         for (const auto& seed : seeds) {

@@ -16,6 +16,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
@@ -46,14 +47,6 @@ bool RunningUnderSanitizer() {
 #endif
 #endif
     return false;
-}
-
-std::uint64_t Fnv1a(const std::string& text) {
-    std::uint64_t h = 14695981039346656037ull;
-    for (unsigned char c : text) {
-        h = (h ^ c) * 1099511628211ull;
-    }
-    return h;
 }
 
 // The three kinds of damage; `description` says what was done, for the report.
@@ -226,11 +219,12 @@ int Run(int argc, char** argv) {
         }
         const std::string good = ReadFileBytes(seed.path);
         // Each file has its own sequence, so that --only reproduces the same mutants.
-        std::mt19937_64 random(options.seed ^ Fnv1a(seed.name));
+        const std::size_t nameHash = std::hash<std::string>()(seed.name);
+        std::mt19937_64 random(options.seed ^ nameHash);
         // Mutants keep the good file's name, in a folder of their own with copies of the
         // files it needs (the other half of a split image, the rest of a series).
         const std::string base = std::filesystem::path(seed.name).filename().string();
-        const std::string mutantFolder = folder + "/mutants-" + std::to_string(Fnv1a(seed.name));
+        const std::string mutantFolder = folder + "/mutants-" + std::to_string(nameHash);
         std::filesystem::create_directories(mutantFolder);
         for (const std::string& companion : seed.companions) {
             std::filesystem::copy_file(
