@@ -1,7 +1,6 @@
 // Image volumes: the MetaImage, NIfTI and Analyze readers against VTK's readers; VQ, NRRD,
 // TIFF stacks (what VTK writes in the other volume formats: the mutation run).
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <tiffio.h>
 #include <vtkDataArray.h>

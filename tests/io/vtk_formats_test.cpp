@@ -1,7 +1,6 @@
 // VTK's own formats (.vtk, .vtp, .vtu), glTF scenes and BYU surfaces: header checks,
 // and the output type by content. (What VTK writes as glTF and BYU: the mutation run.)
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <vtkBase64Utilities.h>
 #include <vtkCell.h>
