@@ -45,22 +45,16 @@ int WriteReaderSeeds(const fs::path& out) {
         const fs::path folder = out / target.name;
         fs::create_directories(folder);
         for (const auto& seed : seeds) {
-            // The longest extension that matches decides ("nii.gz" over "gz").
-            int picked = -1;
-            for (std::size_t i = 0; i < extensions.size(); ++i) {
-                const std::string tail = "." + extensions[i];
-                if (seed.name.size() > tail.size() &&
-                    seed.name.compare(seed.name.size() - tail.size(), tail.size(), tail) == 0 &&
-                    (picked < 0 || extensions[i].size() > extensions[picked].size())) {
-                    picked = static_cast<int>(i);
-                }
-            }
-            if (picked < 0) {
+            // Everything after the first dot of the name: "nii.gz", not "gz".
+            const std::string name = fs::path(seed.name).filename().string();
+            const auto match =
+                std::find(extensions.begin(), extensions.end(), name.substr(name.find('.') + 1));
+            if (match == extensions.end()) {
                 continue;
             }
             std::string bytes = wexlan::io::ReadFileBytes(seed.path);
             if (extensions.size() > 1) {
-                bytes.insert(bytes.begin(), static_cast<char>(picked));
+                bytes.insert(bytes.begin(), static_cast<char>(match - extensions.begin()));
             }
             std::string fileName = seed.name;
             std::replace(fileName.begin(), fileName.end(), '/', '_');
