@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
 namespace wexlan::fuzz {
 
@@ -51,6 +52,15 @@ void Require(bool condition, const char* what) {
         std::fprintf(stderr, "property broken: %s\n", what);
         std::abort();
     }
+}
+
+std::vector<std::string> SplitAtCommas(const std::string& text) {
+    std::vector<std::string> parts;
+    std::istringstream in(text);
+    for (std::string part; std::getline(in, part, ',');) {
+        parts.push_back(part);
+    }
+    return parts;
 }
 
 }  // namespace wexlan::fuzz

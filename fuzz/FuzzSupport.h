@@ -1,10 +1,12 @@
 #pragma once
-// What the fuzz targets share: a private scratch folder for inputs that must be
-// files, and a check that stops the run with a message when a property breaks.
+// What the fuzz targets and their seed writer share: a private scratch folder for inputs
+// that must be files, a check that stops the run with a message when a property breaks,
+// and the reader targets' lists of extensions.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace wexlan::fuzz {
 
@@ -20,5 +22,8 @@ const std::string& ScratchFolder();
 /// Prints `what` and aborts when `condition` is false: libFuzzer and the
 /// regression runner both report an abort as a finding.
 void Require(bool condition, const char* what);
+
+/// The comma-separated parts of `text` ("stl,ply" gives "stl" and "ply").
+std::vector<std::string> SplitAtCommas(const std::string& text);
 
 }  // namespace wexlan::fuzz

@@ -2,30 +2,15 @@
 // WEXLAN_FUZZ_EXTENSIONS (the first byte picks one when there are several). A failed read
 // leaves no output and a message naming the file; a successful one data and no message.
 
-#include <sstream>
-#include <vector>
-
 #include <vtkDataSet.h>
 
 #include "FuzzSupport.h"
 #include "wFileReader.h"
 
-namespace {
-
-std::vector<std::string> Extensions() {
-    std::vector<std::string> list;
-    std::istringstream text(WEXLAN_FUZZ_EXTENSIONS);
-    for (std::string ext; std::getline(text, ext, ',');) {
-        list.push_back(ext);
-    }
-    return list;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using wexlan::fuzz::Require;
-    static const std::vector<std::string> extensions = Extensions();
+    static const std::vector<std::string> extensions =
+        wexlan::fuzz::SplitAtCommas(WEXLAN_FUZZ_EXTENSIONS);
     std::string extension = extensions.front();
     if (extensions.size() > 1) {
         if (size == 0) {

@@ -6,12 +6,11 @@
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 #include <string>
 #include <vector>
 
+#include "FileBytes.h"
+#include "FuzzSupport.h"
 #include "MutationSeeds.h"
 #include "VqWriter.h"
 
@@ -28,28 +27,10 @@ const ReaderTarget kReaderTargets[] = {
 #include "ReaderTargets.inc"
 };
 
-std::vector<std::string> Split(const std::string& text) {
-    std::vector<std::string> parts;
-    std::istringstream in(text);
-    for (std::string part; std::getline(in, part, ',');) {
-        parts.push_back(part);
-    }
-    return parts;
-}
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void Write(const fs::path& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
 void WriteTexts(const fs::path& folder, const std::vector<std::string>& texts) {
     fs::create_directories(folder);
     for (std::size_t i = 0; i < texts.size(); ++i) {
-        Write(folder / ("seed" + std::to_string(i)), texts[i]);
+        wexlan::io::WriteFileBytes(folder / ("seed" + std::to_string(i)), texts[i]);
     }
 }
 
@@ -60,30 +41,24 @@ int WriteReaderSeeds(const fs::path& out) {
     const auto seeds = wexlan::io::mutation::WriteSeeds(goodFiles.string());
     int written = 0;
     for (const ReaderTarget& target : kReaderTargets) {
-        const std::vector<std::string> extensions = Split(target.extensions);
+        const std::vector<std::string> extensions = wexlan::fuzz::SplitAtCommas(target.extensions);
         const fs::path folder = out / target.name;
         fs::create_directories(folder);
         for (const auto& seed : seeds) {
-            // The longest extension that matches decides ("nii.gz" over "gz").
-            int picked = -1;
-            for (std::size_t i = 0; i < extensions.size(); ++i) {
-                const std::string tail = "." + extensions[i];
-                if (seed.name.size() > tail.size() &&
-                    seed.name.compare(seed.name.size() - tail.size(), tail.size(), tail) == 0 &&
-                    (picked < 0 || extensions[i].size() > extensions[picked].size())) {
-                    picked = static_cast<int>(i);
-                }
-            }
-            if (picked < 0) {
+            // Everything after the first dot of the name: "nii.gz", not "gz".
+            const std::string name = fs::path(seed.name).filename().string();
+            const auto match =
+                std::find(extensions.begin(), extensions.end(), name.substr(name.find('.') + 1));
+            if (match == extensions.end()) {
                 continue;
             }
-            std::string bytes = ReadAll(seed.path);
+            std::string bytes = wexlan::io::ReadFileBytes(seed.path);
             if (extensions.size() > 1) {
-                bytes.insert(bytes.begin(), static_cast<char>(picked));
+                bytes.insert(bytes.begin(), static_cast<char>(match - extensions.begin()));
             }
             std::string fileName = seed.name;
             std::replace(fileName.begin(), fileName.end(), '/', '_');
-            Write(folder / fileName, bytes);
+            wexlan::io::WriteFileBytes(folder / fileName, bytes);
             ++written;
         }
     }

@@ -6,8 +6,8 @@
 #include <vtkPointData.h>
 #include <vtkStringArray.h>
 
+#include <cstring>
 #include <filesystem>
-#include <fstream>
 
 namespace wexlan::io::test {
 
@@ -25,14 +25,12 @@ void ReaderTest::TearDown() {
 std::string ReaderTest::Write(const std::string& name, const std::string& bytes) const {
     const std::string path = Path(name);
     std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream out(path, std::ios::binary);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    WriteFileBytes(path, bytes);
     return path;
 }
 
 std::string ReaderTest::Contents(const std::string& name) const {
-    std::ifstream in(Path(name), std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    return ReadFileBytes(Path(name));
 }
 
 bool ReaderTest::Read(const std::string& name) {

@@ -10,11 +10,11 @@
 
 #include <array>
 #include <cstdint>
-#include <cstring>
 #include <initializer_list>
 #include <string>
 #include <vector>
 
+#include "FileBytes.h"
 #include "wFileReader.h"
 
 namespace wexlan::io::test {
@@ -63,20 +63,5 @@ std::vector<std::string> Labels(vtkDataSet* data);
 /// Expects two images alike in dimensions, spacing, origin, direction and scalars
 /// (type, name, components and every byte).
 void ExpectSameImage(vtkImageData* ours, vtkImageData* theirs);
-
-/// Little-endian bytes of a value, for hand-written binary files.
-template <typename T>
-std::string Bytes(T value) {
-    std::string out(sizeof(T), '\0');
-    std::memcpy(out.data(), &value, sizeof(T));
-    return out;
-}
-
-/// The same, big-endian.
-template <typename T>
-std::string BigEndianBytes(T value) {
-    std::string out = Bytes(value);
-    return std::string(out.rbegin(), out.rend());
-}
 
 }  // namespace wexlan::io::test

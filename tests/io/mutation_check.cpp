@@ -16,11 +16,12 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "FileBytes.h"
 #include "MutationSeeds.h"
 #include "wFileReader.h"
 
@@ -46,24 +47,6 @@ bool RunningUnderSanitizer() {
 #endif
 #endif
     return false;
-}
-
-std::uint64_t Fnv1a(const std::string& text) {
-    std::uint64_t h = 14695981039346656037ull;
-    for (unsigned char c : text) {
-        h = (h ^ c) * 1099511628211ull;
-    }
-    return h;
-}
-
-std::string ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
-
-void WriteAll(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
 // The three kinds of damage; `description` says what was done, for the report.
@@ -157,7 +140,7 @@ std::string ReadInChild(const std::string& mutant, const std::string& good, std:
     close(pipeFds[0]);
     int status = 0;
     waitpid(pid, &status, 0);
-    const std::string printed = ReadAll(printedPath);
+    const std::string printed = ReadFileBytes(printedPath);
     std::filesystem::remove(printedPath);
     if (WIFSIGNALED(status)) {
         return WTERMSIG(status) == SIGALRM ? "HUNG"
@@ -234,13 +217,14 @@ int Run(int argc, char** argv) {
             ++failures;
             continue;
         }
-        const std::string good = ReadAll(seed.path);
+        const std::string good = ReadFileBytes(seed.path);
         // Each file has its own sequence, so that --only reproduces the same mutants.
-        std::mt19937_64 random(options.seed ^ Fnv1a(seed.name));
+        const std::size_t nameHash = std::hash<std::string>()(seed.name);
+        std::mt19937_64 random(options.seed ^ nameHash);
         // Mutants keep the good file's name, in a folder of their own with copies of the
         // files it needs (the other half of a split image, the rest of a series).
         const std::string base = std::filesystem::path(seed.name).filename().string();
-        const std::string mutantFolder = folder + "/mutants-" + std::to_string(Fnv1a(seed.name));
+        const std::string mutantFolder = folder + "/mutants-" + std::to_string(nameHash);
         std::filesystem::create_directories(mutantFolder);
         for (const std::string& companion : seed.companions) {
             std::filesystem::copy_file(
@@ -252,7 +236,7 @@ int Run(int argc, char** argv) {
         for (int i = 0; i < options.mutants; ++i, ++total) {
             std::string description, detail;
             const std::string bad = Mutate(good, i, random, description);
-            WriteAll(mutant, bad);
+            WriteFileBytes(mutant, bad);
             const std::string failure = ReadInChild(mutant, seed.path, detail);
             accepted += detail.rfind("accepted", 0) == 0;
             if (!failure.empty() || options.verbose) {
@@ -263,7 +247,7 @@ int Run(int argc, char** argv) {
                 ++failures;
                 if (!options.keep.empty()) {
                     std::filesystem::create_directories(options.keep);
-                    WriteAll(options.keep + "/" + std::to_string(i) + "-" + base, bad);
+                    WriteFileBytes(options.keep + "/" + std::to_string(i) + "-" + base, bad);
                 }
             }
         }

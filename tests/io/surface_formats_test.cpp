@@ -1,6 +1,5 @@
 // Surfaces read by our own parsers: STL, PLY, OBJ and OFF.
 
-#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 #include <vtkCellArray.h>
 #include <vtkDataArray.h>

@@ -8,6 +8,7 @@
 #include <gdcmWriter.h>
 
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 namespace wexlan::io::test {
@@ -22,12 +23,20 @@ void Put(gdcm::DataSet& ds, const Value& value) {
 }
 
 template <std::uint16_t Group, std::uint16_t Element, std::size_t N>
-void PutAll(gdcm::DataSet& ds, const std::array<double, N>& values) {
+void Put(gdcm::DataSet& ds, const std::array<double, N>& values) {
     gdcm::Attribute<Group, Element> a;
     for (std::size_t i = 0; i < N; ++i) {
         a.SetValue(values[i], static_cast<unsigned int>(i));
     }
     ds.Replace(a.GetAsDataElement());
+}
+
+// Optional elements are written when set.
+template <std::uint16_t Group, std::uint16_t Element, typename Value>
+void Put(gdcm::DataSet& ds, const std::optional<Value>& value) {
+    if (value) {
+        Put<Group, Element>(ds, *value);
+    }
 }
 
 // Values of multi-valued attributes written as text ("1", "1\\2").
@@ -62,12 +71,12 @@ void PutFunctionalGroups(gdcm::DataSet& ds, const DicomSlice& s) {
     gdcm::DataSet shared;
     if (s.pixelSpacing) {
         gdcm::DataSet measures;
-        PutAll<0x0028, 0x0030>(measures, *s.pixelSpacing);
+        Put<0x0028, 0x0030>(measures, *s.pixelSpacing);
         PutSequence(shared, gdcm::Tag(0x0028, 0x9110), {measures});
     }
     if (s.orientation) {
         gdcm::DataSet plane;
-        PutAll<0x0020, 0x0037>(plane, *s.orientation);
+        Put<0x0020, 0x0037>(plane, *s.orientation);
         PutSequence(shared, gdcm::Tag(0x0020, 0x9116), {plane});
     }
     PutSequence(ds, gdcm::Tag(0x5200, 0x9229), {shared});
@@ -75,7 +84,7 @@ void PutFunctionalGroups(gdcm::DataSet& ds, const DicomSlice& s) {
     std::vector<gdcm::DataSet> frames(s.framePositions.size());
     for (std::size_t f = 0; f < frames.size(); ++f) {
         gdcm::DataSet position;
-        PutAll<0x0020, 0x0032>(position, s.framePositions[f]);
+        Put<0x0020, 0x0032>(position, s.framePositions[f]);
         PutSequence(frames[f], gdcm::Tag(0x0020, 0x9113), {position});
         if (f < s.frameRescales.size()) {
             gdcm::DataSet rescale;
@@ -112,12 +121,9 @@ std::string Pixels16(const std::vector<int>& values) {
 bool WriteDicom(const std::string& path, const DicomSlice& s) {
     gdcm::Writer writer;
     gdcm::DataSet& ds = writer.GetFile().GetDataSet();
-    PutIdentity(ds, s.sopClassUid.c_str(), s.modality.c_str(), s.seriesUid.c_str());
-    Put<0x0028, 0x0004>(ds, s.photometric.c_str());
-    if (s.samplesPerPixel > 1) {
-        Put<0x0028, 0x0006>(ds, std::uint16_t{0});
-    }
-    Put<0x0028, 0x0002>(ds, static_cast<std::uint16_t>(s.samplesPerPixel));
+    PutIdentity(ds, s.sopClassUid.c_str(), "CT", s.seriesUid.c_str());
+    Put<0x0028, 0x0004>(ds, "MONOCHROME2");
+    Put<0x0028, 0x0002>(ds, std::uint16_t{1});
     Put<0x0028, 0x0010>(ds, static_cast<std::uint16_t>(s.rows));
     Put<0x0028, 0x0011>(ds, static_cast<std::uint16_t>(s.columns));
     Put<0x0028, 0x0100>(ds, static_cast<std::uint16_t>(s.bitsAllocated));
@@ -130,25 +136,17 @@ bool WriteDicom(const std::string& path, const DicomSlice& s) {
     if (!s.framePositions.empty()) {
         PutFunctionalGroups(ds, s);
     } else {
-        if (s.position)
-            PutAll<0x0020, 0x0032>(ds, *s.position);
-        if (s.orientation)
-            PutAll<0x0020, 0x0037>(ds, *s.orientation);
-        if (s.pixelSpacing)
-            PutAll<0x0028, 0x0030>(ds, *s.pixelSpacing);
+        Put<0x0020, 0x0032>(ds, s.position);
+        Put<0x0020, 0x0037>(ds, s.orientation);
+        Put<0x0028, 0x0030>(ds, s.pixelSpacing);
     }
-    if (s.sliceThickness)
-        Put<0x0018, 0x0050>(ds, *s.sliceThickness);
-    if (s.spacingBetweenSlices)
-        Put<0x0018, 0x0088>(ds, *s.spacingBetweenSlices);
+    Put<0x0018, 0x0050>(ds, s.sliceThickness);
+    Put<0x0018, 0x0088>(ds, s.spacingBetweenSlices);
     if (s.echoNumber)
         PutText(ds, gdcm::Tag(0x0018, 0x0086), gdcm::VR::IS, std::to_string(*s.echoNumber));
-    if (s.instanceNumber)
-        Put<0x0020, 0x0013>(ds, *s.instanceNumber);
-    if (s.intercept)
-        Put<0x0028, 0x1052>(ds, *s.intercept);
-    if (s.slope)
-        Put<0x0028, 0x1053>(ds, *s.slope);
+    Put<0x0020, 0x0013>(ds, s.instanceNumber);
+    Put<0x0028, 0x1052>(ds, s.intercept);
+    Put<0x0028, 0x1053>(ds, s.slope);
     if (s.comments > 0) {
         PutText(ds, gdcm::Tag(0x0020, 0x4000), gdcm::VR::LT, std::string(s.comments, 'c'));
     }

@@ -14,16 +14,14 @@ namespace wexlan::io::test {
 struct DicomSlice {
     std::string seriesUid = "1.2.826.0.1.3680043.8.498.1";
     std::string sopClassUid = "1.2.840.10008.5.1.4.1.1.2";  ///< CT Image Storage
-    std::string modality = "CT";
     int rows = 3;
     int columns = 4;
     int frames = 1;  ///< more than 1: a multi-frame file
     int bitsAllocated = 16;
     int bitsStored = 16;
     bool isSigned = false;
-    int samplesPerPixel = 1;
-    std::string photometric = "MONOCHROME2";
-    /// Stored values, little-endian, rows x columns x frames x samples of bitsAllocated.
+    /// Stored values, little-endian, rows x columns x frames of bitsAllocated; one sample
+    /// per pixel (MONOCHROME2), modality CT.
     std::string pixels;
     std::optional<std::array<double, 3>> position;
     std::optional<std::array<double, 6>> orientation;

@@ -1,5 +1,4 @@
 #include "MutationSeeds.h"
-#include "Gzip.h"
 
 #include <vtkBYUWriter.h>
 #include <vtkBase64Utilities.h>
@@ -23,46 +22,33 @@
 #include <vtkXMLPolyDataWriter.h>
 #include <vtkXMLUnstructuredGridWriter.h>
 
-#include <zlib.h>
-
+#include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <sstream>
 
 #include <nlohmann/json.hpp>
-#include "DicomWriting.h"
-#include "VqWriter.h"
 
-#include <cstdint>
-#include <cstring>
-#include <fstream>
-#include <iterator>
-#include <sstream>
+#include "DicomWriting.h"
+#include "FileBytes.h"
+#include "VqWriter.h"
 
 namespace wexlan::io::mutation {
 
 namespace {
 
-template <typename T>
-std::string Le(T value) {
-    std::string out(sizeof(T), '\0');
-    std::memcpy(out.data(), &value, sizeof(T));
-    return out;
-}
-
-void Save(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::string Load(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 // An octahedron: 6 points, 8 triangles.
 const float kPoints[6][3] = {{1, 0, 0}, {-1, 0, 0}, {0, 1, 0}, {0, -1, 0}, {0, 0, 1}, {0, 0, -1}};
 const int kTriangles[8][3] = {{0, 2, 4}, {2, 1, 4}, {1, 3, 4}, {3, 0, 4},
                               {2, 0, 5}, {1, 2, 5}, {3, 1, 5}, {0, 3, 5}};
+
+// A point's coordinates as text, `separator` between them.
+std::string Text(const float (&p)[3], const char* separator = " ") {
+    std::ostringstream out;
+    out << p[0] << separator << p[1] << separator << p[2];
+    return out.str();
+}
 
 vtkSmartPointer<vtkPolyData> Octahedron() {
     auto points = vtkSmartPointer<vtkPoints>::New();
@@ -159,8 +145,8 @@ std::string GlbFrom(const std::string& gltfPath) {
     std::string json = doc.dump();
     json.append((4 - json.size() % 4) % 4, ' ');
     const auto total = static_cast<std::uint32_t>(12 + 8 + json.size() + 8 + bin.size());
-    return "glTF" + Le<std::uint32_t>(2) + Le(total) + Le<std::uint32_t>(json.size()) + "JSON" +
-           json + Le<std::uint32_t>(bin.size()) + std::string("BIN\0", 4) + bin;
+    return "glTF" + Bytes<std::uint32_t>(2) + Bytes(total) + Bytes<std::uint32_t>(json.size()) +
+           "JSON" + json + Bytes<std::uint32_t>(bin.size()) + std::string("BIN\0", 4) + bin;
 }
 
 // The seeds of one folder, in the order they are written.
@@ -174,7 +160,7 @@ struct Seeds {
     }
     void Add(const std::string& name, const std::string& bytes,
              std::vector<std::string> companions = {}) {
-        Save(Written(name, std::move(companions)), bytes);
+        WriteFileBytes(Written(name, std::move(companions)), bytes);
     }
 };
 
@@ -234,9 +220,8 @@ void AddMedicalSeeds(Seeds& seeds) {
           "name=\"shape.ply\"/>\n </DocumentData>\n";
     for (int i = 0; i < 6; ++i) {
         const auto& p = kPoints[i];
-        json << "   {\"id\": \"" << i << "\", \"label\": \"F-" << i << "\", \"position\": [" << p[0]
-             << ", " << p[1] << ", " << p[2] << "], \"positionStatus\": \"defined\"}"
-             << (i < 5 ? ",\n" : "\n");
+        json << "   {\"id\": \"" << i << "\", \"label\": \"F-" << i << "\", \"position\": ["
+             << Text(p, ", ") << "], \"positionStatus\": \"defined\"}" << (i < 5 ? ",\n" : "\n");
         pp << " <point x=\"" << p[0] << "\" y=\"" << p[1] << "\" z=\"" << p[2] << "\" name=\"P" << i
            << "\" active=\"1\"/>\n";
     }
@@ -256,10 +241,10 @@ void AddMedicalSeeds(Seeds& seeds) {
     WriteVtk<vtkNIFTIImageWriter>(seeds.Written("pair.hdr", {"pair.img"}), Volume());
     seeds.Written("pair.img", {"pair.hdr"});
     // Analyze 7.5: the same header without the magic code.
-    std::string analyze = Load(folder + "/pair.hdr");
+    std::string analyze = ReadFileBytes(folder + "/pair.hdr");
     analyze.replace(344, 4, std::string(4, '\0'));
-    Save(folder + "/analyze.img", Load(folder + "/pair.img"));
-    Save(seeds.Written("analyze.hdr", {"analyze.img"}), analyze);
+    WriteFileBytes(folder + "/analyze.img", ReadFileBytes(folder + "/pair.img"));
+    WriteFileBytes(seeds.Written("analyze.hdr", {"analyze.img"}), analyze);
 
     auto inner = vtkSmartPointer<vtkMultiBlockDataSet>::New();
     inner->SetBlock(0, Octahedron());
@@ -277,7 +262,7 @@ std::vector<SeedFile> WriteSeeds(const std::string& folder) {
     Seeds seeds{folder, {}};
 
     // STL, binary and ASCII.
-    std::string stl = std::string("octahedron") + std::string(70, ' ') + Le<std::uint32_t>(8);
+    std::string stl = std::string("octahedron") + std::string(70, ' ') + Bytes<std::uint32_t>(8);
     std::ostringstream stlText;
     stlText << "solid octahedron\n";
     for (const auto& t : kTriangles) {
@@ -285,9 +270,8 @@ std::vector<SeedFile> WriteSeeds(const std::string& folder) {
         stlText << " facet normal 0 0 0\n  outer loop\n";
         for (int c : t) {
             for (float v : kPoints[c])
-                stl += Le(v);
-            stlText << "   vertex " << kPoints[c][0] << " " << kPoints[c][1] << " " << kPoints[c][2]
-                    << "\n";
+                stl += Bytes(v);
+            stlText << "   vertex " << Text(kPoints[c]) << "\n";
         }
         stl += std::string(2, '\0');
         stlText << "  endloop\n endfacet\n";
@@ -309,16 +293,16 @@ std::vector<SeedFile> WriteSeeds(const std::string& folder) {
                "property list uchar int vertex_indices\nend_header\n";
     for (const auto& p : kPoints) {
         for (float v : p)
-            ply += Le(v);
+            ply += Bytes(v);
         for (float v : p)
-            ply += Le(v);
+            ply += Bytes(v);
         ply += "\x80\x40\x20";
-        plyText << p[0] << " " << p[1] << " " << p[2] << "\n";
+        plyText << Text(p) << "\n";
     }
     for (const auto& t : kTriangles) {
         ply += '\3';
         for (int c : t)
-            ply += Le<std::int32_t>(c);
+            ply += Bytes<std::int32_t>(c);
         plyText << "3 " << t[0] << " " << t[1] << " " << t[2] << "\n";
     }
     seeds.Add("binary.ply", ply);
@@ -332,12 +316,11 @@ std::vector<SeedFile> WriteSeeds(const std::string& folder) {
             "# columns = id,x,y,z,ow,ox,oy,oz,vis,sel,lock,label,desc,associatedNodeID\n";
     int id = 0;
     for (const auto& p : kPoints) {
-        obj << "v " << p[0] << " " << p[1] << " " << p[2] << "\nvn " << p[0] << " " << p[1] << " "
-            << p[2] << "\n";
-        off << p[0] << " " << p[1] << " " << p[2] << "\n";
-        xyz << p[0] << " " << p[1] << " " << p[2] << " 200 100 50\n";
-        fcsv << "m" << id << "," << p[0] << "," << p[1] << "," << p[2] << ",0,0,0,1,1,1,0,F-" << id
-             << ",\"note, " << id << "\",\n";
+        obj << "v " << Text(p) << "\nvn " << Text(p) << "\n";
+        off << Text(p) << "\n";
+        xyz << Text(p) << " 200 100 50\n";
+        fcsv << "m" << id << "," << Text(p, ",") << ",0,0,0,1,1,1,0,F-" << id << ",\"note, " << id
+             << "\",\n";
         ++id;
     }
     for (const auto& t : kTriangles) {
@@ -360,9 +343,9 @@ std::vector<SeedFile> WriteSeeds(const std::string& folder) {
     pcdText << pcdHead << "DATA ascii\n";
     for (const auto& p : kPoints) {
         for (float v : p)
-            pcd += Le(v);
-        pcd += Le(1.5f);
-        pcdText << p[0] << " " << p[1] << " " << p[2] << " 1.5\n";
+            pcd += Bytes(v);
+        pcd += Bytes(1.5f);
+        pcdText << Text(p) << " 1.5\n";
     }
     seeds.Add("binary.pcd", pcd);
     seeds.Add("ascii.pcd", pcdText.str());
@@ -379,10 +362,10 @@ std::vector<SeedFile> WriteSeeds(const std::string& folder) {
         "space origin: (-10,-10,5)\nendian: little\n";
     std::string shorts;
     for (int i = 0; i < 120; ++i)
-        shorts += Le<std::int16_t>(static_cast<std::int16_t>(i * 7 - 300));
+        shorts += Bytes<std::int16_t>(static_cast<std::int16_t>(i * 7 - 300));
     seeds.Add("raw.nrrd", nrrdHead + "encoding: raw\n\n" + shorts);
     seeds.Add("gzip.nrrd", nrrdHead + "encoding: gzip\n\n" + Gzip(shorts));
-    Save(folder + "/detached.raw", shorts);
+    WriteFileBytes(folder + "/detached.raw", shorts);
     seeds.Add("detached.nhdr", nrrdHead + "encoding: raw\ndata file: detached.raw\n",
               {"detached.raw"});
 
@@ -413,7 +396,7 @@ std::vector<SeedFile> WriteSeeds(const std::string& folder) {
     std::vector<std::string> sliceFiles;
     for (int k = 0; k < 4; ++k) {
         const std::string name = "slice" + std::to_string(k + 1) + ".raw";
-        Save(folder + "/" + name, shorts.substr(60 * k, 60));
+        WriteFileBytes(folder + "/" + name, shorts.substr(60 * k, 60));
         list += name + "\n";
         sliceFiles.push_back(name);
     }

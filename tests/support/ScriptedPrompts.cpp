@@ -35,18 +35,6 @@ MessageAnswer ScriptedPrompts::ShowMessage(const std::string& text, MessageButto
     return call.answer;
 }
 
-std::string ScriptedPrompts::OpenFileName(const std::string& filterText,
-                                          const std::string& initialFolder,
-                                          const FileDialogOptions& options) {
-    return FileDialog(PromptKind::OpenFile, filterText, initialFolder, options);
-}
-
-std::string ScriptedPrompts::SaveFileName(const std::string& filterText,
-                                          const std::string& initialFolder,
-                                          const FileDialogOptions& options) {
-    return FileDialog(PromptKind::SaveFile, filterText, initialFolder, options);
-}
-
 std::string ScriptedPrompts::BrowseFolder(const std::string& title,
                                           const std::string& initialFolder) {
     PromptCall& call = Record(PromptKind::BrowseFolder);

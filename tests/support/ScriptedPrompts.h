@@ -44,9 +44,13 @@ public:
                               const std::string& detail) override;
     using Prompts::ShowMessage;
     std::string OpenFileName(const std::string& filterText, const std::string& initialFolder,
-                             const FileDialogOptions& options) override;
+                             const FileDialogOptions& options) override {
+        return FileDialog(PromptKind::OpenFile, filterText, initialFolder, options);
+    }
     std::string SaveFileName(const std::string& filterText, const std::string& initialFolder,
-                             const FileDialogOptions& options) override;
+                             const FileDialogOptions& options) override {
+        return FileDialog(PromptKind::SaveFile, filterText, initialFolder, options);
+    }
     std::string BrowseFolder(const std::string& title, const std::string& initialFolder) override;
     std::optional<unsigned int> ChooseColor(unsigned int initial) override;
 

@@ -1,8 +1,21 @@
-#include "Gzip.h"
+#include "FileBytes.h"
 
 #include <zlib.h>
 
+#include <fstream>
+#include <iterator>
+
 namespace wexlan::io {
+
+std::string ReadFileBytes(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFileBytes(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
 
 std::string Gzip(const std::string& data) {
     z_stream z{};
