@@ -139,6 +139,8 @@ vtkScalarsToColors* wLayer::GetLookupTable() const {
     return nullptr;
 }
 
+void wLayer::FollowSlicePlane(const double*, const double*) {}
+
 wLayer::ViewDirection wLayer::GetPreferredView() const {
     return ViewDirection::Any;
 }

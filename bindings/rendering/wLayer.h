@@ -78,6 +78,11 @@ public:
     /// The colour scale this layer maps values through, for the viewer's colour bar;
     /// null when the layer draws plain colours.
     virtual vtkScalarsToColors* GetLookupTable() const;
+
+    /// Called by a 2D slice view (wSliceView) before each frame with the plane of its
+    /// slice in world coordinates (a point on it and its unit normal), for layers that
+    /// draw what lies in that plane. The default does nothing.
+    virtual void FollowSlicePlane(const double origin[3], const double normal[3]);
     /// The camera direction that suits this layer (see ViewDirection).
     virtual ViewDirection GetPreferredView() const;
 

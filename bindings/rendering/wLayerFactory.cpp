@@ -10,6 +10,7 @@
 #include "wImageLayer.h"
 #include "wLandmarkLayer.h"
 #include "wMeshLayer.h"
+#include "wMeshSliceLayer.h"
 #include "wScript.h"
 #include "wMeasureLayer.h"
 #include "wTextLayer.h"
@@ -76,6 +77,8 @@ std::unique_ptr<wLayer> wLayerFactory::CreateFromScript(const wScriptRecord& rec
         return Fail(error, "no data for the " + kind + " of '" + record.data + "'");
     } else if (kind == "MeshLayer") {
         layer = std::make_unique<wMeshLayer>(data, record.data);
+    } else if (kind == "MeshSliceLayer") {
+        layer = std::make_unique<wMeshSliceLayer>(data, record.data);
     } else if (kind == "LandmarkLayer") {
         layer = std::make_unique<wLandmarkLayer>(data, record.data);
     } else if (kind == "ImageLayer" || kind == "Image3DLayer") {

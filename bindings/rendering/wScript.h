@@ -14,7 +14,7 @@
 ///     line   = kind TAB name TAB data *( TAB item )
 ///     item   = tag "=" value                ; split at the first "="
 ///     kind   = "Viewer" | "MeshLayer" | "ImageLayer" | "Image3DLayer"
-///            | "LandmarkLayer" | "TextLayer" | "MeasureLayer"
+///            | "LandmarkLayer" | "TextLayer" | "MeasureLayer" | "MeshSliceLayer"
 ///     name   = the layer's display name     ; "View" for a viewer
 ///     data   = the data item's name         ; empty for a viewer, a text or measure layer
 ///

@@ -1,5 +1,8 @@
 #include "wViewLayout.h"
 
+#include <vtkImageData.h>
+#include <vtkMatrix4x4.h>
+#include <vtkProp3D.h>
 #include <vtkRenderWindow.h>
 
 #include <string>
@@ -7,6 +10,8 @@
 
 #include "wImage3DLayer.h"
 #include "wImageLayer.h"
+#include "wMeshLayer.h"
+#include "wMeshSliceLayer.h"
 #include "wProp.h"
 #include "wSliceView.h"
 #include "wViewer.h"
@@ -63,7 +68,6 @@ wViewer* wViewLayout::GetView(int view) const {
 }
 
 void wViewLayout::Synchronize() {
-    const std::vector<wImageLayer*> shown = ImageLayers(m_scene);
     for (int slot = 0; slot < 3; ++slot) {
         wViewer& view = *m_slices[slot];
         // Layers whose data the 3D view no longer shows go.
@@ -72,7 +76,9 @@ void wViewLayout::Synchronize() {
                 view.RemoveInput(i);
             }
         }
-        for (wImageLayer* source : shown) {
+        // Images first, so that one of them leads each 2D view; then the lines where the
+        // surfaces cross the slices.
+        for (wImageLayer* source : ImageLayers(m_scene)) {
             const std::string data = source->GetResourceName(0);
             if (view.FindInputIndex(data) >= 0) {
                 continue;
@@ -85,13 +91,51 @@ void wViewLayout::Synchronize() {
             layer->SetContrast(contrast[0], contrast[1]);
             view.AddInput(std::move(layer));
         }
+        if (view.GetNumberOfItems() == 0) {
+            continue;
+        }
+        for (int i = 0; i < m_scene.GetNumberOfItems(); ++i) {
+            auto* surface = dynamic_cast<wMeshLayer*>(m_scene.GetInput(i));
+            if (surface == nullptr || view.FindInputIndex(surface->GetResourceName(0)) >= 0) {
+                continue;
+            }
+            auto layer = std::make_unique<wMeshSliceLayer>(surface->GetResource(0),
+                                                           surface->GetResourceName(0));
+            layer->SetLayerName(surface->GetLayerName());
+            double rgb[3];
+            surface->GetColor(rgb);
+            layer->SetColor(rgb);
+            view.AddInput(std::move(layer));
+        }
+    }
+    if (!m_crosshairSet) {
+        // The crosshair starts in the middle of the first image.
+        const std::vector<wImageLayer*> images = ImageLayers(m_scene);
+        if (!images.empty() && images.front()->HasDrawableImage()) {
+            int extent[6];
+            images.front()->GetImage()->GetExtent(extent);
+            const int middle[3] = {(extent[0] + extent[1]) / 2, (extent[2] + extent[3]) / 2,
+                                   (extent[4] + extent[5]) / 2};
+            MoveCrosshair(middle);
+        }
     }
 }
 
 void wViewLayout::MoveCrosshair(const int ijk[3]) {
+    m_crosshairSet = true;
     // XY slices go along k, XZ along j, YZ along i.
     for (int slot = 0; slot < 3; ++slot) {
-        wSliceView(m_slices[slot].get()).SetSlice(ijk[2 - slot]);
+        wSliceView slice(m_slices[slot].get());
+        slice.SetSlice(ijk[2 - slot]);
+        if (slice.IsValid()) {
+            const double index[3] = {static_cast<double>(ijk[0]), static_cast<double>(ijk[1]),
+                                     static_cast<double>(ijk[2])};
+            double physical[4] = {0, 0, 0, 1}, world[4];
+            slice.GetLayer()->GetImage()->TransformContinuousIndexToPhysicalPoint(index, physical);
+            // Where the layer's and the viewer's transforms put it.
+            slice.GetLayer()->GetPlaneProp(0)->GetMatrix()->MultiplyPoint(physical, world);
+            m_slices[slot]->SetCrosshair(world);
+        }
     }
     for (wImageLayer* layer : ImageLayers(m_scene)) {
         if (dynamic_cast<wImage3DLayer*>(layer) != nullptr) {

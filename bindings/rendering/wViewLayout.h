@@ -14,8 +14,10 @@ class wViewer;
 ///
 /// Mirroring. Every image layer of the 3D view (wImageLayer or wImage3DLayer) is shown
 /// in each 2D view by a single-slice layer of the same image, data name, layer name,
-/// colour scale and contrast; Synchronize brings the 2D views up to date after layers
-/// were added to or removed from the 3D view.
+/// colour scale and contrast, and every surface (wMeshLayer) by the lines where it
+/// crosses the slice (wMeshSliceLayer, in the surface's colour); Synchronize brings the
+/// 2D views up to date after layers were added to or removed from the 3D view. The
+/// crosshair starts in the middle of the first image.
 ///
 /// Crosshair. A click in a 2D view (wViewer::Click) on a voxel of its image moves the
 /// other 2D views to the slices through that voxel and the 3D view's image planes
@@ -57,4 +59,5 @@ private:
     // By slot, which is also their layers' wImageLayer::Orientation: XY, XZ, YZ.
     std::array<std::unique_ptr<wViewer>, 3> m_slices;
     int m_active = Scene;
+    bool m_crosshairSet = false;
 };

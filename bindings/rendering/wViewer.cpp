@@ -3,10 +3,21 @@
 #include <vtkAxesActor.h>
 #include <vtkCallbackCommand.h>
 #include <vtkCamera.h>
+#include <vtkActor2D.h>
 #include <vtkCaptionActor2D.h>
+#include <vtkCellArray.h>
+#include <vtkCoordinate.h>
 #include <vtkCornerAnnotation.h>
 #include <vtkImageData.h>
 #include <vtkMath.h>
+#include <vtkMatrix3x3.h>
+#include <vtkMatrix4x4.h>
+#include <vtkProp3D.h>
+#include <vtkNew.h>
+#include <vtkPoints.h>
+#include <vtkPolyData.h>
+#include <vtkPolyDataMapper2D.h>
+#include <vtkProperty2D.h>
 #include <vtkTextProperty.h>
 #include <vtkRenderWindow.h>
 #include <vtkRenderer.h>
@@ -95,6 +106,12 @@ struct wViewer::Impl {
     vtkSmartPointer<vtkCornerAnnotation> overlay = vtkSmartPointer<vtkCornerAnnotation>::New();
     bool probing = false;
     double probe[2] = {0, 0};
+    // The linked crosshair of a 2D view: two lines across the view through a world point,
+    // drawn in view pixels so that the slice never hides them.
+    bool crosshairOn = false;
+    double crosshair[3] = {0, 0, 0};
+    vtkSmartPointer<vtkPoints> crossPoints = vtkSmartPointer<vtkPoints>::New();
+    vtkSmartPointer<vtkActor2D> crossActor = vtkSmartPointer<vtkActor2D>::New();
 
     std::function<void()> inputsListener;
     std::function<void(int, int)> clickListener;
@@ -163,6 +180,25 @@ wViewer::wViewer(vtkRenderWindow* window) : wRenderable("Viewer"), d(std::make_u
     d->overlay->SetVisibility(0);
     d->renderer->AddViewProp(d->overlay);
     ViewersByRenderer()[d->renderer] = this;
+
+    d->crossPoints->SetNumberOfPoints(4);
+    vtkNew<vtkCellArray> crossLines;
+    const vtkIdType kLines[2][2] = {{0, 1}, {2, 3}};
+    crossLines->InsertNextCell(2, kLines[0]);
+    crossLines->InsertNextCell(2, kLines[1]);
+    vtkNew<vtkPolyData> cross;
+    cross->SetPoints(d->crossPoints);
+    cross->SetLines(crossLines);
+    vtkNew<vtkCoordinate> viewportPixels;
+    viewportPixels->SetCoordinateSystemToViewport();
+    vtkNew<vtkPolyDataMapper2D> crossMapper;
+    crossMapper->SetInputData(cross);
+    crossMapper->SetTransformCoordinate(viewportPixels);
+    d->crossActor->SetMapper(crossMapper);
+    d->crossActor->GetProperty()->SetColor(0.35, 0.85, 0.45);
+    d->crossActor->GetProperty()->SetOpacity(0.8);
+    d->crossActor->SetVisibility(0);
+    d->renderer->AddViewProp(d->crossActor);
 
     d->colorBar->SetNumberOfLabels(3);
     d->colorBar->SetVisibility(0);
@@ -520,6 +556,17 @@ void wViewer::ClearProbePoint() {
     MarkChanged();
 }
 
+void wViewer::SetCrosshair(const double world[3]) {
+    d->crosshairOn = true;
+    std::copy(world, world + 3, d->crosshair);
+    MarkChanged();
+}
+
+void wViewer::ClearCrosshair() {
+    d->crosshairOn = false;
+    MarkChanged();
+}
+
 std::string wViewer::GetOverlayText(int position) const {
     const char* text = position >= 0 && position < 8 && d->overlay->GetVisibility()
                            ? d->overlay->GetText(position)
@@ -544,8 +591,24 @@ void wViewer::SyncOverlay() {
     if (static_cast<bool>(d->overlay->GetVisibility()) != slice.IsValid()) {
         d->overlay->SetVisibility(slice.IsValid());
     }
+    d->crossActor->SetVisibility(slice.IsValid() && d->crosshairOn);
     if (!slice.IsValid()) {
         return;
+    }
+    if (d->crosshairOn) {
+        // Where the point falls in the view, in pixels from the view's lower left corner.
+        d->renderer->SetWorldPoint(d->crosshair[0], d->crosshair[1], d->crosshair[2], 1);
+        d->renderer->WorldToDisplay();
+        double at[3];
+        d->renderer->GetDisplayPoint(at);
+        const int* origin = d->renderer->GetOrigin();
+        const int* size = d->renderer->GetSize();
+        const double x = at[0] - origin[0], y = at[1] - origin[1];
+        d->crossPoints->SetPoint(0, 0, y, 0);
+        d->crossPoints->SetPoint(1, size[0], y, 0);
+        d->crossPoints->SetPoint(2, x, 0, 0);
+        d->crossPoints->SetPoint(3, x, size[1], 0);
+        d->crossPoints->Modified();
     }
     int range[2];
     slice.GetSliceRange(range);
@@ -621,12 +684,44 @@ void wViewer::Render() {
 void wViewer::PrepareFrame() {
     SyncColorBar();
     SyncOverlay();
+    FollowSlice();
     d->renderer->ResetCameraClippingRange();
     // An overlay renderer with nothing to show would still clear the depth buffer of
     // its viewport every frame, which software OpenGL pays for.
     d->overlayRenderer->SetDraw(d->overlayRenderer->VisibleActorCount() > 0);
     if (d->axesOn) {
         d->FollowCamera();
+    }
+}
+
+void wViewer::FollowSlice() {
+    const wSliceView slice(this);
+    if (!slice.IsValid()) {
+        return;
+    }
+    // The slice's plane in the world: through its middle voxel, along its normal, where
+    // the layer's and the viewer's transforms put them.
+    vtkImageData* image = slice.GetLayer()->GetImage();
+    const int axis = 2 - slice.GetLayer()->GetOrientation();
+    int extent[6];
+    image->GetExtent(extent);
+    double index[3];
+    for (int i = 0; i < 3; ++i) {
+        index[i] = 0.5 * (extent[2 * i] + extent[2 * i + 1]);
+    }
+    index[axis] = slice.GetSlice();
+    double point[4] = {0, 0, 0, 1}, normal[4] = {0, 0, 0, 0};
+    image->TransformContinuousIndexToPhysicalPoint(index, point);
+    for (int r = 0; r < 3; ++r) {
+        normal[r] = image->GetDirectionMatrix()->GetElement(r, axis);
+    }
+    vtkMatrix4x4* placed = slice.GetLayer()->GetPlaneProp(0)->GetMatrix();
+    double origin[4], direction[4];
+    placed->MultiplyPoint(point, origin);
+    placed->MultiplyPoint(normal, direction);
+    vtkMath::Normalize(direction);
+    for (auto& layer : d->layers) {
+        layer->FollowSlicePlane(origin, direction);
     }
 }
 

@@ -148,6 +148,10 @@ public:
     /// Render so that it follows the slice. Draws nothing.
     void SetProbePoint(double x, double y);
     void ClearProbePoint();
+    /// Shows two lines across the 2D view through world point `world` (its place on the
+    /// slice), the crosshair of linked views; ClearCrosshair hides them. Draws nothing.
+    void SetCrosshair(const double world[3]);
+    void ClearCrosshair();
     /// The text shown at position `position` of the 2D view's overlay, as of the last
     /// Render: 0 lower left (readout), 1 lower right (layer name), 2 upper left ("Slice
     /// 54 / 107"), 3 upper right ("W 400  L 40"), 4 lower, 5 right, 6 left and 7 upper
@@ -190,6 +194,8 @@ private:
     void SyncOverlay();
     /// Brings the decorations and the clipping range up to date before each frame.
     void PrepareFrame();
+    /// In a 2D view: tells every layer the plane of the slice (wLayer::FollowSlicePlane).
+    void FollowSlice();
     void PointCamera(const double directionOfProjection[3], const double viewUp[3]);
     /// Sets the parallel scale so that a slice of world bounds `bounds` fills the view.
     void FitSlice(const double bounds[6]);

@@ -16,6 +16,7 @@
 #include "wImage3DLayer.h"
 #include "wImageLayer.h"
 #include "wLayerFactory.h"
+#include "wMeshSliceLayer.h"
 #include "wViewLayout.h"
 #include "wViewer.h"
 #include "wViewerWrapperBase.h"
@@ -64,6 +65,10 @@ protected:
     std::unique_ptr<wLayer> CreateLayer(vtkDataSet* data, int outputType,
                                         const std::string& name) override {
         if (wexlan::IsModelOutput(outputType)) {
+            // A 2D view shows where a surface crosses its slice.
+            if (ShownSlice() != nullptr && outputType == wexlan::kSurfaceData) {
+                return std::make_unique<wMeshSliceLayer>(data, name);
+            }
             return wLayerFactory::CreateForOutputType(data, outputType, name);
         }
         auto* image = vtkImageData::SafeDownCast(data);
