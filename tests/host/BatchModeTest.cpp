@@ -200,7 +200,8 @@ TEST_F(BatchModeTest, SliceViewsPageWindowReadOutNameThePatientsSidesAndLinkFour
         "slice 3\nmouse wheel up 2\nkey Prior\nkey Down\noverlay\n"
         "window 400 40\nmouse drag 400 300 480 340\noverlay\nprops\n"
         "module Volume Viewer mode four\nscreenshot four.png\n"
-        "mouse click 150 100\noverlay\nmouse click 100 450\noverlay\nquit\n");
+        "mouse click 150 100\noverlay\nscreenshot cross.png\nmouse click 100 450\noverlay\n"
+        "quit\n");
     EXPECT_EQ(run.status, 1);
     EXPECT_THAT(run.err, HasSubstr("line 6: a 2D slice view keeps looking at its slice"));
     EXPECT_THAT(run.err, HasSubstr("line 7: slice needs a whole number from 0 to 19"));
@@ -238,6 +239,14 @@ TEST_F(BatchModeTest, SliceViewsPageWindowReadOutNameThePatientsSidesAndLinkFour
     ASSERT_EQ(slices.size(), 4u);
     EXPECT_EQ(slices[3][0], readouts[2][1]);
     EXPECT_EQ(slices[3][1], 39);
+    // The crosshair's lines cross on the voxel clicked in the axial view (10 pixels a voxel).
+    const QImage cross = Shot("cross.png");
+    auto green = [&](int x, int y) {
+        const QRgb p = cross.pixel(x, y);
+        return qGreen(p) > 150 && qRed(p) < 150 && qBlue(p) < 150;
+    };
+    EXPECT_GT(Share(QRect(140, 0, 21, 300), green), 0.04);   // a full column of 21
+    EXPECT_GT(Share(QRect(0, 90, 400, 21), green), 0.04);    // a full row of 21
 
     // Pictures of each layout, at the size asked for; the four views' 2D quarters are on black.
     EXPECT_EQ(Shot("slice.png").size(), QSize(640, 480));

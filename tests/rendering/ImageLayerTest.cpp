@@ -1,7 +1,10 @@
 // What the 2D and 3D image layers draw for their slice, colour and plane operations, how
 // many frames that costs, and what they report afterwards.
 
+#include <vtkSphereSource.h>
+
 #include "RenderTestSupport.h"
+#include "wMeshSliceLayer.h"
 
 using namespace rendertest;
 
@@ -162,6 +165,32 @@ TEST(Image3DLayer, PlanesCursorAndBoxDrawAtOnceAndSlicesWaitForRender) {
     layer->Update();
     EXPECT_GT(count(white), plain + 10);
     EXPECT_EQ(layer->GetProperty()->GetValue("Bounding Box"), "On");
+}
+
+// A 2D view of a 16^3 volume with a ball of radius 5 in its middle: the ball's outline
+// follows the slice, and is gone where the slice misses the ball.
+TEST(MeshSliceLayer, DrawsWhereTheSurfaceCrossesTheSliceShown) {
+    Scene scene(64);
+    auto* slice = scene.Add(std::make_unique<wImageLayer>(
+        MakeVolume(16, [](int, int, int) { return 0; }), "dark"));
+    auto ball = vtkSmartPointer<vtkSphereSource>::New();
+    ball->SetCenter(7.5, 7.5, 7.5);
+    ball->SetRadius(5);
+    ball->SetThetaResolution(48);
+    ball->SetPhiResolution(48);
+    ball->Update();
+    auto* outline =
+        scene.Add(std::make_unique<wMeshSliceLayer>(ball->GetOutput(), "ball"));
+    const auto yellow = [](Rgb c) { return c.r > 150 && c.g > 150 && c.b < 100; };
+    const auto outlinePixels = [&](int index) {
+        slice->SetSlice(index, No, No);
+        return scene.Draw().Count(yellow);
+    };
+    const int middle = outlinePixels(7), edge = outlinePixels(3), outside = outlinePixels(14);
+    EXPECT_GT(middle, edge);
+    EXPECT_GT(edge, 10);
+    EXPECT_EQ(outside, 0);
+    EXPECT_EQ(outline->GetProperty()->GetValue("IsA"), "MeshSliceLayer");
 }
 
 }  // namespace
