@@ -10,8 +10,8 @@
 #include "CWexlanModules.h"
 #include "MainWindow.h"
 #include "ViewCommands.h"
-#include "wSnapshot.h"
 #include "wProtocol.h"
+#include "wSnapshot.h"
 #include "wText.h"
 
 namespace {

@@ -168,7 +168,8 @@ void MainWindow::BuildMenus() {
             tr(side.caption), this,
             [this, command] {
                 const CommandInterpreter::Result result = m_interpreter->Run(command);
-                m_status->setText(QString::fromStdString(result.ran ? result.output : result.error));
+                m_status->setText(
+                    QString::fromStdString(result.ran ? result.output : result.error));
             },
             QKeySequence(tr(side.keys)));
     }
@@ -185,7 +186,8 @@ void MainWindow::BuildMenus() {
             tr(caption), this,
             [this, line] {
                 const CommandInterpreter::Result result = m_interpreter->Run(line);
-                m_status->setText(QString::fromStdString(result.ran ? result.output : result.error));
+                m_status->setText(
+                    QString::fromStdString(result.ran ? result.output : result.error));
             },
             QKeySequence(tr(keys)));
     }

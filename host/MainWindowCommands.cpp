@@ -111,8 +111,7 @@ std::vector<std::string> MainWindow::TakeUnusedAnswers() {
     return std::vector<std::string>(unused.begin(), unused.end());
 }
 
-bool MainWindow::SaveScreenshot(const std::string& path, int width, int height,
-                                std::string& why) {
+bool MainWindow::SaveScreenshot(const std::string& path, int width, int height, std::string& why) {
     why = wexlan::SaveWindowPicture(m_tabs->CurrentRenderWindow(), path, width, height);
     return why.empty();
 }

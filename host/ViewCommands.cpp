@@ -177,7 +177,8 @@ std::string ViewCommands::Mouse(const std::string& argument) {
                                                      : vtkCommand::MouseWheelBackwardEvent);
         }
     } else {
-        throw std::invalid_argument("mouse needs move X Y, click X Y, drag X1 Y1 X2 Y2 or wheel up|down [N]");
+        throw std::invalid_argument(
+            "mouse needs move X Y, click X Y, drag X1 Y1 X2 Y2 or wheel up|down [N]");
     }
     m_window.RefreshViews();  // a click may have chosen another view for the sheet
     return "";
@@ -245,7 +246,8 @@ std::string ViewCommands::Measure(const std::string& argument) {
         throw std::invalid_argument(
             "measure needs distance [X1 Y1 Z1 X2 Y2 Z2] or angle [X1 Y1 Z1 X2 Y2 Z2 X3 Y3 Z3]");
     }
-    const auto kind = what == "distance" ? wMeasureLayer::Kind::Distance : wMeasureLayer::Kind::Angle;
+    const auto kind =
+        what == "distance" ? wMeasureLayer::Kind::Distance : wMeasureLayer::Kind::Angle;
     wViewer& viewer = CurrentViewer();
     if (words.size() == 1) {
         // The next clicks in the view place the points, as Tools › Measure does.

@@ -114,7 +114,8 @@ std::string LoadWorkspace(CWexlanCP& panel, const std::string& path) {
                 if (record.data.empty()) {
                     // A layer of no data item (a measurement, a text) is made from its line.
                     wViewer* viewer = modules->GetViewer();
-                    std::unique_ptr<wLayer> layer = wLayerFactory::CreateFromScript(record, nullptr);
+                    std::unique_ptr<wLayer> layer =
+                        wLayerFactory::CreateFromScript(record, nullptr);
                     if (viewer != nullptr && layer) {
                         viewer->AddInput(std::move(layer));
                     }

@@ -125,10 +125,9 @@ std::string AnatomicalAxes(std::string_view space) {
             return axes;
         }
     }
-    const std::pair<const char*, const char*> kLongForms[] = {
-        {"right-anterior-superior", "RAS"},
-        {"left-anterior-superior", "LAS"},
-        {"left-posterior-superior", "LPS"}};
+    const std::pair<const char*, const char*> kLongForms[] = {{"right-anterior-superior", "RAS"},
+                                                              {"left-anterior-superior", "LAS"},
+                                                              {"left-posterior-superior", "LPS"}};
     for (const auto& [name, axes] : kLongForms) {
         if (lower == name) {
             return axes;

@@ -45,7 +45,7 @@ WEXLANRENDERING_EXPORT bool Toward(const std::string& axes, char side, double v[
 /// from the side its normal points to most. Without anatomy: XY slices are seen down
 /// the z axis with y up, XZ along +y and YZ along -x with z up (in the image's
 /// directions).
-WEXLANRENDERING_EXPORT void SliceCamera(vtkImageData* image, int normalAxis, double directionOfProjection[3],
-                 double viewUp[3]);
+WEXLANRENDERING_EXPORT void SliceCamera(vtkImageData* image, int normalAxis,
+                                        double directionOfProjection[3], double viewUp[3]);
 
 }  // namespace wexlan::Anatomy

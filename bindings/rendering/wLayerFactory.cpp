@@ -9,10 +9,10 @@
 #include "wImage3DLayer.h"
 #include "wImageLayer.h"
 #include "wLandmarkLayer.h"
+#include "wMeasureLayer.h"
 #include "wMeshLayer.h"
 #include "wMeshSliceLayer.h"
 #include "wScript.h"
-#include "wMeasureLayer.h"
 #include "wTextLayer.h"
 
 namespace {

@@ -102,7 +102,8 @@ const std::vector<wMeasureLayer::Point>& wMeasureLayer::GetPoints() const {
 }
 
 bool wMeasureLayer::SetPoints(const std::vector<Point>& points) {
-    if (points.size() != PointCount(d->kind) || !std::all_of(points.begin(), points.end(), Finite)) {
+    if (points.size() != PointCount(d->kind) ||
+        !std::all_of(points.begin(), points.end(), Finite)) {
         return false;
     }
     d->points = points;
@@ -160,8 +161,8 @@ void wMeasureLayer::UpdateDrawing() {
     // The value beside the ruler's middle, or at the angle's corner.
     double at[3];
     for (int i = 0; i < 3; ++i) {
-        at[i] = d->kind == Kind::Distance ? 0.5 * (d->points[0][i] + d->points[1][i])
-                                          : d->points[1][i];
+        at[i] =
+            d->kind == Kind::Distance ? 0.5 * (d->points[0][i] + d->points[1][i]) : d->points[1][i];
     }
     d->label->SetPosition(at);
     d->label->SetInput(GetValueText().c_str());
@@ -173,11 +174,13 @@ void wMeasureLayer::FillProperty(wProp& prop) {
     prop.SetValue("Value", GetValueText(), wProp::Record);
     // Points placed with the mouse carry digits far below a voxel: a hundredth of a mm
     // is shown and kept.
-    const auto coordinate = [](double v) { return wexlan::ShortestNumber(std::round(v * 100) / 100); };
+    const auto coordinate = [](double v) {
+        return wexlan::ShortestNumber(std::round(v * 100) / 100);
+    };
     std::string points;
     for (const Point& p : d->points) {
-        points += (points.empty() ? "" : "; ") + coordinate(p[0]) + ", " + coordinate(p[1]) +
-                  ", " + coordinate(p[2]);
+        points += (points.empty() ? "" : "; ") + coordinate(p[0]) + ", " + coordinate(p[1]) + ", " +
+                  coordinate(p[2]);
     }
     prop.SetValue("Points", points, wProp::Text);
     double rgb[3];

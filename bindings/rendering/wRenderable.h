@@ -1,8 +1,8 @@
 #pragma once
 
 #include <string>
-#include <vector>
 #include <string_view>
+#include <vector>
 
 #include "wObject.h"
 #include "wexlanrendering_export.h"

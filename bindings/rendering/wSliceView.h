@@ -20,10 +20,10 @@ class WEXLANRENDERING_EXPORT wSliceView {
 public:
     /// What lies under a point of the view.
     struct Readout {
-        bool inside = false;               ///< the point is on a voxel of the image
-        int index[3] = {0, 0, 0};          ///< that voxel's index (i, j, k)
-        double position[3] = {0, 0, 0};    ///< the point in the image's world coordinates, mm
-        double value = 0;                  ///< the voxel's value (first component)
+        bool inside = false;             ///< the point is on a voxel of the image
+        int index[3] = {0, 0, 0};        ///< that voxel's index (i, j, k)
+        double position[3] = {0, 0, 0};  ///< the point in the image's world coordinates, mm
+        double value = 0;                ///< the voxel's value (first component)
     };
 
     /// The 2D view of `viewer` (may be null); IsValid says whether it is one.

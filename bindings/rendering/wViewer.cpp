@@ -1,9 +1,9 @@
 #include "wViewer.h"
 
+#include <vtkActor2D.h>
 #include <vtkAxesActor.h>
 #include <vtkCallbackCommand.h>
 #include <vtkCamera.h>
-#include <vtkActor2D.h>
 #include <vtkCaptionActor2D.h>
 #include <vtkCellArray.h>
 #include <vtkCoordinate.h>
@@ -12,18 +12,18 @@
 #include <vtkMath.h>
 #include <vtkMatrix3x3.h>
 #include <vtkMatrix4x4.h>
-#include <vtkProp3D.h>
 #include <vtkNew.h>
 #include <vtkPoints.h>
 #include <vtkPolyData.h>
 #include <vtkPolyDataMapper2D.h>
+#include <vtkProp3D.h>
 #include <vtkProperty2D.h>
-#include <vtkTextProperty.h>
 #include <vtkRenderWindow.h>
 #include <vtkRenderer.h>
 #include <vtkScalarBarActor.h>
 #include <vtkScalarsToColors.h>
 #include <vtkSmartPointer.h>
+#include <vtkTextProperty.h>
 
 #include <algorithm>
 #include <cmath>

@@ -10,8 +10,8 @@
 
 #include <algorithm>
 #include <cstdlib>
-#include <utility>
 #include <string>
+#include <utility>
 
 #include "wImageLayer.h"
 #include "wSliceView.h"
@@ -164,7 +164,8 @@ void wViewerInteractorStyle::OnMouseWheelBackward() {
 }
 
 void wViewerInteractorStyle::OnKeyPress() {
-    const std::string key = GetInteractor()->GetKeySym() != nullptr ? GetInteractor()->GetKeySym() : "";
+    const std::string key =
+        GetInteractor()->GetKeySym() != nullptr ? GetInteractor()->GetKeySym() : "";
     int steps = 0;
     if (key == "Up" || key == "Down") {
         steps = key == "Up" ? 1 : -1;

@@ -26,8 +26,8 @@ namespace {
 /// How volumes are shown, by the word of the "mode" command and the dialog's order.
 enum class Mode { Planes, Slice, Four };
 constexpr std::array<const char*, 3> kModeWords = {"planes", "slice", "four"};
-constexpr std::array<const char*, 3> kModeCaptions = {
-    "Three planes (3D)", "Single slice (2D)", "Four views (2D and 3D)"};
+constexpr std::array<const char*, 3> kModeCaptions = {"Three planes (3D)", "Single slice (2D)",
+                                                      "Four views (2D and 3D)"};
 constexpr std::array<const char*, 3> kModeObjectNames = {"volumeThreePlanes", "volumeSingleSlice",
                                                          "volumeFourViews"};
 

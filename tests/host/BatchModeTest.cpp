@@ -116,7 +116,8 @@ void WriteRasVolume(const std::string& path) {
 }
 
 // The numbers of each overlay line that starts with `position`, in order.
-std::vector<std::vector<double>> OverlayNumbers(const std::string& out, const std::string& position) {
+std::vector<std::vector<double>> OverlayNumbers(const std::string& out,
+                                                const std::string& position) {
     std::vector<std::vector<double>> lines;
     const std::regex number("-?[0-9]+(\\.[0-9]+)?");
     std::istringstream in(out);
@@ -193,15 +194,16 @@ TEST_F(BatchModeTest, TheColorBarShowsTheScaleOfAVolumeAndNothingForAPlainSurfac
 // Every view command on a volume whose geometry and values are known.
 TEST_F(BatchModeTest, SliceViewsPageWindowReadOutNameThePatientsSidesAndLinkFourViews) {
     WriteRasVolume(Path("ras.nrrd"));
-    const Outcome run = Batch(
-        "open " + Path("ras.nrrd") + "\nselect ras\nbutton Volume Viewer\nscreenshot planes.png\n"
-        "module Volume Viewer mode slice\ncamera anterior\nslice 40\nwindow 0 10\n"
-        "screenshot slice.png 640x480\nmouse move 400 300\nmouse move 420 280\n"
-        "slice 3\nmouse wheel up 2\nkey Prior\nkey Down\noverlay\n"
-        "window 400 40\nmouse drag 400 300 480 340\noverlay\nprops\n"
-        "module Volume Viewer mode four\nscreenshot four.png\n"
-        "mouse click 150 100\noverlay\nscreenshot cross.png\nmouse click 100 450\noverlay\n"
-        "quit\n");
+    const Outcome run =
+        Batch("open " + Path("ras.nrrd") +
+              "\nselect ras\nbutton Volume Viewer\nscreenshot planes.png\n"
+              "module Volume Viewer mode slice\ncamera anterior\nslice 40\nwindow 0 10\n"
+              "screenshot slice.png 640x480\nmouse move 400 300\nmouse move 420 280\n"
+              "slice 3\nmouse wheel up 2\nkey Prior\nkey Down\noverlay\n"
+              "window 400 40\nmouse drag 400 300 480 340\noverlay\nprops\n"
+              "module Volume Viewer mode four\nscreenshot four.png\n"
+              "mouse click 150 100\noverlay\nscreenshot cross.png\nmouse click 100 450\noverlay\n"
+              "quit\n");
     EXPECT_EQ(run.status, 1);
     EXPECT_THAT(run.err, HasSubstr("line 6: a 2D slice view keeps looking at its slice"));
     EXPECT_THAT(run.err, HasSubstr("line 7: slice needs a whole number from 0 to 19"));
@@ -245,8 +247,8 @@ TEST_F(BatchModeTest, SliceViewsPageWindowReadOutNameThePatientsSidesAndLinkFour
         const QRgb p = cross.pixel(x, y);
         return qGreen(p) > 150 && qRed(p) < 150 && qBlue(p) < 150;
     };
-    EXPECT_GT(Share(QRect(140, 0, 21, 300), green), 0.04);   // a full column of 21
-    EXPECT_GT(Share(QRect(0, 90, 400, 21), green), 0.04);    // a full row of 21
+    EXPECT_GT(Share(QRect(140, 0, 21, 300), green), 0.04);  // a full column of 21
+    EXPECT_GT(Share(QRect(0, 90, 400, 21), green), 0.04);   // a full row of 21
 
     // Pictures of each layout, at the size asked for; the four views' 2D quarters are on black.
     EXPECT_EQ(Shot("slice.png").size(), QSize(640, 480));
@@ -254,7 +256,8 @@ TEST_F(BatchModeTest, SliceViewsPageWindowReadOutNameThePatientsSidesAndLinkFour
     ASSERT_EQ(four.size(), QSize(800, 600));
     auto black = [](QRgb p) { return qRed(p) + qGreen(p) + qBlue(p) == 0; };
     EXPECT_LT(Share(planes, black), 0.01);
-    for (const QRect quarter : {QRect(0, 0, 400, 300), QRect(0, 300, 400, 300), QRect(400, 300, 400, 300)}) {
+    for (const QRect quarter :
+         {QRect(0, 0, 400, 300), QRect(0, 300, 400, 300), QRect(400, 300, 400, 300)}) {
         EXPECT_GT(Share(four.copy(quarter), black), 0.05);
     }
     EXPECT_LT(Share(four.copy(QRect(400, 0, 400, 300)), black), 0.01);
@@ -263,13 +266,14 @@ TEST_F(BatchModeTest, SliceViewsPageWindowReadOutNameThePatientsSidesAndLinkFour
 // Measurements by numbers and by two clicks on a slice, listed, edited, saved and read back.
 TEST_F(BatchModeTest, MeasurementsArePlacedListedEditedAndSaved) {
     WriteRasVolume(Path("ras.nrrd"));
-    const Outcome run = Batch(
-        "open " + Path("ras.nrrd") + "\nselect ras\nbutton Volume Viewer\n"
-        "module Volume Viewer mode slice\nmeasure distance 1 2 3 4 6 15\n"
-        "measure angle 1 0 0 0 0 0 0 1 0\nmeasure distance 1 2\n"
-        "mouse move 300 300\noverlay\nmouse move 500 200\noverlay\n"
-        "measure distance\nmouse click 300 300\nmouse click 500 200\nlayers\n"
-        "layer Distance 2\nprops\nset Points 0, 0, 0; 0, 0, 7\nworkspace m.f\nquit\n");
+    const Outcome run =
+        Batch("open " + Path("ras.nrrd") +
+              "\nselect ras\nbutton Volume Viewer\n"
+              "module Volume Viewer mode slice\nmeasure distance 1 2 3 4 6 15\n"
+              "measure angle 1 0 0 0 0 0 0 1 0\nmeasure distance 1 2\n"
+              "mouse move 300 300\noverlay\nmouse move 500 200\noverlay\n"
+              "measure distance\nmouse click 300 300\nmouse click 500 200\nlayers\n"
+              "layer Distance 2\nprops\nset Points 0, 0, 0; 0, 0, 7\nworkspace m.f\nquit\n");
     EXPECT_EQ(run.status, 1);
     EXPECT_THAT(run.out, HasSubstr("Distance 1: 13.00 mm\nAngle 1: 90.0 deg\n"));
     EXPECT_THAT(run.err, HasSubstr("line 7: measure distance needs a number"));

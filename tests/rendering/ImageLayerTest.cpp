@@ -171,16 +171,15 @@ TEST(Image3DLayer, PlanesCursorAndBoxDrawAtOnceAndSlicesWaitForRender) {
 // follows the slice, and is gone where the slice misses the ball.
 TEST(MeshSliceLayer, DrawsWhereTheSurfaceCrossesTheSliceShown) {
     Scene scene(64);
-    auto* slice = scene.Add(std::make_unique<wImageLayer>(
-        MakeVolume(16, [](int, int, int) { return 0; }), "dark"));
+    auto* slice = scene.Add(
+        std::make_unique<wImageLayer>(MakeVolume(16, [](int, int, int) { return 0; }), "dark"));
     auto ball = vtkSmartPointer<vtkSphereSource>::New();
     ball->SetCenter(7.5, 7.5, 7.5);
     ball->SetRadius(5);
     ball->SetThetaResolution(48);
     ball->SetPhiResolution(48);
     ball->Update();
-    auto* outline =
-        scene.Add(std::make_unique<wMeshSliceLayer>(ball->GetOutput(), "ball"));
+    auto* outline = scene.Add(std::make_unique<wMeshSliceLayer>(ball->GetOutput(), "ball"));
     const auto yellow = [](Rgb c) { return c.r > 150 && c.g > 150 && c.b < 100; };
     const auto outlinePixels = [&](int index) {
         slice->SetSlice(index, No, No);
