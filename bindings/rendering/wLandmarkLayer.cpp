@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "wActorLook.h"
 #include "wProp.h"
 #include "wRenderText.h"
 #include "wText.h"
@@ -77,8 +78,7 @@ double wLandmarkLayer::GetLandmarkSize() const {
 }
 
 void wLandmarkLayer::SetColor(double red, double green, double blue) {
-    const auto clamp = [](double v) { return std::isnan(v) ? 0.0 : std::clamp(v, 0.0, 1.0); };
-    d->actor->GetProperty()->SetColor(clamp(red), clamp(green), clamp(blue));
+    wexlan::ActorLook::SetColor({d->actor->GetProperty()}, red, green, blue);
     // The glyph mapper bakes the actor colour into its per-glyph arrays.
     d->mapper->Modified();
     Changed();
@@ -89,10 +89,9 @@ void wLandmarkLayer::GetColor(double rgb[3]) const {
 }
 
 void wLandmarkLayer::SetOpacity(double opacity) {
-    if (std::isnan(opacity)) {
+    if (!wexlan::ActorLook::SetOpacity({d->actor->GetProperty()}, opacity)) {
         return;
     }
-    d->actor->GetProperty()->SetOpacity(std::clamp(opacity, 0.0, 1.0));
     d->mapper->Modified();
     Changed();
 }
@@ -105,8 +104,7 @@ void wLandmarkLayer::FillProperty(wProp& prop) {
     wLayer::FillProperty(prop);
     double rgb[3];
     GetColor(rgb);
-    prop.SetColor(rgb[0], rgb[1], rgb[2]);
-    prop.SetValue("Opacity", wexlan::ShortestNumber(GetOpacity()), wProp::Double);
+    AddPlainColorItems(prop, rgb, GetOpacity());
     prop.SetValue("Size", wexlan::ShortestNumber(d->size), wProp::Double);
     AddTransformItem(prop);
 }

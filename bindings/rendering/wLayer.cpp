@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "wProp.h"
+#include "wText.h"
 #include "wRenderText.h"
 #include "wScript.h"
 #include "wViewer.h"
@@ -93,6 +94,11 @@ void wLayer::FillProperty(wProp& prop) {
     wRenderable::FillProperty(prop);
     prop.SetChoice("Visibility", wexlan::RenderText::TrueFalse(m_visible),
                    wexlan::RenderText::TrueFalseWords());
+}
+
+void wLayer::AddPlainColorItems(wProp& prop, const double rgb[3], double opacity) const {
+    prop.SetColor(rgb[0], rgb[1], rgb[2]);
+    prop.SetValue("Opacity", wexlan::ShortestNumber(opacity), wProp::Double);
 }
 
 void wLayer::AddTransformItem(wProp& prop) const {

@@ -101,6 +101,9 @@ protected:
     void FillProperty(wProp& prop) override;
     /// Adds the "Transform" item (the layer's own matrix).
     void AddTransformItem(wProp& prop) const;
+    /// Adds "Color" (`rgb`, components 0..1) and "Opacity": the rows of the kinds that
+    /// draw in one colour.
+    void AddPlainColorItems(wProp& prop, const double rgb[3], double opacity) const;
     /// Hook for GetScript: items that the property set does not carry.
     virtual void AddScriptItems(wScriptRecord& record) const;
 

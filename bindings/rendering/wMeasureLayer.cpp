@@ -14,6 +14,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "wActorLook.h"
 #include "wProp.h"
 #include "wRenderText.h"
 #include "wText.h"
@@ -134,9 +135,8 @@ std::string wMeasureLayer::GetValueText() const {
 }
 
 void wMeasureLayer::SetColor(double red, double green, double blue) {
-    const auto clamp = [](double v) { return std::isnan(v) ? 0.0 : std::clamp(v, 0.0, 1.0); };
-    d->actor->GetProperty()->SetColor(clamp(red), clamp(green), clamp(blue));
-    d->label->GetTextProperty()->SetColor(clamp(red), clamp(green), clamp(blue));
+    wexlan::ActorLook::SetColor({d->actor->GetProperty()}, red, green, blue);
+    d->label->GetTextProperty()->SetColor(d->actor->GetProperty()->GetColor());
     Changed();
 }
 

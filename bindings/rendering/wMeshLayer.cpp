@@ -18,6 +18,7 @@
 #include <cmath>
 #include <limits>
 
+#include "wActorLook.h"
 #include "wProp.h"
 #include "wRenderText.h"
 #include "wText.h"
@@ -124,9 +125,8 @@ void wMeshLayer::UpdateMapperInput() {
 }
 
 void wMeshLayer::SetColor(double red, double green, double blue) {
-    const auto clamp = [](double v) { return std::isnan(v) ? 0.0 : std::clamp(v, 0.0, 1.0); };
-    d->actor->GetProperty()->SetColor(clamp(red), clamp(green), clamp(blue));
-    d->outlineActor->GetProperty()->SetColor(d->actor->GetProperty()->GetColor());
+    wexlan::ActorLook::SetColor({d->actor->GetProperty(), d->outlineActor->GetProperty()}, red,
+                                green, blue);
     Changed();
 }
 
@@ -135,12 +135,10 @@ void wMeshLayer::GetColor(double rgb[3]) const {
 }
 
 void wMeshLayer::SetOpacity(double opacity) {
-    if (std::isnan(opacity)) {
-        return;
+    if (wexlan::ActorLook::SetOpacity({d->actor->GetProperty(), d->outlineActor->GetProperty()},
+                                      opacity)) {
+        Changed();
     }
-    d->actor->GetProperty()->SetOpacity(std::clamp(opacity, 0.0, 1.0));
-    d->outlineActor->GetProperty()->SetOpacity(std::clamp(opacity, 0.0, 1.0));
-    Changed();
 }
 
 double wMeshLayer::GetOpacity() const {
@@ -230,8 +228,7 @@ void wMeshLayer::FillProperty(wProp& prop) {
     wLayer::FillProperty(prop);
     double rgb[3];
     GetColor(rgb);
-    prop.SetColor(rgb[0], rgb[1], rgb[2]);
-    prop.SetValue("Opacity", wexlan::ShortestNumber(GetOpacity()), wProp::Double);
+    AddPlainColorItems(prop, rgb, GetOpacity());
     prop.SetChoice("Representation", kRepresentationWords[GetRepresentation()],
                    kRepresentationWords);
     prop.SetChoice("Clipping", wexlan::RenderText::OnOff(d->clipping),

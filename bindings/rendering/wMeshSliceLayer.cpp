@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "wActorLook.h"
 #include "wProp.h"
 #include "wText.h"
 
@@ -75,8 +76,7 @@ void wMeshSliceLayer::FollowSlicePlane(const double origin[3], const double norm
 }
 
 void wMeshSliceLayer::SetColor(double red, double green, double blue) {
-    const auto clamp = [](double v) { return std::isnan(v) ? 0.0 : std::clamp(v, 0.0, 1.0); };
-    d->actor->GetProperty()->SetColor(clamp(red), clamp(green), clamp(blue));
+    wexlan::ActorLook::SetColor({d->actor->GetProperty()}, red, green, blue);
     Changed();
 }
 
@@ -85,11 +85,9 @@ void wMeshSliceLayer::GetColor(double rgb[3]) const {
 }
 
 void wMeshSliceLayer::SetOpacity(double opacity) {
-    if (std::isnan(opacity)) {
-        return;
+    if (wexlan::ActorLook::SetOpacity({d->actor->GetProperty()}, opacity)) {
+        Changed();
     }
-    d->actor->GetProperty()->SetOpacity(std::clamp(opacity, 0.0, 1.0));
-    Changed();
 }
 
 double wMeshSliceLayer::GetOpacity() const {
@@ -100,7 +98,6 @@ void wMeshSliceLayer::FillProperty(wProp& prop) {
     wLayer::FillProperty(prop);
     double rgb[3];
     GetColor(rgb);
-    prop.SetColor(rgb[0], rgb[1], rgb[2]);
-    prop.SetValue("Opacity", wexlan::ShortestNumber(GetOpacity()), wProp::Double);
+    AddPlainColorItems(prop, rgb, GetOpacity());
     AddTransformItem(prop);
 }

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "wActorLook.h"
 #include "wProp.h"
 #include "wRenderText.h"
 #include "wScript.h"
@@ -62,8 +63,9 @@ void wTextLayer::SetPosition(int x, int y) {
 }
 
 void wTextLayer::SetColor(double red, double green, double blue) {
-    const auto clamp = [](double v) { return std::isnan(v) ? 0.0 : std::clamp(v, 0.0, 1.0); };
-    d->actor->GetTextProperty()->SetColor(clamp(red), clamp(green), clamp(blue));
+    using wexlan::ActorLook::UnitComponent;
+    d->actor->GetTextProperty()->SetColor(UnitComponent(red), UnitComponent(green),
+                                          UnitComponent(blue));
     Changed();
 }
 
@@ -89,8 +91,7 @@ void wTextLayer::FillProperty(wProp& prop) {
     wLayer::FillProperty(prop);
     double rgb[3];
     GetColor(rgb);
-    prop.SetColor(rgb[0], rgb[1], rgb[2]);
-    prop.SetValue("Opacity", wexlan::ShortestNumber(GetOpacity()), wProp::Double);
+    AddPlainColorItems(prop, rgb, GetOpacity());
     prop.SetValue("Text Size", std::to_string(GetTextSize()), wProp::Integer);
 }
 

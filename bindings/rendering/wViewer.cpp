@@ -33,6 +33,7 @@
 #include "wAnatomy.h"
 #include "wImageLayer.h"
 #include "wLayer.h"
+#include "wActorLook.h"
 #include "wProp.h"
 #include "wRenderText.h"
 #include "wScript.h"
@@ -647,8 +648,8 @@ void wViewer::SyncOverlay() {
 }
 
 void wViewer::SetBackgroundColor(double red, double green, double blue) {
-    const auto clamp = [](double v) { return std::isnan(v) ? 0.0 : std::clamp(v, 0.0, 1.0); };
-    d->renderer->SetBackground(clamp(red), clamp(green), clamp(blue));
+    using wexlan::ActorLook::UnitComponent;
+    d->renderer->SetBackground(UnitComponent(red), UnitComponent(green), UnitComponent(blue));
     MarkChanged();
 }
 
