@@ -40,15 +40,7 @@ protected:
         if (!wexlan::IsModelOutput(outputType) && outputType != wexlan::kImageData) {
             return nullptr;
         }
-        std::unique_ptr<wLayer> layer = wLayerFactory::CreateForOutputType(data, outputType, name);
-        if (layer && outputType == wexlan::kSurfaceData) {
-            // Surfaces take turns through soft tissue colours, so neighbours differ.
-            static const double kPalette[][3] = {
-                {0.86, 0.55, 0.47}, {0.55, 0.75, 0.55}, {0.55, 0.65, 0.85}, {0.90, 0.80, 0.55}};
-            const double* color = kPalette[m_surfaces++ % 4];
-            layer->SetColor(color[0], color[1], color[2]);
-        }
-        return layer;
+        return wLayerFactory::CreateForOutputType(data, outputType, name);
     }
 
     QWidget* CreateDialog() override {
@@ -125,7 +117,6 @@ private:
 
     QTimer m_tracker;
     double m_phase = 0.0;
-    int m_surfaces = 0;
     vtkSmartPointer<vtkPolyData> m_tool;
 };
 

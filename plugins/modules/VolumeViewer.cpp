@@ -17,6 +17,7 @@
 #include "wImageLayer.h"
 #include "wLayerFactory.h"
 #include "wMeshSliceLayer.h"
+#include "wProp.h"
 #include "wViewLayout.h"
 #include "wViewer.h"
 #include "wViewerWrapperBase.h"
@@ -145,19 +146,25 @@ private:
     }
 
     /// Switches the mode and shows the current scene's data again in it, the volumes
-    /// first (so that one of them leads the view).
+    /// first (so that one of them leads the view), each layer keeping what the new kind
+    /// of layer can take of its rows (colour, contrast, opacity, slice...).
     void ShowIn(Mode mode) {
         m_mode = mode;
         wViewer* viewer = SceneViewerOfCurrentWindow();
         if (viewer == nullptr) {
             return;
         }
-        std::vector<std::string> names;
+        struct Shown {
+            std::string name;
+            wProp rows;
+        };
+        std::vector<Shown> shown;
         for (int i = 0; i < viewer->GetNumberOfItems(); ++i) {
-            names.push_back(viewer->GetInput(i)->GetResourceName(0));
+            shown.push_back(
+                {viewer->GetInput(i)->GetResourceName(0), *viewer->GetInput(i)->GetProperty()});
         }
-        std::stable_partition(names.begin(), names.end(), [viewer](const std::string& name) {
-            return dynamic_cast<wImageLayer*>(viewer->GetInput(viewer->FindInputIndex(name)));
+        std::stable_partition(shown.begin(), shown.end(), [viewer](const Shown& layer) {
+            return dynamic_cast<wImageLayer*>(viewer->GetInput(viewer->FindInputIndex(layer.name)));
         });
         auto* wrapper = dynamic_cast<LayoutWrapper*>(m_ViewerWrapper);
         if (wrapper != nullptr) {
@@ -165,11 +172,18 @@ private:
         }
         viewer->RemoveAllInputs();
         m_NumberOfSecondaryData = 0;
-        if (wrapper != nullptr) {
-            wrapper->SetFourViews(mode == Mode::Four);
+        for (const Shown& layer : shown) {
+            AddSecondaryDataByName(layer.name);
+            if (wLayer* added = viewer->GetInput(viewer->FindInputIndex(layer.name))) {
+                for (int row = 0; row < layer.rows.GetNumberOfItems(); ++row) {
+                    if (layer.rows.GetTag(row) != "IsA") {
+                        added->SetPropertyValue(layer.rows.GetTag(row), layer.rows.GetValue(row));
+                    }
+                }
+            }
         }
-        for (const std::string& name : names) {
-            AddSecondaryDataByName(name);
+        if (wrapper != nullptr) {
+            wrapper->SetFourViews(mode == Mode::Four);  // its 2D views copy what the layers took
         }
         viewer->ResetCamera();
         viewer->Render();

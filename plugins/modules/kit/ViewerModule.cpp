@@ -205,6 +205,12 @@ void ViewerModule::AddSecondaryData(int dataType, int dataId) {
         if (!layer) {
             return;
         }
+        if (outputType == wexlan::kSurfaceData) {
+            static const double kPalette[][3] = {
+                {0.86, 0.55, 0.47}, {0.55, 0.75, 0.55}, {0.55, 0.65, 0.85}, {0.90, 0.80, 0.55}};
+            const double* color = kPalette[m_surfaces++ % 4];
+            layer->SetColor(color[0], color[1], color[2]);
+        }
         viewer->AddInput(std::move(layer));
     }
     if (m_NumberOfSecondaryData < kMaxSecondaryData) {

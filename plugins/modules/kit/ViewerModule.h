@@ -21,8 +21,9 @@ class wViewerWrapperBase;
 namespace varq {
 
 /// What the sample viewer modules share: a viewer per render window, the
-/// command words, the caption, the dialog tab and the clean-up on "DelViewer",
-/// "DetachData" and "ReleaseMemory". A module says which layer shows which
+/// command words, the caption, the dialog tab, the clean-up on "DelViewer",
+/// "DetachData" and "ReleaseMemory", and the colours of surfaces: they take turns
+/// through soft tissue colours, so that neighbours differ. A module says which layer shows which
 /// data item (CreateLayer) and what its dialog holds (CreateDialog).
 ///
 /// Commands:
@@ -106,6 +107,7 @@ private:
     vtkRenderWindow* m_firstWindow = nullptr;
     CWexlanCP* m_panel = nullptr;
     QPointer<QWidget> m_dialog;
+    int m_surfaces = 0;  // surfaces coloured so far
     std::map<int, std::unique_ptr<wViewerWrapperBase>> m_wrappers;  // by render window id
 };
 
