@@ -235,6 +235,9 @@ TEST_F(BatchModeTest, SliceViewsPageWindowReadOutNameThePatientsSidesAndLinkFour
     EXPECT_NEAR(windows[1][0], 400 + 80 * perPixel, 0.1);
     EXPECT_NEAR(windows[1][1], 40 - 40 * perPixel, 0.1);
     EXPECT_THAT(run.out, HasSubstr("ImageLayer\tContrast\t[-2559.9, 240.0]\tenabled"));
+    // The four views keep that window.
+    ASSERT_EQ(windows.size(), 4u);
+    EXPECT_EQ(windows[2], windows[1]);
 
     // Four views: a click in the axial view moves the sagittal view to the voxel clicked.
     ASSERT_EQ(readouts.size(), 4u);
