@@ -618,8 +618,9 @@ void wViewer::SyncOverlay() {
     std::string texts[8];
     texts[vtkCornerAnnotation::UpperLeft] =
         "Slice " + std::to_string(slice.GetSlice()) + " / " + std::to_string(range[1]);
-    texts[vtkCornerAnnotation::UpperRight] =
-        "W " + wexlan::ShortestNumber(window) + "  L " + wexlan::ShortestNumber(level);
+    // A drag gives fractions of a value: a tenth is all a reader of the corner needs.
+    const auto tenth = [](double v) { return wexlan::ShortestNumber(std::round(v * 10) / 10); };
+    texts[vtkCornerAnnotation::UpperRight] = "W " + tenth(window) + "  L " + tenth(level);
     texts[vtkCornerAnnotation::LowerRight] = slice.GetLayer()->GetLayerName();
     if (d->probing) {
         texts[vtkCornerAnnotation::LowerLeft] = ReadoutText(slice.Probe(d->probe[0], d->probe[1]));

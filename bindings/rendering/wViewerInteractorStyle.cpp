@@ -68,10 +68,6 @@ bool wViewerInteractorStyle::PageUnderEvent(int steps) {
 
 void wViewerInteractorStyle::OnMouseMove() {
     const int* at = GetInteractor()->GetEventPosition();
-    if (m_pressed != nullptr && (std::abs(at[0] - m_dragStart[0]) > kClickSlop ||
-                                 std::abs(at[1] - m_dragStart[1]) > kClickSlop)) {
-        m_dragged = true;
-    }
     if (m_windowing != nullptr) {
         const double window =
             std::max(m_valuesPerPixel, m_startWindow + (at[0] - m_dragStart[0]) * m_valuesPerPixel);
@@ -92,7 +88,6 @@ void wViewerInteractorStyle::OnMouseMove() {
 
 void wViewerInteractorStyle::OnLeftButtonDown() {
     m_pressed = ViewerUnderEvent();
-    m_dragged = false;
     const int* at = GetInteractor()->GetEventPosition();
     m_dragStart[0] = at[0];
     m_dragStart[1] = at[1];
@@ -112,18 +107,25 @@ void wViewerInteractorStyle::OnLeftButtonDown() {
 
 void wViewerInteractorStyle::OnLeftButtonUp() {
     wViewer* pressed = std::exchange(m_pressed, nullptr);
-    const bool windowing = std::exchange(m_windowing, nullptr) != nullptr;
-    if (!windowing) {
+    wViewer* windowing = std::exchange(m_windowing, nullptr);
+    // A click is a release where the press was. (What moved in between does not count:
+    // a window that just took the focus may report a stale position once.)
+    const int* at = GetInteractor()->GetEventPosition();
+    const bool click = pressed != nullptr && std::abs(at[0] - m_dragStart[0]) <= kClickSlop &&
+                       std::abs(at[1] - m_dragStart[1]) <= kClickSlop;
+    if (windowing == nullptr) {
         vtkInteractorStyleTrackballCamera::OnLeftButtonUp();
+    } else if (click) {
+        wSliceView(windowing).SetWindowLevel(m_startWindow, m_startLevel);  // a click sets none
     }
-    if (pressed != nullptr && !m_dragged) {
+    if (click) {
         if (m_measuring) {
             PlacePoint(*pressed, m_dragStart[0], m_dragStart[1]);
         } else {
             pressed->Click(m_dragStart[0], m_dragStart[1]);
         }
     }
-    if (windowing || (pressed != nullptr && !m_dragged)) {
+    if (windowing != nullptr || click) {
         InvokeEvent(ViewEditedEvent, nullptr);
     }
 }

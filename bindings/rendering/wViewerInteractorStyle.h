@@ -17,8 +17,8 @@ class wViewer;
 /// In a 3D view VTK's trackball camera: left-drag turns, middle-drag (or Shift+left)
 /// pans, right-drag and the wheel zoom.
 ///
-/// In any view a left click (press and release with the mouse moved at most
-/// kClickSlop pixels) is reported to the viewer (wViewer::Click), except while a
+/// In any view a left click (a release at most kClickSlop pixels from its press) is
+/// reported to the viewer (wViewer::Click), except while a
 /// measurement is being placed (StartMeasuring): then each click puts one of its points
 /// on what is drawn under the mouse (a slice, a surface), and the last one adds the
 /// measurement to that viewer (wMeasureLayer::AddTo).
@@ -79,7 +79,6 @@ private:
 
     wViewer* m_windowing = nullptr;  // the 2D view whose window and level a drag sets
     wViewer* m_pressed = nullptr;    // the viewer a left press went to, until release
-    bool m_dragged = false;          // the mouse moved further than a click allows
     int m_dragStart[2] = {0, 0};
     double m_startWindow = 0;
     double m_startLevel = 0;
