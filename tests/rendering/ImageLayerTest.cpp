@@ -1,10 +1,13 @@
 // What the 2D and 3D image layers draw for their slice, colour and plane operations, how
 // many frames that costs, and what they report afterwards.
 
+#include <vtkGenericRenderWindowInteractor.h>
+#include <vtkNew.h>
 #include <vtkSphereSource.h>
 
 #include "RenderTestSupport.h"
 #include "wMeshSliceLayer.h"
+#include "wViewerInteractorStyle.h"
 
 using namespace rendertest;
 
@@ -190,6 +193,42 @@ TEST(MeshSliceLayer, DrawsWhereTheSurfaceCrossesTheSliceShown) {
     EXPECT_GT(edge, 10);
     EXPECT_EQ(outside, 0);
     EXPECT_EQ(outline->GetProperty()->GetValue("IsA"), "MeshSliceLayer");
+}
+
+// The viewers' style on a 2D view: a press and release at one place is a click, even when
+// a stale position arrives in between (as when the window takes the focus), and sets no
+// window; a drag sets the window and level and is no click.
+TEST(ViewerInteractorStyle, ClicksAndDragsInA2DView) {
+    Scene scene(64);
+    auto* slice = scene.Add(std::make_unique<wImageLayer>(
+        MakeVolume(16, [](int i, int, int) { return 10 * i; }), "ramp"));
+    scene.viewer->Render();
+    std::vector<std::pair<int, int>> clicks;
+    scene.viewer->SetClickListener([&](int x, int y) { clicks.emplace_back(x, y); });
+    vtkNew<vtkGenericRenderWindowInteractor> interactor;
+    interactor->SetRenderWindow(scene.window);
+    vtkNew<wViewerInteractorStyle> style;
+    interactor->SetInteractorStyle(style);
+    interactor->Enable();
+    const auto event = [&](int x, int y, unsigned long what) {
+        interactor->SetEventInformation(x, y);
+        interactor->InvokeEvent(what);
+    };
+    double before[2], after[2];
+    slice->GetContrast(before);
+    event(30, 30, vtkCommand::LeftButtonPressEvent);
+    event(5, 60, vtkCommand::MouseMoveEvent);  // stale
+    event(31, 30, vtkCommand::LeftButtonReleaseEvent);
+    slice->GetContrast(after);
+    EXPECT_EQ(clicks, (std::vector<std::pair<int, int>>{{30, 30}}));
+    EXPECT_EQ(std::vector<double>(after, after + 2), std::vector<double>(before, before + 2));
+
+    event(30, 30, vtkCommand::LeftButtonPressEvent);
+    event(46, 30, vtkCommand::MouseMoveEvent);
+    event(46, 30, vtkCommand::LeftButtonReleaseEvent);
+    slice->GetContrast(after);
+    EXPECT_EQ(clicks.size(), 1u);
+    EXPECT_GT(after[1] - after[0], before[1] - before[0]) << "dragging right widens the window";
 }
 
 }  // namespace
