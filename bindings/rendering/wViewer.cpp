@@ -4,7 +4,6 @@
 #include <vtkAxesActor.h>
 #include <vtkCallbackCommand.h>
 #include <vtkCamera.h>
-#include <vtkCaptionActor2D.h>
 #include <vtkCellArray.h>
 #include <vtkCoordinate.h>
 #include <vtkCornerAnnotation.h>
@@ -262,6 +261,10 @@ int wViewer::AddInput(std::unique_ptr<wLayer> layer) {
     added->AttachTo(this);
     if (d->layers.size() == 1) {
         d->key = 0;
+        // A 3D view of an image that knows the patient's sides names them in its corner.
+        if (!KeyAnatomy(*this).empty() && !wSliceView(this).IsValid()) {
+            SetAxesVisibility(true);
+        }
         ResetCamera();
     }
     MarkChanged();
@@ -579,15 +582,12 @@ void wViewer::SyncOverlay() {
     const wSliceView slice(this);
     const std::string anatomy = KeyAnatomy(*this);
     // The triad names the patient's sides for images with anatomy.
-    const char* const kAxisNames[3] = {"X", "Y", "Z"};
-    for (int axis = 0; axis < 3; ++axis) {
-        const std::string name = anatomy.empty() ? kAxisNames[axis] : anatomy.substr(axis, 1);
-        vtkCaptionActor2D* caption = axis == 0   ? d->axes->GetXAxisCaptionActor2D()
-                                     : axis == 1 ? d->axes->GetYAxisCaptionActor2D()
-                                                 : d->axes->GetZAxisCaptionActor2D();
-        if (name != (caption->GetCaption() != nullptr ? caption->GetCaption() : "")) {
-            caption->SetCaption(name.c_str());
-        }
+    const std::string names = anatomy.empty() ? "XYZ" : anatomy;
+    if (names != std::string(d->axes->GetXAxisLabelText()) + d->axes->GetYAxisLabelText() +
+                     d->axes->GetZAxisLabelText()) {
+        d->axes->SetXAxisLabelText(names.substr(0, 1).c_str());
+        d->axes->SetYAxisLabelText(names.substr(1, 1).c_str());
+        d->axes->SetZAxisLabelText(names.substr(2, 1).c_str());
     }
     if (static_cast<bool>(d->overlay->GetVisibility()) != slice.IsValid()) {
         d->overlay->SetVisibility(slice.IsValid());

@@ -33,6 +33,8 @@ struct wScriptRecord;
 ///
 /// Camera. Adding the first layer (to an empty viewer) resets the camera to that
 /// layer's preferred direction (wLayer::GetPreferredView) and fits the visible layers.
+/// When that layer is an image with anatomy (wexlan::Anatomy) seen in 3D, the axes are
+/// turned on: they name the patient's sides.
 ///
 /// Property set: "IsA" ("Viewer"), "Background", "Axes" ("On"/"Off"), "Color Bar"
 /// ("Off", "Left", "Right", "Top", "Bottom"), "Transform".

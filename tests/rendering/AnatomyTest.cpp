@@ -12,6 +12,8 @@
 #include <string>
 
 #include "wAnatomy.h"
+#include "wImage3DLayer.h"
+#include "wViewer.h"
 
 using namespace wexlan;
 
@@ -52,6 +54,14 @@ TEST(Anatomy, AxesComeFromTheFieldDataAndNameEachAxisOnce) {
     EXPECT_EQ(Anatomy::Letters("LPS", almostLeft), "L");
     EXPECT_EQ(Anatomy::Letters("RAS", leftFront), "RP");
     EXPECT_EQ(Anatomy::Letters("LPS", none), "");
+}
+
+TEST(Anatomy, ThreeDViewsOfImagesWithAnatomyShowTheirSides) {
+    for (const char* axes : {"LPS", static_cast<const char*>(nullptr)}) {
+        wViewer viewer;
+        viewer.AddInput(std::make_unique<wImage3DLayer>(ImageWithAxes(axes), "ct"));
+        EXPECT_EQ(viewer.GetAxesVisibility(), axes != nullptr);
+    }
 }
 
 TEST(Anatomy, SliceViewsAreSeenAsRadiologistsReadThem) {
