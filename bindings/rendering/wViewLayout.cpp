@@ -50,6 +50,7 @@ wViewLayout::wViewLayout(wViewer& scene) : m_scene(scene) {
         const double* p = kViewports[slot + 1];
         view->SetViewport(p[0], p[1], p[2], p[3]);
         view->SetClickListener([this, slot](int x, int y) { OnClick(slot + 1, x, y); });
+        view->SetWindowLevelListener([this, slot] { OnWindowLevel(slot + 1); });
         m_slices[slot] = std::move(view);
     }
     Synchronize();
@@ -142,6 +143,24 @@ void wViewLayout::MoveCrosshair(const int ijk[3]) {
             layer->SetSlice(ijk[0], ijk[1], ijk[2]);
         }
     }
+}
+
+void wViewLayout::OnWindowLevel(int view) {
+    const wSliceView source(GetView(view));
+    if (!source.IsValid()) {
+        return;
+    }
+    double contrast[2];
+    source.GetLayer()->GetContrast(contrast);
+    const std::string data = source.GetLayer()->GetResourceName(0);
+    for (int other = Scene; other <= YZSlices; ++other) {
+        wViewer* target = GetView(other);
+        if (auto* layer =
+                dynamic_cast<wImageLayer*>(target->GetInput(target->FindInputIndex(data)))) {
+            layer->SetContrast(contrast[0], contrast[1]);
+        }
+    }
+    m_scene.Render();
 }
 
 void wViewLayout::OnClick(int view, int x, int y) {

@@ -19,6 +19,9 @@ class wViewer;
 /// 2D views up to date after layers were added to or removed from the 3D view. The
 /// crosshair starts in the middle of the first image.
 ///
+/// Window and level. When the mouse sets them in a 2D view, the other views' layers of
+/// the same image take the same contrast, and the window is drawn once.
+///
 /// Crosshair. A click in a 2D view (wViewer::Click) on a voxel of its image moves the
 /// other 2D views to the slices through that voxel and the 3D view's image planes
 /// there (MoveCrosshair), and draws the window once. A click in any view makes it the
@@ -54,6 +57,8 @@ public:
 
 private:
     void OnClick(int view, int x, int y);
+    /// Gives the contrast of 2D view `view`'s key layer to every layer of its image.
+    void OnWindowLevel(int view);
 
     wViewer& m_scene;
     // By slot, which is also their layers' wImageLayer::Orientation: XY, XZ, YZ.

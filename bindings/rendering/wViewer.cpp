@@ -115,6 +115,7 @@ struct wViewer::Impl {
 
     std::function<void()> inputsListener;
     std::function<void(int, int)> clickListener;
+    std::function<void()> windowLevelListener;
     double viewport[4] = {0, 0, 1, 1};
 
     double transform[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
@@ -754,6 +755,16 @@ void wViewer::SetClickListener(std::function<void(int x, int y)> listener) {
 void wViewer::Click(int x, int y) {
     if (d->clickListener) {
         d->clickListener(x, y);
+    }
+}
+
+void wViewer::SetWindowLevelListener(std::function<void()> listener) {
+    d->windowLevelListener = std::move(listener);
+}
+
+void wViewer::WindowLevelSet() {
+    if (d->windowLevelListener) {
+        d->windowLevelListener();
     }
 }
 

@@ -141,6 +141,11 @@ public:
     void SetClickListener(std::function<void(int x, int y)> listener);
     /// Reports a click at display point (x, y) to the listener.
     void Click(int x, int y);
+    /// Calls `listener` after the mouse set the window and level of this 2D view (at the
+    /// end of the drag), so that linked views can take them. An empty function: none.
+    void SetWindowLevelListener(std::function<void()> listener);
+    /// Reports a window and level set by the mouse to the listener.
+    void WindowLevelSet();
     /// @}
 
     /// @name 2D slice views

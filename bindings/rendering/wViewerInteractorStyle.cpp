@@ -117,6 +117,8 @@ void wViewerInteractorStyle::OnLeftButtonUp() {
         vtkInteractorStyleTrackballCamera::OnLeftButtonUp();
     } else if (click) {
         wSliceView(windowing).SetWindowLevel(m_startWindow, m_startLevel);  // a click sets none
+    } else {
+        windowing->WindowLevelSet();
     }
     if (click) {
         if (m_measuring) {

@@ -28,6 +28,7 @@ class wViewer;
 ///    Page Up and Page Down by 10;
 ///  - left-drag sets the window and level: right widens the window, up raises the
 ///    level; dragging across the whole view changes either by the image's value range;
+///    at the end of the drag the viewer reports it (wViewer::WindowLevelSet);
 ///  - Shift+left-drag and middle-drag pan, right-drag zooms;
 ///  - moving the mouse shows the value under it in the view's corner
 ///    (wViewer::SetProbePoint).
