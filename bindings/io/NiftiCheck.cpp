@@ -104,6 +104,8 @@ NiftiHeader ParseHeader(const char* header, std::size_t got, bool analyze) {
         intercept = FromBytes<float>(header + 116, order);
         h.qformCode = FromBytes<std::int16_t>(header + 252, order);
         h.sformCode = FromBytes<std::int16_t>(header + 254, order);
+        for (int i = 0; i < 3; ++i)
+            h.quatern[i] = FromBytes<float>(header + 256 + 4 * i, order);
         for (int r = 0; r < 3; ++r)
             for (int c = 0; c < 4; ++c)
                 h.srow[r][c] = FromBytes<float>(header + 280 + 16 * r + 4 * c, order);
@@ -119,6 +121,8 @@ NiftiHeader ParseHeader(const char* header, std::size_t got, bool analyze) {
         intercept = FromBytes<double>(header + 184, order);
         h.qformCode = FromBytes<std::int32_t>(header + 344, order);
         h.sformCode = FromBytes<std::int32_t>(header + 348, order);
+        for (int i = 0; i < 3; ++i)
+            h.quatern[i] = FromBytes<double>(header + 352 + 8 * i, order);
         for (int r = 0; r < 3; ++r)
             for (int c = 0; c < 4; ++c)
                 h.srow[r][c] = FromBytes<double>(header + 400 + 32 * r + 8 * c, order);

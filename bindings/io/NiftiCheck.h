@@ -28,6 +28,7 @@ struct NiftiHeader {
     std::uint64_t voxelBytes = 0;  ///< of every axis, all time points included
     int qformCode = 0;
     int sformCode = 0;
+    double quatern[3] = {};  ///< quatern_b, _c, _d: the qform's rotation
     double srow[3][4] = {};  ///< the sform matrix's rows
     /// The stored values map to real ones as value * slope + intercept: scl_slope and
     /// scl_inter, or slope 1 and intercept 0 when scl_slope is 0 or not finite and for

@@ -5,12 +5,15 @@
 #include <vtkPointData.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <functional>
 #include <limits>
 #include <memory>
+#include <string>
 #include <vector>
 
+#include "DataBuilders.h"
 #include "Inflate.h"
 #include "MappedFile.h"
 #include "NiftiCheck.h"
@@ -98,6 +101,48 @@ bool ReversesSlices(const NiftiHeader& h, const double spacing[3]) {
         return Determinant(m) < 0;
     }
     return false;
+}
+
+// Where the patient lies along the volume's axes as read (slices reversed or not), as
+// three letters of the sides +x, +y and +z point to ("LAS", "RAS"...): the side each
+// axis of the qform's rotation (else the sform's) points to most, in NIfTI's RAS world.
+// "" for Analyze, a file with neither, or an oblique one whose axes point to the same side.
+std::string AnatomicalAxes(const NiftiHeader& h, const double spacing[3], bool reversed) {
+    double axes[3][3];  // columns: the directions of i, j and k in RAS
+    if (h.version != 0 && h.qformCode > 0) {
+        const double b = h.quatern[0], c = h.quatern[1], d = h.quatern[2];
+        const double a = std::sqrt(std::max(0.0, 1 - b * b - c * c - d * d));
+        const double r[3][3] = {
+            {a * a + b * b - c * c - d * d, 2 * (b * c - a * d), 2 * (b * d + a * c)},
+            {2 * (b * c + a * d), a * a + c * c - b * b - d * d, 2 * (c * d - a * b)},
+            {2 * (b * d - a * c), 2 * (c * d + a * b), a * a + d * d - c * c - b * b}};
+        // qfac -1 makes k run along -r[.][2]; the reversed slices turn it back.
+        std::copy(&r[0][0], &r[0][0] + 9, &axes[0][0]);
+    } else if (h.version != 0 && h.sformCode > 0) {
+        for (int row = 0; row < 3; ++row) {
+            for (int col = 0; col < 3; ++col) {
+                axes[row][col] = h.srow[row][col] / spacing[col] * (reversed && col == 2 ? -1 : 1);
+            }
+        }
+    } else {
+        return "";
+    }
+    std::string letters;
+    bool taken[3] = {false, false, false};  // by RAS axis
+    for (int col = 0; col < 3; ++col) {
+        int dominant = 0;
+        for (int row = 1; row < 3; ++row) {
+            if (std::abs(axes[row][col]) > std::abs(axes[dominant][col])) {
+                dominant = row;
+            }
+        }
+        if (taken[dominant]) {
+            return "";  // two axes point to the same side
+        }
+        taken[dominant] = true;
+        letters += (axes[dominant][col] > 0 ? "RAS" : "LPI")[dominant];
+    }
+    return letters;
 }
 
 // Turns `count` stored values of type In at the end of `data` into the scaled values of
@@ -238,6 +283,7 @@ vtkSmartPointer<vtkDataSet> BuildImage(const NiftiHeader& h, const ReadVoxelByte
                          static_cast<int>(dim[3]));
     image->SetSpacing(spacing);
     image->GetPointData()->SetScalars(scalars);
+    AddFieldText(image, "CoordinateSystem", AnatomicalAxes(h, spacing, reverse));
     return image;
 }
 

@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 #include <tiffio.h>
+#include <vtkAbstractArray.h>
 #include <vtkDataArray.h>
+#include <vtkFieldData.h>
 #include <vtkImageData.h>
 #include <vtkMatrix3x3.h>
 #include <vtkMetaImageReader.h>
@@ -290,6 +292,44 @@ TEST_F(VolumeReaders, NiftiAndAnalyzeMatchVtkForEveryTypeOrderAndOrientation) {
                 }
             }
         }
+    }
+}
+
+// Where the patient lies along the axes as read: qform rotations (either qfac), sforms of
+// either sign (a negative one has its slices reversed), and none for Analyze.
+TEST_F(VolumeReaders, NiftiFilesSayWhereThePatientLies) {
+    const struct {
+        int qform, sform;
+        double quatern[3], qfac, srow[12];
+        std::string magic, axes;
+    } kCases[] = {
+        {1, 0, {0, 0, 0}, 1, {}, "n+1", "RAS"},
+        {1, 0, {0, 0, 0}, -1, {}, "n+1", "RAS"},
+        {1, 0, {0, 0, 1}, 1, {}, "n+1", "LPS"},         // half a turn about z
+        {1, 0, {0.5, 0.5, 0.5}, 1, {}, "n+1", "ASR"},   // the axes rolled
+        {0, 2, {}, 1, {-0.75, 0, 0, 0, 0, 1.5, 0, 0, 0, 0, 1, 0}, "n+1", "LAI"},
+        {1, 0, {0, 0, 0}, 1, {}, "", ""},               // Analyze 7.5
+    };
+    for (const auto& c : kCases) {
+        NiftiFields f;
+        f.magic = c.magic;
+        f.qformCode = c.qform;
+        f.sformCode = c.sform;
+        std::copy(c.quatern, c.quatern + 3, f.quatern);
+        std::copy(c.srow, c.srow + 12, f.srow);
+        f.pixdim[0] = c.qfac;
+        f.pixdim[3] = 1;
+        const std::string voxels = Pattern(5 * 4 * 3 * 2, 1);
+        if (c.magic.empty()) {
+            f.voxOffset = 0;
+            Write("o.hdr", NiftiHeaderBytes(f).substr(0, 348));
+            Write("o.img", voxels);
+        } else {
+            Write("o.nii", NiftiHeaderBytes(f) + voxels);
+        }
+        ASSERT_TRUE(Read(c.magic.empty() ? "o.hdr" : "o.nii")) << m_reader.GetErrorMessage();
+        vtkAbstractArray* axes = Volume()->GetFieldData()->GetAbstractArray("CoordinateSystem");
+        EXPECT_EQ(axes != nullptr ? axes->GetVariantValue(0).ToString() : "", c.axes) << c.axes;
     }
 }
 
