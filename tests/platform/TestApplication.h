@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QDialog>
 #include <QTimer>
 #include <QWidget>
 #include <functional>
@@ -30,7 +31,8 @@ struct WithTestApplication {
 };
 
 /// Runs act on the visible top-level widget called objectName once it appears, i.e. from inside
-/// the modal loop showing it. After five seconds it fails and closes the modal widget instead.
+/// the modal loop showing it. After a minute it fails and rejects every visible dialog instead,
+/// so that a missing dialog fails the test rather than hanging it.
 inline void WhenShown(const QString& objectName, std::function<void(QWidget*)> act) {
     auto* timer = new QTimer;
     QObject::connect(timer, &QTimer::timeout, [=, tries = 0]() mutable {
@@ -38,15 +40,19 @@ inline void WhenShown(const QString& objectName, std::function<void(QWidget*)> a
         for (QWidget* widget : QApplication::topLevelWidgets()) {
             found = widget->isVisible() && widget->objectName() == objectName ? widget : found;
         }
-        if (found != nullptr || ++tries == 500) {
+        // A loaded machine may take seconds to show a file dialog: wait up to a minute.
+        if (found != nullptr || ++tries == 6000) {
             timer->deleteLater();
             timer->stop();
             if (found != nullptr) {
                 act(found);
             } else {
                 ADD_FAILURE() << "no " << objectName.toStdString() << " was shown";
-                if (QWidget* modal = QApplication::activeModalWidget()) {
-                    modal->close();
+                // Whatever was shown instead must not wait for a person.
+                for (QWidget* widget : QApplication::topLevelWidgets()) {
+                    if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible()) {
+                        dialog->reject();
+                    }
                 }
             }
         }
