@@ -1,6 +1,7 @@
 #include "wSliceView.h"
 
 #include <vtkImageData.h>
+#include <vtkMath.h>
 #include <vtkMatrix4x4.h>
 #include <vtkNew.h>
 #include <vtkProp3D.h>
@@ -75,6 +76,33 @@ bool wSliceView::SetWindowLevel(double window, double level) {
     }
     m_layer->SetContrast(level - 0.5 * window, level + 0.5 * window);
     return true;
+}
+
+void wSliceView::IndexToWorld(const double ijk[3], double world[3]) const {
+    double physical[4] = {0, 0, 0, 1}, placed[4];
+    m_layer->GetImage()->TransformContinuousIndexToPhysicalPoint(ijk, physical);
+    m_layer->GetPlaneProp(0)->GetMatrix()->MultiplyPoint(physical, placed);
+    std::copy(placed, placed + 3, world);
+}
+
+void wSliceView::GetPlane(double origin[3], double normal[3]) const {
+    vtkImageData* image = m_layer->GetImage();
+    const int axis = 2 - m_layer->GetOrientation();
+    int extent[6];
+    image->GetExtent(extent);
+    double middle[3], along[3] = {0, 0, 0};
+    for (int i = 0; i < 3; ++i) {
+        middle[i] = 0.5 * (extent[2 * i] + extent[2 * i + 1]);
+    }
+    middle[axis] = GetSlice();
+    IndexToWorld(middle, origin);
+    // The normal is where the next slice's middle lies, seen from this one's.
+    middle[axis] += 1;
+    IndexToWorld(middle, along);
+    for (int i = 0; i < 3; ++i) {
+        normal[i] = along[i] - origin[i];
+    }
+    vtkMath::Normalize(normal);
 }
 
 wSliceView::Readout wSliceView::Probe(double x, double y) const {

@@ -50,6 +50,12 @@ public:
     ///         or a level that is not finite.
     bool SetWindowLevel(double window, double level);
 
+    /// Where the layer's and the viewer's transforms put the point at continuous index
+    /// `ijk` of the key layer's image, in world coordinates.
+    void IndexToWorld(const double ijk[3], double world[3]) const;
+    /// The slice's plane in world coordinates: its middle point and its unit normal.
+    void GetPlane(double origin[3], double normal[3]) const;
+
     /// What lies under the display point (x, y) of the viewer's renderer (pixels, origin
     /// in the lower left corner): the point where the line of sight through it meets the
     /// slice, in the image's coordinates (the layer's and the viewer's transforms undone).

@@ -1,8 +1,6 @@
 #include "wViewLayout.h"
 
 #include <vtkImageData.h>
-#include <vtkMatrix4x4.h>
-#include <vtkProp3D.h>
 #include <vtkRenderWindow.h>
 
 #include <string>
@@ -131,10 +129,8 @@ void wViewLayout::MoveCrosshair(const int ijk[3]) {
         if (slice.IsValid()) {
             const double index[3] = {static_cast<double>(ijk[0]), static_cast<double>(ijk[1]),
                                      static_cast<double>(ijk[2])};
-            double physical[4] = {0, 0, 0, 1}, world[4];
-            slice.GetLayer()->GetImage()->TransformContinuousIndexToPhysicalPoint(index, physical);
-            // Where the layer's and the viewer's transforms put it.
-            slice.GetLayer()->GetPlaneProp(0)->GetMatrix()->MultiplyPoint(physical, world);
+            double world[3];
+            slice.IndexToWorld(index, world);
             m_slices[slot]->SetCrosshair(world);
         }
     }

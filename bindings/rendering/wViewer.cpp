@@ -7,15 +7,11 @@
 #include <vtkCellArray.h>
 #include <vtkCoordinate.h>
 #include <vtkCornerAnnotation.h>
-#include <vtkImageData.h>
 #include <vtkMath.h>
-#include <vtkMatrix3x3.h>
-#include <vtkMatrix4x4.h>
 #include <vtkNew.h>
 #include <vtkPoints.h>
 #include <vtkPolyData.h>
 #include <vtkPolyDataMapper2D.h>
-#include <vtkProp3D.h>
 #include <vtkProperty2D.h>
 #include <vtkRenderWindow.h>
 #include <vtkRenderer.h>
@@ -500,16 +496,11 @@ void wViewer::FitSlice(const double bounds[6]) {
     camera->GetDirectionOfProjection(direction);
     camera->GetViewUp(up);
     vtkMath::Cross(direction, up, right);
+    // A box's extent along a unit vector: each side's length times its share of it.
     double width = 0, height = 0;
-    for (int corner = 0; corner < 8; ++corner) {
-        for (int other = corner + 1; other < 8; ++other) {
-            double span[3];
-            for (int i = 0; i < 3; ++i) {
-                span[i] = bounds[2 * i + ((corner >> i) & 1)] - bounds[2 * i + ((other >> i) & 1)];
-            }
-            width = std::max(width, std::abs(vtkMath::Dot(span, right)));
-            height = std::max(height, std::abs(vtkMath::Dot(span, up)));
-        }
+    for (int i = 0; i < 3; ++i) {
+        width += (bounds[2 * i + 1] - bounds[2 * i]) * std::abs(right[i]);
+        height += (bounds[2 * i + 1] - bounds[2 * i]) * std::abs(up[i]);
     }
     const double aspect = d->renderer->GetTiledAspectRatio();
     const double halfHeight = 0.5 * std::max(height, aspect > 0 ? width / aspect : width);
@@ -702,29 +693,10 @@ void wViewer::FollowSlice() {
     if (!slice.IsValid()) {
         return;
     }
-    // The slice's plane in the world: through its middle voxel, along its normal, where
-    // the layer's and the viewer's transforms put them.
-    vtkImageData* image = slice.GetLayer()->GetImage();
-    const int axis = 2 - slice.GetLayer()->GetOrientation();
-    int extent[6];
-    image->GetExtent(extent);
-    double index[3];
-    for (int i = 0; i < 3; ++i) {
-        index[i] = 0.5 * (extent[2 * i] + extent[2 * i + 1]);
-    }
-    index[axis] = slice.GetSlice();
-    double point[4] = {0, 0, 0, 1}, normal[4] = {0, 0, 0, 0};
-    image->TransformContinuousIndexToPhysicalPoint(index, point);
-    for (int r = 0; r < 3; ++r) {
-        normal[r] = image->GetDirectionMatrix()->GetElement(r, axis);
-    }
-    vtkMatrix4x4* placed = slice.GetLayer()->GetPlaneProp(0)->GetMatrix();
-    double origin[4], direction[4];
-    placed->MultiplyPoint(point, origin);
-    placed->MultiplyPoint(normal, direction);
-    vtkMath::Normalize(direction);
+    double origin[3], normal[3];
+    slice.GetPlane(origin, normal);
     for (auto& layer : d->layers) {
-        layer->FollowSlicePlane(origin, direction);
+        layer->FollowSlicePlane(origin, normal);
     }
 }
 
