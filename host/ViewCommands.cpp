@@ -147,15 +147,12 @@ std::string ViewCommands::Mouse(const std::string& argument) {
     if (what == "move") {
         at(Number(words, 1, "mouse move"), Number(words, 2, "mouse move"));
         interactor->InvokeEvent(vtkCommand::MouseMoveEvent);
-    } else if (what == "click") {
-        at(Number(words, 1, "mouse click"), Number(words, 2, "mouse click"));
-        interactor->InvokeEvent(vtkCommand::MouseMoveEvent);
-        interactor->InvokeEvent(vtkCommand::LeftButtonPressEvent);
-        interactor->InvokeEvent(vtkCommand::LeftButtonReleaseEvent);
-    } else if (what == "drag") {
+    } else if (what == "click" || what == "drag") {
+        // A click is a drag that ends where it starts.
+        const int numbers = what == "click" ? 2 : 4;
         double ends[4];
         for (int i = 0; i < 4; ++i) {
-            ends[i] = Number(words, 1 + i, "mouse drag");
+            ends[i] = i < numbers ? Number(words, 1 + i, "mouse " + what) : ends[i - 2];
         }
         at(ends[0], ends[1]);
         interactor->InvokeEvent(vtkCommand::MouseMoveEvent);
@@ -180,7 +177,8 @@ std::string ViewCommands::Mouse(const std::string& argument) {
         throw std::invalid_argument(
             "mouse needs move X Y, click X Y, drag X1 Y1 X2 Y2 or wheel up|down [N]");
     }
-    m_window.RefreshViews();  // a click may have chosen another view for the sheet
+    // What the mouse changed reaches the sheet and the layer tree through the style's
+    // ViewEditedEvent, as a person's mouse does.
     return "";
 }
 
@@ -194,7 +192,6 @@ std::string ViewCommands::Key(const std::string& argument) {
     }
     interactor->SetKeySym(argument.c_str());
     interactor->InvokeEvent(vtkCommand::KeyPressEvent);
-    m_window.Panel().UpdateLayerProperty();
     return "";
 }
 
@@ -271,7 +268,6 @@ std::string ViewCommands::Measure(const std::string& argument) {
                                     " numbers");
     }
     wMeasureLayer* layer = wMeasureLayer::AddTo(viewer, kind, points);
-    Show(viewer);
-    m_window.RefreshViews();
+    m_window.RefreshViews();  // the picture, the new layer in the tree, the sheet
     return layer->GetLayerName() + ": " + layer->GetValueText();
 }
