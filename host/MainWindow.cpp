@@ -1,7 +1,6 @@
 #include "MainWindow.h"
 
 #include <iostream>
-#include <tuple>
 
 #include <QAction>
 #include <QApplication>
@@ -153,44 +152,20 @@ void MainWindow::BuildMenus() {
     view->addAction(tr("&Scale factor..."), this, &MainWindow::AskScaleFactor);
     // The camera from the patient's sides, as the "camera" command does; Ctrl+1..6 as the
     // numeric keypad layouts of other viewers, Ctrl+0 back to the start.
-    QMenu* camera = view->addMenu(tr("&Camera"));
-    const struct {
-        const char* caption;
-        const char* word;
-        const char* keys;
-    } kCameraViews[] = {{"&Reset", "reset", "Ctrl+0"},         {"&Anterior", "anterior", "Ctrl+1"},
-                        {"&Posterior", "posterior", "Ctrl+2"}, {"&Left", "left", "Ctrl+3"},
-                        {"R&ight", "right", "Ctrl+4"},         {"&Superior", "superior", "Ctrl+5"},
-                        {"I&nferior", "inferior", "Ctrl+6"}};
-    for (const auto& side : kCameraViews) {
-        const std::string command = std::string("camera ") + side.word;
-        camera->addAction(
-            tr(side.caption), this,
-            [this, command] {
-                const CommandInterpreter::Result result = m_interpreter->Run(command);
-                m_status->setText(
-                    QString::fromStdString(result.ran ? result.output : result.error));
-            },
-            QKeySequence(tr(side.keys)));
-    }
+    AddCommandActions(view->addMenu(tr("&Camera")), {{"&Reset", "camera reset", "Ctrl+0"},
+                                                     {"&Anterior", "camera anterior", "Ctrl+1"},
+                                                     {"&Posterior", "camera posterior", "Ctrl+2"},
+                                                     {"&Left", "camera left", "Ctrl+3"},
+                                                     {"R&ight", "camera right", "Ctrl+4"},
+                                                     {"&Superior", "camera superior", "Ctrl+5"},
+                                                     {"I&nferior", "camera inferior", "Ctrl+6"}});
     view->addAction(
         tr("&Refresh repository"), this, [this] { m_panel.RefreshLocalRepository(); },
         QKeySequence::Refresh);
 
     QMenu* tools = menuBar()->addMenu(tr("&Tools"));
-    for (const auto& [caption, command, keys] :
-         {std::tuple{"Measure &distance", "measure distance", "Ctrl+M"},
-          std::tuple{"Measure &angle", "measure angle", "Ctrl+Shift+M"}}) {
-        const std::string line = command;
-        tools->addAction(
-            tr(caption), this,
-            [this, line] {
-                const CommandInterpreter::Result result = m_interpreter->Run(line);
-                m_status->setText(
-                    QString::fromStdString(result.ran ? result.output : result.error));
-            },
-            QKeySequence(tr(keys)));
-    }
+    AddCommandActions(tools, {{"Measure &distance", "measure distance", "Ctrl+M"},
+                              {"Measure &angle", "measure angle", "Ctrl+Shift+M"}});
     tools->addAction(tr("&Module Manager..."), this,
                      [this] { m_panel.GetWorkspaceUIPointer()->OnToolsModulemanager(); });
     tools->addAction(
@@ -249,6 +224,20 @@ void MainWindow::OpenWithProgress() {
     QApplication::restoreOverrideCursor();
     m_status->setText(
         QString::fromStdString(wexlan::OpenStatusText(opened, m_panel.GetEXE()->GetOpenError())));
+}
+
+void MainWindow::AddCommandActions(QMenu* menu, std::initializer_list<CommandAction> actions) {
+    for (const CommandAction& action : actions) {
+        const std::string line = action.command;
+        menu->addAction(
+            tr(action.caption), this,
+            [this, line] {
+                const CommandInterpreter::Result result = m_interpreter->Run(line);
+                m_status->setText(
+                    QString::fromStdString(result.ran ? result.output : result.error));
+            },
+            QKeySequence(tr(action.keys)));
+    }
 }
 
 void MainWindow::LoadWorkspaceFromDialog() {

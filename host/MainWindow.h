@@ -1,5 +1,6 @@
 #pragma once
 
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <vector>
@@ -13,6 +14,7 @@ class CWexlanPreviewUI;
 class CommandConsole;
 class CommandInterpreter;
 class QLabel;
+class QMenu;
 class ViewingTabs;
 
 /// The VARQ workstation's main window: the control panel's panels docked
@@ -89,6 +91,14 @@ protected:
 private:
     void BuildDocks();
     void BuildMenus();
+    /// A menu entry that runs a line of the command language and shows its answer (or
+    /// why it could not run) in the status bar.
+    struct CommandAction {
+        const char* caption;
+        const char* command;
+        const char* keys;
+    };
+    void AddCommandActions(QMenu* menu, std::initializer_list<CommandAction> actions);
     void OpenWithProgress();
     void LoadWorkspaceFromDialog();
     void AskScaleFactor();
