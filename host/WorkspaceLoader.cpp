@@ -128,8 +128,15 @@ std::string LoadWorkspace(CWexlanCP& panel, const std::string& path) {
                 modules->Command(id, wexlan::kAddCommand, {found->second});
                 wViewer* viewer = modules->GetViewer();
                 const int layer = viewer != nullptr ? viewer->FindInputIndex(found->second) : -1;
-                if (layer >= 0) {
-                    viewer->GetInput(layer)->ApplyScript(record);
+                if (layer >= 0 && !viewer->GetInput(layer)->ApplyScript(record)) {
+                    // The module showed the data otherwise than it was saved (planes
+                    // for a volume rendering): the saved kind of layer takes its place.
+                    record.data = found->second;
+                    vtkDataSet* data = viewer->GetInput(layer)->GetResource(0);
+                    if (auto saved = wLayerFactory::CreateFromScript(record, data)) {
+                        viewer->RemoveInput(layer);
+                        viewer->AddInput(std::move(saved));
+                    }
                 }
             }
             if (wViewer* viewer = modules->GetViewer()) {

@@ -1,5 +1,8 @@
 #include "wActorLook.h"
 
+#include <vtkActor.h>
+#include <vtkOutlineSource.h>
+#include <vtkPolyDataMapper.h>
 #include <vtkProperty.h>
 
 #include <algorithm>
@@ -26,6 +29,18 @@ bool SetOpacity(std::initializer_list<vtkProperty*> properties, double opacity) 
         property->SetOpacity(std::clamp(opacity, 0.0, 1.0));
     }
     return true;
+}
+
+vtkSmartPointer<vtkActor> OutlineActor(const double bounds[6]) {
+    auto outline = vtkSmartPointer<vtkOutlineSource>::New();
+    outline->SetBounds(bounds);
+    auto mapper = vtkSmartPointer<vtkPolyDataMapper>::New();
+    mapper->SetInputConnection(outline->GetOutputPort());
+    auto actor = vtkSmartPointer<vtkActor>::New();
+    actor->SetMapper(mapper);
+    actor->GetProperty()->SetColor(1, 1, 1);
+    actor->PickableOff();
+    return actor;
 }
 
 }  // namespace wexlan::ActorLook

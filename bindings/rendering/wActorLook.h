@@ -2,6 +2,9 @@
 
 #include <initializer_list>
 
+#include <vtkSmartPointer.h>
+
+class vtkActor;
 class vtkProperty;
 
 /// The colour and opacity rules every layer kind shares: components and opacities are
@@ -18,5 +21,9 @@ void SetColor(std::initializer_list<vtkProperty*> properties, double red, double
 /// Sets the opacity of each of `properties`, clamped into 0..1.
 /// @return false, changing nothing, for NaN.
 bool SetOpacity(std::initializer_list<vtkProperty*> properties, double opacity);
+
+/// A white, unpickable actor drawing the twelve edges of the box `bounds`
+/// (xmin, xmax, ymin, ymax, zmin, zmax): the "Bounding Box" of the layer kinds.
+vtkSmartPointer<vtkActor> OutlineActor(const double bounds[6]);
 
 }  // namespace wexlan::ActorLook

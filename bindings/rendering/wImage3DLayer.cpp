@@ -3,13 +3,13 @@
 #include <vtkActor.h>
 #include <vtkCellArray.h>
 #include <vtkImageData.h>
-#include <vtkOutlineSource.h>
 #include <vtkPoints.h>
 #include <vtkPolyData.h>
 #include <vtkPolyDataMapper.h>
 #include <vtkProperty.h>
 #include <vtkSmartPointer.h>
 
+#include "wActorLook.h"
 #include "wProp.h"
 #include "wRenderText.h"
 
@@ -27,8 +27,7 @@ struct wImage3DLayer::Impl {
     vtkSmartPointer<vtkPoints> cursorPoints = vtkSmartPointer<vtkPoints>::New();
     vtkSmartPointer<vtkPolyData> cursorLines = vtkSmartPointer<vtkPolyData>::New();
     vtkSmartPointer<vtkActor> cursorActor = vtkSmartPointer<vtkActor>::New();
-    vtkSmartPointer<vtkOutlineSource> outline = vtkSmartPointer<vtkOutlineSource>::New();
-    vtkSmartPointer<vtkActor> outlineActor = vtkSmartPointer<vtkActor>::New();
+    vtkSmartPointer<vtkActor> outlineActor;
 };
 
 wImage3DLayer::wImage3DLayer(vtkImageData* image, const std::string& dataName)
@@ -50,16 +49,11 @@ wImage3DLayer::wImage3DLayer(vtkImageData* image, const std::string& dataName)
     d->cursorActor->PickableOff();
     UpdateCursor();
 
+    double bounds[6] = {0, 0, 0, 0, 0, 0};
     if (HasDrawableImage()) {
-        double bounds[6];
         image->GetBounds(bounds);
-        d->outline->SetBounds(bounds);
     }
-    auto outlineMapper = vtkSmartPointer<vtkPolyDataMapper>::New();
-    outlineMapper->SetInputConnection(d->outline->GetOutputPort());
-    d->outlineActor->SetMapper(outlineMapper);
-    d->outlineActor->GetProperty()->SetColor(1, 1, 1);
-    d->outlineActor->PickableOff();
+    d->outlineActor = wexlan::ActorLook::OutlineActor(bounds);
 
     // The lines lie exactly in the slice planes, which would hide them: overlay.
     AddProp(d->cursorActor, false, true);

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <vector>
 
+#include "wHistogram.h"
 #include "wLookupTables.h"
 #include "wProp.h"
 #include "wRenderText.h"
@@ -243,22 +244,7 @@ void wImageLayer::GetScalarRange(double range[2]) const {
 
 std::vector<double> wImageLayer::GetHistogram(int bins) const {
     vtkDataArray* values = d->drawable ? d->image->GetPointData()->GetScalars() : nullptr;
-    if (values == nullptr || bins < 1) {
-        return {};
-    }
-    std::vector<double> counts(static_cast<std::size_t>(bins), 0.0);
-    const double low = d->scalarRange[0];
-    const double width = d->scalarRange[1] - d->scalarRange[0];
-    // A few million samples draw the same picture as every voxel of a large volume.
-    constexpr vtkIdType kSamples = vtkIdType{1} << 22;
-    const vtkIdType tuples = values->GetNumberOfTuples();
-    const vtkIdType stride = std::max<vtkIdType>(1, tuples / kSamples);
-    for (vtkIdType t = 0; t < tuples; t += stride) {
-        const double value = values->GetComponent(t, 0);
-        const int bin = width > 0 ? static_cast<int>((value - low) / width * bins) : 0;
-        counts[static_cast<std::size_t>(std::clamp(bin, 0, bins - 1))] += stride;
-    }
-    return counts;
+    return wexlan::SampledHistogram(values, d->scalarRange, bins);
 }
 
 void wImageLayer::SetOpacity(double opacity) {

@@ -193,9 +193,14 @@ void wLayer::Changed() {
     }
 }
 
+void wLayer::AttachedToViewer() {}
+
 void wLayer::AttachTo(wViewer* viewer) {
     m_viewer = viewer;
     ApplyTransform();
+    if (viewer) {
+        AttachedToViewer();
+    }
 }
 
 void wLayer::ApplyTransform() {

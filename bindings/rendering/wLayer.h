@@ -116,6 +116,10 @@ protected:
     void ShowProp(vtkProp* prop, bool shown);
     /// Tells the viewer that what it draws changed, so that its next Update draws.
     void Changed();
+    /// Called after the layer joined a viewer (GetViewer is set), for kinds that put
+    /// something into the viewer's window besides their props (a widget the user drags).
+    /// The default does nothing.
+    virtual void AttachedToViewer();
 
 private:
     friend class wViewer;

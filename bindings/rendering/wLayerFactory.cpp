@@ -14,6 +14,7 @@
 #include "wMeshSliceLayer.h"
 #include "wScript.h"
 #include "wTextLayer.h"
+#include "wVolumeLayer.h"
 
 namespace {
 
@@ -81,15 +82,17 @@ std::unique_ptr<wLayer> wLayerFactory::CreateFromScript(const wScriptRecord& rec
         layer = std::make_unique<wMeshSliceLayer>(data, record.data);
     } else if (kind == "LandmarkLayer") {
         layer = std::make_unique<wLandmarkLayer>(data, record.data);
-    } else if (kind == "ImageLayer" || kind == "Image3DLayer") {
+    } else if (kind == "ImageLayer" || kind == "Image3DLayer" || kind == "VolumeLayer") {
         if (!IsDrawableImage(data)) {
             return Fail(error, "'" + record.data + "' is not an image with scalar values");
         }
         auto* image = vtkImageData::SafeDownCast(data);
         if (kind == "ImageLayer") {
             layer = std::make_unique<wImageLayer>(image, record.data);
-        } else {
+        } else if (kind == "Image3DLayer") {
             layer = std::make_unique<wImage3DLayer>(image, record.data);
+        } else {
+            layer = std::make_unique<wVolumeLayer>(image, record.data);
         }
     } else {
         return Fail(error, "unknown layer kind '" + kind + "'");

@@ -38,7 +38,8 @@ public:
     ~wRenderable() override;
 
     /// The kind name: "Viewer", "MeshLayer", "ImageLayer", "Image3DLayer",
-    /// "LandmarkLayer" or "TextLayer". The "IsA" item and the first script field.
+    /// "LandmarkLayer", "TextLayer", "MeasureLayer", "MeshSliceLayer" or "VolumeLayer".
+    /// The "IsA" item and the first script field.
     const std::string& GetKindName() const { return GetType(); }
 
     /// Non-zero when this object is of class `className` or derives from it. Both the

@@ -15,6 +15,7 @@
 ///     item   = tag "=" value                ; split at the first "="
 ///     kind   = "Viewer" | "MeshLayer" | "ImageLayer" | "Image3DLayer"
 ///            | "LandmarkLayer" | "TextLayer" | "MeasureLayer" | "MeshSliceLayer"
+///            | "VolumeLayer"
 ///     name   = the layer's display name     ; "View" for a viewer
 ///     data   = the data item's name         ; empty for a viewer, a text or measure layer
 ///

@@ -13,6 +13,7 @@
 #include "wProp.h"
 #include "wSliceView.h"
 #include "wViewer.h"
+#include "wVolumeLayer.h"
 
 namespace {
 
@@ -34,6 +35,32 @@ std::vector<wImageLayer*> ImageLayers(const wViewer& viewer) {
         }
     }
     return layers;
+}
+
+// The slices of the 2D views for the images of the 3D view, in order: planes keep their
+// colours; a volume rendering's curves mean nothing on a slice, so its slices start as
+// any image does (grey over the scalar range).
+std::vector<std::unique_ptr<wImageLayer>> SliceLayers(const wViewer& scene, int orientation) {
+    std::vector<std::unique_ptr<wImageLayer>> slices;
+    for (int i = 0; i < scene.GetNumberOfItems(); ++i) {
+        wLayer* source = scene.GetInput(i);
+        auto* planes = dynamic_cast<wImageLayer*>(source);
+        auto* volume = dynamic_cast<wVolumeLayer*>(source);
+        if (planes == nullptr && volume == nullptr) {
+            continue;
+        }
+        auto slice = std::make_unique<wImageLayer>(planes ? planes->GetImage() : volume->GetImage(),
+                                                   source->GetResourceName(0), orientation);
+        slice->SetLayerName(source->GetLayerName());
+        if (planes != nullptr) {
+            slice->SetLookupTable(planes->GetLookupTableName());
+            double contrast[2];
+            planes->GetContrast(contrast);
+            slice->SetContrast(contrast[0], contrast[1]);
+        }
+        slices.push_back(std::move(slice));
+    }
+    return slices;
 }
 
 }  // namespace
@@ -77,18 +104,10 @@ void wViewLayout::Synchronize() {
         }
         // Images first, so that one of them leads each 2D view; then the lines where the
         // surfaces cross the slices.
-        for (wImageLayer* source : ImageLayers(m_scene)) {
-            const std::string data = source->GetResourceName(0);
-            if (view.FindInputIndex(data) >= 0) {
-                continue;
+        for (auto& slice : SliceLayers(m_scene, slot)) {
+            if (view.FindInputIndex(slice->GetResourceName(0)) < 0) {
+                view.AddInput(std::move(slice));
             }
-            auto layer = std::make_unique<wImageLayer>(source->GetImage(), data, slot);
-            layer->SetLayerName(source->GetLayerName());
-            layer->SetLookupTable(source->GetLookupTableName());
-            double contrast[2];
-            source->GetContrast(contrast);
-            layer->SetContrast(contrast[0], contrast[1]);
-            view.AddInput(std::move(layer));
         }
         if (view.GetNumberOfItems() == 0) {
             continue;
@@ -109,10 +128,10 @@ void wViewLayout::Synchronize() {
     }
     if (!m_crosshairSet) {
         // The crosshair starts in the middle of the first image.
-        const std::vector<wImageLayer*> images = ImageLayers(m_scene);
-        if (!images.empty() && images.front()->HasDrawableImage()) {
+        const wSliceView first(m_slices[0].get());
+        if (first.IsValid()) {
             int extent[6];
-            images.front()->GetImage()->GetExtent(extent);
+            first.GetLayer()->GetImage()->GetExtent(extent);
             const int middle[3] = {(extent[0] + extent[1]) / 2, (extent[2] + extent[3]) / 2,
                                    (extent[4] + extent[5]) / 2};
             MoveCrosshair(middle);

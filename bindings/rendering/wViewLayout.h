@@ -14,7 +14,8 @@ class wViewer;
 ///
 /// Mirroring. Every image layer of the 3D view (wImageLayer or wImage3DLayer) is shown
 /// in each 2D view by a single-slice layer of the same image, data name, layer name,
-/// colour scale and contrast, and every surface (wMeshLayer) by the lines where it
+/// colour scale and contrast; a volume rendering (wVolumeLayer) by one of the same
+/// image and names, grey over its scalar range; and every surface (wMeshLayer) by the lines where it
 /// crosses the slice (wMeshSliceLayer, in the surface's colour); Synchronize brings the
 /// 2D views up to date after layers were added to or removed from the 3D view. The
 /// crosshair starts in the middle of the first image.

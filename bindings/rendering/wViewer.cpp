@@ -7,6 +7,7 @@
 #include <vtkCellArray.h>
 #include <vtkCoordinate.h>
 #include <vtkCornerAnnotation.h>
+#include <vtkImageData.h>
 #include <vtkMath.h>
 #include <vtkNew.h>
 #include <vtkPoints.h>
@@ -51,10 +52,12 @@ std::unordered_map<vtkRenderer*, wViewer*>& ViewersByRenderer() {
     return viewers;
 }
 
-// The anatomy of the key layer's image: "" for other layers and images without one.
+// The anatomy of the key layer's image (planes or a volume rendering): "" for other
+// layers and images without one.
 std::string KeyAnatomy(const wViewer& viewer) {
-    const auto* image = dynamic_cast<const wImageLayer*>(viewer.GetKeyLayer());
-    return image != nullptr ? wexlan::Anatomy::AxesOf(image->GetImage()) : "";
+    const wLayer* key = viewer.GetKeyLayer();
+    auto* image = key != nullptr ? vtkImageData::SafeDownCast(key->GetResource(0)) : nullptr;
+    return image != nullptr ? wexlan::Anatomy::AxesOf(image) : "";
 }
 
 // The readout text of the lower left corner.

@@ -1,6 +1,6 @@
-// "Volume Viewer": image volumes as three orthogonal planes, one slice, or four views
-// (three 2D slice views and the 3D view), with the surfaces, markers and point clouds
-// of the same scene.
+// "Volume Viewer": image volumes as three orthogonal planes, one slice, a volume
+// rendering, or four views (three 2D slice views and the 3D view, which shows the planes
+// or the volume rendering), with the surfaces, markers and point clouds of the same scene.
 #include <algorithm>
 #include <array>
 
@@ -21,16 +21,20 @@
 #include "wViewLayout.h"
 #include "wViewer.h"
 #include "wViewerWrapperBase.h"
+#include "wVolumeLayer.h"
 
 namespace {
 
 /// How volumes are shown, by the word of the "mode" command and the dialog's order.
-enum class Mode { Planes, Slice, Four };
-constexpr std::array<const char*, 3> kModeWords = {"planes", "slice", "four"};
-constexpr std::array<const char*, 3> kModeCaptions = {"Three planes (3D)", "Single slice (2D)",
-                                                      "Four views (2D and 3D)"};
-constexpr std::array<const char*, 3> kModeObjectNames = {"volumeThreePlanes", "volumeSingleSlice",
-                                                         "volumeFourViews"};
+enum class Mode { Planes, Slice, Four, Volume, FourVolume };
+constexpr std::array<const char*, 5> kModeWords = {"planes", "slice", "four", "volume",
+                                                   "four-volume"};
+constexpr std::array<const char*, 5> kModeCaptions = {
+    "Three planes (3D)", "Single slice (2D)", "Four views (2D and 3D)", "Volume rendering (3D)",
+    "Four views with volume rendering"};
+constexpr std::array<const char*, 5> kModeObjectNames = {
+    "volumeThreePlanes", "volumeSingleSlice", "volumeFourViews", "volumeRendering",
+    "volumeFourViewsRendering"};
 
 /// The scene viewer, and in four-view mode the layout around it: the view in use is
 /// the one clicked last.
@@ -84,6 +88,9 @@ protected:
         if (m_mode == Mode::Slice) {
             return std::make_unique<wImageLayer>(image, name, wImageLayer::XYPlane);
         }
+        if (m_mode == Mode::Volume || m_mode == Mode::FourVolume) {
+            return std::make_unique<wVolumeLayer>(image, name);
+        }
         return std::make_unique<wImage3DLayer>(image, name);
     }
 
@@ -122,8 +129,8 @@ protected:
         return dialog;
     }
 
-    /// "mode planes", "mode slice" and "mode four" choose how volumes are shown, as the
-    /// dialog does.
+    /// "mode planes", "mode slice", "mode four", "mode volume" and "mode four-volume"
+    /// choose how volumes are shown, as the dialog does.
     void OnCommand(const std::string& word, const std::string& rest) override {
         const auto found = std::find(kModeWords.begin(), kModeWords.end(), rest);
         if (word != "mode" || found == kModeWords.end()) {
@@ -146,8 +153,10 @@ private:
     }
 
     /// Switches the mode and shows the current scene's data again in it, the volumes
-    /// first (so that one of them leads the view), each layer keeping what the new kind
-    /// of layer can take of its rows (colour, contrast, opacity, slice...).
+    /// first (so that one of them leads the view), each layer keeping its rows when it
+    /// stays of its kind or moves between planes and a slice (colour, contrast, opacity,
+    /// slice...); a volume rendering and planes share none: their contrasts mean
+    /// different things.
     void ShowIn(Mode mode) {
         m_mode = mode;
         wViewer* viewer = SceneViewerOfCurrentWindow();
@@ -164,7 +173,8 @@ private:
                 {viewer->GetInput(i)->GetResourceName(0), *viewer->GetInput(i)->GetProperty()});
         }
         std::stable_partition(shown.begin(), shown.end(), [viewer](const Shown& layer) {
-            return dynamic_cast<wImageLayer*>(viewer->GetInput(viewer->FindInputIndex(layer.name)));
+            const wLayer* shownLayer = viewer->GetInput(viewer->FindInputIndex(layer.name));
+            return vtkImageData::SafeDownCast(shownLayer->GetResource(0)) != nullptr;
         });
         auto* wrapper = dynamic_cast<LayoutWrapper*>(m_ViewerWrapper);
         if (wrapper != nullptr) {
@@ -174,7 +184,10 @@ private:
         m_NumberOfSecondaryData = 0;
         for (const Shown& layer : shown) {
             AddSecondaryDataByName(layer.name);
-            if (wLayer* added = viewer->GetInput(viewer->FindInputIndex(layer.name))) {
+            wLayer* added = viewer->GetInput(viewer->FindInputIndex(layer.name));
+            const bool samePlanes = added != nullptr && added->IsA("ImageLayer") != 0 &&
+                                    layer.rows.GetType().find("ImageLayer") != std::string::npos;
+            if (added != nullptr && (samePlanes || added->GetKindName() == layer.rows.GetType())) {
                 for (int row = 0; row < layer.rows.GetNumberOfItems(); ++row) {
                     if (layer.rows.GetTag(row) != "IsA") {
                         added->SetPropertyValue(layer.rows.GetTag(row), layer.rows.GetValue(row));
@@ -183,7 +196,8 @@ private:
             }
         }
         if (wrapper != nullptr) {
-            wrapper->SetFourViews(mode == Mode::Four);  // its 2D views copy what the layers took
+            // Its 2D views copy what the layers took.
+            wrapper->SetFourViews(mode == Mode::Four || mode == Mode::FourVolume);
         }
         viewer->ResetCamera();
         viewer->Render();

@@ -269,6 +269,58 @@ TEST_F(BatchModeTest, SliceViewsPageWindowReadOutNameThePatientsSidesAndLinkFour
     EXPECT_LT(Share(four.copy(QRect(400, 0, 400, 300)), black), 0.01);
 }
 
+// Volume rendering: every preset draws its own picture, unlike the planes; the rows change
+// it; cropping to the patient's left half hides the right; a workspace brings it back.
+TEST_F(BatchModeTest, VolumeRenderingPresetsRowsAndCropping) {
+    WriteCtVolume(Path("ct.mha"));
+    std::string commands = "open " + Path("ct.mha") +
+                           "\nselect ct\nbutton Volume Viewer\nscreenshot planes.png 240x180\n"
+                           "module Volume Viewer mode volume\ncamera anterior\n";
+    const std::vector<std::string> presets = {"CT Bone",    "CT Soft Tissue", "CT Lung",
+                                              "CT Angio",   "MR Default",     "MIP"};
+    for (std::size_t i = 0; i < presets.size(); ++i) {
+        commands += "set Preset " + presets[i] + "\nscreenshot p" + std::to_string(i) +
+                    ".png 240x180\n";
+    }
+    commands +=
+        "set Preset CT Bone\nset Opacity 30\nscreenshot opacity.png 240x180\n"
+        "set Opacity 100\nset Contrast -1000, 3000\nscreenshot contrast.png 240x180\n"
+        "set Contrast -1000, 1500\nset Cropping On\nscreenshot box.png 240x180\n"
+        "set Cropping Box 24, 47, 0, 47, 0, 31\n"
+        "screenshot cropped.png 240x180\nworkspace v.f\nquit\n";
+    const Outcome run = Batch(commands);
+    ASSERT_EQ(run.status, 0) << run.err;
+
+    std::vector<QImage> shots = {Shot("planes.png")};
+    for (std::size_t i = 0; i < presets.size(); ++i) {
+        shots.push_back(Shot("p" + std::to_string(i) + ".png"));
+    }
+    for (std::size_t i = 0; i < shots.size(); ++i) {
+        for (std::size_t j = i + 1; j < shots.size(); ++j) {
+            EXPECT_GT(Changed(shots[i], shots[j]), 0.02) << i << " and " << j;
+        }
+    }
+    EXPECT_GT(Changed(shots[1], Shot("opacity.png")), 0.02);
+    EXPECT_GT(Changed(shots[1], Shot("contrast.png")), 0.02);
+
+    // Seen from the front, the patient's left (+x) is on the right of the picture.
+    const QImage whole = shots[1], cropped = Shot("cropped.png");
+    const QRgb background = whole.pixel(2, 2);
+    auto drawn = [&](const QImage& shot, QRect half) {
+        return Share(half, [&](int x, int y) { return shot.pixel(x, y) != background; });
+    };
+    const QRect right(0, 0, 120, 180), left(120, 0, 120, 180);
+    EXPECT_GT(drawn(whole, right), 0.05);
+    EXPECT_LT(drawn(cropped, right), drawn(whole, right) / 4);
+    EXPECT_GT(drawn(cropped, left), drawn(whole, left) / 2);
+    EXPECT_LT(Changed(Shot("box.png"), whole), 0.1) << "the whole box crops nothing";
+
+    const Outcome loaded = Batch("loadworkspace v.f\nselect ct\nprops\nquit\n");
+    ASSERT_EQ(loaded.status, 0) << loaded.err;
+    EXPECT_THAT(loaded.out, HasSubstr("VolumeLayer\tCropping\tOn\tenabled"));
+    EXPECT_THAT(ReadAll(Path("v.f")), HasSubstr("Cropping Box=24, 47, 0, 47, 0, 31"));
+}
+
 // Measurements by numbers and by two clicks on a slice, listed, edited, saved and read back.
 TEST_F(BatchModeTest, MeasurementsArePlacedListedEditedAndSaved) {
     WriteRasVolume(Path("ras.nrrd"));

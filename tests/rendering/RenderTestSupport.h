@@ -25,6 +25,7 @@
 #include "wMeshLayer.h"
 #include "wProp.h"
 #include "wTextLayer.h"
+#include "wVolumeLayer.h"
 #include "wViewer.h"
 
 namespace rendertest {

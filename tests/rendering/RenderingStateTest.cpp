@@ -42,8 +42,9 @@ TEST(PropertySet, EachKindTakesTheSheetsTextsAndScriptsItsState) {
     wImage3DLayer image3D(volume, "vol");
     wLandmarkLayer marks(points, "marks");
     wTextLayer text("two\twords\\");
-    for (wRenderable* r :
-         std::initializer_list<wRenderable*>{&viewer, &mesh, &image, &image3D, &marks, &text}) {
+    wVolumeLayer rendering(volume, "vol");
+    for (wRenderable* r : std::initializer_list<wRenderable*>{&viewer, &mesh, &image, &image3D,
+                                                              &marks, &text, &rendering}) {
         const wProp reported = *r->GetProperty();
         EXPECT_EQ(reported.GetType(), r->GetKindName());
         EXPECT_EQ(reported.GetValue("IsA"), r->GetKindName());
@@ -77,7 +78,11 @@ TEST(PropertySet, EachKindTakesTheSheetsTextsAndScriptsItsState) {
         {&image, "Lookup Table", "Magenta", false},
         {&image, "Orientation", "YZ Plane", true},
         {&text, "Text Size", "64", true},
-        {&text, "Text Size", "65", false}};
+        {&text, "Text Size", "65", false},
+        {&rendering, "Preset", "ct bone", false},
+        {&rendering, "Cropping Box", "0, 3, 0, 7, 0", false},
+        {&rendering, "Cropping Box", "0, 3, 0, 7, 0, 7x", false},
+        {&rendering, "Cropping Box", "-5, 3, 0, 7.5, 0, 70", true}};
     for (const auto& [target, tag, value, taken] : cases) {
         EXPECT_EQ(target->SetPropertyValue(tag, value), taken) << tag << " = " << value;
     }
@@ -106,7 +111,15 @@ TEST(PropertySet, EachKindTakesTheSheetsTextsAndScriptsItsState) {
     marks.SetLandmarkSize(0.75);
     marks.SetColor(0, 1, 0);
     text.SetTextSize(33);
+    rendering.SetPreset("CT Angio");
+    rendering.SetContrast(-200, 900);
+    rendering.SetOpacity(0.5);
+    rendering.SetShade(false);
+    rendering.SetCropping(true);
     ExpectRoundTrip(mesh, sphere);
+    ExpectRoundTrip(rendering, volume);
+    EXPECT_EQ(rendering.GetProperty()->GetValue("Cropping Box"), "0, 3, 0, 7, 0, 7")
+        << "clamped to the volume";
     ExpectRoundTrip(image, volume);
     ExpectRoundTrip(image3D, volume);
     ExpectRoundTrip(marks, points);
