@@ -5,6 +5,8 @@
 #include <vtkBoxWidget2.h>
 #include <vtkCallbackCommand.h>
 #include <vtkColorTransferFunction.h>
+#include <vtkFixedPointVolumeRayCastMapper.h>
+#include <vtkGPUVolumeRayCastMapper.h>
 #include <vtkImageData.h>
 #include <vtkMatrix4x4.h>
 #include <vtkObjectFactory.h>
@@ -113,7 +115,8 @@ bool IsSoftwareOpenGL() {
 }
 
 /// The smart mapper, told at its first frame to cast rays on the processor when
-/// OpenGL is software (vtkSmartVolumeMapper alone would pick the emulated card).
+/// OpenGL is software (vtkSmartVolumeMapper alone would pick the emulated card), and
+/// drawing every still frame at full resolution.
 class CoreAwareVolumeMapper : public vtkSmartVolumeMapper {
 public:
     static CoreAwareVolumeMapper* New();
@@ -124,6 +127,16 @@ public:
             m_modeChosen = true;
             if (IsSoftwareOpenGL()) {
                 SetRequestedRenderModeToRayCast();
+            }
+        }
+        // While interacting the ray casters shrink their image to meet the frame time,
+        // and keep the shrunk size afterwards: a still frame starts again from full.
+        if (renderer->GetRenderWindow()->GetDesiredUpdateRate() < GetInteractiveUpdateRate()) {
+            if (RayCastMapper != nullptr) {
+                RayCastMapper->SetImageSampleDistance(1.0f);
+            }
+            if (GPUMapper != nullptr) {
+                GPUMapper->SetImageSampleDistance(1.0f);
             }
         }
         vtkSmartVolumeMapper::Render(renderer, volume);
@@ -221,6 +234,8 @@ wVolumeLayer::wVolumeLayer(vtkImageData* image, const std::string& dataName)
     d->property->SetSpecular(0.3);
     d->property->SetSpecularPower(15);
     d->mapper->SetCroppingRegionFlagsToSubVolume();
+    // Still frames at full quality; interactive ones adjust (see CoreAwareVolumeMapper).
+    d->mapper->AutoAdjustSampleDistancesOff();
     d->volume->SetMapper(d->mapper);
     d->volume->SetProperty(d->property);
     d->outlineActor = wexlan::ActorLook::OutlineActor(d->bounds);

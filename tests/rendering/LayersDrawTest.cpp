@@ -122,6 +122,23 @@ TEST(LandmarkLayer, DrawsSpheresOfTheSetSizeAndColour) {
     EXPECT_EQ(drawn(IsGreenish), 0);
 }
 
+// While the view moves, the ray caster draws a coarser picture to keep up; the frame after
+// is the full picture again, exactly as before the interaction.
+TEST(VolumeLayer, TheFrameAfterAnInteractionIsFullQuality) {
+    Scene scene(160);
+    auto ball = MakeVolume(48, [](int i, int j, int k) {
+        return std::hypot(i - 24, j - 24, k - 24) < 18 ? 1000 + 40 * ((i + j + k) % 7) : 0;
+    });
+    auto* layer = scene.Add(std::make_unique<wVolumeLayer>(ball, "ball"));
+    ASSERT_EQ(layer->GetPreset(), "MR Default");
+    const Frame still = scene.Draw();
+    EXPECT_GT(still.Count(IsLit), 160 * 160 / 10);
+    scene.window->SetDesiredUpdateRate(1000);  // a time budget no frame can meet
+    EXPECT_GT(scene.Draw().Differences(still), 20) << "interactive frames are coarser";
+    scene.window->SetDesiredUpdateRate(0.0001);
+    EXPECT_EQ(scene.Draw().Differences(still), 0);
+}
+
 TEST(TextLayer, DrawsTheTextInItsSizeAndColour) {
     Scene scene(128);
     auto* text = scene.Add(std::make_unique<wTextLayer>("WEXLAN"));
