@@ -34,6 +34,13 @@ class wViewer;
 ///    (wViewer::SetProbePoint).
 /// Each of these draws exactly one frame.
 ///
+/// Every drag (turning, panning, zooming, window and level) makes the viewer under the
+/// mouse interact (wViewer::BeginInteraction) until the button is released; wheel steps
+/// and paging keys until kQuietMilliseconds pass without another (a one-shot timer of
+/// the interactor: an interactor without timers, such as a batch one, leaves ending to
+/// its caller, see wViewer::EndInteractionsIn). When an interaction ends one
+/// full-quality frame is drawn.
+///
 /// After each change of the slice or of the window and level (at the end of a drag)
 /// the style invokes ViewEditedEvent, so that a host can show the new values
 /// elsewhere (a property sheet).
@@ -47,6 +54,9 @@ public:
     static constexpr unsigned long ViewEditedEvent = vtkCommand::UserEvent + 1;
     /// How far, in pixels, the mouse may move between press and release of a click.
     static constexpr int kClickSlop = 2;
+    /// How long, in milliseconds, after the last wheel step or paging key the
+    /// interaction they started ends.
+    static constexpr unsigned long kQuietMilliseconds = 250;
 
     void OnMouseMove() override;
     void OnLeftButtonDown() override;
@@ -55,6 +65,7 @@ public:
     void OnMouseWheelBackward() override;
     void OnKeyPress() override;
     void OnLeave() override;
+    void OnTimer() override;
 
     /// Lets the next clicks place a measurement of `kind` (forgetting points placed
     /// for an unfinished one).
@@ -66,6 +77,10 @@ public:
 protected:
     wViewerInteractorStyle() = default;
     ~wViewerInteractorStyle() override = default;
+    /// VTK's drags start and stop here: the viewer of the current renderer interacts
+    /// in between (the stop draws the full-quality frame).
+    void StartState(int newState) override;
+    void StopState() override;
 
 private:
     /// The viewer on top under the event's position, or null; its renderer becomes
@@ -77,6 +92,10 @@ private:
     bool PageUnderEvent(int steps);
     /// Places the next point of the measurement at display point (x, y) of `viewer`.
     void PlacePoint(wViewer& viewer, int x, int y);
+    /// Makes `viewer` interact until kQuietMilliseconds pass without another call.
+    void InteractBriefly(wViewer& viewer);
+    /// Zooms the 3D view under the mouse by `steps` wheel steps; false when there is none.
+    bool ZoomUnderEvent(double steps);
 
     wViewer* m_windowing = nullptr;  // the 2D view whose window and level a drag sets
     wViewer* m_pressed = nullptr;    // the viewer a left press went to, until release
@@ -84,6 +103,7 @@ private:
     double m_startWindow = 0;
     double m_startLevel = 0;
     double m_valuesPerPixel = 1;
+    int m_quietTimer = 0;  // the interactor's timer that ends a brief interaction, or 0
     std::optional<wMeasureLayer::Kind> m_measuring;
     std::vector<wMeasureLayer::Point> m_placed;
 
