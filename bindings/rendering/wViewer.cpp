@@ -298,6 +298,22 @@ wViewer* wViewer::OfRenderer(vtkRenderer* renderer) {
     return found != ViewersByRenderer().end() ? found->second : nullptr;
 }
 
+std::vector<wViewer*> wViewer::ViewersIn(vtkRenderWindow* window) {
+    std::vector<wViewer*> viewers;
+    vtkRendererCollection* renderers = window != nullptr ? window->GetRenderers() : nullptr;
+    if (renderers == nullptr) {
+        return viewers;
+    }
+    vtkCollectionSimpleIterator at;
+    renderers->InitTraversal(at);
+    while (vtkRenderer* renderer = renderers->GetNextRenderer(at)) {
+        if (wViewer* viewer = OfRenderer(renderer)) {
+            viewers.push_back(viewer);
+        }
+    }
+    return viewers;
+}
+
 int wViewer::AddInput(std::unique_ptr<wLayer> layer) {
     if (!layer) {
         return -1;
@@ -854,16 +870,9 @@ bool wViewer::IsInteracting() const {
 }
 
 bool wViewer::EndInteractionsIn(vtkRenderWindow* window, bool draw) {
-    if (window == nullptr) {
-        return false;
-    }
     bool ended = false;
-    vtkRendererCollection* renderers = window->GetRenderers();
-    vtkCollectionSimpleIterator at;
-    renderers->InitTraversal(at);
-    while (vtkRenderer* renderer = renderers->GetNextRenderer(at)) {
-        wViewer* viewer = OfRenderer(renderer);
-        if (viewer != nullptr && viewer->IsInteracting()) {
+    for (wViewer* viewer : ViewersIn(window)) {
+        if (viewer->IsInteracting()) {
             viewer->EndInteraction(false);
             ended = true;
         }

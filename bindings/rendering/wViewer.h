@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "wRenderable.h"
 #include "wexlanrendering_export.h"
@@ -84,6 +85,9 @@ public:
     vtkRenderer* GetRenderer() const;
     /// The viewer whose scene renderer is `renderer`, or null.
     static wViewer* OfRenderer(vtkRenderer* renderer);
+    /// The viewers drawing in `window` (several in a layout), in drawing order; none for
+    /// a null window.
+    static std::vector<wViewer*> ViewersIn(vtkRenderWindow* window);
 
     /// @name Layers
     /// @{

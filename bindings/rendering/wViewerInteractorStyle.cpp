@@ -242,14 +242,9 @@ void wViewerInteractorStyle::OnKeyPress() {
 }
 
 void wViewerInteractorStyle::OnLeave() {
-    vtkRenderWindow* window = GetInteractor()->GetRenderWindow();
-    vtkRendererCollection* renderers = window->GetRenderers();
-    renderers->InitTraversal();
-    while (vtkRenderer* renderer = renderers->GetNextItem()) {
-        if (wViewer* viewer = wViewer::OfRenderer(renderer)) {
-            viewer->ClearProbePoint();
-            viewer->Update();
-        }
+    for (wViewer* viewer : wViewer::ViewersIn(GetInteractor()->GetRenderWindow())) {
+        viewer->ClearProbePoint();
+        viewer->Update();
     }
     vtkInteractorStyleTrackballCamera::OnLeave();
 }
