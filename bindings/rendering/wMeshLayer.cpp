@@ -101,10 +101,14 @@ void MakeProxy(vtkSmartPointer<vtkPolyData> geometry, double cells, ProxyBuild* 
     cluster->SetInputData(geometry);
     cluster->SetNumberOfDivisions(divisions, divisions, divisions);
     cluster->AutoAdjustNumberOfDivisionsOn();
+    cluster->Update();
+    if (build->abort) {
+        return;  // an aborted filter leaves half an output, which the next must not read
+    }
     // Smooth normals, so that the few large triangles are not shaded flat.
     auto normals = vtkSmartPointer<vtkPolyDataNormals>::New();
     normals->AddObserver(vtkCommand::ProgressEvent, stop);
-    normals->SetInputConnection(cluster->GetOutputPort());
+    normals->SetInputData(cluster->GetOutput());
     normals->SplittingOff();
     normals->ComputeCellNormalsOff();
     normals->Update();
