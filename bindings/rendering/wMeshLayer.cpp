@@ -225,7 +225,9 @@ void wMeshLayer::SetInteractive(bool interactive, const wInteractionBudget& budg
     const double cells = static_cast<double>(d->surface->GetNumberOfCells());
     const bool wanted = interactive && cells > budget.triangles && cells > kProxyFloor;
     if (wanted && !d->proxyBuild) {
-        StartProxy(std::max(budget.triangles / 2, kProxyFloor));
+        // A quarter: the budget counts all of a frame's time as triangles, but clearing,
+        // overlays and the swap take their share of an interactive frame.
+        StartProxy(std::max(budget.triangles / 4, kProxyFloor));
     }
     const bool shown = wanted && IsProxyReady();
     if (shown == d->proxyShown) {

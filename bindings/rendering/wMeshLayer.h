@@ -25,7 +25,7 @@
 ///
 /// Interaction proxy. While the viewer interacts (wLayer::SetInteractive) a mesh of
 /// more cells than the budget's triangles (and more than kProxyFloor) draws a
-/// decimated copy: quadric clustering down to about half the budget (at least
+/// decimated copy: quadric clustering down to about a quarter of the budget (at least
 /// kProxyFloor cells), with smooth normals, in the same actor (colour, opacity,
 /// representation, transform) and clipped by the same plane; a colour map colours it
 /// by the value of the nearest point of the full mesh. The copy is made once, on a
