@@ -137,20 +137,19 @@ int main() {
     const double lodFps = TurnFps(viewer, releaseLod, drawnLod);
     viewer.SetInteractionLOD(false);
     const double fullFps = TurnFps(viewer, releaseFull, drawnFull);
-    std::printf("turn: %.1f fps interacting (%lld triangles), %.1f fps at full quality (%lld); "
-                "release frame %.3f s\n",
-                lodFps, static_cast<long long>(drawnLod), fullFps,
-                static_cast<long long>(drawnFull), releaseLod);
+    std::printf(
+        "turn: %.1f fps interacting (%lld triangles), %.1f fps at full quality (%lld); "
+        "release frame %.3f s\n",
+        lodFps, static_cast<long long>(drawnLod), fullFps, static_cast<long long>(drawnFull),
+        releaseLod);
 
-    PrintFigure("Turning a 2M-triangle surface in 512 x 512 (36 x 10 degrees), Interaction LOD on",
-                Format("%.1f fps", lodFps), ">= 15 fps",
-                Format("%.1fx full quality (%.1f fps)", fullFps > 0 ? lodFps / fullFps : 0,
-                       fullFps),
-                Met(lodFps >= 15));
-    PrintFigure("Full-quality frame that ends that interaction",
-                Format("%.0f ms", 1000 * releaseLod), "-",
-                Format("%.2fx a full-quality turning frame",
-                       fullFps > 0 ? releaseLod * fullFps : 0),
-                "-");
+    PrintFigure(
+        "Turning a 2M-triangle surface in 512 x 512 (36 x 10 degrees), Interaction LOD on",
+        Format("%.1f fps", lodFps), ">= 15 fps",
+        Format("%.1fx full quality (%.1f fps)", fullFps > 0 ? lodFps / fullFps : 0, fullFps),
+        Met(lodFps >= 15));
+    PrintFigure(
+        "Full-quality frame that ends that interaction", Format("%.0f ms", 1000 * releaseLod), "-",
+        Format("%.2fx a full-quality turning frame", fullFps > 0 ? releaseLod * fullFps : 0), "-");
     return 0;
 }

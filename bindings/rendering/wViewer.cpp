@@ -8,11 +8,11 @@
 #include <vtkCellArray.h>
 #include <vtkCoordinate.h>
 #include <vtkCornerAnnotation.h>
+#include <vtkMapper.h>
 #include <vtkMath.h>
 #include <vtkNew.h>
 #include <vtkPoints.h>
 #include <vtkPolyData.h>
-#include <vtkMapper.h>
 #include <vtkPolyDataMapper2D.h>
 #include <vtkProperty2D.h>
 #include <vtkRenderWindow.h>

@@ -219,8 +219,8 @@ void wViewerInteractorStyle::StartState(int newState) {
 
 void wViewerInteractorStyle::StopState() {
     // The base class draws the frame that ends the state: it is the full-quality one.
-    if (wViewer* viewer = CurrentRenderer != nullptr ? wViewer::OfRenderer(CurrentRenderer)
-                                                     : nullptr) {
+    if (wViewer* viewer =
+            CurrentRenderer != nullptr ? wViewer::OfRenderer(CurrentRenderer) : nullptr) {
         viewer->EndInteraction(false);
     }
     vtkInteractorStyleTrackballCamera::StopState();
