@@ -1,5 +1,6 @@
 #include "wViewerInteractorStyle.h"
 
+#include <vtkCallbackCommand.h>
 #include <vtkCellPicker.h>
 #include <vtkNew.h>
 #include <vtkObjectFactory.h>
@@ -26,6 +27,17 @@ namespace {
 constexpr int kFastSteps = 10;
 
 }  // namespace
+
+wViewerInteractorStyle::wViewerInteractorStyle() {
+    // With an observer of its own timer events the style passes them on with the id,
+    // instead of calling OnTimer.
+    m_timerObserver->SetClientData(this);
+    m_timerObserver->SetCallback([](vtkObject*, unsigned long, void* style, void* timerId) {
+        static_cast<wViewerInteractorStyle*>(style)->TimerFired(
+            timerId != nullptr ? *static_cast<int*>(timerId) : 0);
+    });
+    AddObserver(vtkCommand::TimerEvent, m_timerObserver);
+}
 
 wViewer* wViewerInteractorStyle::ViewerUnderEvent() {
     vtkRenderWindowInteractor* interactor = GetInteractor();
@@ -194,16 +206,15 @@ void wViewerInteractorStyle::InteractBriefly(wViewer& viewer) {
     m_quietTimer = interactor->CreateOneShotTimer(kQuietMilliseconds);
 }
 
-void wViewerInteractorStyle::OnTimer() {
-    vtkRenderWindowInteractor* interactor = GetInteractor();
-    if (m_quietTimer == 0 || interactor->GetTimerEventId() != m_quietTimer) {
-        vtkInteractorStyleTrackballCamera::OnTimer();
+void wViewerInteractorStyle::TimerFired(int timerId) {
+    if (m_quietTimer == 0 || timerId != m_quietTimer) {
+        OnTimer();
         return;
     }
     m_quietTimer = 0;
     // A drag that began meanwhile ends its interaction itself, at the release.
     if (GetState() == VTKIS_NONE && m_windowing == nullptr) {
-        wViewer::EndInteractionsIn(interactor->GetRenderWindow());
+        wViewer::EndInteractionsIn(GetInteractor()->GetRenderWindow());
     }
 }
 

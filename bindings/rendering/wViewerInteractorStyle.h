@@ -2,6 +2,7 @@
 
 #include <vtkCommand.h>
 #include <vtkInteractorStyleTrackballCamera.h>
+#include <vtkNew.h>
 
 #include <optional>
 #include <vector>
@@ -65,7 +66,6 @@ public:
     void OnMouseWheelBackward() override;
     void OnKeyPress() override;
     void OnLeave() override;
-    void OnTimer() override;
 
     /// Lets the next clicks place a measurement of `kind` (forgetting points placed
     /// for an unfinished one).
@@ -75,7 +75,7 @@ public:
     std::size_t GetPlacedPoints() const { return m_placed.size(); }
 
 protected:
-    wViewerInteractorStyle() = default;
+    wViewerInteractorStyle();
     ~wViewerInteractorStyle() override = default;
     /// VTK's drags start and stop here: the viewer of the current renderer interacts
     /// in between (the stop draws the full-quality frame).
@@ -94,6 +94,9 @@ private:
     void PlacePoint(wViewer& viewer, int x, int y);
     /// Makes `viewer` interact until kQuietMilliseconds pass without another call.
     void InteractBriefly(wViewer& viewer);
+    /// The interactor's timer `timerId` fired: the quiet timer ends the interactions of
+    /// the window, other timers go to VTK's OnTimer.
+    void TimerFired(int timerId);
     /// Zooms the 3D view under the mouse by `steps` wheel steps; false when there is none.
     bool ZoomUnderEvent(double steps);
 
@@ -104,6 +107,8 @@ private:
     double m_startLevel = 0;
     double m_valuesPerPixel = 1;
     int m_quietTimer = 0;  // the interactor's timer that ends a brief interaction, or 0
+    // Receives the timer events with their timer's id (OnTimer is told none).
+    vtkNew<vtkCallbackCommand> m_timerObserver;
     std::optional<wMeasureLayer::Kind> m_measuring;
     std::vector<wMeasureLayer::Point> m_placed;
 

@@ -227,6 +227,21 @@ TEST_F(ViewerTest, MovingTheViewDrawsADecimatedMeshUntilItEnds) {
     EXPECT_TRUE(wViewer::EndInteractionsIn(scene.window));
     EXPECT_EQ(scene.frames, 1);
     EXPECT_EQ(drawnCells(), full);
+    // With timers (an event loop would fire the one the style asks for): the quiet
+    // time after the last step ends it.
+    int quietTimer = 0;
+    vtkNew<vtkCallbackCommand> timers;
+    timers->SetClientData(&quietTimer);
+    timers->SetCallback([](vtkObject*, unsigned long, void* id, void* created) {
+        *static_cast<int*>(id) = *static_cast<int*>(created);
+    });
+    interactor->AddObserver(vtkCommand::CreateTimerEvent, timers);
+    event(32, 32, vtkCommand::MouseWheelBackwardEvent);
+    ASSERT_NE(quietTimer, 0);
+    scene.frames = 0;
+    interactor->InvokeEvent(vtkCommand::TimerEvent, &quietTimer);
+    EXPECT_FALSE(viewer->IsInteracting());
+    EXPECT_EQ(scene.frames, 1);
 
     // A screenshot in the middle of an interaction is full quality.
     viewer->BeginInteraction();
