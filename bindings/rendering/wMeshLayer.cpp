@@ -94,8 +94,9 @@ void MakeProxy(vtkSmartPointer<vtkPolyData> geometry, double cells, ProxyBuild* 
             static_cast<vtkAlgorithm*>(caller)->AbortExecuteOn();
         }
     });
-    // A surface meets about 4 n^2 of the n^3 bins, and each gives about two triangles.
-    const int divisions = std::clamp(static_cast<int>(std::sqrt(cells / 8)), 8, 1024);
+    // A closed surface meets about 6 n^2 of the n^3 bins (a sphere pi n^2, a torus more),
+    // and each gives about two triangles.
+    const int divisions = std::clamp(static_cast<int>(std::sqrt(cells / 12)), 8, 1024);
     auto cluster = vtkSmartPointer<vtkQuadricClustering>::New();
     cluster->AddObserver(vtkCommand::ProgressEvent, stop);
     cluster->SetInputData(geometry);
