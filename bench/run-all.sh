@@ -33,6 +33,7 @@ run_all() {
     step "controller: start-up discovery and OpenFile + Find" "$bench/bench_controller"
     step "reader: own parsers and guarded VTK readers against VTK" "$bench/bench_io"
     step "rendering: slice playback frames per second, property sets" display "$bench/bench_rendering"
+    step "rendering: turning a 2M-triangle surface and volume renderings, interaction level of detail" display "$bench/bench_lod"
     step "property sheet: slice dialog playback" display "$bench/bench_properties"
     step "preview: 2048 x 2048 VQ slice" env QT_QPA_PLATFORM=offscreen "$bench/bench_preview"
     step "workstation start-up" "$root/bench/host/startup.sh" "$build"

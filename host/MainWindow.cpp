@@ -28,6 +28,7 @@
 #include "VariableListing.h"
 #include "ViewingTabs.h"
 #include "wProtocol.h"
+#include "wViewer.h"
 
 namespace wexlan {
 namespace {
@@ -148,6 +149,22 @@ void MainWindow::BuildMenus() {
     connect(axes, &QAction::toggled, this, [this](bool on) {
         m_panel.ShowAxes(on);
         m_tabs->RenderCurrent();
+    });
+    // Cheaper pictures while the view moves, for every viewer of the current tab; the
+    // check mark shows the first one's state each time the menu opens.
+    QAction* lod = view->addAction(tr("Interaction &Level of Detail"));
+    lod->setObjectName(QStringLiteral("interactionLodAction"));
+    lod->setCheckable(true);
+    lod->setChecked(true);
+    connect(lod, &QAction::triggered, this, [this](bool on) {
+        for (wViewer* viewer : wViewer::ViewersIn(m_tabs->CurrentRenderWindow())) {
+            viewer->SetInteractionLOD(on);
+        }
+        m_panel.UpdateLayerProperty();
+    });
+    connect(view, &QMenu::aboutToShow, this, [this, lod] {
+        const std::vector<wViewer*> viewers = wViewer::ViewersIn(m_tabs->CurrentRenderWindow());
+        lod->setChecked(viewers.empty() || viewers.front()->GetInteractionLOD());
     });
     view->addAction(tr("&Scale factor..."), this, &MainWindow::AskScaleFactor);
     // The camera from the patient's sides, as the "camera" command does; Ctrl+1..6 as the

@@ -177,6 +177,9 @@ std::string ViewCommands::Mouse(const std::string& argument) {
         throw std::invalid_argument(
             "mouse needs move X Y, click X Y, drag X1 Y1 X2 Y2 or wheel up|down [N]");
     }
+    // The batch interactor has no timers to end the interaction of wheel steps: the
+    // command ends it, drawing the full-quality frame.
+    wViewer::EndInteractionsIn(interactor->GetRenderWindow());
     // What the mouse changed reaches the sheet and the layer tree through the style's
     // ViewEditedEvent, as a person's mouse does.
     return "";
@@ -192,6 +195,7 @@ std::string ViewCommands::Key(const std::string& argument) {
     }
     interactor->SetKeySym(argument.c_str());
     interactor->InvokeEvent(vtkCommand::KeyPressEvent);
+    wViewer::EndInteractionsIn(interactor->GetRenderWindow());  // as after wheel steps
     return "";
 }
 

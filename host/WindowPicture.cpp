@@ -5,6 +5,8 @@
 #include <vtkRenderWindow.h>
 #include <vtkWindowToImageFilter.h>
 
+#include "wViewer.h"
+
 namespace wexlan {
 
 std::string SaveWindowPicture(vtkRenderWindow* window, const std::string& path, int width,
@@ -18,6 +20,8 @@ std::string SaveWindowPicture(vtkRenderWindow* window, const std::string& path, 
     if (resized) {
         window->SetSize(width, height);
     }
+    // A picture is always drawn at full quality, even in the middle of an interaction.
+    wViewer::EndInteractionsIn(window, false);
     window->Render();
     vtkNew<vtkWindowToImageFilter> capture;
     capture->SetInput(window);

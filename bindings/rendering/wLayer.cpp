@@ -147,6 +147,8 @@ vtkScalarsToColors* wLayer::GetLookupTable() const {
 
 void wLayer::FollowSlicePlane(const double*, const double*) {}
 
+void wLayer::SetInteractive(bool, const wInteractionBudget&) {}
+
 wLayer::ViewDirection wLayer::GetPreferredView() const {
     return ViewDirection::Any;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <limits>
 #include <memory>
 #include <string>
 
@@ -11,6 +12,22 @@ class vtkProp;
 class vtkScalarsToColors;
 class wViewer;
 struct wScriptRecord;
+
+/// What a layer may spend on one frame while the user moves the view (see
+/// wViewer::BeginInteraction and wLayer::SetInteractive).
+struct wInteractionBudget {
+    /// The frames per second the viewer aims at while the user moves the view.
+    double frameRate = 15;
+    /// The triangles (cells) the scene can draw in one frame at that rate, measured on
+    /// full-quality frames; infinite while those already meet the rate (or nothing
+    /// was measured yet), so a fast machine never sees a cheaper picture.
+    double triangles = std::numeric_limits<double>::infinity();
+    /// How long the last measured full-quality frame took, in seconds (0: unknown).
+    /// A layer whose cost is not in triangles (a volume) can scale its work by
+    /// fullFrameSeconds * frameRate: above 1, full-quality frames are that many times
+    /// too slow.
+    double fullFrameSeconds = 0;
+};
 
 /// One thing drawn in a viewer: a data item (surface, image, markers) or a text.
 ///
@@ -85,6 +102,15 @@ public:
     virtual void FollowSlicePlane(const double origin[3], const double normal[3]);
     /// The camera direction that suits this layer (see ViewDirection).
     virtual ViewDirection GetPreferredView() const;
+    /// Called by the viewer on every layer when the user starts moving the view
+    /// (`interactive` true) and when that ends (false; the viewer then draws one
+    /// full-quality frame), only while the viewer's "Interaction LOD" is on. While
+    /// interactive a layer may draw a cheaper picture that fits `budget`: a mesh a
+    /// decimated copy, a volume larger sample distances and a smaller image. It must
+    /// never block waiting for such a picture to be made (draw full quality until it
+    /// is ready), and with `interactive` false must draw at full quality again. Calls
+    /// may repeat the same state. The default does nothing.
+    virtual void SetInteractive(bool interactive, const wInteractionBudget& budget);
 
     /// The VTK props this layer draws, for the viewer (owned by the layer).
     int GetNumberOfProps() const;

@@ -1,6 +1,7 @@
 #include "wMeshLayer.h"
 
 #include <vtkActor.h>
+#include <vtkCallbackCommand.h>
 #include <vtkCellArray.h>
 #include <vtkClipPolyData.h>
 #include <vtkDataSetSurfaceFilter.h>
@@ -11,12 +12,18 @@
 #include <vtkPointData.h>
 #include <vtkPolyData.h>
 #include <vtkPolyDataMapper.h>
+#include <vtkPolyDataNormals.h>
 #include <vtkProperty.h>
+#include <vtkQuadricClustering.h>
 #include <vtkSmartPointer.h>
+#include <vtkStaticPointLocator.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <limits>
+#include <thread>
+#include <vector>
 
 #include "wActorLook.h"
 #include "wProp.h"
@@ -58,6 +65,74 @@ vtkSmartPointer<vtkPolyData> MakeSurface(vtkDataSet* data) {
     return surface;
 }
 
+// The interaction proxy made on a worker thread: the decimated mesh and, for each of its
+// points, the nearest point of the full mesh (for colour maps). The worker writes them
+// before it sets `ready`; the layer reads them only after it saw `ready`.
+struct ProxyBuild {
+    std::thread worker;
+    std::atomic<bool> abort{false};
+    std::atomic<bool> ready{false};
+    vtkSmartPointer<vtkPolyData> proxy;
+    std::vector<vtkIdType> nearest;
+
+    ~ProxyBuild() {
+        abort = true;
+        if (worker.joinable()) {
+            worker.join();
+        }
+    }
+};
+
+// Runs on the worker thread. `geometry` shares the full mesh's points and cells, which
+// nobody modifies, and owns nothing else that the layer touches.
+void MakeProxy(vtkSmartPointer<vtkPolyData> geometry, double cells, ProxyBuild* build) {
+    // Filters that report progress stop early once the layer asks.
+    auto stop = vtkSmartPointer<vtkCallbackCommand>::New();
+    stop->SetClientData(&build->abort);
+    stop->SetCallback([](vtkObject* caller, unsigned long, void* abort, void*) {
+        if (static_cast<std::atomic<bool>*>(abort)->load()) {
+            static_cast<vtkAlgorithm*>(caller)->AbortExecuteOn();
+        }
+    });
+    // A closed surface meets about 6 n^2 of the n^3 bins (a sphere pi n^2, a torus more),
+    // and each gives about two triangles.
+    const int divisions = std::clamp(static_cast<int>(std::sqrt(cells / 12)), 8, 1024);
+    auto cluster = vtkSmartPointer<vtkQuadricClustering>::New();
+    cluster->AddObserver(vtkCommand::ProgressEvent, stop);
+    cluster->SetInputData(geometry);
+    cluster->SetNumberOfDivisions(divisions, divisions, divisions);
+    cluster->AutoAdjustNumberOfDivisionsOn();
+    cluster->Update();
+    if (build->abort) {
+        return;  // an aborted filter leaves half an output, which the next must not read
+    }
+    // Smooth normals, so that the few large triangles are not shaded flat.
+    auto normals = vtkSmartPointer<vtkPolyDataNormals>::New();
+    normals->AddObserver(vtkCommand::ProgressEvent, stop);
+    normals->SetInputData(cluster->GetOutput());
+    normals->SplittingOff();
+    normals->ComputeCellNormalsOff();
+    normals->Update();
+    if (build->abort) {
+        return;
+    }
+    auto proxy = vtkSmartPointer<vtkPolyData>::New();
+    proxy->ShallowCopy(normals->GetOutput());
+    auto locator = vtkSmartPointer<vtkStaticPointLocator>::New();
+    locator->SetDataSet(geometry);
+    locator->BuildLocator();
+    std::vector<vtkIdType> nearest(static_cast<std::size_t>(proxy->GetNumberOfPoints()));
+    for (std::size_t i = 0; i < nearest.size(); ++i) {
+        if (i % 4096 == 0 && build->abort) {
+            return;
+        }
+        nearest[i] = locator->FindClosestPoint(proxy->GetPoint(static_cast<vtkIdType>(i)));
+    }
+    build->proxy = proxy;
+    build->nearest = std::move(nearest);
+    build->ready = true;
+}
+
 }  // namespace
 
 struct wMeshLayer::Impl {
@@ -72,6 +147,14 @@ struct wMeshLayer::Impl {
     bool clipping = false;
     bool boundingBox = false;
     bool colorMap = false;
+
+    // The interaction proxy (see the class comment), drawn by its own mapper so that
+    // neither mapper uploads its mesh again at each switch.
+    vtkSmartPointer<vtkPolyDataMapper> proxyMapper = vtkSmartPointer<vtkPolyDataMapper>::New();
+    vtkSmartPointer<vtkClipPolyData> proxyClipper = vtkSmartPointer<vtkClipPolyData>::New();
+    bool proxyShown = false;
+    // Declared last: destroyed first, it stops the worker before anything else goes.
+    std::unique_ptr<ProxyBuild> proxyBuild;
 };
 
 wMeshLayer::wMeshLayer(vtkDataSet* data, const std::string& dataName)
@@ -87,8 +170,10 @@ wMeshLayer::wMeshLayer(vtkDataSet* data, const std::string& dataName)
     d->plane->SetNormal(1, 0, 0);
     d->clipper->SetClipFunction(d->plane);
     d->clipper->SetInputData(d->surface);
+    d->proxyClipper->SetClipFunction(d->plane);
 
     d->mapper->ScalarVisibilityOff();
+    d->proxyMapper->ScalarVisibilityOff();
     d->actor->SetMapper(d->mapper);
     d->actor->GetProperty()->SetColor(1, 1, 1);
     d->actor->GetProperty()->SetPointSize(3);
@@ -122,6 +207,74 @@ void wMeshLayer::UpdateMapperInput() {
     } else {
         d->mapper->SetInputData(d->surface);
     }
+    if (!IsProxyReady()) {
+        return;
+    }
+    d->proxyClipper->SetInputData(d->proxyBuild->proxy);
+    if (d->clipping) {
+        d->proxyMapper->SetInputConnection(d->proxyClipper->GetOutputPort());
+    } else {
+        d->proxyMapper->SetInputData(d->proxyBuild->proxy);
+    }
+}
+
+bool wMeshLayer::IsProxyReady() const {
+    return d->proxyBuild && d->proxyBuild->ready;
+}
+
+void wMeshLayer::SetInteractive(bool interactive, const wInteractionBudget& budget) {
+    const double cells = static_cast<double>(d->surface->GetNumberOfCells());
+    const bool wanted = interactive && cells > budget.triangles && cells > kProxyFloor;
+    if (wanted && !d->proxyBuild) {
+        // A quarter: the budget counts all of a frame's time as triangles, but clearing,
+        // overlays and the swap take their share of an interactive frame.
+        StartProxy(std::max(budget.triangles / 4, kProxyFloor));
+    }
+    const bool shown = wanted && IsProxyReady();
+    if (shown == d->proxyShown) {
+        return;
+    }
+    d->proxyShown = shown;
+    if (shown) {
+        UpdateMapperInput();
+        ColorProxy();
+    }
+    d->actor->SetMapper(shown ? d->proxyMapper : d->mapper);
+    Changed();
+}
+
+void wMeshLayer::StartProxy(double cells) {
+    // The worker gets the mesh's points and cells in a poly data of its own: the layer
+    // adds colour-map arrays to its surface, never to those.
+    auto geometry = vtkSmartPointer<vtkPolyData>::New();
+    geometry->SetPoints(d->surface->GetPoints());
+    geometry->SetVerts(d->surface->GetVerts());
+    geometry->SetLines(d->surface->GetLines());
+    geometry->SetPolys(d->surface->GetPolys());
+    geometry->SetStrips(d->surface->GetStrips());
+    // VTK caches the points' bounds on first use: compute them here, not in two threads.
+    d->surface->GetPoints()->GetBounds();
+    d->proxyBuild = std::make_unique<ProxyBuild>();
+    d->proxyBuild->worker = std::thread(MakeProxy, geometry, cells, d->proxyBuild.get());
+}
+
+void wMeshLayer::ColorProxy() {
+    const auto* values =
+        vtkFloatArray::SafeDownCast(d->surface->GetPointData()->GetArray(kColorMapArray));
+    if (!d->colorMap || values == nullptr) {
+        return;
+    }
+    const std::vector<vtkIdType>& nearest = d->proxyBuild->nearest;
+    auto scalars = vtkSmartPointer<vtkFloatArray>::New();
+    scalars->SetName(kColorMapArray);
+    scalars->SetNumberOfValues(static_cast<vtkIdType>(nearest.size()));
+    for (std::size_t i = 0; i < nearest.size(); ++i) {
+        scalars->SetValue(static_cast<vtkIdType>(i), values->GetValue(nearest[i]));
+    }
+    vtkPolyData* proxy = d->proxyBuild->proxy;
+    proxy->GetPointData()->AddArray(scalars);
+    proxy->GetPointData()->SetActiveScalars(kColorMapArray);
+    proxy->Modified();
 }
 
 void wMeshLayer::SetColor(double red, double green, double blue) {
@@ -183,6 +336,7 @@ void wMeshLayer::SetColorMap(const double* values, int count) {
         points->RemoveArray(kColorMapArray);
         d->colorMap = false;
         d->mapper->ScalarVisibilityOff();
+        d->proxyMapper->ScalarVisibilityOff();
         Changed();
         return;
     }
@@ -208,11 +362,16 @@ void wMeshLayer::SetColorMap(const double* values, int count) {
     points->AddArray(scalars);
     points->SetActiveScalars(kColorMapArray);
     d->surface->Modified();
-    d->mapper->SetLookupTable(d->colorScale);
-    d->mapper->UseLookupTableScalarRangeOn();
-    d->mapper->SetScalarModeToUsePointData();
-    d->mapper->ScalarVisibilityOn();
+    for (vtkPolyDataMapper* mapper : {d->mapper.Get(), d->proxyMapper.Get()}) {
+        mapper->SetLookupTable(d->colorScale);
+        mapper->UseLookupTableScalarRangeOn();
+        mapper->SetScalarModeToUsePointData();
+        mapper->ScalarVisibilityOn();
+    }
     d->colorMap = true;
+    if (d->proxyShown) {
+        ColorProxy();
+    }
     Changed();
 }
 

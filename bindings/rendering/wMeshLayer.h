@@ -23,6 +23,15 @@
 ///  - Color Map: see SetColorMap.
 ///  - Transform: the layer's 4x4 matrix.
 ///
+/// Interaction proxy. While the viewer interacts (wLayer::SetInteractive) a mesh of
+/// more cells than the budget's triangles (and more than kProxyFloor) draws a
+/// decimated copy: quadric clustering down to about a quarter of the budget (at least
+/// kProxyFloor cells), with smooth normals, in the same actor (colour, opacity,
+/// representation, transform) and clipped by the same plane; a colour map colours it
+/// by the value of the nearest point of the full mesh. The copy is made once, on a
+/// worker thread started by the first interaction that needs it; until it is ready the
+/// full mesh is drawn. Destroying the layer stops and joins that thread.
+///
 /// IsA("MeshLayer") and IsA("wMeshLayer") are 1. Property set, in order: "IsA"
 /// ("MeshLayer"), "Visibility", "Color", "Opacity", "Representation" ("Surface",
 /// "Wireframe", "Points"), "Clipping" ("On"/"Off"), "Bounding Box" ("On"/"Off"),
@@ -62,6 +71,12 @@ public:
 
     vtkScalarsToColors* GetLookupTable() const override;
 
+    /// Meshes of at most this many cells never draw an interaction proxy.
+    static constexpr double kProxyFloor = 10000;
+    void SetInteractive(bool interactive, const wInteractionBudget& budget) override;
+    /// Whether the interaction proxy has been made (see the class comment).
+    bool IsProxyReady() const;
+
     bool SetPropertyValue(const std::string& tag, const std::string& value) override;
 
 protected:
@@ -71,5 +86,9 @@ protected:
 private:
     struct Impl;
     void UpdateMapperInput();
+    /// Starts making the interaction proxy of about `cells` cells on a worker thread.
+    void StartProxy(double cells);
+    /// Copies the colour map's values onto the proxy's points.
+    void ColorProxy();
     std::unique_ptr<Impl> d;
 };

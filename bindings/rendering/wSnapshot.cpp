@@ -149,6 +149,8 @@ bool wSnapshot::WriteViewer(wViewer& viewer, const std::string& pngPath, std::st
     if (!window) {
         return Fail(error, "the viewer has no render window");
     }
+    // A picture is always drawn at full quality, even in the middle of an interaction.
+    wViewer::EndInteractionsIn(window, false);
     viewer.Render();
     return WriteWindow(window, pngPath, error, quiet);
 }

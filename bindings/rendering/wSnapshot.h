@@ -33,7 +33,9 @@ public:
     static bool Write(vtkDataSet* data, int outputType, const std::string& pngPath, int width,
                       int height, std::string* error = nullptr);
 
-    /// Draws `viewer` once and writes its render window's picture to `pngPath`.
+    /// Draws `viewer` once at full quality (ending the interaction of the viewers in its
+    /// window, see wViewer::EndInteraction) and writes its render window's picture to
+    /// `pngPath`.
     /// @return false with a reason for a viewer without a window or a file that cannot
     ///         be written.
     static bool WriteViewer(wViewer& viewer, const std::string& pngPath,

@@ -1,5 +1,6 @@
 #include "wViewer.h"
 
+#include <vtkActor.h>
 #include <vtkActor2D.h>
 #include <vtkAxesActor.h>
 #include <vtkCallbackCommand.h>
@@ -8,6 +9,7 @@
 #include <vtkCoordinate.h>
 #include <vtkCornerAnnotation.h>
 #include <vtkImageData.h>
+#include <vtkMapper.h>
 #include <vtkMath.h>
 #include <vtkNew.h>
 #include <vtkPoints.h>
@@ -15,13 +17,16 @@
 #include <vtkPolyDataMapper2D.h>
 #include <vtkProperty2D.h>
 #include <vtkRenderWindow.h>
+#include <vtkRenderWindowInteractor.h>
 #include <vtkRenderer.h>
+#include <vtkRendererCollection.h>
 #include <vtkScalarBarActor.h>
 #include <vtkScalarsToColors.h>
 #include <vtkSmartPointer.h>
 #include <vtkTextProperty.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <unordered_map>
 #include <vector>
@@ -74,6 +79,32 @@ std::string ReadoutText(const wSliceView::Readout& readout) {
     return text;
 }
 
+// The cells drawn by the visible actors of every renderer of `window`.
+vtkIdType DrawnCells(vtkRenderWindow* window) {
+    vtkIdType cells = 0;
+    vtkRendererCollection* renderers = window->GetRenderers();
+    vtkCollectionSimpleIterator atRenderer;
+    renderers->InitTraversal(atRenderer);
+    while (vtkRenderer* renderer = renderers->GetNextRenderer(atRenderer)) {
+        vtkActorCollection* actors = renderer->GetActors();
+        vtkCollectionSimpleIterator atActor;
+        actors->InitTraversal(atActor);
+        while (vtkActor* actor = actors->GetNextActor(atActor)) {
+            vtkMapper* mapper = actor->GetVisibility() ? actor->GetMapper() : nullptr;
+            vtkDataSet* input = mapper != nullptr ? mapper->GetInput() : nullptr;
+            cells += input != nullptr ? input->GetNumberOfCells() : 0;
+        }
+    }
+    return cells;
+}
+
+// The desired update rate of `window` when nobody moves the view.
+double StillUpdateRate(vtkRenderWindow* window) {
+    constexpr double kVtkStillUpdateRate = 0.0001;  // vtkRenderWindowInteractor's default
+    vtkRenderWindowInteractor* interactor = window->GetInteractor();
+    return interactor != nullptr ? interactor->GetStillUpdateRate() : kVtkStillUpdateRate;
+}
+
 }  // namespace
 
 struct wViewer::Impl {
@@ -120,6 +151,18 @@ struct wViewer::Impl {
     double transform[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     double scale = 1.0;
     bool changed = true;
+
+    // Interaction and the frame timing behind its budget (see the class comment).
+    bool interacting = false;
+    bool lod = true;
+    double fixedBudget = 0;
+    vtkSmartPointer<vtkCallbackCommand> frameTimer = vtkSmartPointer<vtkCallbackCommand>::New();
+    unsigned long frameStartTag = 0;
+    unsigned long frameEndTag = 0;
+    std::chrono::steady_clock::time_point frameStart;
+    vtkIdType measuredCells = -1;  // drawn by the last full-quality frame
+    double fullFrameSeconds = 0;
+    double fullFrameCells = 0;
 
     void AttachRenderers() {
         if (!window) {
@@ -172,6 +215,14 @@ wViewer::wViewer(vtkRenderWindow* window) : wRenderable("Viewer"), d(std::make_u
     });
     d->startRender->SetClientData(this);
     d->renderer->AddObserver(vtkCommand::StartEvent, d->startRender);
+    d->frameTimer->SetCallback([](vtkObject*, unsigned long event, void* viewer, void*) {
+        if (event == vtkCommand::StartEvent) {
+            static_cast<wViewer*>(viewer)->FrameStarted();
+        } else {
+            static_cast<wViewer*>(viewer)->FrameEnded();
+        }
+    });
+    d->frameTimer->SetClientData(this);
 
     d->overlay->SetMinimumFontSize(12);
     d->overlay->SetMaximumFontSize(16);
@@ -211,7 +262,7 @@ wViewer::~wViewer() {
     d->inputsListener = nullptr;
     d->layers.clear();
     d->renderer->RemoveObserver(d->startRender);
-    d->DetachRenderers();
+    SetRenderWindow(nullptr);
 }
 
 bool wViewer::IsClass(std::string_view name) const {
@@ -223,7 +274,16 @@ void wViewer::SetRenderWindow(vtkRenderWindow* window) {
         return;
     }
     d->DetachRenderers();
+    if (d->window) {
+        d->window->RemoveObserver(d->frameStartTag);
+        d->window->RemoveObserver(d->frameEndTag);
+    }
     d->window = window;
+    d->measuredCells = -1;
+    if (window) {
+        d->frameStartTag = window->AddObserver(vtkCommand::StartEvent, d->frameTimer);
+        d->frameEndTag = window->AddObserver(vtkCommand::EndEvent, d->frameTimer);
+    }
     d->AttachRenderers();
     MarkChanged();
 }
@@ -239,6 +299,22 @@ vtkRenderer* wViewer::GetRenderer() const {
 wViewer* wViewer::OfRenderer(vtkRenderer* renderer) {
     const auto found = ViewersByRenderer().find(renderer);
     return found != ViewersByRenderer().end() ? found->second : nullptr;
+}
+
+std::vector<wViewer*> wViewer::ViewersIn(vtkRenderWindow* window) {
+    std::vector<wViewer*> viewers;
+    vtkRendererCollection* renderers = window != nullptr ? window->GetRenderers() : nullptr;
+    if (renderers == nullptr) {
+        return viewers;
+    }
+    vtkCollectionSimpleIterator at;
+    renderers->InitTraversal(at);
+    while (vtkRenderer* renderer = renderers->GetNextRenderer(at)) {
+        if (wViewer* viewer = OfRenderer(renderer)) {
+            viewers.push_back(viewer);
+        }
+    }
+    return viewers;
 }
 
 int wViewer::AddInput(std::unique_ptr<wLayer> layer) {
@@ -750,6 +826,115 @@ void wViewer::Update() {
     }
 }
 
+void wViewer::BeginInteraction() {
+    if (d->interacting) {
+        return;
+    }
+    d->interacting = true;
+    if (!d->lod) {
+        // VTK's styles raise the rate when a drag starts: full quality keeps it still.
+        ShowFullQuality();
+        return;
+    }
+    if (d->window) {
+        d->window->SetDesiredUpdateRate(kInteractiveFrameRate);
+    }
+    const wInteractionBudget budget = GetInteractionBudget();
+    for (auto& layer : d->layers) {
+        layer->SetInteractive(true, budget);
+    }
+    MarkChanged();
+}
+
+void wViewer::EndInteraction(bool draw) {
+    if (!d->interacting) {
+        return;
+    }
+    d->interacting = false;
+    ShowFullQuality();
+    if (draw) {
+        Render();
+    }
+}
+
+void wViewer::ShowFullQuality() {
+    if (d->window) {
+        d->window->SetDesiredUpdateRate(StillUpdateRate(d->window));
+    }
+    const wInteractionBudget budget = GetInteractionBudget();
+    for (auto& layer : d->layers) {
+        layer->SetInteractive(false, budget);
+    }
+    MarkChanged();
+}
+
+bool wViewer::IsInteracting() const {
+    return d->interacting;
+}
+
+bool wViewer::EndInteractionsIn(vtkRenderWindow* window, bool draw) {
+    bool ended = false;
+    for (wViewer* viewer : ViewersIn(window)) {
+        if (viewer->IsInteracting()) {
+            viewer->EndInteraction(false);
+            ended = true;
+        }
+    }
+    if (ended && draw) {
+        window->Render();
+    }
+    return ended;
+}
+
+void wViewer::SetInteractionLOD(bool on) {
+    if (on == d->lod) {
+        return;
+    }
+    d->lod = on;
+    // Turned on it counts from the next interaction; turned off, from the next frame.
+    if (d->interacting && !on) {
+        ShowFullQuality();
+    }
+}
+
+bool wViewer::GetInteractionLOD() const {
+    return d->lod;
+}
+
+void wViewer::SetInteractionTriangleBudget(double triangles) {
+    d->fixedBudget = triangles > 0 ? triangles : 0;
+}
+
+wInteractionBudget wViewer::GetInteractionBudget() const {
+    wInteractionBudget budget;
+    budget.frameRate = kInteractiveFrameRate;
+    budget.fullFrameSeconds = d->fullFrameSeconds;
+    const double slowdown = d->fullFrameSeconds * kInteractiveFrameRate;
+    if (d->fixedBudget > 0) {
+        budget.triangles = d->fixedBudget;
+    } else if (slowdown > 1) {
+        budget.triangles = d->fullFrameCells / slowdown;
+    }
+    return budget;
+}
+
+void wViewer::FrameStarted() {
+    d->frameStart = std::chrono::steady_clock::now();
+}
+
+void wViewer::FrameEnded() {
+    if (d->interacting && d->lod) {
+        return;  // only full-quality frames measure the machine
+    }
+    const std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - d->frameStart;
+    const vtkIdType cells = DrawnCells(d->window);
+    if (cells == d->measuredCells) {
+        d->fullFrameSeconds = seconds.count();
+        d->fullFrameCells = static_cast<double>(cells);
+    }
+    d->measuredCells = cells;
+}
+
 void wViewer::MarkChanged() {
     d->changed = true;
 }
@@ -764,6 +949,8 @@ void wViewer::FillProperty(wProp& prop) {
                    true);
     prop.SetChoice("Color Bar", kColorBarWords[d->colorBarPosition], kColorBarWords);
     prop.SetValue("Transform", wexlan::RenderText::Matrix(d->transform), wProp::Text);
+    prop.SetChoice("Interaction LOD", wexlan::RenderText::OnOff(d->lod),
+                   wexlan::RenderText::OnOffWords());
 }
 
 bool wViewer::SetPropertyValue(const std::string& tag, const std::string& value) {
@@ -773,6 +960,14 @@ bool wViewer::SetPropertyValue(const std::string& tag, const std::string& value)
             return false;
         }
         SetAxesVisibility(on);
+        return true;
+    }
+    if (tag == "Interaction LOD") {
+        bool on = false;
+        if (!wexlan::RenderText::ParseOnOff(value, on)) {
+            return false;
+        }
+        SetInteractionLOD(on);
         return true;
     }
     if (tag == "Color Bar") {

@@ -3,6 +3,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "wRenderable.h"
 #include "wexlanrendering_export.h"
@@ -10,6 +11,7 @@
 class vtkRenderWindow;
 class vtkRenderer;
 class wLayer;
+struct wInteractionBudget;
 struct wScriptRecord;
 
 /// One scene in a render window: a vtkRenderer that fills the window, the layers drawn
@@ -36,8 +38,23 @@ struct wScriptRecord;
 /// When that layer is an image with anatomy (wexlan::Anatomy) seen in 3D, the axes are
 /// turned on: they name the patient's sides.
 ///
+/// Interaction. While the user moves the view (a drag, a burst of wheel steps, paging
+/// by keys; see wViewerInteractorStyle) the viewer is interacting: the render window's
+/// desired update rate is kInteractiveFrameRate (VTK's volume mappers read it) and
+/// every layer is told so (wLayer::SetInteractive) with the viewer's budget, so that
+/// it may draw a cheaper picture; when the interaction ends one full-quality frame is
+/// drawn. With "Interaction LOD" off every frame is full quality.
+///
+/// Budget. Every full-quality frame of the render window is timed, with the cells
+/// its renderers' visible actors draw (the first frame after that count changed is
+/// not: it uploads the data). When the last such frame took longer than
+/// 1 / kInteractiveFrameRate, the budget is its cells per second divided by
+/// kInteractiveFrameRate (the triangles that fit in one interactive frame); while it
+/// met the rate, or before anything was measured, the budget is unlimited.
+///
 /// Property set: "IsA" ("Viewer"), "Background", "Axes" ("On"/"Off"), "Color Bar"
-/// ("Off", "Left", "Right", "Top", "Bottom"), "Transform".
+/// ("Off", "Left", "Right", "Top", "Bottom"), "Transform", "Interaction LOD"
+/// ("On"/"Off").
 class WEXLANRENDERING_EXPORT wViewer : public wRenderable {
 public:
     /// Colour bar positions, the numbers SetColorBar takes.
@@ -68,6 +85,9 @@ public:
     vtkRenderer* GetRenderer() const;
     /// The viewer whose scene renderer is `renderer`, or null.
     static wViewer* OfRenderer(vtkRenderer* renderer);
+    /// The viewers drawing in `window` (several in a layout), in drawing order; none for
+    /// a null window.
+    static std::vector<wViewer*> ViewersIn(vtkRenderWindow* window);
 
     /// @name Layers
     /// @{
@@ -177,6 +197,34 @@ public:
     void Render() override;
     void Update() override;
 
+    /// @name Interaction
+    /// @{
+    /// The frames per second aimed at while the user moves the view.
+    static constexpr double kInteractiveFrameRate = 15;
+    /// Starts interacting (see the class comment); nothing when already interacting.
+    /// Draws nothing.
+    void BeginInteraction();
+    /// Ends interacting: the layers draw at full quality again, the window's desired
+    /// update rate goes back to its still rate (the interactor's, or VTK's default),
+    /// and one frame is drawn unless `draw` is false (for a caller that draws it).
+    /// Nothing when not interacting.
+    void EndInteraction(bool draw = true);
+    bool IsInteracting() const;
+    /// Ends the interaction of every viewer drawing in `window` and, when `draw` is true
+    /// and one was interacting, draws the window once.
+    /// @return whether a viewer was interacting.
+    static bool EndInteractionsIn(vtkRenderWindow* window, bool draw = true);
+    /// Whether interacting lets layers draw cheaper pictures (default true). Turning
+    /// it off during an interaction brings back full quality from the next frame.
+    void SetInteractionLOD(bool on);
+    bool GetInteractionLOD() const;
+    /// A fixed triangle budget instead of the measured one (tests and benchmarks);
+    /// 0 or less goes back to the measured one.
+    void SetInteractionTriangleBudget(double triangles);
+    /// The budget handed to the layers when an interaction starts.
+    wInteractionBudget GetInteractionBudget() const;
+    /// @}
+
     /// The viewer's script line followed by one line per layer, each ending with "\n"
     /// (wScriptRecord grammar; the viewer line's kind is "Viewer", its name "View").
     std::string GetScript();
@@ -184,7 +232,7 @@ public:
     /// it creates them from their lines, see wLayerFactory). Draws nothing.
     /// @return false for a record that is not a viewer's.
     bool ApplyScript(const wScriptRecord& record);
-    /// Also understands "Axes", "Color Bar" and "Scale Factor".
+    /// Also understands "Axes", "Color Bar", "Interaction LOD" and "Scale Factor".
     bool SetPropertyValue(const std::string& tag, const std::string& value) override;
 
 protected:
@@ -206,6 +254,11 @@ private:
     void PointCamera(const double directionOfProjection[3], const double viewUp[3]);
     /// Sets the parallel scale so that a slice of world bounds `bounds` fills the view.
     void FitSlice(const double bounds[6]);
+    /// Times the render window's frames for the budget (window StartEvent/EndEvent).
+    void FrameStarted();
+    void FrameEnded();
+    /// Layers back to full quality and the window to its still update rate.
+    void ShowFullQuality();
 
     std::unique_ptr<Impl> d;
 };

@@ -1,5 +1,6 @@
 #include "wViewerInteractorStyle.h"
 
+#include <vtkCallbackCommand.h>
 #include <vtkCellPicker.h>
 #include <vtkNew.h>
 #include <vtkObjectFactory.h>
@@ -9,6 +10,7 @@
 #include <vtkRendererCollection.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <utility>
@@ -25,6 +27,17 @@ namespace {
 constexpr int kFastSteps = 10;
 
 }  // namespace
+
+wViewerInteractorStyle::wViewerInteractorStyle() {
+    // With an observer of its own timer events the style passes them on with the id,
+    // instead of calling OnTimer.
+    m_timerObserver->SetClientData(this);
+    m_timerObserver->SetCallback([](vtkObject*, unsigned long, void* style, void* timerId) {
+        static_cast<wViewerInteractorStyle*>(style)->TimerFired(
+            timerId != nullptr ? *static_cast<int*>(timerId) : 0);
+    });
+    AddObserver(vtkCommand::TimerEvent, m_timerObserver);
+}
 
 wViewer* wViewerInteractorStyle::ViewerUnderEvent() {
     vtkRenderWindowInteractor* interactor = GetInteractor();
@@ -59,6 +72,7 @@ bool wViewerInteractorStyle::PageUnderEvent(int steps) {
     if (GetInteractor()->GetShiftKey() != 0) {
         steps *= kFastSteps;
     }
+    InteractBriefly(*viewer);
     if (wSliceView(viewer).Page(steps)) {
         viewer->Render();
         InvokeEvent(ViewEditedEvent, nullptr);
@@ -98,6 +112,7 @@ void wViewerInteractorStyle::OnLeftButtonDown() {
         return;
     }
     m_windowing = m_pressed;
+    m_windowing->BeginInteraction();
     slice.GetWindowLevel(m_startWindow, m_startLevel);
     double range[2];
     slice.GetLayer()->GetScalarRange(range);
@@ -115,10 +130,13 @@ void wViewerInteractorStyle::OnLeftButtonUp() {
                        std::abs(at[1] - m_dragStart[1]) <= kClickSlop;
     if (windowing == nullptr) {
         vtkInteractorStyleTrackballCamera::OnLeftButtonUp();
-    } else if (click) {
-        wSliceView(windowing).SetWindowLevel(m_startWindow, m_startLevel);  // a click sets none
     } else {
-        windowing->WindowLevelSet();
+        if (click) {
+            wSliceView(windowing).SetWindowLevel(m_startWindow, m_startLevel);  // sets none
+        } else {
+            windowing->WindowLevelSet();
+        }
+        windowing->EndInteraction();
     }
     if (click) {
         if (m_measuring) {
@@ -155,16 +173,68 @@ void wViewerInteractorStyle::PlacePoint(wViewer& viewer, int x, int y) {
     }
 }
 
+bool wViewerInteractorStyle::ZoomUnderEvent(double steps) {
+    wViewer* viewer = ViewerUnderEvent();
+    if (viewer == nullptr) {
+        return false;
+    }
+    InteractBriefly(*viewer);
+    // VTK's own wheel zoom, without its start and stop of a state: those would draw
+    // a full-quality frame at every step.
+    Dolly(std::pow(1.1, steps * MotionFactor * 0.2 * MouseWheelMotionFactor));
+    return true;
+}
+
 void wViewerInteractorStyle::OnMouseWheelForward() {
-    if (!PageUnderEvent(1)) {
+    if (!PageUnderEvent(1) && !ZoomUnderEvent(1)) {
         vtkInteractorStyleTrackballCamera::OnMouseWheelForward();
     }
 }
 
 void wViewerInteractorStyle::OnMouseWheelBackward() {
-    if (!PageUnderEvent(-1)) {
+    if (!PageUnderEvent(-1) && !ZoomUnderEvent(-1)) {
         vtkInteractorStyleTrackballCamera::OnMouseWheelBackward();
     }
+}
+
+void wViewerInteractorStyle::InteractBriefly(wViewer& viewer) {
+    viewer.BeginInteraction();
+    vtkRenderWindowInteractor* interactor = GetInteractor();
+    if (m_quietTimer != 0) {
+        interactor->DestroyTimer(m_quietTimer);
+    }
+    m_quietTimer = interactor->CreateOneShotTimer(kQuietMilliseconds);
+}
+
+void wViewerInteractorStyle::TimerFired(int timerId) {
+    if (m_quietTimer == 0 || timerId != m_quietTimer) {
+        OnTimer();
+        return;
+    }
+    m_quietTimer = 0;
+    // A drag that began meanwhile ends its interaction itself, at the release.
+    if (GetState() == VTKIS_NONE && m_windowing == nullptr) {
+        wViewer::EndInteractionsIn(GetInteractor()->GetRenderWindow());
+    }
+}
+
+void wViewerInteractorStyle::StartState(int newState) {
+    const bool starting = GetState() == VTKIS_NONE;
+    vtkInteractorStyleTrackballCamera::StartState(newState);
+    if (wViewer* viewer = starting && CurrentRenderer != nullptr
+                              ? wViewer::OfRenderer(CurrentRenderer)
+                              : nullptr) {
+        viewer->BeginInteraction();
+    }
+}
+
+void wViewerInteractorStyle::StopState() {
+    // The base class draws the frame that ends the state: it is the full-quality one.
+    if (wViewer* viewer =
+            CurrentRenderer != nullptr ? wViewer::OfRenderer(CurrentRenderer) : nullptr) {
+        viewer->EndInteraction(false);
+    }
+    vtkInteractorStyleTrackballCamera::StopState();
 }
 
 void wViewerInteractorStyle::OnKeyPress() {
@@ -183,14 +253,9 @@ void wViewerInteractorStyle::OnKeyPress() {
 }
 
 void wViewerInteractorStyle::OnLeave() {
-    vtkRenderWindow* window = GetInteractor()->GetRenderWindow();
-    vtkRendererCollection* renderers = window->GetRenderers();
-    renderers->InitTraversal();
-    while (vtkRenderer* renderer = renderers->GetNextItem()) {
-        if (wViewer* viewer = wViewer::OfRenderer(renderer)) {
-            viewer->ClearProbePoint();
-            viewer->Update();
-        }
+    for (wViewer* viewer : wViewer::ViewersIn(GetInteractor()->GetRenderWindow())) {
+        viewer->ClearProbePoint();
+        viewer->Update();
     }
     vtkInteractorStyleTrackballCamera::OnLeave();
 }

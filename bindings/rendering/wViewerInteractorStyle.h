@@ -2,6 +2,7 @@
 
 #include <vtkCommand.h>
 #include <vtkInteractorStyleTrackballCamera.h>
+#include <vtkNew.h>
 
 #include <optional>
 #include <vector>
@@ -34,6 +35,13 @@ class wViewer;
 ///    (wViewer::SetProbePoint).
 /// Each of these draws exactly one frame.
 ///
+/// Every drag (turning, panning, zooming, window and level) makes the viewer under the
+/// mouse interact (wViewer::BeginInteraction) until the button is released; wheel steps
+/// and paging keys until kQuietMilliseconds pass without another (a one-shot timer of
+/// the interactor: an interactor without timers, such as a batch one, leaves ending to
+/// its caller, see wViewer::EndInteractionsIn). When an interaction ends one
+/// full-quality frame is drawn.
+///
 /// After each change of the slice or of the window and level (at the end of a drag)
 /// the style invokes ViewEditedEvent, so that a host can show the new values
 /// elsewhere (a property sheet).
@@ -47,6 +55,9 @@ public:
     static constexpr unsigned long ViewEditedEvent = vtkCommand::UserEvent + 1;
     /// How far, in pixels, the mouse may move between press and release of a click.
     static constexpr int kClickSlop = 2;
+    /// How long, in milliseconds, after the last wheel step or paging key the
+    /// interaction they started ends.
+    static constexpr unsigned long kQuietMilliseconds = 250;
 
     void OnMouseMove() override;
     void OnLeftButtonDown() override;
@@ -64,8 +75,12 @@ public:
     std::size_t GetPlacedPoints() const { return m_placed.size(); }
 
 protected:
-    wViewerInteractorStyle() = default;
+    wViewerInteractorStyle();
     ~wViewerInteractorStyle() override = default;
+    /// VTK's drags start and stop here: the viewer of the current renderer interacts
+    /// in between (the stop draws the full-quality frame).
+    void StartState(int newState) override;
+    void StopState() override;
 
 private:
     /// The viewer on top under the event's position, or null; its renderer becomes
@@ -77,6 +92,13 @@ private:
     bool PageUnderEvent(int steps);
     /// Places the next point of the measurement at display point (x, y) of `viewer`.
     void PlacePoint(wViewer& viewer, int x, int y);
+    /// Makes `viewer` interact until kQuietMilliseconds pass without another call.
+    void InteractBriefly(wViewer& viewer);
+    /// The interactor's timer `timerId` fired: the quiet timer ends the interactions of
+    /// the window, other timers go to VTK's OnTimer.
+    void TimerFired(int timerId);
+    /// Zooms the 3D view under the mouse by `steps` wheel steps; false when there is none.
+    bool ZoomUnderEvent(double steps);
 
     wViewer* m_windowing = nullptr;  // the 2D view whose window and level a drag sets
     wViewer* m_pressed = nullptr;    // the viewer a left press went to, until release
@@ -84,6 +106,9 @@ private:
     double m_startWindow = 0;
     double m_startLevel = 0;
     double m_valuesPerPixel = 1;
+    int m_quietTimer = 0;  // the interactor's timer that ends a brief interaction, or 0
+    // Receives the timer events with their timer's id (OnTimer is told none).
+    vtkNew<vtkCallbackCommand> m_timerObserver;
     std::optional<wMeasureLayer::Kind> m_measuring;
     std::vector<wMeasureLayer::Point> m_placed;
 

@@ -435,6 +435,14 @@ void wVolumeLayer::AttachedToViewer() {
     ApplyCropping();
 }
 
+void wVolumeLayer::SetInteractive(bool interactive, const wInteractionBudget& budget) {
+    // The mapper casts the cheaper picture while the window's desired update rate is at
+    // least its interactive rate (the viewer raises the window's rate while the view
+    // moves); a machine whose full frames keep up never reaches it.
+    const bool cheaper = interactive && budget.fullFrameSeconds * budget.frameRate > 1;
+    d->mapper->SetInteractiveUpdateRate(cheaper ? 1.0 : 1.0e10);
+}
+
 void wVolumeLayer::SetBoundingBox(bool on) {
     d->boundingBox = on;
     ShowProp(d->outlineActor, on && d->drawable);

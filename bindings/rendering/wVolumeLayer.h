@@ -42,6 +42,8 @@ class vtkVolume;
 ///
 /// Bounding Box: the volume's edges in white (default off).
 ///
+/// Moving the view: see SetInteractive.
+///
 /// IsA("VolumeLayer") and IsA("wVolumeLayer") are 1. Property set, in order: "IsA"
 /// ("VolumeLayer"), "Visibility", "Preset" (the preset names), "Shade" ("On"/"Off"),
 /// "Opacity", "Contrast" ("[min, max]"), "Cropping" ("On"/"Off"), "Cropping Box"
@@ -95,6 +97,10 @@ public:
     vtkVolume* GetVolume() const;
 
     ViewDirection GetPreferredView() const override;
+    /// While the view moves and full-quality frames are too slow for the budget's frame
+    /// rate, the rays take larger steps and a smaller image is cast and enlarged, sized
+    /// to the frame time; otherwise every frame is full quality.
+    void SetInteractive(bool interactive, const wInteractionBudget& budget) override;
     /// Also understands "Preset", "Shade", "Cropping" and "Cropping Box" (six numbers
     /// separated by commas).
     bool SetPropertyValue(const std::string& tag, const std::string& value) override;

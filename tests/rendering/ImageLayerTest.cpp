@@ -197,7 +197,7 @@ TEST(MeshSliceLayer, DrawsWhereTheSurfaceCrossesTheSliceShown) {
 
 // The viewers' style on a 2D view: a press and release at one place is a click, even when
 // a stale position arrives in between (as when the window takes the focus), and sets no
-// window; a drag sets the window and level and is no click.
+// window; a drag sets the window and level, interacting until the release, and is no click.
 TEST(ViewerInteractorStyle, ClicksAndDragsInA2DView) {
     Scene scene(64);
     auto* slice = scene.Add(std::make_unique<wImageLayer>(
@@ -225,7 +225,11 @@ TEST(ViewerInteractorStyle, ClicksAndDragsInA2DView) {
 
     event(30, 30, vtkCommand::LeftButtonPressEvent);
     event(46, 30, vtkCommand::MouseMoveEvent);
+    EXPECT_TRUE(scene.viewer->IsInteracting()) << "a window and level drag moves the view";
+    scene.frames = 0;
     event(46, 30, vtkCommand::LeftButtonReleaseEvent);
+    EXPECT_FALSE(scene.viewer->IsInteracting());
+    EXPECT_EQ(scene.frames, 1) << "the release draws one full-quality frame";
     slice->GetContrast(after);
     EXPECT_EQ(clicks.size(), 1u);
     EXPECT_GT(after[1] - after[0], before[1] - before[0]) << "dragging right widens the window";

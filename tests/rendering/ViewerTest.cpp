@@ -2,14 +2,22 @@
 // and when it draws; pictures written by wSnapshot: a PNG of the asked size that shows the
 // data, and failures leave no file behind.
 
+#include <vtkActor.h>
+#include <vtkGenericRenderWindowInteractor.h>
+#include <vtkMapper.h>
 #include <vtkPNGReader.h>
 
 #include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
+#include <limits>
+#include <thread>
 
 #include "RenderTestSupport.h"
+#include "wScript.h"
 #include "wSnapshot.h"
+#include "wViewerInteractorStyle.h"
 
 using namespace rendertest;
 using ::testing::ElementsAre;
@@ -147,6 +155,130 @@ TEST_F(ViewerTest, AxesScaleSceneTransformAndUpdates) {
     ball->Update();
     EXPECT_EQ(scene.frames, 3);
     EXPECT_TRUE(IsBluish(Frame(scene.window).At(32, 32)));
+}
+
+// A sphere of about 130 000 triangles, above every proxy floor.
+vtkSmartPointer<vtkPolyData> MakeFineSphere() {
+    auto source = vtkSmartPointer<vtkSphereSource>::New();
+    source->SetThetaResolution(256);
+    source->SetPhiResolution(256);
+    source->Update();
+    return source->GetOutput();
+}
+
+// Interaction level of detail: a mesh above the budget draws its decimated copy (made in
+// the background) while the view moves, by the viewer's calls and by the mouse of its
+// style; the end of the interaction draws the full mesh once; with "Interaction LOD"
+// off, and on screenshots, every frame is full quality.
+TEST_F(ViewerTest, MovingTheViewDrawsADecimatedMeshUntilItEnds) {
+    wMeshLayer* ball = scene.Add(std::make_unique<wMeshLayer>(MakeFineSphere(), "ball"));
+    ball->SetColor(1, 0, 0);
+    auto* actor = vtkActor::SafeDownCast(ball->GetProp(0));
+    const auto drawnCells = [&] { return actor->GetMapper()->GetInput()->GetNumberOfCells(); };
+    const int fullLit = Lit();
+    const vtkIdType full = drawnCells();
+    EXPECT_EQ(viewer->GetInteractionBudget().triangles, std::numeric_limits<double>::infinity())
+        << "nothing measured yet: no budget";
+
+    viewer->SetInteractionTriangleBudget(1000);
+    viewer->BeginInteraction();
+    EXPECT_EQ(scene.window->GetDesiredUpdateRate(), wViewer::kInteractiveFrameRate);
+    for (int i = 0; i < 1000 && !ball->IsProxyReady(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ASSERT_TRUE(ball->IsProxyReady());
+    EXPECT_EQ(drawnCells(), full) << "the first interaction started the copy, without waiting";
+    viewer->EndInteraction();
+
+    viewer->BeginInteraction();
+    Frame moving = scene.Draw();
+    EXPECT_LT(drawnCells(), full / 4);
+    EXPECT_NEAR(moving.Count(IsLit), fullLit, fullLit / 20) << "the copy looks like the model";
+    EXPECT_TRUE(IsReddish(moving.At(32, 32)));
+    scene.frames = 0;
+    viewer->EndInteraction();
+    EXPECT_EQ(scene.frames, 1);
+    EXPECT_EQ(drawnCells(), full);
+    EXPECT_LT(scene.window->GetDesiredUpdateRate(), 1.0);
+
+    // The mouse: a drag interacts until the release, whose frame is the full one; wheel
+    // steps until a quiet time (the batch interactor has no timers: its caller ends it).
+    vtkNew<vtkGenericRenderWindowInteractor> interactor;
+    interactor->SetRenderWindow(scene.window);
+    vtkNew<wViewerInteractorStyle> style;
+    interactor->SetInteractorStyle(style);
+    interactor->Enable();
+    const auto event = [&](int x, int y, unsigned long what) {
+        interactor->SetEventInformation(x, y);
+        interactor->InvokeEvent(what);
+    };
+    event(32, 32, vtkCommand::LeftButtonPressEvent);
+    event(40, 34, vtkCommand::MouseMoveEvent);
+    EXPECT_LT(drawnCells(), full / 4);
+    scene.frames = 0;
+    event(40, 34, vtkCommand::LeftButtonReleaseEvent);
+    EXPECT_EQ(scene.frames, 1);
+    EXPECT_EQ(drawnCells(), full);
+    event(32, 32, vtkCommand::MouseWheelForwardEvent);
+    event(32, 32, vtkCommand::MouseWheelForwardEvent);
+    EXPECT_TRUE(viewer->IsInteracting());
+    EXPECT_LT(drawnCells(), full / 4);
+    scene.frames = 0;
+    EXPECT_TRUE(wViewer::EndInteractionsIn(scene.window));
+    EXPECT_EQ(scene.frames, 1);
+    EXPECT_EQ(drawnCells(), full);
+    // With timers (an event loop would fire the one the style asks for): the quiet
+    // time after the last step ends it.
+    int quietTimer = 0;
+    vtkNew<vtkCallbackCommand> timers;
+    timers->SetClientData(&quietTimer);
+    timers->SetCallback([](vtkObject*, unsigned long, void* id, void* created) {
+        *static_cast<int*>(id) = *static_cast<int*>(created);
+    });
+    interactor->AddObserver(vtkCommand::CreateTimerEvent, timers);
+    event(32, 32, vtkCommand::MouseWheelBackwardEvent);
+    ASSERT_NE(quietTimer, 0);
+    scene.frames = 0;
+    interactor->InvokeEvent(vtkCommand::TimerEvent, &quietTimer);
+    EXPECT_FALSE(viewer->IsInteracting());
+    EXPECT_EQ(scene.frames, 1);
+
+    // A screenshot in the middle of an interaction is full quality.
+    viewer->BeginInteraction();
+    const auto path = std::filesystem::temp_directory_path() /
+                      ("wviewer-lod-" + std::to_string(::getpid()) + ".png");
+    ASSERT_TRUE(wSnapshot::WriteViewer(*viewer, path.string()));
+    std::filesystem::remove(path);
+    EXPECT_FALSE(viewer->IsInteracting());
+    EXPECT_EQ(drawnCells(), full);
+
+    // Off, from the sheet's text and back through the script; off mid-interaction too.
+    viewer->BeginInteraction();
+    EXPECT_TRUE(viewer->SetPropertyValue("Interaction LOD", "Off"));
+    EXPECT_EQ(drawnCells(), full);
+    EXPECT_FALSE(viewer->SetPropertyValue("Interaction LOD", "Maybe"));
+    viewer->EndInteraction();
+    viewer->BeginInteraction();
+    EXPECT_EQ(drawnCells(), full);
+    EXPECT_LT(scene.window->GetDesiredUpdateRate(), 1.0);
+    viewer->EndInteraction();
+    EXPECT_EQ(viewer->GetProperty()->GetValue("Interaction LOD"), "Off");
+    wScriptRecord record;
+    ASSERT_TRUE(wScriptRecord::Parse(viewer->GetScript().substr(0, viewer->GetScript().find('\n')),
+                                     record));
+    wViewer restored;
+    ASSERT_TRUE(restored.ApplyScript(record));
+    EXPECT_FALSE(restored.GetInteractionLOD());
+}
+
+// A layer destroyed while its copy is being made stops and joins the worker.
+TEST_F(ViewerTest, RemovingAMeshWhileItsCopyIsMadeIsClean) {
+    scene.Add(std::make_unique<wMeshLayer>(MakeFineSphere(), "ball"));
+    viewer->SetInteractionTriangleBudget(1000);
+    viewer->BeginInteraction();
+    EXPECT_TRUE(viewer->RemoveInput("ball"));
+    viewer->EndInteraction();
+    EXPECT_EQ(viewer->GetNumberOfItems(), 0);
 }
 
 class SnapshotTest : public ::testing::Test {
