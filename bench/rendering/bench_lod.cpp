@@ -79,15 +79,18 @@ double SecondsSince(Clock::time_point start) {
 }
 
 // Frames per second of the scripted turn, interacting; `release` gets the seconds of
-// the frame that ends the interaction, `drawn` the cells of each turning frame.
-double TurnFps(wViewer& viewer, double& release, vtkIdType& drawn) {
+// the frame that ends the interaction, `drawn` (when given) the cells of each turning
+// frame of a mesh.
+double TurnFps(wViewer& viewer, double& release, vtkIdType* drawn = nullptr) {
     vtkCamera* camera = viewer.GetRenderer()->GetActiveCamera();
     viewer.BeginInteraction();
     viewer.Render();  // the first frame of the copy uploads it, as the first drag does
-    drawn = vtkActor::SafeDownCast(viewer.GetInput()->GetProp(0))
-                ->GetMapper()
-                ->GetInput()
-                ->GetNumberOfCells();
+    if (drawn != nullptr) {
+        *drawn = vtkActor::SafeDownCast(viewer.GetInput()->GetProp(0))
+                     ->GetMapper()
+                     ->GetInput()
+                     ->GetNumberOfCells();
+    }
     const Clock::time_point start = Clock::now();
     for (int step = 0; step < kSteps; ++step) {
         camera->Azimuth(10);
@@ -123,10 +126,9 @@ void MeasureVolume(int n, int nz, const double spacing[3], const char* what) {
     viewer.Render();  // a full-quality frame measures the machine
 
     double release = 0, unused = 0;
-    vtkIdType cells = 0;
-    const double lodFps = TurnFps(viewer, release, cells);
+    const double lodFps = TurnFps(viewer, release);
     viewer.SetInteractionLOD(false);
-    const double fullFps = TurnFps(viewer, unused, cells);
+    const double fullFps = TurnFps(viewer, unused);
     std::printf("%s CT: first frame %.2f s; turn %.1f fps interacting, %.1f fps at full quality; "
                 "release frame %.3f s\n",
                 what, first, lodFps, fullFps, release);
@@ -178,9 +180,9 @@ int main() {
 
     double releaseLod = 0, releaseFull = 0;
     vtkIdType drawnLod = 0, drawnFull = 0;
-    const double lodFps = TurnFps(viewer, releaseLod, drawnLod);
+    const double lodFps = TurnFps(viewer, releaseLod, &drawnLod);
     viewer.SetInteractionLOD(false);
-    const double fullFps = TurnFps(viewer, releaseFull, drawnFull);
+    const double fullFps = TurnFps(viewer, releaseFull, &drawnFull);
     std::printf(
         "turn: %.1f fps interacting (%lld triangles), %.1f fps at full quality (%lld); "
         "release frame %.3f s\n",
