@@ -954,20 +954,12 @@ void wViewer::FillProperty(wProp& prop) {
 }
 
 bool wViewer::SetPropertyValue(const std::string& tag, const std::string& value) {
-    if (tag == "Axes") {
+    if (tag == "Axes" || tag == "Interaction LOD") {
         bool on = false;
         if (!wexlan::RenderText::ParseOnOff(value, on)) {
             return false;
         }
-        SetAxesVisibility(on);
-        return true;
-    }
-    if (tag == "Interaction LOD") {
-        bool on = false;
-        if (!wexlan::RenderText::ParseOnOff(value, on)) {
-            return false;
-        }
-        SetInteractionLOD(on);
+        tag == "Axes" ? SetAxesVisibility(on) : SetInteractionLOD(on);
         return true;
     }
     if (tag == "Color Bar") {

@@ -1,7 +1,6 @@
 // What the 2D and 3D image layers draw for their slice, colour and plane operations, how
 // many frames that costs, and what they report afterwards.
 
-#include <vtkGenericRenderWindowInteractor.h>
 #include <vtkNew.h>
 #include <vtkSphereSource.h>
 
@@ -205,15 +204,7 @@ TEST(ViewerInteractorStyle, ClicksAndDragsInA2DView) {
     scene.viewer->Render();
     std::vector<std::pair<int, int>> clicks;
     scene.viewer->SetClickListener([&](int x, int y) { clicks.emplace_back(x, y); });
-    vtkNew<vtkGenericRenderWindowInteractor> interactor;
-    interactor->SetRenderWindow(scene.window);
-    vtkNew<wViewerInteractorStyle> style;
-    interactor->SetInteractorStyle(style);
-    interactor->Enable();
-    const auto event = [&](int x, int y, unsigned long what) {
-        interactor->SetEventInformation(x, y);
-        interactor->InvokeEvent(what);
-    };
+    Mouse event(scene.window);
     double before[2], after[2];
     slice->GetContrast(before);
     event(30, 30, vtkCommand::LeftButtonPressEvent);

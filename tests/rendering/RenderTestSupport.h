@@ -3,6 +3,7 @@
 // back what was drawn, counting frames, and test data built in memory.
 
 #include <vtkCallbackCommand.h>
+#include <vtkGenericRenderWindowInteractor.h>
 #include <vtkImageData.h>
 #include <vtkNew.h>
 #include <vtkPoints.h>
@@ -25,6 +26,7 @@
 #include "wMeshLayer.h"
 #include "wProp.h"
 #include "wTextLayer.h"
+#include "wViewerInteractorStyle.h"
 #include "wVolumeLayer.h"
 #include "wViewer.h"
 
@@ -111,6 +113,24 @@ struct Scene {
     vtkSmartPointer<vtkRenderWindow> window;
     std::unique_ptr<wViewer> viewer;
     int frames = 0;
+};
+
+/// The viewers' interactor style on a window, driven by events as a person's mouse
+/// sends them (the batch interactor: no event loop, no timers).
+struct Mouse {
+    explicit Mouse(vtkRenderWindow* window) {
+        interactor->SetRenderWindow(window);
+        interactor->SetInteractorStyle(style);
+        interactor->Enable();
+    }
+    /// Sends `what` (vtkCommand::LeftButtonPressEvent, ...) at pixel (x, y).
+    void operator()(int x, int y, unsigned long what) {
+        interactor->SetEventInformation(x, y);
+        interactor->InvokeEvent(what);
+    }
+
+    vtkNew<vtkGenericRenderWindowInteractor> interactor;
+    vtkNew<wViewerInteractorStyle> style;
 };
 
 /// A sphere of radius 1 at (x, 0, 0) (a closed surface).

@@ -3,7 +3,6 @@
 // data, and failures leave no file behind.
 
 #include <vtkActor.h>
-#include <vtkGenericRenderWindowInteractor.h>
 #include <vtkMapper.h>
 #include <vtkPNGReader.h>
 
@@ -203,15 +202,7 @@ TEST_F(ViewerTest, MovingTheViewDrawsADecimatedMeshUntilItEnds) {
 
     // The mouse: a drag interacts until the release, whose frame is the full one; wheel
     // steps until a quiet time (the batch interactor has no timers: its caller ends it).
-    vtkNew<vtkGenericRenderWindowInteractor> interactor;
-    interactor->SetRenderWindow(scene.window);
-    vtkNew<wViewerInteractorStyle> style;
-    interactor->SetInteractorStyle(style);
-    interactor->Enable();
-    const auto event = [&](int x, int y, unsigned long what) {
-        interactor->SetEventInformation(x, y);
-        interactor->InvokeEvent(what);
-    };
+    Mouse event(scene.window);
     event(32, 32, vtkCommand::LeftButtonPressEvent);
     event(40, 34, vtkCommand::MouseMoveEvent);
     EXPECT_LT(drawnCells(), full / 4);
@@ -235,11 +226,11 @@ TEST_F(ViewerTest, MovingTheViewDrawsADecimatedMeshUntilItEnds) {
     timers->SetCallback([](vtkObject*, unsigned long, void* id, void* created) {
         *static_cast<int*>(id) = *static_cast<int*>(created);
     });
-    interactor->AddObserver(vtkCommand::CreateTimerEvent, timers);
+    event.interactor->AddObserver(vtkCommand::CreateTimerEvent, timers);
     event(32, 32, vtkCommand::MouseWheelBackwardEvent);
     ASSERT_NE(quietTimer, 0);
     scene.frames = 0;
-    interactor->InvokeEvent(vtkCommand::TimerEvent, &quietTimer);
+    event.interactor->InvokeEvent(vtkCommand::TimerEvent, &quietTimer);
     EXPECT_FALSE(viewer->IsInteracting());
     EXPECT_EQ(scene.frames, 1);
 
