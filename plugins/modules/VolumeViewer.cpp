@@ -201,6 +201,7 @@ private:
         }
         viewer->ResetCamera();
         viewer->Render();
+        ShowSceneInPanels();
     }
 
     Mode m_mode = Mode::Planes;

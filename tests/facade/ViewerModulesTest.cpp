@@ -13,6 +13,8 @@
 #include "../controller/TestData.h"
 #include "AppFolder.h"
 #include "CComponentUI.h"
+#include "CPropertyGridCtrl.h"
+#include "CPropertyUI.h"
 #include "CWexlanCP.h"
 #include "CWexlanCPEXE.h"
 #include "CWexlanCPUI.h"
@@ -142,4 +144,11 @@ TEST_F(ViewerModulesTest, ASingleSliceViewKeepsItsPlaneForMoreImages) {
     for (int i = 0; i < 3; ++i) {
         EXPECT_TRUE(viewer->GetInput(i)->IsA("Image3DLayer")) << i;
     }
+    // A volume rendering; the sheet shows the new layers' rows, none of the ones gone.
+    m_panel.UpdateLayerProperty();
+    Choose("volumeRendering");
+    EXPECT_TRUE(viewer->GetInput(0)->IsA("VolumeLayer"));
+    const CPropertyGridCtrl* sheet = m_panel.GetPropertyUIPointer()->GetGrid();
+    EXPECT_NE(sheet->FindRow("VolumeLayer", "Preset"), nullptr);
+    EXPECT_EQ(sheet->FindRow("Image3DLayer", "Slice"), nullptr);
 }

@@ -7,6 +7,7 @@
 
 #include "CWexlanCP.h"
 #include "CWexlanCPEXE.h"
+#include "CWexlanLayerUI.h"
 #include "CWexlanModules.h"
 #include "wDataResource.h"
 #include "wLayer.h"
@@ -93,6 +94,13 @@ wViewer* ViewerModule::EnsureViewer() {
     m_ViewerWrapper = wrapper.get();
     m_wrappers[renderers->GetCurrentRenderWindowId()] = std::move(wrapper);
     return viewer;
+}
+
+void ViewerModule::ShowSceneInPanels() {
+    if (m_panel != nullptr) {
+        m_panel->GetLayerUIPointer()->UpdateUI();
+        m_panel->UpdateLayerProperty();
+    }
 }
 
 void ViewerModule::RemoveViewerOfCurrentWindow() {

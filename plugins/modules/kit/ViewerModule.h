@@ -96,6 +96,10 @@ protected:
     void SelectCurrentWindow();
     /// Shows the module's name, or the item names, as the window caption.
     void UpdateCaption();
+    /// Rebuilds the panel's layer tree and property sheet from the current viewer: a
+    /// module that replaced layers outside a command of the panel (from its dialog)
+    /// calls it, so that no row stays bound to a layer that is gone.
+    void ShowSceneInPanels();
     CWexlanCP* Panel() const { return m_panel; }
 
 private:
