@@ -8,6 +8,7 @@
 #include <vtkFixedPointVolumeRayCastMapper.h>
 #include <vtkGPUVolumeRayCastMapper.h>
 #include <vtkImageData.h>
+#include <vtkInteractorObserver.h>
 #include <vtkMatrix4x4.h>
 #include <vtkObjectFactory.h>
 #include <vtkPiecewiseFunction.h>
@@ -31,6 +32,7 @@
 #include "wRenderText.h"
 #include "wText.h"
 #include "wViewer.h"
+#include "wViewerInteractorStyle.h"
 
 namespace {
 
@@ -201,6 +203,7 @@ struct wVolumeLayer::Impl {
     // interactor.
     vtkSmartPointer<vtkBoxWidget2> boxWidget;
     vtkSmartPointer<vtkCallbackCommand> boxMoved;
+    vtkSmartPointer<vtkCallbackCommand> boxReleased;
 
     // The contrast a preset starts with: its own range in Hounsfield units, or the
     // image's scalar range for a relative preset.
@@ -432,6 +435,16 @@ void wVolumeLayer::AttachedToViewer() {
         self->Changed();
     });
     d->boxWidget->AddObserver(vtkCommand::InteractionEvent, d->boxMoved);
+    // At the release, the window's style tells the host that the view was edited, so
+    // that the "Cropping Box" row shows where the box went.
+    d->boxReleased = vtkSmartPointer<vtkCallbackCommand>::New();
+    d->boxReleased->SetCallback([](vtkObject* widget, unsigned long, void*, void*) {
+        auto* style = static_cast<vtkBoxWidget2*>(widget)->GetInteractor()->GetInteractorStyle();
+        if (style != nullptr) {
+            style->InvokeEvent(wViewerInteractorStyle::ViewEditedEvent, nullptr);
+        }
+    });
+    d->boxWidget->AddObserver(vtkCommand::EndInteractionEvent, d->boxReleased);
     ApplyCropping();
 }
 

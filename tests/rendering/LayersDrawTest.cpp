@@ -3,6 +3,7 @@
 
 #include <vtkPointData.h>
 #include <vtkPolyData.h>
+#include <vtkRenderer.h>
 
 #include "RenderTestSupport.h"
 
@@ -137,6 +138,48 @@ TEST(VolumeLayer, TheFrameAfterAnInteractionIsFullQuality) {
     EXPECT_GT(scene.Draw().Differences(still), 20) << "interactive frames are coarser";
     scene.window->SetDesiredUpdateRate(0.0001);
     EXPECT_EQ(scene.Draw().Differences(still), 0);
+}
+
+// Cropping: the box's handle on the +x face, dragged to the middle, moves the box's +x
+// side there; the release tells the host (the style's ViewEditedEvent) to show the rows.
+TEST(VolumeLayer, DraggingTheCroppingBoxCropsAndReports) {
+    Scene scene(200);
+    Mouse mouse(scene.window);
+    int edited = 0;
+    vtkNew<vtkCallbackCommand> counter;
+    counter->SetClientData(&edited);
+    counter->SetCallback([](vtkObject*, unsigned long, void* n, void*) { ++*static_cast<int*>(n); });
+    mouse.style->AddObserver(wViewerInteractorStyle::ViewEditedEvent, counter);
+    auto* layer = scene.Add(std::make_unique<wVolumeLayer>(
+        MakeVolume(32, [](int i, int, int) { return 100 + 30 * i; }), "ramp"));
+    layer->SetCropping(true);
+    const Frame whole = scene.Draw();
+    const auto display = [&](double x, double y, double z) {
+        vtkRenderer* renderer = scene.viewer->GetRenderer();
+        renderer->SetWorldPoint(x, y, z, 1);
+        renderer->WorldToDisplay();
+        return std::array<int, 2>{static_cast<int>(std::lround(renderer->GetDisplayPoint()[0])),
+                                  static_cast<int>(std::lround(renderer->GetDisplayPoint()[1]))};
+    };
+    const auto handle = display(31, 15.5, 15.5), middle = display(15.5, 15.5, 15.5);
+    mouse(handle[0], handle[1], vtkCommand::LeftButtonPressEvent);
+    for (int step = 1; step <= 4; ++step) {
+        mouse(handle[0] + (middle[0] - handle[0]) * step / 4,
+              handle[1] + (middle[1] - handle[1]) * step / 4, vtkCommand::MouseMoveEvent);
+    }
+    mouse(middle[0], middle[1], vtkCommand::LeftButtonReleaseEvent);
+    double box[6];
+    layer->GetCroppingBox(box);
+    EXPECT_GT(box[1], 5);  // the face follows the mouse along its normal
+    EXPECT_LT(box[1], 25);
+    EXPECT_EQ(box[0], 0);
+    EXPECT_EQ(edited, 1);
+    // The picture is that of the box set by numbers (which hides what lies outside: the
+    // batch tests), not the whole one.
+    const Frame dragged = scene.Draw();
+    EXPECT_GT(dragged.Differences(whole), 200 * 200 / 20);
+    layer->SetCroppingBox(box);
+    EXPECT_EQ(scene.Draw().Differences(dragged), 0);
 }
 
 TEST(TextLayer, DrawsTheTextInItsSizeAndColour) {
