@@ -89,12 +89,22 @@ int wFileReader::Read() {
         // Own parsers print nothing; VTK's readers and the libraries under them might,
         // so everything they say is captured for the message instead.
         wexlan::io::VtkMessageCapture capture;
+        const auto cancelled = [this] { return m_cancel != nullptr && m_cancel->load(); };
+        if (cancelled()) {
+            throw wexlan::io::ReadError("cancelled");
+        }
         vtkSmartPointer<vtkDataSet> data = format->read(m_filename);
+        if (cancelled()) {
+            throw wexlan::io::ReadError("cancelled");
+        }
         if (!data) {
             throw wexlan::io::ReadError("no data could be read");
         }
         m_output = data;
         m_outputType = wexlan::io::ClassifyOutput(data, format->markers);
+        if (m_progress) {
+            m_progress(1.0, "");
+        }
         return 1;
     } catch (const wexlan::io::ReadError& e) {
         reason = e.what();

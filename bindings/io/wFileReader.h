@@ -22,6 +22,8 @@
 
 #include <vtkSmartPointer.h>
 
+#include <atomic>
+#include <functional>
 #include <string>
 
 #include "wexlanio_export.h"
@@ -77,9 +79,25 @@ public:
     /// Throws std::invalid_argument for an index out of range.
     std::string GetSupportedFileExt(int index) const;
 
+    /// @name Progress and cancel
+    /// @{
+    /// Called by Read() on the reading thread with the share of the work done (0 to 1,
+    /// never decreasing within one Read, exactly 1 once at the end of a successful one)
+    /// and a short text of what is being read ("slice 120 of 300"; may be empty). An
+    /// empty function (the default): no progress.
+    using ProgressCallback = std::function<void(double fraction, const std::string& text)>;
+    void SetProgressCallback(ProgressCallback callback) { m_progress = std::move(callback); }
+    /// A flag Read() looks at every few milliseconds of work; once it is true the read
+    /// stops, releases what it made and fails with "<path>: cancelled". Null (the
+    /// default): never cancelled. The flag must outlive every Read() that uses it.
+    void SetCancelFlag(const std::atomic<bool>* cancel) { m_cancel = cancel; }
+    /// @}
+
 private:
     std::string m_filename;
     vtkSmartPointer<vtkDataSet> m_output;
     int m_outputType = NoOutput;
     std::string m_errorMessage;
+    ProgressCallback m_progress;
+    const std::atomic<bool>* m_cancel = nullptr;
 };
