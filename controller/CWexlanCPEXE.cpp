@@ -93,10 +93,20 @@ std::string CWexlanCPEXE::ConstructDataName(const std::string& path) {
     return wexlan::ConstructDataName(path);
 }
 
-int CWexlanCPEXE::OpenFile(const std::string& path) {
+int CWexlanCPEXE::OpenFile(const std::string& path, const OpenOptions& options) {
     m_openError.clear();
+    m_openCancelled = false;
     if (isFileLoaded(path) == 1) {
         m_openError = path + ": it is loaded already";
+        return -1;
+    }
+    if (m_reading) {
+        // The reader is busy on the runner's thread; the user-interface thread gets here
+        // from an event handled while it waits (a drop, a menu, a button).
+        m_openError = path + ": not opened while " + m_reader->GetFilename() + " is being read";
+        if (options.showError) {
+            wexlan::Prompts::Instance().ShowMessage(m_openError, wexlan::MessageButtons::Ok);
+        }
         return -1;
     }
     if (!m_reader) {
@@ -104,9 +114,16 @@ int CWexlanCPEXE::OpenFile(const std::string& path) {
     }
     const std::string name = ConstructDataName(path);
     m_reader->SetFilename(path);
-    if (m_reader->Read() == 0) {
+    m_reading = true;
+    const int read = m_readRunner ? m_readRunner(*m_reader, options) : m_reader->Read();
+    m_reading = false;
+    if (read == 0) {
         m_openError = m_reader->GetErrorMessage();
-        wexlan::Prompts::Instance().ShowMessage(m_openError, wexlan::MessageButtons::Ok);
+        // A cancel is the user's own choice: nothing to tell.
+        m_openCancelled = m_openError == path + ": cancelled";
+        if (options.showError && !m_openCancelled) {
+            wexlan::Prompts::Instance().ShowMessage(m_openError, wexlan::MessageButtons::Ok);
+        }
         return -1;
     }
     const int outputType = m_reader->GetOutputType();
@@ -239,8 +256,9 @@ bool CWexlanCPEXE::SaveWorkspaceTo(const std::string& path) {
     return true;
 }
 
-std::string CWexlanCPEXE::ConstructFileDlgAndGetFilename(const std::string& initialFolder) {
-    return wexlan::Prompts::Instance().OpenFileName(
+std::vector<std::string> CWexlanCPEXE::ConstructFileDlgAndGetFilenames(
+    const std::string& initialFolder) {
+    return wexlan::Prompts::Instance().OpenFileNames(
         wexlan::OpenDataFilterText(wexlan::SupportedFormats(*m_reader)), initialFolder,
         DialogOptions());
 }

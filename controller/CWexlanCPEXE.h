@@ -1,7 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "HardwareTable.h"
 #include "wexlancp_export.h"
@@ -27,9 +29,22 @@ class wVolumeResource;
 /// the modules of the "Modules" folder; afterwards the working directory is
 /// the "Modules" folder when it exists (the application folder is its parent).
 ///
-/// Everything runs on the user-interface thread.
+/// Everything runs on the user-interface thread, except the file reader's Read(),
+/// which the read runner (SetReadRunner) may run on a thread of its own.
 class WEXLANCP_EXPORT CWexlanCPEXE {
 public:
+    /// How OpenFile reads one file.
+    struct OpenOptions {
+        int position = 1;        ///< this file's place (from 1) among the files opened together
+        int count = 1;           ///< how many files are opened together
+        bool showError = true;   ///< a failed read is shown in a message box
+    };
+    /// Runs reader.Read() for OpenFile (the reader is set to the file; GetFilename() names
+    /// it) and returns what Read() returned, once the read has ended. A runner may read on
+    /// another thread and let the user-interface thread go on meanwhile; OpenFile then
+    /// refuses every other open until the runner returns.
+    using ReadRunner = std::function<int(wFileReader& reader, const OpenOptions& options)>;
+
     CWexlanCPEXE();
     /// Releases and unloads the modules first (CWexlanModules::FreeModules), while
     /// everything they may reach still exists, then the rest.
@@ -46,17 +61,29 @@ public:
     /// @name Loaded data
     /// @{
 
-    /// Reads the file and registers what it holds under the name
-    /// ConstructDataName(path): models (output types 2, 16, 32, 64) in the
-    /// model registry, images (4) in the image registry.
+    /// Reads the file through the read runner and registers what it holds, on
+    /// this thread once the read has ended, under the name ConstructDataName(path):
+    /// models (output types 2, 16, 32, 64) in the model registry, images (4) in
+    /// the image registry.
     /// @return the reader's output type; -1 when the file is already loaded
-    ///         (nothing read, no message) or cannot be read (the reader's error
-    ///         is shown in a message box, the registries stay unchanged).
-    ///         GetOpenError says which.
-    int OpenFile(const std::string& path);
+    ///         (nothing read, no message), another file is being read (refused;
+    ///         shown in a message box when options.showError), the read was
+    ///         cancelled (no message) or the file cannot be read (the reader's
+    ///         error is shown in a message box when options.showError). The
+    ///         registries stay unchanged then; GetOpenError says which.
+    int OpenFile(const std::string& path, const OpenOptions& options);
+    int OpenFile(const std::string& path) { return OpenFile(path, OpenOptions()); }
     /// Why the last OpenFile failed, as "<path>: <reason>" (the reader's message,
-    /// or "<path>: it is loaded already"); "" after a successful one.
+    /// "<path>: cancelled", "<path>: it is loaded already" or "<path>: not opened
+    /// while <other path> is being read"); "" after a successful one.
     const std::string& GetOpenError() const { return m_openError; }
+    /// Whether the last OpenFile failed because its read was cancelled.
+    bool WasOpenCancelled() const { return m_openCancelled; }
+    /// Whether a read runs (OpenFile is waiting for the read runner).
+    bool IsReading() const { return m_reading; }
+    /// Installs the runner of every read; an empty function (the default) reads
+    /// inline on the calling thread. Not while IsReading().
+    void SetReadRunner(ReadRunner runner) { m_readRunner = std::move(runner); }
 
     /// 1 when a registry holds an item loaded from `path`, else 0.
     int isFileLoaded(const std::string& path) const;
@@ -105,9 +132,10 @@ public:
     /// @{
     static std::string ExtractFilePath(const std::string& path);
     static std::string ConstructDataName(const std::string& path);
-    /// The open dialog for data files, offering every format of the reader.
-    /// @return the chosen path, or "" when cancelled.
-    std::string ConstructFileDlgAndGetFilename(const std::string& initialFolder);
+    /// The open dialog for data files, offering every format of the reader; one
+    /// or several files may be chosen.
+    /// @return the chosen paths, none when cancelled.
+    std::vector<std::string> ConstructFileDlgAndGetFilenames(const std::string& initialFolder);
     /// The save dialog for models ("VTK (*.vtk)"); the path comes back exactly as
     /// chosen, without an added extension. @return "" when cancelled.
     std::string ConstructSaveModelDlgAndGetFilename(const std::string& initialFolder);
@@ -145,6 +173,9 @@ private:
     int m_viewingTabCount = 0;
     std::unique_ptr<wFileReader> m_reader;
     std::string m_openError;
+    bool m_openCancelled = false;
+    bool m_reading = false;
+    ReadRunner m_readRunner;
     std::string m_selectedItemText;
     wexlan::HardwareTable m_hardware;
     std::string m_hardwareFolderName = "Hard";

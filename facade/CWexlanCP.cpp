@@ -149,12 +149,24 @@ void CWexlanCP::SetScaleFactor(double factor) {
     }
 }
 
-std::string CWexlanCP::Open(const std::string& argument) {
-    const std::string path = wexlan::ResolveOpenArgument(argument, m_workspace->GetCurDir());
-    if (m_workspace->OpenFile(path) > 0) {
-        return "File loaded";
+std::vector<std::pair<std::string, std::string>> CWexlanCP::OpenFiles(
+    const std::string& argument) {
+    const CWexlanCPUI::OpenedFiles opened =
+        m_workspace->OpenFiles(wexlan::SplitOpenArgument(argument, m_workspace->GetCurDir()));
+    std::vector<std::pair<std::string, std::string>> results;
+    for (const CWexlanCPUI::OpenedFile& file : opened.files) {
+        results.emplace_back(file.path, file.type > 0 ? std::string() : file.error);
     }
-    return "error: file loading error\n" + m_controller->GetOpenError();
+    return results;
+}
+
+std::string CWexlanCP::Open(const std::string& argument) {
+    std::string text;
+    for (const auto& [path, error] : OpenFiles(argument)) {
+        text += (text.empty() ? "" : "\n") +
+                (error.empty() ? std::string("File loaded") : "error: file loading error\n" + error);
+    }
+    return text;
 }
 
 std::string CWexlanCP::Open() {
@@ -162,7 +174,11 @@ std::string CWexlanCP::Open() {
         return std::string();
     }
     m_workspace->OnBnClickedButtonLoadmodel();
-    return m_workspace->GetLastOpenFilename();
+    std::string paths;
+    for (const std::string& path : m_workspace->GetLastOpenFilenames()) {
+        paths += (paths.empty() ? "" : "\n") + path;
+    }
+    return paths;
 }
 
 std::string CWexlanCP::Save() {

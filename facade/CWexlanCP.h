@@ -2,6 +2,8 @@
 
 #include <memory>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "wexlancp_export.h"
 
@@ -111,16 +113,23 @@ public:
     /// @name Commands for the host's command line
     /// @{
 
-    /// Opens a file named on a command line. A leading apostrophe, then a
-    /// leading backslash, is dropped; a name still holding a "/" or "\\" is
-    /// used as it stands (relative names resolve against the working
+    /// Opens the files named on a command line (wexlan::SplitOpenArgument: one
+    /// name, or several separated by blanks, in double quotes when they hold
+    /// blanks) one after the other (CWexlanCPUI::OpenFiles: one message for
+    /// those that could not be read). A leading apostrophe, then a leading
+    /// backslash, is dropped from each name; a name still holding a "/" or "\\"
+    /// is used as it stands (relative names resolve against the working
     /// directory), any other name is looked up in the current folder.
-    /// @return "File loaded", or "error: file loading error" followed, on the
-    ///         next line, by why ("<path>: <reason>", see
-    ///         CWexlanCPEXE::GetOpenError). Requires UIInit.
+    /// @return one entry per file tried: its path and "" when it loaded, or
+    ///         why not ("<path>: <reason>", see CWexlanCPEXE::GetOpenError).
+    ///         Requires UIInit.
+    std::vector<std::pair<std::string, std::string>> OpenFiles(const std::string& argument);
+    /// OpenFiles as text: per file "File loaded", or "error: file loading
+    /// error" followed, on the next line, by why; lines separated by "\n".
     std::string Open(const std::string& argument);
-    /// Asks for a file and opens it. @return its path, or "" (cancelled, or
-    /// before UIInit); whether it opened is GetEXE()->GetOpenError().
+    /// Asks for one or several files and opens them. @return their paths, one
+    /// per line, or "" (cancelled, or before UIInit); whether the last opened
+    /// is GetEXE()->GetOpenError().
     std::string Open();
     /// Saves the selected model through a save dialog (CWexlanCPEXE::Save).
     /// @return "" when it was saved or the dialog was cancelled (or the

@@ -1,5 +1,7 @@
 #include "VariableListing.h"
 
+#include <filesystem>
+
 #include "CWexlanCPEXE.h"
 #include "ItemNames.h"
 #include "wDataResource.h"
@@ -47,11 +49,34 @@ std::string ResolveOpenArgument(const std::string& argument, const std::string& 
     return JoinPath(currentFolder, name);
 }
 
-std::string OpenStatusText(const std::string& path, const std::string& openError) {
-    if (path.empty()) {
-        return "Ready";
+std::vector<std::string> SplitOpenArgument(const std::string& argument,
+                                           const std::string& currentFolder) {
+    std::error_code noThrow;
+    if (const std::string whole = ResolveOpenArgument(argument, currentFolder);
+        !argument.empty() && std::filesystem::is_regular_file(whole, noThrow)) {
+        return {whole};  // a line that names one file keeps its blanks
     }
-    return openError.empty() ? "Opened " + path : "Could not open " + openError;
+    std::vector<std::string> files;
+    for (std::size_t at = 0; at < argument.size();) {
+        if (argument[at] == ' ' || argument[at] == '\t') {
+            ++at;
+            continue;
+        }
+        std::string name;
+        if (argument[at] == '"') {
+            const std::size_t close = argument.find('"', at + 1);
+            name = argument.substr(at + 1, close == std::string::npos ? close : close - at - 1);
+            at = close == std::string::npos ? argument.size() : close + 1;
+        } else {
+            const std::size_t end = argument.find_first_of(" \t", at);
+            name = argument.substr(at, end == std::string::npos ? end : end - at);
+            at = end == std::string::npos ? argument.size() : end;
+        }
+        if (!name.empty()) {
+            files.push_back(ResolveOpenArgument(name, currentFolder));
+        }
+    }
+    return files;
 }
 
 }  // namespace wexlan

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "wexlancp_export.h"
 
@@ -22,10 +23,12 @@ WEXLANCP_EXPORT std::string ListVariables(const CWexlanCPEXE& controller);
 WEXLANCP_EXPORT std::string ResolveOpenArgument(const std::string& argument,
                                                 const std::string& currentFolder);
 
-/// The status bar's text after the open command chose `path` ("" when the
-/// dialog was cancelled): "Ready", "Opened PATH", or, when the controller
-/// gave `openError` ("PATH: REASON", CWexlanCPEXE::GetOpenError), "Could not
-/// open PATH: REASON".
-WEXLANCP_EXPORT std::string OpenStatusText(const std::string& path, const std::string& openError);
+/// The files a command-line "open" argument names. An argument that names an
+/// existing file as a whole (through ResolveOpenArgument, blanks and all) is that
+/// one file; otherwise it is a list of names separated by blanks, where a name
+/// in double quotes may hold blanks ("c d"; an unclosed quote runs to the end),
+/// each resolved by ResolveOpenArgument. None for an argument of blanks.
+WEXLANCP_EXPORT std::vector<std::string> SplitOpenArgument(const std::string& argument,
+                                                           const std::string& currentFolder);
 
 }  // namespace wexlan

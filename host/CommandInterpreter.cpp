@@ -43,16 +43,25 @@ CommandInterpreter::Result Attempt(Call call) {
 
 CommandInterpreter::CommandInterpreter(MainWindow& window) : m_window(window) {
     CWexlanCP& panel = window.Panel();
-    Add("open", "open [FILE]", "open a data file (without FILE: choose one)",
-        [&panel](const std::string& file) {
-            if (file.empty()) {
+    Add("open", "open [FILE...]",
+        "open data files, one after the other (without FILE: choose them)",
+        [&panel](const std::string& files) {
+            if (files.empty()) {
                 return Print(panel.Open());
             }
-            const std::string answer = panel.Open(file);
-            // On failure the panel's answer is "error: file loading error" and the
-            // reader's reason on the next line; the console prints "error: " itself.
-            return answer == "File loaded" ? Print(answer)
-                                           : Fail(answer.substr(answer.find(' ') + 1));
+            // A line per file: "File loaded" on the output, or on the errors "file loading
+            // error" and the reader's reason (the console prints "error: " itself).
+            Result result;
+            for (const auto& [path, error] : panel.OpenFiles(files)) {
+                std::string& lines = error.empty() ? result.output : result.error;
+                lines += (lines.empty() ? "" : "\n") +
+                         (error.empty() ? std::string("File loaded") : "file loading error\n" + error);
+            }
+            result.ran = result.error.empty();
+            if (result.output.empty() && result.ran) {
+                return Fail("open needs a file");
+            }
+            return result;
         });
     Add("save", "save", "save the selected model as a VTK file", [&panel](const std::string&) {
         const std::string why = panel.Save();

@@ -11,7 +11,9 @@
 #include <QLabel>
 #include <QMenuBar>
 #include <QStatusBar>
+#include <QTimer>
 
+#include "BackgroundReads.h"
 #include "BatchPrompts.h"
 #include "CComponentUI.h"
 #include "CPropertyUI.h"
@@ -24,8 +26,8 @@
 #include "CommandInterpreter.h"
 #include "HostNotification.h"
 #include "ItemNames.h"
+#include "LoadProgress.h"
 #include "Prompts.h"
-#include "VariableListing.h"
 #include "ViewingTabs.h"
 #include "wProtocol.h"
 #include "wViewer.h"
@@ -55,6 +57,17 @@ MainWindow::MainWindow(Mode mode) : m_mode(mode), m_startFolder(QDir::currentPat
     }
 
     m_panel.UIInit();
+    m_reads = new wexlan::BackgroundReads(this);
+    m_panel.GetEXE()->SetReadRunner(
+        [this](wFileReader& reader, const CWexlanCPEXE::OpenOptions& options) {
+            return m_reads->Read(reader, options);
+        });
+    connect(m_reads, &wexlan::BackgroundReads::finished, this, [this] {
+        if (m_closeAfterRead) {
+            m_closeAfterRead = false;
+            QTimer::singleShot(0, this, &QWidget::close);  // once the open has unwound
+        }
+    });
     m_tabs = new ViewingTabs(m_panel.GetEXE(), m_mode == Mode::Interactive, this);
     setCentralWidget(m_tabs);
     // With one tab its bar is hidden: the window title shows what the view shows.
@@ -85,6 +98,9 @@ MainWindow::MainWindow(Mode mode) : m_mode(mode), m_startFolder(QDir::currentPat
     BuildMenus();
     m_status = new QLabel(QStringLiteral("Ready"));
     statusBar()->addWidget(m_status, 1);
+    m_loadProgress = new LoadProgress(*m_reads, this);
+    statusBar()->addPermanentWidget(m_loadProgress);
+    connect(m_loadProgress, &LoadProgress::noted, m_status, &QLabel::setText);
     resize(1400, 900);
 }
 
@@ -92,7 +108,12 @@ std::string MainWindow::FromStartFolder(const std::string& path) const {
     return path.empty() || path.front() == '/' ? path : wexlan::JoinPath(m_startFolder, path);
 }
 
+void MainWindow::PrintProgress() {
+    PrintProgressOnStandardError(*m_reads);
+}
+
 MainWindow::~MainWindow() {
+    m_panel.GetEXE()->SetReadRunner(nullptr);
     // The panels (some docked in this window) and the modules go first, while the
     // render windows of the viewing tabs they draw into still exist.
     m_tabs->StopFollowingCaption();
@@ -205,6 +226,13 @@ bool MainWindow::event(QEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (m_reads->IsReading()) {
+        // The read runs under this call: the window can only go once it has unwound.
+        m_reads->Cancel();
+        m_closeAfterRead = true;
+        event->ignore();
+        return;
+    }
     m_panel.SaveConfig();
     QMainWindow::closeEvent(event);
 }
@@ -235,12 +263,12 @@ int MainWindow::NewViewingTab() {
 }
 
 void MainWindow::OpenWithProgress() {
-    m_status->setText(tr("Choose a file to open..."));
-    QApplication::setOverrideCursor(Qt::WaitCursor);
-    const std::string opened = m_panel.Open();
-    QApplication::restoreOverrideCursor();
-    m_status->setText(
-        QString::fromStdString(wexlan::OpenStatusText(opened, m_panel.GetEXE()->GetOpenError())));
+    const QString choosing = tr("Choose files to open...");
+    m_status->setText(choosing);
+    m_panel.Open();  // each file read tells the status bar what became of it
+    if (m_status->text() == choosing) {
+        m_status->setText(tr("Ready"));  // cancelled, or only files loaded already
+    }
 }
 
 void MainWindow::AddCommandActions(QMenu* menu, std::initializer_list<CommandAction> actions) {

@@ -9,8 +9,13 @@
 
 #include "CWexlanCP.h"
 
+namespace wexlan {
+class BackgroundReads;
+}
+
 class BatchPrompts;
 class CWexlanPreviewUI;
+class LoadProgress;
 class CommandConsole;
 class CommandInterpreter;
 class QLabel;
@@ -32,6 +37,11 @@ class ViewingTabs;
 ///
 /// In batch mode (no person) the same window is built but not shown, viewing
 /// tabs render off screen, and questions are answered from a queue.
+///
+/// Files are read on a worker thread (wexlan::BackgroundReads, installed as the
+/// controller's read runner) while the window goes on repainting; the status bar
+/// shows the progress with a Cancel button. Closing the window during a read
+/// cancels it and closes once it has ended.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -84,6 +94,11 @@ public:
     /// Prints a line on the console (and, in batch mode, on standard output).
     void Report(const std::string& text);
 
+    /// The runner of every read of the controller.
+    wexlan::BackgroundReads& Reads() { return *m_reads; }
+    /// Batch mode: write "progress: NAME 37%" lines to standard error while files load.
+    void PrintProgress();
+
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -113,4 +128,7 @@ private:
     std::unique_ptr<CommandInterpreter> m_interpreter;
     CommandConsole* m_console = nullptr;
     QLabel* m_status = nullptr;
+    wexlan::BackgroundReads* m_reads = nullptr;
+    LoadProgress* m_loadProgress = nullptr;
+    bool m_closeAfterRead = false;  // a close came during a read: it was cancelled
 };

@@ -70,25 +70,32 @@ std::string LoadWorkspace(CWexlanCP& panel, const std::string& path) {
     std::map<std::string, std::string> names;  // recorded name -> name now
     std::string problems;
     std::vector<std::string> missing;  // named once, together, rather than one message each
+    std::vector<std::string> toOpen;
     for (const auto& item : items) {
         std::error_code noThrow;
         if (!std::filesystem::exists(item.filename, noThrow)) {
             missing.push_back(item.filename);
-            continue;
+        } else if (controller->isFileLoaded(item.filename) == 0) {
+            toOpen.push_back(item.filename);
         }
-        if (controller->isFileLoaded(item.filename) == 0) {
-            panel.GetUI()->OpenFile(item.filename);
-        }
+    }
+    // One after the other with "3 of 12" progress; the reasons go into the problems.
+    const CWexlanCPUI::OpenedFiles opened = panel.GetUI()->OpenFiles(toOpen, false);
+    for (const std::string& failure : opened.Failures()) {
+        AddProblem(problems, "could not open " + failure);
+    }
+    if (opened.cancelled) {
+        AddProblem(problems, "loading was cancelled at " + opened.files.back().path);
+    }
+    for (const auto& item : items) {
         int index = controller->GetModel()->FindFilename(item.filename);
         std::string name = index >= 0 ? controller->GetModel()->GetDataName(index) : "";
         if (index < 0 && (index = controller->GetVolume()->FindFilename(item.filename)) >= 0) {
             name = controller->GetVolume()->GetDataName(index);
         }
-        if (name.empty()) {
-            AddProblem(problems, "could not open " + item.filename);
-            continue;
+        if (!name.empty()) {
+            names[item.name] = name;
         }
-        names[item.name] = name;
     }
     if (!missing.empty()) {
         AddProblem(problems, MissingFilesText(missing));

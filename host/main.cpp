@@ -3,6 +3,8 @@
 //   varq                      the workstation window
 //   varq --batch [FILE|-]     runs command lines from FILE (or standard input)
 //                             without a person; see README.md for the commands
+//        --progress           with --batch: "progress: NAME 37%" lines on standard
+//                             error while files load
 //   varq --startup-time       opens the window, prints the milliseconds from
 //                             start to the first drawn frame and quits
 #include <chrono>
@@ -96,7 +98,7 @@ bool HasXDisplay() {
 }
 
 int Usage() {
-    std::cerr << "usage: varq [--batch [FILE|-]] [--startup-time]\n";
+    std::cerr << "usage: varq [--batch [--progress] [FILE|-]] [--startup-time]\n";
     return 2;
 }
 
@@ -104,21 +106,26 @@ int Usage() {
 
 int main(int argc, char** argv) {
     bool batch = false;
+    bool progress = false;
     bool startupTime = false;
     std::string commands = "-";
+    bool commandsNamed = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--batch") == 0) {
             batch = true;
-            if (i + 1 < argc && argv[i + 1][0] != '-') {
-                commands = argv[++i];
-            } else if (i + 1 < argc && std::strcmp(argv[i + 1], "-") == 0) {
-                ++i;
-            }
+        } else if (std::strcmp(argv[i], "--progress") == 0) {
+            progress = true;
         } else if (std::strcmp(argv[i], "--startup-time") == 0) {
             startupTime = true;
+        } else if ((argv[i][0] != '-' || std::strcmp(argv[i], "-") == 0) && !commandsNamed) {
+            commands = argv[i];
+            commandsNamed = true;
         } else {
             return Usage();
         }
+    }
+    if ((commandsNamed || progress) && !batch) {
+        return Usage();
     }
 
     // Batch mode: the command file and the display are checked before anything is built.
@@ -149,6 +156,9 @@ int main(int argc, char** argv) {
 
     if (batch) {
         MainWindow window(MainWindow::Mode::Batch);
+        if (progress) {
+            window.PrintProgress();
+        }
         return RunBatch(window, commands == "-" ? std::cin : file);
     }
 

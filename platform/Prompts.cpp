@@ -18,6 +18,13 @@ std::unique_ptr<Prompts>& Installed() {
 
 Prompts::~Prompts() = default;
 
+std::vector<std::string> Prompts::OpenFileNames(const std::string& filterText,
+                                                const std::string& initialFolder,
+                                                const FileDialogOptions& options) {
+    std::string path = OpenFileName(filterText, initialFolder, options);
+    return path.empty() ? std::vector<std::string>() : std::vector<std::string>{std::move(path)};
+}
+
 Prompts& Prompts::Instance() {
     if (!Installed()) {
         Installed() = std::make_unique<QtPrompts>();

@@ -3,6 +3,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "wexlanplatform_export.h"
 
@@ -61,6 +62,13 @@ public:
     virtual std::string OpenFileName(const std::string& filterText,
                                      const std::string& initialFolder,
                                      const FileDialogOptions& options) = 0;
+
+    /// Asks for one or several existing files to open; arguments as for OpenFileName. Returns
+    /// the chosen files' full paths in the dialog's order, none when cancelled. The default
+    /// asks through OpenFileName, for one file.
+    virtual std::vector<std::string> OpenFileNames(const std::string& filterText,
+                                                   const std::string& initialFolder,
+                                                   const FileDialogOptions& options);
 
     /// Asks for a file name to save to; arguments and result as for OpenFileName. The file need
     /// not exist.

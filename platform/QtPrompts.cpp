@@ -25,12 +25,16 @@ std::string FirstSelected(const QFileDialog& dialog) {
     return files.isEmpty() ? std::string() : files.first().toStdString();
 }
 
-std::string RunFileDialog(QFileDialog::AcceptMode mode, const std::string& filterText,
-                          const std::string& initialFolder, const FileDialogOptions& options) {
-    const bool save = mode == QFileDialog::AcceptSave;
+// The files chosen in a save dialog (mode AnyFile) or an open dialog (ExistingFile or
+// ExistingFiles); none when cancelled.
+std::vector<std::string> RunFileDialog(QFileDialog::FileMode fileMode, const std::string& filterText,
+                                       const std::string& initialFolder,
+                                       const FileDialogOptions& options) {
+    const bool save = fileMode == QFileDialog::AnyFile;
+    const QFileDialog::AcceptMode mode = save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen;
     if (!HaveScreen()) {
         qWarning("%s dialog needs a QApplication; treated as cancelled", save ? "Save" : "Open");
-        return std::string();
+        return {};
     }
     QFileDialog dialog(QApplication::activeWindow());
     dialog.setObjectName(save ? QStringLiteral("saveFileDialog")
@@ -40,7 +44,7 @@ std::string RunFileDialog(QFileDialog::AcceptMode mode, const std::string& filte
                           : save                   ? QFileDialog::tr("Save As")
                                                    : QFileDialog::tr("Open"));
     dialog.setAcceptMode(mode);
-    dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+    dialog.setFileMode(fileMode);
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !options.promptOverwrite);
     dialog.setNameFilters(QtNameFiltersFromFilterText(filterText));
     if (!initialFolder.empty()) {
@@ -51,7 +55,17 @@ std::string RunFileDialog(QFileDialog::AcceptMode mode, const std::string& filte
         dialog.selectFile(ToQt(options.initialFileName));
     }
     // options.hideReadOnly: Qt's dialog has no read-only check box to hide.
-    return dialog.exec() == QDialog::Accepted ? FirstSelected(dialog) : std::string();
+    std::vector<std::string> chosen;
+    if (dialog.exec() == QDialog::Accepted) {
+        for (const QString& file : dialog.selectedFiles()) {
+            chosen.push_back(file.toStdString());
+        }
+    }
+    return chosen;
+}
+
+std::string OneFile(std::vector<std::string> files) {
+    return files.empty() ? std::string() : std::move(files.front());
 }
 
 }  // namespace
@@ -82,12 +96,18 @@ MessageAnswer QtPrompts::ShowMessage(const std::string& text, MessageButtons but
 
 std::string QtPrompts::OpenFileName(const std::string& filterText, const std::string& initialFolder,
                                     const FileDialogOptions& options) {
-    return RunFileDialog(QFileDialog::AcceptOpen, filterText, initialFolder, options);
+    return OneFile(RunFileDialog(QFileDialog::ExistingFile, filterText, initialFolder, options));
+}
+
+std::vector<std::string> QtPrompts::OpenFileNames(const std::string& filterText,
+                                                  const std::string& initialFolder,
+                                                  const FileDialogOptions& options) {
+    return RunFileDialog(QFileDialog::ExistingFiles, filterText, initialFolder, options);
 }
 
 std::string QtPrompts::SaveFileName(const std::string& filterText, const std::string& initialFolder,
                                     const FileDialogOptions& options) {
-    return RunFileDialog(QFileDialog::AcceptSave, filterText, initialFolder, options);
+    return OneFile(RunFileDialog(QFileDialog::AnyFile, filterText, initialFolder, options));
 }
 
 std::string QtPrompts::BrowseFolder(const std::string& title, const std::string& initialFolder) {

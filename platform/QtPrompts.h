@@ -29,6 +29,11 @@ public:
     std::string OpenFileName(const std::string& filterText, const std::string& initialFolder,
                              const FileDialogOptions& options) override;
 
+    /// The same dialog, in which several files may be chosen.
+    std::vector<std::string> OpenFileNames(const std::string& filterText,
+                                           const std::string& initialFolder,
+                                           const FileDialogOptions& options) override;
+
     /// A QFileDialog in save mode; it confirms overwriting only when options.promptOverwrite is
     /// set, and adds options.defaultExtension as Qt's default suffix.
     std::string SaveFileName(const std::string& filterText, const std::string& initialFolder,

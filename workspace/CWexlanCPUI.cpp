@@ -335,33 +335,91 @@ void CWexlanCPUI::HardwareList() {
 
 // ---------------------------------------------------------------- opening
 
+namespace wexlan {
+namespace {
+
+// A controller's OpenFile that the panel files in its tree and recent files.
+int OpenAndFile(CWexlanCPUI& panel, wexlan::WorkspaceTree& nodes, const std::string& path,
+                const CWexlanCPEXE::OpenOptions& options) {
+    CWexlanCPEXE* controller = panel.GetBoss();
+    const int type = controller->OpenFile(path, options);
+    if (type == -1) {
+        return -1;
+    }
+    const std::string folder = controller->ExtractFilePath(path);
+    const std::string name = panel.AddTreeItem(type);
+    if (!name.empty() && !panel.GetRecentFiles().ListsPath(path)) {
+        panel.AddRecentFile({name, path});
+        nodes.AddRecentNode({name, path}, true);
+    }
+    if (!folder.empty()) {
+        panel.AddRecentFolder(folder);
+    }
+    return type;
+}
+
+}  // namespace
+}  // namespace wexlan
+
 int CWexlanCPUI::OpenFile(const std::string& path) {
     if (path.empty() || GetBoss() == nullptr) {
         return -1;
     }
-    const int type = GetBoss()->OpenFile(path);
-    if (type == -1) {
-        return -1;
+    return wexlan::OpenAndFile(*this, *m_nodes, path, {});
+}
+
+std::vector<std::string> CWexlanCPUI::OpenedFiles::Failures() const {
+    std::vector<std::string> failures;
+    for (const OpenedFile& file : files) {
+        if (file.failed) {
+            failures.push_back(file.error);
+        }
     }
-    const std::string folder = GetBoss()->ExtractFilePath(path);
-    const std::string name = AddTreeItem(type);
-    if (!name.empty() && !GetRecentFiles().ListsPath(path)) {
-        AddRecentFile({name, path});
-        m_nodes->AddRecentNode({name, path}, true);
+    return failures;
+}
+
+CWexlanCPUI::OpenedFiles CWexlanCPUI::OpenFiles(const std::vector<std::string>& paths,
+                                                bool reportFailures) {
+    OpenedFiles opened;
+    if (GetBoss() == nullptr) {
+        return opened;
     }
-    if (!folder.empty()) {
-        AddRecentFolder(folder);
+    CWexlanCPEXE::OpenOptions options;
+    options.count = static_cast<int>(paths.size());
+    options.showError = false;  // one message at the end rather than one per file
+    for (const std::string& path : paths) {
+        OpenedFile& file = opened.files.emplace_back();
+        file.path = path;
+        const bool loadedAlready = GetBoss()->isFileLoaded(path) == 1;
+        file.type = wexlan::OpenAndFile(*this, *m_nodes, path, options);
+        file.error = GetBoss()->GetOpenError();
+        file.failed = file.type == -1 && !loadedAlready && !GetBoss()->WasOpenCancelled();
+        ++options.position;
+        if (GetBoss()->WasOpenCancelled()) {
+            opened.cancelled = true;
+            break;
+        }
     }
-    return type;
+    const std::vector<std::string> failures = opened.Failures();
+    if (reportFailures && !failures.empty()) {
+        std::string text =
+            paths.size() == 1 ? failures.front()
+                              : std::to_string(failures.size()) + " of " +
+                                    std::to_string(paths.size()) + " files could not be opened:";
+        for (std::size_t i = 0; paths.size() > 1 && i < failures.size(); ++i) {
+            text += "\n" + failures[i];
+        }
+        wexlan::Prompts::Instance().ShowMessage(text, wexlan::MessageButtons::Ok);
+    }
+    return opened;
 }
 
 void CWexlanCPUI::OnBnClickedButtonLoadmodel() {
     if (GetBoss() == nullptr) {
         return;
     }
-    const std::string path = GetBoss()->ConstructFileDlgAndGetFilename(GetCurDir());
-    m_lastOpenFilename = path;
-    OpenFile(path);  // a file loaded already is refused there, without a message
+    m_lastOpenFilenames = GetBoss()->ConstructFileDlgAndGetFilenames(GetCurDir());
+    OpenFiles(m_lastOpenFilenames);  // a file loaded already is passed over without a message
 }
 
 void CWexlanCPUI::dragEnterEvent(QDragEnterEvent* event) {
@@ -376,9 +434,7 @@ void CWexlanCPUI::dropEvent(QDropEvent* event) {
         return;
     }
     event->acceptProposedAction();
-    for (const std::string& file : files) {
-        OpenFile(file);
-    }
+    OpenFiles(files);
 }
 
 // ---------------------------------------------------------------- layout and close

@@ -65,7 +65,7 @@ enum class SelectionView;
 /// (RecalLayout). Close requests are ignored. Nothing is saved on destruction.
 ///
 /// Dialogs and messages go through wexlan::Prompts. Files dropped onto the
-/// panel from a file manager are opened as by OpenFile. Recent and repository
+/// panel from a file manager are opened as by OpenFiles. Recent and repository
 /// nodes show their file's full path as tooltip.
 ///
 /// Every operation runs on the user-interface thread.
@@ -181,13 +181,34 @@ public:
     /// records it among the recent files (writing "RecentFiles.conf" when the
     /// table changed) and adds its folder to the box's list.
     /// @return the output type, or -1 for "" or a file the controller did not
-    ///         load (loaded already, unreadable); nothing changes then.
+    ///         load (loaded already, unreadable, cancelled); nothing changes then.
     int OpenFile(const std::string& path);
-    /// The open command: asks for a file starting in the current directory and
-    /// opens it unless it is loaded already.
+
+    /// What OpenFiles did with one file.
+    struct OpenedFile {
+        std::string path;
+        int type = -1;      ///< the output type, -1 when not loaded
+        std::string error;  ///< why not ("<path>: <reason>", CWexlanCPEXE::GetOpenError)
+        bool failed = false;  ///< it could not be read (not: loaded already, cancelled)
+    };
+    /// What OpenFiles did.
+    struct OpenedFiles {
+        std::vector<OpenedFile> files;  ///< every file tried, in order
+        bool cancelled = false;         ///< a cancel stopped the loading: the files after
+                                        ///< the last one tried were not read
+        /// The errors of the files that failed, in order.
+        std::vector<std::string> Failures() const;
+    };
+    /// Opens the files one after the other as OpenFile does, telling the read runner
+    /// each one's place ("3 of 12"). A cancelled read stops the rest. No message per
+    /// file: when `reportFailures` and some could not be read, one message lists
+    /// each of them and why (a single file: the reader's message alone).
+    OpenedFiles OpenFiles(const std::vector<std::string>& paths, bool reportFailures = true);
+    /// The open command: asks for one or several files starting in the current
+    /// directory and opens them (OpenFiles); files loaded already are passed over.
     void OnBnClickedButtonLoadmodel();
-    /// The file name the open command's dialog returned last ("" when cancelled).
-    std::string GetLastOpenFilename() const { return m_lastOpenFilename; }
+    /// The files the open command's dialog returned last (none when cancelled).
+    const std::vector<std::string>& GetLastOpenFilenames() const { return m_lastOpenFilenames; }
     /// @}
 
     /// Fills the property panel for the data item `name`: the active module's
@@ -235,7 +256,7 @@ private:
 
     std::string m_selectedItemText;
     std::string m_parentItemText;
-    std::string m_lastOpenFilename;
+    std::vector<std::string> m_lastOpenFilenames;
 
     QLabel* m_curDirLabel = nullptr;
     QComboBox* m_curDirBox = nullptr;
