@@ -117,6 +117,9 @@ int CWexlanCPEXE::OpenFile(const std::string& path, const OpenOptions& options) 
     m_reading = true;
     const int read = m_readRunner ? m_readRunner(*m_reader, options) : m_reader->Read();
     m_reading = false;
+    // An open refused while the read ran left its own reason: this one's counts.
+    m_openError.clear();
+    m_openCancelled = false;
     if (read == 0) {
         m_openError = m_reader->GetErrorMessage();
         // A cancel is the user's own choice: nothing to tell.

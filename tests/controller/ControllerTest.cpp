@@ -1,3 +1,4 @@
+#include <atomic>
 #include <fstream>
 #include <stdexcept>
 
@@ -68,6 +69,50 @@ TEST_F(ControllerTest, OpenFileRegistersByOutputTypeAndReportsWhatItCannotRead) 
     EXPECT_THAT(m_prompts->Calls()[1].text, HasSubstr("missing.vtk"));
 }
 
+// The read runner reads; what it does meanwhile must not reach the busy reader.
+TEST_F(ControllerTest, ReadsGoThroughTheRunnerWhichRefusesOpensMeanwhileAndMayCancel) {
+    CWexlanCPEXE controller;
+    const std::string mesh = testdata::WriteTriangle(Data("bunny.vtk"));
+    const std::string volume = testdata::WriteVolume(Data("head.vti"));
+    std::vector<std::string> runs;
+    std::atomic<bool> cancel{false};
+    int nested = 0;
+    controller.SetReadRunner([&](wFileReader& reader, const CWexlanCPEXE::OpenOptions& options) {
+        runs.push_back(reader.GetFilename() + " " + std::to_string(options.position) + "/" +
+                       std::to_string(options.count));
+        // An event handled while the read runs asks for another file: refused.
+        nested = controller.OpenFile(volume);
+        EXPECT_TRUE(controller.IsReading());
+        reader.SetCancelFlag(&cancel);
+        const int read = reader.Read();
+        reader.SetCancelFlag(nullptr);
+        return read;
+    });
+    EXPECT_EQ(controller.OpenFile(mesh, {2, 5, false}), 16);
+    EXPECT_EQ(nested, -1);
+    EXPECT_FALSE(controller.IsReading());
+    ASSERT_EQ(m_prompts->MessageTexts().size(), 1u);
+    EXPECT_EQ(m_prompts->MessageTexts()[0],
+              volume + ": not opened while " + mesh + " is being read");
+    EXPECT_EQ(controller.GetOpenError(), "");  // the outer open's own outcome
+
+    // A cancelled read registers nothing and tells nothing.
+    cancel = true;
+    EXPECT_EQ(controller.OpenFile(volume), -1);
+    EXPECT_TRUE(controller.WasOpenCancelled());
+    EXPECT_EQ(controller.GetOpenError(), volume + ": cancelled");
+    EXPECT_EQ(controller.GetVolume()->GetNumberOfItems(), 0);
+    EXPECT_EQ(m_prompts->MessageTexts().size(), 2u) << "only the second refusal";
+    EXPECT_THAT(runs, ElementsAre(mesh + " 2/5", volume + " 1/1"));
+
+    // Without a runner the read is inline again.
+    controller.SetReadRunner(nullptr);
+    cancel = false;
+    EXPECT_EQ(controller.OpenFile(volume), 4);
+    EXPECT_FALSE(controller.WasOpenCancelled());
+    EXPECT_EQ(runs.size(), 2u);
+}
+
 TEST_F(ControllerTest, FindRemoveSaveAndShowByName) {
     m_app.AddHardware("hard_scanner", "scanner.so");  // reports data type 4
     m_app.AddModule("module_alpha", "alpha.so");      // target type 2 only
@@ -124,8 +169,8 @@ TEST_F(ControllerTest, OpenDialogOffersTheReadersFormats) {
     EXPECT_EQ(wexlan::OpenDataFilterText({}), "All supported file formats (|||");
     CWexlanCPEXE controller;
     m_prompts->QueueFileName("/data/bunny.vtk");
-    EXPECT_EQ(controller.ConstructFileDlgAndGetFilename("/data"), "/data/bunny.vtk");
-    EXPECT_EQ(controller.ConstructFileDlgAndGetFilename(""), "");  // cancelled
+    EXPECT_THAT(controller.ConstructFileDlgAndGetFilenames("/data"), ElementsAre("/data/bunny.vtk"));
+    EXPECT_THAT(controller.ConstructFileDlgAndGetFilenames(""), ::testing::IsEmpty());
     const auto& dialog = m_prompts->Calls()[0];
     EXPECT_EQ(dialog.kind, PromptKind::OpenFile);
     EXPECT_EQ(dialog.initialFolder, "/data");

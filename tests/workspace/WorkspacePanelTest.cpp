@@ -10,7 +10,10 @@
 #include <QSignalBlocker>
 #include <QTreeWidget>
 #include <QUrl>
+#include <atomic>
 #include <filesystem>
+
+#include "wFileReader.h"
 
 #include "CComponentUI.h"
 #include "CMyTabCtrl.h"
@@ -224,21 +227,47 @@ TEST_F(WorkspacePanelTest, OpenCommandDroppedFilesAndTheRepository) {
         Panel().OnBnClickedButtonLoadmodel();
     }
     EXPECT_EQ(m_prompts->Calls().at(0).initialFolder, "/start");
-    EXPECT_EQ(Panel().GetLastOpenFilename(), "");
+    EXPECT_THAT(Panel().GetLastOpenFilenames(), IsEmpty());
     EXPECT_THAT(Texts(Root("Meshes")), ElementsAre("leg"));
 
+    // Dropped files load one after the other; one message lists exactly those that failed.
+    const auto url = [](const std::string& path) {
+        return QUrl::fromLocalFile(QString::fromStdString(path));
+    };
+    const std::string bad1 = WorkspaceFolder::Write(m_folder.Data("bad1.stl"), "solid");
+    const std::string bad2 = WorkspaceFolder::Write(m_folder.Data("bad2.ply"), "ply\n");
     QMimeData dropped;
-    dropped.setUrls(
-        {QUrl::fromLocalFile(QString::fromStdString(m_folder.Cloud(m_folder.Data("c.xyz")))),
-         QUrl::fromLocalFile(QString::fromStdString(m_folder.Root())),
-         QUrl("https://example.org/a.stl")});
+    dropped.setUrls({url(m_folder.Cloud(m_folder.Data("c.xyz"))), url(m_folder.Root()),
+                     QUrl("https://example.org/a.stl"), url(bad1), url(Mesh("leg.stl")),
+                     url(bad2)});
     QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&Panel(), &enter);
     EXPECT_TRUE(enter.isAccepted());
     QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
     QCoreApplication::sendEvent(&Panel(), &drop);
     EXPECT_THAT(Texts(Root("PointCloud")), ElementsAre("c"));
-    EXPECT_EQ(m_prompts->MessageTexts().size(), 0u);  // the folder and the URL were not opened
+    ASSERT_EQ(m_prompts->MessageTexts().size(), 1u);  // the folder and the URL were not opened
+    EXPECT_THAT(m_prompts->MessageTexts()[0],
+                ::testing::MatchesRegex("2 of 4 files could not be opened:\n" + bad1 +
+                                        ": [^\n]+\n" + bad2 + ": [^\n]+"));
+
+    // A cancel stops the files after it and is not a failure.
+    std::vector<int> places;
+    std::atomic<bool> cancel{false};
+    m_controller->SetReadRunner([&](wFileReader& reader, const CWexlanCPEXE::OpenOptions& options) {
+        places.push_back(options.position * 10 + options.count);
+        cancel = options.position == 2;  // Cancel pressed while the second file loads
+        reader.SetCancelFlag(&cancel);
+        return reader.Read();
+    });
+    const CWexlanCPUI::OpenedFiles opened =
+        Panel().OpenFiles({Mesh("a.stl"), Mesh("b.stl"), Mesh("c.stl")});
+    EXPECT_TRUE(opened.cancelled);
+    EXPECT_EQ(opened.files.size(), 2u);
+    EXPECT_THAT(opened.Failures(), IsEmpty());
+    EXPECT_THAT(places, ElementsAre(13, 23));
+    EXPECT_THAT(Texts(Root("Meshes")), ElementsAre("leg", "a"));
+    EXPECT_EQ(m_prompts->MessageTexts().size(), 1u);
 
     // The repository is a snapshot until refreshed.
     EXPECT_EQ(Child("LocalRepository", "Case1")->child(0)->toolTip(0).toStdString(),
