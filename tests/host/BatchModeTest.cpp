@@ -2,12 +2,14 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <regex>
 #include <sstream>
 #include <string>
@@ -405,6 +407,38 @@ TEST_F(BatchModeTest, FailedOpensLoadsAndSavesFailTheSession) {
     EXPECT_THAT(saves.err, Not(HasSubstr("line 6:")));
     EXPECT_THAT(saves.err, HasSubstr("line 8: the model kidney was not saved"));
     EXPECT_THAT(saves.err, HasSubstr("line 9: the workspace was not saved"));
+}
+
+// `open` takes several files, one result each; --progress tells on standard error how far.
+TEST_F(BatchModeTest, OpenTakesSeveralFilesAndProgressGrowsToTheEnd) {
+    WriteCtVolume(Path("c d.mha"));
+    std::ofstream(Path("bad.stl")) << "solid bad\nfacet normal 0 0 1\n";
+    const Outcome run = Batch("open " + kLocal + "/Kidney/kidney.stl " + Path("bad.stl") +
+                                  " \"" + Path("c d.mha") + "\"\nvars\n",
+                              kBin + "/varq --progress");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_THAT(run.out, HasSubstr("\nFile loaded\nFile loaded\n"));
+    EXPECT_THAT(run.out, HasSubstr("prompt: 1 of 3 files could not be opened:\n" + Path("bad.stl")));
+    EXPECT_THAT(run.out, AllOf(HasSubstr("kidney "), HasSubstr("c d ")));
+    EXPECT_THAT(run.err, HasSubstr("line 1: file loading error\n" + Path("bad.stl") + ": "));
+    // Each loaded file's percentages grow and end at 100; the bad one never gets there.
+    std::map<std::string, std::vector<int>> percents;
+    const std::regex line("progress: (.+) ([0-9]+)%");
+    std::istringstream err(run.err);
+    for (std::string text; std::getline(err, text);) {
+        if (std::smatch m; std::regex_match(text, m, line)) {
+            percents[m[1]].push_back(std::stoi(m[2]));
+        }
+    }
+    for (const char* name : {"kidney.stl", "c d.mha"}) {
+        ASSERT_FALSE(percents[name].empty()) << name;
+        EXPECT_TRUE(std::is_sorted(percents[name].begin(), percents[name].end()) &&
+                    std::adjacent_find(percents[name].begin(), percents[name].end()) ==
+                        percents[name].end())
+            << name;
+        EXPECT_EQ(percents[name].back(), 100) << name;
+    }
+    EXPECT_THAT(percents["bad.stl"], Not(::testing::Contains(100)));
 }
 
 // Input that is no small text file is refused; standard input is read a bounded line at a time.
