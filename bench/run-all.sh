@@ -37,6 +37,7 @@ run_all() {
     step "property sheet: slice dialog playback" display "$bench/bench_properties"
     step "preview: 2048 x 2048 VQ slice" env QT_QPA_PLATFORM=offscreen "$bench/bench_preview"
     step "workstation start-up" "$root/bench/host/startup.sh" "$build"
+    step "workstation loading: timer pauses, cancel, memory" "$bench/bench_loading"
 }
 run_all 2>&1 | tee "$log"
 

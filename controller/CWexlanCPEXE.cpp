@@ -103,25 +103,26 @@ int CWexlanCPEXE::OpenFile(const std::string& path, const OpenOptions& options) 
     if (m_reading) {
         // The reader is busy on the runner's thread; the user-interface thread gets here
         // from an event handled while it waits (a drop, a menu, a button).
-        m_openError = path + ": not opened while " + m_reader->GetFilename() + " is being read";
+        m_openError = path + ": not opened while " + m_readingPath + " is being read";
         if (options.showError) {
             wexlan::Prompts::Instance().ShowMessage(m_openError, wexlan::MessageButtons::Ok);
         }
         return -1;
     }
-    if (!m_reader) {
-        m_reader = std::make_unique<wFileReader>();
-    }
     const std::string name = ConstructDataName(path);
-    m_reader->SetFilename(path);
+    // A reader of its own: a reader keeps its last output until its next read, which
+    // would hold a removed item's memory (a 512^3 volume: 256 MB) for as long.
+    wFileReader reader;
+    reader.SetFilename(path);
+    m_readingPath = path;
     m_reading = true;
-    const int read = m_readRunner ? m_readRunner(*m_reader, options) : m_reader->Read();
+    const int read = m_readRunner ? m_readRunner(reader, options) : reader.Read();
     m_reading = false;
     // An open refused while the read ran left its own reason: this one's counts.
     m_openError.clear();
     m_openCancelled = false;
     if (read == 0) {
-        m_openError = m_reader->GetErrorMessage();
+        m_openError = reader.GetErrorMessage();
         // A cancel is the user's own choice: nothing to tell.
         m_openCancelled = m_openError == path + ": cancelled";
         if (options.showError && !m_openCancelled) {
@@ -129,7 +130,7 @@ int CWexlanCPEXE::OpenFile(const std::string& path, const OpenOptions& options) 
         }
         return -1;
     }
-    const int outputType = m_reader->GetOutputType();
+    const int outputType = reader.GetOutputType();
     wDataResourceFake* registry = nullptr;
     const char* typeText = nullptr;
     if (wexlan::IsModelOutput(outputType)) {
@@ -140,7 +141,7 @@ int CWexlanCPEXE::OpenFile(const std::string& path, const OpenOptions& options) 
         typeText = "image";
     }
     if (registry != nullptr) {
-        const int index = registry->AddData(m_reader->GetOutput());
+        const int index = registry->AddData(reader.GetOutput());
         if (index >= 0) {
             registry->SetType(typeText);
             registry->SetDataName(index, name);

@@ -17,7 +17,7 @@ class wVolumeResource;
 
 /// The controller of the control panel: everything that is not a window.
 ///
-/// It owns the file reader, the registry of loaded models (data type code 2),
+/// It owns a file reader, the registry of loaded models (data type code 2),
 /// the registry of loaded images (4), the module registry, the renderer
 /// manager and the table of hardware resources (256). It loads files into the
 /// registries, finds, removes and saves items by name, hands items to the
@@ -52,6 +52,8 @@ public:
     CWexlanCPEXE(const CWexlanCPEXE&) = delete;
     CWexlanCPEXE& operator=(const CWexlanCPEXE&) = delete;
 
+    /// A reader for what readers know besides reading (the supported formats);
+    /// OpenFile reads with a reader of its own.
     wFileReader* GetFileReader() const { return m_reader.get(); }
     CWexlanModules* GetModules() const { return m_modules.get(); }
     wRendererManager* GetRenderers() const { return m_renderers.get(); }
@@ -175,6 +177,7 @@ private:
     std::string m_openError;
     bool m_openCancelled = false;
     bool m_reading = false;
+    std::string m_readingPath;  // while m_reading
     ReadRunner m_readRunner;
     std::string m_selectedItemText;
     wexlan::HardwareTable m_hardware;
