@@ -5,6 +5,9 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <vtkDataSet.h>
+#include <vtkWeakPointer.h>
+
 #include "CWexlanCPEXE.h"
 #include "CWexlanModules.h"
 #include "FileFilters.h"
@@ -160,6 +163,10 @@ TEST_F(ControllerTest, FindRemoveSaveAndShowByName) {
     EXPECT_EQ(controller.GetModel()->GetNumberOfItems(), 1);  // the copy is left
     EXPECT_EQ(controller.Remove("head"), 0);
     EXPECT_EQ(controller.GetVolume()->GetNumberOfItems(), 0);
+    // The copy was read last; once removed, nothing holds its data.
+    vtkWeakPointer<vtkDataSet> copy = controller.GetModel()->GetData(0);
+    EXPECT_EQ(controller.Remove("copy"), 0);
+    EXPECT_EQ(copy, nullptr);
 }
 
 TEST_F(ControllerTest, OpenDialogOffersTheReadersFormats) {
