@@ -43,8 +43,15 @@ LoadProgress::LoadProgress(wexlan::BackgroundReads& reads, QWidget* window) {
     hide();
     m_escape = new QShortcut(QKeySequence(Qt::Key_Escape), window);
     m_escape->setEnabled(false);
-    connect(m_cancel, &QPushButton::clicked, &reads, &wexlan::BackgroundReads::Cancel);
-    connect(m_escape, &QShortcut::activated, &reads, &wexlan::BackgroundReads::Cancel);
+    // The read may take a while to stop: the indicator says it was asked to.
+    const auto cancel = [this, &reads] {
+        reads.Cancel();
+        m_cancelling = true;
+        m_cancel->setEnabled(false);
+        m_name->setText(tr("Cancelling..."));
+    };
+    connect(m_cancel, &QPushButton::clicked, this, cancel);
+    connect(m_escape, &QShortcut::activated, this, cancel);
 
     m_hide.setSingleShot(true);
     m_hide.setInterval(0);
@@ -53,6 +60,8 @@ LoadProgress::LoadProgress(wexlan::BackgroundReads& reads, QWidget* window) {
             [this](const wexlan::ReadProgress& progress) {
                 m_hide.stop();  // the next file of a group: the indicator stays
                 m_escape->setEnabled(true);
+                m_cancelling = false;
+                m_cancel->setEnabled(true);
                 if (isVisible()) {
                     Show(progress);
                 }
@@ -77,13 +86,17 @@ LoadProgress::LoadProgress(wexlan::BackgroundReads& reads, QWidget* window) {
                 } else {
                     const int after = progress.count - progress.position;
                     emit noted(tr("Cancelled: %1 was not loaded").arg(wexlan::FileName(progress.path)) +
-                               (after > 0 ? tr(", nor the %n file(s) after it", "", after)
-                                          : QString()));
+                               (after == 1  ? tr(", nor the file after it")
+                                : after > 1 ? tr(", nor the %1 files after it").arg(after)
+                                            : QString()));
                 }
             });
 }
 
 void LoadProgress::Show(const wexlan::ReadProgress& progress) {
+    if (m_cancelling) {
+        return;  // "Cancelling..." until the read has stopped
+    }
     QString text = tr("Loading %1%2").arg(wexlan::FileName(progress.path), wexlan::Place(progress));
     if (!progress.text.empty()) {
         text += QStringLiteral(": ") + QString::fromStdString(progress.text);
