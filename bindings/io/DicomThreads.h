@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <exception>
 #include <functional>
@@ -57,6 +58,15 @@ inline void OnAllCores(std::size_t count, const std::function<void(std::size_t)>
         }
     }
     run(true);
+    // The helpers may have taken every call: the calling thread keeps reporting theirs.
+    while (progress != nullptr && unit != nullptr && firstFailed == count && done < count) {
+        try {
+            progress->ReportUnits(done, count, unit);
+        } catch (const ReadCancelled&) {
+            break;  // the helpers see the flag before their next call
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
     for (std::thread& helper : helpers) {
         helper.join();
     }
