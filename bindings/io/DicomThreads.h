@@ -73,6 +73,11 @@ inline void OnAllCores(std::size_t count, const std::function<void(std::size_t)>
     if (firstFailed < count) {
         std::rethrow_exception(errors[firstFailed]);
     }
+    // Helpers quick enough to take every call before the calling thread looked leave
+    // nothing reported: the end of the stage is said once.
+    if (progress != nullptr && unit != nullptr) {
+        progress->ReportUnits(count, count, unit);
+    }
 }
 
 }  // namespace wexlan::io
