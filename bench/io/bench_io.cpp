@@ -34,6 +34,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <atomic>
 #include <map>
 #include <memory>
 #include <string>
@@ -65,9 +66,17 @@ void Record(benchmark::State& state, vtkDataSet* data, const std::string& file,
     state.SetBytesProcessed(static_cast<std::int64_t>(FileSize(file)) * state.iterations());
 }
 
-void Ours(benchmark::State& state, const char* name, std::string key) {
+// With `watched`, the read reports progress to a callback and looks at a cancel flag,
+// as the workstation's reads do.
+void ReadOurs(benchmark::State& state, const char* name, const std::string& key, bool watched) {
     const std::string file = Input(name);
     wFileReader reader;
+    std::atomic<bool> cancel{false};
+    double last = 0;
+    if (watched) {
+        reader.SetProgressCallback([&last](double fraction, const std::string&) { last = fraction; });
+        reader.SetCancelFlag(&cancel);
+    }
     for (auto _ : state) {
         reader.SetFilename(file);
         if (!reader.Read()) {
@@ -76,7 +85,16 @@ void Ours(benchmark::State& state, const char* name, std::string key) {
         }
         benchmark::DoNotOptimize(reader.GetOutput());
     }
+    benchmark::DoNotOptimize(last);
     Record(state, reader.GetOutput(), file, key);
+}
+
+void Ours(benchmark::State& state, const char* name, std::string key) {
+    ReadOurs(state, name, key, false);
+}
+
+void Watched(benchmark::State& state, const char* name, std::string key) {
+    ReadOurs(state, name, key, true);
 }
 
 template <typename Reader>
@@ -377,6 +395,19 @@ void RegisterAll() {
         ->Unit(benchmark::kMillisecond)
         ->UseRealTime();
     RegisterDicom();
+    // The cost of progress and cancel: the same reads with a callback and a flag, against
+    // the "ours" runs above (for the DICOM series, "ct_series/dicom").
+    for (const auto& [name, file] :
+         {std::pair{"stl_binary/watched", "mesh_binary.stl"}, std::pair{"nrrd_512/watched", "volume.nrrd"},
+          std::pair{"vq_512/watched", "volume.vq"}, std::pair{"nii_gz_512/watched", "volume.nii.gz"},
+          std::pair{"vtp/watched", "mesh.vtp"}, std::pair{"ct_series/watched", "ct_series/IM0150"}}) {
+        benchmark::RegisterBenchmark(name, Watched, file, std::string(name))
+            ->Iterations(3)
+            ->Repetitions(3)
+            ->ReportAggregatesOnly(true)
+            ->Unit(benchmark::kMillisecond)
+            ->UseRealTime();
+    }
     // Markups files of 160,000 and 640,000 points: the time must grow with the count.
     for (const auto& [name, file] : {std::pair{"markups/160k", "markers_160k.mrk.json"},
                                      std::pair{"markups/640k", "markers_640k.mrk.json"}}) {
@@ -507,6 +538,7 @@ public:
                                 Met(peak * (1 << 20) <= volume * (1 << 20) + 64e6)});
         }
         PrintDicomSummary();
+        PrintWatchedSummary();
         if (times_.count("markups/160k") && times_.count("markups/640k")) {
             const double small = times_.at("markups/160k"), large = times_.at("markups/640k");
             std::printf("%-12s %9.1f %9.1f %6.2f   640,000 against 160,000 markups points\n",
@@ -556,6 +588,27 @@ private:
                 {std::string("Reader, CT series 512x512x300 (DICOM) peak memory, ") + what,
                  Format("%.0f MB for a %.0f MB volume", peak, volumeMb), "<= volume + 64 MB",
                  Format("+%.0f MB", peak - volumeMb), Met(peak <= volumeMb + 64)});
+        }
+    }
+
+    // Each "<label>/watched" run against the same read without callback and flag.
+    void PrintWatchedSummary() {
+        for (const auto& [name, ms] : times_) {
+            const auto slash = name.find('/');
+            if (name.substr(slash + 1) != "watched") {
+                continue;
+            }
+            const std::string label = name.substr(0, slash);
+            const std::string plain = label == "ct_series" ? "ct_series/dicom" : label + "/ours";
+            if (!times_.count(plain)) {
+                continue;
+            }
+            const double base = times_.at(plain);
+            std::printf("%-12s %9.1f %9.1f %6.3f   with progress and cancel against without\n",
+                        label.c_str(), ms, base, ms / base);
+            figures_.push_back({"Reader, " + label + " with progress and cancel",
+                                Format("%.1f ms vs %.1f ms", ms, base), "<= 1.03x without",
+                                Format("%.3fx", ms / base), Met(ms <= 1.03 * base)});
         }
     }
 

@@ -3,7 +3,8 @@
 //
 // Every read is checked against the end of the buffer first, so a truncated or
 // lying file ends in a ReadError naming what was being read and where, never in a
-// read past the end. Values are converted from the file's byte order.
+// read past the end. Values are converted from the file's byte order. Reading
+// reports progress (the share of the bytes behind the cursor) and checks for cancel.
 
 #include <cstddef>
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include <type_traits>
 
 #include "ReadError.h"
+#include "ReadProgress.h"
 
 namespace wexlan::io {
 
@@ -55,6 +57,9 @@ public:
     /// Returns a pointer to the next `count` bytes and moves past them.
     const char* Take(std::size_t count, const char* what) {
         Require(count, what);
+        if (m_ticker.Due()) {
+            ReportProgress(Offset(), static_cast<std::size_t>(m_end - m_base));
+        }
         const char* p = m_pos;
         m_pos += count;
         return p;
@@ -72,6 +77,7 @@ private:
     const char* m_end;
     const char* m_base;
     ByteOrder m_order;
+    ProgressTicker m_ticker;
 };
 
 /// Decimal text of a size that may exceed 64 bits, for messages about inflated headers.

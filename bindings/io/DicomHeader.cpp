@@ -13,6 +13,7 @@
 #include "DicomTags.h"
 #include "MappedFile.h"
 #include "ReadError.h"
+#include "ReadProgress.h"
 #include "TextCursor.h"
 
 namespace wexlan::io {
@@ -174,11 +175,22 @@ bool LooksLikeDicom(const std::string& path) {
 }
 
 std::vector<DicomHeader> ReadDicomHeaders(const std::vector<std::string>& paths) {
-    const gdcm::Scanner scanner = ScannerFor(paths);
+    // In groups of files, so that a large folder reports progress and can be cancelled.
+    constexpr std::size_t kGroup = 16;
+    ReadProgress* const progress = ReadProgress::Current();
     std::vector<DicomHeader> headers;
-    for (const std::string& path : paths) {
-        if (scanner.IsKey(path.c_str())) {
-            headers.push_back(FromScanner(scanner, path));
+    for (std::size_t start = 0; start < paths.size(); start += kGroup) {
+        const std::vector<std::string> group(
+            paths.begin() + static_cast<std::ptrdiff_t>(start),
+            paths.begin() + static_cast<std::ptrdiff_t>(std::min(paths.size(), start + kGroup)));
+        const gdcm::Scanner scanner = ScannerFor(group);
+        for (const std::string& path : group) {
+            if (scanner.IsKey(path.c_str())) {
+                headers.push_back(FromScanner(scanner, path));
+            }
+        }
+        if (progress != nullptr) {
+            progress->ReportUnits(start + group.size(), paths.size(), "file");
         }
     }
     return headers;

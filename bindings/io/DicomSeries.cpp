@@ -65,7 +65,7 @@ std::vector<std::string> CandidateFiles(const DicomHeader& opened) {
     std::vector<char> dicom(files.size());
     OnAllCores(files.size(), [&](std::size_t i) {
         dicom[i] = LooksLikeDicom(files[i]) && HasSoundDicomStructure(files[i]);
-    });
+    }, "file");
     std::vector<std::string> paths;
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (dicom[i]) {
@@ -83,7 +83,13 @@ std::vector<DicomHeader> FindVolumeSlices(const DicomHeader& opened) {
     if (opened.seriesUid.empty()) {
         return slices;
     }
-    for (DicomHeader& other : ReadDicomHeaders(CandidateFiles(opened))) {
+    std::vector<std::string> candidates;
+    {
+        const ProgressStage glance(0.0, 0.5);
+        candidates = CandidateFiles(opened);
+    }
+    const ProgressStage headers(0.5, 1.0);
+    for (DicomHeader& other : ReadDicomHeaders(candidates)) {
         if (SameStack(opened, other)) {
             slices.push_back(std::move(other));
         }

@@ -7,11 +7,13 @@
 
 #include "MappedFile.h"
 #include "ReadError.h"
+#include "ReadProgress.h"
 
 namespace wexlan::io {
 
 namespace {
 
+// Input is given in pieces: a few milliseconds of work between progress reports.
 constexpr std::uint64_t kPiece = std::uint64_t{4} << 20;
 // avail_in and avail_out are 32-bit counts.
 constexpr std::uint64_t kMaxStep = std::uint64_t{1} << 30;
@@ -53,7 +55,9 @@ bool InflateStream::Refill() {
     if (m_next >= m_end) {
         return false;
     }
-    const std::uint64_t count = std::min(m_end - m_next, m_memory ? kMaxStep : kPiece);
+    // Progress is the compressed input consumed.
+    ReportProgress(m_next, m_end);
+    const std::uint64_t count = std::min(m_end - m_next, kPiece);
     if (m_memory != nullptr) {
         m_state->next_in = reinterpret_cast<std::uint8_t*>(const_cast<char*>(m_memory + m_next));
     } else {

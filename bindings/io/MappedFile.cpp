@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "ReadError.h"
+#include "ReadProgress.h"
 
 namespace wexlan::io {
 
@@ -48,6 +49,10 @@ int OpenRegularFile(const std::string& path, bool allowEmpty, struct stat& st) {
 
 // The buffer is read in pieces of this size; each piece's pages of zeros are given back.
 constexpr std::size_t kChunk = std::size_t{1} << 20;
+// One read of a large range: a few milliseconds of work from the page cache.
+constexpr std::size_t kPiece = std::size_t{8} << 20;
+// The share of an own parser's progress that reading the file into memory takes.
+constexpr double kReadShare = 0.3;
 
 // Returns the whole pages of [begin, end) that hold only zeros to the system: the
 // buffer then reads them as zeros without keeping memory for them.
@@ -128,9 +133,14 @@ OpenedFile::~OpenedFile() {
 }
 
 void OpenedFile::ReadRange(std::uint64_t offset, char* out, std::size_t count) const {
+    // Large reads go in pieces that report progress and check the cancel flag; the
+    // many small reads of headers do not.
+    const bool reports = count >= kChunk;
     while (count > 0) {
-        // Large reads go in pieces: the kernel caps one read at about 2 GiB.
-        const std::size_t piece = std::min(count, std::size_t{1} << 30);
+        if (reports) {
+            ReportProgress(offset, m_size);
+        }
+        const std::size_t piece = std::min(count, kPiece);
         const ssize_t got = ::pread(m_fd, out, piece, static_cast<off_t>(offset));
         if (got < 0) {
             if (errno == EINTR) {
@@ -179,12 +189,14 @@ MappedFile::MappedFile(OpenedFile file) : m_file(std::move(file)) {
     }
     m_data = static_cast<char*>(p);
     try {
+        const ProgressStage reading(0.0, kReadShare);
         ReadWhole();
     } catch (...) {
         ::munmap(m_data, m_size);
         throw;
     }
     ::mprotect(m_data, m_size, PROT_READ);
+    ProgressStage::Continue(kReadShare);
 }
 
 void MappedFile::ReadWhole() {

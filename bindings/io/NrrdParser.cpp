@@ -14,6 +14,7 @@
 #include "DataBuilders.h"
 #include "Inflate.h"
 #include "MappedFile.h"
+#include "ReadProgress.h"
 #include "TextCursor.h"
 #include "VoxelBuffer.h"
 #include "VoxelOrder.h"
@@ -394,7 +395,7 @@ void NrrdParser::ReadVoxels(vtkSmartPointer<vtkDataArray>& scalars, std::uint64_
                 needMessage(static_cast<std::uint64_t>(data.End() - start));
             }
             scalars = NewVoxelArray(m_h.vtkType, values / components, static_cast<int>(components));
-            std::memcpy(scalars->GetVoidPointer(0), start, static_cast<std::size_t>(bytes));
+            CopyWithProgress(scalars->GetVoidPointer(0), start, bytes);
         } else if (m_h.encoding == "gzip") {
             scalars = InflateVoxels(available, bytes, components, [&] {
                 return std::make_unique<InflateStream>(start, available);

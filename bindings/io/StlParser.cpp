@@ -5,6 +5,7 @@
 
 #include "ByteCursor.h"
 #include "PointMerger.h"
+#include "ReadProgress.h"
 #include "TextCursor.h"
 
 namespace wexlan::io {
@@ -117,7 +118,11 @@ void StlParser::ParseBinary(std::uint32_t triangles) {
     const char* p = m_file.Begin() + kHeaderSize;
     float corners[9];
     constexpr std::uint32_t kAhead = 8;  // triangles whose lookups are started early
+    ProgressTicker ticker;
     for (std::uint32_t t = 0; t < triangles; ++t, p += kTriangleSize) {
+        if (ticker.Due()) {
+            ReportProgress(t, triangles);
+        }
         if (t + kAhead < triangles) {
             float next[9];
             std::memcpy(next, p + kAhead * kTriangleSize + 12, sizeof next);

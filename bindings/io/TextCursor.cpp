@@ -58,6 +58,7 @@ bool TextCursor::NextLine(std::string_view& line) {
     if (m_pos >= m_end) {
         return false;
     }
+    Tick();
     const void* nl = std::memchr(m_pos, '\n', static_cast<std::size_t>(m_end - m_pos));
     const char* lineEnd = nl ? static_cast<const char*>(nl) : m_end;
     const char* contentEnd = lineEnd;

@@ -5,6 +5,8 @@
 // while reading (that would cost on every line of a large file); a failure counts the
 // line breaks up to where it happened, so messages still say "line 12: ...".
 // Line ends may be LF or CRLF; a UTF-8 byte order mark at the start is skipped.
+// Lines and numbers read report progress (the share of the text behind the cursor)
+// and check for cancel.
 
 #include <charconv>
 #include <cmath>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "ReadError.h"
+#include "ReadProgress.h"
 #include "wText.h"
 
 namespace wexlan::io {
@@ -128,6 +131,7 @@ public:
     /// of their time here.
     template <typename T>
     T Number(const char* what) {
+        Tick();
         SkipSpace();
         const char* start = m_pos;
         if (start < m_end && *start == '+') {
@@ -169,9 +173,17 @@ public:
     }
 
 private:
+    void Tick() {
+        if (m_ticker.Due()) {
+            ReportProgress(static_cast<std::size_t>(m_pos - m_base),
+                           static_cast<std::size_t>(m_end - m_base));
+        }
+    }
+
     const char* m_pos;
     const char* m_end;
     const char* m_base;
+    ProgressTicker m_ticker;
 };
 
 }  // namespace wexlan::io

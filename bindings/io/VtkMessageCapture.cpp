@@ -3,59 +3,158 @@
 #include <vtkLogger.h>
 #include <vtkObjectFactory.h>
 #include <vtkOutputWindow.h>
+#include <vtkSmartPointer.h>
 
 #include <iostream>
+#include <mutex>
+#include <streambuf>
 
 namespace wexlan::io {
 
 namespace {
 
-class RecordingOutputWindow : public vtkOutputWindow {
+thread_local VtkMessageCapture* t_capture = nullptr;
+
+std::mutex& InstallLock() {
+    static std::mutex lock;
+    return lock;
+}
+int g_activeCaptures = 0;  // guarded by InstallLock()
+int g_savedLogVerbosity = 0;
+
+class RoutingOutputWindow : public vtkOutputWindow {
 public:
-    static RecordingOutputWindow* New();
-    vtkTypeMacro(RecordingOutputWindow, vtkOutputWindow);
+    static RoutingOutputWindow* New();
+    vtkTypeMacro(RoutingOutputWindow, vtkOutputWindow);
 
-    void DisplayText(const char* text) override { Record(text, false); }
-    void DisplayErrorText(const char* text) override { Record(text, true); }
-    void DisplayWarningText(const char* text) override { Record(text, false); }
-    void DisplayGenericWarningText(const char* text) override { Record(text, false); }
-    void DisplayDebugText(const char* text) override { Record(text, false); }
+    vtkSmartPointer<vtkOutputWindow> previous;
 
-    std::vector<std::string> errors;
+    void DisplayText(const char* text) override {
+        if (OthersWindow* window = WindowForOthers()) {
+            window->DisplayText(text);
+        } else if (VtkMessageCapture::Current() == nullptr) {
+            Superclass::DisplayText(text);
+        }
+    }
+    void DisplayErrorText(const char* text) override {
+        if (VtkMessageCapture* capture = VtkMessageCapture::Current()) {
+            capture->AddError(text != nullptr ? text : "");
+        } else if (OthersWindow* window = WindowForOthers()) {
+            window->DisplayErrorText(text);
+        } else {
+            Superclass::DisplayErrorText(text);
+        }
+    }
+    void DisplayWarningText(const char* text) override {
+        if (OthersWindow* window = WindowForOthers()) {
+            window->DisplayWarningText(text);
+        } else if (VtkMessageCapture::Current() == nullptr) {
+            Superclass::DisplayWarningText(text);
+        }
+    }
+    void DisplayGenericWarningText(const char* text) override {
+        if (OthersWindow* window = WindowForOthers()) {
+            window->DisplayGenericWarningText(text);
+        } else if (VtkMessageCapture::Current() == nullptr) {
+            Superclass::DisplayGenericWarningText(text);
+        }
+    }
+    void DisplayDebugText(const char* text) override {
+        if (OthersWindow* window = WindowForOthers()) {
+            window->DisplayDebugText(text);
+        } else if (VtkMessageCapture::Current() == nullptr) {
+            Superclass::DisplayDebugText(text);
+        }
+    }
 
 private:
-    void Record(const char* text, bool error) {
-        if (error && text != nullptr) {
-            errors.emplace_back(text);
+    using OthersWindow = vtkOutputWindow;
+    // A capturing thread's texts other than errors are dropped. Another thread's go to
+    // the window installed before while a capture keeps the logger quiet (null
+    // otherwise: this window then behaves as VTK's own, which leaves to the logger
+    // what it logged).
+    vtkOutputWindow* WindowForOthers() const {
+        if (VtkMessageCapture::Current() != nullptr) {
+            return nullptr;
         }
+        const std::lock_guard<std::mutex> hold(InstallLock());
+        return g_activeCaptures > 0 ? previous.Get() : nullptr;
     }
 };
 
-vtkStandardNewMacro(RecordingOutputWindow);
+vtkStandardNewMacro(RoutingOutputWindow);
+
+// Unbuffered: every write goes straight to the capture of the writing thread or to the
+// buffer that was there before, so threads never share state here.
+class RoutingStreamBuffer : public std::streambuf {
+public:
+    explicit RoutingStreamBuffer(std::streambuf* previous) : m_previous(previous) {}
+
+protected:
+    int_type overflow(int_type c) override {
+        if (traits_type::eq_int_type(c, traits_type::eof())) {
+            return traits_type::not_eof(c);
+        }
+        if (VtkMessageCapture* capture = VtkMessageCapture::Current()) {
+            capture->Stream().put(traits_type::to_char_type(c));
+            return c;
+        }
+        return m_previous->sputc(traits_type::to_char_type(c));
+    }
+    std::streamsize xsputn(const char* text, std::streamsize count) override {
+        if (VtkMessageCapture* capture = VtkMessageCapture::Current()) {
+            capture->Stream().write(text, count);
+            return count;
+        }
+        return m_previous->sputn(text, count);
+    }
+    int sync() override { return VtkMessageCapture::Current() ? 0 : m_previous->pubsync(); }
+
+private:
+    std::streambuf* m_previous;
+};
+
+// Installed once for the process (the streams keep pointing at these buffers).
+void InstallStreamRouting() {
+    static RoutingStreamBuffer out(std::cout.rdbuf());
+    static RoutingStreamBuffer err(std::cerr.rdbuf());
+    static RoutingStreamBuffer log(std::clog.rdbuf());
+    std::cout.rdbuf(&out);
+    std::cerr.rdbuf(&err);
+    std::clog.rdbuf(&log);
+}
 
 }  // namespace
 
-VtkMessageCapture::VtkMessageCapture()
-    : m_previousWindow(vtkOutputWindow::GetInstance()),
-      m_window(vtkSmartPointer<RecordingOutputWindow>::New()),
-      m_previousCout(std::cout.rdbuf(m_streamText.rdbuf())),
-      m_previousCerr(std::cerr.rdbuf(m_streamText.rdbuf())),
-      m_previousClog(std::clog.rdbuf(m_streamText.rdbuf())),
-      m_previousLogVerbosity(vtkLogger::GetCurrentVerbosityCutoff()) {
-    vtkOutputWindow::SetInstance(m_window);
-    vtkLogger::SetStderrVerbosity(vtkLogger::VERBOSITY_OFF);
+VtkMessageCapture::VtkMessageCapture() : m_previous(t_capture) {
+    {
+        const std::lock_guard<std::mutex> hold(InstallLock());
+        static std::once_flag streams;
+        std::call_once(streams, InstallStreamRouting);
+        // Installed again if someone replaced it since.
+        if (RoutingOutputWindow::SafeDownCast(vtkOutputWindow::GetInstance()) == nullptr) {
+            auto window = vtkSmartPointer<RoutingOutputWindow>::New();
+            window->previous = vtkOutputWindow::GetInstance();
+            vtkOutputWindow::SetInstance(window);
+        }
+        if (g_activeCaptures++ == 0) {
+            g_savedLogVerbosity = vtkLogger::GetCurrentVerbosityCutoff();
+            vtkLogger::SetStderrVerbosity(vtkLogger::VERBOSITY_OFF);
+        }
+    }
+    t_capture = this;
 }
 
 VtkMessageCapture::~VtkMessageCapture() {
-    vtkLogger::SetStderrVerbosity(static_cast<vtkLogger::Verbosity>(m_previousLogVerbosity));
-    vtkOutputWindow::SetInstance(m_previousWindow);
-    std::cout.rdbuf(m_previousCout);
-    std::cerr.rdbuf(m_previousCerr);
-    std::clog.rdbuf(m_previousClog);
+    t_capture = m_previous;
+    const std::lock_guard<std::mutex> hold(InstallLock());
+    if (--g_activeCaptures == 0) {
+        vtkLogger::SetStderrVerbosity(static_cast<vtkLogger::Verbosity>(g_savedLogVerbosity));
+    }
 }
 
-const std::vector<std::string>& VtkMessageCapture::Errors() const {
-    return static_cast<RecordingOutputWindow*>(m_window.Get())->errors;
+VtkMessageCapture* VtkMessageCapture::Current() {
+    return t_capture;
 }
 
 std::string CleanVtkMessage(const std::string& text) {

@@ -20,6 +20,7 @@
 
 #include "MappedFile.h"
 #include "ReadError.h"
+#include "ReadProgress.h"
 #include "VtkMessageCapture.h"
 
 namespace wexlan::io {
@@ -122,6 +123,19 @@ void CheckPolyhedronFaces(vtkUnstructuredGrid* grid, vtkIdType cells, vtkIdType 
     }
 }
 
+// VTK's progress events cannot throw through VTK: a cancelled read asks the reader to
+// stop (AbortExecute) and is reported as cancelled once Update() returns.
+void ForwardProgress(vtkObject* caller, unsigned long, void* clientData, void* callData) {
+    auto* progress = static_cast<ReadProgress*>(clientData);
+    auto* reader = static_cast<vtkAlgorithm*>(caller);
+    try {
+        const double share = callData != nullptr ? *static_cast<double*>(callData) : 0.0;
+        progress->Report(static_cast<std::uint64_t>(share * 1000.0), 1000);
+    } catch (const ReadCancelled&) {
+        reader->SetAbortExecute(1);
+    }
+}
+
 }  // namespace
 
 void CheckDataSet(vtkDataSet* data) {
@@ -167,6 +181,14 @@ void UpdateGuarded(vtkAlgorithm* reader, const char* formatName) {
     warningObserver->SetClientData(&warnings);
     reader->AddObserver(vtkCommand::ErrorEvent, observer);
     reader->AddObserver(vtkCommand::WarningEvent, warningObserver);
+    ReadProgress* const progress = ReadProgress::Current();
+    auto progressObserver = vtkSmartPointer<vtkCallbackCommand>::New();
+    if (progress != nullptr) {
+        progressObserver->SetCallback(ForwardProgress);
+        progressObserver->SetClientData(progress);
+        reader->AddObserver(vtkCommand::ProgressEvent, progressObserver);
+        progress->ThrowIfCancelled();
+    }
 
     const MappedReadGuard mappedReads;
     try {
@@ -180,6 +202,11 @@ void UpdateGuarded(vtkAlgorithm* reader, const char* formatName) {
     }
     reader->RemoveObserver(observer);
     reader->RemoveObserver(warningObserver);
+    reader->RemoveObserver(progressObserver);
+    if (progress != nullptr) {
+        // An aborted reader leaves partial data behind: it is never used.
+        progress->ThrowIfCancelled();
+    }
     mappedReads.ThrowIfFaulted();
 
     errors.insert(errors.end(), capture.Errors().begin(), capture.Errors().end());

@@ -11,6 +11,7 @@
 #include "MappedFile.h"
 #include "OutputType.h"
 #include "ReadError.h"
+#include "ReadProgress.h"
 #include "VtkMessageCapture.h"
 
 namespace wexlan::io {
@@ -61,8 +62,11 @@ int wFileReader::Read() {
     m_errorMessage.clear();
 
     const std::string name = m_filename.empty() ? std::string("(no file name)") : m_filename;
+    // Everything below reports to and checks this (see ReadProgress.h).
+    wexlan::io::ReadProgress progress(m_progress, m_cancel);
     std::string reason;
     try {
+        progress.ThrowIfCancelled();
         if (m_filename.empty()) {
             throw wexlan::io::ReadError("no file name was given");
         }
@@ -87,24 +91,18 @@ int wFileReader::Read() {
                                         wexlan::io::SupportedExtensionList() + ")");
         }
         // Own parsers print nothing; VTK's readers and the libraries under them might,
-        // so everything they say is captured for the message instead.
+        // so everything they say on this thread is captured for the message instead.
         wexlan::io::VtkMessageCapture capture;
-        const auto cancelled = [this] { return m_cancel != nullptr && m_cancel->load(); };
-        if (cancelled()) {
-            throw wexlan::io::ReadError("cancelled");
-        }
         vtkSmartPointer<vtkDataSet> data = format->read(m_filename);
-        if (cancelled()) {
-            throw wexlan::io::ReadError("cancelled");
-        }
+        // A cancel that came after the last check still fails the read: the caller
+        // expects no data once it asked for none.
+        progress.ThrowIfCancelled();
         if (!data) {
             throw wexlan::io::ReadError("no data could be read");
         }
         m_output = data;
         m_outputType = wexlan::io::ClassifyOutput(data, format->markers);
-        if (m_progress) {
-            m_progress(1.0, "");
-        }
+        progress.Finish();
         return 1;
     } catch (const wexlan::io::ReadError& e) {
         reason = e.what();
@@ -114,6 +112,10 @@ int wFileReader::Read() {
         reason = std::string("the file could not be read (") + e.what() + ")";
     } catch (...) {
         reason = "the file could not be read (unexpected failure)";
+    }
+    // A parser may have caught the cancel and failed in its own words.
+    if (progress.CancelRequested()) {
+        reason = "cancelled";
     }
     m_errorMessage = name + ": " + reason;
     return 0;

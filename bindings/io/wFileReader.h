@@ -16,9 +16,11 @@
 // file of a DICOM series reads the whole series from its folder. A reader can
 // be used for any number of files, one after the other; a failed read leaves it ready
 // for the next. Nothing is ever printed on the terminal: every problem, including what
-// VTK's own readers report, ends up in GetErrorMessage(). Call Read() from one thread at
-// a time (the user-interface thread): while it runs it redirects VTK's process-wide
-// message output and the standard streams.
+// VTK's own readers report, ends up in GetErrorMessage(). Read() may run on any thread,
+// one read at a time per reader; readers on different threads may read at once. What
+// VTK and the libraries under it write on the reading thread (VTK's output window,
+// std::cout, std::cerr, std::clog) is captured for that read; other threads' output is
+// left alone (see docs/reader.md, "Progress, cancel and threads").
 
 #include <vtkSmartPointer.h>
 

@@ -388,6 +388,11 @@ void wVolumeLayer::GetCroppingBox(double box[6]) const {
     std::copy(d->box, d->box + 6, box);
 }
 
+void wVolumeLayer::SetTransform(const double matrix[16]) {
+    wLayer::SetTransform(matrix);
+    ApplyCropping();
+}
+
 void wVolumeLayer::ApplyCropping() {
     d->mapper->SetCropping(d->cropping ? 1 : 0);
     d->mapper->SetCroppingRegionPlanes(d->box);

@@ -93,6 +93,9 @@ public:
     void SetBoundingBox(bool on);
     bool GetBoundingBox() const;
 
+    /// Moves the layer; the cropping box's handles move with it.
+    void SetTransform(const double matrix[16]) override;
+
     /// The prop that draws the volume.
     vtkVolume* GetVolume() const;
 
