@@ -45,6 +45,5 @@ private:
 
 /// Writes the reads' progress to standard error as "progress: NAME 37%" lines for
 /// batch mode: one at a tick of the reads (at most ten a second per file) when the
-/// percentage grew, and "100%" when a file has loaded. Written with C stdio: the
-/// reader redirects the C++ streams while it reads.
+/// percentage grew, and "100%" when a file has loaded; each line is flushed at once.
 void PrintProgressOnStandardError(wexlan::BackgroundReads& reads);
