@@ -35,9 +35,9 @@ class WEXLANCP_EXPORT CWexlanCPEXE {
 public:
     /// How OpenFile reads one file.
     struct OpenOptions {
-        int position = 1;        ///< this file's place (from 1) among the files opened together
-        int count = 1;           ///< how many files are opened together
-        bool showError = true;   ///< a failed read is shown in a message box
+        int position = 1;       ///< this file's place (from 1) among the files opened together
+        int count = 1;          ///< how many files are opened together
+        bool showError = true;  ///< a failed read is shown in a message box
     };
     /// Runs reader.Read() for OpenFile (the reader is set to the file; GetFilename() names
     /// it) and returns what Read() returned, once the read has ended. A runner may read on

@@ -60,9 +60,9 @@ int BackgroundReads::Read(wFileReader& reader, const CWexlanCPEXE::OpenOptions& 
     m_reading = false;
     const ReadProgress last = Current();
     const std::string error = result != 0 ? std::string() : reader.GetErrorMessage();
-    const Outcome outcome = result != 0                             ? Outcome::Loaded
+    const Outcome outcome = result != 0                            ? Outcome::Loaded
                             : error == m_base.path + ": cancelled" ? Outcome::Cancelled
-                                                                    : Outcome::Failed;
+                                                                   : Outcome::Failed;
     emit finished(last, outcome, error);
     return result;
 }

@@ -16,12 +16,12 @@ namespace wexlan {
 
 /// Where a read stands, as BackgroundReads tells it.
 struct ReadProgress {
-    std::string path;        ///< the file being read
-    int position = 1;        ///< its place (from 1) among the files opened together
-    int count = 1;           ///< how many files are opened together
-    double fraction = 0;     ///< the share read, 0 to 1 (the reader's last report)
-    std::string text;        ///< what the reader said it reads ("slice 120 of 300"), or ""
-    qint64 elapsedMs = 0;    ///< milliseconds since this file's read started
+    std::string path;      ///< the file being read
+    int position = 1;      ///< its place (from 1) among the files opened together
+    int count = 1;         ///< how many files are opened together
+    double fraction = 0;   ///< the share read, 0 to 1 (the reader's last report)
+    std::string text;      ///< what the reader said it reads ("slice 120 of 300"), or ""
+    qint64 elapsedMs = 0;  ///< milliseconds since this file's read started
 };
 
 /// The workstation's read runner (CWexlanCPEXE::SetReadRunner): each read runs on
@@ -77,8 +77,8 @@ private:
     std::atomic<double> m_fraction{0};
     mutable std::mutex m_textLock;  // the reader's text comes from the worker thread
     std::string m_text;
-    ReadProgress m_base;            // the path and place of the running read
-    QElapsedTimer m_clock;          // since the running read started
+    ReadProgress m_base;    // the path and place of the running read
+    QElapsedTimer m_clock;  // since the running read started
     bool m_reading = false;
 };
 

@@ -149,8 +149,7 @@ void CWexlanCP::SetScaleFactor(double factor) {
     }
 }
 
-std::vector<std::pair<std::string, std::string>> CWexlanCP::OpenFiles(
-    const std::string& argument) {
+std::vector<std::pair<std::string, std::string>> CWexlanCP::OpenFiles(const std::string& argument) {
     const CWexlanCPUI::OpenedFiles opened =
         m_workspace->OpenFiles(wexlan::SplitOpenArgument(argument, m_workspace->GetCurDir()));
     std::vector<std::pair<std::string, std::string>> results;
@@ -163,8 +162,9 @@ std::vector<std::pair<std::string, std::string>> CWexlanCP::OpenFiles(
 std::string CWexlanCP::Open(const std::string& argument) {
     std::string text;
     for (const auto& [path, error] : OpenFiles(argument)) {
-        text += (text.empty() ? "" : "\n") +
-                (error.empty() ? std::string("File loaded") : "error: file loading error\n" + error);
+        text +=
+            (text.empty() ? "" : "\n") +
+            (error.empty() ? std::string("File loaded") : "error: file loading error\n" + error);
     }
     return text;
 }

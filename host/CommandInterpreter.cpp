@@ -54,8 +54,9 @@ CommandInterpreter::CommandInterpreter(MainWindow& window) : m_window(window) {
             Result result;
             for (const auto& [path, error] : panel.OpenFiles(files)) {
                 std::string& lines = error.empty() ? result.output : result.error;
-                lines += (lines.empty() ? "" : "\n") +
-                         (error.empty() ? std::string("File loaded") : "file loading error\n" + error);
+                lines +=
+                    (lines.empty() ? "" : "\n") +
+                    (error.empty() ? std::string("File loaded") : "file loading error\n" + error);
             }
             result.ran = result.error.empty();
             if (result.output.empty() && result.ran) {

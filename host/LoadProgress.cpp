@@ -21,8 +21,9 @@ QString FileName(const std::string& path) {
 
 // " (3 of 12)" for a file of a group, "" for a file alone.
 QString Place(const ReadProgress& progress) {
-    return progress.count > 1 ? QStringLiteral(" (%1 of %2)").arg(progress.position).arg(progress.count)
-                              : QString();
+    return progress.count > 1
+               ? QStringLiteral(" (%1 of %2)").arg(progress.position).arg(progress.count)
+               : QString();
 }
 
 }  // namespace
@@ -72,25 +73,27 @@ LoadProgress::LoadProgress(wexlan::BackgroundReads& reads, QWidget* window) {
                     Show(progress);
                 }
             });
-    connect(&reads, &wexlan::BackgroundReads::finished, this,
-            [this](const wexlan::ReadProgress& progress, wexlan::BackgroundReads::Outcome outcome,
-                   const std::string& error) {
-                m_escape->setEnabled(false);
-                m_hide.start();
-                using Outcome = wexlan::BackgroundReads::Outcome;
-                if (outcome == Outcome::Loaded) {
-                    emit noted(tr("Opened %1%2").arg(QString::fromStdString(progress.path),
-                                                     wexlan::Place(progress)));
-                } else if (outcome == Outcome::Failed) {
-                    emit noted(tr("Could not open %1").arg(QString::fromStdString(error)));
-                } else {
-                    const int after = progress.count - progress.position;
-                    emit noted(tr("Cancelled: %1 was not loaded").arg(wexlan::FileName(progress.path)) +
-                               (after == 1  ? tr(", nor the file after it")
-                                : after > 1 ? tr(", nor the %1 files after it").arg(after)
-                                            : QString()));
-                }
-            });
+    connect(
+        &reads, &wexlan::BackgroundReads::finished, this,
+        [this](const wexlan::ReadProgress& progress, wexlan::BackgroundReads::Outcome outcome,
+               const std::string& error) {
+            m_escape->setEnabled(false);
+            m_hide.start();
+            using Outcome = wexlan::BackgroundReads::Outcome;
+            if (outcome == Outcome::Loaded) {
+                emit noted(
+                    tr("Opened %1%2")
+                        .arg(QString::fromStdString(progress.path), wexlan::Place(progress)));
+            } else if (outcome == Outcome::Failed) {
+                emit noted(tr("Could not open %1").arg(QString::fromStdString(error)));
+            } else {
+                const int after = progress.count - progress.position;
+                emit noted(tr("Cancelled: %1 was not loaded").arg(wexlan::FileName(progress.path)) +
+                           (after == 1  ? tr(", nor the file after it")
+                            : after > 1 ? tr(", nor the %1 files after it").arg(after)
+                                        : QString()));
+            }
+        });
 }
 
 void LoadProgress::Show(const wexlan::ReadProgress& progress) {

@@ -27,7 +27,8 @@ std::string FirstSelected(const QFileDialog& dialog) {
 
 // The files chosen in a save dialog (mode AnyFile) or an open dialog (ExistingFile or
 // ExistingFiles); none when cancelled.
-std::vector<std::string> RunFileDialog(QFileDialog::FileMode fileMode, const std::string& filterText,
+std::vector<std::string> RunFileDialog(QFileDialog::FileMode fileMode,
+                                       const std::string& filterText,
                                        const std::string& initialFolder,
                                        const FileDialogOptions& options) {
     const bool save = fileMode == QFileDialog::AnyFile;

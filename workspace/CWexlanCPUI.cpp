@@ -402,10 +402,10 @@ CWexlanCPUI::OpenedFiles CWexlanCPUI::OpenFiles(const std::vector<std::string>& 
     }
     const std::vector<std::string> failures = opened.Failures();
     if (reportFailures && !failures.empty()) {
-        std::string text =
-            paths.size() == 1 ? failures.front()
-                              : std::to_string(failures.size()) + " of " +
-                                    std::to_string(paths.size()) + " files could not be opened:";
+        std::string text = paths.size() == 1
+                               ? failures.front()
+                               : std::to_string(failures.size()) + " of " +
+                                     std::to_string(paths.size()) + " files could not be opened:";
         for (std::size_t i = 0; paths.size() > 1 && i < failures.size(); ++i) {
             text += "\n" + failures[i];
         }

@@ -187,8 +187,8 @@ public:
     /// What OpenFiles did with one file.
     struct OpenedFile {
         std::string path;
-        int type = -1;      ///< the output type, -1 when not loaded
-        std::string error;  ///< why not ("<path>: <reason>", CWexlanCPEXE::GetOpenError)
+        int type = -1;        ///< the output type, -1 when not loaded
+        std::string error;    ///< why not ("<path>: <reason>", CWexlanCPEXE::GetOpenError)
         bool failed = false;  ///< it could not be read (not: loaded already, cancelled)
     };
     /// What OpenFiles did.

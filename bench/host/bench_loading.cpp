@@ -87,9 +87,8 @@ void Bench(CWexlanCPEXE& controller, wexlan::BackgroundReads& reads, const std::
     controller.OpenFile(path);
     const double inlineMs = Ms(Clock::now() - start);
     RemoveLoaded(controller, path);
-    controller.SetReadRunner([&reads](wFileReader& reader, const auto& options) {
-        return reads.Read(reader, options);
-    });
+    controller.SetReadRunner(
+        [&reads](wFileReader& reader, const auto& options) { return reads.Read(reader, options); });
     const double before = ResidentMb();
     Clock::time_point cancelled;
     QTimer::singleShot(static_cast<int>(inlineMs / 3), [&] {
@@ -116,8 +115,8 @@ void Bench(CWexlanCPEXE& controller, wexlan::BackgroundReads& reads, const std::
     PrintFigure("longest pause of a 10 ms timer while " + what + " loads", Format("%.0f ms", gap),
                 "<= 50 ms", Format("%.3fx the inline read", gap / inlineMs), Met(gap <= 50));
     PrintFigure("Cancel to the end of the read of " + what + " (cancelled a third into it)",
-                Format("%.0f ms", cancelMs), "<= 100 ms", Format("%.2fx the whole read", cancelMs / inlineMs),
-                Met(cancelMs <= 100));
+                Format("%.0f ms", cancelMs), "<= 100 ms",
+                Format("%.2fx the whole read", cancelMs / inlineMs), Met(cancelMs <= 100));
     PrintFigure("resident memory after a cancelled load of " + what + ", against before",
                 Format("%+.1f MB", grown), "<= +10 MB", "-", Met(grown <= 10));
 }

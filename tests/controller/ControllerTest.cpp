@@ -176,7 +176,8 @@ TEST_F(ControllerTest, OpenDialogOffersTheReadersFormats) {
     EXPECT_EQ(wexlan::OpenDataFilterText({}), "All supported file formats (|||");
     CWexlanCPEXE controller;
     m_prompts->QueueFileName("/data/bunny.vtk");
-    EXPECT_THAT(controller.ConstructFileDlgAndGetFilenames("/data"), ElementsAre("/data/bunny.vtk"));
+    EXPECT_THAT(controller.ConstructFileDlgAndGetFilenames("/data"),
+                ElementsAre("/data/bunny.vtk"));
     EXPECT_THAT(controller.ConstructFileDlgAndGetFilenames(""), ::testing::IsEmpty());
     const auto& dialog = m_prompts->Calls()[0];
     EXPECT_EQ(dialog.kind, PromptKind::OpenFile);

@@ -162,7 +162,7 @@ TEST_F(FacadeTest, BackgroundReadsKeepTheEventLoopRunningTellProgressAndCancel) 
                      [&](const wexlan::ReadProgress& p, BackgroundReads::Outcome outcome,
                          const std::string& error) {
                          events.push_back("finished " + std::to_string(int(outcome)) + " " +
-                                           std::to_string(p.fraction) + " " + error);
+                                          std::to_string(p.fraction) + " " + error);
                      });
     int ticks = 0;
     QTimer timer;
@@ -181,8 +181,8 @@ TEST_F(FacadeTest, BackgroundReadsKeepTheEventLoopRunningTellProgressAndCancel) 
     QTimer::singleShot(50, &reads, &BackgroundReads::Cancel);
     EXPECT_EQ(reads.Read(reader, {}), 0);
     EXPECT_FALSE(reads.IsReading());
-    EXPECT_THAT(events, ElementsAre("started 1/1", "finished 2 0.000000 " + Data("bunny.vtk") +
-                                                        ": cancelled"));
+    EXPECT_THAT(events, ElementsAre("started 1/1",
+                                    "finished 2 0.000000 " + Data("bunny.vtk") + ": cancelled"));
     EXPECT_EQ(reader.wFileReader::Read(), 1) << "no flag left on the reader";
     reads.Cancel();  // no read: nothing to do
 }

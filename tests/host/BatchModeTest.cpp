@@ -278,11 +278,11 @@ TEST_F(BatchModeTest, VolumeRenderingPresetsRowsAndCropping) {
     std::string commands = "open " + Path("ct.mha") +
                            "\nselect ct\nbutton Volume Viewer\nscreenshot planes.png 240x180\n"
                            "module Volume Viewer mode volume\ncamera anterior\n";
-    const std::vector<std::string> presets = {"CT Bone",    "CT Soft Tissue", "CT Lung",
-                                              "CT Angio",   "MR Default",     "MIP"};
+    const std::vector<std::string> presets = {"CT Bone",  "CT Soft Tissue", "CT Lung",
+                                              "CT Angio", "MR Default",     "MIP"};
     for (std::size_t i = 0; i < presets.size(); ++i) {
-        commands += "set Preset " + presets[i] + "\nscreenshot p" + std::to_string(i) +
-                    ".png 240x180\n";
+        commands +=
+            "set Preset " + presets[i] + "\nscreenshot p" + std::to_string(i) + ".png 240x180\n";
     }
     commands +=
         "set Preset CT Bone\nset Opacity 30\nscreenshot opacity.png 240x180\n"
@@ -413,12 +413,13 @@ TEST_F(BatchModeTest, FailedOpensLoadsAndSavesFailTheSession) {
 TEST_F(BatchModeTest, OpenTakesSeveralFilesAndProgressGrowsToTheEnd) {
     WriteCtVolume(Path("c d.mha"));
     std::ofstream(Path("bad.stl")) << "solid bad\nfacet normal 0 0 1\n";
-    const Outcome run = Batch("open " + kLocal + "/Kidney/kidney.stl " + Path("bad.stl") +
-                                  " \"" + Path("c d.mha") + "\"\nvars\n",
+    const Outcome run = Batch("open " + kLocal + "/Kidney/kidney.stl " + Path("bad.stl") + " \"" +
+                                  Path("c d.mha") + "\"\nvars\n",
                               kBin + "/varq --progress");
     EXPECT_EQ(run.status, 1);
     EXPECT_THAT(run.out, HasSubstr("\nFile loaded\nFile loaded\n"));
-    EXPECT_THAT(run.out, HasSubstr("prompt: 1 of 3 files could not be opened:\n" + Path("bad.stl")));
+    EXPECT_THAT(run.out,
+                HasSubstr("prompt: 1 of 3 files could not be opened:\n" + Path("bad.stl")));
     EXPECT_THAT(run.out, AllOf(HasSubstr("kidney "), HasSubstr("c d ")));
     EXPECT_THAT(run.err, HasSubstr("line 1: file loading error\n" + Path("bad.stl") + ": "));
     // Each loaded file's percentages grow and end at 100; the bad one never gets there.
