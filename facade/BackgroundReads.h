@@ -60,6 +60,8 @@ public:
     /// cancelled"); does nothing when no read runs.
     void Cancel();
     bool IsReading() const { return m_reading; }
+    /// Where the running read stands (the last read's end when none runs).
+    ReadProgress Current() const;
 
 signals:
     /// A read starts (emitted before the worker thread does).
@@ -71,8 +73,6 @@ signals:
                   const std::string& error);
 
 private:
-    ReadProgress Current() const;
-
     std::atomic<bool> m_cancel{false};
     std::atomic<double> m_fraction{0};
     mutable std::mutex m_textLock;  // the reader's text comes from the worker thread

@@ -57,6 +57,9 @@ LoadProgress::LoadProgress(wexlan::BackgroundReads& reads, QWidget* window) {
     m_hide.setSingleShot(true);
     m_hide.setInterval(0);
     connect(&m_hide, &QTimer::timeout, this, &QWidget::hide);
+    m_showLater.setSingleShot(true);
+    m_showLater.setInterval(kShowAfterMs);
+    connect(&m_showLater, &QTimer::timeout, this, [this, &reads] { Show(reads.Current()); });
     connect(&reads, &wexlan::BackgroundReads::started, this,
             [this](const wexlan::ReadProgress& progress) {
                 m_hide.stop();  // the next file of a group: the indicator stays
@@ -65,11 +68,13 @@ LoadProgress::LoadProgress(wexlan::BackgroundReads& reads, QWidget* window) {
                 m_cancel->setEnabled(true);
                 if (isVisible()) {
                     Show(progress);
+                } else {
+                    m_showLater.start();
                 }
             });
     connect(&reads, &wexlan::BackgroundReads::progressed, this,
             [this](const wexlan::ReadProgress& progress) {
-                if (isVisible() || progress.elapsedMs >= kShowAfterMs) {
+                if (isVisible()) {
                     Show(progress);
                 }
             });
@@ -78,6 +83,7 @@ LoadProgress::LoadProgress(wexlan::BackgroundReads& reads, QWidget* window) {
         [this](const wexlan::ReadProgress& progress, wexlan::BackgroundReads::Outcome outcome,
                const std::string& error) {
             m_escape->setEnabled(false);
+            m_showLater.stop();
             m_hide.start();
             using Outcome = wexlan::BackgroundReads::Outcome;
             if (outcome == Outcome::Loaded) {

@@ -40,6 +40,7 @@ private:
     QPushButton* m_cancel = nullptr;
     QShortcut* m_escape = nullptr;
     bool m_cancelling = false;  // Cancel was pressed; the read has not stopped yet
+    QTimer m_showLater;         // shows a read still running after kShowAfterMs
     QTimer m_hide;  // hides after a read unless the next one of the group starts at once
 };
 

@@ -1,7 +1,5 @@
-#include <chrono>
 #include <fstream>
 #include <stdexcept>
-#include <thread>
 
 #include <vtkNew.h>
 #include <vtkRenderWindow.h>
@@ -23,6 +21,7 @@
 #include "CWexlanLayerUI.h"
 #include "CWexlanModules.h"
 #include "ScriptedPrompts.h"
+#include "SlowReader.h"
 #include "TestApplication.h"
 #include "VariableListing.h"
 #include "wDataResource.h"
@@ -135,20 +134,6 @@ TEST(OpenArgument, QuotesBackslashesAndFolders) {
     EXPECT_THAT(wexlan::SplitOpenArgument(" ", "/d"), ::testing::IsEmpty());
 }
 
-namespace {
-
-// A reader that takes 300 ms before it reads, looking at the cancel flag only around it
-// as the plainest reader does.
-class SlowReader : public wFileReader {
-public:
-    int Read() override {
-        std::this_thread::sleep_for(std::chrono::milliseconds(300));
-        return wFileReader::Read();
-    }
-};
-
-}  // namespace
-
 TEST_F(FacadeTest, BackgroundReadsKeepTheEventLoopRunningTellProgressAndCancel) {
     BackgroundReads reads;
     std::vector<std::string> events;
@@ -168,7 +153,7 @@ TEST_F(FacadeTest, BackgroundReadsKeepTheEventLoopRunningTellProgressAndCancel) 
     QTimer timer;
     QObject::connect(&timer, &QTimer::timeout, [&] { ++ticks; });
     timer.start(10);
-    SlowReader reader;
+    testdata::SlowReader reader;
     reader.SetFilename(testdata::WriteTriangle(Data("bunny.vtk")));
     EXPECT_EQ(reads.Read(reader, {2, 3, true}), 1);
     EXPECT_GE(ticks, 10) << "the user-interface thread's timers fire during the read";
