@@ -440,6 +440,8 @@ TEST_F(BatchModeTest, OpenTakesSeveralFilesAndProgressGrowsToTheEnd) {
         EXPECT_EQ(percents[name].back(), 100) << name;
     }
     EXPECT_THAT(percents["bad.stl"], Not(::testing::Contains(100)));
+    // Progress lines belong to batch mode.
+    EXPECT_EQ(WEXITSTATUS(std::system((kBin + "/varq --progress 2> /dev/null").c_str())), 2);
 }
 
 // Input that is no small text file is refused; standard input is read a bounded line at a time.
