@@ -116,12 +116,11 @@ private:
 
 // Installed once for the process (the streams keep pointing at these buffers).
 void InstallStreamRouting() {
-    static RoutingStreamBuffer out(std::cout.rdbuf());
-    static RoutingStreamBuffer err(std::cerr.rdbuf());
-    static RoutingStreamBuffer log(std::clog.rdbuf());
-    std::cout.rdbuf(&out);
-    std::cerr.rdbuf(&err);
-    std::clog.rdbuf(&log);
+    // Never destroyed: the standard streams are flushed at exit after every static of
+    // this library is gone, and they must still find their buffers then.
+    std::cout.rdbuf(new RoutingStreamBuffer(std::cout.rdbuf()));
+    std::cerr.rdbuf(new RoutingStreamBuffer(std::cerr.rdbuf()));
+    std::clog.rdbuf(new RoutingStreamBuffer(std::clog.rdbuf()));
 }
 
 }  // namespace

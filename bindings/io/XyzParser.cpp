@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "DataBuilders.h"
+#include "ReadProgress.h"
 #include "TextCursor.h"
 
 namespace wexlan::io {
@@ -31,7 +32,11 @@ vtkSmartPointer<vtkPolyData> XyzParser::Parse() {
 
     const char* p = text.Position();
     const char* const end = m_file.End();
+    ProgressTicker ticker;  // the loop reads the bytes itself, not through the cursor
     while (p < end) {
+        if (ticker.Due()) {
+            ReportProgress(static_cast<std::size_t>(p - m_file.Begin()), m_file.Size());
+        }
         const char* lineStart = p;
         while (p < end && IsSeparator(*p)) {
             ++p;

@@ -11,7 +11,6 @@
 
 #include <atomic>
 #include <filesystem>
-#include <functional>
 #include <chrono>
 #include <cstring>
 #include <random>
@@ -22,8 +21,6 @@
 
 namespace wexlan::io::test {
 namespace {
-
-using ReadProgressAndCancel = ReaderTest;
 
 std::string RandomBytes(std::size_t count, unsigned seed) {
     std::mt19937 random(seed);
@@ -59,12 +56,29 @@ std::string CompressedNrrd() {
     return "NRRD0004\ntype: uchar\ndimension: 3\nsizes: 256 256 256\nencoding: gzip\n\n" + packed;
 }
 
-// The reader kinds, each a file of some megabytes: name in the scratch folder.
-class Inputs {
-public:
-    explicit Inputs(ReaderTest& test, const std::function<std::string(const std::string&)>& path,
-                    const std::function<std::string(const std::string&, const std::string&)>& write)
-        : stl(write("big.stl", BinaryStl(300000))), nrrd(write("big.nrrd", CompressedNrrd())) {
+// An XYZ cloud of `points` lines.
+std::string XyzCloud(int points) {
+    std::string text;
+    for (int i = 0; i < points; ++i) {
+        text += std::to_string(i % 1000) + " " + std::to_string(i / 1000) + " 0.5\n";
+    }
+    return text;
+}
+
+// The reader kinds, each a file of some megabytes in the scratch folder.
+struct Inputs {
+    std::vector<std::string> All() const { return {stl, xyz, nrrd, vti, dicom}; }
+
+    std::string stl, xyz, nrrd, vti, dicom;
+};
+
+class ReadProgressAndCancel : public ReaderTest {
+protected:
+    Inputs WriteInputs() {
+        Inputs inputs;
+        inputs.stl = Write("big.stl", BinaryStl(300000));
+        inputs.xyz = Write("cloud.xyz", XyzCloud(300000));
+        inputs.nrrd = Write("big.nrrd", CompressedNrrd());
         auto image = vtkSmartPointer<vtkImageData>::New();
         image->SetDimensions(128, 128, 128);
         auto values = vtkSmartPointer<vtkFloatArray>::New();
@@ -73,14 +87,15 @@ public:
             values->SetValue(i, static_cast<float>(i % 977));
         }
         image->GetPointData()->SetScalars(values);
-        vti = path("big.vti");
+        inputs.vti = Path("big.vti");
         auto writer = vtkSmartPointer<vtkXMLImageDataWriter>::New();
         writer->SetInputData(image);
-        writer->SetFileName(vti.c_str());
+        writer->SetFileName(inputs.vti.c_str());
         writer->SetCompressorTypeToNone();
         writer->SetDataModeToAppended();
         writer->EncodeAppendedDataOff();
         writer->Write();
+        std::filesystem::create_directories(Path("series"));
         for (int k = 0; k < 40; ++k) {
             DicomSlice s;
             s.rows = s.columns = 128;
@@ -89,23 +104,15 @@ public:
             s.orientation = std::array<double, 6>{1, 0, 0, 0, 1, 0};
             s.pixelSpacing = std::array<double, 2>{1, 1};
             s.instanceNumber = k + 1;
-            const std::string name = path("series/" + std::to_string(k) + ".dcm");
-            std::filesystem::create_directories(path("series"));
-            EXPECT_TRUE(WriteDicom(name, s));
+            EXPECT_TRUE(WriteDicom(Path("series/" + std::to_string(k) + ".dcm"), s));
         }
-        dicom = path("series/0.dcm");
-        (void)test;
+        inputs.dicom = Path("series/0.dcm");
+        return inputs;
     }
-
-    std::vector<std::string> All() const { return {stl, nrrd, vti, dicom}; }
-
-    std::string stl, nrrd, vti, dicom;
 };
 
 TEST_F(ReadProgressAndCancel, ProgressGrowsToOneAndACancelAtAnyReportFailsAndLeavesTheReaderReady) {
-    const Inputs inputs(
-        *this, [this](const std::string& n) { return Path(n); },
-        [this](const std::string& n, const std::string& b) { return Write(n, b); });
+    const Inputs inputs = WriteInputs();
     std::atomic<bool> cancel{false};
     m_reader.SetCancelFlag(&cancel);
     for (const std::string& path : inputs.All()) {
@@ -175,9 +182,7 @@ TEST_F(ReadProgressAndCancel, ProgressGrowsToOneAndACancelAtAnyReportFailsAndLea
 }
 
 TEST_F(ReadProgressAndCancel, ReadersOnTwoThreadsKeepTheirOwnResultsAndMessages) {
-    const Inputs inputs(
-        *this, [this](const std::string& n) { return Path(n); },
-        [this](const std::string& n, const std::string& b) { return Write(n, b); });
+    const Inputs inputs = WriteInputs();
     const std::string vti = Contents("big.vti");
     const std::string damaged = Write("damaged.vti", vti.substr(0, vti.size() / 2));
     const std::string other = Write("other.vti", vti.substr(0, vti.find("<AppendedData")));
