@@ -43,6 +43,9 @@ public:
     /// The read running on the calling thread, or null.
     static ReadProgress* Current();
 
+    /// Whether anyone follows the read (a callback or a cancel flag was given): readers
+    /// whose reports cost something (VTK's progress events) only report then.
+    bool Watched() const { return static_cast<bool>(m_callback) || m_cancel != nullptr; }
     /// Whether the cancel flag is set; safe on any thread.
     bool CancelRequested() const {
         return m_cancel != nullptr && m_cancel->load(std::memory_order_relaxed);

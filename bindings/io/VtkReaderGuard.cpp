@@ -181,7 +181,8 @@ void UpdateGuarded(vtkAlgorithm* reader, const char* formatName) {
     warningObserver->SetClientData(&warnings);
     reader->AddObserver(vtkCommand::ErrorEvent, observer);
     reader->AddObserver(vtkCommand::WarningEvent, warningObserver);
-    ReadProgress* const progress = ReadProgress::Current();
+    ReadProgress* const watched = ReadProgress::Current();
+    ReadProgress* const progress = watched != nullptr && watched->Watched() ? watched : nullptr;
     auto progressObserver = vtkSmartPointer<vtkCallbackCommand>::New();
     if (progress != nullptr) {
         progressObserver->SetCallback(ForwardProgress);
