@@ -20,6 +20,6 @@ sed -e "s|@LOCAL@|$wexlan_root/build/bin/local|g" -e "s|@OUT@|$out|g" \
 echo "No display found: running the demo in batch mode under Xvfb."
 xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$varq" --batch "$out/demo.cmd"
 echo
-echo "Pictures of the demo: $out/varq-surface.png, $out/varq-volume.png and"
-echo "$out/varq-four-views.png"
+echo "Pictures of the demo: $out/varq-surface.png, $out/varq-volume.png,"
+echo "$out/varq-four-views.png and $out/varq-volume-rendering.png"
 echo "With a display, ./run.sh opens the workstation window."
