@@ -1,6 +1,7 @@
 #include "wRenderText.h"
 
 #include <algorithm>
+#include <vector>
 
 #include "wText.h"
 
@@ -54,7 +55,7 @@ std::string Matrix(const double m[16]) {
     return text + "]";
 }
 
-bool ParseMatrix(std::string_view text, double m[16]) {
+bool ParseNumbers(std::string_view text, double* out, int count) {
     text = wexlan::Trim(text);
     if (!text.empty() && text.front() == '[') {
         text.remove_prefix(1);
@@ -62,26 +63,31 @@ bool ParseMatrix(std::string_view text, double m[16]) {
     if (!text.empty() && text.back() == ']') {
         text.remove_suffix(1);
     }
-    double values[16];
-    int count = 0;
+    std::vector<double> values;
     std::size_t start = 0;
     while (start <= text.size()) {
         const auto end = text.find_first_of(",;", start);
         const auto field = text.substr(start, end == std::string_view::npos ? end : end - start);
-        if (count == 16 || !wexlan::ParseDouble(wexlan::Trim(field), values[count])) {
+        double value = 0;
+        if (static_cast<int>(values.size()) == count ||
+            !wexlan::ParseDouble(wexlan::Trim(field), value)) {
             return false;
         }
-        ++count;
+        values.push_back(value);
         if (end == std::string_view::npos) {
             break;
         }
         start = end + 1;
     }
-    if (count != 16) {
+    if (static_cast<int>(values.size()) != count) {
         return false;
     }
-    std::copy(values, values + 16, m);
+    std::copy(values.begin(), values.end(), out);
     return true;
+}
+
+bool ParseMatrix(std::string_view text, double m[16]) {
+    return ParseNumbers(text, m, 16);
 }
 
 }  // namespace wexlan::RenderText

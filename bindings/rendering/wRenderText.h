@@ -29,10 +29,13 @@ int IndexOf(const Words& words, std::string_view text);
 bool ParseTrueFalse(std::string_view text, bool& out);
 bool ParseOnOff(std::string_view text, bool& out);
 
+// Reads exactly `count` finite numbers separated by ',' or ';' (brackets around them
+// optional) into `out`. Returns false, leaving `out` alone, for anything else.
+bool ParseNumbers(std::string_view text, double* out, int count);
+
 // A row-major 4x4 matrix as "[m0, m1, m2, m3; m4, ...; ...; m12, m13, m14, m15]".
 std::string Matrix(const double m[16]);
-// Reads the form written by Matrix (brackets optional, rows split by ';' or ',').
-// Returns false, leaving `m` alone, unless exactly 16 finite numbers are found.
+// Reads the form written by Matrix: ParseNumbers of 16.
 bool ParseMatrix(std::string_view text, double m[16]);
 
 }  // namespace wexlan::RenderText

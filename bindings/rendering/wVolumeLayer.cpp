@@ -205,6 +205,15 @@ struct wVolumeLayer::Impl {
     vtkSmartPointer<vtkCallbackCommand> boxMoved;
     vtkSmartPointer<vtkCallbackCommand> boxReleased;
 
+    // Takes `given` as the cropping box, clamped to the volume's bounds.
+    void KeepBox(const double given[6]) {
+        for (int axis = 0; axis < 3; ++axis) {
+            const double low = bounds[2 * axis], high = bounds[2 * axis + 1];
+            box[2 * axis] = std::clamp(given[2 * axis], low, high);
+            box[2 * axis + 1] = std::clamp(given[2 * axis + 1], low, high);
+        }
+    }
+
     // The contrast a preset starts with: its own range in Hounsfield units, or the
     // image's scalar range for a relative preset.
     void PresetRange(const Preset& chosen, double range[2]) const {
@@ -376,11 +385,7 @@ void wVolumeLayer::SetCroppingBox(const double box[6]) {
             return;
         }
     }
-    for (int axis = 0; axis < 3; ++axis) {
-        const double low = d->bounds[2 * axis], high = d->bounds[2 * axis + 1];
-        d->box[2 * axis] = std::clamp(box[2 * axis], low, high);
-        d->box[2 * axis + 1] = std::clamp(box[2 * axis + 1], low, high);
-    }
+    d->KeepBox(box);
     ApplyCropping();
 }
 
@@ -431,11 +436,7 @@ void wVolumeLayer::AttachedToViewer() {
         vtkMatrix4x4::Invert(self->d->volume->GetUserMatrix(), inverse);
         double box[6];
         TransformedBounds(inverse, shown->GetBounds(), box);
-        for (int axis = 0; axis < 3; ++axis) {
-            const double low = self->d->bounds[2 * axis], high = self->d->bounds[2 * axis + 1];
-            self->d->box[2 * axis] = std::clamp(box[2 * axis], low, high);
-            self->d->box[2 * axis + 1] = std::clamp(box[2 * axis + 1], low, high);
-        }
+        self->d->KeepBox(box);
         self->d->mapper->SetCroppingRegionPlanes(self->d->box);
         self->Changed();
     });
@@ -507,14 +508,8 @@ bool wVolumeLayer::SetPropertyValue(const std::string& tag, const std::string& v
     }
     if (tag == "Cropping Box") {
         double box[6];
-        std::string_view rest = value;
-        for (int i = 0; i < 6; ++i) {
-            const std::size_t comma = rest.find(',');
-            if ((comma == std::string_view::npos) != (i == 5) ||
-                !wexlan::ParseDouble(wexlan::Trim(rest.substr(0, comma)), box[i])) {
-                return false;
-            }
-            rest.remove_prefix(i == 5 ? rest.size() : comma + 1);
+        if (!wexlan::RenderText::ParseNumbers(value, box, 6)) {
+            return false;
         }
         SetCroppingBox(box);
         return true;
