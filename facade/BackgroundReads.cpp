@@ -13,7 +13,7 @@ BackgroundReads::BackgroundReads(QObject* parent) : QObject(parent) {}
 BackgroundReads::~BackgroundReads() = default;
 
 int BackgroundReads::Read(wFileReader& reader, const CWexlanCPEXE::OpenOptions& options) {
-    m_base = ReadProgress();
+    m_base = ReadStatus();
     m_base.path = reader.GetFilename();
     m_base.position = options.position;
     m_base.count = options.count;
@@ -58,7 +58,7 @@ int BackgroundReads::Read(wFileReader& reader, const CWexlanCPEXE::OpenOptions& 
     reader.SetProgressCallback(nullptr);
     reader.SetCancelFlag(nullptr);
     m_reading = false;
-    const ReadProgress last = Current();
+    const ReadStatus last = Current();
     const std::string error = result != 0 ? std::string() : reader.GetErrorMessage();
     const Outcome outcome = result != 0                            ? Outcome::Loaded
                             : error == m_base.path + ": cancelled" ? Outcome::Cancelled
@@ -73,8 +73,8 @@ void BackgroundReads::Cancel() {
     }
 }
 
-ReadProgress BackgroundReads::Current() const {
-    ReadProgress progress = m_base;
+ReadStatus BackgroundReads::Current() const {
+    ReadStatus progress = m_base;
     progress.fraction = m_fraction;
     progress.elapsedMs = m_clock.isValid() ? m_clock.elapsed() : 0;
     std::lock_guard<std::mutex> lock(m_textLock);

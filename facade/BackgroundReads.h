@@ -15,7 +15,7 @@ class wFileReader;
 namespace wexlan {
 
 /// Where a read stands, as BackgroundReads tells it.
-struct ReadProgress {
+struct ReadStatus {
     std::string path;      ///< the file being read
     int position = 1;      ///< its place (from 1) among the files opened together
     int count = 1;         ///< how many files are opened together
@@ -61,15 +61,15 @@ public:
     void Cancel();
     bool IsReading() const { return m_reading; }
     /// Where the running read stands (the last read's end when none runs).
-    ReadProgress Current() const;
+    ReadStatus Current() const;
 
 signals:
     /// A read starts (emitted before the worker thread does).
-    void started(const wexlan::ReadProgress& progress);
+    void started(const wexlan::ReadStatus& progress);
     /// Every kTickMs while the read runs.
-    void progressed(const wexlan::ReadProgress& progress);
+    void progressed(const wexlan::ReadStatus& progress);
     /// The read ended; `error` is the reader's message ("" when it loaded).
-    void finished(const wexlan::ReadProgress& progress, wexlan::BackgroundReads::Outcome outcome,
+    void finished(const wexlan::ReadStatus& progress, wexlan::BackgroundReads::Outcome outcome,
                   const std::string& error);
 
 private:
@@ -77,7 +77,7 @@ private:
     std::atomic<double> m_fraction{0};
     mutable std::mutex m_textLock;  // the reader's text comes from the worker thread
     std::string m_text;
-    ReadProgress m_base;    // the path and place of the running read
+    ReadStatus m_base;    // the path and place of the running read
     QElapsedTimer m_clock;  // since the running read started
     bool m_reading = false;
 };

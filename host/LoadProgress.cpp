@@ -20,7 +20,7 @@ QString FileName(const std::string& path) {
 }
 
 // " (3 of 12)" for a file of a group, "" for a file alone.
-QString Place(const ReadProgress& progress) {
+QString Place(const ReadStatus& progress) {
     return progress.count > 1
                ? QStringLiteral(" (%1 of %2)").arg(progress.position).arg(progress.count)
                : QString();
@@ -61,7 +61,7 @@ LoadProgress::LoadProgress(wexlan::BackgroundReads& reads, QWidget* window) {
     m_showLater.setInterval(kShowAfterMs);
     connect(&m_showLater, &QTimer::timeout, this, [this, &reads] { Show(reads.Current()); });
     connect(&reads, &wexlan::BackgroundReads::started, this,
-            [this](const wexlan::ReadProgress& progress) {
+            [this](const wexlan::ReadStatus& progress) {
                 m_hide.stop();  // the next file of a group: the indicator stays
                 m_escape->setEnabled(true);
                 m_cancelling = false;
@@ -73,14 +73,14 @@ LoadProgress::LoadProgress(wexlan::BackgroundReads& reads, QWidget* window) {
                 }
             });
     connect(&reads, &wexlan::BackgroundReads::progressed, this,
-            [this](const wexlan::ReadProgress& progress) {
+            [this](const wexlan::ReadStatus& progress) {
                 if (isVisible()) {
                     Show(progress);
                 }
             });
     connect(
         &reads, &wexlan::BackgroundReads::finished, this,
-        [this](const wexlan::ReadProgress& progress, wexlan::BackgroundReads::Outcome outcome,
+        [this](const wexlan::ReadStatus& progress, wexlan::BackgroundReads::Outcome outcome,
                const std::string& error) {
             m_escape->setEnabled(false);
             m_showLater.stop();
@@ -102,7 +102,7 @@ LoadProgress::LoadProgress(wexlan::BackgroundReads& reads, QWidget* window) {
         });
 }
 
-void LoadProgress::Show(const wexlan::ReadProgress& progress) {
+void LoadProgress::Show(const wexlan::ReadStatus& progress) {
     if (m_cancelling) {
         return;  // "Cancelling..." until the read has stopped
     }
@@ -122,23 +122,23 @@ void LoadProgress::Show(const wexlan::ReadProgress& progress) {
 
 void PrintProgressOnStandardError(wexlan::BackgroundReads& reads) {
     auto printed = std::make_shared<int>(-1);  // the last percentage printed for this file
-    const auto print = [printed](const wexlan::ReadProgress& progress, int percent) {
+    const auto print = [printed](const wexlan::ReadStatus& progress, int percent) {
         *printed = percent;
         std::fprintf(stderr, "progress: %s %d%%\n",
                      wexlan::FileName(progress.path).toUtf8().constData(), percent);
         std::fflush(stderr);
     };
     QObject::connect(&reads, &wexlan::BackgroundReads::started, &reads,
-                     [printed](const wexlan::ReadProgress&) { *printed = -1; });
+                     [printed](const wexlan::ReadStatus&) { *printed = -1; });
     QObject::connect(&reads, &wexlan::BackgroundReads::progressed, &reads,
-                     [printed, print](const wexlan::ReadProgress& progress) {
+                     [printed, print](const wexlan::ReadStatus& progress) {
                          const int percent = static_cast<int>(std::floor(progress.fraction * 100));
                          if (percent > *printed && percent < 100) {
                              print(progress, percent);
                          }
                      });
     QObject::connect(&reads, &wexlan::BackgroundReads::finished, &reads,
-                     [print](const wexlan::ReadProgress& progress,
+                     [print](const wexlan::ReadStatus& progress,
                              wexlan::BackgroundReads::Outcome outcome, const std::string&) {
                          if (outcome == wexlan::BackgroundReads::Outcome::Loaded) {
                              print(progress, 100);

@@ -5,7 +5,7 @@
 
 namespace wexlan {
 class BackgroundReads;
-struct ReadProgress;
+struct ReadStatus;
 }  // namespace wexlan
 
 class QLabel;
@@ -33,7 +33,7 @@ signals:
     void noted(const QString& text);
 
 private:
-    void Show(const wexlan::ReadProgress& progress);
+    void Show(const wexlan::ReadStatus& progress);
 
     QLabel* m_name = nullptr;
     QProgressBar* m_bar = nullptr;

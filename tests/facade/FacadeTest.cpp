@@ -137,14 +137,14 @@ TEST(OpenArgument, QuotesBackslashesAndFolders) {
 TEST_F(FacadeTest, BackgroundReadsKeepTheEventLoopRunningTellProgressAndCancel) {
     BackgroundReads reads;
     std::vector<std::string> events;
-    QObject::connect(&reads, &BackgroundReads::started, [&](const wexlan::ReadProgress& p) {
+    QObject::connect(&reads, &BackgroundReads::started, [&](const wexlan::ReadStatus& p) {
         events.push_back("started " + std::to_string(p.position) + "/" + std::to_string(p.count));
     });
     int progressed = 0;
     QObject::connect(&reads, &BackgroundReads::progressed,
-                     [&](const wexlan::ReadProgress&) { ++progressed; });
+                     [&](const wexlan::ReadStatus&) { ++progressed; });
     QObject::connect(&reads, &BackgroundReads::finished,
-                     [&](const wexlan::ReadProgress& p, BackgroundReads::Outcome outcome,
+                     [&](const wexlan::ReadStatus& p, BackgroundReads::Outcome outcome,
                          const std::string& error) {
                          events.push_back("finished " + std::to_string(int(outcome)) + " " +
                                           std::to_string(p.fraction) + " " + error);
@@ -181,7 +181,7 @@ TEST_F(FacadeTest, OpeningSeveralFilesThroughBackgroundReadsStopsAtACancel) {
         [&reads](wFileReader& reader, const CWexlanCPEXE::OpenOptions& options) {
             return reads.Read(reader, options);
         });
-    QObject::connect(&reads, &BackgroundReads::started, [&reads](const wexlan::ReadProgress& p) {
+    QObject::connect(&reads, &BackgroundReads::started, [&reads](const wexlan::ReadStatus& p) {
         if (p.position == 2) {
             reads.Cancel();
         }
