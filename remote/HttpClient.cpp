@@ -134,7 +134,8 @@ std::string HttpClient::Get(const QUrl& url, const std::string& accept, std::uin
             return;
         }
         const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        if (status >= 300 && status < 400) {
+        // No status: the connection failed, which the finished signal reports.
+        if (status == 0 || (status >= 300 && status < 400)) {
             return;
         }
         headersRead = true;
@@ -164,6 +165,10 @@ std::string HttpClient::Get(const QUrl& url, const std::string& accept, std::uin
     const auto readData = [&]() {
         readHeaders();
         while (!done && reply->bytesAvailable() > 0) {
+            if (cancel != nullptr && cancel->load()) {
+                stop("the transfer from " + Shown(url) + " was cancelled");
+                return;
+            }
             const QByteArray chunk = reply->read(1 << 20);
             received += static_cast<std::uint64_t>(chunk.size());
             if (received > maxBytes) {
@@ -218,7 +223,9 @@ std::string HttpClient::Get(const QUrl& url, const std::string& accept, std::uin
             return;
         }
         done = true;
-        if (reply->error() == QNetworkReply::OperationCanceledError) {
+        if (cancel != nullptr && cancel->load()) {
+            error = "the transfer from " + Shown(url) + " was cancelled";
+        } else if (reply->error() == QNetworkReply::OperationCanceledError) {
             // Qt's own transfer timeout or an abort from elsewhere.
             error = "the transfer from " + Shown(url) + " was stopped";
         } else if (reply->error() != QNetworkReply::NoError && !headersRead) {

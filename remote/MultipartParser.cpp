@@ -84,7 +84,10 @@ std::string ParseContentType(std::string_view text, ContentType& result) {
             }
             text.remove_prefix(i + 1);
         } else {
-            value = std::string(TakeToken(text));
+            // Servers write "type=application/dicom" without the quotes a "/" calls for.
+            const std::size_t end = std::min(text.find_first_of(" \t;\""), text.size());
+            value = std::string(text.substr(0, end));
+            text.remove_prefix(end);
             if (value.empty()) {
                 return "the content type's parameter " + name + " has no value";
             }

@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "wexlanremote_export.h"
+
 namespace wexlan::remote {
 
 /// The media type and parameters of a Content-Type header value, parsed strictly:
@@ -20,14 +22,15 @@ struct ContentType {
 };
 
 /// Parses `text` into `result`. @return "" or why the value is malformed.
-std::string ParseContentType(std::string_view text, ContentType& result);
+WEXLANREMOTE_EXPORT std::string ParseContentType(std::string_view text, ContentType& result);
 
 /// The boundary of a multipart/related answer whose parts are `partType`
 /// ("application/dicom"), from its Content-Type value. @return "" and sets `boundary`,
 /// or why the value does not announce such an answer (another media type, a `type`
 /// parameter naming something else, a missing or malformed boundary).
-std::string MultipartBoundary(std::string_view contentType, std::string_view partType,
-                              std::string& boundary);
+WEXLANREMOTE_EXPORT std::string MultipartBoundary(std::string_view contentType,
+                                                  std::string_view partType,
+                                                  std::string& boundary);
 
 /// Reads a multipart body: an optional preamble, parts separated by CRLF "--boundary"
 /// lines (optionally followed by blanks), each part's header lines (CRLF ended, then an
@@ -35,7 +38,7 @@ std::string MultipartBoundary(std::string_view contentType, std::string_view par
 /// ignored. Anything else (a bare LF, a header line without a colon, text after a
 /// boundary, a part larger than the limit, headers or a preamble longer than 16 KiB) is an
 /// error, after which the parser accepts nothing more.
-class MultipartParser {
+class WEXLANREMOTE_EXPORT MultipartParser {
 public:
     /// Called when a part's headers are complete (names lower case, values trimmed);
     /// returns "" to accept the part or why it is refused (which ends the parse).
