@@ -59,8 +59,7 @@ std::string Records(const std::string& body, const std::string& where,
         return "";
     }
     QJsonParseError error{};
-    const QJsonDocument document =
-        QJsonDocument::fromJson(QByteArray::fromStdString(body), &error);
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(body), &error);
     if (error.error != QJsonParseError::NoError) {
         return "the answer of " + where + " is not JSON (" + error.errorString().toStdString() +
                " at byte " + std::to_string(error.offset) + ")";
@@ -118,8 +117,8 @@ std::string DicomWebClient::Search(const std::string& path,
     }
     url.setQuery(items);
     std::string contentType;
-    return m_http.GetAll(url, std::string(kJson) + ", application/json", m_limits.searchBytes,
-                         body, contentType);
+    return m_http.GetAll(url, std::string(kJson) + ", application/json", m_limits.searchBytes, body,
+                         contentType);
 }
 
 std::string DicomWebClient::Studies(const StudyQuery& query, std::vector<StudyRecord>& studies) {
@@ -138,8 +137,8 @@ std::string DicomWebClient::Studies(const StudyQuery& query, std::vector<StudyRe
         items.emplace_back("PatientID", query.patientId);
     }
     // Servers leave out what a study search need not return unless asked.
-    for (const char* field : {"PatientName", "PatientID", "StudyDate", "StudyDescription",
-                              "ModalitiesInStudy"}) {
+    for (const char* field :
+         {"PatientName", "PatientID", "StudyDate", "StudyDescription", "ModalitiesInStudy"}) {
         items.emplace_back("includefield", field);
     }
     std::string body;
@@ -162,8 +161,7 @@ std::string DicomWebClient::Studies(const StudyQuery& query, std::vector<StudyRe
     return "";
 }
 
-std::string DicomWebClient::Series(const std::string& studyUid,
-                                   std::vector<SeriesRecord>& series) {
+std::string DicomWebClient::Series(const std::string& studyUid, std::vector<SeriesRecord>& series) {
     series.clear();
     if (!IsDicomUid(studyUid)) {
         return "\"" + studyUid + "\" is not a study UID";
@@ -225,9 +223,8 @@ std::string DicomWebClient::StudyOfSeries(const std::string& seriesUid, std::str
 }
 
 std::string DicomWebClient::RetrieveSeries(const std::string& studyUid,
-                                           const std::string& seriesUid,
-                                           const SeriesCache& cache, std::string& folder,
-                                           const RetrieveProgress& progress,
+                                           const std::string& seriesUid, const SeriesCache& cache,
+                                           std::string& folder, const RetrieveProgress& progress,
                                            const std::atomic<bool>* cancel) {
     folder = cache.Complete(seriesUid);
     if (!folder.empty()) {

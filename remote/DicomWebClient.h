@@ -36,7 +36,7 @@ struct SeriesRecord {
 struct StudyQuery {
     std::string patientName;  ///< DICOM matching: "Doe*" for every name starting with Doe
     std::string patientId;
-    int limit = 0;  ///< at most this many studies, 0 for the server's own limit
+    int limit = 0;   ///< at most this many studies, 0 for the server's own limit
     int offset = 0;  ///< skip this many first
 };
 

@@ -131,8 +131,7 @@ std::string AddServer(const std::string& folder, const DicomWebServer& server) {
     return "";
 }
 
-std::string FindServer(const std::string& folder, const std::string& name,
-                       DicomWebServer& server) {
+std::string FindServer(const std::string& folder, const std::string& name, DicomWebServer& server) {
     std::vector<DicomWebServer> servers;
     if (std::string why = ReadServers(folder, servers); !why.empty()) {
         return why;

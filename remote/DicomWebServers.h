@@ -43,8 +43,7 @@ WEXLANREMOTE_EXPORT std::string ReadServers(const std::string& folder,
 /// Adds `server` to the file in `folder` (made if missing), written atomically
 /// (AtomicWrite: never through a symbolic link). @return "" or why not (see CheckServer,
 /// a name already used, the file unreadable or not written).
-WEXLANREMOTE_EXPORT std::string AddServer(const std::string& folder,
-                                          const DicomWebServer& server);
+WEXLANREMOTE_EXPORT std::string AddServer(const std::string& folder, const DicomWebServer& server);
 
 /// Finds the server called `name` in the file in `folder`. @return "" or why not.
 WEXLANREMOTE_EXPORT std::string FindServer(const std::string& folder, const std::string& name,

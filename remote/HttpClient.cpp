@@ -142,8 +142,9 @@ std::string HttpClient::Get(const QUrl& url, const std::string& accept, std::uin
         connectTimer.stop();
         silenceTimer.start();
         if (status < 200 || status >= 300) {
-            const std::string reason =
-                reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute).toString().toStdString();
+            const std::string reason = reply->attribute(QNetworkRequest::HttpReasonPhraseAttribute)
+                                           .toString()
+                                           .toStdString();
             stop("the server answered " + std::to_string(status) +
                  (reason.empty() ? "" : " " + reason) + " to " + Shown(url));
             return;
@@ -172,8 +173,8 @@ std::string HttpClient::Get(const QUrl& url, const std::string& accept, std::uin
             const QByteArray chunk = reply->read(1 << 20);
             received += static_cast<std::uint64_t>(chunk.size());
             if (received > maxBytes) {
-                stop("the answer of " + Shown(url) + " is larger than " +
-                     std::to_string(maxBytes) + " bytes: refused");
+                stop("the answer of " + Shown(url) + " is larger than " + std::to_string(maxBytes) +
+                     " bytes: refused");
                 return;
             }
             silenceTimer.start();
@@ -205,8 +206,7 @@ std::string HttpClient::Get(const QUrl& url, const std::string& accept, std::uin
     QObject::connect(reply.get(), &QNetworkReply::redirected, [&](const QUrl& target) {
         const QUrl resolved = url.resolved(target);
         if (!SameOrigin(url, resolved)) {
-            stop(Shown(url) + " redirected to " + Shown(resolved) +
-                 ", another server: refused");
+            stop(Shown(url) + " redirected to " + Shown(resolved) + ", another server: refused");
             return;
         }
         connectTimer.start();
@@ -231,8 +231,8 @@ std::string HttpClient::Get(const QUrl& url, const std::string& accept, std::uin
         } else if (reply->error() != QNetworkReply::NoError && !headersRead) {
             error = "cannot connect to " + Shown(url) + ": " + reply->errorString().toStdString();
         } else if (reply->error() != QNetworkReply::NoError) {
-            error = "the answer of " + Shown(url) + " broke off: " +
-                    reply->errorString().toStdString();
+            error =
+                "the answer of " + Shown(url) + " broke off: " + reply->errorString().toStdString();
         } else if (announced >= 0 && received != static_cast<std::uint64_t>(announced)) {
             error = "the answer of " + Shown(url) + " is truncated (" + std::to_string(received) +
                     " of " + std::to_string(announced) + " bytes)";

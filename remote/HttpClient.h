@@ -54,8 +54,8 @@ public:
     HttpClient& operator=(const HttpClient&) = delete;
 
     /// GETs `url` asking for `accept`, handing the answer to `receiver`, refusing more than
-    /// `maxBytes`. `cancel`, when given, is looked at every 50 ms and before each piece of the answer
-    /// is handed on, and stops the request.
+    /// `maxBytes`. `cancel`, when given, is looked at every 50 ms and before each piece of the
+    /// answer is handed on, and stops the request.
     /// @return "" when the whole answer was received with a 2xx status, else why not
     ///         ("cannot connect to http://host:port/...: Connection refused", "the server
     ///         answered 404 Not Found to ...", "... was cancelled", a receiver's reason).

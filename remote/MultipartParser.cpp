@@ -133,8 +133,8 @@ std::string MultipartBoundary(std::string_view contentType, std::string_view par
     return "";
 }
 
-MultipartParser::MultipartParser(std::string boundary, std::uint64_t maxPartBytes,
-                                 PartBegin begin, PartData data, PartEnd end)
+MultipartParser::MultipartParser(std::string boundary, std::uint64_t maxPartBytes, PartBegin begin,
+                                 PartData data, PartEnd end)
     : m_delimiter("\r\n--" + boundary),
       m_maxPartBytes(maxPartBytes),
       m_begin(std::move(begin)),
@@ -170,103 +170,103 @@ std::string MultipartParser::Feed(const char* data, std::size_t size) {
 
 std::string MultipartParser::Step(bool& progressed) {
     switch (m_state) {
-    case State::Preamble: {
-        const std::size_t at = m_buffer.find(m_delimiter);
-        const std::size_t skipped =
-            at != std::string::npos
-                ? at
-                : m_buffer.size() - std::min(m_buffer.size(), m_delimiter.size() - 1);
-        m_preambleBytes += skipped;
-        if (m_preambleBytes > kMaxPreambleBytes) {
-            return "the multipart answer has no boundary line within its first 16 KiB";
-        }
-        if (at == std::string::npos) {
-            m_buffer.erase(0, skipped);
-            return "";
-        }
-        m_buffer.erase(0, at + m_delimiter.size());
-        m_state = State::BoundaryLine;
-        progressed = true;
-        return "";
-    }
-    case State::BoundaryLine: {
-        if (m_buffer.size() < 2) {
-            return "";
-        }
-        if (m_buffer.compare(0, 2, "--") == 0) {
-            m_buffer.clear();
-            m_state = State::Epilogue;
-            return "";
-        }
-        const std::size_t end = m_buffer.find("\r\n");
-        // A CR at the end of what arrived may be the start of the line's CR LF.
-        const std::size_t lineEnd = end != std::string::npos ? end
-                                    : m_buffer.back() == '\r' ? m_buffer.size() - 1
-                                                              : m_buffer.size();
-        if (m_buffer.find_first_not_of(" \t") < lineEnd) {
-            return "a boundary line of the multipart answer holds other text";
-        }
-        if (end == std::string::npos) {
-            if (m_buffer.size() > kMaxBoundaryPadding) {
-                return "a boundary line of the multipart answer does not end";
+        case State::Preamble: {
+            const std::size_t at = m_buffer.find(m_delimiter);
+            const std::size_t skipped =
+                at != std::string::npos
+                    ? at
+                    : m_buffer.size() - std::min(m_buffer.size(), m_delimiter.size() - 1);
+            m_preambleBytes += skipped;
+            if (m_preambleBytes > kMaxPreambleBytes) {
+                return "the multipart answer has no boundary line within its first 16 KiB";
             }
-            return "";
-        }
-        m_buffer.erase(0, end + 2);
-        m_headers.clear();
-        m_headerBytes = 0;
-        m_state = State::Headers;
-        progressed = true;
-        return "";
-    }
-    case State::Headers: {
-        const std::size_t end = m_buffer.find("\r\n");
-        if (m_headerBytes + std::min(end, m_buffer.size()) > kMaxHeaderBytes) {
-            return "a part's headers in the multipart answer are longer than 16 KiB";
-        }
-        if (end == std::string::npos) {
-            return "";
-        }
-        const std::string line = m_buffer.substr(0, end);
-        m_buffer.erase(0, end + 2);
-        m_headerBytes += end + 2;
-        progressed = true;
-        if (!line.empty()) {
-            return ReadHeaderLine(line);
-        }
-        m_partBytes = 0;
-        m_state = State::Body;
-        return m_begin(m_headers);
-    }
-    case State::Body: {
-        const std::size_t at = m_buffer.find(m_delimiter);
-        const std::size_t ready =
-            at != std::string::npos
-                ? at
-                : m_buffer.size() - std::min(m_buffer.size(), m_delimiter.size() - 1);
-        m_partBytes += ready;
-        if (m_partBytes > m_maxPartBytes) {
-            return "a part of the multipart answer is larger than " +
-                   std::to_string(m_maxPartBytes) + " bytes";
-        }
-        if (ready > 0) {
-            if (std::string why = m_data(m_buffer.data(), ready); !why.empty()) {
-                return why;
+            if (at == std::string::npos) {
+                m_buffer.erase(0, skipped);
+                return "";
             }
-        }
-        if (at == std::string::npos) {
-            m_buffer.erase(0, ready);
+            m_buffer.erase(0, at + m_delimiter.size());
+            m_state = State::BoundaryLine;
+            progressed = true;
             return "";
         }
-        m_buffer.erase(0, at + m_delimiter.size());
-        ++m_parts;
-        m_state = State::BoundaryLine;
-        progressed = true;
-        return m_end();
-    }
-    case State::Epilogue:
-    case State::Failed:
-        return "";
+        case State::BoundaryLine: {
+            if (m_buffer.size() < 2) {
+                return "";
+            }
+            if (m_buffer.compare(0, 2, "--") == 0) {
+                m_buffer.clear();
+                m_state = State::Epilogue;
+                return "";
+            }
+            const std::size_t end = m_buffer.find("\r\n");
+            // A CR at the end of what arrived may be the start of the line's CR LF.
+            const std::size_t lineEnd = end != std::string::npos  ? end
+                                        : m_buffer.back() == '\r' ? m_buffer.size() - 1
+                                                                  : m_buffer.size();
+            if (m_buffer.find_first_not_of(" \t") < lineEnd) {
+                return "a boundary line of the multipart answer holds other text";
+            }
+            if (end == std::string::npos) {
+                if (m_buffer.size() > kMaxBoundaryPadding) {
+                    return "a boundary line of the multipart answer does not end";
+                }
+                return "";
+            }
+            m_buffer.erase(0, end + 2);
+            m_headers.clear();
+            m_headerBytes = 0;
+            m_state = State::Headers;
+            progressed = true;
+            return "";
+        }
+        case State::Headers: {
+            const std::size_t end = m_buffer.find("\r\n");
+            if (m_headerBytes + std::min(end, m_buffer.size()) > kMaxHeaderBytes) {
+                return "a part's headers in the multipart answer are longer than 16 KiB";
+            }
+            if (end == std::string::npos) {
+                return "";
+            }
+            const std::string line = m_buffer.substr(0, end);
+            m_buffer.erase(0, end + 2);
+            m_headerBytes += end + 2;
+            progressed = true;
+            if (!line.empty()) {
+                return ReadHeaderLine(line);
+            }
+            m_partBytes = 0;
+            m_state = State::Body;
+            return m_begin(m_headers);
+        }
+        case State::Body: {
+            const std::size_t at = m_buffer.find(m_delimiter);
+            const std::size_t ready =
+                at != std::string::npos
+                    ? at
+                    : m_buffer.size() - std::min(m_buffer.size(), m_delimiter.size() - 1);
+            m_partBytes += ready;
+            if (m_partBytes > m_maxPartBytes) {
+                return "a part of the multipart answer is larger than " +
+                       std::to_string(m_maxPartBytes) + " bytes";
+            }
+            if (ready > 0) {
+                if (std::string why = m_data(m_buffer.data(), ready); !why.empty()) {
+                    return why;
+                }
+            }
+            if (at == std::string::npos) {
+                m_buffer.erase(0, ready);
+                return "";
+            }
+            m_buffer.erase(0, at + m_delimiter.size());
+            ++m_parts;
+            m_state = State::BoundaryLine;
+            progressed = true;
+            return m_end();
+        }
+        case State::Epilogue:
+        case State::Failed:
+            return "";
     }
     return "";
 }
@@ -288,14 +288,14 @@ std::string MultipartParser::ReadHeaderLine(std::string_view line) {
 
 std::string MultipartParser::Finish() {
     switch (m_state) {
-    case State::Epilogue:
-        return "";
-    case State::Failed:
-        return m_error;
-    case State::Preamble:
-        return Fail("the multipart answer holds no boundary line");
-    default:
-        return Fail("the multipart answer ends inside a part: it is truncated");
+        case State::Epilogue:
+            return "";
+        case State::Failed:
+            return m_error;
+        case State::Preamble:
+            return Fail("the multipart answer holds no boundary line");
+        default:
+            return Fail("the multipart answer ends inside a part: it is truncated");
     }
 }
 

@@ -17,7 +17,7 @@ namespace wexlan::remote {
 /// The media type and parameters of a Content-Type header value, parsed strictly:
 /// `type/subtype` then `; name=value` pairs, values as tokens or quoted strings.
 struct ContentType {
-    std::string mediaType;                     ///< lower case, "multipart/related"
+    std::string mediaType;                      ///< lower case, "multipart/related"
     std::map<std::string, std::string> params;  ///< names lower case, values as written
 };
 
@@ -29,8 +29,7 @@ WEXLANREMOTE_EXPORT std::string ParseContentType(std::string_view text, ContentT
 /// or why the value does not announce such an answer (another media type, a `type`
 /// parameter naming something else, a missing or malformed boundary).
 WEXLANREMOTE_EXPORT std::string MultipartBoundary(std::string_view contentType,
-                                                  std::string_view partType,
-                                                  std::string& boundary);
+                                                  std::string_view partType, std::string& boundary);
 
 /// Reads a multipart body: an optional preamble, parts separated by CRLF "--boundary"
 /// lines (optionally followed by blanks), each part's header lines (CRLF ended, then an

@@ -6,7 +6,6 @@
 #include <sys/stat.h>
 
 #include <chrono>
-#include <memory>
 #include <vector>
 
 #include <QFile>
@@ -47,7 +46,9 @@ public:
             });
         });
     }
-    QString Url() const { return QString("http://127.0.0.1:%1/dicom-web").arg(m_server.serverPort()); }
+    QString Url() const {
+        return QString("http://127.0.0.1:%1/dicom-web").arg(m_server.serverPort());
+    }
     const std::string& Request() const { return m_request; }
 
 private:
@@ -62,7 +63,8 @@ private:
             return;
         }
         QTimer::singleShot(m_script.pieces[piece].first, socket, [this, socket, piece] {
-            socket->write(m_script.pieces[piece].second.data(), m_script.pieces[piece].second.size());
+            socket->write(m_script.pieces[piece].second.data(),
+                          m_script.pieces[piece].second.size());
             Send(socket, piece + 1);
         });
     }
@@ -100,29 +102,26 @@ protected:
 };
 
 TEST_F(MisbehavingServer, EveryBadAnswerFailsClearlyAndLeavesNothingInTheCache) {
-    const std::string endlessHeader =
-        "HTTP/1.1 200 OK\r\nContent-Type: multipart/related; type=application/dicom; "
-        "boundary=XyZ\r\n\r\n" + kPart;
+    const std::string ok = "HTTP/1.1 200 OK\r\nContent-Type: ";
+    const std::string related = ok + "multipart/related; boundary=XyZ\r\n";
     const std::pair<Script, const char*> cases[] = {
-        {{{{0, "HTTP/1.1 200 OK\r\nContent-Type: application/json\r\nContent-Length: 2\r\n\r\n[]"}}},
-         "not multipart/related"},
+        {{{{0, ok + "application/json\r\nContent-Length: 2\r\n\r\n[]"}}}, "not multipart/related"},
+        {{{{0, ok + "multipart/related; type=image/jpeg; boundary=XyZ\r\n\r\n" + kPart}}},
+         "parts of type image/jpeg"},
         {{{{0, kDicomAnswer + "--XyZ oops\r\n\r\nDICM\r\n--XyZ--"}}}, "boundary line"},
         {{{{0, kDicomAnswer + "--XyZ\r\nContent-Type: text/plain\r\n\r\nhi\r\n--XyZ--"}}},
          "not application/dicom"},
         {{{{0, kDicomAnswer + kPart + "--XyZ\r\nContent-Type: application/dicom\r\n\r\nDI"}}},
          "truncated"},
-        {{{{0, "HTTP/1.1 200 OK\r\nContent-Type: multipart/related; boundary=XyZ\r\n"
-               "Content-Length: 5000\r\n\r\n" + kPart}}},
-         "answer of"},
-        {{{{0, "HTTP/1.1 200 OK\r\nContent-Type: multipart/related; boundary=XyZ\r\n"
-               "Content-Length: 5000000\r\n\r\n"}}},
-         "larger than 1048576 bytes"},
-        {{{{0, endlessHeader}}, std::string(4096, 'x')}, "larger than 1048576 bytes"},
+        {{{{0, related + "Content-Length: 5000\r\n\r\n" + kPart}}}, "answer of"},
+        {{{{0, related + "Content-Length: 5000000\r\n\r\n"}}}, "larger than 1048576 bytes"},
+        {{{{0, related + "\r\n" + kPart}}, std::string(4096, 'x')}, "larger than 1048576 bytes"},
         {{{{0, kDicomAnswer + kPart}}, "", true}, "sent nothing for 300 ms"},
         {{{{0, kDicomAnswer}, {1000, kPart}}}, "sent nothing for 300 ms"},
         {{{}, "", true}, "no answer from"},
         {{{{0, "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"}}}, "404 Not Found"},
-        {{{{0, "HTTP/1.1 302 Found\r\nLocation: http://127.0.0.2:1/x\r\nContent-Length: 0\r\n\r\n"}}},
+        {{{{0,
+            "HTTP/1.1 302 Found\r\nLocation: http://127.0.0.2:1/x\r\nContent-Length: 0\r\n\r\n"}}},
          "another server: refused"},
     };
     int index = 0;
@@ -158,8 +157,9 @@ TEST_F(MisbehavingServer, GoodAnswerFillsTheCacheAndSendsCredentialsFromAPrivate
 
     ::chmod(file.c_str(), 0600);
     ScriptedServer good({{{0, kDicomAnswer + "preamble\r\n"},
-                          {20, kPart + "--XyZ\r\nContent-Type: application/dicom\r\n\r\nDI"},
-                          {20, "CM-2\r\n--XyZ--\r\n"}}});
+                          {20, kPart + "--XyZ \t\r\nContent-Type: application/dicom\r\n\r\nDI"},
+                          {20, "CM\r\n--Xy\r\n-2\r"},
+                          {20, "\n--XyZ--\r\nepilogue --XyZ"}}});
     ASSERT_EQ(Retrieve(good, folder, file, "ana"), "");
     EXPECT_NE(good.Request().find("GET /dicom-web/studies/1.2/series/1.2.3 HTTP/1.1"),
               std::string::npos);
@@ -169,7 +169,7 @@ TEST_F(MisbehavingServer, GoodAnswerFillsTheCacheAndSendsCredentialsFromAPrivate
     EXPECT_EQ(test::Entries(m_cache.path()), QStringList{"1.2.3"});
     QFile second(QString::fromStdString(folder + "/000002.dcm"));
     ASSERT_TRUE(second.open(QIODevice::ReadOnly));
-    EXPECT_EQ(second.readAll(), "DICM-2");
+    EXPECT_EQ(second.readAll(), "DICM\r\n--Xy\r\n-2");
 }
 
 }  // namespace

@@ -105,14 +105,12 @@ class Orthanc : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         test::EnsureApplication();
-        QString binary = QStandardPaths::findExecutable("Orthanc");
-        if (binary.isEmpty()) {
-            binary = QStandardPaths::findExecutable("Orthanc", {"/usr/sbin"});
-        }
+        const QString binary = QStandardPaths::findExecutable("Orthanc", {"/usr/sbin", "/usr/bin"});
         const QString plugin = "/usr/share/orthanc/plugins/libOrthancDicomWeb.so";
         if (binary.isEmpty() || !QFile::exists(plugin)) {
-            s_skip = "Orthanc or its DICOMweb plug-in is not installed "
-                     "(apt-get install orthanc orthanc-dicomweb)";
+            s_skip =
+                "Orthanc or its DICOMweb plug-in is not installed "
+                "(apt-get install orthanc orthanc-dicomweb)";
             return;
         }
         s_folder = std::make_unique<QTemporaryDir>();
@@ -161,18 +159,17 @@ protected:
                 QEventLoop loop;
                 QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
                 loop.exec();
-                ASSERT_EQ(reply->error(), QNetworkReply::NoError) << reply->errorString().toStdString();
+                ASSERT_EQ(reply->error(), QNetworkReply::NoError)
+                    << reply->errorString().toStdString();
             }
         }
     }
 
     static void TearDownTestSuite() {
+        // A process that does not stop within 10 s is killed by the QProcess destructor.
         if (s_process) {
             s_process->terminate();
-            if (!s_process->waitForFinished(10000)) {
-                s_process->kill();
-                s_process->waitForFinished();
-            }
+            s_process->waitForFinished(10000);
         }
         s_process.reset();
         s_folder.reset();
@@ -277,9 +274,9 @@ TEST_F(Orthanc, CancelledRetrieveAndServerDownLeaveNothingInTheCache) {
     const SeriesCache cache(m_cache.path().toStdString());
     std::atomic<bool> cancel{false};
     std::string folder;
-    const std::string why =
-        Client().RetrieveSeries(kStudies[0].studyUid, kStudies[0].seriesUid, cache, folder,
-                                [&](std::uint64_t, int) { cancel = true; }, &cancel);
+    const std::string why = Client().RetrieveSeries(
+        kStudies[0].studyUid, kStudies[0].seriesUid, cache, folder,
+        [&](std::uint64_t, int) { cancel = true; }, &cancel);
     EXPECT_NE(why.find("was cancelled"), std::string::npos) << why;
     EXPECT_TRUE(test::Entries(m_cache.path()).isEmpty());
 

@@ -4,7 +4,6 @@
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QStringList>
 
 namespace wexlan::remote::test {
 
