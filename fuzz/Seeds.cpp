@@ -109,6 +109,11 @@ int main(int argc, char** argv) {
         {"fuzz_double_array",
          {std::string(1, '\x10') + "1, 2,3\n4 -5.5e-3\t6", std::string(1, '\x02') + "1 2 3",
           std::string(1, '\x08') + "0.1 nan 7", std::string(1, '\x3f') + "1e308 1e309"}},
+        {"fuzz_multipart",
+         {std::string(1, '\x03') + "--XyZ\r\nContent-Type: application/dicom\r\n\r\nDICM\r\n"
+                                    "--XyZ \r\nA: b\r\n\r\n\r\n--XyZ--\r\nend",
+          std::string(1, '\x00') + "pre\r\n--XyZ\r\n\r\n\r\n--Xy\r\n--XyZ--",
+          std::string(1, '\x05') + "--XyZ\r\nA: 1\r\n\r\ntruncated"}},
     };
     for (const auto& [target, seedTexts] : texts) {
         WriteTexts(out / target, seedTexts);

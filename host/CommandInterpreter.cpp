@@ -8,7 +8,9 @@
 #include "CWexlanCP.h"
 #include "CWexlanCPEXE.h"
 #include "CWexlanModules.h"
+#include "ConfigurationFiles.h"
 #include "MainWindow.h"
+#include "RemoteCommands.h"
 #include "ViewCommands.h"
 #include "ViewingTabs.h"
 #include "wLayer.h"
@@ -90,6 +92,24 @@ CommandInterpreter::CommandInterpreter(MainWindow& window) : m_window(window) {
                 return Fail("open needs a file");
             }
             return result;
+        });
+    Add("remote", "remote servers|add|studies|series|open ...",
+        "DICOMweb servers: list, add NAME URL, studies NAME [PATIENT], series NAME STUDY_UID, "
+        "open NAME SERIES_UID",
+        [this](const std::string& argument) {
+            RemoteCommands remote(wexlan::ConfigurationFolderForWriting(),
+                                  RemoteCommands::DefaultCacheRoot());
+            const std::string words = argument.substr(std::min(argument.size(), argument.find_first_not_of(' ')));
+            if (words.rfind("open ", 0) != 0) {
+                return Attempt([&] { return remote.Run(words); });
+            }
+            std::string file;
+            try {
+                file = remote.Retrieve(words.substr(5));
+            } catch (const std::invalid_argument& refusal) {
+                return Fail(refusal.what());
+            }
+            return m_commands.at("open").handler("\"" + file + "\"");
         });
     Add("save", "save", "save the selected model as a VTK file", [&panel](const std::string&) {
         const std::string why = panel.Save();

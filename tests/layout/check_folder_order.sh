@@ -16,7 +16,7 @@ cd "$source_dir" || exit 2
 layers=(
     "platform"
     "bindings/common"
-    "bindings/resource bindings/io"
+    "bindings/resource bindings/io remote"
     "bindings/rendering"
     "loader"
     "modules"
