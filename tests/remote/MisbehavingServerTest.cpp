@@ -26,8 +26,8 @@ using namespace std::chrono_literals;
 // What the server sends: pieces of bytes, each after a pause; then it closes the
 // connection, unless `endless` (it then sends `endless` forever) or `hang`.
 struct Script {
-    std::vector<std::pair<int, std::string>> pieces;  // pause in ms, bytes
-    std::string endless;
+    std::vector<std::pair<int, std::string>> pieces{};  // pause in ms, bytes
+    std::string endless{};
     bool hang = false;
 };
 
