@@ -10,6 +10,7 @@
 #include "CWexlanModules.h"
 #include "MainWindow.h"
 #include "ViewCommands.h"
+#include "ViewHistory.h"
 #include "wProtocol.h"
 #include "wSnapshot.h"
 #include "wText.h"
@@ -169,6 +170,18 @@ CommandInterpreter::CommandInterpreter(MainWindow& window) : m_window(window) {
     Add("measure", "measure distance|angle [POINTS]",
         "measure between points (x y z each), or place the points with the mouse",
         bind(&ViewCommands::Measure));
+    Add("undo", "undo", "undo the last change to what is shown", [&window](const std::string&) {
+        bool ok = false;
+        const std::string said = window.History().Undo(ok);
+        window.RefreshViews();
+        return ok ? Print(said) : Fail(said);
+    });
+    Add("redo", "redo", "redo the change undone last", [&window](const std::string&) {
+        bool ok = false;
+        const std::string said = window.History().Redo(ok);
+        window.RefreshViews();
+        return ok ? Print(said) : Fail(said);
+    });
     Add("quit", "quit", "end the session", [](const std::string&) {
         Result result;
         result.quit = true;
@@ -209,6 +222,8 @@ CommandInterpreter::Result CommandInterpreter::Run(const std::string& line) {
         return Fail("unknown command \"" + word + "\" (type help for the list)");
     }
     Result result = command->second.handler(argument);
+    // A layer the command added or removed unrecorded (a measurement) becomes a step.
+    m_window.History().Settle();
     // An answer belongs to the command after it: one that no prompt took must not
     // answer a later, unrelated question.
     if (word != "answer") {
