@@ -29,7 +29,6 @@
 #include "ItemNames.h"
 #include "LoadProgress.h"
 #include "Prompts.h"
-#include "FileFilters.h"
 #include "ViewHistory.h"
 #include "ViewingTabs.h"
 #include "wProtocol.h"
@@ -377,10 +376,10 @@ void MainWindow::BuildEditMenu() {
 }
 
 bool MainWindow::SaveWorkspaceFromDialog() {
-    wexlan::FileDialogOptions options;
-    options.hideReadOnly = true;
-    options.promptOverwrite = true;
-    const std::string path =
-        wexlan::Prompts::Instance().SaveFileName(wexlan::WorkspaceFilterText(), "", options);
-    return !path.empty() && SaveWorkspaceTo(path);
+    bool written = false;
+    m_panel.GetEXE()->SaveWorkspace(&written);
+    if (written) {
+        m_history->MarkSaved();
+    }
+    return written;
 }

@@ -270,6 +270,9 @@ void ViewHistory::Reset() {
 }
 
 void ViewHistory::MarkFilesChanged() {
+    if (m_restoring) {
+        return;
+    }
     const bool was = IsModified();
     m_filesChanged = true;
     m_known = Capture();
@@ -328,7 +331,10 @@ std::string ViewHistory::Restore(const ViewState& target, const ViewState& other
         }
     }
     for (const std::string& name : reopen) {
-        if (m_controller.OpenFile(target.items.at(name)) < 0) {
+        m_restoring = true;
+        const bool opened = m_controller.OpenFile(target.items.at(name)) >= 0;
+        m_restoring = false;
+        if (!opened) {
             return m_controller.GetOpenError();
         }
     }
