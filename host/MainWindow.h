@@ -12,7 +12,7 @@
 namespace wexlan {
 class BackgroundReads;
 class ViewHistory;
-}
+}  // namespace wexlan
 
 class BatchPrompts;
 class CWexlanPreviewUI;

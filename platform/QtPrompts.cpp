@@ -111,7 +111,7 @@ SaveAnswer QtPrompts::AskToSave(const std::string& text) {
         return SaveAnswer::Save;
     }
     return box.clickedButton() == box.button(QMessageBox::Discard) ? SaveAnswer::Discard
-                                                                    : SaveAnswer::Cancel;
+                                                                   : SaveAnswer::Cancel;
 }
 
 std::string QtPrompts::OpenFileName(const std::string& filterText, const std::string& initialFolder,

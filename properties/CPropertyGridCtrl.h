@@ -137,7 +137,7 @@ private:
     CPropertyGridProperty* m_editingRow = nullptr;
     bool m_editCommitted = false;
     wexlan::ChangeRecorder* m_recorder = nullptr;
-    int m_editSession = 0;                         // counts the in-place editors opened
+    int m_editSession = 0;                          // counts the in-place editors opened
     CPropertyGridProperty* m_sessionRow = nullptr;  // the row of that editor until it closed
 };
 

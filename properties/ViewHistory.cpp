@@ -174,7 +174,8 @@ void ViewHistory::Settle() {
         for (const auto& [id, names] : LayerNames(now)) {
             const std::vector<std::string>& before = LayerNames(m_known)[id];
             for (const std::string& name : names) {
-                if (!name.empty() && std::find(before.begin(), before.end(), name) == before.end()) {
+                if (!name.empty() &&
+                    std::find(before.begin(), before.end(), name) == before.end()) {
                     added = name;
                 }
             }
@@ -379,7 +380,8 @@ std::string ViewHistory::Restore(const ViewState& target, const ViewState& other
                 viewer->RemoveInput(same);
             }
             for (std::size_t i = same; i < records.size(); ++i) {
-                if (auto layer = wLayerFactory::CreateFromScript(records[i], data(records[i].data))) {
+                if (auto layer =
+                        wLayerFactory::CreateFromScript(records[i], data(records[i].data))) {
                     viewer->AddInput(std::move(layer));
                 }
             }

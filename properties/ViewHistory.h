@@ -76,7 +76,7 @@ public:
     void MarkSaved();
     /// A workspace was loaded: no change since, and the steps before are forgotten.
     void Reset();
-    /// A file was opened or closed. Not while a step is undone or redone: the items that
+    /// A file was opened or closed. Not while a step is undone or redone: the items it
     /// brings back were there when the workspace was saved.
     void MarkFilesChanged();
 
@@ -103,11 +103,11 @@ private:
     CWexlanCPEXE& m_controller;
     std::unique_ptr<QUndoStack> m_stack;
     int m_depth = 0;
-    ViewState m_before;     // while m_depth > 0
-    ViewState m_known;      // as of the last step boundary, for Settle
+    ViewState m_before;  // while m_depth > 0
+    ViewState m_known;   // as of the last step boundary, for Settle
     bool m_filesChanged = false;
     bool m_restoring = false;  // while Restore re-opens the items of a step
-    std::string m_failure;  // why the step undone or redone last could not be
+    std::string m_failure;     // why the step undone or redone last could not be
     std::function<bool()> m_save;
 };
 

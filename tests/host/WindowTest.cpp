@@ -2,6 +2,7 @@
 // before unsaved work is lost, answered by ScriptedPrompts instead of the batch answers.
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 
 #include <gmock/gmock.h>
@@ -20,11 +21,11 @@
 #include "CWexlanCPUI.h"
 #include "CWexlanLayerUI.h"
 #include "CWexlanModules.h"
-#include "wDataResource.h"
 #include "CommandInterpreter.h"
 #include "MainWindow.h"
 #include "TestApp.h"
 #include "ViewHistory.h"
+#include "wDataResource.h"
 
 using ::testing::HasSubstr;
 using ::testing::Not;
