@@ -124,7 +124,11 @@ ViewHistory::ViewHistory(CWexlanCPEXE& controller, QObject* parent)
     connect(m_stack.get(), &QUndoStack::indexChanged, this, &ViewHistory::changed);
 }
 
-ViewHistory::~ViewHistory() = default;
+ViewHistory::~ViewHistory() {
+    // The stack empties itself as it goes: that is no change to tell the owner, who may be
+    // half gone already (this history is destroyed as a child of the window).
+    m_stack->disconnect(this);
+}
 
 ViewState ViewHistory::Capture() const {
     ViewState state;
