@@ -288,11 +288,15 @@ int CWexlanCPEXE::Show(int dataType, int index) {
     return module;
 }
 
-int CWexlanCPEXE::SaveWorkspace() {
+int CWexlanCPEXE::SaveWorkspace(bool* written) {
     wexlan::FileDialogOptions options = DialogOptions();
     const std::string path =
         wexlan::Prompts::Instance().SaveFileName(wexlan::WorkspaceFilterText(), "", options);
-    return path.empty() || SaveWorkspaceTo(path) ? 0 : -1;
+    const bool saved = !path.empty() && SaveWorkspaceTo(path);
+    if (written != nullptr) {
+        *written = saved;
+    }
+    return path.empty() || saved ? 0 : -1;
 }
 
 void CWexlanCPEXE::SetTabOrder(std::function<std::vector<int>()> order) {

@@ -122,8 +122,9 @@ public:
 
     /// Asks for a workspace file name ("*.f") and saves the workspace there
     /// (SaveWorkspaceTo). @return 0 when saved or cancelled, -1 when the file
-    /// could not be written.
-    int SaveWorkspace();
+    /// could not be written. `written`, when given, is set to whether the file was
+    /// written (false when cancelled or failed).
+    int SaveWorkspace(bool* written = nullptr);
 
     /// Writes the workspace to `path` in one piece (a failure or a killed
     /// process leaves any earlier file intact): the registries, and for every

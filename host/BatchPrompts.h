@@ -12,7 +12,8 @@
 /// "no", "ok", "cancel", a path, or for the colour chooser a colour as a colour
 /// row takes it: "#ff8000", "orange" or "255, 128, 0", ColorFromText) and is reported as "prompt:
 /// TEXT -> ANSWER". Without a queued answer a question is answered No and a dialog is cancelled.
-/// The command interpreter drops the answers a command left.
+/// The command interpreter drops the answers a command left. Nobody is asked to save unsaved
+/// work: it is discarded silently.
 class BatchPrompts : public wexlan::Prompts {
 public:
     using Printer = std::function<void(const std::string& line)>;
@@ -25,6 +26,9 @@ public:
     wexlan::MessageAnswer ShowMessage(const std::string& text, wexlan::MessageButtons buttons,
                                       const std::string& detail) override;
     using Prompts::ShowMessage;
+    wexlan::SaveAnswer AskToSave(const std::string&) override {
+        return wexlan::SaveAnswer::Discard;
+    }
     std::string OpenFileName(const std::string& filterText, const std::string& initialFolder,
                              const wexlan::FileDialogOptions& options) override;
     std::string SaveFileName(const std::string& filterText, const std::string& initialFolder,

@@ -12,6 +12,7 @@
 #include "MainWindow.h"
 #include "RemoteCommands.h"
 #include "ViewCommands.h"
+#include "ViewHistory.h"
 #include "ViewingTabs.h"
 #include "wLayer.h"
 #include "wProtocol.h"
@@ -229,6 +230,18 @@ CommandInterpreter::CommandInterpreter(MainWindow& window) : m_window(window) {
     Add("measure", "measure distance|angle [POINTS]",
         "measure between points (x y z each), or place the points with the mouse",
         bind(&ViewCommands::Measure));
+    Add("undo", "undo", "undo the last change to what is shown", [&window](const std::string&) {
+        bool ok = false;
+        const std::string said = window.History().Undo(ok);
+        window.RefreshViews();
+        return ok ? Print(said) : Fail(said);
+    });
+    Add("redo", "redo", "redo the change undone last", [&window](const std::string&) {
+        bool ok = false;
+        const std::string said = window.History().Redo(ok);
+        window.RefreshViews();
+        return ok ? Print(said) : Fail(said);
+    });
     Add("quit", "quit", "end the session", [](const std::string&) {
         Result result;
         result.quit = true;
@@ -269,6 +282,8 @@ CommandInterpreter::Result CommandInterpreter::Run(const std::string& line) {
         return Fail("unknown command \"" + word + "\" (type help for the list)");
     }
     Result result = command->second.handler(argument);
+    // A layer the command added or removed unrecorded (a measurement) becomes a step.
+    m_window.History().Settle();
     // An answer belongs to the command after it: one that no prompt took must not
     // answer a later, unrelated question.
     if (word != "answer") {

@@ -16,6 +16,7 @@
 #include "BackgroundReads.h"
 #include "BatchPrompts.h"
 #include "CComponentUI.h"
+#include "CPropertyGridCtrl.h"
 #include "CPropertyUI.h"
 #include "CWexlanCPEXE.h"
 #include "CWexlanCPUI.h"
@@ -28,6 +29,7 @@
 #include "ItemNames.h"
 #include "LoadProgress.h"
 #include "Prompts.h"
+#include "ViewHistory.h"
 #include "ViewingTabs.h"
 #include "wProtocol.h"
 #include "wViewer.h"
@@ -48,7 +50,7 @@ QDockWidget* Dock(const QString& title, const QString& name, QWidget* content, Q
 
 MainWindow::MainWindow(Mode mode) : m_mode(mode), m_startFolder(QDir::currentPath().toStdString()) {
     setObjectName(QStringLiteral("varqMainWindow"));
-    setWindowTitle(QStringLiteral("VARQ"));
+    setWindowTitle(QStringLiteral("VARQ[*]"));  // [*]: the workspace changed
     if (m_mode == Mode::Batch) {
         auto prompts =
             std::make_unique<BatchPrompts>([this](const std::string& line) { Report(line); });
@@ -73,8 +75,8 @@ MainWindow::MainWindow(Mode mode) : m_mode(mode), m_startFolder(QDir::currentPat
     // With one tab its bar is hidden: the window title shows what the view shows.
     connect(m_tabs, &ViewingTabs::captionChanged, this, [this](const QString& caption) {
         setWindowTitle(caption.startsWith(QLatin1String("View "))
-                           ? QStringLiteral("VARQ")
-                           : QStringLiteral("VARQ - ") + caption);
+                           ? QStringLiteral("VARQ[*]")
+                           : QStringLiteral("VARQ[*] - ") + caption);
     });
     m_tabs->AddViewingTab();
     connect(m_tabs, &ViewingTabs::currentWindowChanged, this, [this] { RefreshViews(); });
@@ -92,6 +94,25 @@ MainWindow::MainWindow(Mode mode) : m_mode(mode), m_startFolder(QDir::currentPat
     m_preview->OnInitDialog();
     m_preview->resize(256, 256);
     m_preview->hide();
+
+    // One history for every tab: removing an item changes the viewers of all of them.
+    m_history = new wexlan::ViewHistory(*m_panel.GetEXE(), this);
+    m_history->SetSaver([this] { return SaveWorkspaceFromDialog(); });
+    m_panel.GetPropertyUIPointer()->GetGrid()->SetChangeRecorder(m_history);
+    m_panel.GetLayerUIPointer()->SetChangeRecorder(m_history);
+    m_panel.GetWorkspaceUIPointer()->SetChangeRecorder(m_history);
+    connect(m_history, &wexlan::ViewHistory::modifiedChanged, this, &QWidget::setWindowModified);
+    connect(m_history, &wexlan::ViewHistory::windowRestored, this, [this](int id) {
+        if (auto* tab = m_tabs->findChild<QWidget*>(QStringLiteral("viewingTab%1").arg(id))) {
+            m_tabs->setCurrentWidget(tab);
+        }
+    });
+    connect(m_tabs, &ViewingTabs::viewEdited, m_history, &wexlan::ViewHistory::Settle);
+    connect(m_reads, &wexlan::BackgroundReads::finished, this, [this] {
+        if (m_panel.GetEXE()->GetOpenError().empty()) {
+            m_history->MarkFilesChanged();
+        }
+    });
 
     m_interpreter = std::make_unique<CommandInterpreter>(*this);
     BuildDocks();
@@ -151,7 +172,7 @@ void MainWindow::BuildMenus() {
         tr("&Save model..."), this, [this] { m_panel.Save(); }, QKeySequence::Save);
     file->addSeparator();
     file->addAction(
-        tr("Save &workspace..."), this, [this] { m_panel.GetEXE()->SaveWorkspace(); },
+        tr("Save &workspace..."), this, [this] { SaveWorkspaceFromDialog(); },
         QKeySequence(tr("Ctrl+Shift+S")));
     file->addAction(tr("&Load workspace..."), this, &MainWindow::LoadWorkspaceFromDialog,
                     QKeySequence(tr("Ctrl+L")));
@@ -163,6 +184,8 @@ void MainWindow::BuildMenus() {
                     QKeySequence(tr("Ctrl+P")));
     file->addSeparator();
     file->addAction(tr("&Quit"), this, &QWidget::close, QKeySequence::Quit);
+
+    BuildEditMenu();
 
     QMenu* view = menuBar()->addMenu(tr("&View"));
     QAction* axes = view->addAction(tr("&Axes"));
@@ -233,6 +256,10 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    if (!m_history->MayDiscardWork()) {
+        event->ignore();
+        return;
+    }
     m_panel.SaveConfig();
     QMainWindow::closeEvent(event);
 }
@@ -290,7 +317,7 @@ void MainWindow::LoadWorkspaceFromDialog() {
     options.hideReadOnly = true;
     const std::string path = wexlan::Prompts::Instance().OpenFileName("Script file (*.f) | *.f |",
                                                                       m_panel.GetCurDir(), options);
-    if (path.empty()) {
+    if (path.empty() || !m_history->MayDiscardWork()) {
         return;
     }
     const std::string problems = LoadWorkspaceFile(path);
@@ -320,4 +347,39 @@ void MainWindow::AskScaleFactor() {
     if (ok) {
         m_panel.SetScaleFactor(factor);
     }
+}
+
+void MainWindow::BuildEditMenu() {
+    QMenu* edit = menuBar()->addMenu(tr("&Edit"));
+    // "Undo Opacity 100 → 40", greyed while there is nothing to undo; the result, or why
+    // the step could not be undone, goes to the status bar.
+    const auto add = [this, edit](const QString& verb, const QKeySequence& keys, bool undo) {
+        QAction* action = edit->addAction(verb);
+        action->setObjectName(undo ? QStringLiteral("undoAction") : QStringLiteral("redoAction"));
+        action->setShortcut(keys);
+        connect(action, &QAction::triggered, this, [this, undo] {
+            bool ok = false;
+            const std::string said = undo ? m_history->Undo(ok) : m_history->Redo(ok);
+            m_status->setText(QString::fromStdString(said));
+            RefreshViews();
+        });
+        const auto follow = [this, action, verb, undo] {
+            const std::string label = undo ? m_history->UndoLabel() : m_history->RedoLabel();
+            action->setText(label.empty() ? verb : verb + ' ' + QString::fromStdString(label));
+            action->setEnabled(!label.empty());
+        };
+        connect(m_history, &wexlan::ViewHistory::changed, action, follow);
+        follow();
+    };
+    add(tr("&Undo"), QKeySequence(tr("Ctrl+Z")), true);
+    add(tr("&Redo"), QKeySequence(tr("Ctrl+Shift+Z")), false);
+}
+
+bool MainWindow::SaveWorkspaceFromDialog() {
+    bool written = false;
+    m_panel.GetEXE()->SaveWorkspace(&written);
+    if (written) {
+        m_history->MarkSaved();
+    }
+    return written;
 }

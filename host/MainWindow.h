@@ -11,7 +11,8 @@
 
 namespace wexlan {
 class BackgroundReads;
-}
+class ViewHistory;
+}  // namespace wexlan
 
 class BatchPrompts;
 class CWexlanPreviewUI;
@@ -56,6 +57,8 @@ public:
     std::string FromStartFolder(const std::string& path) const;
     CommandInterpreter& Interpreter() { return *m_interpreter; }
     ViewingTabs& Tabs() { return *m_tabs; }
+    /// The undo history of what the viewers show, and whether the workspace changed.
+    wexlan::ViewHistory& History() { return *m_history; }
 
     /// @name Actions of the menus and the command language
     /// @{
@@ -116,6 +119,9 @@ private:
     void AddCommandActions(QMenu* menu, std::initializer_list<CommandAction> actions);
     void OpenWithProgress();
     void LoadWorkspaceFromDialog();
+    /// Asks for a workspace file and saves there. @return whether it was written.
+    bool SaveWorkspaceFromDialog();
+    void BuildEditMenu();
     void AskScaleFactor();
     void ScreenshotFromDialog();
 
@@ -130,5 +136,6 @@ private:
     QLabel* m_status = nullptr;
     wexlan::BackgroundReads* m_reads = nullptr;
     LoadProgress* m_loadProgress = nullptr;
+    wexlan::ViewHistory* m_history = nullptr;
     bool m_closeAfterRead = false;  // a close came during a read: it was cancelled
 };

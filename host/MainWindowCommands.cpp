@@ -13,6 +13,7 @@
 #include "MainWindow.h"
 #include "PropertyGridLookup.h"
 #include "TreeWidgetText.h"
+#include "ViewHistory.h"
 #include "ViewingTabs.h"
 #include "WindowPicture.h"
 #include "WorkspaceLoader.h"
@@ -87,12 +88,17 @@ std::string MainWindow::LoadWorkspaceFile(const std::string& path) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const std::string problems = wexlan::LoadWorkspace(m_panel, *m_tabs, path);
     QApplication::restoreOverrideCursor();
+    m_history->Reset();  // a loaded workspace is unchanged, and earlier steps are gone
     RefreshViews();
     return problems;
 }
 
 bool MainWindow::SaveWorkspaceTo(const std::string& path) {
-    return m_panel.GetEXE()->SaveWorkspaceTo(path);
+    if (!m_panel.GetEXE()->SaveWorkspaceTo(path)) {
+        return false;
+    }
+    m_history->MarkSaved();
+    return true;
 }
 
 bool MainWindow::QueueAnswer(const std::string& answer) {

@@ -15,6 +15,9 @@ enum class MessageButtons { Ok, YesNo };
 /// Which button closed a message box.
 enum class MessageAnswer { Ok, Yes, No };
 
+/// What to do with unsaved work before it would be lost.
+enum class SaveAnswer { Save, Discard, Cancel };
+
 /// How an open or save file dialog is set up beyond its filter and starting folder.
 struct FileDialogOptions {
     /// Added, after a ".", to a name typed without extension; "" adds nothing. A leading "." is
@@ -54,6 +57,11 @@ public:
     MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons) {
         return ShowMessage(text, buttons, std::string());
     }
+
+    /// Asks what to do with unsaved work (text: "Save changes to the workspace?") before it
+    /// would be lost, with the buttons Save, Discard and Cancel. Cancel, and closing the box,
+    /// mean: keep the work and do not go on.
+    virtual SaveAnswer AskToSave(const std::string& text) = 0;
 
     /// Asks for an existing file to open. filterText has the form
     /// "description|pattern|description|pattern|" (see QtNameFiltersFromFilterText);

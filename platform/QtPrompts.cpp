@@ -95,6 +95,25 @@ MessageAnswer QtPrompts::ShowMessage(const std::string& text, MessageButtons but
                                                                : MessageAnswer::No;
 }
 
+SaveAnswer QtPrompts::AskToSave(const std::string& text) {
+    if (!HaveScreen()) {
+        qWarning("%s: %s", kMessageBoxCaption, text.c_str());
+        return SaveAnswer::Cancel;
+    }
+    QMessageBox box(QMessageBox::NoIcon, QString::fromLatin1(kMessageBoxCaption), ToQt(text),
+                    QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel,
+                    QApplication::activeWindow());
+    box.setObjectName(QStringLiteral("promptMessageBox"));
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    box.exec();
+    if (box.clickedButton() == box.button(QMessageBox::Save)) {
+        return SaveAnswer::Save;
+    }
+    return box.clickedButton() == box.button(QMessageBox::Discard) ? SaveAnswer::Discard
+                                                                   : SaveAnswer::Cancel;
+}
+
 std::string QtPrompts::OpenFileName(const std::string& filterText, const std::string& initialFolder,
                                     const FileDialogOptions& options) {
     return OneFile(RunFileDialog(QFileDialog::ExistingFile, filterText, initialFolder, options));

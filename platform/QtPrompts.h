@@ -25,6 +25,9 @@ public:
                               const std::string& detail) override;
     using Prompts::ShowMessage;
 
+    /// A QMessageBox with Save (the default), Discard and Cancel (Escape).
+    SaveAnswer AskToSave(const std::string& text) override;
+
     /// A QFileDialog for an existing file, filtered by QtNameFiltersFromFilterText(filterText).
     std::string OpenFileName(const std::string& filterText, const std::string& initialFolder,
                              const FileDialogOptions& options) override;

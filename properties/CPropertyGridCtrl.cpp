@@ -265,7 +265,10 @@ bool CPropertyGridCtrl::CommitValue(CPropertyGridProperty* row, const CPropertyV
     if (row == nullptr || row->IsGroup() || !row->IsEnabled() || !row->Refusal(value).empty()) {
         return false;
     }
+    const std::string before = row->GetValue().ToDisplayText();
+    wexlan::ChangeScope change(m_recorder, {}, row == m_sessionRow ? m_editSession : 0);
     const bool accepted = row->OnCommit(value);
+    change.SetLabel({row->GetName(), before, row->GetValue().ToDisplayText()});
     row->Redraw();
     return accepted;
 }
@@ -275,6 +278,7 @@ bool CPropertyGridCtrl::ClickButton(CPropertyGridProperty* row) {
         return false;
     }
     EndEdit(true);
+    wexlan::ChangeScope change(m_recorder, {row->GetName(), "", ""});
     row->OnClickButton();
     return true;
 }
@@ -403,6 +407,8 @@ QWidget* CPropertyGridCtrl::CreateEditorFor(CPropertyGridProperty* row, QWidget*
     m_editor = editor;
     m_editingRow = row;
     m_editCommitted = false;
+    ++m_editSession;
+    m_sessionRow = row;
     editor->setAutoFillBackground(true);
     if (auto* combo = qobject_cast<QComboBox*>(editor)) {
         // A choice from the list ends the edit at once.
@@ -440,6 +446,7 @@ void CPropertyGridCtrl::CommitFromEditor(QWidget* editor) {
 void CPropertyGridCtrl::DropEditor() {
     if (QWidget* editor = m_editor.data()) {
         m_editingRow = nullptr;
+        m_sessionRow = nullptr;
         emit m_delegate->closeEditor(editor, QAbstractItemDelegate::RevertModelCache);
     }
 }
@@ -486,7 +493,8 @@ void CPropertyGridCtrl::EditorClosed(QWidget* editor) {
     m_editor.clear();
     m_editingRow = nullptr;
     if (row != nullptr && !committed) {
-        row->OnCancelEdit();
+        row->OnCancelEdit();  // a slider puts back its value within the editor's step
     }
+    m_sessionRow = nullptr;
     m_tree->setFocus();
 }

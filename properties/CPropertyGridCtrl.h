@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include "CPropertyGridProperty.h"
+#include "ChangeRecorder.h"
 #include "wexlancp_export.h"
 
 class QLabel;
@@ -82,6 +83,12 @@ public:
     /// button or is disabled.
     bool ClickButton(CPropertyGridProperty* row);
 
+    /// Tells `recorder` (not owned; null: none) of every commit and button press, so each
+    /// becomes one undo step: "NAME BEFORE → AFTER" for a commit, "NAME" for a button (the
+    /// dialog it opens commits inside that step). The commits made while one in-place editor
+    /// is open (the ticks of a slider drag) are one step.
+    void SetChangeRecorder(wexlan::ChangeRecorder* recorder) { m_recorder = recorder; }
+
     /// Called by rows whose value changed through their editor; emits PropertyChanged.
     void OnPropertyChanged(CPropertyGridProperty* row);
 
@@ -129,6 +136,9 @@ private:
     QPointer<QWidget> m_editor;
     CPropertyGridProperty* m_editingRow = nullptr;
     bool m_editCommitted = false;
+    wexlan::ChangeRecorder* m_recorder = nullptr;
+    int m_editSession = 0;                          // counts the in-place editors opened
+    CPropertyGridProperty* m_sessionRow = nullptr;  // the row of that editor until it closed
 };
 
 Q_DECLARE_METATYPE(CPropertyGridProperty*)

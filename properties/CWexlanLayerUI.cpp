@@ -165,7 +165,10 @@ void CWexlanLayerUI::OnTvnKeydownTree(int key) {
     if (m_properties != nullptr) {
         m_properties->RemoveAll();
     }
-    viewer->RemoveInput(text);
+    {
+        const wexlan::ChangeScope change(m_recorder, {"Remove " + text, "", ""});
+        viewer->RemoveInput(text);
+    }
     {
         const QSignalBlocker blocker(m_tree);
         RemoveSelectedItem();

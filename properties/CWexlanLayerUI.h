@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+#include "ChangeRecorder.h"
 #include "wViewBase.h"
 #include "wexlancp_export.h"
 
@@ -39,6 +40,8 @@ public:
     /// The property panel the selection fills (not owned; may be null).
     void SetPropertyUI(CPropertyUI* properties) { m_properties = properties; }
     CPropertyUI* GetPropertyUI() const { return m_properties; }
+    /// Tells `recorder` (not owned; null: none) of each layer removal ("Remove NAME").
+    void SetChangeRecorder(wexlan::ChangeRecorder* recorder) { m_recorder = recorder; }
 
     /// Rebuilds the tree from the current viewer. Does nothing without a boss.
     void UpdateUI();
@@ -77,5 +80,6 @@ private:
     QTreeWidget* m_tree = nullptr;
     QTreeWidgetItem* m_root = nullptr;
     CPropertyUI* m_properties = nullptr;
+    wexlan::ChangeRecorder* m_recorder = nullptr;
     bool m_initialised = false;
 };

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "ChangeRecorder.h"
 #include "RecentFiles.h"
 #include "wProtocol.h"
 #include "wViewBase.h"
@@ -89,6 +90,9 @@ public:
     /// Shows selections somewhere else than a CPropertyUI (not owned; null for
     /// nowhere). Replaces what SetPropertyUI set.
     void SetPropertyDisplay(wexlan::PropertyDisplay* display);
+    /// Tells `recorder` (not owned; null: none) of each item removed ("Remove NAME") and
+    /// each add of a component button ("Add NAME"), and asks it before the viewer is cleared.
+    void SetChangeRecorder(wexlan::ChangeRecorder* recorder) { m_recorder = recorder; }
     /// The tab host whose module tab a component button selects (not owned).
     void SetComponentUI(CComponentUI* components) { m_componentUI = components; }
     /// Kept for the host; the panel does not use it.
@@ -274,6 +278,7 @@ private:
 
     std::unique_ptr<wexlan::PropertyDisplay> m_ownDisplay;  // wraps the CPropertyUI
     wexlan::PropertyDisplay* m_display = nullptr;
+    wexlan::ChangeRecorder* m_recorder = nullptr;
     CWexlanPreviewUI* m_previewUI = nullptr;
     CComponentUI* m_componentUI = nullptr;
 };

@@ -80,7 +80,8 @@ void CWexlanCPUI::OnBnClickedComponent(unsigned int id) {
     const int active = modules->GetActivatedModuleId();
     if (active >= 0 && active != module) {
         if (prompts.ShowMessage(wexlan::kClearViewer, wexlan::MessageButtons::YesNo) !=
-            wexlan::MessageAnswer::Yes) {
+                wexlan::MessageAnswer::Yes ||
+            (m_recorder != nullptr && !m_recorder->MayDiscardWork())) {
             // The viewer stays: the host shows it again in the property sheet and the
             // layer tree, which the tree selection before the click may have changed.
             wexlan::PostHostNotification(m_host);
@@ -90,6 +91,7 @@ void CWexlanCPUI::OnBnClickedComponent(unsigned int id) {
     }
     if (module >= 0) {
         const wexlan::TreeSelection selection = m_nodes->SelectionOf(m_tree->currentItem());
+        const wexlan::ChangeScope change(m_recorder, {"Add " + selection.selected, "", ""});
         modules->SetActivatedModule(module);
         if (m_componentUI != nullptr) {
             m_componentUI->SelectTab(caption);

@@ -73,6 +73,7 @@ void CWexlanCPUI::OnTvnKeydownTree1(int key) {
         m_display->RemoveAll();
     }
     if (GetBoss() != nullptr) {
+        const wexlan::ChangeScope change(m_recorder, {"Remove " + text, "", ""});
         GetBoss()->Remove(text);
     }
     RemoveSelectedItem();

@@ -353,6 +353,41 @@ TEST_F(BatchModeTest, MeasurementsArePlacedListedEditedAndSaved) {
     EXPECT_THAT(loaded.out, HasSubstr("MeasureLayer\tValue\t7.00 mm\tdisabled"));
 }
 
+TEST_F(BatchModeTest, UndoAndRedoPutBackValuesPicturesAddsAndMeasurements) {
+    std::string commands = "open " + kLocal +
+                           "/Kidney/kidney.stl\nselect kidney\nbutton Surface Viewer\n"
+                           "screenshot a.png\nset Opacity 40\nset Color #ff0000\nscreenshot b.png\n"
+                           "undo\nundo\nscreenshot c.png\nredo\nprops\n"
+                           "measure distance 1 2 3 4 6 15\nundo\nlayers\nredo\nlayers\n"
+                           "set Opacity 20\nredo\nundo\nundo\nundo\nundo\nlayers\nredo\n";
+    // More steps than the history keeps: the oldest go.
+    for (int i = 0; i < 105; ++i) {
+        commands += "set Opacity " + std::to_string(i % 2 == 0 ? 50 : 60) + "\n";
+    }
+    for (int i = 0; i < 101; ++i) {
+        commands += "undo\n";
+    }
+    const Outcome run = Batch(commands + "props\nquit\n");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_THAT(run.out, HasSubstr("undone: Color 219, 140, 120 \u2192 255, 0, 0\n"
+                                   "undone: Opacity 100 \u2192 40\n"
+                                   "redone: Opacity 100 \u2192 40\n"));
+    EXPECT_THAT(run.out, HasSubstr("MeshLayer\tOpacity\t40\tenabled"));
+    // The picture comes back as it was.
+    EXPECT_GT(Changed(Shot("a.png"), Shot("b.png")), 0.01);
+    EXPECT_LT(Changed(Shot("a.png"), Shot("c.png")), 0.001);
+    // A measurement goes and comes back; a new step leaves nothing to redo.
+    EXPECT_THAT(run.out, HasSubstr("undone: Add Distance 1\nView\n  kidney\nredone: Add "
+                                   "Distance 1\nView\n  kidney\n  Distance 1\n"));
+    EXPECT_THAT(run.err, HasSubstr("line 19: nothing to redo"));
+    // Undoing the add empties the viewer.
+    EXPECT_THAT(run.out, HasSubstr("undone: Add kidney\nView\nredone: Add kidney\n"));
+    // 100 of the 105 steps are kept: the last undo finds none, at opacity 50 of step 5.
+    EXPECT_THAT(run.err, HasSubstr("line 231: nothing to undo"));
+    EXPECT_THAT(run.err, Not(HasSubstr("line 230:")));
+    EXPECT_THAT(run.out, HasSubstr("MeshLayer\tOpacity\t50\tenabled"));
+}
+
 TEST_F(BatchModeTest, UnknownCommandsMissingTargetsAndUnusedAnswersFail) {
     std::ofstream(Path("broken.vq")) << "not a volume";
     const Outcome run =

@@ -22,6 +22,9 @@ TEST(PromptsInstanceTest, InstallAndScopesReplaceAndRestoreTheInstance) {
         ScopedScriptedPrompts scoped;
         Prompts::Instance().ShowMessage("inside", MessageButtons::Ok);
         EXPECT_THAT(scoped->MessageTexts(), ElementsAre("inside"));
+        scoped->QueueSaveAnswer(SaveAnswer::Discard);
+        EXPECT_EQ(Prompts::Instance().AskToSave("Save?"), SaveAnswer::Discard);
+        EXPECT_EQ(Prompts::Instance().AskToSave("Save?"), SaveAnswer::Cancel);
     }
     EXPECT_EQ(&Prompts::Instance(), firstAddress);
     Prompts::Install(std::move(original));
@@ -36,6 +39,7 @@ TEST(QtPromptsTest, WithoutAnApplicationGivesTheSafeAnswers) {
                   prompts.BrowseFolder("Choose", "/"),
               "");
     EXPECT_EQ(prompts.ChooseColor(0xFFFFFFu), std::nullopt);
+    EXPECT_EQ(prompts.AskToSave("Save changes?"), SaveAnswer::Cancel);
 }
 
 }  // namespace

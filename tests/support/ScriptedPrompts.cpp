@@ -35,6 +35,13 @@ MessageAnswer ScriptedPrompts::ShowMessage(const std::string& text, MessageButto
     return call.answer;
 }
 
+SaveAnswer ScriptedPrompts::AskToSave(const std::string& text) {
+    PromptCall& call = Record(PromptKind::Save);
+    call.text = text;
+    call.saveAnswer = TakeOr(m_saveAnswers, SaveAnswer::Cancel);
+    return call.saveAnswer;
+}
+
 std::string ScriptedPrompts::BrowseFolder(const std::string& title,
                                           const std::string& initialFolder) {
     PromptCall& call = Record(PromptKind::BrowseFolder);
@@ -73,7 +80,8 @@ std::vector<std::string> ScriptedPrompts::MessageTexts() const {
 }
 
 std::size_t ScriptedPrompts::UnusedAnswers() const {
-    return m_answers.size() + m_fileNames.size() + m_folders.size() + m_colors.size();
+    return m_answers.size() + m_fileNames.size() + m_folders.size() + m_colors.size() +
+           m_saveAnswers.size();
 }
 
 ScopedScriptedPrompts::ScopedScriptedPrompts()

@@ -12,7 +12,7 @@
 namespace wexlan {
 
 /// Which Prompts call was made.
-enum class PromptKind { Message, OpenFile, SaveFile, BrowseFolder, Color };
+enum class PromptKind { Message, OpenFile, SaveFile, BrowseFolder, Color, Save };
 
 /// One recorded Prompts call: what was asked and what was answered.
 struct PromptCall {
@@ -27,22 +27,26 @@ struct PromptCall {
     std::string result;                           ///< what a dialog returned ("" = cancelled)
     unsigned int initialColor = 0;                ///< the colour chooser only: its start
     std::optional<unsigned int> color;            ///< what the colour chooser returned
+    SaveAnswer saveAnswer = SaveAnswer::Cancel;   ///< what the save question returned
 };
 
 /// Prompts for tests: nobody is asked. Every call is recorded in order, and each kind takes
 /// the next answer from its own queue (open and save dialogs share one); message answers are
 /// returned as queued even when they do not fit the buttons. With its queue empty a call gets
-/// the safe answer: Ok for an Ok box, No for a Yes/No question, "" or no colour (cancelled).
+/// the safe answer: Ok for an Ok box, No for a Yes/No question, "" or no colour (cancelled),
+/// Cancel for the save question (its text is recorded as a message's).
 class ScriptedPrompts final : public Prompts {
 public:
     void QueueAnswer(MessageAnswer answer) { m_answers.push_back(answer); }
     void QueueFileName(const std::string& path) { m_fileNames.push_back(path); }
     void QueueFolder(const std::string& folder) { m_folders.push_back(folder); }
     void QueueColor(std::optional<unsigned int> color) { m_colors.push_back(color); }
+    void QueueSaveAnswer(SaveAnswer answer) { m_saveAnswers.push_back(answer); }
 
     MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons,
                               const std::string& detail) override;
     using Prompts::ShowMessage;
+    SaveAnswer AskToSave(const std::string& text) override;
     std::string OpenFileName(const std::string& filterText, const std::string& initialFolder,
                              const FileDialogOptions& options) override {
         return FileDialog(PromptKind::OpenFile, filterText, initialFolder, options);
@@ -70,6 +74,7 @@ private:
     std::deque<std::string> m_fileNames;
     std::deque<std::string> m_folders;
     std::deque<std::optional<unsigned int>> m_colors;
+    std::deque<SaveAnswer> m_saveAnswers;
     std::vector<PromptCall> m_calls;
 };
 
