@@ -3,11 +3,13 @@
 #include <string>
 #include <utility>
 
+#include "wexlancp_export.h"
+
 namespace wexlan {
 
 /// What a step of the undo history is called: "Opacity 100 → 40" (a row, its value before
 /// and after) or "Contrast" (a dialog, a removal, an add: no values).
-struct ChangeLabel {
+struct WEXLANCP_EXPORT ChangeLabel {
     std::string what;
     std::string from;  ///< the value before; "" with `to` "" for a label without values
     std::string to;
