@@ -66,6 +66,19 @@ TEST(FolderSettings, SortedListsAndFolders) {
     EXPECT_EQ(FileInFolder("", "Wexlan.conf"), "");
 }
 
+TEST(FolderSettings, TheWindowLayoutReadsBackAndAnythingElseIsNoLayout) {
+    const WindowLayout layout{std::string("\0\x01\xff\n=", 5), "state"};
+    const std::string text = ComposeWindowLayout(layout);
+    EXPECT_EQ(text, "geometry=AAH/Cj0=\nstate=c3RhdGU=\n");
+    const std::optional<WindowLayout> read = ParseWindowLayout(text);
+    ASSERT_TRUE(read);
+    EXPECT_EQ(read->geometry, layout.geometry);
+    EXPECT_EQ(read->state, "state");
+    EXPECT_FALSE(ParseWindowLayout("geometry=AAH/Cj0=\n"));
+    EXPECT_FALSE(ParseWindowLayout("geometry=AA*/Cj0=\nstate=c3RhdGU=\n"));
+    EXPECT_FALSE(ParseWindowLayout(""));
+}
+
 TEST(FolderSettings, OnlyTheWritersOwnTemporaryFilesAreRemoved) {
     QTemporaryDir dir;
     const std::string folder = dir.path().toStdString() + "/";

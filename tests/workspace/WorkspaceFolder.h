@@ -1,25 +1,47 @@
 #pragma once
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include "../controller/TestData.h"
 #include "AppFolder.h"
 
-// AppFolder plus SystemRegistry/, local/ and data/, with small files of each output type.
+// Sets the environment variable `name` (unsets it for std::nullopt) until the object goes.
+class ScopedVariable {
+public:
+    ScopedVariable(const char* name, const std::optional<std::string>& value) : m_name(name) {
+        if (const char* previous = std::getenv(name)) {
+            m_previous = previous;
+        }
+        Set(value);
+    }
+    ~ScopedVariable() { Set(m_previous); }
+
+private:
+    void Set(const std::optional<std::string>& value) {
+        value ? setenv(m_name, value->c_str(), 1) : unsetenv(m_name);
+    }
+    const char* m_name;
+    std::optional<std::string> m_previous;
+};
+
+// AppFolder plus data/, with small files of each output type, and the user's configuration
+// folder config/varq/ (XDG_CONFIG_HOME points at config/ while the object lives).
 class WorkspaceFolder {
 public:
     WorkspaceFolder() {
         m_app.MakeEmptyFolders();  // discovery then leaves the working directory in Modules/
-        std::filesystem::create_directories(Registry());
+        std::filesystem::create_directories(Configuration());
         std::filesystem::create_directories(Data(""));
     }
 
     AppFolder& App() { return m_app; }
     const std::string& Root() const { return m_app.Root(); }
-    std::string Registry(const std::string& file = "") const {
-        return Root() + "/SystemRegistry" + (file.empty() ? "" : "/" + file);
+    std::string Configuration(const std::string& file = "") const {
+        return Root() + "/config/varq" + (file.empty() ? "" : "/" + file);
     }
     std::string Local(const std::string& path = "") const {
         return Root() + "/local" + (path.empty() ? "" : "/" + path);
@@ -54,4 +76,5 @@ public:
 
 private:
     AppFolder m_app;
+    ScopedVariable m_configHome{"XDG_CONFIG_HOME", Root() + "/config"};
 };
