@@ -250,6 +250,9 @@ std::string ComposeWindowLayout(const WindowLayout& layout) {
 }
 
 std::optional<WindowLayout> ParseWindowLayout(std::string_view text) {
+    if (text.empty() || text.back() != '\n') {
+        return std::nullopt;  // cut short: what is left may still decode
+    }
     const std::vector<std::string_view> lines = SplitLines(text);
     std::optional<std::string> geometry = DecodedValue(lines, kGeometryKey);
     std::optional<std::string> state = DecodedValue(lines, kStateKey);

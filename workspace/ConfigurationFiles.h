@@ -121,8 +121,9 @@ struct WindowLayout {
 /// bytes in Base64.
 WEXLANCP_EXPORT std::string ComposeWindowLayout(const WindowLayout& layout);
 
-/// Reads the text of "Window.conf"; std::nullopt unless both lines are there
-/// and hold Base64 (whether Qt accepts the bytes is for Qt to say).
+/// Reads the text of "Window.conf"; std::nullopt unless both lines are there,
+/// hold Base64 and the text ends with a line feed (a file cut short is no
+/// layout). Whether Qt accepts the bytes is for Qt to say.
 WEXLANCP_EXPORT std::optional<WindowLayout> ParseWindowLayout(std::string_view text);
 
 /// The layout in "Window.conf" of the configuration folder, when it holds one.

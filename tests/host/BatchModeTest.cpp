@@ -15,11 +15,16 @@
 #include <string>
 #include <vector>
 
+#include <QApplication>
+#include <QDockWidget>
 #include <QImage>
+#include <QMainWindow>
 #include <QTemporaryDir>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include "ConfigurationFiles.h"
 
 using ::testing::AllOf;
 using ::testing::HasSubstr;
@@ -570,4 +575,62 @@ TEST_F(BatchModeTest, InspectRendersASnapshotOfASampleFile) {
     auto differs = [](QRgb p) { return qRed(p) > 100 || qGreen(p) > 100; };
     EXPECT_FALSE(differs(image.pixel(0, 0)));
     EXPECT_GT(Share(image, differs), 0.02);
+}
+
+// The window's size, place and docks come back at the next start; the first start is
+// seeded with the sample cases; batch mode keeps its hands off the window's file.
+TEST_F(BatchModeTest, TheWindowLayoutIsKeptAndAFirstStartSeeded) {
+    const std::string config = Path("config");
+    const std::string layoutFile = config + "/varq/Window.conf";
+    const auto start = [&](const std::string& how) {
+        return WEXITSTATUS(std::system(("cd " + Path("") + " && XDG_CONFIG_HOME=" + config + " " +
+                                        kBin + "/varq " + how + " > /dev/null 2>&1")
+                                           .c_str()));
+    };
+    ASSERT_EQ(start("--batch - < /dev/null"), 0);
+    EXPECT_EQ(ReadAll(config + "/varq/Wexlan.conf"), "## [CurrentDirectory]\n" + kLocal +
+                                                         "/Kidney\n" + kLocal + "/Liver\n" +
+                                                         kLocal + "/Spleen\n");
+    EXPECT_FALSE(fs::exists(layoutFile));
+
+    // A layout made by another window: a place and size of its own, the layer tree hidden
+    // on the left (the workstation puts it on the right).
+    int argc = 1;
+    char name[] = "host_tests";
+    char* argv[] = {name, nullptr};
+    QApplication application(argc, argv);
+    const auto window = [](QMainWindow& main) {
+        auto* layers = new QDockWidget(&main);
+        layers->setObjectName("layersDock");
+        main.addDockWidget(Qt::LeftDockWidgetArea, layers);
+        return layers;
+    };
+    QMainWindow made;
+    window(made)->hide();
+    made.setGeometry(60, 50, 1100, 760);
+    std::ofstream(layoutFile) << wexlan::ComposeWindowLayout(
+        {made.saveGeometry().toStdString(), made.saveState().toStdString()});
+    ASSERT_EQ(start("--startup-time"), 0);
+    std::optional<wexlan::WindowLayout> saved = wexlan::ParseWindowLayout(ReadAll(layoutFile));
+    ASSERT_TRUE(saved);
+    QMainWindow seen;
+    QDockWidget* layers = window(seen);
+    seen.addDockWidget(Qt::RightDockWidgetArea, layers);
+    EXPECT_TRUE(seen.restoreGeometry(QByteArray::fromStdString(saved->geometry)));
+    EXPECT_TRUE(seen.restoreState(QByteArray::fromStdString(saved->state)));
+    EXPECT_EQ(seen.geometry(), QRect(60, 50, 1100, 760));
+    EXPECT_TRUE(layers->isHidden());
+    EXPECT_EQ(seen.dockWidgetArea(layers), Qt::LeftDockWidgetArea);
+
+    const std::string kept = ReadAll(layoutFile);
+    ASSERT_EQ(start("--batch - < /dev/null"), 0);
+    EXPECT_EQ(ReadAll(layoutFile), kept);
+
+    // Bytes Qt does not take: the window starts as on a first start, inside the screen.
+    std::ofstream(layoutFile) << "geometry=Zm9yZWlnbg==\nstate=Zm9yZWlnbg==\n";
+    ASSERT_EQ(start("--startup-time"), 0);
+    saved = wexlan::ParseWindowLayout(ReadAll(layoutFile));
+    ASSERT_TRUE(saved);
+    EXPECT_TRUE(seen.restoreGeometry(QByteArray::fromStdString(saved->geometry)));
+    EXPECT_EQ(seen.size(), QSize(1280, 900));
 }

@@ -75,6 +75,7 @@ TEST(FolderSettings, TheWindowLayoutReadsBackAndAnythingElseIsNoLayout) {
     EXPECT_EQ(read->geometry, layout.geometry);
     EXPECT_EQ(read->state, "state");
     EXPECT_FALSE(ParseWindowLayout("geometry=AAH/Cj0=\n"));
+    EXPECT_FALSE(ParseWindowLayout(text.substr(0, text.size() - 1)));  // cut short
     EXPECT_FALSE(ParseWindowLayout("geometry=AA*/Cj0=\nstate=c3RhdGU=\n"));
     EXPECT_FALSE(ParseWindowLayout(""));
 }
