@@ -42,10 +42,6 @@ bool HoldsLineBreak(const std::string& text) {
 constexpr std::string_view kGeometryKey = "geometry=";
 constexpr std::string_view kStateKey = "state=";
 
-std::string ErrnoText() {
-    return std::error_code(errno, std::generic_category()).message();
-}
-
 // An absolute path from the environment variable `name`, or "".
 std::string AbsolutePathFromEnvironment(const char* name) {
     const char* value = std::getenv(name);
@@ -193,11 +189,14 @@ std::string MakeConfigurationFolder() {
     if (folder.empty()) {
         return "No home folder is known, so the configuration folder cannot be found";
     }
+    const auto failure = [&folder](const char* what) {
+        const std::string reason = std::error_code(errno, std::generic_category()).message();
+        return folder + " cannot be " + what + " (" + reason + ")";
+    };
     // Every folder made on the way is private to the user, as the XDG rule asks.
     for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
-        const std::string part = folder.substr(0, slash);
-        if (mkdir(part.c_str(), 0700) != 0 && errno != EEXIST) {
-            return folder + " cannot be created (" + ErrnoText() + ")";
+        if (mkdir(folder.substr(0, slash).c_str(), 0700) != 0 && errno != EEXIST) {
+            return failure("created");
         }
         if (slash == std::string::npos) {
             break;
@@ -205,13 +204,13 @@ std::string MakeConfigurationFolder() {
     }
     struct stat status {};
     if (stat(folder.c_str(), &status) != 0) {
-        return folder + " cannot be created (" + ErrnoText() + ")";
+        return failure("created");
     }
     if (!S_ISDIR(status.st_mode)) {
         return folder + " cannot be created (a file of that name is in the way)";
     }
     if (access(folder.c_str(), W_OK | X_OK) != 0) {
-        return folder + " cannot be written (" + ErrnoText() + ")";
+        return failure("written");
     }
     return {};
 }

@@ -548,20 +548,6 @@ TEST_F(BatchModeTest, SetChangesTheLayerThePictureAndTheWorkspace) {
     EXPECT_THAT(loaded.out, HasSubstr("MeshLayer\tOpacity\t30\tenabled"));
 }
 
-TEST_F(BatchModeTest, AModuleThatFailsToLoadIsReportedAndTheRestRuns) {
-    // An application folder of its own: the program, the shipped viewer and a broken module.
-    const fs::path modules = Path("app/bin/Modules");
-    fs::create_directories(modules);
-    fs::create_symlink(fs::path(kBin).parent_path() / "lib", Path("app/lib"));
-    fs::copy_file(kBin + "/varq", Path("app/bin/varq"));
-    fs::copy_file(kBin + "/Modules/libSurfaceViewer.so", modules / "libSurfaceViewer.so");
-    fs::copy_file(std::string(TEST_PLUGIN_DIR) + "/libmodule_unloadable.so", modules / "broken.so");
-    const Outcome run = Batch("modules\nquit\n", Path("app/bin/varq"));
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_THAT(run.out, AllOf(HasSubstr("prompt: Couldn't load module ("), HasSubstr("broken.so"),
-                               HasSubstr("Surface Viewer")));
-}
-
 TEST_F(BatchModeTest, InspectRendersASnapshotOfASampleFile) {
     const std::string inspect =
         kBin + "/varq-inspect --snapshot " + Path("kidney.png") + " --size ";
@@ -577,60 +563,47 @@ TEST_F(BatchModeTest, InspectRendersASnapshotOfASampleFile) {
     EXPECT_GT(Share(image, differs), 0.02);
 }
 
-// The window's size, place and docks come back at the next start; the first start is
-// seeded with the sample cases; batch mode keeps its hands off the window's file.
-TEST_F(BatchModeTest, TheWindowLayoutIsKeptAndAFirstStartSeeded) {
-    const std::string config = Path("config");
-    const std::string layoutFile = config + "/varq/Window.conf";
+// The window's size, place and docks come back at the next start; batch mode keeps its
+// hands off them.
+TEST_F(BatchModeTest, TheWindowLayoutIsKeptBetweenSessions) {
+    const std::string config = Path("config"), layoutFile = config + "/varq/Window.conf";
     const auto start = [&](const std::string& how) {
-        return WEXITSTATUS(std::system(("cd " + Path("") + " && XDG_CONFIG_HOME=" + config + " " +
-                                        kBin + "/varq " + how + " > /dev/null 2>&1")
-                                           .c_str()));
+        return std::system(("XDG_CONFIG_HOME=" + config + " " + kBin + "/varq " + how +
+                            " > /dev/null 2>&1 < /dev/null")
+                               .c_str());
     };
-    ASSERT_EQ(start("--batch - < /dev/null"), 0);
-    EXPECT_EQ(ReadAll(config + "/varq/Wexlan.conf"), "## [CurrentDirectory]\n" + kLocal +
-                                                         "/Kidney\n" + kLocal + "/Liver\n" +
-                                                         kLocal + "/Spleen\n");
-    EXPECT_FALSE(fs::exists(layoutFile));
-
-    // A layout made by another window: a place and size of its own, the layer tree hidden
-    // on the left (the workstation puts it on the right).
+    // Made by another window: a place and size of its own, the layer tree hidden on the
+    // left (the workstation puts it on the right).
     int argc = 1;
-    char name[] = "host_tests";
-    char* argv[] = {name, nullptr};
+    char* argv[] = {const_cast<char*>("host_tests"), nullptr};
     QApplication application(argc, argv);
-    const auto window = [](QMainWindow& main) {
-        auto* layers = new QDockWidget(&main);
-        layers->setObjectName("layersDock");
-        main.addDockWidget(Qt::LeftDockWidgetArea, layers);
-        return layers;
-    };
-    QMainWindow made;
-    window(made)->hide();
+    QMainWindow made, seen;
+    for (QMainWindow* window : {&made, &seen}) {
+        window->addDockWidget(Qt::LeftDockWidgetArea, new QDockWidget(window));
+        window->findChild<QDockWidget*>()->setObjectName("layersDock");
+    }
+    made.findChild<QDockWidget*>()->hide();
     made.setGeometry(60, 50, 1100, 760);
+    ASSERT_EQ(start("--batch -"), 0);
     std::ofstream(layoutFile) << wexlan::ComposeWindowLayout(
         {made.saveGeometry().toStdString(), made.saveState().toStdString()});
     ASSERT_EQ(start("--startup-time"), 0);
-    std::optional<wexlan::WindowLayout> saved = wexlan::ParseWindowLayout(ReadAll(layoutFile));
+    const std::string kept = ReadAll(layoutFile);
+    ASSERT_EQ(start("--batch -"), 0);
+    EXPECT_EQ(ReadAll(layoutFile), kept);
+    std::optional<wexlan::WindowLayout> saved = wexlan::ParseWindowLayout(kept);
     ASSERT_TRUE(saved);
-    QMainWindow seen;
-    QDockWidget* layers = window(seen);
-    seen.addDockWidget(Qt::RightDockWidgetArea, layers);
+    seen.addDockWidget(Qt::RightDockWidgetArea, seen.findChild<QDockWidget*>());
     EXPECT_TRUE(seen.restoreGeometry(QByteArray::fromStdString(saved->geometry)));
     EXPECT_TRUE(seen.restoreState(QByteArray::fromStdString(saved->state)));
     EXPECT_EQ(seen.geometry(), QRect(60, 50, 1100, 760));
-    EXPECT_TRUE(layers->isHidden());
-    EXPECT_EQ(seen.dockWidgetArea(layers), Qt::LeftDockWidgetArea);
+    EXPECT_TRUE(seen.findChild<QDockWidget*>()->isHidden());
+    EXPECT_EQ(seen.dockWidgetArea(seen.findChild<QDockWidget*>()), Qt::LeftDockWidgetArea);
 
-    const std::string kept = ReadAll(layoutFile);
-    ASSERT_EQ(start("--batch - < /dev/null"), 0);
-    EXPECT_EQ(ReadAll(layoutFile), kept);
-
-    // Bytes Qt does not take: the window starts as on a first start, inside the screen.
+    // Bytes Qt does not take: the window starts at its first size, inside the screen.
     std::ofstream(layoutFile) << "geometry=Zm9yZWlnbg==\nstate=Zm9yZWlnbg==\n";
     ASSERT_EQ(start("--startup-time"), 0);
     saved = wexlan::ParseWindowLayout(ReadAll(layoutFile));
-    ASSERT_TRUE(saved);
-    EXPECT_TRUE(seen.restoreGeometry(QByteArray::fromStdString(saved->geometry)));
+    ASSERT_TRUE(saved && seen.restoreGeometry(QByteArray::fromStdString(saved->geometry)));
     EXPECT_EQ(seen.size(), QSize(1280, 900));
 }

@@ -10,20 +10,13 @@
 #include "AppFolder.h"
 
 // Sets the environment variable `name` (unsets it for std::nullopt) until the object goes.
-class ScopedVariable {
-public:
+struct ScopedVariable {
     ScopedVariable(const char* name, const std::optional<std::string>& value) : m_name(name) {
-        if (const char* previous = std::getenv(name)) {
-            m_previous = previous;
-        }
-        Set(value);
+        const char* previous = std::getenv(name);
+        m_previous = previous ? std::optional<std::string>(previous) : std::nullopt;
+        value ? setenv(name, value->c_str(), 1) : unsetenv(name);
     }
-    ~ScopedVariable() { Set(m_previous); }
-
-private:
-    void Set(const std::optional<std::string>& value) {
-        value ? setenv(m_name, value->c_str(), 1) : unsetenv(m_name);
-    }
+    ~ScopedVariable() { m_previous ? setenv(m_name, m_previous->c_str(), 1) : unsetenv(m_name); }
     const char* m_name;
     std::optional<std::string> m_previous;
 };
@@ -34,13 +27,13 @@ class WorkspaceFolder {
 public:
     WorkspaceFolder() {
         m_app.MakeEmptyFolders();  // discovery then leaves the working directory in Modules/
-        std::filesystem::create_directories(Configuration());
+        std::filesystem::create_directories(Config());
         std::filesystem::create_directories(Data(""));
     }
 
     AppFolder& App() { return m_app; }
     const std::string& Root() const { return m_app.Root(); }
-    std::string Configuration(const std::string& file = "") const {
+    std::string Config(const std::string& file = "") const {
         return Root() + "/config/varq" + (file.empty() ? "" : "/" + file);
     }
     std::string Local(const std::string& path = "") const {
