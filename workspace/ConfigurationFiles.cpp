@@ -15,6 +15,7 @@
 
 #include "FolderListing.h"
 #include "ItemNames.h"
+#include "LocalRepository.h"
 #include "RegularFile.h"
 #include "WorkingDirectory.h"
 #include "wAtomicWrite.h"
@@ -230,10 +231,8 @@ std::optional<std::string> FirstConfiguration() {
         return std::nullopt;
     }
     std::vector<std::string> cases;
-    for (const FolderEntry& entry : ListFolder(repository, "*")) {
-        if (entry.isFolder && !entry.isDotEntry) {
-            cases.push_back(entry.path);
-        }
+    for (const RepositoryFolder& folder : ListLocalRepository(repository)) {
+        cases.push_back(folder.path);
     }
     std::sort(cases.begin(), cases.end(), [](const std::string& a, const std::string& b) {
         return ToLowerAscii(a) < ToLowerAscii(b);
