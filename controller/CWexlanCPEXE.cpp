@@ -1,7 +1,12 @@
 #include "CWexlanCPEXE.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <map>
 #include <optional>
+
+#include <vtkCamera.h>
+#include <vtkRenderer.h>
 
 #include "CWexlanModules.h"
 #include "ExecutablePath.h"
@@ -16,6 +21,7 @@
 #include "wLayer.h"
 #include "wProtocol.h"
 #include "wRendererManager.h"
+#include "wSliceView.h"
 #include "wText.h"
 #include "wViewer.h"
 #include "wVolumeResource.h"
@@ -28,6 +34,59 @@ static_assert(wFileReader::OtherModel == wexlan::kModelData &&
               wFileReader::Surface == wexlan::kSurfaceData &&
               wFileReader::Markers == wexlan::kMarkerData &&
               wFileReader::PointCloud == wexlan::kPointCloudData);
+
+// How the scene of `views` (the scene's viewer first) is shown, as the Volume Viewer's
+// "mode" command words it: four views when a layout drew three views beside the scene,
+// else by the kind of the key layer; "" when that is no image.
+std::string ModeShowing(const std::vector<wViewer*>& views) {
+    const wViewer& scene = *views.front();
+    bool rendered = false;
+    for (int i = 0; i < scene.GetNumberOfItems(); ++i) {
+        rendered = rendered || scene.GetInput(i)->GetKindName() == "VolumeLayer";
+    }
+    if (views.size() == 4) {
+        return rendered ? "four-volume" : "four";
+    }
+    const std::string key =
+        scene.GetKeyLayer() != nullptr ? scene.GetKeyLayer()->GetKindName() : "";
+    return key == "VolumeLayer"    ? "volume"
+           : key == "Image3DLayer" ? "planes"
+           : key == "ImageLayer"   ? "slice"
+                                   : "";
+}
+
+wexlan::ViewCamera CameraOf(const wViewer& view) {
+    vtkCamera* camera = view.GetRenderer()->GetActiveCamera();
+    wexlan::ViewCamera saved;
+    camera->GetPosition(saved.position.data());
+    camera->GetFocalPoint(saved.focalPoint.data());
+    camera->GetViewUp(saved.viewUp.data());
+    saved.viewAngle = camera->GetViewAngle();
+    saved.parallelScale = camera->GetParallelScale();
+    saved.parallel = camera->GetParallelProjection() != 0;
+    return saved;
+}
+
+// Each data file of the registries against its path from the folder of the workspace
+// file `workspace`, so that a folder holding both can be moved.
+std::map<std::string, std::string> RelativeDataPaths(
+    const std::string& workspace, const std::vector<const wDataResourceFake*>& registries) {
+    namespace fs = std::filesystem;
+    std::error_code noThrow;
+    const fs::path folder = fs::absolute(workspace, noThrow).parent_path();
+    std::map<std::string, std::string> relative;
+    for (const wDataResourceFake* registry : registries) {
+        for (int i = 0; i < registry->GetNumberOfItems(); ++i) {
+            const std::string file = registry->GetFilename(i);
+            const fs::path path =
+                file.empty() ? fs::path() : fs::absolute(file, noThrow).lexically_relative(folder);
+            if (!path.empty()) {
+                relative[file] = path.generic_string();
+            }
+        }
+    }
+    return relative;
+}
 
 // Options shared by every file dialog of the controller.
 wexlan::FileDialogOptions DialogOptions() {
@@ -236,22 +295,96 @@ int CWexlanCPEXE::SaveWorkspace() {
     return path.empty() || SaveWorkspaceTo(path) ? 0 : -1;
 }
 
-bool CWexlanCPEXE::SaveWorkspaceTo(const std::string& path) {
-    std::optional<wexlan::ActiveModuleScript> active;
+void CWexlanCPEXE::SetTabOrder(std::function<std::vector<int>()> order) {
+    m_tabOrder = std::move(order);
+}
+
+std::vector<wViewer*> CWexlanCPEXE::GetViewsOfCurrentWindow() const {
+    if (m_modules->GetActivatedModuleId() < 0) {
+        return {};
+    }
+    // A viewer that draws in no window (a module's own) is the only view. The order in
+    // which the window draws its viewers changes as they add renderers, so they are
+    // told apart by where they draw and what they show.
+    std::vector<wViewer*> views = wViewer::ViewersIn(m_renderers->GetCurrentRenderWindow());
+    if (views.empty() && m_modules->GetViewer() != nullptr) {
+        views.push_back(m_modules->GetViewer());
+    }
+    std::stable_sort(views.begin(), views.end(), [](const wViewer* a, const wViewer* b) {
+        double first[4], second[4];
+        a->GetViewport(first);
+        b->GetViewport(second);
+        return first[3] != second[3] ? first[3] > second[3] : first[0] < second[0];
+    });
+    // The views a layout adds beside the scene are 2D slice views or, before the scene has
+    // images, empty.
+    const auto scene = std::find_if(views.begin(), views.end(), [](wViewer* view) {
+        return view->GetNumberOfItems() > 0 && !wSliceView(view).IsValid();
+    });
+    if (scene != views.end()) {
+        std::rotate(views.begin(), scene, scene + 1);
+    }
+    return views;
+}
+
+wexlan::TabScript CWexlanCPEXE::RecordCurrentTab() const {
+    wexlan::TabScript tab;
     const int module = m_modules->GetActivatedModuleId();
-    if (module >= 0) {
-        active.emplace();
-        active->moduleName = m_modules->GetModuleName(module);
-        // A module may be active before it made its viewer: then it has no layers to record.
-        if (wViewer* viewer = m_modules->GetViewer()) {
-            for (int i = 0; i < viewer->GetNumberOfItems(); ++i) {
-                wLayer* layer = viewer->GetInput(i);
-                active->layerScripts.push_back(layer != nullptr ? layer->GetScript() : "");
+    if (module < 0) {
+        return tab;
+    }
+    tab.moduleName = m_modules->GetModuleName(module);
+    // A module may be active before it made its viewer: then it has no views to record.
+    const std::vector<wViewer*> views = GetViewsOfCurrentWindow();
+    if (!views.empty()) {
+        tab.mode = ModeShowing(views);
+    }
+    for (wViewer* view : views) {
+        wexlan::ViewScript& saved = tab.views.emplace_back();
+        saved.camera = CameraOf(*view);
+        for (int i = 0; i < view->GetNumberOfItems(); ++i) {
+            wLayer* layer = view->GetInput(i);
+            saved.layerScripts.push_back(layer != nullptr ? layer->GetScript() : "");
+        }
+    }
+    return tab;
+}
+
+bool CWexlanCPEXE::SaveWorkspaceTo(const std::string& path) {
+    wexlan::WorkspaceContents contents;
+    contents.modelScript = m_models->GetScript();
+    contents.volumeScript = m_volumes->GetScript();
+    const int current = m_renderers->GetCurrentRenderWindowId();
+    std::vector<int> windows;
+    if (m_tabOrder) {
+        windows = m_tabOrder();
+    } else {
+        for (int id = 0; id < wexlan::kRenderWindowCount; ++id) {
+            if (m_renderers->GetRenderWindow(id) != nullptr) {
+                windows.push_back(id);
             }
         }
     }
-    const std::string text =
-        wexlan::ComposeWorkspaceScript(m_models->GetScript(), m_volumes->GetScript(), active);
+    // The modules answer for the current window: each tab's is made current in turn.
+    for (const int id : windows) {
+        if (m_renderers->SetCurrentRenderWindow(id)) {
+            if (id == current) {
+                contents.currentTab = static_cast<int>(contents.tabs.size());
+            }
+            contents.tabs.push_back(RecordCurrentTab());
+        }
+    }
+    m_renderers->SetCurrentRenderWindow(current);
+    // The first part names the current tab's module and scene, for every reader.
+    const wexlan::TabScript active =
+        contents.tabs.empty() ? RecordCurrentTab() : contents.tabs[contents.currentTab];
+    if (active.moduleName) {
+        contents.module = wexlan::ActiveModuleScript{
+            *active.moduleName,
+            active.views.empty() ? std::vector<std::string>() : active.views[0].layerScripts};
+    }
+    contents.relativePaths = RelativeDataPaths(path, {m_models.get(), m_volumes.get()});
+    const std::string text = wexlan::ComposeWorkspaceScript(contents);
     // A failure leaves any earlier file as it was.
     if (std::string reason; !wexlan::AtomicWrite::Write(path, text, reason)) {
         ShowSaveFailure("the workspace", path, reason);

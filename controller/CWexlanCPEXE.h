@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "HardwareTable.h"
+#include "WorkspaceScript.h"
 #include "wexlancp_export.h"
 
 class CWexlanModules;
@@ -13,6 +14,7 @@ class QWidget;
 class wDataResource;
 class wFileReader;
 class wRendererManager;
+class wViewer;
 class wVolumeResource;
 
 /// The controller of the control panel: everything that is not a window.
@@ -124,10 +126,23 @@ public:
     int SaveWorkspace();
 
     /// Writes the workspace to `path` in one piece (a failure or a killed
-    /// process leaves any earlier file intact). A file that cannot be written
-    /// (a missing or read-only folder, say) is reported in a message naming it
-    /// and the reason. @return whether the file was written.
+    /// process leaves any earlier file intact): the registries, and for every
+    /// viewing tab (SetTabOrder) its active module, how the module shows images,
+    /// the camera and layers of each of its views, which tab is current, and the
+    /// data files' paths relative to the folder of `path` (WorkspaceScript.h).
+    /// A file that cannot be written (a missing or read-only folder, say) is
+    /// reported in a message naming it and the reason.
+    /// @return whether the file was written.
     bool SaveWorkspaceTo(const std::string& path);
+    /// The views of the module active in the current render window: its scene (the
+    /// viewer its layers are added to) first, then the views a layout shows beside it
+    /// (2D slice views), row by row from the upper left corner. None without an
+    /// active module or before it made its viewer.
+    std::vector<wViewer*> GetViewsOfCurrentWindow() const;
+    /// The render window ids of the viewing tabs in the order the tabs are shown,
+    /// which SaveWorkspaceTo asks for; an empty function: the registered windows
+    /// in id order.
+    void SetTabOrder(std::function<std::vector<int>()> order);
     /// @}
 
     /// @name Paths and dialogs
@@ -173,7 +188,11 @@ public:
 
 private:
     int m_viewingTabCount = 0;
+    /// The current render window's tab as a workspace file records it.
+    wexlan::TabScript RecordCurrentTab() const;
+
     std::unique_ptr<wFileReader> m_reader;
+    std::function<std::vector<int>()> m_tabOrder;
     std::string m_openError;
     bool m_openCancelled = false;
     bool m_reading = false;

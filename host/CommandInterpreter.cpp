@@ -10,9 +10,13 @@
 #include "CWexlanModules.h"
 #include "MainWindow.h"
 #include "ViewCommands.h"
+#include "ViewingTabs.h"
+#include "wLayer.h"
 #include "wProtocol.h"
+#include "wRendererManager.h"
 #include "wSnapshot.h"
 #include "wText.h"
+#include "wViewer.h"
 
 namespace {
 
@@ -37,6 +41,29 @@ CommandInterpreter::Result Attempt(Call call) {
     } catch (const std::invalid_argument& refusal) {
         return Fail(refusal.what());
     }
+}
+
+// A line per viewing tab: its number from 1, caption, active module ("none") and the
+// names of its scene's layers, separated by tabs.
+std::string TabsText(CWexlanCPEXE& controller, ViewingTabs& tabs) {
+    wRendererManager* renderers = controller.GetRenderers();
+    CWexlanModules* modules = controller.GetModules();
+    const int current = renderers->GetCurrentRenderWindowId();
+    std::string text;
+    for (int i = 0; i < tabs.count(); ++i) {
+        // The modules answer for the current window.
+        renderers->SetCurrentRenderWindow(tabs.WindowId(i));
+        const int module = modules->GetActivatedModuleId();
+        text += std::to_string(i + 1) + "\t" + tabs.tabText(i).toStdString() + "\t" +
+                (module >= 0 ? modules->GetModuleName(module) : "none");
+        const std::vector<wViewer*> views = controller.GetViewsOfCurrentWindow();
+        for (int layer = 0; !views.empty() && layer < views[0]->GetNumberOfItems(); ++layer) {
+            text += "\t" + views[0]->GetInput(layer)->GetLayerName();
+        }
+        text += "\n";
+    }
+    renderers->SetCurrentRenderWindow(current);
+    return text;
 }
 
 }  // namespace
@@ -91,6 +118,19 @@ CommandInterpreter::CommandInterpreter(MainWindow& window) : m_window(window) {
                    ? Print("")
                    : Fail("all " + std::to_string(wexlan::kRenderWindowCount) +
                           " viewing tabs are in use");
+    });
+    Add("tabs", "tabs", "list the viewing tabs (number, caption, module, layers)",
+        [&panel, &window](const std::string&) {
+            return Print(TabsText(*panel.GetEXE(), window.Tabs()));
+        });
+    Add("tab", "tab N", "make viewing tab N current", [&window](const std::string& number) {
+        int index = 0;
+        ViewingTabs& tabs = window.Tabs();
+        if (!wexlan::ParseInt(number, index) || index < 1 || index > tabs.count()) {
+            return Fail("tab needs a number from 1 to " + std::to_string(tabs.count()));
+        }
+        tabs.setCurrentIndex(index - 1);
+        return Print("");
     });
     Add("props", "props", "print the property sheet (group, row, value, enabled)",
         [&window](const std::string&) { return Print(window.PropertySheetText()); });

@@ -85,7 +85,7 @@ bool MainWindow::SetPropertyRow(const std::string& argument, std::string& why) {
 
 std::string MainWindow::LoadWorkspaceFile(const std::string& path) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const std::string problems = wexlan::LoadWorkspace(m_panel, path);
+    const std::string problems = wexlan::LoadWorkspace(m_panel, *m_tabs, path);
     QApplication::restoreOverrideCursor();
     RefreshViews();
     return problems;

@@ -45,12 +45,24 @@ ViewingTabs::ViewingTabs(CWexlanCPEXE* controller, bool onScreen, QWidget* paren
     connect(this, &QTabWidget::tabCloseRequested, this, &ViewingTabs::CloseViewingTab);
     m_controller->GetRenderers()->SetCaptionListener(
         [this](const std::string& caption) { OnCaption(caption); });
+    m_controller->SetTabOrder([this] {
+        std::vector<int> ids;
+        for (const Tab& tab : m_tabs) {
+            ids.push_back(tab.id);
+        }
+        return ids;
+    });
 }
 
 ViewingTabs::~ViewingTabs() = default;
 
 void ViewingTabs::StopFollowingCaption() {
     m_controller->GetRenderers()->SetCaptionListener({});
+    m_controller->SetTabOrder({});
+}
+
+int ViewingTabs::WindowId(int index) const {
+    return index >= 0 && index < static_cast<int>(m_tabs.size()) ? m_tabs[index].id : -1;
 }
 
 int ViewingTabs::AddViewingTab() {

@@ -42,7 +42,10 @@ public:
     vtkRenderWindowInteractor* CurrentInteractor() const;
     /// Renders the current tab's window.
     void RenderCurrent();
-    /// Stops showing the caption (before the controller goes, at teardown).
+    /// The render window id of tab `index`, or -1 for an index out of range.
+    int WindowId(int index) const;
+    /// Stops showing the caption and telling the controller the tab order (before
+    /// the controller goes, at teardown).
     void StopFollowingCaption();
 
 signals:

@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication application(argc, argv);
     wexlan::ScopedScriptedPrompts prompts;  // a failed read must not wait for a person
-    const std::string volume = wexlan::io::bench::Input("volume.nrrd");
+    const std::string volume = wexlan::io::bench::Input("chest.nrrd");
     const std::string series = wexlan::io::bench::Input("ct_series/IM0150");
     const std::string cloud = wexlan::io::bench::Input("cloud.xyz");
     CWexlanCPEXE controller;

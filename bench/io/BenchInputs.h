@@ -12,8 +12,8 @@ const std::string& InputFolder();
 
 /// Full path of an input, written first (with the others of its group) if missing:
 /// "mesh_binary.stl", "mesh_ascii.stl", "mesh_binary.ply", "mesh_ascii.ply", "mesh.obj",
-/// "mesh.vtp", "volume.mha", "volume.nrrd", "volume.nii", "volume.nii.gz",
-/// "volume_analyze.hdr" (Analyze 7.5, with "volume_analyze.img"), "volume.vq", "cloud.xyz", "ct_series/IM0000" (one of 300 DICOM slices) and
+/// "mesh.vtp", "chest.mha", "chest.nrrd", "chest.nii", "chest.nii.gz",
+/// "chest_analyze.hdr" (Analyze 7.5, with "chest_analyze.img"), "chest.vq", "cloud.xyz", "ct_series/IM0000" (one of 300 DICOM slices) and
 /// "ct_series.mha" (the same CT volume as one MetaImage file), "markers_160k.mrk.json" and
 /// "markers_640k.mrk.json" (markups files of kMarkers and 4 * kMarkers control points).
 std::string Input(const std::string& name);

@@ -373,17 +373,17 @@ void RegisterAll() {
     add("ply_ascii", "mesh_ascii.ply", 2, Vtk<vtkPLYReader>, "vtk");
     add("obj", "mesh.obj", 2, Vtk<vtkOBJReader>, "vtk");
     add("vtp", "mesh.vtp", 3, Vtk<vtkXMLPolyDataReader>, "vtk");
-    add("mha_512", "volume.mha", 5, Vtk<vtkMetaImageReader>, "vtk");
-    add("nrrd_512", "volume.nrrd", 5, Vtk<vtkNrrdReader>, "vtk");
-    add("nii_512", "volume.nii", 5, Vtk<vtkNIFTIImageReader>, "vtk");
-    add("analyze_512", "volume_analyze.hdr", 5, Vtk<vtkNIFTIImageReader>, "vtk");
-    add("nii_gz_512", "volume.nii.gz", 2, Vtk<vtkNIFTIImageReader>, "vtk");
-    add("vq_512", "volume.vq", 5, ReadIntoBuffer<false>, "read_buffer");
+    add("mha_512", "chest.mha", 5, Vtk<vtkMetaImageReader>, "vtk");
+    add("nrrd_512", "chest.nrrd", 5, Vtk<vtkNrrdReader>, "vtk");
+    add("nii_512", "chest.nii", 5, Vtk<vtkNIFTIImageReader>, "vtk");
+    add("analyze_512", "chest_analyze.hdr", 5, Vtk<vtkNIFTIImageReader>, "vtk");
+    add("nii_gz_512", "chest.nii.gz", 2, Vtk<vtkNIFTIImageReader>, "vtk");
+    add("vq_512", "chest.vq", 5, ReadIntoBuffer<false>, "read_buffer");
     // The floor of the uncompressed volumes: the same bytes read into a fresh huge-page
     // buffer, in the same run.
     for (const auto& [label, file] :
-         {std::pair{"vq_512", "volume.vq"}, std::pair{"mha_512", "volume.mha"},
-          std::pair{"nii_512", "volume.nii"}, std::pair{"analyze_512", "volume_analyze.img"}}) {
+         {std::pair{"vq_512", "chest.vq"}, std::pair{"mha_512", "chest.mha"},
+          std::pair{"nii_512", "chest.nii"}, std::pair{"analyze_512", "chest_analyze.img"}}) {
         const std::string name = std::string(label) + "/read_hugepages";
         benchmark::RegisterBenchmark(name.c_str(), ReadIntoBuffer<true>, file, name)
             ->Iterations(5)
@@ -403,7 +403,7 @@ void RegisterAll() {
             ->Unit(benchmark::kMillisecond)
             ->UseRealTime();
     }
-    benchmark::RegisterBenchmark("vq_512/read_hugepages", ReadIntoBuffer<true>, "volume.vq",
+    benchmark::RegisterBenchmark("vq_512/read_hugepages", ReadIntoBuffer<true>, "chest.vq",
                                  std::string("vq_512/read_hugepages"))
         ->Iterations(5)
         ->Repetitions(3)
@@ -414,8 +414,8 @@ void RegisterAll() {
     // The cost of progress and cancel: the same reads with a callback and a flag, in turn
     // with plain ones.
     for (const auto& [name, file] :
-         {std::pair{"stl_binary/watched", "mesh_binary.stl"}, std::pair{"nrrd_512/watched", "volume.nrrd"},
-          std::pair{"vq_512/watched", "volume.vq"}, std::pair{"nii_gz_512/watched", "volume.nii.gz"},
+         {std::pair{"stl_binary/watched", "mesh_binary.stl"}, std::pair{"nrrd_512/watched", "chest.nrrd"},
+          std::pair{"vq_512/watched", "chest.vq"}, std::pair{"nii_gz_512/watched", "chest.nii.gz"},
           std::pair{"vtp/watched", "mesh.vtp"}, std::pair{"ct_series/watched", "ct_series/IM0150"}}) {
         benchmark::RegisterBenchmark(name, Watched, file, std::string(name))
             ->Iterations(7)
@@ -535,9 +535,9 @@ public:
                                 Met(ours <= 1.3 * huge)});
         }
         for (const auto& [label, file] :
-             {std::pair{"mha_512", "volume.mha"}, std::pair{"nii_512", "volume.nii"},
-              std::pair{"analyze_512", "volume_analyze.hdr"},
-              std::pair{"nii_gz_512", "volume.nii.gz"}}) {
+             {std::pair{"mha_512", "chest.mha"}, std::pair{"nii_512", "chest.nii"},
+              std::pair{"analyze_512", "chest_analyze.hdr"},
+              std::pair{"nii_gz_512", "chest.nii.gz"}}) {
             const double volume = double(wexlan::io::bench::kVolumeSize) *
                                   wexlan::io::bench::kVolumeSize * wexlan::io::bench::kVolumeSize *
                                   2 / (1 << 20);

@@ -234,7 +234,7 @@ vtkSmartPointer<vtkImageData> ReadSeries(const DicomHeader& opened) {
             DecodeSlice(header, opened, kind, out);
         }
         rescaler.Slice(k, out);
-    }, "slice");
+    }, "slice", WaitsFor::Disk);
     vtkSmartPointer<vtkDataArray> values = rescaler.Finish(memory);
     return MakeImage(kind, static_cast<int>(slices.size()), geometry, values, opened,
                      opened.hasPosition);

@@ -65,7 +65,7 @@ std::vector<std::string> CandidateFiles(const DicomHeader& opened) {
     std::vector<char> dicom(files.size());
     OnAllCores(files.size(), [&](std::size_t i) {
         dicom[i] = LooksLikeDicom(files[i]) && HasSoundDicomStructure(files[i]);
-    }, "file");
+    }, "file", WaitsFor::Disk);
     std::vector<std::string> paths;
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (dicom[i]) {

@@ -44,40 +44,96 @@ TEST(WorkspaceScript, ParseGivesBackWhatWasComposed) {
         models.SetFilename(static_cast<int>(i), awkward[i].second);
     }
     wScriptRecord layer{"MeshLayer", "# activated component", "# THE END", {{"Color", "#ff0000"}}};
-    const std::string modelScript = models.GetScript();
+    wexlan::ViewCamera camera{{0.1, -0.0, 1e300}, {1, 2, 3}, {0, 0, 1}, 12.5, 0.3, true};
+    wexlan::TabScript tab{"# END OF TABS\ttab", "four", {{camera, {layer.Format(), "x"}}, {}}};
     for (const char* moduleName : {"M", "coolstart", "# Layers", "# MODELS", ""}) {
         for (const bool withModule : {true, false}) {
-            std::optional<wexlan::ActiveModuleScript> module;
+            wexlan::WorkspaceContents contents;
+            contents.modelScript = models.GetScript();
+            contents.volumeScript = "image\th\t/d/h.mha\n";
             if (withModule) {
-                module = wexlan::ActiveModuleScript{moduleName, {layer.Format(), "second\tlayer"}};
+                contents.module = wexlan::ActiveModuleScript{moduleName, {layer.Format(), "2"}};
+                contents.tabs = {wexlan::TabScript{}, tab};
+                contents.currentTab = 1;
+                contents.relativePaths = {{"/d/# Layers", "a\tb/\nc.vtk"}, {"/e.vtk", "../e.vtk"}};
             }
-            const std::string text =
-                ComposeWorkspaceScript(modelScript, "image\th\t/d/h.mha\n", module);
+            const std::string text = ComposeWorkspaceScript(contents);
             wexlan::WorkspaceContents parsed;
             ASSERT_EQ(ParseWorkspaceScript(text, parsed), "") << text;
-            EXPECT_EQ(parsed.modelScript, modelScript);
-            EXPECT_EQ(parsed.volumeScript, "image\th\t/d/h.mha\n");
+            EXPECT_EQ(ComposeWorkspaceScript(parsed), text);
             ASSERT_EQ(parsed.module.has_value(), withModule) << text;
+            ASSERT_EQ(parsed.tabs.size(), withModule ? 2u : 0u);
             if (withModule) {
                 EXPECT_EQ(parsed.module->moduleName, moduleName);
-                EXPECT_EQ(parsed.module->layerScripts, module->layerScripts);
+                EXPECT_EQ(parsed.tabs[1].views[0].layerScripts, tab.views[0].layerScripts);
+                EXPECT_FALSE(parsed.tabs[1].views[1].camera.has_value());
+                EXPECT_EQ(parsed.tabs[1].views[0].camera->position[2], 1e300);
+                EXPECT_EQ(parsed.relativePaths, contents.relativePaths);
             }
             // Written on another system: the same parts.
             const std::string crlf = std::regex_replace(text, std::regex("\n"), "\r\n");
             wexlan::WorkspaceContents fromCrlf;
             ASSERT_EQ(ParseWorkspaceScript(crlf, fromCrlf), "");
-            EXPECT_EQ(fromCrlf.modelScript, modelScript);
-            EXPECT_EQ(fromCrlf.module.has_value(), withModule);
+            EXPECT_EQ(ComposeWorkspaceScript(fromCrlf), text);
         }
     }
-    // A cut-off file is refused and the parts passed in stay as they were.
-    const std::string whole = ComposeWorkspaceScript(modelScript, "", std::nullopt);
+    // A cut-off file is refused and the parts passed in stay as they were, as is a damaged
+    // line of the tab part; words of a later version are passed over.
+    wexlan::WorkspaceContents whole;
+    whole.modelScript = models.GetScript();
+    whole.tabs = {tab};
+    const std::string text = ComposeWorkspaceScript(whole);
+    const std::string tabsStart = "# THE END\n# VIEWING TABS\n";
     wexlan::WorkspaceContents kept;
     kept.modelScript = "kept";
-    EXPECT_EQ(ParseWorkspaceScript(whole.substr(0, whole.size() - 1), kept),
-              "is incomplete (no \"# THE END\" line)");
-    EXPECT_EQ(ParseWorkspaceScript("", kept), "is incomplete (no \"# THE END\" line)");
+    for (const auto& [cut, why] : std::vector<std::pair<std::string, std::string>>{
+             {text.substr(0, text.find("# THE END") + 8), "no \"# THE END\" line"},
+             {"", "no \"# THE END\" line"},
+             {text.substr(0, text.size() - 2), "no \"# END OF TABS\" line"},
+             {text.substr(0, text.find(tabsStart) + tabsStart.size()),
+              "no \"# END OF TABS\" line"}}) {
+        EXPECT_EQ(ParseWorkspaceScript(cut, kept), "is incomplete (" + why + ")");
+    }
+    const auto withLine = [&](const std::string& line) {
+        std::string edited = text;
+        return edited.insert(edited.find("view\t"), line + "\n");
+    };
+    EXPECT_EQ(ParseWorkspaceScript(withLine("view\t1 2 3"), kept),
+              "has a damaged line 17 in its viewing tabs");
+    for (const char* line : {"current\t0", "mode", "layer\tx", "path\tx", "tab\ta\tb", "\\q"}) {
+        EXPECT_NE(ParseWorkspaceScript(withLine(line), kept), "") << line;
+    }
+    EXPECT_EQ(ParseWorkspaceScript(withLine("current\t2"), kept),
+              "names a current tab it does not hold");
     EXPECT_EQ(kept.modelScript, "kept");
+    ASSERT_EQ(ParseWorkspaceScript(withLine("zoom\t2"), kept), "");
+    EXPECT_EQ(ComposeWorkspaceScript(kept), text);
+}
+
+// A file as the first versions wrote it, which ends at "# THE END": its active module and
+// layers, no tabs. Files written now begin with the same lines, which those versions read.
+TEST(WorkspaceScript, FilesOfTheFirstKindReadAndNewFilesBeginAsThey) {
+    const std::string old = kHeader +
+                            "# MODELS\nmodel\tkidney\t/d/kidney.stl\n# VOLUMES\n"
+                            "image\tct\t/d/ct.mha\n# activated component\nVolume Viewer\n"
+                            "coolstart\n# Layers\nImage3DLayer\tct\tct\tOpacity=0.5\n"
+                            "MeshLayer\tkidney\tkidney\n# THE END";
+    wexlan::WorkspaceContents contents;
+    ASSERT_EQ(ParseWorkspaceScript(old, contents), "");
+    EXPECT_EQ(contents.modelScript, "model\tkidney\t/d/kidney.stl\n");
+    EXPECT_EQ(contents.volumeScript, "image\tct\t/d/ct.mha\n");
+    ASSERT_TRUE(contents.module.has_value());
+    EXPECT_EQ(contents.module->moduleName, "Volume Viewer");
+    EXPECT_EQ(contents.module->layerScripts,
+              (std::vector<std::string>{"Image3DLayer\tct\tct\tOpacity=0.5",
+                                        "MeshLayer\tkidney\tkidney"}));
+    EXPECT_TRUE(contents.tabs.empty());
+    EXPECT_TRUE(contents.relativePaths.empty());
+
+    contents.tabs = {wexlan::TabScript{}, wexlan::TabScript{"Volume Viewer", "volume", {}}};
+    contents.currentTab = 1;
+    contents.relativePaths = {{"/d/ct.mha", "ct.mha"}};
+    EXPECT_EQ(ComposeWorkspaceScript(contents).rfind(old + "\n# VIEWING TABS\n", 0), 0u);
 }
 
 class WorkspaceScriptTest : public testdata::AppTest {};
@@ -103,13 +159,18 @@ TEST_F(WorkspaceScriptTest, SavedThroughTheDialogWithTheActiveModuleAndItsLayers
     EXPECT_EQ(controller.SaveWorkspace(), 0);
     const std::string head = kHeader + "# MODELS\n" + controller.GetModel()->GetScript() +
                              "# VOLUMES\n# activated component\n";
-    EXPECT_EQ(ReadAll(target), head + "# No component\n# THE END");
+    // Without viewing tabs, the data files' paths from the workspace file's folder follow.
+    const std::string paths = "\n# VIEWING TABS\npath\t" + Data("bunny.vtk") +
+                              "\tdata/bunny.vtk\npath\t" + Data("liver.vtk") +
+                              "\tdata/liver.vtk\n# END OF TABS\n";
+    EXPECT_EQ(ReadAll(target), head + "# No component\n# THE END" + paths);
 
     // The active module has no viewer: its name and no layers.
     controller.GetModules()->SetActivatedModule("partial");
     m_prompts->QueueFileName(m_app.Root() + "/plain");
     controller.SaveWorkspace();
-    EXPECT_EQ(ReadAll(m_app.Root() + "/plain"), head + "Partial\ncoolstart\n# Layers\n# THE END");
+    EXPECT_EQ(ReadAll(m_app.Root() + "/plain"),
+              head + "Partial\ncoolstart\n# Layers\n# THE END" + paths);
 
     wViewer viewer;
     for (int i = 0; i < 2; ++i) {
@@ -122,7 +183,7 @@ TEST_F(WorkspaceScriptTest, SavedThroughTheDialogWithTheActiveModuleAndItsLayers
     controller.SaveWorkspace();
     EXPECT_EQ(ReadAll(target), head + "Alpha\ncoolstart\n# Layers\n" +
                                    viewer.GetInput(0)->GetScript() + "\n" +
-                                   viewer.GetInput(1)->GetScript() + "\n# THE END");
+                                   viewer.GetInput(1)->GetScript() + "\n# THE END" + paths);
     EXPECT_NE(viewer.GetInput(0)->GetScript().find("bunny"), std::string::npos);
 
     // An unwritable place fails the command (the message: BatchModeTest; nothing is left

@@ -607,3 +607,61 @@ TEST_F(BatchModeTest, TheWindowLayoutIsKeptBetweenSessions) {
     ASSERT_TRUE(saved && seen.restoreGeometry(QByteArray::fromStdString(saved->geometry)));
     EXPECT_EQ(seen.size(), QSize(1280, 900));
 }
+
+// Every viewing tab comes back from a workspace file with its module, mode, layers and
+// cameras, also after the data and the file moved together; what is missing is named once.
+TEST_F(BatchModeTest, WorkspacesKeepEveryTabAndMoveWithTheirData) {
+    fs::create_directory(Path("data"));
+    WriteCtVolume(Path("data/ct.mha"));
+    fs::copy_file(kLocal + "/Kidney/kidney.stl", Path("data/kidney.stl"));
+    fs::copy_file(kLocal + "/Liver/liver.ply", Path("data/liver.ply"));
+    const Outcome run = Batch(
+        "open " + Path("data/ct.mha") + " " + Path("data/kidney.stl") + " " +
+        Path("data/liver.ply") +
+        "\nselect ct\nbutton Volume Viewer\nmodule Volume Viewer mode four\n"
+        "set Contrast -50, 150\nset Slice 10, 30, 8\ncamera azimuth 30\nscreenshot a.png\n"
+        "newtab\nselect kidney\nbutton Surface Viewer\nselect liver\nbutton Surface Viewer\n"
+        "layer kidney\nset Color #ff0000\nset Opacity 40\nlayer liver\nset Color #00ff00\n"
+        "camera elevation 20\nscreenshot b.png\ntab 3\ntab 1\ntabs\nworkspace data/w.f\nquit\n");
+    ASSERT_EQ(run.status, 1);
+    EXPECT_THAT(run.err, HasSubstr("line 21: tab needs a number from 1 to 2"));
+    const std::string tabs =
+        "1\tVolume Viewer - ct\tVolume Viewer\tct\n2\tSurface Viewer - "
+        "kidney, liver\tSurface Viewer\tkidney\tliver\n";
+    EXPECT_THAT(run.out, HasSubstr(tabs));
+
+    // Moved elsewhere, the originals gone: everything comes back in the same tabs.
+    fs::rename(Path("data"), Path("moved"));
+    const Outcome loaded = Batch(
+        "loadworkspace moved/w.f\ntabs\nscreenshot a2.png\ntab 2\n"
+        "screenshot b2.png\ntab 1\nworkspace moved/again.f\nquit\n");
+    ASSERT_EQ(loaded.status, 0) << loaded.err;
+    EXPECT_THAT(loaded.out, HasSubstr(tabs));
+    EXPECT_LT(Changed(Shot("a.png"), Shot("a2.png")), 0.01);
+    EXPECT_LT(Changed(Shot("b.png"), Shot("b2.png")), 0.01);
+    // Modes, layer lines with their rows and cameras are saved again as they were.
+    const auto tabPart = [](const std::string& text) {
+        return std::regex_replace(text.substr(text.find("# THE END")), std::regex("\npath\t[^\n]*"),
+                                  "");
+    };
+    const std::string saved = ReadAll(Path("moved/w.f"));
+    EXPECT_EQ(tabPart(ReadAll(Path("moved/again.f"))), tabPart(saved));
+    for (const char* line :
+         {"current\t1\ntab\tVolume Viewer\nmode\tfour\nview\t", "Contrast=[-50.0, 150.0]",
+          "Slice=10, 30, 8", "Opacity=0.4", "tab\tSurface Viewer\nview\t", "\tkidney.stl\n"}) {
+        EXPECT_THAT(saved, HasSubstr(line));
+    }
+
+    // A missing file is named once and the rest loads; a file of the first kind still loads.
+    fs::remove(Path("moved/liver.ply"));
+    std::ofstream(Path("old.f")) << "# MODELS\n# VOLUMES\nimage\tct\t" << Path("moved/ct.mha")
+                                 << "\n# activated component\nVolume Viewer\ncoolstart\n# Layers\n"
+                                    "Image3DLayer\tct\tct\tOpacity=0.5\n# THE END";
+    const Outcome partly =
+        Batch("loadworkspace moved/w.f\ntabs\nnewtab\nloadworkspace old.f\nselect ct\nprops\n");
+    EXPECT_EQ(partly.status, 1);
+    EXPECT_THAT(partly.err, HasSubstr("the data file " + Path("data/liver.ply") + " is missing\n"));
+    EXPECT_THAT(partly.out, HasSubstr("1\tVolume Viewer - ct\tVolume Viewer\tct\n2\tSurface "
+                                      "Viewer - kidney\tSurface Viewer\tkidney\n"));
+    EXPECT_THAT(partly.out, HasSubstr("Image3DLayer\tOpacity\t50\tenabled"));
+}
