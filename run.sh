@@ -18,7 +18,9 @@ mkdir -p "$out"
 sed -e "s|@LOCAL@|$wexlan_root/build/bin/local|g" -e "s|@OUT@|$out|g" \
     "$wexlan_root/scripts/demo.cmd.in" > "$out/demo.cmd"
 echo "No display found: running the demo in batch mode under Xvfb."
-xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$varq" --batch "$out/demo.cmd"
+# The demo keeps its settings beside its pictures, not in the user's configuration folder.
+XDG_CONFIG_HOME="$out/config" xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
+    "$varq" --batch "$out/demo.cmd"
 echo
 echo "Pictures of the demo: $out/varq-surface.png, $out/varq-volume.png,"
 echo "$out/varq-four-views.png and $out/varq-volume-rendering.png"

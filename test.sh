@@ -35,8 +35,12 @@ cd "$build_dir"
 # Rendering tests need an X server: the whole suite runs under Xvfb with Mesa's
 # software OpenGL (without resets, so that processes opening windows one after
 # another are never refused); widget-only tests use Qt's offscreen platform.
+# Every test program keeps the workstation's configuration in a temporary folder of its
+# own; the other tests get one for the whole run, so HOME's ~/.config is never touched.
+config_home="$(mktemp -d)"
+trap 'rm -rf "$config_home"' EXIT
 run_ctest() {
-    xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
+    XDG_CONFIG_HOME="$config_home" xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" \
         ctest --output-on-failure --parallel "$(nproc)" --timeout 300 "$@"
 }
 if [ -n "${LSAN_OPTIONS:-}" ]; then

@@ -32,12 +32,3 @@ foreach(module SurfaceViewer VolumeViewer)
 endforeach()
 install(TARGETS SimulatedTracker LIBRARY DESTINATION bin/Hard)
 install(DIRECTORY ${CMAKE_BINARY_DIR}/bin/local DESTINATION bin OPTIONAL)
-# A first configuration pointing at the installed sample folders; an existing
-# one is the user's and stays.
-install(CODE [[
-    set(conf "${CMAKE_INSTALL_PREFIX}/bin/SystemRegistry/Wexlan.conf")
-    if(NOT EXISTS "${conf}")
-        set(local "${CMAKE_INSTALL_PREFIX}/bin/local")
-        file(WRITE "${conf}" "## [CurrentDirectory]\n${local}/Kidney\n${local}/Liver\n${local}/Spleen\n")
-    endif()
-]])

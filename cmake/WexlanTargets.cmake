@@ -50,14 +50,16 @@ endfunction()
 #
 # One GoogleTest executable; its cases are registered with ctest one by one.
 # "ui" tests run Qt on the offscreen platform; "render" tests need an X server
-# (test.sh runs the whole suite under Xvfb).
+# (test.sh runs the whole suite under Xvfb). Every process keeps the workstation's
+# configuration in a temporary folder of its own (tests/support).
 function(wexlan_add_test name)
     cmake_parse_arguments(ARG "" "LABEL" "SOURCES;LIBS" ${ARGN})
     if(NOT ARG_LABEL)
         set(ARG_LABEL unit)
     endif()
     add_executable(${name} ${ARG_SOURCES})
-    target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest GTest::gmock GTest::gtest_main m)
+    target_link_libraries(${name} PRIVATE ${ARG_LIBS} WexlanPrivateConfigurationFolder
+                                          GTest::gtest GTest::gmock GTest::gtest_main m)
     set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
     set(env "")
     if(ARG_LABEL STREQUAL "ui")

@@ -98,7 +98,7 @@ CommandInterpreter::CommandInterpreter(MainWindow& window) : m_window(window) {
         "DICOMweb servers: list, add NAME URL, studies NAME [PATIENT], series NAME STUDY_UID, "
         "open NAME SERIES_UID",
         [this](const std::string& argument) {
-            RemoteCommands remote(wexlan::ConfigurationFolderForWriting(),
+            RemoteCommands remote(wexlan::ConfigurationFolder(),
                                   RemoteCommands::DefaultCacheRoot());
             const std::string words = argument.substr(std::min(argument.size(), argument.find_first_not_of(' ')));
             if (words.rfind("open ", 0) != 0) {

@@ -25,6 +25,7 @@
 #include "CWexlanPreviewUI.h"
 #include "CommandConsole.h"
 #include "CommandInterpreter.h"
+#include "ConfigurationFiles.h"
 #include "HostNotification.h"
 #include "ItemNames.h"
 #include "LoadProgress.h"
@@ -123,6 +124,13 @@ MainWindow::MainWindow(Mode mode) : m_mode(mode), m_startFolder(QDir::currentPat
     statusBar()->addPermanentWidget(m_loadProgress);
     connect(m_loadProgress, &LoadProgress::noted, m_status, &QLabel::setText);
     resize(1400, 900);
+    // The size, place and docks of the last session; Qt refuses a damaged or foreign file.
+    if (m_mode == Mode::Interactive) {
+        if (const std::optional<wexlan::WindowLayout> layout = wexlan::ReadWindowLayout()) {
+            restoreGeometry(QByteArray::fromStdString(layout->geometry));
+            restoreState(QByteArray::fromStdString(layout->state));
+        }
+    }
 }
 
 std::string MainWindow::FromStartFolder(const std::string& path) const {
@@ -261,6 +269,13 @@ void MainWindow::closeEvent(QCloseEvent* event) {
         return;
     }
     m_panel.SaveConfig();
+    if (m_mode == Mode::Interactive) {
+        const std::string why =
+            wexlan::WriteWindowLayout({saveGeometry().toStdString(), saveState().toStdString()});
+        if (!why.empty()) {
+            std::cerr << why << std::endl;  // the window is going: no box
+        }
+    }
     QMainWindow::closeEvent(event);
 }
 

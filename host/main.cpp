@@ -6,7 +6,8 @@
 //        --progress           with --batch: "progress: NAME 37%" lines on standard
 //                             error while files load
 //   varq --startup-time       opens the window, prints the milliseconds from
-//                             start to the first drawn frame and quits
+//                             start to the first drawn frame and closes the
+//                             window (which keeps its settings as any close does)
 #include <chrono>
 #include <cstring>
 #include <iostream>
@@ -169,7 +170,7 @@ int main(int argc, char** argv) {
     if (startupTime) {
         // The first frame the first viewing tab puts on screen ends the measurement.
         auto* view = window.findChild<QOpenGLWidget*>();
-        QObject::connect(view, &QOpenGLWidget::frameSwapped, &application, [] {
+        QObject::connect(view, &QOpenGLWidget::frameSwapped, &application, [&window] {
             static bool reported = false;
             if (!reported) {
                 reported = true;
@@ -177,7 +178,7 @@ int main(int argc, char** argv) {
                                       std::chrono::steady_clock::now() - kStart)
                                       .count();
                 std::cout << "first frame after " << ms << " ms" << std::endl;
-                QTimer::singleShot(0, qApp, &QApplication::quit);
+                QTimer::singleShot(0, &window, &QWidget::close);
             }
         });
     }

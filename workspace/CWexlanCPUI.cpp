@@ -169,7 +169,7 @@ bool CWexlanCPUI::OnInitDialog() {
         return true;
     }
     m_nodes->Build(wexlan::DrawWorkspaceIcons());
-    m_configuration->RemoveLeftovers();
+    m_configuration->Prepare();
     SetupCurrentFolder();
     ReadRecentFileList();
     for (int i = 0; i < wexlan::RecentFileTable::kSlots; ++i) {

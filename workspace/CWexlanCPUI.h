@@ -54,10 +54,9 @@ enum class SelectionView;
 /// the selected node, its parent and its grandparent (TreeSelection.h).
 ///
 /// Files: "Wexlan.conf" (folders) and "RecentFiles.conf" (recent files) in the
-/// application folder's "SystemRegistry" folder (ConfigurationFiles.h,
-/// RecentFiles.h); the local repository is the application folder's "local"
-/// folder. The application folder is the working directory's parent, where
-/// module discovery leaves it; "Wexlan.conf" is written beside the executable.
+/// user's configuration folder (ConfigurationFiles.h, RecentFiles.h); the local
+/// repository is the application folder's "local" folder. The application
+/// folder is the working directory's parent, where module discovery leaves it.
 ///
 /// Life: constructed hidden and without parent, with every member at its
 /// starting value and the controls made but not shown; the facade sets the

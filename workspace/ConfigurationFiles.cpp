@@ -1,13 +1,21 @@
 #include "ConfigurationFiles.h"
 
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <iterator>
 #include <system_error>
 
-#include "ExecutablePath.h"
+#include <QByteArray>
+
 #include "FolderListing.h"
 #include "ItemNames.h"
+#include "LocalRepository.h"
 #include "RegularFile.h"
 #include "WorkingDirectory.h"
 #include "wAtomicWrite.h"
@@ -30,6 +38,47 @@ bool IsSectionHeader(std::string_view line) {
 
 bool HoldsLineBreak(const std::string& text) {
     return text.find_first_of("\r\n") != std::string::npos;
+}
+
+constexpr std::string_view kGeometryKey = "geometry=";
+constexpr std::string_view kStateKey = "state=";
+
+// An absolute path from the environment variable `name`, or "".
+std::string AbsolutePathFromEnvironment(const char* name) {
+    const char* value = std::getenv(name);
+    return value != nullptr && value[0] == '/' ? std::string(value) : std::string();
+}
+
+// The home folder of the account the process runs as, for a process started without HOME.
+std::string AccountHomeFolder() {
+    const long suggested = sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(suggested > 0 ? static_cast<std::size_t>(suggested) : 16384);
+    passwd entry{};
+    passwd* found = nullptr;
+    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 ||
+        found == nullptr || found->pw_dir == nullptr || found->pw_dir[0] != '/') {
+        return {};
+    }
+    return found->pw_dir;
+}
+
+// The Base64 text after `key` on the line of `lines` beginning with it, decoded.
+std::optional<std::string> DecodedValue(const std::vector<std::string_view>& lines,
+                                        std::string_view key) {
+    for (std::string_view line : lines) {
+        if (line.substr(0, key.size()) != key) {
+            continue;
+        }
+        const std::string_view text = line.substr(key.size());
+        const QByteArray::FromBase64Result decoded =
+            QByteArray::fromBase64Encoding(QByteArray(text.data(), static_cast<int>(text.size())),
+                                           QByteArray::AbortOnBase64DecodingErrors);
+        if (!decoded) {
+            return std::nullopt;
+        }
+        return decoded.decoded.toStdString();
+    }
+    return std::nullopt;
 }
 
 // Whether a folder line reads back as itself.
@@ -125,14 +174,107 @@ std::string ApplicationFolder() {
     return workingDirectory.empty() ? std::string() : ParentFolder(workingDirectory);
 }
 
-std::string ConfigurationFolderForReading() {
-    return CurrentDirectory().empty() ? std::string()
-                                      : JoinPath(ApplicationFolder(), kConfigurationFolderName);
+std::string ConfigurationFolder() {
+    if (const std::string xdg = AbsolutePathFromEnvironment("XDG_CONFIG_HOME"); !xdg.empty()) {
+        return JoinPath(xdg, kUserFolderName);
+    }
+    std::string home = AbsolutePathFromEnvironment("HOME");
+    if (home.empty()) {
+        home = AccountHomeFolder();
+    }
+    return home.empty() ? std::string() : JoinPath(JoinPath(home, ".config"), kUserFolderName);
 }
 
-std::string ConfigurationFolderForWriting() {
-    return ExecutablePath().empty() ? std::string()
-                                    : JoinPath(ExecutableFolder(), kConfigurationFolderName);
+std::string MakeConfigurationFolder() {
+    const std::string folder = ConfigurationFolder();
+    if (folder.empty()) {
+        return "No home folder is known, so the configuration folder cannot be found";
+    }
+    const auto failure = [&folder](const char* what) {
+        const std::string reason = std::error_code(errno, std::generic_category()).message();
+        return folder + " cannot be " + what + " (" + reason + ")";
+    };
+    // Every folder made on the way is private to the user, as the XDG rule asks.
+    for (std::size_t slash = folder.find('/', 1);; slash = folder.find('/', slash + 1)) {
+        if (mkdir(folder.substr(0, slash).c_str(), 0700) != 0 && errno != EEXIST) {
+            return failure("created");
+        }
+        if (slash == std::string::npos) {
+            break;
+        }
+    }
+    struct stat status {};
+    if (stat(folder.c_str(), &status) != 0) {
+        return failure("created");
+    }
+    if (!S_ISDIR(status.st_mode)) {
+        return folder + " cannot be created (a file of that name is in the way)";
+    }
+    if (access(folder.c_str(), W_OK | X_OK) != 0) {
+        return failure("written");
+    }
+    return {};
+}
+
+std::optional<std::string> FirstConfiguration() {
+    if (CurrentDirectory().empty()) {
+        return std::nullopt;
+    }
+    const std::string shipped =
+        JoinPath(JoinPath(ApplicationFolder(), kConfigurationFolderName), kConfigurationFileName);
+    if (std::optional<std::string> text = ReadWholeFile(shipped)) {
+        return text;
+    }
+    const std::string repository = RepositoryRoot();
+    std::error_code error;
+    if (!std::filesystem::is_directory(repository, error)) {
+        return std::nullopt;
+    }
+    std::vector<std::string> cases;
+    for (const RepositoryFolder& folder : ListLocalRepository(repository)) {
+        cases.push_back(folder.path);
+    }
+    std::sort(cases.begin(), cases.end(), [](const std::string& a, const std::string& b) {
+        return ToLowerAscii(a) < ToLowerAscii(b);
+    });
+    return ComposeConfiguration(cases.empty() ? repository : cases.front(), cases);
+}
+
+std::string ComposeWindowLayout(const WindowLayout& layout) {
+    return std::string(kGeometryKey) +
+           QByteArray::fromStdString(layout.geometry).toBase64().toStdString() + "\n" +
+           std::string(kStateKey) +
+           QByteArray::fromStdString(layout.state).toBase64().toStdString() + "\n";
+}
+
+std::optional<WindowLayout> ParseWindowLayout(std::string_view text) {
+    if (text.empty() || text.back() != '\n') {
+        return std::nullopt;  // cut short: what is left may still decode
+    }
+    const std::vector<std::string_view> lines = SplitLines(text);
+    std::optional<std::string> geometry = DecodedValue(lines, kGeometryKey);
+    std::optional<std::string> state = DecodedValue(lines, kStateKey);
+    if (!geometry || !state) {
+        return std::nullopt;
+    }
+    return WindowLayout{std::move(*geometry), std::move(*state)};
+}
+
+std::optional<WindowLayout> ReadWindowLayout() {
+    const std::optional<std::string> text =
+        ReadWholeFile(FileInFolder(ConfigurationFolder(), kWindowLayoutFileName));
+    return text ? ParseWindowLayout(*text) : std::nullopt;
+}
+
+std::string WriteWindowLayout(const WindowLayout& layout) {
+    const std::string path = FileInFolder(ConfigurationFolder(), kWindowLayoutFileName);
+    if (path.empty()) {
+        return "The window layout cannot be saved: no home folder is known";
+    }
+    std::string reason;
+    return wexlan::AtomicWrite::Write(path, ComposeWindowLayout(layout), reason)
+               ? std::string()
+               : path + " " + reason;
 }
 
 std::string RepositoryRoot() {

@@ -8,11 +8,13 @@
 
 #include "wexlancp_export.h"
 
-/// The workspace panel's two configuration files and where they live.
+/// The workstation's configuration files and where they live.
 ///
-/// Both sit in the "SystemRegistry" folder of the application folder:
+/// They belong to the user, not to the install: all sit in the user's
+/// configuration folder (ConfigurationFolder(), "~/.config/varq" by default):
 ///  - "Wexlan.conf": the folders the user works in and the current one;
-///  - "RecentFiles.conf": the recently opened files (RecentFiles.h).
+///  - "RecentFiles.conf": the recently opened files (RecentFiles.h);
+///  - "Window.conf": the main window's size, place and dock layout.
 /// They are plain UTF-8 text, one entry per line, each line ended by "\n";
 /// reading also accepts "\r\n". Writing replaces a file whole and atomically
 /// (wAtomicWrite): a killed process or a full disk leaves the previous file.
@@ -20,6 +22,10 @@ namespace wexlan {
 
 inline constexpr char kConfigurationFileName[] = "Wexlan.conf";
 inline constexpr char kRecentFileListName[] = "RecentFiles.conf";
+inline constexpr char kWindowLayoutFileName[] = "Window.conf";
+/// The folder of the user's configuration folder named after the workstation.
+inline constexpr char kUserFolderName[] = "varq";
+/// The application folder's folder where an install may ship a first "Wexlan.conf".
 inline constexpr char kConfigurationFolderName[] = "SystemRegistry";
 inline constexpr char kRepositoryFolderName[] = "local";
 /// Added to "RecentFiles.conf" for the lock file that workstations writing it at
@@ -84,13 +90,48 @@ WEXLANCP_EXPORT std::string ParentFolder(const std::string& path);
 /// "" when the working directory cannot be read.
 WEXLANCP_EXPORT std::string ApplicationFolder();
 
-/// "<application folder>/SystemRegistry": where both files are read, and
-/// where "RecentFiles.conf" is written. "" when the working directory cannot be
-/// read.
-WEXLANCP_EXPORT std::string ConfigurationFolderForReading();
+/// The user's configuration folder, by the XDG rule: "$XDG_CONFIG_HOME/varq"
+/// when XDG_CONFIG_HOME is an absolute path, otherwise "$HOME/.config/varq"
+/// (the home folder of the user's account when HOME is unset or empty). ""
+/// when no home folder is known. Nothing is created.
+WEXLANCP_EXPORT std::string ConfigurationFolder();
 
-/// "<executable's folder>/SystemRegistry": where "Wexlan.conf" is written.
-WEXLANCP_EXPORT std::string ConfigurationFolderForWriting();
+/// Makes ConfigurationFolder() when missing, its own folder with mode 0700 (and
+/// missing parents likewise), and checks that it can be written.
+/// @return "" when the folder is ready; otherwise the folder and why it cannot
+///         be used, as one sentence ("/home/a/.config/varq cannot be created
+///         (Not a directory)").
+WEXLANCP_EXPORT std::string MakeConfigurationFolder();
+
+/// The "Wexlan.conf" a user's first start gets: the install's own
+/// "<application folder>/SystemRegistry/Wexlan.conf" when it ships one;
+/// otherwise the sample case folders of the local repository (its folders in
+/// alphabetical order, the first one current; the repository itself when it
+/// holds none). std::nullopt when there is neither.
+WEXLANCP_EXPORT std::optional<std::string> FirstConfiguration();
+
+/// The main window's geometry and dock layout, as QMainWindow::saveGeometry()
+/// and saveState() give them (bytes that only Qt reads).
+struct WindowLayout {
+    std::string geometry;
+    std::string state;
+};
+
+/// The text of "Window.conf": a "geometry=" and a "state=" line, each with its
+/// bytes in Base64.
+WEXLANCP_EXPORT std::string ComposeWindowLayout(const WindowLayout& layout);
+
+/// Reads the text of "Window.conf"; std::nullopt unless both lines are there,
+/// hold Base64 and the text ends with a line feed (a file cut short is no
+/// layout). Whether Qt accepts the bytes is for Qt to say.
+WEXLANCP_EXPORT std::optional<WindowLayout> ParseWindowLayout(std::string_view text);
+
+/// The layout in "Window.conf" of the configuration folder, when it holds one.
+WEXLANCP_EXPORT std::optional<WindowLayout> ReadWindowLayout();
+
+/// Writes "Window.conf" to the configuration folder.
+/// @return "" when written; otherwise the path and why it was not written.
+WEXLANCP_EXPORT std::string WriteWindowLayout(const WindowLayout& layout);
 
 /// "<application folder>/local", the local repository; "" when the working
 /// directory cannot be read.

@@ -1,5 +1,8 @@
 #include "PanelConfiguration.h"
 
+#include <filesystem>
+#include <system_error>
+
 #include <QLockFile>
 
 #include "Prompts.h"
@@ -14,15 +17,33 @@ constexpr int kRecentFileLockTimeoutMs = 2000;
 
 }  // namespace
 
-void PanelConfiguration::RemoveLeftovers() const {
-    const std::vector<std::string> files = {m_configurationFileName, m_recentFileListName};
-    RemoveLeftoverTemporaryFiles(ConfigurationFolderForReading(), files);
-    RemoveLeftoverTemporaryFiles(ConfigurationFolderForWriting(), files);
+void PanelConfiguration::Prepare() {
+    if (const std::string why = MakeConfigurationFolder(); !why.empty()) {
+        m_keepsFiles = false;
+        Prompts::Instance().ShowMessage(why + ".", MessageButtons::Ok,
+                                        "Settings are not kept this session.");
+        return;
+    }
+    const std::string folder = ConfigurationFolder();
+    RemoveLeftoverTemporaryFiles(
+        folder, {m_configurationFileName, m_recentFileListName, kWindowLayoutFileName});
+    const std::string path = FileInFolder(folder, m_configurationFileName);
+    std::error_code error;
+    // A link, even a dangling one, is the user's file too.
+    if (std::filesystem::symlink_status(path, error).type() !=
+        std::filesystem::file_type::not_found) {
+        return;
+    }
+    std::string reason;
+    const std::optional<std::string> first = FirstConfiguration();
+    if (first && !wexlan::AtomicWrite::Write(path, *first, reason)) {
+        ReportNotSaved(path, reason, "The folder list");
+    }
 }
 
 std::optional<CurrentDirectorySettings> PanelConfiguration::ReadFolders() const {
     const std::optional<std::string> text =
-        ReadWholeFile(FileInFolder(ConfigurationFolderForReading(), m_configurationFileName));
+        ReadWholeFile(FileInFolder(ConfigurationFolder(), m_configurationFileName));
     if (!text) {
         return std::nullopt;
     }
@@ -31,37 +52,38 @@ std::optional<CurrentDirectorySettings> PanelConfiguration::ReadFolders() const 
 
 void PanelConfiguration::WriteFolders(const std::string& currentDirectory,
                                       const std::vector<std::string>& folders) {
-    const std::string path = FileInFolder(ConfigurationFolderForWriting(), m_configurationFileName);
+    const std::string path = FileInFolder(ConfigurationFolder(), m_configurationFileName);
     std::string reason;
-    if (!path.empty() && !wexlan::AtomicWrite::Write(
-                             path, ComposeConfiguration(currentDirectory, folders), reason)) {
+    if (m_keepsFiles && !path.empty() &&
+        !wexlan::AtomicWrite::Write(path, ComposeConfiguration(currentDirectory, folders),
+                                    reason)) {
         ReportNotSaved(path, reason, "The folder list");
     }
 }
 
 void PanelConfiguration::ReadRecentFiles() {
     const std::optional<std::string> text =
-        ReadWholeFile(FileInFolder(ConfigurationFolderForReading(), m_recentFileListName));
+        ReadWholeFile(FileInFolder(ConfigurationFolder(), m_recentFileListName));
     if (text) {
         m_recentFiles = ParseRecentFiles(*text);
     }
 }
 
 void PanelConfiguration::WriteRecentFiles() {
-    const std::string path = FileInFolder(ConfigurationFolderForReading(), m_recentFileListName);
+    const std::string path = FileInFolder(ConfigurationFolder(), m_recentFileListName);
     std::string reason;
-    if (!path.empty() &&
+    if (m_keepsFiles && !path.empty() &&
         !wexlan::AtomicWrite::Write(path, ComposeRecentFiles(m_recentFiles), reason)) {
         ReportNotSaved(path, reason, "The recent-file list");
     }
 }
 
 void PanelConfiguration::AddRecentFile(const RecentFileEntry& entry) {
-    const std::string path = FileInFolder(ConfigurationFolderForReading(), m_recentFileListName);
+    const std::string path = FileInFolder(ConfigurationFolder(), m_recentFileListName);
     // Other workstations may have added entries since this one read the file: under
     // the lock, what is on disk now is merged in rather than overwritten.
     std::optional<QLockFile> lock;
-    if (!path.empty()) {
+    if (m_keepsFiles && !path.empty()) {
         lock.emplace(QString::fromStdString(path + kLockFileSuffix));
         lock->tryLock(kRecentFileLockTimeoutMs);  // written all the same if a lock hangs
     }

@@ -194,7 +194,7 @@ TEST_F(FacadeTest, OpeningSeveralFilesThroughBackgroundReadsStopsAtACancel) {
                 ElementsAre(Result(a, ""), Result(b, b + ": cancelled")));
     EXPECT_EQ(panel.GetEXE()->GetModel()->GetNumberOfItems(), 1);
     EXPECT_EQ(panel.GetEXE()->GetVolume()->GetNumberOfItems(), 0);
-    // (The recent-file table has no folder to go to here: only that is reported.)
+    // No message names a data file: the cancel is no failure.
     EXPECT_THAT(m_prompts->MessageTexts(), Each(Not(HasSubstr(Data("")))));
     EXPECT_EQ(panel.Open(c), "File loaded") << "a name with blanks, not quoted";
 }

@@ -15,11 +15,16 @@
 #include <string>
 #include <vector>
 
+#include <QApplication>
+#include <QDockWidget>
 #include <QImage>
+#include <QMainWindow>
 #include <QTemporaryDir>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include "ConfigurationFiles.h"
 
 using ::testing::AllOf;
 using ::testing::HasSubstr;
@@ -578,20 +583,6 @@ TEST_F(BatchModeTest, SetChangesTheLayerThePictureAndTheWorkspace) {
     EXPECT_THAT(loaded.out, HasSubstr("MeshLayer\tOpacity\t30\tenabled"));
 }
 
-TEST_F(BatchModeTest, AModuleThatFailsToLoadIsReportedAndTheRestRuns) {
-    // An application folder of its own: the program, the shipped viewer and a broken module.
-    const fs::path modules = Path("app/bin/Modules");
-    fs::create_directories(modules);
-    fs::create_symlink(fs::path(kBin).parent_path() / "lib", Path("app/lib"));
-    fs::copy_file(kBin + "/varq", Path("app/bin/varq"));
-    fs::copy_file(kBin + "/Modules/libSurfaceViewer.so", modules / "libSurfaceViewer.so");
-    fs::copy_file(std::string(TEST_PLUGIN_DIR) + "/libmodule_unloadable.so", modules / "broken.so");
-    const Outcome run = Batch("modules\nquit\n", Path("app/bin/varq"));
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_THAT(run.out, AllOf(HasSubstr("prompt: Couldn't load module ("), HasSubstr("broken.so"),
-                               HasSubstr("Surface Viewer")));
-}
-
 TEST_F(BatchModeTest, InspectRendersASnapshotOfASampleFile) {
     const std::string inspect =
         kBin + "/varq-inspect --snapshot " + Path("kidney.png") + " --size ";
@@ -605,6 +596,51 @@ TEST_F(BatchModeTest, InspectRendersASnapshotOfASampleFile) {
     auto differs = [](QRgb p) { return qRed(p) > 100 || qGreen(p) > 100; };
     EXPECT_FALSE(differs(image.pixel(0, 0)));
     EXPECT_GT(Share(image, differs), 0.02);
+}
+
+// The window's size, place and docks come back at the next start; batch mode keeps its
+// hands off them.
+TEST_F(BatchModeTest, TheWindowLayoutIsKeptBetweenSessions) {
+    const std::string config = Path("config"), layoutFile = config + "/varq/Window.conf";
+    const auto start = [&](const std::string& how) {
+        return std::system(("XDG_CONFIG_HOME=" + config + " " + kBin + "/varq " + how +
+                            " > /dev/null 2>&1 < /dev/null")
+                               .c_str());
+    };
+    // Made by another window: a place and size of its own, the layer tree hidden on the
+    // left (the workstation puts it on the right).
+    int argc = 1;
+    char* argv[] = {const_cast<char*>("host_tests"), nullptr};
+    QApplication application(argc, argv);
+    QMainWindow made, seen;
+    for (QMainWindow* window : {&made, &seen}) {
+        window->addDockWidget(Qt::LeftDockWidgetArea, new QDockWidget(window));
+        window->findChild<QDockWidget*>()->setObjectName("layersDock");
+    }
+    made.findChild<QDockWidget*>()->hide();
+    made.setGeometry(60, 50, 1100, 760);
+    ASSERT_EQ(start("--batch -"), 0);
+    std::ofstream(layoutFile) << wexlan::ComposeWindowLayout(
+        {made.saveGeometry().toStdString(), made.saveState().toStdString()});
+    ASSERT_EQ(start("--startup-time"), 0);
+    const std::string kept = ReadAll(layoutFile);
+    ASSERT_EQ(start("--batch -"), 0);
+    EXPECT_EQ(ReadAll(layoutFile), kept);
+    std::optional<wexlan::WindowLayout> saved = wexlan::ParseWindowLayout(kept);
+    ASSERT_TRUE(saved);
+    seen.addDockWidget(Qt::RightDockWidgetArea, seen.findChild<QDockWidget*>());
+    EXPECT_TRUE(seen.restoreGeometry(QByteArray::fromStdString(saved->geometry)));
+    EXPECT_TRUE(seen.restoreState(QByteArray::fromStdString(saved->state)));
+    EXPECT_EQ(seen.geometry(), QRect(60, 50, 1100, 760));
+    EXPECT_TRUE(seen.findChild<QDockWidget*>()->isHidden());
+    EXPECT_EQ(seen.dockWidgetArea(seen.findChild<QDockWidget*>()), Qt::LeftDockWidgetArea);
+
+    // Bytes Qt does not take: the window starts at its first size, inside the screen.
+    std::ofstream(layoutFile) << "geometry=Zm9yZWlnbg==\nstate=Zm9yZWlnbg==\n";
+    ASSERT_EQ(start("--startup-time"), 0);
+    saved = wexlan::ParseWindowLayout(ReadAll(layoutFile));
+    ASSERT_TRUE(saved && seen.restoreGeometry(QByteArray::fromStdString(saved->geometry)));
+    EXPECT_EQ(seen.size(), QSize(1280, 900));
 }
 
 // Every viewing tab comes back from a workspace file with its module, mode, layers and

@@ -6,13 +6,12 @@ set -euo pipefail
 build_dir="$1"
 source_dir="$2"
 work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
+trap 'chmod -R u+w "$work"; rm -rf "$work"' EXIT
 
 cmake --install "$build_dir" --prefix "$work/app" > "$work/install.log"
 for f in bin/varq bin/Modules/libSurfaceViewer.so bin/Hard/libSimulatedTracker.so \
          lib/libWexlanCP.so include/WexlanCP/CWexlanCP.h include/WexlanCP/wModuleBase.h \
-         include/WexlanCP/wexlancp_export.h lib/cmake/WexlanCP/WexlanCPConfig.cmake \
-         bin/SystemRegistry/Wexlan.conf; do
+         include/WexlanCP/wexlancp_export.h lib/cmake/WexlanCP/WexlanCPConfig.cmake; do
     [ -e "$work/app/$f" ] || { echo "not installed: $f"; exit 1; }
 done
 
@@ -52,8 +51,19 @@ cmake --build "$work/module" > "$work/build.log" || { cat "$work/build.log"; exi
 module="$work/module/libMinimalModule.so"
 nm -D --defined-only "$module" | grep -q ' GetModuleName$' || { echo "no GetModuleName in $module"; exit 1; }
 
-# The installed workstation finds the new module beside the shipped ones.
+# The installed workstation finds the new module beside the shipped ones. Its folder is
+# read-only: the settings go to the user's configuration folder, the first start's
+# pointing at the installed sample cases, and nothing is written into the install.
 cp "$module" "$work/app/bin/Modules/"
-printf 'modules\nquit\n' | QT_QPA_PLATFORM=offscreen "$work/app/bin/varq" --batch - > "$work/modules.txt"
+chmod -R a-w "$work/app"
+touch "$work/before-start"
+kidney="$work/app/bin/local/Kidney/kidney.stl"
+printf 'modules\nopen %s\nquit\n' "$kidney" |
+    XDG_CONFIG_HOME="$work/config" QT_QPA_PLATFORM=offscreen "$work/app/bin/varq" --batch - > "$work/modules.txt"
 grep -q "Minimal Viewer" "$work/modules.txt" || { cat "$work/modules.txt"; exit 1; }
+grep -qxF "$work/app/bin/local/Kidney" "$work/config/varq/Wexlan.conf" &&
+    grep -qF "kidney,$kidney" "$work/config/varq/RecentFiles.conf" ||
+    { echo "settings not kept in the user's folder"; ls -lR "$work/config"; exit 1; }
+written="$(find "$work/app" -newer "$work/before-start")"
+[ -z "$written" ] || { echo "written into the install: $written"; exit 1; }
 echo "installed package and an outside module work"

@@ -63,7 +63,13 @@ TEST(FolderSettings, SortedListsAndFolders) {
     EXPECT_EQ(SortedInsertPosition(list, "/b"), 2);  // after its equal
     EXPECT_EQ(SortedInsertPosition(list, "/0"), 0);
     EXPECT_EQ(SortedInsertPosition(list, "/Z"), 3);
-    EXPECT_EQ(FileInFolder("", "Wexlan.conf"), "");
+}
+
+// Reading back what was written: the host's tests.
+TEST(FolderSettings, AWindowLayoutCutShortOrNotInBase64IsNone) {
+    EXPECT_FALSE(ParseWindowLayout("geometry=AAH/Cj0=\nstate=c3RhdGU="));
+    EXPECT_FALSE(ParseWindowLayout("geometry=AA*/Cj0=\nstate=c3RhdGU=\n"));
+    EXPECT_FALSE(ParseWindowLayout("geometry=AAH/Cj0=\n"));
 }
 
 TEST(FolderSettings, OnlyTheWritersOwnTemporaryFilesAreRemoved) {

@@ -1,25 +1,40 @@
 #pragma once
 
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 
 #include "../controller/TestData.h"
 #include "AppFolder.h"
 
-// AppFolder plus SystemRegistry/, local/ and data/, with small files of each output type.
+// Sets the environment variable `name` (unsets it for std::nullopt) until the object goes.
+struct ScopedVariable {
+    ScopedVariable(const char* name, const std::optional<std::string>& value) : m_name(name) {
+        const char* previous = std::getenv(name);
+        m_previous = previous ? std::optional<std::string>(previous) : std::nullopt;
+        value ? setenv(name, value->c_str(), 1) : unsetenv(name);
+    }
+    ~ScopedVariable() { m_previous ? setenv(m_name, m_previous->c_str(), 1) : unsetenv(m_name); }
+    const char* m_name;
+    std::optional<std::string> m_previous;
+};
+
+// AppFolder plus data/, with small files of each output type, and the user's configuration
+// folder config/varq/ (XDG_CONFIG_HOME points at config/ while the object lives).
 class WorkspaceFolder {
 public:
     WorkspaceFolder() {
         m_app.MakeEmptyFolders();  // discovery then leaves the working directory in Modules/
-        std::filesystem::create_directories(Registry());
+        std::filesystem::create_directories(Config());
         std::filesystem::create_directories(Data(""));
     }
 
     AppFolder& App() { return m_app; }
     const std::string& Root() const { return m_app.Root(); }
-    std::string Registry(const std::string& file = "") const {
-        return Root() + "/SystemRegistry" + (file.empty() ? "" : "/" + file);
+    std::string Config(const std::string& file = "") const {
+        return Root() + "/config/varq" + (file.empty() ? "" : "/" + file);
     }
     std::string Local(const std::string& path = "") const {
         return Root() + "/local" + (path.empty() ? "" : "/" + path);
@@ -54,4 +69,5 @@ public:
 
 private:
     AppFolder m_app;
+    ScopedVariable m_configHome{"XDG_CONFIG_HOME", Root() + "/config"};
 };

@@ -10,10 +10,8 @@
 #include <QSignalBlocker>
 #include <QTreeWidget>
 #include <QUrl>
-#include <atomic>
 #include <filesystem>
-
-#include "wFileReader.h"
+#include <optional>
 
 #include "CComponentUI.h"
 #include "CMyTabCtrl.h"
@@ -104,7 +102,7 @@ protected:
         return nullptr;
     }
     QPushButton* Named(const char* name) { return Panel().findChild<QPushButton*>(name); }
-    std::string Recent() { return WorkspaceFolder::Read(m_folder.Registry("RecentFiles.conf")); }
+    std::string Recent() { return WorkspaceFolder::Read(m_folder.Config("RecentFiles.conf")); }
     std::string Mesh(const std::string& name) { return m_folder.Surface(m_folder.Data(name)); }
 
     WorkspaceFolder m_folder;
@@ -131,24 +129,21 @@ TEST_F(WorkspacePanelTest, RootsThenHardwareAndTheConfigurationReadWrittenAndCle
     EXPECT_FALSE(Root("Meshes")->icon(0).isNull());
     EXPECT_THAT(Panel().GetFolderList(), ElementsAre("/"));  // no Wexlan.conf
 
-    WorkspaceFolder::Write(m_folder.Registry("Wexlan.conf"),
+    WorkspaceFolder::Write(m_folder.Config("Wexlan.conf"),
                            "## [CurrentDirectory]\r\n/data/b\r\n/data/a\r\n");
-    WorkspaceFolder::Write(m_folder.Registry("Wexlan.conf.AbCdEf.varq-partial"), "half");
+    WorkspaceFolder::Write(m_folder.Config("Wexlan.conf.AbCdEf.varq-partial"), "half");
+    std::filesystem::create_directories(m_folder.Local("Case"));  // the user's file is kept
     Rebuild();
     EXPECT_EQ(Panel().GetCurDir(), "/data/b");
     EXPECT_THAT(Panel().GetFolderList(), ElementsAre("/data/a", "/data/b"));
-    EXPECT_FALSE(std::filesystem::exists(m_folder.Registry("Wexlan.conf.AbCdEf.varq-partial")));
+    EXPECT_FALSE(std::filesystem::exists(m_folder.Config("Wexlan.conf.AbCdEf.varq-partial")));
 
     Panel().SetCurDir("/data/new");  // the edit text only; the list stays
     Panel().AddRecentFolder("/DATA/A");
     Panel().AddRecentFolder("/data/B2");
     Panel().WriteConfiguration();
-    EXPECT_EQ(WorkspaceFolder::Read(m_folder.Registry("Wexlan.conf")),
+    EXPECT_EQ(WorkspaceFolder::Read(m_folder.Config("Wexlan.conf")),
               "## [CurrentDirectory]\n/data/new\n/data/a\n/data/b\n/data/B2\n");
-    Rebuild();
-    EXPECT_EQ(Panel().GetCurDir(), "/data/new");
-    EXPECT_THAT(Panel().GetFolderList(),
-                ElementsAre("/data/a", "/data/b", "/data/B2", "/data/new"));
 
     m_prompts->QueueFolder("/picked");  // the browse button, then a cancelled one
     Named("browseFolderButton")->click();
@@ -162,29 +157,70 @@ TEST_F(WorkspacePanelTest, ConfigurationFilesThatAreLinksAreNeverWrittenThrough)
     namespace fs = std::filesystem;
     const std::string target = WorkspaceFolder::Write(m_folder.Root() + "/mine/notes.txt", "mine");
     const std::string dangling = m_folder.Root() + "/mine/absent.txt";
-    fs::create_symlink(target, m_folder.Registry("Wexlan.conf"));
-    fs::create_symlink(dangling, m_folder.Registry("RecentFiles.conf"));
+    fs::create_symlink(target, m_folder.Config("Wexlan.conf"));
+    fs::create_symlink(dangling, m_folder.Config("RecentFiles.conf"));
     Panel().OpenFile(Mesh("bunny.stl"));
     Panel().OpenFile(Mesh("leg.stl"));
     Panel().WriteConfiguration();
 
     EXPECT_EQ(WorkspaceFolder::Read(target), "mine");
     EXPECT_FALSE(fs::exists(dangling));
-    EXPECT_TRUE(fs::is_symlink(m_folder.Registry("Wexlan.conf")));
+    EXPECT_TRUE(fs::is_symlink(m_folder.Config("Wexlan.conf")));
     // Each file is told once, however often it is written.
     EXPECT_THAT(m_prompts->MessageTexts(),
-                ElementsAre(StartsWith(m_folder.Registry("RecentFiles.conf") + " is a symbolic"),
-                            StartsWith(m_folder.Registry("Wexlan.conf") + " is a symbolic")));
+                ElementsAre(StartsWith(m_folder.Config("RecentFiles.conf") + " is a symbolic"),
+                            StartsWith(m_folder.Config("Wexlan.conf") + " is a symbolic")));
     EXPECT_THAT(Texts(Root("Recent Files")), ElementsAre("leg", "bunny"));  // kept for the session
+}
+
+TEST_F(WorkspacePanelTest, TheFirstStartSeedsTheUsersFolder) {
+    namespace fs = std::filesystem;
+    fs::remove_all(m_folder.Root() + "/config");
+    for (const char* sample : {"Spleen", "kidney", "Liver"}) {
+        fs::create_directories(m_folder.Local(sample));
+    }
+    WorkspaceFolder::Write(m_folder.Local("notes.txt"), "not a case");
+    Panel();
+    const std::string seeded = "## [CurrentDirectory]\n" + m_folder.Local("kidney") + "\n" +
+                               m_folder.Local("Liver") + "\n" + m_folder.Local("Spleen") + "\n";
+    EXPECT_EQ(WorkspaceFolder::Read(m_folder.Config("Wexlan.conf")), seeded);
+    EXPECT_EQ(fs::status(m_folder.Config()).permissions(), fs::perms::owner_all);
+    EXPECT_EQ(Panel().GetCurDir(), m_folder.Local("kidney"));
+
+    // A configuration the install ships is the first one instead; without XDG_CONFIG_HOME
+    // (or with a relative one) the folder is in the home folder.
+    const std::string shipped = "## [CurrentDirectory]\n/site/cases\n";
+    WorkspaceFolder::Write(m_folder.Root() + "/SystemRegistry/Wexlan.conf", shipped);
+    const ScopedVariable home("HOME", m_folder.Root() + "/home");
+    for (const char* xdg : {static_cast<const char*>(nullptr), "relative"}) {
+        fs::remove_all(m_folder.Root() + "/home");
+        const ScopedVariable unset("XDG_CONFIG_HOME", xdg ? xdg : std::optional<std::string>());
+        Rebuild();
+        EXPECT_EQ(WorkspaceFolder::Read(m_folder.Root() + "/home/.config/varq/Wexlan.conf"),
+                  shipped);
+        EXPECT_EQ(Panel().GetCurDir(), "/site/cases");
+    }
+    EXPECT_THAT(m_prompts->MessageTexts(), IsEmpty());
+}
+
+TEST_F(WorkspacePanelTest, AFolderThatCannotBeMadeIsToldOnceAndTheSessionGoesOn) {
+    const std::string blocked = WorkspaceFolder::Write(m_folder.Root() + "/blocked", "a file");
+    const ScopedVariable xdg("XDG_CONFIG_HOME", blocked);
+    Panel().OpenFile(Mesh("bunny.stl"));
+    Panel().WriteConfiguration();
+    EXPECT_THAT(m_prompts->MessageTexts(),
+                ElementsAre(blocked + "/varq cannot be created (Not a directory)."));
+    EXPECT_THAT(Texts(Root("Recent Files")), ElementsAre("bunny"));
+    EXPECT_EQ(WorkspaceFolder::Read(blocked), "a file");
 }
 
 // Which entries the recent-file table keeps and how nodes are captioned: RecentFiles tests.
 TEST_F(WorkspacePanelTest, OpeningFilesFillsTreeRecentFilesAndFolders) {
-    WorkspaceFolder::Write(m_folder.Registry("RecentFiles.conf"), "old,/old/old.stl\n");
+    WorkspaceFolder::Write(m_folder.Config("RecentFiles.conf"), "old,/old/old.stl\n");
     EXPECT_EQ(Root("Recent Files")->child(0)->toolTip(0).toStdString(), "/old/old.stl");
     EXPECT_EQ(Panel().OpenFile(Mesh("bunny.stl")), 16);
     // Another workstation writes meanwhile: its entries are merged, not overwritten.
-    WorkspaceFolder::Write(m_folder.Registry("RecentFiles.conf"), "liver,/other/liver.stl\n");
+    WorkspaceFolder::Write(m_folder.Config("RecentFiles.conf"), "liver,/other/liver.stl\n");
     EXPECT_EQ(Panel().OpenFile(m_folder.Cloud(m_folder.Data("scan.xyz"))), 64);
     EXPECT_EQ(Panel().OpenFile(m_folder.Markers(m_folder.Data("tips.fcsv"))), 32);
     EXPECT_EQ(Panel().OpenFile(m_folder.Volume(m_folder.Data("head.vtk"))), 4);
@@ -251,24 +287,6 @@ TEST_F(WorkspacePanelTest, OpenCommandDroppedFilesAndTheRepository) {
                 ::testing::MatchesRegex("2 of 4 files could not be opened:\n" + bad1 +
                                         ": [^\n]+\n" + bad2 + ": [^\n]+"));
 
-    // A cancel stops the files after it and is not a failure.
-    std::vector<int> places;
-    std::atomic<bool> cancel{false};
-    m_controller->SetReadRunner([&](wFileReader& reader, const CWexlanCPEXE::OpenOptions& options) {
-        places.push_back(options.position * 10 + options.count);
-        cancel = options.position == 2;  // Cancel pressed while the second file loads
-        reader.SetCancelFlag(&cancel);
-        return reader.Read();
-    });
-    const CWexlanCPUI::OpenedFiles opened =
-        Panel().OpenFiles({Mesh("a.stl"), Mesh("b.stl"), Mesh("c.stl")});
-    EXPECT_TRUE(opened.cancelled);
-    EXPECT_EQ(opened.files.size(), 2u);
-    EXPECT_THAT(opened.Failures(), IsEmpty());
-    EXPECT_THAT(places, ElementsAre(13, 23));
-    EXPECT_THAT(Texts(Root("Meshes")), ElementsAre("leg", "a"));
-    EXPECT_EQ(m_prompts->MessageTexts().size(), 1u);
-
     // The repository is a snapshot until refreshed.
     EXPECT_EQ(Child("LocalRepository", "Case1")->child(0)->toolTip(0).toStdString(),
               m_folder.Local("Case1/Leg.stl"));
@@ -321,7 +339,7 @@ TEST_F(WorkspacePanelTest, ComponentButtonsSendTheirModulesCommands) {
     m_folder.App().AddModule("module_alpha", "alpha.so");
     m_folder.App().AddModule("module_beta", "beta.so");
     WorkspaceFolder::Surface(m_folder.Local("Case1/Leg.stl"));
-    WorkspaceFolder::Write(m_folder.Registry("RecentFiles.conf"), "knee," + Mesh("knee.stl"));
+    WorkspaceFolder::Write(m_folder.Config("RecentFiles.conf"), "knee," + Mesh("knee.stl"));
     ASSERT_NE(Button("Alpha"), nullptr);
     QWidget alphaPage, betaPage;
     m_components->AddTabItem(0, "Beta", &betaPage);

@@ -69,8 +69,8 @@ std::vector<std::string> Listing(const std::string& folder) {
 class WriteFaultsTest : public ::testing::TestWithParam<Fault>, wexlan::WithTestApplication {
 protected:
     void SetUp() override {
-        WorkspaceFolder::Write(m_folder.Registry("Wexlan.conf"), kOldConfiguration);
-        WorkspaceFolder::Write(m_folder.Registry("RecentFiles.conf"), kOldRecentFiles);
+        WorkspaceFolder::Write(m_folder.Config("Wexlan.conf"), kOldConfiguration);
+        WorkspaceFolder::Write(m_folder.Config("RecentFiles.conf"), kOldRecentFiles);
         WorkspaceFolder::Write(Workspace(), kOldWorkspace);
         WorkspaceFolder::Surface(m_folder.Data("new.stl"));
         m_components.OnInitDialog();
@@ -81,7 +81,7 @@ protected:
     }
     void TearDown() override {  // give the folders back so that they can be removed
         std::error_code ec;
-        fs::permissions(m_folder.Registry(), fs::perms::owner_all, fs::perm_options::add, ec);
+        fs::permissions(m_folder.Config(), fs::perms::owner_all, fs::perm_options::add, ec);
         fs::permissions(Projects(), fs::perms::owner_all, fs::perm_options::add, ec);
     }
     std::string Projects() const { return m_folder.Root() + "/projects"; }
@@ -98,8 +98,8 @@ protected:
         int named = 0;
         for (const std::string& text : m_prompts->MessageTexts()) {
             const int before = named;
-            named |= text.find(m_folder.Registry("Wexlan.conf")) == 0 ? 1 : 0;
-            named |= text.find(m_folder.Registry("RecentFiles.conf")) == 0 ? 2 : 0;
+            named |= text.find(m_folder.Config("Wexlan.conf")) == 0 ? 1 : 0;
+            named |= text.find(m_folder.Config("RecentFiles.conf")) == 0 ? 2 : 0;
             named |= text.find(Workspace()) != std::string::npos ? 4 : 0;
             named |= named == before ? 64 : 0;
         }
@@ -127,16 +127,16 @@ TEST_P(WriteFaultsTest, EarlierFilesStayWholeAndNothingIsLeftBehind) {
         // The root stays reachable for the unprivileged child.
         fs::permissions(m_folder.Root(),
                         fs::perms::all & ~fs::perms::group_write & ~fs::perms::others_write);
-        for (const std::string& folder : {m_folder.Registry(), Projects()}) {
+        for (const std::string& folder : {m_folder.Config(), Projects()}) {
             fs::permissions(folder, fs::perms::all & ~fs::perms::owner_write &
                                         ~fs::perms::group_write & ~fs::perms::others_write);
         }
         fs::permissions(m_folder.Data(""), fs::perms::all);
     } else if (fault == Fault::MissingFolders) {
-        fs::remove_all(m_folder.Registry());
+        fs::remove_all(m_folder.Config());
         fs::remove_all(Projects());
     }
-    const std::vector<std::string> registryBefore = Listing(m_folder.Registry());
+    const std::vector<std::string> registryBefore = Listing(m_folder.Config());
     const std::vector<std::string> projectsBefore = Listing(Projects());
 
     // The child does not crash, and tells of every file it could not write.
@@ -146,22 +146,22 @@ TEST_P(WriteFaultsTest, EarlierFilesStayWholeAndNothingIsLeftBehind) {
                                              : 1 | 2 | 4);
     // What a kill leaves is what the panel removes at its next start.
     if (fault == Fault::KilledWriter) {
-        EXPECT_EQ(wexlan::RemoveLeftoverTemporaryFiles(m_folder.Registry(), {"Wexlan.conf"}), 1);
+        EXPECT_EQ(wexlan::RemoveLeftoverTemporaryFiles(m_folder.Config(), {"Wexlan.conf"}), 1);
     }
-    const std::string configuration = WorkspaceFolder::Read(m_folder.Registry("Wexlan.conf"));
-    const std::string recent = WorkspaceFolder::Read(m_folder.Registry("RecentFiles.conf"));
+    const std::string configuration = WorkspaceFolder::Read(m_folder.Config("Wexlan.conf"));
+    const std::string recent = WorkspaceFolder::Read(m_folder.Config("RecentFiles.conf"));
     const std::string workspace = WorkspaceFolder::Read(Workspace());
     if (fault == Fault::None) {
         EXPECT_EQ(configuration, "## [CurrentDirectory]\n/data/changed\n/data/old\n/data/other\n");
         EXPECT_EQ(recent, "new," + m_folder.Data("new.stl") + "\nliver,/data/old/liver.stl\n");
         EXPECT_THAT(workspace, ::testing::HasSubstr(m_folder.Data("new.stl")));
     } else if (fault == Fault::MissingFolders) {
-        EXPECT_FALSE(fs::exists(m_folder.Registry()) || fs::exists(Projects()));
+        EXPECT_FALSE(fs::exists(m_folder.Config()) || fs::exists(Projects()));
     } else {
         EXPECT_EQ(configuration, kOldConfiguration);
         EXPECT_EQ(recent, kOldRecentFiles);
         EXPECT_EQ(workspace, kOldWorkspace);
-        EXPECT_EQ(Listing(m_folder.Registry()), registryBefore);
+        EXPECT_EQ(Listing(m_folder.Config()), registryBefore);
         EXPECT_EQ(Listing(Projects()), projectsBefore);
     }
 }
