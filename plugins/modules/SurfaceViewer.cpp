@@ -1,5 +1,6 @@
 // "Surface Viewer": surfaces, point clouds and marker lists in 3D, image volumes as
 // three planes among them, and the live marker of a tracking device.
+#include <algorithm>
 #include <cmath>
 
 #include <vtkCellArray.h>
@@ -14,6 +15,8 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
+#include "CWexlanCPEXE.h"
+#include "DynamicLibrary.h"
 #include "ViewerModule.h"
 #include "wLandmarkLayer.h"
 #include "wLayerFactory.h"
@@ -22,9 +25,12 @@
 namespace {
 
 constexpr int kTrackerTickMs = 50;
+/// A live device is looked at once per display frame; only its newest pose is shown.
+constexpr int kLiveTickMs = 16;
 
-/// Shows models; a tracked tool appears as a marker that moves on a circle, as
-/// the simulated tracker reports it.
+/// Shows models; a tracked tool appears as a marker: at the newest pose of a device
+/// that delivers live poses (wexlan::kLivePoseEntry), else moving on a circle, as the
+/// simulated tracker reports it.
 class SurfaceViewer : public varq::ViewerModule {
 public:
     SurfaceViewer()
@@ -71,7 +77,8 @@ protected:
         return dialog;
     }
 
-    void OnHardwareShown(int /*hardwareIndex*/) override {
+    void OnHardwareShown(int hardwareIndex) override {
+        ConnectLiveDevice(hardwareIndex);
         wViewer* viewer = EnsureViewer();
         if (viewer == nullptr || viewer->FindInputIndex(kToolName) >= 0) {
             return;
@@ -94,11 +101,47 @@ protected:
 private:
     static constexpr const char* kToolName = "Tracked tool";
 
+    /// Keeps the library of hardware resource `index` loaded when it delivers live poses
+    /// (its network thread lives as long as the library), and switches the marker to them.
+    void ConnectLiveDevice(int index) {
+        CWexlanCPEXE* controller = GetController();
+        if (controller == nullptr || index < 0 || index >= controller->GetNumberOfHardResources() ||
+            m_device.Path() == controller->GetHardResourceDLL(index)) {
+            return;
+        }
+        wexlan::DynamicLibrary device;
+        if (device.Load(controller->GetHardResourceDLL(index)) &&
+            device.Symbol(wexlan::kLivePoseEntry) != nullptr) {
+            m_device = std::move(device);
+            m_livePose = reinterpret_cast<wexlan::LivePoseFunction>(
+                m_device.Symbol(wexlan::kLivePoseEntry));
+            m_tracker.setInterval(kLiveTickMs);
+        }
+    }
+
+    /// The newest live pose when one arrived since the last frame; false otherwise.
+    bool NewLivePose(double matrix[16]) {
+        unsigned long long sequence = 0;
+        if (m_livePose(matrix, &sequence) == 0 || sequence == m_shownSequence) {
+            return false;
+        }
+        m_shownSequence = sequence;
+        return true;
+    }
+
     void MoveToolMarker() {
         wViewer* viewer = ViewerOfCurrentWindow();
         wLayer* layer = viewer != nullptr ? viewer->GetInput(std::string(kToolName)) : nullptr;
         if (layer == nullptr) {
             m_tracker.stop();
+            return;
+        }
+        if (m_livePose != nullptr) {
+            double pose[16];
+            if (NewLivePose(pose)) {
+                layer->SetTransform(pose);
+                viewer->Render();
+            }
             return;
         }
         // The tool circles the scene's centre, a turn every six seconds.
@@ -117,6 +160,9 @@ private:
 
     QTimer m_tracker;
     double m_phase = 0.0;
+    wexlan::DynamicLibrary m_device;  // a live device's library, kept loaded while shown
+    wexlan::LivePoseFunction m_livePose = nullptr;
+    unsigned long long m_shownSequence = 0;
     vtkSmartPointer<vtkPolyData> m_tool;
 };
 
