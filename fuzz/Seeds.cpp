@@ -83,6 +83,19 @@ void WriteVq(const fs::path& path, std::int32_t rows, std::int32_t columns, std:
 
 }  // namespace
 
+// An OpenIGTLink message of device "Stylus": a version 1 header (the checksum left zero,
+// the target makes it fit) and `body`.
+std::string IgtlMessage(const std::string& type, const std::string& body) {
+    std::string header(58, '\0');
+    header[1] = 1;
+    header.replace(2, type.size(), type);
+    header.replace(14, 6, "Stylus");
+    for (int i = 0; i < 8; ++i) {
+        header[42 + i] = static_cast<char>(std::uint64_t{body.size()} >> (56 - 8 * i));
+    }
+    return header + body;
+}
+
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: %s FOLDER\n", argv[0]);
@@ -114,6 +127,18 @@ int main(int argc, char** argv) {
                                     "--XyZ \r\nA: b\r\n\r\n\r\n--XyZ--\r\nend",
           std::string(1, '\x00') + "pre\r\n--XyZ\r\n\r\n\r\n--Xy\r\n--XyZ--",
           std::string(1, '\x05') + "--XyZ\r\nA: 1\r\n\r\ntruncated"}},
+        {"fuzz_igtl",
+         {"\x01" + IgtlMessage("TRANSFORM", std::string("\x3f\x80\0\0", 4) + std::string(12, '\0') +
+                                                 std::string("\x3f\x80\0\0", 4) +
+                                                 std::string(12, '\0') +
+                                                 std::string("\x3f\x80\0\0", 4) +
+                                                 std::string(12, '\0')) +
+              IgtlMessage("POSITION", std::string(24, '\0') + std::string("\x3f\x80\0\0", 4)),
+          "\x01" + IgtlMessage("IMAGE", std::string("\0\x01\x01\x03\x02\x01\0\x02\0\x02\0\x01", 12) +
+                                             std::string(48, '\0') +
+                                             std::string("\0\0\0\0\0\0\0\x02\0\x02\0\x01", 12) +
+                                             "abcd"),
+          "\x00" + IgtlMessage("STATUS", "ok") + IgtlMessage("TRANSFORM", "short")}},
     };
     for (const auto& [target, seedTexts] : texts) {
         WriteTexts(out / target, seedTexts);

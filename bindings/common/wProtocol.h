@@ -32,8 +32,9 @@ inline constexpr int kHardwareData = 256;   ///< a hardware resource; a module r
 /// loaded; the library stops its threads when it is unloaded.
 /// @{
 /// `int GetLiveStatus(char* text, int capacity)`: one line per stream, "name<TAB>state<TAB>
-/// rate<TAB>value" (value: 16 pose numbers, or "image WxHxD"), NUL-terminated within
-/// `capacity`; returns the length the whole text needs (without the NUL).
+/// rate<TAB>value" (value: 16 pose numbers, or "image WxHxD"; lines about the device as a
+/// whole have an empty name), NUL-terminated within `capacity`; returns the length the
+/// whole text needs (without the NUL).
 inline constexpr char kLiveStatusEntry[] = "GetLiveStatus";
 using LiveStatusFunction = int (*)(char* text, int capacity);
 /// `int GetLivePose(double matrix[16], unsigned long long* sequence)`: the newest pose of

@@ -14,9 +14,11 @@
 #include "CWexlanCP.h"
 #include "CWexlanCPEXE.h"
 #include "CWexlanModules.h"
+#include "DynamicLibrary.h"
 #include "IgtlSender.h"
 #include "TestApplication.h"
 #include "wLayer.h"
+#include "wProtocol.h"
 #include "wRendererManager.h"
 #include "wViewer.h"
 
@@ -86,4 +88,15 @@ TEST(IgtlViewer, TheTrackedToolFollowsTheNewestPose) {
         ASSERT_TRUE(sender.Send(IgtlSender::Transform("Stylus", pose)));
         EXPECT_TRUE(ToolReaches(*viewer, pose)) << "step " << step;
     }
+
+    // The status the batch word "hardware" prints, from the library the viewer holds.
+    wexlan::DynamicLibrary device;
+    ASSERT_TRUE(device.Load(app.Hard() + "/libOpenIGTLinkDevices.so"));
+    const auto status =
+        reinterpret_cast<wexlan::LiveStatusFunction>(device.Symbol(wexlan::kLiveStatusEntry));
+    ASSERT_NE(status, nullptr);
+    char text[256];
+    const int length = status(text, sizeof text);
+    EXPECT_EQ(std::string(text, length),
+              "Stylus\tconnected\t0.0\t1 0 0 25 0 1 0 -7 0 0 1 3 0 0 0 1\n");
 }

@@ -557,6 +557,23 @@ TEST_F(BatchModeTest, AModuleThatFailsToLoadIsReportedAndTheRestRuns) {
                                HasSubstr("Surface Viewer")));
 }
 
+TEST_F(BatchModeTest, HardwareListsEachResourceWithItsState) {
+    // An application folder of its own whose device server is not running.
+    const fs::path bin = Path("app/bin");
+    fs::create_directories(bin / "Hard");
+    fs::create_directories(bin / "SystemRegistry");
+    fs::create_symlink(fs::path(kBin).parent_path() / "lib", Path("app/lib"));
+    fs::copy_file(kBin + "/varq", bin / "varq");
+    for (const char* library : {"libOpenIGTLinkDevices.so", "libSimulatedTracker.so"}) {
+        fs::copy_file(kBin + "/Hard/" + library, bin / "Hard" / library);
+    }
+    std::ofstream(bin / "SystemRegistry" / "OpenIGTLink.conf") << "port 1\n";
+    const Outcome run = Batch("hardware\nquit\n", Path("app/bin/varq"));
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(run.out, AllOf(HasSubstr("OpenIGTLink\twaiting for 127.0.0.1:1\t0.0\t-\n"),
+                               HasSubstr("Simulated Tracker\tno live data\t-\t-\n")));
+}
+
 TEST_F(BatchModeTest, InspectRendersASnapshotOfASampleFile) {
     const std::string inspect =
         kBin + "/varq-inspect --snapshot " + Path("kidney.png") + " --size ";

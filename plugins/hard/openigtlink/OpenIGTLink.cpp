@@ -34,7 +34,7 @@ std::string StatusText() {
     text << std::setprecision(6);
     const auto streams = client.Streams();
     if (streams.empty()) {
-        text << "(no stream)\t" << client.ConnectionState() << "\t0\t-\n";
+        text << "\t" << client.ConnectionState() << "\t0.0\t-\n";
     }
     for (const auto& stream : streams) {
         text << stream.device << "\t" << stream.state << "\t" << std::fixed
@@ -51,7 +51,7 @@ std::string StatusText() {
         text << "\n";
     }
     if (const std::string problem = client.Problem(); !problem.empty()) {
-        text << "(last problem)\t" << problem << "\t-\t-\n";
+        text << "\tlast problem: " << problem << "\t-\t-\n";
     }
     return text.str();
 }
