@@ -1,6 +1,7 @@
 // "Surface Viewer": surfaces, point clouds and marker lists in 3D, image volumes as
 // three planes among them, and the live marker of a tracking device.
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 #include <vtkCellArray.h>
@@ -25,8 +26,11 @@
 namespace {
 
 constexpr int kTrackerTickMs = 50;
-/// A live device is looked at once per display frame; only its newest pose is shown.
-constexpr int kLiveTickMs = 16;
+/// A live device is looked at every few milliseconds, so that a pose is drawn soon after it
+/// arrives, but drawn at most once per display frame (60 per second); only its newest pose
+/// is shown, the ones in between are dropped.
+constexpr int kLiveTickMs = 4;
+constexpr auto kDisplayFrame = std::chrono::microseconds(16667);
 
 /// Shows models; a tracked tool appears as a marker: at the newest pose of a device
 /// that delivers live poses (wexlan::kLivePoseEntry), else moving on a circle, as the
@@ -116,16 +120,21 @@ private:
             m_livePose = reinterpret_cast<wexlan::LivePoseFunction>(
                 m_device.Symbol(wexlan::kLivePoseEntry));
             m_tracker.setInterval(kLiveTickMs);
+            m_tracker.setTimerType(Qt::PreciseTimer);
         }
     }
 
-    /// The newest live pose when one arrived since the last frame; false otherwise.
+    /// The newest live pose when one arrived since the last frame and a display frame has
+    /// passed since; false otherwise.
     bool NewLivePose(double matrix[16]) {
+        const auto now = std::chrono::steady_clock::now();
         unsigned long long sequence = 0;
-        if (m_livePose(matrix, &sequence) == 0 || sequence == m_shownSequence) {
+        if (now - m_shownAt < kDisplayFrame || m_livePose(matrix, &sequence) == 0 ||
+            sequence == m_shownSequence) {
             return false;
         }
         m_shownSequence = sequence;
+        m_shownAt = now;
         return true;
     }
 
@@ -163,6 +172,7 @@ private:
     wexlan::DynamicLibrary m_device;  // a live device's library, kept loaded while shown
     wexlan::LivePoseFunction m_livePose = nullptr;
     unsigned long long m_shownSequence = 0;
+    std::chrono::steady_clock::time_point m_shownAt;
     vtkSmartPointer<vtkPolyData> m_tool;
 };
 
