@@ -128,17 +128,12 @@ int main(int argc, char** argv) {
           std::string(1, '\x00') + "pre\r\n--XyZ\r\n\r\n\r\n--Xy\r\n--XyZ--",
           std::string(1, '\x05') + "--XyZ\r\nA: 1\r\n\r\ntruncated"}},
         {"fuzz_igtl",
-         {"\x01" + IgtlMessage("TRANSFORM", std::string("\x3f\x80\0\0", 4) + std::string(12, '\0') +
-                                                 std::string("\x3f\x80\0\0", 4) +
-                                                 std::string(12, '\0') +
-                                                 std::string("\x3f\x80\0\0", 4) +
-                                                 std::string(12, '\0')) +
-              IgtlMessage("POSITION", std::string(24, '\0') + std::string("\x3f\x80\0\0", 4)),
+         {"\x01" + IgtlMessage("TRANSFORM", std::string(48, '\x3f')) +
+              IgtlMessage("POSITION", std::string(28, '\x3e')) + IgtlMessage("STATUS", "ok"),
           "\x01" + IgtlMessage("IMAGE", std::string("\0\x01\x01\x03\x02\x01\0\x02\0\x02\0\x01", 12) +
                                              std::string(48, '\0') +
                                              std::string("\0\0\0\0\0\0\0\x02\0\x02\0\x01", 12) +
-                                             "abcd"),
-          "\x00" + IgtlMessage("STATUS", "ok") + IgtlMessage("TRANSFORM", "short")}},
+                                             "abcd")}},
     };
     for (const auto& [target, seedTexts] : texts) {
         WriteTexts(out / target, seedTexts);

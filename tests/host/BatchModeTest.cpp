@@ -544,33 +544,25 @@ TEST_F(BatchModeTest, SetChangesTheLayerThePictureAndTheWorkspace) {
 }
 
 TEST_F(BatchModeTest, AModuleThatFailsToLoadIsReportedAndTheRestRuns) {
-    // An application folder of its own: the program, the shipped viewer and a broken module.
-    const fs::path modules = Path("app/bin/Modules");
+    // An application folder of its own: the program, the shipped viewer and a broken module,
+    // the shipped hardware with a device server that is not running.
+    const fs::path modules = Path("app/bin/Modules"), bin = Path("app/bin");
     fs::create_directories(modules);
+    fs::create_directories(bin / "Hard");
+    fs::create_directories(bin / "SystemRegistry");
     fs::create_symlink(fs::path(kBin).parent_path() / "lib", Path("app/lib"));
     fs::copy_file(kBin + "/varq", Path("app/bin/varq"));
     fs::copy_file(kBin + "/Modules/libSurfaceViewer.so", modules / "libSurfaceViewer.so");
     fs::copy_file(std::string(TEST_PLUGIN_DIR) + "/libmodule_unloadable.so", modules / "broken.so");
-    const Outcome run = Batch("modules\nquit\n", Path("app/bin/varq"));
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_THAT(run.out, AllOf(HasSubstr("prompt: Couldn't load module ("), HasSubstr("broken.so"),
-                               HasSubstr("Surface Viewer")));
-}
-
-TEST_F(BatchModeTest, HardwareListsEachResourceWithItsState) {
-    // An application folder of its own whose device server is not running.
-    const fs::path bin = Path("app/bin");
-    fs::create_directories(bin / "Hard");
-    fs::create_directories(bin / "SystemRegistry");
-    fs::create_symlink(fs::path(kBin).parent_path() / "lib", Path("app/lib"));
-    fs::copy_file(kBin + "/varq", bin / "varq");
     for (const char* library : {"libOpenIGTLinkDevices.so", "libSimulatedTracker.so"}) {
         fs::copy_file(kBin + "/Hard/" + library, bin / "Hard" / library);
     }
     std::ofstream(bin / "SystemRegistry" / "OpenIGTLink.conf") << "port 1\n";
-    const Outcome run = Batch("hardware\nquit\n", Path("app/bin/varq"));
+    const Outcome run = Batch("modules\nhardware\nquit\n", Path("app/bin/varq"));
     EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_THAT(run.out, AllOf(HasSubstr("OpenIGTLink\twaiting for 127.0.0.1:1\t0.0\t-\n"),
+    EXPECT_THAT(run.out, AllOf(HasSubstr("prompt: Couldn't load module ("), HasSubstr("broken.so"),
+                               HasSubstr("Surface Viewer"),
+                               HasSubstr("OpenIGTLink\twaiting for 127.0.0.1:1\t0.0\t-\n"),
                                HasSubstr("Simulated Tracker\tno live data\t-\t-\n")));
 }
 
