@@ -42,6 +42,15 @@ using LiveStatusFunction = int (*)(char* text, int capacity);
 /// pose; returns 0 (leaving both alone) while no pose has arrived.
 inline constexpr char kLivePoseEntry[] = "GetLivePose";
 using LivePoseFunction = int (*)(double* matrix, unsigned long long* sequence);
+/// `int GetLiveImage(int size[3], double spacing[3], double origin[3], int* vtkScalarType,
+/// int* components, const void** pixels, unsigned long long* sequence)`: the newest frame of
+/// the first stream that sends images (scalars in host byte order, x fastest, of a VTK scalar
+/// type code); `pixels` stays valid until the next call. Returns 0 (leaving all alone) while no
+/// frame has arrived.
+inline constexpr char kLiveImageEntry[] = "GetLiveImage";
+using LiveImageFunction = int (*)(int* size, double* spacing, double* origin, int* vtkScalarType,
+                                  int* components, const void** pixels,
+                                  unsigned long long* sequence);
 /// @}
 
 /// Whether a reader output type is a model, held by the model registry.

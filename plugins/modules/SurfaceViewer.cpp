@@ -4,8 +4,13 @@
 #include <chrono>
 #include <cmath>
 
+#include <cstring>
+
 #include <vtkCellArray.h>
+#include <vtkDataArray.h>
+#include <vtkImageData.h>
 #include <vtkNew.h>
+#include <vtkPointData.h>
 #include <vtkPoints.h>
 #include <vtkPolyData.h>
 #include <vtkRenderer.h>
@@ -33,8 +38,8 @@ constexpr int kLiveTickMs = 4;
 constexpr auto kDisplayFrame = std::chrono::microseconds(16667);
 
 /// Shows models; a tracked tool appears as a marker: at the newest pose of a device
-/// that delivers live poses (wexlan::kLivePoseEntry), else moving on a circle, as the
-/// simulated tracker reports it.
+/// that delivers live poses (wexlan::kLivePoseEntry), with its newest image frame when it
+/// sends images, else moving on a circle, as the simulated tracker reports it.
 class SurfaceViewer : public varq::ViewerModule {
 public:
     SurfaceViewer()
@@ -104,6 +109,7 @@ protected:
 
 private:
     static constexpr const char* kToolName = "Tracked tool";
+    static constexpr const char* kLiveImageName = "Live image";
 
     /// Keeps the library of hardware resource `index` loaded when it delivers live poses
     /// (its network thread lives as long as the library), and switches the marker to them.
@@ -119,22 +125,70 @@ private:
             m_device = std::move(device);
             m_livePose = reinterpret_cast<wexlan::LivePoseFunction>(
                 m_device.Symbol(wexlan::kLivePoseEntry));
+            m_liveImage = reinterpret_cast<wexlan::LiveImageFunction>(
+                m_device.Symbol(wexlan::kLiveImageEntry));
             m_tracker.setInterval(kLiveTickMs);
             m_tracker.setTimerType(Qt::PreciseTimer);
         }
     }
 
-    /// The newest live pose when one arrived since the last frame and a display frame has
-    /// passed since; false otherwise.
-    bool NewLivePose(double matrix[16]) {
+    /// One look at the live device: its newest pose moves the tool, its newest frame
+    /// replaces the live image; drawn at most once per display frame, and only when
+    /// something new arrived.
+    void ShowLiveSamples(wViewer& viewer, wLayer& tool) {
         const auto now = std::chrono::steady_clock::now();
+        if (now - m_shownAt < kDisplayFrame) {
+            return;
+        }
+        double pose[16];
         unsigned long long sequence = 0;
-        if (now - m_shownAt < kDisplayFrame || m_livePose(matrix, &sequence) == 0 ||
-            sequence == m_shownSequence) {
+        bool changed = false;
+        if (m_livePose(pose, &sequence) != 0 && sequence != m_poseSequence) {
+            m_poseSequence = sequence;
+            tool.SetTransform(pose);
+            changed = true;
+        }
+        changed = (m_liveImage != nullptr && ShowLiveImage(viewer)) || changed;
+        if (changed) {
+            m_shownAt = now;
+            viewer.Render();
+        }
+    }
+
+    /// Copies a new frame into the live image; a frame of another size or scalar type gets
+    /// a layer of its own in place of the last. @return whether a new frame arrived.
+    bool ShowLiveImage(wViewer& viewer) {
+        int size[3], type = 0, components = 0;
+        double spacing[3], origin[3];
+        const void* pixels = nullptr;
+        unsigned long long sequence = 0;
+        if (m_liveImage(size, spacing, origin, &type, &components, &pixels, &sequence) == 0 ||
+            sequence == m_imageSequence) {
             return false;
         }
-        m_shownSequence = sequence;
-        m_shownAt = now;
+        m_imageSequence = sequence;
+        const bool sameLayout = viewer.FindInputIndex(kLiveImageName) >= 0 &&
+                                std::equal(size, size + 3, m_frame->GetDimensions()) &&
+                                m_frame->GetScalarType() == type &&
+                                m_frame->GetNumberOfScalarComponents() == components;
+        if (!sameLayout) {
+            viewer.RemoveInput(kLiveImageName);
+            m_frame = vtkSmartPointer<vtkImageData>::New();
+            m_frame->SetDimensions(size);
+            m_frame->AllocateScalars(type, components);
+        }
+        m_frame->SetSpacing(spacing);
+        m_frame->SetOrigin(origin);
+        std::memcpy(m_frame->GetScalarPointer(), pixels,
+                    m_frame->GetPointData()->GetScalars()->GetDataSize() *
+                        m_frame->GetScalarSize());
+        m_frame->Modified();
+        if (!sameLayout) {
+            if (auto layer = wLayerFactory::CreateForOutputType(m_frame, wexlan::kImageData,
+                                                                kLiveImageName)) {
+                viewer.AddInput(std::move(layer));
+            }
+        }
         return true;
     }
 
@@ -146,11 +200,7 @@ private:
             return;
         }
         if (m_livePose != nullptr) {
-            double pose[16];
-            if (NewLivePose(pose)) {
-                layer->SetTransform(pose);
-                viewer->Render();
-            }
+            ShowLiveSamples(*viewer, *layer);
             return;
         }
         // The tool circles the scene's centre, a turn every six seconds.
@@ -171,8 +221,11 @@ private:
     double m_phase = 0.0;
     wexlan::DynamicLibrary m_device;  // a live device's library, kept loaded while shown
     wexlan::LivePoseFunction m_livePose = nullptr;
-    unsigned long long m_shownSequence = 0;
+    wexlan::LiveImageFunction m_liveImage = nullptr;
+    unsigned long long m_poseSequence = 0;
+    unsigned long long m_imageSequence = 0;
     std::chrono::steady_clock::time_point m_shownAt;
+    vtkSmartPointer<vtkImageData> m_frame = vtkSmartPointer<vtkImageData>::New();
     vtkSmartPointer<vtkPolyData> m_tool;
 };
 

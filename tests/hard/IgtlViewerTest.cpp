@@ -5,6 +5,7 @@
 #include <fstream>
 #include <thread>
 
+#include <vtkImageData.h>
 #include <vtkNew.h>
 #include <vtkRenderWindow.h>
 #include <QCoreApplication>
@@ -18,6 +19,7 @@
 #include "DynamicLibrary.h"
 #include "IgtlSender.h"
 #include "TestApplication.h"
+#include "wImageLayer.h"
 #include "wLayer.h"
 #include "wProtocol.h"
 #include "wRendererManager.h"
@@ -40,7 +42,7 @@ bool ToolReaches(wViewer& viewer, const double expected[16]) {
 
 }  // namespace
 
-TEST(IgtlViewer, TheTrackedToolFollowsTheNewestPose) {
+TEST(IgtlViewer, TheTrackedToolAndTheLiveImageFollowTheNewestSamples) {
     wexlan::EnsureTestApplication();
     IgtlSender sender;
     AppFolder app;
@@ -81,10 +83,28 @@ TEST(IgtlViewer, TheTrackedToolFollowsTheNewestPose) {
         EXPECT_TRUE(ToolReaches(*viewer, pose)) << x;
     }
 
+    // Image frames: the newest is shown, a frame of another size replaces the layer.
+    auto frameValue = [&] {
+        auto* image = dynamic_cast<wImageLayer*>(viewer->GetInput(std::string("Live image")));
+        return image != nullptr ? image->GetImage()->GetDimensions()[0] * 1000 +
+                                      *static_cast<unsigned char*>(image->GetImage()->GetScalarPointer())
+                                : -1;
+    };
+    for (const auto [x, value] : {std::pair{8, 40}, {8, 41}, {16, 42}}) {
+        ASSERT_TRUE(sender.Send(IgtlSender::Image("Probe", x, 6, 1, value)));
+        for (int tries = 0; tries < 300 && frameValue() != x * 1000 + value; ++tries) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            QCoreApplication::processEvents();
+        }
+        EXPECT_EQ(frameValue(), x * 1000 + value);
+    }
+    EXPECT_EQ(viewer->GetNumberOfItems(), 2);
+
     // The status the batch word "hardware" prints, from the library the viewer holds.
     wexlan::DynamicLibrary device;
     ASSERT_TRUE(device.Load(app.Hard() + "/libOpenIGTLinkDevices.so"));
     char text[256];
     reinterpret_cast<wexlan::LiveStatusFunction>(device.Symbol(wexlan::kLiveStatusEntry))(text, 256);
-    EXPECT_STREQ(text, "Stylus\tconnected\t0.0\t1 0 0 25 0 1 0 -7 0 0 1 3 0 0 0 1\n");
+    EXPECT_STREQ(text, "Stylus\tconnected\t0.0\t1 0 0 25 0 1 0 -7 0 0 1 3 0 0 0 1\n"
+                       "Probe\tconnected\t0.0\timage 16x6x1\n");
 }

@@ -94,3 +94,24 @@ EXPORT int GetLivePose(double* matrix, unsigned long long* sequence) {
     }
     return 0;
 }
+
+EXPORT int GetLiveImage(int* size, double* spacing, double* origin, int* vtkScalarType,
+                        int* components, const void** pixels, unsigned long long* sequence) {
+    // The frame handed out last, kept alive until the next call.
+    static std::shared_ptr<const wexlan::igtlink::Image> handedOut;
+    for (const auto& stream : Client().Streams()) {
+        if (stream.image) {
+            handedOut = stream.image;
+            std::copy(handedOut->size.begin(), handedOut->size.end(), size);
+            std::copy(handedOut->spacing.begin(), handedOut->spacing.end(), spacing);
+            std::copy(handedOut->origin.begin(), handedOut->origin.end(), origin);
+            // The wire's scalar codes are VTK's but for signed 8-bit (VTK_SIGNED_CHAR is 15).
+            *vtkScalarType = handedOut->scalarType == 2 ? 15 : handedOut->scalarType;
+            *components = handedOut->components;
+            *pixels = handedOut->pixels.data();
+            *sequence = stream.sequence;
+            return 1;
+        }
+    }
+    return 0;
+}
