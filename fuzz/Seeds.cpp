@@ -11,6 +11,7 @@
 
 #include "FileBytes.h"
 #include "FuzzSupport.h"
+#include "IgtlSender.h"
 #include "MutationSeeds.h"
 #include "VqWriter.h"
 
@@ -81,20 +82,14 @@ void WriteVq(const fs::path& path, std::int32_t rows, std::int32_t columns, std:
     file.Write(path.string());
 }
 
-}  // namespace
-
-// An OpenIGTLink message of device "Stylus": a version 1 header (the checksum left zero,
-// the target makes it fit) and `body`.
-std::string IgtlMessage(const std::string& type, const std::string& body) {
-    std::string header(58, '\0');
-    header[1] = 1;
-    header.replace(2, type.size(), type);
-    header.replace(14, 6, "Stylus");
-    for (int i = 0; i < 8; ++i) {
-        header[42 + i] = static_cast<char>(std::uint64_t{body.size()} >> (56 - 8 * i));
-    }
-    return header + body;
+// A message's bytes as a seed text.
+std::string Text(const std::vector<std::uint8_t>& bytes) {
+    return {bytes.begin(), bytes.end()};
 }
+
+const double kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+
+}  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -128,12 +123,9 @@ int main(int argc, char** argv) {
           std::string(1, '\x00') + "pre\r\n--XyZ\r\n\r\n\r\n--Xy\r\n--XyZ--",
           std::string(1, '\x05') + "--XyZ\r\nA: 1\r\n\r\ntruncated"}},
         {"fuzz_igtl",
-         {"\x01" + IgtlMessage("TRANSFORM", std::string(48, '\x3f')) +
-              IgtlMessage("POSITION", std::string(28, '\x3e')) + IgtlMessage("STATUS", "ok"),
-          "\x01" + IgtlMessage("IMAGE", std::string("\0\x01\x01\x03\x02\x01\0\x02\0\x02\0\x01", 12) +
-                                             std::string(48, '\0') +
-                                             std::string("\0\0\0\0\0\0\0\x02\0\x02\0\x01", 12) +
-                                             "abcd")}},
+         {"\x01" + Text(wexlan::testing::IgtlSender::Transform("Stylus", kIdentity)) +
+              Text(wexlan::testing::IgtlSender::Image("Probe", 2, 2, 1, 7)) + "\x01",
+          std::string(1, '\0') + Text(wexlan::testing::IgtlSender::Image("Probe", 3, 1, 2, 9)).substr(0, 90)}},
     };
     for (const auto& [target, seedTexts] : texts) {
         WriteTexts(out / target, seedTexts);

@@ -3,6 +3,7 @@
 #include <chrono>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <thread>
 
 #include <vtkImageData.h>
@@ -29,15 +30,15 @@ using wexlan::testing::IgtlSender;
 
 namespace {
 
-// Runs the event loop until the tool's transform is `expected`, at most three seconds.
-bool ToolReaches(wViewer& viewer, const double expected[16]) {
-    double shown[16] = {};
-    for (int tries = 0; tries < 300 && !std::equal(shown, shown + 16, expected); ++tries) {
+// Runs the event loop until `done` holds, at most three seconds. @return whether it did.
+bool Pump(const std::function<bool()>& done) {
+    bool held = done();
+    for (int tries = 0; tries < 300 && !held; ++tries) {
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
         QCoreApplication::processEvents();
-        viewer.GetInput(std::string("Tracked tool"))->GetTransform(shown);
+        held = done();
     }
-    return std::equal(shown, shown + 16, expected);
+    return held;
 }
 
 }  // namespace
@@ -46,13 +47,12 @@ TEST(IgtlViewer, TheTrackedToolAndTheLiveImageFollowTheNewestSamples) {
     wexlan::EnsureTestApplication();
     IgtlSender sender;
     AppFolder app;
-    for (const std::string& folder : {app.Modules(), app.Hard(), app.Root() + "/SystemRegistry"}) {
-        std::filesystem::create_directories(folder);
+    for (const char* library : {"Modules/libSurfaceViewer.so", "Hard/libOpenIGTLinkDevices.so"}) {
+        std::filesystem::create_directories(std::filesystem::path(app.Root() + "/" + library).parent_path());
+        std::filesystem::copy_file(std::string(APPLICATION_BIN_DIR) + "/" + library,
+                                   app.Root() + "/" + library);
     }
-    std::filesystem::copy_file(std::string(APPLICATION_BIN_DIR) + "/Modules/libSurfaceViewer.so",
-                               app.Modules() + "/libSurfaceViewer.so");
-    std::filesystem::copy_file(std::string(APPLICATION_BIN_DIR) + "/Hard/libOpenIGTLinkDevices.so",
-                               app.Hard() + "/libOpenIGTLinkDevices.so");
+    std::filesystem::create_directories(app.Root() + "/SystemRegistry");
     std::ofstream(app.Root() + "/SystemRegistry/OpenIGTLink.conf")
         << "host 127.0.0.1\nport " << sender.Port() << "\n";
     vtkNew<vtkRenderWindow> window;
@@ -73,14 +73,15 @@ TEST(IgtlViewer, TheTrackedToolAndTheLiveImageFollowTheNewestSamples) {
 
     // The connection is made once the viewer first asks for a pose; then the tool stays
     // where the device puts it, no simulated circling.
-    for (int tries = 0; tries < 300 && !sender.Accept(10); ++tries) {
-        QCoreApplication::processEvents();
-    }
-    double pose[16] = {1, 0, 0, 5, 0, 1, 0, -7, 0, 0, 1, 3, 0, 0, 0, 1};
+    ASSERT_TRUE(Pump([&] { return sender.Accept(0); }));
+    double pose[16] = {1, 0, 0, 5, 0, 1, 0, -7, 0, 0, 1, 3, 0, 0, 0, 1}, shown[16];
     for (const double x : {5, 15, 25}) {
         pose[3] = x;
         ASSERT_TRUE(sender.Send(IgtlSender::Transform("Stylus", pose)));
-        EXPECT_TRUE(ToolReaches(*viewer, pose)) << x;
+        EXPECT_TRUE(Pump([&] {
+            viewer->GetInput(std::string("Tracked tool"))->GetTransform(shown);
+            return std::equal(shown, shown + 16, pose);
+        })) << x;
     }
 
     // Image frames: the newest is shown, a frame of another size replaces the layer.
@@ -92,13 +93,10 @@ TEST(IgtlViewer, TheTrackedToolAndTheLiveImageFollowTheNewestSamples) {
     };
     for (const auto [x, value] : {std::pair{8, 40}, {8, 41}, {16, 42}}) {
         ASSERT_TRUE(sender.Send(IgtlSender::Image("Probe", x, 6, 1, value)));
-        for (int tries = 0; tries < 300 && frameValue() != x * 1000 + value; ++tries) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-            QCoreApplication::processEvents();
-        }
-        EXPECT_EQ(frameValue(), x * 1000 + value);
+        EXPECT_TRUE(Pump([&] { return frameValue() == x * 1000 + value; })) << frameValue();
     }
     EXPECT_EQ(viewer->GetNumberOfItems(), 2);
+    EXPECT_EQ(dynamic_cast<wImageLayer*>(viewer->GetInput(1))->GetImage()->GetSpacing()[0], 0.5);
 
     // The status the batch word "hardware" prints, from the library the viewer holds.
     wexlan::DynamicLibrary device;

@@ -21,7 +21,7 @@ namespace wexlan::testing {
 /// time and sends it messages packed by the OpenIGTLink library, or any bytes.
 class IgtlSender {
 public:
-    IgtlSender() { Listen(); }
+    IgtlSender() { Reopen(); }
     ~IgtlSender() { Close(); }
     IgtlSender(const IgtlSender&) = delete;
     IgtlSender& operator=(const IgtlSender&) = delete;
@@ -56,10 +56,21 @@ public:
         CloseSocket(m_listener);
     }
 
-    /// Listens again on the same port.
+    /// Listens (again) on the port.
     void Reopen() {
         Close();
-        Listen();
+        m_listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const int on = 1;
+        setsockopt(m_listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        sockaddr_in address{AF_INET, htons(static_cast<std::uint16_t>(m_port)),
+                            {htonl(INADDR_LOOPBACK)}, {}};
+        socklen_t length = sizeof address;
+        if (bind(m_listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
+            listen(m_listener, 1) != 0 ||
+            getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+            throw std::runtime_error("cannot listen on 127.0.0.1");
+        }
+        m_port = ntohs(address.sin_port);
     }
 
     /// The bytes of a message the library packed.
@@ -95,22 +106,6 @@ public:
     }
 
 private:
-    void Listen() {
-        m_listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        const int on = 1;
-        setsockopt(m_listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        address.sin_port = htons(static_cast<std::uint16_t>(m_port));
-        socklen_t length = sizeof address;
-        if (bind(m_listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
-            listen(m_listener, 1) != 0 ||
-            getsockname(m_listener, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-            throw std::runtime_error("cannot listen on 127.0.0.1");
-        }
-        m_port = ntohs(address.sin_port);
-    }
     static void CloseSocket(int& socket) {
         if (socket >= 0) {
             close(socket);
