@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             break;
         }
         std::uint8_t* body = stream.data() + at + kHeaderSize;
-        const std::size_t length = std::min<std::size_t>(header->bodySize, stream.size() - at - kHeaderSize);
+        const std::size_t length =
+            std::min<std::size_t>(header->bodySize, stream.size() - at - kHeaderSize);
         if ((data[0] & 1) != 0) {
             header->crc = crc64(body, length, 0);
         }

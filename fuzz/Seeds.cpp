@@ -125,7 +125,8 @@ int main(int argc, char** argv) {
         {"fuzz_igtl",
          {"\x01" + Text(wexlan::testing::IgtlSender::Transform("Stylus", kIdentity)) +
               Text(wexlan::testing::IgtlSender::Image("Probe", 2, 2, 1, 7)) + "\x01",
-          std::string(1, '\0') + Text(wexlan::testing::IgtlSender::Image("Probe", 3, 1, 2, 9)).substr(0, 90)}},
+          std::string(1, '\0') +
+              Text(wexlan::testing::IgtlSender::Image("Probe", 3, 1, 2, 9)).substr(0, 90)}},
     };
     for (const auto& [target, seedTexts] : texts) {
         WriteTexts(out / target, seedTexts);

@@ -22,8 +22,8 @@ std::string HardwareStatus::Text(const CWexlanCPEXE& controller) {
             text += name + "\tno live data\t-\t-\n";
             continue;
         }
-        const auto status =
-            reinterpret_cast<wexlan::LiveStatusFunction>(live->second.Symbol(wexlan::kLiveStatusEntry));
+        const auto status = reinterpret_cast<wexlan::LiveStatusFunction>(
+            live->second.Symbol(wexlan::kLiveStatusEntry));
         // Asked twice: the text may grow between the calls, the second copy is cut to fit.
         std::vector<char> buffer(static_cast<std::size_t>(status(nullptr, 0)) + 256);
         status(buffer.data(), static_cast<int>(buffer.size()));

@@ -25,9 +25,9 @@
 #include "ExecutablePath.h"
 #include "IgtlSender.h"
 #include "IgtlStreams.h"
+#include "WorkingDirectory.h"
 #include "wLayer.h"
 #include "wRendererManager.h"
-#include "WorkingDirectory.h"
 #include "wViewer.h"
 
 namespace {
@@ -63,8 +63,8 @@ void OnFrame(vtkObject*, unsigned long event, void* data, void*) {
         return;
     }
     shown.renderMs.push_back((Now() - shown.renderStart) / 1e6);
-    wLayer* tool = shown.viewer != nullptr ? shown.viewer->GetInput(std::string("Tracked tool"))
-                                           : nullptr;
+    wLayer* tool =
+        shown.viewer != nullptr ? shown.viewer->GetInput(std::string("Tracked tool")) : nullptr;
     if (tool == nullptr) {
         return;
     }
@@ -132,8 +132,8 @@ void Poses(int argc, char** argv) {
         double pose[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
         const auto start = Clock::now();
         for (int i = 0; i < kPoses && !done; ++i) {
-            std::this_thread::sleep_until(start + std::chrono::microseconds(
-                                                      static_cast<std::int64_t>(i * kFrameMs * 1000)));
+            std::this_thread::sleep_until(
+                start + std::chrono::microseconds(static_cast<std::int64_t>(i * kFrameMs * 1000)));
             pose[3] = i;
             const auto bytes = IgtlSender::Transform("Stylus", pose);
             g_sent[i] = Now();
@@ -155,7 +155,8 @@ void Poses(int argc, char** argv) {
                              ? 1e9
                              : *std::max_element(shown.latencyMs.begin(), shown.latencyMs.end());
     const double limit = kFrameMs + 5;
-    std::printf("poses shown: %zu of %d, newest %d\n", shown.latencyMs.size(), kPoses, shown.newest);
+    std::printf("poses shown: %zu of %d, newest %d\n", shown.latencyMs.size(), kPoses,
+                shown.newest);
     using wexlan::bench::Format;
     // Drawing is part of the latency; how long it takes depends on the GL the X server offers.
     wexlan::bench::PrintFigure("OpenIGTLink: drawing one frame of the tracked tool (median)",
@@ -199,8 +200,8 @@ void Images() {
     int seen = -1, behindWorst = 0, taken = 0;
     const auto start = Clock::now();
     for (int tick = 0; seen < kFrames - 1 && tick < 600; ++tick) {
-        std::this_thread::sleep_until(start + std::chrono::microseconds(
-                                                  static_cast<std::int64_t>(tick * kFrameMs * 1000)));
+        std::this_thread::sleep_until(
+            start + std::chrono::microseconds(static_cast<std::int64_t>(tick * kFrameMs * 1000)));
         const int newestSent = sent;
         const auto streams = client.Streams();
         if (streams.empty() || streams[0].image == nullptr) {
@@ -216,10 +217,11 @@ void Images() {
     device.join();
     using wexlan::bench::Format;
     std::printf("image frames taken: %d of %d, last %d\n", taken, kFrames, seen);
-    wexlan::bench::PrintFigure("OpenIGTLink 256x256 images at 30 fps: frames behind the newest sent "
-                               "(worst, looked at 60 times a second)",
-                               Format("%d", behindWorst), "<= 1", "-",
-                               wexlan::bench::Met(behindWorst <= 1 && seen == kFrames - 1));
+    wexlan::bench::PrintFigure(
+        "OpenIGTLink 256x256 images at 30 fps: frames behind the newest sent "
+        "(worst, looked at 60 times a second)",
+        Format("%d", behindWorst), "<= 1", "-",
+        wexlan::bench::Met(behindWorst <= 1 && seen == kFrames - 1));
 }
 
 }  // namespace

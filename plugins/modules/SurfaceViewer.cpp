@@ -123,8 +123,8 @@ private:
         if (device.Load(controller->GetHardResourceDLL(index)) &&
             device.Symbol(wexlan::kLivePoseEntry) != nullptr) {
             m_device = std::move(device);
-            m_livePose = reinterpret_cast<wexlan::LivePoseFunction>(
-                m_device.Symbol(wexlan::kLivePoseEntry));
+            m_livePose =
+                reinterpret_cast<wexlan::LivePoseFunction>(m_device.Symbol(wexlan::kLivePoseEntry));
             m_liveImage = reinterpret_cast<wexlan::LiveImageFunction>(
                 m_device.Symbol(wexlan::kLiveImageEntry));
             m_tracker.setInterval(kLiveTickMs);
@@ -179,9 +179,9 @@ private:
         }
         m_frame->SetSpacing(spacing);
         m_frame->SetOrigin(origin);
-        std::memcpy(m_frame->GetScalarPointer(), pixels,
-                    m_frame->GetPointData()->GetScalars()->GetDataSize() *
-                        m_frame->GetScalarSize());
+        std::memcpy(
+            m_frame->GetScalarPointer(), pixels,
+            m_frame->GetPointData()->GetScalars()->GetDataSize() * m_frame->GetScalarSize());
         m_frame->Modified();
         if (!sameLayout) {
             if (auto layer = wLayerFactory::CreateForOutputType(m_frame, wexlan::kImageData,

@@ -2,7 +2,6 @@
 #include <chrono>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 #include <functional>
 #include <thread>
 
@@ -57,10 +56,8 @@ Bytes Rebuilt(Bytes message, const std::string& type, const Bytes& body) {
 
 // The message decoded; a refused header gives a Broken message with the reason.
 Message Decode(const Bytes& bytes) {
-    std::string why;
-    const auto header = wexlan::igtlink::DecodeHeader(bytes.data(), why);
     Message refused;
-    refused.problem = why;
+    const auto header = wexlan::igtlink::DecodeHeader(bytes.data(), refused.problem);
     return header ? wexlan::igtlink::DecodeBody(*header, bytes.data() + kHeaderSize,
                                                 bytes.size() - kHeaderSize)
                   : refused;
@@ -84,9 +81,7 @@ TEST(IgtlDecoder, EachDamageIsRefusedWithItsReason) {
     EXPECT_THAT(Decode(Rebuilt(good, "", Bytes(20))).problem, HasSubstr("48 bytes, not 20"));
     EXPECT_THAT(Decode(Rebuilt(good, "POSITION", Bytes(20))).problem,
                 HasSubstr("12, 24 or 28 bytes, not 20"));
-    const Message unknown = Decode(Rebuilt(good, "STATUS", Bytes(20)));
-    EXPECT_EQ(unknown.kind, Message::Kind::Unknown);
-    EXPECT_EQ(unknown.problem, "unknown message type STATUS");
+    EXPECT_EQ(Decode(Rebuilt(good, "STATUS", Bytes(20))).problem, "unknown message type STATUS");
     Bytes infinite(good.begin() + kHeaderSize, good.end());
     infinite[36] = 0x7f, infinite[37] = 0x80, infinite[38] = infinite[39] = 0;
     EXPECT_THAT(Decode(Rebuilt(good, "", infinite)).problem, HasSubstr("pose is not finite"));
@@ -103,31 +98,30 @@ TEST(IgtlDecoder, EachDamageIsRefusedWithItsReason) {
 TEST(IgtlStreams, FollowsTheServerThroughSilenceDamageAndRestarts) {
     IgtlSender sender;
     wexlan::igtlink::StreamClient client("127.0.0.1", sender.Port());
-    const std::string waiting = "waiting for 127.0.0.1:" + std::to_string(sender.Port());
     ASSERT_TRUE(sender.Accept(3000));
     ASSERT_TRUE(WaitFor([&] { return client.ConnectionState() == "connected"; }));
 
-    // Poses: only the latest is kept (frames: IgtlViewer).
+    // Poses: only the latest is kept (frames: viewer_modules_tests).
     double pose[16];
     std::copy(kPose, kPose + 16, pose);
     for (int i = 0; i < 200; ++i) {
         pose[3] = i;
         ASSERT_TRUE(sender.Send(IgtlSender::Transform("Stylus", pose)));
     }
-    ASSERT_TRUE(WaitFor([&] { return client.Streams().size() == 1 && client.Streams()[0].sequence == 200; }));
+    ASSERT_TRUE(WaitFor(
+        [&] { return client.Streams().size() == 1 && client.Streams()[0].sequence == 200; }));
     const auto stylus = client.Streams()[0];
     EXPECT_EQ(stylus.device + " " + stylus.state, "Stylus connected");
     EXPECT_DOUBLE_EQ(stylus.pose[3], 199);
     const auto later = std::chrono::steady_clock::now() + std::chrono::milliseconds(2100);
     EXPECT_EQ(client.Streams(later)[0].state, "no message for 2 s");
 
-    // Messages that cannot be used are skipped, the connection stays.
+    // Messages that cannot be used are skipped on the same connection.
     Bytes damaged = IgtlSender::Transform("Stylus", pose);
     damaged.back() ^= 1;
     ASSERT_TRUE(sender.Send(damaged));
     ASSERT_TRUE(sender.Send(Rebuilt(damaged, "STATUS", {1, 2, 3})));
     ASSERT_TRUE(WaitFor([&] { return client.Problem() == "Stylus: unknown message type STATUS"; }));
-    EXPECT_EQ(client.ConnectionState(), "connected");
 
     // A huge declared body ends the connection; the client comes back by itself.
     Put64(damaged, 42, std::uint64_t{1} << 40);
@@ -140,7 +134,10 @@ TEST(IgtlStreams, FollowsTheServerThroughSilenceDamageAndRestarts) {
 
     // The server goes away, then comes back on the same port.
     sender.Close();
-    ASSERT_TRUE(WaitFor([&] { return client.Streams()[0].state == waiting; }));
+    ASSERT_TRUE(WaitFor([&] {
+        return client.Streams()[0].state ==
+               "waiting for 127.0.0.1:" + std::to_string(sender.Port());
+    }));
     sender.Reopen();
     ASSERT_TRUE(sender.Accept(3000));
     // A position now: a quarter turn about z.
@@ -153,10 +150,4 @@ TEST(IgtlStreams, FollowsTheServerThroughSilenceDamageAndRestarts) {
     EXPECT_NEAR(client.Streams()[0].pose[1], -1, 1e-6);
     EXPECT_NEAR(client.Streams()[0].pose[4], 1, 1e-6);
     EXPECT_EQ(client.Streams()[0].state, "connected");
-}
-
-TEST(IgtlStreams, TheEndpointComesFromTheConfigurationFile) {
-    std::ofstream(::testing::TempDir() + "/OpenIGTLink.conf") << "# a\nhost 127.0.0.2 # b\nport 70000\n";
-    const auto endpoint = wexlan::igtlink::ReadEndpoint(::testing::TempDir());
-    EXPECT_EQ(endpoint.host + ":" + std::to_string(endpoint.port), "127.0.0.2:18944");
 }

@@ -557,7 +557,8 @@ TEST_F(BatchModeTest, AModuleThatFailsToLoadIsReportedAndTheRestRuns) {
     for (const char* library : {"libOpenIGTLinkDevices.so", "libSimulatedTracker.so"}) {
         fs::copy_file(kBin + "/Hard/" + library, bin / "Hard" / library);
     }
-    std::ofstream(bin / "SystemRegistry" / "OpenIGTLink.conf") << "port 1\n";
+    std::ofstream(bin / "SystemRegistry" / "OpenIGTLink.conf")
+        << "# not running\nport 1 # nor 70000\nport 70000\n";
     const Outcome run = Batch("modules\nhardware\nquit\n", Path("app/bin/varq"));
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_THAT(run.out, AllOf(HasSubstr("prompt: Couldn't load module ("), HasSubstr("broken.so"),

@@ -32,22 +32,15 @@ public:
     bool Accept(int ms) {
         CloseSocket(m_client);
         pollfd waiting{m_listener, POLLIN, 0};
-        m_client = poll(&waiting, 1, ms) > 0 ? accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC)
-                                             : -1;
+        m_client =
+            poll(&waiting, 1, ms) > 0 ? accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC) : -1;
         return m_client >= 0;
     }
 
-    /// Sends `bytes` whole; false once the client has gone.
+    /// Sends `bytes` whole (a blocking send queues all of them); false once the client has gone.
     bool Send(const std::vector<std::uint8_t>& bytes) {
-        for (std::size_t done = 0; done < bytes.size();) {
-            const ssize_t sent =
-                send(m_client, bytes.data() + done, bytes.size() - done, MSG_NOSIGNAL);
-            if (sent <= 0) {
-                return false;
-            }
-            done += static_cast<std::size_t>(sent);
-        }
-        return m_client >= 0;
+        return send(m_client, bytes.data(), bytes.size(), MSG_NOSIGNAL) ==
+               static_cast<ssize_t>(bytes.size());
     }
 
     /// Closes the connection and stops listening, as a server that went away.
@@ -62,8 +55,8 @@ public:
         m_listener = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         const int on = 1;
         setsockopt(m_listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        sockaddr_in address{AF_INET, htons(static_cast<std::uint16_t>(m_port)),
-                            {htonl(INADDR_LOOPBACK)}, {}};
+        sockaddr_in address{
+            AF_INET, htons(static_cast<std::uint16_t>(m_port)), {htonl(INADDR_LOOPBACK)}, {}};
         socklen_t length = sizeof address;
         if (bind(m_listener, reinterpret_cast<sockaddr*>(&address), length) != 0 ||
             listen(m_listener, 1) != 0 ||

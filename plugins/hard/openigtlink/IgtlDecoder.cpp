@@ -21,9 +21,8 @@ constexpr std::uint16_t kHeaderVersion = 1;
 std::string NameField(const char* field, std::size_t size) {
     const std::size_t length = std::find(field, field + size, '\0') - field;
     std::string name(field, length);
-    const bool printable = std::all_of(name.begin(), name.end(), [](char c) {
-        return c >= 0x20 && c < 0x7f;
-    });
+    const bool printable =
+        std::all_of(name.begin(), name.end(), [](char c) { return c >= 0x20 && c < 0x7f; });
     return printable ? name : std::string();
 }
 
@@ -38,14 +37,19 @@ Message Broken(const Header& header, std::string problem) {
 int ScalarSize(int scalarType) {
     switch (scalarType) {
         case 2:
-        case 3: return 1;
+        case 3:
+            return 1;
         case 4:
-        case 5: return 2;
+        case 5:
+            return 2;
         case 6:
         case 7:
-        case 10: return 4;
-        case 11: return 8;
-        default: return 0;
+        case 10:
+            return 4;
+        case 11:
+            return 8;
+        default:
+            return 0;
     }
 }
 
@@ -59,7 +63,7 @@ Message DecodeTransform(Message message, const std::uint8_t* body, std::size_t s
     std::memcpy(values, body, sizeof values);
     igtl_transform_convert_byte_order(values);
     // Three direction columns, then the translation.
-    message.pose = {values[0], values[3], values[6], values[9],  values[1], values[4],
+    message.pose = {values[0], values[3],  values[6], values[9], values[1], values[4],
                     values[7], values[10], values[2], values[5], values[8], values[11],
                     0,         0,          0,         1};
     message.kind = Message::Kind::Pose;
@@ -93,11 +97,21 @@ Message DecodePosition(Message message, const std::uint8_t* body, std::size_t si
         return message;
     }
     x /= norm, y /= norm, z /= norm, w /= norm;
-    message.pose = {1 - 2 * (y * y + z * z), 2 * (x * y - z * w), 2 * (x * z + y * w),
-                    position.position[0],    2 * (x * y + z * w), 1 - 2 * (x * x + z * z),
-                    2 * (y * z - x * w),     position.position[1], 2 * (x * z - y * w),
-                    2 * (y * z + x * w),     1 - 2 * (x * x + y * y), position.position[2],
-                    0,                       0,                   0,
+    message.pose = {1 - 2 * (y * y + z * z),
+                    2 * (x * y - z * w),
+                    2 * (x * z + y * w),
+                    position.position[0],
+                    2 * (x * y + z * w),
+                    1 - 2 * (x * x + z * z),
+                    2 * (y * z - x * w),
+                    position.position[1],
+                    2 * (x * z - y * w),
+                    2 * (y * z + x * w),
+                    1 - 2 * (x * x + y * y),
+                    position.position[2],
+                    0,
+                    0,
+                    0,
                     1};
     message.kind = Message::Kind::Pose;
     return message;

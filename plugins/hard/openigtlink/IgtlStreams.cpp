@@ -175,8 +175,8 @@ void StreamClient::Use(Message message) {
     auto found = m_streams.find(message.device);
     if (found == m_streams.end()) {
         if (m_streams.size() >= kMaxStreams) {
-            m_problem = "more than " + std::to_string(kMaxStreams) + " streams; " +
-                        message.device + " is ignored";
+            m_problem = "more than " + std::to_string(kMaxStreams) + " streams; " + message.device +
+                        " is ignored";
             return;
         }
         found = m_streams.emplace(message.device, Stream{}).first;

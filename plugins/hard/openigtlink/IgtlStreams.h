@@ -24,13 +24,13 @@ inline constexpr std::size_t kMaxStreams = 64;
 /// The latest of one stream, as the UI thread reads it.
 struct StreamSnapshot {
     std::string device;
-    std::string type;             ///< the last message type received ("TRANSFORM", "IMAGE", ...)
-    std::string state;            ///< "connected", "waiting for HOST:PORT", "no message for 2 s"
-    double rate = 0;              ///< messages per second over the last second or so
-    std::uint64_t sequence = 0;   ///< counts the messages used; a new value means a new sample
+    std::string type;            ///< the last message type received ("TRANSFORM", "IMAGE", ...)
+    std::string state;           ///< "connected", "waiting for HOST:PORT", "no message for 2 s"
+    double rate = 0;             ///< messages per second over the last second or so
+    std::uint64_t sequence = 0;  ///< counts the messages used; a new value means a new sample
     bool hasPose = false;
-    std::array<double, 16> pose{};           ///< the latest pose, row-major
-    std::shared_ptr<const Image> image;      ///< the latest frame, or null
+    std::array<double, 16> pose{};       ///< the latest pose, row-major
+    std::shared_ptr<const Image> image;  ///< the latest frame, or null
 };
 
 /// A connection to a device server on a thread of its own. Each device name that sends

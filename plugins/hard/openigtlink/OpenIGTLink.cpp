@@ -37,9 +37,8 @@ std::string StatusText() {
         text << "\t" << client.ConnectionState() << "\t0.0\t-\n";
     }
     for (const auto& stream : streams) {
-        text << stream.device << "\t" << stream.state << "\t" << std::fixed
-             << std::setprecision(1) << stream.rate << std::defaultfloat
-             << std::setprecision(6) << "\t";
+        text << stream.device << "\t" << stream.state << "\t" << std::fixed << std::setprecision(1)
+             << stream.rate << std::defaultfloat << std::setprecision(6) << "\t";
         if (stream.image) {
             const auto& size = stream.image->size;
             text << "image " << size[0] << "x" << size[1] << "x" << size[2];
