@@ -38,6 +38,7 @@ run_all() {
     step "preview: 2048 x 2048 VQ slice" env QT_QPA_PLATFORM=offscreen "$bench/bench_preview"
     step "workstation start-up" "$root/bench/host/startup.sh" "$build"
     step "workstation loading: timer pauses, cancel, memory" "$bench/bench_loading"
+    step "hardware: OpenIGTLink poses to the shown frame, image stream" display "$bench/bench_igtl"
 }
 run_all 2>&1 | tee "$log"
 

@@ -11,6 +11,7 @@
 
 #include "FileBytes.h"
 #include "FuzzSupport.h"
+#include "IgtlSender.h"
 #include "MutationSeeds.h"
 #include "VqWriter.h"
 
@@ -81,6 +82,13 @@ void WriteVq(const fs::path& path, std::int32_t rows, std::int32_t columns, std:
     file.Write(path.string());
 }
 
+// A message's bytes as a seed text.
+std::string Text(const std::vector<std::uint8_t>& bytes) {
+    return {bytes.begin(), bytes.end()};
+}
+
+const double kIdentity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -114,6 +122,11 @@ int main(int argc, char** argv) {
                                     "--XyZ \r\nA: b\r\n\r\n\r\n--XyZ--\r\nend",
           std::string(1, '\x00') + "pre\r\n--XyZ\r\n\r\n\r\n--Xy\r\n--XyZ--",
           std::string(1, '\x05') + "--XyZ\r\nA: 1\r\n\r\ntruncated"}},
+        {"fuzz_igtl",
+         {"\x01" + Text(wexlan::testing::IgtlSender::Transform("Stylus", kIdentity)) +
+              Text(wexlan::testing::IgtlSender::Image("Probe", 2, 2, 1, 7)) + "\x01",
+          std::string(1, '\0') +
+              Text(wexlan::testing::IgtlSender::Image("Probe", 3, 1, 2, 9)).substr(0, 90)}},
     };
     for (const auto& [target, seedTexts] : texts) {
         WriteTexts(out / target, seedTexts);

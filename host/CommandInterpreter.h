@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "HardwareStatus.h"
+
 class MainWindow;
 
 /// The workstation's command language, shared by the command-line dock and
@@ -45,4 +47,5 @@ private:
     MainWindow& m_window;
     std::map<std::string, Command> m_commands;
     std::vector<std::string> m_order;
+    HardwareStatus m_hardware;
 };

@@ -7,6 +7,7 @@ WEXLAN_PACKAGES=(
     qtbase5-dev libqt5opengl5-dev libvtk9-dev libvtk9-qt-dev
     libgdcm-dev libgdcm-tools nlohmann-json3-dev libtiff-dev libexpat1-dev
     libisal-dev
+    libopenigtlink-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libx11-dev xvfb xauth libgl1-mesa-dri fonts-dejavu-core
     orthanc orthanc-dicomweb

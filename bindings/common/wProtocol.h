@@ -27,6 +27,32 @@ inline constexpr int kHardwareData = 256;   ///< a hardware resource; a module r
                                             ///< the data type its library reports
 /// @}
 
+/// Optional entry points of a hardware library that delivers live data. They may start
+/// the library's own threads, so they are called only while a caller keeps the library
+/// loaded; the library stops its threads when it is unloaded.
+/// @{
+/// `int GetLiveStatus(char* text, int capacity)`: one line per stream, "name<TAB>state<TAB>
+/// rate<TAB>value" (value: 16 pose numbers, or "image WxHxD"; lines about the device as a
+/// whole have an empty name), NUL-terminated within `capacity`; returns the length the
+/// whole text needs (without the NUL).
+inline constexpr char kLiveStatusEntry[] = "GetLiveStatus";
+using LiveStatusFunction = int (*)(char* text, int capacity);
+/// `int GetLivePose(double matrix[16], unsigned long long* sequence)`: the newest pose of
+/// the first stream that sends poses, row-major, and a number that changes with each new
+/// pose; returns 0 (leaving both alone) while no pose has arrived.
+inline constexpr char kLivePoseEntry[] = "GetLivePose";
+using LivePoseFunction = int (*)(double* matrix, unsigned long long* sequence);
+/// `int GetLiveImage(int size[3], double spacing[3], double origin[3], int* vtkScalarType,
+/// int* components, const void** pixels, unsigned long long* sequence)`: the newest frame of
+/// the first stream that sends images (scalars in host byte order, x fastest, of a VTK scalar
+/// type code); `pixels` stays valid until the next call. Returns 0 (leaving all alone) while no
+/// frame has arrived.
+inline constexpr char kLiveImageEntry[] = "GetLiveImage";
+using LiveImageFunction = int (*)(int* size, double* spacing, double* origin, int* vtkScalarType,
+                                  int* components, const void** pixels,
+                                  unsigned long long* sequence);
+/// @}
+
 /// Whether a reader output type is a model, held by the model registry.
 constexpr bool IsModelOutput(int outputType) {
     return outputType == kModelData || outputType == kSurfaceData || outputType == kMarkerData ||

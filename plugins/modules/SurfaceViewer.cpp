@@ -1,9 +1,16 @@
 // "Surface Viewer": surfaces, point clouds and marker lists in 3D, image volumes as
 // three planes among them, and the live marker of a tracking device.
+#include <algorithm>
+#include <chrono>
 #include <cmath>
 
+#include <cstring>
+
 #include <vtkCellArray.h>
+#include <vtkDataArray.h>
+#include <vtkImageData.h>
 #include <vtkNew.h>
+#include <vtkPointData.h>
 #include <vtkPoints.h>
 #include <vtkPolyData.h>
 #include <vtkRenderer.h>
@@ -14,6 +21,8 @@
 #include <QVBoxLayout>
 #include <QWidget>
 
+#include "CWexlanCPEXE.h"
+#include "DynamicLibrary.h"
 #include "ViewerModule.h"
 #include "wLandmarkLayer.h"
 #include "wLayerFactory.h"
@@ -22,9 +31,15 @@
 namespace {
 
 constexpr int kTrackerTickMs = 50;
+/// A live device is looked at every few milliseconds, so that a pose is drawn soon after it
+/// arrives, but drawn at most once per display frame (60 per second); only its newest pose
+/// is shown, the ones in between are dropped.
+constexpr int kLiveTickMs = 4;
+constexpr auto kDisplayFrame = std::chrono::microseconds(16667);
 
-/// Shows models; a tracked tool appears as a marker that moves on a circle, as
-/// the simulated tracker reports it.
+/// Shows models; a tracked tool appears as a marker: at the newest pose of a device
+/// that delivers live poses (wexlan::kLivePoseEntry), with its newest image frame when it
+/// sends images, else moving on a circle, as the simulated tracker reports it.
 class SurfaceViewer : public varq::ViewerModule {
 public:
     SurfaceViewer()
@@ -71,7 +86,8 @@ protected:
         return dialog;
     }
 
-    void OnHardwareShown(int /*hardwareIndex*/) override {
+    void OnHardwareShown(int hardwareIndex) override {
+        ConnectLiveDevice(hardwareIndex);
         wViewer* viewer = EnsureViewer();
         if (viewer == nullptr || viewer->FindInputIndex(kToolName) >= 0) {
             return;
@@ -93,12 +109,98 @@ protected:
 
 private:
     static constexpr const char* kToolName = "Tracked tool";
+    static constexpr const char* kLiveImageName = "Live image";
+
+    /// Keeps the library of hardware resource `index` loaded when it delivers live poses
+    /// (its network thread lives as long as the library), and switches the marker to them.
+    void ConnectLiveDevice(int index) {
+        CWexlanCPEXE* controller = GetController();
+        if (controller == nullptr || index < 0 || index >= controller->GetNumberOfHardResources() ||
+            m_device.Path() == controller->GetHardResourceDLL(index)) {
+            return;
+        }
+        wexlan::DynamicLibrary device;
+        if (device.Load(controller->GetHardResourceDLL(index)) &&
+            device.Symbol(wexlan::kLivePoseEntry) != nullptr) {
+            m_device = std::move(device);
+            m_livePose =
+                reinterpret_cast<wexlan::LivePoseFunction>(m_device.Symbol(wexlan::kLivePoseEntry));
+            m_liveImage = reinterpret_cast<wexlan::LiveImageFunction>(
+                m_device.Symbol(wexlan::kLiveImageEntry));
+            m_tracker.setInterval(kLiveTickMs);
+            m_tracker.setTimerType(Qt::PreciseTimer);
+        }
+    }
+
+    /// One look at the live device: its newest pose moves the tool, its newest frame
+    /// replaces the live image; drawn at most once per display frame, and only when
+    /// something new arrived.
+    void ShowLiveSamples(wViewer& viewer, wLayer& tool) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now - m_shownAt < kDisplayFrame) {
+            return;
+        }
+        double pose[16];
+        unsigned long long sequence = 0;
+        bool changed = false;
+        if (m_livePose(pose, &sequence) != 0 && sequence != m_poseSequence) {
+            m_poseSequence = sequence;
+            tool.SetTransform(pose);
+            changed = true;
+        }
+        changed = (m_liveImage != nullptr && ShowLiveImage(viewer)) || changed;
+        if (changed) {
+            m_shownAt = now;
+            viewer.Render();
+        }
+    }
+
+    /// Copies a new frame into the live image; a frame of another size or scalar type gets
+    /// a layer of its own in place of the last. @return whether a new frame arrived.
+    bool ShowLiveImage(wViewer& viewer) {
+        int size[3], type = 0, components = 0;
+        double spacing[3], origin[3];
+        const void* pixels = nullptr;
+        unsigned long long sequence = 0;
+        if (m_liveImage(size, spacing, origin, &type, &components, &pixels, &sequence) == 0 ||
+            sequence == m_imageSequence) {
+            return false;
+        }
+        m_imageSequence = sequence;
+        const bool sameLayout = viewer.FindInputIndex(kLiveImageName) >= 0 &&
+                                std::equal(size, size + 3, m_frame->GetDimensions()) &&
+                                m_frame->GetScalarType() == type &&
+                                m_frame->GetNumberOfScalarComponents() == components;
+        if (!sameLayout) {
+            viewer.RemoveInput(kLiveImageName);
+            m_frame = vtkSmartPointer<vtkImageData>::New();
+            m_frame->SetDimensions(size);
+            m_frame->AllocateScalars(type, components);
+        }
+        m_frame->SetSpacing(spacing);
+        m_frame->SetOrigin(origin);
+        std::memcpy(
+            m_frame->GetScalarPointer(), pixels,
+            m_frame->GetPointData()->GetScalars()->GetDataSize() * m_frame->GetScalarSize());
+        m_frame->Modified();
+        if (!sameLayout) {
+            if (auto layer = wLayerFactory::CreateForOutputType(m_frame, wexlan::kImageData,
+                                                                kLiveImageName)) {
+                viewer.AddInput(std::move(layer));
+            }
+        }
+        return true;
+    }
 
     void MoveToolMarker() {
         wViewer* viewer = ViewerOfCurrentWindow();
         wLayer* layer = viewer != nullptr ? viewer->GetInput(std::string(kToolName)) : nullptr;
         if (layer == nullptr) {
             m_tracker.stop();
+            return;
+        }
+        if (m_livePose != nullptr) {
+            ShowLiveSamples(*viewer, *layer);
             return;
         }
         // The tool circles the scene's centre, a turn every six seconds.
@@ -117,6 +219,13 @@ private:
 
     QTimer m_tracker;
     double m_phase = 0.0;
+    wexlan::DynamicLibrary m_device;  // a live device's library, kept loaded while shown
+    wexlan::LivePoseFunction m_livePose = nullptr;
+    wexlan::LiveImageFunction m_liveImage = nullptr;
+    unsigned long long m_poseSequence = 0;
+    unsigned long long m_imageSequence = 0;
+    std::chrono::steady_clock::time_point m_shownAt;
+    vtkSmartPointer<vtkImageData> m_frame = vtkSmartPointer<vtkImageData>::New();
     vtkSmartPointer<vtkPolyData> m_tool;
 };
 

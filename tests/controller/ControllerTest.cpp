@@ -187,15 +187,3 @@ TEST_F(ControllerTest, OpenDialogOffersTheReadersFormats) {
     EXPECT_THAT(dialog.filterText, HasSubstr("*.vtk;"));
     EXPECT_TRUE(dialog.options.hideReadOnly && dialog.options.promptOverwrite);
 }
-
-TEST(ShippedHardware, TheSimulatedTrackerIsFoundInTheBuildTree) {
-    ScopedScriptedPrompts prompts;
-    wexlan::ScopedWorkingDirectory restore;
-    wexlan::ScopedExecutablePathOverride exe(std::string(APPLICATION_BIN_DIR) + "/varq");
-    CWexlanCPEXE controller;
-    const int tracker = controller.FindHardResource("simulated tracker");
-    ASSERT_GE(tracker, 0);
-    EXPECT_EQ(controller.GetHardResourceType(tracker), 1);
-    EXPECT_EQ(controller.GetHardResourceDLL(tracker),
-              std::string(APPLICATION_BIN_DIR) + "/Hard/libSimulatedTracker.so");
-}

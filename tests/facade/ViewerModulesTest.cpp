@@ -1,7 +1,10 @@
 // The sample viewer modules in a panel drawing off-screen (needs an X server).
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <thread>
 
+#include <vtkImageData.h>
 #include <vtkNew.h>
 #include <vtkRenderWindow.h>
 #include <QKeyEvent>
@@ -19,14 +22,27 @@
 #include "CWexlanCPEXE.h"
 #include "CWexlanCPUI.h"
 #include "CWexlanModules.h"
+#include "DynamicLibrary.h"
+#include "IgtlSender.h"
 #include "ScriptedPrompts.h"
 #include "TestApplication.h"
 #include "wDataResource.h"
 #include "wImageLayer.h"
+#include "wProtocol.h"
 #include "wRendererManager.h"
 #include "wViewer.h"
 
 namespace {
+// Runs the event loop until `done` holds, at most three seconds. @return whether it did.
+bool Pump(const std::function<bool()>& done) {
+    bool held = done();
+    for (int tries = 0; tries < 300 && !held; ++tries) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        QCoreApplication::processEvents();
+        held = done();
+    }
+    return held;
+}
 
 class ViewerModulesTest : public ::testing::Test {
 protected:
@@ -151,4 +167,56 @@ TEST_F(ViewerModulesTest, ASingleSliceViewKeepsItsPlaneForMoreImages) {
     const CPropertyGridCtrl* sheet = m_panel.GetPropertyUIPointer()->GetGrid();
     EXPECT_NE(sheet->FindRow("VolumeLayer", "Preset"), nullptr);
     EXPECT_EQ(sheet->FindRow("Image3DLayer", "Slice"), nullptr);
+}
+
+// A device server on 127.0.0.1 moves the tracked tool and refreshes the live image.
+TEST_F(ViewerModulesTest, TheTrackedToolAndTheLiveImageFollowADeviceServer) {
+    wexlan::testing::IgtlSender sender;
+    std::filesystem::create_directories(m_app.Root() + "/SystemRegistry");
+    std::ofstream(m_app.Root() + "/SystemRegistry/OpenIGTLink.conf")
+        << "host 127.0.0.1\nport " << sender.Port() << "\n";
+    std::filesystem::create_directories(m_app.Hard());
+    std::filesystem::copy_file(std::string(APPLICATION_BIN_DIR) + "/Hard/libOpenIGTLinkDevices.so",
+                               m_app.Hard() + "/libOpenIGTLinkDevices.so");
+    m_panel.GetEXE()->SetupDLLHardResources();
+    wViewer* viewer = Show("Surface Viewer", {"OpenIGTLink"});
+    ASSERT_NE(viewer->GetInput(std::string("Tracked tool")), nullptr);
+
+    // The connection is made once the viewer first asks for a pose; then the tool stays
+    // where the device puts it, no simulated circling.
+    ASSERT_TRUE(Pump([&] { return sender.Accept(0); }));
+    double pose[16] = {1, 0, 0, 5, 0, 1, 0, -7, 0, 0, 1, 3, 0, 0, 0, 1}, shown[16];
+    for (const double x : {5, 15, 25}) {
+        pose[3] = x;
+        ASSERT_TRUE(sender.Send(wexlan::testing::IgtlSender::Transform("Stylus", pose)));
+        EXPECT_TRUE(Pump([&] {
+            viewer->GetInput(std::string("Tracked tool"))->GetTransform(shown);
+            return std::equal(shown, shown + 16, pose);
+        })) << x;
+    }
+
+    // Image frames: the newest is shown, a frame of another size replaces the layer.
+    auto frame = [&] {  // the width times 1000 plus the first sample; -1 without a frame
+        auto* layer = dynamic_cast<wImageLayer*>(viewer->GetInput(std::string("Live image")));
+        return layer == nullptr ? -1
+                                : layer->GetImage()->GetDimensions()[0] * 1000 +
+                                      layer->GetImage()->GetScalarComponentAsDouble(0, 0, 0, 0);
+    };
+    for (const auto [x, value] : {std::pair{8, 40}, {8, 41}, {16, 42}}) {
+        ASSERT_TRUE(sender.Send(wexlan::testing::IgtlSender::Image("Probe", x, 6, 1, value)));
+        EXPECT_TRUE(Pump([&] { return frame() == x * 1000 + value; })) << frame();
+    }
+    EXPECT_EQ(viewer->GetNumberOfItems(), 2);
+    EXPECT_EQ(dynamic_cast<wImageLayer*>(viewer->GetInput(1))->GetImage()->GetSpacing()[0], 0.5);
+
+    // The status the batch word "hardware" prints, from the library the viewer holds.
+    wexlan::DynamicLibrary device;
+    ASSERT_TRUE(device.Load(m_app.Hard() + "/libOpenIGTLinkDevices.so"));
+    char text[256];
+    auto status =
+        reinterpret_cast<wexlan::LiveStatusFunction>(device.Symbol(wexlan::kLiveStatusEntry));
+    status(text, sizeof text);
+    EXPECT_STREQ(text,
+                 "Stylus\tconnected\t0.0\t1 0 0 25 0 1 0 -7 0 0 1 3 0 0 0 1\n"
+                 "Probe\tconnected\t0.0\timage 16x6x1\n");
 }

@@ -583,6 +583,17 @@ TEST_F(BatchModeTest, SetChangesTheLayerThePictureAndTheWorkspace) {
     EXPECT_THAT(loaded.out, HasSubstr("MeshLayer\tOpacity\t30\tenabled"));
 }
 
+// Each hardware resource with its state: a device server that is not running is waited for.
+TEST_F(BatchModeTest, TheHardwareWordListsEachResourceWithItsState) {
+    const fs::path config = fs::path(std::getenv("XDG_CONFIG_HOME")) / "varq";
+    fs::create_directories(config);
+    std::ofstream(config / "OpenIGTLink.conf") << "# not running\nport 1 # nor 70000\nport 70000\n";
+    const Outcome run = Batch("hardware\nquit\n");
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_THAT(run.out, AllOf(HasSubstr("OpenIGTLink\twaiting for 127.0.0.1:1\t0.0\t-\n"),
+                               HasSubstr("Simulated Tracker\tno live data\t-\t-\n")));
+}
+
 TEST_F(BatchModeTest, InspectRendersASnapshotOfASampleFile) {
     const std::string inspect =
         kBin + "/varq-inspect --snapshot " + Path("kidney.png") + " --size ";
