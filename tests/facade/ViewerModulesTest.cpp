@@ -21,6 +21,7 @@
 #include "CWexlanCP.h"
 #include "CWexlanCPEXE.h"
 #include "CWexlanCPUI.h"
+#include "ConfigurationFiles.h"
 #include "CWexlanModules.h"
 #include "DynamicLibrary.h"
 #include "IgtlSender.h"
@@ -172,8 +173,8 @@ TEST_F(ViewerModulesTest, ASingleSliceViewKeepsItsPlaneForMoreImages) {
 // A device server on 127.0.0.1 moves the tracked tool and refreshes the live image.
 TEST_F(ViewerModulesTest, TheTrackedToolAndTheLiveImageFollowADeviceServer) {
     wexlan::testing::IgtlSender sender;
-    std::filesystem::create_directories(m_app.Root() + "/SystemRegistry");
-    std::ofstream(m_app.Root() + "/SystemRegistry/OpenIGTLink.conf")
+    ASSERT_EQ(wexlan::MakeConfigurationFolder(), "");
+    std::ofstream(wexlan::ConfigurationFolder() + "/OpenIGTLink.conf")
         << "host 127.0.0.1\nport " << sender.Port() << "\n";
     std::filesystem::create_directories(m_app.Hard());
     std::filesystem::copy_file(std::string(APPLICATION_BIN_DIR) + "/Hard/libOpenIGTLinkDevices.so",

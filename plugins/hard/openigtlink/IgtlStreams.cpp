@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <fstream>
 #include <sstream>
 
 #include <arpa/inet.h>
@@ -11,6 +10,8 @@
 #include <poll.h>
 #include <sys/socket.h>
 #include <unistd.h>
+
+#include "RegularFile.h"
 
 namespace wexlan::igtlink {
 
@@ -204,11 +205,19 @@ void StreamClient::Use(Message message) {
     }
 }
 
+constexpr std::size_t kEndpointFileLimit = 64 * 1024;
+
 Endpoint ReadEndpoint(const std::string& folder) {
     Endpoint endpoint;
-    std::ifstream file(folder + "/OpenIGTLink.conf");
+    // A regular file of a few KiB at most: a FIFO or a huge file in its place is taken as
+    // no file, and the defaults stay.
+    std::string text;
+    if (!ReadSmallTextFile(folder + "/OpenIGTLink.conf", text, kEndpointFileLimit).empty()) {
+        return endpoint;
+    }
+    std::istringstream file(text);
     std::string line;
-    for (int lines = 0; lines < 1000 && std::getline(file, line); ++lines) {
+    while (std::getline(file, line)) {
         std::istringstream words(line.substr(0, line.find('#')));
         std::string key, value;
         words >> key >> value;

@@ -87,7 +87,8 @@ private:
 
 /// Where the library's configuration file is read: `folder`/OpenIGTLink.conf, holding
 /// lines "host 127.0.0.1" and "port 18944" ("#" starts a comment). Missing file or lines
-/// give the defaults 127.0.0.1 and 18944; an unusable port leaves the default.
+/// give the defaults 127.0.0.1 and 18944; an unusable port leaves the default. A file that
+/// is not a regular file (a FIFO) or is larger than 64 KiB is not read: the defaults stay.
 struct Endpoint {
     std::string host = "127.0.0.1";
     int port = 18944;
