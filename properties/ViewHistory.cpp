@@ -172,11 +172,13 @@ void ViewHistory::Settle() {
         return;
     }
     ViewState now = Capture();
-    if (LayerNames(now) != LayerNames(m_known)) {
+    const auto namesNow = LayerNames(now);
+    auto namesKnown = LayerNames(m_known);
+    if (namesNow != namesKnown) {
         // The layer that is new, for the label.
         std::string added;
-        for (const auto& [id, names] : LayerNames(now)) {
-            const std::vector<std::string>& before = LayerNames(m_known)[id];
+        for (const auto& [id, names] : namesNow) {
+            const std::vector<std::string>& before = namesKnown[id];
             for (const std::string& name : names) {
                 if (!name.empty() &&
                     std::find(before.begin(), before.end(), name) == before.end()) {
