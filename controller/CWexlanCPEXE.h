@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "HardwareTable.h"
+#include "LiveHardware.h"
 #include "WorkspaceScript.h"
 #include "wexlancp_export.h"
 
@@ -174,6 +175,14 @@ public:
     std::string GetHardResourceDLL(int index) const { return m_hardware.LibraryPath(index); }
     /// 0 for an index outside the table.
     int GetHardResourceType(int index) const { return m_hardware.DataType(index); }
+    /// What live hardware resource `index` receives, one line per stream (see
+    /// wexlan::LiveHardware::Streams); none for a resource without live data. Throws
+    /// std::invalid_argument for an index outside the table.
+    std::optional<std::vector<wexlan::LiveStream>> GetHardResourceStreams(int index) {
+        return m_liveHardware.Streams(m_hardware, index);
+    }
+    /// Every resource's state and last value, a line each (wexlan::LiveHardware::StatusText).
+    std::string GetHardwareStatusText() { return m_liveHardware.StatusText(m_hardware); }
     /// @}
 
     /// @name State kept for the host
@@ -201,6 +210,7 @@ private:
     ReadRunner m_readRunner;
     std::string m_selectedItemText;
     wexlan::HardwareTable m_hardware;
+    wexlan::LiveHardware m_liveHardware;  // after m_hardware: its libraries go first
     std::string m_hardwareFolderName = "Hard";
     std::unique_ptr<CWexlanModules> m_modules;
     std::unique_ptr<wRendererManager> m_renderers;

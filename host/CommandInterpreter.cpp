@@ -119,7 +119,7 @@ CommandInterpreter::CommandInterpreter(MainWindow& window) : m_window(window) {
     Add("vars", "vars", "list the loaded models, images and hardware resources",
         [&panel](const std::string&) { return Print(panel.GetVar()); });
     Add("hardware", "hardware", "list the hardware resources with their state and last value",
-        [this, &panel](const std::string&) { return Print(m_hardware.Text(*panel.GetEXE())); });
+        [&panel](const std::string&) { return Print(panel.GetEXE()->GetHardwareStatusText()); });
     Add("modules", "modules", "list the viewer modules",
         [&panel](const std::string&) { return Print(panel.GetEXE()->GetModules()->GetInfo()); });
     Add("help", "help", "this list", [this](const std::string&) { return Print(Help()); });

@@ -5,7 +5,6 @@
 #include <string>
 #include <vector>
 
-#include "HardwareStatus.h"
 
 class MainWindow;
 
@@ -47,5 +46,4 @@ private:
     MainWindow& m_window;
     std::map<std::string, Command> m_commands;
     std::vector<std::string> m_order;
-    HardwareStatus m_hardware;
 };

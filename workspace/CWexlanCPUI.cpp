@@ -11,6 +11,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QTabBar>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QUrl>
 #include <algorithm>
@@ -330,6 +331,28 @@ void CWexlanCPUI::HardwareList() {
     }
     for (int i = 0; i < GetBoss()->GetNumberOfHardResources(); ++i) {
         m_nodes->AddHardwareNode(wexlan::HardwareCaption(i, GetBoss()->GetHardResourceName(i)));
+    }
+    RefreshLiveHardware();
+}
+
+void CWexlanCPUI::RefreshLiveHardware() {
+    bool anyLive = false;
+    for (int i = 0; GetBoss() != nullptr && i < GetBoss()->GetNumberOfHardResources(); ++i) {
+        const auto streams = GetBoss()->GetHardResourceStreams(i);
+        if (!streams) {
+            continue;
+        }
+        anyLive = true;
+        m_nodes->ShowLiveHardware(static_cast<std::size_t>(i), wexlan::LiveHardwareNodesOf(*streams));
+        const std::string caption = wexlan::HardwareCaption(i, GetBoss()->GetHardResourceName(i));
+        if (m_selectedItemText == caption) {
+            ShowHardResourceProp(GetBoss()->GetHardResourceName(i));
+        }
+    }
+    if (anyLive && m_liveHardwareTimer == nullptr) {
+        m_liveHardwareTimer = new QTimer(this);
+        connect(m_liveHardwareTimer, &QTimer::timeout, this, [this] { RefreshLiveHardware(); });
+        m_liveHardwareTimer->start(1000);
     }
 }
 

@@ -22,6 +22,7 @@ class CWexlanPreviewUI;
 class QComboBox;
 class QLabel;
 class QPushButton;
+class QTimer;
 class QTreeWidget;
 class QTreeWidgetItem;
 
@@ -239,6 +240,10 @@ protected:
     /// @}
 
     void HardwareList();
+    /// Shows in the tree what each live hardware resource receives (a node per stream with
+    /// its state and rate, the resource's own state as its tooltip), and in the property
+    /// display when the resource is selected; every second while there is any.
+    void RefreshLiveHardware();
     void CreateComponentButton();
     void ShowHardResourceProp(const std::string& name);
     void ShowMeshProp();
@@ -269,6 +274,7 @@ private:
     std::array<QPushButton*, kComponentIdCount> m_buttons{};
     bool m_initialised = false;
     QWidget* m_host = nullptr;
+    QTimer* m_liveHardwareTimer = nullptr;
 
     std::unique_ptr<wexlan::PanelConfiguration> m_configuration;  // files and recent files
 

@@ -179,7 +179,15 @@ void CWexlanCPUI::ShowHardResourceProp(const std::string& name) {
     wProp record;
     record.SetName(GetBoss()->GetHardResourceName(index));
     record.SetFilename(GetBoss()->GetHardResourceDLL(index));
-    record.SetDescription(GetBoss()->GetHardResourceDesc(index));
+    // A live resource's description goes on with what it receives, a line per stream.
+    std::string description = GetBoss()->GetHardResourceDesc(index);
+    if (const auto streams = GetBoss()->GetHardResourceStreams(index)) {
+        for (const wexlan::LiveStream& stream : *streams) {
+            description += "\n" + (stream.name.empty() ? "" : stream.name + ": ") + stream.state +
+                           (stream.rate == "-" ? "" : ", " + stream.rate + " messages/s");
+        }
+    }
+    record.SetDescription(description);
     record.SetVersion(GetBoss()->GetHardResourceVer(index));
     m_display->UpdateProperty(&record);
 }

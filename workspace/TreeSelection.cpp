@@ -47,6 +47,19 @@ std::string HardwareCaption(int index, const std::string& name) {
     return "Hardware [" + std::to_string(index) + "] " + name;
 }
 
+LiveHardwareNodes LiveHardwareNodesOf(const std::vector<LiveStream>& lines) {
+    LiveHardwareNodes nodes;
+    for (const LiveStream& line : lines) {
+        if (line.name.empty()) {
+            nodes.tooltip += (nodes.tooltip.empty() ? "" : "\n") + line.state;
+        } else {
+            nodes.streamCaptions.push_back(line.name + ": " + line.state +
+                                           (line.rate == "-" ? "" : ", " + line.rate + "/s"));
+        }
+    }
+    return nodes;
+}
+
 std::string HardwareNameOf(const std::string& caption) {
     const std::size_t bracket = caption.rfind(']');
     return bracket == std::string::npos

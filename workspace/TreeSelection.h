@@ -3,6 +3,7 @@
 #include <string>
 #include <vector>
 
+#include "LiveHardware.h"
 #include "wexlancp_export.h"
 
 /// What a selection in the workspace tree means, decided from texts alone.
@@ -37,6 +38,15 @@ WEXLANCP_EXPORT bool IsFixedRootCaption(const std::string& caption);
 
 /// The caption of hardware node `index`: "Hardware [<index>] " followed by the name.
 WEXLANCP_EXPORT std::string HardwareCaption(int index, const std::string& name);
+
+/// What a live hardware resource's tree node shows: a child caption per stream
+/// ("Stylus: connected, 60.0/s") and, as the node's tooltip, its lines about itself
+/// ("waiting for 127.0.0.1:18944", "last problem: ..."), one per line.
+struct LiveHardwareNodes {
+    std::vector<std::string> streamCaptions;
+    std::string tooltip;
+};
+WEXLANCP_EXPORT LiveHardwareNodes LiveHardwareNodesOf(const std::vector<LiveStream>& lines);
 
 /// The hardware name in a caption: the text after its last "]" with white
 /// space removed at both ends; "" when the caption holds no "]".

@@ -137,13 +137,36 @@ void WorkspaceTree::AddHardwareNode(const std::string& caption) {
     m_hardwareNodes.push_back(AppendNode(nullptr, caption, kFileIcon));
 }
 
+void WorkspaceTree::ShowLiveHardware(std::size_t index, const LiveHardwareNodes& nodes) {
+    if (index >= m_hardwareNodes.size()) {
+        return;
+    }
+    QTreeWidgetItem* node = m_hardwareNodes[index];
+    node->setToolTip(0, QString::fromStdString(nodes.tooltip));
+    const auto wanted = static_cast<int>(nodes.streamCaptions.size());
+    while (node->childCount() > wanted) {
+        delete node->takeChild(node->childCount() - 1);
+    }
+    for (int i = 0; i < wanted; ++i) {
+        const QString caption = QString::fromStdString(nodes.streamCaptions[i]);
+        if (i < node->childCount()) {
+            node->child(i)->setText(0, caption);
+        } else {
+            AppendNode(node, nodes.streamCaptions[i], kFileIcon);
+        }
+    }
+}
+
 bool WorkspaceTree::IsFixedNode(const QTreeWidgetItem* item) const {
-    const auto listed = [item](const std::vector<QTreeWidgetItem*>& nodes) {
-        return std::find(nodes.begin(), nodes.end(), item) != nodes.end();
+    const auto listed = [](const std::vector<QTreeWidgetItem*>& nodes, const QTreeWidgetItem* node) {
+        return node != nullptr && std::find(nodes.begin(), nodes.end(), node) != nodes.end();
     };
+    // The streams under a live hardware resource are part of it, not items of their own.
+    const QTreeWidgetItem* parent = item != nullptr ? item->parent() : nullptr;
     return item == m_meshes || item == m_markers || item == m_pointCloud || item == m_images ||
-           item == m_recentFilesNode || item == m_localRepository || listed(m_folderNodes) ||
-           listed(m_hardwareNodes);
+           item == m_recentFilesNode || item == m_localRepository ||
+           listed(m_folderNodes, item) || listed(m_hardwareNodes, item) ||
+           listed(m_hardwareNodes, parent);
 }
 
 TreeSelection WorkspaceTree::SelectionOf(const QTreeWidgetItem* selected) const {

@@ -45,6 +45,10 @@ public:
     void RemoveRepositoryFolders();
     /// Adds a root node for a hardware resource.
     void AddHardwareNode(const std::string& caption);
+    /// Shows what live hardware resource `index` (in the order of AddHardwareNode)
+    /// receives: one child per stream caption, children reused in place so that a
+    /// selected one stays selected, and the tooltip on the resource's node.
+    void ShowLiveHardware(std::size_t index, const LiveHardwareNodes& nodes);
 
     /// Whether `item` is a node the user cannot delete: a root node, a
     /// repository folder or a hardware node.

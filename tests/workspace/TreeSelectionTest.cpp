@@ -65,6 +65,13 @@ TEST(TreeSelection, EachKindOfNodeShowsItsRecord) {
     EXPECT_EQ(Shown({"bunny", "Meshes", ""}), "6||bunny|-");
     EXPECT_EQ(Shown({"meshes", "", ""}), "6||meshes|-");  // captions compare exactly
     EXPECT_EQ(HardwareNameOf("Scanner"), "");
+    // A live resource: a node per stream, its own lines as the tooltip.
+    const LiveHardwareNodes live = LiveHardwareNodesOf(
+        {{"", "connected", "-", "-"}, {"Stylus", "no message for 3 s", "0.0", "1 0 0 5"},
+         {"Probe", "connected", "-", "image 256x256x1"}, {"", "last problem: bad CRC", "-", "-"}});
+    EXPECT_THAT(live.streamCaptions,
+                ::testing::ElementsAre("Stylus: no message for 3 s, 0.0/s", "Probe: connected"));
+    EXPECT_EQ(live.tooltip, "connected\nlast problem: bad CRC");
 }
 
 TEST(TreeSelection, ComponentCommandsByBranch) {
