@@ -11,6 +11,7 @@
 #include "ConfigurationFiles.h"
 #include "MainWindow.h"
 #include "RemoteCommands.h"
+#include "SeriesCache.h"
 #include "ViewCommands.h"
 #include "ViewingTabs.h"
 #include "wLayer.h"
@@ -98,7 +99,7 @@ CommandInterpreter::CommandInterpreter(MainWindow& window) : m_window(window) {
         "open NAME SERIES_UID",
         [this](const std::string& argument) {
             RemoteCommands remote(wexlan::ConfigurationFolderForWriting(),
-                                  RemoteCommands::DefaultCacheRoot());
+                                  wexlan::remote::DefaultCacheRoot());
             const std::string words = argument.substr(std::min(argument.size(), argument.find_first_not_of(' ')));
             if (words.rfind("open ", 0) != 0) {
                 return Attempt([&] { return remote.Run(words); });

@@ -1,6 +1,5 @@
 #include "RemoteCommands.h"
 
-#include <cstdlib>
 #include <sstream>
 #include <stdexcept>
 
@@ -52,15 +51,6 @@ DicomWebServer Server(const std::string& folder, const std::string& name) {
 
 RemoteCommands::RemoteCommands(std::string configurationFolder, std::string cacheRoot)
     : m_configurationFolder(std::move(configurationFolder)), m_cacheRoot(std::move(cacheRoot)) {}
-
-std::string RemoteCommands::DefaultCacheRoot() {
-    const char* cache = std::getenv("XDG_CACHE_HOME");
-    const char* home = std::getenv("HOME");
-    const std::string base = cache != nullptr && cache[0] == '/' ? cache
-                             : home != nullptr                   ? std::string(home) + "/.cache"
-                                                                 : "/tmp";
-    return base + "/varq/dicomweb";
-}
 
 std::string RemoteCommands::Run(const std::string& argument) {
     std::string rest = argument;

@@ -11,9 +11,6 @@ public:
     /// `configurationFolder` holds DicomWebServers.conf; `cacheRoot` the retrieved series.
     RemoteCommands(std::string configurationFolder, std::string cacheRoot);
 
-    /// `$XDG_CACHE_HOME/varq/dicomweb`, or `~/.cache/varq/dicomweb` without it.
-    static std::string DefaultCacheRoot();
-
     /// "servers": one "NAME URL" line per server. "add NAME URL [user=USER]
     /// [credentials=FILE]": adds a server. "studies NAME [PATIENT]": one "UID  patient
     /// date  description" line per study. "series NAME STUDY_UID": one "UID  modality

@@ -247,7 +247,8 @@ std::string HttpClient::Get(const QUrl& url, const std::string& accept, std::uin
 }
 
 std::string HttpClient::GetAll(const QUrl& url, const std::string& accept, std::uint64_t maxBytes,
-                               std::string& body, std::string& contentType) {
+                               std::string& body, std::string& contentType,
+                               const std::atomic<bool>* cancel) {
     body.clear();
     contentType.clear();
     Receiver receiver;
@@ -259,7 +260,7 @@ std::string HttpClient::GetAll(const QUrl& url, const std::string& accept, std::
         body.append(data, size);
         return std::string();
     };
-    return Get(url, accept, maxBytes, receiver);
+    return Get(url, accept, maxBytes, receiver, cancel);
 }
 
 }  // namespace wexlan::remote

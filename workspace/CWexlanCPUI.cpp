@@ -22,6 +22,8 @@
 #include "PanelLayout.h"
 #include "Prompts.h"
 #include "PropertyDisplay.h"
+#include "RemoteBrowser.h"
+#include "SeriesCache.h"
 #include "TreeSelection.h"
 #include "WorkspaceIcons.h"
 #include "WorkspaceTree.h"
@@ -179,6 +181,13 @@ bool CWexlanCPUI::OnInitDialog() {
         }
     }
     SetupLocalRepository();
+    m_remote = new wexlan::RemoteBrowser(m_tree, m_nodes->RepositoryNode(),
+                                         wexlan::ConfigurationFolderForWriting(),
+                                         wexlan::remote::DefaultCacheRoot());
+    m_remote->SetOpen([this](const std::string& file) { OpenFile(file); });
+    m_remote->Reload();
+    connect(m_tree, &QTreeWidget::itemExpanded, m_remote, &wexlan::RemoteBrowser::Expanded);
+    connect(m_tree, &QTreeWidget::itemActivated, m_remote, &wexlan::RemoteBrowser::Activated);
     HardwareList();
     CreateComponentButton();
     m_initialised = true;
