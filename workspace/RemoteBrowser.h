@@ -11,6 +11,7 @@
 #include <QObject>
 
 #include "DicomWebClient.h"
+#include "wexlancp_export.h"
 
 class QLineEdit;
 class QProgressBar;
@@ -38,7 +39,7 @@ class DicomWebTasks;
 /// cache with a progress bar and Cancel (ProgressWidget()), then hands its first file to
 /// the open function. A series the cache holds whole is opened without a request. A
 /// cancelled or failed retrieve leaves nothing in the cache.
-class RemoteBrowser : public QObject {
+class WEXLANCP_EXPORT RemoteBrowser : public QObject {
     Q_OBJECT
 public:
     /// Opens a retrieved series' first file.
