@@ -34,11 +34,11 @@ struct SeriesRecord {
 
 /// What to search for; empty fields do not restrict the search.
 struct StudyQuery {
-    std::string patientName;  ///< DICOM matching: "Doe*" for every name starting with Doe
-    std::string patientId;
-    std::string dateFrom;  ///< YYYYMMDD: studies of this day or later; "" for no bound
-    std::string dateTo;    ///< YYYYMMDD: studies of this day or earlier; "" for no bound
-    std::string modality;  ///< "CT": studies holding a series of this modality
+    std::string patientName{};  ///< DICOM matching: "Doe*" for every name starting with Doe
+    std::string patientId{};
+    std::string dateFrom{};  ///< YYYYMMDD: studies of this day or later; "" for no bound
+    std::string dateTo{};    ///< YYYYMMDD: studies of this day or earlier; "" for no bound
+    std::string modality{};  ///< "CT": studies holding a series of this modality
     int limit = 0;   ///< at most this many studies, 0 for the server's own limit
     int offset = 0;  ///< skip this many first
 };
