@@ -181,9 +181,11 @@ bool CWexlanCPUI::OnInitDialog() {
         }
     }
     SetupLocalRepository();
-    m_remote = new wexlan::RemoteBrowser(m_tree, m_nodes->RepositoryNode(),
-                                         wexlan::ConfigurationFolderForWriting(),
-                                         wexlan::remote::DefaultCacheRoot());
+    const auto& [configuration, cache] = m_remoteFolders;
+    m_remote = new wexlan::RemoteBrowser(
+        m_tree, m_nodes->RepositoryNode(),
+        configuration.empty() ? wexlan::ConfigurationFolderForWriting() : configuration,
+        cache.empty() ? wexlan::remote::DefaultCacheRoot() : cache);
     m_remote->SetOpen([this](const std::string& file) { OpenFile(file); });
     m_remote->Reload();
     connect(m_tree, &QTreeWidget::itemExpanded, m_remote, &wexlan::RemoteBrowser::Expanded);

@@ -4,6 +4,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "RecentFiles.h"
@@ -97,6 +98,11 @@ public:
     void SetPreviewUI(CWexlanPreviewUI* preview) { m_previewUI = preview; }
     /// The host widget that receives event 1224 after a component button.
     void SetParentHWND(QWidget* host) { m_host = host; }
+    /// Where the DICOMweb servers file is read and retrieved series are kept; by default
+    /// ConfigurationFolderForWriting() and remote::DefaultCacheRoot().
+    void SetRemoteFolders(std::string configurationFolder, std::string cacheRoot) {
+        m_remoteFolders = {std::move(configurationFolder), std::move(cacheRoot)};
+    }
     /// @}
 
     /// Initialises the panel: icons, tree, its fixed nodes, leftover temporary
@@ -271,6 +277,7 @@ private:
     QTreeWidget* m_tree = nullptr;
     std::unique_ptr<wexlan::WorkspaceTree> m_nodes;  // the tree's nodes
     wexlan::RemoteBrowser* m_remote = nullptr;       // child of the tree
+    std::pair<std::string, std::string> m_remoteFolders;  // configuration, cache; "": default
     std::array<QPushButton*, kComponentIdCount> m_buttons{};
     bool m_initialised = false;
     QWidget* m_host = nullptr;

@@ -102,7 +102,7 @@ std::string StudyCaption(const remote::StudyRecord& study) {
         modalities += (modalities.empty() ? "" : "/") + modality;
     }
     Append(line, modalities);
-    return line;
+    return line.empty() ? "Study " + study.uid : line;
 }
 
 std::string SeriesCaption(const remote::SeriesRecord& series) {
@@ -113,7 +113,7 @@ std::string SeriesCaption(const remote::SeriesRecord& series) {
         Append(line, std::to_string(series.instances) +
                          (series.instances == 1 ? " image" : " images"));
     }
-    return line;
+    return line.empty() ? "Series " + series.uid : line;
 }
 
 FailureLine SearchFailureLine(const std::string& reason) {

@@ -47,11 +47,12 @@ WEXLANCP_EXPORT StudyPage TakeStudyPage(std::vector<remote::StudyRecord> studies
                                         int pageSize = kStudiesPerPage);
 
 /// A study's caption: patient name (its '^' as blanks), date as 2024-01-05, description
-/// and modalities ("CT/PT"), separated by two blanks, empty fields left out.
+/// and modalities ("CT/PT"), separated by two blanks, empty fields left out; "Study UID"
+/// when all are empty.
 WEXLANCP_EXPORT std::string StudyCaption(const remote::StudyRecord& study);
 
 /// A series' caption: modality, description and "300 images" (left out when the
-/// server did not count them), separated by two blanks.
+/// server did not count them), separated by two blanks; "Series UID" when all are empty.
 WEXLANCP_EXPORT std::string SeriesCaption(const remote::SeriesRecord& series);
 
 /// The line shown under a node whose search failed, and its tooltip (the full reason).
