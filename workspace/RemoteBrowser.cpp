@@ -18,7 +18,7 @@ namespace {
 constexpr int kKindRole = Qt::UserRole;
 constexpr int kUidRole = Qt::UserRole + 1;
 constexpr int kNumberRole = Qt::UserRole + 2;      // a page's offset, a series' images
-constexpr int kGenerationRole = Qt::UserRole + 3;  // of a server's search, of a study's list
+constexpr int kGenerationRole = Qt::UserRole + 3;  // of a server's search
 constexpr int kLoadedRole = Qt::UserRole + 4;
 
 constexpr char kSearching[] = "Searching\u2026";
@@ -244,14 +244,14 @@ void RemoteBrowser::ListSeries(QTreeWidgetItem* study) {
     const std::string name = server->text(0).toStdString();
     const std::string studyUid = Uid(study);
     Node(study, Line, kSearching);
-    const int generation = server->data(0, kGenerationRole).toInt();
-    Tasks(name).Post(this, [this, name, studyUid, generation](remote::DicomWebClient& client) {
+    Tasks(name).Post(this, [this, name, studyUid](remote::DicomWebClient& client) {
         auto series = std::make_shared<std::vector<remote::SeriesRecord>>();
         const std::string why = client.Series(studyUid, *series);
-        return [this, name, studyUid, generation, why, series] {
-            QTreeWidgetItem* server = ServerNamed(name);
-            QTreeWidgetItem* study = Child(server, Study, studyUid);
-            if (study == nullptr || server->data(0, kGenerationRole).toInt() != generation) {
+        return [this, name, studyUid, why, series] {
+            // The study may have gone with a new search, or be listed again unexpanded.
+            QTreeWidgetItem* study = Child(ServerNamed(name), Study, studyUid);
+            if (study == nullptr || !study->data(0, kLoadedRole).toBool() ||
+                Child(study, Line) == nullptr) {
                 return;
             }
             RemoveChildren(study, Line);
