@@ -17,8 +17,11 @@ DicomWebTasks::DicomWebTasks(DicomWebServer server, HttpClient::Settings setting
 
 DicomWebTasks::~DicomWebTasks() {
     m_stopping = true;
-    // The queued jobs are events of the worker's loop: quitting drops those not started.
-    m_thread->quit();
+    // Queued behind the running job (which sees the flag within 50 ms) and the jobs not
+    // started (which see it at once): QThread::quit from here would end the running
+    // request's own event loop too, as if its answer were whole.
+    QMetaObject::invokeMethod(
+        m_worker.get(), [] { QThread::currentThread()->quit(); }, Qt::QueuedConnection);
     m_thread->wait();
 }
 

@@ -243,6 +243,14 @@ std::string HttpClient::Get(const QUrl& url, const std::string& accept, std::uin
     if (!done) {
         loop.exec();
     }
+    if (!done) {
+        // The thread's event loops were all told to end (QThread::exit) before the answer
+        // did: what came so far is no answer.
+        done = true;
+        reply->abort();
+        error = "the transfer from " + Shown(url) +
+                (cancel != nullptr && cancel->load() ? " was cancelled" : " was stopped");
+    }
     return error;
 }
 
