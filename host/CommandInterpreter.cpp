@@ -109,8 +109,8 @@ CommandInterpreter::CommandInterpreter(MainWindow& window) : m_window(window) {
                 const std::string series = words.substr(words.find_last_of(' ') + 1);
                 file = m_window.RunRetrieve([&](const std::atomic<bool>& cancel) {
                     return remote.Retrieve(
-                        words.substr(5), [&](int percent) { m_window.ReportProgress(series, percent); },
-                        &cancel);
+                        words.substr(5),
+                        [&](int percent) { m_window.ReportProgress(series, percent); }, &cancel);
                 });
             } catch (const std::invalid_argument& refusal) {
                 return Fail(refusal.what());

@@ -85,8 +85,9 @@ bool ServersDialog::Ask(DicomWebServer& server) {
     url->setPlaceholderText("https://pacs.example.org/dicom-web");
     auto* user = new QLineEdit(QString::fromStdString(server.user), &form);
     auto* credentials = new QLineEdit(QString::fromStdString(server.credentialsFile), &form);
-    credentials->setToolTip(tr("A file readable by you only; its first line is the password "
-                               "of the user, or a bearer token without a user"));
+    credentials->setToolTip(
+        tr("A file readable by you only; its first line is the password "
+           "of the user, or a bearer token without a user"));
     auto* browse = new QPushButton("...", &form);
     connect(browse, &QPushButton::clicked, &form, [&form, credentials] {
         const QString file = QFileDialog::getOpenFileName(&form, tr("Credentials file"));

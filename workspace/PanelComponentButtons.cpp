@@ -99,8 +99,8 @@ void CWexlanCPUI::OnBnClickedComponent(unsigned int id) {
         if (m_remote != nullptr && m_remote->IsSeries(m_tree->currentItem())) {
             m_remote->Retrieve(m_tree->currentItem(), [this, module](const std::string& file) {
                 if (OpenFile(file) != -1 || GetBoss()->isFileLoaded(file) == 1) {
-                    GetBoss()->GetModules()->Command(
-                        module, "add", {GetBoss()->ConstructDataName(file)});
+                    GetBoss()->GetModules()->Command(module, "add",
+                                                     {GetBoss()->ConstructDataName(file)});
                 }
                 wexlan::PostHostNotification(m_host);
             });

@@ -85,8 +85,8 @@ RemoteBrowser::~RemoteBrowser() {
     m_tasks.clear();  // waits for the running jobs to notice
 }
 
-QTreeWidgetItem* RemoteBrowser::Node(QTreeWidgetItem* parent, Kind kind,
-                                     const std::string& caption, int index) {
+QTreeWidgetItem* RemoteBrowser::Node(QTreeWidgetItem* parent, Kind kind, const std::string& caption,
+                                     int index) {
     auto* item = new QTreeWidgetItem(QStringList(QString::fromStdString(caption)));
     item->setData(0, kKindRole, kind);
     if (parent == nullptr) {
@@ -121,9 +121,9 @@ void RemoteBrowser::Reload() {
     for (const remote::DicomWebServer& server : servers) {
         m_servers[server.name] = server;
         const auto known = before.find(server.name);
-        if (known != before.end() && (known->second.url != server.url ||
-                                      known->second.user != server.user ||
-                                      known->second.credentialsFile != server.credentialsFile)) {
+        if (known != before.end() &&
+            (known->second.url != server.url || known->second.user != server.user ||
+             known->second.credentialsFile != server.credentialsFile)) {
             // Its requests went to the old address: they stop (a retrieve too).
             if (m_cancel) {
                 *m_cancel = true;
@@ -177,8 +177,9 @@ void RemoteBrowser::Expanded(QTreeWidgetItem* item) {
         auto* box = new QLineEdit;
         box->setObjectName("studySearchBox");
         box->setPlaceholderText(QObject::tr("Search: name id=... from=... to=... modality=..."));
-        box->setToolTip(QObject::tr("Patient name (a prefix), id=PATIENT_ID, from=2024-01-31, "
-                                    "to=2024-12-31, modality=CT; Enter searches"));
+        box->setToolTip(
+            QObject::tr("Patient name (a prefix), id=PATIENT_ID, from=2024-01-31, "
+                        "to=2024-12-31, modality=CT; Enter searches"));
         m_tree->setItemWidget(Node(item, Search, ""), 0, box);
         connect(box, &QLineEdit::returnPressed, this, [this, item] {
             for (int i = item->childCount() - 1; i > 0; --i) {
@@ -265,8 +266,8 @@ void RemoteBrowser::ListSeries(QTreeWidgetItem* study) {
                 QTreeWidgetItem* node = Node(study, Series, SeriesCaption(entry));
                 node->setData(0, kUidRole, QString::fromStdString(entry.uid));
                 node->setData(0, kNumberRole, entry.instances);
-                node->setToolTip(0, QString::fromStdString("Series " + entry.uid +
-                                                           "\nDouble-click to open"));
+                node->setToolTip(
+                    0, QString::fromStdString("Series " + entry.uid + "\nDouble-click to open"));
             }
             if (series->empty()) {
                 Node(study, Line, "No series");
@@ -325,9 +326,10 @@ bool RemoteBrowser::Retrieve(QTreeWidgetItem* item, const Open& then) {
                 cancel.get());
             return std::function<void()>([this, why, folder, caption, then, cancel] {
                 if (!why.empty()) {
-                    EndRetrieve(*cancel ? QObject::tr("Cancelled: %1 was not retrieved").arg(caption)
-                                        : QObject::tr("Could not retrieve %1: %2")
-                                              .arg(caption, QString::fromStdString(why)));
+                    EndRetrieve(*cancel
+                                    ? QObject::tr("Cancelled: %1 was not retrieved").arg(caption)
+                                    : QObject::tr("Could not retrieve %1: %2")
+                                          .arg(caption, QString::fromStdString(why)));
                     if (!*cancel) {
                         Prompts::Instance().ShowMessage(why, MessageButtons::Ok);
                     }

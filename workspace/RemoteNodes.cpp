@@ -110,8 +110,8 @@ std::string SeriesCaption(const remote::SeriesRecord& series) {
     Append(line, series.modality);
     Append(line, series.description);
     if (series.instances >= 0) {
-        Append(line, std::to_string(series.instances) +
-                         (series.instances == 1 ? " image" : " images"));
+        Append(line,
+               std::to_string(series.instances) + (series.instances == 1 ? " image" : " images"));
     }
     return line.empty() ? "Series " + series.uid : line;
 }

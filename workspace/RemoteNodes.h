@@ -25,8 +25,7 @@ inline constexpr char kMoreStudiesCaption[] = "More\u2026";
 /// Empty text searches every study.
 /// @return "" and the query of the first page in `query` (limit and offset unset), or why
 ///         the text cannot be searched (an unknown key, a date that is not one).
-WEXLANCP_EXPORT std::string ParseStudySearch(const std::string& text,
-                                             remote::StudyQuery& query);
+WEXLANCP_EXPORT std::string ParseStudySearch(const std::string& text, remote::StudyQuery& query);
 
 /// The query of the page of studies starting at `offset`: `pageSize` + 1 studies asked
 /// for, so the answer tells whether another page follows.
@@ -36,7 +35,7 @@ WEXLANCP_EXPORT remote::StudyQuery StudyPageQuery(remote::StudyQuery search, int
 /// One page of studies as the tree lists it.
 struct StudyPage {
     std::vector<remote::StudyRecord> shown;
-    bool more = false;   ///< a "More…" node follows, loading from `nextOffset`
+    bool more = false;  ///< a "More…" node follows, loading from `nextOffset`
     int nextOffset = 0;
 };
 

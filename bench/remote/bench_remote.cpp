@@ -90,8 +90,8 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "bench_remote: %s\n", why.c_str());
         return 1;
     }
-    const QString url = server.DicomWeb() + "/studies/" + QString::fromStdString(study) +
-                        "/series/" + kSeries;
+    const QString url =
+        server.DicomWeb() + "/studies/" + QString::fromStdString(study) + "/series/" + kSeries;
     const QString answer = server.Folder() + "/answer";
 
     double ours = 1e9, theirs = 1e9;
@@ -99,33 +99,33 @@ int main(int argc, char** argv) {
     std::string folder;
     for (int round = 0; round < kRounds; ++round) {
         QTemporaryDir cache;
-        ours = std::min(ours, Seconds(
-                                  [&] {
-                                      return client
-                                          .RetrieveSeries(study, kSeries,
-                                                          wexlan::remote::SeriesCache(
-                                                              cache.path().toStdString()),
-                                                          folder)
-                                          .empty();
-                                  },
-                                  ok));
-        theirs = std::min(theirs, Seconds(
-                                      [&] {
-                                          return QProcess::execute(
-                                                     curl,
-                                                     {"-sf", "-o", answer, "-H",
-                                                      "Accept: multipart/related; "
-                                                      "type=\"application/dicom\"",
-                                                      url}) == 0;
-                                      },
-                                      ok));
+        ours = std::min(
+            ours, Seconds(
+                      [&] {
+                          return client
+                              .RetrieveSeries(
+                                  study, kSeries,
+                                  wexlan::remote::SeriesCache(cache.path().toStdString()), folder)
+                              .empty();
+                      },
+                      ok));
+        theirs =
+            std::min(theirs, Seconds(
+                                 [&] {
+                                     return QProcess::execute(curl, {"-sf", "-o", answer, "-H",
+                                                                     "Accept: multipart/related; "
+                                                                     "type=\"application/dicom\"",
+                                                                     url}) == 0;
+                                 },
+                                 ok));
     }
     const double megabytes = QFileInfo(answer).size() / 1e6;
     const double retrieveRatio = ours / theirs;
     PrintFigure(Format("retrieve %d images of 512 x 512 (%.0f MB) from Orthanc on 127.0.0.1",
                        kImages, megabytes),
                 Format("%.2f s (curl %.2f s)", ours, theirs), "<= 1.2 x curl",
-                Format("%.2f", retrieveRatio), ok ? wexlan::bench::Met(retrieveRatio <= 1.2) : "no");
+                Format("%.2f", retrieveRatio),
+                ok ? wexlan::bench::Met(retrieveRatio <= 1.2) : "no");
 
     // The series stays in one cache for the reads.
     QTemporaryDir cache;

@@ -662,10 +662,10 @@ TEST(BatchRemoteTest, AddListRetrieveAndOpenASeries) {
     const auto run = [&](const std::string& commands) {
         std::ofstream(dir.path().toStdString() + "/c.txt") << commands;
         const std::string prefix = dir.path().toStdString();
-        const int status = std::system(("XDG_CACHE_HOME=" + prefix + " " + kBin +
-                                        "/varq --batch --progress " + prefix + "/c.txt > " +
-                                        prefix + "/out 2> " + prefix + "/err")
-                                           .c_str());
+        const int status =
+            std::system(("XDG_CACHE_HOME=" + prefix + " " + kBin + "/varq --batch --progress " +
+                         prefix + "/c.txt > " + prefix + "/out 2> " + prefix + "/err")
+                            .c_str());
         return Outcome{WEXITSTATUS(status), ReadAll(prefix + "/out"), ReadAll(prefix + "/err")};
     };
     const std::string url = server->DicomWeb().toStdString();

@@ -35,8 +35,9 @@ public:
         const QString binary = QStandardPaths::findExecutable("Orthanc", {"/usr/sbin", "/usr/bin"});
         const QString plugin = "/usr/share/orthanc/plugins/libOrthancDicomWeb.so";
         if (binary.isEmpty() || !QFile::exists(plugin)) {
-            m_skip = "Orthanc or its DICOMweb plug-in is not installed "
-                     "(apt-get install orthanc orthanc-dicomweb)";
+            m_skip =
+                "Orthanc or its DICOMweb plug-in is not installed "
+                "(apt-get install orthanc orthanc-dicomweb)";
             return;
         }
         m_port = FreeLoopbackPort();

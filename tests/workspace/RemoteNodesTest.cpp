@@ -11,9 +11,9 @@ using wexlan::remote::StudyRecord;
 
 TEST(RemoteNodes, SearchTextGivesTheQueryOrTheReasonItCannot) {
     StudyQuery query;
-    ASSERT_EQ(wexlan::ParseStudySearch(" doe  ana id=P1 from=2024-01-31 to=20241231 modality=CT",
-                                       query),
-              "");
+    ASSERT_EQ(
+        wexlan::ParseStudySearch(" doe  ana id=P1 from=2024-01-31 to=20241231 modality=CT", query),
+        "");
     EXPECT_EQ(query.patientName, "doe ana*");
     EXPECT_EQ(query.patientId, "P1");
     EXPECT_EQ(query.dateFrom, "20240131");

@@ -48,17 +48,19 @@ protected:
             ASSERT_TRUE(wexlan::io::test::WriteDicom(path.toStdString(), slice));
             ASSERT_EQ(m_server.Upload(path), "");
         }
-        const std::string down = "http://127.0.0.1:" +
-                                 std::to_string(wexlan::test::FreeLoopbackPort()) + "/dicom-web";
-        ASSERT_EQ(wexlan::remote::WriteServers(
-                      m_configuration.path().toStdString(),
-                      {{"orthanc", m_server.DicomWeb().toStdString(), "", ""}, {"down", down, "", ""}}),
-                  "");
+        const std::string down =
+            "http://127.0.0.1:" + std::to_string(wexlan::test::FreeLoopbackPort()) + "/dicom-web";
+        ASSERT_EQ(
+            wexlan::remote::WriteServers(
+                m_configuration.path().toStdString(),
+                {{"orthanc", m_server.DicomWeb().toStdString(), "", ""}, {"down", down, "", ""}}),
+            "");
         m_components.OnInitDialog();
         m_panel.SetBoss(&m_controller);
         m_panel.SetPropertyDisplay(&m_display);
         m_panel.SetComponentUI(&m_components);
-        m_panel.SetRemoteFolders(m_configuration.path().toStdString(), m_cache.path().toStdString());
+        m_panel.SetRemoteFolders(m_configuration.path().toStdString(),
+                                 m_cache.path().toStdString());
         m_panel.OnInitDialog();
     }
 
