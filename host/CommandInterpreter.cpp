@@ -106,7 +106,8 @@ CommandInterpreter::CommandInterpreter(MainWindow& window) : m_window(window) {
             }
             std::string file;
             try {
-                const std::string series = words.substr(words.find_last_of(' ') + 1);
+                const std::string line = words.substr(0, words.find_last_not_of(' ') + 1);
+                const std::string series = line.substr(line.find_last_of(' ') + 1);
                 file = m_window.RunRetrieve([&](const std::atomic<bool>& cancel) {
                     return remote.Retrieve(
                         words.substr(5),
