@@ -32,6 +32,7 @@ run_all() {
     step "registries: Find and FindFilename" "$bench/bench_resource" --benchmark_min_time=0.2
     step "controller: start-up discovery and OpenFile + Find" "$bench/bench_controller"
     step "reader: own parsers and guarded VTK readers against VTK" "$bench/bench_io"
+    step "remote: retrieving a series from Orthanc against curl, opening it from the cache" "$bench/bench_remote"
     step "rendering: slice playback frames per second, property sets" display "$bench/bench_rendering"
     step "rendering: turning a 2M-triangle surface and volume renderings, interaction level of detail" display "$bench/bench_lod"
     step "property sheet: slice dialog playback" display "$bench/bench_properties"

@@ -11,6 +11,7 @@
 #include "ConfigurationFiles.h"
 #include "MainWindow.h"
 #include "RemoteCommands.h"
+#include "SeriesCache.h"
 #include "ViewCommands.h"
 #include "ViewHistory.h"
 #include "ViewingTabs.h"
@@ -99,14 +100,20 @@ CommandInterpreter::CommandInterpreter(MainWindow& window) : m_window(window) {
         "open NAME SERIES_UID",
         [this](const std::string& argument) {
             RemoteCommands remote(wexlan::ConfigurationFolder(),
-                                  RemoteCommands::DefaultCacheRoot());
+                                  wexlan::remote::DefaultCacheRoot());
             const std::string words = argument.substr(std::min(argument.size(), argument.find_first_not_of(' ')));
             if (words.rfind("open ", 0) != 0) {
                 return Attempt([&] { return remote.Run(words); });
             }
             std::string file;
             try {
-                file = remote.Retrieve(words.substr(5));
+                const std::string line = words.substr(0, words.find_last_not_of(' ') + 1);
+                const std::string series = line.substr(line.find_last_of(' ') + 1);
+                file = m_window.RunRetrieve([&](const std::atomic<bool>& cancel) {
+                    return remote.Retrieve(
+                        words.substr(5),
+                        [&](int percent) { m_window.ReportProgress(series, percent); }, &cancel);
+                });
             } catch (const std::invalid_argument& refusal) {
                 return Fail(refusal.what());
             }

@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include <cstdio>
 #include <iostream>
 
 #include <QAction>
@@ -30,6 +31,8 @@
 #include "ItemNames.h"
 #include "LoadProgress.h"
 #include "Prompts.h"
+#include "RemoteBrowser.h"
+#include "ServersDialog.h"
 #include "ViewHistory.h"
 #include "ViewingTabs.h"
 #include "wProtocol.h"
@@ -123,6 +126,10 @@ MainWindow::MainWindow(Mode mode) : m_mode(mode), m_startFolder(QDir::currentPat
     m_loadProgress = new LoadProgress(*m_reads, this);
     statusBar()->addPermanentWidget(m_loadProgress);
     connect(m_loadProgress, &LoadProgress::noted, m_status, &QLabel::setText);
+    wexlan::RemoteBrowser* remote = m_panel.GetWorkspaceUIPointer()->GetRemoteBrowser();
+    statusBar()->addPermanentWidget(remote->ProgressWidget());
+    remote->ProgressWidget()->hide();
+    connect(remote, &wexlan::RemoteBrowser::noted, m_status, &QLabel::setText);
     resize(1400, 900);
     // The size, place and docks of the last session; Qt refuses a damaged or foreign file.
     if (m_mode == Mode::Interactive) {
@@ -139,6 +146,36 @@ std::string MainWindow::FromStartFolder(const std::string& path) const {
 
 void MainWindow::PrintProgress() {
     PrintProgressOnStandardError(*m_reads);
+    m_printProgress = true;
+}
+
+void MainWindow::ReportProgress(const std::string& name, int percent) {
+    if (m_printProgress) {
+        std::fprintf(stderr, "progress: %s %d%%\n", name.c_str(), percent);
+        std::fflush(stderr);
+    }
+}
+
+std::string MainWindow::RunRetrieve(
+    const std::function<std::string(const std::atomic<bool>&)>& retrieve) {
+    m_retrieveCancel = false;
+    m_retrieving = true;
+    // The retrieve waits in local event loops, where a close may come.
+    const auto ended = [this] {
+        m_retrieving = false;
+        if (m_closeAfterRetrieve) {
+            m_closeAfterRetrieve = false;
+            QTimer::singleShot(0, this, &QWidget::close);
+        }
+    };
+    try {
+        std::string result = retrieve(m_retrieveCancel);
+        ended();
+        return result;
+    } catch (...) {
+        ended();
+        throw;
+    }
 }
 
 MainWindow::~MainWindow() {
@@ -237,6 +274,11 @@ void MainWindow::BuildMenus() {
                               {"Measure &angle", "measure angle", "Ctrl+Shift+M"}});
     tools->addAction(tr("&Module Manager..."), this,
                      [this] { m_panel.GetWorkspaceUIPointer()->OnToolsModulemanager(); });
+    tools->addAction(tr("DICOMweb &Servers..."), this, [this] {
+        ServersDialog dialog(wexlan::ConfigurationFolderForWriting(), this);
+        dialog.exec();
+        m_panel.GetWorkspaceUIPointer()->GetRemoteBrowser()->Reload();
+    });
     tools->addAction(
         tr("&Command line"), this,
         [this] {
@@ -257,6 +299,12 @@ bool MainWindow::event(QEvent* event) {
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {
+    if (m_retrieving) {
+        m_retrieveCancel = true;
+        m_closeAfterRetrieve = true;
+        event->ignore();
+        return;
+    }
     if (m_reads->IsReading()) {
         // The read runs under this call: the window can only go once it has unwound.
         m_reads->Cancel();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <functional>
 #include <initializer_list>
 #include <memory>
 #include <string>
@@ -101,6 +103,11 @@ public:
     wexlan::BackgroundReads& Reads() { return *m_reads; }
     /// Batch mode: write "progress: NAME 37%" lines to standard error while files load.
     void PrintProgress();
+    /// Writes "progress: NAME 37%" for a retrieve when PrintProgress was called.
+    void ReportProgress(const std::string& name, int percent);
+    /// Runs `retrieve` of the command language; closing the window meanwhile sets its
+    /// cancel flag and closes once it has ended. @return what `retrieve` returns (or throws).
+    std::string RunRetrieve(const std::function<std::string(const std::atomic<bool>&)>& retrieve);
 
 protected:
     bool event(QEvent* event) override;
@@ -138,4 +145,8 @@ private:
     LoadProgress* m_loadProgress = nullptr;
     wexlan::ViewHistory* m_history = nullptr;
     bool m_closeAfterRead = false;  // a close came during a read: it was cancelled
+    bool m_printProgress = false;
+    bool m_retrieving = false;
+    bool m_closeAfterRetrieve = false;
+    std::atomic<bool> m_retrieveCancel{false};
 };

@@ -1,11 +1,11 @@
 #include "RemoteCommands.h"
 
-#include <cstdlib>
 #include <sstream>
 #include <stdexcept>
 
 #include "DicomWebClient.h"
 #include "DicomWebServers.h"
+#include "RemoteNodes.h"
 #include "SeriesCache.h"
 
 namespace {
@@ -52,15 +52,6 @@ DicomWebServer Server(const std::string& folder, const std::string& name) {
 
 RemoteCommands::RemoteCommands(std::string configurationFolder, std::string cacheRoot)
     : m_configurationFolder(std::move(configurationFolder)), m_cacheRoot(std::move(cacheRoot)) {}
-
-std::string RemoteCommands::DefaultCacheRoot() {
-    const char* cache = std::getenv("XDG_CACHE_HOME");
-    const char* home = std::getenv("HOME");
-    const std::string base = cache != nullptr && cache[0] == '/' ? cache
-                             : home != nullptr                   ? std::string(home) + "/.cache"
-                                                                 : "/tmp";
-    return base + "/varq/dicomweb";
-}
 
 std::string RemoteCommands::Run(const std::string& argument) {
     std::string rest = argument;
@@ -120,7 +111,9 @@ std::string RemoteCommands::Run(const std::string& argument) {
         "open NAME SERIES_UID");
 }
 
-std::string RemoteCommands::Retrieve(const std::string& argument) {
+std::string RemoteCommands::Retrieve(const std::string& argument,
+                                     const std::function<void(int percent)>& progress,
+                                     const std::atomic<bool>* cancel) {
     std::string rest = argument;
     DicomWebClient client(Server(m_configurationFolder, TakeWord(rest)));
     const std::string seriesUid = Trimmed(rest);
@@ -129,7 +122,25 @@ std::string RemoteCommands::Retrieve(const std::string& argument) {
     if (folder.empty()) {
         std::string studyUid;
         Check(client.StudyOfSeries(seriesUid, studyUid));
-        Check(client.RetrieveSeries(studyUid, seriesUid, cache, folder));
+        // The series' size, for the percentage; unknown when the server does not say.
+        int expected = -1;
+        std::vector<SeriesRecord> series;
+        if (progress && client.Series(studyUid, series).empty()) {
+            for (const SeriesRecord& entry : series) {
+                expected = entry.uid == seriesUid ? entry.instances : expected;
+            }
+        }
+        int told = -1;
+        Check(client.RetrieveSeries(
+            studyUid, seriesUid, cache, folder,
+            [&](std::uint64_t, int instances) {
+                const int percent = wexlan::RetrievePercent(instances, expected);
+                if (progress && percent > told) {
+                    told = percent;
+                    progress(percent);
+                }
+            },
+            cancel));
     }
     return folder + "/000001.dcm";
 }

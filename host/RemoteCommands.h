@@ -1,5 +1,7 @@
 #pragma once
 
+#include <atomic>
+#include <functional>
 #include <string>
 
 /// The command language's "remote" words: the DICOMweb servers of the servers file in the
@@ -11,9 +13,6 @@ public:
     /// `configurationFolder` holds DicomWebServers.conf; `cacheRoot` the retrieved series.
     RemoteCommands(std::string configurationFolder, std::string cacheRoot);
 
-    /// `$XDG_CACHE_HOME/varq/dicomweb`, or `~/.cache/varq/dicomweb` without it.
-    static std::string DefaultCacheRoot();
-
     /// "servers": one "NAME URL" line per server. "add NAME URL [user=USER]
     /// [credentials=FILE]": adds a server. "studies NAME [PATIENT]": one "UID  patient
     /// date  description" line per study. "series NAME STUDY_UID": one "UID  modality
@@ -21,8 +20,11 @@ public:
     std::string Run(const std::string& argument);
 
     /// "open NAME SERIES_UID": the first file of the series, retrieved into the cache unless
-    /// it is there already.
-    std::string Retrieve(const std::string& argument);
+    /// it is there already. `progress` is told the percentage received (0 to 99) as it
+    /// grows; `cancel` stops the retrieve, which then leaves nothing in the cache.
+    std::string Retrieve(const std::string& argument,
+                         const std::function<void(int percent)>& progress = {},
+                         const std::atomic<bool>* cancel = nullptr);
 
 private:
     std::string m_configurationFolder;

@@ -118,7 +118,7 @@ std::string DicomWebClient::Search(const std::string& path,
     url.setQuery(items);
     std::string contentType;
     return m_http.GetAll(url, std::string(kJson) + ", application/json", m_limits.searchBytes, body,
-                         contentType);
+                         contentType, m_stop);
 }
 
 std::string DicomWebClient::Studies(const StudyQuery& query, std::vector<StudyRecord>& studies) {
@@ -135,6 +135,12 @@ std::string DicomWebClient::Studies(const StudyQuery& query, std::vector<StudyRe
     }
     if (!query.patientId.empty()) {
         items.emplace_back("PatientID", query.patientId);
+    }
+    if (!query.dateFrom.empty() || !query.dateTo.empty()) {
+        items.emplace_back("StudyDate", query.dateFrom + "-" + query.dateTo);
+    }
+    if (!query.modality.empty()) {
+        items.emplace_back("ModalitiesInStudy", query.modality);
     }
     // Servers leave out what a study search need not return unless asked.
     for (const char* field :

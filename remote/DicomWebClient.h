@@ -34,8 +34,11 @@ struct SeriesRecord {
 
 /// What to search for; empty fields do not restrict the search.
 struct StudyQuery {
-    std::string patientName;  ///< DICOM matching: "Doe*" for every name starting with Doe
-    std::string patientId;
+    std::string patientName{};  ///< DICOM matching: "Doe*" for every name starting with Doe
+    std::string patientId{};
+    std::string dateFrom{};  ///< YYYYMMDD: studies of this day or later; "" for no bound
+    std::string dateTo{};    ///< YYYYMMDD: studies of this day or earlier; "" for no bound
+    std::string modality{};  ///< "CT": studies holding a series of this modality
     int limit = 0;   ///< at most this many studies, 0 for the server's own limit
     int offset = 0;  ///< skip this many first
 };
@@ -58,6 +61,9 @@ public:
     DicomWebClient(DicomWebServer server, HttpClient::Settings settings = {},
                    DicomWebLimits limits = {});
     ~DicomWebClient();
+
+    /// Searches end early, as cancelled, once `*stop` is set (null: never).
+    void SetStop(const std::atomic<bool>* stop) { m_stop = stop; }
 
     /// QIDO-RS /studies. @return "" and the studies in the server's order, or why not.
     std::string Studies(const StudyQuery& query, std::vector<StudyRecord>& studies);
@@ -89,6 +95,7 @@ private:
     DicomWebServer m_server;
     DicomWebLimits m_limits;
     HttpClient m_http;
+    const std::atomic<bool>* m_stop = nullptr;
 };
 
 }  // namespace wexlan::remote

@@ -109,26 +109,32 @@ std::string ReadServers(const std::string& folder, std::vector<DicomWebServer>& 
     return "";
 }
 
-std::string AddServer(const std::string& folder, const DicomWebServer& server) {
-    if (std::string why = CheckServer(server); !why.empty()) {
-        return why;
-    }
-    std::vector<DicomWebServer> servers;
-    if (std::string why = ReadServers(folder, servers); !why.empty()) {
-        return why;
-    }
-    for (const DicomWebServer& known : servers) {
-        if (known.name == server.name) {
-            return "there is already a server called " + server.name;
+std::string WriteServers(const std::string& folder, const std::vector<DicomWebServer>& servers) {
+    for (std::size_t i = 0; i < servers.size(); ++i) {
+        if (std::string why = CheckServer(servers[i]); !why.empty()) {
+            return why;
+        }
+        for (std::size_t j = 0; j < i; ++j) {
+            if (servers[j].name == servers[i].name) {
+                return "there is already a server called " + servers[i].name;
+            }
         }
     }
-    servers.push_back(server);
     const std::string path = folder + "/" + kServersFileName;
     std::string reason;
     if (!AtomicWrite::Write(path, ComposeServers(servers), reason)) {
         return path + " " + reason;
     }
     return "";
+}
+
+std::string AddServer(const std::string& folder, const DicomWebServer& server) {
+    std::vector<DicomWebServer> servers;
+    if (std::string why = ReadServers(folder, servers); !why.empty()) {
+        return why;
+    }
+    servers.push_back(server);
+    return WriteServers(folder, servers);
 }
 
 std::string FindServer(const std::string& folder, const std::string& name, DicomWebServer& server) {

@@ -40,6 +40,12 @@ WEXLANREMOTE_EXPORT std::string ComposeServers(const std::vector<DicomWebServer>
 WEXLANREMOTE_EXPORT std::string ReadServers(const std::string& folder,
                                             std::vector<DicomWebServer>& servers);
 
+/// Replaces the file in `folder` (made if missing) by `servers`, written atomically
+/// (AtomicWrite: never through a symbolic link). @return "" or why not (see CheckServer,
+/// two servers of one name, the file not written); the file is then unchanged.
+WEXLANREMOTE_EXPORT std::string WriteServers(const std::string& folder,
+                                             const std::vector<DicomWebServer>& servers);
+
 /// Adds `server` to the file in `folder` (made if missing), written atomically
 /// (AtomicWrite: never through a symbolic link). @return "" or why not (see CheckServer,
 /// a name already used, the file unreadable or not written).

@@ -243,11 +243,20 @@ std::string HttpClient::Get(const QUrl& url, const std::string& accept, std::uin
     if (!done) {
         loop.exec();
     }
+    if (!done) {
+        // The thread's event loops were all told to end (QThread::exit) before the answer
+        // did: what came so far is no answer.
+        done = true;
+        reply->abort();
+        error = "the transfer from " + Shown(url) +
+                (cancel != nullptr && cancel->load() ? " was cancelled" : " was stopped");
+    }
     return error;
 }
 
 std::string HttpClient::GetAll(const QUrl& url, const std::string& accept, std::uint64_t maxBytes,
-                               std::string& body, std::string& contentType) {
+                               std::string& body, std::string& contentType,
+                               const std::atomic<bool>* cancel) {
     body.clear();
     contentType.clear();
     Receiver receiver;
@@ -259,7 +268,7 @@ std::string HttpClient::GetAll(const QUrl& url, const std::string& accept, std::
         body.append(data, size);
         return std::string();
     };
-    return Get(url, accept, maxBytes, receiver);
+    return Get(url, accept, maxBytes, receiver, cancel);
 }
 
 }  // namespace wexlan::remote

@@ -63,9 +63,10 @@ public:
                     const Receiver& receiver, const std::atomic<bool>* cancel = nullptr);
 
     /// GETs a whole answer into `body` (at most `maxBytes`), its Content-Type into
-    /// `contentType`. @return as Get.
+    /// `contentType`; `cancel` as for Get. @return as Get.
     std::string GetAll(const QUrl& url, const std::string& accept, std::uint64_t maxBytes,
-                       std::string& body, std::string& contentType);
+                       std::string& body, std::string& contentType,
+                       const std::atomic<bool>* cancel = nullptr);
 
 private:
     std::string Authorization(std::string& header) const;

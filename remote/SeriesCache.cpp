@@ -33,6 +33,15 @@ std::uint64_t FolderBytes(const fs::path& folder) {
 
 }  // namespace
 
+std::string DefaultCacheRoot() {
+    const char* cache = std::getenv("XDG_CACHE_HOME");
+    const char* home = std::getenv("HOME");
+    const std::string base = cache != nullptr && cache[0] == '/' ? cache
+                             : home != nullptr                   ? std::string(home) + "/.cache"
+                                                                 : "/tmp";
+    return base + "/varq/dicomweb";
+}
+
 bool IsDicomUid(const std::string& uid) {
     if (uid.empty() || uid.size() > 64 || uid.front() == '.' || uid.back() == '.' ||
         uid.find("..") != std::string::npos) {

@@ -13,6 +13,10 @@ namespace wexlan::remote {
 /// is let through.
 WEXLANREMOTE_EXPORT bool IsDicomUid(const std::string& uid);
 
+/// The cache's usual root: `$XDG_CACHE_HOME/varq/dicomweb`, or `~/.cache/varq/dicomweb`
+/// without it.
+WEXLANREMOTE_EXPORT std::string DefaultCacheRoot();
+
 /// Retrieved series under a root folder (the host passes
 /// `$XDG_CACHE_HOME/varq/dicomweb`): one folder per series, named by its UID. A series is
 /// filled into a temporary folder (".filling-<uid>-XXXXXX") and renamed into place only

@@ -10,7 +10,7 @@ WEXLAN_PACKAGES=(
     libopenigtlink-dev
     libgtest-dev libgmock-dev libbenchmark-dev
     libx11-dev xvfb xauth libgl1-mesa-dri fonts-dejavu-core
-    orthanc orthanc-dicomweb
+    orthanc orthanc-dicomweb curl
 )
 
 wexlan_root="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"

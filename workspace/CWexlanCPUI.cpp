@@ -23,6 +23,8 @@
 #include "PanelLayout.h"
 #include "Prompts.h"
 #include "PropertyDisplay.h"
+#include "RemoteBrowser.h"
+#include "SeriesCache.h"
 #include "TreeSelection.h"
 #include "WorkspaceIcons.h"
 #include "WorkspaceTree.h"
@@ -180,6 +182,15 @@ bool CWexlanCPUI::OnInitDialog() {
         }
     }
     SetupLocalRepository();
+    const auto& [configuration, cache] = m_remoteFolders;
+    m_remote = new wexlan::RemoteBrowser(
+        m_tree, m_nodes->RepositoryNode(),
+        configuration.empty() ? wexlan::ConfigurationFolderForWriting() : configuration,
+        cache.empty() ? wexlan::remote::DefaultCacheRoot() : cache);
+    m_remote->SetOpen([this](const std::string& file) { OpenFile(file); });
+    m_remote->Reload();
+    connect(m_tree, &QTreeWidget::itemExpanded, m_remote, &wexlan::RemoteBrowser::Expanded);
+    connect(m_tree, &QTreeWidget::itemActivated, m_remote, &wexlan::RemoteBrowser::Activated);
     HardwareList();
     CreateComponentButton();
     m_initialised = true;

@@ -4,6 +4,7 @@
 #include <array>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "ChangeRecorder.h"
@@ -29,6 +30,7 @@ class QTreeWidgetItem;
 namespace wexlan {
 class PanelConfiguration;
 class PropertyDisplay;
+class RemoteBrowser;
 class WorkspaceTree;
 enum class SelectionView;
 }  // namespace wexlan
@@ -49,6 +51,7 @@ enum class SelectionView;
 /// | "Images"          | 5    | image volumes (icon 3)                            |
 /// | "Recent Files"    | 8    | the recent files, most recent first (icon 7)      |
 /// | "LocalRepository" | 8    | "local" folders (8), each with its files (7)      |
+/// | "DICOMweb"        | -    | servers, their studies and series (when any)      |
 /// | "Hardware [i] N"  | 7    | one root node per hardware resource i named N     |
 ///
 /// Tree nodes carry only their captions; every lookup goes through the texts of
@@ -99,6 +102,11 @@ public:
     void SetPreviewUI(CWexlanPreviewUI* preview) { m_previewUI = preview; }
     /// The host widget that receives event 1224 after a component button.
     void SetParentHWND(QWidget* host) { m_host = host; }
+    /// Where the DICOMweb servers file is read and retrieved series are kept; by default
+    /// ConfigurationFolderForWriting() and remote::DefaultCacheRoot().
+    void SetRemoteFolders(std::string configurationFolder, std::string cacheRoot) {
+        m_remoteFolders = {std::move(configurationFolder), std::move(cacheRoot)};
+    }
     /// @}
 
     /// Initialises the panel: icons, tree, its fixed nodes, leftover temporary
@@ -146,6 +154,11 @@ public:
     void SetupLocalRepository();
     /// Deletes the folder nodes and lists the repository again; other nodes stay.
     void RefreshLocalRepository();
+    /// The DICOMweb servers of the configuration folder's servers file, under the
+    /// "DICOMweb" node after "LocalRepository" (RemoteBrowser.h); made by OnInitDialog.
+    /// A series activated there, or selected when a component button is pressed, is
+    /// retrieved and opened as by OpenFile on its first file.
+    wexlan::RemoteBrowser* GetRemoteBrowser() const { return m_remote; }
     /// @}
 
     /// @name Tree
@@ -271,6 +284,8 @@ private:
     QPushButton* m_curDirButton = nullptr;
     QTreeWidget* m_tree = nullptr;
     std::unique_ptr<wexlan::WorkspaceTree> m_nodes;  // the tree's nodes
+    wexlan::RemoteBrowser* m_remote = nullptr;       // child of the tree
+    std::pair<std::string, std::string> m_remoteFolders;  // configuration, cache; "": default
     std::array<QPushButton*, kComponentIdCount> m_buttons{};
     bool m_initialised = false;
     QWidget* m_host = nullptr;

@@ -11,6 +11,7 @@
 #include "HostNotification.h"
 #include "PanelLayout.h"
 #include "Prompts.h"
+#include "RemoteBrowser.h"
 #include "TreeSelection.h"
 #include "WorkspaceTree.h"
 
@@ -95,6 +96,17 @@ void CWexlanCPUI::OnBnClickedComponent(unsigned int id) {
         modules->SetActivatedModule(module);
         if (m_componentUI != nullptr) {
             m_componentUI->SelectTab(caption);
+        }
+        // A remote series is added once retrieved and opened, as a repository file is.
+        if (m_remote != nullptr && m_remote->IsSeries(m_tree->currentItem())) {
+            m_remote->Retrieve(m_tree->currentItem(), [this, module](const std::string& file) {
+                if (OpenFile(file) != -1 || GetBoss()->isFileLoaded(file) == 1) {
+                    GetBoss()->GetModules()->Command(module, "add",
+                                                     {GetBoss()->ConstructDataName(file)});
+                }
+                wexlan::PostHostNotification(m_host);
+            });
+            return;
         }
         const wexlan::ComponentCommand command =
             wexlan::ChooseComponentCommand(selection, wexlan::RepositoryRoot());

@@ -10,6 +10,7 @@
 #include "HostNotification.h"
 #include "Prompts.h"
 #include "PropertyDisplay.h"
+#include "RemoteBrowser.h"
 #include "TreeSelection.h"
 #include "WorkspaceTree.h"
 #include "wProp.h"
@@ -59,7 +60,8 @@ void CWexlanCPUI::SelectItem() {
 
 void CWexlanCPUI::OnTvnKeydownTree1(int key) {
     QTreeWidgetItem* item = m_tree->currentItem();
-    if (key != Qt::Key_Delete || item == nullptr || m_nodes->IsFixedNode(item)) {
+    if (key != Qt::Key_Delete || item == nullptr || m_nodes->IsFixedNode(item) ||
+        m_remote->Holds(item)) {
         return;
     }
     const std::string text = item->text(0).toStdString();
@@ -105,7 +107,8 @@ void CWexlanCPUI::OnTvnSelchangedTree1() {
     if (GetBoss() != nullptr) {
         GetBoss()->SetSelItemText(selection.selected);
     }
-    if (selected == nullptr) {  // the tree was emptied: nothing to describe
+    // A DICOMweb node names no loaded data: nothing to describe.
+    if (selected == nullptr || (m_remote != nullptr && m_remote->Holds(selected))) {
         if (m_display != nullptr) {
             m_display->RemoveAll();
         }

@@ -41,6 +41,8 @@ public:
     /// Lists the folders of the repository at `root` (with their files) under
     /// "LocalRepository".
     void AddRepositoryFolders(const std::string& root);
+    /// The "LocalRepository" root node (null before Build).
+    QTreeWidgetItem* RepositoryNode() const { return m_localRepository; }
     /// Deletes the repository's folder nodes; other nodes stay.
     void RemoveRepositoryFolders();
     /// Adds a root node for a hardware resource.

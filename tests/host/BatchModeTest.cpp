@@ -17,6 +17,7 @@
 
 #include <QApplication>
 #include <QDockWidget>
+#include <QCoreApplication>
 #include <QImage>
 #include <QMainWindow>
 #include <QTemporaryDir>
@@ -25,6 +26,8 @@
 #include <gtest/gtest.h>
 
 #include "ConfigurationFiles.h"
+#include "DicomWriting.h"
+#include "OrthancServer.h"
 
 using ::testing::AllOf;
 using ::testing::HasSubstr;
@@ -710,4 +713,51 @@ TEST_F(BatchModeTest, WorkspacesKeepEveryTabAndMoveWithTheirData) {
     EXPECT_THAT(partly.out, HasSubstr("1\tVolume Viewer - ct\tVolume Viewer\tct\n2\tSurface "
                                       "Viewer - kidney\tSurface Viewer\tkidney\n"));
     EXPECT_THAT(partly.out, HasSubstr("Image3DLayer\tOpacity\t50\tenabled"));
+}
+
+// The remote words against Orthanc: a server added, its studies and series listed, a series
+// retrieved with progress and opened, then opened again from the cache with the server gone.
+TEST(BatchRemoteTest, AddListRetrieveAndOpenASeries) {
+    int argc = 1;
+    char name[] = "host_tests";
+    char* argv[] = {name, nullptr};
+    QCoreApplication application(argc, argv);
+    auto server = std::make_unique<wexlan::test::OrthancServer>();
+    if (!server->Skip().empty()) {
+        GTEST_SKIP() << server->Skip();
+    }
+    for (int k = 0; k < 3; ++k) {
+        wexlan::io::test::DicomSlice slice;
+        slice.pixels = wexlan::io::test::Pixels16(std::vector<int>(12, k));
+        slice.position = std::array<double, 3>{0, 0, 1.0 * k};
+        const std::string path = server->Folder().toStdString() + "/" + std::to_string(k) + ".dcm";
+        ASSERT_TRUE(wexlan::io::test::WriteDicom(path, slice));
+        ASSERT_EQ(server->Upload(QString::fromStdString(path)), "");
+    }
+    // The servers file goes to the test process's own configuration folder.
+    QTemporaryDir dir;
+    const std::string series = "1.2.826.0.1.3680043.8.498.1";
+    const auto run = [&](const std::string& commands) {
+        std::ofstream(dir.path().toStdString() + "/c.txt") << commands;
+        const std::string prefix = dir.path().toStdString();
+        const int status =
+            std::system(("XDG_CACHE_HOME=" + prefix + " " + kBin + "/varq --batch --progress " +
+                         prefix + "/c.txt > " + prefix + "/out 2> " + prefix + "/err")
+                            .c_str());
+        return Outcome{WEXITSTATUS(status), ReadAll(prefix + "/out"), ReadAll(prefix + "/err")};
+    };
+    const std::string url = server->DicomWeb().toStdString();
+    Outcome first = run("remote add batchorthanc " + url + "\nremote studies batchorthanc\n" +
+                        "remote open batchorthanc " + series + "\nvars\n");
+    server.reset();
+    Outcome again = run("remote open batchorthanc " + series + "\nremote studies batchorthanc\n");
+    EXPECT_EQ(first.status, 0) << first.err;
+    EXPECT_THAT(first.out, HasSubstr("server batchorthanc added\n"));
+    EXPECT_THAT(first.out, HasSubstr("File loaded\n"));
+    EXPECT_THAT(first.err, HasSubstr("progress: " + series + " "));
+    EXPECT_TRUE(fs::exists(dir.path().toStdString() + "/varq/dicomweb/" + series + "/000003.dcm"));
+    // From the cache without the server; the search then fails with the reason.
+    EXPECT_EQ(again.status, 1);
+    EXPECT_THAT(again.out, HasSubstr("File loaded\n"));
+    EXPECT_THAT(again.err, AllOf(HasSubstr("line 2: cannot connect to"), Not(HasSubstr(series))));
 }

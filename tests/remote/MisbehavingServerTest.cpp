@@ -6,15 +6,19 @@
 #include <sys/stat.h>
 
 #include <chrono>
+#include <functional>
+#include <memory>
 #include <vector>
 
 #include <QFile>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 
 #include "DicomWebClient.h"
+#include "DicomWebTasks.h"
 #include "RemoteTestSupport.h"
 #include "SeriesCache.h"
 
@@ -173,3 +177,56 @@ TEST_F(MisbehavingServer, GoodAnswerFillsTheCacheAndSendsCredentialsFromAPrivate
 }
 
 }  // namespace
+
+TEST_F(MisbehavingServer, TasksAnswerOnTheContextsThreadAndStopAtOnceWhenDestroyed) {
+    const auto waitFor = [](const std::function<bool()>& done) {
+        const auto end = std::chrono::steady_clock::now() + 5s;
+        while (!done() && std::chrono::steady_clock::now() < end) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        }
+    };
+    QObject context;
+    ScriptedServer refusing({{{0, "HTTP/1.1 404 Not Found\r\nContent-Length: 0\r\n\r\n"}}});
+    std::string answer;
+    QThread* answeredOn = nullptr;
+    {
+        DicomWebTasks tasks({"test", refusing.Url().toStdString(), "", ""});
+        tasks.Post(&context, [&](DicomWebClient& client) {
+            std::vector<StudyRecord> studies;
+            const std::string why = client.Studies({}, studies);
+            EXPECT_NE(QThread::currentThread(), context.thread());
+            return std::function<void()>([&, why] {
+                answer = why;
+                answeredOn = QThread::currentThread();
+            });
+        });
+        waitFor([&] { return !answer.empty(); });
+    }
+    EXPECT_NE(answer.find("404 Not Found"), std::string::npos) << answer;
+    EXPECT_EQ(answeredOn, context.thread());
+
+    // A server that never answers: the runner goes at once, the search cancelled, no answer
+    // handed back, and the job queued behind it never runs.
+    ScriptedServer silent({{}, "", true});
+    bool answered = false, second = false;
+    std::string why;
+    auto tasks =
+        std::make_unique<DicomWebTasks>(DicomWebServer{"test", silent.Url().toStdString(), "", ""});
+    tasks->Post(&context, [&](DicomWebClient& client) {
+        std::vector<StudyRecord> studies;
+        why = client.Studies({}, studies);
+        return std::function<void()>([&] { answered = true; });
+    });
+    tasks->Post(&context, [&](DicomWebClient&) {
+        second = true;
+        return std::function<void()>();
+    });
+    waitFor([&] { return !silent.Request().empty(); });
+    const auto start = std::chrono::steady_clock::now();
+    tasks.reset();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 1s);
+    QCoreApplication::processEvents();
+    EXPECT_NE(why.find("was cancelled"), std::string::npos) << why;
+    EXPECT_FALSE(answered);
+    EXPECT_FALSE(second);
+}

@@ -1,6 +1,5 @@
-// The client against a real DICOMweb server: Orthanc with its DICOMweb plug-in, started on
-// 127.0.0.1 on a free port with a temporary configuration and storage, filled with
-// generated series through its REST interface. Skipped when Orthanc is not installed.
+// The client against a real DICOMweb server (OrthancServer.h), filled with generated series
+// through its REST interface. Skipped when Orthanc is not installed.
 
 #include <gtest/gtest.h>
 
@@ -8,15 +7,7 @@
 #include <memory>
 #include <set>
 
-#include <QEventLoop>
-#include <QFile>
-#include <QNetworkAccessManager>
-#include <QNetworkReply>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTcpServer>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <gdcmAttribute.h>
 #include <gdcmReader.h>
@@ -27,6 +18,7 @@
 
 #include "DicomWebClient.h"
 #include "DicomWriting.h"
+#include "OrthancServer.h"
 #include "RemoteTestSupport.h"
 #include "SeriesCache.h"
 #include "wFileReader.h"
@@ -95,106 +87,43 @@ bool WriteSlice(const std::string& path, int s, int k) {
     return writer.Write();
 }
 
-std::uint16_t FreePort() {
-    QTcpServer probe;
-    probe.listen(QHostAddress::LocalHost, 0);
-    return probe.serverPort();
-}
-
 class Orthanc : public testing::Test {
 protected:
     static void SetUpTestSuite() {
         test::EnsureApplication();
-        const QString binary = QStandardPaths::findExecutable("Orthanc", {"/usr/sbin", "/usr/bin"});
-        const QString plugin = "/usr/share/orthanc/plugins/libOrthancDicomWeb.so";
-        if (binary.isEmpty() || !QFile::exists(plugin)) {
-            s_skip =
-                "Orthanc or its DICOMweb plug-in is not installed "
-                "(apt-get install orthanc orthanc-dicomweb)";
+        s_server = std::make_unique<wexlan::test::OrthancServer>();
+        if (!s_server->Skip().empty()) {
             return;
         }
-        s_folder = std::make_unique<QTemporaryDir>();
-        const QString storage = s_folder->path() + "/storage";
-        s_port = FreePort();
-        QFile config(s_folder->path() + "/orthanc.json");
-        config.open(QIODevice::WriteOnly);
-        config.write(QString(R"({"Name": "remote-tests", "RemoteAccessAllowed": false,
-            "HttpPort": %1, "DicomServerEnabled": false, "AuthenticationEnabled": false,
-            "StorageDirectory": "%2", "IndexDirectory": "%2", "Plugins": ["%3"],
-            "DicomWeb": {"Enable": true, "Root": "/dicom-web/"}})")
-                         .arg(s_port)
-                         .arg(storage, plugin)
-                         .toUtf8());
-        config.close();
-        s_process = std::make_unique<QProcess>();
-        s_process->setProcessChannelMode(QProcess::MergedChannels);
-        s_process->setStandardOutputFile(s_folder->path() + "/orthanc.log");
-        s_process->start(binary, {config.fileName()});
-        if (!s_process->waitForStarted(10000)) {
-            s_skip = "Orthanc did not start";
-            return;
-        }
-        HttpClient http({});
-        std::string body, type;
-        const auto deadline = std::chrono::steady_clock::now() + 30s;
-        while (!http.GetAll(QUrl(Base() + "/system"), "application/json", 1 << 20, body, type)
-                    .empty()) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                s_skip = "Orthanc did not answer within 30 s";
-                return;
-            }
-            QThread::msleep(100);
-        }
-        QNetworkAccessManager network;
         for (int s = 0; s < 3; ++s) {
             for (int k = 0; k < kSlices; ++k) {
-                const QString path = s_folder->path() + QString("/local-%1/%2.dcm").arg(s).arg(k);
-                QDir().mkpath(s_folder->path() + QString("/local-%1").arg(s));
+                QDir().mkpath(s_server->Folder() + QString("/local-%1").arg(s));
+                const QString path = s_server->Folder() + QString("/local-%1/%2.dcm").arg(s).arg(k);
                 ASSERT_TRUE(WriteSlice(path.toStdString(), s, k));
-                QFile file(path);
-                file.open(QIODevice::ReadOnly);
-                QNetworkRequest request(QUrl(Base() + "/instances"));
-                request.setHeader(QNetworkRequest::ContentTypeHeader, "application/dicom");
-                std::unique_ptr<QNetworkReply> reply(network.post(request, file.readAll()));
-                QEventLoop loop;
-                QObject::connect(reply.get(), &QNetworkReply::finished, &loop, &QEventLoop::quit);
-                loop.exec();
-                ASSERT_EQ(reply->error(), QNetworkReply::NoError)
-                    << reply->errorString().toStdString();
+                ASSERT_EQ(s_server->Upload(path), "");
             }
         }
     }
 
-    static void TearDownTestSuite() {
-        // A process that does not stop within 10 s is killed by the QProcess destructor.
-        if (s_process) {
-            s_process->terminate();
-            s_process->waitForFinished(10000);
-        }
-        s_process.reset();
-        s_folder.reset();
-    }
+    static void TearDownTestSuite() { s_server.reset(); }
 
     void SetUp() override {
-        if (!s_skip.empty()) {
-            GTEST_SKIP() << s_skip;
+        if (!s_server->Skip().empty()) {
+            GTEST_SKIP() << s_server->Skip();
         }
     }
 
-    static QString Base() { return QString("http://127.0.0.1:%1").arg(s_port); }
     static DicomWebClient Client() {
-        return DicomWebClient({"orthanc", (Base() + "/dicom-web").toStdString(), "", ""});
+        return DicomWebClient({"orthanc", s_server->DicomWeb().toStdString(), "", ""});
     }
     static std::string Local(int s) {
-        return (s_folder->path() + QString("/local-%1/0.dcm").arg(s)).toStdString();
+        return (s_server->Folder() + QString("/local-%1/0.dcm").arg(s)).toStdString();
     }
+    static std::uint16_t FreePort() { return wexlan::test::FreeLoopbackPort(); }
 
     QTemporaryDir m_cache;
 
-    static inline std::string s_skip;
-    static inline std::uint16_t s_port = 0;
-    static inline std::unique_ptr<QTemporaryDir> s_folder;
-    static inline std::unique_ptr<QProcess> s_process;
+    static inline std::unique_ptr<wexlan::test::OrthancServer> s_server;
 };
 
 TEST_F(Orthanc, ListsPagesAndSearchesStudiesAndTheirSeries) {
@@ -206,7 +135,10 @@ TEST_F(Orthanc, ListsPagesAndSearchesStudiesAndTheirSeries) {
     std::set<std::string> paged;
     for (int offset = 0; offset < 4; offset += 2) {
         std::vector<StudyRecord> page;
-        ASSERT_EQ(client.Studies({"", "", 2, offset}, page), "");
+        StudyQuery query;
+        query.limit = 2;
+        query.offset = offset;
+        ASSERT_EQ(client.Studies(query, page), "");
         EXPECT_EQ(page.size(), offset == 0 ? 2u : 1u);
         for (const StudyRecord& study : page) {
             paged.insert(study.uid);
@@ -225,6 +157,20 @@ TEST_F(Orthanc, ListsPagesAndSearchesStudiesAndTheirSeries) {
     EXPECT_EQ(found[0].date, "20240315");
     EXPECT_EQ(found[0].description, "Study of P3");
     EXPECT_EQ(found[0].modalities, std::vector<std::string>{"CT"});
+
+    StudyQuery range;
+    range.dateFrom = "20240201";
+    range.dateTo = "20240310";
+    ASSERT_EQ(client.Studies(range, found), "");
+    ASSERT_EQ(found.size(), 1u);
+    EXPECT_EQ(found[0].patientId, "P2");
+    StudyQuery modality;
+    modality.modality = "MR";
+    ASSERT_EQ(client.Studies(modality, found), "");
+    EXPECT_TRUE(found.empty());
+    modality.modality = "CT";
+    ASSERT_EQ(client.Studies(modality, found), "");
+    EXPECT_EQ(found.size(), 3u);
 
     std::vector<SeriesRecord> series;
     ASSERT_EQ(client.Series(kStudies[2].studyUid, series), "");
