@@ -275,7 +275,7 @@ void MainWindow::BuildMenus() {
     tools->addAction(tr("&Module Manager..."), this,
                      [this] { m_panel.GetWorkspaceUIPointer()->OnToolsModulemanager(); });
     tools->addAction(tr("DICOMweb &Servers..."), this, [this] {
-        ServersDialog dialog(wexlan::ConfigurationFolderForWriting(), this);
+        ServersDialog dialog(wexlan::ConfigurationFolder(), this);
         dialog.exec();
         m_panel.GetWorkspaceUIPointer()->GetRemoteBrowser()->Reload();
     });

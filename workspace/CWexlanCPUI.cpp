@@ -185,7 +185,7 @@ bool CWexlanCPUI::OnInitDialog() {
     const auto& [configuration, cache] = m_remoteFolders;
     m_remote = new wexlan::RemoteBrowser(
         m_tree, m_nodes->RepositoryNode(),
-        configuration.empty() ? wexlan::ConfigurationFolderForWriting() : configuration,
+        configuration.empty() ? wexlan::ConfigurationFolder() : configuration,
         cache.empty() ? wexlan::remote::DefaultCacheRoot() : cache);
     m_remote->SetOpen([this](const std::string& file) { OpenFile(file); });
     m_remote->Reload();

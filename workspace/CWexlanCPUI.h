@@ -103,7 +103,7 @@ public:
     /// The host widget that receives event 1224 after a component button.
     void SetParentHWND(QWidget* host) { m_host = host; }
     /// Where the DICOMweb servers file is read and retrieved series are kept; by default
-    /// ConfigurationFolderForWriting() and remote::DefaultCacheRoot().
+    /// ConfigurationFolder() and remote::DefaultCacheRoot().
     void SetRemoteFolders(std::string configurationFolder, std::string cacheRoot) {
         m_remoteFolders = {std::move(configurationFolder), std::move(cacheRoot)};
     }
