@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <fstream>
 
 #include "DicomCheck.h"
 #include "DicomTags.h"
@@ -149,11 +148,12 @@ double DicomHeader::NominalSliceSpacing() const {
     return sliceThickness > 0 ? sliceThickness : 1.0;
 }
 
-bool LooksLikeDicom(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+namespace {
+
+bool StartsLikeDicom(const OpenedFile& file) {
     char head[132] = {};
-    in.read(head, sizeof head);
-    const auto got = static_cast<std::size_t>(in.gcount());
+    const auto got = static_cast<std::size_t>(std::min<std::uint64_t>(file.Size(), sizeof head));
+    file.ReadAt(0, head, got);
     if (got == sizeof head && std::memcmp(head + 128, "DICM", 4) == 0) {
         return true;
     }
@@ -172,6 +172,16 @@ bool LooksLikeDicom(const std::string& path) {
     const bool vr = head[4] >= 'A' && head[4] <= 'Z' && head[5] >= 'A' && head[5] <= 'Z';
     const bool smallLength = head[6] == 0 && head[7] == 0;
     return vr || smallLength;
+}
+
+}  // namespace
+
+bool LooksLikeDicom(const std::string& path) {
+    try {
+        return StartsLikeDicom(OpenedFile(path, true));
+    } catch (const ReadError&) {
+        return false;
+    }
 }
 
 std::vector<DicomHeader> ReadDicomHeaders(const std::vector<std::string>& paths) {
@@ -196,9 +206,13 @@ std::vector<DicomHeader> ReadDicomHeaders(const std::vector<std::string>& paths)
     return headers;
 }
 
-bool HasSoundDicomStructure(const std::string& path) {
+bool IsSoundDicomFile(const std::string& path) {
     try {
-        CheckDicomHeaderStructure(OpenedFile(path));
+        const OpenedFile file(path, true);
+        if (!StartsLikeDicom(file)) {
+            return false;
+        }
+        CheckDicomHeaderStructure(file);
         return true;
     } catch (const ReadError&) {
         return false;

@@ -51,12 +51,13 @@ struct DicomHeader {
 /// Used for files whose name does not tell their format.
 bool LooksLikeDicom(const std::string& path);
 
-/// True when the structure of the file's DICOM header is sound (see DicomCheck.h):
-/// only such files are given to GDCM. The pixel data is checked when it is read, so
-/// that a damaged image of a series is named rather than silently left out.
-bool HasSoundDicomStructure(const std::string& path);
+/// True when the file looks like DICOM (LooksLikeDicom) and the structure of its
+/// header is sound (see DicomCheck.h), read through one open file: only such files are
+/// given to GDCM. The pixel data is checked when it is read, so that a damaged image of
+/// a series is named rather than silently left out.
+bool IsSoundDicomFile(const std::string& path);
 
-/// Reads the headers of `paths`, which passed HasSoundDicomStructure; files that are
+/// Reads the headers of `paths`, which passed IsSoundDicomFile; files that are
 /// not DICOM are left out.
 std::vector<DicomHeader> ReadDicomHeaders(const std::vector<std::string>& paths);
 

@@ -64,7 +64,7 @@ std::vector<std::string> CandidateFiles(const DicomHeader& opened) {
     // only the start of a file, on all cores.
     std::vector<char> dicom(files.size());
     OnAllCores(files.size(), [&](std::size_t i) {
-        dicom[i] = LooksLikeDicom(files[i]) && HasSoundDicomStructure(files[i]);
+        dicom[i] = IsSoundDicomFile(files[i]);
     }, "file", WaitsFor::Disk);
     std::vector<std::string> paths;
     for (std::size_t i = 0; i < files.size(); ++i) {
