@@ -47,6 +47,9 @@ public:
     vtkSmartPointer<vtkDataArray> Finish(VoxelMemory& stored);
 
 private:
+    void SliceOn(std::size_t k, char* values);
+    void SliceWithAvx2(std::size_t k, char* values);  ///< SliceOn compiled for AVX2
+
     int m_storedType;
     std::size_t m_valuesPerSlice;
     std::vector<Rescale> m_rescales;
