@@ -15,6 +15,10 @@ build="$(cd "${1:-$root/build}" && pwd)"
 output="${2:-$root/docs/performance.md}"
 bench="$build/bench"
 log="$bench/run-all.log"
+# The benchmarks that start the workstation's panel keep their settings apart from the user's.
+XDG_CONFIG_HOME="$(mktemp -d)"
+export XDG_CONFIG_HOME
+trap 'rm -rf "$XDG_CONFIG_HOME"' EXIT
 
 display() {
     if [ -n "${DISPLAY:-}" ]; then "$@"; else xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" "$@"; fi

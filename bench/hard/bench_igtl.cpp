@@ -6,6 +6,7 @@
 #include <atomic>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -97,14 +98,16 @@ void Poses(int argc, char** argv) {
     // An application folder of its own: the viewer, the device library, the configuration.
     QTemporaryDir folder;
     const std::string root = folder.path().toStdString();
-    for (const char* sub : {"/Modules", "/Hard", "/SystemRegistry"}) {
+    for (const char* sub : {"/Modules", "/Hard", "/config/varq"}) {
         std::filesystem::create_directories(root + sub);
     }
+    // A configuration folder of its own: the user's device address stays as it is.
+    setenv("XDG_CONFIG_HOME", (root + "/config").c_str(), 1);
     std::filesystem::copy_file(std::string(APPLICATION_BIN_DIR) + "/Modules/libSurfaceViewer.so",
                                root + "/Modules/libSurfaceViewer.so");
     std::filesystem::copy_file(std::string(APPLICATION_BIN_DIR) + "/Hard/libOpenIGTLinkDevices.so",
                                root + "/Hard/libOpenIGTLinkDevices.so");
-    std::ofstream(root + "/SystemRegistry/OpenIGTLink.conf") << "port " << sender.Port() << "\n";
+    std::ofstream(root + "/config/varq/OpenIGTLink.conf") << "port " << sender.Port() << "\n";
     wexlan::ScopedExecutablePathOverride executable(root + "/varq");
     wexlan::ScopedWorkingDirectory workingDirectory;
     vtkNew<vtkRenderWindow> window;

@@ -31,11 +31,16 @@
 namespace {
 
 constexpr int kTrackerTickMs = 50;
-/// A live device is looked at every few milliseconds, so that a pose is drawn soon after it
-/// arrives, but drawn at most once per display frame (60 per second); only its newest pose
-/// is shown, the ones in between are dropped.
-constexpr int kLiveTickMs = 4;
+/// A live device is looked at every millisecond, so that a pose is drawn soon after it
+/// arrives, but drawn at most once per display frame (60 per second) on average; only its
+/// newest pose is shown, the ones in between are dropped.
+constexpr int kLiveTickMs = 1;
 constexpr auto kDisplayFrame = std::chrono::microseconds(16667);
+/// How much sooner than a whole frame after the last one a frame may come. The frames keep
+/// to a grid of display frames rather than to the last frame's time: a device sending at
+/// the display rate otherwise falls a tick further behind every frame (measured: poses
+/// waited up to a whole frame, 26 ms from the socket to the picture where 22 was the aim).
+constexpr auto kFrameSlack = std::chrono::microseconds(4000);
 
 /// Shows models; a tracked tool appears as a marker: at the newest pose of a device
 /// that delivers live poses (wexlan::kLivePoseEntry), with its newest image frame when it
@@ -137,7 +142,7 @@ private:
     /// something new arrived.
     void ShowLiveSamples(wViewer& viewer, wLayer& tool) {
         const auto now = std::chrono::steady_clock::now();
-        if (now - m_shownAt < kDisplayFrame) {
+        if (now < m_nextFrame) {
             return;
         }
         double pose[16];
@@ -150,7 +155,7 @@ private:
         }
         changed = (m_liveImage != nullptr && ShowLiveImage(viewer)) || changed;
         if (changed) {
-            m_shownAt = now;
+            m_nextFrame = std::max(m_nextFrame + kDisplayFrame, now + kDisplayFrame - kFrameSlack);
             viewer.Render();
         }
     }
@@ -224,7 +229,7 @@ private:
     wexlan::LiveImageFunction m_liveImage = nullptr;
     unsigned long long m_poseSequence = 0;
     unsigned long long m_imageSequence = 0;
-    std::chrono::steady_clock::time_point m_shownAt;
+    std::chrono::steady_clock::time_point m_nextFrame;  // the earliest time of the next frame
     vtkSmartPointer<vtkImageData> m_frame = vtkSmartPointer<vtkImageData>::New();
     vtkSmartPointer<vtkPolyData> m_tool;
 };
