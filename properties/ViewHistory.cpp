@@ -214,39 +214,34 @@ bool ViewHistory::MayDiscardWork() {
 }
 
 std::string ViewHistory::Undo(bool& ok) {
-    ok = false;
-    if (!m_stack->canUndo()) {
-        return "nothing to undo";
-    }
-    const std::string label = UndoLabel();
-    const bool was = IsModified();
-    m_failure.clear();
-    m_stack->undo();
-    m_known = Capture();
-    TellModified(was);
-    if (!m_failure.empty()) {
-        return "cannot undo " + label + ": " + m_failure + " (the step is dropped)";
-    }
-    ok = true;
-    return "undone: " + label;
+    return Act(true, ok);
 }
 
 std::string ViewHistory::Redo(bool& ok) {
+    return Act(false, ok);
+}
+
+std::string ViewHistory::Act(bool undoing, bool& ok) {
     ok = false;
-    if (!m_stack->canRedo()) {
-        return "nothing to redo";
+    const std::string verb = undoing ? "undo" : "redo";
+    if (undoing ? !m_stack->canUndo() : !m_stack->canRedo()) {
+        return "nothing to " + verb;
     }
-    const std::string label = RedoLabel();
+    const std::string label = undoing ? UndoLabel() : RedoLabel();
     const bool was = IsModified();
     m_failure.clear();
-    m_stack->redo();
+    if (undoing) {
+        m_stack->undo();
+    } else {
+        m_stack->redo();
+    }
     m_known = Capture();
     TellModified(was);
     if (!m_failure.empty()) {
-        return "cannot redo " + label + ": " + m_failure + " (the step is dropped)";
+        return "cannot " + verb + " " + label + ": " + m_failure + " (the step is dropped)";
     }
     ok = true;
-    return "redone: " + label;
+    return (undoing ? "undone: " : "redone: ") + label;
 }
 
 std::string ViewHistory::UndoLabel() const {

@@ -93,6 +93,8 @@ signals:
 
 private:
     class Step;
+    /// Undo (`undoing`) or Redo.
+    std::string Act(bool undoing, bool& ok);
     /// Puts back `target` where it differs from `other` (undoing: `target` is the state
     /// before the step). @return "" or why it could not, having changed nothing.
     std::string Restore(const ViewState& target, const ViewState& other, bool undoing);

@@ -109,16 +109,21 @@ DicomWebClient::~DicomWebClient() = default;
 
 std::string DicomWebClient::Search(const std::string& path,
                                    const std::vector<std::pair<std::string, std::string>>& query,
-                                   std::string& body) {
+                                   std::vector<QJsonObject>& records) {
+    records.clear();
     QUrl url(QString::fromStdString(m_server.url + path));
     QUrlQuery items;
     for (const auto& [name, value] : query) {
         items.addQueryItem(QString::fromStdString(name), QString::fromStdString(value));
     }
     url.setQuery(items);
-    std::string contentType;
-    return m_http.GetAll(url, std::string(kJson) + ", application/json", m_limits.searchBytes, body,
-                         contentType, m_stop);
+    std::string body, contentType;
+    if (std::string why = m_http.GetAll(url, std::string(kJson) + ", application/json",
+                                        m_limits.searchBytes, body, contentType, m_stop);
+        !why.empty()) {
+        return why;
+    }
+    return Records(body, m_server.url + path, records);
 }
 
 std::string DicomWebClient::Studies(const StudyQuery& query, std::vector<StudyRecord>& studies) {
@@ -147,12 +152,8 @@ std::string DicomWebClient::Studies(const StudyQuery& query, std::vector<StudyRe
          {"PatientName", "PatientID", "StudyDate", "StudyDescription", "ModalitiesInStudy"}) {
         items.emplace_back("includefield", field);
     }
-    std::string body;
-    if (std::string why = Search("/studies", items, body); !why.empty()) {
-        return why;
-    }
     std::vector<QJsonObject> records;
-    if (std::string why = Records(body, m_server.url + "/studies", records); !why.empty()) {
+    if (std::string why = Search("/studies", items, records); !why.empty()) {
         return why;
     }
     for (const QJsonObject& record : records) {
@@ -172,17 +173,13 @@ std::string DicomWebClient::Series(const std::string& studyUid, std::vector<Seri
     if (!IsDicomUid(studyUid)) {
         return "\"" + studyUid + "\" is not a study UID";
     }
-    std::string body;
     const std::string path = "/studies/" + studyUid + "/series";
     const std::vector<std::pair<std::string, std::string>> items = {
         {"includefield", "Modality"},
         {"includefield", "SeriesDescription"},
         {"includefield", "NumberOfSeriesRelatedInstances"}};
-    if (std::string why = Search(path, items, body); !why.empty()) {
-        return why;
-    }
     std::vector<QJsonObject> records;
-    if (std::string why = Records(body, m_server.url + path, records); !why.empty()) {
+    if (std::string why = Search(path, items, records); !why.empty()) {
         return why;
     }
     for (const QJsonObject& record : records) {
@@ -206,14 +203,10 @@ std::string DicomWebClient::StudyOfSeries(const std::string& seriesUid, std::str
     if (!IsDicomUid(seriesUid)) {
         return "\"" + seriesUid + "\" is not a series UID";
     }
-    std::string body;
     const std::vector<std::pair<std::string, std::string>> items = {
         {"SeriesInstanceUID", seriesUid}, {"includefield", "StudyInstanceUID"}};
-    if (std::string why = Search("/series", items, body); !why.empty()) {
-        return why;
-    }
     std::vector<QJsonObject> records;
-    if (std::string why = Records(body, m_server.url + "/series", records); !why.empty()) {
+    if (std::string why = Search("/series", items, records); !why.empty()) {
         return why;
     }
     for (const QJsonObject& record : records) {

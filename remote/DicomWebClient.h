@@ -12,6 +12,8 @@
 #include "HttpClient.h"
 #include "wexlanremote_export.h"
 
+class QJsonObject;
+
 namespace wexlan::remote {
 
 class SeriesCache;
@@ -87,10 +89,11 @@ public:
                                const std::atomic<bool>* cancel = nullptr);
 
 private:
-    // GETs base URL + path + query, expecting a JSON array of objects.
+    // GETs base URL + path + query and reads the answer's JSON array of objects into
+    // `records`. @return "" or why not.
     std::string Search(const std::string& path,
                        const std::vector<std::pair<std::string, std::string>>& query,
-                       std::string& body);
+                       std::vector<QJsonObject>& records);
 
     DicomWebServer m_server;
     DicomWebLimits m_limits;
