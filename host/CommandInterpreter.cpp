@@ -7,9 +7,11 @@
 
 #include "CWexlanCP.h"
 #include "CWexlanCPEXE.h"
+#include "CWexlanCPUI.h"
 #include "CWexlanModules.h"
 #include "ConfigurationFiles.h"
 #include "MainWindow.h"
+#include "RemoteBrowser.h"
 #include "RemoteCommands.h"
 #include "SeriesCache.h"
 #include "ViewCommands.h"
@@ -103,7 +105,12 @@ CommandInterpreter::CommandInterpreter(MainWindow& window) : m_window(window) {
                                   wexlan::remote::DefaultCacheRoot());
             const std::string words = argument.substr(std::min(argument.size(), argument.find_first_not_of(' ')));
             if (words.rfind("open ", 0) != 0) {
-                return Attempt([&] { return remote.Run(words); });
+                const Result result = Attempt([&] { return remote.Run(words); });
+                // A server added here shows in the workspace tree as one added in the dialog.
+                if (result.ran && words.rfind("add ", 0) == 0) {
+                    m_window.Panel().GetWorkspaceUIPointer()->GetRemoteBrowser()->Reload();
+                }
+                return result;
             }
             std::string file;
             try {
