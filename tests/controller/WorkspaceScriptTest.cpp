@@ -110,32 +110,6 @@ TEST(WorkspaceScript, ParseGivesBackWhatWasComposed) {
     EXPECT_EQ(ComposeWorkspaceScript(kept), text);
 }
 
-// A file as the first versions wrote it, which ends at "# THE END": its active module and
-// layers, no tabs. Files written now begin with the same lines, which those versions read.
-TEST(WorkspaceScript, FilesOfTheFirstKindReadAndNewFilesBeginAsThey) {
-    const std::string old = kHeader +
-                            "# MODELS\nmodel\tkidney\t/d/kidney.stl\n# VOLUMES\n"
-                            "image\tct\t/d/ct.mha\n# activated component\nVolume Viewer\n"
-                            "coolstart\n# Layers\nImage3DLayer\tct\tct\tOpacity=0.5\n"
-                            "MeshLayer\tkidney\tkidney\n# THE END";
-    wexlan::WorkspaceContents contents;
-    ASSERT_EQ(ParseWorkspaceScript(old, contents), "");
-    EXPECT_EQ(contents.modelScript, "model\tkidney\t/d/kidney.stl\n");
-    EXPECT_EQ(contents.volumeScript, "image\tct\t/d/ct.mha\n");
-    ASSERT_TRUE(contents.module.has_value());
-    EXPECT_EQ(contents.module->moduleName, "Volume Viewer");
-    EXPECT_EQ(contents.module->layerScripts,
-              (std::vector<std::string>{"Image3DLayer\tct\tct\tOpacity=0.5",
-                                        "MeshLayer\tkidney\tkidney"}));
-    EXPECT_TRUE(contents.tabs.empty());
-    EXPECT_TRUE(contents.relativePaths.empty());
-
-    contents.tabs = {wexlan::TabScript{}, wexlan::TabScript{"Volume Viewer", "volume", {}}};
-    contents.currentTab = 1;
-    contents.relativePaths = {{"/d/ct.mha", "ct.mha"}};
-    EXPECT_EQ(ComposeWorkspaceScript(contents).rfind(old + "\n# VIEWING TABS\n", 0), 0u);
-}
-
 class WorkspaceScriptTest : public testdata::AppTest {};
 
 TEST_F(WorkspaceScriptTest, SavedThroughTheDialogWithTheActiveModuleAndItsLayers) {

@@ -3,15 +3,11 @@
 
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <memory>
 #include <set>
 
 #include <QTemporaryDir>
 
-#include <gdcmAttribute.h>
-#include <gdcmReader.h>
-#include <gdcmWriter.h>
 #include <vtkDataArray.h>
 #include <vtkImageData.h>
 #include <vtkPointData.h>
@@ -26,7 +22,6 @@
 namespace {
 
 using namespace wexlan::remote;
-using namespace std::chrono_literals;
 using wexlan::io::test::DicomSlice;
 
 struct Study {
@@ -46,7 +41,12 @@ constexpr int kSlices = 3;
 // Slice k of study s: a 4 x 3 CT image, values that differ per study and slice.
 bool WriteSlice(const std::string& path, int s, int k) {
     DicomSlice slice;
+    slice.studyUid = kStudies[s].studyUid;
     slice.seriesUid = kStudies[s].seriesUid;
+    slice.patientName = kStudies[s].patientName;
+    slice.patientId = kStudies[s].patientId;
+    slice.studyDate = kStudies[s].date;
+    slice.studyDescription = std::string("Study of ") + kStudies[s].patientId;
     std::vector<int> values;
     for (int i = 0; i < 12; ++i) {
         values.push_back(1000 * s + 100 * k + i);
@@ -56,35 +56,7 @@ bool WriteSlice(const std::string& path, int s, int k) {
     slice.orientation = std::array<double, 6>{1, 0, 0, 0, 1, 0};
     slice.pixelSpacing = std::array<double, 2>{0.5, 0.5};
     slice.instanceNumber = k + 1;
-    if (!wexlan::io::test::WriteDicom(path, slice)) {
-        return false;
-    }
-    // The writer gives every file the same study and no patient: set them here.
-    gdcm::Reader reader;
-    reader.SetFileName(path.c_str());
-    if (!reader.Read()) {
-        return false;
-    }
-    gdcm::DataSet& ds = reader.GetFile().GetDataSet();
-    const auto put = [&ds](std::uint16_t group, std::uint16_t element, gdcm::VR vr,
-                           std::string value) {
-        if (value.size() % 2 != 0) {
-            value += vr == gdcm::VR::UI ? '\0' : ' ';
-        }
-        gdcm::DataElement data(gdcm::Tag(group, element));
-        data.SetVR(vr);
-        data.SetByteValue(value.data(), static_cast<std::uint32_t>(value.size()));
-        ds.Replace(data);
-    };
-    put(0x0010, 0x0010, gdcm::VR::PN, kStudies[s].patientName);
-    put(0x0010, 0x0020, gdcm::VR::LO, kStudies[s].patientId);
-    put(0x0020, 0x000d, gdcm::VR::UI, kStudies[s].studyUid);
-    put(0x0008, 0x0020, gdcm::VR::DA, kStudies[s].date);
-    put(0x0008, 0x1030, gdcm::VR::LO, std::string("Study of ") + kStudies[s].patientId);
-    gdcm::Writer writer;
-    writer.SetFileName(path.c_str());
-    writer.SetFile(reader.GetFile());
-    return writer.Write();
+    return wexlan::io::test::WriteDicom(path, slice);
 }
 
 class Orthanc : public testing::Test {
@@ -214,9 +186,13 @@ TEST_F(Orthanc, RetrievedSeriesReadsAsTheLocalOneAndOpensFromTheCacheWithoutTheS
     std::string again;
     ASSERT_EQ(down.RetrieveSeries(kStudies[1].studyUid, kStudies[1].seriesUid, cache, again), "");
     EXPECT_EQ(again, folder);
+    std::vector<StudyRecord> studies;
+    const std::string refused = down.Studies({}, studies);
+    EXPECT_NE(refused.find("cannot connect to http://127.0.0.1:"), std::string::npos) << refused;
+    EXPECT_NE(refused.find("refused"), std::string::npos) << refused;
 }
 
-TEST_F(Orthanc, CancelledRetrieveAndServerDownLeaveNothingInTheCache) {
+TEST_F(Orthanc, CancelledRetrieveLeavesNothingInTheCache) {
     const SeriesCache cache(m_cache.path().toStdString());
     std::atomic<bool> cancel{false};
     std::string folder;
@@ -224,16 +200,6 @@ TEST_F(Orthanc, CancelledRetrieveAndServerDownLeaveNothingInTheCache) {
         kStudies[0].studyUid, kStudies[0].seriesUid, cache, folder,
         [&](std::uint64_t, int) { cancel = true; }, &cancel);
     EXPECT_NE(why.find("was cancelled"), std::string::npos) << why;
-    EXPECT_TRUE(test::Entries(m_cache.path()).isEmpty());
-
-    DicomWebClient down({"down", "http://127.0.0.1:" + std::to_string(FreePort()), "", ""});
-    const auto start = std::chrono::steady_clock::now();
-    std::vector<StudyRecord> studies;
-    const std::string refused = down.Studies({}, studies);
-    EXPECT_NE(refused.find("cannot connect to http://127.0.0.1:"), std::string::npos) << refused;
-    EXPECT_NE(refused.find("refused"), std::string::npos) << refused;
-    EXPECT_LT(std::chrono::steady_clock::now() - start, 2s);
-    EXPECT_NE(down.RetrieveSeries(kStudies[0].studyUid, kStudies[0].seriesUid, cache, folder), "");
     EXPECT_TRUE(test::Entries(m_cache.path()).isEmpty());
 }
 

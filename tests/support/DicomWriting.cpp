@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <optional>
+#include <tuple>
 #include <vector>
 
 namespace wexlan::io::test {
@@ -97,12 +98,12 @@ void PutFunctionalGroups(gdcm::DataSet& ds, const DicomSlice& s) {
 }
 
 // The identifying elements every file has.
-void PutIdentity(gdcm::DataSet& ds, const char* sopClass, const char* modality,
+void PutIdentity(gdcm::DataSet& ds, const char* sopClass, const char* modality, const char* study,
                  const char* series) {
     Put<0x0008, 0x0016>(ds, sopClass);
     Put<0x0008, 0x0018>(ds, gdcm::UIDGenerator().Generate());
     Put<0x0008, 0x0060>(ds, modality);
-    Put<0x0020, 0x000d>(ds, "1.2.826.0.1.3680043.8.498.100");
+    Put<0x0020, 0x000d>(ds, study);
     Put<0x0020, 0x000e>(ds, series);
 }
 
@@ -121,7 +122,7 @@ std::string Pixels16(const std::vector<int>& values) {
 bool WriteDicom(const std::string& path, const DicomSlice& s) {
     gdcm::Writer writer;
     gdcm::DataSet& ds = writer.GetFile().GetDataSet();
-    PutIdentity(ds, s.sopClassUid.c_str(), "CT", s.seriesUid.c_str());
+    PutIdentity(ds, s.sopClassUid.c_str(), "CT", s.studyUid.c_str(), s.seriesUid.c_str());
     Put<0x0028, 0x0004>(ds, "MONOCHROME2");
     Put<0x0028, 0x0002>(ds, std::uint16_t{1});
     Put<0x0028, 0x0010>(ds, static_cast<std::uint16_t>(s.rows));
@@ -150,6 +151,15 @@ bool WriteDicom(const std::string& path, const DicomSlice& s) {
     if (s.comments > 0) {
         PutText(ds, gdcm::Tag(0x0020, 0x4000), gdcm::VR::LT, std::string(s.comments, 'c'));
     }
+    for (const auto& [tag, vr, text] :
+         {std::tuple{gdcm::Tag(0x0010, 0x0010), gdcm::VR::PN, &s.patientName},
+          {gdcm::Tag(0x0010, 0x0020), gdcm::VR::LO, &s.patientId},
+          {gdcm::Tag(0x0008, 0x0020), gdcm::VR::DA, &s.studyDate},
+          {gdcm::Tag(0x0008, 0x1030), gdcm::VR::LO, &s.studyDescription}}) {
+        if (!text->empty()) {
+            PutText(ds, tag, vr, *text);
+        }
+    }
     gdcm::DataElement pixels(gdcm::Tag(0x7fe0, 0x0010));
     pixels.SetVR(s.bitsAllocated == 8 ? gdcm::VR::OB : gdcm::VR::OW);
     pixels.SetByteValue(s.pixels.data(), static_cast<std::uint32_t>(s.pixels.size()));
@@ -177,7 +187,8 @@ bool WriteDicom(const std::string& path, const DicomSlice& s) {
 bool WriteDicomReport(const std::string& path) {
     gdcm::Writer writer;
     gdcm::DataSet& ds = writer.GetFile().GetDataSet();
-    PutIdentity(ds, "1.2.840.10008.5.1.4.1.1.88.11", "SR", "1.2.826.0.1.3680043.8.498.9");
+    PutIdentity(ds, "1.2.840.10008.5.1.4.1.1.88.11", "SR", "1.2.826.0.1.3680043.8.498.100",
+                "1.2.826.0.1.3680043.8.498.9");
     writer.GetFile().GetHeader().SetDataSetTransferSyntax(
         gdcm::TransferSyntax::ExplicitVRLittleEndian);
     writer.SetFileName(path.c_str());

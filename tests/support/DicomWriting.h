@@ -12,6 +12,7 @@
 namespace wexlan::io::test {
 
 struct DicomSlice {
+    std::string studyUid = "1.2.826.0.1.3680043.8.498.100";
     std::string seriesUid = "1.2.826.0.1.3680043.8.498.1";
     std::string sopClassUid = "1.2.840.10008.5.1.4.1.1.2";  ///< CT Image Storage
     int rows = 3;
@@ -37,6 +38,8 @@ struct DicomSlice {
     std::vector<std::array<double, 2>> frameRescales;  ///< slope, intercept per frame
     /// Bytes of Image Comments (0020,4000) text, to make the header long.
     std::size_t comments = 0;
+    /// Patient's name and id, study date (YYYYMMDD) and description; left out when empty.
+    std::string patientName, patientId, studyDate, studyDescription;
     /// "explicit" (little endian), "implicit", "big" (explicit big endian) or "rle"
     /// (RLE lossless compression).
     std::string encoding = "explicit";
