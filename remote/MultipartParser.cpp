@@ -206,10 +206,12 @@ std::string MultipartParser::Step(bool& progressed) {
             if (m_buffer.find_first_not_of(" \t") < lineEnd) {
                 return "a boundary line of the multipart answer holds other text";
             }
+            // The same limit whether the line arrived whole or in pieces.
+            if (lineEnd > kMaxBoundaryPadding) {
+                return "a boundary line of the multipart answer is padded with more than 64 "
+                       "blanks";
+            }
             if (end == std::string::npos) {
-                if (m_buffer.size() > kMaxBoundaryPadding) {
-                    return "a boundary line of the multipart answer does not end";
-                }
                 return "";
             }
             m_buffer.erase(0, end + 2);

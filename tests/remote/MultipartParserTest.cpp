@@ -31,6 +31,7 @@ TEST(MultipartParser, RefusesMalformedAndTruncatedBodies) {
         {"--b0und\r\n" + std::string(17000, 'h') + "\r\n", "16 KiB"},
         {"--b0und\r\n\r\nonly part of it", "truncated"},
         {"no boundary at all", "no boundary line"},
+        {"--b0und" + std::string(65, ' ') + "\r\n\r\nA\r\n--b0und--", "more than 64 blanks"},
     };
     for (const auto& [body, words] : cases) {
         for (std::size_t step : {0, 1}) {
