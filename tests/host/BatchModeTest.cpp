@@ -679,7 +679,7 @@ TEST_F(BatchModeTest, WorkspacesKeepEveryTabAndMoveWithTheirData) {
         "kidney, liver\tSurface Viewer\tkidney\tliver\n";
     EXPECT_THAT(run.out, HasSubstr(tabs));
 
-    // Moved elsewhere, the originals gone: everything comes back in the same tabs.
+    // Moved elsewhere, nothing left at the old place: everything comes back in the same tabs.
     fs::rename(Path("data"), Path("moved"));
     const Outcome loaded = Batch(
         "loadworkspace moved/w.f\ntabs\nscreenshot a2.png\ntab 2\n"
