@@ -8,6 +8,8 @@
 #include <system_error>
 #include <vector>
 
+#include "UserFolder.h"
+
 namespace wexlan::remote {
 
 namespace fs = std::filesystem;
@@ -34,12 +36,8 @@ std::uint64_t FolderBytes(const fs::path& folder) {
 }  // namespace
 
 std::string DefaultCacheRoot() {
-    const char* cache = std::getenv("XDG_CACHE_HOME");
-    const char* home = std::getenv("HOME");
-    const std::string base = cache != nullptr && cache[0] == '/' ? cache
-                             : home != nullptr                   ? std::string(home) + "/.cache"
-                                                                 : "/tmp";
-    return base + "/varq/dicomweb";
+    const std::string cache = UserFolder("XDG_CACHE_HOME", ".cache");
+    return cache.empty() ? std::string() : cache + "/varq/dicomweb";
 }
 
 bool IsDicomUid(const std::string& uid) {
@@ -71,6 +69,9 @@ std::string SeriesCache::Begin(const std::string& uid, std::string& folder) cons
     folder.clear();
     if (!IsDicomUid(uid)) {
         return "\"" + uid + "\" is not a DICOM UID";
+    }
+    if (m_root.empty()) {
+        return "no home folder is known, so there is no cache folder for retrieved series";
     }
     std::error_code error;
     if (fs::create_directories(m_root, error); error) {

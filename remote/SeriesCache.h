@@ -13,8 +13,9 @@ namespace wexlan::remote {
 /// is let through.
 WEXLANREMOTE_EXPORT bool IsDicomUid(const std::string& uid);
 
-/// The cache's usual root: `$XDG_CACHE_HOME/varq/dicomweb`, or `~/.cache/varq/dicomweb`
-/// without it.
+/// The cache's usual root: `varq/dicomweb` in the user's cache folder (wexlan::UserFolder:
+/// `$XDG_CACHE_HOME`, or `~/.cache`); "" when no home folder is known, and a cache with an
+/// empty root refuses to fill (never a folder shared with other users).
 WEXLANREMOTE_EXPORT std::string DefaultCacheRoot();
 
 /// Retrieved series under a root folder (the host passes

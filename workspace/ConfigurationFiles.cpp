@@ -1,6 +1,5 @@
 #include "ConfigurationFiles.h"
 
-#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -17,6 +16,7 @@
 #include "ItemNames.h"
 #include "LocalRepository.h"
 #include "RegularFile.h"
+#include "UserFolder.h"
 #include "WorkingDirectory.h"
 #include "wAtomicWrite.h"
 #include "wText.h"
@@ -42,25 +42,6 @@ bool HoldsLineBreak(const std::string& text) {
 
 constexpr std::string_view kGeometryKey = "geometry=";
 constexpr std::string_view kStateKey = "state=";
-
-// An absolute path from the environment variable `name`, or "".
-std::string AbsolutePathFromEnvironment(const char* name) {
-    const char* value = std::getenv(name);
-    return value != nullptr && value[0] == '/' ? std::string(value) : std::string();
-}
-
-// The home folder of the account the process runs as, for a process started without HOME.
-std::string AccountHomeFolder() {
-    const long suggested = sysconf(_SC_GETPW_R_SIZE_MAX);
-    std::vector<char> buffer(suggested > 0 ? static_cast<std::size_t>(suggested) : 16384);
-    passwd entry{};
-    passwd* found = nullptr;
-    if (getpwuid_r(getuid(), &entry, buffer.data(), buffer.size(), &found) != 0 ||
-        found == nullptr || found->pw_dir == nullptr || found->pw_dir[0] != '/') {
-        return {};
-    }
-    return found->pw_dir;
-}
 
 // The Base64 text after `key` on the line of `lines` beginning with it, decoded.
 std::optional<std::string> DecodedValue(const std::vector<std::string_view>& lines,
@@ -175,14 +156,8 @@ std::string ApplicationFolder() {
 }
 
 std::string ConfigurationFolder() {
-    if (const std::string xdg = AbsolutePathFromEnvironment("XDG_CONFIG_HOME"); !xdg.empty()) {
-        return JoinPath(xdg, kUserFolderName);
-    }
-    std::string home = AbsolutePathFromEnvironment("HOME");
-    if (home.empty()) {
-        home = AccountHomeFolder();
-    }
-    return home.empty() ? std::string() : JoinPath(JoinPath(home, ".config"), kUserFolderName);
+    const std::string config = UserFolder("XDG_CONFIG_HOME", ".config");
+    return config.empty() ? std::string() : JoinPath(config, kUserFolderName);
 }
 
 std::string MakeConfigurationFolder() {
