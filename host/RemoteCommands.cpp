@@ -7,6 +7,7 @@
 #include "DicomWebServers.h"
 #include "RemoteNodes.h"
 #include "SeriesCache.h"
+#include "wText.h"
 
 namespace {
 
@@ -23,14 +24,6 @@ std::string TakeWord(std::string& text) {
     std::string word = text.substr(start, end - start);
     text = end == std::string::npos ? "" : text.substr(end);
     return word;
-}
-
-std::string Trimmed(const std::string& text) {
-    const std::size_t start = text.find_first_not_of(" \t");
-    if (start == std::string::npos) {
-        return "";
-    }
-    return text.substr(start, text.find_last_not_of(" \t") - start + 1);
 }
 
 void Check(const std::string& why) {
@@ -74,7 +67,7 @@ std::string RemoteCommands::Run(const std::string& argument) {
                 server.user = option.substr(5);
             } else if (option.rfind("credentials=", 0) == 0) {
                 // The file's name is the rest of the line: it may hold blanks.
-                server.credentialsFile = Trimmed(option.substr(12) + rest);
+                server.credentialsFile = std::string(wexlan::Trim(option.substr(12) + rest, " \t"));
                 rest.clear();
             } else {
                 throw std::invalid_argument("remote add: unknown option \"" + option + "\"");
@@ -86,7 +79,7 @@ std::string RemoteCommands::Run(const std::string& argument) {
     if (word == "studies") {
         DicomWebClient client(Server(m_configurationFolder, TakeWord(rest)));
         StudyQuery query;
-        query.patientName = Trimmed(rest);
+        query.patientName = std::string(wexlan::Trim(rest, " \t"));
         std::vector<StudyRecord> studies;
         Check(client.Studies(query, studies));
         for (const StudyRecord& study : studies) {
@@ -98,7 +91,7 @@ std::string RemoteCommands::Run(const std::string& argument) {
     if (word == "series") {
         DicomWebClient client(Server(m_configurationFolder, TakeWord(rest)));
         std::vector<SeriesRecord> series;
-        Check(client.Series(Trimmed(rest), series));
+        Check(client.Series(std::string(wexlan::Trim(rest, " \t")), series));
         for (const SeriesRecord& entry : series) {
             out << (out.tellp() > 0 ? "\n" : "") << entry.uid << "  " << entry.modality << "  "
                 << (entry.instances < 0 ? std::string("?") : std::to_string(entry.instances))
@@ -116,7 +109,7 @@ std::string RemoteCommands::Retrieve(const std::string& argument,
                                      const std::atomic<bool>* cancel) {
     std::string rest = argument;
     DicomWebClient client(Server(m_configurationFolder, TakeWord(rest)));
-    const std::string seriesUid = Trimmed(rest);
+    const std::string seriesUid = std::string(wexlan::Trim(rest, " \t"));
     const SeriesCache cache(m_cacheRoot);
     std::string folder = cache.Complete(seriesUid);
     if (folder.empty()) {

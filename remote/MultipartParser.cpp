@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cctype>
 
+#include "wText.h"
+
 namespace wexlan::remote {
 
 namespace {
@@ -18,21 +20,9 @@ bool IsTokenChar(char c) {
            std::string_view("!#$%&'*+-.^_`|~").find(c) != std::string_view::npos;
 }
 
-std::string Lower(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return lower;
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) {
-        text.remove_prefix(1);
-    }
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t')) {
-        text.remove_suffix(1);
-    }
-    return text;
+// Without the spaces and tabs HTTP allows around values.
+std::string_view BlankTrimmed(std::string_view text) {
+    return Trim(text, " \t");
 }
 
 std::string_view TakeToken(std::string_view& text) {
@@ -49,7 +39,7 @@ std::string_view TakeToken(std::string_view& text) {
 
 std::string ParseContentType(std::string_view text, ContentType& result) {
     result = {};
-    text = TrimBlanks(text);
+    text = BlankTrimmed(text);
     const std::string_view type = TakeToken(text);
     if (type.empty() || text.empty() || text.front() != '/') {
         return "the content type \"" + std::string(type) + "\" has no type/subtype form";
@@ -59,13 +49,13 @@ std::string ParseContentType(std::string_view text, ContentType& result) {
     if (subtype.empty()) {
         return "the content type has no subtype";
     }
-    result.mediaType = Lower(type) + "/" + Lower(subtype);
-    while (!(text = TrimBlanks(text)).empty()) {
+    result.mediaType = ToLowerAscii(type) + "/" + ToLowerAscii(subtype);
+    while (!(text = BlankTrimmed(text)).empty()) {
         if (text.front() != ';') {
             return "the content type has text where a parameter should start";
         }
-        text = TrimBlanks(text.substr(1));
-        const std::string name = Lower(TakeToken(text));
+        text = BlankTrimmed(text.substr(1));
+        const std::string name = ToLowerAscii(TakeToken(text));
         if (name.empty() || text.empty() || text.front() != '=') {
             return "the content type has a parameter without name=value";
         }
@@ -111,7 +101,7 @@ std::string MultipartBoundary(std::string_view contentType, std::string_view par
         return "the server answered with " + parsed.mediaType + ", not multipart/related";
     }
     const auto type = parsed.params.find("type");
-    if (type != parsed.params.end() && Lower(type->second) != Lower(partType)) {
+    if (type != parsed.params.end() && ToLowerAscii(type->second) != ToLowerAscii(partType)) {
         return "the server answered with parts of type " + type->second + ", not " +
                std::string(partType);
     }
@@ -278,11 +268,11 @@ std::string MultipartParser::ReadHeaderLine(std::string_view line) {
         return "a header line of the multipart answer does not end with CR LF";
     }
     std::string_view rest = line;
-    const std::string name = Lower(TakeToken(rest));
+    const std::string name = ToLowerAscii(TakeToken(rest));
     if (name.empty() || rest.empty() || rest.front() != ':') {
         return "a header line of the multipart answer is not \"Name: value\"";
     }
-    if (!m_headers.emplace(name, std::string(TrimBlanks(rest.substr(1)))).second) {
+    if (!m_headers.emplace(name, std::string(BlankTrimmed(rest.substr(1)))).second) {
         return "a part of the multipart answer has two " + name + " headers";
     }
     return "";
